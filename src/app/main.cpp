@@ -1,0 +1,37 @@
+#include "environment/Engine.h"
+#include "environment/ErrorGuard.h"
+#include "records/EditOndoData.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QScreen>
+#include <QStyle>
+
+namespace {
+
+void substituteWindowsFonts()
+{
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ondokanri"));
+    QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
+    substituteWindowsFonts();
+
+    RunGuarded(nullptr, [] { Engine::OpenDatabase(); });
+
+    TfEditOndoData fEditOndoData;
+    fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
+                                                  fEditOndoData.size(),
+                                                  app.primaryScreen()->availableGeometry()));
+    fEditOndoData.show();
+    return app.exec();
+}

@@ -1,0 +1,186 @@
+#include "environment/Engine.h"
+
+#include "environment/AppError.h"
+#include "environment/SqlError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+
+namespace {
+
+int g_transactionDepth = 0;
+
+QString withSlash(QString path)
+{
+    path = QDir::fromNativeSeparators(path);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+QString defaultDataFolder()
+{
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)) +
+           QStringLiteral("kozeran/data/");
+}
+
+QString typeName(const Engine::FieldDef& f)
+{
+    switch (f.type) {
+    case Engine::FieldType::Integer:
+        return QStringLiteral("integer");
+    case Engine::FieldType::String:
+        return QStringLiteral("varchar(%1)").arg(f.size);
+    case Engine::FieldType::Float:
+        return QStringLiteral("double");
+    case Engine::FieldType::DateTime:
+        return QStringLiteral("datetime");
+    }
+    return QString();
+}
+
+} // namespace
+
+namespace Engine {
+
+QString EngineConfigFile()
+{
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
+           QStringLiteral("kozeran/engine.conf");
+}
+
+QString GetAliasPath()
+{
+    QSettings conf(EngineConfigFile(), QSettings::IniFormat);
+    QString path = conf.value(QStringLiteral("KOZERAN/Path")).toString().trimmed();
+    if (path.isEmpty()) {
+        path = defaultDataFolder();
+        QDir().mkpath(path);
+    }
+    return withSlash(path);
+}
+
+void SetAliasPath(const QString& path)
+{
+    QSettings conf(EngineConfigFile(), QSettings::IniFormat);
+    conf.setValue(QStringLiteral("KOZERAN/Path"), withSlash(path));
+    conf.sync();
+    if (conf.status() != QSettings::NoError)
+        throw AppError(QStringLiteral("データの格納場所を保存できません（%1）").arg(EngineConfigFile()));
+}
+
+void CloseDatabase()
+{
+    if (QSqlDatabase::contains(ConnectionName)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(ConnectionName);
+    }
+    g_transactionDepth = 0;
+}
+
+void OpenDatabase(const QString& folderOverride)
+{
+    CloseDatabase();
+    const QString folder = folderOverride.isEmpty() ? GetAliasPath() : withSlash(folderOverride);
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
+    db.setDatabaseName(folder + QLatin1String(DatabaseFileName));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        RaiseSqlError(db.lastError(), folder);
+    // DELETE journal and full sync stay safe on network shares.
+    Execute(QStringLiteral("pragma journal_mode=DELETE"));
+    Execute(QStringLiteral("pragma synchronous=FULL"));
+}
+
+QString CurrentFolder()
+{
+    if (!QSqlDatabase::contains(ConnectionName))
+        return GetAliasPath();
+    const QString file = QSqlDatabase::database(ConnectionName, false).databaseName();
+    return withSlash(QFileInfo(file).absolutePath());
+}
+
+QSqlDatabase Database()
+{
+    if (!QSqlDatabase::contains(ConnectionName))
+        OpenDatabase();
+    QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+    if (!db.isOpen() && !db.open())
+        RaiseSqlError(db.lastError(), CurrentFolder());
+    return db;
+}
+
+void Execute(const QString& sql)
+{
+    QSqlDatabase db = Database();
+    QSqlQuery q(db);
+    if (!q.exec(sql))
+        RaiseSqlError(q.lastError(), CurrentFolder());
+}
+
+bool TableExists(const QString& table)
+{
+    QSqlQuery q(Database());
+    q.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"));
+    q.addBindValue(table);
+    if (!q.exec() || !q.next())
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    return q.value(0).toInt() > 0;
+}
+
+void CreateTable(const QString& table, const QList<FieldDef>& fields)
+{
+    QStringList columns;
+    for (const FieldDef& f : fields)
+        columns << f.name + QLatin1Char(' ') + typeName(f);
+    Execute(QStringLiteral("create table %1 (%2)").arg(table, columns.join(QStringLiteral(", "))));
+}
+
+void CreateIndex(const QString& index, const QString& table, const QStringList& columns)
+{
+    Execute(QStringLiteral("create index if not exists %1 on %2 (%3)")
+                .arg(index, table, columns.join(QStringLiteral(", "))));
+}
+
+} // namespace Engine
+
+Transaction::Transaction()
+{
+    if (g_transactionDepth == 0) {
+        Engine::Execute(QStringLiteral("BEGIN IMMEDIATE"));
+        m_outermost = true;
+    }
+    ++g_transactionDepth;
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    --g_transactionDepth;
+    if (m_outermost && QSqlDatabase::contains(Engine::ConnectionName)) {
+        QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));
+        q.exec(QStringLiteral("ROLLBACK"));
+    }
+}
+
+void Transaction::Commit()
+{
+    if (m_done)
+        return;
+    if (m_outermost)
+        Engine::Execute(QStringLiteral("COMMIT"));
+    m_done = true;
+    --g_transactionDepth;
+}

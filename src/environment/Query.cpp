@@ -1,0 +1,213 @@
+#include "environment/Query.h"
+
+#include "environment/AppError.h"
+#include "environment/Engine.h"
+#include "environment/SqlError.h"
+#include "environment/Utility.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+// Rewrites ":Name" placeholders as SQLite's numbered "?N", one number per distinct name,
+// so that a name standing twice takes one value. Quoted text is left alone.
+QString numberPlaceholders(const QString& sql, QStringList& names)
+{
+    QString out;
+    out.reserve(sql.size());
+    QChar quote;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (!quote.isNull()) {
+            out += c;
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            out += c;
+            continue;
+        }
+        if (c == QLatin1Char(':') && i + 1 < sql.size() && isNameStart(sql.at(i + 1))) {
+            int j = i + 1;
+            while (j < sql.size() && isNameChar(sql.at(j)))
+                ++j;
+            const QString name = sql.mid(i + 1, j - i - 1).toUpper();
+            int index = names.indexOf(name);
+            if (index < 0) {
+                names << name;
+                index = names.size() - 1;
+            }
+            out += QLatin1Char('?') + QString::number(index + 1);
+            i = j - 1;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+QString DateTimeToStorage(const QDateTime& value)
+{
+    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime DateTimeFromStorage(const QString& text)
+{
+    QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!dt.isValid())
+        dt = QDateTime::fromString(text, Qt::ISODate);
+    return dt.isValid() ? dt : DayZero();
+}
+
+Query::Query() = default;
+
+Query::Query(const QString& firstLine) { Add(firstLine); }
+
+Query::~Query() = default;
+
+Query& Query::Add(const QString& line)
+{
+    m_lines << line;
+    return *this;
+}
+
+void Query::ClearSql()
+{
+    m_lines.clear();
+    m_params.clear();
+    m_rows.clear();
+    m_row = 0;
+}
+
+void Query::BindText(const QString& name, const QString& value)
+{
+    // An empty text is stored as '' rather than NULL; both read back as empty.
+    m_params.insert(name.toUpper(), value.isNull() ? QString(QLatin1String("")) : value);
+}
+
+void Query::BindInt(const QString& name, int value) { m_params.insert(name.toUpper(), value); }
+
+void Query::BindDouble(const QString& name, double value) { m_params.insert(name.toUpper(), value); }
+
+void Query::BindDateTime(const QString& name, const QDateTime& value)
+{
+    m_params.insert(name.toUpper(), DateTimeToStorage(value));
+}
+
+void Query::Open() { run(true); }
+
+void Query::ExecSQL() { run(false); }
+
+void Query::run(bool select)
+{
+    m_rows.clear();
+    m_row = 0;
+    QStringList names;
+    const QString sql = numberPlaceholders(Sql(), names);
+
+    QVariantList values;
+    for (const QString& name : names) {
+        const auto it = m_params.constFind(name);
+        if (it == m_params.constEnd())
+            throw AppError(QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(name));
+        values << *it;
+    }
+
+    QSqlQuery q(Engine::Database());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        RaiseSqlError(q.lastError(), Engine::CurrentFolder());
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        RaiseSqlError(q.lastError(), Engine::CurrentFolder());
+    if (select) {
+        while (q.next())
+            m_rows << q.record();
+        if (q.lastError().isValid())
+            RaiseSqlError(q.lastError(), Engine::CurrentFolder());
+    }
+}
+
+void Query::Next()
+{
+    if (!Eof())
+        ++m_row;
+}
+
+bool Query::HasField(const QString& name) const
+{
+    return !m_rows.isEmpty() && m_rows.first().indexOf(name) >= 0;
+}
+
+QVariant Query::value(const QString& name) const
+{
+    if (Eof())
+        throw AppError(QStringLiteral("現在の行がありません（%1）").arg(name));
+    const QSqlRecord& rec = m_rows.at(m_row);
+    const int index = rec.indexOf(name); // first match: the column of the first table
+    if (index < 0)
+        throw AppError(QStringLiteral("フィールド '%1' が見つかりません").arg(name));
+    return rec.value(index);
+}
+
+QString Query::FieldText(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.isNull())
+        return QString();
+    if (v.typeId() == QMetaType::Double)
+        return FormatGeneral(v.toDouble());
+    return v.toString();
+}
+
+int Query::FieldInt(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.isNull())
+        return 0;
+    if (v.typeId() == QMetaType::Double)
+        return qRound(v.toDouble());
+    bool ok = false;
+    const qlonglong n = v.toLongLong(&ok);
+    if (!ok) {
+        const QString text = v.toString().trimmed();
+        if (text.isEmpty())
+            return 0;
+        throw AppError(QStringLiteral("'%1' は整数ではありません").arg(text));
+    }
+    return int(n);
+}
+
+double Query::FieldDouble(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.isNull())
+        return 0.0;
+    bool ok = false;
+    const double d = v.toDouble(&ok);
+    if (!ok) {
+        const QString text = v.toString().trimmed();
+        if (text.isEmpty())
+            return 0.0;
+        throw AppError(QStringLiteral("'%1' は正しい浮動小数点数ではありません").arg(text));
+    }
+    return d;
+}
+
+QDateTime Query::FieldDateTime(const QString& name) const
+{
+    const QVariant v = value(name);
+    if (v.isNull())
+        return DayZero();
+    return DateTimeFromStorage(v.toString());
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QSqlRecord>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// One statement on the connection "kozeran", built line by line, with named parameters
+// (":A", ":ID", ...) bound by name. A name may stand several times; every name must be
+// bound before the statement runs. An opened select stands on its first row.
+class Query
+{
+public:
+    Query();
+    explicit Query(const QString& firstLine);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    Query& Add(const QString& line);
+    void ClearSql();
+    QString Sql() const { return m_lines.join(QLatin1Char('\n')); }
+
+    void BindText(const QString& name, const QString& value);
+    void BindInt(const QString& name, int value);
+    void BindDouble(const QString& name, double value);
+    void BindDateTime(const QString& name, const QDateTime& value);
+
+    void Open();
+    void ExecSQL();
+
+    bool Eof() const { return m_row >= m_rows.size(); }
+    void Next();
+    int RecordCount() const { return m_rows.size(); }
+
+    bool HasField(const QString& name) const;
+    QString FieldText(const QString& name) const;
+    int FieldInt(const QString& name) const;
+    double FieldDouble(const QString& name) const;
+    QDateTime FieldDateTime(const QString& name) const;
+
+private:
+    QVariant value(const QString& name) const;
+    void run(bool select);
+
+    QStringList m_lines;
+    QHash<QString, QVariant> m_params; // upper-cased names
+    QList<QSqlRecord> m_rows;
+    int m_row = 0;
+};
+
+// The one stored form of date-times: "yyyy-MM-dd HH:mm:ss", local time.
+QString DateTimeToStorage(const QDateTime& value);
+QDateTime DateTimeFromStorage(const QString& text);

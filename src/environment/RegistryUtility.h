@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// The per-user settings store: text values in $XDG_CONFIG_HOME/kozeran/kozeran.conf,
+// names matched regardless of case. A missing value reads as empty text.
+QString SettingsFile();
+QString ReadSetting(const QString& key);
+void WriteSetting(const QString& key, const QString& value);

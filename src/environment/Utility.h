@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// Text to number and date conversions shared by every window. The parsers never fail:
+// they return their fallbacks. Only RoundDecimals raises.
+
+inline constexpr double RangeUnbounded = 1e12; // "no bound" and the strict parse's fallback
+
+double ParseNumber(const QString& text);
+int ParseWhole(const QString& text);
+int ParseIntOrZero(const QString& text);
+double ParseFloatOrHuge(const QString& text);
+double RangeLow(const QString& text);
+double RangeHigh(const QString& text);
+double RandomInRange(const QString& text);
+double RoundDecimals(int decimals, double value);
+double RoundUpDecimals(int decimals, double value);
+
+// Day 0 of the date scale, 1899/12/30 00:00: what an unreadable date becomes.
+QDateTime DayZero();
+// Reads "yyyy/mm/dd" (also "yyyy/m/d", "yy/m/d", and "m/d" of the current year) at 00:00.
+QDateTime ParseDate(const QString& text);
+bool IsDate(const QString& text);
+// "yyyy/mm/dd", the form every window shows and lists days in.
+QString FormatDate(const QDateTime& value);
+
+QString GetToken(const QString& text, const QString& separator, int k);
+
+// "FileVersion" of the program's own executable: the version compiled in.
+QString ReadVersionString(const QString& file, const QString& key);
+
+// Real to text with at most 15 significant digits, as the general format writes it.
+QString FormatGeneral(double value);
+// printf-style fixed formats used on screen: "%1.0f" and "%1.1f".
+QString FormatFixed(double value, int decimals);
+
+// Length in bytes of the text as Shift-JIS stores it: one for ASCII and half-width kana,
+// two for every other character. Column widths are counted so.
+int SjisLength(const QString& text);
+// The longest head of the text that fits in `bytes` Shift-JIS bytes.
+QString SjisLeft(const QString& text, int bytes);

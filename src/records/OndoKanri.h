@@ -1,0 +1,66 @@
+#pragma once
+
+#include "registers/OndoKubun.h"
+#include "registers/RegisterEntry.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Query;
+struct ListViewData;
+
+// One reading of a day: its grid row (LNO 1..100), label and temperature.
+struct Reading
+{
+    int LNO = 0;
+    QString Sokuten;
+    double Ondo = 0.0;
+};
+
+// The temperature record shown in the main window: a header (project, mix, category,
+// measurer, spec text) with the summary of one measuring day.
+class TOndoKanri
+{
+public:
+    int ID = 0; // 0: not stored yet
+    TKoji Koji;
+    TGozai Gozai;
+    TSimei Simei;
+    QString Kiji;
+    TOndoKubun Kubun;
+    QString SpecValue;
+    QString SpecRange;
+    QString SpecInterval;
+    QDateTime Hiduke;
+    int Kosu = 0;
+    double MaxOndo = 0.0;
+    double MiniOndo = 0.0;
+    double AvgOndo = 0.0;
+    QString Tekiyo; // at most 32 bytes
+
+    TOndoKanri();
+
+    static void CreateTables();
+    void Clear();
+    void LoadFromQuery(const Query& query);
+    void LoadByID(int id);
+    void LoadByDate();
+    static int NewID();
+    void Save();
+    void DeleteRecord();
+    void GetDateList(QStringList& list) const;
+    static void ListByKoji(ListViewData& view, const QString& code);
+    static void ListAll(ListViewData& view);
+
+    // The stored readings of a day, by LNO.
+    static QList<Reading> ReadDay(const QString& kojiCode, int kubunId, const QDateTime& day,
+                                  const QString& gozaiName);
+    // Deletes the day's readings of header `id` and inserts `readings`.
+    static void ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings);
+    // Save() and ReplaceDay() as one transaction: a failure leaves the stored day as it was.
+    void Register(const QList<Reading>& readings);
+
+    QString Kikakuti() const;
+};

@@ -1,0 +1,113 @@
+#include "registers/OndoKubun.h"
+
+#include "environment/AppError.h"
+#include "environment/Engine.h"
+#include "environment/Query.h"
+#include "environment/RegistryUtility.h"
+
+int TOndoKubun::GetNewID() const
+{
+    Query q(QStringLiteral("select Max(ID) as MaxID from OndoKubun"));
+    q.Open();
+    return q.FieldInt(QStringLiteral("MaxID")) + 1;
+}
+
+void TOndoKubun::GetKubunNames(QStringList& list) const
+{
+    list.clear();
+    Query q(QStringLiteral("select * from OndoKubun order by ODR"));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        list << q.FieldText(QStringLiteral("KubunName"));
+}
+
+void TOndoKubun::Clear()
+{
+    ID = -1;
+    KubunName.clear();
+}
+
+void TOndoKubun::LoadByID(int id)
+{
+    Query q(QStringLiteral("select * from OndoKubun where ID = :A"));
+    q.BindInt(QStringLiteral("A"), id);
+    q.Open();
+    if (q.Eof()) {
+        ID = -1;
+        KubunName.clear();
+        OndoRange.clear();
+        return;
+    }
+    ID = id;
+    KubunName = q.FieldText(QStringLiteral("KubunName"));
+    OndoRange = q.FieldText(QStringLiteral("OndoRange"));
+    SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+}
+
+void TOndoKubun::LoadByName(const QString& name)
+{
+    Query q(QStringLiteral("select * from OndoKubun where KubunName = :A"));
+    q.BindText(QStringLiteral("A"), name);
+    q.Open();
+    if (q.Eof()) {
+        ID = -1;
+        KubunName.clear();
+        OndoRange.clear();
+        return;
+    }
+    ID = q.FieldInt(QStringLiteral("ID"));
+    KubunName = name;
+    OndoRange = q.FieldText(QStringLiteral("ONDORANGE"));
+    SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+}
+
+void TOndoKubun::CheckTable()
+{
+    if (Engine::TableExists(QStringLiteral("OndoKubun"))) {
+        try {
+            Query probe(QStringLiteral("select SokuteiKankaku from OndoKubun"));
+            probe.Open();
+        } catch (const AppError&) {
+            // The older layout had no measuring interval.
+            Query alter(QStringLiteral("alter table OndoKubun add SokuteiKankaku varchar(8)"));
+            alter.ExecSQL();
+        }
+        return;
+    }
+    using Engine::FieldType;
+    Transaction tx;
+    Engine::CreateTable(QStringLiteral("OndoKubun"), {
+                                                         {QStringLiteral("ID"), FieldType::Integer},
+                                                         {QStringLiteral("ODR"), FieldType::Integer},
+                                                         {QStringLiteral("KubunName"), FieldType::String, 24},
+                                                         {QStringLiteral("OndoRange"), FieldType::String, 24},
+                                                         {QStringLiteral("SokuteiKankaku"), FieldType::String, 8},
+                                                     });
+    struct DefaultRow
+    {
+        int id;
+        const char* name;
+        const char* rangeKey;
+    };
+    const DefaultRow defaults[] = {{0, "練上温度", "OndoRangeNeri"},
+                                   {1, "初期締固前温度", "OndoRangeSiki"}};
+    Query insert(QStringLiteral("Insert Into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR) values (:A,:B,:C,:D)"));
+    for (const DefaultRow& row : defaults) {
+        insert.BindInt(QStringLiteral("A"), row.id);
+        insert.BindText(QStringLiteral("B"), QString::fromUtf8(row.name));
+        insert.BindText(QStringLiteral("C"), ReadSetting(QString::fromLatin1(row.rangeKey)));
+        insert.BindInt(QStringLiteral("D"), row.id);
+        insert.ExecSQL();
+    }
+    tx.Commit();
+}
+
+bool CanDeleteKubun(const QString& name)
+{
+    TOndoKubun kubun;
+    kubun.LoadByName(name);
+    Query q(QStringLiteral("select * from OndoKanri4 where kubun=:A"));
+    q.BindInt(QStringLiteral("A"), kubun.ID);
+    q.Open();
+    return q.Eof();
+}

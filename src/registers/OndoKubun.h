@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// One temperature category of the table OndoKubun.
+class TOndoKubun
+{
+public:
+    int ID = -1; // -1: no category
+    QString KubunName;
+    QString SokuteiKankaku;
+    QString OndoRange;
+
+    int GetNewID() const;
+    void GetKubunNames(QStringList& list) const;
+    void Clear();
+    void LoadByID(int id);
+    void LoadByName(const QString& name);
+    // Creates the table with its two default rows, or adds SokuteiKankaku to an older one.
+    void CheckTable();
+};
+
+// True when no record uses the named category (an unknown name included).
+bool CanDeleteKubun(const QString& name);
