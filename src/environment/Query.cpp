@@ -14,8 +14,8 @@ namespace {
 bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
-// Rewrites ":Name" placeholders as SQLite's numbered "?N", one number per distinct name,
-// so that a name standing twice takes one value. Quoted text is left alone.
+// Rewrites ":Name" placeholders as positional "?", listing the name of each occurrence, so
+// that a name standing twice is bound twice with one value. Quoted text is left alone.
 QString numberPlaceholders(const QString& sql, QStringList& names)
 {
     QString out;
@@ -38,13 +38,8 @@ QString numberPlaceholders(const QString& sql, QStringList& names)
             int j = i + 1;
             while (j < sql.size() && isNameChar(sql.at(j)))
                 ++j;
-            const QString name = sql.mid(i + 1, j - i - 1).toUpper();
-            int index = names.indexOf(name);
-            if (index < 0) {
-                names << name;
-                index = names.size() - 1;
-            }
-            out += QLatin1Char('?') + QString::number(index + 1);
+            names << sql.mid(i + 1, j - i - 1).toUpper();
+            out += QLatin1Char('?');
             i = j - 1;
             continue;
         }

@@ -1,0 +1,212 @@
+#include "environment/AppError.h"
+#include "environment/Engine.h"
+#include "environment/Query.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+namespace {
+void makeTable()
+{
+    Engine::CreateTable(QStringLiteral("T1"), {{QStringLiteral("ID"), Engine::FieldType::Integer},
+                                               {QStringLiteral("Name"), Engine::FieldType::String, 8},
+                                               {QStringLiteral("Val"), Engine::FieldType::Float},
+                                               {QStringLiteral("Day"), Engine::FieldType::DateTime}});
+}
+int countRows(const QString& table)
+{
+    Query q(QStringLiteral("select count(*) as N from ") + table);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aliasPath()
+    {
+        TempProfile profile;
+        const QString def = Engine::GetAliasPath();
+        QCOMPARE(def, profile.root() + QStringLiteral("/data/kozeran/data/"));
+        QVERIFY(QDir(def).exists());
+        QVERIFY(QFile::exists(def + QStringLiteral("kozeran.sqlite")));
+
+        const QString other = profile.root() + QStringLiteral("/elsewhere");
+        Engine::SetAliasPath(other);
+        QCOMPARE(Engine::GetAliasPath(), other + QLatin1Char('/'));
+        Engine::OpenDatabase();
+        QCOMPARE(Engine::CurrentFolder(), other + QLatin1Char('/'));
+        QVERIFY(QFile::exists(other + QStringLiteral("/kozeran.sqlite")));
+    }
+
+    void tablesAndNamesIgnoreCase()
+    {
+        TempProfile profile;
+        QVERIFY(!Engine::TableExists(QStringLiteral("T1")));
+        makeTable();
+        QVERIFY(Engine::TableExists(QStringLiteral("t1")));
+        Query ins(QStringLiteral("insert into t1 (ID,NAME) values (:A,:B)"));
+        ins.BindInt(QStringLiteral("A"), 3);
+        ins.BindText(QStringLiteral("b"), QStringLiteral("x"));
+        ins.ExecSQL();
+        Query sel(QStringLiteral("select * from T1"));
+        sel.Open();
+        QCOMPARE(sel.FieldText(QStringLiteral("name")), QStringLiteral("x"));
+        QCOMPARE(sel.FieldInt(QStringLiteral("id")), 3);
+    }
+
+    void repeatedAndUnboundParameters()
+    {
+        TempProfile profile;
+        makeTable();
+        Query ins(QStringLiteral("insert into T1 (ID,Name,Val) values (:A,:B,:A)"));
+        ins.BindInt(QStringLiteral("A"), 7);
+        ins.BindText(QStringLiteral("B"), QStringLiteral("it's :B"));
+        ins.ExecSQL();
+        Query sel;
+        sel.Add(QStringLiteral("select * from T1"));
+        sel.Add(QStringLiteral("where ID = :A and Val = :A and Name <> ':A'"));
+        sel.BindInt(QStringLiteral("A"), 7);
+        sel.Open();
+        QCOMPARE(sel.RecordCount(), 1);
+        QCOMPARE(sel.FieldText(QStringLiteral("Name")), QStringLiteral("it's :B"));
+
+        Query unbound(QStringLiteral("delete from T1 where ID = :A or Name = :B"));
+        unbound.BindInt(QStringLiteral("A"), 1);
+        QVERIFY_THROWS_EXCEPTION(AppError, unbound.ExecSQL());
+        QCOMPARE(countRows(QStringLiteral("T1")), 1);
+    }
+
+    void nullsAndAggregates()
+    {
+        TempProfile profile;
+        makeTable();
+        Query max(QStringLiteral("select Max(ID) as MaxID from T1"));
+        max.Open();
+        QVERIFY(!max.Eof());
+        QCOMPARE(max.FieldInt(QStringLiteral("MaxID")), 0);
+        QCOMPARE(max.FieldText(QStringLiteral("MaxID")), QString());
+
+        Query ins(QStringLiteral("insert into T1 (ID) values (:A)"));
+        ins.BindInt(QStringLiteral("A"), 1);
+        ins.ExecSQL();
+        Query sel(QStringLiteral("select * from T1"));
+        sel.Open();
+        QCOMPARE(sel.FieldDouble(QStringLiteral("Val")), 0.0);
+        QCOMPARE(sel.FieldText(QStringLiteral("Name")), QString());
+        QCOMPARE(sel.FieldDateTime(QStringLiteral("Day")).date(), QDate(1899, 12, 30));
+        QVERIFY_THROWS_EXCEPTION(AppError, sel.FieldText(QStringLiteral("NoSuchColumn")));
+        sel.Next();
+        QVERIFY(sel.Eof());
+    }
+
+    void dateTimesStoredAsText()
+    {
+        TempProfile profile;
+        makeTable();
+        const QDateTime day(QDate(2024, 3, 31), QTime(0, 0));
+        Query ins(QStringLiteral("insert into T1 (ID,Day) values (1,:D)"));
+        ins.BindDateTime(QStringLiteral("D"), day);
+        ins.ExecSQL();
+        QSqlQuery raw(Engine::Database());
+        QVERIFY(raw.exec(QStringLiteral("select Day from T1")) && raw.next());
+        QCOMPARE(raw.value(0).toString(), QStringLiteral("2024-03-31 00:00:00"));
+        Query sel(QStringLiteral("select * from T1 where Day = :D"));
+        sel.BindDateTime(QStringLiteral("D"), day);
+        sel.Open();
+        QCOMPARE(sel.RecordCount(), 1);
+        QCOMPARE(sel.FieldDateTime(QStringLiteral("Day")), day);
+    }
+
+    void missingColumnFailsToOpen()
+    {
+        TempProfile profile;
+        makeTable();
+        Query q(QStringLiteral("select Nothing from T1"));
+        QVERIFY_THROWS_EXCEPTION(AppError, q.Open());
+    }
+
+    void transactionRollsBackOnError()
+    {
+        TempProfile profile;
+        makeTable();
+        try {
+            Transaction tx;
+            Query ins(QStringLiteral("insert into T1 (ID) values (1)"));
+            ins.ExecSQL();
+            Query bad(QStringLiteral("insert into NoTable (ID) values (1)"));
+            bad.ExecSQL();
+            tx.Commit();
+            QFAIL("the failing statement must raise");
+        } catch (const AppError& e) {
+            QVERIFY(e.message().contains(QStringLiteral("NoTable")));
+        }
+        QCOMPARE(countRows(QStringLiteral("T1")), 0);
+
+        { // nested helpers join the outer transaction
+            Transaction outer;
+            {
+                Transaction inner;
+                Query ins(QStringLiteral("insert into T1 (ID) values (2)"));
+                ins.ExecSQL();
+                inner.Commit();
+            }
+        } // outer not committed
+        QCOMPARE(countRows(QStringLiteral("T1")), 0);
+
+        Transaction ok;
+        Query ins(QStringLiteral("insert into T1 (ID) values (3)"));
+        ins.ExecSQL();
+        ok.Commit();
+        QCOMPARE(countRows(QStringLiteral("T1")), 1);
+    }
+
+    void unwritableFolderNamesIt()
+    {
+        TempProfile profile;
+        QFile blocker(profile.root() + QStringLiteral("/file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString bad = profile.root() + QStringLiteral("/file/data");
+        try {
+            Engine::OpenDatabase(bad);
+            QFAIL("a folder that cannot be made must raise");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(bad), qPrintable(e.message()));
+        }
+    }
+
+    void busyDatabaseSaysSo()
+    {
+        TempProfile profile;
+        makeTable();
+        const QString file = Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite");
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            try {
+                Query ins(QStringLiteral("insert into T1 (ID) values (1)"));
+                ins.ExecSQL();
+                QFAIL("a held database must raise");
+            } catch (const AppError& e) {
+                QVERIFY2(e.message().contains(QStringLiteral("他のプログラムが使用中")), qPrintable(e.message()));
+                QVERIFY(e.message().contains(Engine::CurrentFolder()));
+            }
+            lock.exec(QStringLiteral("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+};
+
+ONDO_TEST_MAIN(TestEngine, QCoreApplication)
+#include "test_engine.moc"
