@@ -1,0 +1,315 @@
+#include "reports/Print.h"
+
+#include "environment/AppError.h"
+#include "environment/Utility.h"
+#include "reports/Canvas.h"
+#include "reports/StyleLine.h"
+
+#include <QStringList>
+#include <cmath>
+
+float PrintMarginX = 0;
+float PrintMarginY = 0;
+int PrintDpiX = 0;
+int PrintDpiY = 0;
+int PrintOffsetX = 0;
+int PrintOffsetY = 0;
+
+namespace {
+
+std::function<TPrintDeviceCaps()>& DeviceSource()
+{
+    static std::function<TPrintDeviceCaps()> source;
+    return source;
+}
+
+int Trunc(double v)
+{
+    return int(std::trunc(v));
+}
+
+int DotX(float x)
+{
+    return Trunc(PrintDpiX * double(x) / 2.54 - PrintOffsetX);
+}
+
+int DotY(float y)
+{
+    return Trunc(PrintDpiY * double(y) / 2.54 - PrintOffsetY);
+}
+
+QStringList CodePoints(const QString& text)
+{
+    QStringList out;
+    for (char32_t cp : text.toUcs4())
+        out << QString::fromUcs4(&cp, 1);
+    return out;
+}
+
+void DrawHorizontal(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+                    float y2)
+{
+    const int boxW = Trunc((x2 - x1) * double(PrintDpiX) / 2.54);
+    const int boxH = Trunc((y2 - y1) * double(PrintDpiY) / 2.54);
+    const int w = canvas.TextWidth(text);
+    const QStringList chars = CodePoints(text);
+    const float midY = (y1 + y2) / 2;
+
+    if (w > boxW) {
+        int k = 1;
+        QString prefix;
+        for (; k <= chars.size(); ++k) {
+            prefix += chars[k - 1];
+            if (canvas.TextWidth(prefix) >= boxW)
+                break;
+        }
+        // A box narrower than the first character cannot be split: draw the text whole.
+        if (k > 1) {
+            const QString partA = chars.mid(0, k - 1).join(QString());
+            const QString partB = chars.mid(k - 1).join(QString());
+            PrintText(canvas, partA, align, x1, y1, x2, midY, 0);
+            PrintText(canvas, partB, align, x1, midY, x2, y2, 0);
+            return;
+        }
+    }
+
+    const int y = DotY(y1) + Trunc((boxH - canvas.Font().CharHeight()) / 2.0);
+    const double x0 = PrintDpiX * double(x1) / 2.54 - PrintOffsetX;
+    const int n = int(chars.size());
+    if (align == 3 && n == 1)
+        align = 1;
+    switch (align) {
+    case 0: canvas.TextOut(Trunc(x0), y, text); break;
+    case 1: canvas.TextOut(Trunc(x0 + (boxW - w) / 2.0), y, text); break;
+    case 2: canvas.TextOut(Trunc(x0 + (boxW - w)), y, text); break;
+    case 3: {
+        if (n == 0)
+            break;
+        const double gap = double(boxW - w) / (n - 1);
+        float xf = float(x0);
+        for (const QString& ch : chars) {
+            canvas.TextOut(Trunc(xf), y, ch);
+            xf = float(xf + canvas.TextWidth(ch) + gap);
+        }
+        break;
+    }
+    default: break;
+    }
+}
+
+void DrawVertical(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+                  float y2)
+{
+    const int boxW = Trunc((x2 - x1) * double(PrintDpiX) / 2.54);
+    const int boxH = Trunc((y2 - y1) * double(PrintDpiY) / 2.54);
+    QStringList chars = CodePoints(text);
+    for (QString& ch : chars)
+        if (ch == QStringLiteral("ー"))
+            ch = QStringLiteral("｜");
+    const int n = int(chars.size());
+    int r = 0;
+    for (const QString& ch : chars)
+        r += canvas.TextHeight(ch);
+    float yf = float(Trunc(PrintDpiY * double(y1) / 2.54) - PrintOffsetY);
+    double gap = 0;
+    // One character has no gaps to spread: it is centred instead.
+    if (align == 3 && n == 1)
+        align = 1;
+    if (align == 1)
+        yf += float((boxH - r) / 2);
+    else if (align == 2)
+        yf += float(boxH - r);
+    else if (align == 3 && r < boxH)
+        gap = double(boxH - r) / (n - 1);
+    const int left = Trunc(PrintDpiX * double(x1) / 2.54 - PrintOffsetX);
+    for (const QString& ch : chars) {
+        const int x = Trunc((boxW - canvas.TextWidth(ch)) / 2.0) + left;
+        canvas.TextOut(x, Trunc(yf), ch);
+        yf = float(yf + canvas.TextHeight(ch) + gap);
+    }
+}
+
+} // namespace
+
+void SetPrintDevice(std::function<TPrintDeviceCaps()> source)
+{
+    DeviceSource() = std::move(source);
+}
+
+TPrintDeviceCaps PrintDeviceCaps()
+{
+    if (!DeviceSource())
+        throw AppError(QStringLiteral("プリンタが登録されていません"));
+    return DeviceSource()();
+}
+
+void InitPrintMetrics()
+{
+    const TPrintDeviceCaps caps = PrintDeviceCaps();
+    PrintDpiX = caps.dpiX;
+    PrintDpiY = caps.dpiY;
+    PrintOffsetX = caps.physicalOffsetX + Trunc(PrintDpiX * double(PrintMarginX) / 2.54);
+    PrintOffsetY = caps.physicalOffsetY + Trunc(PrintDpiY * double(PrintMarginY) / 2.54);
+}
+
+void PrintText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+               float y2, int vertical)
+{
+    const float midY = (y1 + y2) / 2;
+    const float midX = (x1 + x2) / 2;
+
+    if (align == 5) {
+        const int dot = int(text.indexOf(QLatin1Char('.')));
+        const QString partA = dot < 0 ? QString() : text.left(dot);
+        const QString partB = dot < 0 ? text : text.mid(dot);
+        PrintText(canvas, partA, 0, x1 + 0.01f, midY, x2, y2, 0);
+        const int size = canvas.FontSize();
+        canvas.SetFontSize(int(std::trunc(size * 0.8)));
+        PrintText(canvas, partB, 2, x1, y1, x2, midY, 0);
+        canvas.SetFontSize(size);
+        return;
+    }
+    if (align == 4) {
+        if (vertical == 0) {
+            const float d = (x2 - x1) / 10;
+            PrintText(canvas, text, 3, x1 + d, y1, x2 - d, y2, vertical);
+        } else {
+            const float d = (y2 - y1) / 10;
+            PrintText(canvas, text, 3, x1, y1 + d, x2, y2 - d, vertical);
+        }
+        return;
+    }
+    const int pair = int(text.indexOf(QStringLiteral("\\\\")));
+    if (pair >= 0) {
+        const QString partA = text.left(pair);
+        const QString partB = text.mid(pair + 2);
+        if (vertical == 0) {
+            PrintText(canvas, partA, align, x1, y1, x2, midY, vertical);
+            PrintText(canvas, partB, align, x1, midY, x2, y2, vertical);
+        } else if (vertical == 1) {
+            PrintText(canvas, partA, align, x1, y1, midX, y2, vertical);
+            PrintText(canvas, partB, align, midX, y1, x2, y2, vertical);
+        }
+        return;
+    }
+
+    struct RestoreBrush
+    {
+        TCanvas& c;
+        TBrushStyle s;
+        ~RestoreBrush() { c.SetBrushStyle(s); }
+    } restore{canvas, canvas.BrushStyle()};
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    InitPrintMetrics();
+    if (vertical == 0)
+        DrawHorizontal(canvas, text, align, x1, y1, x2, y2);
+    else if (vertical == 1)
+        DrawVertical(canvas, text, align, x1, y1, x2, y2);
+}
+
+void PrintFitText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+                  float y2, int vertical)
+{
+    const float wcm = TextWidthCm(canvas, text);
+    const float hcm = TextHeightCm(canvas, text);
+    // Nothing to squeeze: an empty text would divide by zero below.
+    if (!(wcm > 0))
+        return;
+    if (x2 - x1 >= wcm) {
+        PrintText(canvas, text, align, x1, y1, x2, y2, vertical);
+        return;
+    }
+    PrintCondensedText(canvas, 0, int(std::trunc((x2 - x1) / wcm * 100)), x1,
+                       y1 + (y2 - y1 - hcm) / 2, text);
+}
+
+void PrintCondensedText(TCanvas& canvas, int angle, int percent, float x, float y,
+                        const QString& text)
+{
+    InitPrintMetrics();
+    const int dx = DotX(x);
+    const int dy = DotY(y);
+    const int charWidth = canvas.AverageCharWidth() * percent / 100;
+    const TBrushStyle brush = canvas.BrushStyle();
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    canvas.TextOutNarrow(dx, dy, text, charWidth, angle * 10);
+    canvas.SetBrushStyle(brush);
+}
+
+void PrintLine(TCanvas& canvas, float x1, float y1, float x2, float y2, float widthFactor)
+{
+    const int w0 = canvas.PenWidth();
+    canvas.SetPenWidth(Trunc(w0 * double(widthFactor)));
+    InitPrintMetrics();
+    TStyleLine line;
+    line.Canvas = &canvas;
+    line.SetWidth(w0);
+    switch (canvas.PenStyle()) {
+    case TPenStyle::Solid: line.SetStyle(1); break;
+    case TPenStyle::Dot: line.SetStyle(2); break;
+    case TPenStyle::DashDot: line.SetStyle(4); break;
+    default: break;
+    }
+    line.MoveTo(DotX(x1), DotY(y1));
+    line.LineTo(DotX(x2), DotY(y2));
+    canvas.SetPenWidth(w0);
+}
+
+void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float widthFactor)
+{
+    const int w0 = canvas.PenWidth();
+    canvas.SetPenWidth(Trunc(w0 * double(widthFactor)));
+    InitPrintMetrics();
+    const int l = DotX(x1), t = DotY(y1), r = DotX(x2), b = DotY(y2);
+    canvas.MoveTo(l, t);
+    canvas.LineTo(r, t);
+    canvas.MoveTo(r, t);
+    canvas.LineTo(r, b);
+    canvas.MoveTo(r, b);
+    canvas.LineTo(l, b);
+    canvas.MoveTo(l, b);
+    canvas.LineTo(l, t);
+    canvas.SetPenWidth(w0);
+}
+
+void PrintCircle(TCanvas& canvas, float cx, float cy, float r)
+{
+    InitPrintMetrics();
+    canvas.Ellipse(DotX(cx - r), DotY(cy - r), DotX(cx + r), DotY(cy + r));
+}
+
+void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r)
+{
+    InitPrintMetrics();
+    const int left = DotX(cx - r), top = DotY(cy - r), right = DotX(cx + r),
+              bottom = DotY(cy + r);
+    canvas.SetBrushStyle(TBrushStyle::Solid);
+    canvas.SetPenColor(clBlack);
+    const int mx = (left + right) / 2;
+    const int my = (top + bottom) / 2;
+    switch (kind) {
+    case 0: canvas.Pie(left, top, right, bottom, right, my, left, my); break;
+    case 1: canvas.Pie(left, top, right, bottom, mx, bottom, mx, top); break;
+    case 2: canvas.Pie(left, top, right, bottom, left, my, right, my); break;
+    case 3: canvas.Pie(left, top, right, bottom, mx, top, mx, bottom); break;
+    default: break;
+    }
+}
+
+float TextWidthCm(TCanvas& canvas, const QString& text)
+{
+    InitPrintMetrics();
+    return float(canvas.TextWidth(text) * 2.55 / PrintDpiX);
+}
+
+float TextHeightCm(TCanvas& canvas, const QString& text)
+{
+    InitPrintMetrics();
+    return float(canvas.TextHeight(text) * 2.55 / PrintDpiX);
+}
+
+void SetPenWidthMm(TCanvas& canvas, float mm)
+{
+    const float v = float(PrintDeviceCaps().dpiX * double(mm) * 0.1 / 2.54);
+    canvas.SetPenWidth(int(RoundUpDecimals(0, v)));
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class TCanvas;
+
+// Drawing in centimetres on a page of printer dots.
+//
+// Positions are single-precision centimetres from a sheet origin that lies PrintMarginX cm left
+// of and PrintMarginY cm above the paper's top-left corner (negative margins put it inside the
+// paper). A page canvas starts at the printer's printable area, so the printer's physical
+// offsets are taken off: x cm becomes dot Trunc(PrintDpiX * x / 2.54 - PrintOffsetX).
+// Every operation except SetPenWidthMm refreshes the metrics from the selected printer first.
+// Nothing is clipped and nothing raises, except when no printer can be asked at all.
+
+// What the conversions need of the selected printer.
+struct TPrintDeviceCaps
+{
+    int dpiX = 0;
+    int dpiY = 0;
+    int physicalOffsetX = 0; // dots from the paper's left edge to the printable area
+    int physicalOffsetY = 0;
+};
+
+// The selected printer, asked at every conversion (installed by the printer layer; tests may
+// install fixed values). Without one the operations raise AppError.
+void SetPrintDevice(std::function<TPrintDeviceCaps()> source);
+TPrintDeviceCaps PrintDeviceCaps();
+
+extern float PrintMarginX; // cm
+extern float PrintMarginY; // cm
+extern int PrintDpiX;
+extern int PrintDpiY;
+extern int PrintOffsetX; // dots: physical offset plus the margin
+extern int PrintOffsetY;
+
+void InitPrintMetrics();
+
+// Align: 0 left / top, 1 centred, 2 right / bottom, 3 spread, 4 spread inside a tenth of the
+// box on each side, 5 decimal split (the part from the first "." smaller, upper right).
+// Vertical: 0 horizontal, 1 one character under the other; other values draw nothing.
+// Two backslashes split the text into two lines (or columns); a text wider than its box wraps
+// into the upper and lower halves. Pen, brush and font are left as found.
+void PrintText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+               float y2, int vertical);
+// As PrintText when the text fits the width; else squeezed to the box width at its left edge.
+void PrintFitText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+                  float y2, int vertical);
+// Text at (x, y) with characters narrowed to percent of the average width, angle in degrees.
+void PrintCondensedText(TCanvas& canvas, int angle, int percent, float x, float y,
+                        const QString& text);
+// Line in the canvas pen's style (solid, dotted, dash-dot; others the default 20-dot dash);
+// the pen is solid afterwards.
+void PrintLine(TCanvas& canvas, float x1, float y1, float x2, float y2, float widthFactor);
+void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float widthFactor);
+void PrintCircle(TCanvas& canvas, float cx, float cy, float r);
+// Filled half disc: 0 upper, 1 right, 2 lower, 3 left. Leaves the brush solid, the pen black.
+void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r);
+// Both measure with 2.55 cm to the inch (0.4 % more than drawn) and the horizontal resolution.
+float TextWidthCm(TCanvas& canvas, const QString& text);
+float TextHeightCm(TCanvas& canvas, const QString& text);
+// Pen width in dots rounded up; a value up to 0.00001 above a whole number stays that number.
+void SetPenWidthMm(TCanvas& canvas, float mm);

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "reports/CanvasTypes.h"
+
+#include <QFont>
+#include <QString>
+
+// Measures text for a page canvas, in dots of the page.
+class TTextMetrics
+{
+public:
+    virtual ~TTextMetrics() = default;
+    virtual int TextWidth(const TFontState& font, const QString& text) const = 0;
+    // The full character cell.
+    virtual int TextHeight(const TFontState& font, const QString& text) const = 0;
+    virtual int AverageCharWidth(const TFontState& font) const = 0;
+    // Distance from the cell top to the baseline, used when the page is replayed.
+    virtual int Ascent(const TFontState& font) const = 0;
+};
+
+// The fonts installed on the machine (needs a QGuiApplication).
+class TQtTextMetrics : public TTextMetrics
+{
+public:
+    int TextWidth(const TFontState& font, const QString& text) const override;
+    int TextHeight(const TFontState& font, const QString& text) const override;
+    int AverageCharWidth(const TFontState& font) const override;
+    int Ascent(const TFontState& font) const override;
+};
+
+// Exact, machine-independent metrics for tests: with h the character height, a code point up
+// to U+00FF is h/2 dots wide (integer division), any other h dots; the cell is h high; the
+// average character width is h/2.
+class TFixedTextMetrics : public TTextMetrics
+{
+public:
+    int TextWidth(const TFontState& font, const QString& text) const override;
+    int TextHeight(const TFontState& font, const QString& text) const override;
+    int AverageCharWidth(const TFontState& font) const override;
+    int Ascent(const TFontState& font) const override;
+};
+
+// The Qt font for a page font, sized in dots (pixel size = character height).
+QFont MakeQFont(const TFontState& font);
+
+// Maps the Windows Japanese face names onto the IPA fonts; safe to call repeatedly.
+void InstallFontSubstitutions();
+
+// The face a fresh page canvas starts with.
+QString DefaultFaceName();
