@@ -57,6 +57,24 @@ QString DateTimeToStorage(const QDateTime& value)
 
 QDateTime DateTimeFromStorage(const QString& text)
 {
+    // The stored form is fixed; reading its digits directly is many times faster than
+    // QDateTime's format parser, which matters for lists of years of days.
+    if (text.size() == 19 && text.at(4) == QLatin1Char('-') && text.at(10) == QLatin1Char(' ')) {
+        const auto num = [&text](int from, int len) {
+            int v = 0;
+            for (int i = from; i < from + len; ++i) {
+                const int d = text.at(i).unicode() - '0';
+                if (d < 0 || d > 9)
+                    return -1;
+                v = v * 10 + d;
+            }
+            return v;
+        };
+        const QDate date(num(0, 4), num(5, 2), num(8, 2));
+        const QTime time(num(11, 2), num(14, 2), num(17, 2));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time);
+    }
     QDateTime dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!dt.isValid())
         dt = QDateTime::fromString(text, Qt::ISODate);

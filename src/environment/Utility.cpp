@@ -254,7 +254,14 @@ bool IsDate(const QString& text)
     return shortDate(text, date);
 }
 
-QString FormatDate(const QDateTime& value) { return value.date().toString(QStringLiteral("yyyy/MM/dd")); }
+QString FormatDate(const QDateTime& value)
+{
+    const QDate d = value.date();
+    return QStringLiteral("%1/%2/%3")
+        .arg(d.year(), 4, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.day(), 2, 10, QLatin1Char('0'));
+}
 
 QString GetToken(const QString& text, const QString& separator, int k)
 {
