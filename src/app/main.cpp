@@ -1,6 +1,8 @@
 #include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
 #include "records/EditOndoData.h"
+#include "records/ListView.h"
+#include "registers/Calendar.h"
 
 #include <QApplication>
 #include <QFont>
@@ -28,7 +30,20 @@ int main(int argc, char** argv)
 
     RunGuarded(nullptr, [] { Engine::OpenDatabase(); });
 
+    // The windows of the run, in their creation order; the dialogs are created once and
+    // reused. Each later dialog takes its place in this list when it is built.
     TfEditOndoData fEditOndoData;
+    TfListView fListView;
+    // fEditOndoKubun (category dialog)
+    TfCalendar fCalendar;
+    // fEditKoji, fEditGozai, fEditSimei (register dialogs)
+    // FormPreview (print preview)
+    // fSetPrintItems (print settings)
+    // fSetDataPath (data location)
+
+    fEditOndoData.SetListView(&fListView);
+    fEditOndoData.SetCalendar(&fCalendar);
+
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),
                                                   app.primaryScreen()->availableGeometry()));

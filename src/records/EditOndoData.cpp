@@ -1,36 +1,474 @@
 #include "records/EditOndoData.h"
 
+#include "environment/AppError.h"
 #include "environment/ErrorGuard.h"
+#include "environment/Query.h"
+#include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
+#include "records/ListView.h"
+#include "registers/Calendar.h"
+#include "registers/ListViewData.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr int ReadingRows = 100;
+constexpr int HeaderButtonWidth = 96;
+
+const QStringList ArrowCaptions{QStringLiteral("→"), QStringLiteral("↓"), QStringLiteral("←"),
+                                QStringLiteral("↑")};
+
+void paintAqua(QWidget* w)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, QColor(0x00, 0xFF, 0xFF));
+    w->setPalette(p);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& spoken)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setAccessibleName(spoken);
+    return e;
+}
+
+TDropDownCombo* makeCombo(QWidget* parent, const char* name, const QString& spoken)
+{
+    auto* c = new TDropDownCombo(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setAccessibleName(spoken);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMaxVisibleItems(16);
+    return c;
+}
+
+// Adding to an empty editable box would replace its text with the first item.
+void refillKeepingText(QComboBox* box, const QStringList& items)
+{
+    const QString text = box->currentText();
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    box->setEditText(text);
+}
+
+// "%1.0n": no decimals, thousands separated.
+QString formatWithThousands(double value)
+{
+    QString digits = FormatFixed(value, 0);
+    const bool negative = digits.startsWith(QLatin1Char('-'));
+    if (negative)
+        digits.remove(0, 1);
+    for (int i = digits.size() - 3; i > 0; i -= 3)
+        digits.insert(i, QLatin1Char(','));
+    return negative ? QLatin1Char('-') + digits : digits;
+}
+
+// The current cell of the readings grid is drawn bold.
+class CurrentCellBold : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto* view = qobject_cast<const QAbstractItemView*>(parent());
+        if (view && view->currentIndex() == index)
+            option->font.setBold(true);
+    }
+};
+
+QTableWidget* makeGrid(QWidget* parent, int rows, int columns, int columnWidth)
+{
+    auto* g = new QTableWidget(rows, columns, parent);
+    g->setFont(QFont(QStringLiteral("Tahoma"), 9));
+    g->verticalHeader()->setDefaultSectionSize(21);
+    g->verticalHeader()->setMinimumSectionSize(16);
+    g->horizontalHeader()->setDefaultSectionSize(columnWidth);
+    g->setTabKeyNavigation(false); // Tab leaves the grid; arrows move inside
+    g->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                       QAbstractItemView::AnyKeyPressed);
+    return g;
+}
+
+} // namespace
+
+void TDropDownCombo::showPopup()
+{
+    bool showList = true;
+    if (OnDropDown)
+        RunGuarded(window(), [&] { showList = OnDropDown(); });
+    if (showList && count() > 0)
+        QComboBox::showPopup();
+}
 
 TfEditOndoData::TfEditOndoData(QWidget* parent)
     : QMainWindow(parent), m_ondoKanri(std::make_unique<TOndoKanri>())
 {
     setObjectName(QStringLiteral("fEditOndoData"));
     setWindowTitle(QStringLiteral("温度管理"));
-    resize(538, 698);
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
-    m_versionPanel = new QLabel(this);
-    m_versionPanel->setObjectName(QStringLiteral("StatusBar1Panel0"));
-    m_versionPanel->setAlignment(Qt::AlignCenter);
-    m_versionPanel->setMinimumWidth(100);
-    m_secondPanel = new QLabel(this);
-    m_secondPanel->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    m_secondPanel->setMinimumWidth(50);
+    buildMenus();
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+    layout->addWidget(buildHeader());
+    layout->addWidget(buildSpec());
+    layout->addWidget(buildMiddle(), 1);
+    layout->addWidget(buildBottom());
+    setCentralWidget(central);
+
+    StatusPanel0 = new QLabel(this);
+    StatusPanel0->setObjectName(QStringLiteral("StatusBar1Panel0"));
+    StatusPanel0->setAlignment(Qt::AlignCenter);
+    StatusPanel0->setFixedWidth(100);
+    StatusPanel1 = new QLabel(this);
+    StatusPanel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    StatusPanel1->setFixedWidth(50);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar()->addWidget(m_versionPanel);
-    statusBar()->addWidget(m_secondPanel);
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel1);
 
-    createRecordTables();
+    resize(538, 698);
+    connectActions();
+    createRecord();
 }
 
-TfEditOndoData::~TfEditOndoData() = default;
+TfEditOndoData::~TfEditOndoData()
+{
+    // An open cell editor commits on focus-out while the window is being destroyed.
+    SS1->disconnect(this);
+    SS2->disconnect(this);
+}
 
-void TfEditOndoData::createRecordTables()
+void TfEditOndoData::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル"));
+    Open1 = file->addAction(QStringLiteral("開く"));
+    Open1->setObjectName(QStringLiteral("Open1"));
+    N3 = file->addAction(QStringLiteral("新規"));
+    N3->setObjectName(QStringLiteral("N3"));
+    Delete1 = file->addAction(QStringLiteral("削除"));
+    Delete1->setObjectName(QStringLiteral("Delete1"));
+    file->addSeparator();
+    Close1 = file->addAction(QStringLiteral("閉じる"));
+    Close1->setObjectName(QStringLiteral("Close1"));
+
+    menuBar()->addMenu(QStringLiteral("編集"));
+
+    QMenu* data = menuBar()->addMenu(QStringLiteral("データ"));
+    KojiItem = data->addAction(QStringLiteral("工事"));
+    KojiItem->setObjectName(QStringLiteral("KojiItem"));
+    GozaiItem = data->addAction(QStringLiteral("合材"));
+    GozaiItem->setObjectName(QStringLiteral("GozaiItem"));
+    SimeiItem = data->addAction(QStringLiteral("氏名"));
+    SimeiItem->setObjectName(QStringLiteral("SimeiItem"));
+    KubunItem = data->addAction(QStringLiteral("温度区分"));
+    KubunItem->setObjectName(QStringLiteral("KubunItem"));
+
+    QMenu* options = menuBar()->addMenu(QStringLiteral("オプション"));
+    DataPathItem = options->addAction(QStringLiteral("データ格納場所の設定"));
+    DataPathItem->setObjectName(QStringLiteral("DataPathItem"));
+
+    HelpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    HelpMenu->setEnabled(false);
+
+    // Their dialogs do not exist yet.
+    for (QAction* a : {KojiItem, GozaiItem, SimeiItem, KubunItem, DataPathItem})
+        a->setEnabled(false);
+}
+
+QWidget* TfEditOndoData::buildHeader()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("HeaderPanel"));
+    auto* rows = new QVBoxLayout(panel);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(3);
+    auto addRow = [&](QWidget* first) {
+        auto* row = new QHBoxLayout;
+        first->setFixedWidth(HeaderButtonWidth);
+        row->addWidget(first);
+        rows->addLayout(row);
+        return row;
+    };
+
+    Button1 = makeButton(panel, "Button1", QStringLiteral("工事名"));
+    Edit2 = makeEdit(panel, "Edit2", QStringLiteral("工事コード"));
+    Edit2->setFixedWidth(60);
+    paintAqua(Edit2);
+    ComboBox1 = makeCombo(panel, "ComboBox1", QStringLiteral("工事名"));
+    ComboBox1->setMinimumWidth(289);
+    QHBoxLayout* row = addRow(Button1);
+    row->addWidget(Edit2);
+    row->addWidget(ComboBox1, 1);
+
+    Button2 = makeButton(panel, "Button2", QStringLiteral("合材名"));
+    ComboBox2 = makeCombo(panel, "ComboBox2", QStringLiteral("合材名"));
+    ComboBox2->setMinimumWidth(345);
+    paintAqua(ComboBox2);
+    row = addRow(Button2);
+    row->addWidget(ComboBox2, 1);
+
+    auto* printNameLabel = new QLabel(QStringLiteral("合材名(印刷名)"), panel);
+    printNameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Edit3 = makeEdit(panel, "Edit3", QStringLiteral("合材名(印刷名)"));
+    Edit3->setMinimumWidth(345);
+    printNameLabel->setBuddy(Edit3);
+    row = addRow(printNameLabel);
+    row->addWidget(Edit3, 1);
+
+    Button3 = makeButton(panel, "Button3", QStringLiteral("試験日"));
+    ComboBox3 = makeCombo(panel, "ComboBox3", QStringLiteral("試験日"));
+    ComboBox3->setFixedWidth(110);
+    paintAqua(ComboBox3);
+    row = addRow(Button3);
+    row->addWidget(ComboBox3);
+    row->addStretch(1);
+
+    Button4 = makeButton(panel, "Button4", QStringLiteral("区分名"));
+    ComboBox4 = makeCombo(panel, "ComboBox4", QStringLiteral("区分名"));
+    ComboBox4->setMinimumWidth(145);
+    paintAqua(ComboBox4);
+    Button9 = makeButton(panel, "Button9", QStringLiteral("測定者"));
+    ComboBox5 = makeCombo(panel, "ComboBox5", QStringLiteral("測定者"));
+    ComboBox5->setMinimumWidth(120);
+    row = addRow(Button4);
+    row->addWidget(ComboBox4, 1);
+    row->addWidget(Button9);
+    row->addWidget(ComboBox5, 1);
+
+    // Their register dialogs do not exist yet.
+    for (QPushButton* b : {Button1, Button2, Button4, Button9})
+        b->setEnabled(false);
+    for (QComboBox* c : {ComboBox2, ComboBox3, ComboBox4})
+        paintAqua(c->lineEdit());
+    return panel;
+}
+
+QWidget* TfEditOndoData::buildSpec()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("SpecPanel"));
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 2, 0, 2);
+
+    auto* specLabel = new QLabel(QStringLiteral("規格値"), panel);
+    Edit5 = makeEdit(panel, "Edit5", QStringLiteral("規格値"));
+    specLabel->setBuddy(Edit5);
+    auto* rangeLabel = new QLabel(QStringLiteral("温度範囲"), panel);
+    rangeLabel->setEnabled(false);
+    Edit6 = makeEdit(panel, "Edit6", QStringLiteral("温度範囲"));
+    Edit6->setEnabled(false);
+    auto* intervalLabel = new QLabel(QStringLiteral("計測"), panel);
+    intervalLabel->setEnabled(false);
+    Edit8 = makeEdit(panel, "Edit8", QStringLiteral("計測"));
+    Edit8->setEnabled(false);
+    Edit8->setFixedWidth(60);
+
+    row->addWidget(specLabel);
+    row->addWidget(Edit5, 2);
+    row->addSpacing(6);
+    row->addWidget(rangeLabel);
+    row->addWidget(Edit6, 2);
+    row->addSpacing(6);
+    row->addWidget(intervalLabel);
+    row->addWidget(Edit8);
+    return panel;
+}
+
+QWidget* TfEditOndoData::buildMiddle()
+{
+    auto* panel = new QWidget(this);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    SS1 = makeGrid(panel, ReadingRows, 3, 72);
+    SS1->setObjectName(QStringLiteral("SS1"));
+    SS1->setAccessibleName(QStringLiteral("温度データ"));
+    SS1->verticalHeader()->hide();
+    QFont bold = SS1->horizontalHeader()->font();
+    bold.setBold(true);
+    SS1->horizontalHeader()->setFont(bold);
+    SS1->setItemDelegate(new CurrentCellBold(SS1));
+    SS1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SS1->installEventFilter(this);
+    connect(SS1, &QTableWidget::currentCellChanged, SS1->viewport(),
+            qOverload<>(&QWidget::update));
+    row->addWidget(SS1, 1);
+
+    auto* right = new QVBoxLayout;
+    SS2 = makeGrid(panel, 4, 2, 85);
+    SS2->setObjectName(QStringLiteral("SS2"));
+    SS2->setAccessibleName(QStringLiteral("統計"));
+    SS2->horizontalHeader()->hide();
+    SS2->verticalHeader()->hide();
+    SS2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SS2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SS2->setSelectionMode(QAbstractItemView::SingleSelection);
+    SS2->setFixedSize(2 * 85 + 2 * SS2->frameWidth(), 4 * 21 + 2 * SS2->frameWidth());
+    const QStringList labels{QStringLiteral("最高"), QStringLiteral("最低"), QStringLiteral("平均"),
+                             QStringLiteral("個数")};
+    for (int r = 0; r < 4; ++r) {
+        auto* label = new QTableWidgetItem;
+        label->setFlags(Qt::ItemIsEnabled);
+        label->setTextAlignment(Qt::AlignCenter);
+        label->setBackground(palette().brush(QPalette::Button));
+        SS2->setItem(r, 0, label);
+        SS2->setItem(r, 1, new QTableWidgetItem);
+    }
+    right->addWidget(SS2);
+
+    auto* decimals = new QGroupBox(QStringLiteral("表示少数桁"), panel);
+    decimals->setObjectName(QStringLiteral("GroupBox1"));
+    auto* decimalsRow = new QHBoxLayout(decimals);
+    auto* avgLabel = new QLabel(QStringLiteral("平均値"), decimals);
+    SpinEdit1 = new QSpinBox(decimals);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setAccessibleName(QStringLiteral("平均値"));
+    SpinEdit1->setRange(INT_MIN, INT_MAX);
+    SpinEdit1->setFixedWidth(60);
+    avgLabel->setBuddy(SpinEdit1);
+    decimalsRow->addWidget(avgLabel);
+    decimalsRow->addWidget(SpinEdit1);
+    decimalsRow->addStretch(1);
+    right->addWidget(decimals);
+
+    auto* countRow = new QHBoxLayout;
+    Edit7 = makeEdit(panel, "Edit7", QStringLiteral("台数"));
+    Edit7->setFixedWidth(60);
+    Edit7->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Button10 = makeButton(panel, "Button10", QStringLiteral("台数セット"));
+    countRow->addWidget(Edit7);
+    countRow->addWidget(Button10);
+    countRow->addStretch(1);
+    right->addLayout(countRow);
+
+    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), panel);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setAccessibleName(QStringLiteral("メモ"));
+    Memo1->setMinimumSize(161, 137);
+    Memo1->setTabChangesFocus(true);
+    right->addWidget(Memo1);
+
+    Label6 = new QLabel(QStringLiteral("0"), panel);
+    Label6->setObjectName(QStringLiteral("Label6"));
+    Label6->hide();
+    right->addWidget(Label6);
+    right->addStretch(1);
+    row->addLayout(right);
+    return panel;
+}
+
+QWidget* TfEditOndoData::buildBottom()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("BottomPanel"));
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 4, 0, 4);
+    Button6 = makeButton(panel, "Button6", ArrowCaptions[0]);
+    Button6->setAccessibleName(QStringLiteral("方向"));
+    Button6->setFixedWidth(40);
+    Button7 = makeButton(panel, "Button7", QStringLiteral("シミュレーション"));
+    BitBtn1 = makeButton(panel, "BitBtn1", QStringLiteral("印刷"));
+    BitBtn1->setEnabled(false); // until the print settings dialog exists
+    BitBtn2 = makeButton(panel, "BitBtn2", QStringLiteral("登録"));
+    BitBtn3 = makeButton(panel, "BitBtn3", QStringLiteral("閉じる"));
+    row->addWidget(Button6);
+    row->addWidget(Button7);
+    row->addStretch(1);
+    row->addWidget(BitBtn1);
+    row->addWidget(BitBtn2);
+    row->addWidget(BitBtn3);
+    return panel;
+}
+
+void TfEditOndoData::connectActions()
+{
+    auto guarded = [this](void (TfEditOndoData::*command)()) {
+        return [this, command] { RunGuarded(this, [this, command] { (this->*command)(); }); };
+    };
+    ComboBox1->OnDropDown = [this] { return !pickProject(); };
+    ComboBox2->OnDropDown = [this] {
+        pickRecord(false);
+        return false;
+    };
+    ComboBox3->OnDropDown = [this] {
+        dropDownDates();
+        return true;
+    };
+    ComboBox4->OnDropDown = [this] {
+        dropDownKubun();
+        return true;
+    };
+    ComboBox5->OnDropDown = [this] {
+        dropDownSimei();
+        return true;
+    };
+    connect(ComboBox3, &QComboBox::activated, this, guarded(&TfEditOndoData::chooseDay));
+    connect(ComboBox4, &QComboBox::activated, this, guarded(&TfEditOndoData::chooseKubun));
+    connect(Button3, &QPushButton::clicked, this, guarded(&TfEditOndoData::pickDate));
+
+    connect(SS1, &QTableWidget::cellChanged, this, [this] {
+        if (!m_filling)
+            RunGuarded(this, [this] { CalcStatistics(); });
+    });
+    connect(Button10, &QPushButton::clicked, this, guarded(&TfEditOndoData::NumberRows));
+    connect(Edit7, &QLineEdit::returnPressed, this, guarded(&TfEditOndoData::NumberRows));
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) {
+        RunGuarded(this, [value] {
+            WriteSetting(QStringLiteral("OndoAvgKetasu"), QString::number(value));
+        });
+    });
+    connect(Button6, &QPushButton::clicked, this, guarded(&TfEditOndoData::StepArrow));
+    connect(Button7, &QPushButton::clicked, this, guarded(&TfEditOndoData::Simulate));
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RegisterRecord(); });
+    connect(BitBtn3, &QPushButton::clicked, this, &QWidget::close);
+    connect(Close1, &QAction::triggered, this, &QWidget::close);
+    connect(Open1, &QAction::triggered, this, guarded(&TfEditOndoData::OpenRecord));
+    connect(N3, &QAction::triggered, this, guarded(&TfEditOndoData::NewRecord));
+    connect(Delete1, &QAction::triggered, this, guarded(&TfEditOndoData::DeleteShownRecord));
+}
+
+void TfEditOndoData::createRecord()
 {
     // An error here is shown; the remaining steps are skipped and the window still opens.
     RunGuarded(this, [this] {
@@ -38,6 +476,7 @@ void TfEditOndoData::createRecordTables()
         m_ondoKanri->Kubun.CheckTable();
         CheckRegisterTables();
         m_ondoKanri->Clear();
+        ShowRecord();
     });
 }
 
@@ -47,7 +486,321 @@ void TfEditOndoData::showEvent(QShowEvent* event)
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    m_versionPanel->setText(QStringLiteral("Ver.") +
-                            ReadVersionString(QCoreApplication::applicationFilePath(),
-                                              QStringLiteral("FileVersion")));
+    SS1->setHorizontalHeaderLabels(
+        {QStringLiteral("単位"), QStringLiteral("温度"), QStringLiteral("備考")});
+    const QStringList labels{QStringLiteral("最高"), QStringLiteral("最低"), QStringLiteral("平均"),
+                             QStringLiteral("個数")};
+    for (int r = 0; r < labels.size(); ++r)
+        SS2->item(r, 0)->setText(labels[r]);
+    RunGuarded(this, [this] {
+        const QSignalBlocker quiet(SpinEdit1); // showing the stored value is no change
+        SpinEdit1->setValue(ParseWhole(ReadSetting(QStringLiteral("OndoAvgKetasu"))));
+    });
+    StatusPanel0->setText(QStringLiteral("Ver.") +
+                          ReadVersionString(QCoreApplication::applicationFilePath(),
+                                            QStringLiteral("FileVersion")));
+}
+
+bool TfEditOndoData::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == SS1 && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        for (QTableWidgetItem* item : SS1->selectedItems())
+            item->setText(QString());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- record and window ----
+
+QString TfEditOndoData::ReadingCell(int lno, int column) const
+{
+    const QTableWidgetItem* item = SS1->item(lno - 1, column);
+    return item ? item->text() : QString();
+}
+
+void TfEditOndoData::setReadingCell(int lno, int column, const QString& text)
+{
+    const bool wasFilling = m_filling;
+    m_filling = true;
+    QTableWidgetItem* item = SS1->item(lno - 1, column);
+    if (item)
+        item->setText(text);
+    else if (!text.isEmpty())
+        SS1->setItem(lno - 1, column, new QTableWidgetItem(text));
+    m_filling = wasFilling;
+}
+
+void TfEditOndoData::setStatistic(int row, const QString& text) { SS2->item(row, 1)->setText(text); }
+
+void TfEditOndoData::clearReadings()
+{
+    for (int lno = 1; lno <= ReadingRows; ++lno)
+        for (int c = 0; c < 3; ++c)
+            setReadingCell(lno, c, QString());
+}
+
+void TfEditOndoData::ShowRecord(TOndoKanri& record)
+{
+    Label6->setText(QString::number(record.ID));
+    Edit2->setText(record.Koji.Code());
+    ComboBox1->setEditText(record.Koji.Kojimei());
+    ComboBox2->setEditText(record.Gozai.DataName());
+    Edit3->setText(record.Gozai.PrintName());
+    ComboBox4->setEditText(record.Kubun.KubunName);
+    ComboBox5->setEditText(record.Simei.Simei());
+    Edit5->setText(record.SpecValue);
+    Edit6->setText(record.SpecRange);
+    Edit8->setText(record.Kubun.SokuteiKankaku);
+    ComboBox3->setEditText(FormatDate(record.Hiduke));
+
+    setStatistic(0, FormatFixed(record.MaxOndo, 0));
+    setStatistic(1, FormatFixed(record.MiniOndo, 0));
+    setStatistic(2, FormatFixed(record.AvgOndo, 1));
+    setStatistic(3, QString::number(record.Kosu));
+
+    clearReadings();
+    SS1->setHorizontalHeaderItem(0, new QTableWidgetItem(record.Kubun.SokuteiKankaku));
+    const QList<Reading> readings = TOndoKanri::ReadDay(record.Koji.Code(), record.Kubun.ID,
+                                                        record.Hiduke, record.Gozai.DataName());
+    for (const Reading& r : readings) {
+        if (r.LNO < 1 || r.LNO > ReadingRows)
+            continue;
+        setReadingCell(r.LNO, 0, r.Sokuten);
+        setReadingCell(r.LNO, 1, FormatFixed(r.Ondo, 0));
+    }
+}
+
+void TfEditOndoData::ReadRecord(TOndoKanri& record)
+{
+    record.Koji.Load(Edit2->text());
+    record.Gozai.Load(ComboBox2->currentText());
+    record.Hiduke = ParseDate(ComboBox3->currentText());
+    record.Kubun.LoadByName(ComboBox4->currentText());
+    record.Simei.Load(ComboBox5->currentText());
+    record.SpecValue = Edit5->text();
+    record.SpecRange = Edit6->text();
+    record.SpecInterval = Edit8->text();
+    record.MaxOndo = ParseNumber(SS2->item(0, 1)->text());
+    record.MiniOndo = ParseNumber(SS2->item(1, 1)->text());
+    record.AvgOndo = ParseNumber(SS2->item(2, 1)->text());
+    record.Kosu = ParseWhole(SS2->item(3, 1)->text());
+}
+
+// ---- readings grid ----
+
+void TfEditOndoData::CalcStatistics()
+{
+    // Single precision, and maximum/minimum start at 0/1000, as the stored days were made.
+    float sum = 0.0f;
+    float maximum = 0.0f;
+    float minimum = 1000.0f;
+    int count = 0;
+    for (int lno = 1; lno <= ReadingRows; ++lno) {
+        if (ReadingCell(lno, 0).isEmpty())
+            continue;
+        const float v = static_cast<float>(ParseNumber(ReadingCell(lno, 1)));
+        ++count;
+        sum += v;
+        if (v > maximum)
+            maximum = v;
+        if (v < minimum)
+            minimum = v;
+    }
+    const double average = count > 0 ? RoundDecimals(1, static_cast<double>(sum / count)) : 0.0;
+    setStatistic(0, FormatFixed(maximum, 0));
+    setStatistic(1, FormatFixed(minimum, 0));
+    setStatistic(2, FormatFixed(average, 1));
+    setStatistic(3, QString::number(count));
+}
+
+void TfEditOndoData::NumberRows()
+{
+    clearReadings();
+    const int n = qMin(ParseWhole(Edit7->text()), ReadingRows);
+    for (int lno = 1; lno <= n; ++lno)
+        setReadingCell(lno, 0, QString::number(lno));
+}
+
+void TfEditOndoData::Simulate()
+{
+    const TOndoKubun& kubun = m_ondoKanri->Kubun;
+    const double low = RangeLow(kubun.OndoRange);
+    const double high = RangeHigh(kubun.OndoRange);
+    if (std::fabs(low) >= RangeUnbounded || std::fabs(high) >= RangeUnbounded)
+        throw AppError(QStringLiteral("区分「%1」に温度範囲がありません。"
+                                      "150_160 のように下限と上限を温度区分に登録してください。")
+                           .arg(kubun.KubunName));
+    for (int lno = 1; lno <= ReadingRows; ++lno) {
+        if (ReadingCell(lno, 0).isEmpty())
+            continue;
+        const float v = static_cast<float>(RandomInRange(kubun.OndoRange));
+        setReadingCell(lno, 1, formatWithThousands(v));
+    }
+    CalcStatistics();
+}
+
+void TfEditOndoData::StepArrow()
+{
+    m_arrow = (m_arrow + 1) % 4;
+    Button6->setText(ArrowCaptions[m_arrow]);
+}
+
+QList<Reading> TfEditOndoData::readingsOnScreen() const
+{
+    QList<Reading> readings;
+    for (int lno = 1; lno <= ReadingRows; ++lno) {
+        const QString label = ReadingCell(lno, 0);
+        if (!label.isEmpty())
+            readings << Reading{lno, label, ParseNumber(ReadingCell(lno, 1))};
+    }
+    return readings;
+}
+
+// ---- commands ----
+
+void TfEditOndoData::RegisterRecord()
+{
+    BitBtn2->setEnabled(false);
+    RunGuarded(this, [this] {
+        if (!IsDate(ComboBox3->currentText()))
+            throw AppError(QStringLiteral("試験日が正しくありません"));
+        ReadRecord();
+        m_ondoKanri->Register(readingsOnScreen());
+        // Delete must act on the record now on screen.
+        Label6->setText(QString::number(m_ondoKanri->ID));
+    });
+    BitBtn2->setEnabled(true);
+}
+
+void TfEditOndoData::OpenRecord() { pickRecord(true); }
+
+void TfEditOndoData::NewRecord()
+{
+    m_ondoKanri->Clear();
+    ShowRecord();
+}
+
+void TfEditOndoData::DeleteShownRecord()
+{
+    bool ok = false;
+    const int id = Label6->text().toInt(&ok);
+    if (!ok)
+        throw AppError(QStringLiteral("'%1' は整数ではありません").arg(Label6->text()));
+    if (id == 0)
+        return; // not stored: nothing to remove
+    const auto answer = QMessageBox::question(
+        this, windowTitle(), QStringLiteral("この記録（全ての試験日）を削除しますか？"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    m_ondoKanri->LoadByID(id);
+    m_ondoKanri->DeleteRecord();
+    // The data stays on screen; registering it again makes a new header.
+    m_ondoKanri->ID = 0;
+    Label6->setText(QStringLiteral("0"));
+}
+
+// ---- header pickers ----
+
+bool TfEditOndoData::pickProject()
+{
+    if (!m_listView)
+        throw AppError(QStringLiteral("一覧画面がありません"));
+    ListViewData data;
+    m_ondoKanri->Koji.GetList(data);
+    m_listView->Fill(data);
+    if (m_listView->exec() != QDialog::Accepted)
+        return false;
+    const ListViewRow* row = m_listView->SelectedRow();
+    if (!row)
+        return false;
+    m_ondoKanri->Koji.Load(row->caption);
+    Edit2->setText(m_ondoKanri->Koji.Code());
+    ComboBox1->addItem(m_ondoKanri->Koji.Kojimei());
+    ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
+    update();
+    return true;
+}
+
+void TfEditOndoData::pickRecord(bool all)
+{
+    if (!m_listView)
+        throw AppError(QStringLiteral("一覧画面がありません"));
+    ListViewData data;
+    if (all)
+        TOndoKanri::ListAll(data);
+    else
+        TOndoKanri::ListByKoji(data, Edit2->text());
+    m_listView->Fill(data);
+    if (m_listView->exec() != QDialog::Accepted)
+        return;
+    const ListViewRow* row = m_listView->SelectedRow();
+    if (!row)
+        return;
+    m_ondoKanri->LoadByID(row->subItems.value(3).toInt());
+    ShowRecord();
+    update();
+}
+
+void TfEditOndoData::pickDate()
+{
+    if (!m_calendar)
+        throw AppError(QStringLiteral("日付選択画面がありません"));
+    const QString text = ComboBox3->currentText();
+    m_calendar->SetCalendar(IsDate(text) ? ParseDate(text).date() : QDate::currentDate());
+    if (m_calendar->exec() == QDialog::Accepted)
+        ComboBox3->setEditText(FormatDate(QDateTime(m_calendar->GetCalendar(), QTime(0, 0))));
+}
+
+void TfEditOndoData::dropDownDates()
+{
+    QStringList days;
+    m_ondoKanri->GetDateList(days);
+    refillKeepingText(ComboBox3, days);
+}
+
+void TfEditOndoData::chooseDay()
+{
+    ReadRecord();
+    m_ondoKanri->LoadByDate();
+    ShowRecord();
+}
+
+void TfEditOndoData::dropDownKubun()
+{
+    QStringList names;
+    m_ondoKanri->Kubun.GetKubunNames(names);
+    refillKeepingText(ComboBox4, names);
+}
+
+void TfEditOndoData::chooseKubun()
+{
+    TOndoKubun& kubun = m_ondoKanri->Kubun;
+    kubun.LoadByName(ComboBox4->currentText());
+    SS1->setHorizontalHeaderItem(0, new QTableWidgetItem(kubun.SokuteiKankaku));
+
+    Query q;
+    q.Add(QStringLiteral("select * from OndoKanri4"));
+    q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
+    q.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C"));
+    q.BindText(QStringLiteral("A"), Edit2->text());
+    q.BindText(QStringLiteral("B"), ComboBox2->currentText());
+    q.BindInt(QStringLiteral("C"), kubun.ID);
+    q.Open();
+    if (q.Eof()) {
+        clearReadings();
+        return;
+    }
+    const int id = q.FieldInt(QStringLiteral("ID"));
+    m_ondoKanri->LoadByID(id);
+    ShowRecord();
+}
+
+void TfEditOndoData::dropDownSimei()
+{
+    QStringList names;
+    m_ondoKanri->Simei.GetList(names);
+    refillKeepingText(ComboBox5, names);
 }
