@@ -131,7 +131,13 @@ void TCanvas::SetFontSize(int points)
 
 TRecordingCanvas::TRecordingCanvas(QSize pageSize, int dpiX, int dpiY,
                                    std::shared_ptr<const TTextMetrics> metrics)
-    : TCanvas(dpiX, dpiY, std::move(metrics)), m_page(pageSize)
+    : TCanvas(dpiX, dpiY, std::move(metrics)), m_page(pageSize), m_target(&m_page)
+{
+}
+
+TRecordingCanvas::TRecordingCanvas(TRecordedPage* page, int dpiX, int dpiY,
+                                   std::shared_ptr<const TTextMetrics> metrics)
+    : TCanvas(dpiX, dpiY, std::move(metrics)), m_target(page)
 {
 }
 

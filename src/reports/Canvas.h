@@ -85,20 +85,22 @@ private:
     TFontState m_font;
 };
 
-// Records what is drawn into a page it owns.
+// Records what is drawn into a page: its own, or one that outlives the canvas.
 class TRecordingCanvas : public TCanvas
 {
 public:
     TRecordingCanvas(QSize pageSize, int dpiX, int dpiY, std::shared_ptr<const TTextMetrics> metrics);
+    TRecordingCanvas(TRecordedPage* page, int dpiX, int dpiY,
+                     std::shared_ptr<const TTextMetrics> metrics);
 
-    const TRecordedPage& Page() const { return m_page; }
-    TRecordedPage TakePage() { return std::move(m_page); }
+    const TRecordedPage& Page() const { return *m_target; }
 
 protected:
-    void Emit(TDrawOp op) override { m_page.Append(std::move(op)); }
+    void Emit(TDrawOp op) override { m_target->Append(std::move(op)); }
 
 private:
     TRecordedPage m_page;
+    TRecordedPage* m_target;
 };
 
 // The metrics page canvases use unless told otherwise: the machine's fonts.

@@ -1,0 +1,97 @@
+#include "printing/Printers.h"
+
+#include "environment/AppError.h"
+#include "printing/FakePrinter.h"
+#include "printing/PdfPrinter.h"
+
+namespace {
+
+struct SharedPrinter
+{
+    std::shared_ptr<TPrinterCatalog> catalog;
+    std::unique_ptr<TPrinterDevice> device;
+    int index = -1;
+};
+
+SharedPrinter& Shared()
+{
+    static SharedPrinter shared;
+    return shared;
+}
+
+void EnsureCatalog()
+{
+    if (!Shared().catalog)
+        SetPrinterCatalog(std::make_shared<TPdfOnlyCatalog>());
+}
+
+} // namespace
+
+QStringList TPdfOnlyCatalog::Names() const
+{
+    return {TPdfPrinter::PrinterName()};
+}
+
+std::unique_ptr<TPrinterDevice> TPdfOnlyCatalog::Open(int) const
+{
+    return std::make_unique<TPdfPrinter>();
+}
+
+std::unique_ptr<TPrinterDevice> TFakeCatalog::Open(int index) const
+{
+    return std::make_unique<TFakePrinter>(m_names.value(index));
+}
+
+void SetPrinterCatalog(std::shared_ptr<TPrinterCatalog> catalog)
+{
+    Shared().catalog = std::move(catalog);
+    ResetPrinter();
+    SetPrintDevice([] { return SelectedPrinter().Caps(); });
+}
+
+const TPrinterCatalog& PrinterCatalog()
+{
+    EnsureCatalog();
+    return *Shared().catalog;
+}
+
+QStringList PrinterNames()
+{
+    return PrinterCatalog().Names();
+}
+
+int PrinterCount()
+{
+    return int(PrinterNames().size());
+}
+
+void SelectPrinter(int index)
+{
+    const TPrinterCatalog& catalog = PrinterCatalog();
+    const int count = int(catalog.Names().size());
+    if (index < 0)
+        index = catalog.DefaultIndex();
+    if (index < 0 || index >= count)
+        throw AppError(count == 0 ? QStringLiteral("プリンタが登録されていません")
+                                  : QStringLiteral("プリンタの番号 %1 は範囲外です").arg(index));
+    Shared().device = catalog.Open(index);
+    Shared().index = index;
+}
+
+int SelectedPrinterIndex()
+{
+    return Shared().device ? Shared().index : -1;
+}
+
+TPrinterDevice& SelectedPrinter()
+{
+    if (!Shared().device)
+        SelectPrinter(-1);
+    return *Shared().device;
+}
+
+void ResetPrinter()
+{
+    Shared().device.reset();
+    Shared().index = -1;
+}

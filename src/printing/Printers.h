@@ -1,0 +1,56 @@
+#pragma once
+
+#include "printing/PrinterDevice.h"
+
+#include <QStringList>
+#include <memory>
+
+// The list of installed printers.
+class TPrinterCatalog
+{
+public:
+    virtual ~TPrinterCatalog() = default;
+    virtual QStringList Names() const = 0;
+    // Position of the default printer; -1 when the list is empty.
+    virtual int DefaultIndex() const = 0;
+    virtual std::unique_ptr<TPrinterDevice> Open(int index) const = 0;
+};
+
+// Only the built-in PDF printer: what a machine without printing support has.
+class TPdfOnlyCatalog : public TPrinterCatalog
+{
+public:
+    QStringList Names() const override;
+    int DefaultIndex() const override { return 0; }
+    std::unique_ptr<TPrinterDevice> Open(int index) const override;
+};
+
+// Fake printers of the given names for tests; the first is the default.
+class TFakeCatalog : public TPrinterCatalog
+{
+public:
+    explicit TFakeCatalog(QStringList names = {QStringLiteral("Fake")}) : m_names(std::move(names)) {}
+    QStringList Names() const override { return m_names; }
+    int DefaultIndex() const override { return m_names.isEmpty() ? -1 : 0; }
+    std::unique_ptr<TPrinterDevice> Open(int index) const override;
+
+private:
+    QStringList m_names;
+};
+
+// The process's shared printer: one catalog and the printer selected from it. Drawing
+// (InitPrintMetrics) reads the selected printer once a catalog is set.
+void SetPrinterCatalog(std::shared_ptr<TPrinterCatalog> catalog);
+const TPrinterCatalog& PrinterCatalog();
+QStringList PrinterNames();
+int PrinterCount();
+// Selects by position in the catalog; -1 selects the default printer.
+void SelectPrinter(int index);
+// Position of the selected printer; -1 while none is selected or the list is empty.
+int SelectedPrinterIndex();
+// The selected printer, the default one when none was chosen. Raises AppError
+// "プリンタが登録されていません" when the list is empty.
+TPrinterDevice& SelectedPrinter();
+// Forgets the printer object, so that the next use reads the list afresh and starts from the
+// default printer (after the printers of the system changed).
+void ResetPrinter();
