@@ -1,0 +1,285 @@
+#include "ReportFixture.h"
+#include "environment/RegistryUtility.h"
+#include "reports/DataSheet.h"
+#include "support/TestSupport.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString Koji = QStringLiteral("K-01");
+const QString Mix = QStringLiteral("密粒13F");
+const QString OtherMix = QStringLiteral("粗粒20");
+
+QList<double> Readings(int n, double first = 150)
+{
+    QList<double> v;
+    for (int i = 0; i < n; ++i)
+        v << first + i;
+    return v;
+}
+
+int Count(const std::vector<TDrawOp>& ops, const QString& text)
+{
+    return int(TextsEqual(ops, text).size());
+}
+
+// The text drawn centred in the row box that starts at y cm (fixed metrics: 9 pt = 75 dots).
+bool HasTextInRow(const std::vector<TDrawOp>& ops, const QString& text, float x1, float x2,
+                  float y)
+{
+    for (const TDrawOp& op : TextsEqual(ops, text)) {
+        const int mid = op.p1.x() + op.textWidth / 2;
+        if (mid > DotX(x1) && mid < DotX(x2) && op.p1.y() >= DotY(y) && op.p1.y() < DotY(y + 0.44f))
+            return true;
+    }
+    return false;
+}
+
+void Draw(TTestPane& pane, TOndoKanri& record, bool perProject)
+{
+    bool printed = false;
+    DrawDataSheet(record, pane, printed, perProject);
+}
+
+} // namespace
+
+class TestDataSheet : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        UseFakeDevice();
+        PrintMarginX = PrintMarginY = -2.0f;
+        WriteSetting(QStringLiteral("hin_prnfont"), QString());
+    }
+
+    void emptyBlockGeometry()
+    {
+        TTestPane pane;
+        InitPrintMetrics();
+        DrawRecordBlock(pane, 4); // second row, middle column
+        const float L = 5.7f, T = 14.2f;
+        const auto& ops = pane.Ops(0);
+        const auto lines = OpsOfKind(ops, TDrawOp::Kind::Line);
+        // mix-name rule, frame of four edges, heading and statistics rules, two columns, twenty rows
+        QCOMPARE(int(lines.size()), 1 + 4 + 2 + 2 + 20);
+        QCOMPARE(lines[0].p1, QPoint(DotX(L + 1.1f), DotY(T + 0.5f)));
+        QCOMPARE(lines[1].p1, QPoint(DotX(L), DotY(T + 1.0f)));
+        QCOMPARE(lines[1].p2, QPoint(DotX(L + 5.1f), DotY(T + 1.0f)));
+        QCOMPARE(lines[2].p2, QPoint(DotX(L + 5.1f), DotY(T + 10.86f)));
+        QCOMPARE(lines[5].p1.y(), DotY(T + 2.5f));
+        QCOMPARE(lines[6].p1.y(), DotY(T + 9.1f));
+        QCOMPARE(lines[7].p1, QPoint(DotX(L + 1.7f), DotY(T + 1.0f)));
+        QCOMPARE(lines[8].p2, QPoint(DotX(L + 3.4f), DotY(T + 9.1f)));
+        for (int i = 1; i <= 8; ++i)
+            QCOMPARE(lines[i].pen.width, 19); // 0.8 mm
+        for (int i = 0; i < 20; ++i) {
+            QCOMPARE(lines[9 + i].pen.width, 10); // 0.4 mm
+            QCOMPARE(lines[9 + i].p1.y(), DotY(T + 2.5f + 0.44f * i));
+        }
+        // Zero-height headings sit centred on their line.
+        const TDrawOp day = TextsEqual(ops, QStringLiteral("月　日")).at(0);
+        QCOMPARE(day.font.CharHeight(), 75);
+        QCOMPARE(day.p1.y(), DotY(T + 1.75f) - 37);
+        const TDrawOp unit = TextsEqual(ops, QStringLiteral("（℃）")).at(0);
+        QVERIFY(unit.p1.y() < DotY(T + 2.15f) && unit.p1.y() + 75 > DotY(T + 2.15f));
+        QCOMPARE(TextsEqual(ops, QStringLiteral("合材名")).at(0).font.CharHeight(), 83);
+        // "最大値=" is spread, so its first character starts a tenth inside its cell.
+        QCOMPARE(TextsEqual(ops, QStringLiteral("最")).at(0).p1.x(), DotX(L + 1.7f + 0.17f));
+        QVERIFY(TextsEqual(ops, QStringLiteral("値")).size() == 3);
+    }
+
+    void longDayContinuesWithoutMixNameAndStatistics()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(4, 1), Readings(16));
+        TOndoKanri r;
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        TTestPane pane;
+        Draw(pane, r, false);
+        QCOMPARE(pane.Count(), 1);
+        const auto& ops = pane.Ops(0);
+        QCOMPARE(Count(ops, QStringLiteral("練上温度記録表")), 0); // spread per character
+        QCOMPARE(Count(ops, Mix), 1);
+        QCOMPARE(Count(ops, QStringLiteral("16")), 2); // count in block 0, label of reading 16
+        QCOMPARE(Count(ops, QStringLiteral("4/1")), 2);
+        QCOMPARE(Count(ops, QStringLiteral("〃")), 14);
+        QCOMPARE(Count(ops, QStringLiteral("時刻")), 0); // "時刻" is spread: two characters
+        QCOMPARE(Count(ops, QStringLiteral("時")), 2);    // heading of both blocks
+        // Reading 16 is row 0 of block 1, labelled with the day.
+        QVERIFY(HasTextInRow(ops, QStringLiteral("4/1"), 5.7f, 7.4f, 2.2f + 2.5f));
+        QVERIFY(HasTextInRow(ops, QStringLiteral("16"), 7.4f, 9.1f, 2.2f + 2.5f));
+        QVERIFY(HasTextInRow(ops, QStringLiteral("165"), 9.1f, 10.8f, 2.2f + 2.5f));
+        QVERIFY(HasTextInRow(ops, QStringLiteral("164"), 3.4f, 5.1f, 2.2f + 2.5f + 0.44f * 14));
+        QVERIFY(HasTextInRow(ops, QStringLiteral("16"), 3.4f, 5.1f, 2.2f + 9.1f));
+        QVERIFY(HasTextInRow(ops, QStringLiteral("157.5"), 3.4f, 5.1f, 2.2f + 9.1f + 0.44f * 3));
+    }
+
+    void blocksPagesAndRecordSelection()
+    {
+        TempProfile profile;
+        PrepareTables();
+        for (int d = 1; d <= 7; ++d)
+            AddDay(Koji, Mix, 0, Day(4, d), Readings(2));
+        AddDay(Koji, OtherMix, 0, Day(4, 3), Readings(3, 140));
+        AddDay(QStringLiteral("K-02"), Mix, 0, Day(4, 3), Readings(3, 130));
+        TOndoKanri r;
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+
+        TTestPane own;
+        Draw(own, r, false);
+        QCOMPARE(own.Count(), 2);
+        QCOMPARE(Count(own.Ops(1), QStringLiteral("合材名")), 6); // header and empty blocks again
+        QCOMPARE(Count(own.Ops(1), QStringLiteral("記")), 1);
+        QVERIFY(HasTextInRow(own.Ops(1), QStringLiteral("4/7"), 0, 1.7f, 2.2f + 2.5f));
+        QVERIFY(HasTextInRow(own.Ops(0), QStringLiteral("4/6"), 11.4f, 13.1f, 14.2f + 2.5f));
+        QCOMPARE(Count(own.Ops(0), QStringLiteral("140")), 0);
+        // The record is left on the last block drawn.
+        QCOMPARE(r.Hiduke, Day(4, 7));
+
+        // The whole project: the other mix follows by name, other projects never come.
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        TTestPane project;
+        Draw(project, r, true);
+        QCOMPARE(project.Count(), 2);
+        QVERIFY(HasTextInRow(project.Ops(1), QStringLiteral("140"), 9.1f, 10.8f, 2.2f + 2.5f));
+        QVERIFY(HasTextInRow(project.Ops(1), QStringLiteral("4/3"), 5.7f, 7.4f, 2.2f + 2.5f));
+        QCOMPARE(Count(project.Ops(1), OtherMix), 1);
+        QCOMPARE(Count(project.Ops(0), OtherMix), 0);
+        QCOMPARE(Count(project.Ops(0), QStringLiteral("130")) + Count(project.Ops(1), QStringLiteral("130")), 0);
+        QCOMPARE(r.Gozai.DataName(), OtherMix);
+    }
+
+    void eachCategoryWithReadingsStartsAPage()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddCategory(12, QStringLiteral("到着温度"));
+        AddDay(Koji, Mix, 0, Day(4, 1), Readings(3));
+        AddDay(Koji, Mix, 12, Day(4, 1), Readings(3, 170));
+        TOndoKanri r;
+        TTestPane pane;
+        bool printed = false;
+        for (int id : {1, 0, 1, 12}) { // category 1 has no readings
+            LoadRecord(r, Koji, Mix, id, Day(4, 1));
+            DrawDataSheet(r, pane, printed, false);
+            if (id == 1)
+                QCOMPARE(int(OpsOfKind(pane.Ops(pane.Count() - 1), TDrawOp::Kind::Text).size())
+                             > 0, printed);
+        }
+        QVERIFY(printed);
+        QCOMPARE(pane.Count(), 2);
+        QCOMPARE(Count(pane.Ops(0), QStringLiteral("151")), 1);
+        QCOMPARE(Count(pane.Ops(0), QStringLiteral("171")), 0);
+        QCOMPARE(Count(pane.Ops(1), QStringLiteral("171")), 1);
+        QCOMPARE(Count(pane.Ops(1), QStringLiteral("到")), 1); // its own heading
+    }
+
+    void headingStatisticsAndSqueezedName()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddCategory(5, QStringLiteral("舗設温度"), QStringLiteral("5分"));
+        AddMix(Mix, QStringLiteral("再生密粒度アスファルト混合物（１３Ｆ）改質Ⅱ型"));
+        AddDay(Koji, Mix, 0, Day(4, 1), {158.5, 158.02});
+        AddDay(Koji, Mix, 0, Day(4, 2), {160, 150});
+        AddDay(Koji, Mix, 1, Day(4, 1), {150}, QStringLiteral("150_170"), QStringLiteral("10台"));
+        AddDay(Koji, Mix, 5, Day(4, 1), {150});
+        TOndoKanri r;
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        TTestPane pane;
+        Draw(pane, r, false);
+        const auto& ops = pane.Ops(0);
+        QCOMPARE(Count(ops, QStringLiteral("158.5")), 2); // reading and maximum
+        QCOMPARE(Count(ops, QStringLiteral("158.02")), 2);
+        QCOMPARE(Count(ops, QStringLiteral("158.3")), 1); // average 158.26
+        QCOMPARE(Count(ops, QStringLiteral("160")), 2);
+        QCOMPARE(Count(ops, QStringLiteral("155.0")), 1);
+        // Mix print name at 11 pt squeezed into the 4 cm field from its left edge.
+        const TDrawOp name =
+            TextsEqual(ops, QStringLiteral("再生密粒度アスファルト混合物（１３Ｆ）改質Ⅱ型")).at(0);
+        QCOMPARE(name.font.CharHeight(), 92);
+        QVERIFY(name.font.charWidth > 0 && name.font.charWidth < 46);
+        QCOMPARE(name.p1.x(), DotX(1.1f));
+        QVERIFY(name.textWidth <= DotX(5.1f) - DotX(1.1f));
+
+        // Middle heading: the record's own interval, else the category's, else "時刻".
+        struct Case
+        {
+            int id;
+            QString first;
+        };
+        for (const Case& c : {Case{0, QStringLiteral("時")}, Case{1, QStringLiteral("1")},
+                              Case{5, QStringLiteral("5")}}) {
+            LoadRecord(r, Koji, Mix, c.id, Day(4, 1));
+            TTestPane one;
+            Draw(one, r, false);
+            const auto texts = OpsOfKind(one.Ops(0), TDrawOp::Kind::Text);
+            const int y = DotY(2.2f + 1.0f);
+            bool found = false;
+            for (const TDrawOp& t : texts)
+                found = found || (t.text == c.first && t.p1.x() == DotX(2.1f) && t.p1.y() > y
+                                  && t.p1.y() < DotY(2.2f + 2.5f));
+            QVERIFY2(found, qPrintable(c.first));
+        }
+        QCOMPARE(r.SpecInterval, QStringLiteral("5分"));
+    }
+
+    void printFontSetting()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(4, 1), Readings(2));
+        TOndoKanri r;
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        TTestPane plain;
+        Draw(plain, r, false);
+        for (const TDrawOp& op : OpsOfKind(plain.Ops(0), TDrawOp::Kind::Text))
+            QCOMPARE(op.font.name, DefaultFaceName());
+        WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
+        TTestPane mincho;
+        Draw(mincho, r, false);
+        for (const TDrawOp& op : OpsOfKind(mincho.Ops(0), TDrawOp::Kind::Text))
+            QCOMPARE(op.font.name, QStringLiteral("ＭＳ 明朝"));
+    }
+
+    void referenceDumpAndPdf()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddMix(Mix, QStringLiteral("密粒度アスコン（１３Ｆ）"));
+        AddDay(Koji, Mix, 0, Day(4, 1), {158.5, 160, 157, 159}, QStringLiteral("150_170"),
+               QStringLiteral("30分"));
+        AddDay(Koji, Mix, 0, Day(4, 2), Readings(16, 148), QStringLiteral("150_170"),
+               QStringLiteral("30分"));
+        TOndoKanri r;
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        TTestPane pane;
+        Draw(pane, r, false);
+        InitPrintMetrics();
+        QString why;
+        QVERIFY2(MatchesReference(QStringLiteral("datasheet.txt"), DumpPages(pane), why),
+                 qPrintable(why));
+
+        TTestPane real(true, false);
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        Draw(real, r, false);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("datasheet.pdf"));
+        WritePdf(real, file, false);
+        if (!qEnvironmentVariableIsEmpty("ONDO_KEEP_PDF"))
+            QFile::copy(file, qEnvironmentVariable("ONDO_KEEP_PDF") + QStringLiteral("/datasheet.pdf"));
+        const QString text = PdfText(file);
+        for (const char* want : {"記", "録", "表", "練", "合材名", "密粒度アスコン（１３Ｆ）", "月日",
+                                 "温度", "（℃）", "〃", "分", "158.5", "158.6"})
+            QVERIFY2(text.contains(QString::fromUtf8(want)), want);
+    }
+};
+
+ONDO_TEST_MAIN(TestDataSheet, QGuiApplication)
+#include "test_datasheet.moc"
