@@ -3,6 +3,7 @@
 #include "printing/Printers.h"
 
 #include <QPainter>
+#include <QPdfWriter>
 #include <cmath>
 
 namespace {
@@ -141,6 +142,40 @@ void TPrevX::PrintPages()
         throw;
     }
     printer.EndJob();
+}
+
+void TPrevX::SaveAsPdf(const QString& fileName) const
+{
+    CheckPrinters();
+    if (m_pageCount == 0)
+        return;
+    const TPrinterDevice& printer = SelectedPrinter();
+    const double toPtX = 72.0 / printer.DpiX();
+    const double toPtY = 72.0 / printer.DpiY();
+    const QSize sheet = printer.PhysicalSize();
+    const QPoint offset = printer.PhysicalOffset();
+    const QSize printable = printer.PrintableSize();
+    const QPageSize size(QSizeF(sheet.width() * toPtX, sheet.height() * toPtY), QPageSize::Point,
+                         QString(), QPageSize::ExactMatch);
+    const QMarginsF margins(offset.x() * toPtX, offset.y() * toPtY,
+                            (sheet.width() - offset.x() - printable.width()) * toPtX,
+                            (sheet.height() - offset.y() - printable.height()) * toPtY);
+    QPdfWriter writer(fileName);
+    writer.setResolution(printer.DpiY());
+    writer.setTitle(Title);
+    writer.setCreator(QStringLiteral("温度管理"));
+    writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Point));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        throw AppError(QStringLiteral("PDFファイル '%1' に書き込めません").arg(fileName));
+    const double sx = double(printer.DpiY()) / printer.DpiX();
+    for (int i = 1; i <= m_pageCount; ++i) {
+        if (i > 1)
+            writer.newPage();
+        const TRecordedPage& page = Page(i);
+        page.Replay(painter, QRectF(0, 0, page.Size().width() * sx, page.Size().height()));
+    }
+    painter.end();
 }
 
 void TPrevX::Paint(QPainter& painter, bool withPage) const

@@ -51,6 +51,10 @@ public:
     // One job of pages print from to the smaller of print to and the page count.
     void PrintPages();
 
+    // Every page into one PDF file whose sheets are the selected printer's, placed as that
+    // printer would place them.
+    void SaveAsPdf(const QString& fileName) const;
+
     QString Title;
 
     int ZoomScale() const { return m_zoomScale; }

@@ -9,12 +9,14 @@
 
 namespace {
 
-QPen MakeQPen(const TPenState& p)
+// scale: device units per page dot. A pen thinner than one device unit keeps one unit, as a
+// printer pen shown on a screen does.
+QPen MakeQPen(const TPenState& p, double scale)
 {
     if (p.style == TPenStyle::Clear)
         return QPen(Qt::NoPen);
     QPen pen(ToQColor(p.color));
-    pen.setWidthF(qMax(1, p.width));
+    pen.setWidthF(qMax(1, p.width) * scale < 1 ? 0.0 : qMax(1, p.width));
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     // Printer pens wider than one dot are always solid.
@@ -43,20 +45,20 @@ double AngleOf(QPointF centre, QPoint p)
     return qRadiansToDegrees(std::atan2(centre.y() - p.y(), p.x() - centre.x()));
 }
 
-void DrawOp(QPainter& painter, const TDrawOp& op)
+void DrawOp(QPainter& painter, const TDrawOp& op, double scale)
 {
     switch (op.kind) {
     case TDrawOp::Kind::Line:
-        painter.setPen(MakeQPen(op.pen));
+        painter.setPen(MakeQPen(op.pen, scale));
         painter.drawLine(QPointF(op.p1), QPointF(op.p2));
         break;
     case TDrawOp::Kind::Ellipse:
-        painter.setPen(MakeQPen(op.pen));
+        painter.setPen(MakeQPen(op.pen, scale));
         painter.setBrush(MakeQBrush(op.brush));
         painter.drawEllipse(QRectF(QPointF(op.p1), QPointF(op.p2)).normalized());
         break;
     case TDrawOp::Kind::Pie: {
-        painter.setPen(MakeQPen(op.pen));
+        painter.setPen(MakeQPen(op.pen, scale));
         painter.setBrush(MakeQBrush(op.brush));
         const QRectF r = QRectF(QPointF(op.p1), QPointF(op.p2)).normalized();
         const double a1 = AngleOf(r.center(), op.p3);
@@ -95,8 +97,10 @@ void TRecordedPage::Replay(QPainter& painter, const QRectF& target) const
     painter.setClipRect(target, Qt::IntersectClip);
     painter.translate(target.topLeft());
     painter.scale(target.width() / m_size.width(), target.height() / m_size.height());
+    const QTransform device = painter.deviceTransform();
+    const double scale = qMin(std::abs(device.m11()), std::abs(device.m22()));
     for (const TDrawOp& op : m_ops)
-        DrawOp(painter, op);
+        DrawOp(painter, op, scale);
     painter.restore();
 }
 
