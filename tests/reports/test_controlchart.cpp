@@ -1,0 +1,417 @@
+#include "ReportFixture.h"
+#include "environment/RegistryUtility.h"
+#include "reports/ChartMemo.h"
+#include "reports/ControlChart.h"
+#include "support/TestSupport.h"
+
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString Koji = QStringLiteral("K-01");
+const QString Mix = QStringLiteral("密粒13F");
+
+class TListMemo : public TChartMemo
+{
+public:
+    void Clear() override { lines.clear(); }
+    void AddLine(const QString& line) override { lines << line; }
+    QStringList lines;
+};
+
+float Yv(double v, double low = 100, double high = 200)
+{
+    return float(4.2 + 8.2 * (high - v) / (high - low));
+}
+
+float DayX(int d)
+{
+    return 4.4f + float(d);
+}
+
+// The record as the main window holds it when the user prints.
+void Record(TOndoKanri& r, const QString& mix = Mix)
+{
+    r.Clear();
+    r.Koji.Load(Koji);
+    r.Gozai.Load(mix);
+    r.Simei.Load(QStringLiteral("山田太郎"));
+}
+
+std::vector<TDrawOp> Lines(const std::vector<TDrawOp>& ops, TColor colour)
+{
+    std::vector<TDrawOp> out;
+    for (const TDrawOp& op : OpsOfKind(ops, TDrawOp::Kind::Line))
+        if (op.pen.color == colour)
+            out.push_back(op);
+    return out;
+}
+
+// Lines one day long that end at day column d: the joining lines.
+int JoinsInto(const std::vector<TDrawOp>& ops, int d)
+{
+    int n = 0;
+    for (const TDrawOp& op : OpsOfKind(ops, TDrawOp::Kind::Line))
+        n += op.p1.x() == DotX(DayX(d) - 1) && op.p2.x() == DotX(DayX(d));
+    return n;
+}
+
+std::vector<TDrawOp> DiscsAt(const std::vector<TDrawOp>& ops, float x, float y, TDrawOp::Kind kind)
+{
+    std::vector<TDrawOp> out;
+    for (const TDrawOp& op : OpsOfKind(ops, kind))
+        if (op.p1 == QPoint(DotX(x - 0.1f), DotY(y - 0.1f)))
+            out.push_back(op);
+    return out;
+}
+
+void AddDays(const QString& mix, int kubun, int count, int month = 5)
+{
+    for (int d = 0; d < count; ++d)
+        AddDay(Koji, mix, kubun, Day(month, 1).addDays(d), {150.0 + d % 7, 160.0});
+}
+
+} // namespace
+
+class TestControlChart : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        UseFakeDevice();
+        PrintMarginX = -1.5f;
+        PrintMarginY = -2.5f;
+        InitPrintMetrics();
+        WriteSetting(QStringLiteral("hin_prnfont"), QString());
+        WriteSetting(QStringLiteral("HotbinMemoriColor"), QString());
+    }
+
+    void frameLinesTextsAndColour()
+    {
+        TTestPane pane(false, true);
+        DrawChartFrame(pane.PageCanvas());
+        const auto& ops = pane.Ops(0);
+        const auto lines = OpsOfKind(ops, TDrawOp::Kind::Line);
+        QCOMPARE(int(lines.size()), 4 + 4 + 17 + 4);
+        QCOMPARE(lines[0].p1, QPoint(DotX(0), DotY(0)));
+        QCOMPARE(lines[1].p2, QPoint(DotX(26.7f), DotY(15)));
+        QCOMPARE(lines[3].pen.width, 4);
+        QCOMPARE(lines[4].p1, QPoint(DotX(0.2f), DotY(1.1f)));
+        QCOMPARE(lines[5].p2, QPoint(DotX(26.5f), DotY(14.8f)));
+        QCOMPARE(lines[7].pen.width, 2);
+        const float table[][4] = {
+            {0.2f, 1.875f, 19.1f, 1.875f}, {21.1f, 1.875f, 26.5f, 1.875f}, {0.2f, 2.65f, 26.5f, 2.65f},
+            {2.0f, 3.425f, 9.7f, 3.425f},  {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
+            {0.2f, 12.4f, 26.5f, 12.4f},   {0.2f, 13.2f, 26.5f, 13.2f},    {0.2f, 14.0f, 26.5f, 14.0f},
+            {2.0f, 2.65f, 2.0f, 4.2f},     {3.4f, 1.1f, 3.4f, 14.8f},      {9.7f, 1.875f, 9.7f, 4.2f},
+            {10.5f, 2.65f, 10.5f, 4.2f},   {12.4f, 1.875f, 12.4f, 4.2f},   {19.1f, 1.1f, 19.1f, 4.2f},
+            {21.1f, 1.1f, 21.1f, 2.65f},   {22.2f, 1.1f, 22.2f, 4.2f},
+            {3.4f, 3.425f, 9.7f, 2.65f},   {3.4f, 4.2f, 9.7f, 3.425f},     {12.4f, 3.425f, 19.1f, 2.65f},
+            {12.4f, 4.2f, 19.1f, 3.425f}};
+        for (int i = 0; i < 21; ++i) {
+            QCOMPARE(lines[8 + i].p1, QPoint(DotX(table[i][0]), DotY(table[i][1])));
+            QCOMPARE(lines[8 + i].p2, QPoint(DotX(table[i][2]), DotY(table[i][3])));
+            QCOMPARE(lines[8 + i].pen.width, 1);
+        }
+        const TDrawOp title = TextsEqual(ops, QStringLiteral("Ｘ 管 理 図")).at(0);
+        QCOMPARE(title.font.CharHeight(), 167);
+        QCOMPARE(title.p1.x() + title.textWidth / 2, (DotX(0) + DotX(26.7f)) / 2);
+        // Two-line cells: upper word in the upper half, no backslashes drawn.
+        const TDrawOp upper = TextsEqual(ops, QStringLiteral("規")).at(0);
+        const TDrawOp lower = TextsEqual(ops, QStringLiteral("限")).at(0);
+        QVERIFY(upper.p1.y() < DotY(3.425f) && lower.p1.y() > DotY(3.425f) - 1);
+        QCOMPARE(TextsEqual(ops, QStringLiteral("試")).at(0).font.CharHeight(), 83);
+        for (const TDrawOp& t : OpsOfKind(ops, TDrawOp::Kind::Text))
+            QVERIFY(!t.text.contains(QLatin1Char('\\')));
+        const TDrawOp note = TextsEqual(ops, QStringLiteral("　　ロ．管理図は、仕様書による規格限界線を朱書きで記入する。")).at(0);
+        QCOMPARE(note.p1.x(), DotX(1));
+        QVERIFY(note.p1.y() >= DotY(15.6f) && note.p1.y() < DotY(16.2f));
+        QCOMPARE(pane.PageCanvas().PenColor(), clAqua);
+        QCOMPARE(pane.PageCanvas().PenWidth(), 1);
+
+        WriteSetting(QStringLiteral("HotbinMemoriColor"), QStringLiteral("255"));
+        DrawChartFrame(pane.PageCanvas());
+        QCOMPARE(pane.PageCanvas().PenColor(), clRed);
+    }
+
+    void axisValuesStrictlyInsideTheRange_data()
+    {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::newRow("100-200") << 100.0 << 200.0 << 110 << 190;
+        QTest::newRow("105-195") << 105.0 << 195.0 << 110 << 180;
+    }
+
+    void axisValuesStrictlyInsideTheRange()
+    {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(int, first);
+        QFETCH(int, last);
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(5, 1), {150});
+        TOndoKanri r;
+        Record(r);
+        TTestPane pane(false, true);
+        DrawControlChart(r, pane, {}, false, low, high);
+        const auto& ops = pane.Ops(0);
+        const auto aqua = Lines(ops, clAqua);
+        QCOMPARE(int(aqua.size()), (last - first) / 10 + 1 + 22);
+        for (int v = first, i = 0; v <= last; v += 10, ++i) {
+            const float y = Yv(v, low, high);
+            QCOMPARE(aqua[size_t(i)].p1, QPoint(DotX(3.4f), DotY(y)));
+            QCOMPARE(aqua[size_t(i)].p2.x(), DotX(26.5f));
+            const TDrawOp label = TextsEqual(ops, QString::number(v)).at(0);
+            QVERIFY(qAbs(label.p1.x() + label.textWidth - DotX(3.4f)) <= 1); // right-aligned
+            QVERIFY(qAbs(label.p1.y() + 41 - DotY(y)) <= 2); // 10 pt centred on the line
+        }
+        QCOMPARE(int(TextsEqual(ops, QString::number(first - 10)).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QString::number(last + 10)).size()), 0);
+        // The day grid: 22 columns over the plot.
+        const TDrawOp grid = aqua.at(aqua.size() - 22);
+        QCOMPARE(grid.p1, QPoint(DotX(4.4f), DotY(4.2f)));
+        QCOMPARE(aqua.back().p2, QPoint(DotX(25.4f), DotY(12.4f)));
+    }
+
+    void pagesOf22DaysKeepThePeriod()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDays(Mix, 0, 23);
+        TOndoKanri r;
+        Record(r);
+        TListMemo memo;
+        memo.lines << QStringLiteral("old");
+        TTestPane pane(false, true);
+        DrawControlChart(r, pane, {0}, false, 100, 200, &memo);
+        QCOMPARE(pane.Count(), 2);
+        QCOMPARE(memo.lines.size(), 24);
+        QCOMPARE(memo.lines.at(0), Mix);
+        QCOMPARE(memo.lines.at(1), QStringLiteral("2024/05/01"));
+        QCOMPARE(memo.lines.at(23), QStringLiteral("2024/05/23"));
+        for (int p = 0; p < 2; ++p) {
+            const auto& ops = pane.Ops(p);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("5月 1日")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("5月 23日")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("℃")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, Mix + QStringLiteral("の温度")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("山田太郎")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("1")).size()), 0);
+            QCOMPARE(int(Lines(ops, clAqua).size()), 9 + 22);
+        }
+        const auto second = pane.Ops(1);
+        const TDrawOp day = TextsEqual(second, QStringLiteral("5/23")).at(0);
+        QCOMPARE(day.p1.x() + day.textWidth / 2, (DotX(3.4f) + DotX(5.4f)) / 2);
+        QCOMPARE(int(TextsEqual(second, QStringLiteral("5/22")).size()), 0);
+        QCOMPARE(int(OpsOfKind(second, TDrawOp::Kind::Ellipse).size()), 2);
+    }
+
+    void seriesBreaksAndEqualDays()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(5, 1), {150, 160});
+        AddDay(Koji, Mix, 0, Day(5, 2), {152, 165});
+        AddDay(Koji, Mix, 1, Day(5, 3), {140}); // a day of the mix without category 0
+        AddDay(Koji, Mix, 0, Day(5, 4), {151, 158});
+        AddDay(Koji, Mix, 0, Day(5, 5), {155});
+        AddDay(Koji, Mix, 0, Day(5, 6), {153, 157});
+        TOndoKanri r;
+        Record(r);
+        TTestPane pane(false, true);
+        DrawControlChart(r, pane, {0}, false, 100, 200);
+        const auto& ops = pane.Ops(0);
+        QCOMPARE(JoinsInto(ops, 1), 2);
+        QCOMPARE(JoinsInto(ops, 2), 0);
+        QCOMPARE(JoinsInto(ops, 3), 0);
+        QCOMPARE(JoinsInto(ops, 4), 2);
+        QCOMPARE(JoinsInto(ops, 5), 2);
+        // The joining lines start from the previous day's values.
+        for (const TDrawOp& op : OpsOfKind(ops, TDrawOp::Kind::Line))
+            if (op.p1.x() == DotX(DayX(5) - 1) && op.p2.x() == DotX(DayX(5)))
+                QVERIFY(op.p1.y() == DotY(Yv(155)) && (op.p2.y() == DotY(Yv(157)) || op.p2.y() == DotY(Yv(153))));
+        const auto maxDiscs = DiscsAt(ops, DayX(0), Yv(160), TDrawOp::Kind::Ellipse);
+        QCOMPARE(int(maxDiscs.size()), 2); // stamped again over the joining line
+        QCOMPARE(maxDiscs[0].brush.color, clRed);
+        QCOMPARE(DiscsAt(ops, DayX(0), Yv(150), TDrawOp::Kind::Ellipse).at(0).brush.color, clBlue);
+        QCOMPARE(maxDiscs[0].pen.color, clBlack);
+        QCOMPARE(int(DiscsAt(ops, DayX(2), Yv(140), TDrawOp::Kind::Ellipse).size()), 0);
+        // 155 both ways: red upper half when drawn, blue lower half when the next day joins it.
+        const auto halves = DiscsAt(ops, DayX(4), Yv(155), TDrawOp::Kind::Pie);
+        QCOMPARE(int(halves.size()), 2);
+        QCOMPARE(halves[0].brush.color, clRed);
+        QVERIFY(halves[0].p3.x() > halves[0].p4.x()); // from the right, over the top
+        QCOMPARE(halves[1].brush.color, clBlue);
+        QVERIFY(halves[1].p3.x() < halves[1].p4.x());
+        // Day labels of every day of the mix, also the one without this category.
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("5/3")).size()), 1);
+    }
+
+    void referenceLinesAndLabels()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddCategory(12, QStringLiteral("到着温度"));
+        AddDay(Koji, Mix, 0, Day(5, 1), {160}, QStringLiteral("0_300"));
+        AddDay(Koji, Mix, 1, Day(5, 1), {159.8}, QStringLiteral("_165"));
+        TOndoKanri r;
+        Record(r);
+        TTestPane pane(false, true);
+        DrawControlChart(r, pane, {0, 1, 12}, false, 100, 200);
+        const auto& ops = pane.Ops(0);
+        struct Want
+        {
+            QString value;
+            double v;
+            TColor colour;
+        };
+        const Want sorted[] = {{QStringLiteral("165.0"), 165, clRed},
+                               {QStringLiteral("160.0"), 160, clBlack},
+                               {QStringLiteral("159.8"), 159.8, clBlack},
+                               {QStringLiteral("0.0"), 0, clBlack}};
+        float previous = 4.2f;
+        for (const Want& w : sorted) {
+            const float y = Yv(w.v);
+            bool line = false;
+            for (const TDrawOp& op : Lines(ops, w.colour))
+                line = line || (op.p1 == QPoint(DotX(3.4f), DotY(y)) && op.p2.x() == DotX(26.5f));
+            QVERIFY2(line, qPrintable(w.value));
+            const float label = std::max(y, previous + 0.8f);
+            const TDrawOp text = TextsEqual(ops, w.value).at(0);
+            QCOMPARE(text.font.color, w.colour);
+            QVERIFY(qAbs(text.p1.x() + text.textWidth - DotX(2.4f)) <= 1);
+            QVERIFY2(qAbs(text.p1.y() + 41 - DotY(label + 0.2f)) <= 1, qPrintable(w.value));
+            previous = label;
+        }
+        // 159.8 lies 0.1 cm under 160, its label 0.8 cm under 160's.
+        QVERIFY(qAbs(TextsEqual(ops, QStringLiteral("159.8")).at(0).p1.y()
+                     - TextsEqual(ops, QStringLiteral("160.0")).at(0).p1.y() - 189) <= 1);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("初期締固前温度下限")).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("練上温度下限")).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("練上温度上限")).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("300.0")).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("到着温度")).size()), 1); // two-digit ID
+        QCOMPARE(TextsEqual(ops, QStringLiteral("初期締固前温度上限")).at(0).font.color, clRed);
+    }
+
+    void wholeProjectPagesPerMix()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddMix(QStringLiteral("A"), QStringLiteral("表層A"));
+        AddDays(QStringLiteral("A"), 0, 10);
+        AddDays(QStringLiteral("B"), 0, 30, 6);
+        AddDays(QStringLiteral("C"), 1, 5, 8);
+        AddDay(QStringLiteral("K-02"), QStringLiteral("D"), 0, Day(5, 1), {150});
+        TOndoKanri r;
+        Record(r, QStringLiteral("B"));
+        TListMemo memo;
+        TTestPane pane(false, true);
+        DrawControlChart(r, pane, {0, 1}, true, 100, 200, &memo);
+        QCOMPARE(pane.Count(), 4);
+        QCOMPARE(int(TextsEqual(pane.Ops(0), QStringLiteral("表層Aの温度")).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(2), QStringLiteral("Bの温度")).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(2), QStringLiteral("6月 30日")).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(3), QStringLiteral("Cの温度")).size()), 1);
+        QCOMPARE(memo.lines.size(), 3 + 10 + 30 + 5);
+        QCOMPARE(memo.lines.at(11), QStringLiteral("B"));
+        QCOMPARE(r.Gozai.DataName(), QStringLiteral("C"));
+
+        Record(r, QStringLiteral("A"));
+        TTestPane own(false, true);
+        DrawControlChart(r, own, {0}, false, 100, 200, &memo);
+        QCOMPARE(own.Count(), 1);
+        QCOMPARE(memo.lines.size(), 11);
+    }
+
+    void equalBoundsAndMixWithoutDays()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(5, 1), {150, 160}, QStringLiteral("150_170"));
+        TOndoKanri r;
+        Record(r);
+        TTestPane flat(false, true);
+        DrawControlChart(r, flat, {0}, false, 150, 150);
+        const auto& ops = flat.Ops(0);
+        QCOMPARE(int(Lines(ops, clAqua).size()), 22); // the day grid only
+        QCOMPARE(int(Lines(ops, clRed).size()), 0);
+        QCOMPARE(int(OpsOfKind(ops, TDrawOp::Kind::Ellipse).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("155.0")).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("5月 1日")).size()), 2);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("山田太郎")).size()), 1);
+        QCOMPARE(int(TextsEqual(ops, Mix + QStringLiteral("の温度")).size()), 1);
+
+        Record(r, QStringLiteral("未測定"));
+        TTestPane empty(false, true);
+        DrawControlChart(r, empty, {0}, false, 100, 200);
+        QCOMPARE(empty.Count(), 1);
+        const auto& none = empty.Ops(0);
+        QCOMPARE(int(Lines(none, clAqua).size()), 9 + 22);
+        QCOMPARE(int(TextsEqual(none, QStringLiteral("Ｘ 管 理 図")).size()), 1);
+        for (const TDrawOp& t : OpsOfKind(none, TDrawOp::Kind::Text))
+            QVERIFY(!t.text.contains(QStringLiteral("月 ")));
+    }
+
+    void printFontSetting()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(5, 1), {150});
+        TOndoKanri r;
+        Record(r);
+        TTestPane plain(false, true);
+        DrawControlChart(r, plain, {0}, false, 100, 200);
+        for (const TDrawOp& op : OpsOfKind(plain.Ops(0), TDrawOp::Kind::Text))
+            QCOMPARE(op.font.name, DefaultFaceName());
+        WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
+        TTestPane mincho(false, true);
+        DrawControlChart(r, mincho, {0}, false, 100, 200);
+        for (const TDrawOp& op : OpsOfKind(mincho.Ops(0), TDrawOp::Kind::Text))
+            QCOMPARE(op.font.name, QStringLiteral("ＭＳ 明朝"));
+    }
+
+    void referenceDumpAndPdf()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddMix(Mix, QStringLiteral("密粒度アスコン（１３Ｆ）"));
+        const double maxima[] = {165, 168, 0, 162, 158, 166};
+        for (int d = 0; d < 6; ++d) {
+            if (maxima[d] > 0)
+                AddDay(Koji, Mix, 0, Day(5, 1 + d), {maxima[d], maxima[d] - 8 + d % 3},
+                       QStringLiteral("150_175"));
+            AddDay(Koji, Mix, 1, Day(5, 1 + d), {145.0 + d, 150.0 + d}, QStringLiteral("140_"));
+        }
+        AddDay(Koji, Mix, 0, Day(5, 8), {160});
+        TOndoKanri r;
+        Record(r);
+        TTestPane pane(false, true);
+        DrawControlChart(r, pane, {0, 1}, false, 100, 200);
+        QString why;
+        QVERIFY2(MatchesReference(QStringLiteral("controlchart.txt"), DumpPages(pane), why),
+                 qPrintable(why));
+
+        TTestPane real(true, true);
+        DrawControlChart(r, real, {0, 1}, false, 100, 200);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("controlchart.pdf"));
+        WritePdf(real, file, true);
+        if (!qEnvironmentVariableIsEmpty("ONDO_KEEP_PDF"))
+            QFile::copy(file, qEnvironmentVariable("ONDO_KEEP_PDF") + QStringLiteral("/controlchart.pdf"));
+        const QString text = PdfText(file);
+        for (const char* want : {"Ｘ管理図", "密粒度アスコン（１３Ｆ）の温度", "温度管理", "測",
+                                 "℃", "5月1日", "5月8日", "山田太郎", "練上温度", "注）イ．記事欄には",
+                                 "朱書きで記入する。", "5/8", "190"})
+            QVERIFY2(text.contains(QString::fromUtf8(want)), want);
+    }
+};
+
+ONDO_TEST_MAIN(TestControlChart, QGuiApplication)
+#include "test_controlchart.moc"
