@@ -1,0 +1,165 @@
+#include "environment/Engine.h"
+#include "environment/Query.h"
+#include "environment/SetDataPath.h"
+#include "registers/DataLocation.h"
+#include "registers/OndoKubun.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// Runs `action` on the dialog once it is shown modally; a message box shown after it
+// (by the command) is closed and its text kept in `message`.
+void onDialog(std::function<void(TfSetDataPath*)> action, QString* message = nullptr)
+{
+    QTimer::singleShot(0, [action, message] {
+        auto* d = qobject_cast<TfSetDataPath*>(QApplication::activeModalWidget());
+        QVERIFY(d);
+        if (message)
+            QTimer::singleShot(0, [message] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    *message = box->text();
+                    box->accept();
+                }
+            });
+        action(d);
+    });
+}
+
+QStringList categoryNames()
+{
+    QStringList names;
+    TOndoKubun().GetKubunNames(names);
+    return names;
+}
+
+} // namespace
+
+class TestDataLocation : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void okWithoutBrowsingKeepsFolder()
+    {
+        TempProfile profile;
+        const QString folder = Engine::GetAliasPath();
+        TOndoKubun().CheckTable();
+        Query(QStringLiteral("delete from OndoKubun where ID = 1")).ExecSQL();
+        TfSetDataPath dialog;
+        dialog.Edit1->setReadOnly(false);
+        onDialog([folder](TfSetDataPath* d) {
+            QCOMPARE(d->Edit1->text(), QDir::toNativeSeparators(folder));
+            d->Edit1->setText(QStringLiteral("/typed/elsewhere")); // not used
+            d->BitBtn1->click();
+        });
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QCOMPARE(Engine::GetAliasPath(), folder);
+        QCOMPARE(Engine::CurrentFolder(), folder);
+        QCOMPARE(categoryNames(), QStringList{QStringLiteral("練上温度")}); // same data
+        QVERIFY(!QDir(QStringLiteral("/typed")).exists());
+    }
+
+    void browseThenCancelChangesNothing()
+    {
+        TempProfile profile;
+        const QString folder = Engine::GetAliasPath();
+        const QString other = profile.root() + QStringLiteral("/other");
+        QDir().mkpath(other);
+        TfSetDataPath dialog;
+        QString startedAt;
+        dialog.PickFolder = [&](QWidget*, const QString& start) {
+            startedAt = start;
+            return other;
+        };
+        onDialog([](TfSetDataPath* d) {
+            d->Button1->click();
+            d->BitBtn2->click();
+        });
+        QVERIFY(!RunDataLocation(dialog, nullptr));
+        QCOMPARE(startedAt, folder);
+        QCOMPARE(Engine::GetAliasPath(), folder);
+
+        // Reopened and confirmed: the current folder, not the one browsed before.
+        onDialog([](TfSetDataPath* d) { d->BitBtn1->click(); });
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QCOMPARE(Engine::GetAliasPath(), folder);
+        QVERIFY(!QFile::exists(other + QStringLiteral("/kozeran.sqlite")));
+    }
+
+    void movingToEmptyFolder()
+    {
+        TempProfile profile;
+        TOndoKubun().CheckTable();
+        Query(QStringLiteral("delete from OndoKubun")).ExecSQL();
+        const QString oldFolder = Engine::GetAliasPath();
+        const QString empty = profile.root() + QStringLiteral("/新しい場所");
+        QDir().mkpath(empty);
+        TfSetDataPath dialog;
+        int picks = 0;
+        dialog.PickFolder = [&](QWidget*, const QString&) { return ++picks == 1 ? QString() : empty; };
+        onDialog([empty](TfSetDataPath* d) {
+            const QString before = d->Edit1->text();
+            d->Button1->click(); // the picker cancelled
+            QCOMPARE(d->Edit1->text(), before);
+            d->Button1->click();
+            QCOMPARE(d->Edit1->text(), QDir::toNativeSeparators(empty + QLatin1Char('/')));
+            d->BitBtn1->click();
+        });
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QCOMPARE(Engine::GetAliasPath(), empty + QLatin1Char('/'));
+        QCOMPARE(Engine::CurrentFolder(), empty + QLatin1Char('/'));
+        QVERIFY(QFile::exists(empty + QStringLiteral("/kozeran.sqlite")));
+        QCOMPARE(categoryNames(), (QStringList{QStringLiteral("練上温度"), QStringLiteral("初期締固前温度")}));
+        for (const char* table : {"Koji1", "GozaiDef", "SIMEI"})
+            QVERIFY2(Engine::TableExists(QLatin1String(table)), table);
+
+        // The old folder was left as it was.
+        Engine::OpenDatabase(oldFolder);
+        QCOMPARE(categoryNames(), QStringList());
+    }
+
+    void rootShownWithOneSeparator()
+    {
+        TempProfile profile;
+        TfSetDataPath dialog;
+        dialog.PickFolder = [](QWidget*, const QString&) { return QDir::rootPath(); };
+        dialog.show();
+        dialog.Browse();
+        QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(QDir::rootPath()));
+        QCOMPARE(dialog.ChosenFolder(), QDir::rootPath());
+    }
+
+    void unusableFolderFailsAndKeepsOldOne()
+    {
+        TempProfile profile;
+        const QString folder = Engine::GetAliasPath();
+        const QString blocker = profile.root() + QStringLiteral("/afile");
+        QFile f(blocker);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        TfSetDataPath dialog;
+        dialog.PickFolder = [&](QWidget*, const QString&) { return QString(blocker + QStringLiteral("/sub")); };
+        QString message;
+        onDialog(
+            [](TfSetDataPath* d) {
+                d->Button1->click();
+                d->BitBtn1->click();
+            },
+            &message);
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QCOMPARE(message, QStringLiteral("Failed"));
+        QCOMPARE(Engine::GetAliasPath(), folder);
+        QCOMPARE(Engine::CurrentFolder(), folder);
+        QCOMPARE(categoryNames().size(), 2); // the check ran in the folder kept
+    }
+};
+
+ONDO_TEST_MAIN(TestDataLocation, QApplication)
+#include "test_datalocation.moc"
