@@ -229,24 +229,17 @@ private Q_SLOTS:
         QCOMPARE(dialog.ChosenKey(), QStringLiteral("山田"));
     }
 
-    void controlsDifferAsTheRegistersDo()
+    void limitsAndAccessibleNames()
     {
         TfEditKoji koji;
         TfEditGozai gozai;
         TfEditSimei simei;
-        QCOMPARE(koji.windowTitle(), QStringLiteral("工事登録"));
-        QCOMPARE(gozai.windowTitle(), QStringLiteral("合材の登録"));
-        QCOMPARE(simei.windowTitle(), QStringLiteral("氏名の登録"));
         QCOMPARE(koji.Edit1->maxLength(), 8);
         QCOMPARE(koji.Edit2->maxLength(), 64);
         QCOMPARE(gozai.ComboBox1->lineEdit()->maxLength(), 64);
         QCOMPARE(gozai.Edit2->maxLength(), 64);
         QCOMPARE(simei.ComboBox1->lineEdit()->maxLength(), 16);
         QCOMPARE(simei.Edit1->maxLength(), 16);
-        QCOMPARE(koji.BitBtn4->text(), QStringLiteral("選択"));
-        QCOMPARE(gozai.BitBtn2->text(), QStringLiteral("選択"));
-        QCOMPARE(simei.BitBtn1->text(), QStringLiteral("選択"));
-
         // Every input carries its label's caption, and the label leads to it.
         for (QDialog* d : std::initializer_list<QDialog*>{&koji, &gozai, &simei}) {
             const QList<QLabel*> labels = d->findChildren<QLabel*>();
