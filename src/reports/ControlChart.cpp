@@ -27,8 +27,9 @@ constexpr float FirstDayX = 4.4f;
 constexpr float DotRadius = 0.1f;
 constexpr float LabelGap = 0.8f;
 
-// Values of the dialog and of the tables are taken to four decimals, as the original fixed-point
-// arithmetic did; the default rounding mode sends exact halves to the even neighbour.
+// The range and the stored temperatures are compared and scaled at four decimals, so that a
+// reading and a bound that print alike also compare alike; exact halves go to the even neighbour
+// (the default rounding mode).
 qint64 ToFixed(double v)
 {
     return qint64(std::nearbyint(v * 10000.0));
@@ -132,15 +133,15 @@ void AddReferenceLines(std::vector<TOJ>& lines, const TOndoKanri& record, TOndoK
 
     qint64 low = ToFixed(300);
     qint64 high = ToFixed(0);
-    Query spec;
-    spec.Add(QStringLiteral("select KojiCode, GozaiName, Kubun, Kikakuti from OndoKanri4"));
-    spec.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C"));
-    spec.BindText(QStringLiteral("A"), koji);
-    spec.BindText(QStringLiteral("B"), mix);
-    spec.BindInt(QStringLiteral("C"), id);
-    spec.Open();
-    for (; !spec.Eof(); spec.Next()) {
-        const QString s = GetToken(spec.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 1);
+    Query limits;
+    limits.Add(QStringLiteral("select KojiCode, GozaiName, Kubun, Kikakuti from OndoKanri4"));
+    limits.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C"));
+    limits.BindText(QStringLiteral("A"), koji);
+    limits.BindText(QStringLiteral("B"), mix);
+    limits.BindInt(QStringLiteral("C"), id);
+    limits.Open();
+    for (; !limits.Eof(); limits.Next()) {
+        const QString s = GetToken(limits.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 1);
         const double a = RangeLow(s);
         if (a != -RangeUnbounded && ToFixed(a) < low)
             low = ToFixed(a);
@@ -154,7 +155,7 @@ void AddReferenceLines(std::vector<TOJ>& lines, const TOndoKanri& record, TOndoK
         lines.push_back(TOJ{kubun.KubunName + QStringLiteral("上限"), float(FromFixed(high)), true});
 }
 
-// Largest first, by exchanges, so that equal values keep the order the original sort gave them.
+// Largest first, by exchanges: equal values end in the order this exchange sort leaves them.
 void SortReferenceLines(std::vector<TOJ>& lines)
 {
     for (size_t i = 0; i + 1 < lines.size(); ++i)

@@ -11,7 +11,7 @@ class TPageSink;
 // loads the record's category by name, calls record.LoadByDate() and then DrawDataSheet.
 //
 // record      the record of the category to print: project code, category, ID. It serves as a
-//             cursor: afterwards its mix, day, day summary and spec texts are those of the
+//             cursor: afterwards its mix, day, day summary and Kikakuti parts are those of the
 //             last block drawn.
 // pane        the preview pane, already in a document; pages are added as needed.
 // printed     shared by the calls of one document: a call with readings starts on a new page

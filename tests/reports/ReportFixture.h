@@ -83,7 +83,7 @@ inline void AddMix(const QString& name, const QString& printName)
 
 // Registers one day of readings (labelled 1, 2, ...) with their statistics.
 inline void AddDay(const QString& koji, const QString& mix, int kubunId, const QDateTime& day,
-                   const QList<double>& values, const QString& spec = QStringLiteral("150_170"),
+                   const QList<double>& values, const QString& specValue = QStringLiteral("150_170"),
                    const QString& interval = QString())
 {
     TOndoKanri r;
@@ -91,7 +91,7 @@ inline void AddDay(const QString& koji, const QString& mix, int kubunId, const Q
     r.Gozai.Load(mix);
     r.Kubun.LoadByID(kubunId);
     r.Simei.Load(QStringLiteral("山田太郎"));
-    r.SpecValue = spec;
+    r.SpecValue = specValue;
     r.SpecInterval = interval;
     r.Hiduke = day;
     r.Kosu = int(values.size());
