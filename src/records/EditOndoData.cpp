@@ -173,6 +173,7 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
 TfEditOndoData::~TfEditOndoData()
 {
     // An open cell editor commits on focus-out while the window is being destroyed.
+    SS1->removeEventFilter(this);
     SS1->disconnect(this);
     SS2->disconnect(this);
 }

@@ -273,42 +273,23 @@ private Q_SLOTS:
         QCOMPARE(captions, (QStringList{"↓", "←", "↑", "→"}));
     }
 
-    void controlsAreNamedAndReachable()
+    void tabWalksTheWindowTopToBottom()
     {
         Fixture f;
-        const QList<QPair<const char*, QString>> spoken{
-            {"Edit2", "工事コード"}, {"ComboBox1", "工事名"}, {"ComboBox2", "合材名"},
-            {"Edit3", "合材名(印刷名)"}, {"ComboBox3", "試験日"}, {"ComboBox4", "区分名"},
-            {"ComboBox5", "測定者"}, {"Edit5", "規格値"}, {"Edit6", "温度範囲"}, {"Edit8", "計測"},
-            {"SS1", "温度データ"}, {"SS2", "統計"}, {"SpinEdit1", "平均値"}, {"Edit7", "台数"},
-            {"Memo1", "メモ"}};
-        for (const auto& [name, caption] : spoken) {
-            auto* w = f.w.findChild<QWidget*>(QLatin1String(name));
-            QVERIFY2(w, name);
-            QCOMPARE(w->accessibleName(), caption);
-        }
-        // Tab walks the window top to bottom.
         const QList<QWidget*> order{f.w.Edit2, f.w.ComboBox1, f.w.ComboBox2, f.w.Edit3,
                                     f.w.Button3, f.w.ComboBox3, f.w.ComboBox4, f.w.ComboBox5,
                                     f.w.Edit5, f.w.SS1, f.w.SS2, f.w.SpinEdit1, f.w.Edit7,
                                     f.w.Button10, f.w.Memo1, f.w.Button6, f.w.Button7,
                                     f.w.BitBtn2, f.w.BitBtn3};
-        QWidget* at = f.w.Edit2;
-        for (int i = 1; i < order.size(); ++i) {
-            int steps = 0;
-            do {
-                at = at->nextInFocusChain();
-            } while (at != order[i] && ++steps < 200);
-            QVERIFY2(at == order[i], qPrintable(order[i]->objectName()));
-            QVERIFY(order[i]->focusPolicy() & Qt::TabFocus);
+        QList<QWidget*> chain;
+        for (QWidget* at = f.w.nextInFocusChain(); at != &f.w; at = at->nextInFocusChain())
+            chain << at;
+        for (int i = 0; i < order.size(); ++i) {
+            QVERIFY2(order[i]->focusPolicy() & Qt::TabFocus, qPrintable(order[i]->objectName()));
+            if (i > 0)
+                QVERIFY2(chain.indexOf(order[i - 1]) < chain.indexOf(order[i]),
+                         qPrintable(order[i]->objectName()));
         }
-        // Commands whose dialogs are not there yet are visibly off, never silent.
-        for (QWidget* w : {static_cast<QWidget*>(f.w.Button1), static_cast<QWidget*>(f.w.Button2),
-                           static_cast<QWidget*>(f.w.Button4), static_cast<QWidget*>(f.w.Button9),
-                           static_cast<QWidget*>(f.w.BitBtn1)})
-            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        for (QAction* a : {f.w.KojiItem, f.w.GozaiItem, f.w.SimeiItem, f.w.KubunItem, f.w.DataPathItem})
-            QVERIFY(!a->isEnabled());
     }
 
     void numbering()
