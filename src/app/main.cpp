@@ -1,8 +1,12 @@
 #include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
+#include "environment/SetDataPath.h"
+#include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
 #include "records/ListView.h"
 #include "registers/Calendar.h"
+#include "registers/EditKoji.h"
+#include "registers/EditOndoKubun.h"
 
 #include <QApplication>
 #include <QFont>
@@ -34,15 +38,19 @@ int main(int argc, char** argv)
     // reused. Each later dialog takes its place in this list when it is built.
     TfEditOndoData fEditOndoData;
     TfListView fListView;
-    // fEditOndoKubun (category dialog)
+    TfEditOndoKubun fEditOndoKubun;
     TfCalendar fCalendar;
-    // fEditKoji, fEditGozai, fEditSimei (register dialogs)
+    TfEditKoji fEditKoji;
+    TfEditGozai fEditGozai;
+    TfEditSimei fEditSimei;
     // FormPreview (print preview)
     // fSetPrintItems (print settings)
-    // fSetDataPath (data location)
+    TfSetDataPath fSetDataPath;
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
+    ConnectRegisterDialogs(fEditOndoData, {&fListView, &fEditOndoKubun, &fEditKoji, &fEditGozai,
+                                           &fEditSimei, &fSetDataPath});
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),

@@ -1,0 +1,84 @@
+#include "records/DialogWiring.h"
+
+#include "environment/ErrorGuard.h"
+#include "environment/SetDataPath.h"
+#include "records/EditOndoData.h"
+#include "records/ListView.h"
+#include "registers/ChosenEntry.h"
+#include "registers/DataLocation.h"
+#include "registers/EditKoji.h"
+#include "registers/EditOndoKubun.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+template <class Signal, class Sender>
+void onTrigger(TfEditOndoData& w, Sender* sender, Signal signal, std::function<void()> action)
+{
+    sender->setEnabled(true);
+    QObject::connect(sender, signal, &w, [&w, action] { RunGuarded(&w, action); });
+}
+
+} // namespace
+
+void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
+{
+    TOndoKanri& r = w.OndoKanri();
+
+    if (d.koji) {
+        if (d.listView) {
+            TfListView* lv = d.listView;
+            d.koji->PickFromList = [lv](const ListViewData& data) {
+                lv->Fill(data);
+                return lv->exec() == QDialog::Accepted ? lv->SelectedIndex() : -1;
+            };
+        }
+        onTrigger(w, w.KojiItem, &QAction::triggered, [d] { d.koji->exec(); });
+        onTrigger(w, w.Button1, &QPushButton::clicked, [&w, &r, d] {
+            if (d.koji->exec() != QDialog::Accepted)
+                return;
+            r.Koji.Load(d.koji->ChosenKey());
+            w.Edit2->setText(r.Koji.Code());
+            w.ComboBox1->setEditText(r.Koji.Kojimei());
+        });
+    }
+    if (d.gozai) {
+        onTrigger(w, w.GozaiItem, &QAction::triggered, [d] { d.gozai->exec(); });
+        onTrigger(w, w.Button2, &QPushButton::clicked, [&w, &r, d] {
+            if (d.gozai->exec() != QDialog::Accepted)
+                return;
+            const bool cleared = TakeChosenGozai(r, w.Edit2->text(), d.gozai->ChosenKey());
+            if (cleared) {
+                w.ShowRecord();
+                return;
+            }
+            w.ComboBox2->setEditText(r.Gozai.DataName());
+            w.Edit3->setText(r.Gozai.PrintName());
+        });
+    }
+    if (d.simei) {
+        onTrigger(w, w.SimeiItem, &QAction::triggered, [d] { d.simei->exec(); });
+        onTrigger(w, w.Button9, &QPushButton::clicked, [&w, &r, d] {
+            if (d.simei->exec() != QDialog::Accepted)
+                return;
+            r.Simei.Load(d.simei->ChosenKey());
+            w.ComboBox5->setEditText(r.Simei.Simei());
+        });
+    }
+    if (d.kubun) {
+        onTrigger(w, w.KubunItem, &QAction::triggered, [d] { d.kubun->exec(); });
+        onTrigger(w, w.Button4, &QPushButton::clicked, [d] { d.kubun->exec(); });
+    }
+    if (d.dataPath) {
+        onTrigger(w, w.DataPathItem, &QAction::triggered, [&w, d] {
+            if (RunDataLocation(*d.dataPath, &w)) {
+                // The record tables of a new folder are made at once, so that the next
+                // register does not fail on a missing table.
+                TOndoKanri::CreateTables();
+            }
+        });
+    }
+}
