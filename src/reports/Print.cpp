@@ -163,10 +163,10 @@ void PrintText(TCanvas& canvas, const QString& text, int align, float x1, float 
         const QString partA = dot < 0 ? QString() : text.left(dot);
         const QString partB = dot < 0 ? text : text.mid(dot);
         PrintText(canvas, partA, 0, x1 + 0.01f, midY, x2, y2, 0);
-        const int size = canvas.FontSize();
-        canvas.SetFontSize(int(std::trunc(size * 0.8)));
+        const int height = canvas.FontHeight();
+        canvas.SetFontSize(int(std::trunc(canvas.FontSize() * 0.8)));
         PrintText(canvas, partB, 2, x1, y1, x2, midY, 0);
-        canvas.SetFontSize(size);
+        canvas.SetFontHeight(height);
         return;
     }
     if (align == 4) {

@@ -31,24 +31,33 @@ QFont MakeQFont(const TFontState& font)
     return f;
 }
 
+const QFontMetricsF& TQtTextMetrics::Metrics(const TFontState& font) const
+{
+    const auto key = std::make_pair(font.name, font.CharHeight());
+    auto it = m_cache.find(key);
+    if (it == m_cache.end())
+        it = m_cache.emplace(key, QFontMetricsF(MakeQFont(font))).first;
+    return it->second;
+}
+
 int TQtTextMetrics::TextWidth(const TFontState& font, const QString& text) const
 {
-    return int(std::lround(QFontMetricsF(MakeQFont(font)).horizontalAdvance(text)));
+    return int(std::lround(Metrics(font).horizontalAdvance(text)));
 }
 
 int TQtTextMetrics::TextHeight(const TFontState& font, const QString&) const
 {
-    return int(std::lround(QFontMetricsF(MakeQFont(font)).height()));
+    return int(std::lround(Metrics(font).height()));
 }
 
 int TQtTextMetrics::AverageCharWidth(const TFontState& font) const
 {
-    return int(std::lround(QFontMetricsF(MakeQFont(font)).averageCharWidth()));
+    return int(std::lround(Metrics(font).averageCharWidth()));
 }
 
 int TQtTextMetrics::Ascent(const TFontState& font) const
 {
-    return int(std::lround(QFontMetricsF(MakeQFont(font)).ascent()));
+    return int(std::lround(Metrics(font).ascent()));
 }
 
 int TFixedTextMetrics::TextWidth(const TFontState& font, const QString& text) const

@@ -3,6 +3,9 @@
 #include "reports/CanvasTypes.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <map>
+#include <utility>
 #include <QString>
 
 // Measures text for a page canvas, in dots of the page.
@@ -26,6 +29,11 @@ public:
     int TextHeight(const TFontState& font, const QString& text) const override;
     int AverageCharWidth(const TFontState& font) const override;
     int Ascent(const TFontState& font) const override;
+
+private:
+    const QFontMetricsF& Metrics(const TFontState& font) const;
+
+    mutable std::map<std::pair<QString, int>, QFontMetricsF> m_cache;
 };
 
 // Exact, machine-independent metrics for tests: with h the character height, a code point up
