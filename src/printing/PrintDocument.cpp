@@ -1,0 +1,100 @@
+#include "printing/PrintDocument.h"
+
+#include "environment/AppError.h"
+#include "environment/Query.h"
+#include "environment/RegistryUtility.h"
+#include "environment/Utility.h"
+#include "printing/PrevX.h"
+#include "printing/PrinterSetup.h"
+#include "printing/Printers.h"
+#include "records/OndoKanri.h"
+#include "reports/ControlChart.h"
+#include "reports/DataSheet.h"
+#include "reports/Print.h"
+
+namespace {
+
+const QString GraphLowKey = QStringLiteral("OndoKanriGraphLow");
+const QString GraphHighKey = QStringLiteral("OndoKanriGraphHigh");
+
+QString SettingOrDefault(const QString& key, const QString& fallback)
+{
+    QString value = ReadSetting(key);
+    if (value.isEmpty()) {
+        WriteSetting(key, fallback);
+        value = fallback;
+    }
+    return value;
+}
+
+} // namespace
+
+QList<TPrintRow> CategoryRows()
+{
+    QList<TPrintRow> rows;
+    Query q(QStringLiteral("select * from OndoKubun order by Odr"));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        rows.append(TPrintRow{false, q.FieldText(QStringLiteral("KubunName")),
+                              QString::number(q.FieldInt(QStringLiteral("ID")))});
+    return rows;
+}
+
+QList<int> TickedKubunIds(const QList<TPrintRow>& rows)
+{
+    QList<int> ids;
+    for (const TPrintRow& row : rows) {
+        if (row.ticked)
+            ids.append(row.id.toInt());
+    }
+    return ids;
+}
+
+QString GraphLowSetting()
+{
+    return SettingOrDefault(GraphLowKey, QStringLiteral("100"));
+}
+
+QString GraphHighSetting()
+{
+    return SettingOrDefault(GraphHighKey, QStringLiteral("200"));
+}
+
+void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
+                        TChartMemo* memo, TPrinterWatch* watch)
+{
+    WriteSetting(GraphLowKey, request.low);
+    WriteSetting(GraphHighKey, request.high);
+    if (watch)
+        watch->Check();
+
+    if (request.form == TPrintForm::DataSheet) {
+        SelectedPrinter().SetOrientation(TOrientation::Portrait);
+        InitPrintMetrics();
+        bool printed = false;
+        prev.BeginDocument();
+        for (const TPrintRow& row : request.rows) {
+            if (!row.ticked)
+                continue;
+            record.Kubun.LoadByName(row.name);
+            record.LoadByDate();
+            DrawDataSheet(record, prev, printed, request.perProject);
+        }
+        prev.EndDocument();
+        return;
+    }
+
+    const double low = ParseNumber(request.low);
+    const double high = ParseNumber(request.high);
+    // An inverted axis would draw every point outside the sheet.
+    if (!(low < high))
+        throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
+    SelectedPrinter().SetOrientation(TOrientation::Landscape);
+    InitPrintMetrics();
+    const QList<int> ids = TickedKubunIds(request.rows);
+    PrintMarginX = -1.5f;
+    PrintMarginY = -2.5f;
+    prev.BeginDocument();
+    DrawControlChart(record, prev, ids, request.perProject, low, high, memo);
+    prev.EndDocument();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class TChartMemo;
+class TOndoKanri;
+class TPrevX;
+class TPrinterWatch;
+
+// One row of the category list of the print settings: its tick, name and ID text.
+struct TPrintRow
+{
+    bool ticked = false;
+    QString name;
+    QString id;
+};
+
+enum class TPrintForm { DataSheet = 0, ControlChart = 1 };
+
+// What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷" and the
+// graph range as typed.
+struct TPrintRequest
+{
+    TPrintForm form = TPrintForm::DataSheet;
+    QList<TPrintRow> rows;
+    bool perProject = false;
+    QString low;
+    QString high;
+};
+
+// Every category of the register in list order (by Odr), unticked.
+QList<TPrintRow> CategoryRows();
+
+// Identifiers of the ticked rows, in list order.
+QList<int> TickedKubunIds(const QList<TPrintRow>& rows);
+
+// The graph range as the dialog shows it: the stored one, defaults written back when empty.
+QString GraphLowSetting();
+QString GraphHighSetting();
+
+// Stores the typed range, then fills prev with the pages of the chosen form for record, from
+// the stored tables. The chart refuses a range whose lower bound is not below the upper one
+// before any page is made. With a watch, the printer list is compared first. Raises AppError.
+void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
+                        TChartMemo* memo = nullptr, TPrinterWatch* watch = nullptr);

@@ -1,0 +1,253 @@
+#include "printing/PrinterSetup.h"
+
+#include "printing/FakePrinter.h"
+
+namespace {
+
+TPrinterSetup::TSetupDialog& DefaultSetupDialog()
+{
+    static TPrinterSetup::TSetupDialog dialog;
+    return dialog;
+}
+
+const TPrinterAttributes* Attributes()
+{
+    return dynamic_cast<const TPrinterAttributes*>(&PrinterCatalog());
+}
+
+// A settings block belongs to a printer by the same rule as the stored name.
+bool BelongsTo(const TDeviceSettings& settings, const QString& printerName)
+{
+    return !printerName.isEmpty() && settings.printerName.toUpper().contains(printerName.toUpper());
+}
+
+} // namespace
+
+TPrinterList EnumPrinters()
+{
+    const QStringList names = PrinterNames();
+    const TPrinterAttributes* attributes = Attributes();
+    TPrinterList list;
+    for (int i = 0; i < names.size(); ++i)
+        list.append(TPrinterEntry{names[i], attributes && attributes->IsHidden(i)});
+    return list;
+}
+
+QStringList EnumPorts()
+{
+    const TPrinterAttributes* attributes = Attributes();
+    QStringList ports = attributes ? attributes->Ports() : QStringList();
+    ports.removeDuplicates();
+    return ports;
+}
+
+QStringList TFakeListCatalog::Names() const
+{
+    QStringList names;
+    for (const TPrinterEntry& entry : printers)
+        names.append(entry.name);
+    return names;
+}
+
+int TFakeListCatalog::DefaultIndex() const
+{
+    return printers.isEmpty() ? -1 : qBound(0, defaultIndex, int(printers.size()) - 1);
+}
+
+std::unique_ptr<TPrinterDevice> TFakeListCatalog::Open(int index) const
+{
+    return std::make_unique<TFakePrinter>(printers.value(index).name);
+}
+
+void TPrinterSetup::SetDefaultSetupDialog(TSetupDialog dialog)
+{
+    DefaultSetupDialog() = std::move(dialog);
+}
+
+TPrinterSetup::TPrinterSetup()
+{
+    Load(Definition());
+}
+
+TPrinterSetup::TPrinterSetup(const Definition& definition)
+{
+    Load(definition);
+}
+
+void TPrinterSetup::Load(const Definition& definition)
+{
+    m_printerName = definition.printerName;
+    m_devData = definition.devData;
+    m_orientation = definition.orientation;
+    m_designText = definition.designText;
+    m_paperSize = definition.paperSize;
+    m_paperSource = definition.paperSource;
+    m_designNumber = definition.designNumber;
+    m_appliedName = m_printerName;
+    RefreshCount();
+    if (m_printerCount > 0) {
+        SelectPrinter();
+        ApplySettings();
+    }
+}
+
+void TPrinterSetup::RefreshCount()
+{
+    m_printerCount = int(EnumPrinters().size());
+}
+
+QString TPrinterSetup::PrinterName() const
+{
+    if (::PrinterCount() == 0)
+        return QString();
+    return const_cast<TPrinterSetup*>(this)->FindPrinterName(m_printerName);
+}
+
+void TPrinterSetup::SetPrinterName(const QString& name)
+{
+    RefreshCount();
+    if (m_printerCount == 0) {
+        m_printerName = name;
+        return;
+    }
+    const QString found = FindPrinterName(name);
+    if (!found.isEmpty()) {
+        m_printerName = found;
+    } else {
+        ::SelectPrinter(-1);
+        m_printerName = FindPrinterName(SelectedPrinter().Name());
+    }
+    SelectPrinter();
+    ApplySettings();
+}
+
+QString TPrinterSetup::FindPrinterName(const QString& wanted)
+{
+    const int index = FindPrinterIndex(wanted);
+    return index < 0 ? QString() : EnumPrinters().at(index).name;
+}
+
+int TPrinterSetup::FindPrinterIndex(const QString& wanted)
+{
+    const TPrinterList printers = EnumPrinters();
+    m_printerCount = int(printers.size());
+    if (wanted.isEmpty())
+        return -1;
+    const QString upper = wanted.toUpper();
+    for (int i = 0; i < printers.size(); ++i) {
+        if (!printers[i].hidden && !printers[i].name.isEmpty()
+            && upper.contains(printers[i].name.toUpper()))
+            return i;
+    }
+    return -1;
+}
+
+void TPrinterSetup::SelectPrinter()
+{
+    m_printerIndex = FindPrinterIndex(m_printerName);
+    // Selecting opens the printer afresh, at its driver's default settings.
+    ::SelectPrinter(m_printerIndex);
+    if (m_printerIndex == -1) {
+        m_printerName = FindPrinterName(SelectedPrinter().Name());
+        m_printerIndex = SelectedPrinterIndex();
+    }
+}
+
+bool TPrinterSetup::ApplySettings()
+{
+    if (m_printerCount == 0)
+        return true;
+    bool success = false;
+    TPrinterDevice& device = SelectedPrinter();
+    if (m_appliedName == m_printerName) {
+        success = true;
+        if (m_devData) {
+            if (BelongsTo(*m_devData, device.Name())) {
+                device.SetPageLayout(m_devData->layout);
+                device.SetOrientation(m_devData->orientation);
+                device.SetPaperSize(m_devData->paperSize);
+                device.SetPaperSource(m_devData->paperSource);
+            } else {
+                success = false;
+            }
+        }
+        if (success) {
+            try {
+                MergeSettings();
+            } catch (...) {
+                success = false;
+            }
+        }
+    }
+    if (!success) {
+        m_devData.reset();
+        device.SetOrientation(m_orientation);
+        device.SetPaperSize(m_paperSize);
+        device.SetPaperSource(m_paperSource);
+        MergeSettings();
+    }
+    m_appliedName = m_printerName;
+    return success;
+}
+
+void TPrinterSetup::MergeSettings()
+{
+    // The printer layer keeps only what its devices accept, so there is nothing to merge.
+    CaptureSettings();
+}
+
+void TPrinterSetup::CaptureSettings()
+{
+    if (m_printerCount == 0)
+        return;
+    const TPrinterDevice& device = SelectedPrinter();
+    m_devData = TDeviceSettings{device.Name(), device.Orientation(), device.PaperSize(),
+                                device.PaperSource(), device.PageLayout()};
+    m_orientation = device.Orientation();
+    m_paperSize = device.PaperSize();
+    m_paperSource = device.PaperSource();
+}
+
+void TPrinterSetup::SyncPrinter()
+{
+    if (FindPrinterName(SelectedPrinter().Name()) != m_printerName)
+        SelectPrinter();
+    ApplySettings();
+}
+
+bool TPrinterSetup::ExecuteSetup()
+{
+    RefreshCount();
+    if (m_printerCount == 0)
+        return false;
+    SyncPrinter();
+    const TSetupDialog& dialog = SetupDialog ? SetupDialog : DefaultSetupDialog();
+    if (!dialog || !dialog())
+        return false;
+    m_printerIndex = SelectedPrinterIndex();
+    m_printerName = FindPrinterName(SelectedPrinter().Name());
+    m_appliedName = m_printerName;
+    CaptureSettings();
+    return true;
+}
+
+TPrinterWatch::TPrinterWatch() : m_snapshot(EnumPrinters())
+{
+}
+
+bool TPrinterWatch::Check()
+{
+    TPrinterList now = EnumPrinters();
+    if (now == m_snapshot) {
+        const QStringList old = m_ports;
+        m_ports = EnumPorts();
+        if (old != m_ports && OnChange)
+            OnChange();
+        return false;
+    }
+    ResetPrinter();
+    m_snapshot = std::move(now);
+    if (OnChange)
+        OnChange();
+    return true;
+}

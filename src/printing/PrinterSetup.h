@@ -1,0 +1,153 @@
+#pragma once
+
+#include "printing/Printers.h"
+
+#include <QList>
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+// What a catalog may say of its printers beyond their names. A catalog without it has every
+// printer visible and no ports.
+class TPrinterAttributes
+{
+public:
+    virtual ~TPrinterAttributes() = default;
+    virtual bool IsHidden(int index) const = 0;
+    virtual QStringList Ports() const = 0;
+};
+
+struct TPrinterEntry
+{
+    QString name;
+    bool hidden = false;
+    bool operator==(const TPrinterEntry& other) const
+    {
+        return name == other.name && hidden == other.hidden;
+    }
+};
+using TPrinterList = QList<TPrinterEntry>;
+
+// The printers of the shared catalog, hidden ones included, in catalog order.
+TPrinterList EnumPrinters();
+// Port names of the shared catalog, each once, in the order first listed.
+QStringList EnumPorts();
+
+// Fake printers for tests whose list, hidden flags and ports may change while running.
+class TFakeListCatalog : public TPrinterCatalog, public TPrinterAttributes
+{
+public:
+    explicit TFakeListCatalog(TPrinterList printers = {}, QStringList ports = {})
+        : printers(std::move(printers)), ports(std::move(ports))
+    {
+    }
+    QStringList Names() const override;
+    int DefaultIndex() const override;
+    std::unique_ptr<TPrinterDevice> Open(int index) const override;
+    bool IsHidden(int index) const override { return printers.value(index).hidden; }
+    QStringList Ports() const override { return ports; }
+
+    TPrinterList printers;
+    QStringList ports;
+    int defaultIndex = 0;
+};
+
+// Stored device settings of one printer: this program's stand-in for a driver's settings block.
+struct TDeviceSettings
+{
+    QString printerName;
+    TOrientation orientation = TOrientation::Portrait;
+    int paperSize = PaperA4;
+    int paperSource = SourceFormSource;
+    QPageLayout layout;
+};
+
+// The printer the system means to print on, with its settings, kept by the print settings
+// dialog for the run. Construction reads the stored definition (no printer name, no settings
+// block, portrait A4 from the form source) and, when printers are listed, selects and applies.
+class TPrinterSetup
+{
+public:
+    TPrinterSetup();
+
+    // Runs the platform's printer setup dialog on the shared printer; true on OK. A cancelled
+    // dialog must leave the shared printer as it found it.
+    using TSetupDialog = std::function<bool()>;
+    static void SetDefaultSetupDialog(TSetupDialog dialog);
+    TSetupDialog SetupDialog; // the default one when empty
+
+    bool ExecuteSetup();
+
+    QString PrinterName() const;
+    void SetPrinterName(const QString& name);
+
+    // Name of the first visible printer whose name lies within wanted (case ignored); empty
+    // when none or wanted is empty. Counts the printers.
+    QString FindPrinterName(const QString& wanted);
+    // Position of that printer, hidden printers counted; -1 when none.
+    int FindPrinterIndex(const QString& wanted);
+    void SelectPrinter();
+    bool ApplySettings();
+    void MergeSettings();
+    void CaptureSettings();
+    void SyncPrinter();
+
+    int PrinterCount() const { return m_printerCount; }
+    int PrinterIndex() const { return m_printerIndex; }
+    QString AppliedName() const { return m_appliedName; }
+    TOrientation Orientation() const { return m_orientation; }
+    int PaperSize() const { return m_paperSize; }
+    int PaperSource() const { return m_paperSource; }
+    const std::optional<TDeviceSettings>& DevData() const { return m_devData; }
+
+    // Stored definition; the program's own is the default one.
+    struct Definition
+    {
+        QString printerName;
+        std::optional<TDeviceSettings> devData;
+        TOrientation orientation = TOrientation::Portrait;
+        QString designText;
+        int paperSize = PaperA4;
+        int paperSource = SourceFormSource;
+        int designNumber = 0;
+    };
+    explicit TPrinterSetup(const Definition& definition);
+
+private:
+    void Load(const Definition& definition);
+    void RefreshCount();
+
+    std::optional<TDeviceSettings> m_devData;
+    int m_printerCount = 0;
+    QString m_printerName;
+    QString m_appliedName;
+    int m_printerIndex = -1;
+    TOrientation m_orientation = TOrientation::Portrait;
+    QString m_designText;
+    int m_paperSize = PaperA4;
+    int m_paperSource = SourceFormSource;
+    int m_designNumber = 0;
+};
+
+// Notices a change of the installed printers: Check compares the list with the last snapshot
+// and, when it changed, has the shared printer read the list afresh.
+class TPrinterWatch
+{
+public:
+    TPrinterWatch();
+
+    // True when the printers changed (the printer object was reset). A change of ports alone
+    // fires OnChange but keeps the printer object.
+    bool Check();
+
+    const TPrinterList& Snapshot() const { return m_snapshot; }
+    const QStringList& PortList() const { return m_ports; }
+    std::function<void()> OnChange;
+
+private:
+    TPrinterList m_snapshot;
+    QStringList m_ports;
+};

@@ -1,0 +1,231 @@
+#include "printing/SetPrintItems.h"
+
+#include "environment/ErrorGuard.h"
+#include "environment/RegistryUtility.h"
+#include "printing/FormPreview.h"
+#include "printing/PdfPrinter.h"
+#include "printing/PrevX.h"
+#include "printing/SystemPrinters.h"
+
+#include <QCheckBox>
+#include <QFontDialog>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+
+namespace {
+
+const QString PrintFontKey = QStringLiteral("hin_prnfont");
+
+template <typename W>
+W* Place(W* widget, const char* name, int x, int y, int w, int h)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QCheckBox* CellCheckBox(const QTableWidget* grid, int row)
+{
+    QWidget* cell = grid->cellWidget(row, 0);
+    return cell ? cell->findChild<QCheckBox*>() : nullptr;
+}
+
+} // namespace
+
+TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fSetPrintItems"));
+    setWindowTitle(QStringLiteral("印刷設定"));
+    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), -1));
+    QFont font = this->font();
+    font.setPixelSize(12);
+    setFont(font);
+    setFixedSize(307, 430);
+
+    RadioGroup1 = Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 4, 291, 46);
+    auto* radios = new QHBoxLayout(RadioGroup1);
+    RadioDataSheet = new QRadioButton(QStringLiteral("データシート"), RadioGroup1);
+    RadioDataSheet->setObjectName(QStringLiteral("RadioGroup1Item0"));
+    RadioChart = new QRadioButton(QStringLiteral("管理図"), RadioGroup1);
+    RadioChart->setObjectName(QStringLiteral("RadioGroup1Item1"));
+    radios->addWidget(RadioDataSheet);
+    radios->addWidget(RadioChart);
+    RadioDataSheet->setChecked(true);
+
+    CheckBox1 = Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 58, 120, 20);
+    Button1 = Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 56, 99, 25);
+
+    Label2 = Place(new QLabel(QStringLiteral("グラフ表示範囲"), this), "Label2", 10, 92, 90, 16);
+    Edit1 = Place(new QLineEdit(this), "Edit1", 100, 89, 60, 21);
+    Label3 = Place(new QLabel(QStringLiteral("～"), this), "Label3", 165, 92, 14, 16);
+    Edit2 = Place(new QLineEdit(this), "Edit2", 182, 89, 60, 21);
+
+    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 120, 80, 16);
+    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 138, 291, 200);
+    SS1->setFont(QFont(QStringLiteral("Tahoma"), 9));
+    SS1->horizontalHeader()->hide();
+    SS1->verticalHeader()->hide();
+    SS1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SS1->verticalHeader()->setDefaultSectionSize(21);
+    SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    Label4 = Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 352, 70, 16);
+    Label5 = Place(new QLabel(this), "Label5", 82, 352, 120, 16);
+    Button2 = Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 347, 93, 25);
+
+    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 390, 91, 30);
+    BitBtn1 = Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 390, 91, 30);
+    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 390, 91, 30);
+
+    FontDialog1 = new QFontDialog(QFont(QStringLiteral("ＭＳ Ｐゴシック")), this);
+    FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { m_printerSetup.ExecuteSetup(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ChangeFont(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ToggleAll(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Preview(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::close);
+}
+
+TfSetPrintItems::~TfSetPrintItems() = default;
+
+void TfSetPrintItems::showEvent(QShowEvent* event)
+{
+    if (parentWidget()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(parentWidget()->frameGeometry().center());
+        move(frame.topLeft());
+    }
+    RunGuarded(this, [this] {
+        if (m_watch)
+            m_watch->Check();
+        FillGrid();
+        Edit1->setText(GraphLowSetting());
+        Edit2->setText(GraphHighSetting());
+        Label5->setText(ReadSetting(PrintFontKey));
+    });
+    QDialog::showEvent(event);
+}
+
+void TfSetPrintItems::FillGrid()
+{
+    SS1->setColumnWidth(0, 30);
+    SS1->setColumnWidth(1, 240);
+    SS1->clearContents();
+    SS1->setRowCount(0);
+    const QList<TPrintRow> rows = CategoryRows();
+    SS1->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        auto* cell = new QWidget(SS1);
+        auto* layout = new QHBoxLayout(cell);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setAlignment(Qt::AlignCenter);
+        layout->addWidget(new QCheckBox(cell));
+        SS1->setCellWidget(i, 0, cell);
+        SS1->setItem(i, 1, new QTableWidgetItem(rows[i].name));
+        SS1->setItem(i, 2, new QTableWidgetItem(rows[i].id));
+    }
+}
+
+QList<TPrintRow> TfSetPrintItems::Rows() const
+{
+    QList<TPrintRow> rows;
+    for (int i = 0; i < SS1->rowCount(); ++i) {
+        const QTableWidgetItem* name = SS1->item(i, 1);
+        const QTableWidgetItem* id = SS1->item(i, 2);
+        rows.append(TPrintRow{Ticked(i), name ? name->text() : QString(), id ? id->text() : QString()});
+    }
+    return rows;
+}
+
+bool TfSetPrintItems::Ticked(int row) const
+{
+    const QCheckBox* box = CellCheckBox(SS1, row);
+    return box && box->isChecked();
+}
+
+void TfSetPrintItems::SetTicked(int row, bool ticked)
+{
+    if (QCheckBox* box = CellCheckBox(SS1, row))
+        box->setChecked(ticked);
+}
+
+void TfSetPrintItems::ToggleAll()
+{
+    if (SS1->rowCount() == 0)
+        return;
+    const bool tick = !Ticked(0);
+    for (int i = 0; i < SS1->rowCount(); ++i)
+        SetTicked(i, tick);
+}
+
+void TfSetPrintItems::ChangeFont()
+{
+    const QString stored = ReadSetting(PrintFontKey);
+    if (!stored.isEmpty()) {
+        QFont font = FontDialog1->currentFont();
+        font.setFamily(stored);
+        FontDialog1->setCurrentFont(font);
+    }
+    if (FontDialog1->exec() != QDialog::Accepted)
+        return;
+    WriteSetting(PrintFontKey, FontDialog1->selectedFont().family());
+    Label5->setText(ReadSetting(PrintFontKey));
+}
+
+void TfSetPrintItems::Preview()
+{
+    if (!m_record || !m_preview)
+        throw AppError(QStringLiteral("プレビューの準備ができていません"));
+    const TPrintRequest request{RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet,
+                                Rows(), CheckBox1->isChecked(), Edit1->text(), Edit2->text()};
+    TPrevX& prev = m_preview->PrevX();
+    BuildPrintDocument(*m_record, prev, request, m_memo, m_watch);
+    prev.SetZoomScale(80);
+    m_preview->exec();
+}
+
+void InstallPrinterSetupDialog(QWidget* parent)
+{
+    QPointer<QWidget> owner(parent);
+    TPrinterSetup::SetDefaultSetupDialog([owner] {
+        TPrinterDevice& device = SelectedPrinter();
+        // A copy for the dialog, so that cancel leaves the shared printer untouched.
+        QPrinter printer(QPrinter::HighResolution);
+        if (auto* system = dynamic_cast<TSystemPrinter*>(&device))
+            printer.setPrinterName(system->Printer().printerName());
+        else
+            printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageLayout(device.PageLayout());
+        QPrintDialog dialog(&printer, owner);
+        dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        const QString chosen = printer.outputFormat() == QPrinter::PdfFormat
+                                   ? TPdfPrinter::PrinterName()
+                                   : printer.printerName();
+        const int index = int(PrinterNames().indexOf(chosen));
+        if (index >= 0 && index != SelectedPrinterIndex())
+            SelectPrinter(index);
+        TPrinterDevice& target = SelectedPrinter();
+        target.SetPageLayout(printer.pageLayout());
+        if (const int code = CodeOfPageSize(printer.pageLayout().pageSize()))
+            target.SetPaperSize(code);
+        return true;
+    });
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "printing/PrintDocument.h"
+#include "printing/PrinterSetup.h"
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QFontDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QGroupBox;
+class QTableWidget;
+class QWidget;
+class TChartMemo;
+class TFormPreview;
+class TOndoKanri;
+
+// The print settings dialog: output form, categories, graph range and print font; builds the
+// pages of the chosen form into the preview window. Created once at start and reused.
+class TfSetPrintItems : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TfSetPrintItems(QWidget* parent = nullptr);
+    ~TfSetPrintItems() override;
+
+    // The record the main window copied its boxes into, the preview window, the main window's
+    // memo and the printer list watch; all outlive the dialog's use.
+    void SetRecord(TOndoKanri* record) { m_record = record; }
+    void SetPreview(TFormPreview* preview) { m_preview = preview; }
+    void SetChartMemo(TChartMemo* memo) { m_memo = memo; }
+    void SetPrinterWatch(TPrinterWatch* watch) { m_watch = watch; }
+
+    TPrinterSetup& PrinterSetup() { return m_printerSetup; }
+
+    // The category rows as ticked now.
+    QList<TPrintRow> Rows() const;
+    bool Ticked(int row) const;
+    void SetTicked(int row, bool ticked);
+
+    // Commands; each raises AppError, the buttons run them guarded.
+    void ToggleAll();
+    void ChangeFont();
+    void Preview();
+
+    QGroupBox* RadioGroup1;
+    QRadioButton* RadioDataSheet; // "データシート"
+    QRadioButton* RadioChart;     // "管理図"
+    QCheckBox* CheckBox1;
+    QPushButton* Button1;
+    QLabel* Label2;
+    QLineEdit* Edit1;
+    QLabel* Label3;
+    QLineEdit* Edit2;
+    QLabel* Label1;
+    QTableWidget* SS1;
+    QLabel* Label4;
+    QLabel* Label5;
+    QPushButton* Button2;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QFontDialog* FontDialog1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FillGrid();
+
+    TPrinterSetup m_printerSetup;
+    TOndoKanri* m_record = nullptr;
+    TFormPreview* m_preview = nullptr;
+    TChartMemo* m_memo = nullptr;
+    TPrinterWatch* m_watch = nullptr;
+};
+
+// Has "プリンタ設定" run Qt's print dialog over parent for printer, paper and orientation.
+void InstallPrinterSetupDialog(QWidget* parent = nullptr);
