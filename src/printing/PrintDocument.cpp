@@ -63,8 +63,10 @@ QString GraphHighSetting()
 void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
                         TChartMemo* memo, TPrinterWatch* watch)
 {
-    WriteSetting(GraphLowKey, request.low);
-    WriteSetting(GraphHighKey, request.high);
+    if (request.storeRange) {
+        WriteSetting(GraphLowKey, request.low);
+        WriteSetting(GraphHighKey, request.high);
+    }
     if (watch)
         watch->Check();
 

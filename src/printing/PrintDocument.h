@@ -27,6 +27,7 @@ struct TPrintRequest
     bool perProject = false;
     QString low;
     QString high;
+    bool storeRange = true; // the command line leaves the stored range alone
 };
 
 // Every category of the register in list order (by Odr), unticked.
