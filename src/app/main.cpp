@@ -1,9 +1,15 @@
 #include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
 #include "environment/SetDataPath.h"
+#include "printing/BatchPrint.h"
+#include "printing/FormPreview.h"
+#include "printing/PrinterSetup.h"
+#include "printing/SetPrintItems.h"
+#include "printing/SystemPrinters.h"
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
 #include "records/ListView.h"
+#include "records/PrintWiring.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -12,6 +18,8 @@
 #include <QFont>
 #include <QScreen>
 #include <QStyle>
+#include <QTextStream>
+#include <cstdio>
 
 namespace {
 
@@ -25,14 +33,36 @@ void substituteWindowsFonts()
 
 } // namespace
 
+int runBatch(int argc, char** argv)
+{
+    // No window opens, so no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("ondokanri"));
+    QGuiApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
+    substituteWindowsFonts();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return RunBatchPrint(QGuiApplication::arguments(), out, err);
+}
+
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (IsBatchCommand(arguments))
+        return runBatch(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     substituteWindowsFonts();
 
     RunGuarded(nullptr, [] { Engine::OpenDatabase(); });
+    InstallSystemPrinters();
+    TPrinterWatch printerWatch;
 
     // The windows of the run, in their creation order; the dialogs are created once and
     // reused. Each later dialog takes its place in this list when it is built.
@@ -43,14 +73,18 @@ int main(int argc, char** argv)
     TfEditKoji fEditKoji;
     TfEditGozai fEditGozai;
     TfEditSimei fEditSimei;
-    // FormPreview (print preview)
-    // fSetPrintItems (print settings)
+    TFormPreview FormPreview;
+    TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
     ConnectRegisterDialogs(fEditOndoData, {&fListView, &fEditOndoKubun, &fEditKoji, &fEditGozai,
                                            &fEditSimei, &fSetDataPath});
+    fSetPrintItems.SetPreview(&FormPreview);
+    fSetPrintItems.SetPrinterWatch(&printerWatch);
+    InstallPrinterSetupDialog(&fSetPrintItems);
+    ConnectPrintDialog(fEditOndoData, fSetPrintItems);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+// The command-line printouts: the pages "プレビュー" makes for a record of the given project,
+// mix and day, written to a PDF through the built-in PDF printer, without a window.
+//   --print-pdf FILE --form chart|sheet --project CODE [--mix NAME] [--day yyyy/mm/dd]
+//   [--category NAME]... [--per-project] [--low N] [--high N] [--data DIR]
+// Also --help and --version. arguments includes the program name. Returns the exit code;
+// a failure writes one line to err and leaves no file.
+int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+// True when the arguments ask for the command-line mode rather than the windows.
+bool IsBatchCommand(const QStringList& arguments);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "reports/ChartMemo.h"
+
+class QPlainTextEdit;
+class TfEditOndoData;
+class TfSetPrintItems;
+
+// The main window's Memo1 as the control chart fills it.
+class TMemoLines : public TChartMemo
+{
+public:
+    explicit TMemoLines(QPlainTextEdit* memo) : m_memo(memo) {}
+    void Clear() override;
+    void AddLine(const QString& line) override;
+
+private:
+    QPlainTextEdit* m_memo;
+};
+
+// Enables "印刷" of the main window: the window's boxes go into its record object, then the
+// print settings dialog opens on that record. The dialog must outlive the window's use.
+void ConnectPrintDialog(TfEditOndoData& window, TfSetPrintItems& dialog);
