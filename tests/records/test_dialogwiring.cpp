@@ -1,0 +1,137 @@
+#include "environment/Engine.h"
+#include "environment/SetDataPath.h"
+#include "records/DialogWiring.h"
+#include "records/EditOndoData.h"
+#include "records/ListView.h"
+#include "registers/EditKoji.h"
+#include "registers/EditOndoKubun.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+namespace {
+
+QPushButton* buttonWithText(QWidget* parent, const QString& text)
+{
+    for (QPushButton* b : parent->findChildren<QPushButton*>()) {
+        if (b->text() == text)
+            return b;
+    }
+    return nullptr;
+}
+
+// Types `key` into the register dialog that opens next and presses "選択".
+void chooseInNextDialog(const QString& key)
+{
+    QTimer::singleShot(0, [key] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        // Projects have a code field; mixes and measurers an editable drop-down.
+        QLineEdit* edit = dlg->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        if (auto* combo = dlg->findChild<QComboBox*>(QStringLiteral("ComboBox1")))
+            edit = combo->lineEdit();
+        QPushButton* select = buttonWithText(dlg, QStringLiteral("選択"));
+        if (!edit || !select) {
+            dlg->reject();
+            QFAIL("key field or 選択 not found");
+        }
+        edit->setText(key);
+        select->click();
+    });
+}
+
+struct Windows
+{
+    TempProfile profile;
+    TfEditOndoData w;
+    TfListView lv;
+    TfEditOndoKubun kubun;
+    TfEditKoji koji;
+    TfEditGozai gozai;
+    TfEditSimei simei;
+    TfSetDataPath dataPath;
+    Windows() { ConnectRegisterDialogs(w, {&lv, &kubun, &koji, &gozai, &simei, &dataPath}); }
+};
+
+} // namespace
+
+class TestDialogWiring : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void entriesEnabledOnlyWhenConnected()
+    {
+        TempProfile profile;
+        TfEditOndoData bare;
+        QVERIFY(!bare.Button1->isEnabled());
+        QVERIFY(!bare.KubunItem->isEnabled());
+        Windows all;
+        for (QPushButton* b : {all.w.Button1, all.w.Button2, all.w.Button4, all.w.Button9})
+            QVERIFY(b->isEnabled());
+        for (QAction* a : {all.w.KojiItem, all.w.GozaiItem, all.w.SimeiItem, all.w.KubunItem, all.w.DataPathItem})
+            QVERIFY(a->isEnabled());
+    }
+
+    void projectButtonTakesChosenProject()
+    {
+        Windows all;
+        TKoji k;
+        k.Code() = QStringLiteral("K7");
+        k.Kojimei() = QStringLiteral("市道工事");
+        k.Save();
+        chooseInNextDialog(QStringLiteral("K7"));
+        all.w.Button1->click();
+        QCOMPARE(all.w.Edit2->text(), QStringLiteral("K7"));
+        QCOMPARE(all.w.ComboBox1->currentText(), QStringLiteral("市道工事"));
+        QCOMPARE(all.w.OndoKanri().Koji.Kojimei(), QStringLiteral("市道工事"));
+    }
+
+    void mixButtonClearsRecordWithoutHeaders()
+    {
+        Windows all;
+        all.w.Edit2->setText(QStringLiteral("K7"));
+        all.w.Edit5->setText(QStringLiteral("150_160"));
+        chooseInNextDialog(QStringLiteral("新合材"));
+        all.w.Button2->click();
+        QCOMPARE(all.w.ComboBox2->currentText(), QStringLiteral("新合材"));
+        QCOMPARE(all.w.Edit3->text(), QStringLiteral("新合材")); // unknown mix: own print name
+        QCOMPARE(all.w.Edit2->text(), QStringLiteral("K7"));
+        QCOMPARE(all.w.Edit5->text(), QString()); // the record was emptied
+    }
+
+    void measurerButtonTakesChosenName()
+    {
+        Windows all;
+        chooseInNextDialog(QStringLiteral("佐藤"));
+        all.w.Button9->click();
+        QCOMPARE(all.w.ComboBox5->currentText(), QStringLiteral("佐藤"));
+    }
+
+    void newDataFolderGetsRecordTables()
+    {
+        Windows all;
+        const QString folder = all.profile.root() + QStringLiteral("/moved");
+        all.dataPath.PickFolder = [folder](QWidget*, const QString&) { return folder; };
+        QTimer::singleShot(0, [] {
+            QWidget* dlg = QApplication::activeModalWidget();
+            QVERIFY(dlg);
+            dlg->findChild<QPushButton*>(QStringLiteral("Button1"))->click(); // 参照
+            dlg->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click(); // OK
+        });
+        all.w.DataPathItem->trigger();
+        QCOMPARE(Engine::CurrentFolder(), folder + QLatin1Char('/'));
+        QVERIFY(Engine::TableExists(QStringLiteral("OndoKanri4")));
+        QVERIFY(Engine::TableExists(QStringLiteral("OndoKubun")));
+        QVERIFY(Engine::TableExists(QStringLiteral("Koji1")));
+    }
+};
+
+ONDO_TEST_MAIN(TestDialogWiring, QApplication)
+#include "test_dialogwiring.moc"
