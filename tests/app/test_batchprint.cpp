@@ -1,0 +1,170 @@
+#include "support/TestSupport.h"
+
+#define REFERENCE_DIR ""
+#include "reports/ReportFixture.h"
+
+#include "environment/Engine.h"
+#include "environment/RegistryUtility.h"
+#include "printing/BatchPrint.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+
+struct Run
+{
+    int code = 0;
+    QString out;
+    QString err;
+};
+
+Run Batch(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("ondokanri"));
+    Run run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.code = RunBatchPrint(arguments, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+int PdfPages(const QString& file)
+{
+    QProcess run;
+    run.start(QStringLiteral("pdfinfo"), {file});
+    run.waitForFinished(60000);
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+                                          .match(QString::fromUtf8(run.readAllStandardOutput()));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// A data folder of its own with one project, two categories and days of one mix.
+void Seed()
+{
+    PrepareTables();
+    Engine::Execute(QStringLiteral("delete from OndoKubun"));
+    AddCategory(0, QStringLiteral("練上温度"));
+    AddCategory(1, QStringLiteral("初期締固前温度"));
+    Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K1', '県道工事')"));
+    k.ExecSQL();
+    AddMix(QStringLiteral("密粒"), QStringLiteral("密粒度アスコン"));
+    for (int d = 1; d <= 8; ++d) {
+        AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 0, Day(4, d), {150.0 + d, 160.0 + d});
+        AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 1, Day(4, d), {140.0 + d});
+    }
+}
+
+} // namespace
+
+class TestBatchPrint : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void sheetWritesRecordTablesOfNamedCategories();
+    void chartWritesOneSheetWithStoredRangeUntouched();
+    void badArgumentsExitNonZeroWithoutFile();
+    void helpAndVersion();
+};
+
+void TestBatchPrint::sheetWritesRecordTablesOfNamedCategories()
+{
+    TempProfile profile;
+    Seed();
+    const QString file = profile.root() + QStringLiteral("/sheet.pdf");
+    Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("sheet"),
+                     QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
+                     QStringLiteral("密粒"), QStringLiteral("--day"), QStringLiteral("2024/04/03"),
+                     QStringLiteral("--category"), QStringLiteral("初期締固前温度"), QStringLiteral("--per-project")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QString());
+    QCOMPARE(run.err, QString());
+    // Eight days of one category, six a page.
+    QCOMPARE(PdfPages(file), 2);
+    const QString text = PdfText(file);
+    QVERIFY(text.contains(QStringLiteral("初期締固前温度記録表")));
+    QVERIFY(text.contains(QStringLiteral("141.0")));
+    QVERIFY(!text.contains(QStringLiteral("156.0"))); // a day of the category not named
+
+    // Every category when none is named.
+    run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("sheet"),
+                 QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
+                 QStringLiteral("密粒"), QStringLiteral("--per-project")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(PdfPages(file), 4);
+    QVERIFY(PdfText(file).contains(QStringLiteral("156.0")));
+}
+
+void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
+{
+    TempProfile profile;
+    const QString data = profile.root() + QStringLiteral("/other/");
+    QVERIFY(QDir().mkpath(data));
+    Engine::OpenDatabase(data);
+    Seed();
+    const QString stored = Engine::GetAliasPath();
+    Engine::OpenDatabase();
+    WriteSetting(QStringLiteral("OndoKanriGraphLow"), QStringLiteral("120"));
+
+    const QString file = profile.root() + QStringLiteral("/chart.pdf");
+    const Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("chart"),
+                           QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
+                           QStringLiteral("密粒"), QStringLiteral("--high"), QStringLiteral("180"),
+                           QStringLiteral("--data"), data});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(PdfPages(file), 1);
+    const QString text = PdfText(file);
+    QVERIFY(text.contains(QStringLiteral("Ｘ管理図")));
+    QVERIFY(text.contains(QStringLiteral("密粒度アスコン")));
+    QVERIFY(text.contains(QStringLiteral("自4月1日至4月8日")));
+    QCOMPARE(Engine::GetAliasPath(), stored);
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120"));
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QString());
+}
+
+void TestBatchPrint::badArgumentsExitNonZeroWithoutFile()
+{
+    TempProfile profile;
+    Seed();
+    const QString file = profile.root() + QStringLiteral("/bad.pdf");
+    const QStringList base{QStringLiteral("--print-pdf"), file, QStringLiteral("--project"), QStringLiteral("K1")};
+    const QList<QStringList> cases{
+        {QStringLiteral("--form"), QStringLiteral("list")},
+        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--bogus")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--day"), QStringLiteral("2024/13/01")},
+        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--low"), QStringLiteral("abc")},
+        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--low"), QStringLiteral("200"),
+         QStringLiteral("--high"), QStringLiteral("150")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--category"), QStringLiteral("無い区分")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--data"), profile.root() + QStringLiteral("/none")},
+    };
+    for (const QStringList& extra : cases) {
+        const Run run = Batch(base + extra);
+        QVERIFY2(run.code != 0, qPrintable(extra.join(' ')));
+        QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(!QFileInfo::exists(file), qPrintable(extra.join(' ')));
+    }
+    const Run unknown = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("chart"),
+                               QStringLiteral("--project"), QStringLiteral("K9")});
+    QVERIFY(unknown.code != 0);
+    QVERIFY(unknown.err.contains(QStringLiteral("K9")));
+    QVERIFY(!QFileInfo::exists(file));
+}
+
+void TestBatchPrint::helpAndVersion()
+{
+    const Run help = Batch({QStringLiteral("--help")});
+    QCOMPARE(help.code, 0);
+    for (const char* option : {"--print-pdf", "--form", "--project", "--mix", "--day", "--category",
+                               "--per-project", "--low", "--high", "--data"})
+        QVERIFY2(help.out.contains(QLatin1String(option)), option);
+    const Run version = Batch({QStringLiteral("--version")});
+    QCOMPARE(version.code, 0);
+    QVERIFY(version.out.contains(QStringLiteral(ONDOKANRI_VERSION)));
+}
+
+ONDO_TEST_MAIN(TestBatchPrint, QGuiApplication)
+#include "test_batchprint.moc"
