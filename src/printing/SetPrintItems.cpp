@@ -51,8 +51,9 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     setFont(font);
     setFixedSize(307, 430);
 
-    RadioGroup1 = Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 4, 291, 46);
+    RadioGroup1 = Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
     auto* radios = new QHBoxLayout(RadioGroup1);
+    radios->setContentsMargins(8, 2, 8, 2);
     RadioDataSheet = new QRadioButton(QStringLiteral("データシート"), RadioGroup1);
     RadioDataSheet->setObjectName(QStringLiteral("RadioGroup1Item0"));
     RadioChart = new QRadioButton(QStringLiteral("管理図"), RadioGroup1);
@@ -61,7 +62,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     radios->addWidget(RadioChart);
     RadioDataSheet->setChecked(true);
 
-    CheckBox1 = Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 58, 120, 20);
+    CheckBox1 = Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 60, 120, 20);
     Button1 = Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 56, 99, 25);
 
     Label2 = Place(new QLabel(QStringLiteral("グラフ表示範囲"), this), "Label2", 10, 92, 90, 16);
