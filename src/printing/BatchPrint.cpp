@@ -122,7 +122,7 @@ void Print(const QCommandLineParser& parser, const Options& o)
             row.ticked = true;
     }
     // The record the main window would show: the stored one of the first ticked category that
-    // has this day, with its measurer and specification.
+    // has this day, with its measurer and specified value.
     for (const TPrintRow& row : request.rows) {
         if (!row.ticked)
             continue;

@@ -20,7 +20,7 @@ struct Reading
 };
 
 // The temperature record shown in the main window: a header (project, mix, category,
-// measurer, spec text) with the summary of one measuring day.
+// measurer, specified value text) with the summary of one measuring day.
 class TOndoKanri
 {
 public:
