@@ -226,7 +226,7 @@ void enterDay(TfEditOndoData& w, const QString& code, const QString& mix, const 
 
 } // namespace
 
-char* toString(const StoredReading& r)
+[[maybe_unused]] char* toString(const StoredReading& r) // QCOMPARE failure output
 {
     return QTest::toString(QStringLiteral("%1 %2 %3").arg(r.lno).arg(r.label).arg(r.ondo));
 }
