@@ -1,5 +1,7 @@
 #include "environment/Engine.h"
+#include "environment/AppError.h"
 #include "environment/ErrorGuard.h"
+#include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
@@ -10,6 +12,7 @@
 #include "records/EditOndoData.h"
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
+#include "records/RestoreWiring.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -60,7 +63,14 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     substituteWindowsFonts();
 
-    RunGuarded(nullptr, [] { Engine::OpenDatabase(); });
+    // The data file is checked before anything touches it. A refused file is reported by the
+    // main window's first use of the data, which tries the same open again.
+    InstallFileQuestions();
+    try {
+        Engine::OpenDatabase();
+        BackUpAtStart();
+    } catch (const AppError&) {
+    }
     InstallSystemPrinters();
     TPrinterWatch printerWatch;
 
@@ -76,6 +86,7 @@ int main(int argc, char** argv)
     TFormPreview FormPreview;
     TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
+    TfRestoreBackup fRestoreBackup;
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
@@ -85,6 +96,7 @@ int main(int argc, char** argv)
     fSetPrintItems.SetPrinterWatch(&printerWatch);
     InstallPrinterSetupDialog(&fSetPrintItems);
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
+    ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),

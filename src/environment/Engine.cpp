@@ -1,9 +1,11 @@
 #include "environment/Engine.h"
 
 #include "environment/AppError.h"
+#include "environment/Backup.h"
 #include "environment/SqlError.h"
 
 #include <QDir>
+#include <QSet>
 #include <QFileInfo>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -14,6 +16,8 @@
 namespace {
 
 int g_transactionDepth = 0;
+Engine::FileQuestion g_question;
+QSet<QString> g_agreedForeign; // files whose owner agreed to our tables this run
 
 QString withSlash(QString path)
 {
@@ -44,9 +48,63 @@ QString typeName(const Engine::FieldDef& f)
     return QString();
 }
 
+// Stops before the connection touches a file that is not plainly ours. `ask`: an explicit
+// open (start, data-folder change) may ask; a silent reopen only refuses.
+void checkFile(const QString& folder, const QString& file, bool ask)
+{
+    using DataFile::State;
+    DataFile::Inspection ins = DataFile::Inspect(file);
+    if (ins.state == State::Damaged && ask && g_question && g_question(ins))
+        ins = DataFile::Inspect(file);
+    bool backUp = false;
+    if (ins.state == State::Foreign) {
+        if (!g_agreedForeign.contains(file)) {
+            if (!(ask && g_question && g_question(ins)))
+                throw AppError(ins.message);
+            g_agreedForeign.insert(file);
+            backUp = true;
+        }
+    } else if (ins.state == State::Damaged || ins.state == State::Incomplete) {
+        throw AppError(ins.message);
+    } else if (ins.state == State::Ours && !ins.missingTables.isEmpty() && ask) {
+        // Tables are about to be created: keep the file as it was.
+        backUp = Backup::KeepCount() > 0;
+    }
+    if (backUp) {
+        Backup::Write(folder);
+        Backup::Rotate(folder);
+    }
+}
+
+void openChecked(const QString& folder, bool ask)
+{
+    Engine::CloseDatabase();
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
+        throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
+    const QString file = folder + QLatin1String(Engine::DatabaseFileName);
+    checkFile(folder, file, ask);
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Engine::ConnectionName);
+    db.setDatabaseName(file);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        Engine::CloseDatabase();
+        RaiseSqlError(error, folder);
+    }
+    // DELETE journal and full sync stay safe on network shares.
+    Engine::Execute(QStringLiteral("pragma journal_mode=DELETE"));
+    Engine::Execute(QStringLiteral("pragma synchronous=FULL"));
+}
+
 } // namespace
 
 namespace Engine {
+
+void SetFileQuestion(FileQuestion question)
+{
+    g_question = std::move(question);
+}
 
 QString EngineConfigFile()
 {
@@ -88,19 +146,7 @@ void CloseDatabase()
 
 void OpenDatabase(const QString& folderOverride)
 {
-    CloseDatabase();
-    const QString folder = folderOverride.isEmpty() ? GetAliasPath() : withSlash(folderOverride);
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
-
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
-    db.setDatabaseName(folder + QLatin1String(DatabaseFileName));
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        RaiseSqlError(db.lastError(), folder);
-    // DELETE journal and full sync stay safe on network shares.
-    Execute(QStringLiteral("pragma journal_mode=DELETE"));
-    Execute(QStringLiteral("pragma synchronous=FULL"));
+    openChecked(folderOverride.isEmpty() ? GetAliasPath() : withSlash(folderOverride), true);
 }
 
 QString CurrentFolder()
@@ -114,7 +160,7 @@ QString CurrentFolder()
 QSqlDatabase Database()
 {
     if (!QSqlDatabase::contains(ConnectionName))
-        OpenDatabase();
+        openChecked(GetAliasPath(), false);
     QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
     if (!db.isOpen() && !db.open())
         RaiseSqlError(db.lastError(), CurrentFolder());
@@ -132,7 +178,8 @@ void Execute(const QString& sql)
 bool TableExists(const QString& table)
 {
     QSqlQuery q(Database());
-    q.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"));
+    if (!q.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(?)")))
+        RaiseSqlError(q.lastError(), CurrentFolder());
     q.addBindValue(table);
     if (!q.exec() || !q.next())
         RaiseSqlError(q.lastError(), CurrentFolder());

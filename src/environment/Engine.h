@@ -1,7 +1,10 @@
 #pragma once
 
+#include "environment/DataFile.h"
+
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QSqlDatabase;
 
@@ -20,8 +23,16 @@ void SetAliasPath(const QString& path);
 QString EngineConfigFile();
 
 // (Re)opens the connection on the alias path, or on `folderOverride` for this run only.
-// Raises AppError naming the folder when it cannot be created, opened or written.
+// The data file is checked first and nothing is written to a file that is damaged, another
+// program's (unless the question agreed) or holds our tables without their columns.
+// Raises AppError naming the folder or file when it cannot be created, opened or written.
 void OpenDatabase(const QString& folderOverride = QString());
+
+// Asked by OpenDatabase about a damaged or another program's data file: true to go on (the
+// file was restored in the meantime, or our tables may be added). Unset, such files are
+// refused. An agreement lasts for the run; another program's database is backed up first.
+using FileQuestion = std::function<bool(const DataFile::Inspection&)>;
+void SetFileQuestion(FileQuestion question);
 void CloseDatabase();
 // The folder the open connection uses, with a trailing '/'.
 QString CurrentFolder();

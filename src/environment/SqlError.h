@@ -4,6 +4,11 @@
 
 class QSqlError;
 
-// Turns an engine error into an AppError; busy and unwritable folders get a message that
-// names the data folder, everything else the engine's own text.
+// The user's message for an engine error of SQLite result code `code` (primary or extended)
+// in the data folder `folder`: every storage fault a user can meet reads as Japanese naming
+// the folder, with the engine's own text on a second line for support. Other codes (a
+// statement the engine refuses) give the engine's text alone.
+QString SqlErrorMessage(int code, const QString& detail, const QString& folder);
+
+// Raises an AppError with SqlErrorMessage of the error.
 [[noreturn]] void RaiseSqlError(const QSqlError& error, const QString& folder);

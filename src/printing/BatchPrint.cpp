@@ -1,6 +1,7 @@
 #include "printing/BatchPrint.h"
 
 #include "environment/AppError.h"
+#include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
 #include "printing/PdfPrinter.h"
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <cmath>
 
 namespace {
 
@@ -40,7 +42,63 @@ struct Options
                             QStringLiteral("N")};
     QCommandLineOption data{QStringLiteral("data"),
                             QStringLiteral("この実行だけ使うデータ格納場所"), QStringLiteral("DIR")};
+    QCommandLineOption backup{QStringLiteral("backup"),
+                              QStringLiteral("データのバックアップを今作成し、そのパスを表示します")};
+    QCommandLineOption restore{QStringLiteral("restore"),
+                               QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
+                               QStringLiteral("FILE")};
 };
+
+// The data folder of this run: --data, or the configured one.
+QString DataFolder(const QCommandLineParser& parser, const Options& o)
+{
+    if (!parser.isSet(o.data))
+        return Engine::GetAliasPath();
+    const QString folder = parser.value(o.data);
+    if (!QFileInfo(folder).isDir())
+        throw AppError(QStringLiteral("データ格納場所 '%1' がありません").arg(folder));
+    QString path = QDir::fromNativeSeparators(QFileInfo(folder).absoluteFilePath());
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+// The path with links and "..", as far as it exists, resolved.
+QString Resolved(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return dir.isEmpty() ? info.absoluteFilePath() : dir + QLatin1Char('/') + info.fileName();
+}
+
+bool Inside(const QString& path, const QString& folder)
+{
+    const QString root = Resolved(folder);
+    return !root.isEmpty() && (path == root || path.startsWith(root + QLatin1Char('/')));
+}
+
+// The output may never be the data: not the data file, nothing in a data folder (and so
+// nothing in its backups), and no existing file that is not a PDF.
+void RefuseOutput(const QString& file, const QStringList& dataFolders)
+{
+    const QString target = Resolved(file);
+    for (const QString& folder : dataFolders) {
+        if (Inside(target, folder))
+            throw AppError(QStringLiteral("出力先 '%1' はデータ格納場所 %2 の中にあるため書き出せません")
+                               .arg(file, QDir::toNativeSeparators(folder)));
+    }
+    const QFileInfo info(target);
+    if (info.exists()) {
+        QFile existing(target);
+        const bool pdf = info.isFile() && existing.open(QIODevice::ReadOnly)
+                         && existing.read(5) == QByteArrayLiteral("%PDF-");
+        if (!pdf)
+            throw AppError(QStringLiteral("出力先 '%1' はPDFではない既存のファイルのため上書きしません").arg(file));
+    }
+}
+
 
 QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& option,
                    const QString& key, const QString& fallback)
@@ -48,8 +106,8 @@ QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& o
     if (parser.isSet(option)) {
         const QString text = parser.value(option);
         bool ok = false;
-        text.toDouble(&ok);
-        if (!ok)
+        const double value = text.toDouble(&ok);
+        if (!ok || !std::isfinite(value))
             throw AppError(QStringLiteral("--%1 には数値を指定してください: %2")
                                .arg(option.names().constFirst(), text));
         return text;
@@ -77,14 +135,9 @@ void Print(const QCommandLineParser& parser, const Options& o)
     const QString low = RangeValue(parser, o.low, QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100"));
     const QString high = RangeValue(parser, o.high, QStringLiteral("OndoKanriGraphHigh"), QStringLiteral("200"));
 
-    if (parser.isSet(o.data)) {
-        const QString folder = parser.value(o.data);
-        if (!QFileInfo(folder).isDir())
-            throw AppError(QStringLiteral("データ格納場所 '%1' がありません").arg(folder));
-        Engine::OpenDatabase(folder);
-    } else {
-        Engine::OpenDatabase();
-    }
+    const QString folder = DataFolder(parser, o);
+    RefuseOutput(file, {folder, Engine::GetAliasPath()});
+    Engine::OpenDatabase(folder);
     if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
         || !Engine::TableExists(QStringLiteral("OndoKanri4")))
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
@@ -139,9 +192,18 @@ void Print(const QCommandLineParser& parser, const Options& o)
     // Written beside the target and moved into place, so a failure leaves no file.
     const QString partial = file + QStringLiteral(".part");
     QFile::remove(partial);
+    {
+        QFile probe(partial);
+        if (!probe.open(QIODevice::WriteOnly))
+            throw AppError(QStringLiteral("PDFファイル '%1' に書き込めません").arg(file));
+    }
     SetPdfFileAsker([partial](const QString&) { return partial; });
     try {
         prev.PrintPages();
+    } catch (const AppError& e) {
+        QFile::remove(partial);
+        // The user knows the file by the name given, not by its temporary one.
+        throw AppError(QString(e.message()).replace(partial, file));
     } catch (...) {
         QFile::remove(partial);
         throw;
@@ -151,6 +213,31 @@ void Print(const QCommandLineParser& parser, const Options& o)
         QFile::remove(partial);
         throw AppError(QStringLiteral("PDFファイル '%1' に書き込めません").arg(file));
     }
+}
+
+void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out)
+{
+    const QString folder = DataFolder(parser, o);
+    // Opening checks the file and finishes an interrupted write; a missing file is not made.
+    if (QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
+        Engine::OpenDatabase(folder);
+    const QString written = Backup::Write(folder);
+    Backup::Rotate(folder);
+    out << QDir::toNativeSeparators(written) << Qt::endl;
+}
+
+void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out)
+{
+    const QString folder = DataFolder(parser, o);
+    const QString file = parser.value(o.restore);
+    if (!QFileInfo(file).isFile())
+        throw AppError(QStringLiteral("バックアップ '%1' がありません").arg(file));
+    const QString kept = Backup::RestoreFile(file, folder);
+    Engine::OpenDatabase(folder);
+    out << QStringLiteral("%1 から復元しました").arg(file);
+    if (!kept.isEmpty())
+        out << QStringLiteral("（復元前のデータ: %1）").arg(QDir::toNativeSeparators(kept));
+    out << Qt::endl;
 }
 
 } // namespace
@@ -172,7 +259,7 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data});
+                       o.high, o.data, o.backup, o.restore});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -190,8 +277,17 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
         return 2;
     }
+    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore)) > 1) {
+        err << QStringLiteral("--print-pdf、--backup、--restore は一つだけ指定してください") << Qt::endl;
+        return 2;
+    }
     try {
-        Print(parser, o);
+        if (parser.isSet(o.backup))
+            WriteBackup(parser, o, out);
+        else if (parser.isSet(o.restore))
+            RestoreBackup(parser, o, out);
+        else
+            Print(parser, o);
     } catch (const AppError& e) {
         err << e.message().simplified() << Qt::endl;
         return 1;

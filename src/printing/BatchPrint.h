@@ -8,8 +8,11 @@ class QTextStream;
 // mix and day, written to a PDF through the built-in PDF printer, without a window.
 //   --print-pdf FILE --form chart|sheet --project CODE [--mix NAME] [--day yyyy/mm/dd]
 //   [--category NAME]... [--per-project] [--low N] [--high N] [--data DIR]
+//   --backup [--data DIR]: writes a backup now and prints its path.
+//   --restore FILE [--data DIR]: replaces the data with a backup, the current data kept first.
 // Also --help and --version. arguments includes the program name. Returns the exit code;
-// a failure writes one line to err and leaves no file.
+// a failure writes one line to err and leaves no file. The PDF is never written into a
+// data folder nor over an existing file that is not a PDF.
 int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 // True when the arguments ask for the command-line mode rather than the windows.

@@ -187,6 +187,9 @@ void TfEditOndoData::buildMenus()
     N3->setObjectName(QStringLiteral("N3"));
     Delete1 = file->addAction(QStringLiteral("削除"));
     Delete1->setObjectName(QStringLiteral("Delete1"));
+    QAction* restore = file->addAction(QStringLiteral("バックアップから復元…"));
+    restore->setObjectName(QStringLiteral("RestoreItem"));
+    restore->setEnabled(false); // its dialog does not exist yet
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));

@@ -4,6 +4,7 @@
 #include "environment/Query.h"
 #include "environment/Utility.h"
 #include "registers/ListViewData.h"
+#include "registers/RegisterEntry.h"
 
 namespace {
 const QString A = QStringLiteral("A");
@@ -20,6 +21,8 @@ TOndoKanri::TOndoKanri() { Clear(); }
 void TOndoKanri::CreateTables()
 {
     using Engine::FieldType;
+    // Every table of a new file in one go: a failure leaves the file as it was.
+    Transaction tx;
     if (!Engine::TableExists(QStringLiteral("OndoKanri4"))) {
         Engine::CreateTable(QStringLiteral("OndoKanri4"),
                             {{QStringLiteral("ID"), FieldType::Integer},
@@ -56,6 +59,9 @@ void TOndoKanri::CreateTables()
                         {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
     Engine::CreateIndex(QStringLiteral("OndoLine4_Day"), QStringLiteral("OndoLine4"),
                         {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
+    TOndoKubun().CheckTable();
+    CheckRegisterTables();
+    tx.Commit();
 }
 
 void TOndoKanri::Clear()

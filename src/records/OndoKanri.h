@@ -42,6 +42,7 @@ public:
 
     TOndoKanri();
 
+    // The record tables, the category table with its defaults and the register tables.
     static void CreateTables();
     void Clear();
     void LoadFromQuery(const Query& query);

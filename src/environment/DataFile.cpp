@@ -1,0 +1,161 @@
+#include "environment/DataFile.h"
+
+#include "environment/AppError.h"
+#include "environment/SqlError.h"
+#include "environment/SqliteFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace DataFile {
+
+namespace {
+
+QString folderOf(const QString& file)
+{
+    return QFileInfo(file).absolutePath() + QLatin1Char('/');
+}
+
+bool isDamageCode(int code)
+{
+    return (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB;
+}
+
+Inspection damaged(Inspection ins, const QString& detail)
+{
+    ins.state = State::Damaged;
+    ins.message = QStringLiteral("データファイル %1 は壊れているか、データベースではありません。"
+                                 "ファイルには何も書き込んでいません。"
+                                 "「ファイル」→「バックアップから復元…」で復元できます。")
+                      .arg(QDir::toNativeSeparators(ins.file));
+    if (!detail.isEmpty())
+        ins.message += QStringLiteral("\n（") + detail + QStringLiteral("）");
+    return ins;
+}
+
+[[noreturn]] void raise(const SqliteFile& db, const QString& file)
+{
+    throw AppError(SqlErrorMessage(db.Code(), db.Error(), folderOf(file)));
+}
+
+QString literal(const QString& text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
+} // namespace
+
+const QList<StoredTable>& StoredTables()
+{
+    // SokuteiKankaku of OndoKubun is left out: the older layout without it is upgraded.
+    static const QList<StoredTable> tables{
+        {QStringLiteral("OndoKanri4"),
+         {QStringLiteral("ID"), QStringLiteral("KojiCode"), QStringLiteral("GozaiName"),
+          QStringLiteral("Sokuteisya"), QStringLiteral("Kiji"), QStringLiteral("Kubun"),
+          QStringLiteral("Kikakuti")}},
+        {QStringLiteral("OndoHead4"),
+         {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("Kosu"),
+          QStringLiteral("MaxOndo"), QStringLiteral("MiniOndo"), QStringLiteral("AvgOndo"),
+          QStringLiteral("Tekiyo")}},
+        {QStringLiteral("OndoLine4"),
+         {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("LNO"),
+          QStringLiteral("Sokuten"), QStringLiteral("Ondo")}},
+        {QStringLiteral("OndoKubun"),
+         {QStringLiteral("ID"), QStringLiteral("ODR"), QStringLiteral("KubunName"), QStringLiteral("OndoRange")}},
+        {QStringLiteral("Koji1"), {QStringLiteral("CODE"), QStringLiteral("KOJIMEI")}},
+        {QStringLiteral("GozaiDef"), {QStringLiteral("DataName"), QStringLiteral("PrintName")}},
+        {QStringLiteral("SIMEI"), {QStringLiteral("SIMEI"), QStringLiteral("FURIGANA")}},
+    };
+    return tables;
+}
+
+Inspection Inspect(const QString& file)
+{
+    Inspection ins;
+    ins.file = file;
+    const QFileInfo info(file);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        return ins;
+
+    QFile raw(file);
+    if (!raw.open(QIODevice::ReadOnly))
+        throw AppError(SqlErrorMessage(SQLITE_CANTOPEN, raw.errorString(), folderOf(file)));
+    const QByteArray header = raw.read(16);
+    raw.close();
+    if (header != QByteArray("SQLite format 3\0", 16))
+        return damaged(ins, QString());
+
+    // Read-write without create, so that a hot journal can be rolled back; nothing else is
+    // written by the statements below.
+    SqliteFile db(file, SQLITE_OPEN_READWRITE);
+    if (!db.IsOpen() || !db.QuickCheck()) {
+        if (isDamageCode(db.Code()))
+            return damaged(ins, db.Error());
+        raise(db, file);
+    }
+    if (!db.Rows(QStringLiteral("select name from sqlite_master where type='table' "
+                                "and name not like 'sqlite\\_%' escape '\\' order by name"),
+                 &ins.tables))
+        raise(db, file);
+    if (ins.tables.isEmpty())
+        return ins;
+
+    QStringList lacking;
+    bool anyOurs = false;
+    for (const StoredTable& table : StoredTables()) {
+        QString found;
+        for (const QString& name : ins.tables) {
+            if (name.compare(table.name, Qt::CaseInsensitive) == 0)
+                found = name;
+        }
+        if (found.isEmpty()) {
+            ins.missingTables << table.name;
+            continue;
+        }
+        anyOurs = true;
+        QStringList columns;
+        if (!db.Rows(QStringLiteral("select name from pragma_table_info(%1)").arg(literal(found)),
+                     &columns))
+            raise(db, file);
+        QStringList missing;
+        for (const QString& column : table.columns) {
+            if (!columns.contains(column, Qt::CaseInsensitive))
+                missing << column;
+        }
+        if (!missing.isEmpty())
+            lacking << QStringLiteral("テーブル %1 に列 %2").arg(found, missing.join(QStringLiteral(", ")));
+    }
+    if (!anyOurs) {
+        ins.state = State::Foreign;
+        ins.message = QStringLiteral("データファイル %1 は温度管理のデータベースではありません（テーブル %2）。"
+                                     "ファイルには何も書き込んでいません。")
+                          .arg(QDir::toNativeSeparators(file), ins.tables.join(QStringLiteral(", ")));
+    } else if (!lacking.isEmpty()) {
+        ins.state = State::Incomplete;
+        ins.message = QStringLiteral("データファイル %1 の%2がありません。テーブルは何も作成していません。")
+                          .arg(QDir::toNativeSeparators(file), lacking.join(QStringLiteral("、")));
+    } else {
+        ins.state = State::Ours;
+    }
+    return ins;
+}
+
+Counts CountRows(const QString& file)
+{
+    Counts counts;
+    SqliteFile db(file, SQLITE_OPEN_READONLY);
+    const auto count = [&db](const QString& table) {
+        QStringList rows;
+        if (!db.Rows(QStringLiteral("select count(*) from ") + table, &rows))
+            return 0;
+        return rows.value(0).toInt();
+    };
+    counts.records = count(QStringLiteral("OndoKanri4"));
+    counts.days = count(QStringLiteral("OndoHead4"));
+    counts.readings = count(QStringLiteral("OndoLine4"));
+    return counts;
+}
+
+} // namespace DataFile

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// What a data file holds, found before the program writes to it.
+namespace DataFile {
+
+enum class State {
+    New,        // no file, an empty one, or a database without tables
+    Ours,       // our tables (some may still be missing), each with its columns
+    Foreign,    // another program's database: tables, none of ours
+    Damaged,    // not a database, truncated or failing its check
+    Incomplete, // one of our tables lacks columns
+};
+
+struct Inspection
+{
+    State state = State::New;
+    QString file;
+    QStringList tables;        // every table found
+    QStringList missingTables; // ours, not there yet
+    QString message;           // the user's text for Foreign, Damaged and Incomplete
+};
+
+// Reads the file without changing it; only a hot journal left by an interrupted write is
+// rolled back, as any open would. Raises AppError when the file cannot be read at all
+// (busy, no permission).
+Inspection Inspect(const QString& file);
+
+// Our tables and the columns each must have.
+struct StoredTable
+{
+    QString name;
+    QStringList columns;
+};
+const QList<StoredTable>& StoredTables();
+
+struct Counts
+{
+    int records = 0; // OndoKanri4
+    int days = 0;    // OndoHead4
+    int readings = 0; // OndoLine4
+};
+// Row counts of a healthy file; a table that is missing counts 0.
+Counts CountRows(const QString& file);
+
+} // namespace DataFile
