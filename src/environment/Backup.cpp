@@ -45,10 +45,17 @@ QString makeFolder(const QString& dataFolder)
     return folder;
 }
 
-// A name not taken yet: two backups within one second go to the next free second.
+// A name after every one there: two backups within one second go to the next second, so
+// that the newest by name is always the newest written.
 QString freeName(const QString& folder, const QString& prefix, const QString& suffix)
 {
     QDateTime when = QDateTime::currentDateTime();
+    const QRegularExpression stamp(QStringLiteral("^kozeran-(\\d{8}-\\d{6})"));
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("kozeran-*")}, QDir::Files)) {
+        const QDateTime taken = QDateTime::fromString(stamp.match(name).captured(1), StampFormat);
+        if (taken.isValid() && taken >= when.addMSecs(-when.time().msec()))
+            when = taken.addSecs(1);
+    }
     for (;;) {
         const QString name = folder + prefix + when.toString(StampFormat) + suffix;
         if (!QFileInfo::exists(name) && !QFileInfo::exists(name + QStringLiteral(".part")))

@@ -18,6 +18,7 @@ namespace {
 int g_transactionDepth = 0;
 Engine::FileQuestion g_question;
 QSet<QString> g_agreedForeign; // files whose owner agreed to our tables this run
+bool g_backUpBeforeCreate = false; // the open file holds tables and has no backup of this open yet
 
 QString withSlash(QString path)
 {
@@ -66,14 +67,12 @@ void checkFile(const QString& folder, const QString& file, bool ask)
         }
     } else if (ins.state == State::Damaged || ins.state == State::Incomplete) {
         throw AppError(ins.message);
-    } else if (ins.state == State::Ours && !ins.missingTables.isEmpty() && ask) {
-        // Tables are about to be created: keep the file as it was.
-        backUp = Backup::KeepCount() > 0;
     }
     if (backUp) {
         Backup::Write(folder);
         Backup::Rotate(folder);
     }
+    g_backUpBeforeCreate = !backUp && !ins.tables.isEmpty();
 }
 
 void openChecked(const QString& folder, bool ask)
@@ -188,6 +187,14 @@ bool TableExists(const QString& table)
 
 void CreateTable(const QString& table, const QList<FieldDef>& fields)
 {
+    // Tables added to a file that holds data: keep the file as it was first.
+    if (g_backUpBeforeCreate) {
+        g_backUpBeforeCreate = false;
+        if (Backup::KeepCount() > 0) {
+            Backup::Write(CurrentFolder());
+            Backup::Rotate(CurrentFolder());
+        }
+    }
     QStringList columns;
     for (const FieldDef& f : fields)
         columns << f.name + QLatin1Char(' ') + typeName(f);
