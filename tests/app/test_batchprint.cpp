@@ -7,6 +7,7 @@
 #include "environment/RegistryUtility.h"
 #include "printing/BatchPrint.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -57,6 +58,19 @@ void Seed()
     }
 }
 
+QByteArray Digest(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+QStringList Sheet(const QString& file)
+{
+    return {QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("sheet"),
+            QStringLiteral("--project"), QStringLiteral("K1")};
+}
+
 } // namespace
 
 class TestBatchPrint : public QObject
@@ -68,6 +82,8 @@ private Q_SLOTS:
     void chartWritesOneSheetWithStoredRangeUntouched();
     void badArgumentsExitNonZeroWithoutFile();
     void helpAndVersion();
+    void outputNeverLandsOnTheData();
+    void backupAndRestoreFromTheCommandLine();
 };
 
 void TestBatchPrint::sheetWritesRecordTablesOfNamedCategories()
@@ -164,6 +180,98 @@ void TestBatchPrint::helpAndVersion()
     const Run version = Batch({QStringLiteral("--version")});
     QCOMPARE(version.code, 0);
     QVERIFY(version.out.contains(QStringLiteral(ONDOKANRI_VERSION)));
+}
+
+void TestBatchPrint::outputNeverLandsOnTheData()
+{
+    TempProfile profile;
+    Seed();
+    const QString data = Engine::CurrentFolder();
+    const QString database = data + QStringLiteral("kozeran.sqlite");
+    const QString other = profile.root() + QStringLiteral("/other/");
+    QVERIFY(QDir().mkpath(other));
+    const QString text = profile.root() + QStringLiteral("/notes.txt");
+    QFile notes(text);
+    QVERIFY(notes.open(QIODevice::WriteOnly));
+    notes.write("keep me");
+    notes.close();
+    QFile blocker(profile.root() + QStringLiteral("/file"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Engine::CloseDatabase();
+    const QByteArray before = Digest(database);
+
+    const QList<QStringList> cases{
+        Sheet(database) + QStringList{QStringLiteral("--data"), data},
+        Sheet(data + QStringLiteral("../data/kozeran.sqlite")),
+        // The configured data, while another folder is used for this run.
+        Sheet(database) + QStringList{QStringLiteral("--data"), other},
+        Sheet(data + QStringLiteral("backup/sheet.pdf")),
+        Sheet(text),
+        Sheet(profile.root() + QStringLiteral("/file/sheet.pdf")),
+    };
+    for (const QStringList& arguments : cases) {
+        const Run run = Batch(arguments);
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(run.err.contains(arguments.at(1)) && !run.err.contains(QStringLiteral(".part")), qPrintable(run.err));
+    }
+    QCOMPARE(Digest(database), before);
+    QVERIFY(!QFileInfo::exists(data + QStringLiteral("backup/sheet.pdf")));
+    QCOMPARE(Digest(text), QCryptographicHash::hash("keep me", QCryptographicHash::Sha256));
+
+    // Only finite numbers make a graph range.
+    const QString pdf = profile.root() + QStringLiteral("/chart.pdf");
+    for (const char* value : {"nan", "inf", "-inf"}) {
+        const Run run = Batch(Sheet(pdf) + QStringList{QStringLiteral("--low"), QString::fromLatin1(value)});
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.err.trimmed(), QStringLiteral("--low には数値を指定してください: %1").arg(QString::fromLatin1(value)));
+    }
+    const Run high = Batch(Sheet(pdf) + QStringList{QStringLiteral("--high"), QStringLiteral("inf")});
+    QCOMPARE(high.err.trimmed(), QStringLiteral("--high には数値を指定してください: inf"));
+    QVERIFY(!QFileInfo::exists(pdf));
+}
+
+void TestBatchPrint::backupAndRestoreFromTheCommandLine()
+{
+    TempProfile profile;
+    const QString data = profile.root() + QStringLiteral("/site/");
+    QVERIFY(QDir().mkpath(data));
+    Engine::OpenDatabase(data);
+    Seed();
+    Engine::OpenDatabase();
+
+    const Run backup = Batch({QStringLiteral("--backup"), QStringLiteral("--data"), data});
+    QCOMPARE(backup.code, 0);
+    const QString written = backup.out.trimmed();
+    QVERIFY2(written.startsWith(data + QStringLiteral("backup/kozeran-")) && QFileInfo::exists(written),
+             qPrintable(backup.out + backup.err));
+
+    Engine::OpenDatabase(data);
+    Engine::Execute(QStringLiteral("delete from OndoLine4"));
+    Engine::CloseDatabase();
+    const Run restore = Batch({QStringLiteral("--restore"), written, QStringLiteral("--data"), data});
+    QCOMPARE(restore.code, 0);
+    QCOMPARE(restore.out.count(QLatin1Char('\n')), 1);
+    Engine::OpenDatabase(data);
+    Query lines(QStringLiteral("select count(*) as N from OndoLine4"));
+    lines.Open();
+    QCOMPARE(lines.FieldInt(QStringLiteral("N")), 24);
+    Engine::CloseDatabase();
+
+    // A file that is no backup is refused, and the data stays.
+    QFile junk(profile.root() + QStringLiteral("/file"));
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write(QByteArray(4096, 'x'));
+    junk.close();
+    const QByteArray before = Digest(data + QStringLiteral("kozeran.sqlite"));
+    const Run refused = Batch({QStringLiteral("--restore"), profile.root() + QStringLiteral("/file"),
+                               QStringLiteral("--data"), data});
+    QCOMPARE(refused.code, 1);
+    QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(Digest(data + QStringLiteral("kozeran.sqlite")), before);
+    const Run both = Batch({QStringLiteral("--backup"), QStringLiteral("--restore"), written});
+    QCOMPARE(both.code, 2);
 }
 
 ONDO_TEST_MAIN(TestBatchPrint, QGuiApplication)
