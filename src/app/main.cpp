@@ -16,6 +16,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
@@ -59,6 +61,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     substituteWindowsFonts();
+    // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
 
     RunGuarded(nullptr, [] { Engine::OpenDatabase(); });
     InstallSystemPrinters();

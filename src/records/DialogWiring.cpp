@@ -33,6 +33,7 @@ void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
             TfListView* lv = d.listView;
             d.koji->PickFromList = [lv](const ListViewData& data) {
                 lv->Fill(data);
+                lv->setWindowTitle(QStringLiteral("工事の選択"));
                 return lv->exec() == QDialog::Accepted ? lv->SelectedIndex() : -1;
             };
         }
@@ -69,8 +70,13 @@ void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
         });
     }
     if (d.kubun) {
-        onTrigger(w, w.KubunItem, &QAction::triggered, [d] { d.kubun->exec(); });
-        onTrigger(w, w.Button4, &QPushButton::clicked, [d] { d.kubun->exec(); });
+        // The shown record follows renamed categories and changed ranges and intervals.
+        const auto editKubun = [&w, d] {
+            d.kubun->exec();
+            w.RefreshKubun();
+        };
+        onTrigger(w, w.KubunItem, &QAction::triggered, editKubun);
+        onTrigger(w, w.Button4, &QPushButton::clicked, editKubun);
     }
     if (d.dataPath) {
         onTrigger(w, w.DataPathItem, &QAction::triggered, [&w, d] {
