@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <QTimer>
 #include <functional>
 
@@ -112,6 +114,39 @@ private Q_SLOTS:
         chooseInNextDialog(QStringLiteral("佐藤"));
         all.w.Button9->click();
         QCOMPARE(all.w.ComboBox5->currentText(), QStringLiteral("佐藤"));
+    }
+
+    // The shown record takes the category's new name, range and interval when the dialog closes.
+    void categoryChangesReachTheWindow()
+    {
+        Windows all;
+        TfEditOndoData& w = all.w;
+        w.ComboBox4->showPopup();
+        w.ComboBox4->hidePopup();
+        w.ComboBox4->setCurrentIndex(0);
+        Q_EMIT w.ComboBox4->activated(0);
+        QCOMPARE(w.OndoKanri().Kubun.ID, 0);
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<TfEditOndoKubun*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            QTreeWidgetItem* row = d->ListView1->topLevelItem(0); // renamed in place, same ID
+            row->setText(0, QStringLiteral("出荷温度"));
+            row->setText(1, QStringLiteral("2台毎"));
+            row->setText(2, QStringLiteral("170_171"));
+            d->Register();
+            d->reject();
+        });
+        w.Button4->click();
+        // Identifier 0 now has the new name: the window follows it.
+        QCOMPARE(w.ComboBox4->currentText(), QStringLiteral("出荷温度"));
+        QCOMPARE(w.Edit8->text(), QStringLiteral("2台毎"));
+        QCOMPARE(w.SS1->horizontalHeaderItem(0)->text(), QStringLiteral("2台毎"));
+        w.Edit7->setText(QStringLiteral("3"));
+        w.Button10->click();
+        w.Button7->click();
+        for (int lno = 1; lno <= 3; ++lno)
+            QVERIFY2(w.ReadingCell(lno, 1) == QStringLiteral("170") || w.ReadingCell(lno, 1) == QStringLiteral("171"),
+                     qPrintable(w.ReadingCell(lno, 1)));
     }
 
     void newDataFolderGetsRecordTables()
