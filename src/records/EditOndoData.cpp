@@ -928,10 +928,14 @@ bool TfEditOndoData::projectRegisteredOrAdded()
     q.Open();
     if (!q.Eof())
         return true;
+    const QString name = ComboBox1->currentText();
+    const QString question =
+        name.isEmpty()
+            ? QStringLiteral("工事コード「%1」は工事に登録されていません。登録してから記録を登録しますか？").arg(code)
+            : QStringLiteral("工事コード「%1」は工事に登録されていません。工事名「%2」で登録してから記録を登録しますか？")
+                  .arg(code, name);
     const auto answer = QMessageBox::question(
-        this, windowTitle(),
-        QStringLiteral("工事コード「%1」は工事に登録されていません。工事名「%2」で登録してから記録を登録しますか？")
-            .arg(code, ComboBox1->currentText()),
+        this, windowTitle(), question,
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return false;
