@@ -309,6 +309,11 @@ private Q_SLOTS:
         fill(d, QStringLiteral("到着温度"));
         d.Button1->click();
         QCOMPARE(tableRows().last().id, 3);
+
+        // Return presses 登録.
+        fill(d, QStringLiteral("到着温度"), QStringLiteral("毎回"));
+        QTest::keyClick(d.Edit2, Qt::Key_Return);
+        QCOMPARE(tableRows().last().interval, QStringLiteral("毎回"));
     }
 
     void movingRows()
