@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libgl-dev
   qt6-qpa-plugins
   fonts-ipafont-gothic fonts-ipafont-mincho
+  qt6-translations-l10n
   poppler-utils xvfb xauth
 )
 

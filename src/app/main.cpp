@@ -19,6 +19,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
@@ -62,6 +64,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     substituteWindowsFonts();
+    // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
 
     // The data file is checked before anything touches it. A refused file is reported by the
     // main window's first use of the data, which tries the same open again.

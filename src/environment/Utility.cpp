@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
 #include <limits>
@@ -62,6 +63,67 @@ QString FormatFixed(double value, int decimals)
     if (r == 0.0)
         r = 0.0; // no "-0"
     return QString::number(r, 'f', decimals);
+}
+
+QString AsciiTyped(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)
+            c = QLatin1Char(char('0' + (u - 0xFF10)));
+        else if (u == 0xFF0D || u == 0x2212 || u == 0x30FC)
+            c = QLatin1Char('-');
+        else if (u == 0xFF0B)
+            c = QLatin1Char('+');
+        else if (u == 0xFF0E)
+            c = QLatin1Char('.');
+        else if (u == 0xFF3F)
+            c = QLatin1Char('_');
+        else if (u == 0xFF0F)
+            c = QLatin1Char('/');
+        else if (u == 0x3000)
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
+QString TypedRange(const QString& text)
+{
+    QString t = AsciiTyped(text);
+    t.remove(QLatin1Char(' '));
+    t.remove(QLatin1Char('\t'));
+    if (t.contains(QLatin1Char('_')))
+        return t;
+    for (const QChar wave : {QChar(0xFF5E), QChar(0x301C), QChar(QLatin1Char('~'))}) {
+        const int at = t.indexOf(wave);
+        if (at >= 0) {
+            t[at] = QLatin1Char('_');
+            return t;
+        }
+    }
+    // A minus sign right after a digit or point joins two numbers: "150-160", "-5--1".
+    for (int i = 1; i < t.size(); ++i) {
+        if (t.at(i) == QLatin1Char('-') && (t.at(i - 1).isDigit() || t.at(i - 1) == QLatin1Char('.'))) {
+            t[i] = QLatin1Char('_');
+            break;
+        }
+    }
+    return t;
+}
+
+bool IsRangeText(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[-+]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    const int p = text.indexOf(QLatin1Char('_'));
+    if (p < 0)
+        return number.match(text).hasMatch();
+    const QString low = text.left(p);
+    const QString high = text.mid(p + 1);
+    if (low.isEmpty() && high.isEmpty())
+        return false;
+    return (low.isEmpty() || number.match(low).hasMatch()) &&
+           (high.isEmpty() || number.match(high).hasMatch());
 }
 
 double ParseNumber(const QString& text)

@@ -8,6 +8,15 @@
 
 inline constexpr double RangeUnbounded = 1e12; // "no bound" and the strict parse's fallback
 
+// Text a person typed, with full-width digits, signs (－ − ＋ ー), points (．), low lines (＿),
+// slashes (／) and the ideographic space turned into ASCII; everything else unchanged. Stored
+// texts are parsed as they are.
+QString AsciiTyped(const QString& text);
+// A typed range ("１５０～１６０", "150-160", " 150 _ 160 ") in the stored form "150_160".
+QString TypedRange(const QString& text);
+// True for a range text: one number, or two joined by "_" with one side allowed to be open.
+bool IsRangeText(const QString& text);
+
 double ParseNumber(const QString& text);
 int ParseWhole(const QString& text);
 int ParseIntOrZero(const QString& text);

@@ -25,7 +25,7 @@ constexpr int kWheelStep = 32;
 
 TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("FormPreview"));
+    setWindowTitle(QStringLiteral("印刷プレビュー"));
     setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
     QFont f(QStringLiteral("ＭＳ Ｐゴシック"));

@@ -33,6 +33,7 @@ void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
             TfListView* lv = d.listView;
             d.koji->PickFromList = [lv](const ListViewData& data) {
                 lv->Fill(data);
+                lv->setWindowTitle(QStringLiteral("工事の選択"));
                 return lv->exec() == QDialog::Accepted ? lv->SelectedIndex() : -1;
             };
         }
@@ -69,16 +70,20 @@ void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
         });
     }
     if (d.kubun) {
-        onTrigger(w, w.KubunItem, &QAction::triggered, [d] { d.kubun->exec(); });
-        onTrigger(w, w.Button4, &QPushButton::clicked, [d] { d.kubun->exec(); });
+        // The shown record follows renamed categories and changed ranges and intervals.
+        const auto editKubun = [&w, d] {
+            d.kubun->exec();
+            w.RefreshKubun();
+        };
+        onTrigger(w, w.KubunItem, &QAction::triggered, editKubun);
+        onTrigger(w, w.Button4, &QPushButton::clicked, editKubun);
     }
     if (d.dataPath) {
         onTrigger(w, w.DataPathItem, &QAction::triggered, [&w, d] {
-            if (RunDataLocation(*d.dataPath, &w)) {
-                // The record tables of a new folder are made at once, so that the next
-                // register does not fail on a missing table.
-                TOndoKanri::CreateTables();
-            }
+            RunDataLocation(*d.dataPath, &w);
+            // Every table of a new folder is made at once and in one transaction, so the
+            // next register does not fail on a missing table; the old folder has them.
+            TOndoKanri::CreateTables();
         });
     }
 }

@@ -11,6 +11,10 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QSignalBlocker>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +32,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -95,13 +100,42 @@ QString formatWithThousands(double value)
     return negative ? QLatin1Char('-') + digits : digits;
 }
 
-// The current cell of the readings grid is drawn bold.
-class CurrentCellBold : public QStyledItemDelegate
+// The readings grid's cells: the current one bold; the temperature editor opens with the
+// input method off; Return commits and walks down the temperature column.
+class ReadingDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    std::function<void()> OnReturn;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (index.column() == 1 && editor) {
+            editor->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhPreferLatin |
+                                        Qt::ImhNoPredictiveText);
+            editor->setAttribute(Qt::WA_InputMethodEnabled, false);
+        }
+        return editor;
+    }
 
 protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress && OnReturn) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                Q_EMIT commitData(editor);
+                Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+                OnReturn();
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
@@ -123,6 +157,24 @@ QTableWidget* makeGrid(QWidget* parent, int rows, int columns, int columnWidth)
                        QAbstractItemView::AnyKeyPressed);
     return g;
 }
+
+// The decimals box takes digits typed with the input method on.
+class TypedSpinBox : public QSpinBox
+{
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    QValidator::State validate(QString& input, int& pos) const override
+    {
+        input = AsciiTyped(input);
+        return QSpinBox::validate(input, pos);
+    }
+    int valueFromText(const QString& text) const override
+    {
+        return QSpinBox::valueFromText(AsciiTyped(text));
+    }
+};
 
 } // namespace
 
@@ -180,13 +232,18 @@ TfEditOndoData::~TfEditOndoData()
 
 void TfEditOndoData::buildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     Open1 = file->addAction(QStringLiteral("開く"));
     Open1->setObjectName(QStringLiteral("Open1"));
+    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N3 = file->addAction(QStringLiteral("新規"));
     N3->setObjectName(QStringLiteral("N3"));
+    N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     Delete1 = file->addAction(QStringLiteral("削除"));
     Delete1->setObjectName(QStringLiteral("Delete1"));
+    DeleteDay1 = file->addAction(QStringLiteral("この試験日を削除"));
+    DeleteDay1->setObjectName(QStringLiteral("DeleteDay1"));
+    file->addSeparator();
     QAction* restore = file->addAction(QStringLiteral("バックアップから復元…"));
     restore->setObjectName(QStringLiteral("RestoreItem"));
     restore->setEnabled(false); // its dialog does not exist yet
@@ -194,9 +251,9 @@ void TfEditOndoData::buildMenus()
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));
 
-    menuBar()->addMenu(QStringLiteral("編集"));
+    menuBar()->addMenu(QStringLiteral("編集(&E)"));
 
-    QMenu* data = menuBar()->addMenu(QStringLiteral("データ"));
+    QMenu* data = menuBar()->addMenu(QStringLiteral("データ(&D)"));
     KojiItem = data->addAction(QStringLiteral("工事"));
     KojiItem->setObjectName(QStringLiteral("KojiItem"));
     GozaiItem = data->addAction(QStringLiteral("合材"));
@@ -206,7 +263,7 @@ void TfEditOndoData::buildMenus()
     KubunItem = data->addAction(QStringLiteral("温度区分"));
     KubunItem->setObjectName(QStringLiteral("KubunItem"));
 
-    QMenu* options = menuBar()->addMenu(QStringLiteral("オプション"));
+    QMenu* options = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
     DataPathItem = options->addAction(QStringLiteral("データ格納場所の設定"));
     DataPathItem->setObjectName(QStringLiteral("DataPathItem"));
 
@@ -330,7 +387,9 @@ QWidget* TfEditOndoData::buildMiddle()
     QFont bold = SS1->horizontalHeader()->font();
     bold.setBold(true);
     SS1->horizontalHeader()->setFont(bold);
-    SS1->setItemDelegate(new CurrentCellBold(SS1));
+    auto* delegate = new ReadingDelegate(SS1);
+    delegate->OnReturn = [this] { moveToNextTemperature(); };
+    SS1->setItemDelegate(delegate);
     SS1->setSelectionMode(QAbstractItemView::ContiguousSelection);
     SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -348,6 +407,8 @@ QWidget* TfEditOndoData::buildMiddle()
     SS2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SS2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SS2->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Derived from the readings only, so that what is shown is what 登録 stores.
+    SS2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SS2->setFixedSize(2 * 85 + 2 * SS2->frameWidth(), 4 * 21 + 2 * SS2->frameWidth());
     const QStringList labels{QStringLiteral("最高"), QStringLiteral("最低"), QStringLiteral("平均"),
                              QStringLiteral("個数")};
@@ -360,12 +421,15 @@ QWidget* TfEditOndoData::buildMiddle()
         SS2->setItem(r, 1, new QTableWidgetItem);
     }
     right->addWidget(SS2);
+    LabelKikakugai = new QLabel(panel);
+    LabelKikakugai->setObjectName(QStringLiteral("LabelKikakugai"));
+    right->addWidget(LabelKikakugai);
 
     auto* decimals = new QGroupBox(QStringLiteral("表示少数桁"), panel);
     decimals->setObjectName(QStringLiteral("GroupBox1"));
     auto* decimalsRow = new QHBoxLayout(decimals);
     auto* avgLabel = new QLabel(QStringLiteral("平均値"), decimals);
-    SpinEdit1 = new QSpinBox(decimals);
+    SpinEdit1 = new TypedSpinBox(decimals);
     SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
     SpinEdit1->setAccessibleName(QStringLiteral("平均値"));
     SpinEdit1->setRange(INT_MIN, INT_MAX);
@@ -386,7 +450,7 @@ QWidget* TfEditOndoData::buildMiddle()
     countRow->addStretch(1);
     right->addLayout(countRow);
 
-    Memo1 = new QPlainTextEdit(QStringLiteral("Memo1"), panel);
+    Memo1 = new QPlainTextEdit(panel);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setAccessibleName(QStringLiteral("メモ"));
     Memo1->setMinimumSize(161, 137);
@@ -414,7 +478,9 @@ QWidget* TfEditOndoData::buildBottom()
     Button7 = makeButton(panel, "Button7", QStringLiteral("シミュレーション"));
     BitBtn1 = makeButton(panel, "BitBtn1", QStringLiteral("印刷"));
     BitBtn1->setEnabled(false); // until the print settings dialog exists
+    BitBtn1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     BitBtn2 = makeButton(panel, "BitBtn2", QStringLiteral("登録"));
+    BitBtn2->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     BitBtn3 = makeButton(panel, "BitBtn3", QStringLiteral("閉じる"));
     row->addWidget(Button6);
     row->addWidget(Button7);
@@ -451,10 +517,19 @@ void TfEditOndoData::connectActions()
     connect(ComboBox4, &QComboBox::activated, this, guarded(&TfEditOndoData::chooseKubun));
     connect(Button3, &QPushButton::clicked, this, guarded(&TfEditOndoData::pickDate));
 
-    connect(SS1, &QTableWidget::cellChanged, this, [this] {
+    connect(SS1, &QTableWidget::cellChanged, this, [this](int row, int column) {
         if (!m_filling)
-            RunGuarded(this, [this] { CalcStatistics(); });
+            RunGuarded(this, [this, row, column] { readingEdited(row + 1, column); });
     });
+    connect(Edit5, &QLineEdit::textChanged, this,
+            [this] { RunGuarded(this, [this] { CalcStatistics(); }); });
+    auto followShown = [this] {
+        if (!m_showing)
+            RunGuarded(this, [this] { refreshShownId(); });
+    };
+    connect(Edit2, &QLineEdit::textChanged, this, followShown);
+    connect(ComboBox2, &QComboBox::editTextChanged, this, followShown);
+    connect(ComboBox4, &QComboBox::editTextChanged, this, followShown);
     connect(Button10, &QPushButton::clicked, this, guarded(&TfEditOndoData::NumberRows));
     connect(Edit7, &QLineEdit::returnPressed, this, guarded(&TfEditOndoData::NumberRows));
     connect(SpinEdit1, &QSpinBox::valueChanged, this, [this](int value) {
@@ -470,6 +545,7 @@ void TfEditOndoData::connectActions()
     connect(Open1, &QAction::triggered, this, guarded(&TfEditOndoData::OpenRecord));
     connect(N3, &QAction::triggered, this, guarded(&TfEditOndoData::NewRecord));
     connect(Delete1, &QAction::triggered, this, guarded(&TfEditOndoData::DeleteShownRecord));
+    connect(DeleteDay1, &QAction::triggered, this, guarded(&TfEditOndoData::DeleteShownDay));
 }
 
 void TfEditOndoData::createRecord()
@@ -477,8 +553,6 @@ void TfEditOndoData::createRecord()
     // An error here is shown; the remaining steps are skipped and the window still opens.
     RunGuarded(this, [this] {
         TOndoKanri::CreateTables();
-        m_ondoKanri->Kubun.CheckTable();
-        CheckRegisterTables();
         m_ondoKanri->Clear();
         ShowRecord();
     });
@@ -507,13 +581,88 @@ void TfEditOndoData::showEvent(QShowEvent* event)
 
 bool TfEditOndoData::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == SS1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    if (watched != SS1 || event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Delete) {
         for (QTableWidgetItem* item : SS1->selectedItems())
             item->setText(QString());
         return true;
     }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        moveToNextTemperature();
+        return true;
+    }
+    if (key->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(SelectedReadingsText());
+        return true;
+    }
+    if (key->matches(QKeySequence::Paste)) {
+        RunGuarded(this, [this] { PasteReadings(QGuiApplication::clipboard()->text()); });
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TfEditOndoData::moveToNextTemperature()
+{
+    const int row = qMax(0, SS1->currentRow());
+    SS1->setCurrentCell(qMin(row + 1, ReadingRows - 1), 1);
+}
+
+QString TfEditOndoData::SelectedReadingsText() const
+{
+    const QModelIndexList chosen = SS1->selectionModel()->selectedIndexes();
+    if (chosen.isEmpty())
+        return QString();
+    int top = ReadingRows, bottom = -1, left = 3, right = -1;
+    for (const QModelIndex& i : chosen) {
+        top = qMin(top, i.row());
+        bottom = qMax(bottom, i.row());
+        left = qMin(left, i.column());
+        right = qMax(right, i.column());
+    }
+    QStringList lines;
+    for (int r = top; r <= bottom; ++r) {
+        QStringList cells;
+        for (int c = left; c <= right; ++c)
+            cells << ReadingCell(r + 1, c);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void TfEditOndoData::PasteReadings(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty())
+        return;
+    const int firstRow = qMax(0, SS1->currentRow()) + 1;
+    const int firstColumn = qMax(0, SS1->currentColumn());
+    const int taken = qMin(int(lines.size()), ReadingRows - firstRow + 1);
+    m_filling = true;
+    for (int i = 0; i < taken; ++i) {
+        const int lno = firstRow + i;
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        for (int j = 0; j < cells.size() && firstColumn + j < 3; ++j) {
+            const int c = firstColumn + j;
+            setReadingCell(lno, c, c == 1 ? AsciiTyped(cells[j]).trimmed() : cells[j]);
+        }
+        if (firstColumn == 1 && ReadingCell(lno, 0).isEmpty())
+            setReadingCell(lno, 0, QString::number(lno));
+    }
+    m_filling = false;
+    CalcStatistics();
+    if (taken < lines.size())
+        QMessageBox::information(this, windowTitle(),
+                                 QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
+                                     .arg(ReadingRows)
+                                     .arg(lines.size() - taken));
 }
 
 // ---- record and window ----
@@ -547,6 +696,7 @@ void TfEditOndoData::clearReadings()
 
 void TfEditOndoData::ShowRecord(TOndoKanri& record)
 {
+    m_showing = true;
     Label6->setText(QString::number(record.ID));
     Edit2->setText(record.Koji.Code());
     ComboBox1->setEditText(record.Koji.Kojimei());
@@ -559,11 +709,6 @@ void TfEditOndoData::ShowRecord(TOndoKanri& record)
     Edit8->setText(record.Kubun.SokuteiKankaku);
     ComboBox3->setEditText(FormatDate(record.Hiduke));
 
-    setStatistic(0, FormatFixed(record.MaxOndo, 0));
-    setStatistic(1, FormatFixed(record.MiniOndo, 0));
-    setStatistic(2, FormatFixed(record.AvgOndo, 1));
-    setStatistic(3, QString::number(record.Kosu));
-
     clearReadings();
     SS1->setHorizontalHeaderItem(0, new QTableWidgetItem(record.Kubun.SokuteiKankaku));
     const QList<Reading> readings = TOndoKanri::ReadDay(record.Koji.Code(), record.Kubun.ID,
@@ -572,59 +717,140 @@ void TfEditOndoData::ShowRecord(TOndoKanri& record)
         if (r.LNO < 1 || r.LNO > ReadingRows)
             continue;
         setReadingCell(r.LNO, 0, r.Sokuten);
-        setReadingCell(r.LNO, 1, FormatFixed(r.Ondo, 0));
+        // As stored: registering what is shown never changes a reading.
+        setReadingCell(r.LNO, 1, FormatGeneral(r.Ondo));
     }
+    m_showing = false;
+    refreshShownId();
+    CalcStatistics();
 }
 
 void TfEditOndoData::ReadRecord(TOndoKanri& record)
 {
     record.Koji.Load(Edit2->text());
     record.Gozai.Load(ComboBox2->currentText());
-    record.Hiduke = ParseDate(ComboBox3->currentText());
+    record.Hiduke = ParseDate(AsciiTyped(ComboBox3->currentText()));
     record.Kubun.LoadByName(ComboBox4->currentText());
     record.Simei.Load(ComboBox5->currentText());
     record.SpecValue = Edit5->text();
     record.SpecRange = Edit6->text();
     record.SpecInterval = Edit8->text();
-    record.MaxOndo = ParseNumber(SS2->item(0, 1)->text());
-    record.MiniOndo = ParseNumber(SS2->item(1, 1)->text());
-    record.AvgOndo = ParseNumber(SS2->item(2, 1)->text());
-    record.Kosu = ParseWhole(SS2->item(3, 1)->text());
+    const DayStatistics day = statisticsOf(readingsOnScreen());
+    record.MaxOndo = day.maximum;
+    record.MiniOndo = day.minimum;
+    record.AvgOndo = day.average;
+    record.Kosu = day.count;
+}
+
+int TfEditOndoData::ShownHeaderId() const
+{
+    TOndoKubun kubun;
+    kubun.LoadByName(ComboBox4->currentText());
+    return TOndoKanri::FindHeader(Edit2->text(), ComboBox2->currentText(), kubun.ID);
+}
+
+void TfEditOndoData::refreshShownId() { Label6->setText(QString::number(ShownHeaderId())); }
+
+void TfEditOndoData::RefreshKubun()
+{
+    TOndoKubun& kubun = m_ondoKanri->Kubun;
+    const QString shown = ComboBox4->currentText();
+    TOndoKubun fresh;
+    // The category on screen keeps its identifier through a rename.
+    if (kubun.ID >= 0 && kubun.KubunName == shown)
+        fresh.LoadByID(kubun.ID);
+    if (fresh.ID < 0)
+        fresh.LoadByName(shown);
+    if (fresh.ID >= 0) {
+        kubun = fresh;
+        const QSignalBlocker quiet(ComboBox4);
+        ComboBox4->setEditText(kubun.KubunName);
+    } else {
+        kubun.ID = -1;
+        kubun.OndoRange.clear();
+    }
+    Edit8->setText(kubun.SokuteiKankaku);
+    SS1->setHorizontalHeaderItem(0, new QTableWidgetItem(kubun.SokuteiKankaku));
+    dropDownKubun();
+    refreshShownId();
 }
 
 // ---- readings grid ----
 
+void TfEditOndoData::readingEdited(int lno, int column)
+{
+    if (column == 1) {
+        const QString typed = ReadingCell(lno, 1);
+        const QString ascii = AsciiTyped(typed).trimmed();
+        if (ascii != typed)
+            setReadingCell(lno, 1, ascii);
+    }
+    CalcStatistics();
+}
+
+TfEditOndoData::DayStatistics TfEditOndoData::statisticsOf(const QList<Reading>& readings)
+{
+    DayStatistics day;
+    if (readings.isEmpty())
+        return day;
+    day.maximum = readings.first().Ondo;
+    day.minimum = readings.first().Ondo;
+    // The average in single precision, as the stored days were made.
+    float sum = 0.0f;
+    for (const Reading& r : readings) {
+        sum += static_cast<float>(r.Ondo);
+        day.maximum = qMax(day.maximum, r.Ondo);
+        day.minimum = qMin(day.minimum, r.Ondo);
+    }
+    day.count = readings.size();
+    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
+    return day;
+}
+
 void TfEditOndoData::CalcStatistics()
 {
-    // Single precision, and maximum/minimum start at 0/1000, as the stored days were made.
-    float sum = 0.0f;
-    float maximum = 0.0f;
-    float minimum = 1000.0f;
-    int count = 0;
-    for (int lno = 1; lno <= ReadingRows; ++lno) {
-        if (ReadingCell(lno, 0).isEmpty())
-            continue;
-        const float v = static_cast<float>(ParseNumber(ReadingCell(lno, 1)));
-        ++count;
-        sum += v;
-        if (v > maximum)
-            maximum = v;
-        if (v < minimum)
-            minimum = v;
+    const QList<Reading> readings = readingsOnScreen();
+    const DayStatistics day = statisticsOf(readings);
+    if (day.count == 0) {
+        for (int row = 0; row < 4; ++row)
+            setStatistic(row, QString());
+    } else {
+        setStatistic(0, FormatGeneral(day.maximum));
+        setStatistic(1, FormatGeneral(day.minimum));
+        setStatistic(2, FormatFixed(day.average, 1));
+        setStatistic(3, QString::number(day.count));
     }
-    const double average = count > 0 ? RoundDecimals(1, static_cast<double>(sum / count)) : 0.0;
-    setStatistic(0, FormatFixed(maximum, 0));
-    setStatistic(1, FormatFixed(minimum, 0));
-    setStatistic(2, FormatFixed(average, 1));
-    setStatistic(3, QString::number(count));
+
+    const QString spec = TypedRange(Edit5->text());
+    const bool hasSpec = !spec.isEmpty() && IsRangeText(spec);
+    const double low = RangeLow(spec);
+    const double high = RangeHigh(spec);
+    QList<bool> outside(ReadingRows + 1, false);
+    int outsideCount = 0;
+    for (const Reading& r : readings) {
+        if (hasSpec && (r.Ondo < low || r.Ondo > high)) {
+            outside[r.LNO] = true;
+            ++outsideCount;
+        }
+    }
+    const bool wasFilling = m_filling;
+    m_filling = true;
+    for (int lno = 1; lno <= ReadingRows; ++lno) {
+        QTableWidgetItem* item = SS1->item(lno - 1, 1);
+        if (item)
+            item->setForeground(outside[lno] ? QBrush(Qt::red) : QBrush());
+    }
+    m_filling = wasFilling;
+    LabelKikakugai->setText(hasSpec ? QStringLiteral("規格外 %1 件").arg(outsideCount) : QString());
 }
 
 void TfEditOndoData::NumberRows()
 {
     clearReadings();
-    const int n = qMin(ParseWhole(Edit7->text()), ReadingRows);
+    const int n = qMin(ParseWhole(AsciiTyped(Edit7->text())), ReadingRows);
     for (int lno = 1; lno <= n; ++lno)
         setReadingCell(lno, 0, QString::number(lno));
+    CalcStatistics();
 }
 
 void TfEditOndoData::Simulate()
@@ -653,29 +879,89 @@ void TfEditOndoData::StepArrow()
 
 QList<Reading> TfEditOndoData::readingsOnScreen() const
 {
+    // A row is a reading when it has a label and a temperature.
     QList<Reading> readings;
     for (int lno = 1; lno <= ReadingRows; ++lno) {
         const QString label = ReadingCell(lno, 0);
-        if (!label.isEmpty())
-            readings << Reading{lno, label, ParseNumber(ReadingCell(lno, 1))};
+        const QString temperature = AsciiTyped(ReadingCell(lno, 1)).trimmed();
+        if (!label.isEmpty() && !temperature.isEmpty())
+            readings << Reading{lno, label, ParseNumber(temperature)};
     }
     return readings;
 }
 
 // ---- commands ----
 
+void TfEditOndoData::checkBeforeRegister()
+{
+    if (!IsDate(AsciiTyped(ComboBox3->currentText())))
+        throw AppError(QStringLiteral("試験日が正しくありません"));
+    if (Edit2->text().trimmed().isEmpty())
+        throw AppError(QStringLiteral("工事コードが入力されていません"));
+    if (ComboBox2->currentText().trimmed().isEmpty())
+        throw AppError(QStringLiteral("合材名が入力されていません"));
+    const QString kubunName = ComboBox4->currentText();
+    if (kubunName.trimmed().isEmpty())
+        throw AppError(QStringLiteral("区分名が入力されていません"));
+    TOndoKubun kubun;
+    kubun.LoadByName(kubunName);
+    if (kubun.ID < 0)
+        throw AppError(QStringLiteral("区分名「%1」は温度区分に登録されていません").arg(kubunName));
+    for (int lno = 1; lno <= ReadingRows; ++lno) {
+        const QString temperature = AsciiTyped(ReadingCell(lno, 1)).trimmed();
+        if (ReadingCell(lno, 0).isEmpty() || temperature.isEmpty())
+            continue;
+        if (!std::any_of(temperature.begin(), temperature.end(), [](QChar c) { return c.isDigit(); }))
+            throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません").arg(lno).arg(temperature));
+    }
+    if (readingsOnScreen().isEmpty())
+        throw AppError(QStringLiteral("温度が入力されていません"));
+    const QString spec = TypedRange(Edit5->text());
+    if (!spec.isEmpty() && !IsRangeText(spec))
+        throw AppError(QStringLiteral("規格値は 150_160 のように入力してください"));
+    Edit5->setText(spec);
+}
+
+bool TfEditOndoData::projectRegisteredOrAdded()
+{
+    const QString code = Edit2->text();
+    Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
+    q.BindText(QStringLiteral("A"), code);
+    q.Open();
+    if (!q.Eof())
+        return true;
+    const QString name = ComboBox1->currentText();
+    const QString question =
+        name.isEmpty()
+            ? QStringLiteral("工事コード「%1」は工事に登録されていません。登録してから記録を登録しますか？").arg(code)
+            : QStringLiteral("工事コード「%1」は工事に登録されていません。工事名「%2」で登録してから記録を登録しますか？")
+                  .arg(code, name);
+    const auto answer = QMessageBox::question(
+        this, windowTitle(), question,
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return false;
+    TKoji koji;
+    koji.Code() = code;
+    koji.Kojimei() = ComboBox1->currentText();
+    koji.Save();
+    return true;
+}
+
 void TfEditOndoData::RegisterRecord()
 {
     BitBtn2->setEnabled(false);
     RunGuarded(this, [this] {
-        if (!IsDate(ComboBox3->currentText()))
-            throw AppError(QStringLiteral("試験日が正しくありません"));
+        checkBeforeRegister();
+        if (!projectRegisteredOrAdded())
+            return;
         ReadRecord();
         m_ondoKanri->Register(readingsOnScreen());
-        // Delete must act on the record now on screen.
-        Label6->setText(QString::number(m_ondoKanri->ID));
+        refreshShownId();
     });
     BitBtn2->setEnabled(true);
+    // Not on 閉じる, where a Space would end the program.
+    SS1->setFocus();
 }
 
 void TfEditOndoData::OpenRecord() { pickRecord(true); }
@@ -686,24 +972,47 @@ void TfEditOndoData::NewRecord()
     ShowRecord();
 }
 
+QString TfEditOndoData::shownRecordName() const
+{
+    return QStringLiteral("工事 %1 / %2 / %3")
+        .arg(Edit2->text(), ComboBox2->currentText(), ComboBox4->currentText());
+}
+
+bool TfEditOndoData::confirm(const QString& question)
+{
+    return QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TfEditOndoData::DeleteShownRecord()
 {
-    bool ok = false;
-    const int id = Label6->text().toInt(&ok);
-    if (!ok)
-        throw AppError(QStringLiteral("'%1' は整数ではありません").arg(Label6->text()));
+    const int id = ShownHeaderId();
+    Label6->setText(QString::number(id));
     if (id == 0)
-        return; // not stored: nothing to remove
-    const auto answer = QMessageBox::question(
-        this, windowTitle(), QStringLiteral("この記録（全ての試験日）を削除しますか？"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+        throw AppError(QStringLiteral("表示中の記録は登録されていません"));
+    if (!confirm(QStringLiteral("%1 の記録（%2 日分）を削除しますか？")
+                     .arg(shownRecordName())
+                     .arg(TOndoKanri::DayCount(id))))
         return;
-    m_ondoKanri->LoadByID(id);
+    m_ondoKanri->ID = id;
     m_ondoKanri->DeleteRecord();
     // The data stays on screen; registering it again makes a new header.
     m_ondoKanri->ID = 0;
-    Label6->setText(QStringLiteral("0"));
+    refreshShownId();
+}
+
+void TfEditOndoData::DeleteShownDay()
+{
+    const int id = ShownHeaderId();
+    const QString dayText = AsciiTyped(ComboBox3->currentText());
+    const QDateTime day = ParseDate(dayText);
+    if (id == 0 || !IsDate(dayText) || !TOndoKanri::HasDay(id, day))
+        throw AppError(QStringLiteral("表示中の試験日は登録されていません"));
+    if (!confirm(QStringLiteral("%1 の %2 の記録を削除しますか？").arg(shownRecordName(), FormatDate(day))))
+        return;
+    TOndoKanri::DeleteDay(id, day);
+    refreshShownId();
+    m_ondoKanri->ID = Label6->text().toInt();
 }
 
 // ---- header pickers ----
@@ -715,6 +1024,7 @@ bool TfEditOndoData::pickProject()
     ListViewData data;
     m_ondoKanri->Koji.GetList(data);
     m_listView->Fill(data);
+    m_listView->setWindowTitle(QStringLiteral("工事の選択"));
     if (m_listView->exec() != QDialog::Accepted)
         return false;
     const ListViewRow* row = m_listView->SelectedRow();
@@ -724,6 +1034,7 @@ bool TfEditOndoData::pickProject()
     Edit2->setText(m_ondoKanri->Koji.Code());
     ComboBox1->addItem(m_ondoKanri->Koji.Kojimei());
     ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
+    CalcStatistics();
     update();
     return true;
 }
@@ -738,6 +1049,7 @@ void TfEditOndoData::pickRecord(bool all)
     else
         TOndoKanri::ListByKoji(data, Edit2->text());
     m_listView->Fill(data);
+    m_listView->setWindowTitle(QStringLiteral("記録の選択"));
     if (m_listView->exec() != QDialog::Accepted)
         return;
     const ListViewRow* row = m_listView->SelectedRow();
@@ -752,7 +1064,7 @@ void TfEditOndoData::pickDate()
 {
     if (!m_calendar)
         throw AppError(QStringLiteral("日付選択画面がありません"));
-    const QString text = ComboBox3->currentText();
+    const QString text = AsciiTyped(ComboBox3->currentText());
     m_calendar->SetCalendar(IsDate(text) ? ParseDate(text).date() : QDate::currentDate());
     if (m_calendar->exec() == QDialog::Accepted)
         ComboBox3->setEditText(FormatDate(QDateTime(m_calendar->GetCalendar(), QTime(0, 0))));
@@ -784,22 +1096,31 @@ void TfEditOndoData::chooseKubun()
     TOndoKubun& kubun = m_ondoKanri->Kubun;
     kubun.LoadByName(ComboBox4->currentText());
     SS1->setHorizontalHeaderItem(0, new QTableWidgetItem(kubun.SokuteiKankaku));
+    Edit8->setText(kubun.SokuteiKankaku);
 
-    Query q;
-    q.Add(QStringLiteral("select * from OndoKanri4"));
-    q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-    q.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C"));
-    q.BindText(QStringLiteral("A"), Edit2->text());
-    q.BindText(QStringLiteral("B"), ComboBox2->currentText());
-    q.BindInt(QStringLiteral("C"), kubun.ID);
-    q.Open();
-    if (q.Eof()) {
+    const int id = TOndoKanri::FindHeader(Edit2->text(), ComboBox2->currentText(), kubun.ID);
+    if (id == 0) {
         clearReadings();
+        m_ondoKanri->ID = 0;
+        refreshShownId();
+        CalcStatistics();
         return;
     }
-    const int id = q.FieldInt(QStringLiteral("ID"));
+    // The day in the date box: its stored readings, or a new day of this header.
+    const QString typedDay = ComboBox3->currentText();
+    const bool isDay = IsDate(AsciiTyped(typedDay));
     m_ondoKanri->LoadByID(id);
+    m_ondoKanri->Hiduke = isDay ? ParseDate(AsciiTyped(typedDay)) : DayZero();
+    if (isDay && TOndoKanri::HasDay(id, m_ondoKanri->Hiduke)) {
+        m_ondoKanri->LoadByDate();
+    } else {
+        m_ondoKanri->Kosu = 0;
+        m_ondoKanri->MaxOndo = m_ondoKanri->MiniOndo = m_ondoKanri->AvgOndo = 0.0;
+        m_ondoKanri->Tekiyo.clear();
+    }
     ShowRecord();
+    if (!isDay)
+        ComboBox3->setEditText(typedDay);
 }
 
 void TfEditOndoData::dropDownSimei()

@@ -58,6 +58,15 @@ public:
     void OpenRecord();
     void NewRecord();
     void DeleteShownRecord();
+    void DeleteShownDay();
+    // The category's name, range and interval afresh after the category dialog.
+    void RefreshKubun();
+    // The stored header of the project, mix and category on screen, or 0.
+    int ShownHeaderId() const;
+
+    // Spreadsheet text (tabs and newlines) from the current cell down; at most row 100.
+    void PasteReadings(const QString& text);
+    QString SelectedReadingsText() const;
 
     // Rows 1..100 of the readings grid are the grid's rows 0..99.
     QString ReadingCell(int lno, int column) const;
@@ -84,6 +93,7 @@ public:
     QPushButton* Button10 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QLabel* Label6 = nullptr;
+    QLabel* LabelKikakugai = nullptr; // "規格外 N 件"
     QPushButton* Button6 = nullptr;
     QPushButton* Button7 = nullptr;
     QPushButton* BitBtn1 = nullptr; // print settings dialog
@@ -95,6 +105,7 @@ public:
     QAction* Open1 = nullptr;
     QAction* N3 = nullptr;
     QAction* Delete1 = nullptr;
+    QAction* DeleteDay1 = nullptr; // "この試験日を削除"
     QAction* Close1 = nullptr;
     QAction* KojiItem = nullptr;     // "工事"
     QAction* GozaiItem = nullptr;    // "合材"
@@ -125,6 +136,22 @@ private:
     void chooseKubun();
     void dropDownSimei();
 
+    struct DayStatistics
+    {
+        int count = 0;
+        double maximum = 0.0;
+        double minimum = 0.0;
+        double average = 0.0;
+    };
+    static DayStatistics statisticsOf(const QList<Reading>& readings);
+    void readingEdited(int lno, int column);
+    void moveToNextTemperature();
+    void refreshShownId();
+    void checkBeforeRegister();
+    bool projectRegisteredOrAdded();
+    QString shownRecordName() const;
+    bool confirm(const QString& question);
+
     void setReadingCell(int lno, int column, const QString& text);
     void setStatistic(int row, const QString& text);
     void clearReadings();
@@ -135,5 +162,6 @@ private:
     TfCalendar* m_calendar = nullptr;
     int m_arrow = 0;
     bool m_filling = false; // our own cell writes are not edits
+    bool m_showing = false; // ShowRecord fills the boxes one by one
     bool m_shownOnce = false;
 };

@@ -218,6 +218,50 @@ void TOndoKanri::DeleteRecord()
     tx.Commit();
 }
 
+void TOndoKanri::DeleteDay(int id, const QDateTime& day)
+{
+    Transaction tx;
+    for (const char* table : {"OndoLine4", "OndoHead4"}) {
+        Query q(QStringLiteral("delete from %1 where KanriID = :A and Hiduke = :B").arg(QLatin1String(table)));
+        q.BindInt(A, id);
+        q.BindDateTime(B, day);
+        q.ExecSQL();
+    }
+    if (DayCount(id) == 0) {
+        Query q(QStringLiteral("delete from OndoKanri4 where ID = :A"));
+        q.BindInt(A, id);
+        q.ExecSQL();
+    }
+    tx.Commit();
+}
+
+int TOndoKanri::FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId)
+{
+    Query q(QStringLiteral("select ID from OndoKanri4 where KojiCode=:A and GozaiName=:B and Kubun=:C"));
+    q.BindText(A, kojiCode);
+    q.BindText(B, gozaiName);
+    q.BindInt(C, kubunId);
+    q.Open();
+    return q.Eof() ? 0 : q.FieldInt(QStringLiteral("ID"));
+}
+
+int TOndoKanri::DayCount(int id)
+{
+    Query q(QStringLiteral("select count(*) as N from OndoHead4 where KanriID = :A"));
+    q.BindInt(A, id);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}
+
+bool TOndoKanri::HasDay(int id, const QDateTime& day)
+{
+    Query q(QStringLiteral("select KanriID from OndoHead4 where KanriID = :A and Hiduke = :B"));
+    q.BindInt(A, id);
+    q.BindDateTime(B, day);
+    q.Open();
+    return !q.Eof();
+}
+
 void TOndoKanri::GetDateList(QStringList& list) const
 {
     list.clear();

@@ -51,6 +51,13 @@ public:
     static int NewID();
     void Save();
     void DeleteRecord();
+    // Removes the day summary and readings of header `id` on `day`; the header goes with
+    // its last day.
+    static void DeleteDay(int id, const QDateTime& day);
+    // The stored header of a project, mix and category, or 0.
+    static int FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId);
+    static int DayCount(int id);
+    static bool HasDay(int id, const QDateTime& day);
     void GetDateList(QStringList& list) const;
     static void ListByKoji(ListViewData& view, const QString& code);
     static void ListAll(ListViewData& view);

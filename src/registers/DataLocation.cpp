@@ -3,8 +3,6 @@
 #include "environment/AppError.h"
 #include "environment/Engine.h"
 #include "environment/SetDataPath.h"
-#include "registers/OndoKubun.h"
-#include "registers/RegisterEntry.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -35,8 +33,5 @@ bool ApplyDataLocation(const QString& folder, QWidget* messageParent)
         QMessageBox::warning(messageParent, QGuiApplication::applicationDisplayName(),
                              QStringLiteral("Failed"));
     Engine::OpenDatabase();
-    TOndoKubun kubun;
-    kubun.CheckTable();
-    CheckRegisterTables();
     return applied;
 }

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -24,7 +25,7 @@ namespace {
 int pickInPlainList(QWidget* parent, const ListViewData& data)
 {
     QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("工事検索"));
+    dialog.setWindowTitle(QStringLiteral("工事の選択"));
     auto* list = new QTreeWidget(&dialog);
     list->setRootIsDecorated(false);
     list->setAccessibleName(QStringLiteral("工事一覧"));
@@ -76,7 +77,7 @@ void TRegisterCombo::showPopup()
 
 TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const Design& d,
                                    QWidget* parent)
-    : QDialog(parent), m_entry(std::move(entry))
+    : QDialog(parent), m_recordNoun(d.recordNoun), m_entry(std::move(entry))
 {
     setObjectName(QLatin1String(d.objectName));
     setWindowTitle(d.caption);
@@ -127,10 +128,11 @@ TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const 
     m_select = makeButton(this, d.selectName, QStringLiteral("選択"));
     m_register = makeButton(this, d.registerName, QStringLiteral("登録"));
     m_close = makeButton(this, d.closeName, QStringLiteral("閉じる"));
-    // Return in a field must not end the dialog or register by surprise.
+    // Return anywhere presses 選択, the one default; Escape cancels.
     for (QPushButton* b : {m_search, m_select, m_register, m_close})
         if (b)
             b->setAutoDefault(false);
+    m_select->setDefault(true);
 
     auto* form = new QFormLayout;
     form->addRow(keyLabel, keyControl);
@@ -199,6 +201,14 @@ void TfRegisterDialog::Register()
 void TfRegisterDialog::Delete()
 {
     TakeFields();
+    const int used = m_entry->RecordCount();
+    if (used > 0 &&
+        QMessageBox::question(this, windowTitle(),
+                              QStringLiteral("この%1は %2 件の記録で使われています。削除しますか？")
+                                  .arg(m_recordNoun)
+                                  .arg(used),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
     m_entry->Delete();
 }
 
@@ -227,7 +237,7 @@ TfEditKoji::TfEditKoji(QWidget* parent)
                        {"fEditKoji", QStringLiteral("工事登録"), QSize(519, 169),
                         QStringLiteral("工事コード"), 8, false, QStringLiteral("工事名"), 64,
                         "Edit2", QStringLiteral("工事検索"), "BitBtn4", "BitBtn2",
-                        "BitBtn3"},
+                        "BitBtn3", QStringLiteral("工事")},
                        parent)
 {
     Edit1 = m_keyEdit;
@@ -256,7 +266,7 @@ TfEditGozai::TfEditGozai(QWidget* parent)
     : TfRegisterDialog(std::make_unique<TGozai>(),
                        {"fEditGozai", QStringLiteral("合材の登録"), QSize(423, 188),
                         QStringLiteral("合材名"), 64, true, QStringLiteral("印刷名"), 64, "Edit2",
-                        QString(), "BitBtn2", "BitBtn3", "BitBtn4"},
+                        QString(), "BitBtn2", "BitBtn3", "BitBtn4", QStringLiteral("合材")},
                        parent)
 {
     ComboBox1 = m_keyCombo;
@@ -270,7 +280,7 @@ TfEditSimei::TfEditSimei(QWidget* parent)
     : TfRegisterDialog(std::make_unique<TSimei>(),
                        {"fEditSimei", QStringLiteral("氏名の登録"), QSize(282, 185),
                         QStringLiteral("氏名"), 16, true, QStringLiteral("ふりがな"), 16, "Edit1",
-                        QString(), "BitBtn1", "BitBtn2", "BitBtn3"},
+                        QString(), "BitBtn1", "BitBtn2", "BitBtn3", QStringLiteral("測定者")},
                        parent)
 {
     ComboBox1 = m_keyCombo;

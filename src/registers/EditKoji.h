@@ -61,6 +61,7 @@ protected:
         const char* selectName;
         const char* registerName;
         const char* closeName;
+        QString recordNoun; // "この{noun}は N 件の記録で使われています"
     };
     TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const Design& design, QWidget* parent);
 
@@ -78,6 +79,7 @@ protected:
 
 private:
     void reloadKeyList();
+    QString m_recordNoun;
     void choose(int index);
 
     std::unique_ptr<TRegisterEntry> m_entry;

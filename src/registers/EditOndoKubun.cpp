@@ -90,6 +90,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
     for (QPushButton* b : {BitBtn3, Button1, BitBtn4, BitBtn1, BitBtn2})
         b->setAutoDefault(false);
+    BitBtn1->setDefault(true); // Return registers; Escape closes
+
 
     auto* side = new QVBoxLayout;
     side->addWidget(SpeedButton1);
@@ -202,9 +204,13 @@ bool TfEditOndoKubun::addOrUpdateRow()
     const QString name = Edit1->text();
     if (name.isEmpty())
         return false;
+    const QString range = TypedRange(Edit3->text());
+    if (!range.isEmpty() && !IsRangeText(range))
+        throw AppError(QStringLiteral("温度範囲は 150_160 のように入力してください"));
+    Edit3->setText(range);
     checkWidth(name, QStringLiteral("区分名"), NameBytes);
     checkWidth(Edit2->text(), QStringLiteral("計測"), IntervalBytes);
-    checkWidth(Edit3->text(), QStringLiteral("温度範囲"), RangeBytes);
+    checkWidth(range, QStringLiteral("温度範囲"), RangeBytes);
 
     QTreeWidgetItem* found = nullptr;
     for (int i = 0; i < ListView1->topLevelItemCount() && !found; ++i)
@@ -273,7 +279,12 @@ void TfEditOndoKubun::Remove()
     const int row = selectedRow();
     if (row < 0)
         return;
-    if (!CanDeleteKubun(ListView1->topLevelItem(row)->text(NameColumn)))
+    // The records stay; they only lose their category's name.
+    const int used = KubunRecordCount(ListView1->topLevelItem(row)->text(NameColumn));
+    if (used > 0 &&
+        QMessageBox::question(this, windowTitle(),
+                              QStringLiteral("この温度区分は %1 件の記録で使われています。削除しますか？").arg(used),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     delete ListView1->takeTopLevelItem(row);
     Edit1->clear();

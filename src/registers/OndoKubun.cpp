@@ -9,7 +9,14 @@ int TOndoKubun::GetNewID() const
 {
     Query q(QStringLiteral("select Max(ID) as MaxID from OndoKubun"));
     q.Open();
-    return q.FieldInt(QStringLiteral("MaxID")) + 1;
+    int next = q.FieldInt(QStringLiteral("MaxID")) + 1;
+    // Records may keep the identifier of a removed category; a new one must not take it.
+    if (Engine::TableExists(QStringLiteral("OndoKanri4"))) {
+        Query used(QStringLiteral("select Max(Kubun) as MaxID from OndoKanri4"));
+        used.Open();
+        next = qMax(next, used.FieldInt(QStringLiteral("MaxID")) + 1);
+    }
+    return next;
 }
 
 void TOndoKubun::GetKubunNames(QStringList& list) const
@@ -110,4 +117,16 @@ bool CanDeleteKubun(const QString& name)
     q.BindInt(QStringLiteral("A"), kubun.ID);
     q.Open();
     return q.Eof();
+}
+
+int KubunRecordCount(const QString& name)
+{
+    TOndoKubun kubun;
+    kubun.LoadByName(name);
+    if (kubun.ID < 0 || !Engine::TableExists(QStringLiteral("OndoKanri4")))
+        return 0;
+    Query q(QStringLiteral("select count(*) as N from OndoKanri4 where Kubun=:A"));
+    q.BindInt(QStringLiteral("A"), kubun.ID);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
 }

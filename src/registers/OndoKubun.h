@@ -23,3 +23,5 @@ public:
 
 // True when no record uses the named category (an unknown name included).
 bool CanDeleteKubun(const QString& name);
+// How many stored records use the named category.
+int KubunRecordCount(const QString& name);

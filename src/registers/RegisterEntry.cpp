@@ -16,6 +16,7 @@ const RegisterStatements kojiSql = {
     "update Koji1 set CODE=:A, KOJIMEI=:B where CODE=:A",
     "delete from KOJI1 where CODE = :A",
     "select Code, Kojimei from Koji1 order by Code",
+    "KojiCode",
 };
 
 const RegisterStatements gozaiSql = {
@@ -28,6 +29,7 @@ const RegisterStatements gozaiSql = {
     "update GozaiDef set DataName=:A, PrintName=:B where DataName=:A",
     "delete from GozaiDef where DataName=:A",
     "select DataName,PrintName from GozaiDef order by DataName",
+    "GozaiName",
 };
 
 const RegisterStatements simeiSql = {
@@ -40,6 +42,7 @@ const RegisterStatements simeiSql = {
     "update SIMEI set SIMEI=:A, FURIGANA=:B where SIMEI=:A",
     "delete from SIMEI where SIMEI=:A",
     "select * from SIMEI order by FURIGANA",
+    "Sokuteisya",
 };
 
 const QString A = QStringLiteral("A");
@@ -85,6 +88,17 @@ void TRegisterEntry::Delete() const
     Query q(QString::fromUtf8(m_sql.remove));
     q.BindText(A, Key);
     q.ExecSQL();
+}
+
+int TRegisterEntry::RecordCount() const
+{
+    if (!Engine::TableExists(QStringLiteral("OndoKanri4")))
+        return 0;
+    Query q(QStringLiteral("select count(*) as N from OndoKanri4 where %1 = :A")
+                .arg(QString::fromLatin1(m_sql.recordColumn)));
+    q.BindText(A, Key);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
 }
 
 void TRegisterEntry::GetList(QStringList& list) const

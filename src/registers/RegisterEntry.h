@@ -17,6 +17,7 @@ struct RegisterStatements
     const char* update;
     const char* remove;
     const char* list;
+    const char* recordColumn; // the column of OndoKanri4 that names the entry
 };
 
 // One entry of a two-column register keyed by its first text.
@@ -30,6 +31,8 @@ public:
     void Load(const QString& key);
     void Save() const;
     void Delete() const;
+    // How many stored records name this entry's key.
+    int RecordCount() const;
     // The keys in the register's list order.
     void GetList(QStringList& list) const;
 

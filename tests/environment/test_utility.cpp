@@ -30,6 +30,33 @@ private Q_SLOTS:
         QCOMPARE(ParseNumber(text), expected);
     }
 
+    // What a person types with the input method on reads as the same number.
+    void typedFullWidth()
+    {
+        QCOMPARE(ParseNumber(AsciiTyped(QStringLiteral("１５２"))), 152.0);
+        QCOMPARE(ParseNumber(AsciiTyped(QStringLiteral("152．5"))), 152.5);
+        QCOMPARE(ParseNumber(AsciiTyped(QStringLiteral("－5"))), -5.0);
+        QCOMPARE(ParseNumber(AsciiTyped(QStringLiteral("−7"))), -7.0);
+        QCOMPARE(ParseWhole(AsciiTyped(QStringLiteral("　１２　"))), 12);
+        QCOMPARE(AsciiTyped(QStringLiteral("練上１台毎")), QStringLiteral("練上1台毎"));
+
+        const QList<QPair<QString, QString>> ranges{
+            {QStringLiteral("150-160"), QStringLiteral("150_160")},
+            {QStringLiteral("１５０～１６０"), QStringLiteral("150_160")},
+            {QStringLiteral("150〜160"), QStringLiteral("150_160")},
+            {QStringLiteral(" 150 _ 160 "), QStringLiteral("150_160")},
+            {QStringLiteral("-5--1"), QStringLiteral("-5_-1")},
+            {QStringLiteral("１５０＿"), QStringLiteral("150_")},
+            {QStringLiteral("-5"), QStringLiteral("-5")}};
+        for (const auto& r : ranges) {
+            QCOMPARE(TypedRange(r.first), r.second);
+            QVERIFY2(IsRangeText(r.second), qPrintable(r.second));
+        }
+        for (const QString& bad : {QStringLiteral("_"), QStringLiteral("abc"), QStringLiteral("150_160_170"),
+                                   QStringLiteral("abc_160"), QStringLiteral("1.2.3"), QString()})
+            QVERIFY2(!IsRangeText(TypedRange(bad)), qPrintable(bad));
+    }
+
     void wholeNumbers()
     {
         QCOMPARE(ParseWhole(QStringLiteral("7.9")), 7);

@@ -1,4 +1,5 @@
 #include "environment/Engine.h"
+#include "environment/Query.h"
 #include "environment/SetDataPath.h"
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
@@ -13,6 +14,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
 #include <QTimer>
 #include <functional>
 
@@ -114,6 +117,39 @@ private Q_SLOTS:
         QCOMPARE(all.w.ComboBox5->currentText(), QStringLiteral("佐藤"));
     }
 
+    // The shown record takes the category's new name, range and interval when the dialog closes.
+    void categoryChangesReachTheWindow()
+    {
+        Windows all;
+        TfEditOndoData& w = all.w;
+        w.ComboBox4->showPopup();
+        w.ComboBox4->hidePopup();
+        w.ComboBox4->setCurrentIndex(0);
+        Q_EMIT w.ComboBox4->activated(0);
+        QCOMPARE(w.OndoKanri().Kubun.ID, 0);
+        QTimer::singleShot(0, [] {
+            auto* d = qobject_cast<TfEditOndoKubun*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            QTreeWidgetItem* row = d->ListView1->topLevelItem(0); // renamed in place, same ID
+            row->setText(0, QStringLiteral("出荷温度"));
+            row->setText(1, QStringLiteral("2台毎"));
+            row->setText(2, QStringLiteral("170_171"));
+            d->Register();
+            d->reject();
+        });
+        w.Button4->click();
+        // Identifier 0 now has the new name: the window follows it.
+        QCOMPARE(w.ComboBox4->currentText(), QStringLiteral("出荷温度"));
+        QCOMPARE(w.Edit8->text(), QStringLiteral("2台毎"));
+        QCOMPARE(w.SS1->horizontalHeaderItem(0)->text(), QStringLiteral("2台毎"));
+        w.Edit7->setText(QStringLiteral("3"));
+        w.Button10->click();
+        w.Button7->click();
+        for (int lno = 1; lno <= 3; ++lno)
+            QVERIFY2(w.ReadingCell(lno, 1) == QStringLiteral("170") || w.ReadingCell(lno, 1) == QStringLiteral("171"),
+                     qPrintable(w.ReadingCell(lno, 1)));
+    }
+
     void newDataFolderGetsRecordTables()
     {
         Windows all;
@@ -128,8 +164,11 @@ private Q_SLOTS:
         all.w.DataPathItem->trigger();
         QCOMPARE(Engine::CurrentFolder(), folder + QLatin1Char('/'));
         QVERIFY(Engine::TableExists(QStringLiteral("OndoKanri4")));
-        QVERIFY(Engine::TableExists(QStringLiteral("OndoKubun")));
-        QVERIFY(Engine::TableExists(QStringLiteral("Koji1")));
+        Query kubun(QStringLiteral("select count(*) as N from OndoKubun"));
+        kubun.Open();
+        QCOMPARE(kubun.FieldInt(QStringLiteral("N")), 2); // the two default categories
+        for (const char* table : {"Koji1", "GozaiDef", "SIMEI"})
+            QVERIFY2(Engine::TableExists(QLatin1String(table)), table);
     }
 };
 

@@ -8,6 +8,8 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QMenuBar>
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -151,6 +153,18 @@ void typeCell(TfEditOndoData& w, int lno, int column, const QString& text)
     QCOMPARE(w.ReadingCell(lno, column), text);
 }
 
+// Opens the cell's editor and commits `text` as the input method does; Return ends it.
+QLineEdit* commitIntoCell(TfEditOndoData& w, int lno, int column, const QString& text)
+{
+    w.SS1->setCurrentCell(lno - 1, column);
+    QTest::keyClick(w.SS1, Qt::Key_F2);
+    QLineEdit* editor = openEditor(w.SS1);
+    if (!editor)
+        return nullptr;
+    commitText(editor, text);
+    return editor;
+}
+
 // Drops the box down and chooses `text` from its list by keyboard.
 void chooseFromList(QComboBox* box, const QString& text)
 {
@@ -245,14 +259,14 @@ private Q_SLOTS:
         QCOMPARE(f.w.windowTitle(), QStringLiteral("温度管理"));
         QCOMPARE(f.w.Label6->text(), QStringLiteral("0"));
         QCOMPARE(f.w.ComboBox3->currentText(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QCOMPARE(statistics(f.w), (QStringList{"0", "0", "0.0", "0"}));
+        QCOMPARE(statistics(f.w), QStringList(4)); // no reading, no statistics
         QCOMPARE(f.w.SS1->rowCount(), 100);
         QCOMPARE(f.w.SS1->horizontalHeaderItem(0)->text(), QStringLiteral("単位"));
         QCOMPARE(f.w.SS1->horizontalHeaderItem(1)->text(), QStringLiteral("温度"));
         QCOMPARE(f.w.SS1->horizontalHeaderItem(2)->text(), QStringLiteral("備考"));
         QCOMPARE(f.w.SS2->item(3, 0)->text(), QStringLiteral("個数"));
         QCOMPARE(f.w.StatusPanel0->text(), QStringLiteral("Ver." ONDOKANRI_VERSION));
-        QCOMPARE(f.w.Memo1->toPlainText(), QStringLiteral("Memo1"));
+        QCOMPARE(f.w.Memo1->toPlainText(), QString());
 
         // The decimals box shows the stored setting and stores every change; the average
         // keeps one decimal.
@@ -299,15 +313,14 @@ private Q_SLOTS:
         f.w.Button10->click();
         typeCell(f.w, 2, 1, QStringLiteral("155"));
         typeCell(f.w, 2, 2, QStringLiteral("memo"));
-        const QStringList before = statistics(f.w);
-        QCOMPARE(before, (QStringList{"155", "0", "51.7", "3"}));
+        QCOMPARE(statistics(f.w), (QStringList{"155", "155", "155.0", "1"}));
 
         typeInto(f.w.Edit7, QStringLiteral("5"));
         f.w.Button10->click();
         QCOMPARE(column(f.w, 0), (QStringList{"1", "2", "3", "4", "5", ""}));
         QCOMPARE(column(f.w, 1), QStringList(6));
         QCOMPARE(column(f.w, 2), QStringList(6));
-        QCOMPARE(statistics(f.w), before); // numbering does not recount
+        QCOMPARE(statistics(f.w), QStringList(4)); // numbering recounts: no reading left
 
         typeInto(f.w.Edit7, QStringLiteral("150"));
         QTest::keyClick(f.w.Edit7, Qt::Key_Return);
@@ -321,9 +334,9 @@ private Q_SLOTS:
     void statisticsFollowEveryEdit()
     {
         Fixture f;
-        // Nothing labelled: no division by zero.
+        // Nothing labelled: no reading, empty cells.
         typeCell(f.w, 1, 1, QStringLiteral("150"));
-        QCOMPARE(statistics(f.w), (QStringList{"0", "1000", "0.0", "0"}));
+        QCOMPARE(statistics(f.w), QStringList(4));
 
         for (int lno = 1; lno <= 3; ++lno)
             typeCell(f.w, lno, 0, QString::number(lno));
@@ -331,11 +344,11 @@ private Q_SLOTS:
         typeCell(f.w, 3, 1, QStringLiteral("148"));
         QCOMPARE(statistics(f.w), (QStringList{"152", "148", "150.0", "3"}));
 
-        // A labelled row without a temperature reads 0; an unlabelled one is ignored.
+        // A labelled row without a temperature is no reading; an unlabelled one is ignored.
         typeCell(f.w, 4, 0, QStringLiteral("4"));
-        QCOMPARE(statistics(f.w), (QStringList{"152", "0", "112.5", "4"}));
+        QCOMPARE(statistics(f.w), (QStringList{"152", "148", "150.0", "3"}));
         typeCell(f.w, 10, 1, QStringLiteral("5000"));
-        QCOMPARE(statistics(f.w), (QStringList{"152", "0", "112.5", "4"}));
+        QCOMPARE(statistics(f.w), (QStringList{"152", "148", "150.0", "3"}));
 
         // Deleting labels with the Delete key counts as an edit.
         f.w.SS1->clearSelection();
@@ -343,18 +356,18 @@ private Q_SLOTS:
         QTest::keyClick(f.w.SS1, Qt::Key_Delete);
         QCOMPARE(statistics(f.w), (QStringList{"152", "150", "151.0", "2"}));
 
-        // Maximum starts at 0 and minimum at 1000, not at the first reading.
+        // Maximum and minimum are readings, whatever their size.
         typeCell(f.w, 1, 1, QStringLiteral("1200"));
         typeCell(f.w, 2, 1, QStringLiteral("1100"));
-        QCOMPARE(statistics(f.w), (QStringList{"1200", "1000", "1150.0", "2"}));
+        QCOMPARE(statistics(f.w), (QStringList{"1200", "1100", "1150.0", "2"}));
         typeCell(f.w, 1, 1, QStringLiteral("-5"));
         typeCell(f.w, 2, 1, QStringLiteral("-10"));
-        QCOMPARE(statistics(f.w), (QStringList{"0", "-10", "-7.5", "2"}));
+        QCOMPARE(statistics(f.w), (QStringList{"-5", "-10", "-7.5", "2"}));
 
         // Single precision: 100.35 is 100.3499... as a float, so the average rounds down.
         typeCell(f.w, 2, 0, QString());
         typeCell(f.w, 1, 1, QStringLiteral("100.35"));
-        QCOMPARE(statistics(f.w), (QStringList{"100", "100", "100.3", "1"}));
+        QCOMPARE(statistics(f.w), (QStringList{"100.35", "100.35", "100.3", "1"}));
     }
 
     void simulation()
@@ -409,6 +422,7 @@ private Q_SLOTS:
         QCOMPARE(w.Edit2->text(), QStringLiteral("K001"));
         QCOMPARE(w.ComboBox1->currentText(), QStringLiteral("国道1号舗装工事"));
         QCOMPARE(f.lv.ListView1->columnWidth(1), 400);
+        QCOMPARE(f.lv.windowTitle(), QStringLiteral("工事の選択"));
         pickListRow(0);
         w.ComboBox1->showPopup();
         QCOMPARE(w.ComboBox1->count(), 2); // names accumulate
@@ -439,7 +453,7 @@ private Q_SLOTS:
         typeCell(w, 1, 1, QStringLiteral("152.4"));
         typeCell(w, 2, 1, QStringLiteral("150"));
         typeCell(w, 3, 1, QStringLiteral("148"));
-        QCOMPARE(statistics(w), (QStringList{"152", "148", "150.1", "3"}));
+        QCOMPARE(statistics(w), (QStringList{"152.4", "148", "150.1", "3"}));
 
         w.BitBtn2->click();
         QCOMPARE(w.Label6->text(), QStringLiteral("1"));
@@ -458,7 +472,7 @@ private Q_SLOTS:
             QCOMPARE(h.RecordCount(), 1);
             QCOMPARE(h.FieldDateTime(QStringLiteral("Hiduke")), ParseDate(QStringLiteral("2024/03/10")));
             QCOMPARE(h.FieldInt(QStringLiteral("Kosu")), 3);
-            QCOMPARE(h.FieldDouble(QStringLiteral("MaxOndo")), 152.0);
+            QCOMPARE(h.FieldDouble(QStringLiteral("MaxOndo")), 152.4);
             QCOMPARE(h.FieldDouble(QStringLiteral("MiniOndo")), 148.0);
             QCOMPARE(h.FieldDouble(QStringLiteral("AvgOndo")), 150.1);
         }
@@ -487,13 +501,13 @@ private Q_SLOTS:
         QCOMPARE(w.ComboBox3->count(), 2);
         QCOMPARE(w.ComboBox3->itemText(1), QStringLiteral("2024/03/11"));
         QCOMPARE(column(w, 0, 3), (QStringList{"1", "", "3"}));
-        QCOMPARE(column(w, 1, 3), (QStringList{"152", "", "148"})); // 152.4 shown as 152
+        QCOMPARE(column(w, 1, 3), (QStringList{"152.4", "", "148"})); // as stored
         QCOMPARE(w.SS2->item(3, 1)->text(), QStringLiteral("2"));
         QCOMPARE(w.Edit8->text(), QStringLiteral("1台毎"));
 
-        // Registering what is shown stores the reading as shown.
+        // Registering what is shown changes no stored reading.
         w.BitBtn2->click();
-        QCOMPARE(storedReadings(1, QStringLiteral("2024/03/10")).first().ondo, 152.0);
+        QCOMPARE(storedReadings(1, QStringLiteral("2024/03/10")).first().ondo, 152.4);
     }
 
     void categoryAndMixPickingLoadStoredHeaders()
@@ -509,6 +523,7 @@ private Q_SLOTS:
         w.N3->trigger();
         typeInto(w.Edit2, QStringLiteral("K001"));
         typeInto(w.ComboBox2->lineEdit(), Mix13);
+        typeInto(w.ComboBox3->lineEdit(), QStringLiteral("2024/04/01"));
         chooseFromList(w.ComboBox4, Kubun0);
         QCOMPARE(w.Label6->text(), QStringLiteral("1"));
         QCOMPARE(w.ComboBox5->currentText(), QStringLiteral("山田"));
@@ -519,7 +534,8 @@ private Q_SLOTS:
         QCOMPARE(column(w, 0, 3), QStringList(3));
         QCOMPARE(column(w, 1, 3), QStringList(3));
         QCOMPARE(w.ComboBox5->currentText(), QStringLiteral("山田"));
-        QCOMPARE(w.SS2->item(3, 1)->text(), QStringLiteral("2"));
+        QCOMPARE(w.SS2->item(3, 1)->text(), QString()); // recounted: no reading
+        QCOMPARE(w.Label6->text(), QStringLiteral("0"));
 
         // Mix picking lists the project's headers and opens the chosen one.
         w.N3->trigger();
@@ -553,7 +569,7 @@ private Q_SLOTS:
         QCOMPARE(w.Edit2->text(), QString());
         QCOMPARE(w.ComboBox2->currentText(), QString());
         QCOMPARE(w.ComboBox3->currentText(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
-        QCOMPARE(statistics(w), (QStringList{"0", "0", "0.0", "0"}));
+        QCOMPARE(statistics(w), QStringList(4));
         QCOMPARE(column(w, 0, 3), QStringList(3));
         QCOMPARE(w.Edit8->text(), QStringLiteral("1台毎"));
         QCOMPARE(w.SS1->horizontalHeaderItem(0)->text(), QStringLiteral("1台毎"));
@@ -579,7 +595,7 @@ private Q_SLOTS:
         // Delete asks first; No keeps everything.
         auto question = answerBox(QMessageBox::No);
         w.Delete1->trigger();
-        QCOMPARE(*question, QStringLiteral("この記録（全ての試験日）を削除しますか？"));
+        QCOMPARE(*question, QStringLiteral("工事 K001 / 密粒度13 / 練上温度 の記録（2 日分）を削除しますか？"));
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4 where ID = 1")), 1);
         answerBox(QMessageBox::Yes);
         w.Delete1->trigger();
@@ -596,6 +612,232 @@ private Q_SLOTS:
         w.Delete1->trigger();
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 1);
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4 where ID = 2")), 1);
+    }
+
+    // Full-width typing, ranges as people write them, the input method of each column.
+    void typedTextReadsAsTyped()
+    {
+        Fixture f;
+        TfEditOndoData& w = f.w;
+        QLineEdit* label = commitIntoCell(w, 1, 0, QStringLiteral("１"));
+        QVERIFY(label);
+        QVERIFY(label->testAttribute(Qt::WA_InputMethodEnabled)); // labels keep it on
+        QTest::keyClick(label, Qt::Key_Escape);
+        typeInto(w.Edit7, QStringLiteral("４"));
+        QTest::keyClick(w.Edit7, Qt::Key_Return);
+        QCOMPARE(w.ReadingCell(4, 0), QStringLiteral("4"));
+        const QStringList typed{QStringLiteral("１５２"), QStringLiteral("152．5"), QStringLiteral("－5"),
+                                QStringLiteral("−7")};
+        for (int i = 0; i < typed.size(); ++i) {
+            QLineEdit* editor = commitIntoCell(w, i + 1, 1, typed[i]);
+            QVERIFY(editor);
+            QVERIFY(!editor->testAttribute(Qt::WA_InputMethodEnabled));
+            QVERIFY(editor->inputMethodHints() & Qt::ImhPreferNumbers);
+            QTest::keyClick(editor, Qt::Key_Return);
+        }
+        QTRY_COMPARE(column(w, 1, 4), (QStringList{"152", "152.5", "-5", "-7"}));
+        QCOMPARE(statistics(w), (QStringList{"152.5", "-7", "73.1", "4"}));
+
+        // Outside the specified value: red, and counted under the statistics.
+        typeInto(w.Edit5, QStringLiteral("１５０～１６５"));
+        QCOMPARE(w.LabelKikakugai->text(), QStringLiteral("規格外 2 件"));
+        QCOMPARE(w.SS1->item(3, 1)->foreground().color(), QColor(Qt::red));
+        QCOMPARE(w.SS1->item(0, 1)->foreground().style(), Qt::NoBrush);
+
+        typeInto(w.SpinEdit1->findChild<QLineEdit*>(), QStringLiteral("２"));
+        QCOMPARE(w.SpinEdit1->value(), 2);
+
+        typeInto(w.Edit2, QStringLiteral("K001"));
+        typeInto(w.ComboBox2->lineEdit(), Mix13);
+        typeInto(w.ComboBox4->lineEdit(), Kubun0);
+        typeInto(w.ComboBox3->lineEdit(), QStringLiteral("２０２４／０７／０１"));
+        typeInto(w.Edit5, QStringLiteral("高め"));
+        const auto refused = answerBox(QMessageBox::Ok);
+        w.BitBtn2->click();
+        QCOMPARE(*refused, QStringLiteral("規格値は 150_160 のように入力してください"));
+        QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 0);
+        typeInto(w.Edit5, QStringLiteral("150-165"));
+        w.BitBtn2->click();
+        QCOMPARE(w.Edit5->text(), QStringLiteral("150_165"));
+        QCOMPARE(storedReadings(1, QStringLiteral("2024/07/01")),
+                 (QList<StoredReading>{{1, "1", 152}, {2, "2", 152.5}, {3, "3", -5}, {4, "4", -7}}));
+        Query q(QStringLiteral("select * from OndoKanri4 inner join OndoHead4 on KanriID = ID"));
+        q.Open();
+        QVERIFY(q.FieldText(QStringLiteral("Kikakuti")).startsWith(QStringLiteral("150_165:")));
+        QCOMPARE(q.FieldDouble(QStringLiteral("MaxOndo")), 152.5);
+        QCOMPARE(q.FieldInt(QStringLiteral("Kosu")), 4);
+    }
+
+    // Numbered rows without a temperature are no readings; the statistics follow every change.
+    void onlyTemperaturesAreReadings()
+    {
+        Fixture f;
+        TfEditOndoData& w = f.w;
+        enterDay(w, QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/08/01"), {});
+        const auto none = answerBox(QMessageBox::Ok);
+        w.BitBtn2->click();
+        QCOMPARE(*none, QStringLiteral("温度が入力されていません"));
+        typeInto(w.Edit7, QStringLiteral("5"));
+        w.Button10->click();
+        for (int lno : {1, 2, 4})
+            typeCell(w, lno, 1, QString::number(150 + lno));
+        QCOMPARE(statistics(w), (QStringList{"154", "151", "152.3", "3"}));
+        w.BitBtn2->click();
+        QCOMPARE(storedReadings(1, QStringLiteral("2024/08/01")).size(), 3);
+        QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Kosu = 3 and MiniOndo = 151")), 1);
+        QCOMPARE(w.focusWidget(), w.SS1); // not 閉じる
+
+        w.N3->trigger();
+        QCOMPARE(statistics(w), QStringList(4));
+        pickListRow(0);
+        w.Open1->trigger();
+        QCOMPARE(f.lv.windowTitle(), QStringLiteral("記録の選択"));
+        QCOMPARE(statistics(w), (QStringList{"154", "151", "152.3", "3"}));
+        typeInto(w.Edit7, QStringLiteral("2"));
+        w.Button10->click();
+        QCOMPARE(statistics(w), QStringList(4));
+    }
+
+    // Label6, 削除 and この試験日を削除 always mean the record on screen.
+    void deleteActsOnTheShownRecord()
+    {
+        Fixture f;
+        TfEditOndoData& w = f.w;
+        for (const char* day : {"2024/09/01", "2024/09/02"}) {
+            enterDay(w, QStringLiteral("K001"), Mix13, Kubun0, QLatin1String(day), {QStringLiteral("150")});
+            w.BitBtn2->click();
+        }
+        enterDay(w, QStringLiteral("K002"), Mix13, Kubun0, QStringLiteral("2024/09/01"), {QStringLiteral("140")});
+        w.BitBtn2->click();
+
+        // A category whose header lacks the typed day: that day, new and empty.
+        w.N3->trigger();
+        typeInto(w.Edit2, QStringLiteral("K001"));
+        typeInto(w.ComboBox2->lineEdit(), Mix13);
+        typeInto(w.ComboBox3->lineEdit(), QStringLiteral("2024/09/02"));
+        chooseFromList(w.ComboBox4, Kubun0);
+        QCOMPARE(column(w, 1, 1), QStringList{QStringLiteral("150")});
+        typeInto(w.ComboBox3->lineEdit(), QStringLiteral("2024/09/03"));
+        chooseFromList(w.ComboBox4, Kubun0);
+        QCOMPARE(w.ComboBox3->currentText(), QStringLiteral("2024/09/03"));
+        QCOMPARE(column(w, 1, 1), QStringList{QString()});
+        QCOMPARE(w.Label6->text(), QStringLiteral("1"));
+        const auto noDay = answerBox(QMessageBox::Ok);
+        w.DeleteDay1->trigger();
+        QCOMPARE(*noDay, QStringLiteral("表示中の試験日は登録されていません"));
+
+        // Typing another mix shows a record that is not stored: 削除 removes nothing.
+        typeInto(w.ComboBox2->lineEdit(), QStringLiteral("粗粒度20"));
+        QCOMPARE(w.Label6->text(), QStringLiteral("0"));
+        const auto nothing = answerBox(QMessageBox::Ok);
+        w.Delete1->trigger();
+        QCOMPARE(*nothing, QStringLiteral("表示中の記録は登録されていません"));
+        QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 2);
+
+        typeInto(w.ComboBox2->lineEdit(), Mix13);
+        typeInto(w.ComboBox3->lineEdit(), QStringLiteral("2024/09/01"));
+        for (int round = 0; round < 2; ++round) {
+            const auto question = answerBox(QMessageBox::Yes);
+            w.DeleteDay1->trigger();
+            QCOMPARE(*question, QStringLiteral("工事 K001 / 密粒度13 / 練上温度 の %1 の記録を削除しますか？")
+                                    .arg(round == 0 ? QStringLiteral("2024/09/01") : QStringLiteral("2024/09/02")));
+            typeInto(w.ComboBox3->lineEdit(), QStringLiteral("2024/09/02"));
+        }
+        QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where KanriID = 1")), 0);
+        QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4 where ID = 1")), 0); // with its last day
+        QCOMPARE(countRows(QStringLiteral("select * from OndoLine4 where KanriID = 2")), 1);
+        QCOMPARE(w.Label6->text(), QStringLiteral("0"));
+    }
+
+    // 登録 refuses records nobody could find again, and offers to register a new project.
+    void registerRefusesUnreachableRecords()
+    {
+        Fixture f;
+        TfEditOndoData& w = f.w;
+        enterDay(w, QString(), Mix13, Kubun0, QStringLiteral("2024/10/01"), {QStringLiteral("150")});
+        const QList<std::pair<std::function<void()>, QString>> cases{
+            {[] {}, QStringLiteral("工事コードが入力されていません")},
+            {[&w] { typeInto(w.Edit2, QStringLiteral("K009")); typeInto(w.ComboBox2->lineEdit(), QString()); },
+             QStringLiteral("合材名が入力されていません")},
+            {[&w] { typeInto(w.ComboBox2->lineEdit(), Mix13); typeInto(w.ComboBox4->lineEdit(), QString()); },
+             QStringLiteral("区分名が入力されていません")},
+            {[&w] { typeInto(w.ComboBox4->lineEdit(), QStringLiteral("舗設温度")); },
+             QStringLiteral("区分名「舗設温度」は温度区分に登録されていません")}};
+        for (const auto& c : cases) {
+            c.first();
+            const auto message = answerBox(QMessageBox::Ok);
+            w.BitBtn2->click();
+            QCOMPARE(*message, c.second);
+        }
+        typeInto(w.ComboBox4->lineEdit(), Kubun0);
+        w.ComboBox1->setEditText(QStringLiteral("市道工事"));
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            const auto question = answerBox(answer);
+            w.BitBtn2->click();
+            QCOMPARE(*question, QStringLiteral("工事コード「K009」は工事に登録されていません。"
+                                               "工事名「市道工事」で登録してから記録を登録しますか？"));
+            QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), answer == QMessageBox::No ? 0 : 1);
+        }
+        TKoji added;
+        added.Load(QStringLiteral("K009"));
+        QCOMPARE(added.Kojimei(), QStringLiteral("市道工事"));
+    }
+
+    // Enter, copy, paste and delete as in a spreadsheet column; keyboard shortcuts.
+    void gridWorksLikeASpreadsheet()
+    {
+        Fixture f;
+        TfEditOndoData& w = f.w;
+        QLineEdit* editor = commitIntoCell(w, 1, 1, QStringLiteral("150"));
+        QVERIFY(editor);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(w.SS1->currentRow(), 1);
+        QCOMPARE(w.SS1->currentColumn(), 1);
+        QCOMPARE(w.ReadingCell(1, 1), QStringLiteral("150"));
+        w.SS1->setCurrentCell(2, 0);
+        QTest::keyClick(w.SS1, Qt::Key_Return);
+        QCOMPARE(w.SS1->currentRow(), 3);
+        QCOMPARE(w.SS1->currentColumn(), 1);
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("151\t備考a\r\n１５２\n\n153\n"));
+        w.SS1->setCurrentCell(1, 1);
+        QTest::keyClick(w.SS1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(column(w, 0, 5), (QStringList{"", "2", "3", "4", "5"}));
+        QCOMPARE(column(w, 1, 5), (QStringList{"150", "151", "152", "", "153"}));
+        QCOMPARE(w.ReadingCell(2, 2), QStringLiteral("備考a"));
+        QCOMPARE(statistics(w), (QStringList{"153", "151", "152.0", "3"}));
+
+        w.SS1->setCurrentCell(1, 0);
+        w.SS1->setRangeSelected(QTableWidgetSelectionRange(1, 0, 2, 1), true);
+        QTest::keyClick(w.SS1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("2\t151\n3\t152\n"));
+        QTest::keyClick(w.SS1, Qt::Key_Delete);
+        QCOMPARE(column(w, 1, 3), (QStringList{"150", "", ""}));
+
+        QStringList many;
+        for (int i = 0; i < 105; ++i)
+            many << QString::number(140 + i % 20);
+        QGuiApplication::clipboard()->setText(many.join(QLatin1Char('\n')));
+        w.SS1->setCurrentCell(0, 1);
+        const auto leftOut = answerBox(QMessageBox::Ok);
+        QTest::keyClick(w.SS1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(*leftOut, QStringLiteral("貼り付けは 100 行目までです。残りの 5 行は取り込みませんでした。"));
+        QCOMPARE(w.ReadingCell(100, 0), QStringLiteral("100"));
+        QCOMPARE(w.SS2->item(3, 1)->text(), QStringLiteral("100"));
+
+        QStringList titles;
+        for (QAction* menu : w.menuBar()->actions())
+            titles << menu->text();
+        QCOMPARE(titles.mid(0, 4), (QStringList{"ファイル(&F)", "編集(&E)", "データ(&D)", "オプション(&O)"}));
+        typeInto(w.Edit2, QStringLiteral("K001"));
+        typeInto(w.ComboBox2->lineEdit(), Mix13);
+        typeInto(w.ComboBox4->lineEdit(), Kubun0);
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(countRows(QStringLiteral("select * from OndoLine4")), 100); // an animated click
+        QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(w.Edit2->text(), QString());
     }
 
     void registerRefusesAnInvalidDay()

@@ -116,9 +116,7 @@ private Q_SLOTS:
         QCOMPARE(Engine::GetAliasPath(), empty + QLatin1Char('/'));
         QCOMPARE(Engine::CurrentFolder(), empty + QLatin1Char('/'));
         QVERIFY(QFile::exists(empty + QStringLiteral("/kozeran.sqlite")));
-        QCOMPARE(categoryNames(), (QStringList{QStringLiteral("練上温度"), QStringLiteral("初期締固前温度")}));
-        for (const char* table : {"Koji1", "GozaiDef", "SIMEI"})
-            QVERIFY2(Engine::TableExists(QLatin1String(table)), table);
+        // The tables of the new folder are the main window's to make, in one transaction.
 
         // The old folder was left as it was.
         Engine::OpenDatabase(oldFolder);
@@ -157,7 +155,7 @@ private Q_SLOTS:
         QCOMPARE(message, QStringLiteral("Failed"));
         QCOMPARE(Engine::GetAliasPath(), folder);
         QCOMPARE(Engine::CurrentFolder(), folder);
-        QCOMPARE(categoryNames().size(), 2); // the check ran in the folder kept
+        QVERIFY(!Engine::TableExists(QStringLiteral("OndoKubun"))); // tables are the main window's to make
     }
 };
 

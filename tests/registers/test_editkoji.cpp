@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -83,8 +84,19 @@ private Q_SLOTS:
         ListViewData listed;
         TOndoKanri::ListByKoji(listed, QStringLiteral("K001"));
         QCOMPARE(listed.rows.size(), 1);
-        dialog.DeleteItem->trigger();
-        QCOMPARE(countRows(QStringLiteral("select * from Koji1")), 0);
+        // In use: asked first with the number of records; いいえ keeps the project.
+        for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            QString question;
+            onNextModal([&question, answer](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                QVERIFY(box);
+                question = box->text();
+                box->button(answer)->click();
+            });
+            dialog.DeleteItem->trigger();
+            QCOMPARE(question, QStringLiteral("この工事は 1 件の記録で使われています。削除しますか？"));
+            QCOMPARE(countRows(QStringLiteral("select * from Koji1")), answer == QMessageBox::No ? 1 : 0);
+        }
         QCOMPARE(dialog.Edit1->text(), QStringLiteral("K001"));
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 1);
         TOndoKanri::ListByKoji(listed, QStringLiteral("K001"));
@@ -220,13 +232,44 @@ private Q_SLOTS:
         dialog.ComboBox1->hidePopup();
         Q_EMIT dialog.ComboBox1->activated(1);
         QCOMPARE(dialog.Edit1->text(), QStringLiteral("やまだ"));
+        TOndoKanri record;
+        record.Koji.Code() = QStringLiteral("K1");
+        record.Simei.Simei() = QStringLiteral("山田");
+        record.Save();
+        QString question;
+        onNextModal([&question](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            question = box->text();
+            box->button(QMessageBox::Yes)->click();
+        });
         dialog.DeleteItem->trigger();
+        QCOMPARE(question, QStringLiteral("この測定者は 1 件の記録で使われています。削除しますか？"));
+        QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 1); // the record stays
         QCOMPARE(countRows(QStringLiteral("select * from SIMEI")), 1);
         dialog.hide();
 
         onNextModal([](QWidget* w) { static_cast<TfEditSimei*>(w)->BitBtn1->click(); });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.ChosenKey(), QStringLiteral("山田"));
+    }
+
+    void returnSelectsEscapeCancels()
+    {
+        TempProfile profile;
+        prepareTables();
+        TfEditKoji dialog;
+        onNextModal([](QWidget* w) {
+            auto* d = static_cast<TfEditKoji*>(w);
+            d->Edit1->setFocus();
+            d->Edit1->setText(QStringLiteral("K5"));
+            QTest::keyClick(d->Edit1, Qt::Key_Return);
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(dialog.ChosenKey(), QStringLiteral("K5"));
+        QCOMPARE(countRows(QStringLiteral("select * from Koji1")), 0); // 選択 registers nothing
+        onNextModal([](QWidget* w) { QTest::keyClick(static_cast<TfEditKoji*>(w)->Edit2, Qt::Key_Escape); });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     }
 
     void limitsAndAccessibleNames()

@@ -244,9 +244,18 @@ private Q_SLOTS:
 
         d.BitBtn3->click(); // nothing selected
         QCOMPARE(d.ListView1->topLevelItemCount(), 2);
-        select(d, 0); // in use
+        // In use: the question says how many records; いいえ keeps the row.
+        select(d, 0);
         fill(d, QStringLiteral("残る"));
+        QString question;
+        QTimer::singleShot(0, [&question] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            question = box->text();
+            box->button(QMessageBox::No)->click();
+        });
         d.BitBtn3->click();
+        QCOMPARE(question, QStringLiteral("この温度区分は 1 件の記録で使われています。削除しますか？"));
         QCOMPARE(listNames(d).first(), QStringLiteral("練上温度"));
         QCOMPARE(d.Edit1->text(), QStringLiteral("残る"));
 
@@ -269,6 +278,42 @@ private Q_SLOTS:
         fill(d, QStringLiteral("舗設温度"));
         d.Button1->click();
         QCOMPARE(tableRows().last().id, 1);
+    }
+
+    void typedRangesAndRemovedIdentifiers()
+    {
+        TempProfile profile;
+        Opened o;
+        auto& d = o.dialog;
+        fill(d, QStringLiteral("舗設温度"), QStringLiteral("1台毎"), QStringLiteral("１３０～１４５"));
+        QCOMPARE(runAnswering([&d] { d.Button1->click(); }).text, QString());
+        QCOMPARE(tableRows().last(), (Row{QStringLiteral("舗設温度"), QStringLiteral("1台毎"), QStringLiteral("130_145"), 2}));
+        fill(d, QStringLiteral("転圧温度"), QString(), QStringLiteral("高め"));
+        const Message refused = runAnswering([&d] { d.Button1->click(); });
+        QCOMPARE(refused.text, QStringLiteral("温度範囲は 150_160 のように入力してください"));
+        QCOMPARE(tableRows().size(), 3);
+
+        // A removed category that records use keeps its identifier out of reach.
+        TOndoKanri record;
+        record.Kubun.ID = 2;
+        record.Save();
+        d.BitBtn4->click(); // 入力欄クリア
+        select(d, 2);
+        QTimer::singleShot(0, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Yes)->click();
+        });
+        d.BitBtn3->click();
+        d.BitBtn1->click();
+        QCOMPARE(tableRows().size(), 2);
+        fill(d, QStringLiteral("到着温度"));
+        d.Button1->click();
+        QCOMPARE(tableRows().last().id, 3);
+
+        // Return presses 登録.
+        fill(d, QStringLiteral("到着温度"), QStringLiteral("毎回"));
+        QTest::keyClick(d.Edit2, Qt::Key_Return);
+        QCOMPARE(tableRows().last().interval, QStringLiteral("毎回"));
     }
 
     void movingRows()
