@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -289,6 +290,10 @@ void InstallPrinterSetupDialog(QWidget* parent)
         // The printer list is filled when the dialog shows.
         QTimer::singleShot(0, &dialog, [&dialog] {
             ShowPdfPrinterInDialog(dialog);
+            // It only chooses; printing starts from the preview.
+            if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+                if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                    ok->setText(QStringLiteral("OK"));
             if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
                 QObject::connect(printers, &QComboBox::currentIndexChanged, &dialog,
                                  [&dialog] { ShowPdfPrinterInDialog(dialog); });
