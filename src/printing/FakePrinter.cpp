@@ -11,7 +11,7 @@ bool TFakePrinter::BeginJob(const QString& title)
 {
     if (declineJobs)
         return false;
-    jobs.push_back(Job{title, {{}}, false});
+    jobs.push_back(Job{title, {{}}, false, JobOptions()});
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/PrinterDevice.h"
+#include "printing/Printers.h"
 #include "reports/RecordedPage.h"
 
 #include <vector>
@@ -15,6 +16,7 @@ public:
         QString title;
         std::vector<std::vector<TRecordedPage>> sheets; // pages drawn on each sheet
         bool ended = false;
+        TJobOptions options; // as the job began
     };
 
     explicit TFakePrinter(QString name = QStringLiteral("Fake"));

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -135,8 +136,37 @@ void TFormPreview::showEvent(QShowEvent* event)
 void TFormPreview::StepPage(int delta)
 {
     const int position = qBound(1, ParseIntOrZero(Edit1->text()), m_upDownMax);
-    const int next = qBound(1, position + delta, m_upDownMax);
-    Edit1->setText(QString::number(next));
+    GoToPage(position + delta);
+}
+
+void TFormPreview::GoToPage(int page)
+{
+    Edit1->setText(QString::number(qBound(1, page, m_upDownMax)));
+    Edit1->selectAll();
+}
+
+bool TFormPreview::PageKey(int key)
+{
+    switch (key) {
+    case Qt::Key_PageUp:
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        StepPage(-1);
+        return true;
+    case Qt::Key_PageDown:
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        StepPage(1);
+        return true;
+    case Qt::Key_Home:
+        GoToPage(1);
+        return true;
+    case Qt::Key_End:
+        GoToPage(m_upDownMax);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TFormPreview::ZoomIn()
@@ -173,24 +203,44 @@ void TFormPreview::SavePdf()
         PrevX().SaveAsPdf(file);
 }
 
+bool TFormPreview::Wheel(QWheelEvent* wheel)
+{
+    const QPoint p = ScrollBox1->mapFromGlobal(wheel->globalPosition().toPoint());
+    if (p.x() <= 0 || p.x() >= ScrollBox1->width() || p.y() <= 0 || p.y() >= ScrollBox1->height())
+        return false;
+    // Touchpads report pixels; wheels report angles, one notch (120) being one step.
+    QPoint delta = wheel->pixelDelta();
+    if (delta.isNull()) {
+        const QPoint scaled = wheel->angleDelta() * kWheelStep + m_wheelRest;
+        delta = scaled / 120;
+        m_wheelRest = scaled - delta * 120;
+    }
+    if ((wheel->modifiers() & Qt::ShiftModifier) && delta.x() == 0)
+        delta = QPoint(delta.y(), 0);
+    QScrollBar* vertical = ScrollBox1->verticalScrollBar();
+    if (delta.y() != 0 && vertical->isVisible())
+        vertical->setValue(vertical->value() - delta.y());
+    QScrollBar* horizontal = ScrollBox1->horizontalScrollBar();
+    if (delta.x() != 0 && horizontal->isVisible())
+        horizontal->setValue(horizontal->value() - delta.x());
+    // The wheel scrolls; it never changes pages.
+    return true;
+}
+
 bool TFormPreview::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && PageKey(key->key()))
+            return true;
+        return QDialog::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::Wheel || !isActiveWindow())
         return QDialog::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this)
         return QDialog::eventFilter(watched, event);
-    auto* wheel = static_cast<QWheelEvent*>(event);
-    const QPoint p = ScrollBox1->mapFromGlobal(wheel->globalPosition().toPoint());
-    if (p.x() > 0 && p.x() < ScrollBox1->width() && p.y() > 0 && p.y() < ScrollBox1->height()) {
-        QScrollBar* bar = ScrollBox1->verticalScrollBar();
-        if (bar->isVisible()) {
-            const int delta = wheel->angleDelta().y();
-            if (delta != 0)
-                bar->setValue(bar->value() + (delta < 0 ? kWheelStep : -kWheelStep));
-        }
-        // The scroll area scrolls by the step only; it never pages or scrolls sideways.
+    if (Wheel(static_cast<QWheelEvent*>(event)))
         return true;
-    }
     return QDialog::eventFilter(watched, event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPoint>
 #include <functional>
 
 class QGroupBox;
@@ -8,6 +9,7 @@ class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
+class QWheelEvent;
 class QWidget;
 class TPrevX;
 class TPrevXPane;
@@ -49,6 +51,9 @@ protected:
 private:
     void Guarded(const std::function<void()>& action);
     void StepPage(int delta);
+    void GoToPage(int page);
+    bool PageKey(int key);
+    bool Wheel(QWheelEvent* wheel);
     void ZoomIn();
     void ZoomOut();
     void PrintAll();
@@ -57,4 +62,5 @@ private:
 
     QWidget* m_scrollContent;
     int m_upDownMax = 1;
+    QPoint m_wheelRest; // eighths of a step not yet scrolled (fine-grained wheels)
 };

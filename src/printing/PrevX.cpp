@@ -39,6 +39,18 @@ void TPrevX::CheckPrinters() const
 void TPrevX::UpdateScale()
 {
     CheckPrinters();
+    Measure();
+}
+
+void TPrevX::UpdateScaleForPaint()
+{
+    if (KnownPrinterCount() == 0)
+        throw EPrevError(NoPrinterText());
+    Measure();
+}
+
+void TPrevX::Measure()
+{
     const TPrinterDevice& printer = SelectedPrinter();
     m_printerDpiX = printer.DpiX();
     m_printerDpiY = printer.DpiY();

@@ -65,6 +65,8 @@ public:
     void CheckPrinters() const;
     // Refreshes the printer's resolution and the on-screen sizes at the zoom.
     void UpdateScale();
+    // The same for painting: trusts the printer count last asked instead of asking the list.
+    void UpdateScaleForPaint();
 
     void SetScreenPpi(int ppi) { m_screenPpi = ppi; }
     int ScreenPpi() const { return m_screenPpi; }
@@ -92,6 +94,7 @@ public:
 private:
     void Invalidate();
     void OpenCanvas();
+    void Measure();
 
     std::deque<TRecordedPage> m_pages;
     std::unique_ptr<TRecordingCanvas> m_canvas;

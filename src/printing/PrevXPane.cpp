@@ -16,7 +16,7 @@ bool TPrevXPane::Rescale()
 {
     m_prev.SetScreenPpi(logicalDpiY());
     try {
-        m_prev.UpdateScale();
+        m_prev.UpdateScaleForPaint();
         m_reported = false;
         return true;
     } catch (const AppError&) {

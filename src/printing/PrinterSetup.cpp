@@ -1,5 +1,6 @@
 #include "printing/PrinterSetup.h"
 
+#include "environment/RegistryUtility.h"
 #include "printing/FakePrinter.h"
 
 namespace {
@@ -19,6 +20,49 @@ const TPrinterAttributes* Attributes()
 bool BelongsTo(const TDeviceSettings& settings, const QString& printerName)
 {
     return !printerName.isEmpty() && settings.printerName.toUpper().contains(printerName.toUpper());
+}
+
+const QString NameKey = QStringLiteral("PrinterName");
+const QString OrientationKey = QStringLiteral("PrinterOrientation");
+const QString PaperSizeKey = QStringLiteral("PrinterPaperSize");
+const QString PaperSourceKey = QStringLiteral("PrinterPaperSource");
+const QString LayoutKey = QStringLiteral("PrinterPageLayout");
+
+// Sheet width and height, then the margins left, top, right, bottom, in points: any paper a
+// driver offers, not only those with a size code.
+QString LayoutText(const QPageLayout& layout)
+{
+    const QSizeF size = layout.pageSize().size(QPageSize::Point);
+    const QMarginsF m = layout.margins(QPageLayout::Point);
+    QStringList parts;
+    for (double v : {size.width(), size.height(), m.left(), m.top(), m.right(), m.bottom()})
+        parts << QString::number(v, 'f', 2);
+    return parts.join(QLatin1Char(','));
+}
+
+QPageLayout LayoutOfText(const QString& text, TOrientation orientation, int paperSize)
+{
+    const auto qtOrientation =
+        orientation == TOrientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    const QStringList parts = text.split(QLatin1Char(','));
+    QList<double> v;
+    for (const QString& part : parts) {
+        bool ok = false;
+        v << part.toDouble(&ok);
+        if (!ok)
+            break;
+    }
+    if (parts.size() != 6 || v.size() != 6 || v[0] <= 0 || v[1] <= 0)
+        return QPageLayout(PageSizeOfCode(paperSize), qtOrientation, QMarginsF());
+    const QPageSize size(QSizeF(v[0], v[1]), QPageSize::Point, QString(), QPageSize::FuzzyMatch);
+    return QPageLayout(size, qtOrientation, QMarginsF(v[2], v[3], v[4], v[5]), QPageLayout::Point);
+}
+
+int NumberSetting(const QString& key, int fallback)
+{
+    bool ok = false;
+    const int v = ReadSetting(key).trimmed().toInt(&ok);
+    return ok ? v : fallback;
 }
 
 } // namespace
@@ -43,6 +87,7 @@ QStringList EnumPorts()
 
 QStringList TFakeListCatalog::Names() const
 {
+    ++namesAsked;
     QStringList names;
     for (const TPrinterEntry& entry : printers)
         names.append(entry.name);
@@ -66,7 +111,32 @@ void TPrinterSetup::SetDefaultSetupDialog(TSetupDialog dialog)
 
 TPrinterSetup::TPrinterSetup()
 {
-    Load(Definition());
+    Load(StoredDefinition());
+}
+
+TPrinterSetup::Definition TPrinterSetup::StoredDefinition()
+{
+    Definition definition;
+    definition.printerName = ReadSetting(NameKey);
+    if (definition.printerName.isEmpty())
+        return definition;
+    definition.orientation = NumberSetting(OrientationKey, 0) == 1 ? TOrientation::Landscape
+                                                                    : TOrientation::Portrait;
+    definition.paperSize = NumberSetting(PaperSizeKey, PaperA4);
+    definition.paperSource = NumberSetting(PaperSourceKey, SourceFormSource);
+    definition.devData = TDeviceSettings{
+        definition.printerName, definition.orientation, definition.paperSize, definition.paperSource,
+        LayoutOfText(ReadSetting(LayoutKey), definition.orientation, definition.paperSize)};
+    return definition;
+}
+
+void TPrinterSetup::StoreDefinition() const
+{
+    WriteSetting(NameKey, m_printerName);
+    WriteSetting(OrientationKey, QString::number(int(m_orientation)));
+    WriteSetting(PaperSizeKey, QString::number(m_paperSize));
+    WriteSetting(PaperSourceKey, QString::number(m_paperSource));
+    WriteSetting(LayoutKey, m_devData ? LayoutText(m_devData->layout) : QString());
 }
 
 TPrinterSetup::TPrinterSetup(const Definition& definition)
@@ -84,11 +154,32 @@ void TPrinterSetup::Load(const Definition& definition)
     m_paperSource = definition.paperSource;
     m_designNumber = definition.designNumber;
     m_appliedName = m_printerName;
+    m_wantedName = m_printerName;
     RefreshCount();
     if (m_printerCount > 0) {
         SelectPrinter();
         ApplySettings();
     }
+    NoteMissing();
+}
+
+void TPrinterSetup::NoteMissing()
+{
+    m_missingName.clear();
+    if (!m_wantedName.isEmpty() && FindPrinterIndex(m_wantedName) < 0)
+        m_missingName = m_wantedName;
+}
+
+void TPrinterSetup::PrinterListChanged()
+{
+    RefreshCount();
+    if (m_printerCount > 0) {
+        m_printerName = m_wantedName;
+        m_appliedName = m_printerName;
+        SelectPrinter();
+        ApplySettings();
+    }
+    NoteMissing();
 }
 
 void TPrinterSetup::RefreshCount()
@@ -117,8 +208,10 @@ void TPrinterSetup::SetPrinterName(const QString& name)
         ::SelectPrinter(-1);
         m_printerName = FindPrinterName(SelectedPrinter().Name());
     }
+    m_wantedName = m_printerName;
     SelectPrinter();
     ApplySettings();
+    NoteMissing();
 }
 
 QString TPrinterSetup::FindPrinterName(const QString& wanted)
@@ -165,7 +258,9 @@ bool TPrinterSetup::ApplySettings()
             if (BelongsTo(*m_devData, device.Name())) {
                 device.SetPageLayout(m_devData->layout);
                 device.SetOrientation(m_devData->orientation);
-                device.SetPaperSize(m_devData->paperSize);
+                // A paper without a size code is the layout's own.
+                if (m_devData->paperSize != 0)
+                    device.SetPaperSize(m_devData->paperSize);
                 device.SetPaperSource(m_devData->paperSource);
             } else {
                 success = false;
@@ -228,6 +323,9 @@ bool TPrinterSetup::ExecuteSetup()
     m_printerName = FindPrinterName(SelectedPrinter().Name());
     m_appliedName = m_printerName;
     CaptureSettings();
+    m_wantedName = m_printerName;
+    m_missingName.clear();
+    StoreDefinition();
     return true;
 }
 

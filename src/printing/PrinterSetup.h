@@ -47,6 +47,7 @@ public:
     QStringList Names() const override;
     int DefaultIndex() const override;
     std::unique_ptr<TPrinterDevice> Open(int index) const override;
+    mutable int namesAsked = 0;
     bool IsHidden(int index) const override { return printers.value(index).hidden; }
     QStringList Ports() const override { return ports; }
 
@@ -66,8 +67,9 @@ struct TDeviceSettings
 };
 
 // The printer the system means to print on, with its settings, kept by the print settings
-// dialog for the run. Construction reads the stored definition (no printer name, no settings
-// block, portrait A4 from the form source) and, when printers are listed, selects and applies.
+// dialog. Construction reads the stored definition (the choice last confirmed in the setup
+// dialog, kept in the settings store; at first no printer name, no settings block, portrait A4
+// from the form source) and, when printers are listed, selects and applies.
 class TPrinterSetup
 {
 public:
@@ -79,7 +81,14 @@ public:
     static void SetDefaultSetupDialog(TSetupDialog dialog);
     TSetupDialog SetupDialog; // the default one when empty
 
+    // On OK the choice is also written to the settings store, for the next runs.
     bool ExecuteSetup();
+
+    // After the printers of the system changed: the chosen printer again when it is still
+    // listed, otherwise the default printer with the chosen paper, orientation and source.
+    void PrinterListChanged();
+    // The chosen printer when it is not listed (the default one is used instead); else empty.
+    QString MissingPrinter() const { return m_missingName; }
 
     QString PrinterName() const;
     void SetPrinterName(const QString& name);
@@ -116,9 +125,14 @@ public:
     };
     explicit TPrinterSetup(const Definition& definition);
 
+    // The definition kept in the settings store; the program's own when nothing was stored.
+    static Definition StoredDefinition();
+    void StoreDefinition() const;
+
 private:
     void Load(const Definition& definition);
     void RefreshCount();
+    void NoteMissing();
 
     std::optional<TDeviceSettings> m_devData;
     int m_printerCount = 0;
@@ -130,6 +144,8 @@ private:
     int m_paperSize = PaperA4;
     int m_paperSource = SourceFormSource;
     int m_designNumber = 0;
+    QString m_wantedName; // as stored or last chosen; survives a printer that went away
+    QString m_missingName;
 };
 
 // Notices a change of the installed printers: Check compares the list with the last snapshot

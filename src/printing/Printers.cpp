@@ -11,6 +11,8 @@ struct SharedPrinter
     std::shared_ptr<TPrinterCatalog> catalog;
     std::unique_ptr<TPrinterDevice> device;
     int index = -1;
+    int knownCount = -1;
+    TJobOptions options;
 };
 
 SharedPrinter& Shared()
@@ -57,7 +59,9 @@ const TPrinterCatalog& PrinterCatalog()
 
 QStringList PrinterNames()
 {
-    return PrinterCatalog().Names();
+    QStringList names = PrinterCatalog().Names();
+    Shared().knownCount = int(names.size());
+    return names;
 }
 
 int PrinterCount()
@@ -78,6 +82,11 @@ void SelectPrinter(int index)
     Shared().index = index;
 }
 
+int KnownPrinterCount()
+{
+    return Shared().knownCount >= 0 ? Shared().knownCount : PrinterCount();
+}
+
 int SelectedPrinterIndex()
 {
     return Shared().device ? Shared().index : -1;
@@ -94,4 +103,15 @@ void ResetPrinter()
 {
     Shared().device.reset();
     Shared().index = -1;
+    Shared().knownCount = -1;
+}
+
+void SetJobOptions(const TJobOptions& options)
+{
+    Shared().options = options;
+}
+
+const TJobOptions& JobOptions()
+{
+    return Shared().options;
 }

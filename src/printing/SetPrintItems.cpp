@@ -8,6 +8,8 @@
 #include "printing/SystemPrinters.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTimer>
 
 namespace {
 
@@ -49,7 +52,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     QFont font = this->font();
     font.setPixelSize(12);
     setFont(font);
-    setFixedSize(307, 430);
+    setFixedSize(307, 446);
 
     RadioGroup1 = Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
     auto* radios = new QHBoxLayout(RadioGroup1);
@@ -84,22 +87,62 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     Label5 = Place(new QLabel(this), "Label5", 82, 352, 120, 16);
     Button2 = Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 347, 93, 25);
 
-    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 390, 91, 30);
-    BitBtn1 = Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 390, 91, 30);
-    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 390, 91, 30);
+    LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374, 289, 30);
+    LabelPrinter->setWordWrap(true);
+    LabelPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 406, 91, 30);
+    BitBtn1 = Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 406, 91, 30);
+    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 406, 91, 30);
 
     FontDialog1 = new QFontDialog(QFont(QStringLiteral("ＭＳ Ｐゴシック")), this);
     FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
 
     connect(Button1, &QPushButton::clicked, this,
-            [this] { RunGuarded(this, [this] { m_printerSetup.ExecuteSetup(); }); });
+            [this] { RunGuarded(this, [this] {
+                m_printerSetup.ExecuteSetup();
+                ShowPrinter();
+            }); });
     connect(Button2, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ChangeFont(); }); });
     connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ToggleAll(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Preview(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::close);
+    ShowPrinter();
 }
 
-TfSetPrintItems::~TfSetPrintItems() = default;
+TfSetPrintItems::~TfSetPrintItems()
+{
+    if (m_watch)
+        m_watch->OnChange = nullptr;
+}
+
+void TfSetPrintItems::SetPrinterWatch(TPrinterWatch* watch)
+{
+    if (m_watch)
+        m_watch->OnChange = nullptr;
+    m_watch = watch;
+    if (m_watch)
+        m_watch->OnChange = [this] {
+            m_printerSetup.PrinterListChanged();
+            ShowPrinter();
+        };
+}
+
+void TfSetPrintItems::ShowPrinter()
+{
+    const QString missing = m_printerSetup.MissingPrinter();
+    const QString used = m_printerSetup.PrinterName();
+    if (!missing.isEmpty()) {
+        LabelPrinter->setStyleSheet(QStringLiteral("color: #c00000;"));
+        LabelPrinter->setText(used.isEmpty()
+            ? QStringLiteral("プリンタ「%1」が見つかりません").arg(missing)
+            : QStringLiteral("プリンタ「%1」が見つかりません。「%2」に出力します").arg(missing, used));
+    } else {
+        LabelPrinter->setStyleSheet(QString());
+        LabelPrinter->setText(used.isEmpty() ? QStringLiteral("プリンタ：なし")
+                                             : QStringLiteral("プリンタ：%1").arg(used));
+    }
+}
 
 void TfSetPrintItems::showEvent(QShowEvent* event)
 {
@@ -116,6 +159,7 @@ void TfSetPrintItems::showEvent(QShowEvent* event)
         Edit2->setText(GraphHighSetting());
         Label5->setText(ReadSetting(PrintFontKey));
     });
+    ShowPrinter();
     QDialog::showEvent(event);
 }
 
@@ -197,6 +241,28 @@ void TfSetPrintItems::Preview()
     m_preview->exec();
 }
 
+namespace {
+
+// Qt's dialog lists its file printer last; here it is the built-in PDF printer, which asks for
+// its file when a job starts, so the dialog's own file box is left out.
+void ShowPdfPrinterInDialog(QPrintDialog& dialog)
+{
+    auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+    if (!printers || printers->count() == 0)
+        return;
+    const int pdf = printers->count() - 1;
+    printers->setItemText(pdf, TPdfPrinter::PrinterName());
+    const bool isPdf = printers->currentIndex() == pdf;
+    for (const char* name : {"filename", "fileBrowser", "lOutput"}) {
+        if (auto* w = dialog.findChild<QWidget*>(QString::fromLatin1(name))) {
+            w->setEnabled(!isPdf && w->isEnabled());
+            w->setVisible(false);
+        }
+    }
+}
+
+} // namespace
+
 void InstallPrinterSetupDialog(QWidget* parent)
 {
     QPointer<QWidget> owner(parent);
@@ -209,12 +275,29 @@ void InstallPrinterSetupDialog(QWidget* parent)
         else
             printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageLayout(device.PageLayout());
+        const TJobOptions& options = JobOptions();
+        printer.setCopyCount(options.copies);
+        printer.setCollateCopies(options.collate);
+        printer.setDuplex(QPrinter::DuplexMode(options.duplex));
+        printer.setColorMode(options.grayscale ? QPrinter::GrayScale : QPrinter::Color);
+        printer.setPageOrder(options.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
         QPrintDialog dialog(&printer, owner);
         dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
-        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        // The printer list is filled when the dialog shows.
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            ShowPdfPrinterInDialog(dialog);
+            // It only chooses; printing starts from the preview.
+            if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+                if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                    ok->setText(QStringLiteral("OK"));
+            if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
+                QObject::connect(printers, &QComboBox::currentIndexChanged, &dialog,
+                                 [&dialog] { ShowPdfPrinterInDialog(dialog); });
+        });
         if (dialog.exec() != QDialog::Accepted)
             return false;
         const QString chosen = printer.outputFormat() == QPrinter::PdfFormat
@@ -227,6 +310,9 @@ void InstallPrinterSetupDialog(QWidget* parent)
         target.SetPageLayout(printer.pageLayout());
         if (const int code = CodeOfPageSize(printer.pageLayout().pageSize()))
             target.SetPaperSize(code);
+        SetJobOptions(TJobOptions{printer.copyCount(), printer.collateCopies(), int(printer.duplex()),
+                                  printer.colorMode() == QPrinter::GrayScale,
+                                  printer.pageOrder() == QPrinter::LastPageFirst});
         return true;
     });
 }

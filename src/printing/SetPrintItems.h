@@ -34,7 +34,8 @@ public:
     void SetRecord(TOndoKanri* record) { m_record = record; }
     void SetPreview(TFormPreview* preview) { m_preview = preview; }
     void SetChartMemo(TChartMemo* memo) { m_memo = memo; }
-    void SetPrinterWatch(TPrinterWatch* watch) { m_watch = watch; }
+    // A change of the printer list it notices reselects the chosen printer.
+    void SetPrinterWatch(TPrinterWatch* watch);
 
     TPrinterSetup& PrinterSetup() { return m_printerSetup; }
 
@@ -66,12 +67,14 @@ public:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QFontDialog* FontDialog1;
+    QLabel* LabelPrinter; // the printer used, or that the chosen one has gone
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void FillGrid();
+    void ShowPrinter();
 
     TPrinterSetup m_printerSetup;
     TOndoKanri* m_record = nullptr;

@@ -107,6 +107,12 @@ void TSystemPrinter::SetPageLayout(const QPageLayout& layout)
 bool TSystemPrinter::BeginJob(const QString& title)
 {
     m_printer.setDocName(title);
+    const TJobOptions& options = JobOptions();
+    m_printer.setCopyCount(options.copies);
+    m_printer.setCollateCopies(options.collate);
+    m_printer.setDuplex(QPrinter::DuplexMode(options.duplex));
+    m_printer.setColorMode(options.grayscale ? QPrinter::GrayScale : QPrinter::Color);
+    m_printer.setPageOrder(options.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(&m_printer)) {
         m_painter.reset();

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void serverPrefixFindsLocalPrinterAndAppliesItsSettings();
     void settingsOfAnotherPrinterAreReplacedByDesignValues();
     void setupDialogOkCapturesCancelKeeps();
+    void choiceSurvivesRestartAndPrinterListChanges();
     void noPrinterDoesNothing();
     void watchNoticesInstalledPrinterButNotPortsAlone();
 };
@@ -125,6 +126,7 @@ void TestPrinterSetup::settingsOfAnotherPrinterAreReplacedByDesignValues()
 
 void TestPrinterSetup::setupDialogOkCapturesCancelKeeps()
 {
+    TempProfile profile;
     Install({{QStringLiteral("A"), false}, {QStringLiteral("B"), false}});
     TPrinterSetup setup;
     int shown = 0;
@@ -172,8 +174,64 @@ void TestPrinterSetup::setupDialogOkCapturesCancelKeeps()
     QCOMPARE(setup.PrinterName(), QStringLiteral("B"));
 }
 
+void TestPrinterSetup::choiceSurvivesRestartAndPrinterListChanges()
+{
+    TempProfile profile;
+    const TPrinterList installed{{QStringLiteral("A"), false}, {QStringLiteral("B"), false}};
+    {
+        Install(installed);
+        TPrinterSetup setup;
+        setup.SetupDialog = [] {
+            SelectPrinter(1);
+            SelectedPrinter().SetOrientation(TOrientation::Landscape);
+            SelectedPrinter().SetPaperSize(PaperB4);
+            SelectedPrinter().SetPaperSource(7);
+            return true;
+        };
+        QVERIFY(setup.ExecuteSetup());
+    }
+    // The next run: a new printer object, the store read again.
+    auto catalog = Install(installed);
+    TPrinterSetup setup;
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("B"));
+    QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Landscape);
+    QCOMPARE(SelectedPrinter().PaperSize(), PaperB4);
+    QCOMPARE(SelectedPrinter().PaperSource(), 7);
+    QCOMPARE(setup.MissingPrinter(), QString());
+
+    TPrinterWatch watch;
+    watch.OnChange = [&] { setup.PrinterListChanged(); };
+    catalog->printers.prepend({QStringLiteral("New"), false});
+    QVERIFY(watch.Check());
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("B"));
+    QCOMPARE(SelectedPrinterIndex(), 2);
+    QCOMPARE(SelectedPrinter().PaperSize(), PaperB4);
+
+    // Gone: the default printer with the chosen paper; back again: the chosen printer.
+    catalog->printers.removeLast();
+    QVERIFY(watch.Check());
+    QCOMPARE(setup.MissingPrinter(), QStringLiteral("B"));
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("New"));
+    QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Landscape);
+    QCOMPARE(SelectedPrinter().PaperSize(), PaperB4);
+    catalog->printers.append({QStringLiteral("B"), false});
+    QVERIFY(watch.Check());
+    QCOMPARE(setup.MissingPrinter(), QString());
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("B"));
+
+    // Gone at start: named as missing, and the store still holds it for a later run.
+    Install({{QStringLiteral("A"), false}});
+    TPrinterSetup without;
+    QCOMPARE(without.MissingPrinter(), QStringLiteral("B"));
+    QCOMPARE(without.PrinterName(), QStringLiteral("A"));
+    QCOMPARE(SelectedPrinter().PaperSize(), PaperB4);
+    Install(installed);
+    QCOMPARE(TPrinterSetup().PrinterName(), QStringLiteral("B"));
+}
+
 void TestPrinterSetup::noPrinterDoesNothing()
 {
+    TempProfile profile;
     Install({});
     TPrinterSetup setup;
     bool shown = false;

@@ -5,7 +5,9 @@
 
 #include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
+#include "printing/FakePrinter.h"
 #include "printing/FormPreview.h"
+#include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrinterSetup.h"
 #include "printing/SetPrintItems.h"
@@ -14,6 +16,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QSpinBox>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,6 +95,8 @@ private Q_SLOTS:
     void rangeTextsAreStoredAsTyped();
     void invertedRangeStopsBeforeAnyPage();
     void printButtonReadsWindowThenOpensDialog();
+    void goneChosenPrinterIsNamedInTheDialog();
+    void setupDialogOffersPdfPrinterAndKeepsCopies();
 };
 
 void TestSetPrintItems::firstShowingDefaultsAndUntickedGrid()
@@ -271,6 +278,87 @@ void TestSetPrintItems::printButtonReadsWindowThenOpensDialog()
     window.BitBtn1->click();
     QVERIFY(opened);
     QCOMPARE(window.OndoKanri().Koji.Code(), QStringLiteral("K1"));
+}
+
+void TestSetPrintItems::goneChosenPrinterIsNamedInTheDialog()
+{
+    Fixture f;
+    auto catalog = std::make_shared<TFakeListCatalog>(
+        TPrinterList{{QStringLiteral("Fake"), false}, {QStringLiteral("Office LBP"), false}});
+    SetPrinterCatalog(catalog);
+    f.dialog->PrinterSetup().SetupDialog = [] {
+        SelectPrinter(1);
+        return true;
+    };
+    f.dialog->Button1->click();
+    QCOMPARE(f.dialog->LabelPrinter->text(), QStringLiteral("プリンタ：Office LBP"));
+
+    // The next run, without that printer.
+    catalog->printers.removeLast();
+    SetPrinterCatalog(catalog);
+    TPrinterWatch watch;
+    TfSetPrintItems second;
+    second.SetPrinterWatch(&watch);
+    second.SetRecord(&f.record);
+    second.show();
+    QApplication::processEvents();
+    QVERIFY(second.LabelPrinter->isVisible());
+    QCOMPARE(second.LabelPrinter->text(),
+             QStringLiteral("プリンタ「Office LBP」が見つかりません。「Fake」に出力します"));
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("Fake"));
+
+    // It comes back while the program runs; another one added later keeps it chosen.
+    second.hide();
+    catalog->printers.append({QStringLiteral("Office LBP"), false});
+    second.show();
+    QCOMPARE(second.LabelPrinter->text(), QStringLiteral("プリンタ：Office LBP"));
+    second.hide();
+    catalog->printers.prepend({QStringLiteral("Another"), false});
+    second.show();
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("Office LBP"));
+    QCOMPARE(second.LabelPrinter->text(), QStringLiteral("プリンタ：Office LBP"));
+}
+
+void TestSetPrintItems::setupDialogOffersPdfPrinterAndKeepsCopies()
+{
+    Fixture f;
+    SetPrinterCatalog(std::make_shared<TFakeListCatalog>(
+        TPrinterList{{QStringLiteral("Fake"), false}, {TPdfPrinter::PrinterName(), false}}));
+    InstallPrinterSetupDialog(f.dialog.get());
+    QStringList offered;
+    bool acted = false;
+    // The dialog fills its list once shown; act when the PDF printer is there.
+    std::function<void()> act = [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        auto* printers = dialog ? dialog->findChild<QComboBox*>(QStringLiteral("printers")) : nullptr;
+        if (!printers || printers->findText(TPdfPrinter::PrinterName()) < 0) {
+            QTimer::singleShot(10, act);
+            return;
+        }
+        for (int i = 0; i < printers->count(); ++i)
+            offered << printers->itemText(i);
+        printers->setCurrentIndex(printers->findText(TPdfPrinter::PrinterName()));
+        if (auto* copies = dialog->findChild<QSpinBox*>(QStringLiteral("copies")))
+            copies->setValue(3);
+        acted = true;
+        dialog->accept();
+    };
+    QTimer::singleShot(0, act);
+    f.dialog->Button1->click();
+    QVERIFY2(acted, qPrintable(offered.join(QLatin1Char('|'))));
+    QVERIFY(offered.contains(TPdfPrinter::PrinterName()));
+    QCOMPARE(f.dialog->PrinterSetup().PrinterName(), TPdfPrinter::PrinterName());
+    QCOMPARE(ReadSetting(QStringLiteral("PrinterName")), TPdfPrinter::PrinterName());
+    QCOMPARE(JobOptions().copies, 3);
+
+    f.Show();
+    f.PressPreview();
+    f.preview.PrevX().PrintPages();
+    auto& printer = dynamic_cast<TFakePrinter&>(SelectedPrinter());
+    QCOMPARE(printer.Name(), TPdfPrinter::PrinterName());
+    QCOMPARE(int(printer.jobs.size()), 1);
+    QCOMPARE(printer.jobs[0].options.copies, 3);
+    SetJobOptions(TJobOptions());
 }
 
 ONDO_TEST_MAIN(TestSetPrintItems, QApplication)

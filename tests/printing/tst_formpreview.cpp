@@ -5,6 +5,7 @@
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrevXPane.h"
+#include "printing/PrinterSetup.h"
 #include "printing/Printers.h"
 #include "reports/Print.h"
 
@@ -84,13 +85,18 @@ protected:
 };
 
 // The wheel turned with the pointer at the centre of over (target by default), sent to target.
-void Wheel(QWidget* target, int delta, QWidget* over = nullptr)
+void Wheel(QWidget* target, QPoint angle, QPoint pixels = QPoint(),
+           Qt::KeyboardModifiers modifiers = Qt::NoModifier, QWidget* over = nullptr)
 {
     const QPoint global = (over ? over : target)->mapToGlobal((over ? over : target)->rect().center());
     const QPoint local = target->mapFromGlobal(global);
-    QWheelEvent ev(local, global, QPoint(), QPoint(0, delta), Qt::NoButton,
-                   Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent ev(local, global, pixels, angle, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &ev);
+}
+
+void Wheel(QWidget* target, int delta, QWidget* over = nullptr)
+{
+    Wheel(target, QPoint(0, delta), QPoint(), Qt::NoModifier, over);
 }
 
 } // namespace
@@ -242,6 +248,71 @@ private Q_SLOTS:
         const int sideways = side->value();
         Wheel(form->ScrollBox1->viewport(), -120);
         QCOMPARE(side->value(), sideways);
+    }
+
+    void wheelFollowsItsDeltaAndShiftScrollsSideways()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        form->PrevX().SetZoomScale(200);
+        QScrollBar* bar = form->ScrollBox1->verticalScrollBar();
+        QScrollBar* side = form->ScrollBox1->horizontalScrollBar();
+        QTRY_VERIFY(bar->isVisible() && side->isVisible());
+        QWidget* view = form->ScrollBox1->viewport();
+        // A touchpad: its pixels, not a whole step.
+        Wheel(view, QPoint(0, -15), QPoint(0, -5));
+        QCOMPARE(bar->value(), 5);
+        Wheel(view, QPoint(0, 15), QPoint(0, 3));
+        QCOMPARE(bar->value(), 2);
+        // A fine wheel: eight eighths of a notch make one step.
+        for (int i = 0; i < 8; ++i)
+            Wheel(view, -15);
+        QCOMPARE(bar->value(), 34);
+
+        Wheel(view, QPoint(0, -120), QPoint(), Qt::ShiftModifier);
+        QCOMPARE(side->value(), 32);
+        QCOMPARE(bar->value(), 34);
+        Wheel(view, QPoint(-60, 0));
+        QCOMPARE(side->value(), 48);
+        Wheel(view, QPoint(0, 0), QPoint(7, 0));
+        QCOMPARE(side->value(), 41);
+        QCOMPARE(form->PrevX().CurrentPage(), 1);
+    }
+
+    void pageKeysInThePageBox()
+    {
+        auto key = [this](Qt::Key k) {
+            QTest::keyClick(form->Edit1, k);
+            return form->PrevX().CurrentPage();
+        };
+        QCOMPARE(key(Qt::Key_PageDown), 2);
+        QCOMPARE(key(Qt::Key_Down), 3);
+        QCOMPARE(key(Qt::Key_End), 5);
+        QCOMPARE(key(Qt::Key_Right), 5);
+        QCOMPARE(key(Qt::Key_PageUp), 4);
+        QCOMPARE(key(Qt::Key_Left), 3);
+        QCOMPARE(key(Qt::Key_Up), 2);
+        QCOMPARE(key(Qt::Key_Home), 1);
+        QCOMPARE(form->Edit1->text(), QStringLiteral("1"));
+        // Typing still works after a key moved the page.
+        QCOMPARE(key(Qt::Key_End), 5);
+        QTest::keyClicks(form->Edit1, "2");
+        QCOMPARE(form->PrevX().CurrentPage(), 2);
+    }
+
+    void repaintDoesNotAskThePrinterList()
+    {
+        auto catalog = std::make_shared<TFakeListCatalog>(TPrinterList{{QStringLiteral("Fake"), false}});
+        SetPrinterCatalog(catalog);
+        DrawSample(form->PrevX(), 2);
+        form->PrevX1->repaint();
+        const int asked = catalog->namesAsked;
+        for (int i = 0; i < 5; ++i)
+            form->PrevX1->repaint();
+        form->PrevX().SetZoomScale(120);
+        form->PrevX1->repaint();
+        QCOMPARE(catalog->namesAsked, asked);
+        QCOMPARE(form->PrevX1->size(), form->PrevX().PaneSize());
     }
 
     void lostPrinterIsReportedOnce()
