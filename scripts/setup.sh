@@ -9,6 +9,7 @@ packages=(
   qt6-qpa-plugins
   fonts-ipafont-gothic fonts-ipafont-mincho
   poppler-utils xvfb xauth
+  librsvg2-bin desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
 #include "environment/SetDataPath.h"
+#include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
 #include "printing/PrinterSetup.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
@@ -29,6 +31,15 @@ void substituteWindowsFonts()
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+}
+
+// Title bars and task switchers take the size nearest theirs.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace
@@ -58,6 +69,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
+    // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("ondokanri"));
+    QApplication::setWindowIcon(programIcon());
     substituteWindowsFonts();
 
     RunGuarded(nullptr, [] { Engine::OpenDatabase(); });
@@ -76,6 +90,7 @@ int main(int argc, char** argv)
     TFormPreview FormPreview;
     TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
+    TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
@@ -85,6 +100,7 @@ int main(int argc, char** argv)
     fSetPrintItems.SetPrinterWatch(&printerWatch);
     InstallPrinterSetupDialog(&fSetPrintItems);
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
+    ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),
