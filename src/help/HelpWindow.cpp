@@ -36,7 +36,8 @@ QString AboutText()
 {
     QString engine = QStringLiteral("(未接続)");
     if (QSqlDatabase::contains(QLatin1String(Engine::ConnectionName))) {
-        const QString driver = QSqlDatabase::database(QLatin1String(Engine::ConnectionName), false).driverName();
+        const QString driver =
+            QSqlDatabase::database(QLatin1String(Engine::ConnectionName), false).driverName();
         if (driver == QLatin1String("QSQLITE"))
             engine = QStringLiteral("SQLite");
         else if (driver == QLatin1String("QPSQL"))

@@ -33,8 +33,8 @@ private Q_SLOTS:
         QVERIFY(help.isVisible());
         QVERIFY(!help.isModal());
         const QString guide = help.Browser->toPlainText();
-        for (const char* heading : {"1日の作業", "印刷", "帳票", "取り込みと書き出し", "バックアップ",
-                                    "データの格納場所"})
+        for (const char* heading : {"1日の作業", "印刷", "帳票", "取り込みと書き出し",
+                                    "バックアップ", "データの格納場所"})
             QVERIFY2(guide.contains(QString::fromUtf8(heading)), heading);
         help.Browser->scrollToAnchor(QStringLiteral("data"));
 
