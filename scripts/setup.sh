@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   qt6-translations-l10n
   poppler-utils xvfb xauth
+  librsvg2-bin desktop-file-utils appstream lintian
 )
 
 missing=()

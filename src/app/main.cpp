@@ -3,6 +3,7 @@
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
+#include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
 #include "printing/PrinterSetup.h"
@@ -21,6 +22,7 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QIcon>
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
@@ -34,6 +36,15 @@ void substituteWindowsFonts()
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
+}
+
+// Title bars and task switchers take the size nearest theirs.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace
@@ -63,6 +74,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
+    // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("ondokanri"));
+    QApplication::setWindowIcon(programIcon());
     substituteWindowsFonts();
     // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
     QTranslator qtJapanese;
@@ -93,6 +107,7 @@ int main(int argc, char** argv)
     TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
     TfRestoreBackup fRestoreBackup;
+    TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
@@ -103,6 +118,7 @@ int main(int argc, char** argv)
     InstallPrinterSetupDialog(&fSetPrintItems);
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
+    ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),

@@ -268,7 +268,10 @@ void TfEditOndoData::buildMenus()
     DataPathItem->setObjectName(QStringLiteral("DataPathItem"));
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    HelpMenu->setEnabled(false);
+    HelpUsage = HelpMenu->addAction(QStringLiteral("使い方"));
+    HelpUsage->setObjectName(QStringLiteral("HelpUsage"));
+    HelpAbout = HelpMenu->addAction(QStringLiteral("バージョン情報"));
+    HelpAbout->setObjectName(QStringLiteral("HelpAbout"));
 
     // Their dialogs do not exist yet.
     for (QAction* a : {KojiItem, GozaiItem, SimeiItem, KubunItem, DataPathItem})

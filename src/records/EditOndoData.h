@@ -113,6 +113,8 @@ public:
     QAction* KubunItem = nullptr;    // "温度区分"
     QAction* DataPathItem = nullptr; // "データ格納場所の設定"
     QMenu* HelpMenu = nullptr;
+    QAction* HelpUsage = nullptr; // "使い方"
+    QAction* HelpAbout = nullptr; // "バージョン情報"
 
 protected:
     void showEvent(QShowEvent* event) override;
