@@ -255,7 +255,7 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートをPDFに書き出します"));
+    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、データのバックアップと復元"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
