@@ -267,7 +267,7 @@ void TfEditOndoData::buildMenus()
     DataPathItem = options->addAction(QStringLiteral("データ格納場所の設定"));
     DataPathItem->setObjectName(QStringLiteral("DataPathItem"));
 
-    HelpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ"));
+    HelpMenu = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     HelpUsage = HelpMenu->addAction(QStringLiteral("使い方"));
     HelpUsage->setObjectName(QStringLiteral("HelpUsage"));
     HelpAbout = HelpMenu->addAction(QStringLiteral("バージョン情報"));
