@@ -293,11 +293,34 @@ void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series,
     }
 }
 
-// A value cell of the title block, inside a small margin.
+// A value cell of the title block, inside a small margin; a list of several values that would
+// need a font under 8 pt goes on two lines.
 void CellText(TCanvas& c, const QString& text, float x1, float y1, float x2, float y2)
 {
-    if (!text.isEmpty())
+    if (text.isEmpty())
+        return;
+    const int points0 = c.FontSize();
+    c.SetFontSize(8);
+    const bool small = !TextFits(c, text, x1 + 0.1f, x2 - 0.1f);
+    c.SetFontSize(points0);
+    const QStringList parts = text.split(QStringLiteral("　"));
+    if (!small || parts.size() < 2) {
         PrintShrinkText(c, text, 1, x1 + 0.1f, y1, x2 - 0.1f, y2, MinPoints);
+        return;
+    }
+    const int half = int(parts.size() + 1) / 2;
+    const float mid = (y1 + y2) / 2;
+    const QString upper = parts.mid(0, half).join(QStringLiteral("　"));
+    const QString lower = parts.mid(half).join(QStringLiteral("　"));
+    // Both lines in one size.
+    int points = std::min(points0, 9);
+    c.SetFontSize(points);
+    while (points > MinPoints
+           && !(TextFits(c, upper, x1 + 0.1f, x2 - 0.1f) && TextFits(c, lower, x1 + 0.1f, x2 - 0.1f)))
+        c.SetFontSize(--points);
+    PrintShrinkText(c, upper, 1, x1 + 0.1f, y1, x2 - 0.1f, mid, MinPoints);
+    PrintShrinkText(c, lower, 1, x1 + 0.1f, mid, x2 - 0.1f, y2, MinPoints);
+    c.SetFontSize(points0);
 }
 
 void DrawTitle(TCanvas& c, const QString& project, const TChartMix& mix)
