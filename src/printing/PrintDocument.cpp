@@ -11,6 +11,7 @@
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
 #include "reports/Print.h"
+#include "reports/ReportLoader.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ QString GraphHighSetting()
     return SettingOrDefault(GraphHighKey, QStringLiteral("200"));
 }
 
-void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
+void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
                         TChartMemo* memo, TPrinterWatch* watch)
 {
     if (request.storeRange) {
@@ -70,18 +71,18 @@ void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& r
     if (watch)
         watch->Check();
 
+    TReportScope scope;
+    scope.kojiCode = record.Koji.Code();
+    scope.gozaiName = record.Gozai.DataName();
+    scope.kubunIds = TickedKubunIds(request.rows);
+    scope.perProject = request.perProject;
+
     if (request.form == TPrintForm::DataSheet) {
+        const TSheetDocument doc = LoadSheetDocument(scope);
         SelectedPrinter().SetOrientation(TOrientation::Portrait);
         InitPrintMetrics();
-        bool printed = false;
         prev.BeginDocument();
-        for (const TPrintRow& row : request.rows) {
-            if (!row.ticked)
-                continue;
-            record.Kubun.LoadByName(row.name);
-            record.LoadByDate();
-            DrawDataSheet(record, prev, printed, request.perProject);
-        }
+        DrawDataSheet(doc, prev);
         prev.EndDocument();
         return;
     }
@@ -91,12 +92,14 @@ void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& r
     // An inverted axis would draw every point outside the sheet.
     if (!(low < high))
         throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
+    const TChartDocument doc = LoadChartDocument(scope);
+    if (memo)
+        FillChartMemo(doc, *memo);
     SelectedPrinter().SetOrientation(TOrientation::Landscape);
     InitPrintMetrics();
-    const QList<int> ids = TickedKubunIds(request.rows);
     PrintMarginX = -1.5f;
     PrintMarginY = -2.5f;
     prev.BeginDocument();
-    DrawControlChart(record, prev, ids, request.perProject, low, high, memo);
+    DrawControlChart(doc, prev, low, high);
     prev.EndDocument();
 }

@@ -40,8 +40,9 @@ QList<int> TickedKubunIds(const QList<TPrintRow>& rows);
 QString GraphLowSetting();
 QString GraphHighSetting();
 
-// Stores the typed range, then fills prev with the pages of the chosen form for record, from
-// the stored tables. The chart refuses a range whose lower bound is not below the upper one
-// before any page is made. With a watch, the printer list is compared first. Raises AppError.
-void BuildPrintDocument(TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
+// Stores the typed range, then fills prev with the pages of the chosen form for the record's
+// project and mix, from the stored tables; the record itself is left as it was. The chart
+// refuses a range whose lower bound is not below the upper one before any page is made. With a
+// watch, the printer list is compared first. Raises AppError.
+void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
                         TChartMemo* memo = nullptr, TPrinterWatch* watch = nullptr);

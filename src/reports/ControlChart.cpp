@@ -1,10 +1,7 @@
 #include "reports/ControlChart.h"
 
-#include "environment/Query.h"
 #include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
-#include "records/OndoKanri.h"
-#include "registers/OndoKubun.h"
 #include "reports/Canvas.h"
 #include "reports/ChartMemo.h"
 #include "reports/PageSink.h"
@@ -12,24 +9,22 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
-#include <memory>
-#include <vector>
 
 namespace {
 
 constexpr int DaysPerPage = 22;
 constexpr float PlotTop = 4.2f;
 constexpr float PlotHeight = 8.2f;
+constexpr float PlotBottom = PlotTop + PlotHeight;
 constexpr float PlotLeft = 3.4f;
 constexpr float PlotRight = 26.5f;
 constexpr float FirstDayX = 4.4f;
 constexpr float DotRadius = 0.1f;
-constexpr float LabelGap = 0.8f;
+constexpr float DayHalf = 0.45f; // a day label keeps 0.05 cm off each side of its 1 cm column
+constexpr int MinPoints = 6;
 
-// The range and the stored temperatures are compared and scaled at four decimals, so that a
-// reading and a bound that print alike also compare alike; exact halves go to the even neighbour
-// (the default rounding mode).
 qint64 ToFixed(double v)
 {
     return qint64(std::nearbyint(v * 10000.0));
@@ -49,11 +44,11 @@ public:
     bool Valid() const { return m_high != m_low; }
     qint64 Low() const { return m_low; }
     qint64 High() const { return m_high; }
+    double Span() const { return FromFixed(m_high) - FromFixed(m_low); }
 
     float Y(double v) const
     {
-        return float(PlotTop
-                     + PlotHeight * (FromFixed(m_high) - v) / (FromFixed(m_high) - FromFixed(m_low)));
+        return float(PlotTop + PlotHeight * (FromFixed(m_high) - v) / Span());
     }
 
     // The axis positions are kept to 0.0001 cm like the rest of the fixed-point sums.
@@ -75,196 +70,274 @@ QString MonthDay(const QDateTime& d)
 
 QString PeriodText(const QDateTime& d)
 {
-    return QStringLiteral("%1月 %2日").arg(d.date().month()).arg(d.date().day());
+    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
 }
 
-QStringList MixList(const TOndoKanri& record, bool perProject)
+bool InPlot(float y)
 {
-    QStringList mixes;
-    if (!perProject) {
-        mixes << record.Gozai.DataName();
-        return mixes;
-    }
-    Query q;
-    q.Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
-    q.Add(QStringLiteral("where KojiCode = :A"));
-    q.BindText(QStringLiteral("A"), record.Koji.Code());
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        mixes << q.FieldText(QStringLiteral("GozaiName"));
-    return mixes;
+    return y >= PlotTop && y <= PlotBottom;
 }
 
-QStringList DayList(const QString& mix, const QString& koji)
+// The part of the segment inside the plot's height; false when none is.
+bool ClipToPlot(float x1, float& y1, float x2, float& y2, float& cx1, float& cx2)
 {
-    QStringList days;
-    Query q;
-    q.Add(QStringLiteral("select distinct Hiduke from OndoHead4"));
-    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    q.Add(QStringLiteral("where GozaiName = :A  and KojiCode = :B"));
-    q.Add(QStringLiteral("order by Hiduke"));
-    q.BindText(QStringLiteral("A"), mix);
-    q.BindText(QStringLiteral("B"), koji);
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        days << FormatDate(q.FieldDateTime(QStringLiteral("Hiduke")));
-    return days;
-}
-
-void AddReferenceLines(std::vector<TOJ>& lines, const TOndoKanri& record, TOndoKubun& kubun,
-                       int id)
-{
-    const QString koji = record.Koji.Code();
-    const QString mix = record.Gozai.DataName();
-
-    Query avg;
-    avg.Add(QStringLiteral(
-        "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
-    avg.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-    avg.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C"));
-    avg.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
-    avg.BindText(QStringLiteral("A"), koji);
-    avg.BindText(QStringLiteral("B"), mix);
-    avg.BindInt(QStringLiteral("C"), id);
-    avg.Open();
-    kubun.LoadByID(id);
-    const double average = avg.Eof() ? 0.0 : avg.FieldDouble(QStringLiteral("AO"));
-    lines.push_back(TOJ{kubun.KubunName, float(average), false});
-
-    qint64 low = ToFixed(300);
-    qint64 high = ToFixed(0);
-    Query limits;
-    limits.Add(QStringLiteral("select KojiCode, GozaiName, Kubun, Kikakuti from OndoKanri4"));
-    limits.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C"));
-    limits.BindText(QStringLiteral("A"), koji);
-    limits.BindText(QStringLiteral("B"), mix);
-    limits.BindInt(QStringLiteral("C"), id);
-    limits.Open();
-    for (; !limits.Eof(); limits.Next()) {
-        const QString s = GetToken(limits.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 1);
-        const double a = RangeLow(s);
-        if (a != -RangeUnbounded && ToFixed(a) < low)
-            low = ToFixed(a);
-        const double b = RangeHigh(s);
-        if (b != RangeUnbounded && ToFixed(b) > high)
-            high = ToFixed(b);
-    }
-    if (low > 0 && low < ToFixed(300))
-        lines.push_back(TOJ{kubun.KubunName + QStringLiteral("下限"), float(FromFixed(low)), true});
-    if (high > 0 && high < ToFixed(300))
-        lines.push_back(TOJ{kubun.KubunName + QStringLiteral("上限"), float(FromFixed(high)), true});
-}
-
-// Largest first, by exchanges: equal values end in the order this exchange sort leaves them.
-void SortReferenceLines(std::vector<TOJ>& lines)
-{
-    for (size_t i = 0; i + 1 < lines.size(); ++i)
-        for (size_t j = i + 1; j < lines.size(); ++j)
-            if (lines[j].Value > lines[i].Value)
-                std::swap(lines[i], lines[j]);
-}
-
-void DrawAxis(TCanvas& c, const TScale& scale)
-{
-    const qint64 first = scale.Low() / 10 / 10000 + 1;
-    const qint64 last = scale.High() / 10 / 10000 - 1;
-    for (qint64 t = first; t <= last; ++t) {
-        const qint64 v = 10 * t;
-        const float y = scale.AxisY(v * 10000);
-        PrintText(c, QString::number(v), 2, 2.4f, y - 0.5f, 3.4f, y + 0.5f, 0);
-        PrintLine(c, PlotLeft, y, PlotRight, y, 1);
-    }
-}
-
-void DrawReferenceLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>& lines)
-{
-    float previous = PlotTop;
-    for (const TOJ& line : lines) {
-        const float y = scale.Y(line.Value);
-        const TColor colour = line.IsLimit ? clRed : clBlack;
-        c.SetFontColor(colour);
-        c.SetPenColor(colour);
-        PrintLine(c, PlotLeft, y, PlotRight, y, 1);
-        // Only the labels move: close lines keep their true places.
-        const float label = std::max(y, previous + LabelGap);
-        PrintFitText(c, line.Name, 2, 0.2f, label - 0.4f, 2.4f, label, 0);
-        PrintFitText(c, FormatFixed(line.Value, 1), 2, 0.2f, label, 2.4f, label + 0.4f, 0);
-        previous = label;
-    }
-}
-
-// The category's maximum and minimum of the day; false when it has no summary that day.
-bool DaySummary(const TOndoKanri& record, int id, const QDateTime& day, double& max, double& min)
-{
-    Query q;
-    q.Add(QStringLiteral("select * from OndoHead4"));
-    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    q.Add(QStringLiteral(
-        "where (KojiCode = :A) and (GozaiName = :B) and (Kubun = :C) and (Hiduke = :D)"));
-    q.BindText(QStringLiteral("A"), record.Koji.Code());
-    q.BindText(QStringLiteral("B"), record.Gozai.DataName());
-    q.BindInt(QStringLiteral("C"), id);
-    q.BindDateTime(QStringLiteral("D"), day);
-    q.Open();
-    if (q.Eof())
+    cx1 = x1;
+    cx2 = x2;
+    if ((y1 < PlotTop && y2 < PlotTop) || (y1 > PlotBottom && y2 > PlotBottom))
         return false;
-    max = FromFixed(ToFixed(q.FieldDouble(QStringLiteral("MaxOndo"))));
-    min = FromFixed(ToFixed(q.FieldDouble(QStringLiteral("MiniOndo"))));
+    auto clip = [&](float& x, float& y, float ox, float oy) {
+        const float edge = y < PlotTop ? PlotTop : y > PlotBottom ? PlotBottom : y;
+        if (edge != y) {
+            x = x + (ox - x) * (edge - y) / (oy - y);
+            y = edge;
+        }
+    };
+    const float oy1 = y1, oy2 = y2;
+    clip(cx1, y1, x2, oy2);
+    clip(cx2, y2, x1, oy1);
     return true;
 }
 
+// A disc at the value, or a half disc on the plot's edge for a value beyond it.
+void Dot(TCanvas& c, float x, float y, TColor colour)
+{
+    c.SetBrushColor(colour);
+    if (y < PlotTop)
+        PrintHalfCircle(c, 2, x, PlotTop, DotRadius);
+    else if (y > PlotBottom)
+        PrintHalfCircle(c, 0, x, PlotBottom, DotRadius);
+    else
+        PrintCircle(c, x, y, DotRadius);
+    c.SetPenColor(clBlack);
+}
+
+void JoiningLine(TCanvas& c, float x1, float y1, float x2, float y2)
+{
+    float cx1 = 0, cx2 = 0;
+    if (!ClipToPlot(x1, y1, x2, y2, cx1, cx2))
+        return;
+    SetPenWidthMm(c, 0.15f);
+    PrintLine(c, cx1, y1, cx2, y2, 1);
+    c.SetPenWidth(1);
+}
+
+// Labels every 10, 20 or 50 °C (more on very wide ranges), one text height clear of each other
+// and inside the plot's height.
+void DrawAxis(TCanvas& c, const TScale& scale)
+{
+    const float textHeight = TextHeightCm(c, QStringLiteral("0"));
+    qint64 step = 10;
+    for (const qint64 s : {10, 20, 50, 100, 200, 500, 1000}) {
+        step = s;
+        if (PlotHeight * float(s) / float(scale.Span()) >= 2 * textHeight)
+            break;
+    }
+    const qint64 first = scale.Low() / step / 10000 + 1;
+    const qint64 last = scale.High() / step / 10000 - 1;
+    for (qint64 t = first; t <= last; ++t) {
+        const qint64 v = step * t;
+        const float y = scale.AxisY(v * 10000);
+        if (y - textHeight / 2 >= PlotTop && y + textHeight / 2 <= PlotBottom)
+            PrintText(c, QString::number(v), 2, 2.4f, y - 0.5f, 3.4f, y + 0.5f, 0);
+        PrintLine(c, PlotLeft, y, PlotRight, y, 1);
+    }
+}
+
+// Labels in the column left of the axis, within the plot's height: each beside its line where
+// there is room, pushed down below the one above, and up from the bottom when the band is full;
+// a smaller font, down to 6 pt, when they do not all fit.
+void DrawReferenceLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>& lines)
+{
+    for (const TOJ& line : lines) {
+        const float y = scale.Y(line.Value);
+        if (!InPlot(y))
+            continue;
+        const TColor colour = line.IsLimit ? clRed : clBlack;
+        c.SetPenColor(colour);
+        SetPenWidthMm(c, line.IsLimit ? 0.3f : 0.2f);
+        PrintLine(c, PlotLeft, y, PlotRight, y, 1);
+        c.SetPenWidth(1);
+    }
+    const int n = int(lines.size());
+    if (n == 0)
+        return;
+    const int points0 = c.FontSize();
+    int points = MinPoints;
+    bool twoLines = false;
+    for (int s = points0; s >= MinPoints; --s) {
+        if (float(n) * 2 * 0.04f * float(s) <= PlotHeight) {
+            points = s;
+            twoLines = true;
+            break;
+        }
+    }
+    const float lineHeight = 0.04f * float(points);
+    float pitch = twoLines ? 2 * lineHeight : lineHeight;
+    if (float(n) * pitch > PlotHeight)
+        pitch = PlotHeight / float(n);
+    std::vector<float> at(static_cast<size_t>(n), 0.0f);
+    for (int i = 0; i < n; ++i) {
+        const float wanted = std::clamp(scale.Y(lines[size_t(i)].Value), PlotTop + pitch / 2,
+                                        PlotBottom - pitch / 2);
+        at[size_t(i)] = i == 0 ? wanted : std::max(wanted, at[size_t(i - 1)] + pitch);
+    }
+    for (int i = n - 1; i >= 0; --i) {
+        const float limit = i == n - 1 ? PlotBottom - pitch / 2 : at[size_t(i + 1)] - pitch;
+        at[size_t(i)] = std::min(at[size_t(i)], limit);
+    }
+    for (int i = 0; i < n; ++i) {
+        const TOJ& line = lines[size_t(i)];
+        const float y = at[size_t(i)];
+        c.SetFontColor(line.IsLimit ? clRed : clBlack);
+        c.SetFontSize(points);
+        const QString value = FormatFixed(line.Value, 1);
+        if (twoLines) {
+            PrintShrinkText(c, line.Name, 2, 0.2f, y - lineHeight, 2.4f, y, MinPoints);
+            PrintShrinkText(c, value, 2, 0.2f, y, 2.4f, y + lineHeight, MinPoints);
+        } else {
+            PrintShrinkText(c, line.Name + QLatin1Char(' ') + value, 2, 0.2f, y - pitch / 2, 2.4f,
+                            y + pitch / 2, MinPoints);
+        }
+    }
+    c.SetFontSize(points0);
+}
+
+// Once per day, in the largest font at which every label of the page fits its column: one line
+// down to 8 pt, then month over day, then one line at 6 pt cut to fit.
+void DrawDayLabels(TCanvas& c, const QList<QDateTime>& days, int first, int count)
+{
+    const int points0 = c.FontSize();
+    auto allFit = [&](int points, bool split) {
+        c.SetFontSize(points);
+        for (int n = first; n < first + count; ++n) {
+            const QDate d = days[n].date();
+            const QStringList parts = split ? QStringList{QStringLiteral("%1月").arg(d.month()),
+                                                          QStringLiteral("%1日").arg(d.day())}
+                                            : QStringList{MonthDay(days[n])};
+            for (const QString& p : parts)
+                if (!TextFits(c, p, 0, 2 * DayHalf))
+                    return false;
+        }
+        return true;
+    };
+    int points = 0;
+    bool split = false;
+    for (int s = points0; s >= 8 && !points; --s)
+        if (allFit(s, false))
+            points = s;
+    for (int s = std::min(points0, 9); s >= MinPoints && !points; --s)
+        if (allFit(s, true)) {
+            points = s;
+            split = true;
+        }
+    c.SetFontSize(points ? points : MinPoints);
+    for (int n = first; n < first + count; ++n) {
+        const float x = FirstDayX + float(n - first);
+        const QDate d = days[n].date();
+        if (split) {
+            PrintText(c, QStringLiteral("%1月").arg(d.month()), 1, x - DayHalf, 13.2f, x + DayHalf,
+                      13.6f, 0);
+            PrintText(c, QStringLiteral("%1日").arg(d.day()), 1, x - DayHalf, 13.6f, x + DayHalf,
+                      14.0f, 0);
+        } else {
+            PrintShrinkText(c, MonthDay(days[n]), 1, x - DayHalf, 13.2f, x + DayHalf, 14.0f,
+                            MinPoints);
+        }
+    }
+    c.SetFontSize(points0);
+}
+
 // One category's discs and joining lines on page `page`; a day without values breaks the run.
-void DrawSeries(TCanvas& c, const TScale& scale, const TOndoKanri& record, int id,
+// Earlier discs are stamped again over the joining lines.
+void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series,
                 const QList<QDateTime>& days, int page)
 {
-    double prevMax = 0;
-    double prevMin = 0;
+    bool hasPrev = false;
+    float prevMax = 0, prevMin = 0;
+    bool prevEqual = false;
     const int first = page * DaysPerPage;
     for (int n = first; n < first + DaysPerPage && n < days.size(); ++n) {
-        const float x = FirstDayX + float(n - first);
-        PrintText(c, MonthDay(days[n]), 1, x - 1, 13.2f, x + 1, 14.0f, 0);
-        if (!scale.Valid())
-            continue;
-        double max = 0;
-        double min = 0;
-        if (!DaySummary(record, id, days[n], max, min)) {
-            prevMax = 0;
-            prevMin = 0;
+        const auto found = series.days.constFind(days[n]);
+        if (found == series.days.constEnd()) {
+            hasPrev = false;
             continue;
         }
+        const float x = FirstDayX + float(n - first);
         const float xp = x - 1;
-        c.SetBrushColor(clRed);
-        if (prevMax > 0) {
-            PrintLine(c, xp, scale.Y(prevMax), x, scale.Y(max), 1);
-            PrintCircle(c, xp, scale.Y(prevMax), DotRadius);
-            if (prevMin == prevMax) {
-                PrintCircle(c, xp, scale.Y(prevMax), DotRadius);
+        const float yMax = scale.Y(found->max);
+        const float yMin = scale.Y(found->min);
+        const bool equal = found->max == found->min;
+        if (hasPrev) {
+            JoiningLine(c, xp, prevMax, x, yMax);
+            Dot(c, xp, prevMax, clRed);
+            if (prevEqual && InPlot(prevMax)) {
                 c.SetBrushColor(clBlue);
-                PrintHalfCircle(c, 2, xp, scale.Y(prevMax), DotRadius);
+                PrintHalfCircle(c, 2, xp, prevMax, DotRadius);
             }
         }
-        c.SetBrushColor(clRed);
-        PrintCircle(c, x, scale.Y(max), DotRadius);
-
-        c.SetBrushColor(clBlue);
-        if (prevMin > 0) {
-            PrintLine(c, xp, scale.Y(prevMin), x, scale.Y(min), 1);
-            if (prevMin != prevMax)
-                PrintCircle(c, xp, scale.Y(prevMin), DotRadius);
+        Dot(c, x, yMax, clRed);
+        if (hasPrev) {
+            JoiningLine(c, xp, prevMin, x, yMin);
+            if (!prevEqual)
+                Dot(c, xp, prevMin, clBlue);
         }
-        PrintCircle(c, x, scale.Y(min), DotRadius);
-        if (min == max) {
+        Dot(c, x, yMin, clBlue);
+        if (equal && InPlot(yMin)) {
             c.SetBrushColor(clRed);
-            PrintHalfCircle(c, 0, x, scale.Y(min), DotRadius);
+            PrintHalfCircle(c, 0, x, yMin, DotRadius);
         }
-        prevMax = max;
-        prevMin = min;
+        hasPrev = true;
+        prevMax = yMax;
+        prevMin = yMin;
+        prevEqual = equal;
     }
+}
+
+// A value cell of the title block, inside a small margin; a list of several values that would
+// need a font under 8 pt goes on two lines.
+void CellText(TCanvas& c, const QString& text, float x1, float y1, float x2, float y2)
+{
+    if (text.isEmpty())
+        return;
+    const int points0 = c.FontSize();
+    c.SetFontSize(8);
+    const bool small = !TextFits(c, text, x1 + 0.1f, x2 - 0.1f);
+    c.SetFontSize(points0);
+    const QStringList parts = text.split(QStringLiteral("　"));
+    if (!small || parts.size() < 2) {
+        PrintShrinkText(c, text, 1, x1 + 0.1f, y1, x2 - 0.1f, y2, MinPoints);
+        return;
+    }
+    const int half = int(parts.size() + 1) / 2;
+    const float mid = (y1 + y2) / 2;
+    const QString upper = parts.mid(0, half).join(QStringLiteral("　"));
+    const QString lower = parts.mid(half).join(QStringLiteral("　"));
+    // Both lines in one size.
+    int points = std::min(points0, 9);
+    c.SetFontSize(points);
+    while (points > MinPoints
+           && !(TextFits(c, upper, x1 + 0.1f, x2 - 0.1f) && TextFits(c, lower, x1 + 0.1f, x2 - 0.1f)))
+        c.SetFontSize(--points);
+    PrintShrinkText(c, upper, 1, x1 + 0.1f, y1, x2 - 0.1f, mid, MinPoints);
+    PrintShrinkText(c, lower, 1, x1 + 0.1f, mid, x2 - 0.1f, y2, MinPoints);
+    c.SetFontSize(points0);
+}
+
+void DrawTitle(TCanvas& c, const QString& project, const TChartMix& mix)
+{
+    const QString name = mix.printName + QStringLiteral("の温度");
+    const QString whole = project.isEmpty() ? name : project + QStringLiteral("　") + name;
+    if (TextFits(c, whole, 3.5f, 19)) {
+        PrintText(c, whole, 1, 3.5f, 1.1f, 19, 1.875f, 0);
+        return;
+    }
+    PrintShrinkText(c, project, 1, 3.5f, 1.1f, 19, 1.4875f, MinPoints);
+    PrintShrinkText(c, name, 1, 3.5f, 1.4875f, 19, 1.875f, MinPoints);
 }
 
 } // namespace
 
-void DrawChartFrame(TCanvas& c)
+void DrawChartFrame(TCanvas& c, const TChartCells& filled)
 {
     c.SetPenStyle(TPenStyle::Solid);
     c.SetPenWidth(4);
@@ -311,10 +384,14 @@ void DrawChartFrame(TCanvas& c)
     for (const Label& l : labels)
         PrintText(c, QString::fromUtf8(l.text), l.align, l.x1, l.y1, l.x2, l.y2, 0);
 
-    PrintLine(c, 3.4f, 3.425f, 9.7f, 2.65f, 1);
-    PrintLine(c, 3.4f, 4.2f, 9.7f, 3.425f, 1);
-    PrintLine(c, 12.4f, 3.425f, 19.1f, 2.65f, 1);
-    PrintLine(c, 12.4f, 4.2f, 19.1f, 3.425f, 1);
+    if (!filled.limitHigh)
+        PrintLine(c, 3.4f, 3.425f, 9.7f, 2.65f, 1);
+    if (!filled.limitLow)
+        PrintLine(c, 3.4f, 4.2f, 9.7f, 3.425f, 1);
+    if (!filled.sampleSize)
+        PrintLine(c, 12.4f, 3.425f, 19.1f, 2.65f, 1);
+    if (!filled.sampleInterval)
+        PrintLine(c, 12.4f, 4.2f, 19.1f, 3.425f, 1);
 
     PrintText(c, QStringLiteral("測点"), 4, 0.2f, 12.4f, 3.4f, 13.2f, 0);
     PrintText(c, QStringLiteral("月日"), 4, 0.2f, 13.2f, 3.4f, 14.0f, 0);
@@ -329,65 +406,76 @@ void DrawChartFrame(TCanvas& c)
     c.SetPenColor(colour.isEmpty() ? clAqua : TColor(ParseWhole(colour)));
 }
 
-void DrawControlChart(TOndoKanri& record, TPageSink& pane, const QList<int>& kubunIds,
-                      bool perProject, double low, double high, TChartMemo* memo)
+int ChartPages(const TChartMix& mix)
+{
+    return mix.days.isEmpty() ? 1 : int((mix.days.size() - 1) / DaysPerPage) + 1;
+}
+
+void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, double high)
 {
     const TScale scale(low, high);
-    const QString font = ReadSetting(QStringLiteral("hin_prnfont"));
-    TOndoKubun kubun;
-    std::vector<TOJ> lines;
-
-    const QStringList mixes = MixList(record, perProject);
-    if (memo)
-        memo->Clear();
-    for (int m = 0; m < mixes.size(); ++m) {
-        const QString& mix = mixes[m];
-        if (memo)
-            memo->AddLine(mix);
-        const QStringList dayTexts = DayList(mix, record.Koji.Code());
-        QList<QDateTime> days;
-        for (const QString& d : dayTexts) {
-            days << ParseDate(d);
-            if (memo)
-                memo->AddLine(d);
-        }
-        record.Gozai.Load(mix);
-
-        lines.clear();
-        for (int id : kubunIds)
-            AddReferenceLines(lines, record, kubun, id);
-        SortReferenceLines(lines);
-
-        const int pages = days.isEmpty() ? 1 : int((days.size() - 1) / DaysPerPage) + 1;
+    int total = 0;
+    for (const TChartMix& mix : doc.mixes)
+        total += ChartPages(mix);
+    int number = 0;
+    for (size_t m = 0; m < doc.mixes.size(); ++m) {
+        const TChartMix& mix = doc.mixes[m];
+        const int pages = ChartPages(mix);
+        TChartCells filled;
+        filled.limitHigh = !mix.limitHigh.isEmpty();
+        filled.limitLow = !mix.limitLow.isEmpty();
+        filled.sampleSize = !mix.sampleSize.isEmpty();
+        filled.sampleInterval = !mix.sampleInterval.isEmpty();
         for (int p = 0; p < pages; ++p) {
             TCanvas& c = pane.PageCanvas();
-            c.SetFontName(font);
-            DrawChartFrame(c);
+            c.SetFontName(doc.font);
+            DrawChartFrame(c, filled);
             c.SetPenColor(clAqua);
             if (scale.Valid())
                 DrawAxis(c, scale);
             for (int d = 0; d < DaysPerPage; ++d)
-                PrintLine(c, FirstDayX + d, PlotTop, FirstDayX + d, PlotTop + PlotHeight, 1);
+                PrintLine(c, FirstDayX + d, PlotTop, FirstDayX + d, PlotBottom, 1);
 
-            PrintText(c, record.Gozai.PrintName() + QStringLiteral("の温度"), 1, 3.5f, 1.1f, 19,
-                      1.875f, 0);
+            DrawTitle(c, doc.project, mix);
             PrintText(c, QStringLiteral("℃"), 1, 12.4f, 1.875f, 19.1f, 2.65f, 0);
+            CellText(c, mix.limitHigh, 3.4f, 2.65f, 9.7f, 3.425f);
+            CellText(c, mix.limitLow, 3.4f, 3.425f, 9.7f, 4.2f);
+            CellText(c, mix.sampleSize, 12.4f, 2.65f, 19.1f, 3.425f);
+            CellText(c, mix.sampleInterval, 12.4f, 3.425f, 19.1f, 4.2f);
             // A mix without days has no period.
-            if (!days.isEmpty()) {
-                PrintText(c, PeriodText(days.first()), 1, 22.2f, 1.1f, 26.5f, 1.875f, 0);
-                PrintText(c, PeriodText(days.last()), 1, 22.2f, 1.875f, 26.5f, 2.65f, 0);
+            if (!mix.days.isEmpty()) {
+                CellText(c, PeriodText(mix.days.first()), 22.2f, 1.1f, 26.5f, 1.875f);
+                CellText(c, PeriodText(mix.days.last()), 22.2f, 1.875f, 26.5f, 2.65f);
             }
-            PrintText(c, record.Simei.Simei(), 1, 22.2f, 2.65f, 26.5f, 4.2f, 0);
+            CellText(c, mix.measurer, 22.2f, 2.65f, 26.5f, 4.2f);
 
             if (scale.Valid())
-                DrawReferenceLines(c, scale, lines);
+                DrawReferenceLines(c, scale, mix.lines);
             c.SetFontColor(clBlack);
             c.SetPenColor(clBlack);
-            for (int id : kubunIds)
-                DrawSeries(c, scale, record, id, days, p);
+            const int first = p * DaysPerPage;
+            DrawDayLabels(c, mix.days, first, std::min(DaysPerPage, int(mix.days.size()) - first));
+            if (scale.Valid())
+                for (const TChartSeries& series : mix.series)
+                    DrawSeries(c, scale, series, mix.days, p);
 
-            if (p < pages - 1 || m < mixes.size() - 1)
+            ++number;
+            c.SetFontSize(9);
+            PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 16.3f, 26.7f,
+                      16.9f, 0);
+            c.SetFontSize(10);
+            if (number < total)
                 pane.NewPage();
         }
+    }
+}
+
+void FillChartMemo(const TChartDocument& doc, TChartMemo& memo)
+{
+    memo.Clear();
+    for (const TChartMix& mix : doc.mixes) {
+        memo.AddLine(mix.key);
+        for (const QDateTime& d : mix.days)
+            memo.AddLine(FormatDate(d));
     }
 }

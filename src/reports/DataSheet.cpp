@@ -1,9 +1,6 @@
 #include "reports/DataSheet.h"
 
-#include "environment/Query.h"
-#include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
-#include "records/OndoKanri.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
@@ -18,6 +15,7 @@ constexpr float BlockWidth = 5.1f;
 constexpr float RowHeight = 0.44f;
 constexpr float ReadingsTop = 2.5f;
 constexpr float StatisticsTop = 9.1f;
+constexpr float SheetWidth = 16.5f;
 
 float BlockLeft(int block)
 {
@@ -34,58 +32,55 @@ QString MonthDay(const QDateTime& d)
     return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());
 }
 
-// Where the next reading goes; a new mix or day, or a full block, moves to the next block.
-struct TSheetCursor
+int Blocks(const TSheetDay& day)
 {
-    int block = -1;
-    int row = -1;
-    int page = -1;
+    return std::max(1, int((day.readings.size() + RowsPerBlock - 1) / RowsPerBlock));
+}
 
-    void NextBlock()
-    {
-        if (++block >= BlocksPerPage) {
-            ++page;
-            block = 0;
-        }
-        row = -1;
-    }
+int CategoryPages(const TSheetCategory& category)
+{
+    int blocks = 0;
+    for (const TSheetDay& d : category.days)
+        blocks += Blocks(d);
+    return (blocks + BlocksPerPage - 1) / BlocksPerPage;
+}
 
-    void NextRow()
-    {
-        if (++row >= RowsPerBlock) {
-            NextBlock();
-            row = 0;
+void DrawBlock(TCanvas& c, int block, const TSheetDay& day, int part)
+{
+    const float L = BlockLeft(block);
+    const float T = BlockTop(block);
+    const float R = L + BlockWidth;
+    c.SetFontSize(9);
+    PrintText(c, day.interval.isEmpty() ? QStringLiteral("時刻") : day.interval, 3, L + 2.1f,
+              T + 1.0f, L + 3.0f, T + ReadingsTop, 0);
+    // A day that runs on into further blocks names its mix in each; the statistics stand once.
+    c.SetFontSize(11);
+    PrintShrinkText(c, day.mixPrintName, 0, L + 1.1f, T, R, T + 0.5f);
+    c.SetFontSize(9);
+    if (part == 0 && day.hasSummary) {
+        const TDaySummary& s = day.summary;
+        const QString stats[] = {QString::number(s.kosu), FormatGeneral(s.max),
+                                 FormatGeneral(s.min), FormatFixed(s.avg, 1)};
+        for (int i = 0; i < 4; ++i) {
+            const float y = T + StatisticsTop + RowHeight * float(i);
+            PrintShrinkText(c, stats[i], 1, L + 3.4f, y, R, y + RowHeight);
         }
     }
-};
+    const int first = part * RowsPerBlock;
+    for (int row = 0; row < RowsPerBlock && first + row < day.readings.size(); ++row) {
+        const TSheetReading& r = day.readings[first + row];
+        const float y = T + ReadingsTop + RowHeight * float(row);
+        PrintText(c, row == 0 ? MonthDay(day.day) : QStringLiteral("〃"), 1, L, y, L + 1.7f,
+                  y + RowHeight, 0);
+        PrintShrinkText(c, r.point, 1, L + 1.75f, y, L + 3.35f, y + RowHeight);
+        PrintShrinkText(c, FormatGeneral(r.ondo), 1, L + 3.45f, y, R - 0.05f, y + RowHeight);
+    }
+}
 
 } // namespace
 
-void LoadDaySummary(TOndoKanri& record)
+void DrawRecordBlock(TCanvas& c, int block)
 {
-    Query q;
-    q.Add(QStringLiteral(
-        "select KojiCode, GozaiName, Hiduke, Kosu ,MaxOndo, MinioNDO, AvgOndo from OndoHead4"));
-    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    q.Add(QStringLiteral("where KojiCode=:A and Kubun = :B and Hiduke = :C"));
-    q.Add(QStringLiteral("and GozaiName = :D"));
-    q.Add(QStringLiteral("order by GozaiName, Hiduke"));
-    q.BindText(QStringLiteral("A"), record.Koji.Code());
-    q.BindInt(QStringLiteral("B"), record.Kubun.ID);
-    q.BindDateTime(QStringLiteral("C"), record.Hiduke);
-    q.BindText(QStringLiteral("D"), record.Gozai.DataName());
-    q.Open();
-    if (q.Eof())
-        return;
-    record.Kosu = q.FieldInt(QStringLiteral("Kosu"));
-    record.MaxOndo = q.FieldDouble(QStringLiteral("MaxOndo"));
-    record.MiniOndo = q.FieldDouble(QStringLiteral("MiniOndo"));
-    record.AvgOndo = q.FieldDouble(QStringLiteral("AvgOndo"));
-}
-
-void DrawRecordBlock(TPageSink& pane, int block)
-{
-    TCanvas& c = pane.PageCanvas();
     const float L = BlockLeft(block);
     const float T = BlockTop(block);
     const float R = L + BlockWidth;
@@ -115,97 +110,57 @@ void DrawRecordBlock(TPageSink& pane, int block)
     }
 }
 
-void DrawRecordPage(TOndoKanri& record, TPageSink& pane)
+void DrawRecordPage(TCanvas& c, const QString& category, const QString& project)
 {
-    TCanvas& c = pane.PageCanvas();
     c.SetFontSize(16);
-    PrintText(c, record.Kubun.KubunName + QStringLiteral("記録表"), 4, 2.5f, 0, 13.5f, 0.8f, 0);
+    PrintText(c, category + QStringLiteral("記録表"), 4, 2.5f, 0, 13.5f, 0.8f, 0);
     PrintLine(c, 2.5f, 0.8f, 13.5f, 0.8f, 1);
     PrintLine(c, 2.5f, 0.9f, 13.5f, 0.9f, 1);
+    c.SetFontSize(10);
+    PrintShrinkText(c, QStringLiteral("工事名　") + project, 0, 0, 1.1f, SheetWidth, 1.7f);
     for (int b = 0; b < BlocksPerPage; ++b)
-        DrawRecordBlock(pane, b);
+        DrawRecordBlock(c, b);
 }
 
-void DrawDataSheet(TOndoKanri& record, TPageSink& pane, bool& printed, bool perProject)
+int SheetPages(const TSheetDocument& doc)
+{
+    int pages = 0;
+    for (const TSheetCategory& category : doc.categories)
+        pages += CategoryPages(category);
+    return pages;
+}
+
+void DrawDataSheet(const TSheetDocument& doc, TPageSink& pane)
 {
     PrintMarginX = -2.0f;
     PrintMarginY = -2.0f;
-
-    Query q;
-    q.Add(QStringLiteral("select * from OndoLine4"));
-    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-    q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-    q.Add(QStringLiteral("where KojiCode = :A and Kubun = :B"));
-    if (!perProject) {
-        q.Add(QStringLiteral(" and KanriID = :C"));
-        q.BindInt(QStringLiteral("C"), record.ID);
-    }
-    q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
-    q.BindText(QStringLiteral("A"), record.Koji.Code());
-    q.BindInt(QStringLiteral("B"), record.Kubun.ID);
-    q.Open();
-
-    TSheetCursor at;
-    QString lastMix;
-    QDateTime lastDay = DayZero();
-    if (printed && !q.Eof())
-        pane.NewPage();
-    const QString font = ReadSetting(QStringLiteral("hin_prnfont"));
-    pane.PageCanvas().SetFontName(font);
-    pane.PageCanvas().SetFontSize(9);
-
-    for (; !q.Eof(); q.Next()) {
-        const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
-        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-        const bool newDay = mix != lastMix || day != lastDay;
-        if (newDay)
-            at.NextBlock();
-        at.NextRow();
-        if (at.block == 0 && at.row == 0) {
-            if (at.page > -1) {
-                pane.NewPage();
-                pane.PageCanvas().SetFontName(font);
-            }
-            DrawRecordPage(record, pane);
-        }
+    const int total = SheetPages(doc);
+    int number = 0;
+    auto footer = [&] {
         TCanvas& c = pane.PageCanvas();
-        const float L = BlockLeft(at.block);
-        const float T = BlockTop(at.block);
-        const float R = L + BlockWidth;
-
-        record.LoadByDate();
-        if (at.row == 0) {
-            if (record.SpecInterval.isEmpty())
-                record.SpecInterval = record.Kubun.SokuteiKankaku;
-            const QString heading =
-                record.SpecInterval.isEmpty() ? QStringLiteral("時刻") : record.SpecInterval;
-            PrintText(c, heading, 3, L + 2.1f, T + 1.0f, L + 3.0f, T + ReadingsTop, 0);
-        }
-        // A day that runs on into the next block gets neither mix name nor statistics again.
-        if (at.row == 0 && newDay) {
-            record.Gozai.Load(mix);
-            record.Hiduke = day;
-            LoadDaySummary(record);
-            c.SetFontSize(11);
-            PrintFitText(c, record.Gozai.PrintName(), 0, L + 1.1f, T, R, T + 0.5f, 0);
-            c.SetFontSize(9);
-            const QString stats[] = {QString::number(record.Kosu), FormatGeneral(record.MaxOndo),
-                                     FormatGeneral(record.MiniOndo),
-                                     FormatFixed(record.AvgOndo, 1)};
-            for (int i = 0; i < 4; ++i) {
-                const float y = T + StatisticsTop + RowHeight * float(i);
-                PrintText(c, stats[i], 1, L + 3.4f, y, R, y + RowHeight, 0);
+        c.SetFontSize(9);
+        PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 25.4f, SheetWidth,
+                  26.0f, 0);
+    };
+    for (const TSheetCategory& category : doc.categories) {
+        int block = BlocksPerPage;
+        for (const TSheetDay& day : category.days) {
+            for (int part = 0; part < Blocks(day); ++part) {
+                if (block == BlocksPerPage) {
+                    if (number > 0) {
+                        footer();
+                        pane.NewPage();
+                    }
+                    ++number;
+                    TCanvas& c = pane.PageCanvas();
+                    c.SetFontName(doc.font);
+                    DrawRecordPage(c, category.name, doc.project);
+                    block = 0;
+                }
+                DrawBlock(pane.PageCanvas(), block++, day, part);
             }
         }
-        const float y = T + ReadingsTop + RowHeight * float(at.row);
-        PrintText(c, at.row == 0 ? MonthDay(day) : QStringLiteral("〃"), 1, L, y, L + 1.7f,
-                  y + RowHeight, 0);
-        PrintText(c, q.FieldText(QStringLiteral("Sokuten")), 1, L + 1.7f, y, L + 3.4f,
-                  y + RowHeight, 0);
-        PrintText(c, FormatGeneral(q.FieldDouble(QStringLiteral("Ondo"))), 1, L + 3.4f, y, R,
-                  y + RowHeight, 0);
-        lastMix = mix;
-        lastDay = day;
-        printed = true;
     }
+    if (number > 0)
+        footer();
 }

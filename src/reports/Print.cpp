@@ -223,6 +223,33 @@ void PrintFitText(TCanvas& canvas, const QString& text, int align, float x1, flo
                        y1 + (y2 - y1 - hcm) / 2, text);
 }
 
+bool TextFits(TCanvas& canvas, const QString& text, float x1, float x2)
+{
+    InitPrintMetrics();
+    return canvas.TextWidth(text) <= Trunc((x2 - x1) * double(PrintDpiX) / 2.54);
+}
+
+int PrintShrinkText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+                    float y2, int minPoints)
+{
+    const int height = canvas.FontHeight();
+    int points = canvas.FontSize();
+    while (!TextFits(canvas, text, x1, x2) && points > minPoints)
+        canvas.SetFontSize(--points);
+    QString shown = text;
+    if (!TextFits(canvas, shown, x1, x2)) {
+        QStringList chars = CodePoints(text);
+        do {
+            chars.removeLast();
+            shown = chars.join(QString()) + QStringLiteral("…");
+        } while (!chars.isEmpty() && !TextFits(canvas, shown, x1, x2));
+    }
+    // Fits now, so PrintText draws it as one piece.
+    PrintText(canvas, shown, align, x1, y1, x2, y2, 0);
+    canvas.SetFontHeight(height);
+    return points;
+}
+
 void PrintCondensedText(TCanvas& canvas, int angle, int percent, float x, float y,
                         const QString& text)
 {

@@ -47,6 +47,13 @@ void PrintText(TCanvas& canvas, const QString& text, int align, float x1, float 
 // As PrintText when the text fits the width; else squeezed to the box width at its left edge.
 void PrintFitText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
                   float y2, int vertical);
+// One line of text in the box: at the canvas font when it fits the width, else at the largest
+// smaller whole point size down to minPoints, else cut with "…" at minPoints. Never wraps.
+// Returns the point size used; the font is left as found. Alignments 0 to 2.
+int PrintShrinkText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
+                    float y2, int minPoints = 6);
+// Whether the text fits the box width in one line at the canvas font.
+bool TextFits(TCanvas& canvas, const QString& text, float x1, float x2);
 // Text at (x, y) with characters narrowed to percent of the average width, angle in degrees.
 void PrintCondensedText(TCanvas& canvas, int angle, int percent, float x, float y,
                         const QString& text);

@@ -1,7 +1,9 @@
 #include "ReportFixture.h"
+#include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
 #include "reports/ChartMemo.h"
 #include "reports/ControlChart.h"
+#include "reports/ReportLoader.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -64,6 +66,34 @@ std::vector<TDrawOp> DiscsAt(const std::vector<TDrawOp>& ops, float x, float y, 
         if (op.p1 == QPoint(DotX(x - 0.1f), DotY(y - 0.1f)))
             out.push_back(op);
     return out;
+}
+
+TChartDocument Load(const TOndoKanri& r, const QList<int>& ids, bool perProject)
+{
+    return LoadChartDocument(TReportScope{r.Koji.Code(), r.Gozai.DataName(), ids, perProject});
+}
+
+// What the print settings do: read the document, fill the memo, draw.
+void Chart(const TOndoKanri& r, TTestPane& pane, const QList<int>& ids, bool perProject,
+           double low, double high, TListMemo* memo = nullptr)
+{
+    const TChartDocument doc = Load(r, ids, perProject);
+    if (memo)
+        FillChartMemo(doc, *memo);
+    DrawControlChart(doc, pane, low, high);
+}
+
+QString Title(const QString& printName)
+{
+    return Koji + QStringLiteral("　") + printName + QStringLiteral("の温度");
+}
+
+QList<double> Readings16()
+{
+    QList<double> v;
+    for (int i = 0; i < 16; ++i)
+        v << 150 + i;
+    return v;
 }
 
 void AddDays(const QString& mix, int kubun, int count, int month = 5)
@@ -159,7 +189,7 @@ private Q_SLOTS:
         TOndoKanri r;
         Record(r);
         TTestPane pane(false, true);
-        DrawControlChart(r, pane, {}, false, low, high);
+        Chart(r, pane, {}, false, low, high);
         const auto& ops = pane.Ops(0);
         const auto aqua = Lines(ops, clAqua);
         QCOMPARE(int(aqua.size()), (last - first) / 10 + 1 + 22);
@@ -189,7 +219,7 @@ private Q_SLOTS:
         TListMemo memo;
         memo.lines << QStringLiteral("old");
         TTestPane pane(false, true);
-        DrawControlChart(r, pane, {0}, false, 100, 200, &memo);
+        Chart(r, pane, {0}, false, 100, 200, &memo);
         QCOMPARE(pane.Count(), 2);
         QCOMPARE(memo.lines.size(), 24);
         QCOMPARE(memo.lines.at(0), Mix);
@@ -197,10 +227,10 @@ private Q_SLOTS:
         QCOMPARE(memo.lines.at(23), QStringLiteral("2024/05/23"));
         for (int p = 0; p < 2; ++p) {
             const auto& ops = pane.Ops(p);
-            QCOMPARE(int(TextsEqual(ops, QStringLiteral("5月 1日")).size()), 1);
-            QCOMPARE(int(TextsEqual(ops, QStringLiteral("5月 23日")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("2024年 5月 1日")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, QStringLiteral("2024年 5月 23日")).size()), 1);
             QCOMPARE(int(TextsEqual(ops, QStringLiteral("℃")).size()), 1);
-            QCOMPARE(int(TextsEqual(ops, Mix + QStringLiteral("の温度")).size()), 1);
+            QCOMPARE(int(TextsEqual(ops, Title(Mix)).size()), 1);
             QCOMPARE(int(TextsEqual(ops, QStringLiteral("山田太郎")).size()), 1);
             QCOMPARE(int(TextsEqual(ops, QStringLiteral("1")).size()), 0);
             QCOMPARE(int(Lines(ops, clAqua).size()), 9 + 22);
@@ -218,14 +248,14 @@ private Q_SLOTS:
         PrepareTables();
         AddDay(Koji, Mix, 0, Day(5, 1), {150, 160});
         AddDay(Koji, Mix, 0, Day(5, 2), {152, 165});
-        AddDay(Koji, Mix, 1, Day(5, 3), {140}); // a day of the mix without category 0
+        AddDay(Koji, Mix, 1, Day(5, 3), {140}); // a day of the other ticked category only
         AddDay(Koji, Mix, 0, Day(5, 4), {151, 158});
         AddDay(Koji, Mix, 0, Day(5, 5), {155});
         AddDay(Koji, Mix, 0, Day(5, 6), {153, 157});
         TOndoKanri r;
         Record(r);
         TTestPane pane(false, true);
-        DrawControlChart(r, pane, {0}, false, 100, 200);
+        Chart(r, pane, {0, 1}, false, 100, 200);
         const auto& ops = pane.Ops(0);
         QCOMPARE(JoinsInto(ops, 1), 2);
         QCOMPARE(JoinsInto(ops, 2), 0);
@@ -241,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(maxDiscs[0].brush.color, clRed);
         QCOMPARE(DiscsAt(ops, DayX(0), Yv(150), TDrawOp::Kind::Ellipse).at(0).brush.color, clBlue);
         QCOMPARE(maxDiscs[0].pen.color, clBlack);
-        QCOMPARE(int(DiscsAt(ops, DayX(2), Yv(140), TDrawOp::Kind::Ellipse).size()), 0);
+        QCOMPARE(int(DiscsAt(ops, DayX(2), Yv(140), TDrawOp::Kind::Ellipse).size()), 2); // its own series
         // 155 both ways: red upper half when drawn, blue lower half when the next day joins it.
         const auto halves = DiscsAt(ops, DayX(4), Yv(155), TDrawOp::Kind::Pie);
         QCOMPARE(int(halves.size()), 2);
@@ -249,8 +279,14 @@ private Q_SLOTS:
         QVERIFY(halves[0].p3.x() > halves[0].p4.x()); // from the right, over the top
         QCOMPARE(halves[1].brush.color, clBlue);
         QVERIFY(halves[1].p3.x() < halves[1].p4.x());
-        // Day labels of every day of the mix, also the one without this category.
+        // Each day labelled once, whatever the number of categories.
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("5/3")).size()), 1);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("5/1")).size()), 1);
+        // Only days of a ticked category are columns.
+        TTestPane one(false, true);
+        Chart(r, one, {0}, false, 100, 200);
+        QCOMPARE(int(TextsEqual(one.Ops(0), QStringLiteral("5/3")).size()), 0);
+        QCOMPARE(JoinsInto(one.Ops(0), 2), 2); // 5/2 to 5/4, now neighbours
     }
 
     void referenceLinesAndLabels()
@@ -260,10 +296,11 @@ private Q_SLOTS:
         AddCategory(12, QStringLiteral("到着温度"));
         AddDay(Koji, Mix, 0, Day(5, 1), {160}, QStringLiteral("0_300"));
         AddDay(Koji, Mix, 1, Day(5, 1), {159.8}, QStringLiteral("_165"));
+        AddDay(Koji, Mix, 12, Day(5, 1), {150}, QString());
         TOndoKanri r;
         Record(r);
         TTestPane pane(false, true);
-        DrawControlChart(r, pane, {0, 1, 12}, false, 100, 200);
+        Chart(r, pane, {0, 1, 12}, false, 100, 200);
         const auto& ops = pane.Ops(0);
         struct Want
         {
@@ -274,7 +311,7 @@ private Q_SLOTS:
         const Want sorted[] = {{QStringLiteral("165.0"), 165, clRed},
                                {QStringLiteral("160.0"), 160, clBlack},
                                {QStringLiteral("159.8"), 159.8, clBlack},
-                               {QStringLiteral("0.0"), 0, clBlack}};
+                               {QStringLiteral("150.0"), 150, clBlack}};
         float previous = 4.2f;
         for (const Want& w : sorted) {
             const float y = Yv(w.v);
@@ -296,6 +333,7 @@ private Q_SLOTS:
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("練上温度下限")).size()), 0);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("練上温度上限")).size()), 0);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("300.0")).size()), 0);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("0.0")).size()), 0);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("到着温度")).size()), 1); // two-digit ID
         QCOMPARE(TextsEqual(ops, QStringLiteral("初期締固前温度上限")).at(0).font.color, clRed);
     }
@@ -313,19 +351,24 @@ private Q_SLOTS:
         Record(r, QStringLiteral("B"));
         TListMemo memo;
         TTestPane pane(false, true);
-        DrawControlChart(r, pane, {0, 1}, true, 100, 200, &memo);
+        Chart(r, pane, {0, 1}, true, 100, 200, &memo);
         QCOMPARE(pane.Count(), 4);
-        QCOMPARE(int(TextsEqual(pane.Ops(0), QStringLiteral("表層Aの温度")).size()), 1);
-        QCOMPARE(int(TextsEqual(pane.Ops(2), QStringLiteral("Bの温度")).size()), 1);
-        QCOMPARE(int(TextsEqual(pane.Ops(2), QStringLiteral("6月 30日")).size()), 1);
-        QCOMPARE(int(TextsEqual(pane.Ops(3), QStringLiteral("Cの温度")).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(0), Title(QStringLiteral("表層A"))).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(2), Title(QStringLiteral("B"))).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(2), QStringLiteral("2024年 6月 30日")).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(3), Title(QStringLiteral("C"))).size()), 1);
+        QCOMPARE(int(TextsEqual(pane.Ops(3), QStringLiteral("4 / 4")).size()), 1);
         QCOMPARE(memo.lines.size(), 3 + 10 + 30 + 5);
         QCOMPARE(memo.lines.at(11), QStringLiteral("B"));
-        QCOMPARE(r.Gozai.DataName(), QStringLiteral("C"));
+        QCOMPARE(r.Gozai.DataName(), QStringLiteral("B")); // the record stays as shown
+        // C has no day of category 0: no page for it.
+        TTestPane first(false, true);
+        Chart(r, first, {0}, true, 100, 200);
+        QCOMPARE(first.Count(), 3);
 
         Record(r, QStringLiteral("A"));
         TTestPane own(false, true);
-        DrawControlChart(r, own, {0}, false, 100, 200, &memo);
+        Chart(r, own, {0}, false, 100, 200, &memo);
         QCOMPARE(own.Count(), 1);
         QCOMPARE(memo.lines.size(), 11);
     }
@@ -338,25 +381,168 @@ private Q_SLOTS:
         TOndoKanri r;
         Record(r);
         TTestPane flat(false, true);
-        DrawControlChart(r, flat, {0}, false, 150, 150);
+        Chart(r, flat, {0}, false, 150, 150);
         const auto& ops = flat.Ops(0);
         QCOMPARE(int(Lines(ops, clAqua).size()), 22); // the day grid only
         QCOMPARE(int(Lines(ops, clRed).size()), 0);
         QCOMPARE(int(OpsOfKind(ops, TDrawOp::Kind::Ellipse).size()), 0);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("155.0")).size()), 0);
-        QCOMPARE(int(TextsEqual(ops, QStringLiteral("5月 1日")).size()), 2);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("2024年 5月 1日")).size()), 2);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("山田太郎")).size()), 1);
-        QCOMPARE(int(TextsEqual(ops, Mix + QStringLiteral("の温度")).size()), 1);
+        QCOMPARE(int(TextsEqual(ops, Title(Mix)).size()), 1);
 
         Record(r, QStringLiteral("未測定"));
         TTestPane empty(false, true);
-        DrawControlChart(r, empty, {0}, false, 100, 200);
+        Chart(r, empty, {0}, false, 100, 200);
         QCOMPARE(empty.Count(), 1);
         const auto& none = empty.Ops(0);
         QCOMPARE(int(Lines(none, clAqua).size()), 9 + 22);
         QCOMPARE(int(TextsEqual(none, QStringLiteral("Ｘ 管 理 図")).size()), 1);
         for (const TDrawOp& t : OpsOfKind(none, TDrawOp::Kind::Text))
             QVERIFY(!t.text.contains(QStringLiteral("月 ")));
+    }
+
+
+    // Five categories over October and November at the 1 cm pitch, with values beyond the range.
+    void crowdedModelStaysInsideItsBoxes()
+    {
+        TChartDocument doc;
+        doc.project = QStringLiteral("県道123号線舗装補修工事（K1）");
+        TChartMix mix;
+        mix.key = Mix;
+        mix.printName = QStringLiteral("再生密粒度アスファルト混合物（13F）改質Ⅱ型");
+        for (int d = 0; d < 22; ++d)
+            mix.days << QDateTime(QDate(2024, 10, 25).addDays(d), QTime(0, 0));
+        for (int k = 0; k < 5; ++k) {
+            TChartSeries series;
+            series.kubunId = k;
+            series.name = QStringLiteral("初期締固前温度%1").arg(k);
+            for (int d = 0; d < 22; ++d) {
+                const double v = d % 5 == 0 ? 230 : d % 7 == 0 ? 60 : 120 + 15 * k + d % 3;
+                series.days.insert(mix.days[d], TDaySummary{mix.days[d], 5, v, v - 4, v - 2});
+            }
+            mix.series.push_back(series);
+            mix.lines.push_back(TOJ{series.name + QStringLiteral("上限"), float(135 + 15 * k), true});
+            mix.lines.push_back(TOJ{series.name, float(122 + 15 * k), false});
+            mix.lines.push_back(TOJ{series.name + QStringLiteral("下限"), float(110 + 15 * k), true});
+        }
+        std::sort(mix.lines.begin(), mix.lines.end(),
+                  [](const TOJ& a, const TOJ& b) { return a.Value > b.Value; });
+        doc.mixes.push_back(mix);
+
+        TTestPane pane(true, true);
+        DrawControlChart(doc, pane, 100, 200);
+        QCOMPARE(pane.Count(), 1);
+        const auto& ops = pane.Ops(0);
+        const int top = DotY(4.2f), bottom = DotY(12.4f);
+        // Day labels: each once, inside its own column.
+        for (int d = 0; d < 22; ++d) {
+            const QDate day = mix.days[d].date();
+            const auto label = TextsEqual(ops, QStringLiteral("%1/%2").arg(day.month()).arg(day.day()));
+            QCOMPARE(int(label.size()), 1);
+            QVERIFY(label[0].p1.x() >= DotX(DayX(d) - 0.5f));
+            QVERIFY(label[0].p1.x() + label[0].textWidth <= DotX(DayX(d) + 0.5f));
+            QVERIFY(label[0].p1.y() >= DotY(13.2f) && label[0].p1.y() + label[0].textHeight <= DotY(14.0f) + 1);
+        }
+        // Reference labels: inside the band left of the axis, none over another, 6 pt or more.
+        std::vector<QRect> boxes;
+        for (const TDrawOp& t : OpsOfKind(ops, TDrawOp::Kind::Text))
+            if (t.p1.x() < DotX(2.4f) && t.p1.y() > DotY(4.0f) && t.p1.y() < DotY(12.6f)) {
+                QVERIFY2(t.p1.y() >= top && t.p1.y() + t.font.CharHeight() <= bottom + 1, qPrintable(t.text));
+                QVERIFY(t.p1.x() >= DotX(0.2f) && t.p1.x() + t.textWidth <= DotX(2.4f) + 1);
+                QVERIFY(t.font.CharHeight() >= 50); // 6 pt at 600 dpi
+                boxes.push_back(QRect(t.p1, QSize(t.textWidth, t.font.CharHeight())));
+            }
+        QCOMPARE(int(boxes.size()), 30);
+        for (size_t i = 0; i < boxes.size(); ++i)
+            for (size_t j = i + 1; j < boxes.size(); ++j)
+                QVERIFY(!boxes[i].intersects(boxes[j]));
+        // Plot: lines and discs inside it, edge markers for values beyond; pens a reviewer sees.
+        int joins = 0, limits = 0, averages = 0;
+        for (const TDrawOp& l : OpsOfKind(ops, TDrawOp::Kind::Line)) {
+            const int left = DotX(3.4f), right = DotX(26.5f);
+            if (l.pen.width < 4 || l.p1.x() < left || l.p2.x() < left || l.p1.x() > right || l.p2.x() > right)
+                continue; // frame (1, 2 and 4 dots at its edges) and grid
+            QVERIFY(l.p1.y() >= top && l.p1.y() <= bottom && l.p2.y() >= top && l.p2.y() <= bottom);
+            joins += l.pen.width == 4 && l.pen.color == clBlack;
+            limits += l.pen.width == 8 && l.pen.color == clRed;
+            averages += l.pen.width == 5 && l.pen.color == clBlack;
+        }
+        QVERIFY(joins > 100);
+        QVERIFY(limits >= 8 && averages >= 4);
+        for (const TDrawOp& e : OpsOfKind(ops, TDrawOp::Kind::Ellipse))
+            QVERIFY((e.p1.y() + e.p2.y()) / 2 >= top && (e.p1.y() + e.p2.y()) / 2 <= bottom);
+        QVERIFY(DiscsAt(ops, DayX(0), 4.2f, TDrawOp::Kind::Pie).size() >= 5); // 230 above the top
+        // Title and cells: project and mix in the name cell, each text inside its cell.
+        QVERIFY(TextsEqual(ops, doc.project + QStringLiteral("　") + mix.printName + QStringLiteral("の温度")).size()
+                + TextsEqual(ops, doc.project).size() == 1);
+        QCOMPARE(int(Lines(ops, clBlack).size()) > 0, true);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("1 / 1")).size()), 1);
+    }
+
+    void wideRangeStepsTheAxisLabels()
+    {
+        TChartDocument doc;
+        doc.mixes.push_back(TChartMix());
+        TTestPane pane(false, true);
+        DrawControlChart(doc, pane, 0, 300);
+        const auto& ops = pane.Ops(0);
+        QStringList shown;
+        for (int v = 10; v < 300; v += 10)
+            if (!TextsEqual(ops, QString::number(v)).empty())
+                shown << QString::number(v);
+        QCOMPARE(shown, (QStringList{"50", "100", "150", "200", "250"}));
+    }
+
+    // Per mix its own measurer, days of the ticked categories, limits and sample cells; a day
+    // summary without readings is neither plotted nor averaged.
+    void loaderReadsEachMixOnItsOwn()
+    {
+        TempProfile profile;
+        PrepareTables();
+        Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K-01', '県道工事')"));
+        k.ExecSQL();
+        AddDay(Koji, Mix, 0, Day(10, 1), {150, 160, 170}, QStringLiteral("150_175"), QStringLiteral("1台毎"));
+        AddDay(Koji, Mix, 0, Day(10, 2), Readings16(), QStringLiteral("150_175"), QStringLiteral("1台毎"));
+        AddDay(Koji, Mix, 1, Day(10, 3), {140}, QStringLiteral("140_160"));
+        AddDay(Koji, QStringLiteral("粗粒"), 0, Day(12, 31), {155});
+        AddDay(Koji, QStringLiteral("粗粒"), 0, Day(1, 2).addYears(1), {157});
+        Engine::Execute(QStringLiteral("update OndoKanri4 set Sokuteisya = '佐藤花子' where GozaiName = '粗粒'"));
+        // An emptied day: its summary has no readings.
+        Engine::Execute(QStringLiteral("update OndoHead4 set Kosu = 0, AvgOndo = 0 where Hiduke = '2024-10-02 00:00:00'"));
+
+        const TChartDocument doc = LoadChartDocument(TReportScope{Koji, Mix, {0}, true});
+        QCOMPARE(doc.project, QStringLiteral("県道工事（K-01）"));
+        QCOMPARE(int(doc.mixes.size()), 2);
+        const TChartMix& a = doc.mixes[0].key == Mix ? doc.mixes[0] : doc.mixes[1];
+        const TChartMix& b = doc.mixes[0].key == Mix ? doc.mixes[1] : doc.mixes[0];
+        QCOMPARE(a.days, (QList<QDateTime>{Day(10, 1), Day(10, 2)})); // not 10/3 of category 1
+        QCOMPARE(a.series.at(0).days.keys(), (QList<QDateTime>{Day(10, 1)}));
+        QCOMPARE(a.measurer, QStringLiteral("山田太郎"));
+        QCOMPARE(b.measurer, QStringLiteral("佐藤花子"));
+        QCOMPARE(b.days.size(), 2);
+        QCOMPARE(a.limitHigh, QStringLiteral("175"));
+        QCOMPARE(a.limitLow, QStringLiteral("150"));
+        QCOMPARE(a.sampleSize, QStringLiteral("3"));
+        QCOMPARE(a.sampleInterval, QStringLiteral("1台毎"));
+        QCOMPARE(b.sampleInterval, QString());
+        bool average = false;
+        for (const TOJ& l : a.lines)
+            average = average || (!l.IsLimit && qAbs(l.Value - 160) < 0.01);
+        QVERIFY(average); // 160 alone, not (160 + 0) / 2
+
+        TTestPane pane(false, true);
+        DrawControlChart(doc, pane, 100, 200);
+        QCOMPARE(pane.Count(), 2);
+        const auto& second = pane.Ops(doc.mixes[0].key == Mix ? 1 : 0);
+        QCOMPARE(int(TextsEqual(second, QStringLiteral("2024年 12月 31日")).size()), 1);
+        QCOMPARE(int(TextsEqual(second, QStringLiteral("2025年 1月 2日")).size()), 1);
+        QCOMPARE(int(TextsEqual(second, QStringLiteral("佐藤花子")).size()), 1);
+
+        const TChartDocument two = LoadChartDocument(TReportScope{Koji, Mix, {0, 1}, false});
+        QCOMPARE(two.mixes.at(0).days.size(), 3);
+        QCOMPARE(two.mixes.at(0).sampleSize, QStringLiteral("1〜3"));
+        QCOMPARE(two.mixes.at(0).limitLow, QStringLiteral("練上温度 150　初期締固前温度 140"));
     }
 
     void printFontSetting()
@@ -367,12 +553,12 @@ private Q_SLOTS:
         TOndoKanri r;
         Record(r);
         TTestPane plain(false, true);
-        DrawControlChart(r, plain, {0}, false, 100, 200);
+        Chart(r, plain, {0}, false, 100, 200);
         for (const TDrawOp& op : OpsOfKind(plain.Ops(0), TDrawOp::Kind::Text))
             QCOMPARE(op.font.name, DefaultFaceName());
         WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
         TTestPane mincho(false, true);
-        DrawControlChart(r, mincho, {0}, false, 100, 200);
+        Chart(r, mincho, {0}, false, 100, 200);
         for (const TDrawOp& op : OpsOfKind(mincho.Ops(0), TDrawOp::Kind::Text))
             QCOMPARE(op.font.name, QStringLiteral("ＭＳ 明朝"));
     }
@@ -393,13 +579,13 @@ private Q_SLOTS:
         TOndoKanri r;
         Record(r);
         TTestPane pane(false, true);
-        DrawControlChart(r, pane, {0, 1}, false, 100, 200);
+        Chart(r, pane, {0, 1}, false, 100, 200);
         QString why;
         QVERIFY2(MatchesReference(QStringLiteral("controlchart.txt"), DumpPages(pane), why),
                  qPrintable(why));
 
         TTestPane real(true, true);
-        DrawControlChart(r, real, {0, 1}, false, 100, 200);
+        Chart(r, real, {0, 1}, false, 100, 200);
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("controlchart.pdf"));
         WritePdf(real, file, true);
@@ -407,7 +593,7 @@ private Q_SLOTS:
             QFile::copy(file, qEnvironmentVariable("ONDO_KEEP_PDF") + QStringLiteral("/controlchart.pdf"));
         const QString text = PdfText(file);
         for (const char* want : {"Ｘ管理図", "密粒度アスコン（１３Ｆ）の温度", "温度管理", "測",
-                                 "℃", "5月1日", "5月8日", "山田太郎", "練上温度", "注）イ．記事欄には",
+                                 "℃", "2024年5月1日", "2024年5月8日", "山田太郎", "練上温度", "注）イ．記事欄には",
                                  "朱書きで記入する。", "5/8", "190"})
             QVERIFY2(text.contains(QString::fromUtf8(want)), want);
     }

@@ -344,6 +344,25 @@ private Q_SLOTS:
         QVERIFY(c->Page().Ops().empty());
     }
 
+    void shrinkTextStepsDownThenCuts()
+    {
+        // Fixed metrics at 600 dpi: a full-width character is as wide as the font is high.
+        auto c = FixedCanvas();
+        c->SetFontSize(10); // 83 dots a character
+        // Eight characters in 2.6 cm (614 dots): 10 pt is too wide, 9 pt (75 dots) fits.
+        QCOMPARE(PrintShrinkText(*c, QStringLiteral("練上温度練上温度"), 1, 0, 0, 2.6f, 1), 9);
+        // Twenty characters at 6 pt (50 dots) need 1000: eleven and "…" in 614.
+        QCOMPARE(PrintShrinkText(*c, QStringLiteral("あいうえおかきくけこさしすせそたちつてと"), 0, 0.1f,
+                                 1, 2.7f, 2),
+                 6);
+        const auto texts = OpsOf(*c, TDrawOp::Kind::Text);
+        QCOMPARE(int(texts.size()), 2); // one piece each, never two halves
+        QCOMPARE(texts[0].font.CharHeight(), 75);
+        QCOMPARE(texts[1].text, QStringLiteral("あいうえおかきくけこさ…"));
+        QVERIFY(texts[1].textWidth <= 614);
+        QCOMPARE(c->FontSize(), 10); // left as found
+    }
+
     void condensedTextTurns()
     {
         auto c = FixedCanvas();

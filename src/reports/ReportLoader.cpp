@@ -1,0 +1,342 @@
+#include "reports/ReportLoader.h"
+
+#include "environment/Query.h"
+#include "environment/RegistryUtility.h"
+#include "environment/Utility.h"
+
+#include <QHash>
+#include <QSet>
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString A = QStringLiteral("A");
+const QString B = QStringLiteral("B");
+const QString C = QStringLiteral("C");
+
+struct TKubunInfo
+{
+    QString name;
+    QString interval;
+};
+
+QHash<int, TKubunInfo> Categories()
+{
+    QHash<int, TKubunInfo> out;
+    Query q(QStringLiteral("select ID, KubunName, SokuteiKankaku from OndoKubun"));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        out.insert(q.FieldInt(QStringLiteral("ID")),
+                   TKubunInfo{q.FieldText(QStringLiteral("KubunName")),
+                              q.FieldText(QStringLiteral("SokuteiKankaku"))});
+    return out;
+}
+
+// Print names of the mix register; a mix it does not know prints its own name.
+QHash<QString, QString> PrintNames()
+{
+    QHash<QString, QString> out;
+    Query q(QStringLiteral("select DataName, PrintName from GozaiDef"));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        out.insert(q.FieldText(QStringLiteral("DataName")), q.FieldText(QStringLiteral("PrintName")));
+    return out;
+}
+
+QString PrintName(const QHash<QString, QString>& names, const QString& mix)
+{
+    return names.value(mix, mix);
+}
+
+QString ProjectText(const QString& code)
+{
+    Query q(QStringLiteral("select Code, Kojimei from Koji1 where Code = :A"));
+    q.BindText(A, code);
+    q.Open();
+    const QString name = q.Eof() ? QString() : q.FieldText(QStringLiteral("Kojimei")).trimmed();
+    return name.isEmpty() ? code : name + QStringLiteral("（") + code + QStringLiteral("）");
+}
+
+// The range and the stored temperatures are compared at four decimals, exact halves to even.
+double Fixed4(double v)
+{
+    return std::nearbyint(v * 10000.0) / 10000.0;
+}
+
+void AddDistinct(QStringList& list, const QString& text)
+{
+    const QString t = text.trimmed();
+    if (!t.isEmpty() && !list.contains(t))
+        list << t;
+}
+
+// One value for all categories, else each with its category's name.
+QString LimitCell(const QList<QPair<QString, double>>& limits)
+{
+    if (limits.isEmpty())
+        return QString();
+    bool same = true;
+    for (const auto& l : limits)
+        same = same && l.second == limits.first().second;
+    if (same)
+        return FormatGeneral(limits.first().second);
+    QStringList parts;
+    for (const auto& l : limits)
+        parts << l.first + QLatin1Char(' ') + FormatGeneral(l.second);
+    return parts.join(QStringLiteral("　"));
+}
+
+// Largest first, by exchanges: equal values end in the order this exchange sort leaves them.
+void SortReferenceLines(std::vector<TOJ>& lines)
+{
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        for (size_t j = i + 1; j < lines.size(); ++j)
+            if (lines[j].Value > lines[i].Value)
+                std::swap(lines[i], lines[j]);
+}
+
+struct THeader
+{
+    QString mix;
+    int kubun = -1;
+    QString measurer;
+    QString kikakuti;
+};
+
+} // namespace
+
+TChartDocument LoadChartDocument(const TReportScope& scope)
+{
+    TChartDocument doc;
+    doc.project = ProjectText(scope.kojiCode);
+    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
+    const QHash<int, TKubunInfo> kubun = Categories();
+    const QHash<QString, QString> printNames = PrintNames();
+    const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
+
+    QStringList mixes;
+    if (scope.perProject) {
+        Query q;
+        q.Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
+        q.Add(QStringLiteral("where KojiCode = :A"));
+        q.BindText(A, scope.kojiCode);
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            mixes << q.FieldText(QStringLiteral("GozaiName"));
+    } else {
+        mixes << scope.gozaiName;
+    }
+    auto restrictToMix = [&](Query& q, const QString& column) {
+        if (!scope.perProject) {
+            q.Add(QStringLiteral("and ") + column + QStringLiteral(" = :B"));
+            q.BindText(B, scope.gozaiName);
+        }
+    };
+
+    std::vector<THeader> headers;
+    {
+        Query q;
+        q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
+        q.Add(QStringLiteral("where KojiCode = :A"));
+        restrictToMix(q, QStringLiteral("GozaiName"));
+        q.BindText(A, scope.kojiCode);
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
+                                      q.FieldInt(QStringLiteral("Kubun")),
+                                      q.FieldText(QStringLiteral("Sokuteisya")),
+                                      q.FieldText(QStringLiteral("Kikakuti"))});
+    }
+
+    // Per mix and category; every summary counts as a day, only those with readings are plotted.
+    QHash<QString, QHash<int, QMap<QDateTime, TDaySummary>>> plotted;
+    QHash<QString, QSet<QDateTime>> dayset;
+    {
+        Query q;
+        q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
+                             "MiniOndo, AvgOndo from OndoHead4"));
+        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+        q.Add(QStringLiteral("where KojiCode = :A"));
+        restrictToMix(q, QStringLiteral("GozaiName"));
+        q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
+        q.BindText(A, scope.kojiCode);
+        q.Open();
+        for (; !q.Eof(); q.Next()) {
+            const int id = q.FieldInt(QStringLiteral("Kubun"));
+            if (!ticked.contains(id))
+                continue;
+            const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+            TDaySummary s;
+            s.day = q.FieldDateTime(QStringLiteral("Hiduke"));
+            s.kosu = q.FieldInt(QStringLiteral("Kosu"));
+            s.max = Fixed4(q.FieldDouble(QStringLiteral("MaxOndo")));
+            s.min = Fixed4(q.FieldDouble(QStringLiteral("MiniOndo")));
+            s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+            dayset[mix].insert(s.day);
+            if (s.kosu > 0)
+                plotted[mix][id].insert(s.day, s);
+        }
+    }
+
+    QHash<QString, QHash<int, double>> averages;
+    {
+        Query q;
+        q.Add(QStringLiteral(
+            "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
+        q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+        q.Add(QStringLiteral("where KojiCode=:A and Kosu > 0"));
+        restrictToMix(q, QStringLiteral("GozaiName"));
+        q.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
+        q.BindText(A, scope.kojiCode);
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            averages[q.FieldText(QStringLiteral("GozaiName"))].insert(
+                q.FieldInt(QStringLiteral("Kubun")), q.FieldDouble(QStringLiteral("AO")));
+    }
+
+    for (const QString& mixKey : mixes) {
+        const QSet<QDateTime> found = dayset.value(mixKey);
+        // A mix of the project without a day of the ticked categories adds no page.
+        if (scope.perProject && found.isEmpty())
+            continue;
+        TChartMix mix;
+        mix.key = mixKey;
+        mix.printName = PrintName(printNames, mixKey);
+        mix.days = QList<QDateTime>(found.begin(), found.end());
+        std::sort(mix.days.begin(), mix.days.end());
+
+        QStringList measurers, intervals;
+        QList<QPair<QString, double>> highs, lows;
+        int fewest = 0, most = 0;
+        for (int id : scope.kubunIds) {
+            const TKubunInfo info = kubun.value(id);
+            TChartSeries series;
+            series.kubunId = id;
+            series.name = info.name;
+            series.days = plotted.value(mixKey).value(id);
+            for (const TDaySummary& s : series.days) {
+                fewest = fewest == 0 ? s.kosu : std::min(fewest, s.kosu);
+                most = std::max(most, s.kosu);
+            }
+            const QHash<int, double> mixAverages = averages.value(mixKey);
+            if (mixAverages.contains(id))
+                mix.lines.push_back(TOJ{info.name, float(mixAverages.value(id)), false});
+
+            double low = 300, high = 0;
+            for (const THeader& h : headers) {
+                if (h.mix != mixKey || h.kubun != id)
+                    continue;
+                AddDistinct(measurers, h.measurer);
+                const QString spec = GetToken(h.kikakuti, QStringLiteral(":"), 1);
+                const double a = RangeLow(spec);
+                if (a != -RangeUnbounded && Fixed4(a) < low)
+                    low = Fixed4(a);
+                const double b = RangeHigh(spec);
+                if (b != RangeUnbounded && Fixed4(b) > high)
+                    high = Fixed4(b);
+                const QString interval = GetToken(h.kikakuti, QStringLiteral(":"), 3);
+                AddDistinct(intervals, interval.trimmed().isEmpty() ? info.interval : interval);
+            }
+            if (low > 0 && low < 300) {
+                mix.lines.push_back(TOJ{info.name + QStringLiteral("下限"), float(low), true});
+                lows.append({info.name, low});
+            }
+            if (high > 0 && high < 300) {
+                mix.lines.push_back(TOJ{info.name + QStringLiteral("上限"), float(high), true});
+                highs.append({info.name, high});
+            }
+            mix.series.push_back(std::move(series));
+        }
+        SortReferenceLines(mix.lines);
+        mix.measurer = measurers.join(QStringLiteral("・"));
+        mix.sampleInterval = intervals.join(QStringLiteral("・"));
+        mix.limitHigh = LimitCell(highs);
+        mix.limitLow = LimitCell(lows);
+        if (most > 0)
+            mix.sampleSize = fewest == most ? QString::number(most)
+                                            : QStringLiteral("%1〜%2").arg(fewest).arg(most);
+        doc.mixes.push_back(std::move(mix));
+    }
+    return doc;
+}
+
+TSheetDocument LoadSheetDocument(const TReportScope& scope)
+{
+    TSheetDocument doc;
+    doc.project = ProjectText(scope.kojiCode);
+    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
+    const QHash<int, TKubunInfo> kubun = Categories();
+    const QHash<QString, QString> printNames = PrintNames();
+
+    for (int id : scope.kubunIds) {
+        TSheetCategory category;
+        category.name = kubun.value(id).name;
+
+        QHash<QString, QMap<QDateTime, TDaySummary>> summaries;
+        {
+            Query q;
+            q.Add(QStringLiteral("select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
+                                 "MinioNDO, AvgOndo from OndoHead4"));
+            q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+            q.Add(QStringLiteral("where KojiCode=:A and Kubun = :B"));
+            if (!scope.perProject) {
+                q.Add(QStringLiteral("and GozaiName = :C"));
+                q.BindText(C, scope.gozaiName);
+            }
+            q.Add(QStringLiteral("order by GozaiName, Hiduke"));
+            q.BindText(A, scope.kojiCode);
+            q.BindInt(B, id);
+            q.Open();
+            for (; !q.Eof(); q.Next()) {
+                TDaySummary s;
+                s.day = q.FieldDateTime(QStringLiteral("Hiduke"));
+                s.kosu = q.FieldInt(QStringLiteral("Kosu"));
+                s.max = q.FieldDouble(QStringLiteral("MaxOndo"));
+                s.min = q.FieldDouble(QStringLiteral("MiniOndo"));
+                s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+                summaries[q.FieldText(QStringLiteral("GozaiName"))].insert(s.day, s);
+            }
+        }
+
+        Query q;
+        q.Add(QStringLiteral("select * from OndoLine4"));
+        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
+        q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
+        q.Add(QStringLiteral("where KojiCode = :A and Kubun = :B"));
+        if (!scope.perProject) {
+            q.Add(QStringLiteral(" and GozaiName = :C"));
+            q.BindText(C, scope.gozaiName);
+        }
+        q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
+        q.BindText(A, scope.kojiCode);
+        q.BindInt(B, id);
+        q.Open();
+        QString lastMix;
+        for (; !q.Eof(); q.Next()) {
+            const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
+            const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+            if (category.days.empty() || category.days.back().day != day || lastMix != mix) {
+                lastMix = mix;
+                TSheetDay d;
+                d.mixPrintName = PrintName(printNames, mix);
+                d.day = day;
+                const QString interval = GetToken(q.FieldText(QStringLiteral("Kikakuti")),
+                                                  QStringLiteral(":"), 3);
+                d.interval = interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku"))
+                                                : interval;
+                const QMap<QDateTime, TDaySummary>& ofMix = summaries[mix];
+                if (ofMix.contains(day)) {
+                    d.hasSummary = true;
+                    d.summary = ofMix.value(day);
+                }
+                category.days.push_back(d);
+            }
+            category.days.back().readings.append(
+                TSheetReading{q.FieldText(QStringLiteral("Sokuten")), q.FieldDouble(QStringLiteral("Ondo"))});
+        }
+        doc.categories.push_back(std::move(category));
+    }
+    return doc;
+}
