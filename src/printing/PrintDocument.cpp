@@ -87,8 +87,8 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
         return;
     }
 
-    const double low = ParseNumber(request.low);
-    const double high = ParseNumber(request.high);
+    const double low = ParseNumber(AsciiTyped(request.low));
+    const double high = ParseNumber(AsciiTyped(request.high));
     // An inverted axis would draw every point outside the sheet.
     if (!(low < high))
         throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));

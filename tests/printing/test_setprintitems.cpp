@@ -259,6 +259,12 @@ void TestSetPrintItems::invertedRangeStopsBeforeAnyPage()
     QCOMPARE(f.preview.PrevX().PageCount(), pages);
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("200"));
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("150"));
+
+    // Typed with the input method on, the range still reads as 150 to 200.
+    f.dialog->Edit1->setText(QStringLiteral("１５０"));
+    f.dialog->Edit2->setText(QStringLiteral("２００"));
+    f.PressPreview();
+    QCOMPARE(f.previews, 2);
 }
 
 void TestSetPrintItems::printButtonReadsWindowThenOpensDialog()
