@@ -275,12 +275,7 @@ void InstallPrinterSetupDialog(QWidget* parent)
         else
             printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageLayout(device.PageLayout());
-        const TJobOptions& options = JobOptions();
-        printer.setCopyCount(options.copies);
-        printer.setCollateCopies(options.collate);
-        printer.setDuplex(QPrinter::DuplexMode(options.duplex));
-        printer.setColorMode(options.grayscale ? QPrinter::GrayScale : QPrinter::Color);
-        printer.setPageOrder(options.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+        ApplyJobOptions(printer);
         QPrintDialog dialog(&printer, owner);
         dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
         dialog.setOption(QAbstractPrintDialog::PrintToFile, true);

@@ -104,15 +104,20 @@ void TSystemPrinter::SetPageLayout(const QPageLayout& layout)
     m_printer.setPageLayout(layout);
 }
 
+void ApplyJobOptions(QPrinter& printer)
+{
+    const TJobOptions& options = JobOptions();
+    printer.setCopyCount(options.copies);
+    printer.setCollateCopies(options.collate);
+    printer.setDuplex(QPrinter::DuplexMode(options.duplex));
+    printer.setColorMode(options.grayscale ? QPrinter::GrayScale : QPrinter::Color);
+    printer.setPageOrder(options.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+}
+
 bool TSystemPrinter::BeginJob(const QString& title)
 {
     m_printer.setDocName(title);
-    const TJobOptions& options = JobOptions();
-    m_printer.setCopyCount(options.copies);
-    m_printer.setCollateCopies(options.collate);
-    m_printer.setDuplex(QPrinter::DuplexMode(options.duplex));
-    m_printer.setColorMode(options.grayscale ? QPrinter::GrayScale : QPrinter::Color);
-    m_printer.setPageOrder(options.reverse ? QPrinter::LastPageFirst : QPrinter::FirstPageFirst);
+    ApplyJobOptions(m_printer);
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(&m_printer)) {
         m_painter.reset();

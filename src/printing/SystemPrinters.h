@@ -59,5 +59,8 @@ public:
 // a file dialog over parent. Call once at start, after the application object exists.
 void InstallSystemPrinters(QWidget* parent = nullptr);
 
+// The copies, collation, duplex, colour and page order chosen for this run's jobs.
+void ApplyJobOptions(QPrinter& printer);
+
 // The save dialog of PDF files; empty when cancelled.
 QString AskPdfFile(QWidget* parent, const QString& title);
