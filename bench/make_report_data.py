@@ -70,11 +70,11 @@ def main():
     kanri = 0
     if not a.crowded:
         first = datetime.date(2022, 4, 1)
-        for cid, _, spec in cats:
+        for cid, _, kikakuti in cats:
             kanri += 1
             db.execute("insert into OndoKanri4 values (?,?,?,?,?,?,?)",
-                       (kanri, "K1", "密粒", "山田太郎", "", cid, spec + "::"))
-            lo = float(spec.split("_")[0])
+                       (kanri, "K1", "密粒", "山田太郎", "", cid, kikakuti + "::"))
+            lo = float(kikakuti.split("_")[0])
             for d in range(a.days):
                 values = [lo + rnd.randint(0, 25) for _ in range(a.readings)]
                 add_day(db, kanri, first + datetime.timedelta(days=d), values,
@@ -83,11 +83,11 @@ def main():
         first = datetime.date(2024, 10, 1)
         last = datetime.date(2025, 1, 15)
         for mix, who in (("密粒", "山田太郎"), ("粗粒", "佐藤花子")):
-            for cid, _, spec in cats:
+            for cid, _, kikakuti in cats:
                 kanri += 1
                 db.execute("insert into OndoKanri4 values (?,?,?,?,?,?,?)",
-                           (kanri, "K1", mix, who, "", cid, spec + ":" + spec + ":" + "1台毎"))
-                lo, hi = (float(x) for x in spec.split("_"))
+                           (kanri, "K1", mix, who, "", cid, kikakuti + ":" + kikakuti + ":" + "1台毎"))
+                lo, hi = (float(x) for x in kikakuti.split("_"))
                 day = first
                 while day <= last:
                     if day.weekday() < 5 and rnd.random() < 0.7:

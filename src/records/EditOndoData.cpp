@@ -824,14 +824,14 @@ void TfEditOndoData::CalcStatistics()
         setStatistic(3, QString::number(day.count));
     }
 
-    const QString spec = TypedRange(Edit5->text());
-    const bool hasSpec = !spec.isEmpty() && IsRangeText(spec);
-    const double low = RangeLow(spec);
-    const double high = RangeHigh(spec);
+    const QString kikaku = TypedRange(Edit5->text());
+    const bool hasKikaku = !kikaku.isEmpty() && IsRangeText(kikaku);
+    const double low = RangeLow(kikaku);
+    const double high = RangeHigh(kikaku);
     QList<bool> outside(ReadingRows + 1, false);
     int outsideCount = 0;
     for (const Reading& r : readings) {
-        if (hasSpec && (r.Ondo < low || r.Ondo > high)) {
+        if (hasKikaku && (r.Ondo < low || r.Ondo > high)) {
             outside[r.LNO] = true;
             ++outsideCount;
         }
@@ -844,7 +844,7 @@ void TfEditOndoData::CalcStatistics()
             item->setForeground(outside[lno] ? QBrush(Qt::red) : QBrush());
     }
     m_filling = wasFilling;
-    LabelKikakugai->setText(hasSpec ? QStringLiteral("規格外 %1 件").arg(outsideCount) : QString());
+    LabelKikakugai->setText(hasKikaku ? QStringLiteral("規格外 %1 件").arg(outsideCount) : QString());
 }
 
 void TfEditOndoData::NumberRows()
@@ -919,10 +919,10 @@ void TfEditOndoData::checkBeforeRegister()
     }
     if (readingsOnScreen().isEmpty())
         throw AppError(QStringLiteral("温度が入力されていません"));
-    const QString spec = TypedRange(Edit5->text());
-    if (!spec.isEmpty() && !IsRangeText(spec))
+    const QString kikaku = TypedRange(Edit5->text());
+    if (!kikaku.isEmpty() && !IsRangeText(kikaku))
         throw AppError(QStringLiteral("規格値は 150_160 のように入力してください"));
-    Edit5->setText(spec);
+    Edit5->setText(kikaku);
 }
 
 bool TfEditOndoData::projectRegisteredOrAdded()

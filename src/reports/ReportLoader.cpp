@@ -229,11 +229,11 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const QString spec = GetToken(h.kikakuti, QStringLiteral(":"), 1);
-                const double a = RangeLow(spec);
+                const QString kikaku = GetToken(h.kikakuti, QStringLiteral(":"), 1);
+                const double a = RangeLow(kikaku);
                 if (a != -RangeUnbounded && Fixed4(a) < low)
                     low = Fixed4(a);
-                const double b = RangeHigh(spec);
+                const double b = RangeHigh(kikaku);
                 if (b != RangeUnbounded && Fixed4(b) > high)
                     high = Fixed4(b);
                 const QString interval = GetToken(h.kikakuti, QStringLiteral(":"), 3);
