@@ -62,6 +62,8 @@ void RefuseOutput(const QString& file, const QStringList& dataFolders, const Out
 void WriteReplacing(const QString& file, const std::function<void(const QString&)>& write)
 {
     const QFileInfo info(file);
+    if (!QFileInfo(info.absolutePath()).isDir())
+        throw AppError(QStringLiteral("出力先のフォルダ '%1' がありません").arg(QDir::toNativeSeparators(info.absolutePath())));
     QTemporaryFile partial(info.absolutePath() + QLatin1Char('/') + info.fileName()
                            + QStringLiteral(".XXXXXX.part"));
     if (!partial.open())

@@ -34,7 +34,6 @@ TfExport::TfExport(QWidget* parent) : QDialog(parent)
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setAccessibleName(QStringLiteral("工事"));
-    ComboBox1->setMinimumWidth(300);
     ComboBox2 = new QComboBox(this);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->setAccessibleName(QStringLiteral("合材"));
@@ -49,6 +48,7 @@ TfExport::TfExport(QWidget* parent) : QDialog(parent)
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setAccessibleName(QStringLiteral("出力ファイル"));
+    Edit1->setMinimumWidth(300);
     Button1 = new QPushButton(QStringLiteral("参照…"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAutoDefault(false);
@@ -125,7 +125,9 @@ void TfExport::FillMixes()
             ComboBox2->addItem(mix, mix);
     }
     if (Edit1->text().isEmpty() && !code.isEmpty()) {
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!QFileInfo(folder).isDir())
+            folder = QDir::homePath();
         Edit1->setText(QDir::toNativeSeparators(folder + QLatin1Char('/') + code + QLatin1Char('.')
                                                 + SuffixOf(Format())));
     }

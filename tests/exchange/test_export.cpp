@@ -296,7 +296,7 @@ void TestExport::refusedTargetsLeaveNoFile()
         {xlsx(ok, QStringLiteral("K2")), QStringLiteral("工事コード 'K2' には書き出す記録がありません")},
         {xlsx(ok) + QStringList{QStringLiteral("--mix"), QStringLiteral("無い")},
          QStringLiteral("合材 '無い' には書き出す記録がありません")},
-        {xlsx(profile.root() + QStringLiteral("/notes.txt/k1.xlsx")), QStringLiteral("書き込めません")},
+        {xlsx(profile.root() + QStringLiteral("/notes.txt/k1.xlsx")), QStringLiteral("出力先のフォルダ")},
     };
     for (const auto& c : cases) {
         const Run run = Batch(c.first);
