@@ -3,6 +3,7 @@
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
+#include "exchange/ExportDialog.h"
 #include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
@@ -11,6 +12,7 @@
 #include "printing/SystemPrinters.h"
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
+#include "records/ExportWiring.h"
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
 #include "records/RestoreWiring.h"
@@ -107,6 +109,7 @@ int main(int argc, char** argv)
     TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
     TfRestoreBackup fRestoreBackup;
+    TfExport fExport;
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
@@ -118,6 +121,7 @@ int main(int argc, char** argv)
     InstallPrinterSetupDialog(&fSetPrintItems);
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
+    ConnectExportDialog(fEditOndoData, fExport);
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,

@@ -3,7 +3,9 @@
 #include "environment/AppError.h"
 #include "environment/Backup.h"
 #include "environment/Engine.h"
+#include "environment/OutputFile.h"
 #include "environment/RegistryUtility.h"
+#include "exchange/Export.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
@@ -47,6 +49,12 @@ struct Options
     QCommandLineOption restore{QStringLiteral("restore"),
                                QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
                                QStringLiteral("FILE")};
+    QCommandLineOption xlsx{QStringLiteral("export-xlsx"),
+                            QStringLiteral("工事の温度をExcelファイルに書き出します (--project、--mix)"),
+                            QStringLiteral("FILE")};
+    QCommandLineOption csv{QStringLiteral("export-csv"),
+                           QStringLiteral("工事の温度をCSVファイル (UTF-8) に書き出します (--project、--mix)"),
+                           QStringLiteral("FILE")};
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -63,42 +71,14 @@ QString DataFolder(const QCommandLineParser& parser, const Options& o)
     return path;
 }
 
-// The path with links and "..", as far as it exists, resolved.
-QString Resolved(const QString& path)
+void OpenRecords(const QString& folder)
 {
-    const QFileInfo info(path);
-    if (info.exists())
-        return info.canonicalFilePath();
-    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return dir.isEmpty() ? info.absoluteFilePath() : dir + QLatin1Char('/') + info.fileName();
+    Engine::OpenDatabase(folder);
+    if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
+        || !Engine::TableExists(QStringLiteral("OndoKanri4")))
+        throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
+                           .arg(QDir::toNativeSeparators(Engine::CurrentFolder())));
 }
-
-bool Inside(const QString& path, const QString& folder)
-{
-    const QString root = Resolved(folder);
-    return !root.isEmpty() && (path == root || path.startsWith(root + QLatin1Char('/')));
-}
-
-// The output may never be the data: not the data file, nothing in a data folder (and so
-// nothing in its backups), and no existing file that is not a PDF.
-void RefuseOutput(const QString& file, const QStringList& dataFolders)
-{
-    const QString target = Resolved(file);
-    for (const QString& folder : dataFolders) {
-        if (Inside(target, folder))
-            throw AppError(QStringLiteral("出力先 '%1' はデータ格納場所 %2 の中にあるため書き出せません")
-                               .arg(file, QDir::toNativeSeparators(folder)));
-    }
-    const QFileInfo info(target);
-    if (info.exists()) {
-        QFile existing(target);
-        const bool pdf = info.isFile() && existing.open(QIODevice::ReadOnly)
-                         && existing.read(5) == QByteArrayLiteral("%PDF-");
-        if (!pdf)
-            throw AppError(QStringLiteral("出力先 '%1' はPDFではない既存のファイルのため上書きしません").arg(file));
-    }
-}
-
 
 QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& option,
                    const QString& key, const QString& fallback)
@@ -136,12 +116,9 @@ void Print(const QCommandLineParser& parser, const Options& o)
     const QString high = RangeValue(parser, o.high, QStringLiteral("OndoKanriGraphHigh"), QStringLiteral("200"));
 
     const QString folder = DataFolder(parser, o);
-    RefuseOutput(file, {folder, Engine::GetAliasPath()});
-    Engine::OpenDatabase(folder);
-    if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
-        || !Engine::TableExists(QStringLiteral("OndoKanri4")))
-        throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
-                           .arg(QDir::toNativeSeparators(Engine::CurrentFolder())));
+    RefuseOutput(file, {folder, Engine::GetAliasPath()},
+                 {QStringLiteral("PDF"), QByteArrayLiteral("%PDF-"), QString()});
+    OpenRecords(folder);
 
     TOndoKanri record;
     const QString code = parser.value(o.project);
@@ -215,6 +192,22 @@ void Print(const QCommandLineParser& parser, const Options& o)
     }
 }
 
+void Export(const QCommandLineParser& parser, const Options& o, QTextStream& out)
+{
+    const bool xlsx = parser.isSet(o.xlsx);
+    if (!parser.isSet(o.project) || parser.value(o.project).isEmpty())
+        throw AppError(QStringLiteral("--project で工事コードを指定してください"));
+    const QString folder = DataFolder(parser, o);
+    const QString file = parser.value(xlsx ? o.xlsx : o.csv);
+    const ExportFormat format = xlsx ? ExportFormat::Xlsx : ExportFormat::Csv;
+    const QStringList dataFolders{folder, Engine::GetAliasPath()};
+    // Checked before the data is opened, so that a refused target never touches it.
+    RefuseExportTarget(file, format, dataFolders);
+    OpenRecords(folder);
+    const ExportData data = ExportFile(file, format, parser.value(o.project), parser.value(o.mix), dataFolders);
+    out << ExportSummary(data) << Qt::endl;
+}
+
 void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out)
 {
     const QString folder = DataFolder(parser, o);
@@ -255,11 +248,11 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、データのバックアップと復元"));
+    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、Excel・CSVへの書き出し、データのバックアップと復元"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data, o.backup, o.restore});
+                       o.high, o.data, o.backup, o.restore, o.xlsx, o.csv});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -277,8 +270,11 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
         return 2;
     }
-    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore)) > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore は一つだけ指定してください") << Qt::endl;
+    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore))
+            + int(parser.isSet(o.xlsx)) + int(parser.isSet(o.csv))
+        > 1) {
+        err << QStringLiteral("--print-pdf、--backup、--restore、--export-xlsx、--export-csv は一つだけ指定してください")
+            << Qt::endl;
         return 2;
     }
     try {
@@ -286,6 +282,8 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
             WriteBackup(parser, o, out);
         else if (parser.isSet(o.restore))
             RestoreBackup(parser, o, out);
+        else if (parser.isSet(o.xlsx) || parser.isSet(o.csv))
+            Export(parser, o, out);
         else
             Print(parser, o);
     } catch (const AppError& e) {

@@ -10,9 +10,11 @@ class QTextStream;
 //   [--category NAME]... [--per-project] [--low N] [--high N] [--data DIR]
 //   --backup [--data DIR]: writes a backup now and prints its path.
 //   --restore FILE [--data DIR]: replaces the data with a backup, the current data kept first.
+//   --export-xlsx FILE | --export-csv FILE --project CODE [--mix NAME] [--data DIR]: the
+//   project's readings as an Excel workbook or a CSV file.
 // Also --help and --version. arguments includes the program name. Returns the exit code;
-// a failure writes one line to err and leaves no file. The PDF is never written into a
-// data folder nor over an existing file that is not a PDF.
+// a failure writes one line to err and leaves no file. No output is written into a data
+// folder nor over an existing file of another kind.
 int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& err);
 
 // True when the arguments ask for the command-line mode rather than the windows.

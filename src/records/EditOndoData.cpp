@@ -247,6 +247,9 @@ void TfEditOndoData::buildMenus()
     QAction* restore = file->addAction(QStringLiteral("バックアップから復元…"));
     restore->setObjectName(QStringLiteral("RestoreItem"));
     restore->setEnabled(false); // its dialog does not exist yet
+    ExportItem = file->addAction(QStringLiteral("Excelに出力…"));
+    ExportItem->setObjectName(QStringLiteral("ExportItem"));
+    ExportItem->setEnabled(false); // until its dialog is wired
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));

@@ -17,8 +17,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = ondokanri ] || fail "Package is $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version), not $version"
 field Maintainer | grep -qE '^[^<]+ <[^@ ]+@[^> ]+>$' || fail "Maintainer is '$(field Maintainer)'"
-field Description | grep -q '温度管理' || fail "no Japanese description"
-field Description | grep -q 'asphalt' || fail "no English description"
+# Matched on a copy: with pipefail, grep -q leaving early would fail the writer (SIGPIPE).
+description=$(field Description)
+grep -q '温度管理' <<<"$description" || fail "no Japanese description"
+grep -q 'asphalt' <<<"$description" || fail "no English description"
 depends=$(field Depends)
 for p in libqt6sql6-sqlite libqt6sql6-psql fonts-ipafont-gothic fonts-ipafont-mincho \
          qt6-translations-l10n libqt6core6 libqt6widgets6 libqt6printsupport6; do
