@@ -11,6 +11,7 @@ packages=(
   qt6-translations-l10n
   poppler-utils xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
+  pxlib-dev
 )
 
 missing=()

@@ -4,6 +4,7 @@
 #include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
+#include "exchange/ParadoxImport.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
@@ -47,6 +48,11 @@ struct Options
     QCommandLineOption restore{QStringLiteral("restore"),
                                QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
                                QStringLiteral("FILE")};
+    QCommandLineOption importParadox{QStringLiteral("import-paradox"),
+                                     QStringLiteral("旧プログラムのデータフォルダ (Paradox の表) を取り込みます"),
+                                     QStringLiteral("DIR")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run"),
+                              QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -255,11 +261,11 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、データのバックアップと復元"));
+    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、データのバックアップと復元、旧データの取り込み"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data, o.backup, o.restore});
+                       o.high, o.data, o.backup, o.restore, o.importParadox, o.dryRun});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -277,8 +283,9 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
         return 2;
     }
-    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore)) > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore は一つだけ指定してください") << Qt::endl;
+    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore))
+            + int(parser.isSet(o.importParadox)) > 1) {
+        err << QStringLiteral("--print-pdf、--backup、--restore、--import-paradox は一つだけ指定してください") << Qt::endl;
         return 2;
     }
     try {
@@ -286,6 +293,9 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
             WriteBackup(parser, o, out);
         else if (parser.isSet(o.restore))
             RestoreBackup(parser, o, out);
+        else if (parser.isSet(o.importParadox))
+            ParadoxImport::RunCommand(parser.value(o.importParadox), parser.isSet(o.dryRun),
+                                      DataFolder(parser, o), out);
         else
             Print(parser, o);
     } catch (const AppError& e) {
