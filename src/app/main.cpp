@@ -3,6 +3,7 @@
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
+#include "exchange/ParadoxImportDialog.h"
 #include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
@@ -13,6 +14,7 @@
 #include "records/EditOndoData.h"
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
+#include "records/OldDataWiring.h"
 #include "records/RestoreWiring.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
@@ -107,6 +109,7 @@ int main(int argc, char** argv)
     TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
     TfRestoreBackup fRestoreBackup;
+    TfParadoxImport fParadoxImport(&fEditOndoData);
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
@@ -118,6 +121,7 @@ int main(int argc, char** argv)
     InstallPrinterSetupDialog(&fSetPrintItems);
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
+    ConnectOldDataImport(fEditOndoData, fParadoxImport);
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,

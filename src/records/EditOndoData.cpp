@@ -247,6 +247,9 @@ void TfEditOndoData::buildMenus()
     QAction* restore = file->addAction(QStringLiteral("バックアップから復元…"));
     restore->setObjectName(QStringLiteral("RestoreItem"));
     restore->setEnabled(false); // its dialog does not exist yet
+    ImportOldItem = file->addAction(QStringLiteral("旧データの取り込み…"));
+    ImportOldItem->setObjectName(QStringLiteral("ImportOldItem"));
+    ImportOldItem->setEnabled(false); // until its dialog is connected
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));

@@ -4,11 +4,20 @@
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "exchange/ParadoxImport.h"
+#include "exchange/ParadoxImportDialog.h"
 #include "printing/BatchPrint.h"
+#include "records/EditOndoData.h"
+#include "records/OldDataWiring.h"
 #include "records/OndoKanri.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QStringEncoder>
 
 #include <cstdlib>
@@ -327,6 +336,48 @@ private Q_SLOTS:
         QCOMPARE(bad.code, 1);
         QVERIFY2(bad.err.contains(QStringLiteral("OndoLine4.DB")), qPrintable(bad.err));
         QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+    }
+
+    // The menu item: the preview shows first and nothing is stored until 取り込み; then the
+    // result is shown and the window's categories include the imported one.
+    void dialogFromMenu()
+    {
+        QTemporaryDir old;
+        WriteFullFolder(old.path());
+        TfEditOndoData window;
+        TfParadoxImport dialog(&window);
+        dialog.SetFolderPicker([&old](QWidget*) { return old.path(); });
+        ConnectOldDataImport(window, dialog);
+        QVERIFY(window.ImportOldItem->isEnabled());
+
+        QString preview, result;
+        int storedAtPreview = -1;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == &dialog && preview.isEmpty()) {
+                preview = dialog.SummaryText->toPlainText();
+                storedAtPreview = Count(QStringLiteral("OndoKanri4"));
+                dialog.ImportButton->click();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                result = box->text();
+                box->accept();
+            }
+        });
+        answer.start(10);
+        window.ImportOldItem->trigger();
+        answer.stop();
+
+        QVERIFY2(preview.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")), qPrintable(preview));
+        QCOMPARE(storedAtPreview, 0);
+        QVERIFY2(result.startsWith(QStringLiteral("取り込み: ")), qPrintable(result));
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 1);
+        QVERIFY(window.ComboBox4->findText(QStringLiteral("舗装温度")) >= 0);
+
+        // Cancelled after the preview: nothing more is written.
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.CancelButton->click(); });
+        QVERIFY(!dialog.Run());
+        QCOMPARE(Count(QStringLiteral("OndoHead4")), 2);
     }
 
 private:
