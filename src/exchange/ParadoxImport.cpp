@@ -336,7 +336,7 @@ void PlanRecords(Work& w)
             const int stored = storedHeaders.value(key);
             w.recordTarget.insert(oldId, stored);
             joining.insert(stored);
-            ++report.skipped;
+            ++report.joined;
             w.plan.collisions << QStringLiteral("記録 ID %1 (工事 %2 / 合材 %3 / 区分 %4): 現在の記録 ID %5 に日を加えます")
                                      .arg(oldId).arg(koji, gozai).arg(kubun).arg(stored);
             continue;
@@ -419,15 +419,13 @@ void PlanDays(Work& w)
         w.plan.notes << QStringLiteral("現在のデータにすでにある日の %1 行は現在のまま残します").arg(kept);
 }
 
-Work Prepare(const QString& folder)
+// Decides against the store as it is now.
+void Decide(Work& w)
 {
-    Work w;
-    ReadFolder(w, folder);
     PlanCategories(w);
     PlanRegisters(w);
     PlanRecords(w);
     PlanDays(w);
-    return w;
 }
 
 void Write(const Work& w)
@@ -536,7 +534,17 @@ bool Plan::empty() const
     return true;
 }
 
-Plan DryRun(const QString& folder) { return Prepare(folder).plan; }
+Plan DryRun(const QString& folder)
+{
+    // Compared with the store as the import would find it: with its tables and default
+    // categories. The transaction is never committed, so nothing stays written.
+    Work w;
+    ReadFolder(w, folder);
+    Transaction tx;
+    TOndoKanri::CreateTables();
+    Decide(w);
+    return w.plan;
+}
 
 QString Summary(const Plan& plan)
 {
@@ -550,6 +558,8 @@ QString Summary(const Plan& plan)
         QString line = QStringLiteral("%1.DB: %2 行、追加 %3").arg(t.table).arg(t.rows).arg(t.added);
         if (t.updated)
             line += QStringLiteral("、更新 %1").arg(t.updated);
+        if (t.joined)
+            line += QStringLiteral("、既存の記録に合流 %1").arg(t.joined);
         if (t.skipped)
             line += QStringLiteral("、取り込まない %1").arg(t.skipped);
         if (t.table == QLatin1String("OndoKubun") && plan.olderKubunLayout)
@@ -569,14 +579,16 @@ QString Summary(const Plan& plan)
 
 Plan Import(const QString& folder)
 {
-    Work w = Prepare(folder);
-    if (w.plan.empty())
-        throw AppError(QStringLiteral("'%1' に取り込むものがありません").arg(QDir::toNativeSeparators(folder)));
+    Work w;
+    ReadFolder(w, folder); // a folder that cannot be read stops before the backup
     const QString dataFolder = Engine::CurrentFolder();
     TOndoKanri::CreateTables();
     Backup::Write(dataFolder);
     Backup::Rotate(dataFolder);
     Transaction tx;
+    Decide(w);
+    if (w.plan.empty())
+        throw AppError(QStringLiteral("'%1' に取り込むものがありません").arg(QDir::toNativeSeparators(folder)));
     Write(w);
     tx.Commit();
     return w.plan;

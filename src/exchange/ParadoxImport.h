@@ -17,6 +17,7 @@ struct TableReport
     int rows = 0;     // rows read
     int added = 0;    // what the import adds
     int updated = 0;  // registers and categories already stored under the same key
+    int joined = 0;   // records whose project / mix / category already has a header
     int skipped = 0;  // rows left out (see notes)
 };
 

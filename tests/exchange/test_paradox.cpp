@@ -280,6 +280,7 @@ private Q_SLOTS:
         QCOMPARE(plan.collisions.size(), 1);
         QVERIFY(plan.collisions.first().contains(QStringLiteral("現在の記録 ID 1")));
         QCOMPARE(plan.renumbered, 1);
+        QCOMPARE(Report(plan, "OndoKanri4").joined, 1);
         QCOMPARE(Report(plan, "OndoHead4").added, 2);
         QCOMPARE(Report(plan, "OndoHead4").skipped, 2); // the stored day and the day without a record
         const QString summary = ParadoxImport::Summary(plan);
@@ -320,6 +321,7 @@ private Q_SLOTS:
         QCOMPARE(done.code, 0);
         QVERIFY2(done.out.startsWith(QStringLiteral("取り込み: ")), qPrintable(done.out));
         QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
+        QCOMPARE(Count(QStringLiteral("OndoKubun")), 3); // the new store's default ID 0 is updated, not doubled
 
         Run none = Batch({QStringLiteral("--import-paradox"), empty.path(), QStringLiteral("--data"), data.path()});
         QCOMPARE(none.code, 1);
