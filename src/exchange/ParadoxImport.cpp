@@ -193,6 +193,7 @@ struct Work
     Table tables[TableTotal];
     bool present[TableTotal] = {};
     QHash<int, int> kubunTarget;     // old category ID -> stored ID
+    QHash<int, QString> kubunNames;  // stored ID -> name, after the import
     QSet<int> kubunInsert, kubunUpdate; // stored IDs
     QList<int> kanriRows;            // rows of OndoKanri4 that become new headers
     QHash<int, int> recordTarget;    // old record ID -> stored ID
@@ -243,6 +244,7 @@ void PlanCategories(Work& w)
         for (; !q.Eof(); q.Next())
             storedName.insert(q.FieldInt(QStringLiteral("ID")), q.FieldText(QStringLiteral("KubunName")));
     }
+    w.kubunNames = storedName;
     const Table& t = w.tables[Kubun];
     TableReport& report = w.plan.tables[Kubun];
     for (int r = 0; r < t.rows.size(); ++r) {
@@ -257,14 +259,15 @@ void PlanCategories(Work& w)
             continue;
         }
         w.kubunTarget.insert(id, id);
+        w.kubunNames.insert(id, name);
         if (storedName.contains(id)) {
             w.kubunUpdate.insert(id);
             ++report.updated;
         } else {
             w.kubunInsert.insert(id);
-            storedName.insert(id, name);
             ++report.added;
         }
+        storedName.insert(id, name);
     }
 }
 
@@ -338,7 +341,8 @@ void PlanRecords(Work& w)
             joining.insert(stored);
             ++report.joined;
             w.plan.collisions << QStringLiteral("記録 ID %1 (工事 %2 / 合材 %3 / 区分 %4): 現在の記録 ID %5 に日を加えます")
-                                     .arg(oldId).arg(koji, gozai).arg(kubun).arg(stored);
+                                     .arg(oldId).arg(koji, gozai, w.kubunNames.value(kubun, QString::number(kubun)))
+                                     .arg(stored);
             continue;
         }
         if (importedHeaders.contains(key)) {
@@ -436,8 +440,11 @@ void Write(const Work& w)
         const bool insert = w.kubunInsert.contains(id);
         if (!insert && !w.kubunUpdate.contains(id))
             continue;
+        // The older layout has no interval: a stored category keeps its own.
         Query q(insert ? QStringLiteral("insert into OndoKubun (ID,ODR,KUBUNNAME,ONDORANGE,SOKUTEIKANKAKU) values (:A,:B,:C,:D,:E)")
-                       : QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D,SOKUTEIKANKAKU=:E where ID=:A"));
+                : w.plan.olderKubunLayout
+                    ? QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D where ID=:A")
+                    : QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D,SOKUTEIKANKAKU=:E where ID=:A"));
         q.BindInt(QStringLiteral("A"), id);
         q.BindInt(QStringLiteral("B"), kubun.integer(r, "ODR"));
         q.BindText(QStringLiteral("C"), kubun.text(r, "KubunName"));

@@ -30,6 +30,8 @@ TfParadoxImport::TfParadoxImport(QWidget* parent)
     SummaryText->setLineWrapMode(QPlainTextEdit::NoWrap);
     ImportButton = new QPushButton(QStringLiteral("取り込み"), this);
     ImportButton->setObjectName(QStringLiteral("ImportButton"));
+    ImportButton->setDefault(true);
+    FolderButton->setAutoDefault(false);
     CancelButton = new QPushButton(QStringLiteral("キャンセル"), this);
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
 

@@ -260,6 +260,8 @@ private Q_SLOTS:
         };
         QCOMPARE(store(QStringLiteral("K001"), QStringLiteral("A"), 160.0), 1);
         QCOMPARE(store(QStringLiteral("K002"), QStringLiteral("B"), 158.0), 2);
+        Query interval(QStringLiteral("update OndoKubun set SokuteiKankaku='台毎' where ID=0"));
+        interval.ExecSQL();
 
         QTemporaryDir old;
         WriteKubun(old.path(), true, {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160")},
@@ -278,7 +280,7 @@ private Q_SLOTS:
         QVERIFY(plan.olderKubunLayout);
         QVERIFY(!Report(plan, "SIMEI").present);
         QCOMPARE(plan.collisions.size(), 1);
-        QVERIFY(plan.collisions.first().contains(QStringLiteral("現在の記録 ID 1")));
+        QVERIFY(plan.collisions.first().contains(QStringLiteral("区分 練上温度): 現在の記録 ID 1")));
         QCOMPARE(plan.renumbered, 1);
         QCOMPARE(Report(plan, "OndoKanri4").joined, 1);
         QCOMPARE(Report(plan, "OndoHead4").added, 2);
@@ -301,6 +303,9 @@ private Q_SLOTS:
         kubun.LoadByID(7);
         QCOMPARE(kubun.KubunName, QStringLiteral("敷均し温度"));
         QCOMPARE(kubun.SokuteiKankaku, QString());
+        kubun.LoadByID(0); // updated from the old row, which had no interval to give
+        QCOMPARE(kubun.OndoRange, QStringLiteral("150_160"));
+        QCOMPARE(kubun.SokuteiKankaku, QStringLiteral("台毎"));
     }
 
     // The command: a dry run stores nothing, the import stores, a failure is one line and
