@@ -288,6 +288,10 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << QStringLiteral("--print-pdf、--backup、--restore、--import-paradox は一つだけ指定してください") << Qt::endl;
         return 2;
     }
+    if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox)) {
+        err << QStringLiteral("--dry-run は --import-paradox と一緒に指定してください") << Qt::endl;
+        return 2;
+    }
     try {
         if (parser.isSet(o.backup))
             WriteBackup(parser, o, out);
