@@ -12,6 +12,7 @@ packages=(
   poppler-utils xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
   libxlsxwriter-dev python3-openpyxl
+  pxlib-dev
 )
 
 missing=()

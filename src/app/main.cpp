@@ -4,6 +4,7 @@
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
 #include "exchange/ExportDialog.h"
+#include "exchange/ParadoxImportDialog.h"
 #include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
@@ -15,6 +16,7 @@
 #include "records/ExportWiring.h"
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
+#include "records/OldDataWiring.h"
 #include "records/RestoreWiring.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
@@ -110,6 +112,7 @@ int main(int argc, char** argv)
     TfSetDataPath fSetDataPath;
     TfRestoreBackup fRestoreBackup;
     TfExport fExport;
+    TfParadoxImport fParadoxImport(&fEditOndoData);
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
@@ -122,6 +125,7 @@ int main(int argc, char** argv)
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
     ConnectExportDialog(fEditOndoData, fExport);
+    ConnectOldDataImport(fEditOndoData, fParadoxImport);
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,

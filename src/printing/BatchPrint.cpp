@@ -6,6 +6,7 @@
 #include "environment/OutputFile.h"
 #include "environment/RegistryUtility.h"
 #include "exchange/Export.h"
+#include "exchange/ParadoxImport.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
@@ -55,6 +56,11 @@ struct Options
     QCommandLineOption csv{QStringLiteral("export-csv"),
                            QStringLiteral("工事の温度をCSVファイル (UTF-8) に書き出します (--project、--mix)"),
                            QStringLiteral("FILE")};
+    QCommandLineOption importParadox{QStringLiteral("import-paradox"),
+                                     QStringLiteral("旧プログラムのデータフォルダ (Paradox の表) を取り込みます"),
+                                     QStringLiteral("DIR")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run"),
+                              QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -248,11 +254,11 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、Excel・CSVへの書き出し、データのバックアップと復元"));
+    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、Excel・CSVへの書き出し、データのバックアップと復元、旧データの取り込み"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data, o.backup, o.restore, o.xlsx, o.csv});
+                       o.high, o.data, o.backup, o.restore, o.xlsx, o.csv, o.importParadox, o.dryRun});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -270,11 +276,16 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
         return 2;
     }
-    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore))
-            + int(parser.isSet(o.xlsx)) + int(parser.isSet(o.csv))
-        > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore、--export-xlsx、--export-csv は一つだけ指定してください")
+    int commands = 0;
+    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.xlsx, &o.csv, &o.importParadox})
+        commands += parser.isSet(*command);
+    if (commands > 1) {
+        err << QStringLiteral("--print-pdf、--backup、--restore、--export-xlsx、--export-csv、--import-paradox は一つだけ指定してください")
             << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox)) {
+        err << QStringLiteral("--dry-run は --import-paradox と一緒に指定してください") << Qt::endl;
         return 2;
     }
     try {
@@ -284,6 +295,9 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
             RestoreBackup(parser, o, out);
         else if (parser.isSet(o.xlsx) || parser.isSet(o.csv))
             Export(parser, o, out);
+        else if (parser.isSet(o.importParadox))
+            ParadoxImport::RunCommand(parser.value(o.importParadox), parser.isSet(o.dryRun),
+                                      DataFolder(parser, o), out);
         else
             Print(parser, o);
     } catch (const AppError& e) {

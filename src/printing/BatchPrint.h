@@ -12,6 +12,8 @@ class QTextStream;
 //   --restore FILE [--data DIR]: replaces the data with a backup, the current data kept first.
 //   --export-xlsx FILE | --export-csv FILE --project CODE [--mix NAME] [--data DIR]: the
 //   project's readings as an Excel workbook or a CSV file.
+//   --import-paradox DIR [--dry-run] [--data DIR]: brings the old program's folder in, or with
+//   --dry-run only shows what it would bring and what collides.
 // Also --help and --version. arguments includes the program name. Returns the exit code;
 // a failure writes one line to err and leaves no file. No output is written into a data
 // folder nor over an existing file of another kind.

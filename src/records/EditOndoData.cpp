@@ -250,6 +250,9 @@ void TfEditOndoData::buildMenus()
     ExportItem = file->addAction(QStringLiteral("Excelに出力…"));
     ExportItem->setObjectName(QStringLiteral("ExportItem"));
     ExportItem->setEnabled(false); // until its dialog is wired
+    ImportOldItem = file->addAction(QStringLiteral("旧データの取り込み…"));
+    ImportOldItem->setObjectName(QStringLiteral("ImportOldItem"));
+    ImportOldItem->setEnabled(false); // until its dialog is connected
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));

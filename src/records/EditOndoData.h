@@ -108,6 +108,7 @@ public:
     QAction* DeleteDay1 = nullptr; // "この試験日を削除"
     QAction* ExportItem = nullptr;   // "Excelに出力…"
     QAction* Close1 = nullptr;
+    QAction* ImportOldItem = nullptr; // "旧データの取り込み…"
     QAction* KojiItem = nullptr;     // "工事"
     QAction* GozaiItem = nullptr;    // "合材"
     QAction* SimeiItem = nullptr;    // "氏名"

@@ -1,0 +1,633 @@
+#include "exchange/ParadoxImport.h"
+
+#include "environment/AppError.h"
+#include "environment/Backup.h"
+#include "environment/Engine.h"
+#include "environment/Query.h"
+#include "records/OndoKanri.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QStringDecoder>
+#include <QTextStream>
+#include <QTime>
+#include <QVariant>
+
+extern "C" {
+#include <paradox.h>
+}
+
+namespace ParadoxImport {
+
+namespace {
+
+// Paradox counts days from 1 January of year 1 (day 1); Julian day 1721425 is the day before.
+constexpr qint64 ParadoxEpochJulianDay = 1721425;
+
+struct Table
+{
+    QStringList fields; // upper-cased
+    QList<QList<QVariant>> rows;
+
+    int column(const char* name) const { return fields.indexOf(QString::fromLatin1(name).toUpper()); }
+    bool has(const char* name) const { return column(name) >= 0; }
+    QVariant value(int row, const char* name) const
+    {
+        const int c = column(name);
+        return c < 0 ? QVariant() : rows.at(row).at(c);
+    }
+    QString text(int row, const char* name) const { return value(row, name).toString(); }
+    int integer(int row, const char* name) const { return value(row, name).toInt(); }
+    double number(int row, const char* name) const { return value(row, name).toDouble(); }
+    QDateTime when(int row, const char* name) const { return value(row, name).toDateTime(); }
+};
+
+void CollectError(pxdoc_t*, int, const char* message, void* data)
+{
+    auto* errors = static_cast<QString*>(data);
+    if (errors->isEmpty())
+        *errors = QString::fromLocal8Bit(message).trimmed();
+}
+
+QDateTime FromParadoxDays(qint64 days, qint64 msOfDay)
+{
+    const QDate date = QDate::fromJulianDay(days + ParadoxEpochJulianDay);
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msOfDay)));
+}
+
+QVariant ToVariant(const pxval_t& v, int fieldType, QStringDecoder& decoder)
+{
+    if (v.isnull)
+        return {};
+    switch (fieldType) {
+    case pxfShort:
+    case pxfLong:
+    case pxfAutoInc:
+    case pxfLogical:
+        return QVariant(qlonglong(v.value.lval));
+    case pxfNumber:
+    case pxfCurrency:
+        return QVariant(v.value.dval);
+    case pxfTimestamp: {
+        const qint64 ms = qint64(v.value.dval);
+        return FromParadoxDays(ms / 86400000, ms % 86400000);
+    }
+    case pxfDate:
+        return FromParadoxDays(v.value.lval, 0);
+    default: {
+        QByteArray bytes(v.value.str.val, v.value.str.len);
+        const int nul = bytes.indexOf('\0');
+        if (nul >= 0)
+            bytes.truncate(nul);
+        return QString(decoder.decode(bytes)).trimmed();
+    }
+    }
+}
+
+bool IsNumeric(int fieldType)
+{
+    switch (fieldType) {
+    case pxfShort: case pxfLong: case pxfAutoInc: case pxfLogical: case pxfNumber:
+    case pxfCurrency: case pxfTimestamp: case pxfDate: case pxfTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Table ReadTable(const QString& file)
+{
+    QString errors;
+    pxdoc_t* px = PX_new3(CollectError, nullptr, nullptr, nullptr, &errors);
+    if (!px)
+        throw AppError(QStringLiteral("'%1' を読めません").arg(QDir::toNativeSeparators(file)));
+    struct Closer
+    {
+        pxdoc_t* px;
+        bool open = false;
+        ~Closer()
+        {
+            if (open)
+                PX_close(px);
+            PX_delete(px);
+        }
+    } closer{px};
+    if (PX_open_file(px, QFile::encodeName(file).constData()) < 0)
+        throw AppError(QStringLiteral("'%1' は Paradox の表として読めません%2")
+                           .arg(QDir::toNativeSeparators(file),
+                                errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
+    closer.open = true;
+
+    QStringDecoder decoder("Shift_JIS");
+    if (!decoder.isValid())
+        throw AppError(QStringLiteral("この環境では Shift-JIS の文字を読めません"));
+
+    Table table;
+    const int fieldCount = PX_get_num_fields(px);
+    QList<int> types;
+    for (int i = 0; i < fieldCount; ++i) {
+        const pxfield_t* f = PX_get_field(px, i);
+        table.fields << QString::fromLatin1(f->px_fname).toUpper();
+        types << f->px_ftype;
+    }
+    const int rowCount = PX_get_num_records(px);
+    for (int r = 0; r < rowCount; ++r) {
+        pxval_t** values = PX_retrieve_record(px, r);
+        if (!values)
+            throw AppError(QStringLiteral("'%1' の %2 行目を読めません")
+                               .arg(QDir::toNativeSeparators(file)).arg(r + 1));
+        QList<QVariant> row;
+        for (int i = 0; i < fieldCount; ++i) {
+            row << ToVariant(*values[i], types.at(i), decoder);
+            if (!values[i]->isnull && !IsNumeric(types.at(i)))
+                px->free(px, values[i]->value.str.val);
+            px->free(px, values[i]);
+        }
+        px->free(px, values);
+        table.rows << row;
+    }
+    return table;
+}
+
+const char* const TableNames[] = {"OndoKubun", "Koji1", "GozaiDef", "SIMEI",
+                                  "OndoKanri4", "OndoHead4", "OndoLine4"};
+enum TableIndex { Kubun, Koji, Gozai, Simei, Kanri, Head, Line, TableTotal };
+
+// The required columns of each table; an older OndoKubun lacks only SokuteiKankaku.
+const QList<QList<const char*>> RequiredColumns = {
+    {"ID", "KubunName"},
+    {"CODE", "KOJIMEI"},
+    {"DataName", "PrintName"},
+    {"SIMEI", "FURIGANA"},
+    {"ID", "KojiCode", "GozaiName", "Kubun"},
+    {"KanriID", "Hiduke"},
+    {"KanriID", "Hiduke", "LNO", "Ondo"},
+};
+
+struct Register
+{
+    const char* table;
+    const char* key;
+    const char* second;
+};
+const Register Registers[] = {{"Koji1", "CODE", "KOJIMEI"},
+                              {"GozaiDef", "DataName", "PrintName"},
+                              {"SIMEI", "SIMEI", "FURIGANA"}};
+
+QString DayKey(int id, const QDateTime& day) { return QString::number(id) + QLatin1Char('|') + DateTimeToStorage(day); }
+QString HeaderKey(const QString& koji, const QString& gozai, int kubun)
+{
+    return koji + QChar(0x1f) + gozai + QChar(0x1f) + QString::number(kubun);
+}
+
+bool StoreHas(const QString& table) { return Engine::TableExists(table); }
+
+// Everything read and decided; Import carries it out.
+struct Work
+{
+    Plan plan;
+    Table tables[TableTotal];
+    bool present[TableTotal] = {};
+    QHash<int, int> kubunTarget;     // old category ID -> stored ID
+    QHash<int, QString> kubunNames;  // stored ID -> name, after the import
+    QSet<int> kubunInsert, kubunUpdate; // stored IDs
+    QList<int> kanriRows;            // rows of OndoKanri4 that become new headers
+    QHash<int, int> recordTarget;    // old record ID -> stored ID
+    QSet<QString> takenDays;         // DayKey of stored days a joining record must not touch
+    QSet<QString> headDays;          // DayKey (stored ID) of imported days
+};
+
+void ReadFolder(Work& w, const QString& folder)
+{
+    const QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        throw AppError(QStringLiteral("フォルダ '%1' がありません").arg(QDir::toNativeSeparators(folder)));
+    w.plan.folder = QDir::fromNativeSeparators(dir.absolutePath());
+    // The old files may be named in any case.
+    QHash<QString, QString> files;
+    for (const QString& name : dir.entryList(QDir::Files))
+        files.insert(name.toUpper(), dir.filePath(name));
+    bool any = false;
+    for (int t = 0; t < TableTotal; ++t) {
+        TableReport report;
+        report.table = QString::fromLatin1(TableNames[t]);
+        const QString file = files.value(report.table.toUpper() + QLatin1String(".DB"));
+        if (!file.isEmpty()) {
+            w.tables[t] = ReadTable(file);
+            for (const char* column : RequiredColumns.at(t)) {
+                if (!w.tables[t].has(column))
+                    throw AppError(QStringLiteral("%1.DB に %2 の列がありません").arg(report.table, QLatin1String(column)));
+            }
+            w.present[t] = true;
+            report.present = true;
+            report.rows = w.tables[t].rows.size();
+            any = true;
+        }
+        w.plan.tables << report;
+    }
+    if (!any)
+        throw AppError(QStringLiteral("フォルダ '%1' に旧データの表 (OndoKanri4.DB など) がありません")
+                           .arg(QDir::toNativeSeparators(folder)));
+    w.plan.olderKubunLayout = w.present[Kubun] && !w.tables[Kubun].has("SokuteiKankaku");
+}
+
+void PlanCategories(Work& w)
+{
+    QHash<int, QString> storedName;
+    if (StoreHas(QStringLiteral("OndoKubun"))) {
+        Query q(QStringLiteral("select ID, KubunName from OndoKubun"));
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            storedName.insert(q.FieldInt(QStringLiteral("ID")), q.FieldText(QStringLiteral("KubunName")));
+    }
+    w.kubunNames = storedName;
+    const Table& t = w.tables[Kubun];
+    TableReport& report = w.plan.tables[Kubun];
+    for (int r = 0; r < t.rows.size(); ++r) {
+        const int id = t.integer(r, "ID");
+        const QString name = t.text(r, "KubunName");
+        // The same name under another ID is the same category: records follow the stored one.
+        const int other = storedName.key(name, id);
+        if (other != id && storedName.value(id) != name) {
+            w.kubunTarget.insert(id, other);
+            ++report.skipped;
+            w.plan.notes << QStringLiteral("温度区分「%1」(ID %2) は現在の ID %3 として扱います").arg(name).arg(id).arg(other);
+            continue;
+        }
+        w.kubunTarget.insert(id, id);
+        w.kubunNames.insert(id, name);
+        if (storedName.contains(id)) {
+            w.kubunUpdate.insert(id);
+            ++report.updated;
+        } else {
+            w.kubunInsert.insert(id);
+            ++report.added;
+        }
+        storedName.insert(id, name);
+    }
+}
+
+void PlanRegisters(Work& w)
+{
+    for (int i = 0; i < 3; ++i) {
+        const int t = Koji + i;
+        const Register& reg = Registers[i];
+        QSet<QString> stored;
+        if (StoreHas(QString::fromLatin1(reg.table))) {
+            Query q(QStringLiteral("select %1 as K from %2").arg(QLatin1String(reg.key), QLatin1String(reg.table)));
+            q.Open();
+            for (; !q.Eof(); q.Next())
+                stored.insert(q.FieldText(QStringLiteral("K")));
+        }
+        TableReport& report = w.plan.tables[t];
+        for (int r = 0; r < w.tables[t].rows.size(); ++r) {
+            const QString key = w.tables[t].text(r, reg.key);
+            if (key.isEmpty()) {
+                ++report.skipped;
+                continue;
+            }
+            if (stored.contains(key)) {
+                ++report.updated;
+            } else {
+                stored.insert(key);
+                ++report.added;
+            }
+        }
+    }
+}
+
+void PlanRecords(Work& w)
+{
+    QSet<int> usedIds;
+    QHash<QString, int> storedHeaders; // natural key -> stored ID
+    int maxId = 0;
+    if (StoreHas(QStringLiteral("OndoKanri4"))) {
+        Query q(QStringLiteral("select ID, KojiCode, GozaiName, Kubun from OndoKanri4"));
+        q.Open();
+        for (; !q.Eof(); q.Next()) {
+            const int id = q.FieldInt(QStringLiteral("ID"));
+            usedIds.insert(id);
+            maxId = qMax(maxId, id);
+            storedHeaders.insert(HeaderKey(q.FieldText(QStringLiteral("KojiCode")), q.FieldText(QStringLiteral("GozaiName")),
+                                           q.FieldInt(QStringLiteral("Kubun"))),
+                                 id);
+        }
+    }
+    const Table& t = w.tables[Kanri];
+    for (int r = 0; r < t.rows.size(); ++r)
+        maxId = qMax(maxId, t.integer(r, "ID"));
+
+    TableReport& report = w.plan.tables[Kanri];
+    QSet<int> joining; // stored IDs that old records join
+    QHash<QString, int> importedHeaders;
+    for (int r = 0; r < t.rows.size(); ++r) {
+        const int oldId = t.integer(r, "ID");
+        const QString koji = t.text(r, "KojiCode");
+        const QString gozai = t.text(r, "GozaiName");
+        const int kubun = w.kubunTarget.value(t.integer(r, "Kubun"), t.integer(r, "Kubun"));
+        if (w.recordTarget.contains(oldId)) {
+            ++report.skipped;
+            w.plan.notes << QStringLiteral("記録 ID %1 が二度あります: 二つ目は取り込みません").arg(oldId);
+            continue;
+        }
+        const QString key = HeaderKey(koji, gozai, kubun);
+        if (storedHeaders.contains(key)) {
+            const int stored = storedHeaders.value(key);
+            w.recordTarget.insert(oldId, stored);
+            joining.insert(stored);
+            ++report.joined;
+            w.plan.collisions << QStringLiteral("記録 ID %1 (工事 %2 / 合材 %3 / 区分 %4): 現在の記録 ID %5 に日を加えます")
+                                     .arg(oldId).arg(koji, gozai, w.kubunNames.value(kubun, QString::number(kubun)))
+                                     .arg(stored);
+            continue;
+        }
+        if (importedHeaders.contains(key)) {
+            w.recordTarget.insert(oldId, importedHeaders.value(key));
+            ++report.skipped;
+            w.plan.notes << QStringLiteral("記録 ID %1 は同じ工事・合材・区分の記録 ID %2 にまとめます")
+                                .arg(oldId).arg(importedHeaders.value(key));
+            continue;
+        }
+        int target = oldId;
+        if (target <= 0 || usedIds.contains(target)) {
+            target = ++maxId;
+            ++w.plan.renumbered;
+        }
+        usedIds.insert(target);
+        w.recordTarget.insert(oldId, target);
+        importedHeaders.insert(key, target);
+        w.kanriRows << r;
+        ++report.added;
+    }
+
+    // Days the stored headers already have stay as stored.
+    if (!joining.isEmpty()) {
+        for (const char* table : {"OndoHead4", "OndoLine4"}) {
+            if (!StoreHas(QString::fromLatin1(table)))
+                continue;
+            Query q(QStringLiteral("select distinct KanriID, Hiduke from %1").arg(QLatin1String(table)));
+            q.Open();
+            for (; !q.Eof(); q.Next()) {
+                const int id = q.FieldInt(QStringLiteral("KanriID"));
+                if (joining.contains(id))
+                    w.takenDays.insert(DayKey(id, q.FieldDateTime(QStringLiteral("Hiduke"))));
+            }
+        }
+    }
+}
+
+void PlanDays(Work& w)
+{
+    int orphans = 0, kept = 0, undated = 0;
+    for (const int t : {Head, Line}) {
+        TableReport& report = w.plan.tables[t];
+        const Table& table = w.tables[t];
+        for (int r = 0; r < table.rows.size(); ++r) {
+            const int oldId = table.integer(r, "KanriID");
+            const QDateTime day = table.when(r, "Hiduke");
+            bool skip = true;
+            if (!w.recordTarget.contains(oldId))
+                ++orphans;
+            else if (!day.isValid())
+                ++undated;
+            else if (w.takenDays.contains(DayKey(w.recordTarget.value(oldId), day)))
+                ++kept;
+            else
+                skip = false;
+            if (skip) {
+                ++report.skipped;
+                continue;
+            }
+            ++report.added;
+            if (t == Head) {
+                const QString key = DayKey(w.recordTarget.value(oldId), day);
+                if (w.headDays.contains(key)) {
+                    // A second summary of the same day would give the store two rows of one day.
+                    --report.added;
+                    ++report.skipped;
+                    continue;
+                }
+                w.headDays.insert(key);
+            }
+        }
+    }
+    if (orphans)
+        w.plan.notes << QStringLiteral("記録 (OndoKanri4) のない日・測定値 %1 行は取り込みません").arg(orphans);
+    if (undated)
+        w.plan.notes << QStringLiteral("日付のない日・測定値 %1 行は取り込みません").arg(undated);
+    if (kept)
+        w.plan.notes << QStringLiteral("現在のデータにすでにある日の %1 行は現在のまま残します").arg(kept);
+}
+
+// Decides against the store as it is now.
+void Decide(Work& w)
+{
+    PlanCategories(w);
+    PlanRegisters(w);
+    PlanRecords(w);
+    PlanDays(w);
+}
+
+void Write(const Work& w)
+{
+    const Table& kubun = w.tables[Kubun];
+    for (int r = 0; r < kubun.rows.size(); ++r) {
+        const int id = kubun.integer(r, "ID");
+        const bool insert = w.kubunInsert.contains(id);
+        if (!insert && !w.kubunUpdate.contains(id))
+            continue;
+        // The older layout has no interval: a stored category keeps its own.
+        Query q(insert ? QStringLiteral("insert into OndoKubun (ID,ODR,KUBUNNAME,ONDORANGE,SOKUTEIKANKAKU) values (:A,:B,:C,:D,:E)")
+                : w.plan.olderKubunLayout
+                    ? QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D where ID=:A")
+                    : QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D,SOKUTEIKANKAKU=:E where ID=:A"));
+        q.BindInt(QStringLiteral("A"), id);
+        q.BindInt(QStringLiteral("B"), kubun.integer(r, "ODR"));
+        q.BindText(QStringLiteral("C"), kubun.text(r, "KubunName"));
+        q.BindText(QStringLiteral("D"), kubun.text(r, "OndoRange"));
+        q.BindText(QStringLiteral("E"), kubun.text(r, "SokuteiKankaku"));
+        q.ExecSQL();
+    }
+
+    for (int i = 0; i < 3; ++i) {
+        const Register& reg = Registers[i];
+        const Table& t = w.tables[Koji + i];
+        for (int r = 0; r < t.rows.size(); ++r) {
+            const QString key = t.text(r, reg.key);
+            if (key.isEmpty())
+                continue;
+            const QString table = QLatin1String(reg.table), k = QLatin1String(reg.key), s = QLatin1String(reg.second);
+            Query probe(QStringLiteral("select * from %1 where %2=:A").arg(table, k));
+            probe.BindText(QStringLiteral("A"), key);
+            probe.Open();
+            Query q(probe.Eof() ? QStringLiteral("insert into %1 (%2,%3) values (:A,:B)").arg(table, k, s)
+                                : QStringLiteral("update %1 set %3=:B where %2=:A").arg(table, k, s));
+            q.BindText(QStringLiteral("A"), key);
+            q.BindText(QStringLiteral("B"), t.text(r, reg.second));
+            q.ExecSQL();
+        }
+    }
+
+    const Table& kanri = w.tables[Kanri];
+    Query header(QStringLiteral("insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
+    header.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+    for (const int r : w.kanriRows) {
+        const int oldKubun = kanri.integer(r, "Kubun");
+        header.BindInt(QStringLiteral("A"), w.recordTarget.value(kanri.integer(r, "ID")));
+        header.BindText(QStringLiteral("B"), kanri.text(r, "KojiCode"));
+        header.BindText(QStringLiteral("C"), kanri.text(r, "GozaiName"));
+        header.BindText(QStringLiteral("D"), kanri.text(r, "Sokuteisya"));
+        header.BindText(QStringLiteral("E"), kanri.text(r, "Kiji"));
+        header.BindInt(QStringLiteral("F"), w.kubunTarget.value(oldKubun, oldKubun));
+        header.BindText(QStringLiteral("G"), kanri.text(r, "Kikakuti"));
+        header.ExecSQL();
+    }
+
+    QSet<QString> written;
+    const Table& head = w.tables[Head];
+    Query day(QStringLiteral("insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
+    day.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+    for (int r = 0; r < head.rows.size(); ++r) {
+        const int oldId = head.integer(r, "KanriID");
+        const QDateTime when = head.when(r, "Hiduke");
+        if (!w.recordTarget.contains(oldId) || !when.isValid())
+            continue;
+        const int id = w.recordTarget.value(oldId);
+        const QString key = DayKey(id, when);
+        if (w.takenDays.contains(key) || written.contains(key))
+            continue;
+        written.insert(key);
+        day.BindInt(QStringLiteral("A"), id);
+        day.BindDateTime(QStringLiteral("B"), when);
+        day.BindInt(QStringLiteral("C"), head.integer(r, "Kosu"));
+        day.BindDouble(QStringLiteral("D"), head.number(r, "MaxOndo"));
+        day.BindDouble(QStringLiteral("E"), head.number(r, "MiniOndo"));
+        day.BindDouble(QStringLiteral("F"), head.number(r, "AvgOndo"));
+        day.BindText(QStringLiteral("G"), head.text(r, "Tekiyo"));
+        day.ExecSQL();
+    }
+
+    const Table& line = w.tables[Line];
+    Query reading(QStringLiteral("insert into ONDOLINE4 (KANRIID,HIDUKE,LNO,SOKUTEN,ONDO) values (:A,:B,:C,:D,:E)"));
+    for (int r = 0; r < line.rows.size(); ++r) {
+        const int oldId = line.integer(r, "KanriID");
+        const QDateTime when = line.when(r, "Hiduke");
+        if (!w.recordTarget.contains(oldId) || !when.isValid())
+            continue;
+        const int id = w.recordTarget.value(oldId);
+        if (w.takenDays.contains(DayKey(id, when)))
+            continue;
+        reading.BindInt(QStringLiteral("A"), id);
+        reading.BindDateTime(QStringLiteral("B"), when);
+        reading.BindInt(QStringLiteral("C"), line.integer(r, "LNO"));
+        reading.BindText(QStringLiteral("D"), line.text(r, "Sokuten"));
+        reading.BindDouble(QStringLiteral("E"), line.number(r, "Ondo"));
+        reading.ExecSQL();
+    }
+}
+
+} // namespace
+
+bool Plan::empty() const
+{
+    for (const TableReport& t : tables) {
+        if (t.added || t.updated)
+            return false;
+    }
+    return true;
+}
+
+Plan DryRun(const QString& folder)
+{
+    // Compared with the store as the import would find it: with its tables and default
+    // categories. The transaction is never committed, so nothing stays written.
+    Work w;
+    ReadFolder(w, folder);
+    Transaction tx;
+    TOndoKanri::CreateTables();
+    Decide(w);
+    return w.plan;
+}
+
+QString Summary(const Plan& plan)
+{
+    QStringList lines;
+    lines << QStringLiteral("旧データ: %1").arg(QDir::toNativeSeparators(plan.folder));
+    for (const TableReport& t : plan.tables) {
+        if (!t.present) {
+            lines << QStringLiteral("%1.DB: ありません (読み飛ばします)").arg(t.table);
+            continue;
+        }
+        QString line = QStringLiteral("%1.DB: %2 行、追加 %3").arg(t.table).arg(t.rows).arg(t.added);
+        if (t.updated)
+            line += QStringLiteral("、更新 %1").arg(t.updated);
+        if (t.joined)
+            line += QStringLiteral("、既存の記録に合流 %1").arg(t.joined);
+        if (t.skipped)
+            line += QStringLiteral("、取り込まない %1").arg(t.skipped);
+        if (t.table == QLatin1String("OndoKubun") && plan.olderKubunLayout)
+            line += QStringLiteral(" (計測間隔のない古い形式)");
+        lines << line;
+    }
+    if (plan.renumbered)
+        lines << QStringLiteral("ID が使われている記録 %1 件は新しい ID で取り込みます").arg(plan.renumbered);
+    if (!plan.collisions.isEmpty()) {
+        lines << QStringLiteral("現在のデータと重なる記録 %1 件:").arg(plan.collisions.size());
+        for (const QString& c : plan.collisions)
+            lines << QStringLiteral("  ") + c;
+    }
+    lines << plan.notes;
+    return lines.join(QLatin1Char('\n'));
+}
+
+Plan Import(const QString& folder)
+{
+    Work w;
+    ReadFolder(w, folder); // a folder that cannot be read stops before the backup
+    const QString dataFolder = Engine::CurrentFolder();
+    TOndoKanri::CreateTables();
+    Backup::Write(dataFolder);
+    Backup::Rotate(dataFolder);
+    Transaction tx;
+    Decide(w);
+    if (w.plan.empty())
+        throw AppError(QStringLiteral("'%1' に取り込むものがありません").arg(QDir::toNativeSeparators(folder)));
+    Write(w);
+    tx.Commit();
+    return w.plan;
+}
+
+QString ResultLine(const Plan& plan)
+{
+    const auto added = [&plan](int t) { return plan.tables.at(t).added; };
+    const auto changed = [&plan](int t) { return plan.tables.at(t).added + plan.tables.at(t).updated; };
+    QString line = QStringLiteral("取り込み: 温度区分 %1、工事 %2、合材 %3、測定者 %4、記録 %5、日 %6、測定値 %7")
+                       .arg(changed(Kubun)).arg(changed(Koji)).arg(changed(Gozai)).arg(changed(Simei))
+                       .arg(added(Kanri)).arg(added(Head)).arg(added(Line));
+    if (plan.renumbered)
+        line += QStringLiteral(" (新しい ID %1 件)").arg(plan.renumbered);
+    if (!plan.collisions.isEmpty())
+        line += QStringLiteral(" (既存の記録に加えた記録 %1 件)").arg(plan.collisions.size());
+    return line;
+}
+
+void RunCommand(const QString& folder, bool dryRun, const QString& dataFolder, QTextStream& out)
+{
+    Engine::OpenDatabase(dataFolder);
+    if (dryRun) {
+        out << Summary(DryRun(folder)) << Qt::endl;
+        return;
+    }
+    const Plan plan = Import(folder);
+    out << ResultLine(plan) << Qt::endl;
+    for (const TableReport& t : plan.tables) {
+        if (!t.present)
+            out << QStringLiteral("%1.DB はありませんでした").arg(t.table) << Qt::endl;
+    }
+}
+
+} // namespace ParadoxImport

@@ -1,0 +1,395 @@
+#include "support/TestSupport.h"
+
+#include "environment/Backup.h"
+#include "environment/Engine.h"
+#include "environment/Query.h"
+#include "exchange/ParadoxImport.h"
+#include "exchange/ParadoxImportDialog.h"
+#include "printing/BatchPrint.h"
+#include "records/EditOndoData.h"
+#include "records/OldDataWiring.h"
+#include "records/OndoKanri.h"
+
+#include <QApplication>
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QStringEncoder>
+
+#include <cstdlib>
+
+extern "C" {
+#include <paradox.h>
+}
+
+namespace {
+
+// Old tables are made here with pxlib's own writer: integers 'I', numbers 'N', timestamps
+// and Shift-JIS alpha fields of the old widths.
+struct Field
+{
+    const char* name;
+    char type;
+    int len;
+};
+const Field I(const char* n) { return {n, pxfLong, 4}; }
+const Field N(const char* n) { return {n, pxfNumber, 8}; }
+const Field T(const char* n) { return {n, pxfTimestamp, 8}; }
+const Field A(const char* n, int len) { return {n, pxfAlpha, len}; }
+
+void WriteTable(const QString& file, const QList<Field>& fields, const QList<QVariantList>& rows)
+{
+    pxdoc_t* px = PX_new();
+    auto* pxf = static_cast<pxfield_t*>(px->malloc(px, sizeof(pxfield_t) * fields.size(), "fields"));
+    for (int i = 0; i < fields.size(); ++i) {
+        pxf[i].px_fname = PX_strdup(px, fields[i].name);
+        pxf[i].px_ftype = fields[i].type;
+        pxf[i].px_flen = fields[i].len;
+        pxf[i].px_fdc = 0;
+    }
+    QVERIFY(PX_create_file(px, pxf, fields.size(), QFile::encodeName(file).constData(), pxfFileTypNonIndexDB) == 0);
+    QStringEncoder sjis("Shift_JIS");
+    for (const QVariantList& row : rows) {
+        QList<pxval_t> values(fields.size());
+        QList<QByteArray> texts(fields.size());
+        QList<pxval_t*> pointers;
+        for (int i = 0; i < fields.size(); ++i) {
+            pxval_t& v = values[i];
+            v = pxval_t{};
+            v.type = fields[i].type;
+            v.isnull = row.at(i).isNull();
+            if (fields[i].type == pxfLong)
+                v.value.lval = row.at(i).toInt();
+            else if (fields[i].type == pxfNumber)
+                v.value.dval = row.at(i).toDouble();
+            else if (fields[i].type == pxfTimestamp && !v.isnull) {
+                const QDateTime t = row.at(i).toDateTime();
+                pxval_t* made = PX_make_timestamp(px, t.date().year(), t.date().month(), t.date().day(),
+                                                  t.time().hour(), t.time().minute(), t.time().second());
+                v.value.dval = made->value.dval;
+                px->free(px, made);
+            } else {
+                texts[i] = sjis.encode(row.at(i).toString());
+                v.value.str.val = texts[i].data();
+                v.value.str.len = texts[i].size();
+            }
+            pointers << &v;
+        }
+        QVERIFY(PX_insert_record(px, pointers.data()) >= 0);
+    }
+    PX_close(px);
+    PX_delete(px);
+}
+
+QDateTime Day(int d) { return QDateTime(QDate(2003, 4, d), QTime(0, 0)); }
+
+void WriteKubun(const QString& dir, bool older, const QList<QVariantList>& rows)
+{
+    QList<Field> fields{I("ID"), I("ODR"), A("KubunName", 24), A("OndoRange", 24)};
+    if (!older)
+        fields << A("SokuteiKankaku", 8);
+    WriteTable(dir + QStringLiteral("/OndoKubun.DB"), fields, rows);
+}
+void WriteKanri(const QString& dir, const QList<QVariantList>& rows)
+{
+    WriteTable(dir + QStringLiteral("/OndoKanri4.DB"),
+               {I("ID"), A("KojiCode", 8), A("GozaiName", 64), A("Sokuteisya", 16), A("Kiji", 64), I("Kubun"),
+                A("Kikakuti", 32)},
+               rows);
+}
+void WriteHead(const QString& dir, const QList<QVariantList>& rows)
+{
+    WriteTable(dir + QStringLiteral("/OndoHead4.DB"),
+               {I("KanriID"), T("Hiduke"), I("Kosu"), N("MaxOndo"), N("MiniOndo"), N("AvgOndo"), A("Tekiyo", 32)}, rows);
+}
+void WriteLine(const QString& dir, const QList<QVariantList>& rows)
+{
+    WriteTable(dir + QStringLiteral("/OndoLine4.DB"), {I("KanriID"), T("Hiduke"), I("LNO"), A("Sokuten", 16), N("Ondo")},
+               rows);
+}
+void WriteRegister(const QString& dir, const char* table, const char* key, int keyLen, const char* second,
+                   int secondLen, const QList<QVariantList>& rows)
+{
+    WriteTable(dir + QLatin1Char('/') + QLatin1String(table) + QStringLiteral(".DB"),
+               {A(key, keyLen), A(second, secondLen)}, rows);
+}
+
+// A complete old folder: one project, mix, measurer, two categories, one record of two days.
+void WriteFullFolder(const QString& dir)
+{
+    WriteKubun(dir, false, {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160"), QStringLiteral("3分")},
+                            {5, 1, QStringLiteral("舗装温度"), QStringLiteral("140_150"), QStringLiteral("台毎")}});
+    WriteRegister(dir, "Koji1", "CODE", 8, "KOJIMEI", 64, {{QStringLiteral("K001"), QStringLiteral("国道１号舗装工事")}});
+    WriteRegister(dir, "GozaiDef", "DataName", 64, "PrintName", 64,
+                  {{QStringLiteral("密粒度13"), QStringLiteral("密粒度アスコン13")}});
+    WriteRegister(dir, "SIMEI", "SIMEI", 16, "FURIGANA", 16, {{QStringLiteral("山田"), QStringLiteral("ヤマダ")}});
+    WriteKanri(dir, {{4, QStringLiteral("K001"), QStringLiteral("密粒度13"), QStringLiteral("山田"), QStringLiteral("記事"), 5,
+                      QStringLiteral("150_160:140_150:台毎")}});
+    WriteHead(dir, {{4, Day(5), 2, 161.5, 150.0, 155.75, QStringLiteral("晴れ")},
+                    {4, Day(6), 1, 152.25, 152.25, 152.25, QString()}});
+    WriteLine(dir, {{4, Day(5), 1, QStringLiteral("1"), 161.5},
+                    {4, Day(5), 2, QStringLiteral("2"), 150.0},
+                    {4, Day(6), 1, QStringLiteral("1"), 152.25}});
+}
+
+int Count(const QString& table)
+{
+    if (!Engine::TableExists(table))
+        return 0;
+    Query q(QStringLiteral("select count(*) as N from %1").arg(table));
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}
+
+QList<double> Readings(int id, const QDateTime& day)
+{
+    Query q(QStringLiteral("select Ondo from OndoLine4 where KanriID=:A and Hiduke=:B order by LNO"));
+    q.BindInt(QStringLiteral("A"), id);
+    q.BindDateTime(QStringLiteral("B"), day);
+    q.Open();
+    QList<double> values;
+    for (; !q.Eof(); q.Next())
+        values << q.FieldDouble(QStringLiteral("Ondo"));
+    return values;
+}
+
+const ParadoxImport::TableReport& Report(const ParadoxImport::Plan& plan, const char* table)
+{
+    for (const ParadoxImport::TableReport& t : plan.tables) {
+        if (t.table == QLatin1String(table))
+            return t;
+    }
+    static ParadoxImport::TableReport none;
+    return none;
+}
+
+struct Run
+{
+    int code = 0;
+    QString out, err;
+};
+Run Batch(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("ondokanri"));
+    Run run;
+    QTextStream out(&run.out), err(&run.err);
+    run.code = RunBatchPrint(arguments, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+} // namespace
+
+class TestParadox : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_profile.reset(new TempProfile);
+        TOndoKanri::CreateTables();
+    }
+    void cleanup() { m_profile.reset(); }
+
+    // Everything of the folder arrives as it was stored: texts, numbers, days, readings, IDs.
+    void roundTrip()
+    {
+        QTemporaryDir old;
+        WriteFullFolder(old.path());
+
+        const ParadoxImport::Plan plan = ParadoxImport::DryRun(old.path());
+        QCOMPARE(Report(plan, "OndoKanri4").added, 1);
+        QCOMPARE(Report(plan, "OndoHead4").added, 2);
+        QCOMPARE(Report(plan, "OndoLine4").added, 3);
+        QCOMPARE(Report(plan, "OndoKubun").added, 1);   // ID 5
+        QCOMPARE(Report(plan, "OndoKubun").updated, 1); // ID 0 is a default category
+        QVERIFY(plan.collisions.isEmpty());
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+        QCOMPARE(Count(QStringLiteral("Koji1")), 0);
+        QVERIFY(Backup::List(m_profile->dataFolder()).isEmpty());
+
+        const ParadoxImport::Plan done = ParadoxImport::Import(old.path());
+        QCOMPARE(Backup::List(m_profile->dataFolder()).size(), 1);
+        QCOMPARE(ParadoxImport::ResultLine(done),
+                 QStringLiteral("取り込み: 温度区分 2、工事 1、合材 1、測定者 1、記録 1、日 2、測定値 3"));
+
+        TOndoKanri record;
+        record.LoadByID(4);
+        QCOMPARE(record.ID, 4);
+        QCOMPARE(record.Koji.Kojimei(), QStringLiteral("国道１号舗装工事"));
+        QCOMPARE(record.Gozai.PrintName(), QStringLiteral("密粒度アスコン13"));
+        QCOMPARE(record.Simei.Furigana(), QStringLiteral("ヤマダ"));
+        QCOMPARE(record.Kiji, QStringLiteral("記事"));
+        QCOMPARE(record.Kubun.KubunName, QStringLiteral("舗装温度"));
+        QCOMPARE(record.Kubun.SokuteiKankaku, QStringLiteral("台毎"));
+        QCOMPARE(record.Kubun.OndoRange, QStringLiteral("140_150"));
+        QCOMPARE(record.SpecInterval, QStringLiteral("台毎"));
+
+        Query day(QStringLiteral("select * from OndoHead4 where KanriID=4 and Hiduke=:B"));
+        day.BindDateTime(QStringLiteral("B"), Day(5));
+        day.Open();
+        QCOMPARE(day.FieldInt(QStringLiteral("Kosu")), 2);
+        QCOMPARE(day.FieldDouble(QStringLiteral("MaxOndo")), 161.5);
+        QCOMPARE(day.FieldDouble(QStringLiteral("MiniOndo")), 150.0);
+        QCOMPARE(day.FieldDouble(QStringLiteral("AvgOndo")), 155.75);
+        QCOMPARE(day.FieldText(QStringLiteral("Tekiyo")), QStringLiteral("晴れ"));
+        QCOMPARE(Readings(4, Day(5)), (QList<double>{161.5, 150.0}));
+        QCOMPARE(Readings(4, Day(6)), (QList<double>{152.25}));
+        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K001"), 5, Day(5), QStringLiteral("密粒度13")).size(), 2);
+    }
+
+    // A record whose key already has a header joins it without touching its stored days; one
+    // whose ID is taken gets a new ID with its days; a missing table and the older category
+    // layout are reported, not fatal.
+    void collisionsMissingTableAndOlderLayout()
+    {
+        auto store = [](const QString& koji, const QString& gozai, double reading) {
+            TOndoKanri r;
+            r.Koji.Code() = koji;
+            r.Gozai.DataName() = gozai;
+            r.Kubun.ID = 0;
+            r.Hiduke = Day(5);
+            r.Register({{1, QStringLiteral("1"), reading}});
+            return r.ID;
+        };
+        QCOMPARE(store(QStringLiteral("K001"), QStringLiteral("A"), 160.0), 1);
+        QCOMPARE(store(QStringLiteral("K002"), QStringLiteral("B"), 158.0), 2);
+        Query interval(QStringLiteral("update OndoKubun set SokuteiKankaku='台毎' where ID=0"));
+        interval.ExecSQL();
+
+        QTemporaryDir old;
+        WriteKubun(old.path(), true, {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160")},
+                                      {7, 1, QStringLiteral("敷均し温度"), QStringLiteral("130_140")}});
+        WriteKanri(old.path(), {{1, QStringLiteral("K001"), QStringLiteral("A"), QString(), QString(), 0, QString()},
+                                {2, QStringLiteral("K009"), QStringLiteral("C"), QString(), QString(), 7, QString()}});
+        WriteHead(old.path(), {{1, Day(5), 1, 999.0, 999.0, 999.0, QString()},
+                               {1, Day(6), 1, 170.0, 170.0, 170.0, QString()},
+                               {2, Day(5), 1, 135.0, 135.0, 135.0, QString()},
+                               {9, Day(5), 1, 1.0, 1.0, 1.0, QString()}});
+        WriteLine(old.path(), {{1, Day(5), 1, QStringLiteral("1"), 999.0},
+                               {1, Day(6), 1, QStringLiteral("1"), 170.0},
+                               {2, Day(5), 1, QStringLiteral("1"), 135.0}});
+
+        const ParadoxImport::Plan plan = ParadoxImport::DryRun(old.path());
+        QVERIFY(plan.olderKubunLayout);
+        QVERIFY(!Report(plan, "SIMEI").present);
+        QCOMPARE(plan.collisions.size(), 1);
+        QVERIFY(plan.collisions.first().contains(QStringLiteral("区分 練上温度): 現在の記録 ID 1")));
+        QCOMPARE(plan.renumbered, 1);
+        QCOMPARE(Report(plan, "OndoKanri4").joined, 1);
+        QCOMPARE(Report(plan, "OndoHead4").added, 2);
+        QCOMPARE(Report(plan, "OndoHead4").skipped, 2); // the stored day and the day without a record
+        const QString summary = ParadoxImport::Summary(plan);
+        QVERIFY(summary.contains(QStringLiteral("SIMEI.DB: ありません")));
+        QVERIFY(summary.contains(QStringLiteral("古い形式")));
+
+        ParadoxImport::Import(old.path());
+        QCOMPARE(Readings(1, Day(5)), (QList<double>{160.0}));
+        QCOMPARE(Readings(1, Day(6)), (QList<double>{170.0}));
+        QCOMPARE(Readings(3, Day(5)), (QList<double>{135.0}));
+        QCOMPARE(TOndoKanri::FindHeader(QStringLiteral("K009"), QStringLiteral("C"), 7), 3);
+        QCOMPARE(TOndoKanri::FindHeader(QStringLiteral("K002"), QStringLiteral("B"), 0), 2);
+        QCOMPARE(Readings(2, Day(5)), (QList<double>{158.0}));
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 3);
+        QCOMPARE(Count(QStringLiteral("OndoHead4")), 4);
+        TOndoKubun kubun;
+        kubun.SokuteiKankaku = QStringLiteral("前の値");
+        kubun.LoadByID(7);
+        QCOMPARE(kubun.KubunName, QStringLiteral("敷均し温度"));
+        QCOMPARE(kubun.SokuteiKankaku, QString());
+        kubun.LoadByID(0); // updated from the old row, which had no interval to give
+        QCOMPARE(kubun.OndoRange, QStringLiteral("150_160"));
+        QCOMPARE(kubun.SokuteiKankaku, QStringLiteral("台毎"));
+    }
+
+    // The command: a dry run stores nothing, the import stores, a failure is one line and
+    // leaves the store as it was.
+    void commandLine()
+    {
+        QTemporaryDir old, data, empty;
+        WriteFullFolder(old.path());
+
+        Run dry = Batch({QStringLiteral("--import-paradox"), old.path(), QStringLiteral("--dry-run"),
+                         QStringLiteral("--data"), data.path()});
+        QCOMPARE(dry.code, 0);
+        QVERIFY2(dry.out.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")), qPrintable(dry.out));
+        QCOMPARE(Engine::CurrentFolder(), QDir(data.path()).absolutePath() + QLatin1Char('/'));
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+
+        Run done = Batch({QStringLiteral("--import-paradox"), old.path(), QStringLiteral("--data"), data.path()});
+        QCOMPARE(done.code, 0);
+        QVERIFY2(done.out.startsWith(QStringLiteral("取り込み: ")), qPrintable(done.out));
+        QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
+        QCOMPARE(Count(QStringLiteral("OndoKubun")), 3); // the new store's default ID 0 is updated, not doubled
+
+        Run none = Batch({QStringLiteral("--import-paradox"), empty.path(), QStringLiteral("--data"), data.path()});
+        QCOMPARE(none.code, 1);
+        QCOMPARE(none.err.count(QLatin1Char('\n')), 1);
+
+        // A damaged table stops the whole import before anything is written.
+        WriteFullFolder(empty.path());
+        QFile broken(empty.path() + QStringLiteral("/OndoLine4.DB"));
+        QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        broken.write("not a table");
+        broken.close();
+        QFile::remove(data.path() + QStringLiteral("/kozeran.sqlite"));
+        Run bad = Batch({QStringLiteral("--import-paradox"), empty.path(), QStringLiteral("--data"), data.path()});
+        QCOMPARE(bad.code, 1);
+        QVERIFY2(bad.err.contains(QStringLiteral("OndoLine4.DB")), qPrintable(bad.err));
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+    }
+
+    // The menu item: the preview shows first and nothing is stored until 取り込み; then the
+    // result is shown and the window's categories include the imported one.
+    void dialogFromMenu()
+    {
+        QTemporaryDir old;
+        WriteFullFolder(old.path());
+        TfEditOndoData window;
+        TfParadoxImport dialog(&window);
+        dialog.SetFolderPicker([&old](QWidget*) { return old.path(); });
+        ConnectOldDataImport(window, dialog);
+        QVERIFY(window.ImportOldItem->isEnabled());
+
+        QString preview, result;
+        int storedAtPreview = -1;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == &dialog && preview.isEmpty()) {
+                preview = dialog.SummaryText->toPlainText();
+                storedAtPreview = Count(QStringLiteral("OndoKanri4"));
+                dialog.ImportButton->click();
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                result = box->text();
+                box->accept();
+            }
+        });
+        answer.start(10);
+        window.ImportOldItem->trigger();
+        answer.stop();
+
+        QVERIFY2(preview.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")), qPrintable(preview));
+        QCOMPARE(storedAtPreview, 0);
+        QVERIFY2(result.startsWith(QStringLiteral("取り込み: ")), qPrintable(result));
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 1);
+        QVERIFY(window.ComboBox4->findText(QStringLiteral("舗装温度")) >= 0);
+
+        // Cancelled after the preview: nothing more is written.
+        QTimer::singleShot(0, &dialog, [&dialog] { dialog.CancelButton->click(); });
+        QVERIFY(!dialog.Run());
+        QCOMPARE(Count(QStringLiteral("OndoHead4")), 2);
+    }
+
+private:
+    std::unique_ptr<TempProfile> m_profile;
+};
+
+ONDO_TEST_MAIN(TestParadox, QApplication)
+#include "test_paradox.moc"
