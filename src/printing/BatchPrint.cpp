@@ -4,6 +4,7 @@
 #include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
+#include "exchange/CsvImport.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
@@ -33,7 +34,7 @@ struct Options
     QCommandLineOption day{QStringLiteral("day"), QStringLiteral("試験日 (既定は今日)"),
                            QStringLiteral("yyyy/mm/dd")};
     QCommandLineOption category{QStringLiteral("category"),
-                                QStringLiteral("印刷する温度区分 (繰り返し可、既定はすべて)"),
+                                QStringLiteral("温度区分 (印刷では繰り返し可、既定はすべて)"),
                                 QStringLiteral("NAME")};
     QCommandLineOption perProject{QStringLiteral("per-project"), QStringLiteral("工事毎に印刷")};
     QCommandLineOption low{QStringLiteral("low"), QStringLiteral("グラフ表示範囲の下限"),
@@ -47,6 +48,15 @@ struct Options
     QCommandLineOption restore{QStringLiteral("restore"),
                                QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
                                QStringLiteral("FILE")};
+    QCommandLineOption importCsv{QStringLiteral("import-csv"),
+                                 QStringLiteral("温度計・記録計のCSVの読み取りを登録します (--project, --mix, --category が必要)"),
+                                 QStringLiteral("FILE")};
+    QCommandLineOption measurer{QStringLiteral("measurer"), QStringLiteral("取り込む記録の測定者"),
+                                QStringLiteral("NAME")};
+    QCommandLineOption columns{QStringLiteral("columns"),
+                               QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
+                               QStringLiteral("DATE,TEMP[,LABEL]")};
+    QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("登録済みの試験日も取り込みで置き換えます")};
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -240,6 +250,21 @@ void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStre
     out << Qt::endl;
 }
 
+void ImportCsv(const QCommandLineParser& parser, const Options& o, QTextStream& out)
+{
+    CsvCommand command;
+    command.file = parser.value(o.importCsv);
+    command.columns = parser.value(o.columns);
+    command.target = {parser.value(o.project), parser.value(o.mix), parser.value(o.category),
+                      parser.value(o.measurer)};
+    command.replace = parser.isSet(o.replace);
+    if (command.target.kojiCode.isEmpty() || command.target.gozaiName.isEmpty()
+        || parser.values(o.category).size() != 1)
+        throw AppError(QStringLiteral("--import-csv には --project、--mix と --category (一つ) を指定してください"));
+    Engine::OpenDatabase(DataFolder(parser, o));
+    RunCsvImportCommand(command, out);
+}
+
 } // namespace
 
 bool IsBatchCommand(const QStringList& arguments)
@@ -255,11 +280,11 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、データのバックアップと復元"));
+    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、データのバックアップと復元、CSVの取り込み"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data, o.backup, o.restore});
+                       o.high, o.data, o.backup, o.restore, o.importCsv, o.measurer, o.columns, o.replace});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -277,8 +302,9 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
         return 2;
     }
-    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore)) > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore は一つだけ指定してください") << Qt::endl;
+    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.backup)) + int(parser.isSet(o.restore))
+            + int(parser.isSet(o.importCsv)) > 1) {
+        err << QStringLiteral("--print-pdf、--backup、--restore、--import-csv は一つだけ指定してください") << Qt::endl;
         return 2;
     }
     try {
@@ -286,6 +312,8 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
             WriteBackup(parser, o, out);
         else if (parser.isSet(o.restore))
             RestoreBackup(parser, o, out);
+        else if (parser.isSet(o.importCsv))
+            ImportCsv(parser, o, out);
         else
             Print(parser, o);
     } catch (const AppError& e) {

@@ -10,6 +10,8 @@ class QTextStream;
 //   [--category NAME]... [--per-project] [--low N] [--high N] [--data DIR]
 //   --backup [--data DIR]: writes a backup now and prints its path.
 //   --restore FILE [--data DIR]: replaces the data with a backup, the current data kept first.
+//   --import-csv FILE --project CODE --mix NAME --category NAME [--measurer NAME]
+//   [--columns DATE,TEMP[,LABEL]] [--replace] [--data DIR]: registers a CSV's readings.
 // Also --help and --version. arguments includes the program name. Returns the exit code;
 // a failure writes one line to err and leaves no file. The PDF is never written into a
 // data folder nor over an existing file that is not a PDF.

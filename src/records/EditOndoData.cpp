@@ -791,25 +791,6 @@ void TfEditOndoData::readingEdited(int lno, int column)
     CalcStatistics();
 }
 
-TfEditOndoData::DayStatistics TfEditOndoData::statisticsOf(const QList<Reading>& readings)
-{
-    DayStatistics day;
-    if (readings.isEmpty())
-        return day;
-    day.maximum = readings.first().Ondo;
-    day.minimum = readings.first().Ondo;
-    // The average in single precision, as the stored days were made.
-    float sum = 0.0f;
-    for (const Reading& r : readings) {
-        sum += static_cast<float>(r.Ondo);
-        day.maximum = qMax(day.maximum, r.Ondo);
-        day.minimum = qMin(day.minimum, r.Ondo);
-    }
-    day.count = readings.size();
-    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
-    return day;
-}
-
 void TfEditOndoData::CalcStatistics()
 {
     const QList<Reading> readings = readingsOnScreen();

@@ -138,14 +138,7 @@ private:
     void chooseKubun();
     void dropDownSimei();
 
-    struct DayStatistics
-    {
-        int count = 0;
-        double maximum = 0.0;
-        double minimum = 0.0;
-        double average = 0.0;
-    };
-    static DayStatistics statisticsOf(const QList<Reading>& readings);
+    static DayStatistics statisticsOf(const QList<Reading>& readings) { return StatisticsOf(readings); }
     void readingEdited(int lno, int column);
     void moveToNextTemperature();
     void refreshShownId();
