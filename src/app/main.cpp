@@ -3,6 +3,7 @@
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
+#include "exchange/CsvImportDialog.h"
 #include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
@@ -14,6 +15,7 @@
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
 #include "records/RestoreWiring.h"
+#include "records/CsvImportWiring.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -107,6 +109,7 @@ int main(int argc, char** argv)
     TfSetPrintItems fSetPrintItems(&fEditOndoData);
     TfSetDataPath fSetDataPath;
     TfRestoreBackup fRestoreBackup;
+    TfCsvImport fCsvImport;
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
@@ -118,6 +121,7 @@ int main(int argc, char** argv)
     InstallPrinterSetupDialog(&fSetPrintItems);
     ConnectPrintDialog(fEditOndoData, fSetPrintItems);
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
+    ConnectCsvImportDialog(fEditOndoData, fCsvImport);
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,

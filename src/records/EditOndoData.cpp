@@ -247,6 +247,9 @@ void TfEditOndoData::buildMenus()
     QAction* restore = file->addAction(QStringLiteral("バックアップから復元…"));
     restore->setObjectName(QStringLiteral("RestoreItem"));
     restore->setEnabled(false); // its dialog does not exist yet
+    ImportCsvItem = file->addAction(QStringLiteral("CSVから取り込み…"));
+    ImportCsvItem->setObjectName(QStringLiteral("ImportCsvItem"));
+    ImportCsvItem->setEnabled(false);
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));

@@ -106,6 +106,7 @@ public:
     QAction* N3 = nullptr;
     QAction* Delete1 = nullptr;
     QAction* DeleteDay1 = nullptr; // "この試験日を削除"
+    QAction* ImportCsvItem = nullptr; // "CSVから取り込み…", enabled by its wiring
     QAction* Close1 = nullptr;
     QAction* KojiItem = nullptr;     // "工事"
     QAction* GozaiItem = nullptr;    // "合材"
