@@ -73,7 +73,8 @@ QChar DetectSeparator(const QStringList& lines)
 {
     QChar best = QLatin1Char(',');
     int bestScore = -1;
-    for (const QChar candidate : {QChar(QLatin1Char('\t')), QChar(QLatin1Char(';')), QChar(QLatin1Char(','))}) {
+    for (const QChar candidate :
+         {QChar(QLatin1Char('\t')), QChar(QLatin1Char(';')), QChar(QLatin1Char(','))}) {
         QHash<int, int> shapes;
         for (const QString& line : lines) {
             const int n = SplitLine(line, candidate).size();
@@ -178,8 +179,8 @@ bool NextReads(const CsvTable& table, const CsvColumns& c, int i)
         QTime t;
         bool timed = false;
         double v = 0;
-        return ParseCsvDateTime(Field(row, c.date), &d, &t, &timed)
-               || ParseCsvTemperature(Field(row, c.temperature), &v);
+        return ParseCsvDateTime(Field(row, c.date), &d, &t, &timed) ||
+               ParseCsvTemperature(Field(row, c.temperature), &v);
     }
     return true;
 }
@@ -197,9 +198,9 @@ int FindFirstData(const CsvTable& table, const CsvColumns& c)
 
 const QRegularExpression& DateTimePattern()
 {
-    static const QRegularExpression re(QStringLiteral(
-        "^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?"
-        "(?:(?:\\s+|T)(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?)?$"));
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{4})\\s*[-/.年]\\s*(\\d{1,2})\\s*[-/.月]\\s*(\\d{1,2})\\s*日?"
+                       "(?:(?:\\s+|T)(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?)?$"));
     return re;
 }
 
@@ -215,8 +216,10 @@ QStringList CsvTable::Names() const
 
 bool ParseCsvTime(const QString& text, QTime* time)
 {
-    static const QRegularExpression re(QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?$"));
-    const QRegularExpressionMatch m = re.match(AsciiTyped(text).trimmed().replace(QChar(0xFF1A), QLatin1Char(':')));
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2})(?:\\.\\d+)?)?$"));
+    const QRegularExpressionMatch m =
+        re.match(AsciiTyped(text).trimmed().replace(QChar(0xFF1A), QLatin1Char(':')));
     if (!m.hasMatch())
         return false;
     const QTime t(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
@@ -308,8 +311,10 @@ CsvTable ReadCsvFile(const QString& file)
 
 CsvColumns ParseColumnsOption(const QString& text)
 {
-    const QString bad = QStringLiteral("--columns は 日時,温度[,測点] の列番号で指定してください (例: 1,2 または 3+4,5): %1")
-                            .arg(text);
+    const QString bad =
+        QStringLiteral(
+            "--columns は 日時,温度[,測点] の列番号で指定してください (例: 1,2 または 3+4,5): %1")
+            .arg(text);
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() < 2 || parts.size() > 3)
         throw AppError(bad);
@@ -336,7 +341,8 @@ CsvColumns ParseColumnsOption(const QString& text)
 QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
 {
     const CsvColumns c = columns.IsValid() ? columns : table.guess;
-    const int first = c.IsValid() ? (c == table.guess ? table.firstData : FindFirstData(table, c)) : -1;
+    const int first =
+        c.IsValid() ? (c == table.guess ? table.firstData : FindFirstData(table, c)) : -1;
     if (first < 0)
         throw AppError(QStringLiteral("日時と温度の列が読み取れる行がありません"));
     QList<CsvDay> days;
@@ -347,7 +353,9 @@ QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
         if (IsBlank(row))
             continue;
         if (!ReadRow(row, c, &v))
-            throw AppError(QStringLiteral("%1 行目を読み取れません: %2").arg(row.line).arg(row.text.trimmed()));
+            throw AppError(QStringLiteral("%1 行目を読み取れません: %2")
+                               .arg(row.line)
+                               .arg(row.text.trimmed()));
         auto it = index.constFind(v.day);
         if (it == index.constEnd()) {
             it = index.insert(v.day, days.size());
@@ -374,7 +382,10 @@ int HeaderOf(const CsvTarget& target)
     return TOndoKanri::FindHeader(target.kojiCode, target.gozaiName, kubun.ID);
 }
 
-QDateTime StoredDay(const QDate& day) { return QDateTime(day, QTime(0, 0)); }
+QDateTime StoredDay(const QDate& day)
+{
+    return QDateTime(day, QTime(0, 0));
+}
 
 } // namespace
 
@@ -399,7 +410,8 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
         q.BindText(QStringLiteral("A"), target.kojiCode);
         q.Open();
         if (target.kojiCode.isEmpty() || q.Eof())
-            throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(target.kojiCode));
+            throw AppError(
+                QStringLiteral("工事コード '%1' は登録されていません").arg(target.kojiCode));
     }
     if (target.gozaiName.trimmed().isEmpty())
         throw AppError(QStringLiteral("合材名が指定されていません"));
@@ -446,8 +458,10 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
         for (const QDate& d : StoredCsvDays(days, target))
             stored << FormatDate(StoredDay(d));
         if (!stored.isEmpty())
-            throw AppError(QStringLiteral("試験日 %1 はすでに登録されています（置き換えるには --replace を指定）")
-                               .arg(stored.join(QStringLiteral("、"))));
+            throw AppError(
+                QStringLiteral(
+                    "試験日 %1 はすでに登録されています（置き換えるには --replace を指定）")
+                    .arg(stored.join(QStringLiteral("、"))));
     }
 
     Backup::WriteIfChanged(Engine::CurrentFolder());
@@ -461,7 +475,8 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
         record.Tekiyo.clear();
         if (id != 0 && TOndoKanri::HasDay(id, record.Hiduke)) {
             // A replaced day keeps its note.
-            Query q(QStringLiteral("select Tekiyo from OndoHead4 where KanriID = :A and Hiduke = :B"));
+            Query q(
+                QStringLiteral("select Tekiyo from OndoHead4 where KanriID = :A and Hiduke = :B"));
             q.BindInt(QStringLiteral("A"), id);
             q.BindDateTime(QStringLiteral("B"), record.Hiduke);
             q.Open();
@@ -477,9 +492,11 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
 
 void RunCsvImportCommand(const CsvCommand& command, QTextStream& out)
 {
-    const CsvColumns columns = command.columns.isEmpty() ? CsvColumns() : ParseColumnsOption(command.columns);
-    if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
-        || !Engine::TableExists(QStringLiteral("OndoKanri4")))
+    const CsvColumns columns =
+        command.columns.isEmpty() ? CsvColumns() : ParseColumnsOption(command.columns);
+    if (!Engine::TableExists(QStringLiteral("OndoKubun")) ||
+        !Engine::TableExists(QStringLiteral("Koji1")) ||
+        !Engine::TableExists(QStringLiteral("OndoKanri4")))
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
                            .arg(Engine::CurrentFolder()));
     const CsvTable table = ReadCsvFile(command.file);
@@ -487,5 +504,6 @@ void RunCsvImportCommand(const CsvCommand& command, QTextStream& out)
     const CsvImportResult result = ImportCsvDays(days, command.target, command.replace);
     for (const QString& refused : result.refused)
         out << refused << Qt::endl;
-    out << QStringLiteral("取り込み: %1 日 %2 件").arg(result.days).arg(result.readings) << Qt::endl;
+    out << QStringLiteral("取り込み: %1 日 %2 件").arg(result.days).arg(result.readings)
+        << Qt::endl;
 }

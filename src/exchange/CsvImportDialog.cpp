@@ -77,7 +77,8 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     FormatLabel->setObjectName(QStringLiteral("FormatLabel"));
     layout->addWidget(FormatLabel);
 
-    auto* rowsBox = new QGroupBox(QStringLiteral("読み取った内容（先頭 %1 行）").arg(ShownRows), this);
+    auto* rowsBox =
+        new QGroupBox(QStringLiteral("読み取った内容（先頭 %1 行）").arg(ShownRows), this);
     auto* rowsLayout = new QVBoxLayout(rowsBox);
     RowsGrid = new QTableWidget(rowsBox);
     RowsGrid->setObjectName(QStringLiteral("RowsGrid"));
@@ -91,8 +92,9 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     TimeColumn = makeCombo(this, "TimeColumn", false);
     TempColumn = makeCombo(this, "TempColumn", false);
     LabelColumn = makeCombo(this, "LabelColumn", false);
-    for (auto [caption, box] : {std::pair{"日付・日時の列", DateColumn}, std::pair{"時刻の列", TimeColumn},
-                                std::pair{"温度の列", TempColumn}, std::pair{"測点の列", LabelColumn}}) {
+    for (auto [caption, box] :
+         {std::pair{"日付・日時の列", DateColumn}, std::pair{"時刻の列", TimeColumn},
+          std::pair{"温度の列", TempColumn}, std::pair{"測点の列", LabelColumn}}) {
         auto* label = new QLabel(QString::fromUtf8(caption), this);
         label->setBuddy(box);
         columnsRow->addWidget(label);
@@ -104,8 +106,9 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     auto* daysLayout = new QVBoxLayout(daysBox);
     DaysGrid = new QTableWidget(0, 6, daysBox);
     DaysGrid->setObjectName(QStringLiteral("DaysGrid"));
-    DaysGrid->setHorizontalHeaderLabels({QStringLiteral("試験日"), QStringLiteral("個数"), QStringLiteral("最高"),
-                                         QStringLiteral("最低"), QStringLiteral("平均"), QStringLiteral("備考")});
+    DaysGrid->setHorizontalHeaderLabels({QStringLiteral("試験日"), QStringLiteral("個数"),
+                                         QStringLiteral("最高"), QStringLiteral("最低"),
+                                         QStringLiteral("平均"), QStringLiteral("備考")});
     DaysGrid->horizontalHeader()->setStretchLastSection(true);
     DaysGrid->verticalHeader()->hide();
     DaysGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -131,12 +134,14 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     layout->addWidget(targetBox);
 
     Buttons = new QDialogButtonBox(this);
-    QPushButton* import = Buttons->addButton(QStringLiteral("取り込み"), QDialogButtonBox::AcceptRole);
+    QPushButton* import =
+        Buttons->addButton(QStringLiteral("取り込み"), QDialogButtonBox::AcceptRole);
     import->setObjectName(QStringLiteral("ImportButton"));
     Buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
     layout->addWidget(Buttons);
 
-    connect(BrowseButton, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { browse(); }); });
+    connect(BrowseButton, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { browse(); }); });
     for (QComboBox* box : {DateColumn, TimeColumn, TempColumn, LabelColumn})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (!m_filling)
@@ -170,7 +175,8 @@ void TfCsvImport::Prepare(const CsvTarget& shown)
     koji.TRegisterEntry::GetList(codes);
     for (const QString& code : codes) {
         koji.Load(code);
-        ProjectBox->addItem(koji.Kojimei().isEmpty() ? code : code + QStringLiteral("  ") + koji.Kojimei(), code);
+        ProjectBox->addItem(
+            koji.Kojimei().isEmpty() ? code : code + QStringLiteral("  ") + koji.Kojimei(), code);
     }
     selectData(ProjectBox, 0);
     const int project = ProjectBox->findData(shown.kojiCode);
@@ -194,13 +200,25 @@ void TfCsvImport::Prepare(const CsvTarget& shown)
     MeasurerBox->addItems(names);
     MeasurerBox->setEditText(shown.simei);
     m_filling = false;
+    // The file may have grown since the dialog last read it.
+    if (!FileEdit->text().isEmpty()) {
+        try {
+            OpenFile(FileEdit->text());
+            return;
+        } catch (const AppError&) {
+            FileEdit->clear();
+            RowsGrid->setRowCount(0);
+            FormatLabel->clear();
+        }
+    }
     refreshDays();
 }
 
 void TfCsvImport::browse()
 {
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("CSVファイルを開く"), FileEdit->text(),
-                                                      QStringLiteral("CSVファイル (*.csv *.txt);;すべてのファイル (*)"));
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("CSVファイルを開く"), FileEdit->text(),
+        QStringLiteral("CSVファイル (*.csv *.txt);;すべてのファイル (*)"));
     if (!file.isEmpty())
         OpenFile(file);
 }
@@ -210,10 +228,11 @@ void TfCsvImport::OpenFile(const QString& file)
     m_table = ReadCsvFile(file);
     FileEdit->setText(file);
     const QStringList names = m_table.Names();
-    FormatLabel->setText(QStringLiteral("文字コード: %1　区切り: %2　見出し行: %3 行　データ: %4 行")
-                             .arg(m_table.encoding, separatorName(m_table.separator))
-                             .arg(qMax(0, m_table.firstData))
-                             .arg(m_table.firstData < 0 ? 0 : m_table.rows.size() - m_table.firstData));
+    FormatLabel->setText(
+        QStringLiteral("文字コード: %1　区切り: %2　見出し行: %3 行　データ: %4 行")
+            .arg(m_table.encoding, separatorName(m_table.separator))
+            .arg(qMax(0, m_table.firstData))
+            .arg(m_table.firstData < 0 ? 0 : m_table.rows.size() - m_table.firstData));
 
     int width = 0;
     for (const CsvRow& row : m_table.rows)
@@ -224,8 +243,9 @@ void TfCsvImport::OpenFile(const QString& file)
     RowsGrid->setRowCount(shown);
     QStringList headers;
     for (int c = 0; c < width; ++c)
-        headers << (c < names.size() && !names.at(c).isEmpty() ? QStringLiteral("%1 %2").arg(c + 1).arg(names.at(c))
-                                                                : QString::number(c + 1));
+        headers << (c < names.size() && !names.at(c).isEmpty()
+                        ? QStringLiteral("%1 %2").arg(c + 1).arg(names.at(c))
+                        : QString::number(c + 1));
     RowsGrid->setHorizontalHeaderLabels(headers);
     QStringList lines;
     for (int r = 0; r < shown; ++r) {
@@ -288,8 +308,8 @@ QList<CsvDay> TfCsvImport::Days() const
 
 CsvTarget TfCsvImport::Target() const
 {
-    return {ProjectBox->currentData().toString(), MixBox->currentText().trimmed(), CategoryBox->currentText(),
-            MeasurerBox->currentText().trimmed()};
+    return {ProjectBox->currentData().toString(), MixBox->currentText().trimmed(),
+            CategoryBox->currentText(), MeasurerBox->currentText().trimmed()};
 }
 
 void TfCsvImport::refreshDays()
@@ -359,7 +379,8 @@ bool TfCsvImport::ImportDays()
             break;
         }
     }
-    QString message = QStringLiteral("取り込み: %1 日 %2 件").arg(LastResult.days).arg(LastResult.readings);
+    QString message =
+        QStringLiteral("取り込み: %1 日 %2 件").arg(LastResult.days).arg(LastResult.readings);
     if (!LastResult.refused.isEmpty())
         message += QStringLiteral("\n\n") + LastResult.refused.join(QLatin1Char('\n'));
     QMessageBox::information(this, windowTitle(), message);

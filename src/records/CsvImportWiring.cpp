@@ -15,7 +15,8 @@ void ConnectCsvImportDialog(TfEditOndoData& window, TfCsvImport& dialog)
         RunGuarded(&window, [&window, &dialog] {
             TOndoKanri shown;
             window.ReadRecord(shown);
-            dialog.Prepare({shown.Koji.Code(), shown.Gozai.DataName(), shown.Kubun.KubunName, shown.Simei.Simei()});
+            dialog.Prepare({shown.Koji.Code(), shown.Gozai.DataName(), shown.Kubun.KubunName,
+                            shown.Simei.Simei()});
             if (dialog.exec() != QDialog::Accepted || !dialog.FirstDay.isValid())
                 return;
             const CsvTarget target = dialog.Target();

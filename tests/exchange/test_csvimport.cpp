@@ -1,20 +1,22 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "reports/ReportFixture.h"
-
 #include "environment/AppError.h"
 #include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "exchange/CsvImport.h"
 #include "printing/BatchPrint.h"
+#include "reports/ReportFixture.h"
 
 #include <QCoreApplication>
 #include <QStringEncoder>
 
 namespace {
 
-QByteArray Utf8(const char* text) { return QByteArray(text); }
+QByteArray Utf8(const char* text)
+{
+    return QByteArray(text);
+}
 QByteArray Sjis(const char* text)
 {
     QStringEncoder e("CP932");
@@ -107,23 +109,43 @@ void TestCsvImport::readsTheFilesLoggersWrite_data()
     QTest::newRow("utf8 bom, titles, comma, seconds")
         << Utf8("\xEF\xBB\xBF記録計 TR-01\r\n測定開始,2024/03/31 07:00,1\r\n\r\n日時,温度\r\n"
                 "2024/04/01 08:15:00,150.5\r\n2024/04/01 08:30:10,151\r\n")
-        << QString() << "UTF-8" << "," << "日時|温度" << "2024-04-01:08:15=150.5,08:30=151";
+        << QString() << "UTF-8"
+        << ","
+        << "日時|温度"
+        << "2024-04-01:08:15=150.5,08:30=151";
     QTest::newRow("semicolon, decimal comma, ISO, two days")
-        << Utf8("Zeit;Temp\n2024-04-01T08:15;150,5\n2024-04-01T09:00;149,0\n2024-04-02T07:05;148,25\n")
-        << QString() << "UTF-8" << ";" << "Zeit|Temp"
+        << Utf8("Zeit;Temp\n2024-04-01T08:15;150,5\n2024-04-01T09:00;149,0\n2024-04-02T07:05;148,"
+                "25\n")
+        << QString() << "UTF-8"
+        << ";"
+        << "Zeit|Temp"
         << "2024-04-01:08:15=150.5,09:00=149;2024-04-02:07:05=148.25";
     QTest::newRow("shift-jis, tab, date and time apart, full width, suffix")
-        << Sjis("測定データ\n日付\t時刻\t温度\n2024/04/01\t8:15\t１５０．５℃\n2024/4/1\t８:４０\t152 ℃\n")
-        << QString() << "Shift-JIS" << "\t" << "日付|時刻|温度" << "2024-04-01:08:15=150.5,08:40=152";
+        << Sjis("測定データ\n日付\t時刻\t温度\n2024/04/01\t8:15\t１５０．５℃\n2024/4/"
+                "1\t８:４０\t152 ℃\n")
+        << QString() << "Shift-JIS"
+        << "\t"
+        << "日付|時刻|温度"
+        << "2024-04-01:08:15=150.5,08:40=152";
     QTest::newRow("no time: numbered, quoted decimal comma")
         << Utf8("No,日付,温度\n1,2024/04/03,\"160,5\"\n2,2024/04/03,\"161\"\n3,2024/04/04,-1\n")
-        << QString() << "UTF-8" << "," << "No|日付|温度" << "2024-04-03:1=160.5,2=161;2024-04-04:1=-1";
+        << QString() << "UTF-8"
+        << ","
+        << "No|日付|温度"
+        << "2024-04-03:1=160.5,2=161;2024-04-04:1=-1";
     QTest::newRow("columns given: label, date+time")
         << Utf8("point,t,date,time,c\nA1,9,2024/05/01,10:00,155\nA2,8,2024/05/01,10:05,156\n")
-        << "3+4,5,1" << "UTF-8" << "," << "point|t|date|time|c" << "2024-05-01:A1=155,A2=156";
+        << "3+4,5,1"
+        << "UTF-8"
+        << ","
+        << "point|t|date|time|c"
+        << "2024-05-01:A1=155,A2=156";
     QTest::newRow("columns given: temperature not the first number")
-        << Utf8("2024/05/02 10:00,1,140\n2024/05/02 10:10,2,141\n")
-        << "1,3" << "UTF-8" << "," << "" << "2024-05-02:10:00=140,10:10=141";
+        << Utf8("2024/05/02 10:00,1,140\n2024/05/02 10:10,2,141\n") << "1,3"
+        << "UTF-8"
+        << ","
+        << ""
+        << "2024-05-02:10:00=140,10:10=141";
 }
 
 void TestCsvImport::readsTheFilesLoggersWrite()
@@ -153,16 +175,19 @@ void TestCsvImport::badLinesAndColumns()
         QFAIL("a bad line was read");
     } catch (const AppError& e) {
         QVERIFY2(e.message().contains(QStringLiteral("4 行目")), qPrintable(e.message()));
-        QVERIFY2(e.message().contains(QStringLiteral("2024/04/01 08:20,1S0")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("2024/04/01 08:20,1S0")),
+                 qPrintable(e.message()));
     }
     // A file without one reading, a time column next to a date that has its time, a bad option.
-    for (const auto& [bytes, columns] : {std::pair{Utf8("a,b\nc,d\n"), QString()},
-                                         std::pair{Utf8("2024/04/01 08:00,08:00,150\n"), QStringLiteral("1+2,3")},
-                                         std::pair{Utf8("2024/04/01,150\n"), QStringLiteral("1,0")},
-                                         std::pair{Utf8("2024/04/01,150\n"), QStringLiteral("1+2+3,4")}}) {
+    for (const auto& [bytes, columns] :
+         {std::pair{Utf8("a,b\nc,d\n"), QString()},
+          std::pair{Utf8("2024/04/01 08:00,08:00,150\n"), QStringLiteral("1+2,3")},
+          std::pair{Utf8("2024/04/01,150\n"), QStringLiteral("1,0")},
+          std::pair{Utf8("2024/04/01,150\n"), QStringLiteral("1+2+3,4")}}) {
         bool raised = false;
         try {
-            CsvDays(ParseCsv(bytes), columns.isEmpty() ? CsvColumns() : ParseColumnsOption(columns));
+            CsvDays(ParseCsv(bytes),
+                    columns.isEmpty() ? CsvColumns() : ParseColumnsOption(columns));
         } catch (const AppError&) {
             raised = true;
         }
@@ -187,7 +212,10 @@ void TestCsvImport::importRegistersDays()
         csv += QStringLiteral("2024/04/01 08:%1,%2\n").arg(10 + i).arg(150.5 + i).toUtf8();
     csv += "2024/04/02 09:00,140\n2024/04/02 09:30,143\n";
     for (int i = 0; i < 101; ++i)
-        csv += QStringLiteral("2024/04/03 %1:%2,150\n").arg(6 + i / 60).arg(i % 60, 2, 10, QLatin1Char('0')).toUtf8();
+        csv += QStringLiteral("2024/04/03 %1:%2,150\n")
+                   .arg(6 + i / 60)
+                   .arg(i % 60, 2, 10, QLatin1Char('0'))
+                   .toUtf8();
     const QList<CsvDay> days = CsvDays(ParseCsv(csv));
     QCOMPARE(days.size(), 3);
 
@@ -200,15 +228,16 @@ void TestCsvImport::importRegistersDays()
 
     // Each day as 登録 stores it: readings, and the summary the main window shows.
     TOndoKanri r;
-    LoadRecord(r, QStringLiteral("K1"), QStringLiteral("密粒"), 0, QDateTime(QDate(2024, 4, 1), QTime(0, 0)));
+    LoadRecord(r, QStringLiteral("K1"), QStringLiteral("密粒"), 0,
+               QDateTime(QDate(2024, 4, 1), QTime(0, 0)));
     QCOMPARE(r.Kosu, 3);
     QCOMPARE(r.MaxOndo, 152.5);
     QCOMPARE(r.MiniOndo, 150.5);
     QCOMPARE(r.AvgOndo, 151.5);
     QCOMPARE(r.Simei.Simei(), QStringLiteral("山田"));
     QCOMPARE(r.SpecInterval, QStringLiteral("時刻"));
-    const QList<Reading> stored =
-        TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 2), QTime(0, 0)), QStringLiteral("密粒"));
+    const QList<Reading> stored = TOndoKanri::ReadDay(
+        QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 2), QTime(0, 0)), QStringLiteral("密粒"));
     QCOMPARE(stored.size(), 2);
     QCOMPARE(stored.at(1).LNO, 2);
     QCOMPARE(stored.at(1).Sokuten, QStringLiteral("09:30"));
@@ -228,8 +257,9 @@ void TestCsvImport::importRegistersDays()
              1);
 
     // An unknown project or category stores nothing.
-    for (CsvTarget t : {CsvTarget{QStringLiteral("K9"), Target.gozaiName, Target.kubunName, {}},
-                        CsvTarget{Target.kojiCode, Target.gozaiName, QStringLiteral("無い区分"), {}}})
+    for (CsvTarget t :
+         {CsvTarget{QStringLiteral("K9"), Target.gozaiName, Target.kubunName, {}},
+          CsvTarget{Target.kojiCode, Target.gozaiName, QStringLiteral("無い区分"), {}}})
         QVERIFY_THROWS_EXCEPTION(AppError, ImportCsvDays(days, t, true));
     QCOMPARE(Count(QStringLiteral("OndoLine4")), 5);
 }
@@ -239,13 +269,15 @@ void TestCsvImport::commandLine()
     TempProfile profile;
     Seed();
     QTemporaryDir dir;
-    const QString good = Write(dir, QStringLiteral("good.csv"),
-                               Sjis("温度記録\n日付,時刻,温度\n2024/06/01,8:00,150\n2024/06/01,8:10,151\n"
-                                    "2024/06/02,8:00,149\n"));
-    const QString bad = Write(dir, QStringLiteral("bad.csv"),
-                              Utf8("2024/06/03 08:00,150\n2024/06/03 08:10,---\n"));
-    const QStringList target{QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
-                             QStringLiteral("密粒"), QStringLiteral("--category"), QStringLiteral("練上温度")};
+    const QString good =
+        Write(dir, QStringLiteral("good.csv"),
+              Sjis("温度記録\n日付,時刻,温度\n2024/06/01,8:00,150\n2024/06/01,8:10,151\n"
+                   "2024/06/02,8:00,149\n"));
+    const QString bad =
+        Write(dir, QStringLiteral("bad.csv"), Utf8("2024/06/03 08:00,150\n2024/06/03 08:10,---\n"));
+    const QStringList target{QStringLiteral("--project"),  QStringLiteral("K1"),
+                             QStringLiteral("--mix"),      QStringLiteral("密粒"),
+                             QStringLiteral("--category"), QStringLiteral("練上温度")};
 
     Run run = Batch(QStringList{QStringLiteral("--import-csv"), good} + target);
     QCOMPARE(run.code, 0);
@@ -261,16 +293,18 @@ void TestCsvImport::commandLine()
     QVERIFY(run.err.contains(QStringLiteral("2 行目")));
 
     run = Batch(QStringList{QStringLiteral("--import-csv"), good, QStringLiteral("--replace"),
-                            QStringLiteral("--columns"), QStringLiteral("1+2,3"), QStringLiteral("--measurer"),
-                            QStringLiteral("佐藤")}
-                + target);
+                            QStringLiteral("--columns"), QStringLiteral("1+2,3"),
+                            QStringLiteral("--measurer"), QStringLiteral("佐藤")} +
+                target);
     QCOMPARE(run.code, 0);
     QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
     TOndoKanri r;
-    LoadRecord(r, QStringLiteral("K1"), QStringLiteral("密粒"), 0, QDateTime(QDate(2024, 6, 1), QTime(0, 0)));
+    LoadRecord(r, QStringLiteral("K1"), QStringLiteral("密粒"), 0,
+               QDateTime(QDate(2024, 6, 1), QTime(0, 0)));
     QCOMPARE(r.Simei.Simei(), QStringLiteral("佐藤"));
 
-    run = Batch(QStringList{QStringLiteral("--import-csv"), good, QStringLiteral("--project"), QStringLiteral("K1")});
+    run = Batch(QStringList{QStringLiteral("--import-csv"), good, QStringLiteral("--project"),
+                            QStringLiteral("K1")});
     QCOMPARE(run.code, 1);
 }
 
