@@ -276,7 +276,8 @@ CsvTable ParseCsv(const QByteArray& bytes)
 {
     CsvTable table;
     const QString text = Decode(bytes, &table.encoding);
-    QStringList lines = text.split(QLatin1Char('\n'));
+    // Old Macintosh files end their lines with CR alone.
+    QStringList lines = text.split(text.contains(QLatin1Char('\n')) ? QLatin1Char('\n') : QLatin1Char('\r'));
     QStringList nonBlank;
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
@@ -363,9 +364,10 @@ QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
         }
         CsvDay& day = days[it.value()];
         const int lno = day.readings.size() + 1;
-        QString label = c.label >= 0 ? v.label
-                        : v.hasTime  ? v.time.toString(QStringLiteral("HH:mm"))
-                                     : QString::number(lno);
+        // A reading needs a label to show in the main window's grid.
+        QString label = c.label >= 0 && !v.label.isEmpty() ? v.label
+                        : v.hasTime                         ? v.time.toString(QStringLiteral("HH:mm"))
+                                                            : QString::number(lno);
         day.readings << Reading{lno, SjisLeft(label, 16), v.value};
     }
     for (CsvDay& day : days)
@@ -455,7 +457,10 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
                                                 : result.refused.join(QStringLiteral(" / ")));
     if (!replace) {
         QStringList stored;
-        for (const QDate& d : StoredCsvDays(days, target))
+        QList<CsvDay> kept;
+        for (const CsvDay* day : wanted)
+            kept << *day;
+        for (const QDate& d : StoredCsvDays(kept, target))
             stored << FormatDate(StoredDay(d));
         if (!stored.isEmpty())
             throw AppError(

@@ -134,12 +134,15 @@ void TestCsvImport::readsTheFilesLoggersWrite_data()
         << "No|日付|温度"
         << "2024-04-03:1=160.5,2=161;2024-04-04:1=-1";
     QTest::newRow("columns given: label, date+time")
-        << Utf8("point,t,date,time,c\nA1,9,2024/05/01,10:00,155\nA2,8,2024/05/01,10:05,156\n")
+        << Utf8("point,t,date,time,c\nA1,9,2024/05/01,10:00,155\n,8,2024/05/01,10:05,156\n")
         << "3+4,5,1"
         << "UTF-8"
         << ","
         << "point|t|date|time|c"
-        << "2024-05-01:A1=155,A2=156";
+        << "2024-05-01:A1=155,10:05=156";
+    QTest::newRow("CR line ends")
+        << Utf8("日時,温度\r2024/04/01 08:15,150\r2024/04/01 08:16,151\r") << QString() << "UTF-8"
+        << "," << "日時|温度" << "2024-04-01:08:15=150,08:16=151";
     QTest::newRow("columns given: temperature not the first number")
         << Utf8("2024/05/02 10:00,1,140\n2024/05/02 10:10,2,141\n") << "1,3"
         << "UTF-8"
