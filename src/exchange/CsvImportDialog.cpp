@@ -84,6 +84,7 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     RowsGrid->setObjectName(QStringLiteral("RowsGrid"));
     RowsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RowsGrid->verticalHeader()->setDefaultSectionSize(RowsGrid->fontMetrics().height() + 6);
+    RowsGrid->setMinimumHeight(RowsGrid->verticalHeader()->defaultSectionSize() * 9);
     rowsLayout->addWidget(RowsGrid);
     layout->addWidget(rowsBox, 3);
 
@@ -113,6 +114,7 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     DaysGrid->verticalHeader()->hide();
     DaysGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DaysGrid->verticalHeader()->setDefaultSectionSize(DaysGrid->fontMetrics().height() + 6);
+    DaysGrid->setMinimumHeight(DaysGrid->verticalHeader()->defaultSectionSize() * 5);
     daysLayout->addWidget(DaysGrid);
     ProblemLabel = new QLabel(daysBox);
     ProblemLabel->setObjectName(QStringLiteral("ProblemLabel"));
@@ -163,7 +165,7 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
             accept();
     });
     connect(Buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    resize(760, 640);
+    resize(760, 700);
 }
 
 void TfCsvImport::Prepare(const CsvTarget& shown)
