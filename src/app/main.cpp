@@ -5,6 +5,7 @@
 #include "environment/SetDataPath.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ParadoxImportDialog.h"
+#include "exchange/CsvImportDialog.h"
 #include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
@@ -18,6 +19,7 @@
 #include "records/PrintWiring.h"
 #include "records/OldDataWiring.h"
 #include "records/RestoreWiring.h"
+#include "records/CsvImportWiring.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -113,6 +115,7 @@ int main(int argc, char** argv)
     TfRestoreBackup fRestoreBackup;
     TfExport fExport;
     TfParadoxImport fParadoxImport(&fEditOndoData);
+    TfCsvImport fCsvImport;
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
@@ -126,6 +129,7 @@ int main(int argc, char** argv)
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
     ConnectExportDialog(fEditOndoData, fExport);
     ConnectOldDataImport(fEditOndoData, fParadoxImport);
+    ConnectCsvImportDialog(fEditOndoData, fCsvImport);
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,

@@ -7,6 +7,7 @@
 #include "environment/RegistryUtility.h"
 #include "exchange/Export.h"
 #include "exchange/ParadoxImport.h"
+#include "exchange/CsvImport.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
@@ -36,7 +37,7 @@ struct Options
     QCommandLineOption day{QStringLiteral("day"), QStringLiteral("試験日 (既定は今日)"),
                            QStringLiteral("yyyy/mm/dd")};
     QCommandLineOption category{QStringLiteral("category"),
-                                QStringLiteral("印刷する温度区分 (繰り返し可、既定はすべて)"),
+                                QStringLiteral("温度区分 (印刷では繰り返し可、既定はすべて)"),
                                 QStringLiteral("NAME")};
     QCommandLineOption perProject{QStringLiteral("per-project"), QStringLiteral("工事毎に印刷")};
     QCommandLineOption low{QStringLiteral("low"), QStringLiteral("グラフ表示範囲の下限"),
@@ -61,6 +62,15 @@ struct Options
                                      QStringLiteral("DIR")};
     QCommandLineOption dryRun{QStringLiteral("dry-run"),
                               QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
+    QCommandLineOption importCsv{QStringLiteral("import-csv"),
+                                 QStringLiteral("温度計・記録計のCSVの読み取りを登録します (--project, --mix, --category が必要)"),
+                                 QStringLiteral("FILE")};
+    QCommandLineOption measurer{QStringLiteral("measurer"), QStringLiteral("取り込む記録の測定者"),
+                                QStringLiteral("NAME")};
+    QCommandLineOption columns{QStringLiteral("columns"),
+                               QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
+                               QStringLiteral("DATE,TEMP[,LABEL]")};
+    QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("登録済みの試験日も取り込みで置き換えます")};
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -239,6 +249,21 @@ void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStre
     out << Qt::endl;
 }
 
+void ImportCsv(const QCommandLineParser& parser, const Options& o, QTextStream& out)
+{
+    CsvCommand command;
+    command.file = parser.value(o.importCsv);
+    command.columns = parser.value(o.columns);
+    command.target = {parser.value(o.project), parser.value(o.mix), parser.value(o.category),
+                      parser.value(o.measurer)};
+    command.replace = parser.isSet(o.replace);
+    if (command.target.kojiCode.isEmpty() || command.target.gozaiName.isEmpty()
+        || parser.values(o.category).size() != 1)
+        throw AppError(QStringLiteral("--import-csv には --project、--mix と --category (一つ) を指定してください"));
+    Engine::OpenDatabase(DataFolder(parser, o));
+    RunCsvImportCommand(command, out);
+}
+
 } // namespace
 
 bool IsBatchCommand(const QStringList& arguments)
@@ -254,11 +279,12 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、Excel・CSVへの書き出し、データのバックアップと復元、旧データの取り込み"));
+    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、CSVの取り込み、Excel・CSVへの書き出し、データのバックアップと復元、旧データの取り込み"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data, o.backup, o.restore, o.xlsx, o.csv, o.importParadox, o.dryRun});
+                       o.high, o.data, o.backup, o.restore, o.importCsv, o.measurer, o.columns,
+                       o.replace, o.xlsx, o.csv, o.importParadox, o.dryRun});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -277,10 +303,10 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         return 2;
     }
     int commands = 0;
-    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.xlsx, &o.csv, &o.importParadox})
+    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.importCsv, &o.xlsx, &o.csv, &o.importParadox})
         commands += parser.isSet(*command);
     if (commands > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore、--export-xlsx、--export-csv、--import-paradox は一つだけ指定してください")
+        err << QStringLiteral("--print-pdf、--backup、--restore、--import-csv、--export-xlsx、--export-csv、--import-paradox は一つだけ指定してください")
             << Qt::endl;
         return 2;
     }
@@ -298,6 +324,8 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         else if (parser.isSet(o.importParadox))
             ParadoxImport::RunCommand(parser.value(o.importParadox), parser.isSet(o.dryRun),
                                       DataFolder(parser, o), out);
+        else if (parser.isSet(o.importCsv))
+            ImportCsv(parser, o, out);
         else
             Print(parser, o);
     } catch (const AppError& e) {

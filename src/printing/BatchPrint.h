@@ -14,6 +14,8 @@ class QTextStream;
 //   project's readings as an Excel workbook or a CSV file.
 //   --import-paradox DIR [--dry-run] [--data DIR]: brings the old program's folder in, or with
 //   --dry-run only shows what it would bring and what collides.
+//   --import-csv FILE --project CODE --mix NAME --category NAME [--measurer NAME]
+//   [--columns DATE,TEMP[,LABEL]] [--replace] [--data DIR]: registers a CSV's readings.
 // Also --help and --version. arguments includes the program name. Returns the exit code;
 // a failure writes one line to err and leaves no file. No output is written into a data
 // folder nor over an existing file of another kind.

@@ -247,6 +247,9 @@ void TfEditOndoData::buildMenus()
     QAction* restore = file->addAction(QStringLiteral("バックアップから復元…"));
     restore->setObjectName(QStringLiteral("RestoreItem"));
     restore->setEnabled(false); // its dialog does not exist yet
+    ImportCsvItem = file->addAction(QStringLiteral("CSVから取り込み…"));
+    ImportCsvItem->setObjectName(QStringLiteral("ImportCsvItem"));
+    ImportCsvItem->setEnabled(false);
     ExportItem = file->addAction(QStringLiteral("Excelに出力…"));
     ExportItem->setObjectName(QStringLiteral("ExportItem"));
     ExportItem->setEnabled(false); // until its dialog is wired
@@ -795,25 +798,6 @@ void TfEditOndoData::readingEdited(int lno, int column)
             setReadingCell(lno, 1, ascii);
     }
     CalcStatistics();
-}
-
-TfEditOndoData::DayStatistics TfEditOndoData::statisticsOf(const QList<Reading>& readings)
-{
-    DayStatistics day;
-    if (readings.isEmpty())
-        return day;
-    day.maximum = readings.first().Ondo;
-    day.minimum = readings.first().Ondo;
-    // The average in single precision, as the stored days were made.
-    float sum = 0.0f;
-    for (const Reading& r : readings) {
-        sum += static_cast<float>(r.Ondo);
-        day.maximum = qMax(day.maximum, r.Ondo);
-        day.minimum = qMin(day.minimum, r.Ondo);
-    }
-    day.count = readings.size();
-    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
-    return day;
 }
 
 void TfEditOndoData::CalcStatistics()

@@ -107,6 +107,7 @@ public:
     QAction* Delete1 = nullptr;
     QAction* DeleteDay1 = nullptr; // "この試験日を削除"
     QAction* ExportItem = nullptr;   // "Excelに出力…"
+    QAction* ImportCsvItem = nullptr; // "CSVから取り込み…", enabled by its wiring
     QAction* Close1 = nullptr;
     QAction* ImportOldItem = nullptr; // "旧データの取り込み…"
     QAction* KojiItem = nullptr;     // "工事"
@@ -140,14 +141,7 @@ private:
     void chooseKubun();
     void dropDownSimei();
 
-    struct DayStatistics
-    {
-        int count = 0;
-        double maximum = 0.0;
-        double minimum = 0.0;
-        double average = 0.0;
-    };
-    static DayStatistics statisticsOf(const QList<Reading>& readings);
+    static DayStatistics statisticsOf(const QList<Reading>& readings) { return StatisticsOf(readings); }
     void readingEdited(int lno, int column);
     void moveToNextTemperature();
     void refreshShownId();

@@ -16,6 +16,25 @@ const QString F = QStringLiteral("F");
 const QString G = QStringLiteral("G");
 } // namespace
 
+DayStatistics StatisticsOf(const QList<Reading>& readings)
+{
+    DayStatistics day;
+    if (readings.isEmpty())
+        return day;
+    day.maximum = readings.first().Ondo;
+    day.minimum = readings.first().Ondo;
+    // The average in single precision, as the stored days were made.
+    float sum = 0.0f;
+    for (const Reading& r : readings) {
+        sum += static_cast<float>(r.Ondo);
+        day.maximum = qMax(day.maximum, r.Ondo);
+        day.minimum = qMin(day.minimum, r.Ondo);
+    }
+    day.count = readings.size();
+    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
+    return day;
+}
+
 TOndoKanri::TOndoKanri() { Clear(); }
 
 void TOndoKanri::CreateTables()

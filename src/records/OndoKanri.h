@@ -19,6 +19,16 @@ struct Reading
     double Ondo = 0.0;
 };
 
+// What a day's summary stores of its readings.
+struct DayStatistics
+{
+    int count = 0;
+    double maximum = 0.0;
+    double minimum = 0.0;
+    double average = 0.0;
+};
+DayStatistics StatisticsOf(const QList<Reading>& readings);
+
 // The temperature record shown in the main window: a header (project, mix, category,
 // measurer, specified value text) with the summary of one measuring day.
 class TOndoKanri

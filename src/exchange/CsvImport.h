@@ -1,0 +1,113 @@
+#pragma once
+
+#include "records/OndoKanri.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+class QTextStream;
+
+// Readings from the CSV files thermometers and loggers write. No windows here: the dialog
+// and the command line both come through these functions.
+
+// One line of the file, split into its fields.
+struct CsvRow
+{
+    int line = 0; // 1-based line number in the file
+    QString text; // the line as read
+    QStringList fields;
+};
+
+// Which fields hold what, 0-based; -1 for none. A separate time field goes with a date field.
+struct CsvColumns
+{
+    int date = -1;
+    int time = -1;
+    int temperature = -1;
+    int label = -1;
+    bool operator==(const CsvColumns& o) const
+    {
+        return date == o.date && time == o.time && temperature == o.temperature && label == o.label;
+    }
+    bool IsValid() const { return date >= 0 && temperature >= 0; }
+};
+
+struct CsvTable
+{
+    QString encoding; // "UTF-8" or "Shift-JIS"
+    QChar separator;
+    QList<CsvRow> rows; // every non-blank line, title lines included
+    int firstData = -1; // index into rows of the first reading, -1 when none was recognised
+    CsvColumns guess;   // the columns recognised in the data
+    // The column names: the row just before the first reading, when it has as many fields.
+    QStringList Names() const;
+};
+
+// Decodes and splits a file's bytes; recognises the encoding, separator, title lines and
+// columns. Never raises: a table whose data was not recognised has firstData -1.
+CsvTable ParseCsv(const QByteArray& bytes);
+// ParseCsv on a file; raises AppError when it cannot be read.
+CsvTable ReadCsvFile(const QString& file);
+
+// "2024/04/01 08:15:00", "2024-04-01T08:15", "2024/4/1", full-width digits too.
+bool ParseCsvDateTime(const QString& text, QDate* date, QTime* time, bool* hasTime);
+bool ParseCsvTime(const QString& text, QTime* time);
+// "150.5", "150,5", "１５０．５", "150.5℃".
+bool ParseCsvTemperature(const QString& text, double* value);
+
+// "DATE,TEMP[,LABEL]" with 1-based numbers, DATE maybe "3+4"; raises AppError.
+CsvColumns ParseColumnsOption(const QString& text);
+
+// Readings of one day, in file order, with the LNO and label they are stored with.
+struct CsvDay
+{
+    QDate day;
+    QList<Reading> readings;
+    DayStatistics stats;
+};
+
+// The readings of the table by day, in the order days first appear. With `columns` unset
+// the recognised ones are used. The first data row is the first one whose fields read under
+// those columns; every later non-blank row must read, else AppError naming its line and text.
+QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns = CsvColumns());
+
+// Where and how the days are registered.
+struct CsvTarget
+{
+    QString kojiCode;
+    QString gozaiName;
+    QString kubunName;
+    QString simei; // empty: the stored header's measurer, if any
+};
+
+inline constexpr int MaxReadingsPerDay = 100; // the main window's grid
+
+// The days of `days` already stored for the target (needs the target's tables).
+QList<QDate> StoredCsvDays(const QList<CsvDay>& days, const CsvTarget& target);
+
+struct CsvImportResult
+{
+    int days = 0;
+    int readings = 0;
+    QStringList refused; // one message per day left out
+};
+
+// Registers each day as 登録 does, all in one transaction after a backup. Days over
+// MaxReadingsPerDay are left out with a message; a stored day raises unless `replace`.
+// Raises AppError, with nothing stored, when the target is unknown or no day remains.
+CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target, bool replace);
+
+// The command line: --import-csv FILE with the target and column values. Writes
+// "取り込み: N 日 M 件" (and the refused days) to out; raises AppError on failure.
+struct CsvCommand
+{
+    QString file;
+    QString columns; // empty: recognised
+    CsvTarget target;
+    bool replace = false;
+};
+void RunCsvImportCommand(const CsvCommand& command, QTextStream& out);

@@ -1,0 +1,33 @@
+#include "records/CsvImportWiring.h"
+
+#include "environment/ErrorGuard.h"
+#include "exchange/CsvImportDialog.h"
+#include "records/EditOndoData.h"
+
+#include <QAction>
+
+void ConnectCsvImportDialog(TfEditOndoData& window, TfCsvImport& dialog)
+{
+    if (!window.ImportCsvItem)
+        return;
+    window.ImportCsvItem->setEnabled(true);
+    QObject::connect(window.ImportCsvItem, &QAction::triggered, &window, [&window, &dialog] {
+        RunGuarded(&window, [&window, &dialog] {
+            TOndoKanri shown;
+            window.ReadRecord(shown);
+            dialog.Prepare({shown.Koji.Code(), shown.Gozai.DataName(), shown.Kubun.KubunName,
+                            shown.Simei.Simei()});
+            if (dialog.exec() != QDialog::Accepted || !dialog.FirstDay.isValid())
+                return;
+            const CsvTarget target = dialog.Target();
+            TOndoKanri& record = window.OndoKanri();
+            record.Clear();
+            record.Koji.Load(target.kojiCode);
+            record.Gozai.Load(target.gozaiName);
+            record.Kubun.LoadByName(target.kubunName);
+            record.Hiduke = QDateTime(dialog.FirstDay, QTime(0, 0));
+            record.LoadByDate();
+            window.ShowRecord();
+        });
+    });
+}

@@ -1,0 +1,315 @@
+#include "support/TestSupport.h"
+
+#define REFERENCE_DIR ""
+#include "environment/AppError.h"
+#include "environment/Backup.h"
+#include "environment/Engine.h"
+#include "exchange/CsvImport.h"
+#include "printing/BatchPrint.h"
+#include "reports/ReportFixture.h"
+
+#include <QCoreApplication>
+#include <QStringEncoder>
+
+namespace {
+
+QByteArray Utf8(const char* text)
+{
+    return QByteArray(text);
+}
+QByteArray Sjis(const char* text)
+{
+    QStringEncoder e("CP932");
+    return e.encode(QString::fromUtf8(text));
+}
+
+// Days as "date:label=value,…;…", for one comparison per file.
+QString Dump(const QList<CsvDay>& days)
+{
+    QStringList out;
+    for (const CsvDay& d : days) {
+        QStringList readings;
+        for (const Reading& r : d.readings)
+            readings << QStringLiteral("%1=%2").arg(r.Sokuten).arg(r.Ondo);
+        out << d.day.toString(Qt::ISODate) + QLatin1Char(':') + readings.join(QLatin1Char(','));
+    }
+    return out.join(QLatin1Char(';'));
+}
+
+QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return QString();
+    f.write(bytes);
+    return path;
+}
+
+int Count(const QString& table)
+{
+    Query q(QStringLiteral("select count(*) as N from ") + table);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}
+
+void Seed()
+{
+    PrepareTables();
+    Engine::Execute(QStringLiteral("delete from OndoKubun"));
+    AddCategory(0, QStringLiteral("練上温度"), QStringLiteral("時刻"));
+    Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K1', '県道工事')"));
+    k.ExecSQL();
+}
+
+const CsvTarget Target{QStringLiteral("K1"), QStringLiteral("密粒"), QStringLiteral("練上温度"),
+                       QStringLiteral("山田")};
+
+struct Run
+{
+    int code = 0;
+    QString out;
+    QString err;
+};
+
+Run Batch(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("ondokanri"));
+    Run run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    run.code = RunBatchPrint(arguments, out, err);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+} // namespace
+
+class TestCsvImport : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void readsTheFilesLoggersWrite_data();
+    void readsTheFilesLoggersWrite();
+    void badLinesAndColumns();
+    void importRegistersDays();
+    void commandLine();
+};
+
+void TestCsvImport::readsTheFilesLoggersWrite_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("columns");
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("separator");
+    QTest::addColumn<QString>("names");
+    QTest::addColumn<QString>("days");
+
+    QTest::newRow("utf8 bom, titles, comma, seconds")
+        << Utf8("\xEF\xBB\xBF記録計 TR-01\r\n測定開始,2024/03/31 07:00,1\r\n\r\n日時,温度\r\n"
+                "2024/04/01 08:15:00,150.5\r\n2024/04/01 08:30:10,151\r\n")
+        << QString() << "UTF-8"
+        << ","
+        << "日時|温度"
+        << "2024-04-01:08:15=150.5,08:30=151";
+    QTest::newRow("semicolon, decimal comma, ISO, two days")
+        << Utf8("Zeit;Temp\n2024-04-01T08:15;150,5\n2024-04-01T09:00;149,0\n2024-04-02T07:05;148,"
+                "25\n")
+        << QString() << "UTF-8"
+        << ";"
+        << "Zeit|Temp"
+        << "2024-04-01:08:15=150.5,09:00=149;2024-04-02:07:05=148.25";
+    QTest::newRow("shift-jis, tab, date and time apart, full width, suffix")
+        << Sjis("測定データ\n日付\t時刻\t温度\n2024/04/01\t8:15\t１５０．５℃\n2024/4/"
+                "1\t８:４０\t152 ℃\n")
+        << QString() << "Shift-JIS"
+        << "\t"
+        << "日付|時刻|温度"
+        << "2024-04-01:08:15=150.5,08:40=152";
+    QTest::newRow("no time: numbered, quoted decimal comma")
+        << Utf8("No,日付,温度\n1,2024/04/03,\"160,5\"\n2,2024/04/03,\"161\"\n3,2024/04/04,-1\n")
+        << QString() << "UTF-8"
+        << ","
+        << "No|日付|温度"
+        << "2024-04-03:1=160.5,2=161;2024-04-04:1=-1";
+    QTest::newRow("columns given: label, date+time")
+        << Utf8("point,t,date,time,c\nA1,9,2024/05/01,10:00,155\n,8,2024/05/01,10:05,156\n")
+        << "3+4,5,1"
+        << "UTF-8"
+        << ","
+        << "point|t|date|time|c"
+        << "2024-05-01:A1=155,10:05=156";
+    QTest::newRow("CR line ends")
+        << Utf8("日時,温度\r2024/04/01 08:15,150\r2024/04/01 08:16,151\r") << QString() << "UTF-8"
+        << "," << "日時|温度" << "2024-04-01:08:15=150,08:16=151";
+    QTest::newRow("columns given: temperature not the first number")
+        << Utf8("2024/05/02 10:00,1,140\n2024/05/02 10:10,2,141\n") << "1,3"
+        << "UTF-8"
+        << ","
+        << ""
+        << "2024-05-02:10:00=140,10:10=141";
+}
+
+void TestCsvImport::readsTheFilesLoggersWrite()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, columns);
+    const CsvTable table = ParseCsv(bytes);
+    QFETCH(QString, encoding);
+    QCOMPARE(table.encoding, encoding);
+    QFETCH(QString, separator);
+    QCOMPARE(QString(table.separator), separator);
+    QFETCH(QString, names);
+    QCOMPARE(table.Names().join(QLatin1Char('|')), names);
+    QFETCH(QString, days);
+    const CsvColumns c = columns.isEmpty() ? CsvColumns() : ParseColumnsOption(columns);
+    QCOMPARE(Dump(CsvDays(table, c)), days);
+}
+
+void TestCsvImport::badLinesAndColumns()
+{
+    // A line that does not read names its number and text.
+    const CsvTable table = ParseCsv(Utf8("日時,温度\n2024/04/01 08:15,150\n\n2024/04/01 08:20,1S0\n"
+                                         "2024/04/01 08:25,151\n"));
+    QCOMPARE(table.rows.at(table.firstData).line, 2);
+    try {
+        CsvDays(table);
+        QFAIL("a bad line was read");
+    } catch (const AppError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("4 行目")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("2024/04/01 08:20,1S0")),
+                 qPrintable(e.message()));
+    }
+    // A file without one reading, a time column next to a date that has its time, a bad option.
+    for (const auto& [bytes, columns] :
+         {std::pair{Utf8("a,b\nc,d\n"), QString()},
+          std::pair{Utf8("2024/04/01 08:00,08:00,150\n"), QStringLiteral("1+2,3")},
+          std::pair{Utf8("2024/04/01,150\n"), QStringLiteral("1,0")},
+          std::pair{Utf8("2024/04/01,150\n"), QStringLiteral("1+2+3,4")}}) {
+        bool raised = false;
+        try {
+            CsvDays(ParseCsv(bytes),
+                    columns.isEmpty() ? CsvColumns() : ParseColumnsOption(columns));
+        } catch (const AppError&) {
+            raised = true;
+        }
+        QVERIFY2(raised, bytes.constData());
+    }
+    // Impossible dates and times are not readings.
+    QDate d;
+    QTime t;
+    bool timed = false;
+    QVERIFY(!ParseCsvDateTime(QStringLiteral("2024/02/30 08:00"), &d, &t, &timed));
+    QVERIFY(!ParseCsvDateTime(QStringLiteral("2024/02/01 25:00"), &d, &t, &timed));
+    QVERIFY(ParseCsvDateTime(QStringLiteral("２０２４／０２／０１　０８:００"), &d, &t, &timed));
+    QCOMPARE(QDateTime(d, t), QDateTime(QDate(2024, 2, 1), QTime(8, 0)));
+}
+
+void TestCsvImport::importRegistersDays()
+{
+    TempProfile profile;
+    Seed();
+    QByteArray csv("日時,温度\n");
+    for (int i = 0; i < 3; ++i)
+        csv += QStringLiteral("2024/04/01 08:%1,%2\n").arg(10 + i).arg(150.5 + i).toUtf8();
+    csv += "2024/04/02 09:00,140\n2024/04/02 09:30,143\n";
+    for (int i = 0; i < 101; ++i)
+        csv += QStringLiteral("2024/04/03 %1:%2,150\n")
+                   .arg(6 + i / 60)
+                   .arg(i % 60, 2, 10, QLatin1Char('0'))
+                   .toUtf8();
+    const QList<CsvDay> days = CsvDays(ParseCsv(csv));
+    QCOMPARE(days.size(), 3);
+
+    const CsvImportResult result = ImportCsvDays(days, Target, false);
+    QCOMPARE(result.days, 2);
+    QCOMPARE(result.readings, 5);
+    QCOMPARE(result.refused.size(), 1);
+    QVERIFY(result.refused.first().contains(QStringLiteral("2024/04/03")));
+    QVERIFY(!Backup::List(Engine::CurrentFolder()).isEmpty());
+
+    // Each day as 登録 stores it: readings, and the summary the main window shows.
+    TOndoKanri r;
+    LoadRecord(r, QStringLiteral("K1"), QStringLiteral("密粒"), 0,
+               QDateTime(QDate(2024, 4, 1), QTime(0, 0)));
+    QCOMPARE(r.Kosu, 3);
+    QCOMPARE(r.MaxOndo, 152.5);
+    QCOMPARE(r.MiniOndo, 150.5);
+    QCOMPARE(r.AvgOndo, 151.5);
+    QCOMPARE(r.Simei.Simei(), QStringLiteral("山田"));
+    QCOMPARE(r.SpecInterval, QStringLiteral("時刻"));
+    const QList<Reading> stored = TOndoKanri::ReadDay(
+        QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 2), QTime(0, 0)), QStringLiteral("密粒"));
+    QCOMPARE(stored.size(), 2);
+    QCOMPARE(stored.at(1).LNO, 2);
+    QCOMPARE(stored.at(1).Sokuten, QStringLiteral("09:30"));
+    QCOMPARE(stored.at(1).Ondo, 143.0);
+
+    // A stored day is not overwritten without replace; with it, the day becomes the file's.
+    const QList<CsvDay> again = CsvDays(ParseCsv("2024/04/05 10:00,130\n2024/04/02 10:00,141\n"));
+    QCOMPARE(StoredCsvDays(again, Target), QList<QDate>{QDate(2024, 4, 2)});
+    QVERIFY_THROWS_EXCEPTION(AppError, ImportCsvDays(again, Target, false));
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 5);
+    QCOMPARE(Count(QStringLiteral("OndoHead4")), 2);
+    ImportCsvDays(again, Target, true);
+    QCOMPARE(Count(QStringLiteral("OndoHead4")), 3);
+    QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 2), QTime(0, 0)),
+                                 QStringLiteral("密粒"))
+                 .size(),
+             1);
+
+    // An unknown project or category stores nothing.
+    for (CsvTarget t :
+         {CsvTarget{QStringLiteral("K9"), Target.gozaiName, Target.kubunName, {}},
+          CsvTarget{Target.kojiCode, Target.gozaiName, QStringLiteral("無い区分"), {}}})
+        QVERIFY_THROWS_EXCEPTION(AppError, ImportCsvDays(days, t, true));
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 5);
+}
+
+void TestCsvImport::commandLine()
+{
+    TempProfile profile;
+    Seed();
+    QTemporaryDir dir;
+    const QString good =
+        Write(dir, QStringLiteral("good.csv"),
+              Sjis("温度記録\n日付,時刻,温度\n2024/06/01,8:00,150\n2024/06/01,8:10,151\n"
+                   "2024/06/02,8:00,149\n"));
+    const QString bad =
+        Write(dir, QStringLiteral("bad.csv"), Utf8("2024/06/03 08:00,150\n2024/06/03 08:10,---\n"));
+    const QStringList target{QStringLiteral("--project"),  QStringLiteral("K1"),
+                             QStringLiteral("--mix"),      QStringLiteral("密粒"),
+                             QStringLiteral("--category"), QStringLiteral("練上温度")};
+
+    Run run = Batch(QStringList{QStringLiteral("--import-csv"), good} + target);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out.trimmed(), QStringLiteral("取り込み: 2 日 3 件"));
+
+    // Again without --replace, and a bad line: exit 1, one line, nothing stored.
+    for (const QString& file : {good, bad}) {
+        run = Batch(QStringList{QStringLiteral("--import-csv"), file} + target);
+        QCOMPARE(run.code, 1);
+        QCOMPARE(run.err.trimmed().count(QLatin1Char('\n')), 0);
+        QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
+    }
+    QVERIFY(run.err.contains(QStringLiteral("2 行目")));
+
+    run = Batch(QStringList{QStringLiteral("--import-csv"), good, QStringLiteral("--replace"),
+                            QStringLiteral("--columns"), QStringLiteral("1+2,3"),
+                            QStringLiteral("--measurer"), QStringLiteral("佐藤")} +
+                target);
+    QCOMPARE(run.code, 0);
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
+    TOndoKanri r;
+    LoadRecord(r, QStringLiteral("K1"), QStringLiteral("密粒"), 0,
+               QDateTime(QDate(2024, 6, 1), QTime(0, 0)));
+    QCOMPARE(r.Simei.Simei(), QStringLiteral("佐藤"));
+
+    run = Batch(QStringList{QStringLiteral("--import-csv"), good, QStringLiteral("--project"),
+                            QStringLiteral("K1")});
+    QCOMPARE(run.code, 1);
+}
+
+ONDO_TEST_MAIN(TestCsvImport, QCoreApplication)
+#include "test_csvimport.moc"
