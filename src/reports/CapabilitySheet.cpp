@@ -26,7 +26,8 @@ int DecimalsOf(double unit)
 void Row(TCanvas& c, const QString& label, const QString& value, float x1, float x2, float x3, float y1,
          float y2)
 {
-    PrintText(c, label, 4, x1, y1, x2, y2, 0);
+    // Spread alignment would tear "x̄" apart.
+    PrintShrinkText(c, label, 0, x1 + 0.15f, y1, x2 - 0.1f, y2, MinPoints);
     PrintShrinkText(c, value, 0, x2 + 0.15f, y1, x3 - 0.1f, y2, MinPoints);
     PrintBox(c, x1, y1, x3, y2, 1);
     PrintLine(c, x2, y1, x2, y2, 1);

@@ -361,8 +361,8 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
             PrintLine(c, 0.2f, LabelBottom, 26.5f, LabelBottom, 1);
             PrintLine(c, PlotLeft, r3, PlotLeft, LabelBottom, 1);
             c.SetFontSize(12);
-            PrintText(c, QStringLiteral("X̄"), 1, 0.2f, XTop + 2.4f, 1.0f, XTop + 3.2f, 0);
-            PrintText(c, QStringLiteral("s"), 1, 0.2f, STop + 1.3f, 1.0f, STop + 2.1f, 0);
+            PrintText(c, QStringLiteral("X̄"), 0, 0.4f, XTop + 0.05f, 1.4f, XTop + 0.65f, 0);
+            PrintText(c, QStringLiteral("s"), 0, 0.4f, STop + 0.05f, 1.4f, STop + 0.65f, 0);
             c.SetFontSize(9);
             PrintText(c, QStringLiteral("月日"), 4, 0.2f, LabelTop, PlotLeft, LabelBottom, 0);
             c.SetFontSize(10);
