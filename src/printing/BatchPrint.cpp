@@ -29,8 +29,12 @@ struct Options
 {
     QCommandLineOption pdf{QStringLiteral("print-pdf"), QStringLiteral("書き出すPDFファイル"),
                            QStringLiteral("FILE")};
-    QCommandLineOption form{QStringLiteral("form"), QStringLiteral("chart (管理図) または sheet (データシート)"),
-                            QStringLiteral("chart|sheet")};
+    QCommandLineOption form{QStringLiteral("form"), QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図) または capability (工程能力図)"),
+                            QStringLiteral("chart|sheet|xbar|capability")};
+    QCommandLineOption baseFrom{QStringLiteral("base-from"), QStringLiteral("xbar の基準期間の開始日"),
+                                QStringLiteral("yyyy/mm/dd")};
+    QCommandLineOption baseTo{QStringLiteral("base-to"), QStringLiteral("xbar の基準期間の終了日"),
+                              QStringLiteral("yyyy/mm/dd")};
     QCommandLineOption project{QStringLiteral("project"), QStringLiteral("工事コード"),
                                QStringLiteral("CODE")};
     QCommandLineOption mix{QStringLiteral("mix"), QStringLiteral("合材名"), QStringLiteral("NAME")};
@@ -118,8 +122,10 @@ void Print(const QCommandLineParser& parser, const Options& o)
     if (file.isEmpty())
         throw AppError(QStringLiteral("--print-pdf で出力ファイルを指定してください"));
     const QString form = parser.value(o.form);
-    if (form != QLatin1String("chart") && form != QLatin1String("sheet"))
-        throw AppError(QStringLiteral("--form には chart または sheet を指定してください"));
+    static const QStringList forms{QStringLiteral("sheet"), QStringLiteral("chart"), QStringLiteral("xbar"),
+                                   QStringLiteral("capability")};
+    if (!forms.contains(form))
+        throw AppError(QStringLiteral("--form には chart、sheet、xbar または capability を指定してください"));
     if (!parser.isSet(o.project) || parser.value(o.project).isEmpty())
         throw AppError(QStringLiteral("--project で工事コードを指定してください"));
     QDate day = QDate::currentDate();
@@ -147,7 +153,11 @@ void Print(const QCommandLineParser& parser, const Options& o)
     record.Hiduke = QDateTime(day, QTime(0, 0));
 
     TPrintRequest request;
-    request.form = form == QLatin1String("chart") ? TPrintForm::ControlChart : TPrintForm::DataSheet;
+    request.form = TPrintForm(forms.indexOf(form));
+    // The statistical chart's range is automatic unless given.
+    request.autoRange = !parser.isSet(o.low) && !parser.isSet(o.high);
+    request.baseFrom = parser.value(o.baseFrom);
+    request.baseTo = parser.value(o.baseTo);
     request.rows = CategoryRows();
     request.perProject = parser.isSet(o.perProject);
     request.low = low;
@@ -283,8 +293,8 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.data, o.backup, o.restore, o.importCsv, o.measurer, o.columns,
-                       o.replace, o.xlsx, o.csv, o.importParadox, o.dryRun});
+                       o.high, o.baseFrom, o.baseTo, o.data, o.backup, o.restore, o.importCsv,
+                       o.measurer, o.columns, o.replace, o.xlsx, o.csv, o.importParadox, o.dryRun});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;

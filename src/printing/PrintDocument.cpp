@@ -12,6 +12,8 @@
 #include "reports/DataSheet.h"
 #include "reports/Print.h"
 #include "reports/ReportLoader.h"
+#include "reports/CapabilitySheet.h"
+#include "reports/XbarChart.h"
 
 namespace {
 
@@ -83,6 +85,49 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
         InitPrintMetrics();
         prev.BeginDocument();
         DrawDataSheet(doc, prev);
+        prev.EndDocument();
+        return;
+    }
+
+    if (request.form == TPrintForm::Capability) {
+        const TStatDocument doc = LoadStatDocument(scope);
+        SelectedPrinter().SetOrientation(TOrientation::Portrait);
+        InitPrintMetrics();
+        PrintMarginX = -1.5f;
+        PrintMarginY = -1.5f;
+        prev.BeginDocument();
+        DrawCapabilitySheet(doc, prev);
+        prev.EndDocument();
+        return;
+    }
+    if (request.form == TPrintForm::XbarChart) {
+        TBasePeriod base;
+        const QString from = AsciiTyped(request.baseFrom).trimmed();
+        const QString to = AsciiTyped(request.baseTo).trimmed();
+        if (!from.isEmpty() || !to.isEmpty()) {
+            if (!IsDate(from) || !IsDate(to))
+                throw AppError(QStringLiteral("基準期間は開始日と終了日を yyyy/mm/dd で指定してください"));
+            base.from = ParseDate(from).date();
+            base.to = ParseDate(to).date();
+            if (base.to < base.from)
+                throw AppError(QStringLiteral("基準期間は開始日≦終了日で指定してください"));
+        }
+        const TStatDocument doc = LoadStatDocument(scope);
+        double low = 0, high = 0;
+        if (request.autoRange) {
+            AutomaticXbarRange(doc, base, low, high);
+        } else {
+            low = ParseNumber(AsciiTyped(request.low));
+            high = ParseNumber(AsciiTyped(request.high));
+            if (!(low < high))
+                throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
+        }
+        SelectedPrinter().SetOrientation(TOrientation::Landscape);
+        InitPrintMetrics();
+        PrintMarginX = -1.5f;
+        PrintMarginY = -2.5f;
+        prev.BeginDocument();
+        DrawXbarChart(doc, prev, low, high, base);
         prev.EndDocument();
         return;
     }

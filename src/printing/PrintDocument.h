@@ -16,7 +16,7 @@ struct TPrintRow
     QString id;
 };
 
-enum class TPrintForm { DataSheet = 0, ControlChart = 1 };
+enum class TPrintForm { DataSheet = 0, ControlChart = 1, XbarChart = 2, Capability = 3 };
 
 // What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷" and the
 // graph range as typed.
@@ -28,6 +28,9 @@ struct TPrintRequest
     QString low;
     QString high;
     bool storeRange = true; // the command line leaves the stored range alone
+    bool autoRange = false;  // the X̄–s chart's range from the data and the limits
+    QString baseFrom;        // 基準期間 "yyyy/mm/dd"; both empty: the days on the chart
+    QString baseTo;
 };
 
 // Every category of the register in list order (by Odr), unticked.

@@ -12,7 +12,7 @@
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QGroupBox>
-#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,14 +55,21 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     setFixedSize(307, 446);
 
     RadioGroup1 = Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
-    auto* radios = new QHBoxLayout(RadioGroup1);
-    radios->setContentsMargins(8, 2, 8, 2);
+    auto* radios = new QGridLayout(RadioGroup1);
+    radios->setContentsMargins(8, 0, 8, 0);
+    radios->setVerticalSpacing(0);
     RadioDataSheet = new QRadioButton(QStringLiteral("データシート"), RadioGroup1);
     RadioDataSheet->setObjectName(QStringLiteral("RadioGroup1Item0"));
     RadioChart = new QRadioButton(QStringLiteral("管理図"), RadioGroup1);
     RadioChart->setObjectName(QStringLiteral("RadioGroup1Item1"));
-    radios->addWidget(RadioDataSheet);
-    radios->addWidget(RadioChart);
+    RadioXbar = new QRadioButton(QStringLiteral("X̄-s管理図"), RadioGroup1);
+    RadioXbar->setObjectName(QStringLiteral("RadioXbar"));
+    RadioCapability = new QRadioButton(QStringLiteral("工程能力図"), RadioGroup1);
+    RadioCapability->setObjectName(QStringLiteral("RadioCapability"));
+    radios->addWidget(RadioDataSheet, 0, 0);
+    radios->addWidget(RadioChart, 0, 1);
+    radios->addWidget(RadioXbar, 1, 0);
+    radios->addWidget(RadioCapability, 1, 1);
     RadioDataSheet->setChecked(true);
 
     CheckBox1 = Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 60, 120, 20);
@@ -72,9 +79,17 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     Edit1 = Place(new QLineEdit(this), "Edit1", 100, 89, 60, 21);
     Label3 = Place(new QLabel(QStringLiteral("～"), this), "Label3", 165, 92, 14, 16);
     Edit2 = Place(new QLineEdit(this), "Edit2", 182, 89, 60, 21);
+    CheckAutoRange = Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 90, 55, 20);
+    CheckAutoRange->setChecked(true);
+    Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 117, 90, 16);
+    EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 114, 80, 21);
+    Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 117, 14, 16);
+    EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 114, 80, 21);
+    EditBaseFrom->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
+    EditBaseTo->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
 
-    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 120, 80, 16);
-    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 138, 291, 200);
+    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 140, 80, 16);
+    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 158, 291, 180);
     SS1->setFont(QFont(QStringLiteral("Tahoma"), 9));
     SS1->horizontalHeader()->hide();
     SS1->verticalHeader()->hide();
@@ -107,6 +122,11 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ToggleAll(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Preview(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::close);
+    for (QAbstractButton* b : {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
+                               static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
+                               static_cast<QAbstractButton*>(CheckAutoRange)})
+        connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
+    UpdateRangeEdits();
     ShowPrinter();
 }
 
@@ -229,12 +249,37 @@ void TfSetPrintItems::ChangeFont()
     Label5->setText(ReadSetting(PrintFontKey));
 }
 
+TPrintForm TfSetPrintItems::Form() const
+{
+    if (RadioXbar->isChecked())
+        return TPrintForm::XbarChart;
+    if (RadioCapability->isChecked())
+        return TPrintForm::Capability;
+    return RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet;
+}
+
+// The typed range counts for the X chart, and for the X̄–s chart when not automatic; the base
+// period only for the X̄–s chart.
+void TfSetPrintItems::UpdateRangeEdits()
+{
+    const TPrintForm form = Form();
+    CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
+    const bool untyped = form == TPrintForm::Capability
+                         || (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
+    Edit1->setEnabled(!untyped);
+    Edit2->setEnabled(!untyped);
+    EditBaseFrom->setEnabled(form == TPrintForm::XbarChart);
+    EditBaseTo->setEnabled(form == TPrintForm::XbarChart);
+}
+
 void TfSetPrintItems::Preview()
 {
     if (!m_record || !m_preview)
         throw AppError(QStringLiteral("プレビューの準備ができていません"));
-    const TPrintRequest request{RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet,
-                                Rows(), CheckBox1->isChecked(), Edit1->text(), Edit2->text()};
+    TPrintRequest request{Form(), Rows(), CheckBox1->isChecked(), Edit1->text(), Edit2->text()};
+    request.autoRange = CheckAutoRange->isChecked();
+    request.baseFrom = EditBaseFrom->text();
+    request.baseTo = EditBaseTo->text();
     TPrevX& prev = m_preview->PrevX();
     BuildPrintDocument(*m_record, prev, request, m_memo, m_watch);
     prev.SetZoomScale(80);

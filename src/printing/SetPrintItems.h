@@ -52,6 +52,11 @@ public:
     QGroupBox* RadioGroup1;
     QRadioButton* RadioDataSheet; // "データシート"
     QRadioButton* RadioChart;     // "管理図"
+    QRadioButton* RadioXbar;      // "X̄-s管理図"
+    QRadioButton* RadioCapability; // "工程能力図"
+    QCheckBox* CheckAutoRange;    // "自動": the statistical forms' range from the data
+    QLineEdit* EditBaseFrom;      // 基準期間
+    QLineEdit* EditBaseTo;
     QCheckBox* CheckBox1;
     QPushButton* Button1;
     QLabel* Label2;
@@ -74,6 +79,8 @@ protected:
 
 private:
     void FillGrid();
+    void UpdateRangeEdits();
+    TPrintForm Form() const;
     void ShowPrinter();
 
     TPrinterSetup m_printerSetup;

@@ -340,3 +340,94 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
     }
     return doc;
 }
+
+TStatDocument LoadStatDocument(const TReportScope& scope)
+{
+    TStatDocument doc;
+    doc.project = ProjectText(scope.kojiCode);
+    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
+    const QHash<int, TKubunInfo> kubun = Categories();
+    const QHash<QString, QString> printNames = PrintNames();
+    const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
+    auto restrictToMix = [&](Query& q) {
+        if (!scope.perProject) {
+            q.Add(QStringLiteral("and GozaiName = :B"));
+            q.BindText(B, scope.gozaiName);
+        }
+    };
+
+    std::vector<THeader> headers;
+    {
+        Query q;
+        q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
+        q.Add(QStringLiteral("where KojiCode = :A"));
+        restrictToMix(q);
+        q.Add(QStringLiteral("order by GozaiName, ID"));
+        q.BindText(A, scope.kojiCode);
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
+                                      q.FieldInt(QStringLiteral("Kubun")),
+                                      q.FieldText(QStringLiteral("Sokuteisya")),
+                                      q.FieldText(QStringLiteral("Kikakuti"))});
+    }
+
+    QStringList mixes;
+    if (!scope.perProject)
+        mixes << scope.gozaiName;
+    QHash<QString, QHash<int, std::vector<TStatDay>>> days;
+    {
+        Query q;
+        q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo from OndoLine4"));
+        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
+        q.Add(QStringLiteral("where KojiCode = :A"));
+        restrictToMix(q);
+        q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
+        q.BindText(A, scope.kojiCode);
+        q.Open();
+        for (; !q.Eof(); q.Next()) {
+            const int id = q.FieldInt(QStringLiteral("Kubun"));
+            if (!ticked.contains(id))
+                continue;
+            const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+            if (!mixes.contains(mix))
+                mixes << mix;
+            std::vector<TStatDay>& list = days[mix][id];
+            const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
+            if (list.empty() || list.back().day != day)
+                list.push_back(TStatDay{day, {}});
+            list.back().readings.push_back(Fixed4(q.FieldDouble(QStringLiteral("Ondo"))));
+        }
+    }
+
+    for (const QString& mixKey : mixes) {
+        for (int id : scope.kubunIds) {
+            TStatSeries series;
+            series.days = days.value(mixKey).value(id);
+            if (scope.perProject && series.days.empty())
+                continue;
+            series.mixKey = mixKey;
+            series.mixPrintName = PrintName(printNames, mixKey);
+            series.category = kubun.value(id).name;
+            QStringList measurers;
+            for (const THeader& h : headers) {
+                if (h.mix != mixKey || h.kubun != id)
+                    continue;
+                AddDistinct(measurers, h.measurer);
+                const QString spec = GetToken(h.kikakuti, QStringLiteral(":"), 1).trimmed();
+                if (series.limitText.isEmpty() && IsRangeText(spec)) {
+                    series.limitText = spec;
+                    const double low = RangeLow(spec);
+                    const double high = RangeHigh(spec);
+                    if (low != -RangeUnbounded)
+                        series.lowerLimit = Fixed4(low);
+                    if (high != RangeUnbounded)
+                        series.upperLimit = Fixed4(high);
+                }
+            }
+            series.measurer = measurers.join(QStringLiteral("・"));
+            doc.series.push_back(std::move(series));
+        }
+    }
+    return doc;
+}

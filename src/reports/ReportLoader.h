@@ -14,3 +14,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope);
 // Per ticked category the readings of the scope's project and mix (with perProject every mix),
 // by mix, day and reading number, with each day's summary and measuring interval.
 TSheetDocument LoadSheetDocument(const TReportScope& scope);
+
+// Per mix (as for the chart) and per ticked category the readings by day, with the measurers
+// and the specified range. With perProject a mix without readings of a category adds nothing.
+TStatDocument LoadStatDocument(const TReportScope& scope);

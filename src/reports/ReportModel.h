@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <optional>
 #include <vector>
 
 // What the two documents draw, read from the tables once (ReportLoader) and drawn without
@@ -88,6 +89,32 @@ struct TSheetDocument
     QString project;
     QString font;
     std::vector<TSheetCategory> categories; // in the order they were ticked
+};
+
+// The readings of one day of one category: one subgroup of the statistical forms.
+struct TStatDay
+{
+    QDateTime day;
+    std::vector<double> readings; // by reading number
+};
+
+// One mix and one ticked category: what one X̄–s chart or one capability sheet shows.
+struct TStatSeries
+{
+    QString mixKey;
+    QString mixPrintName;
+    QString category;
+    QString measurer;  // "・" joined
+    QString limitText; // the specified range as stored ("150_170", "110_"); may be empty
+    std::optional<double> lowerLimit, upperLimit;
+    std::vector<TStatDay> days; // ascending, days with readings only
+};
+
+struct TStatDocument
+{
+    QString project;
+    QString font;
+    std::vector<TStatSeries> series; // by mix, then in the order the categories were ticked
 };
 
 // Which records a document covers: the window's project and mix, the ticked categories, and

@@ -80,6 +80,7 @@ class TestBatchPrint : public QObject
 private Q_SLOTS:
     void sheetWritesRecordTablesOfNamedCategories();
     void chartWritesOneSheetWithStoredRangeUntouched();
+    void statisticalFormsWriteTheirPdfs();
     void badArgumentsExitNonZeroWithoutFile();
     void helpAndVersion();
     void outputNeverLandsOnTheData();
@@ -139,6 +140,37 @@ void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
     QCOMPARE(Engine::GetAliasPath(), stored);
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120"));
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QString());
+}
+
+void TestBatchPrint::statisticalFormsWriteTheirPdfs()
+{
+    TempProfile profile;
+    Seed();
+    Engine::Execute(QStringLiteral("update OndoKanri4 set Kikakuti = '150_175::'"));
+    const QString xbar = profile.root() + QStringLiteral("/xbar.pdf");
+    const QString capability = profile.root() + QStringLiteral("/capability.pdf");
+    Run run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"), QStringLiteral("xbar"),
+                     QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("密粒"),
+                     QStringLiteral("--category"), QStringLiteral("練上温度"), QStringLiteral("--base-from"),
+                     QStringLiteral("2024/04/01"), QStringLiteral("--base-to"), QStringLiteral("2024/04/05")});
+    QCOMPARE(run.code, 0);
+    QString text = PdfText(xbar);
+    QVERIFY(text.contains(QStringLiteral("管理図")));
+    QVERIFY(text.contains(QStringLiteral("2024/04/05")));
+    QVERIFY(text.contains(QStringLiteral("日数=5")));
+    run = Batch({QStringLiteral("--print-pdf"), capability, QStringLiteral("--form"), QStringLiteral("capability"),
+                 QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("密粒")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(PdfPages(capability), 2); // one sheet per category
+    text = PdfText(capability);
+    QVERIFY(text.contains(QStringLiteral("工程能力図")));
+    QVERIFY(text.contains(QStringLiteral("Cp=")));
+    QVERIFY(text.contains(QStringLiteral("Cpk=")));
+    run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"), QStringLiteral("xbar"),
+                 QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--base-from"),
+                 QStringLiteral("2024/04/09"), QStringLiteral("--base-to"), QStringLiteral("2024/04/01")});
+    QCOMPARE(run.code, 1);
+    QVERIFY(run.err.contains(QStringLiteral("基準期間")));
 }
 
 void TestBatchPrint::badArgumentsExitNonZeroWithoutFile()

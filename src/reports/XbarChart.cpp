@@ -1,0 +1,432 @@
+#include "reports/XbarChart.h"
+
+#include "environment/Utility.h"
+#include "reports/Canvas.h"
+#include "reports/PageSink.h"
+#include "reports/Print.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace {
+
+constexpr int DaysPerPage = 25;
+constexpr float PlotLeft = 3.4f;
+constexpr float PlotRight = 26.5f;
+constexpr float Column = (PlotRight - PlotLeft) / DaysPerPage;
+constexpr float XTop = 3.6f, XBottom = 9.4f;
+constexpr float STop = 9.8f, SBottom = 13.2f;
+constexpr float LabelTop = 13.2f, LabelBottom = 14.0f;
+constexpr float DotRadius = 0.08f;
+constexpr int MinPoints = 6;
+
+float DayX(int column)
+{
+    return PlotLeft + Column * (float(column) + 0.5f);
+}
+
+struct TPlot
+{
+    float top, bottom;
+    double low, high;
+    float Y(double v) const { return float(top + (bottom - top) * (high - v) / (high - low)); }
+    bool Inside(float y) const { return y >= top && y <= bottom; }
+    float Clamp(float y) const { return std::clamp(y, top, bottom); }
+};
+
+QString MonthDay(const QDateTime& d)
+{
+    return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());
+}
+
+QString PeriodText(const QDateTime& d)
+{
+    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
+}
+
+int Decimals(const TStatSeries& series)
+{
+    int decimals = 0;
+    for (const TStatDay& d : series.days)
+        for (double x : d.readings)
+            for (int k = decimals; k < 2; ++k) {
+                const double scaled = x * std::pow(10.0, k);
+                if (std::abs(scaled - std::round(scaled)) < 1e-6)
+                    break;
+                decimals = k + 1;
+            }
+    return decimals;
+}
+
+// A step of the axis giving at most `most` labels over the span.
+double AxisStep(double span, int most)
+{
+    for (double s : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 50.0, 100.0})
+        if (span / s <= most)
+            return s;
+    return 200.0;
+}
+
+void DrawAxis(TCanvas& c, const TPlot& plot, int decimals)
+{
+    const double step = AxisStep(plot.high - plot.low, 6);
+    c.SetFontSize(8);
+    c.SetPenColor(clAqua);
+    for (double v = std::ceil(plot.low / step - 1e-9) * step; v <= plot.high + 1e-9; v += step) {
+        const float y = plot.Y(v);
+        PrintLine(c, PlotLeft, y, PlotRight, y, 1);
+        PrintText(c, QString::number(v, 'f', decimals), 2, 2.3f, y - 0.2f, 3.3f, y + 0.2f, 0);
+    }
+    c.SetPenColor(clBlack);
+    c.SetFontSize(10);
+}
+
+// Horizontal line across the plot, with its name and value in the left column.
+void ReferenceLine(TCanvas& c, const TPlot& plot, double value, const QString& name, TColor colour,
+                   float widthMm, int decimals)
+{
+    const float y = plot.Y(value);
+    if (!plot.Inside(y))
+        return;
+    c.SetPenColor(colour);
+    SetPenWidthMm(c, widthMm);
+    PrintLine(c, PlotLeft, y, PlotRight, y, 1);
+    c.SetPenWidth(1);
+    c.SetPenColor(clBlack);
+    c.SetFontColor(colour);
+    c.SetFontSize(7);
+    PrintShrinkText(c, name + QLatin1Char(' ') + QString::number(value, 'f', decimals), 0, 0.3f,
+                    y - 0.35f, 2.3f, y, MinPoints);
+    c.SetFontColor(clBlack);
+    c.SetFontSize(10);
+}
+
+// A control limit that follows the subgroup size: one level per day, joined by steps.
+void StepLine(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, double>>& levels)
+{
+    c.SetPenStyle(TPenStyle::Dash);
+    c.SetPenColor(clBlue);
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const float x = DayX(levels[i].first);
+        const float y = plot.Y(levels[i].second);
+        if (plot.Inside(y)) {
+            c.SetPenStyle(TPenStyle::Dash);
+            PrintLine(c, x - Column / 2, y, x + Column / 2, y, 1);
+        }
+        if (i + 1 < levels.size() && levels[i + 1].first == levels[i].first + 1) {
+            const float y2 = plot.Y(levels[i + 1].second);
+            if (y2 != y) {
+                c.SetPenStyle(TPenStyle::Dash);
+                PrintLine(c, x + Column / 2, plot.Clamp(y), x + Column / 2, plot.Clamp(y2), 1);
+            }
+        }
+    }
+    c.SetPenStyle(TPenStyle::Solid);
+    c.SetPenColor(clBlack);
+}
+
+void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, double>>& values,
+            const std::vector<bool>& flagged)
+{
+    SetPenWidthMm(c, 0.15f);
+    for (size_t i = 0; i + 1 < values.size(); ++i) {
+        if (values[i + 1].first != values[i].first + 1)
+            continue;
+        const float y1 = plot.Y(values[i].second), y2 = plot.Y(values[i + 1].second);
+        if (plot.Inside(y1) && plot.Inside(y2))
+            PrintLine(c, DayX(values[i].first), y1, DayX(values[i + 1].first), y2, 1);
+    }
+    c.SetPenWidth(1);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const float y = plot.Clamp(plot.Y(values[i].second));
+        const bool flag = flagged[i];
+        c.SetBrushColor(flag ? clRed : clBlack);
+        c.SetPenColor(flag ? clRed : clBlack);
+        PrintCircle(c, DayX(values[i].first), y, flag ? DotRadius * 1.6f : DotRadius);
+    }
+    c.SetBrushColor(clWhite);
+    c.SetPenColor(clBlack);
+}
+
+// One line per day down to 8 pt, then month over day, as on the X chart.
+void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, int first, int count)
+{
+    const float half = Column / 2 - 0.04f;
+    auto allFit = [&](int points, bool split) {
+        c.SetFontSize(points);
+        for (int n = first; n < first + count; ++n) {
+            const QDate d = days[size_t(n)].day.date();
+            const QStringList parts = split ? QStringList{QStringLiteral("%1月").arg(d.month()),
+                                                          QStringLiteral("%1日").arg(d.day())}
+                                            : QStringList{MonthDay(days[size_t(n)].day)};
+            for (const QString& p : parts)
+                if (!TextFits(c, p, 0, 2 * half))
+                    return false;
+        }
+        return true;
+    };
+    int points = 0;
+    bool split = false;
+    for (int s = 10; s >= 8 && !points; --s)
+        if (allFit(s, false))
+            points = s;
+    for (int s = 9; s >= MinPoints && !points; --s)
+        if (allFit(s, true)) {
+            points = s;
+            split = true;
+        }
+    c.SetFontSize(points ? points : MinPoints);
+    const float mid = (LabelTop + LabelBottom) / 2;
+    for (int n = first; n < first + count; ++n) {
+        const float x = DayX(n - first);
+        const QDate d = days[size_t(n)].day.date();
+        if (split) {
+            PrintText(c, QStringLiteral("%1月").arg(d.month()), 1, x - half, LabelTop, x + half, mid, 0);
+            PrintText(c, QStringLiteral("%1日").arg(d.day()), 1, x - half, mid, x + half, LabelBottom, 0);
+        } else {
+            PrintShrinkText(c, MonthDay(days[size_t(n)].day), 1, x - half, LabelTop, x + half,
+                            LabelBottom, MinPoints);
+        }
+    }
+    c.SetFontSize(10);
+}
+
+void Cell(TCanvas& c, const QString& label, const QString& value, float x1, float x2, float x3,
+          float y1, float y2)
+{
+    c.SetFontSize(9);
+    PrintText(c, label, 4, x1, y1, x2, y2, 0);
+    PrintShrinkText(c, value, 0, x2 + 0.1f, y1, x3 - 0.1f, y2, MinPoints);
+    PrintLine(c, x2, y1, x2, y2, 1);
+    PrintLine(c, x3, y1, x3, y2, 1);
+    c.SetFontSize(10);
+}
+
+QString Fixed(double v, int decimals)
+{
+    return QString::number(v, 'f', decimals);
+}
+
+} // namespace
+
+TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base)
+{
+    TXbarSeriesStats st;
+    std::vector<TSubgroup> baseDays;
+    for (const TStatDay& d : series.days) {
+        st.days.push_back(MakeSubgroup(d.readings));
+        const QDate day = d.day.date();
+        if (!base.Given() || (day >= base.from && day <= base.to))
+            baseDays.push_back(st.days.back());
+    }
+    st.limits = ComputeXbarS(baseDays);
+    if (st.limits.valid) {
+        st.signals = XbarSignals(st.days, st.limits);
+        st.sOut = SOutOfLimits(st.days, st.limits);
+    }
+    st.decimals = Decimals(series);
+    return st;
+}
+
+QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int first, int count)
+{
+    std::map<int, QStringList> tests;
+    for (const TSignal& s : stats.signals)
+        if (s.index >= first && s.index < first + count) {
+            QStringList& t = tests[s.index];
+            if (!t.contains(QString::number(s.test)))
+                t << QString::number(s.test);
+        }
+    QStringList parts;
+    for (const auto& [index, t] : tests)
+        parts << QStringLiteral("%1 (%2)").arg(MonthDay(series.days[size_t(index)].day), t.join(QStringLiteral(", ")));
+    QStringList sDays;
+    for (int i : stats.sOut)
+        if (i >= first && i < first + count)
+            sDays << MonthDay(series.days[size_t(i)].day);
+    QString text = QStringLiteral("管理外れ: ") + (parts.isEmpty() ? QStringLiteral("なし") : parts.join(QStringLiteral(", ")));
+    text += QStringLiteral("　s管理外れ: ") + (sDays.isEmpty() ? QStringLiteral("なし") : sDays.join(QStringLiteral(", ")));
+    return text;
+}
+
+void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, double& low, double& high)
+{
+    double lo = 1e300, hi = -1e300;
+    auto take = [&](double v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    };
+    for (const TStatSeries& series : doc.series) {
+        const TXbarSeriesStats st = XbarStats(series, base);
+        for (const TSubgroup& g : st.days) {
+            take(g.mean);
+            if (st.limits.valid) {
+                const TSubgroupLimits l = LimitsFor(st.limits, g.n);
+                take(l.xLow);
+                take(l.xHigh);
+            }
+        }
+        if (series.lowerLimit)
+            take(*series.lowerLimit);
+        if (series.upperLimit)
+            take(*series.upperLimit);
+    }
+    if (lo > hi) {
+        low = 100;
+        high = 200;
+        return;
+    }
+    low = std::floor((lo - 0.5) / 5) * 5;
+    high = std::ceil((hi + 0.5) / 5) * 5;
+}
+
+int XbarPages(const TStatSeries& series)
+{
+    return series.days.empty() ? 1 : int((series.days.size() - 1) / DaysPerPage) + 1;
+}
+
+void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double high,
+                   const TBasePeriod& base)
+{
+    int total = 0;
+    for (const TStatSeries& s : doc.series)
+        total += XbarPages(s);
+    int number = 0;
+    for (const TStatSeries& series : doc.series) {
+        const TXbarSeriesStats st = XbarStats(series, base);
+        const int dec = st.decimals;
+        double sMax = 0;
+        for (size_t i = 0; i < st.days.size(); ++i) {
+            sMax = std::max(sMax, st.days[i].s);
+            if (st.limits.valid)
+                sMax = std::max(sMax, LimitsFor(st.limits, st.days[i].n).sHigh);
+        }
+        const double sStep = AxisStep(std::max(sMax, 0.1), 4);
+        const TPlot xPlot{XTop, XBottom, low, high};
+        const TPlot sPlot{STop, SBottom, 0, std::max(sStep, std::ceil(sMax * 1.05 / sStep) * sStep)};
+
+        for (int p = 0; p < XbarPages(series); ++p) {
+            TCanvas& c = pane.PageCanvas();
+            c.SetFontName(doc.font);
+            c.SetPenStyle(TPenStyle::Solid);
+            c.SetPenColor(clBlack);
+            c.SetFontColor(clBlack);
+            c.SetPenWidth(4);
+            PrintBox(c, 0, 0, 26.7f, 15, 1);
+            c.SetPenWidth(2);
+            PrintBox(c, 0.2f, 1.1f, 26.5f, 14.8f, 1);
+            c.SetPenWidth(1);
+            c.SetFontSize(20);
+            PrintText(c, QStringLiteral("X̄-s管理図"), 1, 0, 0, 26.7f, 1.1f, 0);
+
+            // Title block: three rows of label and value cells.
+            const float r0 = 1.1f, r1 = 1.9f, r2 = 2.7f, r3 = 3.5f;
+            for (float y : {r1, r2, r3})
+                PrintLine(c, 0.2f, y, 26.5f, y, 1);
+            Cell(c, QStringLiteral("工事名"), doc.project, 0.2f, 2.0f, 14.0f, r0, r1);
+            Cell(c, QStringLiteral("合材名"), series.mixPrintName, 14.0f, 15.8f, 26.5f, r0, r1);
+            const QString period = series.days.empty()
+                ? QString()
+                : PeriodText(series.days.front().day) + QStringLiteral(" 〜 ")
+                      + PeriodText(series.days.back().day);
+            Cell(c, QStringLiteral("区分"), series.category, 0.2f, 2.0f, 7.0f, r1, r2);
+            Cell(c, QStringLiteral("期間"), period, 7.0f, 8.8f, 19.0f, r1, r2);
+            Cell(c, QStringLiteral("測定者"), series.measurer, 19.0f, 20.8f, 26.5f, r1, r2);
+            Cell(c, QStringLiteral("規格値"), series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText,
+                 0.2f, 2.0f, 5.5f, r2, r3);
+            const bool valid = st.limits.valid;
+            c.SetFontSize(9);
+            const float vx[] = {5.5f, 9.0f, 12.5f, 15.5f, 18.5f, 26.5f};
+            const QString values[] = {
+                QStringLiteral("X̿=") + (valid ? Fixed(st.limits.grandMean, dec + 1) : QStringLiteral("—")),
+                QStringLiteral("s̄=") + (valid ? Fixed(st.limits.sBar, dec + 1) : QStringLiteral("—")),
+                QStringLiteral("n=%1").arg(st.limits.totalN),
+                QStringLiteral("日数=%1").arg(st.limits.days),
+                base.Given() ? QStringLiteral("基準期間 %1〜%2")
+                                   .arg(base.from.toString(QStringLiteral("yyyy/MM/dd")),
+                                        base.to.toString(QStringLiteral("yyyy/MM/dd")))
+                             : QStringLiteral("管理限界: 表示した日から"),
+            };
+            for (int i = 0; i < 5; ++i) {
+                PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, r2, vx[i + 1] - 0.1f, r3, MinPoints);
+                PrintLine(c, vx[i + 1], r2, vx[i + 1], r3, 1);
+            }
+            c.SetFontSize(10);
+
+            // Plot frames, chart names and the day columns.
+            PrintLine(c, 0.2f, XBottom + 0.2f, 26.5f, XBottom + 0.2f, 1);
+            PrintLine(c, 0.2f, LabelTop, 26.5f, LabelTop, 1);
+            PrintLine(c, 0.2f, LabelBottom, 26.5f, LabelBottom, 1);
+            PrintLine(c, PlotLeft, r3, PlotLeft, LabelBottom, 1);
+            c.SetFontSize(12);
+            PrintText(c, QStringLiteral("X̄"), 0, 0.4f, XTop + 0.05f, 1.4f, XTop + 0.65f, 0);
+            PrintText(c, QStringLiteral("s"), 0, 0.4f, STop + 0.05f, 1.4f, STop + 0.65f, 0);
+            c.SetFontSize(9);
+            PrintText(c, QStringLiteral("月日"), 4, 0.2f, LabelTop, PlotLeft, LabelBottom, 0);
+            c.SetFontSize(10);
+            if (low < high) {
+                DrawAxis(c, xPlot, dec);
+                DrawAxis(c, sPlot, sStep < 1 ? 1 : 0);
+                c.SetPenColor(clAqua);
+                for (int d = 1; d < DaysPerPage; ++d)
+                    PrintLine(c, PlotLeft + Column * d, LabelTop, PlotLeft + Column * d, LabelBottom, 1);
+                c.SetPenColor(clBlack);
+
+                const int first = p * DaysPerPage;
+                const int count = std::min(DaysPerPage, int(series.days.size()) - first);
+                if (series.lowerLimit)
+                    ReferenceLine(c, xPlot, *series.lowerLimit, QStringLiteral("下限"), clRed, 0.3f, 0);
+                if (series.upperLimit)
+                    ReferenceLine(c, xPlot, *series.upperLimit, QStringLiteral("上限"), clRed, 0.3f, 0);
+                std::vector<std::pair<int, double>> xHigh, xLow, sHigh, sLow, means, sds;
+                std::vector<bool> meanFlags, sFlags;
+                if (valid) {
+                    ReferenceLine(c, xPlot, st.limits.grandMean, QStringLiteral("CL"), clBlack, 0.2f, dec + 1);
+                    ReferenceLine(c, sPlot, st.limits.sBar, QStringLiteral("CL"), clBlack, 0.2f, dec + 1);
+                }
+                for (int k = 0; k < count; ++k) {
+                    const int i = first + k;
+                    const TSubgroup& g = st.days[size_t(i)];
+                    means.push_back({k, g.mean});
+                    bool flagged = false;
+                    for (const TSignal& s : st.signals)
+                        flagged = flagged || s.index == i;
+                    meanFlags.push_back(flagged);
+                    if (!valid)
+                        continue;
+                    const TSubgroupLimits l = LimitsFor(st.limits, g.n);
+                    xHigh.push_back({k, l.xHigh});
+                    xLow.push_back({k, l.xLow});
+                    if (l.hasS) {
+                        sHigh.push_back({k, l.sHigh});
+                        sLow.push_back({k, l.sLow});
+                        sds.push_back({k, g.s});
+                        sFlags.push_back(std::find(st.sOut.begin(), st.sOut.end(), i) != st.sOut.end());
+                    }
+                }
+                StepLine(c, xPlot, xHigh);
+                StepLine(c, xPlot, xLow);
+                StepLine(c, sPlot, sHigh);
+                StepLine(c, sPlot, sLow);
+                Points(c, xPlot, means, meanFlags);
+                Points(c, sPlot, sds, sFlags);
+                if (count > 0)
+                    DayLabels(c, series.days, first, count);
+                c.SetFontSize(9);
+                c.SetFontColor(clRed);
+                PrintShrinkText(c, valid ? FlagList(series, st, first, count)
+                                         : QStringLiteral("管理限界なし（測定値が2個以上の日がありません）"),
+                                0, 0.4f, LabelBottom, 26.3f, 14.8f, MinPoints);
+                c.SetFontColor(clBlack);
+            }
+            ++number;
+            c.SetFontSize(9);
+            PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 15.2f, 26.7f, 15.8f, 0);
+            c.SetFontSize(10);
+            if (number < total)
+                pane.NewPage();
+        }
+    }
+}

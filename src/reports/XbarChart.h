@@ -1,0 +1,44 @@
+#pragma once
+
+#include "reports/ReportModel.h"
+#include "statistics/ControlLimits.h"
+
+#include <QDateTime>
+
+class TPageSink;
+
+// The X̄–s control chart: one landscape sheet per mix and category and per 25 days, the X̄
+// chart above the s chart, numbered "n / N" at the foot. Touches no table.
+
+// Days that give the centre lines: those from `from` to `to` when both are valid, else all.
+struct TBasePeriod
+{
+    QDate from, to;
+    bool Given() const { return from.isValid() && to.isValid(); }
+};
+
+// What one series' chart shows: the subgroups, the centre lines from the base days, and the
+// flags of the tests (on the X̄ chart) and of the s chart.
+struct TXbarSeriesStats
+{
+    std::vector<TSubgroup> days;
+    TXbarSLimits limits;
+    std::vector<TSignal> signals;
+    std::vector<int> sOut;
+    int decimals = 0; // of the readings
+};
+TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base);
+
+// "管理外れ: 4/12 (1), 5/3 (2, 5)" for the days first .. first+count-1; "なし" without any.
+QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int first, int count);
+
+// The X̄ chart's range from the means, the control limits and the specified limits, widened to
+// whole 5 °C steps.
+void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, double& low,
+                        double& high);
+
+int XbarPages(const TStatSeries& series);
+
+// pane as for DrawControlChart; low < high is the X̄ chart's axis. Landscape, margins -1.5 / -2.5.
+void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double high,
+                   const TBasePeriod& base);

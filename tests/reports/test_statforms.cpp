@@ -1,0 +1,148 @@
+#include "ReportFixture.h"
+#include "environment/Engine.h"
+#include "reports/CapabilitySheet.h"
+#include "statistics/Capability.h"
+#include "reports/ReportLoader.h"
+#include "reports/XbarChart.h"
+#include "support/TestSupport.h"
+
+#include <QGuiApplication>
+
+namespace {
+
+const QString Koji = QStringLiteral("K-01");
+const QString Mix = QStringLiteral("密粒13F");
+
+TStatSeries Series(const std::vector<std::vector<double>>& days, std::optional<double> low,
+                   std::optional<double> high)
+{
+    TStatSeries s;
+    s.mixPrintName = Mix;
+    s.category = QStringLiteral("出荷");
+    s.lowerLimit = low;
+    s.upperLimit = high;
+    for (size_t i = 0; i < days.size(); ++i)
+        s.days.push_back(TStatDay{Day(4, 1).addDays(qint64(i)), days[i]});
+    return s;
+}
+
+bool HasText(const std::vector<TDrawOp>& ops, const QString& text)
+{
+    return !TextsEqual(ops, text).empty();
+}
+
+} // namespace
+
+class TestStatForms : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        UseFakeDevice();
+        PrintMarginX = -1.5f;
+        PrintMarginY = -2.5f;
+        InitPrintMetrics();
+    }
+
+    // Limits step with the day's size; a day far off is flagged and listed; pages of 25 days.
+    void xbarLimitsFlagsAndPages()
+    {
+        std::vector<std::vector<double>> days;
+        for (int i = 0; i < 30; ++i)
+            days.push_back(i % 2 ? std::vector<double>{160, 162, 158} : std::vector<double>{159, 161, 160, 162, 158, 160});
+        days[11] = {190, 191, 189}; // 4/12 beyond 3σ
+        TStatDocument doc;
+        doc.series.push_back(Series(days, 150, 175));
+        const TXbarSeriesStats st = XbarStats(doc.series[0], TBasePeriod());
+        QVERIFY(st.limits.valid);
+        const TSubgroupLimits l3 = LimitsFor(st.limits, 3), l6 = LimitsFor(st.limits, 6);
+        QVERIFY(l3.xHigh - l3.xLow > l6.xHigh - l6.xLow);
+        const QString flags = FlagList(doc.series[0], st, 0, 25);
+        QVERIFY2(flags.contains(QStringLiteral("4/12 (1")), qPrintable(flags));
+        // A base period without the odd day keeps its centre line off that day.
+        const TXbarSeriesStats based = XbarStats(doc.series[0], TBasePeriod{QDate(2024, 4, 1), QDate(2024, 4, 10)});
+        QVERIFY(based.limits.grandMean < st.limits.grandMean - 0.5);
+        QCOMPARE(based.limits.days, 10);
+
+        TTestPane pane(false, true);
+        double low = 0, high = 0;
+        AutomaticXbarRange(doc, TBasePeriod(), low, high);
+        QCOMPARE(std::fmod(low, 5.0), 0.0);
+        QVERIFY(low <= 150 && high >= 190);
+        DrawXbarChart(doc, pane, low, high, TBasePeriod());
+        QCOMPARE(pane.Count(), 2);
+        QVERIFY(HasText(pane.Ops(0), QStringLiteral("X̄-s管理図")));
+        QVERIFY(HasText(pane.Ops(1), QStringLiteral("2 / 2")));
+        QVERIFY(HasText(pane.Ops(0), QStringLiteral("日数=30")));
+        // Day labels stay inside their columns.
+        const float column = (26.5f - 3.4f) / 25;
+        for (int d = 0; d < 25; ++d) {
+            const QString label = QStringLiteral("4/%1").arg(d + 1);
+            const auto found = TextsEqual(pane.Ops(0), label);
+            QVERIFY2(!found.empty(), qPrintable(label));
+            const double x = CmX(found.front().p1.x());
+            QVERIFY(x >= 3.4 + column * d - 0.01);
+            QVERIFY(x <= 3.4 + column * (d + 1));
+        }
+    }
+
+    // Cp and Cpk texts, "—" when one-sided, bars inside the histogram frame.
+    void capabilityTextsAndBars()
+    {
+        PrintMarginY = -1.5f;
+        InitPrintMetrics();
+        std::vector<std::vector<double>> days{{158, 160, 162, 161}, {159, 160, 163, 157}, {160, 161, 159, 160}};
+        TStatDocument doc;
+        doc.series.push_back(Series(days, 150, 170));
+        doc.series.push_back(Series(days, 150, std::nullopt));
+        TTestPane pane;
+        DrawCapabilitySheet(doc, pane);
+        QCOMPARE(pane.Count(), 2);
+        std::vector<double> all;
+        for (const auto& d : days)
+            all.insert(all.end(), d.begin(), d.end());
+        const TCapability two = ComputeCapability(all, 150, 170);
+        const TCapability one = ComputeCapability(all, 150, std::nullopt);
+        QVERIFY(HasText(pane.Ops(0), CpText(two.cp) + QStringLiteral("　") + CpkText(two.cpk)));
+        QCOMPARE(CpText(one.cp), QStringLiteral("Cp=—"));
+        QVERIFY(HasText(pane.Ops(1), QStringLiteral("Cp=—　") + CpkText(one.cpk)));
+        QCOMPARE(CpText(1.4249), QStringLiteral("Cp=1.42"));
+        int bars = 0;
+        for (const TDrawOp& op : OpsOfKind(pane.Ops(0), TDrawOp::Kind::Line)) {
+            if (op.pen.width != 5 || op.pen.color != clBlack)
+                continue;
+            ++bars;
+            QVERIFY(CmX(op.p1.x()) >= 1.6 - 0.01 && CmX(op.p2.x()) <= 11.8 + 0.01);
+        }
+        QVERIFY(bars >= 4);
+    }
+
+    void loaderReadsReadingsLimitsAndMeasurer()
+    {
+        TempProfile profile;
+        PrepareTables();
+        Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K-01', '県道工事')"));
+        k.ExecSQL();
+        AddDay(Koji, Mix, 0, Day(5, 1), {150, 160, 170}, QStringLiteral("110_"));
+        AddDay(Koji, Mix, 0, Day(5, 2), {155, 165}, QStringLiteral("110_"));
+        AddDay(Koji, QStringLiteral("粗粒"), 0, Day(5, 3), {140}, QStringLiteral("140_160"));
+        AddDay(Koji, Mix, 1, Day(5, 3), {140});
+        const TStatDocument doc = LoadStatDocument(TReportScope{Koji, Mix, {0}, true});
+        QCOMPARE(doc.project, QStringLiteral("県道工事（K-01）"));
+        QCOMPARE(int(doc.series.size()), 2);
+        const TStatSeries& a = doc.series[0].mixKey == Mix ? doc.series[0] : doc.series[1];
+        const TStatSeries& b = doc.series[0].mixKey == Mix ? doc.series[1] : doc.series[0];
+        QCOMPARE(int(a.days.size()), 2);
+        QCOMPARE(a.days[0].readings, (std::vector<double>{150, 160, 170}));
+        QCOMPARE(a.limitText, QStringLiteral("110_"));
+        QCOMPARE(a.lowerLimit.value_or(0), 110.0);
+        QVERIFY(!a.upperLimit);
+        QCOMPARE(a.measurer, QStringLiteral("山田太郎"));
+        QCOMPARE(b.upperLimit.value_or(0), 160.0);
+    }
+};
+
+ONDO_TEST_MAIN(TestStatForms, QGuiApplication)
+#include "test_statforms.moc"
