@@ -1,3 +1,4 @@
+#include "support/BatchRun.h"
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
@@ -12,25 +13,6 @@
 #include <QGuiApplication>
 
 namespace {
-
-struct Run
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-Run Batch(QStringList arguments)
-{
-    arguments.prepend(QStringLiteral("ondokanri"));
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.code = RunBatchPrint(arguments, out, err);
-    out.flush();
-    err.flush();
-    return run;
-}
 
 int PdfPages(const QString& file)
 {

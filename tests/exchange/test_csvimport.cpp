@@ -1,3 +1,4 @@
+#include "support/BatchRun.h"
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
@@ -64,25 +65,6 @@ void Seed()
 
 const CsvTarget Target{QStringLiteral("K1"), QStringLiteral("密粒"), QStringLiteral("練上温度"),
                        QStringLiteral("山田")};
-
-struct Run
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-Run Batch(QStringList arguments)
-{
-    arguments.prepend(QStringLiteral("ondokanri"));
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.code = RunBatchPrint(arguments, out, err);
-    out.flush();
-    err.flush();
-    return run;
-}
 
 } // namespace
 

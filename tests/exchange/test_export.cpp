@@ -1,3 +1,4 @@
+#include "support/BatchRun.h"
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
@@ -22,25 +23,6 @@
 #include <QStatusBar>
 
 namespace {
-
-struct Run
-{
-    int code = 0;
-    QString out;
-    QString err;
-};
-
-Run Batch(QStringList arguments)
-{
-    arguments.prepend(QStringLiteral("ondokanri"));
-    Run run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    run.code = RunBatchPrint(arguments, out, err);
-    out.flush();
-    err.flush();
-    return run;
-}
 
 const QString LongName = QStringLiteral("締固[後]:温度/確認?*の長い名前を付けた区分でシート名の上限を超える");
 

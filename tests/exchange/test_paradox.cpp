@@ -1,3 +1,4 @@
+#include "support/BatchRun.h"
 #include "support/TestSupport.h"
 
 #include "environment/Backup.h"
@@ -165,22 +166,6 @@ const ParadoxImport::TableReport& Report(const ParadoxImport::Plan& plan, const 
     }
     static ParadoxImport::TableReport none;
     return none;
-}
-
-struct Run
-{
-    int code = 0;
-    QString out, err;
-};
-Run Batch(QStringList arguments)
-{
-    arguments.prepend(QStringLiteral("ondokanri"));
-    Run run;
-    QTextStream out(&run.out), err(&run.err);
-    run.code = RunBatchPrint(arguments, out, err);
-    out.flush();
-    err.flush();
-    return run;
 }
 
 } // namespace
