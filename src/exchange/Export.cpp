@@ -220,7 +220,7 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
             r.label = q.FieldText(QStringLiteral("Sokuten"));
             r.ondo = q.FieldDouble(QStringLiteral("Ondo"));
             r.measurer = q.FieldText(QStringLiteral("Sokuteisya"));
-            r.spec = GetToken(q.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 1);
+            r.kikaku = GetToken(q.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 1);
             data.categories.last().readings.append(r);
         }
     }
@@ -310,7 +310,7 @@ void WriteXlsx(const ExportData& data, const QString& file)
             book.Text(sheet, row, 2, r.label);
             book.Number(sheet, row, 3, r.ondo, true);
             book.Text(sheet, row, 4, r.measurer);
-            book.Text(sheet, row, 5, r.spec);
+            book.Text(sheet, row, 5, r.kikaku);
         }
         book.FinishSheet(sheet, row);
     }
@@ -328,7 +328,7 @@ void WriteCsv(const ExportData& data, const QString& file)
                                      r.label,
                                      QString::number(r.ondo, 'g', QLocale::FloatingPointShortest),
                                      r.measurer,
-                                     r.spec};
+                                     r.kikaku};
             QStringList quoted;
             for (const QString& f : fields)
                 quoted << CsvField(f);

@@ -16,7 +16,7 @@ struct ExportReading
     QString label;    // 測点
     double ondo = 0.0;
     QString measurer;
-    QString spec;     // the specified value, the first part of Kikakuti
+    QString kikaku;   // the specified value, the first part of Kikakuti
 };
 
 struct ExportCategory

@@ -414,11 +414,11 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const QString spec = GetToken(h.kikakuti, QStringLiteral(":"), 1).trimmed();
-                if (series.limitText.isEmpty() && IsRangeText(spec)) {
-                    series.limitText = spec;
-                    const double low = RangeLow(spec);
-                    const double high = RangeHigh(spec);
+                const QString kikaku = GetToken(h.kikakuti, QStringLiteral(":"), 1).trimmed();
+                if (series.limitText.isEmpty() && IsRangeText(kikaku)) {
+                    series.limitText = kikaku;
+                    const double low = RangeLow(kikaku);
+                    const double high = RangeHigh(kikaku);
                     if (low != -RangeUnbounded)
                         series.lowerLimit = Fixed4(low);
                     if (high != RangeUnbounded)
