@@ -13,11 +13,6 @@ namespace {
 constexpr float HistLeft = 1.6f, HistRight = 11.8f, HistTop = 4.2f, HistBottom = 13.6f;
 constexpr int MinPoints = 6;
 
-QString PeriodText(const QDateTime& d)
-{
-    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
-}
-
 int DecimalsOf(double unit)
 {
     return unit >= 1 ? 0 : unit >= 0.1 ? 1 : 2;

@@ -63,16 +63,6 @@ private:
     qint64 m_high;
 };
 
-QString MonthDay(const QDateTime& d)
-{
-    return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());
-}
-
-QString PeriodText(const QDateTime& d)
-{
-    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
-}
-
 bool InPlot(float y)
 {
     return y >= PlotTop && y <= PlotBottom;

@@ -27,11 +27,6 @@ float BlockTop(int block)
     return float(block / 3) * 12 + 2.2f;
 }
 
-QString MonthDay(const QDateTime& d)
-{
-    return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());
-}
-
 int Blocks(const TSheetDay& day)
 {
     return std::max(1, int((day.readings.size() + RowsPerBlock - 1) / RowsPerBlock));

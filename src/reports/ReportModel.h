@@ -126,3 +126,14 @@ struct TReportScope
     QList<int> kubunIds;
     bool perProject = false;
 };
+
+// Day texts every document prints: "11/10" in day rows, "2024年 11月 10日" in periods.
+inline QString MonthDay(const QDateTime& d)
+{
+    return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());
+}
+
+inline QString PeriodText(const QDateTime& d)
+{
+    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
+}

@@ -36,16 +36,6 @@ struct TPlot
     float Clamp(float y) const { return std::clamp(y, top, bottom); }
 };
 
-QString MonthDay(const QDateTime& d)
-{
-    return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());
-}
-
-QString PeriodText(const QDateTime& d)
-{
-    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
-}
-
 int Decimals(const TStatSeries& series)
 {
     int decimals = 0;
