@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the program and the tests need.
+# Installs the Debian 12 packages the build, the program, the tests and the benchmarks need.
 # Only what is missing is installed; nothing is fetched from outside Debian.
 set -euo pipefail
 
@@ -9,6 +9,7 @@ packages=(
   qt6-qpa-plugins
   fonts-ipafont-gothic fonts-ipafont-mincho
   qt6-translations-l10n
+  gnuplot-nox r-base-core sqlite3   # the side-by-side benchmarks in bench/
   poppler-utils xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
   libxlsxwriter-dev python3-openpyxl
