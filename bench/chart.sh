@@ -8,4 +8,4 @@ echo "chart: $days days × 24 readings, $runs rounds"
 $alt "$runs" \
   "peer (sqlite3 + gnuplot)" "cd '$peers' && sh xchart.sh '$work/d/peer.db' 1 $days '$work/peer.pdf'" \
   "ondokanri --form chart" "'$app' --print-pdf '$work/ours.pdf' --form chart --project K1 --mix 密粒 --data '$work/d'"
-echo "pages: ours $(pages "$work/ours.pdf"), peer $(pages "$work/peer.pdf")"
+echo "pages: $(pages "$work/ours.pdf") ours, $(pages "$work/peer.pdf") peer"
