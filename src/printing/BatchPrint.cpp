@@ -83,6 +83,8 @@ QString DataFolder(const QCommandLineParser& parser, const Options& o)
     if (!parser.isSet(o.data))
         return Engine::GetAliasPath();
     const QString folder = parser.value(o.data);
+    if (Engine::IsServerLocation(folder))
+        return Engine::ParseLocation(folder).text;
     if (!QFileInfo(folder).isDir())
         throw AppError(QStringLiteral("データ格納場所 '%1' がありません").arg(folder));
     QString path = QDir::fromNativeSeparators(QFileInfo(folder).absoluteFilePath());
@@ -97,7 +99,7 @@ void OpenRecords(const QString& folder)
     if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
         || !Engine::TableExists(QStringLiteral("OndoKanri4")))
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
-                           .arg(QDir::toNativeSeparators(Engine::CurrentFolder())));
+                           .arg(Engine::DisplayName(Engine::CurrentFolder())));
 }
 
 QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& option,
@@ -238,7 +240,7 @@ void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream
 {
     const QString folder = DataFolder(parser, o);
     // Opening checks the file and finishes an interrupted write; a missing file is not made.
-    if (QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
+    if (!Engine::IsServerLocation(folder) && QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
         Engine::OpenDatabase(folder);
     const QString written = Backup::Write(folder);
     Backup::Rotate(folder);

@@ -31,6 +31,8 @@ class TestEngine : public QObject
 private Q_SLOTS:
     void aliasPath()
     {
+        if (OnServer())
+            QSKIP("folder locations only");
         TempProfile profile;
         const QString def = Engine::GetAliasPath();
         QCOMPARE(def, profile.root() + QStringLiteral("/data/kozeran/data/"));
@@ -114,8 +116,10 @@ private Q_SLOTS:
         Query ins(QStringLiteral("insert into T1 (ID,Day) values (1,:D)"));
         ins.BindDateTime(QStringLiteral("D"), day);
         ins.ExecSQL();
+        // SQLite keeps the text form; the server a timestamp without zone.
         QSqlQuery raw(Engine::Database());
-        QVERIFY(raw.exec(QStringLiteral("select Day from T1")) && raw.next());
+        QVERIFY(raw.exec(OnServer() ? QStringLiteral("select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') from T1")
+                                    : QStringLiteral("select Day from T1")) && raw.next());
         QCOMPARE(raw.value(0).toString(), QStringLiteral("2024-03-31 00:00:00"));
         Query sel(QStringLiteral("select * from T1 where Day = :D"));
         sel.BindDateTime(QStringLiteral("D"), day);
@@ -184,6 +188,8 @@ private Q_SLOTS:
 
     void busyDatabaseSaysSo()
     {
+        if (OnServer())
+            QSKIP("a file held by another program is a folder location's case");
         TempProfile profile;
         makeTable();
         const QString file = Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite");
