@@ -124,7 +124,7 @@ QSqlDatabase addServer(const Engine::Location& loc, const QString& name)
     return db;
 }
 
-void openServer(const Engine::Location& loc, bool ask)
+void openServer(const Engine::Location& loc, bool ask, bool reconnect)
 {
     QSqlDatabase db = addServer(loc, QLatin1String(Engine::ConnectionName));
     if (!db.open()) {
@@ -140,6 +140,8 @@ void openServer(const Engine::Location& loc, bool ask)
         QSqlQuery q(db);
         q.exec(QStringLiteral("set client_min_messages = warning"));
     }
+    if (reconnect) // the location was checked when it was first opened
+        return;
     DataFile::Inspection ins = DataFile::InspectServer(db, loc.text);
     using DataFile::State;
     if (ins.state == State::Foreign && !g_agreedForeign.contains(loc.text)) {
@@ -156,12 +158,12 @@ void openServer(const Engine::Location& loc, bool ask)
     }
 }
 
-void openChecked(const QString& location, bool ask)
+void openChecked(const QString& location, bool ask, bool reconnect = false)
 {
     Engine::CloseDatabase();
     const Engine::Location loc = Engine::ParseLocation(location);
     if (loc.server)
-        openServer(loc, ask);
+        openServer(loc, ask, reconnect);
     else
         openFolder(loc.folder, ask);
 }
@@ -339,7 +341,7 @@ QSqlDatabase Database()
     } else if (g_connectionLost) {
         // The server went away: what was written since BEGIN was rolled back there.
         const QString location = g_location;
-        openChecked(location, false);
+        openChecked(location, false, true);
     }
     QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
     if (!db.isOpen() && !db.open())
