@@ -193,6 +193,12 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
     setObjectName(QStringLiteral("fEditOndoData"));
     setWindowTitle(QStringLiteral("温度管理"));
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    TOndoKanri::SetConflictQuestion([this] {
+        return QMessageBox::question(this, windowTitle(),
+                                     QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               == QMessageBox::Yes;
+    });
 
     buildMenus();
     auto* central = new QWidget(this);
@@ -224,6 +230,7 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
 
 TfEditOndoData::~TfEditOndoData()
 {
+    TOndoKanri::SetConflictQuestion({});
     // An open cell editor commits on focus-out while the window is being destroyed.
     SS1->removeEventFilter(this);
     SS1->disconnect(this);
@@ -732,6 +739,7 @@ void TfEditOndoData::ShowRecord(TOndoKanri& record)
         // As stored: registering what is shown never changes a reading.
         setReadingCell(r.LNO, 1, FormatGeneral(r.Ondo));
     }
+    record.RememberDay(readings);
     m_showing = false;
     refreshShownId();
     CalcStatistics();
@@ -949,7 +957,12 @@ void TfEditOndoData::RegisterRecord()
         if (!projectRegisteredOrAdded())
             return;
         ReadRecord();
-        m_ondoKanri->Register(readingsOnScreen());
+        if (!m_ondoKanri->Register(readingsOnScreen())) {
+            // Theirs was kept: show it.
+            m_ondoKanri->LoadByDate();
+            ShowRecord();
+            return;
+        }
         refreshShownId();
     });
     BitBtn2->setEnabled(true);
@@ -1094,6 +1107,9 @@ void TfEditOndoData::chooseKubun()
     const int id = TOndoKanri::FindHeader(Edit2->text(), ComboBox2->currentText(), kubun.ID);
     if (id == 0) {
         clearReadings();
+        const QString typed = AsciiTyped(ComboBox3->currentText());
+        m_ondoKanri->RememberDay(Edit2->text(), ComboBox2->currentText(), kubun.ID,
+                                 IsDate(typed) ? ParseDate(typed) : DayZero());
         m_ondoKanri->ID = 0;
         refreshShownId();
         CalcStatistics();
