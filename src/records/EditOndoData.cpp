@@ -1017,6 +1017,7 @@ void TfEditOndoData::DeleteShownDay()
     if (!confirm(QStringLiteral("%1 の %2 の記録を削除しますか？").arg(shownRecordName(), FormatDate(day))))
         return;
     TOndoKanri::DeleteDay(id, day);
+    m_ondoKanri->RefreshSeenDay();
     refreshShownId();
     m_ondoKanri->ID = Label6->text().toInt();
 }

@@ -236,6 +236,7 @@ void TOndoKanri::DeleteRecord()
         q.ExecSQL();
     }
     tx.Commit();
+    RefreshSeenDay();
 }
 
 void TOndoKanri::DeleteDay(int id, const QDateTime& day)
@@ -432,6 +433,12 @@ void TOndoKanri::RememberDay(const QString& kojiCode, const QString& gozaiName, 
                              const QDateTime& day)
 {
     m_seen = Seen{true, kojiCode, gozaiName, kubunId, day, ReadStoredDay(kojiCode, gozaiName, kubunId, day)};
+}
+
+void TOndoKanri::RefreshSeenDay()
+{
+    if (m_seen.known)
+        m_seen.stored = ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
 }
 
 void TOndoKanri::SetConflictQuestion(std::function<bool()> question)

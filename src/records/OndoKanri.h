@@ -101,6 +101,8 @@ public:
     // tell another user's change from ours.
     void RememberDay(const QList<Reading>& readings);
     void RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId, const QDateTime& day);
+    // After this program removed days: what it now sees is the stored state.
+    void RefreshSeenDay();
     // Asked by Register: true to overwrite the other user's day. Unset, theirs is kept.
     static void SetConflictQuestion(std::function<bool()> question);
 
