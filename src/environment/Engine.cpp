@@ -13,6 +13,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
@@ -413,6 +415,52 @@ void CreateIndex(const QString& index, const QString& table, const QStringList& 
 {
     Execute(QStringLiteral("create index if not exists %1 on %2 (%3)")
                 .arg(index, table, columns.join(QStringLiteral(", "))));
+}
+
+TableRows ReadTable(const QString& table)
+{
+    TableRows out;
+    QSqlQuery q(Database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("select * from ") + table))
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        out.columns << record.fieldName(i);
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i) {
+            const QVariant v = q.value(i);
+            // Either engine's date-time is bound in the one stored form.
+            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v)) : v);
+        }
+        out.rows << row;
+    }
+    if (q.lastError().isValid())
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    return out;
+}
+
+void InsertRows(const QString& table, const TableRows& rows)
+{
+    if (rows.rows.isEmpty())
+        return;
+    const int batch = 200;
+    const QString one = QLatin1Char('(') + QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?"))).join(QLatin1Char(',')) + QLatin1Char(')');
+    for (int from = 0; from < rows.rows.size(); from += batch) {
+        const int n = std::min(batch, int(rows.rows.size()) - from);
+        QStringList values(QList<QString>(n, one));
+        QSqlQuery q(Database());
+        if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
+                           .arg(table, rows.columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')))))
+            RaiseSqlError(q.lastError(), CurrentFolder());
+        for (int r = from; r < from + n; ++r)
+            for (const QVariant& v : rows.rows.at(r))
+                q.addBindValue(v);
+        if (!q.exec())
+            RaiseSqlError(q.lastError(), CurrentFolder());
+    }
 }
 
 QVariant DateTimeParameter(const QDateTime& value)

@@ -89,6 +89,16 @@ void CreateIndex(const QString& index, const QString& table, const QStringList& 
 // Runs one statement without parameters (DDL, pragmas).
 void Execute(const QString& sql);
 
+// Every row of a table on the open connection, as the engine returns them.
+struct TableRows
+{
+    QStringList columns;
+    QList<QVariantList> rows;
+};
+TableRows ReadTable(const QString& table);
+// Inserts `rows` into `table` of the open connection, by column name, in batches.
+void InsertRows(const QString& table, const TableRows& rows);
+
 // Date-times as each engine binds them and as they come back from a column.
 QVariant DateTimeParameter(const QDateTime& value);
 QDateTime DateTimeFromColumn(const QVariant& value);
