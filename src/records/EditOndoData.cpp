@@ -5,6 +5,7 @@
 #include "environment/Query.h"
 #include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
+#include "records/CopyDataDialog.h"
 #include "records/ListView.h"
 #include "registers/Calendar.h"
 #include "registers/ListViewData.h"
@@ -263,6 +264,19 @@ void TfEditOndoData::buildMenus()
     ImportOldItem = file->addAction(QStringLiteral("旧データの取り込み…"));
     ImportOldItem->setObjectName(QStringLiteral("ImportOldItem"));
     ImportOldItem->setEnabled(false); // until its dialog is connected
+    CopyDataItem = file->addAction(QStringLiteral("データの移行…"));
+    CopyDataItem->setObjectName(QStringLiteral("CopyDataItem"));
+    connect(CopyDataItem, &QAction::triggered, this, [this] {
+        TfCopyData dialog(this);
+        dialog.exec();
+        if (!dialog.CopiedAny)
+            return;
+        // The copy may have replaced the data this window shows.
+        RunGuarded(this, [this] {
+            TOndoKanri::CreateTables();
+            NewRecord();
+        });
+    });
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));
