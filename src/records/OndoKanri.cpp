@@ -1,5 +1,7 @@
 #include "records/OndoKanri.h"
 
+#include <algorithm>
+
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "environment/Utility.h"
@@ -459,6 +461,10 @@ bool TOndoKanri::Register(const QList<Reading>& readings)
     Save();
     ReplaceDay(ID, Hiduke, readings);
     tx.Commit();
-    RememberDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
+    // What was just written, without reading it back.
+    DayAsStored written{true, Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo, readings};
+    std::stable_sort(written.readings.begin(), written.readings.end(),
+                     [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
+    m_seen = Seen{true, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke, written};
     return true;
 }
