@@ -50,8 +50,9 @@ QString typeName(const Engine::FieldDef& f, bool server)
     case Engine::FieldType::Integer:
         return QStringLiteral("integer");
     case Engine::FieldType::String:
-        // SQLite keeps a longer text whole; the server keeps it whole too.
-        return server ? QStringLiteral("varchar") : QStringLiteral("varchar(%1)").arg(f.size);
+        // SQLite keeps a longer text whole, and sorts and compares by code point: so does
+        // the server, whatever the database's own collation.
+        return server ? QStringLiteral("varchar collate \"C\"") : QStringLiteral("varchar(%1)").arg(f.size);
     case Engine::FieldType::Float:
         return server ? QStringLiteral("double precision") : QStringLiteral("double");
     case Engine::FieldType::DateTime:
