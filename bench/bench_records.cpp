@@ -1,6 +1,11 @@
 // Registers 1,000 days of 100 readings on a fresh data folder, then times the look-ups of a
 // day. Prints medians in milliseconds.
+//   bench_records [DAYS] [LOCATION]
+// LOCATION: a folder or postgresql://user@host:port/dbname holding no records yet (the
+// server's password from PGPASSWORD or ~/.pgpass); a temporary folder when left out.
+#include "environment/AppError.h"
 #include "environment/Engine.h"
+#include "environment/Query.h"
 #include "records/OndoKanri.h"
 
 #include <QCoreApplication>
@@ -27,11 +32,23 @@ int main(int argc, char** argv)
     qputenv("XDG_DATA_HOME", (dir.path() + QStringLiteral("/data")).toUtf8());
     QCoreApplication app(argc, argv);
     const int days = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 1000;
+    if (argc > 2)
+        Engine::SetAliasPath(QString::fromLocal8Bit(argv[2]));
 
     Engine::OpenDatabase();
     TOndoKanri::CreateTables();
     TOndoKubun().CheckTable();
     CheckRegisterTables();
+
+    {
+        Query existing(QStringLiteral("select count(*) as N from OndoKanri4"));
+        existing.Open();
+        if (existing.FieldInt(QStringLiteral("N")) > 0) {
+            std::fprintf(stderr, "the location holds records already\n");
+            return 1;
+        }
+    }
+    std::printf("location                  %s\n", qPrintable(Engine::DisplayName(Engine::CurrentFolder())));
 
     TOndoKanri record;
     record.Koji.Load(QStringLiteral("K001"));

@@ -76,6 +76,15 @@ bool sameFile(const QString& a, const QString& b)
     return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
 }
 
+// A server's data is backed up by the server (pg_dump), never by copying a file.
+void refuseServer(const QString& dataFolder)
+{
+    if (Engine::IsServerLocation(dataFolder))
+        throw AppError(QStringLiteral("サーバー %1 のデータはこのプログラムではバックアップ・復元しません。"
+                                      "サーバーのバックアップ（pg_dump）を使ってください。")
+                           .arg(Engine::DisplayName(dataFolder)));
+}
+
 } // namespace
 
 QString FolderOf(const QString& dataFolder)
@@ -93,6 +102,8 @@ int KeepCount()
 QList<Entry> List(const QString& dataFolder, bool withCounts)
 {
     QList<Entry> entries;
+    if (Engine::IsServerLocation(dataFolder))
+        return entries;
     const QDir dir(FolderOf(dataFolder));
     const QRegularExpression pattern(NamePattern);
     QStringList names = dir.entryList({QStringLiteral("kozeran-*.sqlite")}, QDir::Files, QDir::Name);
@@ -131,6 +142,8 @@ QString Newest(const QString& dataFolder)
 
 bool ChangedSinceNewest(const QString& dataFolder)
 {
+    if (Engine::IsServerLocation(dataFolder))
+        return false;
     const QFileInfo data(dataFile(dataFolder));
     if (!data.exists() || data.size() == 0)
         return false;
@@ -141,6 +154,7 @@ bool ChangedSinceNewest(const QString& dataFolder)
 
 QString Write(const QString& dataFolder)
 {
+    refuseServer(dataFolder);
     const QString source = dataFile(dataFolder);
     const QFileInfo info(source);
     if (!info.exists() || info.size() == 0)
@@ -185,8 +199,18 @@ QString WriteIfChanged(const QString& dataFolder)
     return written;
 }
 
+QString WriteBeforeRewrite(const QString& dataFolder)
+{
+    if (Engine::IsServerLocation(dataFolder))
+        return QString();
+    const QString written = Write(dataFolder);
+    Rotate(dataFolder);
+    return written;
+}
+
 QString RestoreFile(const QString& backupFile, const QString& dataFolder)
 {
+    refuseServer(dataFolder);
     const QString target = dataFile(dataFolder);
     const DataFile::Inspection source = DataFile::Inspect(backupFile);
     if (source.state != DataFile::State::Ours)

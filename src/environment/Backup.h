@@ -38,6 +38,10 @@ void Rotate(const QString& dataFolder);
 // backups are on and the data changed. Returns the path, or empty when none was needed.
 QString WriteIfChanged(const QString& dataFolder);
 
+// Before many rows are rewritten: Write and Rotate for a folder; nothing for a server,
+// whose own backups cover it. Returns the path written, or empty.
+QString WriteBeforeRewrite(const QString& dataFolder);
+
 // Replaces the folder's data file with `backupFile`: a backup that is damaged or not ours
 // is refused and nothing changes; otherwise the current file is kept first (a backup of a
 // healthy file, the file itself moved into the backup folder when damaged), then the pages

@@ -1,12 +1,17 @@
 #include "environment/DataFile.h"
 
 #include "environment/AppError.h"
+#include "environment/Engine.h"
 #include "environment/SqlError.h"
 #include "environment/SqliteFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <functional>
 #include <sqlite3.h>
 
 namespace DataFile {
@@ -43,6 +48,47 @@ Inspection damaged(Inspection ins, const QString& detail)
 QString literal(const QString& text)
 {
     return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
+
+// Our tables and their columns decide; `where` names the file or server in messages.
+Inspection classify(Inspection ins, const QString& where,
+                    const std::function<QStringList(const QString&)>& columnsOf)
+{
+    QStringList lacking;
+    bool anyOurs = false;
+    for (const StoredTable& table : StoredTables()) {
+        QString found;
+        for (const QString& name : ins.tables) {
+            if (name.compare(table.name, Qt::CaseInsensitive) == 0)
+                found = name;
+        }
+        if (found.isEmpty()) {
+            ins.missingTables << table.name;
+            continue;
+        }
+        anyOurs = true;
+        const QStringList columns = columnsOf(found);
+        QStringList missing;
+        for (const QString& column : table.columns) {
+            if (!columns.contains(column, Qt::CaseInsensitive))
+                missing << column;
+        }
+        if (!missing.isEmpty())
+            lacking << QStringLiteral("テーブル %1 に列 %2").arg(found, missing.join(QStringLiteral(", ")));
+    }
+    if (!anyOurs) {
+        ins.state = State::Foreign;
+        ins.message = QStringLiteral("%1 は温度管理のデータベースではありません（テーブル %2）。"
+                                     "何も書き込んでいません。")
+                          .arg(where, ins.tables.join(QStringLiteral(", ")));
+    } else if (!lacking.isEmpty()) {
+        ins.state = State::Incomplete;
+        ins.message = QStringLiteral("%1 の%2がありません。テーブルは何も作成していません。")
+                          .arg(where, lacking.join(QStringLiteral("、")));
+    } else {
+        ins.state = State::Ours;
+    }
+    return ins;
 }
 
 } // namespace
@@ -102,44 +148,42 @@ Inspection Inspect(const QString& file)
     if (ins.tables.isEmpty())
         return ins;
 
-    QStringList lacking;
-    bool anyOurs = false;
-    for (const StoredTable& table : StoredTables()) {
-        QString found;
-        for (const QString& name : ins.tables) {
-            if (name.compare(table.name, Qt::CaseInsensitive) == 0)
-                found = name;
-        }
-        if (found.isEmpty()) {
-            ins.missingTables << table.name;
-            continue;
-        }
-        anyOurs = true;
+    return classify(ins, QStringLiteral("データファイル ") + QDir::toNativeSeparators(file), [&](const QString& table) {
         QStringList columns;
-        if (!db.Rows(QStringLiteral("select name from pragma_table_info(%1)").arg(literal(found)),
-                     &columns))
+        if (!db.Rows(QStringLiteral("select name from pragma_table_info(%1)").arg(literal(table)), &columns))
             raise(db, file);
-        QStringList missing;
-        for (const QString& column : table.columns) {
-            if (!columns.contains(column, Qt::CaseInsensitive))
-                missing << column;
-        }
-        if (!missing.isEmpty())
-            lacking << QStringLiteral("テーブル %1 に列 %2").arg(found, missing.join(QStringLiteral(", ")));
-    }
-    if (!anyOurs) {
-        ins.state = State::Foreign;
-        ins.message = QStringLiteral("データファイル %1 は温度管理のデータベースではありません（テーブル %2）。"
-                                     "ファイルには何も書き込んでいません。")
-                          .arg(QDir::toNativeSeparators(file), ins.tables.join(QStringLiteral(", ")));
-    } else if (!lacking.isEmpty()) {
-        ins.state = State::Incomplete;
-        ins.message = QStringLiteral("データファイル %1 の%2がありません。テーブルは何も作成していません。")
-                          .arg(QDir::toNativeSeparators(file), lacking.join(QStringLiteral("、")));
-    } else {
-        ins.state = State::Ours;
-    }
-    return ins;
+        return columns;
+    });
+}
+
+Inspection InspectServer(const QSqlDatabase& db, const QString& location)
+{
+    Inspection ins;
+    ins.file = location;
+    const auto rows = [&](const QString& sql, const QString& value) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        QStringList out;
+        if (!q.prepare(sql))
+            RaiseSqlError(q.lastError(), location);
+        if (!value.isNull())
+            q.addBindValue(value);
+        if (!q.exec())
+            RaiseSqlError(q.lastError(), location);
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    };
+    ins.tables = rows(QStringLiteral("select table_name from information_schema.tables "
+                                     "where table_schema = current_schema() order by table_name"),
+                      QString());
+    if (ins.tables.isEmpty())
+        return ins;
+    return classify(ins, QStringLiteral("サーバー ") + Engine::DisplayName(location), [&](const QString& table) {
+        return rows(QStringLiteral("select column_name from information_schema.columns "
+                                   "where table_schema = current_schema() and table_name = ?"),
+                    table);
+    });
 }
 
 Counts CountRows(const QString& file)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlDatabase;
+
 // What a data file holds, found before the program writes to it.
 namespace DataFile {
 
@@ -28,6 +30,9 @@ struct Inspection
 // rolled back, as any open would. Raises AppError when the file cannot be read at all
 // (busy, no permission).
 Inspection Inspect(const QString& file);
+// The same for a server database, through its open connection: our tables and columns as
+// information_schema lists them.
+Inspection InspectServer(const QSqlDatabase& db, const QString& location);
 
 // Our tables and the columns each must have.
 struct StoredTable

@@ -2,7 +2,9 @@
 
 #include "environment/AppError.h"
 #include "environment/Backup.h"
+#include "environment/Query.h"
 #include "environment/SqlError.h"
+#include "environment/Utility.h"
 
 #include <QDir>
 #include <QSet>
@@ -11,7 +13,12 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
 #include <QStandardPaths>
+#include <QUrl>
+#include <QUrlQuery>
+#include <QUuid>
 
 namespace {
 
@@ -19,6 +26,9 @@ int g_transactionDepth = 0;
 Engine::FileQuestion g_question;
 QSet<QString> g_agreedForeign; // files whose owner agreed to our tables this run
 bool g_backUpBeforeCreate = false; // the open file holds tables and has no backup of this open yet
+QString g_location;              // what the open connection was opened on
+bool g_server = false;
+bool g_connectionLost = false;
 
 QString withSlash(QString path)
 {
@@ -34,17 +44,19 @@ QString defaultDataFolder()
            QStringLiteral("kozeran/data/");
 }
 
-QString typeName(const Engine::FieldDef& f)
+QString typeName(const Engine::FieldDef& f, bool server)
 {
     switch (f.type) {
     case Engine::FieldType::Integer:
         return QStringLiteral("integer");
     case Engine::FieldType::String:
-        return QStringLiteral("varchar(%1)").arg(f.size);
+        // SQLite keeps a longer text whole, and sorts and compares by code point: so does
+        // the server, whatever the database's own collation.
+        return server ? QStringLiteral("varchar collate \"C\"") : QStringLiteral("varchar(%1)").arg(f.size);
     case Engine::FieldType::Float:
-        return QStringLiteral("double");
+        return server ? QStringLiteral("double precision") : QStringLiteral("double");
     case Engine::FieldType::DateTime:
-        return QStringLiteral("datetime");
+        return server ? QStringLiteral("timestamp(0)") : QStringLiteral("datetime");
     }
     return QString();
 }
@@ -75,9 +87,8 @@ void checkFile(const QString& folder, const QString& file, bool ask)
     g_backUpBeforeCreate = !backUp && !ins.tables.isEmpty();
 }
 
-void openChecked(const QString& folder, bool ask)
+void openFolder(const QString& folder, bool ask)
 {
-    Engine::CloseDatabase();
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
         throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
     const QString file = folder + QLatin1String(Engine::DatabaseFileName);
@@ -91,14 +102,147 @@ void openChecked(const QString& folder, bool ask)
         Engine::CloseDatabase();
         RaiseSqlError(error, folder);
     }
+    g_location = folder;
     // DELETE journal and full sync stay safe on network shares.
     Engine::Execute(QStringLiteral("pragma journal_mode=DELETE"));
     Engine::Execute(QStringLiteral("pragma synchronous=FULL"));
 }
 
+// A QPSQL connection on the server of `loc`. No password is set: libpq takes it from
+// PGPASSWORD, ~/.pgpass or PGPASSFILE.
+QSqlDatabase addServer(const Engine::Location& loc, const QString& name)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    if (!db.isValid())
+        throw AppError(QStringLiteral("PostgreSQL のドライバ (libqt6sql6-psql) がインストールされていません"));
+    db.setHostName(loc.host);
+    db.setPort(loc.port);
+    db.setDatabaseName(loc.database);
+    db.setUserName(loc.user);
+    QStringList options{QStringLiteral("connect_timeout=5")};
+    const QUrlQuery query(loc.options);
+    for (const auto& item : query.queryItems(QUrl::FullyDecoded))
+        options << item.first + QLatin1Char('=') + item.second;
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    return db;
+}
+
+void openServer(const Engine::Location& loc, bool ask, bool reconnect)
+{
+    QSqlDatabase db = addServer(loc, QLatin1String(Engine::ConnectionName));
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        db = QSqlDatabase();
+        Engine::CloseDatabase();
+        RaiseSqlError(error, loc.text);
+    }
+    g_location = loc.text;
+    g_server = true;
+    g_backUpBeforeCreate = false;
+    {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("set client_min_messages = warning"));
+    }
+    if (reconnect) // the location was checked when it was first opened
+        return;
+    DataFile::Inspection ins = DataFile::InspectServer(db, loc.text);
+    using DataFile::State;
+    if (ins.state == State::Foreign && !g_agreedForeign.contains(loc.text)) {
+        if (!(ask && g_question && g_question(ins))) {
+            db = QSqlDatabase();
+            Engine::CloseDatabase();
+            throw AppError(ins.message);
+        }
+        g_agreedForeign.insert(loc.text);
+    } else if (ins.state == State::Incomplete) {
+        db = QSqlDatabase();
+        Engine::CloseDatabase();
+        throw AppError(ins.message);
+    }
+}
+
+void openChecked(const QString& location, bool ask, bool reconnect = false)
+{
+    Engine::CloseDatabase();
+    const Engine::Location loc = Engine::ParseLocation(location);
+    if (loc.server)
+        openServer(loc, ask, reconnect);
+    else
+        openFolder(loc.folder, ask);
+}
+
 } // namespace
 
 namespace Engine {
+
+bool IsServerLocation(const QString& location)
+{
+    const QString t = location.trimmed();
+    return t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+           || t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
+Location ParseLocation(const QString& location)
+{
+    Location loc;
+    if (!IsServerLocation(location)) {
+        loc.folder = withSlash(location);
+        loc.text = loc.folder;
+        return loc;
+    }
+    const QString text = location.trimmed();
+    const QUrl url(text, QUrl::StrictMode);
+    const QString database = url.path().mid(1);
+    const auto bad = [&text](const QString& why) {
+        return AppError(QStringLiteral("データ格納場所 '%1' は正しいサーバーの指定ではありません（%2）。"
+                                       "postgresql://ユーザー@ホスト:ポート/データベース の形で指定してください")
+                            .arg(text, why));
+    };
+    if (!url.isValid())
+        throw bad(url.errorString());
+    if (!url.password().isEmpty())
+        throw bad(QStringLiteral("パスワードは指定できません。PGPASSWORD または ~/.pgpass を使ってください"));
+    if (url.host().isEmpty())
+        throw bad(QStringLiteral("ホストがありません"));
+    if (database.isEmpty() || database.contains(QLatin1Char('/')))
+        throw bad(QStringLiteral("データベース名がありません"));
+    loc.server = true;
+    loc.host = url.host();
+    loc.port = url.port(5432);
+    loc.database = database;
+    loc.user = url.userName();
+    loc.options = url.query(QUrl::FullyDecoded);
+    for (const auto& item : QUrlQuery(url).queryItems()) {
+        if (item.first != QLatin1String("sslmode"))
+            throw bad(QStringLiteral("不明な指定 %1").arg(item.first));
+    }
+    loc.text = ServerUri(loc.host, loc.port, loc.database, loc.user, loc.options);
+    return loc;
+}
+
+QString ServerUri(const QString& host, int port, const QString& database, const QString& user,
+                  const QString& options)
+{
+    QUrl url;
+    url.setScheme(QStringLiteral("postgresql"));
+    url.setHost(host.trimmed());
+    if (port > 0 && port != 5432)
+        url.setPort(port);
+    if (!user.trimmed().isEmpty())
+        url.setUserName(user.trimmed());
+    url.setPath(QLatin1Char('/') + database.trimmed());
+    if (!options.isEmpty())
+        url.setQuery(options);
+    return url.toString();
+}
+
+QString DisplayName(const QString& location)
+{
+    if (!IsServerLocation(location))
+        return QDir::toNativeSeparators(location);
+    const QUrl url(location.trimmed());
+    return QStringLiteral("%1:%2/%3").arg(url.host()).arg(url.port(5432)).arg(url.path().mid(1));
+}
 
 void SetFileQuestion(FileQuestion question)
 {
@@ -115,6 +259,8 @@ QString GetAliasPath()
 {
     QSettings conf(EngineConfigFile(), QSettings::IniFormat);
     QString path = conf.value(QStringLiteral("KOZERAN/Path")).toString().trimmed();
+    if (IsServerLocation(path))
+        return path;
     if (path.isEmpty()) {
         path = defaultDataFolder();
         QDir().mkpath(path);
@@ -125,7 +271,7 @@ QString GetAliasPath()
 void SetAliasPath(const QString& path)
 {
     QSettings conf(EngineConfigFile(), QSettings::IniFormat);
-    conf.setValue(QStringLiteral("KOZERAN/Path"), withSlash(path));
+    conf.setValue(QStringLiteral("KOZERAN/Path"), ParseLocation(path).text);
     conf.sync();
     if (conf.status() != QSettings::NoError)
         throw AppError(QStringLiteral("データの格納場所を保存できません（%1）").arg(EngineConfigFile()));
@@ -141,25 +287,65 @@ void CloseDatabase()
         QSqlDatabase::removeDatabase(ConnectionName);
     }
     g_transactionDepth = 0;
+    g_server = false;
+    g_connectionLost = false;
 }
 
 void OpenDatabase(const QString& folderOverride)
 {
-    openChecked(folderOverride.isEmpty() ? GetAliasPath() : withSlash(folderOverride), true);
+    openChecked(folderOverride.isEmpty() ? GetAliasPath() : folderOverride, true);
+}
+
+void TestConnection(const QString& location)
+{
+    const Location loc = ParseLocation(location);
+    if (!loc.server) {
+        if (!QDir().mkpath(loc.folder) || !QFileInfo(loc.folder).isDir())
+            throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(loc.folder)));
+        return;
+    }
+    const QString name = QStringLiteral("kozeran-test");
+    QSqlError error;
+    {
+        QSqlDatabase db = addServer(loc, name);
+        if (!db.open())
+            error = db.lastError();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (error.isValid())
+        RaiseSqlError(error, loc.text);
 }
 
 QString CurrentFolder()
 {
     if (!QSqlDatabase::contains(ConnectionName))
         return GetAliasPath();
-    const QString file = QSqlDatabase::database(ConnectionName, false).databaseName();
-    return withSlash(QFileInfo(file).absolutePath());
+    return g_location;
+}
+
+bool IsServer()
+{
+    if (!QSqlDatabase::contains(ConnectionName))
+        return IsServerLocation(GetAliasPath());
+    return g_server;
+}
+
+void NoteConnectionLost()
+{
+    if (g_server)
+        g_connectionLost = true;
 }
 
 QSqlDatabase Database()
 {
-    if (!QSqlDatabase::contains(ConnectionName))
+    if (!QSqlDatabase::contains(ConnectionName)) {
         openChecked(GetAliasPath(), false);
+    } else if (g_connectionLost) {
+        // The server went away: what was written since BEGIN was rolled back there.
+        const QString location = g_location;
+        openChecked(location, false, true);
+    }
     QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
     if (!db.isOpen() && !db.open())
         RaiseSqlError(db.lastError(), CurrentFolder());
@@ -174,21 +360,46 @@ void Execute(const QString& sql)
         RaiseSqlError(q.lastError(), CurrentFolder());
 }
 
-bool TableExists(const QString& table)
+namespace {
+bool rowsExist(const QString& sql, const QStringList& values)
 {
     QSqlQuery q(Database());
-    if (!q.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(?)")))
+    if (!q.prepare(sql))
         RaiseSqlError(q.lastError(), CurrentFolder());
-    q.addBindValue(table);
+    for (const QString& v : values)
+        q.addBindValue(v);
     if (!q.exec() || !q.next())
         RaiseSqlError(q.lastError(), CurrentFolder());
     return q.value(0).toInt() > 0;
 }
+} // namespace
+
+bool TableExists(const QString& table)
+{
+    if (IsServer())
+        return rowsExist(QStringLiteral("select count(*) from information_schema.tables "
+                                        "where table_schema = current_schema() and table_name = lower(?)"),
+                         {table});
+    return rowsExist(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"),
+                     {table});
+}
+
+bool ColumnExists(const QString& table, const QString& column)
+{
+    if (IsServer())
+        return rowsExist(QStringLiteral("select count(*) from information_schema.columns "
+                                        "where table_schema = current_schema() and table_name = lower(?) "
+                                        "and column_name = lower(?)"),
+                         {table, column});
+    return rowsExist(QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
+                     {table, column});
+}
 
 void CreateTable(const QString& table, const QList<FieldDef>& fields)
 {
+    const bool server = IsServer();
     // Tables added to a file that holds data: keep the file as it was first.
-    if (g_backUpBeforeCreate) {
+    if (g_backUpBeforeCreate && !server) {
         g_backUpBeforeCreate = false;
         if (Backup::KeepCount() > 0) {
             Backup::Write(CurrentFolder());
@@ -197,7 +408,7 @@ void CreateTable(const QString& table, const QList<FieldDef>& fields)
     }
     QStringList columns;
     for (const FieldDef& f : fields)
-        columns << f.name + QLatin1Char(' ') + typeName(f);
+        columns << f.name + QLatin1Char(' ') + typeName(f, server);
     Execute(QStringLiteral("create table %1 (%2)").arg(table, columns.join(QStringLiteral(", "))));
 }
 
@@ -207,12 +418,85 @@ void CreateIndex(const QString& index, const QString& table, const QStringList& 
                 .arg(index, table, columns.join(QStringLiteral(", "))));
 }
 
+TableRows ReadTable(const QString& table)
+{
+    TableRows out;
+    QSqlQuery q(Database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("select * from ") + table))
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        out.columns << record.fieldName(i);
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i) {
+            const QVariant v = q.value(i);
+            // Either engine's date-time is bound in the one stored form.
+            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v)) : v);
+        }
+        out.rows << row;
+    }
+    if (q.lastError().isValid())
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    return out;
+}
+
+void InsertRows(const QString& table, const TableRows& rows)
+{
+    if (rows.rows.isEmpty())
+        return;
+    const int batch = 200;
+    const QString one = QLatin1Char('(') + QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?"))).join(QLatin1Char(',')) + QLatin1Char(')');
+    for (int from = 0; from < rows.rows.size(); from += batch) {
+        const int n = std::min(batch, int(rows.rows.size()) - from);
+        QStringList values(QList<QString>(n, one));
+        QSqlQuery q(Database());
+        if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
+                           .arg(table, rows.columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')))))
+            RaiseSqlError(q.lastError(), CurrentFolder());
+        for (int r = from; r < from + n; ++r)
+            for (const QVariant& v : rows.rows.at(r))
+                q.addBindValue(v);
+        if (!q.exec())
+            RaiseSqlError(q.lastError(), CurrentFolder());
+    }
+}
+
+QVariant DateTimeParameter(const QDateTime& value)
+{
+    // Text on both engines: the server reads it as a timestamp without zone, so neither
+    // engine shifts it to UTC.
+    return DateTimeToStorage(value);
+}
+
+QDateTime DateTimeFromColumn(const QVariant& value)
+{
+    if (value.isNull())
+        return DayZero();
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime dt = value.toDateTime();
+        return dt.isValid() ? QDateTime(dt.date(), dt.time()) : DayZero();
+    }
+    return DateTimeFromStorage(value.toString());
+}
+
+void LockForNewID(const QString& table)
+{
+    if (g_transactionDepth == 0)
+        throw AppError(QStringLiteral("新しい番号の取得はトランザクションの中で行ってください"));
+    if (IsServer())
+        Execute(QStringLiteral("LOCK TABLE %1 IN SHARE ROW EXCLUSIVE MODE").arg(table));
+}
+
 } // namespace Engine
 
 Transaction::Transaction()
 {
     if (g_transactionDepth == 0) {
-        Engine::Execute(QStringLiteral("BEGIN IMMEDIATE"));
+        // BEGIN IMMEDIATE takes SQLite's write lock at once; the server locks per table.
+        Engine::Execute(Engine::IsServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
         m_outermost = true;
     }
     ++g_transactionDepth;
@@ -222,7 +506,8 @@ Transaction::~Transaction()
 {
     if (m_done)
         return;
-    --g_transactionDepth;
+    if (g_transactionDepth > 0)
+        --g_transactionDepth;
     if (m_outermost && QSqlDatabase::contains(Engine::ConnectionName)) {
         QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));
         q.exec(QStringLiteral("ROLLBACK"));
@@ -236,5 +521,6 @@ void Transaction::Commit()
     if (m_outermost)
         Engine::Execute(QStringLiteral("COMMIT"));
     m_done = true;
-    --g_transactionDepth;
+    if (g_transactionDepth > 0)
+        --g_transactionDepth;
 }

@@ -2,6 +2,7 @@
 
 #include "environment/AppError.h"
 #include "environment/Backup.h"
+#include "environment/Engine.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,7 +36,8 @@ void RefuseOutput(const QString& file, const QStringList& dataFolders, const Out
 {
     const QString target = Resolved(file);
     for (const QString& folder : dataFolders) {
-        if (folder.isEmpty())
+        // A server location holds no files to protect.
+        if (folder.isEmpty() || Engine::IsServerLocation(folder))
             continue;
         for (const QString& root : {folder, Backup::FolderOf(folder)}) {
             if (Inside(target, root))

@@ -113,7 +113,7 @@ void Query::BindDouble(const QString& name, double value) { m_params.insert(name
 
 void Query::BindDateTime(const QString& name, const QDateTime& value)
 {
-    m_params.insert(name.toUpper(), DateTimeToStorage(value));
+    m_params.insert(name.toUpper(), Engine::DateTimeParameter(value));
 }
 
 void Query::Open() { run(true); }
@@ -180,6 +180,8 @@ QString Query::FieldText(const QString& name) const
         return QString();
     if (v.typeId() == QMetaType::Double)
         return FormatGeneral(v.toDouble());
+    if (v.typeId() == QMetaType::QDateTime)
+        return DateTimeToStorage(Engine::DateTimeFromColumn(v));
     return v.toString();
 }
 
@@ -219,8 +221,5 @@ double Query::FieldDouble(const QString& name) const
 
 QDateTime Query::FieldDateTime(const QString& name) const
 {
-    const QVariant v = value(name);
-    if (v.isNull())
-        return DayZero();
-    return DateTimeFromStorage(v.toString());
+    return Engine::DateTimeFromColumn(value(name));
 }

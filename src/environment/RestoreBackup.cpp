@@ -43,12 +43,17 @@ bool askAboutFile(const DataFile::Inspection& ins)
     QWidget* parent = QApplication::activeWindow();
     const QString folder = QFileInfo(ins.file).absolutePath() + QLatin1Char('/');
     if (ins.state == DataFile::State::Foreign) {
-        const auto answer = QMessageBox::question(
-            parent, QStringLiteral("温度管理"),
-            QStringLiteral("データファイル %1 には温度管理以外のテーブル（%2）があります。\n"
-                           "このファイルに温度管理のテーブルを追加しますか？（追加の前にバックアップを取ります）")
-                .arg(QDir::toNativeSeparators(ins.file), ins.tables.join(QStringLiteral(", "))),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        // A server database is backed up by the server, not before our tables are added.
+        const QString text =
+            Engine::IsServerLocation(ins.file)
+                ? QStringLiteral("サーバー %1 のデータベースには温度管理以外のテーブル（%2）があります。\n"
+                                 "このデータベースに温度管理のテーブルを追加しますか？")
+                      .arg(Engine::DisplayName(ins.file), ins.tables.join(QStringLiteral(", ")))
+                : QStringLiteral("データファイル %1 には温度管理以外のテーブル（%2）があります。\n"
+                                 "このファイルに温度管理のテーブルを追加しますか？（追加の前にバックアップを取ります）")
+                      .arg(QDir::toNativeSeparators(ins.file), ins.tables.join(QStringLiteral(", ")));
+        const auto answer = QMessageBox::question(parent, QStringLiteral("温度管理"), text,
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         return answer == QMessageBox::Yes;
     }
     if (ins.state != DataFile::State::Damaged)

@@ -10,5 +10,11 @@ class QSqlError;
 // statement the engine refuses) give the engine's text alone.
 QString SqlErrorMessage(int code, const QString& detail, const QString& folder);
 
+// The same for a PostgreSQL error (SQLSTATE `sqlState`, may be empty for a failed connect) on
+// the server `location`: unreachable, login refused, no such database, connection lost; the
+// last sets *connectionLost.
+QString ServerErrorMessage(const QString& sqlState, const QString& detail, const QString& location,
+                           bool* connectionLost = nullptr);
+
 // Raises an AppError with SqlErrorMessage of the error.
 [[noreturn]] void RaiseSqlError(const QSqlError& error, const QString& folder);

@@ -590,8 +590,7 @@ Plan Import(const QString& folder)
     ReadFolder(w, folder); // a folder that cannot be read stops before the backup
     const QString dataFolder = Engine::CurrentFolder();
     TOndoKanri::CreateTables();
-    Backup::Write(dataFolder);
-    Backup::Rotate(dataFolder);
+    Backup::WriteBeforeRewrite(dataFolder);
     Transaction tx;
     Decide(w);
     if (w.plan.empty())

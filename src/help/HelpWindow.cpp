@@ -46,7 +46,7 @@ QString AboutText()
             engine = driver;
     }
     return QStringLiteral("温度管理\nバージョン %1\n\nデータ格納場所: %2\nデータベース: %3\nQt %4")
-        .arg(QStringLiteral(ONDOKANRI_VERSION), QDir::toNativeSeparators(Engine::CurrentFolder()),
+        .arg(QStringLiteral(ONDOKANRI_VERSION), Engine::DisplayName(Engine::CurrentFolder()),
              engine, QString::fromLatin1(qVersion()));
 }
 

@@ -12,6 +12,7 @@
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
 #include "printing/Printers.h"
+#include "records/DataCopy.h"
 #include "records/OndoKanri.h"
 
 #include <QCommandLineParser>
@@ -74,7 +75,10 @@ struct Options
     QCommandLineOption columns{QStringLiteral("columns"),
                                QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
                                QStringLiteral("DATE,TEMP[,LABEL]")};
-    QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("登録済みの試験日も取り込みで置き換えます")};
+    QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("登録済みの試験日も取り込みで置き換えます (--copy-data では移行先のデータを置き換えます)")};
+    QCommandLineOption copyData{QStringLiteral("copy-data"),
+                                QStringLiteral("すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
+                                QStringLiteral("FROM TO")};
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -83,6 +87,8 @@ QString DataFolder(const QCommandLineParser& parser, const Options& o)
     if (!parser.isSet(o.data))
         return Engine::GetAliasPath();
     const QString folder = parser.value(o.data);
+    if (Engine::IsServerLocation(folder))
+        return Engine::ParseLocation(folder).text;
     if (!QFileInfo(folder).isDir())
         throw AppError(QStringLiteral("データ格納場所 '%1' がありません").arg(folder));
     QString path = QDir::fromNativeSeparators(QFileInfo(folder).absoluteFilePath());
@@ -97,7 +103,7 @@ void OpenRecords(const QString& folder)
     if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
         || !Engine::TableExists(QStringLiteral("OndoKanri4")))
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
-                           .arg(QDir::toNativeSeparators(Engine::CurrentFolder())));
+                           .arg(Engine::DisplayName(Engine::CurrentFolder())));
 }
 
 QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& option,
@@ -238,7 +244,7 @@ void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream
 {
     const QString folder = DataFolder(parser, o);
     // Opening checks the file and finishes an interrupted write; a missing file is not made.
-    if (QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
+    if (!Engine::IsServerLocation(folder) && QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
         Engine::OpenDatabase(folder);
     const QString written = Backup::Write(folder);
     Backup::Rotate(folder);
@@ -257,6 +263,29 @@ void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStre
     if (!kept.isEmpty())
         out << QStringLiteral("（復元前のデータ: %1）").arg(QDir::toNativeSeparators(kept));
     out << Qt::endl;
+}
+
+// A folder is taken as given on the command line, relative to the working folder.
+QString LocationArgument(const QString& text)
+{
+    if (Engine::IsServerLocation(text))
+        return text;
+    return QDir::fromNativeSeparators(QFileInfo(text).absoluteFilePath());
+}
+
+void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& out)
+{
+    const QString from = LocationArgument(parser.value(o.copyData));
+    const QString to = LocationArgument(parser.positionalArguments().constFirst());
+    if (!Engine::IsServerLocation(from) && !QFileInfo(from).isDir())
+        throw AppError(QStringLiteral("移行元 '%1' がありません").arg(parser.value(o.copyData)));
+    try {
+        const DataCopy::Counts counts = DataCopy::Copy(from, to, parser.isSet(o.replace));
+        for (const QString& line : DataCopy::CountLines(counts))
+            out << line << Qt::endl;
+    } catch (const AppError& e) {
+        throw AppError(QStringLiteral("データを移行できません: ") + e.message());
+    }
 }
 
 void ImportCsv(const QCommandLineParser& parser, const Options& o, QTextStream& out)
@@ -294,7 +323,8 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
                        o.high, o.baseFrom, o.baseTo, o.data, o.backup, o.restore, o.importCsv,
-                       o.measurer, o.columns, o.replace, o.xlsx, o.csv, o.importParadox, o.dryRun});
+                       o.measurer, o.columns, o.replace, o.xlsx, o.csv, o.importParadox, o.dryRun,
+                       o.copyData});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -308,15 +338,19 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         out << QCoreApplication::applicationName() << ' ' << QStringLiteral(ONDOKANRI_VERSION) << Qt::endl;
         return 0;
     }
-    if (!parser.positionalArguments().isEmpty()) {
+    if (parser.isSet(o.copyData) && parser.positionalArguments().size() != 1) {
+        err << QStringLiteral("--copy-data には移行元と移行先を指定してください: --copy-data FROM TO") << Qt::endl;
+        return 2;
+    }
+    if (!parser.isSet(o.copyData) && !parser.positionalArguments().isEmpty()) {
         err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
         return 2;
     }
     int commands = 0;
-    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.importCsv, &o.xlsx, &o.csv, &o.importParadox})
+    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.importCsv, &o.xlsx, &o.csv, &o.importParadox, &o.copyData})
         commands += parser.isSet(*command);
     if (commands > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore、--import-csv、--export-xlsx、--export-csv、--import-paradox は一つだけ指定してください")
+        err << QStringLiteral("--print-pdf、--backup、--restore、--import-csv、--export-xlsx、--export-csv、--import-paradox、--copy-data は一つだけ指定してください")
             << Qt::endl;
         return 2;
     }
@@ -336,6 +370,8 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
                                       DataFolder(parser, o), out);
         else if (parser.isSet(o.importCsv))
             ImportCsv(parser, o, out);
+        else if (parser.isSet(o.copyData))
+            CopyData(parser, o, out);
         else
             Print(parser, o);
     } catch (const AppError& e) {

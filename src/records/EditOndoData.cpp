@@ -5,6 +5,7 @@
 #include "environment/Query.h"
 #include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
+#include "records/CopyDataDialog.h"
 #include "records/ListView.h"
 #include "registers/Calendar.h"
 #include "registers/ListViewData.h"
@@ -193,6 +194,12 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
     setObjectName(QStringLiteral("fEditOndoData"));
     setWindowTitle(QStringLiteral("温度管理"));
     setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    TOndoKanri::SetConflictQuestion([this] {
+        return QMessageBox::question(this, windowTitle(),
+                                     QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"),
+                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+               == QMessageBox::Yes;
+    });
 
     buildMenus();
     auto* central = new QWidget(this);
@@ -224,6 +231,7 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
 
 TfEditOndoData::~TfEditOndoData()
 {
+    TOndoKanri::SetConflictQuestion({});
     // An open cell editor commits on focus-out while the window is being destroyed.
     SS1->removeEventFilter(this);
     SS1->disconnect(this);
@@ -256,6 +264,19 @@ void TfEditOndoData::buildMenus()
     ImportOldItem = file->addAction(QStringLiteral("旧データの取り込み…"));
     ImportOldItem->setObjectName(QStringLiteral("ImportOldItem"));
     ImportOldItem->setEnabled(false); // until its dialog is connected
+    CopyDataItem = file->addAction(QStringLiteral("データの移行…"));
+    CopyDataItem->setObjectName(QStringLiteral("CopyDataItem"));
+    connect(CopyDataItem, &QAction::triggered, this, [this] {
+        TfCopyData dialog(this);
+        dialog.exec();
+        if (!dialog.CopiedAny)
+            return;
+        // The copy may have replaced the data this window shows.
+        RunGuarded(this, [this] {
+            TOndoKanri::CreateTables();
+            NewRecord();
+        });
+    });
     file->addSeparator();
     Close1 = file->addAction(QStringLiteral("閉じる"));
     Close1->setObjectName(QStringLiteral("Close1"));
@@ -732,6 +753,7 @@ void TfEditOndoData::ShowRecord(TOndoKanri& record)
         // As stored: registering what is shown never changes a reading.
         setReadingCell(r.LNO, 1, FormatGeneral(r.Ondo));
     }
+    record.RememberDay(readings);
     m_showing = false;
     refreshShownId();
     CalcStatistics();
@@ -949,7 +971,12 @@ void TfEditOndoData::RegisterRecord()
         if (!projectRegisteredOrAdded())
             return;
         ReadRecord();
-        m_ondoKanri->Register(readingsOnScreen());
+        if (!m_ondoKanri->Register(readingsOnScreen())) {
+            // Theirs was kept: show it.
+            m_ondoKanri->LoadByDate();
+            ShowRecord();
+            return;
+        }
         refreshShownId();
     });
     BitBtn2->setEnabled(true);
@@ -1004,6 +1031,7 @@ void TfEditOndoData::DeleteShownDay()
     if (!confirm(QStringLiteral("%1 の %2 の記録を削除しますか？").arg(shownRecordName(), FormatDate(day))))
         return;
     TOndoKanri::DeleteDay(id, day);
+    m_ondoKanri->RefreshSeenDay();
     refreshShownId();
     m_ondoKanri->ID = Label6->text().toInt();
 }
@@ -1094,6 +1122,9 @@ void TfEditOndoData::chooseKubun()
     const int id = TOndoKanri::FindHeader(Edit2->text(), ComboBox2->currentText(), kubun.ID);
     if (id == 0) {
         clearReadings();
+        const QString typed = AsciiTyped(ComboBox3->currentText());
+        m_ondoKanri->RememberDay(Edit2->text(), ComboBox2->currentText(), kubun.ID,
+                                 IsDate(typed) ? ParseDate(typed) : DayZero());
         m_ondoKanri->ID = 0;
         refreshShownId();
         CalcStatistics();

@@ -107,6 +107,7 @@ public:
     QAction* Delete1 = nullptr;
     QAction* DeleteDay1 = nullptr; // "この試験日を削除"
     QAction* ExportItem = nullptr;   // "Excelに出力…"
+    QAction* CopyDataItem = nullptr; // "データの移行…"
     QAction* ImportCsvItem = nullptr; // "CSVから取り込み…", enabled by its wiring
     QAction* Close1 = nullptr;
     QAction* ImportOldItem = nullptr; // "旧データの取り込み…"

@@ -1,5 +1,7 @@
 #include "records/OndoKanri.h"
 
+#include <algorithm>
+
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "environment/Utility.h"
@@ -166,6 +168,7 @@ QString TOndoKanri::Kikakuti() const
 void TOndoKanri::Save()
 {
     Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     {
         Query q;
         q.Add(QStringLiteral("select * from OndoKanri4"));
@@ -235,6 +238,7 @@ void TOndoKanri::DeleteRecord()
         q.ExecSQL();
     }
     tx.Commit();
+    RefreshSeenDay();
 }
 
 void TOndoKanri::DeleteDay(int id, const QDateTime& day)
@@ -378,10 +382,89 @@ void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& 
     tx.Commit();
 }
 
-void TOndoKanri::Register(const QList<Reading>& readings)
+namespace {
+std::function<bool()> g_conflictQuestion;
+}
+
+bool DayAsStored::operator==(const DayAsStored& o) const
+{
+    if (present != o.present || kosu != o.kosu || max != o.max || min != o.min || avg != o.avg
+        || tekiyo != o.tekiyo || readings.size() != o.readings.size())
+        return false;
+    for (int i = 0; i < readings.size(); ++i) {
+        const Reading& a = readings.at(i);
+        const Reading& b = o.readings.at(i);
+        if (a.LNO != b.LNO || a.Sokuten != b.Sokuten || a.Ondo != b.Ondo)
+            return false;
+    }
+    return true;
+}
+
+DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                                    const QDateTime& day)
+{
+    DayAsStored d;
+    Query q;
+    q.Add(QStringLiteral("select Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo from OndoHead4"));
+    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+    q.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and OndoHead4.Hiduke=:D"));
+    q.BindText(A, kojiCode);
+    q.BindText(B, gozaiName);
+    q.BindInt(C, kubunId);
+    q.BindDateTime(D, day);
+    q.Open();
+    if (!q.Eof()) {
+        d.present = true;
+        d.kosu = q.FieldInt(QStringLiteral("Kosu"));
+        d.max = q.FieldDouble(QStringLiteral("MaxOndo"));
+        d.min = q.FieldDouble(QStringLiteral("MiniOndo"));
+        d.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+        d.tekiyo = q.FieldText(QStringLiteral("Tekiyo"));
+    }
+    d.readings = ReadDay(kojiCode, kubunId, day, gozaiName);
+    return d;
+}
+
+void TOndoKanri::RememberDay(const QList<Reading>& readings)
+{
+    RememberDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
+    m_seen.stored.readings = readings;
+}
+
+void TOndoKanri::RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                             const QDateTime& day)
+{
+    m_seen = Seen{true, kojiCode, gozaiName, kubunId, day, ReadStoredDay(kojiCode, gozaiName, kubunId, day)};
+}
+
+void TOndoKanri::RefreshSeenDay()
+{
+    if (m_seen.known)
+        m_seen.stored = ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
+}
+
+void TOndoKanri::SetConflictQuestion(std::function<bool()> question)
+{
+    g_conflictQuestion = std::move(question);
+}
+
+bool TOndoKanri::Register(const QList<Reading>& readings)
 {
     Transaction tx;
+    // Writers take turns from here, so what is compared below is what we would overwrite.
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    const bool sameDay = m_seen.known && m_seen.kojiCode == Koji.Code() && m_seen.gozaiName == Gozai.DataName()
+                         && m_seen.kubunId == Kubun.ID && m_seen.day == Hiduke;
+    if (sameDay && !(ReadStoredDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke) == m_seen.stored)
+        && !(g_conflictQuestion && g_conflictQuestion()))
+        return false;
     Save();
     ReplaceDay(ID, Hiduke, readings);
     tx.Commit();
+    // What was just written, without reading it back.
+    DayAsStored written{true, Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo, readings};
+    std::stable_sort(written.readings.begin(), written.readings.end(),
+                     [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
+    m_seen = Seen{true, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke, written};
+    return true;
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Query;
 struct ListViewData;
@@ -28,6 +29,17 @@ struct DayStatistics
     double average = 0.0;
 };
 DayStatistics StatisticsOf(const QList<Reading>& readings);
+
+// A day as stored: whether it is there, its summary and readings.
+struct DayAsStored
+{
+    bool present = false;
+    int kosu = 0;
+    double max = 0.0, min = 0.0, avg = 0.0;
+    QString tekiyo;
+    QList<Reading> readings;
+    bool operator==(const DayAsStored& o) const;
+};
 
 // The temperature record shown in the main window: a header (project, mix, category,
 // measurer, specified value text) with the summary of one measuring day.
@@ -78,7 +90,31 @@ public:
     // Deletes the day's readings of header `id` and inserts `readings`.
     static void ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings);
     // Save() and ReplaceDay() as one transaction: a failure leaves the stored day as it was.
-    void Register(const QList<Reading>& readings);
+    // When the day was changed by someone else since RememberDay() saw it, the conflict
+    // question decides; false when it kept theirs and nothing was written.
+    bool Register(const QList<Reading>& readings);
+
+    // The day of a project, mix, category and date as stored now.
+    static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                                   const QDateTime& day);
+    // Notes the day as the window shows it (its `readings` just read), so that Register can
+    // tell another user's change from ours.
+    void RememberDay(const QList<Reading>& readings);
+    void RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId, const QDateTime& day);
+    // After this program removed days: what it now sees is the stored state.
+    void RefreshSeenDay();
+    // Asked by Register: true to overwrite the other user's day. Unset, theirs is kept.
+    static void SetConflictQuestion(std::function<bool()> question);
 
     QString Kikakuti() const;
+
+private:
+    struct Seen
+    {
+        bool known = false;
+        QString kojiCode, gozaiName;
+        int kubunId = -1;
+        QDateTime day;
+        DayAsStored stored;
+    } m_seen;
 };

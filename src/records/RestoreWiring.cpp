@@ -1,17 +1,25 @@
 #include "records/RestoreWiring.h"
 
+#include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "records/EditOndoData.h"
 
 #include <QAction>
+#include <QMenu>
 
 void ConnectRestoreDialog(TfEditOndoData& window, TfRestoreBackup& dialog)
 {
     auto* item = window.findChild<QAction*>(QStringLiteral("RestoreItem"));
     if (!item)
         return;
-    item->setEnabled(true);
+    // A server's backups are the server's own.
+    const auto follow = [item] { item->setEnabled(!Engine::IsServer()); };
+    follow();
+    for (QObject* menu : item->associatedObjects()) {
+        if (auto* m = qobject_cast<QMenu*>(menu))
+            QObject::connect(m, &QMenu::aboutToShow, item, follow);
+    }
     QObject::connect(item, &QAction::triggered, &window, [&window, &dialog] {
         RunGuarded(&window, [&window, &dialog] {
             if (dialog.exec() != QDialog::Accepted)

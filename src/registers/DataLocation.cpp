@@ -20,18 +20,21 @@ bool RunDataLocation(TfSetDataPath& dialog, QWidget* mainWindow)
 
 bool ApplyDataLocation(const QString& folder, QWidget* messageParent)
 {
-    bool applied = true;
+    QString reason;
     try {
-        // Open the new folder before it is saved, so a folder that cannot hold the data
-        // never becomes the configured one.
+        // Open the new location before it is saved, so one that cannot hold the data never
+        // becomes the configured one.
         Engine::OpenDatabase(folder);
         Engine::SetAliasPath(folder);
-    } catch (const AppError&) {
-        applied = false;
+    } catch (const AppError& e) {
+        reason = e.message();
     }
-    if (!applied)
-        QMessageBox::warning(messageParent, QGuiApplication::applicationDisplayName(),
-                             QStringLiteral("Failed"));
+    if (!reason.isEmpty()) {
+        QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
+                        QStringLiteral("Failed"), QMessageBox::Ok, messageParent);
+        box.setInformativeText(reason);
+        box.exec();
+    }
     Engine::OpenDatabase();
-    return applied;
+    return reason.isEmpty();
 }

@@ -71,13 +71,9 @@ void TOndoKubun::LoadByName(const QString& name)
 void TOndoKubun::CheckTable()
 {
     if (Engine::TableExists(QStringLiteral("OndoKubun"))) {
-        try {
-            Query probe(QStringLiteral("select SokuteiKankaku from OndoKubun"));
-            probe.Open();
-        } catch (const AppError&) {
-            // The older layout had no measuring interval.
-            Query alter(QStringLiteral("alter table OndoKubun add SokuteiKankaku varchar(8)"));
-            alter.ExecSQL();
+        // The older layout had no measuring interval.
+        if (!Engine::ColumnExists(QStringLiteral("OndoKubun"), QStringLiteral("SokuteiKankaku"))) {
+            Engine::Execute(QStringLiteral("alter table OndoKubun add SokuteiKankaku varchar(8)"));
         }
         return;
     }

@@ -67,7 +67,63 @@ private Q_SLOTS:
     void helpAndVersion();
     void outputNeverLandsOnTheData();
     void backupAndRestoreFromTheCommandLine();
+    void copyDataToTheServerAndBack();
 };
+
+// A folder is copied to a server and back: the same counts, the same chart, a target with
+// data refused, and every command reading the server through --data.
+void TestBatchPrint::copyDataToTheServerAndBack()
+{
+    TempProfile profile;
+    Seed();
+    const QString folder = profile.dataFolder();
+    const QString db = QStringLiteral("ondo_copy_%1").arg(QCoreApplication::applicationPid());
+    ServerAdmin(QStringLiteral("drop database if exists ") + db);
+    ServerAdmin(QStringLiteral("create database ") + db);
+    const QString server = TestServerUriFor(db);
+    Engine::CloseDatabase();
+
+    const Run there = Batch({QStringLiteral("--copy-data"), folder, server});
+    QCOMPARE(there.err, QString());
+    QCOMPARE(there.code, 0);
+    QVERIFY2(there.out.startsWith(QStringLiteral("OndoKanri4: 2 件\nOndoHead4: 16 件\nOndoLine4: 24 件\n"
+                                                 "OndoKubun: 2 件\nKoji1: 1 件\n")),
+             qPrintable(there.out));
+
+    const Run again = Batch({QStringLiteral("--copy-data"), folder, server});
+    QCOMPARE(again.code, 1);
+    QVERIFY2(again.err.contains(QStringLiteral("既にデータがあります")), qPrintable(again.err));
+    QCOMPARE(again.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(Batch({QStringLiteral("--copy-data"), folder, server, QStringLiteral("--replace")}).out, there.out);
+
+    const QString back = profile.root() + QStringLiteral("/back");
+    const Run home = Batch({QStringLiteral("--copy-data"), server, back});
+    QCOMPARE(home.code, 0);
+    QCOMPARE(home.out, there.out);
+
+    // The chart of each location reads the same.
+    QStringList texts;
+    for (const QString& location : QStringList{folder, server, back + QLatin1Char('/')}) {
+        const QString file = profile.root() + QStringLiteral("/chart-%1.pdf").arg(texts.size());
+        const Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("chart"),
+                               QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
+                               QStringLiteral("密粒"), QStringLiteral("--data"), location});
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        texts << QString::fromUtf8(text.readAllStandardOutput());
+    }
+    QVERIFY(texts.at(0).contains(QStringLiteral("県道工事")));
+    QCOMPARE(texts.at(1), texts.at(0));
+    QCOMPARE(texts.at(2), texts.at(0));
+
+    const Run down = Batch({QStringLiteral("--copy-data"), folder,
+                            QStringLiteral("postgresql://127.0.0.1:1/none")});
+    QCOMPARE(down.code, 1);
+    QVERIFY2(down.err.startsWith(QStringLiteral("データを移行できません: サーバー 127.0.0.1:1/none に接続できません")),
+             qPrintable(down.err));
+}
 
 void TestBatchPrint::sheetWritesRecordTablesOfNamedCategories()
 {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QUrl>
 
 namespace {
 void makeTable()
@@ -31,6 +32,8 @@ class TestEngine : public QObject
 private Q_SLOTS:
     void aliasPath()
     {
+        if (OnServer())
+            QSKIP("folder locations only");
         TempProfile profile;
         const QString def = Engine::GetAliasPath();
         QCOMPARE(def, profile.root() + QStringLiteral("/data/kozeran/data/"));
@@ -114,8 +117,10 @@ private Q_SLOTS:
         Query ins(QStringLiteral("insert into T1 (ID,Day) values (1,:D)"));
         ins.BindDateTime(QStringLiteral("D"), day);
         ins.ExecSQL();
+        // SQLite keeps the text form; the server a timestamp without zone.
         QSqlQuery raw(Engine::Database());
-        QVERIFY(raw.exec(QStringLiteral("select Day from T1")) && raw.next());
+        QVERIFY(raw.exec(OnServer() ? QStringLiteral("select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') from T1")
+                                    : QStringLiteral("select Day from T1")) && raw.next());
         QCOMPARE(raw.value(0).toString(), QStringLiteral("2024-03-31 00:00:00"));
         Query sel(QStringLiteral("select * from T1 where Day = :D"));
         sel.BindDateTime(QStringLiteral("D"), day);
@@ -182,8 +187,75 @@ private Q_SLOTS:
         }
     }
 
+    void serverRefusalsNameTheServer()
+    {
+        if (!OnServer())
+            QSKIP("server locations only");
+        TempProfile profile;
+        const QString ours = Engine::CurrentFolder();
+        const QUrl base(TestServerUri());
+        QUrl down(base);
+        down.setPort(1); // nothing listens there
+        qputenv("PGPASSWORD", "wrong");
+        const struct
+        {
+            QString uri;
+            QString expected;
+        } cases[] = {
+            {down.toString(), QStringLiteral("サーバー 127.0.0.1:1/%1 に接続できません").arg(base.path().mid(1))},
+            {TestServerUriFor(base.path().mid(1), QStringLiteral("pwuser")), QStringLiteral("にログインできません")},
+            {TestServerUriFor(QStringLiteral("no_such_db")), QStringLiteral("にデータベースがありません")},
+        };
+        for (const auto& c : cases) {
+            for (int open = 0; open < 2; ++open) {
+                try {
+                    open ? Engine::OpenDatabase(c.uri) : Engine::TestConnection(c.uri);
+                    QFAIL(qPrintable(c.uri));
+                } catch (const AppError& e) {
+                    QVERIFY2(e.message().contains(c.expected), qPrintable(e.message()));
+                    QVERIFY2(e.message().contains(QLatin1Char('\n')), qPrintable(e.message()));
+                }
+            }
+        }
+        qunsetenv("PGPASSWORD");
+        QVERIFY_THROWS_EXCEPTION(AppError, Engine::ParseLocation(QStringLiteral("postgresql://u:pw@h/db")));
+        QVERIFY_THROWS_EXCEPTION(AppError, Engine::ParseLocation(QStringLiteral("postgresql://h/")));
+        QCOMPARE(Engine::GetAliasPath(), ours);
+    }
+
+    void droppedConnectionRollsBackAndReconnects()
+    {
+        if (!OnServer())
+            QSKIP("server locations only");
+        TempProfile profile;
+        makeTable();
+        try {
+            Transaction tx;
+            Query ins(QStringLiteral("insert into T1 (ID) values (1)"));
+            ins.ExecSQL();
+            Query pid(QStringLiteral("select pg_backend_pid() as P"));
+            pid.Open();
+            ServerAdmin(QStringLiteral("select pg_terminate_backend(%1)").arg(pid.FieldInt(QStringLiteral("P"))));
+            Query more(QStringLiteral("insert into T1 (ID) values (2)"));
+            more.ExecSQL();
+            tx.Commit();
+            QFAIL("a lost connection must raise");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("サーバー 127.0.0.1:")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("との接続が切れました")), qPrintable(e.message()));
+        }
+        QCOMPARE(countRows(QStringLiteral("T1")), 0); // the next action reconnects
+        Transaction tx;
+        Query ins(QStringLiteral("insert into T1 (ID) values (3)"));
+        ins.ExecSQL();
+        tx.Commit();
+        QCOMPARE(countRows(QStringLiteral("T1")), 1);
+    }
+
     void busyDatabaseSaysSo()
     {
+        if (OnServer())
+            QSKIP("a file held by another program is a folder location's case");
         TempProfile profile;
         makeTable();
         const QString file = Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite");

@@ -1,6 +1,7 @@
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "environment/SetDataPath.h"
+#include "records/CopyDataDialog.h"
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
 #include "records/ListView.h"
@@ -12,7 +13,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -69,6 +72,40 @@ class TestDialogWiring : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void copyDataFromTheFileMenu()
+    {
+        TempProfile profile;
+        TfEditOndoData w;
+        Query(QStringLiteral("insert into Koji1 (CODE, KOJIMEI) values ('K9', '町道')")).ExecSQL();
+        const QString own = Engine::CurrentFolder();
+        const QString other = profile.root() + QStringLiteral("/移行先");
+        QStringList results;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<TfCopyData*>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            QCOMPARE(d->EditFrom->text(), own);
+            d->EditTo->setText(other);
+            d->ButtonCopy->click();
+            results << d->LabelResult->text();
+            QTimer::singleShot(0, [] { // the target now holds data: keep it
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->button(QMessageBox::No)->click();
+            });
+            d->ButtonCopy->click();
+            results << d->LabelResult->text();
+            d->ButtonClose->click();
+        });
+        w.CopyDataItem->trigger();
+        QCOMPARE(results.size(), 2);
+        QVERIFY2(results.at(0).contains(QStringLiteral("Koji1: 1 件")), qPrintable(results.at(0)));
+        QVERIFY2(results.at(1).contains(QStringLiteral("既にデータがあります")), qPrintable(results.at(1)));
+        QCOMPARE(Engine::CurrentFolder(), own);
+        Engine::OpenDatabase(other);
+        Query q(QStringLiteral("select KOJIMEI from Koji1 where CODE = 'K9'"));
+        q.Open();
+        QCOMPARE(q.FieldText(QStringLiteral("KOJIMEI")), QStringLiteral("町道"));
+    }
+
     void entriesEnabledOnlyWhenConnected()
     {
         TempProfile profile;

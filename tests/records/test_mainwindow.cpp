@@ -549,6 +549,32 @@ private Q_SLOTS:
         QCOMPARE(column(w, 1, 2), (QStringList{"151", "153"}));
     }
 
+    void anotherUsersDayIsNotOverwrittenUnasked()
+    {
+        Fixture f;
+        TfEditOndoData& w = f.w;
+        enterDay(w, QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/05/01"),
+                 {QStringLiteral("150"), QStringLiteral("160")});
+        w.BitBtn2->click();
+        // Someone else registers the same day in between.
+        TOndoKanri other;
+        other.LoadByID(1);
+        other.Kosu = 3;
+        QVERIFY(other.Register({{1, QStringLiteral("1"), 170.0}, {2, QStringLiteral("2"), 171.0},
+                                {3, QStringLiteral("3"), 172.0}}));
+
+        typeCell(w, 1, 1, QStringLiteral("155"));
+        const auto question = answerBox(QMessageBox::No);
+        w.BitBtn2->click();
+        QCOMPARE(*question, QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"));
+        QCOMPARE(column(w, 1, 4), (QStringList{"170", "171", "172", ""})); // theirs, shown again
+        QCOMPARE(countRows(QStringLiteral("select * from OndoLine4")), 3);
+
+        typeCell(w, 1, 1, QStringLiteral("155")); // now it is the day this window saw
+        w.BitBtn2->click();
+        QCOMPARE(countRows(QStringLiteral("select * from OndoLine4 where Ondo = 155")), 1);
+    }
+
     void openNewAndDelete()
     {
         Fixture f;

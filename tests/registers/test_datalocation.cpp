@@ -1,3 +1,5 @@
+#include "environment/AppError.h"
+#include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "environment/SetDataPath.h"
@@ -11,26 +13,46 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QUrl>
 #include <QTimer>
 
 namespace {
 
 // Runs `action` on the dialog once it is shown modally; a message box shown after it
 // (by the command) is closed and its text kept in `message`.
-void onDialog(std::function<void(TfSetDataPath*)> action, QString* message = nullptr)
+void onDialog(std::function<void(TfSetDataPath*)> action, QString* message = nullptr,
+              QString* detail = nullptr)
 {
-    QTimer::singleShot(0, [action, message] {
+    QTimer::singleShot(0, [action, message, detail] {
         auto* d = qobject_cast<TfSetDataPath*>(QApplication::activeModalWidget());
         QVERIFY(d);
         if (message)
-            QTimer::singleShot(0, [message] {
+            QTimer::singleShot(0, [message, detail] {
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                     *message = box->text();
+                    if (detail)
+                        *detail = box->informativeText();
                     box->accept();
                 }
             });
         action(d);
     });
+}
+
+// Clicks `button` and returns the text of the message box it opens.
+QString boxAfter(QPushButton* button)
+{
+    QString text;
+    QTimer::singleShot(0, [&text] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text() + QLatin1Char('|') + box->informativeText();
+            box->accept();
+        }
+    });
+    button->click();
+    return text;
 }
 
 QStringList categoryNames()
@@ -132,6 +154,66 @@ private Q_SLOTS:
         dialog.Browse();
         QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(QDir::rootPath()));
         QCOMPARE(dialog.ChosenFolder(), QDir::rootPath());
+    }
+
+    void serverChosenTestedAndKept()
+    {
+        TempProfile profile;
+        const QString folder = Engine::GetAliasPath();
+        const QString db = QStringLiteral("ondo_location_%1").arg(QCoreApplication::applicationPid());
+        ServerAdmin(QStringLiteral("drop database if exists ") + db);
+        ServerAdmin(QStringLiteral("create database ") + db);
+        const QUrl server(TestServerUriFor(db));
+        TfSetDataPath dialog;
+        QStringList results;
+        onDialog([&](TfSetDataPath* d) {
+            QVERIFY(!d->EditHost->isEnabled());
+            d->RadioServer->click();
+            QVERIFY(d->EditHost->isEnabled() && !d->Button1->isEnabled());
+            d->EditHost->setText(server.host());
+            d->EditPort->setValue(server.port());
+            d->EditUser->setText(server.userName());
+            d->EditDatabase->setText(QStringLiteral("no_such_db"));
+            results << boxAfter(d->ButtonTest);
+            d->EditDatabase->setText(db);
+            results << boxAfter(d->ButtonTest);
+            d->BitBtn1->click();
+        });
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QVERIFY2(results.value(0).contains(QStringLiteral("にデータベースがありません")), qPrintable(results.join('\n')));
+        QCOMPARE(results.value(1), QStringLiteral("接続できました|"));
+        QCOMPARE(Engine::GetAliasPath(), server.toString());
+        QCOMPARE(Engine::CurrentFolder(), server.toString());
+        QVERIFY(Engine::IsServer());
+        QVERIFY(Backup::WriteIfChanged(Engine::CurrentFolder()).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(AppError, Backup::Write(Engine::CurrentFolder()));
+
+        // A server that does not answer: the reason, and the program stays where it was.
+        QString message, reason;
+        onDialog(
+            [](TfSetDataPath* d) {
+                QVERIFY(d->RadioServer->isChecked());
+                QCOMPARE(d->EditPort->value() > 1, true);
+                d->EditPort->setValue(1);
+                d->BitBtn1->click();
+            },
+            &message, &reason);
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QCOMPARE(message, QStringLiteral("Failed"));
+        QVERIFY2(reason.startsWith(QStringLiteral("サーバー 127.0.0.1:1/")), qPrintable(reason));
+        QVERIFY2(reason.contains(QStringLiteral("に接続できません")), qPrintable(reason));
+        QCOMPARE(Engine::GetAliasPath(), server.toString());
+        QVERIFY(Engine::IsServer());
+
+        // Back to the folder.
+        onDialog([](TfSetDataPath* d) {
+            d->RadioFolder->click();
+            d->BitBtn1->click();
+        });
+        QVERIFY(RunDataLocation(dialog, nullptr));
+        QVERIFY(!Engine::IsServer());
+        QVERIFY(Engine::GetAliasPath().startsWith(profile.root()));
+        Q_UNUSED(folder);
     }
 
     void unusableFolderFailsAndKeepsOldOne()

@@ -11,8 +11,7 @@
 namespace {
 void exec(const QString& sql)
 {
-    Query q(sql);
-    q.ExecSQL();
+    Engine::Execute(sql);
 }
 } // namespace
 

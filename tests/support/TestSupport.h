@@ -5,7 +5,9 @@
 #include <QtTest>
 
 // A throw-away profile: XDG_CONFIG_HOME and XDG_DATA_HOME point into a temporary folder and
-// the "kozeran" connection is reopened on its (empty) default data folder.
+// the "kozeran" connection is reopened on its (empty) default data folder, or, when the test
+// program runs with ONDO_TEST_LOCATION=postgres, on an emptied database of the test server
+// (ONDO_TEST_PG_URI) kept as the profile's location.
 class TempProfile
 {
 public:
@@ -18,6 +20,15 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_oldConfig, m_oldData;
 };
+
+// True when the tests run on the PostgreSQL server.
+bool OnServer();
+// The URI of this test program's own database on the test server (empty on SQLite).
+QString TestServerUri();
+// The server URI with the database replaced (for tests naming another database).
+QString TestServerUriFor(const QString& database, const QString& user = QString());
+// Runs one statement on the test server's maintenance database "postgres".
+void ServerAdmin(const QString& sql);
 
 // Sets a fresh profile for the whole test program before QApplication exists.
 void PrepareTestProcess();

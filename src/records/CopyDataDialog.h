@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// "データの移行": copies every table from one location (folder or server) to another. The
+// program stays on its own location.
+class TfCopyData : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TfCopyData(QWidget* parent = nullptr);
+
+    // Copies FROM to TO, asking before a target with data is replaced; the counts or the
+    // reason are shown in LabelResult. True when copied.
+    bool CopyNow();
+
+    QLineEdit* EditFrom = nullptr;
+    QLineEdit* EditTo = nullptr;
+    QPushButton* ButtonCopy = nullptr;  // 移行
+    QPushButton* ButtonClose = nullptr; // 閉じる
+    QLabel* LabelResult = nullptr;
+    bool CopiedAny = false; // in this opening
+};
