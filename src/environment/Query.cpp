@@ -97,7 +97,9 @@ void Query::ClearSql()
 {
     m_lines.clear();
     m_params.clear();
-    m_rows.clear();
+    m_fields.clear();
+    m_values.clear();
+    m_columns = 0;
     m_row = 0;
 }
 
@@ -122,7 +124,9 @@ void Query::ExecSQL() { run(false); }
 
 void Query::run(bool select)
 {
-    m_rows.clear();
+    m_fields.clear();
+    m_values.clear();
+    m_columns = 0;
     m_row = 0;
     QStringList names;
     const QString sql = numberPlaceholders(Sql(), names);
@@ -144,8 +148,14 @@ void Query::run(bool select)
     if (!q.exec())
         RaiseSqlError(q.lastError(), Engine::CurrentFolder());
     if (select) {
-        while (q.next())
-            m_rows << q.record();
+        if (q.next()) {
+            m_fields = q.record();
+            m_columns = m_fields.count();
+            do {
+                for (int i = 0; i < m_columns; ++i)
+                    m_values.push_back(q.value(i));
+            } while (q.next());
+        }
         if (q.lastError().isValid())
             RaiseSqlError(q.lastError(), Engine::CurrentFolder());
     }
@@ -159,18 +169,17 @@ void Query::Next()
 
 bool Query::HasField(const QString& name) const
 {
-    return !m_rows.isEmpty() && m_rows.first().indexOf(name) >= 0;
+    return RecordCount() > 0 && m_fields.indexOf(name) >= 0;
 }
 
 QVariant Query::value(const QString& name) const
 {
     if (Eof())
         throw AppError(QStringLiteral("現在の行がありません（%1）").arg(name));
-    const QSqlRecord& rec = m_rows.at(m_row);
-    const int index = rec.indexOf(name); // first match: the column of the first table
+    const int index = m_fields.indexOf(name); // first match: the column of the first table
     if (index < 0)
         throw AppError(QStringLiteral("フィールド '%1' が見つかりません").arg(name));
-    return rec.value(index);
+    return m_values[size_t(m_row) * size_t(m_columns) + size_t(index)];
 }
 
 QString Query::FieldText(const QString& name) const

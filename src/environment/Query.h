@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <vector>
 
 // One statement on the connection "kozeran", built line by line, with named parameters
 // (":A", ":ID", ...) bound by name. A name may stand several times; every name must be
@@ -32,9 +33,9 @@ public:
     void Open();
     void ExecSQL();
 
-    bool Eof() const { return m_row >= m_rows.size(); }
+    bool Eof() const { return m_row >= RecordCount(); }
     void Next();
-    int RecordCount() const { return m_rows.size(); }
+    int RecordCount() const { return m_columns == 0 ? 0 : int(m_values.size() / m_columns); }
 
     bool HasField(const QString& name) const;
     QString FieldText(const QString& name) const;
@@ -48,7 +49,10 @@ private:
 
     QStringList m_lines;
     QHash<QString, QVariant> m_params; // upper-cased names
-    QList<QSqlRecord> m_rows;
+    // The rows one after another; the field names once, for the look-up by name.
+    QSqlRecord m_fields;
+    std::vector<QVariant> m_values;
+    int m_columns = 0;
     int m_row = 0;
 };
 
