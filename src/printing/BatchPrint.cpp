@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -75,6 +76,55 @@ struct Options
                                QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
                                QStringLiteral("DATE,TEMP[,LABEL]")};
     QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("登録済みの試験日も取り込みで置き換えます")};
+};
+
+// One print job fed page by page by a document being drawn: the job begins with the first
+// finished page, on the printer as the document set it up.
+class TStreamedJob
+{
+public:
+    explicit TStreamedJob(TPrevX& prev) : m_prev(prev)
+    {
+        prev.SetPageStream([this](const TRecordedPage& page) { Add(page); });
+    }
+    ~TStreamedJob()
+    {
+        m_prev.SetPageStream({});
+        Abandon();
+    }
+    TStreamedJob(const TStreamedJob&) = delete;
+    TStreamedJob& operator=(const TStreamedJob&) = delete;
+
+    void Finish()
+    {
+        if (!m_printer)
+            throw AppError(QStringLiteral("印刷するページがありません"));
+        TPrinterDevice* printer = std::exchange(m_printer, nullptr);
+        printer->EndJob();
+    }
+    // Closes the job after a failure; the caller discards what was written.
+    void Abandon()
+    {
+        if (TPrinterDevice* printer = std::exchange(m_printer, nullptr))
+            printer->EndJob();
+    }
+
+private:
+    void Add(const TRecordedPage& page)
+    {
+        if (!m_printer) {
+            TPrinterDevice& printer = SelectedPrinter();
+            if (!printer.BeginJob(m_prev.Title))
+                throw AppError(QStringLiteral("PDFファイルを開けません"));
+            m_printer = &printer;
+        } else {
+            m_printer->NewPage();
+        }
+        m_printer->DrawPage(page);
+    }
+
+    TPrevX& m_prev;
+    TPrinterDevice* m_printer = nullptr;
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -189,8 +239,6 @@ void Print(const QCommandLineParser& parser, const Options& o)
     }
 
     SetPrinterCatalog(std::make_shared<TPdfOnlyCatalog>());
-    TPrevX prev;
-    BuildPrintDocument(record, prev, request);
 
     // Written beside the target and moved into place, so a failure leaves no file.
     const QString partial = file + QStringLiteral(".part");
@@ -201,13 +249,19 @@ void Print(const QCommandLineParser& parser, const Options& o)
             throw AppError(QStringLiteral("PDFファイル '%1' に書き込めません").arg(file));
     }
     SetPdfFileAsker([partial](const QString&) { return partial; });
+    // No preview needs the pages: each goes to the file as soon as it is drawn.
+    TPrevX prev;
+    TStreamedJob job(prev);
     try {
-        prev.PrintPages();
+        BuildPrintDocument(record, prev, request);
+        job.Finish();
     } catch (const AppError& e) {
+        job.Abandon();
         QFile::remove(partial);
         // The user knows the file by the name given, not by its temporary one.
         throw AppError(QString(e.message()).replace(partial, file));
     } catch (...) {
+        job.Abandon();
         QFile::remove(partial);
         throw;
     }
