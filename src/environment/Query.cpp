@@ -5,9 +5,12 @@
 #include "environment/SqlError.h"
 #include "environment/Utility.h"
 
+#include <QPointer>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <memory>
 
 namespace {
 
@@ -47,6 +50,77 @@ QString numberPlaceholders(const QString& sql, QStringList& names)
     }
     return out;
 }
+
+// A statement prepared once per connection and SQL text, re-bound at every run: preparing
+// was most of the cost of a write. A statement that is running (a query opened inside the
+// loop of the same one) is not shared; the next run prepares its own.
+struct TPrepared
+{
+    QSqlQuery query;
+    QStringList names; // the parameter name at each position
+    bool busy = false;
+};
+
+class TStatementCache
+{
+public:
+    std::shared_ptr<TPrepared> Acquire(const QSqlDatabase& db, const QString& sql)
+    {
+        // A closed connection takes its driver with it; a new one starts an empty cache.
+        QSqlDriver* driver = db.driver();
+        if (m_driver.isNull() || m_driver.data() != driver) {
+            m_statements.clear();
+            m_driver = driver;
+        }
+        auto it = m_statements.find(sql);
+        if (it != m_statements.end() && !(*it)->busy)
+            return *it;
+        auto prepared = std::make_shared<TPrepared>();
+        prepared->query = QSqlQuery(db);
+        prepared->query.setForwardOnly(true);
+        if (!prepared->query.prepare(numberPlaceholders(sql, prepared->names)))
+            RaiseSqlError(prepared->query.lastError(), Engine::CurrentFolder());
+        if (it == m_statements.end()) {
+            // The texts are the program's own; the bound only guards against a run that
+            // builds many.
+            if (m_statements.size() >= 256)
+                m_statements.clear();
+            m_statements.insert(sql, prepared);
+        }
+        return prepared;
+    }
+
+private:
+    QPointer<QSqlDriver> m_driver;
+    QHash<QString, std::shared_ptr<TPrepared>> m_statements;
+};
+
+TStatementCache& Statements()
+{
+    static TStatementCache cache;
+    return cache;
+}
+
+class TRunning
+{
+public:
+    explicit TRunning(std::shared_ptr<TPrepared> prepared) : m_prepared(std::move(prepared))
+    {
+        m_prepared->busy = true;
+    }
+    ~TRunning()
+    {
+        m_prepared->query.finish();
+        m_prepared->busy = false;
+    }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+    QSqlQuery& query() { return m_prepared->query; }
+    const QStringList& names() const { return m_prepared->names; }
+
+private:
+    std::shared_ptr<TPrepared> m_prepared;
+};
 
 } // namespace
 
@@ -128,23 +202,15 @@ void Query::run(bool select)
     m_values.clear();
     m_columns = 0;
     m_row = 0;
-    QStringList names;
-    const QString sql = numberPlaceholders(Sql(), names);
-
-    QVariantList values;
-    for (const QString& name : names) {
-        const auto it = m_params.constFind(name);
+    TRunning running(Statements().Acquire(Engine::Database(), Sql()));
+    QSqlQuery& q = running.query();
+    const QStringList& names = running.names();
+    for (int i = 0; i < names.size(); ++i) {
+        const auto it = m_params.constFind(names.at(i));
         if (it == m_params.constEnd())
-            throw AppError(QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(name));
-        values << *it;
+            throw AppError(QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(names.at(i)));
+        q.bindValue(i, *it);
     }
-
-    QSqlQuery q(Engine::Database());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        RaiseSqlError(q.lastError(), Engine::CurrentFolder());
-    for (const QVariant& v : values)
-        q.addBindValue(v);
     if (!q.exec())
         RaiseSqlError(q.lastError(), Engine::CurrentFolder());
     if (select) {
