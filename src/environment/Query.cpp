@@ -126,7 +126,28 @@ private:
 
 QString DateTimeToStorage(const QDateTime& value)
 {
-    return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Written for every reading of a day; QDateTime's formatter goes through the locale.
+    const QDate d = value.date();
+    const QTime t = value.time();
+    if (!d.isValid() || !t.isValid() || d.year() < 1000 || d.year() > 9999)
+        return value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    char text[20];
+    const auto put = [&text](int at, int v, int digits) {
+        for (int i = digits - 1; i >= 0; --i, v /= 10)
+            text[at + i] = char('0' + v % 10);
+    };
+    put(0, d.year(), 4);
+    text[4] = '-';
+    put(5, d.month(), 2);
+    text[7] = '-';
+    put(8, d.day(), 2);
+    text[10] = ' ';
+    put(11, t.hour(), 2);
+    text[13] = ':';
+    put(14, t.minute(), 2);
+    text[16] = ':';
+    put(17, t.second(), 2);
+    return QString::fromLatin1(text, 19);
 }
 
 QDateTime DateTimeFromStorage(const QString& text)

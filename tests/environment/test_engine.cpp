@@ -123,6 +123,14 @@ private Q_SLOTS:
         sel.Open();
         QCOMPARE(sel.RecordCount(), 1);
         QCOMPARE(sel.FieldDateTime(QStringLiteral("Day")), day);
+
+        for (const QDateTime& t : {QDateTime(QDate(1899, 12, 30), QTime(0, 0)),
+                                   QDateTime(QDate(2009, 1, 2), QTime(3, 4, 5)),
+                                   QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)),
+                                   QDateTime(QDate(12, 5, 6), QTime(7, 8, 9))}) {
+            QCOMPARE(DateTimeToStorage(t), t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            QCOMPARE(DateTimeFromStorage(DateTimeToStorage(t)), t);
+        }
     }
 
     void preparedStatementsFollowTheConnection()
