@@ -32,7 +32,10 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -98,7 +101,14 @@ int main(int argc, char** argv)
     } catch (const AppError&) {
     }
     InstallSystemPrinters();
-    TPrinterWatch printerWatch;
+    // The first question to CUPS loads its plugin: asked once the window shows, or when the
+    // print settings are first opened, whichever comes first.
+    std::optional<TPrinterWatch> printerWatch;
+    const auto watch = [&printerWatch] {
+        if (!printerWatch)
+            printerWatch.emplace();
+        return &*printerWatch;
+    };
 
     // The windows of the run, in their creation order; the dialogs are created once and
     // reused. Each later dialog takes its place in this list when it is built.
@@ -110,7 +120,7 @@ int main(int argc, char** argv)
     TfEditGozai fEditGozai;
     TfEditSimei fEditSimei;
     TFormPreview FormPreview;
-    TfSetPrintItems fSetPrintItems(&fEditOndoData);
+    std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
     TfSetDataPath fSetDataPath;
     TfRestoreBackup fRestoreBackup;
     TfExport fExport;
@@ -122,10 +132,15 @@ int main(int argc, char** argv)
     fEditOndoData.SetCalendar(&fCalendar);
     ConnectRegisterDialogs(fEditOndoData, {&fListView, &fEditOndoKubun, &fEditKoji, &fEditGozai,
                                            &fEditSimei, &fSetDataPath});
-    fSetPrintItems.SetPreview(&FormPreview);
-    fSetPrintItems.SetPrinterWatch(&printerWatch);
-    InstallPrinterSetupDialog(&fSetPrintItems);
-    ConnectPrintDialog(fEditOndoData, fSetPrintItems);
+    ConnectPrintDialog(fEditOndoData, [&]() -> TfSetPrintItems& {
+        if (!fSetPrintItems) {
+            fSetPrintItems = std::make_unique<TfSetPrintItems>(&fEditOndoData);
+            fSetPrintItems->SetPreview(&FormPreview);
+            fSetPrintItems->SetPrinterWatch(watch());
+            InstallPrinterSetupDialog(fSetPrintItems.get());
+        }
+        return *fSetPrintItems;
+    });
     ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
     ConnectExportDialog(fEditOndoData, fExport);
     ConnectOldDataImport(fEditOndoData, fParadoxImport);
@@ -136,5 +151,6 @@ int main(int argc, char** argv)
                                                   fEditOndoData.size(),
                                                   app.primaryScreen()->availableGeometry()));
     fEditOndoData.show();
+    QTimer::singleShot(0, &fEditOndoData, [watch] { watch(); });
     return app.exec();
 }
