@@ -193,6 +193,7 @@ void Query::ClearSql()
     m_lines.clear();
     m_params.clear();
     m_fields.clear();
+    m_fieldIndex.clear();
     m_values.clear();
     m_columns = 0;
     m_row = 0;
@@ -220,6 +221,7 @@ void Query::ExecSQL() { run(false); }
 void Query::run(bool select)
 {
     m_fields.clear();
+    m_fieldIndex.clear();
     m_values.clear();
     m_columns = 0;
     m_row = 0;
@@ -263,7 +265,10 @@ QVariant Query::value(const QString& name) const
 {
     if (Eof())
         throw AppError(QStringLiteral("現在の行がありません（%1）").arg(name));
-    const int index = m_fields.indexOf(name); // first match: the column of the first table
+    auto found = m_fieldIndex.constFind(name);
+    if (found == m_fieldIndex.constEnd()) // first match: the column of the first table
+        found = m_fieldIndex.insert(name, m_fields.indexOf(name));
+    const int index = *found;
     if (index < 0)
         throw AppError(QStringLiteral("フィールド '%1' が見つかりません").arg(name));
     return m_values[size_t(m_row) * size_t(m_columns) + size_t(index)];

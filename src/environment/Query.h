@@ -51,6 +51,7 @@ private:
     QHash<QString, QVariant> m_params; // upper-cased names
     // The rows one after another; the field names once, for the look-up by name.
     QSqlRecord m_fields;
+    mutable QHash<QString, int> m_fieldIndex; // names as asked, for rows read by the thousand
     std::vector<QVariant> m_values;
     int m_columns = 0;
     int m_row = 0;
