@@ -15,6 +15,7 @@
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
 #include "records/ExportWiring.h"
+#include "records/LazyDialog.h"
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
 #include "records/OldDataWiring.h"
@@ -34,6 +35,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -122,10 +124,11 @@ int main(int argc, char** argv)
     TFormPreview FormPreview;
     std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
     TfSetDataPath fSetDataPath;
-    TfRestoreBackup fRestoreBackup;
-    TfExport fExport;
-    TfParadoxImport fParadoxImport(&fEditOndoData);
-    TfCsvImport fCsvImport;
+    // Made when their command is first chosen.
+    std::unique_ptr<TfRestoreBackup> fRestoreBackup;
+    std::unique_ptr<TfExport> fExport;
+    std::unique_ptr<TfParadoxImport> fParadoxImport;
+    std::unique_ptr<TfCsvImport> fCsvImport;
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
@@ -141,10 +144,10 @@ int main(int argc, char** argv)
         }
         return *fSetPrintItems;
     });
-    ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
-    ConnectExportDialog(fEditOndoData, fExport);
-    ConnectOldDataImport(fEditOndoData, fParadoxImport);
-    ConnectCsvImportDialog(fEditOndoData, fCsvImport);
+    ConnectRestoreDialog(fEditOndoData, OnFirstUse(fRestoreBackup));
+    ConnectExportDialog(fEditOndoData, OnFirstUse(fExport));
+    ConnectOldDataImport(fEditOndoData, OnFirstUse(fParadoxImport, &fEditOndoData));
+    ConnectCsvImportDialog(fEditOndoData, OnFirstUse(fCsvImport));
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,

@@ -2,7 +2,10 @@
 #include "environment/Query.h"
 #include "environment/SetDataPath.h"
 #include "records/DialogWiring.h"
+#include "exchange/ExportDialog.h"
 #include "records/EditOndoData.h"
+#include "records/ExportWiring.h"
+#include "records/LazyDialog.h"
 #include "records/ListView.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -69,6 +72,28 @@ class TestDialogWiring : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void dialogMadeOnFirstUseIsKeptForTheRun()
+    {
+        TempProfile profile;
+        TfEditOndoData w;
+        std::unique_ptr<TfExport> slot;
+        ConnectExportDialog(w, OnFirstUse(slot));
+        QVERIFY(w.ExportItem->isEnabled());
+        QVERIFY(!slot);
+        QList<QWidget*> opened;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [&opened] {
+                QWidget* d = QApplication::activeModalWidget();
+                opened << d;
+                if (d)
+                    d->close();
+            });
+            w.ExportItem->trigger();
+        }
+        QVERIFY(slot);
+        QCOMPARE(opened, (QList<QWidget*>{slot.get(), slot.get()}));
+    }
+
     void entriesEnabledOnlyWhenConnected()
     {
         TempProfile profile;
