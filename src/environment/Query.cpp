@@ -101,28 +101,29 @@ TStatementCache& Statements()
     return cache;
 }
 
-class TRunning
+
+} // namespace
+
+class TStatementInUse
 {
 public:
-    explicit TRunning(std::shared_ptr<TPrepared> prepared) : m_prepared(std::move(prepared))
+    explicit TStatementInUse(std::shared_ptr<TPrepared> prepared) : m_prepared(std::move(prepared))
     {
         m_prepared->busy = true;
     }
-    ~TRunning()
+    ~TStatementInUse()
     {
         m_prepared->query.finish();
         m_prepared->busy = false;
     }
-    TRunning(const TRunning&) = delete;
-    TRunning& operator=(const TRunning&) = delete;
+    TStatementInUse(const TStatementInUse&) = delete;
+    TStatementInUse& operator=(const TStatementInUse&) = delete;
     QSqlQuery& query() { return m_prepared->query; }
     const QStringList& names() const { return m_prepared->names; }
 
 private:
     std::shared_ptr<TPrepared> m_prepared;
 };
-
-} // namespace
 
 QString DateTimeToStorage(const QDateTime& value)
 {
@@ -182,6 +183,8 @@ Query::Query(const QString& firstLine) { Add(firstLine); }
 
 Query::~Query() = default;
 
+void Query::OpenForward() { run(true, true); }
+
 Query& Query::Add(const QString& line)
 {
     m_lines << line;
@@ -192,6 +195,7 @@ void Query::ClearSql()
 {
     m_lines.clear();
     m_params.clear();
+    m_live.reset();
     m_fields.clear();
     m_fieldIndex.clear();
     m_values.clear();
@@ -218,16 +222,17 @@ void Query::Open() { run(true); }
 
 void Query::ExecSQL() { run(false); }
 
-void Query::run(bool select)
+void Query::run(bool select, bool forward)
 {
+    m_live.reset();
     m_fields.clear();
     m_fieldIndex.clear();
     m_values.clear();
     m_columns = 0;
     m_row = 0;
-    TRunning running(Statements().Acquire(Engine::Database(), Sql()));
-    QSqlQuery& q = running.query();
-    const QStringList& names = running.names();
+    auto running = std::make_unique<TStatementInUse>(Statements().Acquire(Engine::Database(), Sql()));
+    QSqlQuery& q = running->query();
+    const QStringList& names = running->names();
     for (int i = 0; i < names.size(); ++i) {
         const auto it = m_params.constFind(names.at(i));
         if (it == m_params.constEnd())
@@ -236,22 +241,47 @@ void Query::run(bool select)
     }
     if (!q.exec())
         RaiseSqlError(q.lastError(), Engine::CurrentFolder());
-    if (select) {
-        if (q.next()) {
-            m_fields = q.record();
-            m_columns = m_fields.count();
-            do {
-                for (int i = 0; i < m_columns; ++i)
-                    m_values.push_back(q.value(i));
-            } while (q.next());
+    if (!select)
+        return;
+    if (q.next()) {
+        m_fields = q.record();
+        m_columns = m_fields.count();
+        if (forward) {
+            m_live = std::move(running);
+            readRow();
+            return;
         }
-        if (q.lastError().isValid())
-            RaiseSqlError(q.lastError(), Engine::CurrentFolder());
+        do {
+            for (int i = 0; i < m_columns; ++i)
+                m_values.push_back(q.value(i));
+        } while (q.next());
     }
+    if (q.lastError().isValid())
+        RaiseSqlError(q.lastError(), Engine::CurrentFolder());
+}
+
+void Query::readRow()
+{
+    QSqlQuery& q = m_live->query();
+    m_values.clear();
+    for (int i = 0; i < m_columns; ++i)
+        m_values.push_back(q.value(i));
 }
 
 void Query::Next()
 {
+    if (m_live) {
+        if (m_live->query().next()) {
+            readRow();
+            return;
+        }
+        const QSqlError error = m_live->query().lastError();
+        m_live.reset();
+        m_values.clear();
+        if (error.isValid())
+            RaiseSqlError(error, Engine::CurrentFolder());
+        return;
+    }
     if (!Eof())
         ++m_row;
 }

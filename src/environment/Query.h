@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <vector>
 
 // One statement on the connection "kozeran", built line by line, with named parameters
@@ -31,6 +32,9 @@ public:
     void BindDateTime(const QString& name, const QDateTime& value);
 
     void Open();
+    // Open for one pass over many rows: each row is read as Next reaches it, so memory does
+    // not grow with the result. RecordCount is then 1 until the end, 0 after it.
+    void OpenForward();
     void ExecSQL();
 
     bool Eof() const { return m_row >= RecordCount(); }
@@ -45,7 +49,8 @@ public:
 
 private:
     QVariant value(const QString& name) const;
-    void run(bool select);
+    void run(bool select, bool forward = false);
+    void readRow();
 
     QStringList m_lines;
     QHash<QString, QVariant> m_params; // upper-cased names
@@ -55,6 +60,7 @@ private:
     std::vector<QVariant> m_values;
     int m_columns = 0;
     int m_row = 0;
+    std::unique_ptr<class TStatementInUse> m_live; // the statement of an OpenForward pass
 };
 
 // The one stored form of date-times: "yyyy-MM-dd HH:mm:ss", local time.

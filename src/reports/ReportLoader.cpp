@@ -314,7 +314,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
         q.BindText(A, scope.kojiCode);
         q.BindInt(B, id);
-        q.Open();
+        q.OpenForward();
         QString lastMix;
         for (; !q.Eof(); q.Next()) {
             const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));

@@ -164,6 +164,22 @@ private Q_SLOTS:
         fill({QStringLiteral("a1"), QStringLiteral("b2"), QStringLiteral("a3")});
         QCOMPARE(names(1), (QStringList{QStringLiteral("a1/b2"), QStringLiteral("a3/b2")}));
 
+        // A forward pass reads row by row; the same text opened meanwhile gets its own statement.
+        {
+            Query q(QStringLiteral("select Name from T1 order by Name"));
+            q.OpenForward();
+            QStringList seen;
+            for (; !q.Eof(); q.Next()) {
+                Query inner(QStringLiteral("select Name from T1 order by Name"));
+                inner.Open();
+                seen << q.FieldText(QStringLiteral("Name")) + QString::number(inner.RecordCount());
+            }
+            QCOMPARE(seen, (QStringList{QStringLiteral("a13"), QStringLiteral("a33"), QStringLiteral("b23")}));
+            q.Next();
+            QVERIFY(q.Eof());
+        }
+        QCOMPARE(names(2), QStringList{QStringLiteral("b2/")});
+
         // Another data folder: the statements of the closed connection are not reused.
         Engine::OpenDatabase(profile.root() + QStringLiteral("/other"));
         fill({QStringLiteral("x1")});
