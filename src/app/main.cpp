@@ -15,6 +15,7 @@
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
 #include "records/ExportWiring.h"
+#include "records/LazyDialog.h"
 #include "records/ListView.h"
 #include "records/PrintWiring.h"
 #include "records/OldDataWiring.h"
@@ -34,6 +35,9 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -111,7 +115,14 @@ int main(int argc, char** argv)
     } catch (const AppError&) {
     }
     InstallSystemPrinters();
-    TPrinterWatch printerWatch;
+    // The first question to CUPS loads its plugin: asked once the window shows, or when the
+    // print settings are first opened, whichever comes first.
+    std::optional<TPrinterWatch> printerWatch;
+    const auto watch = [&printerWatch] {
+        if (!printerWatch)
+            printerWatch.emplace();
+        return &*printerWatch;
+    };
 
     // The windows of the run, in their creation order; the dialogs are created once and
     // reused. Each later dialog takes its place in this list when it is built.
@@ -123,26 +134,32 @@ int main(int argc, char** argv)
     TfEditGozai fEditGozai;
     TfEditSimei fEditSimei;
     TFormPreview FormPreview;
-    TfSetPrintItems fSetPrintItems(&fEditOndoData);
+    std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
     TfSetDataPath fSetDataPath;
-    TfRestoreBackup fRestoreBackup;
-    TfExport fExport;
-    TfParadoxImport fParadoxImport(&fEditOndoData);
-    TfCsvImport fCsvImport;
+    // Made when their command is first chosen.
+    std::unique_ptr<TfRestoreBackup> fRestoreBackup;
+    std::unique_ptr<TfExport> fExport;
+    std::unique_ptr<TfParadoxImport> fParadoxImport;
+    std::unique_ptr<TfCsvImport> fCsvImport;
     TfHelp fHelp(&fEditOndoData);
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
     ConnectRegisterDialogs(fEditOndoData, {&fListView, &fEditOndoKubun, &fEditKoji, &fEditGozai,
                                            &fEditSimei, &fSetDataPath});
-    fSetPrintItems.SetPreview(&FormPreview);
-    fSetPrintItems.SetPrinterWatch(&printerWatch);
-    InstallPrinterSetupDialog(&fSetPrintItems);
-    ConnectPrintDialog(fEditOndoData, fSetPrintItems);
-    ConnectRestoreDialog(fEditOndoData, fRestoreBackup);
-    ConnectExportDialog(fEditOndoData, fExport);
-    ConnectOldDataImport(fEditOndoData, fParadoxImport);
-    ConnectCsvImportDialog(fEditOndoData, fCsvImport);
+    ConnectPrintDialog(fEditOndoData, [&]() -> TfSetPrintItems& {
+        if (!fSetPrintItems) {
+            fSetPrintItems = std::make_unique<TfSetPrintItems>(&fEditOndoData);
+            fSetPrintItems->SetPreview(&FormPreview);
+            fSetPrintItems->SetPrinterWatch(watch());
+            InstallPrinterSetupDialog(fSetPrintItems.get());
+        }
+        return *fSetPrintItems;
+    });
+    ConnectRestoreDialog(fEditOndoData, OnFirstUse(fRestoreBackup));
+    ConnectExportDialog(fEditOndoData, OnFirstUse(fExport));
+    ConnectOldDataImport(fEditOndoData, OnFirstUse(fParadoxImport, &fEditOndoData));
+    ConnectCsvImportDialog(fEditOndoData, OnFirstUse(fCsvImport));
     ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
@@ -152,5 +169,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsSet("ONDOKANRI_QUIT_ON_FIRST_PAINT"))
         fEditOndoData.installEventFilter(&quitOnFirstPaint);
     fEditOndoData.show();
+    QTimer::singleShot(0, &fEditOndoData, [watch] { watch(); });
     return app.exec();
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
+#include <vector>
 
 // One statement on the connection "kozeran", built line by line, with named parameters
 // (":A", ":ID", ...) bound by name. A name may stand several times; every name must be
@@ -30,11 +32,14 @@ public:
     void BindDateTime(const QString& name, const QDateTime& value);
 
     void Open();
+    // Open for one pass over many rows: each row is read as Next reaches it, so memory does
+    // not grow with the result. RecordCount is then 1 until the end, 0 after it.
+    void OpenForward();
     void ExecSQL();
 
-    bool Eof() const { return m_row >= m_rows.size(); }
+    bool Eof() const { return m_row >= RecordCount(); }
     void Next();
-    int RecordCount() const { return m_rows.size(); }
+    int RecordCount() const { return m_columns == 0 ? 0 : int(m_values.size() / m_columns); }
 
     bool HasField(const QString& name) const;
     QString FieldText(const QString& name) const;
@@ -44,12 +49,18 @@ public:
 
 private:
     QVariant value(const QString& name) const;
-    void run(bool select);
+    void run(bool select, bool forward = false);
+    void readRow();
 
     QStringList m_lines;
     QHash<QString, QVariant> m_params; // upper-cased names
-    QList<QSqlRecord> m_rows;
+    // The rows one after another; the field names once, for the look-up by name.
+    QSqlRecord m_fields;
+    mutable QHash<QString, int> m_fieldIndex; // names as asked, for rows read by the thousand
+    std::vector<QVariant> m_values;
+    int m_columns = 0;
     int m_row = 0;
+    std::unique_ptr<class TStatementInUse> m_live; // the statement of an OpenForward pass
 };
 
 // The one stored form of date-times: "yyyy-MM-dd HH:mm:ss", local time.

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -79,6 +80,55 @@ struct Options
     QCommandLineOption copyData{QStringLiteral("copy-data"),
                                 QStringLiteral("すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
                                 QStringLiteral("FROM TO")};
+};
+
+// One print job fed page by page by a document being drawn: the job begins with the first
+// finished page, on the printer as the document set it up.
+class TStreamedJob
+{
+public:
+    explicit TStreamedJob(TPrevX& prev) : m_prev(prev)
+    {
+        prev.SetPageStream([this](const TRecordedPage& page) { Add(page); });
+    }
+    ~TStreamedJob()
+    {
+        m_prev.SetPageStream({});
+        Abandon();
+    }
+    TStreamedJob(const TStreamedJob&) = delete;
+    TStreamedJob& operator=(const TStreamedJob&) = delete;
+
+    void Finish()
+    {
+        if (!m_printer)
+            throw AppError(QStringLiteral("印刷するページがありません"));
+        TPrinterDevice* printer = std::exchange(m_printer, nullptr);
+        printer->EndJob();
+    }
+    // Closes the job after a failure; the caller discards what was written.
+    void Abandon()
+    {
+        if (TPrinterDevice* printer = std::exchange(m_printer, nullptr))
+            printer->EndJob();
+    }
+
+private:
+    void Add(const TRecordedPage& page)
+    {
+        if (!m_printer) {
+            TPrinterDevice& printer = SelectedPrinter();
+            if (!printer.BeginJob(m_prev.Title))
+                throw AppError(QStringLiteral("PDFファイルを開けません"));
+            m_printer = &printer;
+        } else {
+            m_printer->NewPage();
+        }
+        m_printer->DrawPage(page);
+    }
+
+    TPrevX& m_prev;
+    TPrinterDevice* m_printer = nullptr;
 };
 
 // The data folder of this run: --data, or the configured one.
@@ -195,8 +245,6 @@ void Print(const QCommandLineParser& parser, const Options& o)
     }
 
     SetPrinterCatalog(std::make_shared<TPdfOnlyCatalog>());
-    TPrevX prev;
-    BuildPrintDocument(record, prev, request);
 
     // Written beside the target and moved into place, so a failure leaves no file.
     const QString partial = file + QStringLiteral(".part");
@@ -207,13 +255,19 @@ void Print(const QCommandLineParser& parser, const Options& o)
             throw AppError(QStringLiteral("PDFファイル '%1' に書き込めません").arg(file));
     }
     SetPdfFileAsker([partial](const QString&) { return partial; });
+    // No preview needs the pages: each goes to the file as soon as it is drawn.
+    TPrevX prev;
+    TStreamedJob job(prev);
     try {
-        prev.PrintPages();
+        BuildPrintDocument(record, prev, request);
+        job.Finish();
     } catch (const AppError& e) {
+        job.Abandon();
         QFile::remove(partial);
         // The user knows the file by the name given, not by its temporary one.
         throw AppError(QString(e.message()).replace(partial, file));
     } catch (...) {
+        job.Abandon();
         QFile::remove(partial);
         throw;
     }

@@ -69,6 +69,15 @@ void TPrevX::OpenCanvas()
                                                   m_metrics);
 }
 
+void TPrevX::CloseCanvas()
+{
+    m_canvas.reset();
+    if (m_stream && !m_pages.empty()) {
+        m_stream(m_pages.back());
+        m_pages.clear();
+    }
+}
+
 void TPrevX::BeginDocument()
 {
     UpdateScale();
@@ -92,7 +101,7 @@ TCanvas& TPrevX::PageCanvas()
 void TPrevX::NewPage()
 {
     CheckPrinters();
-    m_canvas.reset();
+    CloseCanvas();
     m_pages.emplace_back(SelectedPrinter().PrintableSize());
     OpenCanvas();
     ++m_pageCount;
@@ -100,7 +109,7 @@ void TPrevX::NewPage()
 
 void TPrevX::EndDocument()
 {
-    m_canvas.reset();
+    CloseCanvas();
     Invalidate();
 }
 
@@ -137,7 +146,8 @@ void TPrevX::PrintPages()
     CheckPrinters();
     const int last = std::min(m_pageCount, m_printTo);
     // Without a document there is no page to print (and no empty job to send).
-    if (m_printFrom > last)
+    // Streamed pages are gone.
+    if (m_printFrom > last || int(m_pages.size()) < m_pageCount)
         return;
     TPrinterDevice& printer = SelectedPrinter();
     if (!printer.BeginJob(Title))
@@ -159,7 +169,7 @@ void TPrevX::PrintPages()
 void TPrevX::SaveAsPdf(const QString& fileName) const
 {
     CheckPrinters();
-    if (m_pageCount == 0)
+    if (m_pageCount == 0 || int(m_pages.size()) < m_pageCount)
         return;
     const TPrinterDevice& printer = SelectedPrinter();
     const double toPtX = 72.0 / printer.DpiX();

@@ -36,6 +36,12 @@ public:
     // Closes the last page; the pages stay until the next BeginDocument.
     void EndDocument();
 
+    // With a stream, each page goes to it as soon as it is closed and is not kept (nothing to
+    // show or print afterwards): for writing straight to a printer when no preview needs the
+    // pages, so that memory does not grow with the document. An empty stream keeps them again.
+    using TPageStream = std::function<void(const TRecordedPage&)>;
+    void SetPageStream(TPageStream stream) { m_stream = std::move(stream); }
+
     int PageCount() const { return m_pageCount; }
     const TRecordedPage& Page(int n) const { return m_pages.at(size_t(n - 1)); }
     bool HasOpenCanvas() const { return bool(m_canvas); }
@@ -94,6 +100,7 @@ public:
 private:
     void Invalidate();
     void OpenCanvas();
+    void CloseCanvas();
     void Measure();
 
     std::deque<TRecordedPage> m_pages;
@@ -113,4 +120,5 @@ private:
     int m_printableWidth = 0;
     int m_printableHeight = 0;
     std::shared_ptr<const TTextMetrics> m_metrics;
+    TPageStream m_stream;
 };

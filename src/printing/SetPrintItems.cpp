@@ -110,8 +110,6 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     BitBtn1 = Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 406, 91, 30);
     BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 406, 91, 30);
 
-    FontDialog1 = new QFontDialog(QFont(QStringLiteral("ＭＳ Ｐゴシック")), this);
-    FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
 
     connect(Button1, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] {
@@ -237,6 +235,11 @@ void TfSetPrintItems::ToggleAll()
 
 void TfSetPrintItems::ChangeFont()
 {
+    // Made on first use: building it reads the whole font list, a large part of the start-up.
+    if (!FontDialog1) {
+        FontDialog1 = new QFontDialog(QFont(QStringLiteral("ＭＳ Ｐゴシック")), this);
+        FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+    }
     const QString stored = ReadSetting(PrintFontKey);
     if (!stored.isEmpty()) {
         QFont font = FontDialog1->currentFont();

@@ -71,7 +71,7 @@ public:
     QPushButton* BitBtn3;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
-    QFontDialog* FontDialog1;
+    QFontDialog* FontDialog1 = nullptr; // made when the font is first changed
     QLabel* LabelPrinter; // the printer used, or that the chosen one has gone
 
 protected:

@@ -8,11 +8,17 @@
 
 void ConnectCsvImportDialog(TfEditOndoData& window, TfCsvImport& dialog)
 {
+    ConnectCsvImportDialog(window, [&dialog]() -> TfCsvImport& { return dialog; });
+}
+
+void ConnectCsvImportDialog(TfEditOndoData& window, std::function<TfCsvImport&()> dialogOf)
+{
     if (!window.ImportCsvItem)
         return;
     window.ImportCsvItem->setEnabled(true);
-    QObject::connect(window.ImportCsvItem, &QAction::triggered, &window, [&window, &dialog] {
-        RunGuarded(&window, [&window, &dialog] {
+    QObject::connect(window.ImportCsvItem, &QAction::triggered, &window, [&window, dialogOf] {
+        RunGuarded(&window, [&window, &dialogOf] {
+            TfCsvImport& dialog = dialogOf();
             TOndoKanri shown;
             window.ReadRecord(shown);
             dialog.Prepare({shown.Koji.Code(), shown.Gozai.DataName(), shown.Kubun.KubunName,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class TfEditOndoData;
 class TfParadoxImport;
 
@@ -7,3 +9,5 @@ class TfParadoxImport;
 // shown and the window starts an empty record with the categories read again. The dialog
 // must outlive the window's use.
 void ConnectOldDataImport(TfEditOndoData& window, TfParadoxImport& dialog);
+// The same with the dialog asked for when the command is first chosen (one for the run).
+void ConnectOldDataImport(TfEditOndoData& window, std::function<TfParadoxImport&()> dialog);

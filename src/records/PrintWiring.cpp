@@ -6,6 +6,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <memory>
 
 void TMemoLines::Clear()
 {
@@ -19,6 +20,11 @@ void TMemoLines::AddLine(const QString& line)
 
 void ConnectPrintDialog(TfEditOndoData& window, TfSetPrintItems& dialog)
 {
+    ConnectPrintDialog(window, [&dialog]() -> TfSetPrintItems& { return dialog; });
+}
+
+void ConnectPrintDialog(TfEditOndoData& window, std::function<TfSetPrintItems&()> dialog)
+{
     // Owned by the memo, so it lives exactly as long as the widget it writes to.
     struct MemoHolder : QObject
     {
@@ -26,13 +32,20 @@ void ConnectPrintDialog(TfEditOndoData& window, TfSetPrintItems& dialog)
         TMemoLines lines;
     };
     auto* holder = new MemoHolder(window.Memo1);
-    dialog.SetRecord(&window.OndoKanri());
-    dialog.SetChartMemo(&holder->lines);
+    auto ready = std::make_shared<TfSetPrintItems*>(nullptr);
+    const auto get = [&window, holder, dialog, ready]() -> TfSetPrintItems& {
+        if (!*ready) {
+            *ready = &dialog();
+            (*ready)->SetRecord(&window.OndoKanri());
+            (*ready)->SetChartMemo(&holder->lines);
+        }
+        return **ready;
+    };
     window.BitBtn1->setEnabled(true);
-    QObject::connect(window.BitBtn1, &QPushButton::clicked, &window, [&window, &dialog] {
-        RunGuarded(&window, [&window, &dialog] {
+    QObject::connect(window.BitBtn1, &QPushButton::clicked, &window, [&window, get] {
+        RunGuarded(&window, [&window, &get] {
             window.ReadRecord();
-            dialog.exec();
+            get().exec();
         });
     });
 }

@@ -2,6 +2,8 @@
 
 #include "reports/ChartMemo.h"
 
+#include <functional>
+
 class QPlainTextEdit;
 class TfEditOndoData;
 class TfSetPrintItems;
@@ -21,3 +23,5 @@ private:
 // Enables "印刷" of the main window: the window's boxes go into its record object, then the
 // print settings dialog opens on that record. The dialog must outlive the window's use.
 void ConnectPrintDialog(TfEditOndoData& window, TfSetPrintItems& dialog);
+// The same with the dialog asked for at the first "印刷" (made then, one for the run).
+void ConnectPrintDialog(TfEditOndoData& window, std::function<TfSetPrintItems&()> dialog);

@@ -10,6 +10,11 @@
 
 void ConnectRestoreDialog(TfEditOndoData& window, TfRestoreBackup& dialog)
 {
+    ConnectRestoreDialog(window, [&dialog]() -> TfRestoreBackup& { return dialog; });
+}
+
+void ConnectRestoreDialog(TfEditOndoData& window, std::function<TfRestoreBackup&()> dialogOf)
+{
     auto* item = window.findChild<QAction*>(QStringLiteral("RestoreItem"));
     if (!item)
         return;
@@ -20,8 +25,9 @@ void ConnectRestoreDialog(TfEditOndoData& window, TfRestoreBackup& dialog)
         if (auto* m = qobject_cast<QMenu*>(menu))
             QObject::connect(m, &QMenu::aboutToShow, item, follow);
     }
-    QObject::connect(item, &QAction::triggered, &window, [&window, &dialog] {
-        RunGuarded(&window, [&window, &dialog] {
+    QObject::connect(item, &QAction::triggered, &window, [&window, dialogOf] {
+        RunGuarded(&window, [&window, &dialogOf] {
+            TfRestoreBackup& dialog = dialogOf();
             if (dialog.exec() != QDialog::Accepted)
                 return;
             // An older backup may lack tables; the record shown belongs to the old data.

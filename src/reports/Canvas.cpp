@@ -113,6 +113,30 @@ void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
     Emit(std::move(op));
 }
 
+void TCanvas::DrawRecorded(const TRecordedPage& part, const TCanvas& after)
+{
+    for (const TDrawOp& op : part.Ops())
+        Emit(op);
+    TakeState(after);
+}
+
+void TCanvas::TakeState(const TCanvas& other)
+{
+    m_penPos = other.m_penPos;
+    m_pen = other.m_pen;
+    m_brush = other.m_brush;
+    m_font = other.m_font;
+}
+
+bool TCanvas::SameState(const TCanvas& other) const
+{
+    const TFontState& a = m_font;
+    const TFontState& b = other.m_font;
+    return m_penPos == other.m_penPos && m_pen == other.m_pen && m_brush == other.m_brush
+        && a.name == b.name && a.height == b.height && a.color == b.color
+        && a.charWidth == b.charWidth && a.escapement == b.escapement;
+}
+
 void TCanvas::SetFontName(const QString& name)
 {
     if (!name.isEmpty())

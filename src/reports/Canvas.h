@@ -70,6 +70,15 @@ public:
     void SetFontColor(TColor color) { m_font.color = color; }
     const TFontState& Font() const { return m_font; }
 
+    // Draws again what another canvas of the same page kind recorded and takes over its pen,
+    // brush, font and pen position, as if the same calls had been made here: a part common
+    // to many pages is drawn once.
+    void DrawRecorded(const TRecordedPage& part, const TCanvas& after);
+    // Pen, brush, font and pen position.
+    void TakeState(const TCanvas& other);
+    bool SameState(const TCanvas& other) const;
+    const std::shared_ptr<const TTextMetrics>& Metrics() const { return m_metrics; }
+
 protected:
     virtual void Emit(TDrawOp op) = 0;
 

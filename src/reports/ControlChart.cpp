@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -416,8 +417,9 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
         filled.limitLow = !mix.limitLow.isEmpty();
         filled.sampleSize = !mix.sampleSize.isEmpty();
         filled.sampleInterval = !mix.sampleInterval.isEmpty();
-        for (int p = 0; p < pages; ++p) {
-            TCanvas& c = pane.PageCanvas();
+        // Everything but the days and the page number is the same on every sheet of a mix:
+        // drawn once, then copied onto each page.
+        const auto drawCommon = [&](TCanvas& c) {
             c.SetFontName(doc.font);
             DrawChartFrame(c, filled);
             c.SetPenColor(clAqua);
@@ -443,6 +445,23 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
                 DrawReferenceLines(c, scale, mix.lines);
             c.SetFontColor(clBlack);
             c.SetPenColor(clBlack);
+        };
+        std::unique_ptr<TRecordingCanvas> start, common;
+        for (int p = 0; p < pages; ++p) {
+            TCanvas& c = pane.PageCanvas();
+            // Copied only onto a page that starts as the first one did.
+            if (!common) {
+                start = std::make_unique<TRecordingCanvas>(QSize(), c.DpiX(), c.DpiY(), c.Metrics());
+                start->TakeState(c);
+                common = std::make_unique<TRecordingCanvas>(QSize(), c.DpiX(), c.DpiY(), c.Metrics());
+                common->TakeState(c);
+                drawCommon(*common);
+            }
+            if (c.SameState(*start) && c.DpiX() == common->DpiX() && c.DpiY() == common->DpiY()
+                && c.Metrics() == common->Metrics())
+                c.DrawRecorded(common->Page(), *common);
+            else
+                drawCommon(c);
             const int first = p * DaysPerPage;
             DrawDayLabels(c, mix.days, first, std::min(DaysPerPage, int(mix.days.size()) - first));
             if (scale.Valid())

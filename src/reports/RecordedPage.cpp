@@ -45,45 +45,120 @@ double AngleOf(QPointF centre, QPoint p)
     return qRadiansToDegrees(std::atan2(centre.y() - p.y(), p.x() - centre.x()));
 }
 
-void DrawOp(QPainter& painter, const TDrawOp& op, double scale)
+// Hands pen, brush and font to the painter only when they change, and draws upright text in
+// the page's own transform: every save/restore or state change makes a PDF page write its
+// graphics state (clip included) again, which was most of the cost of a page.
+class TReplayer
 {
-    switch (op.kind) {
-    case TDrawOp::Kind::Line:
-        painter.setPen(MakeQPen(op.pen, scale));
-        painter.drawLine(QPointF(op.p1), QPointF(op.p2));
-        break;
-    case TDrawOp::Kind::Ellipse:
-        painter.setPen(MakeQPen(op.pen, scale));
-        painter.setBrush(MakeQBrush(op.brush));
-        painter.drawEllipse(QRectF(QPointF(op.p1), QPointF(op.p2)).normalized());
-        break;
-    case TDrawOp::Kind::Pie: {
-        painter.setPen(MakeQPen(op.pen, scale));
-        painter.setBrush(MakeQBrush(op.brush));
-        const QRectF r = QRectF(QPointF(op.p1), QPointF(op.p2)).normalized();
-        const double a1 = AngleOf(r.center(), op.p3);
-        double span = AngleOf(r.center(), op.p4) - a1;
-        while (span <= 0)
-            span += 360;
-        painter.drawPie(r, int(std::lround(a1 * 16)), int(std::lround(span * 16)));
-        break;
+public:
+    TReplayer(QPainter& painter, double scale) : m_painter(painter), m_scale(scale)
+    {
+        m_base = painter.transform();
     }
-    case TDrawOp::Kind::Text: {
+
+    void Draw(const TDrawOp& op)
+    {
+        switch (op.kind) {
+        case TDrawOp::Kind::Line:
+            usePen(MakeQPen(op.pen, m_scale));
+            m_painter.drawLine(QPointF(op.p1), QPointF(op.p2));
+            break;
+        case TDrawOp::Kind::Ellipse:
+            usePen(MakeQPen(op.pen, m_scale));
+            useBrush(MakeQBrush(op.brush));
+            m_painter.drawEllipse(QRectF(QPointF(op.p1), QPointF(op.p2)).normalized());
+            break;
+        case TDrawOp::Kind::Pie: {
+            usePen(MakeQPen(op.pen, m_scale));
+            useBrush(MakeQBrush(op.brush));
+            const QRectF r = QRectF(QPointF(op.p1), QPointF(op.p2)).normalized();
+            const double a1 = AngleOf(r.center(), op.p3);
+            double span = AngleOf(r.center(), op.p4) - a1;
+            while (span <= 0)
+                span += 360;
+            m_painter.drawPie(r, int(std::lround(a1 * 16)), int(std::lround(span * 16)));
+            break;
+        }
+        case TDrawOp::Kind::Text:
+            drawText(op);
+            break;
+        }
+    }
+
+private:
+    void usePen(const QPen& pen)
+    {
+        if (!m_penSet || pen != m_pen) {
+            m_painter.setPen(pen);
+            m_pen = pen;
+            m_penSet = true;
+        }
+    }
+
+    void useBrush(const QBrush& brush)
+    {
+        if (!m_brushSet || brush != m_brush) {
+            m_painter.setBrush(brush);
+            m_brush = brush;
+            m_brushSet = true;
+        }
+    }
+
+    void useFont(const TFontState& font)
+    {
+        if (m_fontSet && font.CharHeight() == m_fontHeight && font.name == m_fontName)
+            return;
+        m_painter.setFont(MakeQFont(font));
+        m_fontName = font.name;
+        m_fontHeight = font.CharHeight();
+        m_fontSet = true;
+    }
+
+    void drawText(const TDrawOp& op)
+    {
         if (op.brush.style == TBrushStyle::Solid)
-            painter.fillRect(QRect(op.p1, QSize(op.textWidth, op.textHeight)), ToQColor(op.brush.color));
-        painter.save();
-        painter.setFont(MakeQFont(op.font));
-        painter.setPen(ToQColor(op.font.color));
-        painter.translate(op.p1);
+            m_painter.fillRect(QRect(op.p1, QSize(op.textWidth, op.textHeight)), ToQColor(op.brush.color));
+        useFont(op.font);
+        usePen(QPen(ToQColor(op.font.color)));
+        const bool upright = op.font.escapement == 0 && op.xScale == 1.0;
+        if (upright) {
+            if (m_turned) {
+                m_painter.setTransform(m_base);
+                m_turned = false;
+            }
+            m_painter.drawText(QPointF(op.p1.x(), op.p1.y() + op.ascent), op.text);
+            return;
+        }
+        QTransform t = m_base;
+        t.translate(op.p1.x(), op.p1.y());
         if (op.font.escapement != 0)
-            painter.rotate(-op.font.escapement / 10.0);
-        painter.scale(op.xScale, 1.0);
-        painter.drawText(QPointF(0, op.ascent), op.text);
-        painter.restore();
-        break;
+            t.rotate(-op.font.escapement / 10.0);
+        t.scale(op.xScale, 1.0);
+        m_painter.setTransform(t);
+        m_turned = true;
+        m_painter.drawText(QPointF(0, op.ascent), op.text);
     }
+
+public:
+    void Finish()
+    {
+        if (m_turned)
+            m_painter.setTransform(m_base);
     }
-}
+
+private:
+    QPainter& m_painter;
+    double m_scale;
+    QTransform m_base;
+    bool m_turned = false;
+    QPen m_pen;
+    bool m_penSet = false;
+    QBrush m_brush;
+    bool m_brushSet = false;
+    QString m_fontName;
+    int m_fontHeight = 0;
+    bool m_fontSet = false;
+};
 
 } // namespace
 
@@ -99,8 +174,10 @@ void TRecordedPage::Replay(QPainter& painter, const QRectF& target) const
     painter.scale(target.width() / m_size.width(), target.height() / m_size.height());
     const QTransform device = painter.deviceTransform();
     const double scale = qMin(std::abs(device.m11()), std::abs(device.m22()));
+    TReplayer replayer(painter, scale);
     for (const TDrawOp& op : m_ops)
-        DrawOp(painter, op, scale);
+        replayer.Draw(op);
+    replayer.Finish();
     painter.restore();
 }
 

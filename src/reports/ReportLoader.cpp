@@ -301,7 +301,9 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         }
 
         Query q;
-        q.Add(QStringLiteral("select * from OndoLine4"));
+        // Only the columns drawn: a year of readings is tens of thousands of rows.
+        q.Add(QStringLiteral("select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
+                             "Sokuten, Ondo from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
         q.Add(QStringLiteral("where KojiCode = :A and Kubun = :B"));
@@ -312,7 +314,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
         q.BindText(A, scope.kojiCode);
         q.BindInt(B, id);
-        q.Open();
+        q.OpenForward();
         QString lastMix;
         for (; !q.Eof(); q.Next()) {
             const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));

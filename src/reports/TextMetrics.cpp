@@ -31,33 +31,56 @@ QFont MakeQFont(const TFontState& font)
     return f;
 }
 
-const QFontMetricsF& TQtTextMetrics::Metrics(const TFontState& font) const
+TQtTextMetrics::Face::Face(const QFont& font)
+    : metrics(font)
+    , height(int(std::lround(metrics.height())))
+    , ascent(int(std::lround(metrics.ascent())))
+    , averageCharWidth(int(std::lround(metrics.averageCharWidth())))
 {
-    const auto key = std::make_pair(font.name, font.CharHeight());
+}
+
+TQtTextMetrics::Face& TQtTextMetrics::FaceOf(const TFontState& font) const
+{
+    const int height = font.CharHeight();
+    if (m_last && height == m_lastHeight && font.name == m_lastName)
+        return *m_last;
+    const auto key = std::make_pair(font.name, height);
     auto it = m_cache.find(key);
     if (it == m_cache.end())
-        it = m_cache.emplace(key, QFontMetricsF(MakeQFont(font))).first;
-    return it->second;
+        it = m_cache.emplace(key, Face(MakeQFont(font))).first;
+    m_last = &it->second;
+    m_lastName = font.name;
+    m_lastHeight = height;
+    return *m_last;
 }
 
 int TQtTextMetrics::TextWidth(const TFontState& font, const QString& text) const
 {
-    return int(std::lround(Metrics(font).horizontalAdvance(text)));
+    Face& face = FaceOf(font);
+    const auto it = face.widths.constFind(text);
+    if (it != face.widths.constEnd())
+        return *it;
+    // Bounded for a long run of the program; the texts of one document fit many times over.
+    if (face.widths.size() >= 200000)
+        face.widths.clear();
+    const int width = int(std::lround(face.metrics.horizontalAdvance(text)));
+    face.widths.insert(text, width);
+    return width;
 }
 
 int TQtTextMetrics::TextHeight(const TFontState& font, const QString&) const
 {
-    return int(std::lround(Metrics(font).height()));
+    return FaceOf(font).height;
 }
 
 int TQtTextMetrics::AverageCharWidth(const TFontState& font) const
 {
-    return int(std::lround(Metrics(font).averageCharWidth()));
+    return FaceOf(font).averageCharWidth;
 }
 
 int TQtTextMetrics::Ascent(const TFontState& font) const
 {
-    return int(std::lround(Metrics(font).ascent()));
+    return FaceOf(font).ascent;
 }
 
 int TFixedTextMetrics::TextWidth(const TFontState& font, const QString& text) const

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QHash>
 #include <map>
 #include <utility>
 #include <QString>
@@ -31,9 +32,23 @@ public:
     int Ascent(const TFontState& font) const override;
 
 private:
-    const QFontMetricsF& Metrics(const TFontState& font) const;
+    // Shaping a text costs far more than a hash look-up, and a document measures the same few
+    // hundred texts thousands of times.
+    struct Face
+    {
+        explicit Face(const QFont& font);
+        QFontMetricsF metrics;
+        int height;
+        int ascent;
+        int averageCharWidth;
+        QHash<QString, int> widths;
+    };
+    Face& FaceOf(const TFontState& font) const;
 
-    mutable std::map<std::pair<QString, int>, QFontMetricsF> m_cache;
+    mutable std::map<std::pair<QString, int>, Face> m_cache;
+    mutable Face* m_last = nullptr;
+    mutable QString m_lastName;
+    mutable int m_lastHeight = 0;
 };
 
 // Exact, machine-independent metrics for tests: with h the character height, a code point up

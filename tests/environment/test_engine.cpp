@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringList>
 #include <QUrl>
 
 namespace {
@@ -127,6 +128,71 @@ private Q_SLOTS:
         sel.Open();
         QCOMPARE(sel.RecordCount(), 1);
         QCOMPARE(sel.FieldDateTime(QStringLiteral("Day")), day);
+
+        for (const QDateTime& t : {QDateTime(QDate(1899, 12, 30), QTime(0, 0)),
+                                   QDateTime(QDate(2009, 1, 2), QTime(3, 4, 5)),
+                                   QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)),
+                                   QDateTime(QDate(12, 5, 6), QTime(7, 8, 9))}) {
+            QCOMPARE(DateTimeToStorage(t), t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            QCOMPARE(DateTimeFromStorage(DateTimeToStorage(t)), t);
+        }
+    }
+
+    void preparedStatementsFollowTheConnection()
+    {
+        TempProfile profile;
+        const QString sql = QStringLiteral("select Name from T1 where ID = :A order by Name");
+        const auto names = [&sql](int id) {
+            Query q(sql);
+            q.BindInt(QStringLiteral("A"), id);
+            q.Open();
+            QStringList out;
+            for (; !q.Eof(); q.Next()) {
+                // The same text run inside the loop of the first must not disturb it.
+                Query inner(sql);
+                inner.BindInt(QStringLiteral("A"), id + 1);
+                inner.Open();
+                out << q.FieldText(QStringLiteral("Name")) + QLatin1Char('/')
+                           + (inner.Eof() ? QString() : inner.FieldText(QStringLiteral("Name")));
+            }
+            return out;
+        };
+        const auto fill = [](const QStringList& rows) {
+            makeTable();
+            Query ins(QStringLiteral("insert into T1 (ID, Name) values (:A, :B)"));
+            for (int i = 0; i < rows.size(); ++i) {
+                ins.BindInt(QStringLiteral("A"), i % 2 + 1);
+                ins.BindText(QStringLiteral("B"), rows.at(i));
+                ins.ExecSQL();
+            }
+        };
+        fill({QStringLiteral("a1"), QStringLiteral("b2"), QStringLiteral("a3")});
+        QCOMPARE(names(1), (QStringList{QStringLiteral("a1/b2"), QStringLiteral("a3/b2")}));
+
+        // A forward pass reads row by row; the same text opened meanwhile gets its own statement.
+        {
+            Query q(QStringLiteral("select Name from T1 order by Name"));
+            q.OpenForward();
+            QStringList seen;
+            for (; !q.Eof(); q.Next()) {
+                Query inner(QStringLiteral("select Name from T1 order by Name"));
+                inner.Open();
+                seen << q.FieldText(QStringLiteral("Name")) + QString::number(inner.RecordCount());
+            }
+            QCOMPARE(seen, (QStringList{QStringLiteral("a13"), QStringLiteral("a33"), QStringLiteral("b23")}));
+            q.Next();
+            QVERIFY(q.Eof());
+        }
+        QCOMPARE(names(2), QStringList{QStringLiteral("b2/")});
+
+        // Another data folder: the statements of the closed connection are not reused.
+        Engine::OpenDatabase(profile.root() + QStringLiteral("/other"));
+        fill({QStringLiteral("x1")});
+        QCOMPARE(names(1), QStringList{QStringLiteral("x1/")});
+        Engine::CloseDatabase();
+        Engine::OpenDatabase(profile.root() + QStringLiteral("/third"));
+        fill({QStringLiteral("y1"), QStringLiteral("z2")});
+        QCOMPARE(names(1), QStringList{QStringLiteral("y1/z2")});
     }
 
     void missingColumnFailsToOpen()

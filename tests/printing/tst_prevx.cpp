@@ -171,6 +171,33 @@ private Q_SLOTS:
         QCOMPARE(SheetsOf(Fake().jobs[2]), QStringList{QStringLiteral("頁3")});
     }
 
+    void streamedPagesGoOutInOrderAndAreNotKept()
+    {
+        QStringList streamed;
+        int keptWhenStreamed = -1;
+        prev->SetPageStream([&](const TRecordedPage& page) {
+            streamed << TextOf(page);
+            keptWhenStreamed = qMax(keptWhenStreamed, prev->HasOpenCanvas() ? 1 : 0);
+        });
+        DrawPages(*prev, 4);
+        QCOMPARE(streamed, (QStringList{QStringLiteral("頁1"), QStringLiteral("頁2"), QStringLiteral("頁3"),
+                                        QStringLiteral("頁4")}));
+        QCOMPARE(keptWhenStreamed, 0); // a page is handed on only once closed
+        QCOMPARE(prev->PageCount(), 4);
+        prev->PrintPages(); // nothing kept, nothing printed
+        QVERIFY(Fake().jobs.empty());
+
+        // A failing stream stops the document; the next one starts clean and keeps its pages.
+        prev->SetPageStream([](const TRecordedPage&) { throw AppError(QStringLiteral("書き込めません")); });
+        QVERIFY_THROWS_EXCEPTION(AppError, DrawPages(*prev, 3));
+        prev->SetPageStream({});
+        DrawPages(*prev, 2);
+        QCOMPARE(TextOf(prev->Page(1)), QStringLiteral("頁1"));
+        QCOMPARE(TextOf(prev->Page(2)), QStringLiteral("頁2"));
+        prev->PrintPages();
+        QCOMPARE(SheetsOf(Fake().jobs.at(0)), (QStringList{QStringLiteral("頁1"), QStringLiteral("頁2")}));
+    }
+
     void printRangeLimits()
     {
         DrawPages(*prev, 3);

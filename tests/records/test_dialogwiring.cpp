@@ -3,7 +3,10 @@
 #include "environment/SetDataPath.h"
 #include "records/CopyDataDialog.h"
 #include "records/DialogWiring.h"
+#include "exchange/ExportDialog.h"
 #include "records/EditOndoData.h"
+#include "records/ExportWiring.h"
+#include "records/LazyDialog.h"
 #include "records/ListView.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -104,6 +107,28 @@ private Q_SLOTS:
         Query q(QStringLiteral("select KOJIMEI from Koji1 where CODE = 'K9'"));
         q.Open();
         QCOMPARE(q.FieldText(QStringLiteral("KOJIMEI")), QStringLiteral("町道"));
+    }
+
+    void dialogMadeOnFirstUseIsKeptForTheRun()
+    {
+        TempProfile profile;
+        TfEditOndoData w;
+        std::unique_ptr<TfExport> slot;
+        ConnectExportDialog(w, OnFirstUse(slot));
+        QVERIFY(w.ExportItem->isEnabled());
+        QVERIFY(!slot);
+        QList<QWidget*> opened;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, [&opened] {
+                QWidget* d = QApplication::activeModalWidget();
+                opened << d;
+                if (d)
+                    d->close();
+            });
+            w.ExportItem->trigger();
+        }
+        QVERIFY(slot);
+        QCOMPARE(opened, (QList<QWidget*>{slot.get(), slot.get()}));
     }
 
     void entriesEnabledOnlyWhenConnected()

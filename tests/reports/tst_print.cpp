@@ -3,7 +3,9 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QFontMetricsF>
 #include <QPainter>
+#include <cmath>
 
 namespace {
 
@@ -458,6 +460,26 @@ private Q_SLOTS:
         p.end();
         QCOMPARE(QColor(image.pixel(50, 100)), QColor(Qt::red));
         QCOMPARE(QColor(image.pixel(50, 150)), QColor(Qt::white));
+    }
+
+    void measuresFollowTheFontWhenRepeated()
+    {
+        // The same text measured again after switching faces and sizes must not take the
+        // width of another font.
+        TQtTextMetrics metrics;
+        const QString text = QStringLiteral("練上温度 160.5");
+        TFontState small{QStringLiteral("ＭＳ Ｐゴシック"), -50};
+        TFontState large{QStringLiteral("ＭＳ Ｐゴシック"), -120};
+        TFontState mincho{QStringLiteral("ＭＳ 明朝"), -120};
+        for (int round = 0; round < 2; ++round) {
+            for (const TFontState& f : {small, large, mincho, small}) {
+                const QFontMetricsF fresh(MakeQFont(f));
+                QCOMPARE(metrics.TextWidth(f, text), int(std::lround(fresh.horizontalAdvance(text))));
+                QCOMPARE(metrics.TextHeight(f, text), int(std::lround(fresh.height())));
+                QCOMPARE(metrics.Ascent(f), int(std::lround(fresh.ascent())));
+            }
+        }
+        QVERIFY(metrics.TextWidth(small, text) < metrics.TextWidth(large, text));
     }
 
     void textOutKeepsTheCellTopLeft()
