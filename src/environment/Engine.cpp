@@ -331,6 +331,11 @@ bool IsServer()
     return g_server;
 }
 
+bool ReadsRowsInterleaved()
+{
+    return !IsServer();
+}
+
 void NoteConnectionLost()
 {
     if (g_server)

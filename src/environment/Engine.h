@@ -67,6 +67,9 @@ void CloseDatabase();
 QString CurrentFolder();
 // True when the open connection (or the configured location) is a server.
 bool IsServer();
+// False when a result read row by row must end before the connection runs another statement
+// (the server driver); such passes are then read whole.
+bool ReadsRowsInterleaved();
 // The open connection; opens it on the alias path when it is not open yet, and opens it
 // again after the server connection was lost.
 QSqlDatabase Database();

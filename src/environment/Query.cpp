@@ -246,7 +246,7 @@ void Query::run(bool select, bool forward)
     if (q.next()) {
         m_fields = q.record();
         m_columns = m_fields.count();
-        if (forward) {
+        if (forward && Engine::ReadsRowsInterleaved()) {
             m_live = std::move(running);
             readRow();
             return;
