@@ -171,7 +171,7 @@ void TOndoKanri::Save()
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     {
         Query q;
-        q.Add(QStringLiteral("select * from OndoKanri4"));
+        q.Add(QStringLiteral("select ID from OndoKanri4"));
         q.Add(QStringLiteral("where (KojiCode=:A) and (GozaiName=:B) and (Kubun=:C)"));
         q.BindText(A, Koji.Code());
         q.BindText(B, Gozai.DataName());
@@ -199,7 +199,7 @@ void TOndoKanri::Save()
     }
     {
         Query q;
-        q.Add(QStringLiteral("select * from OndoHead4"));
+        q.Add(QStringLiteral("select KanriID from OndoHead4"));
         q.Add(QStringLiteral("where KANRIID = :A and Hiduke = :B"));
         q.BindInt(A, ID);
         q.BindDateTime(B, Hiduke);
@@ -370,15 +370,14 @@ void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& 
     del.BindInt(A, id);
     del.BindDateTime(B, day);
     del.ExecSQL();
-    Query ins(QStringLiteral("insert into ONDOLINE4 (KANRIID,HIDUKE,LNO,SOKUTEN,ONDO) values (:A,:B,:C,:D,:E)"));
-    for (const Reading& r : readings) {
-        ins.BindInt(A, id);
-        ins.BindDateTime(B, day);
-        ins.BindInt(C, r.LNO);
-        ins.BindText(D, r.Sokuten);
-        ins.BindDouble(E, r.Ondo);
-        ins.ExecSQL();
-    }
+    Engine::TableRows rows{{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
+                            QStringLiteral("SOKUTEN"), QStringLiteral("ONDO")},
+                           {}};
+    rows.rows.reserve(readings.size());
+    const QVariant stamp = Engine::DateTimeParameter(day);
+    for (const Reading& r : readings)
+        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo});
+    Engine::InsertRows(QStringLiteral("ONDOLINE4"), rows);
     tx.Commit();
 }
 
