@@ -7,10 +7,13 @@ days=${1:-200}
 shm=$(mktemp -d /dev/shm/ondobench.XXXXXX)
 trap 'rm -rf "$work" "$shm"' EXIT
 "$build/bench/bench_register" "$shm/d" "$days"
+# fsyncs of registering alone: the difference between runs of 40 and 20 days, per day.
+fsyncs() { # side days
+  strace -f -c -e trace=fsync,fdatasync -o "$work/strace" "$build/bench/bench_register" "$shm/$1$2" "$2" --only "$1" >/dev/null 2>&1
+  awk '$NF ~ /^(fsync|fdatasync)$/ {n += $4} END {print n + 0}' "$work/strace"
+}
 if command -v strace >/dev/null; then
   for side in ours raw; do
-    n=$(strace -f -c -e trace=fsync,fdatasync -o "$work/strace.$side" "$build/bench/bench_register" "$shm/$side" 20 --only $side >/dev/null 2>&1;
-        awk '$NF ~ /^(fsync|fdatasync)$/ {n += $4} END {print n + 0}' "$work/strace.$side")
-    echo "forced writes per day ($side): $(awk -v n="$n" 'BEGIN {printf "%.1f", n / 20}')"
+    echo "forced writes per registered day ($side): $(awk -v a="$(fsyncs $side 40)" -v b="$(fsyncs $side 20)" 'BEGIN {printf "%.1f", (a - b) / 20}')"
   done
 fi
