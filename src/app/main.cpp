@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <optional>
 
 namespace {
@@ -68,6 +69,27 @@ protected:
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return false;
     }
+};
+
+// Runs `work` once the window has painted for the first time, so that it never delays
+// what the user first sees.
+class AfterFirstPaint : public QObject
+{
+public:
+    explicit AfterFirstPaint(std::function<void()> work) : m_work(std::move(work)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_work) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, std::exchange(m_work, nullptr));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
 };
 
 } // namespace
@@ -115,7 +137,7 @@ int main(int argc, char** argv)
     } catch (const AppError&) {
     }
     InstallSystemPrinters();
-    // The first question to CUPS loads its plugin: asked once the window shows, or when the
+    // The first question to CUPS loads its plugin: asked once the window has painted, or when the
     // print settings are first opened, whichever comes first.
     std::optional<TPrinterWatch> printerWatch;
     const auto watch = [&printerWatch] {
@@ -168,7 +190,8 @@ int main(int argc, char** argv)
     QuitOnFirstPaint quitOnFirstPaint;
     if (qEnvironmentVariableIsSet("ONDOKANRI_QUIT_ON_FIRST_PAINT"))
         fEditOndoData.installEventFilter(&quitOnFirstPaint);
+    AfterFirstPaint askPrinters([watch] { watch(); });
+    fEditOndoData.installEventFilter(&askPrinters);
     fEditOndoData.show();
-    QTimer::singleShot(0, &fEditOndoData, [watch] { watch(); });
     return app.exec();
 }
