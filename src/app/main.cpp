@@ -155,7 +155,7 @@ int main(int argc, char** argv)
     TfEditKoji fEditKoji;
     TfEditGozai fEditGozai;
     TfEditSimei fEditSimei;
-    TFormPreview FormPreview;
+    std::unique_ptr<TFormPreview> FormPreview; // made with the print settings
     std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
     TfSetDataPath fSetDataPath;
     // Made when their command is first chosen.
@@ -163,7 +163,7 @@ int main(int argc, char** argv)
     std::unique_ptr<TfExport> fExport;
     std::unique_ptr<TfParadoxImport> fParadoxImport;
     std::unique_ptr<TfCsvImport> fCsvImport;
-    TfHelp fHelp(&fEditOndoData);
+    std::unique_ptr<TfHelp> fHelp; // made at the first "使い方"
 
     fEditOndoData.SetListView(&fListView);
     fEditOndoData.SetCalendar(&fCalendar);
@@ -171,8 +171,9 @@ int main(int argc, char** argv)
                                            &fEditSimei, &fSetDataPath});
     ConnectPrintDialog(fEditOndoData, [&]() -> TfSetPrintItems& {
         if (!fSetPrintItems) {
+            FormPreview = std::make_unique<TFormPreview>();
             fSetPrintItems = std::make_unique<TfSetPrintItems>(&fEditOndoData);
-            fSetPrintItems->SetPreview(&FormPreview);
+            fSetPrintItems->SetPreview(FormPreview.get());
             fSetPrintItems->SetPrinterWatch(watch());
             InstallPrinterSetupDialog(fSetPrintItems.get());
         }
@@ -182,7 +183,8 @@ int main(int argc, char** argv)
     ConnectExportDialog(fEditOndoData, OnFirstUse(fExport));
     ConnectOldDataImport(fEditOndoData, OnFirstUse(fParadoxImport, &fEditOndoData));
     ConnectCsvImportDialog(fEditOndoData, OnFirstUse(fCsvImport));
-    ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
+    ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData,
+                    OnFirstUse(fHelp, static_cast<QWidget*>(&fEditOndoData)));
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),
