@@ -149,15 +149,16 @@ int main(int argc, char** argv)
     // The windows of the run, in their creation order; the dialogs are created once and
     // reused. Each later dialog takes its place in this list when it is built.
     TfEditOndoData fEditOndoData;
-    TfListView fListView;
-    TfEditOndoKubun fEditOndoKubun;
-    TfCalendar fCalendar;
-    TfEditKoji fEditKoji;
-    TfEditGozai fEditGozai;
-    TfEditSimei fEditSimei;
+    // The pickers and the registers are made when first opened.
+    std::unique_ptr<TfListView> fListView;
+    std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
+    std::unique_ptr<TfCalendar> fCalendar;
+    std::unique_ptr<TfEditKoji> fEditKoji;
+    std::unique_ptr<TfEditGozai> fEditGozai;
+    std::unique_ptr<TfEditSimei> fEditSimei;
     std::unique_ptr<TFormPreview> FormPreview; // made with the print settings
     std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
-    TfSetDataPath fSetDataPath;
+    std::unique_ptr<TfSetDataPath> fSetDataPath;
     // Made when their command is first chosen.
     std::unique_ptr<TfRestoreBackup> fRestoreBackup;
     std::unique_ptr<TfExport> fExport;
@@ -165,10 +166,12 @@ int main(int argc, char** argv)
     std::unique_ptr<TfCsvImport> fCsvImport;
     std::unique_ptr<TfHelp> fHelp; // made at the first "使い方"
 
-    fEditOndoData.SetListView(&fListView);
-    fEditOndoData.SetCalendar(&fCalendar);
-    ConnectRegisterDialogs(fEditOndoData, {&fListView, &fEditOndoKubun, &fEditKoji, &fEditGozai,
-                                           &fEditSimei, &fSetDataPath});
+    const DialogRef<TfListView> listView = OnFirstUse(fListView);
+    fEditOndoData.SetListView(listView);
+    fEditOndoData.SetCalendar(OnFirstUse(fCalendar));
+    ConnectRegisterDialogs(fEditOndoData, {listView, OnFirstUse(fEditOndoKubun), OnFirstUse(fEditKoji),
+                                           OnFirstUse(fEditGozai), OnFirstUse(fEditSimei),
+                                           OnFirstUse(fSetDataPath)});
     ConnectPrintDialog(fEditOndoData, [&]() -> TfSetPrintItems& {
         if (!fSetPrintItems) {
             FormPreview = std::make_unique<TFormPreview>();
