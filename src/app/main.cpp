@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <optional>
 
 namespace {
@@ -68,6 +69,27 @@ protected:
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return false;
     }
+};
+
+// Runs `work` once the window has painted for the first time, so that it never delays
+// what the user first sees.
+class AfterFirstPaint : public QObject
+{
+public:
+    explicit AfterFirstPaint(std::function<void()> work) : m_work(std::move(work)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_work) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, std::exchange(m_work, nullptr));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
 };
 
 } // namespace
@@ -115,7 +137,7 @@ int main(int argc, char** argv)
     } catch (const AppError&) {
     }
     InstallSystemPrinters();
-    // The first question to CUPS loads its plugin: asked once the window shows, or when the
+    // The first question to CUPS loads its plugin: asked once the window has painted, or when the
     // print settings are first opened, whichever comes first.
     std::optional<TPrinterWatch> printerWatch;
     const auto watch = [&printerWatch] {
@@ -127,30 +149,34 @@ int main(int argc, char** argv)
     // The windows of the run, in their creation order; the dialogs are created once and
     // reused. Each later dialog takes its place in this list when it is built.
     TfEditOndoData fEditOndoData;
-    TfListView fListView;
-    TfEditOndoKubun fEditOndoKubun;
-    TfCalendar fCalendar;
-    TfEditKoji fEditKoji;
-    TfEditGozai fEditGozai;
-    TfEditSimei fEditSimei;
-    TFormPreview FormPreview;
+    // The pickers and the registers are made when first opened.
+    std::unique_ptr<TfListView> fListView;
+    std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
+    std::unique_ptr<TfCalendar> fCalendar;
+    std::unique_ptr<TfEditKoji> fEditKoji;
+    std::unique_ptr<TfEditGozai> fEditGozai;
+    std::unique_ptr<TfEditSimei> fEditSimei;
+    std::unique_ptr<TFormPreview> FormPreview; // made with the print settings
     std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
-    TfSetDataPath fSetDataPath;
+    std::unique_ptr<TfSetDataPath> fSetDataPath;
     // Made when their command is first chosen.
     std::unique_ptr<TfRestoreBackup> fRestoreBackup;
     std::unique_ptr<TfExport> fExport;
     std::unique_ptr<TfParadoxImport> fParadoxImport;
     std::unique_ptr<TfCsvImport> fCsvImport;
-    TfHelp fHelp(&fEditOndoData);
+    std::unique_ptr<TfHelp> fHelp; // made at the first "使い方"
 
-    fEditOndoData.SetListView(&fListView);
-    fEditOndoData.SetCalendar(&fCalendar);
-    ConnectRegisterDialogs(fEditOndoData, {&fListView, &fEditOndoKubun, &fEditKoji, &fEditGozai,
-                                           &fEditSimei, &fSetDataPath});
+    const DialogRef<TfListView> listView = OnFirstUse(fListView);
+    fEditOndoData.SetListView(listView);
+    fEditOndoData.SetCalendar(OnFirstUse(fCalendar));
+    ConnectRegisterDialogs(fEditOndoData, {listView, OnFirstUse(fEditOndoKubun), OnFirstUse(fEditKoji),
+                                           OnFirstUse(fEditGozai), OnFirstUse(fEditSimei),
+                                           OnFirstUse(fSetDataPath)});
     ConnectPrintDialog(fEditOndoData, [&]() -> TfSetPrintItems& {
         if (!fSetPrintItems) {
+            FormPreview = std::make_unique<TFormPreview>();
             fSetPrintItems = std::make_unique<TfSetPrintItems>(&fEditOndoData);
-            fSetPrintItems->SetPreview(&FormPreview);
+            fSetPrintItems->SetPreview(FormPreview.get());
             fSetPrintItems->SetPrinterWatch(watch());
             InstallPrinterSetupDialog(fSetPrintItems.get());
         }
@@ -160,7 +186,8 @@ int main(int argc, char** argv)
     ConnectExportDialog(fEditOndoData, OnFirstUse(fExport));
     ConnectOldDataImport(fEditOndoData, OnFirstUse(fParadoxImport, &fEditOndoData));
     ConnectCsvImportDialog(fEditOndoData, OnFirstUse(fCsvImport));
-    ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData, &fHelp);
+    ConnectHelpMenu(fEditOndoData.HelpUsage, fEditOndoData.HelpAbout, &fEditOndoData,
+                    OnFirstUse(fHelp, static_cast<QWidget*>(&fEditOndoData)));
 
     fEditOndoData.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
                                                   fEditOndoData.size(),
@@ -168,7 +195,8 @@ int main(int argc, char** argv)
     QuitOnFirstPaint quitOnFirstPaint;
     if (qEnvironmentVariableIsSet("ONDOKANRI_QUIT_ON_FIRST_PAINT"))
         fEditOndoData.installEventFilter(&quitOnFirstPaint);
+    AfterFirstPaint askPrinters([watch] { watch(); });
+    fEditOndoData.installEventFilter(&askPrinters);
     fEditOndoData.show();
-    QTimer::singleShot(0, &fEditOndoData, [watch] { watch(); });
     return app.exec();
 }

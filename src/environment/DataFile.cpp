@@ -5,12 +5,16 @@
 #include "environment/SqlError.h"
 #include "environment/SqliteFile.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSettings>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <functional>
 #include <sqlite3.h>
 
@@ -91,6 +95,59 @@ Inspection classify(Inspection ins, const QString& where,
     return ins;
 }
 
+// The full check reads every page. A file whose size, time and SQLite change counter
+// are those it had right after passing that check has not been written since; anything
+// else (another program, a copy, a restore, a hot journal) is checked again in full.
+QString verifiedFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/kozeran/verified.conf");
+}
+
+QString verifiedKey(const QString& file)
+{
+    const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
+    return QStringLiteral("Checked/") +
+           QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex());
+}
+
+// Empty when the file cannot be vouched for by its stamp at all.
+QString stampOf(const QString& file, const QByteArray& header)
+{
+    if (header.size() < 100 || QFileInfo::exists(file + QStringLiteral("-journal")) ||
+        QFileInfo::exists(file + QStringLiteral("-wal")))
+        return QString();
+    QFileInfo info(file);
+    info.setCaching(false);
+    return QStringLiteral("%1 %2 %3")
+        .arg(info.size())
+        .arg(info.lastModified().toMSecsSinceEpoch())
+        .arg(QString::fromLatin1(header.mid(24, 4).toHex()));
+}
+
+QByteArray headerOf(const QString& file)
+{
+    QFile raw(file);
+    return raw.open(QIODevice::ReadOnly) ? raw.read(100) : QByteArray();
+}
+
+bool verifiedBefore(const QString& file, const QByteArray& header)
+{
+    const QString stamp = stampOf(file, header);
+    return !stamp.isEmpty() &&
+           QSettings(verifiedFile(), QSettings::IniFormat).value(verifiedKey(file)).toString() == stamp;
+}
+
+void rememberVerified(const QString& file)
+{
+    const QString stamp = stampOf(file, headerOf(file));
+    QSettings conf(verifiedFile(), QSettings::IniFormat);
+    if (stamp.isEmpty())
+        conf.remove(verifiedKey(file));
+    else
+        conf.setValue(verifiedKey(file), stamp);
+}
+
 } // namespace
 
 const QList<StoredTable>& StoredTables()
@@ -128,23 +185,29 @@ Inspection Inspect(const QString& file)
     QFile raw(file);
     if (!raw.open(QIODevice::ReadOnly))
         throw AppError(SqlErrorMessage(SQLITE_CANTOPEN, raw.errorString(), folderOf(file)));
-    const QByteArray header = raw.read(16);
+    const QByteArray header = raw.read(100);
     raw.close();
-    if (header != QByteArray("SQLite format 3\0", 16))
+    if (!header.startsWith(QByteArray("SQLite format 3\0", 16)))
         return damaged(ins, QString());
+    const bool known = verifiedBefore(file, header);
 
     // Read-write without create, so that a hot journal can be rolled back; nothing else is
     // written by the statements below.
     SqliteFile db(file, SQLITE_OPEN_READWRITE);
-    if (!db.IsOpen() || !db.QuickCheck()) {
+    if (!db.IsOpen() || (!known && !db.QuickCheck())) {
         if (isDamageCode(db.Code()))
             return damaged(ins, db.Error());
         raise(db, file);
     }
     if (!db.Rows(QStringLiteral("select name from sqlite_master where type='table' "
                                 "and name not like 'sqlite\\_%' escape '\\' order by name"),
-                 &ins.tables))
+                 &ins.tables)) {
+        if (isDamageCode(db.Code()))
+            return damaged(ins, db.Error());
         raise(db, file);
+    }
+    if (!known)
+        rememberVerified(file);
     if (ins.tables.isEmpty())
         return ins;
 

@@ -50,12 +50,13 @@ QString AboutText()
              engine, QString::fromLatin1(qVersion()));
 }
 
-void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window, TfHelp* help)
+void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window, std::function<TfHelp&()> help)
 {
-    QObject::connect(usage, &QAction::triggered, help, [help] {
-        help->show();
-        help->raise();
-        help->activateWindow();
+    QObject::connect(usage, &QAction::triggered, window, [help] {
+        TfHelp& h = help();
+        h.show();
+        h.raise();
+        h.activateWindow();
     });
     QObject::connect(about, &QAction::triggered, window, [window] {
         RunGuarded(window, [window] {

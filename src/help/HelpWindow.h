@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 
 class QAction;
@@ -20,4 +22,4 @@ QString AboutText();
 
 // Connects the entries of the ヘルプ menu: usage shows `help`, about opens the version box
 // over `window`.
-void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window, TfHelp* help);
+void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window, std::function<TfHelp&()> help);

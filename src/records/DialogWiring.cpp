@@ -30,7 +30,7 @@ void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
 
     if (d.koji) {
         if (d.listView) {
-            TfListView* lv = d.listView;
+            DialogRef<TfListView> lv = d.listView;
             d.koji->PickFromList = [lv](const ListViewData& data) {
                 lv->Fill(data);
                 lv->setWindowTitle(QStringLiteral("工事の選択"));

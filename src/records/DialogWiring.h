@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/LazyDialog.h"
+
 class TfEditOndoData;
 class TfListView;
 class TfEditOndoKubun;
@@ -11,12 +13,12 @@ class TfSetDataPath;
 // The master-data dialogs the main window opens from its menu and header buttons.
 struct TRegisterDialogs
 {
-    TfListView* listView = nullptr;
-    TfEditOndoKubun* kubun = nullptr;
-    TfEditKoji* koji = nullptr;
-    TfEditGozai* gozai = nullptr;
-    TfEditSimei* simei = nullptr;
-    TfSetDataPath* dataPath = nullptr;
+    DialogRef<TfListView> listView;
+    DialogRef<TfEditOndoKubun> kubun;
+    DialogRef<TfEditKoji> koji;
+    DialogRef<TfEditGozai> gozai;
+    DialogRef<TfEditSimei> simei;
+    DialogRef<TfSetDataPath> dataPath;
 };
 
 // Enables the menu entries and header buttons of the given dialogs and connects them.

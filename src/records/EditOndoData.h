@@ -1,5 +1,6 @@
 #pragma once
 
+#include "records/LazyDialog.h"
 #include "records/OndoKanri.h"
 
 #include <QComboBox>
@@ -40,8 +41,8 @@ public:
     TOndoKanri& OndoKanri() { return *m_ondoKanri; }
 
     // The dialogs the pickers open; created after this window, as at program start.
-    void SetListView(TfListView* listView) { m_listView = listView; }
-    void SetCalendar(TfCalendar* calendar) { m_calendar = calendar; }
+    void SetListView(DialogRef<TfListView> listView) { m_listView = std::move(listView); }
+    void SetCalendar(DialogRef<TfCalendar> calendar) { m_calendar = std::move(calendar); }
 
     // Record into the window (readings of its day included), and the window back into it.
     void ShowRecord(TOndoKanri& record);
@@ -157,8 +158,8 @@ private:
     QList<Reading> readingsOnScreen() const;
 
     std::unique_ptr<TOndoKanri> m_ondoKanri;
-    TfListView* m_listView = nullptr;
-    TfCalendar* m_calendar = nullptr;
+    DialogRef<TfListView> m_listView;
+    DialogRef<TfCalendar> m_calendar;
     int m_arrow = 0;
     bool m_filling = false; // our own cell writes are not edits
     bool m_showing = false; // ShowRecord fills the boxes one by one

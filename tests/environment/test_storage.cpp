@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -133,6 +134,7 @@ private Q_SLOTS:
     void tablesOfANewFileComeInOneTransaction();
     void foreignDamagedAndIncompleteFilesAreLeftUntouched();
     void damagedFileAtStartOffersTheNewestBackup();
+    void aFileChangedSinceItsCheckIsCheckedAgain();
     void backupsRotateAndSkipUnchangedData();
     void restoreRoundTripsEveryTableAndRefusesDamagedBackups();
     void restoreFromTheMenuShowsAnEmptyRecord();
@@ -324,6 +326,30 @@ void TestStorage::damagedFileAtStartOffersTheNewestBackup()
     QCOMPARE(dump(), seeded);
     // The damaged file itself is kept beside the backups.
     QCOMPARE(QDir(Backup::FolderOf(folder)).entryList({QStringLiteral("*.damaged")}).size(), 1);
+}
+
+void TestStorage::aFileChangedSinceItsCheckIsCheckedAgain()
+{
+    TempProfile profile;
+    seed();
+    const QString file = dataFile();
+    Engine::CloseDatabase();
+    QVERIFY(DataFile::Inspect(file).state == DataFile::State::Ours);
+    QVERIFY(DataFile::Inspect(file).state == DataFile::State::Ours);
+
+    // A page of readings overwritten in place by someone else: same size, schema intact.
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const QByteArray header = f.read(100);
+    const int pageSize = (uchar(header[16]) << 8) | uchar(header[17]);
+    const QDateTime modified = QFileInfo(file).lastModified();
+    QVERIFY(f.seek(f.size() - pageSize));
+    f.write(QByteArray(pageSize, '\x5a'));
+    f.close();
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(modified.addSecs(2), QFileDevice::FileModificationTime));
+    f.close();
+    QVERIFY(DataFile::Inspect(file).state == DataFile::State::Damaged);
 }
 
 void TestStorage::backupsRotateAndSkipUnchangedData()

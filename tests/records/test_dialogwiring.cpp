@@ -129,6 +129,25 @@ private Q_SLOTS:
         }
         QVERIFY(slot);
         QCOMPARE(opened, (QList<QWidget*>{slot.get(), slot.get()}));
+
+        // A register dialog handed over as a maker: its entries are live before it exists.
+        std::unique_ptr<TfEditOndoKubun> kubun;
+        ConnectRegisterDialogs(w, {{}, OnFirstUse(kubun)});
+        QVERIFY(w.KubunItem->isEnabled() && w.Button4->isEnabled());
+        QVERIFY(!w.KojiItem->isEnabled());
+        QVERIFY(!kubun);
+        opened.clear();
+        for (QAction* entry : {w.KubunItem, w.KubunItem}) {
+            QTimer::singleShot(0, [&opened] {
+                QWidget* d = QApplication::activeModalWidget();
+                opened << d;
+                if (d)
+                    d->close();
+            });
+            entry->trigger();
+        }
+        QVERIFY(kubun);
+        QCOMPARE(opened, (QList<QWidget*>{kubun.get(), kubun.get()}));
     }
 
     void entriesEnabledOnlyWhenConnected()
