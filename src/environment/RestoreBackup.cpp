@@ -4,6 +4,7 @@
 #include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
+#include "environment/WindowFont.h"
 
 #include <QApplication>
 #include <QDir>
@@ -78,7 +79,7 @@ TfRestoreBackup::TfRestoreBackup(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fRestoreBackup"));
     setWindowTitle(QStringLiteral("バックアップから復元"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -3,6 +3,7 @@
 #include "environment/AppError.h"
 #include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
+#include "environment/WindowFont.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -24,7 +25,7 @@ TfSetDataPath::TfSetDataPath(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fSetDataPath"));
     setWindowTitle(QStringLiteral("データの格納場所"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     const auto named = [](QWidget* w, const char* name) {
         w->setObjectName(QLatin1String(name));

@@ -1,8 +1,9 @@
 #include "exchange/ExportDialog.h"
 
-#include "environment/Engine.h"
 #include "environment/AppError.h"
+#include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
+#include "environment/WindowFont.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -29,7 +30,7 @@ TfExport::TfExport(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fExport"));
     setWindowTitle(QStringLiteral("Excelに出力"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));

@@ -2,6 +2,7 @@
 
 #include "environment/AppError.h"
 #include "environment/Engine.h"
+#include "environment/WindowFont.h"
 #include "records/DataCopy.h"
 
 #include <QDir>
@@ -17,7 +18,7 @@ TfCopyData::TfCopyData(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fCopyData"));
     setWindowTitle(QStringLiteral("データの移行"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     EditFrom = new QLineEdit(this);
     EditFrom->setObjectName(QStringLiteral("EditFrom"));
     EditFrom->setMinimumWidth(380);

@@ -5,6 +5,7 @@
 #include "environment/Query.h"
 #include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
+#include "environment/WindowFont.h"
 #include "records/CopyDataDialog.h"
 #include "records/ListView.h"
 #include "registers/Calendar.h"
@@ -149,7 +150,7 @@ protected:
 QTableWidget* makeGrid(QWidget* parent, int rows, int columns, int columnWidth)
 {
     auto* g = new QTableWidget(rows, columns, parent);
-    g->setFont(QFont(QStringLiteral("Tahoma"), 9));
+    g->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
     g->verticalHeader()->setDefaultSectionSize(21);
     g->verticalHeader()->setMinimumSectionSize(16);
     g->horizontalHeader()->setDefaultSectionSize(columnWidth);
@@ -193,7 +194,7 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
 {
     setObjectName(QStringLiteral("fEditOndoData"));
     setWindowTitle(QStringLiteral("温度管理"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     TOndoKanri::SetConflictQuestion([this] {
         return QMessageBox::question(this, windowTitle(),
                                      QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"),

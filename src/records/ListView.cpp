@@ -1,4 +1,5 @@
 #include "records/ListView.h"
+#include "environment/WindowFont.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,7 +11,7 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fListView"));
     setWindowTitle(QStringLiteral("fListView"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));

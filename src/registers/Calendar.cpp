@@ -1,4 +1,5 @@
 #include "registers/Calendar.h"
+#include "environment/WindowFont.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -28,7 +29,7 @@ TfCalendar::TfCalendar(QWidget* parent) : QDialog(parent), m_date(QDate::current
 {
     setObjectName(QStringLiteral("fCalendar"));
     setWindowTitle(QStringLiteral("日付選択"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     Calendar1 = new QTableWidget(6, 7, this);
     Calendar1->setObjectName(QStringLiteral("Calendar1"));

@@ -1,6 +1,7 @@
 #include "registers/EditKoji.h"
 
 #include "environment/ErrorGuard.h"
+#include "environment/WindowFont.h"
 #include "registers/ListViewData.h"
 
 #include <QAction>
@@ -81,7 +82,7 @@ TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const 
 {
     setObjectName(QLatin1String(d.objectName));
     setWindowTitle(d.caption);
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     auto* menuBar = new QMenuBar(this);
     QMenu* file = menuBar->addMenu(QStringLiteral("ファイル"));

@@ -5,6 +5,7 @@
 #include "environment/ErrorGuard.h"
 #include "environment/Query.h"
 #include "environment/Utility.h"
+#include "environment/WindowFont.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -41,7 +42,7 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fEditOndoKubun"));
     setWindowTitle(QStringLiteral("温度区分の登録"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
