@@ -3,6 +3,7 @@
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
+#include "environment/WindowFont.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ParadoxImportDialog.h"
 #include "exchange/CsvImportDialog.h"
@@ -36,6 +37,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <optional>
@@ -48,15 +50,16 @@ void substituteWindowsFonts()
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-    // The grids' face; fontconfig would pick DejaVu Sans for it too, but only after a full sort.
-    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"));
+    // The grids' face. Their headers and remarks are Japanese, which a Latin stand-in would draw
+    // through a second, fallback face; one face for the whole window also loads faster.
+    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("IPAPGothic"));
 }
 
-// Title bars and task switchers take the size nearest theirs.
-QIcon programIcon()
+// Title bars and task switchers take the size nearest theirs. Each size is decoded when added;
+// the large one, for task switchers only, is added once the window has painted.
+QIcon programIcon(std::initializer_list<int> sizes, QIcon icon = QIcon())
 {
-    QIcon icon;
-    for (int size : {16, 32, 48, 256})
+    for (int size : sizes)
         icon.addFile(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), QSize(size, size));
     return icon;
 }
@@ -123,8 +126,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("ondokanri"));
-    QApplication::setWindowIcon(programIcon());
+    QApplication::setWindowIcon(programIcon({16, 32, 48}));
     substituteWindowsFonts();
+    // Menus, message boxes and Qt's own dialogs in the windows' face.
+    QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
     QTranslator qtJapanese;
     if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -196,11 +201,14 @@ int main(int argc, char** argv)
                                                   app.primaryScreen()->availableGeometry()));
     // The start-up benchmark ends at the first paint, before the work that waits for it.
     QuitOnFirstPaint quitOnFirstPaint;
-    AfterFirstPaint askPrinters([watch] { watch(); });
+    AfterFirstPaint finishStart([watch] {
+        QApplication::setWindowIcon(programIcon({256}, QApplication::windowIcon()));
+        watch();
+    });
     if (qEnvironmentVariableIsSet("ONDOKANRI_QUIT_ON_FIRST_PAINT"))
         fEditOndoData.installEventFilter(&quitOnFirstPaint);
     else
-        fEditOndoData.installEventFilter(&askPrinters);
+        fEditOndoData.installEventFilter(&finishStart);
     fEditOndoData.show();
     return app.exec();
 }

@@ -1,11 +1,17 @@
 #include "environment/WindowFont.h"
 
 #include <QFontDatabase>
+#include <QHash>
 
 QFont WindowFont(const QString& face, int points)
 {
-    const QString substitute = QFont::substitute(face);
-    if (substitute == face || QFontDatabase::hasFamily(face))
-        return QFont(face, points);
-    return QFont(substitute, points);
+    // Asking fontconfig whether a face is installed costs a match of its own.
+    static QHash<QString, QString> drawnWith;
+    auto found = drawnWith.constFind(face);
+    if (found == drawnWith.constEnd()) {
+        const QString substitute = QFont::substitute(face);
+        const bool installed = substitute == face || QFontDatabase::hasFamily(face);
+        found = drawnWith.insert(face, installed ? face : substitute);
+    }
+    return QFont(*found, points);
 }
