@@ -1,4 +1,5 @@
 #include "environment/AppError.h"
+#include "environment/LateLibrary.h"
 #include "environment/RegistryUtility.h"
 #include "environment/Utility.h"
 #include "support/TestSupport.h"
@@ -221,6 +222,26 @@ private Q_SLOTS:
         QCOMPARE(SjisLength(QStringLiteral("ｱｲ")), 2);
         QCOMPARE(SjisLeft(QStringLiteral("ab練上"), 4), QStringLiteral("ab練"));
         QCOMPARE(SjisLeft(QStringLiteral("ab練上"), 3), QStringLiteral("ab"));
+    }
+
+    // An import or export whose library is missing or too old stops with the package to install.
+    void lateLibraries()
+    {
+        try {
+            TLateLibrary missing("ondokanri-no-such-library", 7, "no-such-package");
+            QFAIL("a missing library was opened");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("パッケージ no-such-package を入れてください")),
+                     qPrintable(e.message()));
+        }
+        TLateLibrary sqlite("sqlite3", 0, "libsqlite3-0");
+        QVERIFY(sqlite.Resolve<const char* (*)()>("sqlite3_libversion")() != nullptr);
+        try {
+            sqlite.Resolve<void (*)()>("no_such_function");
+            QFAIL("a missing function was resolved");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("no_such_function")), qPrintable(e.message()));
+        }
     }
 };
 
