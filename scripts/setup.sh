@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libgl-dev
   libqt6sql6-psql postgresql
   qt6-qpa-plugins
-  fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core
+  fonts-ipafont-gothic fonts-ipafont-mincho libfontconfig-dev
   qt6-translations-l10n
   gnuplot-nox r-base-core sqlite3   # the side-by-side benchmarks in bench/
   poppler-utils xvfb xauth
