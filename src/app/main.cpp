@@ -151,7 +151,6 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(programIcon({16, 32, 48}));
     substituteWindowsFonts();
     // Menus, message boxes and Qt's own dialogs in the windows' face.
-    fontconfig.Wait();
     QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
     QTranslator qtJapanese;
@@ -167,6 +166,7 @@ int main(int argc, char** argv)
     } catch (const AppError&) {
     }
     InstallSystemPrinters();
+    fontconfig.Wait();
     // The first question to CUPS loads its plugin: asked once the window has painted, or when the
     // print settings are first opened, whichever comes first.
     std::optional<TPrinterWatch> printerWatch;
