@@ -124,7 +124,6 @@ int runBatch(int argc, char** argv)
     // No window opens, so no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    FontconfigWarmUp fontconfig;
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("ondokanri"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
