@@ -22,6 +22,7 @@
 #include "records/OldDataWiring.h"
 #include "records/RestoreWiring.h"
 #include "records/CsvImportWiring.h"
+#include "reports/TextMetrics.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
@@ -45,17 +46,6 @@
 #include <thread>
 
 namespace {
-
-void substituteWindowsFonts()
-{
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ 明朝"), QStringLiteral("IPAMincho"));
-    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐ明朝"), QStringLiteral("IPAPMincho"));
-    // The grids' face. Their headers and remarks are Japanese, which a Latin stand-in would draw
-    // through a second, fallback face; one face for the whole window also loads faster.
-    QFont::insertSubstitution(QStringLiteral("Tahoma"), QStringLiteral("IPAPGothic"));
-}
 
 // Title bars and task switchers take the size nearest theirs. Each size is decoded when added;
 // the large one, for task switchers only, is added once the window has painted.
@@ -127,7 +117,7 @@ int runBatch(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("ondokanri"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
-    substituteWindowsFonts();
+    InstallFontSubstitutions();
     QTextStream out(stdout);
     QTextStream err(stderr);
     return RunBatchPrint(QGuiApplication::arguments(), out, err);
@@ -148,7 +138,7 @@ int main(int argc, char** argv)
     // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("ondokanri"));
     QApplication::setWindowIcon(programIcon({16, 32, 48}));
-    substituteWindowsFonts();
+    InstallFontSubstitutions();
     // Menus, message boxes and Qt's own dialogs in the windows' face.
     QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.

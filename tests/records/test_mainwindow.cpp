@@ -5,10 +5,13 @@
 #include "records/EditOndoData.h"
 #include "records/ListView.h"
 #include "registers/Calendar.h"
+#include "reports/TextMetrics.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -250,6 +253,21 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The window and its grids draw with one installed face, the stand-in of the Windows faces
+    // they name, never through fontconfig's fallback for a face that is missing.
+    void windowFacesAreInstalled()
+    {
+        InstallFontSubstitutions();
+        TempProfile profile;
+        TfEditOndoData w;
+        for (QWidget* widget : {static_cast<QWidget*>(&w), static_cast<QWidget*>(w.SS1),
+                                static_cast<QWidget*>(w.SS1->horizontalHeader())}) {
+            QVERIFY2(widget->font().family().compare(QStringLiteral("IPAPGothic"), Qt::CaseInsensitive) == 0,
+                     qPrintable(widget->font().family()));
+            QCOMPARE(QFontInfo(widget->font()).family(), QStringLiteral("IPAPGothic"));
+        }
+    }
+
     void firstStartOnEmptyFolder()
     {
         Fixture f;
