@@ -78,12 +78,6 @@ struct XlsxLib
     LATE_FUNCTION(library, lxw_strerror);
 };
 
-const XlsxLib& Xlsx()
-{
-    static const XlsxLib lib;
-    return lib;
-}
-
 class Workbook
 {
 public:
@@ -170,7 +164,7 @@ private:
                            .arg(m_file, QString::fromUtf8(m_lib.lxw_strerror(error))));
     }
 
-    const XlsxLib& m_lib = Xlsx();
+    const XlsxLib& m_lib = LateTable<XlsxLib>();
     QString m_file;
     lxw_workbook* m_book = nullptr;
     lxw_format* m_header = nullptr;

@@ -115,15 +115,9 @@ struct PxLib
     LATE_FUNCTION(library, PX_retrieve_record);
 };
 
-const PxLib& Px()
-{
-    static const PxLib lib;
-    return lib;
-}
-
 Table ReadTable(const QString& file)
 {
-    const PxLib& pxlib = Px();
+    const PxLib& pxlib = LateTable<PxLib>();
     QString errors;
     pxdoc_t* px = pxlib.PX_new3(CollectError, nullptr, nullptr, nullptr, &errors);
     if (!px)
