@@ -2,10 +2,16 @@
 
 #include "reports/TextMetrics.h"
 
+#include <QPaintEngine>
 #include <QPainter>
+#include <QGlyphRun>
 #include <QPainterPath>
+#include <QTextLayout>
 #include <QtMath>
 #include <cmath>
+#include <map>
+#include <vector>
+#include <tuple>
 
 namespace {
 
@@ -45,19 +51,59 @@ double AngleOf(QPointF centre, QPoint p)
     return qRadiansToDegrees(std::atan2(centre.y() - p.y(), p.x() - centre.x()));
 }
 
+// A text shaped once per face, size and text: every page of a document draws the same labels,
+// scale numbers and dates again, and QPainter::drawText shapes them anew each time.
+struct TShapedText
+{
+    QList<QGlyphRun> runs;
+    double ascent = 0; // of the laid-out line: the runs' baseline below their origin
+};
+
+const TShapedText& ShapedText(const TFontState& font, const QString& text)
+{
+    using Key = std::tuple<QString, int, QString>;
+    static std::map<Key, TShapedText> cache;
+    // Bounded for a long run of the program; one document's texts fit many times over.
+    if (cache.size() >= 20000)
+        cache.clear();
+    Key key(font.name, font.CharHeight(), text);
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    QTextLayout layout(text, MakeQFont(font));
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    TShapedText shaped;
+    if (line.isValid()) {
+        shaped.runs = layout.glyphRuns();
+        shaped.ascent = line.ascent();
+    }
+    return cache.emplace(std::move(key), std::move(shaped)).first->second;
+}
+
 // Hands pen, brush and font to the painter only when they change, and draws upright text in
 // the page's own transform: every save/restore or state change makes a PDF page write its
 // graphics state (clip included) again, which was most of the cost of a page.
 class TReplayer
 {
 public:
-    TReplayer(QPainter& painter, double scale) : m_painter(painter), m_scale(scale)
+    TReplayer(QPainter& painter, double scale)
+        : m_painter(painter)
+        , m_scale(scale)
+        , m_dotsAsPoints(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Pdf)
     {
         m_base = painter.transform();
     }
 
     void Draw(const TDrawOp& op)
     {
+        if (op.kind == TDrawOp::Kind::Ellipse && m_dotsAsPoints && addDot(op))
+            return;
+        drawDots();
         switch (op.kind) {
         case TDrawOp::Kind::Line:
             usePen(MakeQPen(op.pen, m_scale));
@@ -86,6 +132,82 @@ public:
     }
 
 private:
+    // A PDF writer turns a circle into four Bezier curves written out in full: the chart's
+    // points were half of its page streams and a fifth of its time. A round-capped point of
+    // the same diameter is one short segment that the viewer draws as an exact disc; an
+    // outline is a wider disc in the pen's colour under it. Discs recorded one after another
+    // that do not touch are drawn outlines first, then insides, a pen for all that share it:
+    // each change of pen is written out in full too.
+    struct TDot
+    {
+        QPointF centre;
+        QPen outline; // Qt::NoPen: none
+        QPen inside;  // Qt::NoPen: the outline covers it
+        double reach;
+    };
+
+    bool addDot(const TDrawOp& op)
+    {
+        // A circle's corners are rounded to whole dots on each axis alone, so its box may be a
+        // dot wider than high.
+        const QRectF r = QRectF(QPointF(op.p1), QPointF(op.p2)).normalized();
+        if (std::abs(r.width() - r.height()) > 1 || r.isEmpty() || op.brush.style != TBrushStyle::Solid)
+            return false;
+        const QPen pen = MakeQPen(op.pen, m_scale);
+        const bool outlined = pen.style() != Qt::NoPen;
+        if (outlined && (pen.style() != Qt::SolidLine || pen.widthF() <= 0))
+            return false;
+        const double diameter = (r.width() + r.height()) / 2;
+        const double width = outlined ? pen.widthF() : 0.0;
+        TDot dot{r.center(), outlined ? dotPen(pen.color(), diameter + width) : QPen(Qt::NoPen),
+                 diameter > width ? dotPen(ToQColor(op.brush.color), diameter - width) : QPen(Qt::NoPen),
+                 (diameter + width) / 2};
+        for (const TDot& other : m_dots) {
+            if (QLineF(other.centre, dot.centre).length() < other.reach + dot.reach) {
+                drawDots();
+                break;
+            }
+        }
+        m_dots.push_back(std::move(dot));
+        return true;
+    }
+
+    void drawDots()
+    {
+        for (QPen TDot::*layer : {&TDot::outline, &TDot::inside}) {
+            for (size_t i = 0; i < m_dots.size(); ++i) {
+                const QPen& pen = m_dots[i].*layer;
+                if (pen.style() == Qt::NoPen || (i > 0 && isDrawn(i, layer)))
+                    continue;
+                m_points.clear();
+                for (size_t k = i; k < m_dots.size(); ++k) {
+                    if (m_dots[k].*layer == pen)
+                        m_points.push_back(m_dots[k].centre);
+                }
+                usePen(pen);
+                m_painter.drawPoints(m_points.data(), int(m_points.size()));
+            }
+        }
+        m_dots.clear();
+    }
+
+    // Whether an earlier dot of the run had the same pen on this layer, and so drew dot i.
+    bool isDrawn(size_t i, QPen TDot::*layer) const
+    {
+        for (size_t k = 0; k < i; ++k) {
+            if (m_dots[k].*layer == m_dots[i].*layer)
+                return true;
+        }
+        return false;
+    }
+
+    static QPen dotPen(const QColor& colour, double diameter)
+    {
+        QPen pen(colour, diameter);
+        pen.setCapStyle(Qt::RoundCap);
+        return pen;
+    }
+
     void usePen(const QPen& pen)
     {
         if (!m_penSet || pen != m_pen) {
@@ -104,29 +226,19 @@ private:
         }
     }
 
-    void useFont(const TFontState& font)
-    {
-        if (m_fontSet && font.CharHeight() == m_fontHeight && font.name == m_fontName)
-            return;
-        m_painter.setFont(MakeQFont(font));
-        m_fontName = font.name;
-        m_fontHeight = font.CharHeight();
-        m_fontSet = true;
-    }
-
     void drawText(const TDrawOp& op)
     {
         if (op.brush.style == TBrushStyle::Solid)
             m_painter.fillRect(QRect(op.p1, QSize(op.textWidth, op.textHeight)), ToQColor(op.brush.color));
-        useFont(op.font);
         usePen(QPen(ToQColor(op.font.color)));
+        const TShapedText& shaped = ShapedText(op.font, op.text);
         const bool upright = op.font.escapement == 0 && op.xScale == 1.0;
         if (upright) {
             if (m_turned) {
                 m_painter.setTransform(m_base);
                 m_turned = false;
             }
-            m_painter.drawText(QPointF(op.p1.x(), op.p1.y() + op.ascent), op.text);
+            drawShaped(shaped, QPointF(op.p1.x(), op.p1.y() + op.ascent));
             return;
         }
         QTransform t = m_base;
@@ -136,12 +248,22 @@ private:
         t.scale(op.xScale, 1.0);
         m_painter.setTransform(t);
         m_turned = true;
-        m_painter.drawText(QPointF(0, op.ascent), op.text);
+        drawShaped(shaped, QPointF(0, op.ascent));
+    }
+
+    void drawShaped(const TShapedText& shaped, QPointF baseline)
+    {
+        const QPointF origin(baseline.x(), baseline.y() - shaped.ascent);
+        for (const QGlyphRun& run : shaped.runs)
+            m_painter.drawGlyphRun(origin, run);
     }
 
 public:
+    bool DrawsDots() const { return m_dotsAsPoints; }
+
     void Finish()
     {
+        drawDots();
         if (m_turned)
             m_painter.setTransform(m_base);
     }
@@ -149,16 +271,41 @@ public:
 private:
     QPainter& m_painter;
     double m_scale;
+    bool m_dotsAsPoints;
+    std::vector<TDot> m_dots;
+    std::vector<QPointF> m_points;
     QTransform m_base;
     bool m_turned = false;
     QPen m_pen;
     bool m_penSet = false;
     QBrush m_brush;
     bool m_brushSet = false;
-    QString m_fontName;
-    int m_fontHeight = 0;
-    bool m_fontSet = false;
 };
+
+// A chart draws each point again after every line that meets it, so that points lie on top.
+// A disc drawn again later, the same in place, size and colours, covers all it painted before;
+// only the last one is written to a PDF page.
+std::vector<bool> HiddenDiscs(const std::vector<TDrawOp>& ops)
+{
+    using Key = std::tuple<int, int, int, int, int, int, TColor, int, TColor>;
+    const auto keyOf = [](const TDrawOp& op) {
+        return Key(op.p1.x(), op.p1.y(), op.p2.x(), op.p2.y(), op.pen.width, int(op.pen.style),
+                   op.pen.color, int(op.brush.style), op.brush.color);
+    };
+    std::vector<bool> hidden(ops.size(), false);
+    std::map<Key, size_t> last;
+    for (size_t i = 0; i < ops.size(); ++i) {
+        const TDrawOp& op = ops[i];
+        if (op.kind != TDrawOp::Kind::Ellipse || op.brush.style != TBrushStyle::Solid)
+            continue;
+        const auto [it, inserted] = last.try_emplace(keyOf(op), i);
+        if (!inserted) {
+            hidden[it->second] = true;
+            it->second = i;
+        }
+    }
+    return hidden;
+}
 
 } // namespace
 
@@ -175,8 +322,11 @@ void TRecordedPage::Replay(QPainter& painter, const QRectF& target) const
     const QTransform device = painter.deviceTransform();
     const double scale = qMin(std::abs(device.m11()), std::abs(device.m22()));
     TReplayer replayer(painter, scale);
-    for (const TDrawOp& op : m_ops)
-        replayer.Draw(op);
+    const std::vector<bool> hidden = replayer.DrawsDots() ? HiddenDiscs(m_ops) : std::vector<bool>();
+    for (size_t i = 0; i < m_ops.size(); ++i) {
+        if (hidden.empty() || !hidden[i])
+            replayer.Draw(m_ops[i]);
+    }
     replayer.Finish();
     painter.restore();
 }

@@ -4,7 +4,11 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
+#include <tuple>
+#include <vector>
 #include <cmath>
 
 namespace {
@@ -27,6 +31,66 @@ bool SameOps(const TRecordingCanvas& a, const TRecordingCanvas& b)
             return false;
     return true;
 }
+
+// A paint device whose engine says it writes PDF and keeps what it is asked to draw: each
+// point with the pen it was drawn with, and how many other shapes there were.
+class TPdfLikeDevice : public QPaintDevice
+{
+public:
+    struct Point
+    {
+        QPointF at;
+        QColor colour;
+        double width;
+    };
+
+    std::vector<Point> points;
+    int paths = 0;
+
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth: case PdmHeight: return 2000;
+        case PdmWidthMM: case PdmHeightMM: return 85;
+        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
+        case PdmDepth: return 32;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+        default: return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine
+    {
+    public:
+        explicit Engine(TPdfLikeDevice& device) : m_device(device) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        Type type() const override { return QPaintEngine::Pdf; }
+        void updateState(const QPaintEngineState& state) override
+        {
+            if (state.state() & QPaintEngine::DirtyPen)
+                m_pen = state.pen();
+        }
+        void drawPoints(const QPointF* points, int count) override
+        {
+            for (int i = 0; i < count; ++i)
+                m_device.points.push_back({points[i], m_pen.color(), m_pen.widthF()});
+        }
+        void drawPath(const QPainterPath&) override { ++m_device.paths; }
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override { ++m_device.paths; }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+
+    private:
+        TPdfLikeDevice& m_device;
+        QPen m_pen;
+    };
+    mutable Engine m_engine{*this};
+};
 
 int DotX(float x)
 {
@@ -480,6 +544,83 @@ private Q_SLOTS:
             }
         }
         QVERIFY(metrics.TextWidth(small, text) < metrics.TextWidth(large, text));
+    }
+
+    // Replayed text is shaped once per face, size and text and drawn from that: it must land
+    // exactly where, and as, QPainter would draw it itself.
+    void replayedTextIsDrawnAsQPainterDrawsIt()
+    {
+        TRecordingCanvas c(QSize(1200, 600), 600, 600, DefaultTextMetrics());
+        c.SetBrushStyle(TBrushStyle::Clear);
+        const QString text = QStringLiteral("練上 160.5");
+        const std::vector<std::pair<QString, int>> fonts = {{QStringLiteral("ＭＳ Ｐゴシック"), -60},
+                                                            {QStringLiteral("ＭＳ Ｐゴシック"), -100},
+                                                            {QStringLiteral("ＭＳ 明朝"), -60}};
+        for (int round = 0; round < 2; ++round) {
+            for (size_t i = 0; i < fonts.size(); ++i) {
+                c.SetFontName(fonts[i].first);
+                c.SetFontHeight(fonts[i].second);
+                c.TextOut(40 + 600 * round, 40 + 170 * int(i), text);
+            }
+        }
+        QImage replayed(1200, 600, QImage::Format_RGB32);
+        replayed.fill(Qt::white);
+        QPainter p(&replayed);
+        c.Page().ReplayAt(p, QPointF(0, 0));
+        p.end();
+        QImage drawn(1200, 600, QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        QPainter q(&drawn);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setRenderHint(QPainter::TextAntialiasing);
+        for (const TDrawOp& op : Texts(c)) {
+            q.setFont(MakeQFont(op.font));
+            q.setPen(Qt::black);
+            q.drawText(QPointF(op.p1.x(), op.p1.y() + op.ascent), op.text);
+        }
+        q.end();
+        QVERIFY(replayed == drawn);
+    }
+
+    // A PDF page gets each disc once, its last time, as round points: the outline's under the
+    // inside, the two touching discs one after the other.
+    void pdfPagesWriteEachDiscOnceAsPoints()
+    {
+        TRecordingCanvas c(QSize(2000, 2000), 600, 600, DefaultTextMetrics());
+        c.SetPenWidth(2);
+        c.SetPenColor(clBlack);
+        const auto disc = [&c](int x, TColor colour) {
+            c.SetBrushColor(colour);
+            c.Ellipse(x - 24, 976, x + 24, 1024);
+        };
+        c.MoveTo(100, 1000);
+        c.LineTo(500, 1000);
+        disc(100, clBlue);
+        disc(500, clBlue);
+        c.MoveTo(500, 1000);
+        c.LineTo(900, 1000);
+        disc(500, clBlue);
+        disc(900, clRed);
+        disc(920, clRed); // touches the one before
+        TPdfLikeDevice device;
+        QPainter p(&device);
+        c.Page().ReplayAt(p, QPointF(0, 0));
+        p.end();
+        QCOMPARE(device.paths, 2); // the two lines
+        std::vector<std::tuple<double, QColor, double>> drawn;
+        for (const auto& point : device.points)
+            drawn.emplace_back(point.at.x(), point.colour, point.width);
+        const QColor black(Qt::black), blue(Qt::blue), red(Qt::red);
+        const std::vector<std::tuple<double, QColor, double>> expected = {
+            {100, black, 50}, {100, blue, 46},                   // before the second line
+            {500, black, 50}, {900, black, 50}, {500, blue, 46}, {900, red, 46},
+            {920, black, 50}, {920, red, 46}};
+        QCOMPARE(drawn.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            QCOMPARE(std::get<0>(drawn[i]), std::get<0>(expected[i]));
+            QCOMPARE(std::get<1>(drawn[i]), std::get<1>(expected[i]));
+            QCOMPARE(std::get<2>(drawn[i]), std::get<2>(expected[i]));
+        }
     }
 
     void textOutKeepsTheCellTopLeft()
