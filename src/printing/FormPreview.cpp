@@ -2,6 +2,7 @@
 
 #include "environment/ErrorGuard.h"
 #include "environment/Utility.h"
+#include "environment/WindowFont.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevXPane.h"
 #include "printing/SystemPrinters.h"
@@ -29,7 +30,7 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("印刷プレビュー"));
     setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
                    | Qt::WindowCloseButtonHint);
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    QFont f = WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), -1);
     f.setPixelSize(12);
     setFont(f);
 

@@ -2,6 +2,7 @@
 
 #include "environment/ErrorGuard.h"
 #include "environment/RegistryUtility.h"
+#include "environment/WindowFont.h"
 #include "printing/FormPreview.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
@@ -48,7 +49,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fSetPrintItems"));
     setWindowTitle(QStringLiteral("印刷設定"));
-    setFont(QFont(QStringLiteral("ＭＳ Ｐゴシック"), -1));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), -1));
     QFont font = this->font();
     font.setPixelSize(12);
     setFont(font);
@@ -90,7 +91,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
 
     Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 140, 80, 16);
     SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 158, 291, 180);
-    SS1->setFont(QFont(QStringLiteral("Tahoma"), 9));
+    SS1->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
     SS1->horizontalHeader()->hide();
     SS1->verticalHeader()->hide();
     SS1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
