@@ -1,6 +1,8 @@
 #include "reports/TextMetrics.h"
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QVector>
 #include <cmath>
 
@@ -21,10 +23,29 @@ QString DefaultFaceName()
     return QStringLiteral("ＭＳ Ｐゴシック");
 }
 
+namespace {
+
+// The face a page font is drawn with: a Windows face itself where it is installed, else its
+// stand-in. Qt looks a face it lacks up through fontconfig's whole fallback sort, once for
+// every style, before it tries the substitute; naming the stand-in spares that.
+QString DrawnFace(const QString& name)
+{
+    static QHash<QString, QString> faces;
+    auto it = faces.constFind(name);
+    if (it == faces.constEnd()) {
+        const QString substitute = QFont::substitute(name);
+        const bool installed = substitute == name || QFontDatabase::hasFamily(name);
+        it = faces.insert(name, installed ? name : substitute);
+    }
+    return *it;
+}
+
+} // namespace
+
 QFont MakeQFont(const TFontState& font)
 {
     InstallFontSubstitutions();
-    QFont f(font.name.isEmpty() ? DefaultFaceName() : font.name);
+    QFont f(DrawnFace(font.name.isEmpty() ? DefaultFaceName() : font.name));
     f.setPixelSize(qMax(1, font.CharHeight()));
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
