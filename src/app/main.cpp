@@ -1,3 +1,5 @@
+#include "StartAhead.h"
+
 #include "environment/Engine.h"
 #include "environment/AppError.h"
 #include "environment/ErrorGuard.h"
@@ -32,47 +34,33 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
-#include <fontconfig/fontconfig.h>
 #include <functional>
 #include <initializer_list>
 #include <memory>
 #include <utility>
 #include <optional>
-#include <thread>
 
 namespace {
 
 // Title bars and task switchers take the size nearest theirs. Each size is decoded when added;
-// the large one, for task switchers only, is added once the window has painted.
+// the large one, for task switchers only, is added once the window has painted. The format is
+// named: left to guess it, Qt loads every image plugin to ask it about the file.
 QIcon programIcon(std::initializer_list<int> sizes, QIcon icon = QIcon())
 {
-    for (int size : sizes)
-        icon.addFile(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), QSize(size, size));
+    for (int size : sizes) {
+        QImageReader reader(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
-
-// Reads fontconfig's configuration and font caches on the other core while the program connects
-// to the display and opens its data; the first font would otherwise do it on the start path.
-// Should Qt get there first, fontconfig keeps whichever load finishes first.
-class FontconfigWarmUp
-{
-public:
-    FontconfigWarmUp() : m_thread([] { FcInit(); }) {}
-    ~FontconfigWarmUp() { Wait(); }
-    void Wait()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
-private:
-    std::thread m_thread;
-};
 
 // The start-up benchmark times a run up to the main window's first paint.
 class QuitOnFirstPaint : public QObject
@@ -131,8 +119,9 @@ int main(int argc, char** argv)
     if (IsBatchCommand(arguments))
         return runBatch(argc, argv);
 
-    FontconfigWarmUp fontconfig;
+    TStartAhead ahead(QLibraryInfo::path(QLibraryInfo::PluginsPath));
     QApplication app(argc, argv);
+    ahead.ApplicationMade();
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
@@ -155,7 +144,7 @@ int main(int argc, char** argv)
     } catch (const AppError&) {
     }
     InstallSystemPrinters();
-    fontconfig.Wait();
+    ahead.WaitForFonts();
     // The first question to CUPS loads its plugin: asked once the window has painted, or when the
     // print settings are first opened, whichever comes first.
     std::optional<TPrinterWatch> printerWatch;

@@ -147,16 +147,28 @@ protected:
     }
 };
 
-QTableWidget* makeGrid(QWidget* parent, int rows, int columns, int columnWidth)
+// The rows and columns are added last, once the headers are set up: a header that is visible
+// when they arrive measures the text of every section, 100 row numbers for the readings.
+QTableWidget* makeGrid(QWidget* parent, int rows, int columns, int columnWidth,
+                       Qt::Orientations headers)
 {
-    auto* g = new QTableWidget(rows, columns, parent);
+    auto* g = new QTableWidget(parent);
     g->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
+    QFont bold = g->font();
+    bold.setBold(true);
+    g->horizontalHeader()->setFont(bold);
+    if (!(headers & Qt::Horizontal))
+        g->horizontalHeader()->hide();
+    if (!(headers & Qt::Vertical))
+        g->verticalHeader()->hide();
     g->verticalHeader()->setDefaultSectionSize(21);
     g->verticalHeader()->setMinimumSectionSize(16);
     g->horizontalHeader()->setDefaultSectionSize(columnWidth);
     g->setTabKeyNavigation(false); // Tab leaves the grid; arrows move inside
     g->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                        QAbstractItemView::AnyKeyPressed);
+    g->setColumnCount(columns);
+    g->setRowCount(rows);
     return g;
 }
 
@@ -414,13 +426,9 @@ QWidget* TfEditOndoData::buildMiddle()
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
 
-    SS1 = makeGrid(panel, ReadingRows, 3, 72);
+    SS1 = makeGrid(panel, ReadingRows, 3, 72, Qt::Horizontal);
     SS1->setObjectName(QStringLiteral("SS1"));
     SS1->setAccessibleName(QStringLiteral("温度データ"));
-    SS1->verticalHeader()->hide();
-    QFont bold = SS1->horizontalHeader()->font();
-    bold.setBold(true);
-    SS1->horizontalHeader()->setFont(bold);
     auto* delegate = new ReadingDelegate(SS1);
     delegate->OnReturn = [this] { moveToNextTemperature(); };
     SS1->setItemDelegate(delegate);
@@ -433,11 +441,9 @@ QWidget* TfEditOndoData::buildMiddle()
     row->addWidget(SS1, 1);
 
     auto* right = new QVBoxLayout;
-    SS2 = makeGrid(panel, 4, 2, 85);
+    SS2 = makeGrid(panel, 4, 2, 85, {});
     SS2->setObjectName(QStringLiteral("SS2"));
     SS2->setAccessibleName(QStringLiteral("統計"));
-    SS2->horizontalHeader()->hide();
-    SS2->verticalHeader()->hide();
     SS2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SS2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SS2->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -279,6 +279,11 @@ private Q_SLOTS:
         QCOMPARE(f.w.ComboBox3->currentText(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
         QCOMPARE(statistics(f.w), QStringList(4)); // no reading, no statistics
         QCOMPARE(f.w.SS1->rowCount(), 100);
+        QCOMPARE(f.w.SS1->columnCount(), 3);
+        // Only the readings grid shows a header: its column captions, in bold.
+        QVERIFY(f.w.SS1->verticalHeader()->isHidden());
+        QVERIFY(f.w.SS1->horizontalHeader()->font().bold());
+        QVERIFY(f.w.SS2->horizontalHeader()->isHidden() && f.w.SS2->verticalHeader()->isHidden());
         QCOMPARE(f.w.SS1->horizontalHeaderItem(0)->text(), QStringLiteral("単位"));
         QCOMPARE(f.w.SS1->horizontalHeaderItem(1)->text(), QStringLiteral("温度"));
         QCOMPARE(f.w.SS1->horizontalHeaderItem(2)->text(), QStringLiteral("備考"));

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+// Start-up work that needs neither the display nor the main thread, done on the other core while
+// the main thread connects to the display and opens the data:
+//  - fontconfig reads its configuration and caches;
+//  - the plugins Qt opens after connecting to the display are mapped and relocated: the embedded
+//    database's driver, and the image formats, each of which the menu bar's standard icon asks
+//    whether it reads PNG;
+//  - once the application object exists, Qt's font database is filled.
+// Whatever Qt reaches first it does itself; the results are the same.
+class TStartAhead
+{
+public:
+    // `plugins`: Qt's plugin folder.
+    explicit TStartAhead(const QString& plugins);
+    ~TStartAhead();
+    TStartAhead(const TStartAhead&) = delete;
+    TStartAhead& operator=(const TStartAhead&) = delete;
+
+    // The QGuiApplication now exists: the font database may be filled. The caller then waits
+    // for the fonts before the application object goes.
+    void ApplicationMade();
+    // Blocks until the font database is filled (or, without an application, fontconfig loaded).
+    void WaitForFonts();
+
+private:
+    void run(const QString& plugins);
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    enum class Stage { Started, ApplicationMade, Abandoned, FontsReady } m_stage = Stage::Started;
+    std::thread m_thread;
+};
