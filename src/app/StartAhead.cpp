@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontDatabase>
+#include <QImageReader>
 
 #include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
@@ -21,7 +22,10 @@ void openPlugins(const QString& plugins)
 
 } // namespace
 
-TStartAhead::TStartAhead(const QString& plugins) : m_thread([this, plugins] { run(plugins); }) {}
+TStartAhead::TStartAhead(const QString& plugins, QStringList images)
+    : m_thread([this, plugins, images = std::move(images)] { run(plugins, images); })
+{
+}
 
 TStartAhead::~TStartAhead()
 {
@@ -49,10 +53,19 @@ void TStartAhead::WaitForFonts()
     m_changed.wait(lock, [this] { return m_stage == Stage::FontsReady; });
 }
 
-void TStartAhead::run(const QString& plugins)
+QImage TStartAhead::ReadPng(const QString& path)
+{
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+void TStartAhead::run(const QString& plugins, const QStringList& images)
 {
     FcInit();
     openPlugins(plugins);
+    for (const QString& path : images)
+        m_images << ReadPng(path);
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return m_stage != Stage::Started; });
     const bool application = m_stage == Stage::ApplicationMade;

@@ -1,6 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QImage>
+#include <QList>
+#include <QStringList>
 
 #include <condition_variable>
 #include <mutex>
@@ -12,13 +14,14 @@
 //  - the plugins Qt opens after connecting to the display are mapped and relocated: the embedded
 //    database's driver, and the image formats, each of which the menu bar's standard icon asks
 //    whether it reads PNG;
+//  - the window icon's PNG files are decoded;
 //  - once the application object exists, Qt's font database is filled.
 // Whatever Qt reaches first it does itself; the results are the same.
 class TStartAhead
 {
 public:
-    // `plugins`: Qt's plugin folder.
-    explicit TStartAhead(const QString& plugins);
+    // `plugins`: Qt's plugin folder; `images`: PNG files to decode.
+    TStartAhead(const QString& plugins, QStringList images);
     ~TStartAhead();
     TStartAhead(const TStartAhead&) = delete;
     TStartAhead& operator=(const TStartAhead&) = delete;
@@ -28,12 +31,19 @@ public:
     void ApplicationMade();
     // Blocks until the font database is filled (or, without an application, fontconfig loaded).
     void WaitForFonts();
+    // The decoded `images`, in their order; read after WaitForFonts.
+    const QList<QImage>& Images() const { return m_images; }
+
+    // A PNG file decoded by the built-in reader: left to guess the format, Qt would load every
+    // image plugin to ask it about the file.
+    static QImage ReadPng(const QString& path);
 
 private:
-    void run(const QString& plugins);
+    void run(const QString& plugins, const QStringList& images);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
     enum class Stage { Started, ApplicationMade, Abandoned, FontsReady } m_stage = Stage::Started;
+    QList<QImage> m_images;
     std::thread m_thread;
 };

@@ -34,7 +34,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QIcon>
-#include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
 #include <QStyle>
@@ -42,23 +41,23 @@
 #include <QTimer>
 #include <cstdio>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <utility>
 #include <optional>
 
 namespace {
 
-// Title bars and task switchers take the size nearest theirs. Each size is decoded when added;
-// the large one, for task switchers only, is added once the window has painted. The format is
-// named: left to guess it, Qt loads every image plugin to ask it about the file.
-QIcon programIcon(std::initializer_list<int> sizes, QIcon icon = QIcon())
+QString iconFile(int size)
 {
-    for (int size : sizes) {
-        QImageReader reader(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
-    }
+    return QStringLiteral(":/icons/ondokanri-%1.png").arg(size);
+}
+
+// Title bars and task switchers take the size nearest theirs. The large one, for task switchers
+// only, is added once the window has painted.
+QIcon programIcon(const QList<QImage>& images, QIcon icon = QIcon())
+{
+    for (const QImage& image : images)
+        icon.addPixmap(QPixmap::fromImage(image));
     return icon;
 }
 
@@ -119,14 +118,13 @@ int main(int argc, char** argv)
     if (IsBatchCommand(arguments))
         return runBatch(argc, argv);
 
-    TStartAhead ahead(QLibraryInfo::path(QLibraryInfo::PluginsPath));
+    TStartAhead ahead(QLibraryInfo::path(QLibraryInfo::PluginsPath), {iconFile(16), iconFile(32), iconFile(48)});
     QApplication app(argc, argv);
     ahead.ApplicationMade();
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
     QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
     // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("ondokanri"));
-    QApplication::setWindowIcon(programIcon({16, 32, 48}));
     InstallFontSubstitutions();
     // Menus, message boxes and Qt's own dialogs in the windows' face.
     QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
@@ -145,6 +143,7 @@ int main(int argc, char** argv)
     }
     InstallSystemPrinters();
     ahead.WaitForFonts();
+    QApplication::setWindowIcon(programIcon(ahead.Images()));
     // The first question to CUPS loads its plugin: asked once the window has painted, or when the
     // print settings are first opened, whichever comes first.
     std::optional<TPrinterWatch> printerWatch;
@@ -203,7 +202,7 @@ int main(int argc, char** argv)
     // The start-up benchmark ends at the first paint, before the work that waits for it.
     QuitOnFirstPaint quitOnFirstPaint;
     AfterFirstPaint finishStart([watch] {
-        QApplication::setWindowIcon(programIcon({256}, QApplication::windowIcon()));
+        QApplication::setWindowIcon(programIcon({TStartAhead::ReadPng(iconFile(256))}, QApplication::windowIcon()));
         watch();
     });
     if (qEnvironmentVariableIsSet("ONDOKANRI_QUIT_ON_FIRST_PAINT"))
