@@ -74,7 +74,11 @@ TDropDownCombo* makeCombo(QWidget* parent, const char* name, const QString& spok
     auto* c = new TDropDownCombo(parent);
     c->setObjectName(QLatin1String(name));
     c->setAccessibleName(spoken);
-    c->setEditable(true);
+    // Made editable through its own line edit: setEditable(true) would also build the box's
+    // drop-down list now. Made at the first drop-down, the list is the same.
+    auto* edit = new QLineEdit(c);
+    edit->setPalette(c->palette());
+    c->setLineEdit(edit);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setMaxVisibleItems(16);
     return c;

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QFontInfo>
+#include <QCompleter>
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QApplication>
@@ -265,6 +266,28 @@ private Q_SLOTS:
             QVERIFY2(widget->font().family().compare(QStringLiteral("IPAPGothic"), Qt::CaseInsensitive) == 0,
                      qPrintable(widget->font().family()));
             QCOMPARE(QFontInfo(widget->font()).family(), QStringLiteral("IPAPGothic"));
+        }
+    }
+
+    // The entry boxes are made editable without building their lists at start; each list, made
+    // at its first drop-down, must behave as that of a box made editable the usual way.
+    void entryBoxesAreStandardEditableBoxes()
+    {
+        TempProfile profile;
+        TfEditOndoData w;
+        QComboBox plain;
+        plain.setEditable(true);
+        plain.setInsertPolicy(QComboBox::NoInsert);
+        for (QComboBox* box : {static_cast<QComboBox*>(w.ComboBox1), static_cast<QComboBox*>(w.ComboBox2),
+                               static_cast<QComboBox*>(w.ComboBox3), static_cast<QComboBox*>(w.ComboBox4),
+                               static_cast<QComboBox*>(w.ComboBox5)}) {
+            QVERIFY(box->isEditable());
+            QCOMPARE(box->focusPolicy(), plain.focusPolicy());
+            QCOMPARE(box->insertPolicy(), plain.insertPolicy());
+            QCOMPARE(box->lineEdit()->completer()->completionMode(), plain.lineEdit()->completer()->completionMode());
+            QCOMPARE(box->lineEdit()->completer()->caseSensitivity(), plain.lineEdit()->completer()->caseSensitivity());
+            QCOMPARE(box->view()->verticalScrollBarPolicy(), plain.view()->verticalScrollBarPolicy());
+            QCOMPARE(box->itemDelegate()->metaObject()->className(), plain.itemDelegate()->metaObject()->className());
         }
     }
 
