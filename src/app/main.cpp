@@ -118,7 +118,8 @@ int main(int argc, char** argv)
     if (IsBatchCommand(arguments))
         return runBatch(argc, argv);
 
-    TStartAhead ahead(QLibraryInfo::path(QLibraryInfo::PluginsPath), {iconFile(16), iconFile(32), iconFile(48)});
+    TStartAhead ahead(QLibraryInfo::path(QLibraryInfo::PluginsPath),
+                      {iconFile(16), iconFile(32), iconFile(48)});
     QApplication app(argc, argv);
     ahead.ApplicationMade();
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
@@ -202,7 +203,8 @@ int main(int argc, char** argv)
     // The start-up benchmark ends at the first paint, before the work that waits for it.
     QuitOnFirstPaint quitOnFirstPaint;
     AfterFirstPaint finishStart([watch] {
-        QApplication::setWindowIcon(programIcon({TStartAhead::ReadPng(iconFile(256))}, QApplication::windowIcon()));
+        QApplication::setWindowIcon(
+            programIcon({TStartAhead::ReadPng(iconFile(256))}, QApplication::windowIcon()));
         watch();
     });
     if (qEnvironmentVariableIsSet("ONDOKANRI_QUIT_ON_FIRST_PAINT"))
