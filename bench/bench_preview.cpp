@@ -91,8 +91,8 @@ int main(int argc, char** argv)
     if (times.size() > 1) {
         std::vector<double> rest(times.begin() + 1, times.end());
         std::sort(rest.begin(), rest.end());
-        std::printf(", later openings median %.1f ms (min %.1f, max %.1f)", rest[rest.size() / 2], rest.front(),
-                    rest.back());
+        std::printf(", later openings median %.1f ms (min %.1f, max %.1f)", rest[rest.size() / 2],
+                    rest.front(), rest.back());
     }
     std::printf("\n");
     return 0;

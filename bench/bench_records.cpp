@@ -48,7 +48,8 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    std::printf("location                  %s\n", qPrintable(Engine::DisplayName(Engine::CurrentFolder())));
+    std::printf("location                  %s\n",
+                qPrintable(Engine::DisplayName(Engine::CurrentFolder())));
 
     TOndoKanri record;
     record.Koji.Load(QStringLiteral("K001"));
@@ -75,11 +76,12 @@ int main(int argc, char** argv)
         record.LoadByDate();
         loadMs.push_back(t.nsecsElapsed() / 1e6);
         t.start();
-        const QList<Reading> got = TOndoKanri::ReadDay(record.Koji.Code(), record.Kubun.ID, day,
-                                                       record.Gozai.DataName());
+        const QList<Reading> got =
+            TOndoKanri::ReadDay(record.Koji.Code(), record.Kubun.ID, day, record.Gozai.DataName());
         readMs.push_back(t.nsecsElapsed() / 1e6);
         if (got.size() != 100) {
-            std::fprintf(stderr, "expected 100 readings, got %lld\n", static_cast<long long>(got.size()));
+            std::fprintf(stderr, "expected 100 readings, got %lld\n",
+                         static_cast<long long>(got.size()));
             return 1;
         }
         QStringList list;

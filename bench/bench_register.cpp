@@ -2,7 +2,8 @@
 // SQLite C library doing the same writes with the same settings (DELETE journal, full sync,
 // statements prepared once). Prints the median CPU time of each and their ratio.
 //   bench_register FOLDER [DAYS] [--only ours|raw]
-// FOLDER should be on tmpfs so that the disk does not decide; `--only` runs one side (for strace -c).
+// FOLDER should be on tmpfs so that the disk does not decide; `--only` runs one side (for strace
+// -c).
 #include "environment/Engine.h"
 #include "records/OndoKanri.h"
 #include "registers/OndoKubun.h"
@@ -10,10 +11,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <sqlite3.h>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -48,11 +49,14 @@ public:
         check(sqlite3_open(file.constData(), &m_db), m_db);
         for (const char* sql :
              {"pragma journal_mode=DELETE", "pragma synchronous=FULL",
-              "create table OndoKanri4 (ID integer, KojiCode varchar(8), GozaiName varchar(64), Sokuteisya varchar(16), "
+              "create table OndoKanri4 (ID integer, KojiCode varchar(8), GozaiName varchar(64), "
+              "Sokuteisya varchar(16), "
               "Kiji varchar(64), Kubun integer, Kikakuti varchar(32))",
-              "create table OndoHead4 (KanriID integer, Hiduke datetime, Kosu integer, MaxOndo double, MiniOndo double, "
+              "create table OndoHead4 (KanriID integer, Hiduke datetime, Kosu integer, MaxOndo "
+              "double, MiniOndo double, "
               "AvgOndo double, Tekiyo varchar(32))",
-              "create table OndoLine4 (KanriID integer, Hiduke datetime, LNO integer, Sokuten varchar(16), Ondo double)",
+              "create table OndoLine4 (KanriID integer, Hiduke datetime, LNO integer, Sokuten "
+              "varchar(16), Ondo double)",
               "create index OndoHead4_Day on OndoHead4 (KanriID, Hiduke)",
               "create index OndoLine4_Day on OndoLine4 (KanriID, Hiduke)",
               "insert into OndoKanri4 values (1, 'K001', '密粒度13', '', '', 0, '::')"})
@@ -134,7 +138,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString folder = args.at(1);
-    const int days = args.size() > 2 && !args.at(2).startsWith(QLatin1Char('-')) ? args.at(2).toInt() : 200;
+    const int days =
+        args.size() > 2 && !args.at(2).startsWith(QLatin1Char('-')) ? args.at(2).toInt() : 200;
     const int only = args.indexOf(QStringLiteral("--only"));
     const QString side = only > 0 && only + 1 < args.size() ? args.at(only + 1) : QString();
     QDir(folder).removeRecursively();

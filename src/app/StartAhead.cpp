@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QImageReader>
-
 #include <dlfcn.h>
 #include <fontconfig/fontconfig.h>
 
@@ -13,7 +12,9 @@ namespace {
 // Kept open for the run, as Qt keeps its plugins.
 void openPlugins(const QString& plugins)
 {
-    const auto open = [](const QString& path) { dlopen(QFile::encodeName(path).constData(), RTLD_LAZY); };
+    const auto open = [](const QString& path) {
+        dlopen(QFile::encodeName(path).constData(), RTLD_LAZY);
+    };
     open(plugins + QStringLiteral("/sqldrivers/libqsqlite.so"));
     const QDir formats(plugins + QStringLiteral("/imageformats"), QStringLiteral("*.so"));
     for (const QString& name : formats.entryList(QDir::Files))

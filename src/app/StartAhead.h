@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QList>
 #include <QStringList>
-
 #include <condition_variable>
 #include <mutex>
 #include <thread>

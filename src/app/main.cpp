@@ -1,49 +1,48 @@
 #include "StartAhead.h"
-
-#include "environment/Engine.h"
 #include "environment/AppError.h"
+#include "environment/Engine.h"
 #include "environment/ErrorGuard.h"
 #include "environment/RestoreBackup.h"
 #include "environment/SetDataPath.h"
 #include "environment/WindowFont.h"
+#include "exchange/CsvImportDialog.h"
 #include "exchange/ExportDialog.h"
 #include "exchange/ParadoxImportDialog.h"
-#include "exchange/CsvImportDialog.h"
 #include "help/HelpWindow.h"
 #include "printing/BatchPrint.h"
 #include "printing/FormPreview.h"
 #include "printing/PrinterSetup.h"
 #include "printing/SetPrintItems.h"
 #include "printing/SystemPrinters.h"
+#include "records/CsvImportWiring.h"
 #include "records/DialogWiring.h"
 #include "records/EditOndoData.h"
 #include "records/ExportWiring.h"
 #include "records/LazyDialog.h"
 #include "records/ListView.h"
-#include "records/PrintWiring.h"
 #include "records/OldDataWiring.h"
+#include "records/PrintWiring.h"
 #include "records/RestoreWiring.h"
-#include "records/CsvImportWiring.h"
-#include "reports/TextMetrics.h"
 #include "registers/Calendar.h"
 #include "registers/EditKoji.h"
 #include "registers/EditOndoKubun.h"
+#include "reports/TextMetrics.h"
 
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QPixmap>
 #include <QScreen>
 #include <QStyle>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -131,7 +130,8 @@ int main(int argc, char** argv)
     QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
     QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtJapanese);
 
     // The data file is checked before anything touches it. A refused file is reported by the
@@ -164,7 +164,7 @@ int main(int argc, char** argv)
     std::unique_ptr<TfEditKoji> fEditKoji;
     std::unique_ptr<TfEditGozai> fEditGozai;
     std::unique_ptr<TfEditSimei> fEditSimei;
-    std::unique_ptr<TFormPreview> FormPreview; // made with the print settings
+    std::unique_ptr<TFormPreview> FormPreview;       // made with the print settings
     std::unique_ptr<TfSetPrintItems> fSetPrintItems; // made at the first "印刷"
     std::unique_ptr<TfSetDataPath> fSetDataPath;
     // Made when their command is first chosen.
@@ -177,9 +177,9 @@ int main(int argc, char** argv)
     const DialogRef<TfListView> listView = OnFirstUse(fListView);
     fEditOndoData.SetListView(listView);
     fEditOndoData.SetCalendar(OnFirstUse(fCalendar));
-    ConnectRegisterDialogs(fEditOndoData, {listView, OnFirstUse(fEditOndoKubun), OnFirstUse(fEditKoji),
-                                           OnFirstUse(fEditGozai), OnFirstUse(fEditSimei),
-                                           OnFirstUse(fSetDataPath)});
+    ConnectRegisterDialogs(fEditOndoData, {listView, OnFirstUse(fEditOndoKubun),
+                                           OnFirstUse(fEditKoji), OnFirstUse(fEditGozai),
+                                           OnFirstUse(fEditSimei), OnFirstUse(fSetDataPath)});
     ConnectPrintDialog(fEditOndoData, [&]() -> TfSetPrintItems& {
         if (!fSetPrintItems) {
             FormPreview = std::make_unique<TFormPreview>();

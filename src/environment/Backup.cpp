@@ -33,7 +33,10 @@ QString dataFile(const QString& dataFolder)
     return withSlash(dataFolder) + QLatin1String(Engine::DatabaseFileName);
 }
 
-QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 QString makeFolder(const QString& dataFolder)
 {
@@ -66,8 +69,8 @@ QString freeName(const QString& folder, const QString& prefix, const QString& su
 
 [[noreturn]] void writeFailed(const SqliteFile& db, const QString& folder)
 {
-    throw AppError(QStringLiteral("バックアップを作成できません。\n")
-                   + SqlErrorMessage(db.Code(), db.Error(), folder));
+    throw AppError(QStringLiteral("バックアップを作成できません。\n") +
+                   SqlErrorMessage(db.Code(), db.Error(), folder));
 }
 
 bool sameFile(const QString& a, const QString& b)
@@ -80,9 +83,10 @@ bool sameFile(const QString& a, const QString& b)
 void refuseServer(const QString& dataFolder)
 {
     if (Engine::IsServerLocation(dataFolder))
-        throw AppError(QStringLiteral("サーバー %1 のデータはこのプログラムではバックアップ・復元しません。"
-                                      "サーバーのバックアップ（pg_dump）を使ってください。")
-                           .arg(Engine::DisplayName(dataFolder)));
+        throw AppError(
+            QStringLiteral("サーバー %1 のデータはこのプログラムではバックアップ・復元しません。"
+                           "サーバーのバックアップ（pg_dump）を使ってください。")
+                .arg(Engine::DisplayName(dataFolder)));
 }
 
 } // namespace
@@ -106,7 +110,8 @@ QList<Entry> List(const QString& dataFolder, bool withCounts)
         return entries;
     const QDir dir(FolderOf(dataFolder));
     const QRegularExpression pattern(NamePattern);
-    QStringList names = dir.entryList({QStringLiteral("kozeran-*.sqlite")}, QDir::Files, QDir::Name);
+    QStringList names =
+        dir.entryList({QStringLiteral("kozeran-*.sqlite")}, QDir::Files, QDir::Name);
     std::sort(names.begin(), names.end(), std::greater<QString>());
     for (const QString& name : names) {
         const QRegularExpressionMatch m = pattern.match(name);
@@ -158,15 +163,16 @@ QString Write(const QString& dataFolder)
     const QString source = dataFile(dataFolder);
     const QFileInfo info(source);
     if (!info.exists() || info.size() == 0)
-        throw AppError(QStringLiteral("データファイル %1 がないため、バックアップできません。").arg(native(source)));
+        throw AppError(QStringLiteral("データファイル %1 がないため、バックアップできません。")
+                           .arg(native(source)));
     const QString folder = makeFolder(dataFolder);
     const QString target = freeName(folder, QStringLiteral("kozeran-"), QStringLiteral(".sqlite"));
     const QString partial = target + QStringLiteral(".part");
     {
         SqliteFile from(source, SQLITE_OPEN_READWRITE);
         if (!from.IsOpen())
-            throw AppError(QStringLiteral("バックアップを作成できません。\n")
-                           + SqlErrorMessage(from.Code(), from.Error(), withSlash(dataFolder)));
+            throw AppError(QStringLiteral("バックアップを作成できません。\n") +
+                           SqlErrorMessage(from.Code(), from.Error(), withSlash(dataFolder)));
         SqliteFile to(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         if (!to.IsOpen() || !to.CopyFrom(from) || !to.QuickCheck()) {
             QFile::remove(partial);
@@ -214,9 +220,11 @@ QString RestoreFile(const QString& backupFile, const QString& dataFolder)
     const QString target = dataFile(dataFolder);
     const DataFile::Inspection source = DataFile::Inspect(backupFile);
     if (source.state != DataFile::State::Ours)
-        throw AppError(QStringLiteral("バックアップ %1 は壊れているか、温度管理のデータではないため復元できません。"
-                                      "データは変更していません。")
-                           .arg(native(backupFile)));
+        throw AppError(
+            QStringLiteral(
+                "バックアップ %1 は壊れているか、温度管理のデータではないため復元できません。"
+                "データは変更していません。")
+                .arg(native(backupFile)));
     if (sameFile(backupFile, target))
         throw AppError(QStringLiteral("%1 は使用中のデータファイルです。").arg(native(backupFile)));
 
@@ -230,9 +238,10 @@ QString RestoreFile(const QString& backupFile, const QString& dataFolder)
         const QString folder = makeFolder(dataFolder);
         kept = freeName(folder, QStringLiteral("kozeran-"), QStringLiteral(".damaged"));
         if (!QFile::rename(target, kept))
-            throw AppError(QStringLiteral("データファイル %1 をバックアップフォルダ %2 へ移せません。"
-                                          "データは変更していません。")
-                               .arg(native(target), native(folder)));
+            throw AppError(
+                QStringLiteral("データファイル %1 をバックアップフォルダ %2 へ移せません。"
+                               "データは変更していません。")
+                    .arg(native(target), native(folder)));
         // A journal left beside it belongs to the old file, never to the restored one.
         QFile::rename(target + QStringLiteral("-journal"), kept + QStringLiteral("-journal"));
     }
@@ -241,11 +250,13 @@ QString RestoreFile(const QString& backupFile, const QString& dataFolder)
         SqliteFile from(backupFile, SQLITE_OPEN_READONLY);
         SqliteFile to(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         if (!from.IsOpen())
-            throw AppError(SqlErrorMessage(from.Code(), from.Error(), QFileInfo(backupFile).absolutePath()));
+            throw AppError(
+                SqlErrorMessage(from.Code(), from.Error(), QFileInfo(backupFile).absolutePath()));
         // The copy runs as one write transaction of the data file: a failure leaves it whole.
         if (!to.IsOpen() || !to.CopyFrom(from))
-            throw AppError(QStringLiteral("バックアップ %1 から復元できません。\n").arg(native(backupFile))
-                           + SqlErrorMessage(to.Code(), to.Error(), withSlash(dataFolder)));
+            throw AppError(
+                QStringLiteral("バックアップ %1 から復元できません。\n").arg(native(backupFile)) +
+                SqlErrorMessage(to.Code(), to.Error(), withSlash(dataFolder)));
     }
     Rotate(dataFolder);
     return kept;

@@ -15,7 +15,7 @@ int KeepCount();
 struct Entry
 {
     QString file;
-    QDateTime when;   // from the name
+    QDateTime when; // from the name
     qint64 size = 0;
     bool healthy = false;
     int records = 0;

@@ -10,9 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
-#include <QSettings>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <functional>
@@ -51,7 +51,8 @@ Inspection damaged(Inspection ins, const QString& detail)
 
 QString literal(const QString& text)
 {
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
 }
 
 // Our tables and their columns decide; `where` names the file or server in messages.
@@ -78,7 +79,8 @@ Inspection classify(Inspection ins, const QString& where,
                 missing << column;
         }
         if (!missing.isEmpty())
-            lacking << QStringLiteral("テーブル %1 に列 %2").arg(found, missing.join(QStringLiteral(", ")));
+            lacking << QStringLiteral("テーブル %1 に列 %2")
+                           .arg(found, missing.join(QStringLiteral(", ")));
     }
     if (!anyOurs) {
         ins.state = State::Foreign;
@@ -135,7 +137,8 @@ bool verifiedBefore(const QString& file, const QByteArray& header)
 {
     const QString stamp = stampOf(file, header);
     return !stamp.isEmpty() &&
-           QSettings(verifiedFile(), QSettings::IniFormat).value(verifiedKey(file)).toString() == stamp;
+           QSettings(verifiedFile(), QSettings::IniFormat).value(verifiedKey(file)).toString() ==
+               stamp;
 }
 
 void rememberVerified(const QString& file)
@@ -166,7 +169,8 @@ const QList<StoredTable>& StoredTables()
          {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("LNO"),
           QStringLiteral("Sokuten"), QStringLiteral("Ondo")}},
         {QStringLiteral("OndoKubun"),
-         {QStringLiteral("ID"), QStringLiteral("ODR"), QStringLiteral("KubunName"), QStringLiteral("OndoRange")}},
+         {QStringLiteral("ID"), QStringLiteral("ODR"), QStringLiteral("KubunName"),
+          QStringLiteral("OndoRange")}},
         {QStringLiteral("Koji1"), {QStringLiteral("CODE"), QStringLiteral("KOJIMEI")}},
         {QStringLiteral("GozaiDef"), {QStringLiteral("DataName"), QStringLiteral("PrintName")}},
         {QStringLiteral("SIMEI"), {QStringLiteral("SIMEI"), QStringLiteral("FURIGANA")}},
@@ -211,12 +215,16 @@ Inspection Inspect(const QString& file)
     if (ins.tables.isEmpty())
         return ins;
 
-    return classify(ins, QStringLiteral("データファイル ") + QDir::toNativeSeparators(file), [&](const QString& table) {
-        QStringList columns;
-        if (!db.Rows(QStringLiteral("select name from pragma_table_info(%1)").arg(literal(table)), &columns))
-            raise(db, file);
-        return columns;
-    });
+    return classify(
+        ins, QStringLiteral("データファイル ") + QDir::toNativeSeparators(file),
+        [&](const QString& table) {
+            QStringList columns;
+            if (!db.Rows(
+                    QStringLiteral("select name from pragma_table_info(%1)").arg(literal(table)),
+                    &columns))
+                raise(db, file);
+            return columns;
+        });
 }
 
 Inspection InspectServer(const QSqlDatabase& db, const QString& location)
@@ -242,11 +250,13 @@ Inspection InspectServer(const QSqlDatabase& db, const QString& location)
                       QString());
     if (ins.tables.isEmpty())
         return ins;
-    return classify(ins, QStringLiteral("サーバー ") + Engine::DisplayName(location), [&](const QString& table) {
-        return rows(QStringLiteral("select column_name from information_schema.columns "
-                                   "where table_schema = current_schema() and table_name = ?"),
-                    table);
-    });
+    return classify(
+        ins, QStringLiteral("サーバー ") + Engine::DisplayName(location),
+        [&](const QString& table) {
+            return rows(QStringLiteral("select column_name from information_schema.columns "
+                                       "where table_schema = current_schema() and table_name = ?"),
+                        table);
+        });
 }
 
 Counts CountRows(const QString& file)

@@ -44,8 +44,8 @@ const QList<StoredTable>& StoredTables();
 
 struct Counts
 {
-    int records = 0; // OndoKanri4
-    int days = 0;    // OndoHead4
+    int records = 0;  // OndoKanri4
+    int days = 0;     // OndoHead4
     int readings = 0; // OndoLine4
 };
 // Row counts of a healthy file; a table that is missing counts 0.

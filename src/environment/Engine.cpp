@@ -7,29 +7,29 @@
 #include "environment/Utility.h"
 
 #include <QDir>
-#include <QSet>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlDriver>
 #include <QSqlRecord>
-#include <memory>
-#include <sqlite3.h>
-#include <algorithm>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
+#include <algorithm>
+#include <memory>
+#include <sqlite3.h>
 
 namespace {
 
 int g_transactionDepth = 0;
 Engine::FileQuestion g_question;
-QSet<QString> g_agreedForeign; // files whose owner agreed to our tables this run
+QSet<QString> g_agreedForeign;     // files whose owner agreed to our tables this run
 bool g_backUpBeforeCreate = false; // the open file holds tables and has no backup of this open yet
-QString g_location;              // what the open connection was opened on
+QString g_location;                // what the open connection was opened on
 bool g_server = false;
 bool g_connectionLost = false;
 
@@ -55,7 +55,8 @@ QString typeName(const Engine::FieldDef& f, bool server)
     case Engine::FieldType::String:
         // SQLite keeps a longer text whole, and sorts and compares by code point: so does
         // the server, whatever the database's own collation.
-        return server ? QStringLiteral("varchar collate \"C\"") : QStringLiteral("varchar(%1)").arg(f.size);
+        return server ? QStringLiteral("varchar collate \"C\"")
+                      : QStringLiteral("varchar(%1)").arg(f.size);
     case Engine::FieldType::Float:
         return server ? QStringLiteral("double precision") : QStringLiteral("double");
     case Engine::FieldType::DateTime:
@@ -93,7 +94,8 @@ void checkFile(const QString& folder, const QString& file, bool ask)
 void openFolder(const QString& folder, bool ask)
 {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(folder)));
+        throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
+                           .arg(QDir::toNativeSeparators(folder)));
     const QString file = folder + QLatin1String(Engine::DatabaseFileName);
     checkFile(folder, file, ask);
 
@@ -117,7 +119,8 @@ QSqlDatabase addServer(const Engine::Location& loc, const QString& name)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
     if (!db.isValid())
-        throw AppError(QStringLiteral("PostgreSQL のドライバ (libqt6sql6-psql) がインストールされていません"));
+        throw AppError(
+            QStringLiteral("PostgreSQL のドライバ (libqt6sql6-psql) がインストールされていません"));
     db.setHostName(loc.host);
     db.setPort(loc.port);
     db.setDatabaseName(loc.database);
@@ -186,15 +189,18 @@ sqlite3* sqliteHandle()
 
 [[noreturn]] void raiseDirect(sqlite3* handle)
 {
-    throw AppError(SqlErrorMessage(sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle)),
+    throw AppError(SqlErrorMessage(sqlite3_extended_errcode(handle),
+                                   QString::fromUtf8(sqlite3_errmsg(handle)),
                                    Engine::CurrentFolder()));
 }
 
 void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::TableRows& rows)
 {
-    const QString sql = QStringLiteral("insert into %1 (%2) values (%3)")
-                            .arg(table, rows.columns.join(QLatin1Char(',')),
-                                 QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?"))).join(QLatin1Char(',')));
+    const QString sql =
+        QStringLiteral("insert into %1 (%2) values (%3)")
+            .arg(table, rows.columns.join(QLatin1Char(',')),
+                 QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
+                     .join(QLatin1Char(',')));
     sqlite3_stmt* raw = nullptr;
     if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
         raiseDirect(handle);
@@ -225,8 +231,8 @@ void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::Table
                     const QString text = v.toString();
                     if (!text.isSharedWith(last.first))
                         last = {text, text.toUtf8()};
-                    rc = sqlite3_bind_text(raw, i + 1, last.second.constData(), int(last.second.size()),
-                                           SQLITE_STATIC);
+                    rc = sqlite3_bind_text(raw, i + 1, last.second.constData(),
+                                           int(last.second.size()), SQLITE_STATIC);
                 }
             }
             if (rc != SQLITE_OK)
@@ -245,8 +251,8 @@ namespace Engine {
 bool IsServerLocation(const QString& location)
 {
     const QString t = location.trimmed();
-    return t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
-           || t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+    return t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+           t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
 Location ParseLocation(const QString& location)
@@ -261,14 +267,17 @@ Location ParseLocation(const QString& location)
     const QUrl url(text, QUrl::StrictMode);
     const QString database = url.path().mid(1);
     const auto bad = [&text](const QString& why) {
-        return AppError(QStringLiteral("データ格納場所 '%1' は正しいサーバーの指定ではありません（%2）。"
-                                       "postgresql://ユーザー@ホスト:ポート/データベース の形で指定してください")
-                            .arg(text, why));
+        return AppError(
+            QStringLiteral(
+                "データ格納場所 '%1' は正しいサーバーの指定ではありません（%2）。"
+                "postgresql://ユーザー@ホスト:ポート/データベース の形で指定してください")
+                .arg(text, why));
     };
     if (!url.isValid())
         throw bad(url.errorString());
     if (!url.password().isEmpty())
-        throw bad(QStringLiteral("パスワードは指定できません。PGPASSWORD または ~/.pgpass を使ってください"));
+        throw bad(QStringLiteral(
+            "パスワードは指定できません。PGPASSWORD または ~/.pgpass を使ってください"));
     if (url.host().isEmpty())
         throw bad(QStringLiteral("ホストがありません"));
     if (database.isEmpty() || database.contains(QLatin1Char('/')))
@@ -341,7 +350,8 @@ void SetAliasPath(const QString& path)
     conf.setValue(QStringLiteral("KOZERAN/Path"), ParseLocation(path).text);
     conf.sync();
     if (conf.status() != QSettings::NoError)
-        throw AppError(QStringLiteral("データの格納場所を保存できません（%1）").arg(EngineConfigFile()));
+        throw AppError(
+            QStringLiteral("データの格納場所を保存できません（%1）").arg(EngineConfigFile()));
 }
 
 void CloseDatabase()
@@ -368,7 +378,8 @@ void TestConnection(const QString& location)
     const Location loc = ParseLocation(location);
     if (!loc.server) {
         if (!QDir().mkpath(loc.folder) || !QFileInfo(loc.folder).isDir())
-            throw AppError(QStringLiteral("データフォルダ %1 を作成できません").arg(QDir::toNativeSeparators(loc.folder)));
+            throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
+                               .arg(QDir::toNativeSeparators(loc.folder)));
         return;
     }
     const QString name = QStringLiteral("kozeran-test");
@@ -449,22 +460,27 @@ bool rowsExist(const QString& sql, const QStringList& values)
 bool TableExists(const QString& table)
 {
     if (IsServer())
-        return rowsExist(QStringLiteral("select count(*) from information_schema.tables "
-                                        "where table_schema = current_schema() and table_name = lower(?)"),
-                         {table});
-    return rowsExist(QStringLiteral("select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"),
-                     {table});
+        return rowsExist(
+            QStringLiteral("select count(*) from information_schema.tables "
+                           "where table_schema = current_schema() and table_name = lower(?)"),
+            {table});
+    return rowsExist(
+        QStringLiteral(
+            "select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"),
+        {table});
 }
 
 bool ColumnExists(const QString& table, const QString& column)
 {
     if (IsServer())
-        return rowsExist(QStringLiteral("select count(*) from information_schema.columns "
-                                        "where table_schema = current_schema() and table_name = lower(?) "
-                                        "and column_name = lower(?)"),
-                         {table, column});
-    return rowsExist(QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
-                     {table, column});
+        return rowsExist(
+            QStringLiteral("select count(*) from information_schema.columns "
+                           "where table_schema = current_schema() and table_name = lower(?) "
+                           "and column_name = lower(?)"),
+            {table, column});
+    return rowsExist(
+        QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
+        {table, column});
 }
 
 void CreateTable(const QString& table, const QList<FieldDef>& fields)
@@ -506,7 +522,8 @@ TableRows ReadTable(const QString& table)
         for (int i = 0; i < record.count(); ++i) {
             const QVariant v = q.value(i);
             // Either engine's date-time is bound in the one stored form.
-            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v)) : v);
+            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v))
+                                                       : v);
         }
         out.rows << row;
     }
@@ -524,13 +541,17 @@ void InsertRows(const QString& table, const TableRows& rows)
         return;
     }
     const int batch = 200;
-    const QString one = QLatin1Char('(') + QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?"))).join(QLatin1Char(',')) + QLatin1Char(')');
+    const QString one = QLatin1Char('(') +
+                        QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
+                            .join(QLatin1Char(',')) +
+                        QLatin1Char(')');
     for (int from = 0; from < rows.rows.size(); from += batch) {
         const int n = std::min(batch, int(rows.rows.size()) - from);
         QStringList values(QList<QString>(n, one));
         QSqlQuery q(Database());
         if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
-                           .arg(table, rows.columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')))))
+                           .arg(table, rows.columns.join(QLatin1Char(',')),
+                                values.join(QLatin1Char(',')))))
             RaiseSqlError(q.lastError(), CurrentFolder());
         for (int r = from; r < from + n; ++r)
             for (const QVariant& v : rows.rows.at(r))
@@ -585,7 +606,8 @@ Transaction::Transaction()
 {
     if (g_transactionDepth == 0) {
         // BEGIN IMMEDIATE takes SQLite's write lock at once; the server locks per table.
-        runTransactionStatement(Engine::IsServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"));
+        runTransactionStatement(Engine::IsServer() ? QStringLiteral("BEGIN")
+                                                   : QStringLiteral("BEGIN IMMEDIATE"));
         m_outermost = true;
     }
     ++g_transactionDepth;

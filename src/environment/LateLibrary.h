@@ -15,8 +15,7 @@ public:
 
     // The function `symbol` of the library; throws an AppError when the library or the function
     // cannot be found.
-    template <typename Function>
-    Function Resolve(const char* symbol)
+    template <typename Function> Function Resolve(const char* symbol)
     {
         return reinterpret_cast<Function>(ResolveSymbol(symbol));
     }
@@ -29,13 +28,12 @@ private:
 };
 
 // A member of a table of late functions, named and typed as the library's header declares it.
-#define LATE_FUNCTION(library, function) \
+#define LATE_FUNCTION(library, function)                                                           \
     decltype(&::function) function = (library).Resolve<decltype(&::function)>(#function)
 
 // The one instance of a table of late functions, made at its first use; a failed opening is
 // tried again at the next use.
-template <typename Table>
-const Table& LateTable()
+template <typename Table> const Table& LateTable()
 {
     static const Table table;
     return table;

@@ -41,8 +41,9 @@ void RefuseOutput(const QString& file, const QStringList& dataFolders, const Out
             continue;
         for (const QString& root : {folder, Backup::FolderOf(folder)}) {
             if (Inside(target, root))
-                throw AppError(QStringLiteral("出力先 '%1' はデータ格納場所 %2 の中にあるため書き出せません")
-                                   .arg(file, QDir::toNativeSeparators(folder)));
+                throw AppError(
+                    QStringLiteral("出力先 '%1' はデータ格納場所 %2 の中にあるため書き出せません")
+                        .arg(file, QDir::toNativeSeparators(folder)));
         }
     }
     const QFileInfo info(target);
@@ -54,26 +55,29 @@ void RefuseOutput(const QString& file, const QStringList& dataFolders, const Out
             same = info.suffix().toLower() == kind.suffix;
         } else {
             QFile existing(target);
-            same = existing.open(QIODevice::ReadOnly) && existing.read(kind.magic.size()) == kind.magic;
+            same = existing.open(QIODevice::ReadOnly) &&
+                   existing.read(kind.magic.size()) == kind.magic;
         }
     }
     if (!same)
-        throw AppError(QStringLiteral("出力先 '%1' は%2ではない既存のファイルのため上書きしません").arg(file, kind.name));
+        throw AppError(QStringLiteral("出力先 '%1' は%2ではない既存のファイルのため上書きしません")
+                           .arg(file, kind.name));
 }
 
 void WriteReplacing(const QString& file, const std::function<void(const QString&)>& write)
 {
     const QFileInfo info(file);
     if (!QFileInfo(info.absolutePath()).isDir())
-        throw AppError(QStringLiteral("出力先のフォルダ '%1' がありません").arg(QDir::toNativeSeparators(info.absolutePath())));
-    QTemporaryFile partial(info.absolutePath() + QLatin1Char('/') + info.fileName()
-                           + QStringLiteral(".XXXXXX.part"));
+        throw AppError(QStringLiteral("出力先のフォルダ '%1' がありません")
+                           .arg(QDir::toNativeSeparators(info.absolutePath())));
+    QTemporaryFile partial(info.absolutePath() + QLatin1Char('/') + info.fileName() +
+                           QStringLiteral(".XXXXXX.part"));
     if (!partial.open())
         throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(file));
     // Made private; the result gets the old file's permissions, or the usual ones.
     partial.setPermissions(info.exists() ? info.permissions()
-                                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                               | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+                                         : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ReadGroup | QFileDevice::ReadOther);
     partial.close();
     const QString temporary = partial.fileName();
     try {
@@ -83,7 +87,8 @@ void WriteReplacing(const QString& file, const std::function<void(const QString&
         throw AppError(QString(e.message()).replace(temporary, file));
     }
     // rename(2) replaces the old file in one step.
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(file).constData()) != 0)
+    if (std::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(file).constData()) != 0)
         throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(file));
     partial.setAutoRemove(false);
 }

@@ -14,8 +14,14 @@
 
 namespace {
 
-bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
-bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool isNameStart(QChar c)
+{
+    return c.isLetter() || c == QLatin1Char('_');
+}
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 // Rewrites ":Name" placeholders as positional "?", listing the name of each occurrence, so
 // that a name standing twice is bound twice with one value. Quoted text is left alone.
@@ -101,7 +107,6 @@ TStatementCache& Statements()
     return cache;
 }
 
-
 } // namespace
 
 class TStatementInUse
@@ -179,11 +184,17 @@ QDateTime DateTimeFromStorage(const QString& text)
 
 Query::Query() = default;
 
-Query::Query(const QString& firstLine) { Add(firstLine); }
+Query::Query(const QString& firstLine)
+{
+    Add(firstLine);
+}
 
 Query::~Query() = default;
 
-void Query::OpenForward() { run(true, true); }
+void Query::OpenForward()
+{
+    run(true, true);
+}
 
 Query& Query::Add(const QString& line)
 {
@@ -209,18 +220,30 @@ void Query::BindText(const QString& name, const QString& value)
     m_params.insert(name.toUpper(), value.isNull() ? QString(QLatin1String("")) : value);
 }
 
-void Query::BindInt(const QString& name, int value) { m_params.insert(name.toUpper(), value); }
+void Query::BindInt(const QString& name, int value)
+{
+    m_params.insert(name.toUpper(), value);
+}
 
-void Query::BindDouble(const QString& name, double value) { m_params.insert(name.toUpper(), value); }
+void Query::BindDouble(const QString& name, double value)
+{
+    m_params.insert(name.toUpper(), value);
+}
 
 void Query::BindDateTime(const QString& name, const QDateTime& value)
 {
     m_params.insert(name.toUpper(), Engine::DateTimeParameter(value));
 }
 
-void Query::Open() { run(true); }
+void Query::Open()
+{
+    run(true);
+}
 
-void Query::ExecSQL() { run(false); }
+void Query::ExecSQL()
+{
+    run(false);
+}
 
 void Query::run(bool select, bool forward)
 {
@@ -230,13 +253,15 @@ void Query::run(bool select, bool forward)
     m_values.clear();
     m_columns = 0;
     m_row = 0;
-    auto running = std::make_unique<TStatementInUse>(Statements().Acquire(Engine::Database(), Sql()));
+    auto running =
+        std::make_unique<TStatementInUse>(Statements().Acquire(Engine::Database(), Sql()));
     QSqlQuery& q = running->query();
     const QStringList& names = running->names();
     for (int i = 0; i < names.size(); ++i) {
         const auto it = m_params.constFind(names.at(i));
         if (it == m_params.constEnd())
-            throw AppError(QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(names.at(i)));
+            throw AppError(
+                QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(names.at(i)));
         q.bindValue(i, *it);
     }
     if (!q.exec())

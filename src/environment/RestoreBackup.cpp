@@ -47,14 +47,18 @@ bool askAboutFile(const DataFile::Inspection& ins)
         // A server database is backed up by the server, not before our tables are added.
         const QString text =
             Engine::IsServerLocation(ins.file)
-                ? QStringLiteral("サーバー %1 のデータベースには温度管理以外のテーブル（%2）があります。\n"
-                                 "このデータベースに温度管理のテーブルを追加しますか？")
+                ? QStringLiteral(
+                      "サーバー %1 のデータベースには温度管理以外のテーブル（%2）があります。\n"
+                      "このデータベースに温度管理のテーブルを追加しますか？")
                       .arg(Engine::DisplayName(ins.file), ins.tables.join(QStringLiteral(", ")))
                 : QStringLiteral("データファイル %1 には温度管理以外のテーブル（%2）があります。\n"
-                                 "このファイルに温度管理のテーブルを追加しますか？（追加の前にバックアップを取ります）")
-                      .arg(QDir::toNativeSeparators(ins.file), ins.tables.join(QStringLiteral(", ")));
-        const auto answer = QMessageBox::question(parent, QStringLiteral("温度管理"), text,
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+                                 "このファイルに温度管理のテーブルを追加しますか？（追加の前にバッ"
+                                 "クアップを取ります）")
+                      .arg(QDir::toNativeSeparators(ins.file),
+                           ins.tables.join(QStringLiteral(", ")));
+        const auto answer =
+            QMessageBox::question(parent, QStringLiteral("温度管理"), text,
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         return answer == QMessageBox::Yes;
     }
     if (ins.state != DataFile::State::Damaged)
@@ -65,8 +69,9 @@ bool askAboutFile(const DataFile::Inspection& ins)
     const Backup::Entry& newest = backups.first();
     const auto answer = QMessageBox::question(
         parent, QStringLiteral("温度管理"),
-        ins.message + QStringLiteral("\n\n最新のバックアップ %1（%2）から復元しますか？")
-                          .arg(QDir::toNativeSeparators(newest.file), newest.when.toString(WhenFormat)),
+        ins.message +
+            QStringLiteral("\n\n最新のバックアップ %1（%2）から復元しますか？")
+                .arg(QDir::toNativeSeparators(newest.file), newest.when.toString(WhenFormat)),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return false;
@@ -86,8 +91,9 @@ TfRestoreBackup::TfRestoreBackup(QWidget* parent) : QDialog(parent)
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ListView1 = new QTableWidget(0, 6, this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setHorizontalHeaderLabels({QStringLiteral("日時"), QStringLiteral("サイズ"), QStringLiteral("記録"),
-                                          QStringLiteral("試験日"), QStringLiteral("測定値"), QStringLiteral("状態")});
+    ListView1->setHorizontalHeaderLabels({QStringLiteral("日時"), QStringLiteral("サイズ"),
+                                          QStringLiteral("記録"), QStringLiteral("試験日"),
+                                          QStringLiteral("測定値"), QStringLiteral("状態")});
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -96,7 +102,9 @@ TfRestoreBackup::TfRestoreBackup(QWidget* parent) : QDialog(parent)
     ListView1->setColumnWidth(0, 140);
     for (int c = 1; c <= 4; ++c)
         ListView1->setColumnWidth(c, 70);
-    auto* note = new QLabel(QStringLiteral("復元すると、現在のデータは先にバックアップされてから置き換えられます。"), this);
+    auto* note = new QLabel(
+        QStringLiteral("復元すると、現在のデータは先にバックアップされてから置き換えられます。"),
+        this);
     BitBtn1 = new QPushButton(QStringLiteral("復元"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn2 = new QPushButton(QStringLiteral("キャンセル"), this);
@@ -137,9 +145,10 @@ void TfRestoreBackup::Fill()
 {
     const QString folder = Backup::FolderOf(Engine::CurrentFolder());
     const QList<Backup::Entry> entries = Backup::List(Engine::CurrentFolder(), true);
-    Label1->setText(entries.isEmpty()
-                        ? QStringLiteral("%1 にバックアップがありません").arg(QDir::toNativeSeparators(folder))
-                        : QStringLiteral("バックアップフォルダ: %1").arg(QDir::toNativeSeparators(folder)));
+    Label1->setText(
+        entries.isEmpty()
+            ? QStringLiteral("%1 にバックアップがありません").arg(QDir::toNativeSeparators(folder))
+            : QStringLiteral("バックアップフォルダ: %1").arg(QDir::toNativeSeparators(folder)));
     ListView1->setRowCount(0);
     m_files.clear();
     const Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
@@ -150,8 +159,10 @@ void TfRestoreBackup::Fill()
         ListView1->setItem(row, 1, cell(sizeText(e.size), right));
         ListView1->setItem(row, 2, cell(e.healthy ? QString::number(e.records) : QString(), right));
         ListView1->setItem(row, 3, cell(e.healthy ? QString::number(e.days) : QString(), right));
-        ListView1->setItem(row, 4, cell(e.healthy ? QString::number(e.readings) : QString(), right));
-        ListView1->setItem(row, 5, cell(e.healthy ? QStringLiteral("正常") : QStringLiteral("壊れています")));
+        ListView1->setItem(row, 4,
+                           cell(e.healthy ? QString::number(e.readings) : QString(), right));
+        ListView1->setItem(
+            row, 5, cell(e.healthy ? QStringLiteral("正常") : QStringLiteral("壊れています")));
         m_files << e.file;
     }
     if (!m_files.isEmpty())

@@ -22,10 +22,10 @@ public:
     // The backup restored in the last opening, empty if none.
     QString RestoredFrom() const { return m_restored; }
 
-    QLabel* Label1 = nullptr;        // the backup folder
+    QLabel* Label1 = nullptr; // the backup folder
     QTableWidget* ListView1 = nullptr;
-    QPushButton* BitBtn1 = nullptr;  // 復元
-    QPushButton* BitBtn2 = nullptr;  // キャンセル
+    QPushButton* BitBtn1 = nullptr; // 復元
+    QPushButton* BitBtn2 = nullptr; // キャンセル
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -62,10 +62,11 @@ TfSetDataPath::TfSetDataPath(QWidget* parent) : QDialog(parent)
     ButtonTest = new QPushButton(QStringLiteral("接続テスト"), this);
     named(ButtonTest, "ButtonTest");
     ButtonTest->setAutoDefault(false);
-    LabelServer = new QLabel(QStringLiteral("パスワードは保存しません（PGPASSWORD または ~/.pgpass を使います）。\n"
-                                            "サーバーのデータのバックアップはサーバー側（pg_dump）で行います。\n"
-                                            "このプログラムの自動バックアップと「バックアップから復元」は使いません。"),
-                             this);
+    LabelServer = new QLabel(
+        QStringLiteral("パスワードは保存しません（PGPASSWORD または ~/.pgpass を使います）。\n"
+                       "サーバーのデータのバックアップはサーバー側（pg_dump）で行います。\n"
+                       "このプログラムの自動バックアップと「バックアップから復元」は使いません。"),
+        this);
     named(LabelServer, "LabelServer");
 
     Label1 = new QLabel(QStringLiteral("注意：品質管理のデータ格納場所が変更されます"), this);
@@ -129,7 +130,8 @@ void TfSetDataPath::followChoice()
     const bool server = RadioServer->isChecked();
     Edit1->setEnabled(!server);
     Button1->setEnabled(!server);
-    for (QWidget* w : std::initializer_list<QWidget*>{EditHost, EditPort, EditDatabase, EditUser, ButtonTest, LabelServer})
+    for (QWidget* w : std::initializer_list<QWidget*>{EditHost, EditPort, EditDatabase, EditUser,
+                                                      ButtonTest, LabelServer})
         w->setEnabled(server);
 }
 
@@ -137,8 +139,8 @@ QString TfSetDataPath::ChosenFolder() const
 {
     if (!RadioServer->isChecked())
         return m_chosen;
-    return Engine::ServerUri(EditHost->text(), EditPort->value(), EditDatabase->text(), EditUser->text(),
-                             m_sslOptions);
+    return Engine::ServerUri(EditHost->text(), EditPort->value(), EditDatabase->text(),
+                             EditUser->text(), m_sslOptions);
 }
 
 void TfSetDataPath::showEvent(QShowEvent* event)
@@ -156,9 +158,9 @@ void TfSetDataPath::showEvent(QShowEvent* event)
             m_sslOptions = loc.options;
             RadioServer->setChecked(true);
             if (m_chosen.isEmpty() || Engine::IsServerLocation(m_chosen))
-                m_chosen = QDir::fromNativeSeparators(
-                               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                           + QStringLiteral("/kozeran/data/");
+                m_chosen = QDir::fromNativeSeparators(QStandardPaths::writableLocation(
+                               QStandardPaths::GenericDataLocation)) +
+                           QStringLiteral("/kozeran/data/");
             Edit1->setText(QDir::toNativeSeparators(m_chosen));
             EditHost->setFocus();
         } else {

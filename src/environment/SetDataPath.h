@@ -2,7 +2,6 @@
 
 #include <QDialog>
 #include <QString>
-
 #include <functional>
 
 class QLabel;
@@ -50,6 +49,6 @@ protected:
 private:
     void followChoice();
 
-    QString m_chosen; // the folder
+    QString m_chosen;     // the folder
     QString m_sslOptions; // a query part of the stored URI, kept as it was
 };

@@ -33,8 +33,9 @@ QString SqlErrorMessage(int code, const QString& detail, const QString& folder)
         break;
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
-        text = QStringLiteral("データフォルダ %1 のデータファイルは壊れているか、データベースではありません。"
-                              "「ファイル」→「バックアップから復元…」で復元してください。");
+        text = QStringLiteral(
+            "データフォルダ %1 のデータファイルは壊れているか、データベースではありません。"
+            "「ファイル」→「バックアップから復元…」で復元してください。");
         break;
     case 14: // SQLITE_CANTOPEN
         text = QStringLiteral("データフォルダ %1 のデータファイルを開けません。"
@@ -53,7 +54,9 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
                            bool* connectionLost)
 {
     const QString server = Engine::DisplayName(location);
-    const auto has = [&detail](const char* text) { return detail.contains(QLatin1String(text), Qt::CaseInsensitive); };
+    const auto has = [&detail](const char* text) {
+        return detail.contains(QLatin1String(text), Qt::CaseInsensitive);
+    };
     QString text;
     bool lost = false;
     if (sqlState == QLatin1String("28P01") || has("password authentication failed")) {
@@ -62,25 +65,29 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
     } else if (has("no password supplied")) {
         text = QStringLiteral("サーバー %1 はパスワードを求めていますが、パスワードがありません。"
                               "PGPASSWORD または ~/.pgpass にパスワードを設定してください。");
-    } else if (sqlState == QLatin1String("28000") || has("no pg_hba.conf entry") || has("role \"")) {
+    } else if (sqlState == QLatin1String("28000") || has("no pg_hba.conf entry") ||
+               has("role \"")) {
         text = QStringLiteral("サーバー %1 はこのユーザーの接続を許可していません。"
                               "ユーザー名とサーバーの設定を確認してください。");
-    } else if (sqlState == QLatin1String("3D000") || (has("database \"") && has("does not exist"))) {
-        text = QStringLiteral("サーバー %1 にデータベースがありません。データベース名を確認してください。");
-    } else if (has("server closed the connection") || has("terminating connection")
-               || has("no connection to the server") || has("connection to server was lost")
-               || has("could not receive data") || has("could not send data")
-               || sqlState.startsWith(QLatin1String("08")) || sqlState == QLatin1String("57P01")) {
+    } else if (sqlState == QLatin1String("3D000") ||
+               (has("database \"") && has("does not exist"))) {
+        text = QStringLiteral(
+            "サーバー %1 にデータベースがありません。データベース名を確認してください。");
+    } else if (has("server closed the connection") || has("terminating connection") ||
+               has("no connection to the server") || has("connection to server was lost") ||
+               has("could not receive data") || has("could not send data") ||
+               sqlState.startsWith(QLatin1String("08")) || sqlState == QLatin1String("57P01")) {
         text = QStringLiteral("サーバー %1 との接続が切れました。書きかけの内容は取り消されました。"
                               "次の操作で接続し直します。");
         lost = true;
-    } else if (has("could not connect") || has("connection refused") || has("could not translate host")
-               || has("timeout expired") || has("network is unreachable") || has("no route to host")
-               || has("connection to server at")) {
+    } else if (has("could not connect") || has("connection refused") ||
+               has("could not translate host") || has("timeout expired") ||
+               has("network is unreachable") || has("no route to host") ||
+               has("connection to server at")) {
         text = QStringLiteral("サーバー %1 に接続できません。サーバーが動いているか、"
                               "ホスト名とポート番号を確認してください。");
-    } else if (sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001")
-               || sqlState == QLatin1String("55P03")) {
+    } else if (sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001") ||
+               sqlState == QLatin1String("55P03")) {
         text = QStringLiteral("サーバー %1 で他の利用者の書き込みと重なったため取り消されました。"
                               "やり直してください。");
     } else {
@@ -98,10 +105,12 @@ void RaiseSqlError(const QSqlError& error, const QString& folder)
 {
     if (Engine::IsServerLocation(folder)) {
         bool lost = false;
-        const QString message = ServerErrorMessage(error.nativeErrorCode(), error.text().trimmed(), folder, &lost);
+        const QString message =
+            ServerErrorMessage(error.nativeErrorCode(), error.text().trimmed(), folder, &lost);
         if (lost)
             Engine::NoteConnectionLost();
         throw AppError(message);
     }
-    throw AppError(SqlErrorMessage(error.nativeErrorCode().toInt(), error.text().trimmed(), folder));
+    throw AppError(
+        SqlErrorMessage(error.nativeErrorCode().toInt(), error.text().trimmed(), folder));
 }

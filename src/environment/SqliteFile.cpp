@@ -22,7 +22,8 @@ SqliteFile::~SqliteFile()
 void SqliteFile::fail(int code)
 {
     m_code = code;
-    m_error = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code));
+    m_error =
+        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code));
 }
 
 bool SqliteFile::Rows(const QString& sql, QStringList* out)

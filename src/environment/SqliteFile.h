@@ -17,7 +17,7 @@ public:
     SqliteFile& operator=(const SqliteFile&) = delete;
 
     bool IsOpen() const { return m_code == 0; }
-    int Code() const { return m_code; }     // the last SQLite result code, 0 when fine
+    int Code() const { return m_code; }       // the last SQLite result code, 0 when fine
     QString Error() const { return m_error; } // the engine's text of the last failure
     sqlite3* Handle() const { return m_db; }
 

@@ -33,7 +33,10 @@ bool standardReal(const QString& text, double& out)
     return ok;
 }
 
-long double pow10l(int n) { return std::pow(10.0L, static_cast<long double>(n)); }
+long double pow10l(int n)
+{
+    return std::pow(10.0L, static_cast<long double>(n));
+}
 
 // k written in the general format and read back as a signed 32-bit whole number.
 int readWhole(const QString& digits)
@@ -104,7 +107,8 @@ QString TypedRange(const QString& text)
     }
     // A minus sign right after a digit or point joins two numbers: "150-160", "-5--1".
     for (int i = 1; i < t.size(); ++i) {
-        if (t.at(i) == QLatin1Char('-') && (t.at(i - 1).isDigit() || t.at(i - 1) == QLatin1Char('.'))) {
+        if (t.at(i) == QLatin1Char('-') &&
+            (t.at(i - 1).isDigit() || t.at(i - 1) == QLatin1Char('.'))) {
             t[i] = QLatin1Char('_');
             break;
         }
@@ -258,7 +262,10 @@ double RoundUpDecimals(int decimals, double value)
     return r == 0.0 ? 0.0 : r;
 }
 
-QDateTime DayZero() { return QDateTime(QDate(1899, 12, 30), QTime(0, 0)); }
+QDateTime DayZero()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
 
 namespace {
 
@@ -357,8 +364,7 @@ QString ReadVersionString(const QString& file, const QString& key)
     const bool isSelf =
         (!self.isEmpty() && asked.exists() &&
          asked.canonicalFilePath() == QFileInfo(self).canonicalFilePath()) ||
-        (!file.contains(QLatin1Char('/')) && !self.isEmpty() &&
-         file == QFileInfo(self).fileName());
+        (!file.contains(QLatin1Char('/')) && !self.isEmpty() && file == QFileInfo(self).fileName());
     return isSelf ? QStringLiteral(ONDOKANRI_VERSION) : QString();
 }
 

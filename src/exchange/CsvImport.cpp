@@ -277,7 +277,8 @@ CsvTable ParseCsv(const QByteArray& bytes)
     CsvTable table;
     const QString text = Decode(bytes, &table.encoding);
     // Old Macintosh files end their lines with CR alone.
-    QStringList lines = text.split(text.contains(QLatin1Char('\n')) ? QLatin1Char('\n') : QLatin1Char('\r'));
+    QStringList lines =
+        text.split(text.contains(QLatin1Char('\n')) ? QLatin1Char('\n') : QLatin1Char('\r'));
     QStringList nonBlank;
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
@@ -366,8 +367,8 @@ QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
         const int lno = day.readings.size() + 1;
         // A reading needs a label to show in the main window's grid.
         QString label = c.label >= 0 && !v.label.isEmpty() ? v.label
-                        : v.hasTime                         ? v.time.toString(QStringLiteral("HH:mm"))
-                                                            : QString::number(lno);
+                        : v.hasTime ? v.time.toString(QStringLiteral("HH:mm"))
+                                    : QString::number(lno);
         day.readings << Reading{lno, SjisLeft(label, 16), v.value};
     }
     for (CsvDay& day : days)

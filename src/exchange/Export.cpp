@@ -15,10 +15,12 @@
 namespace {
 
 const QString SummarySheet = QStringLiteral("日別集計");
-const QStringList ReadingHeader{QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("測点"),
-                                QStringLiteral("温度"), QStringLiteral("測定者"), QStringLiteral("規格値")};
-const QStringList DayHeader{QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("温度区分"),
-                            QStringLiteral("個数"), QStringLiteral("最高"), QStringLiteral("最低"),
+const QStringList ReadingHeader{QStringLiteral("試験日"), QStringLiteral("合材名"),
+                                QStringLiteral("測点"),   QStringLiteral("温度"),
+                                QStringLiteral("測定者"), QStringLiteral("規格値")};
+const QStringList DayHeader{QStringLiteral("試験日"),   QStringLiteral("合材名"),
+                            QStringLiteral("温度区分"), QStringLiteral("個数"),
+                            QStringLiteral("最高"),     QStringLiteral("最低"),
                             QStringLiteral("平均")};
 
 QString CategoryName(const Query& q)
@@ -45,7 +47,8 @@ double Width(const QString& text)
 {
     double width = 0;
     for (const QChar c : text)
-        width += c.unicode() < 0x2E80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) ? 1.0 : 2.0;
+        width +=
+            c.unicode() < 0x2E80 || (c.unicode() >= 0xFF61 && c.unicode() <= 0xFF9F) ? 1.0 : 2.0;
     return width;
 }
 
@@ -81,7 +84,8 @@ struct XlsxLib
 class Workbook
 {
 public:
-    explicit Workbook(const QString& file) : m_file(file), m_book(m_lib.workbook_new(QFile::encodeName(file).constData()))
+    explicit Workbook(const QString& file)
+        : m_file(file), m_book(m_lib.workbook_new(QFile::encodeName(file).constData()))
     {
         if (!m_book)
             Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
@@ -120,24 +124,28 @@ public:
             const double width = std::clamp(m_widths[c] + 3.0, 8.0, 60.0);
             Check(m_lib.worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), width, nullptr));
         }
-        Check(m_lib.worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows), lxw_col_t(m_widths.size() - 1)));
+        Check(m_lib.worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows),
+                                         lxw_col_t(m_widths.size() - 1)));
     }
-    void Text(lxw_worksheet* sheet, int row, int col, const QString& text, lxw_format* format = nullptr)
+    void Text(lxw_worksheet* sheet, int row, int col, const QString& text,
+              lxw_format* format = nullptr)
     {
         Widen(col, Width(text));
-        Check(m_lib.worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col), text.toUtf8().constData(), format));
+        Check(m_lib.worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col),
+                                           text.toUtf8().constData(), format));
     }
     void Number(lxw_worksheet* sheet, int row, int col, double value, bool temperature)
     {
         Widen(col, 7);
         Check(m_lib.worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value,
-                                     temperature ? m_temperature : nullptr));
+                                           temperature ? m_temperature : nullptr));
     }
     void Date(lxw_worksheet* sheet, int row, int col, const QDateTime& value)
     {
         Widen(col, 10);
-        lxw_datetime when{value.date().year(), value.date().month(), value.date().day(),
-                          value.time().hour(), value.time().minute(), double(value.time().second())};
+        lxw_datetime when{value.date().year(),   value.date().month(),
+                          value.date().day(),    value.time().hour(),
+                          value.time().minute(), double(value.time().second())};
         Check(m_lib.worksheet_write_datetime(sheet, lxw_row_t(row), lxw_col_t(col), &when, m_date));
     }
     void Close()
@@ -175,10 +183,11 @@ private:
 
 QString CsvField(const QString& text)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) && !text.contains(QLatin1Char('\n'))
-        && !text.contains(QLatin1Char('\r')))
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
-    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
 }
 
 } // namespace
@@ -197,13 +206,15 @@ QList<QPair<QString, QString>> ExportProjects()
     q.Open();
     QList<QPair<QString, QString>> projects;
     for (; !q.Eof(); q.Next())
-        projects.append({q.FieldText(QStringLiteral("Code")), q.FieldText(QStringLiteral("Kojimei"))});
+        projects.append(
+            {q.FieldText(QStringLiteral("Code")), q.FieldText(QStringLiteral("Kojimei"))});
     return projects;
 }
 
 QStringList ExportMixes(const QString& kojiCode)
 {
-    Query q(QStringLiteral("select distinct GozaiName from OndoKanri4 where KojiCode = :A order by GozaiName"));
+    Query q(QStringLiteral(
+        "select distinct GozaiName from OndoKanri4 where KojiCode = :A order by GozaiName"));
     q.BindText(QStringLiteral("A"), kojiCode);
     q.Open();
     QStringList mixes;
@@ -227,7 +238,8 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
     }
     {
         Query q;
-        q.Add(QStringLiteral("select OndoKanri4.Kubun as KID, KubunName, GozaiName, Sokuteisya, Kikakuti,"));
+        q.Add(QStringLiteral(
+            "select OndoKanri4.Kubun as KID, KubunName, GozaiName, Sokuteisya, Kikakuti,"));
         q.Add(QStringLiteral("OndoLine4.Hiduke as DT, LNO, Sokuten, Ondo from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
@@ -251,7 +263,8 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
     }
     {
         Query q;
-        q.Add(QStringLiteral("select OndoKanri4.Kubun as KID, KubunName, GozaiName, OndoHead4.Hiduke as DT,"));
+        q.Add(QStringLiteral(
+            "select OndoKanri4.Kubun as KID, KubunName, GozaiName, OndoHead4.Hiduke as DT,"));
         q.Add(QStringLiteral("Kosu, MaxOndo, MiniOndo, AvgOndo from OndoHead4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
         q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
@@ -260,16 +273,20 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         BindFilter(q, kojiCode, mix);
         q.Open();
         for (; !q.Eof(); q.Next()) {
-            data.days.append({q.FieldDateTime(QStringLiteral("DT")), q.FieldText(QStringLiteral("GozaiName")),
-                              CategoryName(q), q.FieldInt(QStringLiteral("Kosu")),
-                              q.FieldDouble(QStringLiteral("MaxOndo")), q.FieldDouble(QStringLiteral("MiniOndo")),
+            data.days.append({q.FieldDateTime(QStringLiteral("DT")),
+                              q.FieldText(QStringLiteral("GozaiName")), CategoryName(q),
+                              q.FieldInt(QStringLiteral("Kosu")),
+                              q.FieldDouble(QStringLiteral("MaxOndo")),
+                              q.FieldDouble(QStringLiteral("MiniOndo")),
                               q.FieldDouble(QStringLiteral("AvgOndo"))});
         }
     }
     if (data.categories.isEmpty() && data.days.isEmpty()) {
         if (mix.isEmpty())
-            throw AppError(QStringLiteral("工事コード '%1' には書き出す記録がありません").arg(kojiCode));
-        throw AppError(QStringLiteral("工事コード '%1'、合材 '%2' には書き出す記録がありません").arg(kojiCode, mix));
+            throw AppError(
+                QStringLiteral("工事コード '%1' には書き出す記録がありません").arg(kojiCode));
+        throw AppError(QStringLiteral("工事コード '%1'、合材 '%2' には書き出す記録がありません")
+                           .arg(kojiCode, mix));
     }
     return data;
 }
@@ -344,7 +361,8 @@ void WriteXlsx(const ExportData& data, const QString& file)
 
 void WriteCsv(const ExportData& data, const QString& file)
 {
-    QString text = QStringLiteral("温度区分,") + ReadingHeader.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    QString text =
+        QStringLiteral("温度区分,") + ReadingHeader.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const ExportCategory& category : data.categories) {
         for (const ExportReading& r : category.readings) {
             const QStringList fields{CategoryLabel(category),
@@ -361,8 +379,8 @@ void WriteCsv(const ExportData& data, const QString& file)
         }
     }
     QFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || out.write(QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8()) < 0 || !out.flush())
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        out.write(QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8()) < 0 || !out.flush())
         throw AppError(QStringLiteral("CSVファイル '%1' に書き込めません").arg(file));
 }
 
@@ -371,13 +389,15 @@ void RefuseExportTarget(const QString& file, ExportFormat format, const QStringL
     if (file.isEmpty())
         throw AppError(QStringLiteral("出力ファイルを指定してください"));
     if (format == ExportFormat::Xlsx)
-        RefuseOutput(file, dataFolders, {QStringLiteral("Excelファイル"), QByteArrayLiteral("PK\x03\x04"), QString()});
+        RefuseOutput(file, dataFolders,
+                     {QStringLiteral("Excelファイル"), QByteArrayLiteral("PK\x03\x04"), QString()});
     else
-        RefuseOutput(file, dataFolders, {QStringLiteral("CSVファイル"), QByteArray(), QStringLiteral("csv")});
+        RefuseOutput(file, dataFolders,
+                     {QStringLiteral("CSVファイル"), QByteArray(), QStringLiteral("csv")});
 }
 
-ExportData ExportFile(const QString& file, ExportFormat format, const QString& kojiCode, const QString& mix,
-                      const QStringList& dataFolders)
+ExportData ExportFile(const QString& file, ExportFormat format, const QString& kojiCode,
+                      const QString& mix, const QStringList& dataFolders)
 {
     RefuseExportTarget(file, format, dataFolders);
     const ExportData data = LoadExport(kojiCode, mix);

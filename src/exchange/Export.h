@@ -13,16 +13,16 @@ struct ExportReading
 {
     QDateTime day;
     QString mix;
-    QString label;    // 測点
+    QString label; // 測点
     double ondo = 0.0;
     QString measurer;
-    QString kikaku;   // the specified value, the first part of Kikakuti
+    QString kikaku; // the specified value, the first part of Kikakuti
 };
 
 struct ExportCategory
 {
     int id = -1;
-    QString name;     // empty when the category was removed from its table
+    QString name;                  // empty when the category was removed from its table
     QList<ExportReading> readings; // by day, mix and LNO
 };
 
@@ -41,7 +41,7 @@ struct ExportData
 {
     QString kojiCode;
     QString kojimei;
-    QString mix;      // empty: every mix
+    QString mix;                      // empty: every mix
     QList<ExportCategory> categories; // by category ID, only those with readings
     QList<ExportDay> days;            // by day, mix and category ID
     int ReadingCount() const;

@@ -82,15 +82,16 @@ TfExport::TfExport(QWidget* parent) : QDialog(parent)
     layout->addLayout(bottom);
 
     PickFile = [](QWidget* owner, const QString& suggested, ExportFormat format) {
-        const QString filter = format == ExportFormat::Xlsx ? QStringLiteral("Excelファイル (*.xlsx)")
-                                                            : QStringLiteral("CSVファイル (*.csv)");
+        const QString filter = format == ExportFormat::Xlsx
+                                   ? QStringLiteral("Excelファイル (*.xlsx)")
+                                   : QStringLiteral("CSVファイル (*.csv)");
         return QFileDialog::getSaveFileName(owner, QStringLiteral("出力先"), suggested, filter);
     };
-    connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] {
-        RunGuarded(this, [this] { FillMixes(); });
-    });
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this,
+            [this] { RunGuarded(this, [this] { FillMixes(); }); });
     connect(RadioXlsx, &QRadioButton::toggled, this, [this] { MatchSuffix(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Browse(); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { Browse(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         if (RunGuarded(this, [this] { Export(); }))
             accept();
@@ -129,8 +130,8 @@ void TfExport::FillMixes()
         QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(folder).isDir())
             folder = QDir::homePath();
-        Edit1->setText(QDir::toNativeSeparators(folder + QLatin1Char('/') + code + QLatin1Char('.')
-                                                + SuffixOf(Format())));
+        Edit1->setText(QDir::toNativeSeparators(folder + QLatin1Char('/') + code +
+                                                QLatin1Char('.') + SuffixOf(Format())));
     }
 }
 
@@ -143,7 +144,8 @@ void TfExport::MatchSuffix()
 {
     const QString file = Edit1->text();
     const QFileInfo info(file);
-    const QString other = Format() == ExportFormat::Xlsx ? QStringLiteral("csv") : QStringLiteral("xlsx");
+    const QString other =
+        Format() == ExportFormat::Xlsx ? QStringLiteral("csv") : QStringLiteral("xlsx");
     if (info.suffix().compare(other, Qt::CaseInsensitive) == 0)
         Edit1->setText(file.left(file.size() - other.size()) + SuffixOf(Format()));
 }

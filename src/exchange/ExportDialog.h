@@ -30,14 +30,14 @@ public:
     // What the last 出力 wrote ("書き出し: …"), empty if nothing.
     QString Written() const { return m_written; }
 
-    QComboBox* ComboBox1 = nullptr;   // project
-    QComboBox* ComboBox2 = nullptr;   // mix, first item every mix
+    QComboBox* ComboBox1 = nullptr; // project
+    QComboBox* ComboBox2 = nullptr; // mix, first item every mix
     QRadioButton* RadioXlsx = nullptr;
     QRadioButton* RadioCsv = nullptr;
-    QLineEdit* Edit1 = nullptr;       // file
-    QPushButton* Button1 = nullptr;   // 参照
-    QPushButton* BitBtn1 = nullptr;   // 出力
-    QPushButton* BitBtn2 = nullptr;   // キャンセル
+    QLineEdit* Edit1 = nullptr;     // file
+    QPushButton* Button1 = nullptr; // 参照
+    QPushButton* BitBtn1 = nullptr; // 出力
+    QPushButton* BitBtn2 = nullptr; // キャンセル
 
 protected:
     void showEvent(QShowEvent* event) override;

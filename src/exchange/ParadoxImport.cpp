@@ -34,7 +34,10 @@ struct Table
     QStringList fields; // upper-cased
     QList<QList<QVariant>> rows;
 
-    int column(const char* name) const { return fields.indexOf(QString::fromLatin1(name).toUpper()); }
+    int column(const char* name) const
+    {
+        return fields.indexOf(QString::fromLatin1(name).toUpper());
+    }
     bool has(const char* name) const { return column(name) >= 0; }
     QVariant value(int row, const char* name) const
     {
@@ -92,8 +95,15 @@ QVariant ToVariant(const pxval_t& v, int fieldType, QStringDecoder& decoder)
 bool IsNumeric(int fieldType)
 {
     switch (fieldType) {
-    case pxfShort: case pxfLong: case pxfAutoInc: case pxfLogical: case pxfNumber:
-    case pxfCurrency: case pxfTimestamp: case pxfDate: case pxfTime:
+    case pxfShort:
+    case pxfLong:
+    case pxfAutoInc:
+    case pxfLogical:
+    case pxfNumber:
+    case pxfCurrency:
+    case pxfTimestamp:
+    case pxfDate:
+    case pxfTime:
         return true;
     default:
         return false;
@@ -157,7 +167,8 @@ Table ReadTable(const QString& file)
         pxval_t** values = pxlib.PX_retrieve_record(px, r);
         if (!values)
             throw AppError(QStringLiteral("'%1' の %2 行目を読めません")
-                               .arg(QDir::toNativeSeparators(file)).arg(r + 1));
+                               .arg(QDir::toNativeSeparators(file))
+                               .arg(r + 1));
         QList<QVariant> row;
         for (int i = 0; i < fieldCount; ++i) {
             row << ToVariant(*values[i], types.at(i), decoder);
@@ -171,7 +182,7 @@ Table ReadTable(const QString& file)
     return table;
 }
 
-const char* const TableNames[] = {"OndoKubun", "Koji1", "GozaiDef", "SIMEI",
+const char* const TableNames[] = {"OndoKubun",  "Koji1",     "GozaiDef", "SIMEI",
                                   "OndoKanri4", "OndoHead4", "OndoLine4"};
 enum TableIndex { Kubun, Koji, Gozai, Simei, Kanri, Head, Line, TableTotal };
 
@@ -196,13 +207,19 @@ const Register Registers[] = {{"Koji1", "CODE", "KOJIMEI"},
                               {"GozaiDef", "DataName", "PrintName"},
                               {"SIMEI", "SIMEI", "FURIGANA"}};
 
-QString DayKey(int id, const QDateTime& day) { return QString::number(id) + QLatin1Char('|') + DateTimeToStorage(day); }
+QString DayKey(int id, const QDateTime& day)
+{
+    return QString::number(id) + QLatin1Char('|') + DateTimeToStorage(day);
+}
 QString HeaderKey(const QString& koji, const QString& gozai, int kubun)
 {
     return koji + QChar(0x1f) + gozai + QChar(0x1f) + QString::number(kubun);
 }
 
-bool StoreHas(const QString& table) { return Engine::TableExists(table); }
+bool StoreHas(const QString& table)
+{
+    return Engine::TableExists(table);
+}
 
 // Everything read and decided; Import carries it out.
 struct Work
@@ -210,20 +227,21 @@ struct Work
     Plan plan;
     Table tables[TableTotal];
     bool present[TableTotal] = {};
-    QHash<int, int> kubunTarget;     // old category ID -> stored ID
-    QHash<int, QString> kubunNames;  // stored ID -> name, after the import
+    QHash<int, int> kubunTarget;        // old category ID -> stored ID
+    QHash<int, QString> kubunNames;     // stored ID -> name, after the import
     QSet<int> kubunInsert, kubunUpdate; // stored IDs
-    QList<int> kanriRows;            // rows of OndoKanri4 that become new headers
-    QHash<int, int> recordTarget;    // old record ID -> stored ID
-    QSet<QString> takenDays;         // DayKey of stored days a joining record must not touch
-    QSet<QString> headDays;          // DayKey (stored ID) of imported days
+    QList<int> kanriRows;               // rows of OndoKanri4 that become new headers
+    QHash<int, int> recordTarget;       // old record ID -> stored ID
+    QSet<QString> takenDays;            // DayKey of stored days a joining record must not touch
+    QSet<QString> headDays;             // DayKey (stored ID) of imported days
 };
 
 void ReadFolder(Work& w, const QString& folder)
 {
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
-        throw AppError(QStringLiteral("フォルダ '%1' がありません").arg(QDir::toNativeSeparators(folder)));
+        throw AppError(
+            QStringLiteral("フォルダ '%1' がありません").arg(QDir::toNativeSeparators(folder)));
     w.plan.folder = QDir::fromNativeSeparators(dir.absolutePath());
     // The old files may be named in any case.
     QHash<QString, QString> files;
@@ -238,7 +256,8 @@ void ReadFolder(Work& w, const QString& folder)
             w.tables[t] = ReadTable(file);
             for (const char* column : RequiredColumns.at(t)) {
                 if (!w.tables[t].has(column))
-                    throw AppError(QStringLiteral("%1.DB に %2 の列がありません").arg(report.table, QLatin1String(column)));
+                    throw AppError(QStringLiteral("%1.DB に %2 の列がありません")
+                                       .arg(report.table, QLatin1String(column)));
             }
             w.present[t] = true;
             report.present = true;
@@ -248,8 +267,9 @@ void ReadFolder(Work& w, const QString& folder)
         w.plan.tables << report;
     }
     if (!any)
-        throw AppError(QStringLiteral("フォルダ '%1' に旧データの表 (OndoKanri4.DB など) がありません")
-                           .arg(QDir::toNativeSeparators(folder)));
+        throw AppError(
+            QStringLiteral("フォルダ '%1' に旧データの表 (OndoKanri4.DB など) がありません")
+                .arg(QDir::toNativeSeparators(folder)));
     w.plan.olderKubunLayout = w.present[Kubun] && !w.tables[Kubun].has("SokuteiKankaku");
 }
 
@@ -260,7 +280,8 @@ void PlanCategories(Work& w)
         Query q(QStringLiteral("select ID, KubunName from OndoKubun"));
         q.Open();
         for (; !q.Eof(); q.Next())
-            storedName.insert(q.FieldInt(QStringLiteral("ID")), q.FieldText(QStringLiteral("KubunName")));
+            storedName.insert(q.FieldInt(QStringLiteral("ID")),
+                              q.FieldText(QStringLiteral("KubunName")));
     }
     w.kubunNames = storedName;
     const Table& t = w.tables[Kubun];
@@ -273,7 +294,10 @@ void PlanCategories(Work& w)
         if (other != id && storedName.value(id) != name) {
             w.kubunTarget.insert(id, other);
             ++report.skipped;
-            w.plan.notes << QStringLiteral("温度区分「%1」(ID %2) は現在の ID %3 として扱います").arg(name).arg(id).arg(other);
+            w.plan.notes << QStringLiteral("温度区分「%1」(ID %2) は現在の ID %3 として扱います")
+                                .arg(name)
+                                .arg(id)
+                                .arg(other);
             continue;
         }
         w.kubunTarget.insert(id, id);
@@ -296,7 +320,8 @@ void PlanRegisters(Work& w)
         const Register& reg = Registers[i];
         QSet<QString> stored;
         if (StoreHas(QString::fromLatin1(reg.table))) {
-            Query q(QStringLiteral("select %1 as K from %2").arg(QLatin1String(reg.key), QLatin1String(reg.table)));
+            Query q(QStringLiteral("select %1 as K from %2")
+                        .arg(QLatin1String(reg.key), QLatin1String(reg.table)));
             q.Open();
             for (; !q.Eof(); q.Next())
                 stored.insert(q.FieldText(QStringLiteral("K")));
@@ -330,7 +355,8 @@ void PlanRecords(Work& w)
             const int id = q.FieldInt(QStringLiteral("ID"));
             usedIds.insert(id);
             maxId = qMax(maxId, id);
-            storedHeaders.insert(HeaderKey(q.FieldText(QStringLiteral("KojiCode")), q.FieldText(QStringLiteral("GozaiName")),
+            storedHeaders.insert(HeaderKey(q.FieldText(QStringLiteral("KojiCode")),
+                                           q.FieldText(QStringLiteral("GozaiName")),
                                            q.FieldInt(QStringLiteral("Kubun"))),
                                  id);
         }
@@ -349,7 +375,8 @@ void PlanRecords(Work& w)
         const int kubun = w.kubunTarget.value(t.integer(r, "Kubun"), t.integer(r, "Kubun"));
         if (w.recordTarget.contains(oldId)) {
             ++report.skipped;
-            w.plan.notes << QStringLiteral("記録 ID %1 が二度あります: 二つ目は取り込みません").arg(oldId);
+            w.plan.notes
+                << QStringLiteral("記録 ID %1 が二度あります: 二つ目は取り込みません").arg(oldId);
             continue;
         }
         const QString key = HeaderKey(koji, gozai, kubun);
@@ -358,16 +385,21 @@ void PlanRecords(Work& w)
             w.recordTarget.insert(oldId, stored);
             joining.insert(stored);
             ++report.joined;
-            w.plan.collisions << QStringLiteral("記録 ID %1 (工事 %2 / 合材 %3 / 区分 %4): 現在の記録 ID %5 に日を加えます")
-                                     .arg(oldId).arg(koji, gozai, w.kubunNames.value(kubun, QString::number(kubun)))
-                                     .arg(stored);
+            w.plan.collisions
+                << QStringLiteral(
+                       "記録 ID %1 (工事 %2 / 合材 %3 / 区分 %4): 現在の記録 ID %5 に日を加えます")
+                       .arg(oldId)
+                       .arg(koji, gozai, w.kubunNames.value(kubun, QString::number(kubun)))
+                       .arg(stored);
             continue;
         }
         if (importedHeaders.contains(key)) {
             w.recordTarget.insert(oldId, importedHeaders.value(key));
             ++report.skipped;
-            w.plan.notes << QStringLiteral("記録 ID %1 は同じ工事・合材・区分の記録 ID %2 にまとめます")
-                                .arg(oldId).arg(importedHeaders.value(key));
+            w.plan.notes << QStringLiteral(
+                                "記録 ID %1 は同じ工事・合材・区分の記録 ID %2 にまとめます")
+                                .arg(oldId)
+                                .arg(importedHeaders.value(key));
             continue;
         }
         int target = oldId;
@@ -387,7 +419,8 @@ void PlanRecords(Work& w)
         for (const char* table : {"OndoHead4", "OndoLine4"}) {
             if (!StoreHas(QString::fromLatin1(table)))
                 continue;
-            Query q(QStringLiteral("select distinct KanriID, Hiduke from %1").arg(QLatin1String(table)));
+            Query q(QStringLiteral("select distinct KanriID, Hiduke from %1")
+                        .arg(QLatin1String(table)));
             q.Open();
             for (; !q.Eof(); q.Next()) {
                 const int id = q.FieldInt(QStringLiteral("KanriID"));
@@ -434,11 +467,13 @@ void PlanDays(Work& w)
         }
     }
     if (orphans)
-        w.plan.notes << QStringLiteral("記録 (OndoKanri4) のない日・測定値 %1 行は取り込みません").arg(orphans);
+        w.plan.notes << QStringLiteral("記録 (OndoKanri4) のない日・測定値 %1 行は取り込みません")
+                            .arg(orphans);
     if (undated)
         w.plan.notes << QStringLiteral("日付のない日・測定値 %1 行は取り込みません").arg(undated);
     if (kept)
-        w.plan.notes << QStringLiteral("現在のデータにすでにある日の %1 行は現在のまま残します").arg(kept);
+        w.plan.notes
+            << QStringLiteral("現在のデータにすでにある日の %1 行は現在のまま残します").arg(kept);
 }
 
 // Decides against the store as it is now.
@@ -459,10 +494,15 @@ void Write(const Work& w)
         if (!insert && !w.kubunUpdate.contains(id))
             continue;
         // The older layout has no interval: a stored category keeps its own.
-        Query q(insert ? QStringLiteral("insert into OndoKubun (ID,ODR,KUBUNNAME,ONDORANGE,SOKUTEIKANKAKU) values (:A,:B,:C,:D,:E)")
-                : w.plan.olderKubunLayout
-                    ? QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D where ID=:A")
-                    : QStringLiteral("update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D,SOKUTEIKANKAKU=:E where ID=:A"));
+        Query q(
+            insert ? QStringLiteral(
+                         "insert into OndoKubun (ID,ODR,KUBUNNAME,ONDORANGE,SOKUTEIKANKAKU) values "
+                         "(:A,:B,:C,:D,:E)")
+            : w.plan.olderKubunLayout
+                ? QStringLiteral(
+                      "update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D where ID=:A")
+                : QStringLiteral("update OndoKubun set "
+                                 "ODR=:B,KUBUNNAME=:C,ONDORANGE=:D,SOKUTEIKANKAKU=:E where ID=:A"));
         q.BindInt(QStringLiteral("A"), id);
         q.BindInt(QStringLiteral("B"), kubun.integer(r, "ODR"));
         q.BindText(QStringLiteral("C"), kubun.text(r, "KubunName"));
@@ -478,12 +518,14 @@ void Write(const Work& w)
             const QString key = t.text(r, reg.key);
             if (key.isEmpty())
                 continue;
-            const QString table = QLatin1String(reg.table), k = QLatin1String(reg.key), s = QLatin1String(reg.second);
+            const QString table = QLatin1String(reg.table), k = QLatin1String(reg.key),
+                          s = QLatin1String(reg.second);
             Query probe(QStringLiteral("select * from %1 where %2=:A").arg(table, k));
             probe.BindText(QStringLiteral("A"), key);
             probe.Open();
-            Query q(probe.Eof() ? QStringLiteral("insert into %1 (%2,%3) values (:A,:B)").arg(table, k, s)
-                                : QStringLiteral("update %1 set %3=:B where %2=:A").arg(table, k, s));
+            Query q(probe.Eof()
+                        ? QStringLiteral("insert into %1 (%2,%3) values (:A,:B)").arg(table, k, s)
+                        : QStringLiteral("update %1 set %3=:B where %2=:A").arg(table, k, s));
             q.BindText(QStringLiteral("A"), key);
             q.BindText(QStringLiteral("B"), t.text(r, reg.second));
             q.ExecSQL();
@@ -491,7 +533,8 @@ void Write(const Work& w)
     }
 
     const Table& kanri = w.tables[Kanri];
-    Query header(QStringLiteral("insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
+    Query header(QStringLiteral(
+        "insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
     header.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
     for (const int r : w.kanriRows) {
         const int oldKubun = kanri.integer(r, "Kubun");
@@ -507,7 +550,8 @@ void Write(const Work& w)
 
     QSet<QString> written;
     const Table& head = w.tables[Head];
-    Query day(QStringLiteral("insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
+    Query day(QStringLiteral(
+        "insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
     day.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
     for (int r = 0; r < head.rows.size(); ++r) {
         const int oldId = head.integer(r, "KanriID");
@@ -530,7 +574,8 @@ void Write(const Work& w)
     }
 
     const Table& line = w.tables[Line];
-    Query reading(QStringLiteral("insert into ONDOLINE4 (KANRIID,HIDUKE,LNO,SOKUTEN,ONDO) values (:A,:B,:C,:D,:E)"));
+    Query reading(QStringLiteral(
+        "insert into ONDOLINE4 (KANRIID,HIDUKE,LNO,SOKUTEN,ONDO) values (:A,:B,:C,:D,:E)"));
     for (int r = 0; r < line.rows.size(); ++r) {
         const int oldId = line.integer(r, "KanriID");
         const QDateTime when = line.when(r, "Hiduke");
@@ -580,7 +625,8 @@ QString Summary(const Plan& plan)
             lines << QStringLiteral("%1.DB: ありません (読み飛ばします)").arg(t.table);
             continue;
         }
-        QString line = QStringLiteral("%1.DB: %2 行、追加 %3").arg(t.table).arg(t.rows).arg(t.added);
+        QString line =
+            QStringLiteral("%1.DB: %2 行、追加 %3").arg(t.table).arg(t.rows).arg(t.added);
         if (t.updated)
             line += QStringLiteral("、更新 %1").arg(t.updated);
         if (t.joined)
@@ -592,7 +638,8 @@ QString Summary(const Plan& plan)
         lines << line;
     }
     if (plan.renumbered)
-        lines << QStringLiteral("ID が使われている記録 %1 件は新しい ID で取り込みます").arg(plan.renumbered);
+        lines << QStringLiteral("ID が使われている記録 %1 件は新しい ID で取り込みます")
+                     .arg(plan.renumbered);
     if (!plan.collisions.isEmpty()) {
         lines << QStringLiteral("現在のデータと重なる記録 %1 件:").arg(plan.collisions.size());
         for (const QString& c : plan.collisions)
@@ -612,7 +659,8 @@ Plan Import(const QString& folder)
     Transaction tx;
     Decide(w);
     if (w.plan.empty())
-        throw AppError(QStringLiteral("'%1' に取り込むものがありません").arg(QDir::toNativeSeparators(folder)));
+        throw AppError(QStringLiteral("'%1' に取り込むものがありません")
+                           .arg(QDir::toNativeSeparators(folder)));
     Write(w);
     tx.Commit();
     return w.plan;
@@ -621,10 +669,19 @@ Plan Import(const QString& folder)
 QString ResultLine(const Plan& plan)
 {
     const auto added = [&plan](int t) { return plan.tables.at(t).added; };
-    const auto changed = [&plan](int t) { return plan.tables.at(t).added + plan.tables.at(t).updated; };
-    QString line = QStringLiteral("取り込み: 温度区分 %1、工事 %2、合材 %3、測定者 %4、記録 %5、日 %6、測定値 %7")
-                       .arg(changed(Kubun)).arg(changed(Koji)).arg(changed(Gozai)).arg(changed(Simei))
-                       .arg(added(Kanri)).arg(added(Head)).arg(added(Line));
+    const auto changed = [&plan](int t) {
+        return plan.tables.at(t).added + plan.tables.at(t).updated;
+    };
+    QString line =
+        QStringLiteral(
+            "取り込み: 温度区分 %1、工事 %2、合材 %3、測定者 %4、記録 %5、日 %6、測定値 %7")
+            .arg(changed(Kubun))
+            .arg(changed(Koji))
+            .arg(changed(Gozai))
+            .arg(changed(Simei))
+            .arg(added(Kanri))
+            .arg(added(Head))
+            .arg(added(Line));
     if (plan.renumbered)
         line += QStringLiteral(" (新しい ID %1 件)").arg(plan.renumbered);
     if (!plan.collisions.isEmpty())

@@ -12,13 +12,13 @@ namespace ParadoxImport {
 
 struct TableReport
 {
-    QString table;    // "OndoKanri4"
+    QString table; // "OndoKanri4"
     bool present = false;
-    int rows = 0;     // rows read
-    int added = 0;    // what the import adds
-    int updated = 0;  // registers and categories already stored under the same key
-    int joined = 0;   // records whose project / mix / category already has a header
-    int skipped = 0;  // rows left out (see notes)
+    int rows = 0;    // rows read
+    int added = 0;   // what the import adds
+    int updated = 0; // registers and categories already stored under the same key
+    int joined = 0;  // records whose project / mix / category already has a header
+    int skipped = 0; // rows left out (see notes)
 };
 
 struct Plan
@@ -26,10 +26,10 @@ struct Plan
     QString folder;
     QList<TableReport> tables; // in the order of the file names above
     bool olderKubunLayout = false;
-    int renumbered = 0;        // records whose ID was taken, stored under a new one
-    QStringList collisions;    // records whose project / mix / category already has a header
-    QStringList notes;         // rows left out and why
-    bool empty() const;        // nothing to import
+    int renumbered = 0;     // records whose ID was taken, stored under a new one
+    QStringList collisions; // records whose project / mix / category already has a header
+    QStringList notes;      // rows left out and why
+    bool empty() const;     // nothing to import
 };
 
 // Reads the folder and compares it with the open store; writes nothing. Raises AppError

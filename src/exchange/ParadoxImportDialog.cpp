@@ -10,8 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfParadoxImport::TfParadoxImport(QWidget* parent)
-    : QDialog(parent)
+TfParadoxImport::TfParadoxImport(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fParadoxImport"));
     setWindowTitle(QStringLiteral("旧データの取り込み"));
@@ -40,7 +39,8 @@ TfParadoxImport::TfParadoxImport(QWidget* parent)
     folderRow->addWidget(FolderLabel, 1);
     folderRow->addWidget(FolderButton);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(new QLabel(QStringLiteral("取り込みの前にバックアップを作ります。"), this), 1);
+    buttons->addWidget(new QLabel(QStringLiteral("取り込みの前にバックアップを作ります。"), this),
+                       1);
     buttons->addWidget(ImportButton);
     buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
@@ -50,8 +50,10 @@ TfParadoxImport::TfParadoxImport(QWidget* parent)
     layout->addLayout(buttons);
     resize(640, 420);
 
-    connect(FolderButton, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ChooseFolder(); }); });
-    connect(ImportButton, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { importNow(); }); });
+    connect(FolderButton, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ChooseFolder(); }); });
+    connect(ImportButton, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { importNow(); }); });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 

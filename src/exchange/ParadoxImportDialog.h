@@ -31,9 +31,9 @@ public:
 
     QLabel* FolderLabel = nullptr;
     QPlainTextEdit* SummaryText = nullptr;
-    QPushButton* ImportButton = nullptr;  // 取り込み
-    QPushButton* CancelButton = nullptr;  // キャンセル
-    QPushButton* FolderButton = nullptr;  // フォルダの選択…
+    QPushButton* ImportButton = nullptr; // 取り込み
+    QPushButton* CancelButton = nullptr; // キャンセル
+    QPushButton* FolderButton = nullptr; // フォルダの選択…
 
 private:
     void importNow();

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <functional>
-
 #include <QDialog>
+#include <functional>
 
 class QAction;
 class QTextBrowser;
@@ -22,4 +21,5 @@ QString AboutText();
 
 // Connects the entries of the ヘルプ menu: usage shows `help`, about opens the version box
 // over `window`.
-void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window, std::function<TfHelp&()> help);
+void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window,
+                     std::function<TfHelp&()> help);

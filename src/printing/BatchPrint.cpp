@@ -5,9 +5,9 @@
 #include "environment/Engine.h"
 #include "environment/OutputFile.h"
 #include "environment/RegistryUtility.h"
+#include "exchange/CsvImport.h"
 #include "exchange/Export.h"
 #include "exchange/ParadoxImport.h"
-#include "exchange/CsvImport.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrintDocument.h"
@@ -31,9 +31,12 @@ struct Options
 {
     QCommandLineOption pdf{QStringLiteral("print-pdf"), QStringLiteral("書き出すPDFファイル"),
                            QStringLiteral("FILE")};
-    QCommandLineOption form{QStringLiteral("form"), QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図) または capability (工程能力図)"),
+    QCommandLineOption form{QStringLiteral("form"),
+                            QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図) "
+                                           "または capability (工程能力図)"),
                             QStringLiteral("chart|sheet|xbar|capability")};
-    QCommandLineOption baseFrom{QStringLiteral("base-from"), QStringLiteral("xbar の基準期間の開始日"),
+    QCommandLineOption baseFrom{QStringLiteral("base-from"),
+                                QStringLiteral("xbar の基準期間の開始日"),
                                 QStringLiteral("yyyy/mm/dd")};
     QCommandLineOption baseTo{QStringLiteral("base-to"), QStringLiteral("xbar の基準期間の終了日"),
                               QStringLiteral("yyyy/mm/dd")};
@@ -51,35 +54,49 @@ struct Options
     QCommandLineOption high{QStringLiteral("high"), QStringLiteral("グラフ表示範囲の上限"),
                             QStringLiteral("N")};
     QCommandLineOption data{QStringLiteral("data"),
-                            QStringLiteral("この実行だけ使うデータ格納場所"), QStringLiteral("DIR")};
-    QCommandLineOption backup{QStringLiteral("backup"),
-                              QStringLiteral("データのバックアップを今作成し、そのパスを表示します")};
-    QCommandLineOption restore{QStringLiteral("restore"),
-                               QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
-                               QStringLiteral("FILE")};
-    QCommandLineOption xlsx{QStringLiteral("export-xlsx"),
-                            QStringLiteral("工事の温度をExcelファイルに書き出します (--project、--mix)"),
-                            QStringLiteral("FILE")};
-    QCommandLineOption csv{QStringLiteral("export-csv"),
-                           QStringLiteral("工事の温度をCSVファイル (UTF-8) に書き出します (--project、--mix)"),
-                           QStringLiteral("FILE")};
-    QCommandLineOption importParadox{QStringLiteral("import-paradox"),
-                                     QStringLiteral("旧プログラムのデータフォルダ (Paradox の表) を取り込みます"),
-                                     QStringLiteral("DIR")};
-    QCommandLineOption dryRun{QStringLiteral("dry-run"),
-                              QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
-    QCommandLineOption importCsv{QStringLiteral("import-csv"),
-                                 QStringLiteral("温度計・記録計のCSVの読み取りを登録します (--project, --mix, --category が必要)"),
-                                 QStringLiteral("FILE")};
+                            QStringLiteral("この実行だけ使うデータ格納場所"),
+                            QStringLiteral("DIR")};
+    QCommandLineOption backup{
+        QStringLiteral("backup"),
+        QStringLiteral("データのバックアップを今作成し、そのパスを表示します")};
+    QCommandLineOption restore{
+        QStringLiteral("restore"),
+        QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption xlsx{
+        QStringLiteral("export-xlsx"),
+        QStringLiteral("工事の温度をExcelファイルに書き出します (--project、--mix)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption csv{
+        QStringLiteral("export-csv"),
+        QStringLiteral("工事の温度をCSVファイル (UTF-8) に書き出します (--project、--mix)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption importParadox{
+        QStringLiteral("import-paradox"),
+        QStringLiteral("旧プログラムのデータフォルダ (Paradox の表) を取り込みます"),
+        QStringLiteral("DIR")};
+    QCommandLineOption dryRun{
+        QStringLiteral("dry-run"),
+        QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
+    QCommandLineOption importCsv{
+        QStringLiteral("import-csv"),
+        QStringLiteral(
+            "温度計・記録計のCSVの読み取りを登録します (--project, --mix, --category が必要)"),
+        QStringLiteral("FILE")};
     QCommandLineOption measurer{QStringLiteral("measurer"), QStringLiteral("取り込む記録の測定者"),
                                 QStringLiteral("NAME")};
-    QCommandLineOption columns{QStringLiteral("columns"),
-                               QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
-                               QStringLiteral("DATE,TEMP[,LABEL]")};
-    QCommandLineOption replace{QStringLiteral("replace"), QStringLiteral("登録済みの試験日も取り込みで置き換えます (--copy-data では移行先のデータを置き換えます)")};
-    QCommandLineOption copyData{QStringLiteral("copy-data"),
-                                QStringLiteral("すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
-                                QStringLiteral("FROM TO")};
+    QCommandLineOption columns{
+        QStringLiteral("columns"),
+        QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
+        QStringLiteral("DATE,TEMP[,LABEL]")};
+    QCommandLineOption replace{QStringLiteral("replace"),
+                               QStringLiteral("登録済みの試験日も取り込みで置き換えます "
+                                              "(--copy-data では移行先のデータを置き換えます)")};
+    QCommandLineOption copyData{
+        QStringLiteral("copy-data"),
+        QStringLiteral(
+            "すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
+        QStringLiteral("FROM TO")};
 };
 
 // One print job fed page by page by a document being drawn: the job begins with the first
@@ -150,8 +167,9 @@ QString DataFolder(const QCommandLineParser& parser, const Options& o)
 void OpenRecords(const QString& folder)
 {
     Engine::OpenDatabase(folder);
-    if (!Engine::TableExists(QStringLiteral("OndoKubun")) || !Engine::TableExists(QStringLiteral("Koji1"))
-        || !Engine::TableExists(QStringLiteral("OndoKanri4")))
+    if (!Engine::TableExists(QStringLiteral("OndoKubun")) ||
+        !Engine::TableExists(QStringLiteral("Koji1")) ||
+        !Engine::TableExists(QStringLiteral("OndoKanri4")))
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
                            .arg(Engine::DisplayName(Engine::CurrentFolder())));
 }
@@ -178,10 +196,11 @@ void Print(const QCommandLineParser& parser, const Options& o)
     if (file.isEmpty())
         throw AppError(QStringLiteral("--print-pdf で出力ファイルを指定してください"));
     const QString form = parser.value(o.form);
-    static const QStringList forms{QStringLiteral("sheet"), QStringLiteral("chart"), QStringLiteral("xbar"),
-                                   QStringLiteral("capability")};
+    static const QStringList forms{QStringLiteral("sheet"), QStringLiteral("chart"),
+                                   QStringLiteral("xbar"), QStringLiteral("capability")};
     if (!forms.contains(form))
-        throw AppError(QStringLiteral("--form には chart、sheet、xbar または capability を指定してください"));
+        throw AppError(
+            QStringLiteral("--form には chart、sheet、xbar または capability を指定してください"));
     if (!parser.isSet(o.project) || parser.value(o.project).isEmpty())
         throw AppError(QStringLiteral("--project で工事コードを指定してください"));
     QDate day = QDate::currentDate();
@@ -190,8 +209,10 @@ void Print(const QCommandLineParser& parser, const Options& o)
         if (!day.isValid())
             throw AppError(QStringLiteral("--day の日付が不正です: %1").arg(parser.value(o.day)));
     }
-    const QString low = RangeValue(parser, o.low, QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100"));
-    const QString high = RangeValue(parser, o.high, QStringLiteral("OndoKanriGraphHigh"), QStringLiteral("200"));
+    const QString low =
+        RangeValue(parser, o.low, QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100"));
+    const QString high =
+        RangeValue(parser, o.high, QStringLiteral("OndoKanriGraphHigh"), QStringLiteral("200"));
 
     const QString folder = DataFolder(parser, o);
     RefuseOutput(file, {folder, Engine::GetAliasPath()},
@@ -290,7 +311,8 @@ void Export(const QCommandLineParser& parser, const Options& o, QTextStream& out
     // Checked before the data is opened, so that a refused target never touches it.
     RefuseExportTarget(file, format, dataFolders);
     OpenRecords(folder);
-    const ExportData data = ExportFile(file, format, parser.value(o.project), parser.value(o.mix), dataFolders);
+    const ExportData data =
+        ExportFile(file, format, parser.value(o.project), parser.value(o.mix), dataFolders);
     out << ExportSummary(data) << Qt::endl;
 }
 
@@ -298,7 +320,8 @@ void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream
 {
     const QString folder = DataFolder(parser, o);
     // Opening checks the file and finishes an interrupted write; a missing file is not made.
-    if (!Engine::IsServerLocation(folder) && QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
+    if (!Engine::IsServerLocation(folder) &&
+        QFileInfo::exists(folder + QLatin1String(Engine::DatabaseFileName)))
         Engine::OpenDatabase(folder);
     const QString written = Backup::Write(folder);
     Backup::Rotate(folder);
@@ -350,9 +373,10 @@ void ImportCsv(const QCommandLineParser& parser, const Options& o, QTextStream& 
     command.target = {parser.value(o.project), parser.value(o.mix), parser.value(o.category),
                       parser.value(o.measurer)};
     command.replace = parser.isSet(o.replace);
-    if (command.target.kojiCode.isEmpty() || command.target.gozaiName.isEmpty()
-        || parser.values(o.category).size() != 1)
-        throw AppError(QStringLiteral("--import-csv には --project、--mix と --category (一つ) を指定してください"));
+    if (command.target.kojiCode.isEmpty() || command.target.gozaiName.isEmpty() ||
+        parser.values(o.category).size() != 1)
+        throw AppError(QStringLiteral(
+            "--import-csv には --project、--mix と --category (一つ) を指定してください"));
     Engine::OpenDatabase(DataFolder(parser, o));
     RunCsvImportCommand(command, out);
 }
@@ -372,13 +396,16 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("温度管理: 管理図・データシートのPDF出力、CSVの取り込み、Excel・CSVへの書き出し、データのバックアップと復元、旧データの取り込み"));
+    parser.setApplicationDescription(
+        QStringLiteral("温度管理: "
+                       "管理図・データシートのPDF出力、CSVの取り込み、Excel・CSVへの書き出し、デー"
+                       "タのバックアップと復元、旧データの取り込み"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions({o.pdf, o.form, o.project, o.mix, o.day, o.category, o.perProject, o.low,
-                       o.high, o.baseFrom, o.baseTo, o.data, o.backup, o.restore, o.importCsv,
-                       o.measurer, o.columns, o.replace, o.xlsx, o.csv, o.importParadox, o.dryRun,
-                       o.copyData});
+    parser.addOptions({o.pdf,        o.form,    o.project,       o.mix,      o.day,     o.category,
+                       o.perProject, o.low,     o.high,          o.baseFrom, o.baseTo,  o.data,
+                       o.backup,     o.restore, o.importCsv,     o.measurer, o.columns, o.replace,
+                       o.xlsx,       o.csv,     o.importParadox, o.dryRun,   o.copyData});
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
@@ -389,22 +416,29 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
         return 0;
     }
     if (parser.isSet(version)) {
-        out << QCoreApplication::applicationName() << ' ' << QStringLiteral(ONDOKANRI_VERSION) << Qt::endl;
+        out << QCoreApplication::applicationName() << ' ' << QStringLiteral(ONDOKANRI_VERSION)
+            << Qt::endl;
         return 0;
     }
     if (parser.isSet(o.copyData) && parser.positionalArguments().size() != 1) {
-        err << QStringLiteral("--copy-data には移行元と移行先を指定してください: --copy-data FROM TO") << Qt::endl;
+        err << QStringLiteral(
+                   "--copy-data には移行元と移行先を指定してください: --copy-data FROM TO")
+            << Qt::endl;
         return 2;
     }
     if (!parser.isSet(o.copyData) && !parser.positionalArguments().isEmpty()) {
-        err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' ')) << Qt::endl;
+        err << QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' '))
+            << Qt::endl;
         return 2;
     }
     int commands = 0;
-    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.importCsv, &o.xlsx, &o.csv, &o.importParadox, &o.copyData})
+    for (const QCommandLineOption* command : {&o.pdf, &o.backup, &o.restore, &o.importCsv, &o.xlsx,
+                                              &o.csv, &o.importParadox, &o.copyData})
         commands += parser.isSet(*command);
     if (commands > 1) {
-        err << QStringLiteral("--print-pdf、--backup、--restore、--import-csv、--export-xlsx、--export-csv、--import-paradox、--copy-data は一つだけ指定してください")
+        err << QStringLiteral(
+                   "--print-pdf、--backup、--restore、--import-csv、--export-xlsx、--export-csv、--"
+                   "import-paradox、--copy-data は一つだけ指定してください")
             << Qt::endl;
         return 2;
     }

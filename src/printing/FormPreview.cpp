@@ -9,8 +9,8 @@
 
 #include <QApplication>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -28,8 +28,8 @@ constexpr int kWheelStep = 32;
 TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("印刷プレビュー"));
-    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     QFont f = WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), -1);
     f.setPixelSize(12);
     setFont(f);
@@ -84,9 +84,8 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent)
     PrevX1 = new TPrevXPane(m_scrollContent);
     PrevX1->move(32, 17);
     ScrollBox1->setWidget(m_scrollContent);
-    connect(PrevX1, &TPrevXPane::SizeChanged, this, [this](QSize size) {
-        m_scrollContent->resize(size + QSize(32, 17));
-    });
+    connect(PrevX1, &TPrevXPane::SizeChanged, this,
+            [this](QSize size) { m_scrollContent->resize(size + QSize(32, 17)); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

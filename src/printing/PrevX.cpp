@@ -153,7 +153,7 @@ void TPrevX::PrintPages()
     if (!printer.BeginJob(Title))
         return;
     try {
-        for (int i = m_printFrom;; ) {
+        for (int i = m_printFrom;;) {
             printer.DrawPage(Page(i));
             if (++i > last)
                 break;

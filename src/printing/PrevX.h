@@ -95,7 +95,10 @@ public:
     // Fired when what Paint shows has changed.
     std::function<void()> OnInvalidate;
     // The metrics of new page canvases (the machine's fonts unless tests say otherwise).
-    void SetTextMetrics(std::shared_ptr<const TTextMetrics> metrics) { m_metrics = std::move(metrics); }
+    void SetTextMetrics(std::shared_ptr<const TTextMetrics> metrics)
+    {
+        m_metrics = std::move(metrics);
+    }
 
 private:
     void Invalidate();

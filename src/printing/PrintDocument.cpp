@@ -8,11 +8,11 @@
 #include "printing/PrinterSetup.h"
 #include "printing/Printers.h"
 #include "records/OndoKanri.h"
+#include "reports/CapabilitySheet.h"
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
 #include "reports/Print.h"
 #include "reports/ReportLoader.h"
-#include "reports/CapabilitySheet.h"
 #include "reports/XbarChart.h"
 
 namespace {
@@ -106,7 +106,8 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
         const QString to = AsciiTyped(request.baseTo).trimmed();
         if (!from.isEmpty() || !to.isEmpty()) {
             if (!IsDate(from) || !IsDate(to))
-                throw AppError(QStringLiteral("基準期間は開始日と終了日を yyyy/mm/dd で指定してください"));
+                throw AppError(
+                    QStringLiteral("基準期間は開始日と終了日を yyyy/mm/dd で指定してください"));
             base.from = ParseDate(from).date();
             base.to = ParseDate(to).date();
             if (base.to < base.from)

@@ -28,8 +28,8 @@ struct TPrintRequest
     QString low;
     QString high;
     bool storeRange = true; // the command line leaves the stored range alone
-    bool autoRange = false;  // the X̄–s chart's range from the data and the limits
-    QString baseFrom;        // 基準期間 "yyyy/mm/dd"; both empty: the days on the chart
+    bool autoRange = false; // the X̄–s chart's range from the data and the limits
+    QString baseFrom;       // 基準期間 "yyyy/mm/dd"; both empty: the days on the chart
     QString baseTo;
 };
 

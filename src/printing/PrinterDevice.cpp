@@ -42,7 +42,8 @@ TSheetPrinter::TSheetPrinter(QString name, int dpi, int offset)
 QSize TSheetPrinter::PortraitSheet() const
 {
     const QSizeF pt = PageSizeOfCode(m_paperSize).size(QPageSize::Point);
-    return QSize(int(std::lround(pt.width() * m_dpi / 72)), int(std::lround(pt.height() * m_dpi / 72)));
+    return QSize(int(std::lround(pt.width() * m_dpi / 72)),
+                 int(std::lround(pt.height() * m_dpi / 72)));
 }
 
 QSize TSheetPrinter::PhysicalSize() const

@@ -120,12 +120,13 @@ TPrinterSetup::Definition TPrinterSetup::StoredDefinition()
     definition.printerName = ReadSetting(NameKey);
     if (definition.printerName.isEmpty())
         return definition;
-    definition.orientation = NumberSetting(OrientationKey, 0) == 1 ? TOrientation::Landscape
-                                                                    : TOrientation::Portrait;
+    definition.orientation =
+        NumberSetting(OrientationKey, 0) == 1 ? TOrientation::Landscape : TOrientation::Portrait;
     definition.paperSize = NumberSetting(PaperSizeKey, PaperA4);
     definition.paperSource = NumberSetting(PaperSourceKey, SourceFormSource);
     definition.devData = TDeviceSettings{
-        definition.printerName, definition.orientation, definition.paperSize, definition.paperSource,
+        definition.printerName, definition.orientation, definition.paperSize,
+        definition.paperSource,
         LayoutOfText(ReadSetting(LayoutKey), definition.orientation, definition.paperSize)};
     return definition;
 }
@@ -228,8 +229,8 @@ int TPrinterSetup::FindPrinterIndex(const QString& wanted)
         return -1;
     const QString upper = wanted.toUpper();
     for (int i = 0; i < printers.size(); ++i) {
-        if (!printers[i].hidden && !printers[i].name.isEmpty()
-            && upper.contains(printers[i].name.toUpper()))
+        if (!printers[i].hidden && !printers[i].name.isEmpty() &&
+            upper.contains(printers[i].name.toUpper()))
             return i;
     }
     return -1;
@@ -329,9 +330,7 @@ bool TPrinterSetup::ExecuteSetup()
     return true;
 }
 
-TPrinterWatch::TPrinterWatch() : m_snapshot(EnumPrinters())
-{
-}
+TPrinterWatch::TPrinterWatch() : m_snapshot(EnumPrinters()) {}
 
 bool TPrinterWatch::Check()
 {

@@ -29,7 +29,9 @@ public:
 class TFakeCatalog : public TPrinterCatalog
 {
 public:
-    explicit TFakeCatalog(QStringList names = {QStringLiteral("Fake")}) : m_names(std::move(names)) {}
+    explicit TFakeCatalog(QStringList names = {QStringLiteral("Fake")}) : m_names(std::move(names))
+    {
+    }
     QStringList Names() const override { return m_names; }
     int DefaultIndex() const override { return m_names.isEmpty() ? -1 : 0; }
     std::unique_ptr<TPrinterDevice> Open(int index) const override;
@@ -70,8 +72,8 @@ struct TJobOptions
     bool reverse = false;
     bool operator==(const TJobOptions& o) const
     {
-        return copies == o.copies && collate == o.collate && duplex == o.duplex
-            && grayscale == o.grayscale && reverse == o.reverse;
+        return copies == o.copies && collate == o.collate && duplex == o.duplex &&
+               grayscale == o.grayscale && reverse == o.reverse;
     }
 };
 void SetJobOptions(const TJobOptions& options);

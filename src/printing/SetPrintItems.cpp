@@ -12,13 +12,13 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDialog>
-#include <QGroupBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrintDialog>
 #include <QPointer>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -29,8 +29,7 @@ namespace {
 
 const QString PrintFontKey = QStringLiteral("hin_prnfont");
 
-template <typename W>
-W* Place(W* widget, const char* name, int x, int y, int w, int h)
+template <typename W> W* Place(W* widget, const char* name, int x, int y, int w, int h)
 {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(x, y, w, h);
@@ -55,7 +54,8 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     setFont(font);
     setFixedSize(307, 446);
 
-    RadioGroup1 = Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
+    RadioGroup1 =
+        Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
     auto* radios = new QGridLayout(RadioGroup1);
     radios->setContentsMargins(8, 0, 8, 0);
     radios->setVerticalSpacing(0);
@@ -73,14 +73,17 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     radios->addWidget(RadioCapability, 1, 1);
     RadioDataSheet->setChecked(true);
 
-    CheckBox1 = Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 60, 120, 20);
-    Button1 = Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 56, 99, 25);
+    CheckBox1 =
+        Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 60, 120, 20);
+    Button1 =
+        Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 56, 99, 25);
 
     Label2 = Place(new QLabel(QStringLiteral("グラフ表示範囲"), this), "Label2", 10, 92, 90, 16);
     Edit1 = Place(new QLineEdit(this), "Edit1", 100, 89, 60, 21);
     Label3 = Place(new QLabel(QStringLiteral("～"), this), "Label3", 165, 92, 14, 16);
     Edit2 = Place(new QLineEdit(this), "Edit2", 182, 89, 60, 21);
-    CheckAutoRange = Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 90, 55, 20);
+    CheckAutoRange =
+        Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 90, 55, 20);
     CheckAutoRange->setChecked(true);
     Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 117, 90, 16);
     EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 114, 80, 21);
@@ -101,29 +104,35 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
 
     Label4 = Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 352, 70, 16);
     Label5 = Place(new QLabel(this), "Label5", 82, 352, 120, 16);
-    Button2 = Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 347, 93, 25);
+    Button2 =
+        Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 347, 93, 25);
 
     LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374, 289, 30);
     LabelPrinter->setWordWrap(true);
     LabelPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 406, 91, 30);
-    BitBtn1 = Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 406, 91, 30);
+    BitBtn1 =
+        Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 406, 91, 30);
     BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 406, 91, 30);
 
-
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { RunGuarded(this, [this] {
-                m_printerSetup.ExecuteSetup();
-                ShowPrinter();
-            }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ChangeFont(); }); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { ToggleAll(); }); });
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded(this, [this] { Preview(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        RunGuarded(this, [this] {
+            m_printerSetup.ExecuteSetup();
+            ShowPrinter();
+        });
+    });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ChangeFont(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ToggleAll(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { Preview(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::close);
-    for (QAbstractButton* b : {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
-                               static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
-                               static_cast<QAbstractButton*>(CheckAutoRange)})
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
+          static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
+          static_cast<QAbstractButton*>(CheckAutoRange)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
     UpdateRangeEdits();
     ShowPrinter();
@@ -153,9 +162,10 @@ void TfSetPrintItems::ShowPrinter()
     const QString used = m_printerSetup.PrinterName();
     if (!missing.isEmpty()) {
         LabelPrinter->setStyleSheet(QStringLiteral("color: #c00000;"));
-        LabelPrinter->setText(used.isEmpty()
-            ? QStringLiteral("プリンタ「%1」が見つかりません").arg(missing)
-            : QStringLiteral("プリンタ「%1」が見つかりません。「%2」に出力します").arg(missing, used));
+        LabelPrinter->setText(
+            used.isEmpty() ? QStringLiteral("プリンタ「%1」が見つかりません").arg(missing)
+                           : QStringLiteral("プリンタ「%1」が見つかりません。「%2」に出力します")
+                                 .arg(missing, used));
     } else {
         LabelPrinter->setStyleSheet(QString());
         LabelPrinter->setText(used.isEmpty() ? QStringLiteral("プリンタ：なし")
@@ -208,7 +218,8 @@ QList<TPrintRow> TfSetPrintItems::Rows() const
     for (int i = 0; i < SS1->rowCount(); ++i) {
         const QTableWidgetItem* name = SS1->item(i, 1);
         const QTableWidgetItem* id = SS1->item(i, 2);
-        rows.append(TPrintRow{Ticked(i), name ? name->text() : QString(), id ? id->text() : QString()});
+        rows.append(
+            TPrintRow{Ticked(i), name ? name->text() : QString(), id ? id->text() : QString()});
     }
     return rows;
 }
@@ -268,8 +279,8 @@ void TfSetPrintItems::UpdateRangeEdits()
 {
     const TPrintForm form = Form();
     CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
-    const bool untyped = form == TPrintForm::Capability
-                         || (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
+    const bool untyped = form == TPrintForm::Capability ||
+                         (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
     Edit1->setEnabled(!untyped);
     Edit2->setEnabled(!untyped);
     EditBaseFrom->setEnabled(form == TPrintForm::XbarChart);
@@ -354,8 +365,8 @@ void InstallPrinterSetupDialog(QWidget* parent)
         target.SetPageLayout(printer.pageLayout());
         if (const int code = CodeOfPageSize(printer.pageLayout().pageSize()))
             target.SetPaperSize(code);
-        SetJobOptions(TJobOptions{printer.copyCount(), printer.collateCopies(), int(printer.duplex()),
-                                  printer.colorMode() == QPrinter::GrayScale,
+        SetJobOptions(TJobOptions{printer.copyCount(), printer.collateCopies(),
+                                  int(printer.duplex()), printer.colorMode() == QPrinter::GrayScale,
                                   printer.pageOrder() == QPrinter::LastPageFirst});
         return true;
     });

@@ -50,12 +50,12 @@ public:
     void Preview();
 
     QGroupBox* RadioGroup1;
-    QRadioButton* RadioDataSheet; // "データシート"
-    QRadioButton* RadioChart;     // "管理図"
-    QRadioButton* RadioXbar;      // "X̄-s管理図"
+    QRadioButton* RadioDataSheet;  // "データシート"
+    QRadioButton* RadioChart;      // "管理図"
+    QRadioButton* RadioXbar;       // "X̄-s管理図"
     QRadioButton* RadioCapability; // "工程能力図"
-    QCheckBox* CheckAutoRange;    // "自動": the statistical forms' range from the data
-    QLineEdit* EditBaseFrom;      // 基準期間
+    QCheckBox* CheckAutoRange;     // "自動": the statistical forms' range from the data
+    QLineEdit* EditBaseFrom;       // 基準期間
     QLineEdit* EditBaseTo;
     QCheckBox* CheckBox1;
     QPushButton* Button1;
@@ -72,7 +72,7 @@ public:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QFontDialog* FontDialog1 = nullptr; // made when the font is first changed
-    QLabel* LabelPrinter; // the printer used, or that the chosen one has gone
+    QLabel* LabelPrinter;               // the printer used, or that the chosen one has gone
 
 protected:
     void showEvent(QShowEvent* event) override;

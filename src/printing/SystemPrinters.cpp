@@ -56,8 +56,8 @@ QSize TSystemPrinter::PhysicalSize() const
 
 QPoint TSystemPrinter::PhysicalOffset() const
 {
-    return (m_printer.pageRect(QPrinter::DevicePixel).topLeft()
-            - m_printer.paperRect(QPrinter::DevicePixel).topLeft())
+    return (m_printer.pageRect(QPrinter::DevicePixel).topLeft() -
+            m_printer.paperRect(QPrinter::DevicePixel).topLeft())
         .toPoint();
 }
 
@@ -167,7 +167,8 @@ std::unique_ptr<TPrinterDevice> TSystemCatalog::Open(int index) const
 
 QString AskPdfFile(QWidget* parent, const QString& title)
 {
-    const QString suggested = (title.isEmpty() ? QStringLiteral("印刷") : title) + QStringLiteral(".pdf");
+    const QString suggested =
+        (title.isEmpty() ? QStringLiteral("印刷") : title) + QStringLiteral(".pdf");
     return QFileDialog::getSaveFileName(parent, QStringLiteral("PDF保存"), suggested,
                                         QStringLiteral("PDF (*.pdf)"));
 }

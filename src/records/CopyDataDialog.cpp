@@ -24,7 +24,8 @@ TfCopyData::TfCopyData(QWidget* parent) : QDialog(parent)
     EditFrom->setMinimumWidth(380);
     EditTo = new QLineEdit(this);
     EditTo->setObjectName(QStringLiteral("EditTo"));
-    EditTo->setPlaceholderText(QStringLiteral("フォルダ または postgresql://ユーザー@ホスト:ポート/データベース"));
+    EditTo->setPlaceholderText(
+        QStringLiteral("フォルダ または postgresql://ユーザー@ホスト:ポート/データベース"));
     LabelResult = new QLabel(this);
     LabelResult->setObjectName(QStringLiteral("LabelResult"));
     LabelResult->setWordWrap(true);
@@ -37,7 +38,9 @@ TfCopyData::TfCopyData(QWidget* parent) : QDialog(parent)
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("移行元"), EditFrom);
     form->addRow(QStringLiteral("移行先"), EditTo);
-    auto* note = new QLabel(QStringLiteral("すべての表を移行先へ写します。移行先にデータがあるときは置き換えるかどうかを尋ねます。"), this);
+    auto* note = new QLabel(QStringLiteral("すべての表を移行先へ写します。移行先にデータがあるとき"
+                                           "は置き換えるかどうかを尋ねます。"),
+                            this);
     note->setWordWrap(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -67,13 +70,17 @@ bool TfCopyData::CopyNow()
     try {
         if (EditFrom->text().trimmed().isEmpty() || EditTo->text().trimmed().isEmpty())
             throw AppError(QStringLiteral("移行元と移行先を入れてください"));
-        const DataCopy::Counts counts = DataCopy::Copy(location(EditFrom), location(EditTo), false, [this](int rows) {
-            return QMessageBox::question(this, windowTitle(),
-                                         QStringLiteral("移行先には既にデータがあります（%1 行）。置き換えますか？").arg(rows),
-                                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-                   == QMessageBox::Yes;
-        });
-        LabelResult->setText(QStringLiteral("移行しました。\n") + DataCopy::CountLines(counts).join(QLatin1Char('\n')));
+        const DataCopy::Counts counts =
+            DataCopy::Copy(location(EditFrom), location(EditTo), false, [this](int rows) {
+                return QMessageBox::question(
+                           this, windowTitle(),
+                           QStringLiteral(
+                               "移行先には既にデータがあります（%1 行）。置き換えますか？")
+                               .arg(rows),
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+            });
+        LabelResult->setText(QStringLiteral("移行しました。\n") +
+                             DataCopy::CountLines(counts).join(QLatin1Char('\n')));
         copied = true;
         CopiedAny = true;
     } catch (const AppError& e) {

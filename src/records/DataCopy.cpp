@@ -26,12 +26,14 @@ int recordsThere()
 
 } // namespace
 
-Counts Copy(const QString& from, const QString& to, bool replace, const std::function<bool(int)>& confirm)
+Counts Copy(const QString& from, const QString& to, bool replace,
+            const std::function<bool(int)>& confirm)
 {
     const QString source = Engine::ParseLocation(from).text;
     const QString target = Engine::ParseLocation(to).text;
     if (source == target)
-        throw AppError(QStringLiteral("移行元と移行先が同じです（%1）").arg(Engine::DisplayName(source)));
+        throw AppError(
+            QStringLiteral("移行元と移行先が同じです（%1）").arg(Engine::DisplayName(source)));
 
     Engine::OpenDatabase(source);
     QList<QPair<QString, Engine::TableRows>> tables;
@@ -42,17 +44,19 @@ Counts Copy(const QString& from, const QString& to, bool replace, const std::fun
         tables.append({t.name, there ? Engine::ReadTable(t.name) : Engine::TableRows{}});
     }
     if (!any)
-        throw AppError(QStringLiteral("移行元 %1 に温度管理のデータがありません").arg(Engine::DisplayName(source)));
+        throw AppError(QStringLiteral("移行元 %1 に温度管理のデータがありません")
+                           .arg(Engine::DisplayName(source)));
 
     Engine::OpenDatabase(target);
     Transaction tx;
     TOndoKanri::CreateTables();
     const int there = recordsThere();
     if (there > 0 && !replace && !(confirm && confirm(there)))
-        throw AppError(QStringLiteral("移行先 %1 には既にデータがあります（%2 行）。何も変更していません。"
-                                      "置き換えるには --replace を指定してください")
-                           .arg(Engine::DisplayName(target))
-                           .arg(there));
+        throw AppError(
+            QStringLiteral("移行先 %1 には既にデータがあります（%2 行）。何も変更していません。"
+                           "置き換えるには --replace を指定してください")
+                .arg(Engine::DisplayName(target))
+                .arg(there));
     Counts counts;
     for (const auto& [name, rows] : tables) {
         if (rows.columns.isEmpty()) { // not in the source: the target keeps its own

@@ -14,14 +14,13 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QKeySequence>
-#include <QSignalBlocker>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +28,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -212,10 +212,10 @@ TfEditOndoData::TfEditOndoData(QWidget* parent)
     setWindowTitle(QStringLiteral("温度管理"));
     setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     TOndoKanri::SetConflictQuestion([this] {
-        return QMessageBox::question(this, windowTitle(),
-                                     QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"),
-                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-               == QMessageBox::Yes;
+        return QMessageBox::question(
+                   this, windowTitle(),
+                   QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"),
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     });
 
     buildMenus();
@@ -440,8 +440,7 @@ QWidget* TfEditOndoData::buildMiddle()
     SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SS1->installEventFilter(this);
-    connect(SS1, &QTableWidget::currentCellChanged, SS1->viewport(),
-            qOverload<>(&QWidget::update));
+    connect(SS1, &QTableWidget::currentCellChanged, SS1->viewport(), qOverload<>(&QWidget::update));
     row->addWidget(SS1, 1);
 
     auto* right = new QVBoxLayout;
@@ -618,9 +617,9 @@ void TfEditOndoData::showEvent(QShowEvent* event)
         const QSignalBlocker quiet(SpinEdit1); // showing the stored value is no change
         SpinEdit1->setValue(ParseWhole(ReadSetting(QStringLiteral("OndoAvgKetasu"))));
     });
-    StatusPanel0->setText(QStringLiteral("Ver.") +
-                          ReadVersionString(QCoreApplication::applicationFilePath(),
-                                            QStringLiteral("FileVersion")));
+    StatusPanel0->setText(
+        QStringLiteral("Ver.") +
+        ReadVersionString(QCoreApplication::applicationFilePath(), QStringLiteral("FileVersion")));
 }
 
 bool TfEditOndoData::eventFilter(QObject* watched, QEvent* event)
@@ -703,10 +702,11 @@ void TfEditOndoData::PasteReadings(const QString& text)
     m_filling = false;
     CalcStatistics();
     if (taken < lines.size())
-        QMessageBox::information(this, windowTitle(),
-                                 QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
-                                     .arg(ReadingRows)
-                                     .arg(lines.size() - taken));
+        QMessageBox::information(
+            this, windowTitle(),
+            QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
+                .arg(ReadingRows)
+                .arg(lines.size() - taken));
 }
 
 // ---- record and window ----
@@ -729,7 +729,10 @@ void TfEditOndoData::setReadingCell(int lno, int column, const QString& text)
     m_filling = wasFilling;
 }
 
-void TfEditOndoData::setStatistic(int row, const QString& text) { SS2->item(row, 1)->setText(text); }
+void TfEditOndoData::setStatistic(int row, const QString& text)
+{
+    SS2->item(row, 1)->setText(text);
+}
 
 void TfEditOndoData::clearReadings()
 {
@@ -794,7 +797,10 @@ int TfEditOndoData::ShownHeaderId() const
     return TOndoKanri::FindHeader(Edit2->text(), ComboBox2->currentText(), kubun.ID);
 }
 
-void TfEditOndoData::refreshShownId() { Label6->setText(QString::number(ShownHeaderId())); }
+void TfEditOndoData::refreshShownId()
+{
+    Label6->setText(QString::number(ShownHeaderId()));
+}
 
 void TfEditOndoData::RefreshKubun()
 {
@@ -867,7 +873,8 @@ void TfEditOndoData::CalcStatistics()
             item->setForeground(outside[lno] ? QBrush(Qt::red) : QBrush());
     }
     m_filling = wasFilling;
-    LabelKikakugai->setText(hasKikaku ? QStringLiteral("規格外 %1 件").arg(outsideCount) : QString());
+    LabelKikakugai->setText(hasKikaku ? QStringLiteral("規格外 %1 件").arg(outsideCount)
+                                      : QString());
 }
 
 void TfEditOndoData::NumberRows()
@@ -937,8 +944,11 @@ void TfEditOndoData::checkBeforeRegister()
         const QString temperature = AsciiTyped(ReadingCell(lno, 1)).trimmed();
         if (ReadingCell(lno, 0).isEmpty() || temperature.isEmpty())
             continue;
-        if (!std::any_of(temperature.begin(), temperature.end(), [](QChar c) { return c.isDigit(); }))
-            throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません").arg(lno).arg(temperature));
+        if (!std::any_of(temperature.begin(), temperature.end(),
+                         [](QChar c) { return c.isDigit(); }))
+            throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません")
+                               .arg(lno)
+                               .arg(temperature));
     }
     if (readingsOnScreen().isEmpty())
         throw AppError(QStringLiteral("温度が入力されていません"));
@@ -959,12 +969,14 @@ bool TfEditOndoData::projectRegisteredOrAdded()
     const QString name = ComboBox1->currentText();
     const QString question =
         name.isEmpty()
-            ? QStringLiteral("工事コード「%1」は工事に登録されていません。登録してから記録を登録しますか？").arg(code)
-            : QStringLiteral("工事コード「%1」は工事に登録されていません。工事名「%2」で登録してから記録を登録しますか？")
+            ? QStringLiteral(
+                  "工事コード「%1」は工事に登録されていません。登録してから記録を登録しますか？")
+                  .arg(code)
+            : QStringLiteral("工事コード「%1」は工事に登録されていません。工事名「%"
+                             "2」で登録してから記録を登録しますか？")
                   .arg(code, name);
-    const auto answer = QMessageBox::question(
-        this, windowTitle(), question,
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    const auto answer = QMessageBox::question(this, windowTitle(), question,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
         return false;
     TKoji koji;
@@ -995,7 +1007,10 @@ void TfEditOndoData::RegisterRecord()
     SS1->setFocus();
 }
 
-void TfEditOndoData::OpenRecord() { pickRecord(true); }
+void TfEditOndoData::OpenRecord()
+{
+    pickRecord(true);
+}
 
 void TfEditOndoData::NewRecord()
 {
@@ -1039,7 +1054,8 @@ void TfEditOndoData::DeleteShownDay()
     const QDateTime day = ParseDate(dayText);
     if (id == 0 || !IsDate(dayText) || !TOndoKanri::HasDay(id, day))
         throw AppError(QStringLiteral("表示中の試験日は登録されていません"));
-    if (!confirm(QStringLiteral("%1 の %2 の記録を削除しますか？").arg(shownRecordName(), FormatDate(day))))
+    if (!confirm(QStringLiteral("%1 の %2 の記録を削除しますか？")
+                     .arg(shownRecordName(), FormatDate(day))))
         return;
     TOndoKanri::DeleteDay(id, day);
     m_ondoKanri->RefreshSeenDay();

@@ -106,17 +106,17 @@ public:
     QAction* Open1 = nullptr;
     QAction* N3 = nullptr;
     QAction* Delete1 = nullptr;
-    QAction* DeleteDay1 = nullptr; // "この試験日を削除"
-    QAction* ExportItem = nullptr;   // "Excelに出力…"
-    QAction* CopyDataItem = nullptr; // "データの移行…"
+    QAction* DeleteDay1 = nullptr;    // "この試験日を削除"
+    QAction* ExportItem = nullptr;    // "Excelに出力…"
+    QAction* CopyDataItem = nullptr;  // "データの移行…"
     QAction* ImportCsvItem = nullptr; // "CSVから取り込み…", enabled by its wiring
     QAction* Close1 = nullptr;
     QAction* ImportOldItem = nullptr; // "旧データの取り込み…"
-    QAction* KojiItem = nullptr;     // "工事"
-    QAction* GozaiItem = nullptr;    // "合材"
-    QAction* SimeiItem = nullptr;    // "氏名"
-    QAction* KubunItem = nullptr;    // "温度区分"
-    QAction* DataPathItem = nullptr; // "データ格納場所の設定"
+    QAction* KojiItem = nullptr;      // "工事"
+    QAction* GozaiItem = nullptr;     // "合材"
+    QAction* SimeiItem = nullptr;     // "氏名"
+    QAction* KubunItem = nullptr;     // "温度区分"
+    QAction* DataPathItem = nullptr;  // "データ格納場所の設定"
     QMenu* HelpMenu = nullptr;
     QAction* HelpUsage = nullptr; // "使い方"
     QAction* HelpAbout = nullptr; // "バージョン情報"
@@ -143,7 +143,10 @@ private:
     void chooseKubun();
     void dropDownSimei();
 
-    static DayStatistics statisticsOf(const QList<Reading>& readings) { return StatisticsOf(readings); }
+    static DayStatistics statisticsOf(const QList<Reading>& readings)
+    {
+        return StatisticsOf(readings);
+    }
     void readingEdited(int lno, int column);
     void moveToNextTemperature();
     void refreshShownId();

@@ -18,8 +18,7 @@ std::function<T&()> OnFirstUse(std::unique_ptr<T>& slot, Args... args)
 
 // A dialog handed to the wiring either as it stands or as a maker (OnFirstUse): used like a
 // pointer, it makes a lazy dialog at its first use.
-template <class T>
-class DialogRef
+template <class T> class DialogRef
 {
 public:
     DialogRef() = default;

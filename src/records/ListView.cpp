@@ -1,4 +1,5 @@
 #include "records/ListView.h"
+
 #include "environment/WindowFont.h"
 
 #include <QHBoxLayout>

@@ -1,12 +1,12 @@
 #include "records/OndoKanri.h"
 
-#include <algorithm>
-
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "environment/Utility.h"
 #include "registers/ListViewData.h"
 #include "registers/RegisterEntry.h"
+
+#include <algorithm>
 
 namespace {
 const QString A = QStringLiteral("A");
@@ -37,7 +37,10 @@ DayStatistics StatisticsOf(const QList<Reading>& readings)
     return day;
 }
 
-TOndoKanri::TOndoKanri() { Clear(); }
+TOndoKanri::TOndoKanri()
+{
+    Clear();
+}
 
 void TOndoKanri::CreateTables()
 {
@@ -73,9 +76,11 @@ void TOndoKanri::CreateTables()
                              {QStringLiteral("Ondo"), FieldType::Float}});
     }
     // Plain look-up indexes: they change no result and keep years of data fast.
-    Engine::CreateIndex(QStringLiteral("OndoKanri4_Key"), QStringLiteral("OndoKanri4"),
-                        {QStringLiteral("KojiCode"), QStringLiteral("GozaiName"), QStringLiteral("Kubun")});
-    Engine::CreateIndex(QStringLiteral("OndoKanri4_ID"), QStringLiteral("OndoKanri4"), {QStringLiteral("ID")});
+    Engine::CreateIndex(
+        QStringLiteral("OndoKanri4_Key"), QStringLiteral("OndoKanri4"),
+        {QStringLiteral("KojiCode"), QStringLiteral("GozaiName"), QStringLiteral("Kubun")});
+    Engine::CreateIndex(QStringLiteral("OndoKanri4_ID"), QStringLiteral("OndoKanri4"),
+                        {QStringLiteral("ID")});
     Engine::CreateIndex(QStringLiteral("OndoHead4_Day"), QStringLiteral("OndoHead4"),
                         {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
     Engine::CreateIndex(QStringLiteral("OndoLine4_Day"), QStringLiteral("OndoLine4"),
@@ -181,11 +186,14 @@ void TOndoKanri::Save()
         Query w;
         if (!found) {
             ID = NewID();
-            w.Add(QStringLiteral("insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
+            w.Add(QStringLiteral(
+                "insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
             w.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
         } else {
             ID = q.FieldInt(QStringLiteral("ID"));
-            w.Add(QStringLiteral("update OndoKanri4 set ID=:A,KOJICODE=:B,GOZAINAME=:C,SOKUTEISYA=:D,KIJI=:E,KUBUN=:F,KIKAKUTI=:G"));
+            w.Add(QStringLiteral(
+                "update OndoKanri4 set "
+                "ID=:A,KOJICODE=:B,GOZAINAME=:C,SOKUTEISYA=:D,KIJI=:E,KUBUN=:F,KIKAKUTI=:G"));
             w.Add(QStringLiteral("where KOJICODE=:B and GOZAINAME=:C and KUBUN=:F"));
         }
         w.BindInt(A, ID);
@@ -206,10 +214,13 @@ void TOndoKanri::Save()
         q.Open();
         Query w;
         if (q.Eof()) {
-            w.Add(QStringLiteral("insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
+            w.Add(QStringLiteral(
+                "insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
             w.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
         } else {
-            w.Add(QStringLiteral("update ONDOHEAD4 set KANRIID=:A,HIDUKE=:B,KOSU=:C,MAXONDO=:D,MINIONDO=:E,AVGONDO=:F,TEKIYO=:G"));
+            w.Add(QStringLiteral(
+                "update ONDOHEAD4 set "
+                "KANRIID=:A,HIDUKE=:B,KOSU=:C,MAXONDO=:D,MINIONDO=:E,AVGONDO=:F,TEKIYO=:G"));
             w.Add(QStringLiteral("where KANRIID=:A and HIDUKE=:B"));
         }
         w.BindInt(A, ID);
@@ -245,7 +256,8 @@ void TOndoKanri::DeleteDay(int id, const QDateTime& day)
 {
     Transaction tx;
     for (const char* table : {"OndoLine4", "OndoHead4"}) {
-        Query q(QStringLiteral("delete from %1 where KanriID = :A and Hiduke = :B").arg(QLatin1String(table)));
+        Query q(QStringLiteral("delete from %1 where KanriID = :A and Hiduke = :B")
+                    .arg(QLatin1String(table)));
         q.BindInt(A, id);
         q.BindDateTime(B, day);
         q.ExecSQL();
@@ -260,7 +272,8 @@ void TOndoKanri::DeleteDay(int id, const QDateTime& day)
 
 int TOndoKanri::FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId)
 {
-    Query q(QStringLiteral("select ID from OndoKanri4 where KojiCode=:A and GozaiName=:B and Kubun=:C"));
+    Query q(QStringLiteral(
+        "select ID from OndoKanri4 where KojiCode=:A and GozaiName=:B and Kubun=:C"));
     q.BindText(A, kojiCode);
     q.BindText(B, gozaiName);
     q.BindInt(C, kubunId);
@@ -324,7 +337,8 @@ void TOndoKanri::ListByKoji(ListViewData& view, const QString& code)
 {
     // The header's ID is qualified: SQLite refuses a column two joined tables share.
     Query q;
-    q.Add(QStringLiteral("select KojiCode, Kojimei, GozaiName,KubunName,OndoKanri4.ID,OndoKubun.ID as KID from OndoKanri4"));
+    q.Add(QStringLiteral("select KojiCode, Kojimei, GozaiName,KubunName,OndoKanri4.ID,OndoKubun.ID "
+                         "as KID from OndoKanri4"));
     q.Add(QStringLiteral("inner join Koji1 on Koji1.Code = OndoKanri4.KojiCode"));
     q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
     q.Add(QStringLiteral("where KojiCode = :A"));
@@ -336,7 +350,8 @@ void TOndoKanri::ListByKoji(ListViewData& view, const QString& code)
 void TOndoKanri::ListAll(ListViewData& view)
 {
     Query q;
-    q.Add(QStringLiteral("select distinct OndoKanri4.id,KojiCode, Kojimei, GozaiName,kubun,KubunName from OndoKanri4"));
+    q.Add(QStringLiteral("select distinct OndoKanri4.id,KojiCode, Kojimei, "
+                         "GozaiName,kubun,KubunName from OndoKanri4"));
     q.Add(QStringLiteral("inner join Koji1 on Koji1.Code = OndoKanri4.KojiCode"));
     q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
     q.Add(QStringLiteral("order by KojiCode desc, GozaiName"));
@@ -347,9 +362,11 @@ QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const Q
                                    const QString& gozaiName)
 {
     Query q;
-    q.Add(QStringLiteral("select OndoLine4.Hiduke as DT, GozaiName, LNO,Sokuten, Ondo from OndoLine4"));
+    q.Add(QStringLiteral(
+        "select OndoLine4.Hiduke as DT, GozaiName, LNO,Sokuten, Ondo from OndoLine4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-    q.Add(QStringLiteral("where (KojiCode=:A) and (Kubun = :B) and (OndoLine4.Hiduke = :C) and (OndoKanri4.GozaiName=:D)"));
+    q.Add(QStringLiteral("where (KojiCode=:A) and (Kubun = :B) and (OndoLine4.Hiduke = :C) and "
+                         "(OndoKanri4.GozaiName=:D)"));
     q.Add(QStringLiteral("order by GozaiName, DT, LNO"));
     q.BindText(A, kojiCode);
     q.BindInt(B, kubunId);
@@ -358,7 +375,8 @@ QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const Q
     q.Open();
     QList<Reading> readings;
     for (; !q.Eof(); q.Next())
-        readings << Reading{q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
+        readings << Reading{q.FieldInt(QStringLiteral("LNO")),
+                            q.FieldText(QStringLiteral("Sokuten")),
                             q.FieldDouble(QStringLiteral("Ondo"))};
     return readings;
 }
@@ -370,8 +388,9 @@ void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& 
     del.BindInt(A, id);
     del.BindDateTime(B, day);
     del.ExecSQL();
-    Engine::TableRows rows{{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
-                            QStringLiteral("SOKUTEN"), QStringLiteral("ONDO")},
+    Engine::TableRows rows{{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"),
+                            QStringLiteral("LNO"), QStringLiteral("SOKUTEN"),
+                            QStringLiteral("ONDO")},
                            {}};
     rows.rows.reserve(readings.size());
     const QVariant stamp = Engine::DateTimeParameter(day);
@@ -387,8 +406,8 @@ std::function<bool()> g_conflictQuestion;
 
 bool DayAsStored::operator==(const DayAsStored& o) const
 {
-    if (present != o.present || kosu != o.kosu || max != o.max || min != o.min || avg != o.avg
-        || tekiyo != o.tekiyo || readings.size() != o.readings.size())
+    if (present != o.present || kosu != o.kosu || max != o.max || min != o.min || avg != o.avg ||
+        tekiyo != o.tekiyo || readings.size() != o.readings.size())
         return false;
     for (int i = 0; i < readings.size(); ++i) {
         const Reading& a = readings.at(i);
@@ -399,14 +418,15 @@ bool DayAsStored::operator==(const DayAsStored& o) const
     return true;
 }
 
-DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
-                                    const QDateTime& day)
+DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& gozaiName,
+                                      int kubunId, const QDateTime& day)
 {
     DayAsStored d;
     Query q;
     q.Add(QStringLiteral("select Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo from OndoHead4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    q.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and OndoHead4.Hiduke=:D"));
+    q.Add(
+        QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and OndoHead4.Hiduke=:D"));
     q.BindText(A, kojiCode);
     q.BindText(B, gozaiName);
     q.BindInt(C, kubunId);
@@ -433,13 +453,15 @@ void TOndoKanri::RememberDay(const QList<Reading>& readings)
 void TOndoKanri::RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
                              const QDateTime& day)
 {
-    m_seen = Seen{true, kojiCode, gozaiName, kubunId, day, ReadStoredDay(kojiCode, gozaiName, kubunId, day)};
+    m_seen = Seen{true,    kojiCode, gozaiName,
+                  kubunId, day,      ReadStoredDay(kojiCode, gozaiName, kubunId, day)};
 }
 
 void TOndoKanri::RefreshSeenDay()
 {
     if (m_seen.known)
-        m_seen.stored = ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
+        m_seen.stored =
+            ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
 }
 
 void TOndoKanri::SetConflictQuestion(std::function<bool()> question)
@@ -452,10 +474,12 @@ bool TOndoKanri::Register(const QList<Reading>& readings)
     Transaction tx;
     // Writers take turns from here, so what is compared below is what we would overwrite.
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
-    const bool sameDay = m_seen.known && m_seen.kojiCode == Koji.Code() && m_seen.gozaiName == Gozai.DataName()
-                         && m_seen.kubunId == Kubun.ID && m_seen.day == Hiduke;
-    if (sameDay && !(ReadStoredDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke) == m_seen.stored)
-        && !(g_conflictQuestion && g_conflictQuestion()))
+    const bool sameDay = m_seen.known && m_seen.kojiCode == Koji.Code() &&
+                         m_seen.gozaiName == Gozai.DataName() && m_seen.kubunId == Kubun.ID &&
+                         m_seen.day == Hiduke;
+    if (sameDay &&
+        !(ReadStoredDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke) == m_seen.stored) &&
+        !(g_conflictQuestion && g_conflictQuestion()))
         return false;
     Save();
     ReplaceDay(ID, Hiduke, readings);

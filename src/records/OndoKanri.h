@@ -96,11 +96,12 @@ public:
 
     // The day of a project, mix, category and date as stored now.
     static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
-                                   const QDateTime& day);
+                                     const QDateTime& day);
     // Notes the day as the window shows it (its `readings` just read), so that Register can
     // tell another user's change from ours.
     void RememberDay(const QList<Reading>& readings);
-    void RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId, const QDateTime& day);
+    void RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                     const QDateTime& day);
     // After this program removed days: what it now sees is the stored state.
     void RefreshSeenDay();
     // Asked by Register: true to overwrite the other user's day. Unset, theirs is kept.

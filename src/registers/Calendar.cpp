@@ -1,4 +1,5 @@
 #include "registers/Calendar.h"
+
 #include "environment/WindowFont.h"
 
 #include <QHBoxLayout>

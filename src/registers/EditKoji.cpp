@@ -171,9 +171,15 @@ TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const 
     resize(d.size);
 }
 
-QString TfRegisterDialog::ChosenKey() const { return m_keyEdit->text(); }
+QString TfRegisterDialog::ChosenKey() const
+{
+    return m_keyEdit->text();
+}
 
-QString TfRegisterDialog::SecondText() const { return m_second->text(); }
+QString TfRegisterDialog::SecondText() const
+{
+    return m_second->text();
+}
 
 void TfRegisterDialog::ShowEntry()
 {
@@ -203,12 +209,12 @@ void TfRegisterDialog::Delete()
 {
     TakeFields();
     const int used = m_entry->RecordCount();
-    if (used > 0 &&
-        QMessageBox::question(this, windowTitle(),
-                              QStringLiteral("この%1は %2 件の記録で使われています。削除しますか？")
-                                  .arg(m_recordNoun)
-                                  .arg(used),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    if (used > 0 && QMessageBox::question(
+                        this, windowTitle(),
+                        QStringLiteral("この%1は %2 件の記録で使われています。削除しますか？")
+                            .arg(m_recordNoun)
+                            .arg(used),
+                        QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     m_entry->Delete();
 }
@@ -237,8 +243,8 @@ TfEditKoji::TfEditKoji(QWidget* parent)
     : TfRegisterDialog(std::make_unique<TKoji>(),
                        {"fEditKoji", QStringLiteral("工事登録"), QSize(519, 169),
                         QStringLiteral("工事コード"), 8, false, QStringLiteral("工事名"), 64,
-                        "Edit2", QStringLiteral("工事検索"), "BitBtn4", "BitBtn2",
-                        "BitBtn3", QStringLiteral("工事")},
+                        "Edit2", QStringLiteral("工事検索"), "BitBtn4", "BitBtn2", "BitBtn3",
+                        QStringLiteral("工事")},
                        parent)
 {
     Edit1 = m_keyEdit;

@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QSize>
 #include <QString>
-
 #include <functional>
 #include <memory>
 
@@ -69,7 +68,7 @@ protected:
     void ShowEntry();
     void TakeFields();
 
-    QLineEdit* m_keyEdit = nullptr;  // the code field, or the drop-down's editor
+    QLineEdit* m_keyEdit = nullptr; // the code field, or the drop-down's editor
     TRegisterCombo* m_keyCombo = nullptr;
     QLineEdit* m_second = nullptr;
     QPushButton* m_search = nullptr;

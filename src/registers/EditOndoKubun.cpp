@@ -93,7 +93,6 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
         b->setAutoDefault(false);
     BitBtn1->setDefault(true); // Return registers; Escape closes
 
-
     auto* side = new QVBoxLayout;
     side->addWidget(SpeedButton1);
     side->addWidget(BitBtn3);
@@ -105,8 +104,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
 
     auto* fields = new QGridLayout;
     const QList<QPair<QString, QLineEdit*>> rows = {{QStringLiteral("区分名"), Edit1},
-                                                     {QStringLiteral("計測"), Edit2},
-                                                     {QStringLiteral("温度範囲"), Edit3}};
+                                                    {QStringLiteral("計測"), Edit2},
+                                                    {QStringLiteral("温度範囲"), Edit3}};
     for (int i = 0; i < rows.size(); ++i) {
         auto* label = new QLabel(rows[i].first, this);
         label->setBuddy(rows[i].second);
@@ -168,11 +167,10 @@ void TfEditOndoKubun::Reload()
     Query q(QStringLiteral("select * from OndoKubun order by ODR"));
     q.Open();
     for (; !q.Eof(); q.Next())
-        ListView1->addTopLevelItem(new QTreeWidgetItem(
-            QStringList{q.FieldText(QStringLiteral("KubunName")),
-                        q.FieldText(QStringLiteral("SokuteiKankaku")),
-                        q.FieldText(QStringLiteral("OndoRange")),
-                        QString::number(q.FieldInt(QStringLiteral("ID")))}));
+        ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{
+            q.FieldText(QStringLiteral("KubunName")), q.FieldText(QStringLiteral("SokuteiKankaku")),
+            q.FieldText(QStringLiteral("OndoRange")),
+            QString::number(q.FieldInt(QStringLiteral("ID")))}));
 }
 
 int TfEditOndoKubun::selectedRow() const
@@ -261,8 +259,8 @@ void TfEditOndoKubun::writeTable()
     Transaction tx;
     Query remove(QStringLiteral("delete from OndoKubun"));
     remove.ExecSQL();
-    Query insert(QStringLiteral(
-        "insert into OndoKubun (KubunName,SokuteiKankaku,OndoRange,ID,Odr) values (:A,:B,:C,:D,:E)"));
+    Query insert(QStringLiteral("insert into OndoKubun (KubunName,SokuteiKankaku,OndoRange,ID,Odr) "
+                                "values (:A,:B,:C,:D,:E)"));
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = ListView1->topLevelItem(i);
         insert.BindText(QStringLiteral("A"), item->text(NameColumn));
@@ -283,9 +281,10 @@ void TfEditOndoKubun::Remove()
     // The records stay; they only lose their category's name.
     const int used = KubunRecordCount(ListView1->topLevelItem(row)->text(NameColumn));
     if (used > 0 &&
-        QMessageBox::question(this, windowTitle(),
-                              QStringLiteral("この温度区分は %1 件の記録で使われています。削除しますか？").arg(used),
-                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        QMessageBox::question(
+            this, windowTitle(),
+            QStringLiteral("この温度区分は %1 件の記録で使われています。削除しますか？").arg(used),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     delete ListView1->takeTopLevelItem(row);
     Edit1->clear();

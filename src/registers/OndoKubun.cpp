@@ -79,13 +79,14 @@ void TOndoKubun::CheckTable()
     }
     using Engine::FieldType;
     Transaction tx;
-    Engine::CreateTable(QStringLiteral("OndoKubun"), {
-                                                         {QStringLiteral("ID"), FieldType::Integer},
-                                                         {QStringLiteral("ODR"), FieldType::Integer},
-                                                         {QStringLiteral("KubunName"), FieldType::String, 24},
-                                                         {QStringLiteral("OndoRange"), FieldType::String, 24},
-                                                         {QStringLiteral("SokuteiKankaku"), FieldType::String, 8},
-                                                     });
+    Engine::CreateTable(QStringLiteral("OndoKubun"),
+                        {
+                            {QStringLiteral("ID"), FieldType::Integer},
+                            {QStringLiteral("ODR"), FieldType::Integer},
+                            {QStringLiteral("KubunName"), FieldType::String, 24},
+                            {QStringLiteral("OndoRange"), FieldType::String, 24},
+                            {QStringLiteral("SokuteiKankaku"), FieldType::String, 8},
+                        });
     struct DefaultRow
     {
         int id;
@@ -94,7 +95,8 @@ void TOndoKubun::CheckTable()
     };
     const DefaultRow defaults[] = {{0, "練上温度", "OndoRangeNeri"},
                                    {1, "初期締固前温度", "OndoRangeSiki"}};
-    Query insert(QStringLiteral("Insert Into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR) values (:A,:B,:C,:D)"));
+    Query insert(
+        QStringLiteral("Insert Into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR) values (:A,:B,:C,:D)"));
     for (const DefaultRow& row : defaults) {
         insert.BindInt(QStringLiteral("A"), row.id);
         insert.BindText(QStringLiteral("B"), QString::fromUtf8(row.name));

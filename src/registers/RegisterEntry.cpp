@@ -144,7 +144,8 @@ void CheckRegisterTables()
         const QString name = QString::fromLatin1(t.name);
         if (Engine::TableExists(name))
             continue;
-        Engine::CreateTable(name, {{QString::fromLatin1(t.key), FieldType::String, t.keySize},
-                                   {QString::fromLatin1(t.second), FieldType::String, t.secondSize}});
+        Engine::CreateTable(name,
+                            {{QString::fromLatin1(t.key), FieldType::String, t.keySize},
+                             {QString::fromLatin1(t.second), FieldType::String, t.secondSize}});
     }
 }

@@ -132,9 +132,9 @@ bool TCanvas::SameState(const TCanvas& other) const
 {
     const TFontState& a = m_font;
     const TFontState& b = other.m_font;
-    return m_penPos == other.m_penPos && m_pen == other.m_pen && m_brush == other.m_brush
-        && a.name == b.name && a.height == b.height && a.color == b.color
-        && a.charWidth == b.charWidth && a.escapement == b.escapement;
+    return m_penPos == other.m_penPos && m_pen == other.m_pen && m_brush == other.m_brush &&
+           a.name == b.name && a.height == b.height && a.color == b.color &&
+           a.charWidth == b.charWidth && a.escapement == b.escapement;
 }
 
 void TCanvas::SetFontName(const QString& name)

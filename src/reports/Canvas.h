@@ -98,7 +98,8 @@ private:
 class TRecordingCanvas : public TCanvas
 {
 public:
-    TRecordingCanvas(QSize pageSize, int dpiX, int dpiY, std::shared_ptr<const TTextMetrics> metrics);
+    TRecordingCanvas(QSize pageSize, int dpiX, int dpiY,
+                     std::shared_ptr<const TTextMetrics> metrics);
     TRecordingCanvas(TRecordedPage* page, int dpiX, int dpiY,
                      std::shared_ptr<const TTextMetrics> metrics);
 

@@ -18,8 +18,8 @@ int DecimalsOf(double unit)
     return unit >= 1 ? 0 : unit >= 0.1 ? 1 : 2;
 }
 
-void Row(TCanvas& c, const QString& label, const QString& value, float x1, float x2, float x3, float y1,
-         float y2)
+void Row(TCanvas& c, const QString& label, const QString& value, float x1, float x2, float x3,
+         float y1, float y2)
 {
     // Spread alignment would tear "x̄" apart.
     PrintShrinkText(c, label, 0, x1 + 0.15f, y1, x2 - 0.1f, y2, MinPoints);
@@ -64,8 +64,9 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         PrintText(c, QStringLiteral("工程能力図"), 1, 0, 0.2f, 18, 1.3f, 0);
         c.SetFontSize(9);
         const QString period = series.days.empty()
-            ? QString()
-            : PeriodText(series.days.front().day) + QStringLiteral(" 〜 ") + PeriodText(series.days.back().day);
+                                   ? QString()
+                                   : PeriodText(series.days.front().day) + QStringLiteral(" 〜 ") +
+                                         PeriodText(series.days.back().day);
         Row(c, QStringLiteral("工事名"), doc.project, 0.4f, 2.4f, 17.6f, 1.5f, 2.1f);
         Row(c, QStringLiteral("合材名"), series.mixPrintName, 0.4f, 2.4f, 9.0f, 2.1f, 2.7f);
         Row(c, QStringLiteral("区分"), series.category, 9.0f, 11.0f, 17.6f, 2.1f, 2.7f);
@@ -83,11 +84,17 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                 hi = std::max(hi, *series.upperLimit + h.width);
             lo -= h.width / 2;
             hi += h.width / 2;
-            auto X = [&](double v) { return float(HistLeft + (HistRight - HistLeft) * (v - lo) / (hi - lo)); };
+            auto X = [&](double v) {
+                return float(HistLeft + (HistRight - HistLeft) * (v - lo) / (hi - lo));
+            };
             int most = 1;
             for (const THistogramClass& k2 : h.classes)
                 most = std::max(most, k2.count);
-            const int step = most <= 10 ? 1 : most <= 20 ? 2 : most <= 50 ? 5 : most <= 100 ? 10 : int(std::ceil(most / 10.0 / 10) * 10);
+            const int step = most <= 10    ? 1
+                             : most <= 20  ? 2
+                             : most <= 50  ? 5
+                             : most <= 100 ? 10
+                                           : int(std::ceil(most / 10.0 / 10) * 10);
             const int top = int(std::ceil(double(most) / step)) * step;
             const float plotTop = HistTop + 0.8f;
             auto Y = [&](double n) { return float(HistBottom - (HistBottom - plotTop) * n / top); };
@@ -96,7 +103,8 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                 c.SetPenColor(clAqua);
                 PrintLine(c, HistLeft, Y(v), HistRight, Y(v), 1);
                 c.SetPenColor(clBlack);
-                PrintText(c, QString::number(v), 2, 0.4f, Y(v) - 0.2f, HistLeft - 0.1f, Y(v) + 0.2f, 0);
+                PrintText(c, QString::number(v), 2, 0.4f, Y(v) - 0.2f, HistLeft - 0.1f, Y(v) + 0.2f,
+                          0);
             }
             SetPenWidthMm(c, 0.2f);
             for (const THistogramClass& k2 : h.classes)
@@ -122,25 +130,30 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                 c.SetFontColor(clBlack);
             };
             if (series.lowerLimit)
-                vertical(*series.lowerLimit, clRed, QStringLiteral("SL=") + QString::number(*series.lowerLimit));
+                vertical(*series.lowerLimit, clRed,
+                         QStringLiteral("SL=") + QString::number(*series.lowerLimit));
             if (series.upperLimit)
-                vertical(*series.upperLimit, clRed, QStringLiteral("SU=") + QString::number(*series.upperLimit));
+                vertical(*series.upperLimit, clRed,
+                         QStringLiteral("SU=") + QString::number(*series.upperLimit));
             c.SetPenStyle(TPenStyle::Dash);
             vertical(cap.mean, clBlue, QStringLiteral("x̄"));
             c.SetPenStyle(TPenStyle::Solid);
         }
         c.SetFontSize(9);
-        PrintText(c, QStringLiteral("温度（℃）"), 1, HistLeft, HistBottom + 0.45f, HistRight, HistBottom + 0.9f, 0);
+        PrintText(c, QStringLiteral("温度（℃）"), 1, HistLeft, HistBottom + 0.45f, HistRight,
+                  HistBottom + 0.9f, 0);
 
         // 度数表 beside the histogram.
         PrintText(c, QStringLiteral("度数表"), 0, 12.4f, 3.5f, 17.6f, 4.1f, 0);
         const float rowH = std::min(0.45f, 9.0f / float(h.classes.size() + 1));
         c.SetFontSize(8);
-        Row(c, QStringLiteral("階級"), QStringLiteral("度数"), 12.4f, 15.8f, 17.6f, HistTop, HistTop + rowH);
+        Row(c, QStringLiteral("階級"), QStringLiteral("度数"), 12.4f, 15.8f, 17.6f, HistTop,
+            HistTop + rowH);
         for (size_t i = 0; i < h.classes.size(); ++i) {
             const float y = HistTop + rowH * float(i + 1);
             const THistogramClass& k2 = h.classes[i];
-            Row(c, QStringLiteral("%1〜%2").arg(k2.low, 0, 'f', dec + 1).arg(k2.high, 0, 'f', dec + 1),
+            Row(c,
+                QStringLiteral("%1〜%2").arg(k2.low, 0, 'f', dec + 1).arg(k2.high, 0, 'f', dec + 1),
                 QString::number(k2.count), 12.4f, 15.8f, 17.6f, y, y + rowH);
         }
 
@@ -149,12 +162,18 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         const bool any = cap.n > 0;
         const QString values[][2] = {
             {QStringLiteral("n"), QString::number(cap.n)},
-            {QStringLiteral("平均 x̄"), any ? QString::number(cap.mean, 'f', dec + 1) : QStringLiteral("—")},
-            {QStringLiteral("標準偏差 s"), any ? QString::number(cap.s, 'f', dec + 2) : QStringLiteral("—")},
-            {QStringLiteral("最小"), any ? QString::number(cap.min, 'f', dec) : QStringLiteral("—")},
-            {QStringLiteral("最大"), any ? QString::number(cap.max, 'f', dec) : QStringLiteral("—")},
-            {QStringLiteral("規格値"), series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText},
-            {QStringLiteral("規格外"), QStringLiteral("%1 (%2%)").arg(cap.outside).arg(cap.outsideShare * 100, 0, 'f', 1)},
+            {QStringLiteral("平均 x̄"),
+             any ? QString::number(cap.mean, 'f', dec + 1) : QStringLiteral("—")},
+            {QStringLiteral("標準偏差 s"),
+             any ? QString::number(cap.s, 'f', dec + 2) : QStringLiteral("—")},
+            {QStringLiteral("最小"),
+             any ? QString::number(cap.min, 'f', dec) : QStringLiteral("—")},
+            {QStringLiteral("最大"),
+             any ? QString::number(cap.max, 'f', dec) : QStringLiteral("—")},
+            {QStringLiteral("規格値"),
+             series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText},
+            {QStringLiteral("規格外"),
+             QStringLiteral("%1 (%2%)").arg(cap.outside).arg(cap.outsideShare * 100, 0, 'f', 1)},
             {QStringLiteral("工程能力"), CpText(cap.cp) + QStringLiteral("　") + CpkText(cap.cpk)},
             {QStringLiteral("判定"), cap.judgement.isEmpty() ? QStringLiteral("—") : cap.judgement},
         };
@@ -164,7 +183,9 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
             y += 0.7f;
         }
         c.SetFontSize(8);
-        PrintText(c, QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s　判定: Cp≧1.33 十分、1.00≦Cp<1.33 まずまず、1.00未満 不足"),
+        PrintText(c,
+                  QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s　判定: Cp≧1.33 "
+                                 "十分、1.00≦Cp<1.33 まずまず、1.00未満 不足"),
                   0, 1.6f, y + 0.3f, 17.6f, y + 0.8f, 0);
         c.SetFontSize(9);
         PrintText(c, QStringLiteral("%1 / %2").arg(k + 1).arg(total), 1, 0, 26.9f, 18, 27.4f, 0);

@@ -306,8 +306,8 @@ void CellText(TCanvas& c, const QString& text, float x1, float y1, float x2, flo
     // Both lines in one size.
     int points = std::min(points0, 9);
     c.SetFontSize(points);
-    while (points > MinPoints
-           && !(TextFits(c, upper, x1 + 0.1f, x2 - 0.1f) && TextFits(c, lower, x1 + 0.1f, x2 - 0.1f)))
+    while (points > MinPoints &&
+           !(TextFits(c, upper, x1 + 0.1f, x2 - 0.1f) && TextFits(c, lower, x1 + 0.1f, x2 - 0.1f)))
         c.SetFontSize(--points);
     PrintShrinkText(c, upper, 1, x1 + 0.1f, y1, x2 - 0.1f, mid, MinPoints);
     PrintShrinkText(c, lower, 1, x1 + 0.1f, mid, x2 - 0.1f, y2, MinPoints);
@@ -337,15 +337,12 @@ void DrawChartFrame(TCanvas& c, const TChartCells& filled)
     PrintBox(c, 0.2f, 1.1f, 26.5f, 14.8f, 1);
     c.SetPenWidth(1);
     static const float lines[][4] = {
-        {0.2f, 1.875f, 19.1f, 1.875f}, {21.1f, 1.875f, 26.5f, 1.875f},
-        {0.2f, 2.65f, 26.5f, 2.65f},   {2.0f, 3.425f, 9.7f, 3.425f},
-        {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
-        {0.2f, 12.4f, 26.5f, 12.4f},   {0.2f, 13.2f, 26.5f, 13.2f},
-        {0.2f, 14.0f, 26.5f, 14.0f},   {2.0f, 2.65f, 2.0f, 4.2f},
-        {3.4f, 1.1f, 3.4f, 14.8f},     {9.7f, 1.875f, 9.7f, 4.2f},
-        {10.5f, 2.65f, 10.5f, 4.2f},   {12.4f, 1.875f, 12.4f, 4.2f},
-        {19.1f, 1.1f, 19.1f, 4.2f},    {21.1f, 1.1f, 21.1f, 2.65f},
-        {22.2f, 1.1f, 22.2f, 4.2f},
+        {0.2f, 1.875f, 19.1f, 1.875f}, {21.1f, 1.875f, 26.5f, 1.875f}, {0.2f, 2.65f, 26.5f, 2.65f},
+        {2.0f, 3.425f, 9.7f, 3.425f},  {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
+        {0.2f, 12.4f, 26.5f, 12.4f},   {0.2f, 13.2f, 26.5f, 13.2f},    {0.2f, 14.0f, 26.5f, 14.0f},
+        {2.0f, 2.65f, 2.0f, 4.2f},     {3.4f, 1.1f, 3.4f, 14.8f},      {9.7f, 1.875f, 9.7f, 4.2f},
+        {10.5f, 2.65f, 10.5f, 4.2f},   {12.4f, 1.875f, 12.4f, 4.2f},   {19.1f, 1.1f, 19.1f, 4.2f},
+        {21.1f, 1.1f, 21.1f, 2.65f},   {22.2f, 1.1f, 22.2f, 4.2f},
     };
     for (const auto& l : lines)
         PrintLine(c, l[0], l[1], l[2], l[3], 1);
@@ -388,10 +385,11 @@ void DrawChartFrame(TCanvas& c, const TChartCells& filled)
     PrintText(c, QStringLiteral("月日"), 4, 0.2f, 13.2f, 3.4f, 14.0f, 0);
     PrintText(c, QStringLiteral("記事"), 4, 0.2f, 14.0f, 3.4f, 14.8f, 0);
     PrintText(c,
-              QStringLiteral("注）イ．記事欄には、施工管理基準に定められた事項、異常原因、その他必要事項を記入する。"),
+              QStringLiteral("注）イ．記事欄には、施工管理基準に定められた事項、異常原因、その他必"
+                             "要事項を記入する。"),
               0, 1, 15, 26, 15.6f, 0);
-    PrintText(c, QStringLiteral("　　ロ．管理図は、仕様書による規格限界線を朱書きで記入する。"), 0, 1,
-              15.6f, 26, 16.2f, 0);
+    PrintText(c, QStringLiteral("　　ロ．管理図は、仕様書による規格限界線を朱書きで記入する。"), 0,
+              1, 15.6f, 26, 16.2f, 0);
 
     const QString colour = ReadSetting(QStringLiteral("HotbinMemoriColor"));
     c.SetPenColor(colour.isEmpty() ? clAqua : TColor(ParseWhole(colour)));
@@ -451,14 +449,16 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
             TCanvas& c = pane.PageCanvas();
             // Copied only onto a page that starts as the first one did.
             if (!common) {
-                start = std::make_unique<TRecordingCanvas>(QSize(), c.DpiX(), c.DpiY(), c.Metrics());
+                start =
+                    std::make_unique<TRecordingCanvas>(QSize(), c.DpiX(), c.DpiY(), c.Metrics());
                 start->TakeState(c);
-                common = std::make_unique<TRecordingCanvas>(QSize(), c.DpiX(), c.DpiY(), c.Metrics());
+                common =
+                    std::make_unique<TRecordingCanvas>(QSize(), c.DpiX(), c.DpiY(), c.Metrics());
                 common->TakeState(c);
                 drawCommon(*common);
             }
-            if (c.SameState(*start) && c.DpiX() == common->DpiX() && c.DpiY() == common->DpiY()
-                && c.Metrics() == common->Metrics())
+            if (c.SameState(*start) && c.DpiX() == common->DpiX() && c.DpiY() == common->DpiY() &&
+                c.Metrics() == common->Metrics())
                 c.DrawRecorded(common->Page(), *common);
             else
                 drawCommon(c);

@@ -79,9 +79,15 @@ void DrawHorizontal(TCanvas& canvas, const QString& text, int align, float x1, f
     if (align == 3 && n == 1)
         align = 1;
     switch (align) {
-    case 0: canvas.TextOut(Trunc(x0), y, text); break;
-    case 1: canvas.TextOut(Trunc(x0 + (boxW - w) / 2.0), y, text); break;
-    case 2: canvas.TextOut(Trunc(x0 + (boxW - w)), y, text); break;
+    case 0:
+        canvas.TextOut(Trunc(x0), y, text);
+        break;
+    case 1:
+        canvas.TextOut(Trunc(x0 + (boxW - w) / 2.0), y, text);
+        break;
+    case 2:
+        canvas.TextOut(Trunc(x0 + (boxW - w)), y, text);
+        break;
     case 3: {
         if (n == 0)
             break;
@@ -93,7 +99,8 @@ void DrawHorizontal(TCanvas& canvas, const QString& text, int align, float x1, f
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -272,10 +279,17 @@ void PrintLine(TCanvas& canvas, float x1, float y1, float x2, float y2, float wi
     line.Canvas = &canvas;
     line.SetWidth(w0);
     switch (canvas.PenStyle()) {
-    case TPenStyle::Solid: line.SetStyle(1); break;
-    case TPenStyle::Dot: line.SetStyle(2); break;
-    case TPenStyle::DashDot: line.SetStyle(4); break;
-    default: break;
+    case TPenStyle::Solid:
+        line.SetStyle(1);
+        break;
+    case TPenStyle::Dot:
+        line.SetStyle(2);
+        break;
+    case TPenStyle::DashDot:
+        line.SetStyle(4);
+        break;
+    default:
+        break;
     }
     line.MoveTo(DotX(x1), DotY(y1));
     line.LineTo(DotX(x2), DotY(y2));
@@ -308,18 +322,26 @@ void PrintCircle(TCanvas& canvas, float cx, float cy, float r)
 void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r)
 {
     InitPrintMetrics();
-    const int left = DotX(cx - r), top = DotY(cy - r), right = DotX(cx + r),
-              bottom = DotY(cy + r);
+    const int left = DotX(cx - r), top = DotY(cy - r), right = DotX(cx + r), bottom = DotY(cy + r);
     canvas.SetBrushStyle(TBrushStyle::Solid);
     canvas.SetPenColor(clBlack);
     const int mx = (left + right) / 2;
     const int my = (top + bottom) / 2;
     switch (kind) {
-    case 0: canvas.Pie(left, top, right, bottom, right, my, left, my); break;
-    case 1: canvas.Pie(left, top, right, bottom, mx, bottom, mx, top); break;
-    case 2: canvas.Pie(left, top, right, bottom, left, my, right, my); break;
-    case 3: canvas.Pie(left, top, right, bottom, mx, top, mx, bottom); break;
-    default: break;
+    case 0:
+        canvas.Pie(left, top, right, bottom, right, my, left, my);
+        break;
+    case 1:
+        canvas.Pie(left, top, right, bottom, mx, bottom, mx, top);
+        break;
+    case 2:
+        canvas.Pie(left, top, right, bottom, left, my, right, my);
+        break;
+    case 3:
+        canvas.Pie(left, top, right, bottom, mx, top, mx, bottom);
+        break;
+    default:
+        break;
     }
 }
 

@@ -2,16 +2,16 @@
 
 #include "reports/TextMetrics.h"
 
+#include <QGlyphRun>
 #include <QPaintEngine>
 #include <QPainter>
-#include <QGlyphRun>
 #include <QPainterPath>
 #include <QTextLayout>
 #include <QtMath>
 #include <cmath>
 #include <map>
-#include <vector>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -28,11 +28,24 @@ QPen MakeQPen(const TPenState& p, double scale)
     // Printer pens wider than one dot are always solid.
     if (p.width <= 1) {
         switch (p.style) {
-        case TPenStyle::Dash: pen.setStyle(Qt::DashLine); pen.setCapStyle(Qt::FlatCap); break;
-        case TPenStyle::Dot: pen.setStyle(Qt::DotLine); pen.setCapStyle(Qt::FlatCap); break;
-        case TPenStyle::DashDot: pen.setStyle(Qt::DashDotLine); pen.setCapStyle(Qt::FlatCap); break;
-        case TPenStyle::DashDotDot: pen.setStyle(Qt::DashDotDotLine); pen.setCapStyle(Qt::FlatCap); break;
-        default: break;
+        case TPenStyle::Dash:
+            pen.setStyle(Qt::DashLine);
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        case TPenStyle::Dot:
+            pen.setStyle(Qt::DotLine);
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        case TPenStyle::DashDot:
+            pen.setStyle(Qt::DashDotLine);
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        case TPenStyle::DashDotDot:
+            pen.setStyle(Qt::DashDotDotLine);
+            pen.setCapStyle(Qt::FlatCap);
+            break;
+        default:
+            break;
         }
     }
     return pen;
@@ -92,9 +105,9 @@ class TReplayer
 {
 public:
     TReplayer(QPainter& painter, double scale)
-        : m_painter(painter)
-        , m_scale(scale)
-        , m_dotsAsPoints(painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Pdf)
+        : m_painter(painter), m_scale(scale),
+          m_dotsAsPoints(painter.paintEngine() &&
+                         painter.paintEngine()->type() == QPaintEngine::Pdf)
     {
         m_base = painter.transform();
     }
@@ -151,7 +164,8 @@ private:
         // A circle's corners are rounded to whole dots on each axis alone, so its box may be a
         // dot wider than high.
         const QRectF r = QRectF(QPointF(op.p1), QPointF(op.p2)).normalized();
-        if (std::abs(r.width() - r.height()) > 1 || r.isEmpty() || op.brush.style != TBrushStyle::Solid)
+        if (std::abs(r.width() - r.height()) > 1 || r.isEmpty() ||
+            op.brush.style != TBrushStyle::Solid)
             return false;
         const QPen pen = MakeQPen(op.pen, m_scale);
         const bool outlined = pen.style() != Qt::NoPen;
@@ -160,7 +174,8 @@ private:
         const double diameter = (r.width() + r.height()) / 2;
         const double width = outlined ? pen.widthF() : 0.0;
         TDot dot{r.center(), outlined ? dotPen(pen.color(), diameter + width) : QPen(Qt::NoPen),
-                 diameter > width ? dotPen(ToQColor(op.brush.color), diameter - width) : QPen(Qt::NoPen),
+                 diameter > width ? dotPen(ToQColor(op.brush.color), diameter - width)
+                                  : QPen(Qt::NoPen),
                  (diameter + width) / 2};
         for (const TDot& other : m_dots) {
             if (QLineF(other.centre, dot.centre).length() < other.reach + dot.reach) {
@@ -229,7 +244,8 @@ private:
     void drawText(const TDrawOp& op)
     {
         if (op.brush.style == TBrushStyle::Solid)
-            m_painter.fillRect(QRect(op.p1, QSize(op.textWidth, op.textHeight)), ToQColor(op.brush.color));
+            m_painter.fillRect(QRect(op.p1, QSize(op.textWidth, op.textHeight)),
+                               ToQColor(op.brush.color));
         usePen(QPen(ToQColor(op.font.color)));
         const TShapedText& shaped = ShapedText(op.font, op.text);
         const bool upright = op.font.escapement == 0 && op.xScale == 1.0;
@@ -322,7 +338,8 @@ void TRecordedPage::Replay(QPainter& painter, const QRectF& target) const
     const QTransform device = painter.deviceTransform();
     const double scale = qMin(std::abs(device.m11()), std::abs(device.m22()));
     TReplayer replayer(painter, scale);
-    const std::vector<bool> hidden = replayer.DrawsDots() ? HiddenDiscs(m_ops) : std::vector<bool>();
+    const std::vector<bool> hidden =
+        replayer.DrawsDots() ? HiddenDiscs(m_ops) : std::vector<bool>();
     for (size_t i = 0; i < m_ops.size(); ++i) {
         if (hidden.empty() || !hidden[i])
             replayer.Draw(m_ops[i]);

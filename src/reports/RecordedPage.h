@@ -24,10 +24,10 @@ struct TDrawOp
     TPenState pen;
     TBrushState brush;
     TFontState font;
-    int textWidth = 0;     // Text: measured when drawn, narrowing applied
-    int textHeight = 0;    // Text: the character cell
-    int ascent = 0;        // Text: cell top to baseline
-    double xScale = 1.0;   // Text: narrowing factor of condensed text
+    int textWidth = 0;   // Text: measured when drawn, narrowing applied
+    int textHeight = 0;  // Text: the character cell
+    int ascent = 0;      // Text: cell top to baseline
+    double xScale = 1.0; // Text: narrowing factor of condensed text
 };
 
 // A recorded page: its frame is the printable area in printer dots.

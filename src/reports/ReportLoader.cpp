@@ -41,7 +41,8 @@ QHash<QString, QString> PrintNames()
     Query q(QStringLiteral("select DataName, PrintName from GozaiDef"));
     q.Open();
     for (; !q.Eof(); q.Next())
-        out.insert(q.FieldText(QStringLiteral("DataName")), q.FieldText(QStringLiteral("PrintName")));
+        out.insert(q.FieldText(QStringLiteral("DataName")),
+                   q.FieldText(QStringLiteral("PrintName")));
     return out;
 }
 
@@ -277,8 +278,9 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         QHash<QString, QMap<QDateTime, TDaySummary>> summaries;
         {
             Query q;
-            q.Add(QStringLiteral("select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
-                                 "MinioNDO, AvgOndo from OndoHead4"));
+            q.Add(QStringLiteral(
+                "select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
+                "MinioNDO, AvgOndo from OndoHead4"));
             q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
             q.Add(QStringLiteral("where KojiCode=:A and Kubun = :B"));
             if (!scope.perProject) {
@@ -302,8 +304,9 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
 
         Query q;
         // Only the columns drawn: a year of readings is tens of thousands of rows.
-        q.Add(QStringLiteral("select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
-                             "Sokuten, Ondo from OndoLine4"));
+        q.Add(QStringLiteral(
+            "select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
+            "Sokuten, Ondo from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
         q.Add(QStringLiteral("where KojiCode = :A and Kubun = :B"));
@@ -324,10 +327,10 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 TSheetDay d;
                 d.mixPrintName = PrintName(printNames, mix);
                 d.day = day;
-                const QString interval = GetToken(q.FieldText(QStringLiteral("Kikakuti")),
-                                                  QStringLiteral(":"), 3);
-                d.interval = interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku"))
-                                                : interval;
+                const QString interval =
+                    GetToken(q.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 3);
+                d.interval =
+                    interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku")) : interval;
                 const QMap<QDateTime, TDaySummary>& ofMix = summaries[mix];
                 if (ofMix.contains(day)) {
                     d.hasSummary = true;
@@ -335,8 +338,8 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 }
                 category.days.push_back(d);
             }
-            category.days.back().readings.append(
-                TSheetReading{q.FieldText(QStringLiteral("Sokuten")), q.FieldDouble(QStringLiteral("Ondo"))});
+            category.days.back().readings.append(TSheetReading{
+                q.FieldText(QStringLiteral("Sokuten")), q.FieldDouble(QStringLiteral("Ondo"))});
         }
         doc.categories.push_back(std::move(category));
     }
@@ -380,7 +383,8 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
     QHash<QString, QHash<int, std::vector<TStatDay>>> days;
     {
         Query q;
-        q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo from OndoLine4"));
+        q.Add(QStringLiteral(
+            "select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("where KojiCode = :A"));
         restrictToMix(q);

@@ -41,9 +41,9 @@ struct TChartSeries
 
 struct TChartMix
 {
-    QString key;       // GozaiName
-    QString printName; // from the mix register, else the key
-    QList<QDateTime> days; // ascending: days on which a ticked category has a summary
+    QString key;                      // GozaiName
+    QString printName;                // from the mix register, else the key
+    QList<QDateTime> days;            // ascending: days on which a ticked category has a summary
     std::vector<TChartSeries> series; // in the order the categories were ticked
     std::vector<TOJ> lines;           // largest value first
     QString measurer;                 // of the mix's records of the ticked categories, "・" joined
@@ -135,5 +135,8 @@ inline QString MonthDay(const QDateTime& d)
 
 inline QString PeriodText(const QDateTime& d)
 {
-    return QStringLiteral("%1年 %2月 %3日").arg(d.date().year()).arg(d.date().month()).arg(d.date().day());
+    return QStringLiteral("%1年 %2月 %3日")
+        .arg(d.date().year())
+        .arg(d.date().month())
+        .arg(d.date().day());
 }

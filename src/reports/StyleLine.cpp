@@ -26,11 +26,20 @@ void TStyleLine::SetStyle(unsigned char code)
         SegmentCount = int(points.size());
     };
     switch (code) {
-    case 2: fill({4, 4}); break;
-    case 3: fill({24, 8}); break;
-    case 4: fill({12, 8, 4, 8}); break;
-    case 5: fill({12, 4, 4, 4, 4, 4}); break;
-    default: break;
+    case 2:
+        fill({4, 4});
+        break;
+    case 3:
+        fill({24, 8});
+        break;
+    case 4:
+        fill({12, 8, 4, 8});
+        break;
+    case 5:
+        fill({12, 4, 4, 4, 4, 4});
+        break;
+    default:
+        break;
     }
     CycleLength = 0;
     for (int i = 1; i <= SegmentCount; ++i)

@@ -53,10 +53,9 @@ QFont MakeQFont(const TFontState& font)
 }
 
 TQtTextMetrics::Face::Face(const QFont& font)
-    : metrics(font)
-    , height(int(std::lround(metrics.height())))
-    , ascent(int(std::lround(metrics.ascent())))
-    , averageCharWidth(int(std::lround(metrics.averageCharWidth())))
+    : metrics(font), height(int(std::lround(metrics.height()))),
+      ascent(int(std::lround(metrics.ascent()))),
+      averageCharWidth(int(std::lround(metrics.averageCharWidth())))
 {
 }
 

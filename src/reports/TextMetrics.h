@@ -5,9 +5,9 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QString>
 #include <map>
 #include <utility>
-#include <QString>
 
 // Measures text for a page canvas, in dots of the page.
 class TTextMetrics

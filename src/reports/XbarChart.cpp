@@ -173,8 +173,10 @@ void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, int first, int cou
         const float x = DayX(n - first);
         const QDate d = days[size_t(n)].day.date();
         if (split) {
-            PrintText(c, QStringLiteral("%1月").arg(d.month()), 1, x - half, LabelTop, x + half, mid, 0);
-            PrintText(c, QStringLiteral("%1日").arg(d.day()), 1, x - half, mid, x + half, LabelBottom, 0);
+            PrintText(c, QStringLiteral("%1月").arg(d.month()), 1, x - half, LabelTop, x + half,
+                      mid, 0);
+            PrintText(c, QStringLiteral("%1日").arg(d.day()), 1, x - half, mid, x + half,
+                      LabelBottom, 0);
         } else {
             PrintShrinkText(c, MonthDay(days[size_t(n)].day), 1, x - half, LabelTop, x + half,
                             LabelBottom, MinPoints);
@@ -231,17 +233,21 @@ QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int f
         }
     QStringList parts;
     for (const auto& [index, t] : tests)
-        parts << QStringLiteral("%1 (%2)").arg(MonthDay(series.days[size_t(index)].day), t.join(QStringLiteral(", ")));
+        parts << QStringLiteral("%1 (%2)").arg(MonthDay(series.days[size_t(index)].day),
+                                               t.join(QStringLiteral(", ")));
     QStringList sDays;
     for (int i : stats.sOut)
         if (i >= first && i < first + count)
             sDays << MonthDay(series.days[size_t(i)].day);
-    QString text = QStringLiteral("管理外れ: ") + (parts.isEmpty() ? QStringLiteral("なし") : parts.join(QStringLiteral(", ")));
-    text += QStringLiteral("　s管理外れ: ") + (sDays.isEmpty() ? QStringLiteral("なし") : sDays.join(QStringLiteral(", ")));
+    QString text = QStringLiteral("管理外れ: ") +
+                   (parts.isEmpty() ? QStringLiteral("なし") : parts.join(QStringLiteral(", ")));
+    text += QStringLiteral("　s管理外れ: ") +
+            (sDays.isEmpty() ? QStringLiteral("なし") : sDays.join(QStringLiteral(", ")));
     return text;
 }
 
-void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, double& low, double& high)
+void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, double& low,
+                        double& high)
 {
     double lo = 1e300, hi = -1e300;
     auto take = [&](double v) {
@@ -295,7 +301,8 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
         }
         const double sStep = AxisStep(std::max(sMax, 0.1), 4);
         const TPlot xPlot{XTop, XBottom, low, high};
-        const TPlot sPlot{STop, SBottom, 0, std::max(sStep, std::ceil(sMax * 1.05 / sStep) * sStep)};
+        const TPlot sPlot{STop, SBottom, 0,
+                          std::max(sStep, std::ceil(sMax * 1.05 / sStep) * sStep)};
 
         for (int p = 0; p < XbarPages(series); ++p) {
             TCanvas& c = pane.PageCanvas();
@@ -317,21 +324,24 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                 PrintLine(c, 0.2f, y, 26.5f, y, 1);
             Cell(c, QStringLiteral("工事名"), doc.project, 0.2f, 2.0f, 14.0f, r0, r1);
             Cell(c, QStringLiteral("合材名"), series.mixPrintName, 14.0f, 15.8f, 26.5f, r0, r1);
-            const QString period = series.days.empty()
-                ? QString()
-                : PeriodText(series.days.front().day) + QStringLiteral(" 〜 ")
-                      + PeriodText(series.days.back().day);
+            const QString period = series.days.empty() ? QString()
+                                                       : PeriodText(series.days.front().day) +
+                                                             QStringLiteral(" 〜 ") +
+                                                             PeriodText(series.days.back().day);
             Cell(c, QStringLiteral("区分"), series.category, 0.2f, 2.0f, 7.0f, r1, r2);
             Cell(c, QStringLiteral("期間"), period, 7.0f, 8.8f, 19.0f, r1, r2);
             Cell(c, QStringLiteral("測定者"), series.measurer, 19.0f, 20.8f, 26.5f, r1, r2);
-            Cell(c, QStringLiteral("規格値"), series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText,
-                 0.2f, 2.0f, 5.5f, r2, r3);
+            Cell(c, QStringLiteral("規格値"),
+                 series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText, 0.2f, 2.0f,
+                 5.5f, r2, r3);
             const bool valid = st.limits.valid;
             c.SetFontSize(9);
             const float vx[] = {5.5f, 9.0f, 12.5f, 15.5f, 18.5f, 26.5f};
             const QString values[] = {
-                QStringLiteral("X̿=") + (valid ? Fixed(st.limits.grandMean, dec + 1) : QStringLiteral("—")),
-                QStringLiteral("s̄=") + (valid ? Fixed(st.limits.sBar, dec + 1) : QStringLiteral("—")),
+                QStringLiteral("X̿=") +
+                    (valid ? Fixed(st.limits.grandMean, dec + 1) : QStringLiteral("—")),
+                QStringLiteral("s̄=") +
+                    (valid ? Fixed(st.limits.sBar, dec + 1) : QStringLiteral("—")),
                 QStringLiteral("n=%1").arg(st.limits.totalN),
                 QStringLiteral("日数=%1").arg(st.limits.days),
                 base.Given() ? QStringLiteral("基準期間 %1〜%2")
@@ -340,7 +350,8 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                              : QStringLiteral("管理限界: 表示した日から"),
             };
             for (int i = 0; i < 5; ++i) {
-                PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, r2, vx[i + 1] - 0.1f, r3, MinPoints);
+                PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, r2, vx[i + 1] - 0.1f, r3,
+                                MinPoints);
                 PrintLine(c, vx[i + 1], r2, vx[i + 1], r3, 1);
             }
             c.SetFontSize(10);
@@ -361,20 +372,25 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                 DrawAxis(c, sPlot, sStep < 1 ? 1 : 0);
                 c.SetPenColor(clAqua);
                 for (int d = 1; d < DaysPerPage; ++d)
-                    PrintLine(c, PlotLeft + Column * d, LabelTop, PlotLeft + Column * d, LabelBottom, 1);
+                    PrintLine(c, PlotLeft + Column * d, LabelTop, PlotLeft + Column * d,
+                              LabelBottom, 1);
                 c.SetPenColor(clBlack);
 
                 const int first = p * DaysPerPage;
                 const int count = std::min(DaysPerPage, int(series.days.size()) - first);
                 if (series.lowerLimit)
-                    ReferenceLine(c, xPlot, *series.lowerLimit, QStringLiteral("下限"), clRed, 0.3f, 0);
+                    ReferenceLine(c, xPlot, *series.lowerLimit, QStringLiteral("下限"), clRed, 0.3f,
+                                  0);
                 if (series.upperLimit)
-                    ReferenceLine(c, xPlot, *series.upperLimit, QStringLiteral("上限"), clRed, 0.3f, 0);
+                    ReferenceLine(c, xPlot, *series.upperLimit, QStringLiteral("上限"), clRed, 0.3f,
+                                  0);
                 std::vector<std::pair<int, double>> xHigh, xLow, sHigh, sLow, means, sds;
                 std::vector<bool> meanFlags, sFlags;
                 if (valid) {
-                    ReferenceLine(c, xPlot, st.limits.grandMean, QStringLiteral("CL"), clBlack, 0.2f, dec + 1);
-                    ReferenceLine(c, sPlot, st.limits.sBar, QStringLiteral("CL"), clBlack, 0.2f, dec + 1);
+                    ReferenceLine(c, xPlot, st.limits.grandMean, QStringLiteral("CL"), clBlack,
+                                  0.2f, dec + 1);
+                    ReferenceLine(c, sPlot, st.limits.sBar, QStringLiteral("CL"), clBlack, 0.2f,
+                                  dec + 1);
                 }
                 for (int k = 0; k < count; ++k) {
                     const int i = first + k;
@@ -393,7 +409,8 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                         sHigh.push_back({k, l.sHigh});
                         sLow.push_back({k, l.sLow});
                         sds.push_back({k, g.s});
-                        sFlags.push_back(std::find(st.sOut.begin(), st.sOut.end(), i) != st.sOut.end());
+                        sFlags.push_back(std::find(st.sOut.begin(), st.sOut.end(), i) !=
+                                         st.sOut.end());
                     }
                 }
                 StepLine(c, xPlot, xHigh);
@@ -406,14 +423,17 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                     DayLabels(c, series.days, first, count);
                 c.SetFontSize(9);
                 c.SetFontColor(clRed);
-                PrintShrinkText(c, valid ? FlagList(series, st, first, count)
-                                         : QStringLiteral("管理限界なし（測定値が2個以上の日がありません）"),
-                                0, 0.4f, LabelBottom, 26.3f, 14.8f, MinPoints);
+                PrintShrinkText(
+                    c,
+                    valid ? FlagList(series, st, first, count)
+                          : QStringLiteral("管理限界なし（測定値が2個以上の日がありません）"),
+                    0, 0.4f, LabelBottom, 26.3f, 14.8f, MinPoints);
                 c.SetFontColor(clBlack);
             }
             ++number;
             c.SetFontSize(9);
-            PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 15.2f, 26.7f, 15.8f, 0);
+            PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 15.2f, 26.7f,
+                      15.8f, 0);
             c.SetFontSize(10);
             if (number < total)
                 pane.NewPage();

@@ -76,7 +76,7 @@ TCapability ComputeCapability(const std::vector<double>& readings, std::optional
         }
     }
     if (const std::optional<double> index = c.cp ? c.cp : c.cpk)
-        c.judgement = *index >= 1.33 ? QStringLiteral("十分")
+        c.judgement = *index >= 1.33   ? QStringLiteral("十分")
                       : *index >= 1.00 ? QStringLiteral("まずまず")
                                        : QStringLiteral("不足");
     return c;

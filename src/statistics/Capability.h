@@ -27,7 +27,7 @@ struct TCapability
 {
     int n = 0;
     double mean = 0, s = 0, min = 0, max = 0;
-    int outside = 0;        // readings below the lower or above the upper limit
+    int outside = 0; // readings below the lower or above the upper limit
     double outsideShare = 0;
     std::optional<double> cp;  // both limits and s > 0
     std::optional<double> cpk; // at least one limit and s > 0

@@ -22,10 +22,10 @@ TSubgroup MakeSubgroup(const std::vector<double>& readings);
 
 struct TSubgroupLimits
 {
-    double xLow = 0, xHigh = 0;   // X̄ chart
-    double sigmaMean = 0;         // one σ of this day's mean, for the zones
-    bool hasS = false;            // a day of one reading has no s point
-    double sLow = 0, sHigh = 0;   // s chart (centre is sBar)
+    double xLow = 0, xHigh = 0; // X̄ chart
+    double sigmaMean = 0;       // one σ of this day's mean, for the zones
+    bool hasS = false;          // a day of one reading has no s point
+    double sLow = 0, sHigh = 0; // s chart (centre is sBar)
 };
 
 struct TXbarSLimits
@@ -34,7 +34,7 @@ struct TXbarSLimits
     double sBar = 0;      // pooled over the days with n >= 2
     int totalN = 0;
     int days = 0;
-    bool valid = false;   // false when no day has two readings
+    bool valid = false; // false when no day has two readings
 };
 
 // Centre lines from the base days (phase I); the limits of any day follow from them.

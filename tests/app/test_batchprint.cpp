@@ -2,11 +2,10 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "reports/ReportFixture.h"
-
 #include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
 #include "printing/BatchPrint.h"
+#include "reports/ReportFixture.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -43,14 +42,16 @@ void Seed()
 QByteArray Digest(const QString& file)
 {
     QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
+    return f.open(QIODevice::ReadOnly)
+               ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+               : QByteArray();
 }
 
 QStringList Sheet(const QString& file)
 {
-    return {QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("sheet"),
-            QStringLiteral("--project"), QStringLiteral("K1")};
+    return {QStringLiteral("--print-pdf"), file,
+            QStringLiteral("--form"),      QStringLiteral("sheet"),
+            QStringLiteral("--project"),   QStringLiteral("K1")};
 }
 
 } // namespace
@@ -86,15 +87,18 @@ void TestBatchPrint::copyDataToTheServerAndBack()
     const Run there = Batch({QStringLiteral("--copy-data"), folder, server});
     QCOMPARE(there.err, QString());
     QCOMPARE(there.code, 0);
-    QVERIFY2(there.out.startsWith(QStringLiteral("OndoKanri4: 2 件\nOndoHead4: 16 件\nOndoLine4: 24 件\n"
-                                                 "OndoKubun: 2 件\nKoji1: 1 件\n")),
-             qPrintable(there.out));
+    QVERIFY2(
+        there.out.startsWith(QStringLiteral("OndoKanri4: 2 件\nOndoHead4: 16 件\nOndoLine4: 24 件\n"
+                                            "OndoKubun: 2 件\nKoji1: 1 件\n")),
+        qPrintable(there.out));
 
     const Run again = Batch({QStringLiteral("--copy-data"), folder, server});
     QCOMPARE(again.code, 1);
     QVERIFY2(again.err.contains(QStringLiteral("既にデータがあります")), qPrintable(again.err));
     QCOMPARE(again.err.count(QLatin1Char('\n')), 1);
-    QCOMPARE(Batch({QStringLiteral("--copy-data"), folder, server, QStringLiteral("--replace")}).out, there.out);
+    QCOMPARE(
+        Batch({QStringLiteral("--copy-data"), folder, server, QStringLiteral("--replace")}).out,
+        there.out);
 
     const QString back = profile.root() + QStringLiteral("/back");
     const Run home = Batch({QStringLiteral("--copy-data"), server, back});
@@ -105,12 +109,14 @@ void TestBatchPrint::copyDataToTheServerAndBack()
     QStringList texts;
     for (const QString& location : QStringList{folder, server, back + QLatin1Char('/')}) {
         const QString file = profile.root() + QStringLiteral("/chart-%1.pdf").arg(texts.size());
-        const Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("chart"),
-                               QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
+        const Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
+                               QStringLiteral("chart"), QStringLiteral("--project"),
+                               QStringLiteral("K1"), QStringLiteral("--mix"),
                                QStringLiteral("密粒"), QStringLiteral("--data"), location});
         QVERIFY2(run.code == 0, qPrintable(run.err));
         QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), file, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(60000));
         texts << QString::fromUtf8(text.readAllStandardOutput());
     }
@@ -118,10 +124,11 @@ void TestBatchPrint::copyDataToTheServerAndBack()
     QCOMPARE(texts.at(1), texts.at(0));
     QCOMPARE(texts.at(2), texts.at(0));
 
-    const Run down = Batch({QStringLiteral("--copy-data"), folder,
-                            QStringLiteral("postgresql://127.0.0.1:1/none")});
+    const Run down = Batch(
+        {QStringLiteral("--copy-data"), folder, QStringLiteral("postgresql://127.0.0.1:1/none")});
     QCOMPARE(down.code, 1);
-    QVERIFY2(down.err.startsWith(QStringLiteral("データを移行できません: サーバー 127.0.0.1:1/none に接続できません")),
+    QVERIFY2(down.err.startsWith(QStringLiteral(
+                 "データを移行できません: サーバー 127.0.0.1:1/none に接続できません")),
              qPrintable(down.err));
 }
 
@@ -130,10 +137,11 @@ void TestBatchPrint::sheetWritesRecordTablesOfNamedCategories()
     TempProfile profile;
     Seed();
     const QString file = profile.root() + QStringLiteral("/sheet.pdf");
-    Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("sheet"),
-                     QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
-                     QStringLiteral("密粒"), QStringLiteral("--day"), QStringLiteral("2024/04/03"),
-                     QStringLiteral("--category"), QStringLiteral("初期締固前温度"), QStringLiteral("--per-project")});
+    Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
+                     QStringLiteral("sheet"), QStringLiteral("--project"), QStringLiteral("K1"),
+                     QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--day"),
+                     QStringLiteral("2024/04/03"), QStringLiteral("--category"),
+                     QStringLiteral("初期締固前温度"), QStringLiteral("--per-project")});
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QString());
     QCOMPARE(run.err, QString());
@@ -145,9 +153,9 @@ void TestBatchPrint::sheetWritesRecordTablesOfNamedCategories()
     QVERIFY(!text.contains(QStringLiteral("156.0"))); // a day of the category not named
 
     // Every category when none is named.
-    run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("sheet"),
-                 QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
-                 QStringLiteral("密粒"), QStringLiteral("--per-project")});
+    run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
+                 QStringLiteral("sheet"), QStringLiteral("--project"), QStringLiteral("K1"),
+                 QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--per-project")});
     QCOMPARE(run.code, 0);
     QCOMPARE(PdfPages(file), 4);
     QVERIFY(PdfText(file).contains(QStringLiteral("156.0")));
@@ -165,10 +173,11 @@ void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
     WriteSetting(QStringLiteral("OndoKanriGraphLow"), QStringLiteral("120"));
 
     const QString file = profile.root() + QStringLiteral("/chart.pdf");
-    const Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("chart"),
-                           QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"),
-                           QStringLiteral("密粒"), QStringLiteral("--high"), QStringLiteral("180"),
-                           QStringLiteral("--data"), data});
+    const Run run =
+        Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
+               QStringLiteral("chart"), QStringLiteral("--project"), QStringLiteral("K1"),
+               QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--high"),
+               QStringLiteral("180"), QStringLiteral("--data"), data});
     QCOMPARE(run.code, 0);
     QCOMPARE(PdfPages(file), 1);
     const QString text = PdfText(file);
@@ -187,26 +196,30 @@ void TestBatchPrint::statisticalFormsWriteTheirPdfs()
     Engine::Execute(QStringLiteral("update OndoKanri4 set Kikakuti = '150_175::'"));
     const QString xbar = profile.root() + QStringLiteral("/xbar.pdf");
     const QString capability = profile.root() + QStringLiteral("/capability.pdf");
-    Run run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"), QStringLiteral("xbar"),
-                     QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("密粒"),
-                     QStringLiteral("--category"), QStringLiteral("練上温度"), QStringLiteral("--base-from"),
-                     QStringLiteral("2024/04/01"), QStringLiteral("--base-to"), QStringLiteral("2024/04/05")});
+    Run run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"),
+                     QStringLiteral("xbar"), QStringLiteral("--project"), QStringLiteral("K1"),
+                     QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--category"),
+                     QStringLiteral("練上温度"), QStringLiteral("--base-from"),
+                     QStringLiteral("2024/04/01"), QStringLiteral("--base-to"),
+                     QStringLiteral("2024/04/05")});
     QCOMPARE(run.code, 0);
     QString text = PdfText(xbar);
     QVERIFY(text.contains(QStringLiteral("管理図")));
     QVERIFY(text.contains(QStringLiteral("2024/04/05")));
     QVERIFY(text.contains(QStringLiteral("日数=5")));
-    run = Batch({QStringLiteral("--print-pdf"), capability, QStringLiteral("--form"), QStringLiteral("capability"),
-                 QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("密粒")});
+    run = Batch({QStringLiteral("--print-pdf"), capability, QStringLiteral("--form"),
+                 QStringLiteral("capability"), QStringLiteral("--project"), QStringLiteral("K1"),
+                 QStringLiteral("--mix"), QStringLiteral("密粒")});
     QCOMPARE(run.code, 0);
     QCOMPARE(PdfPages(capability), 2); // one sheet per category
     text = PdfText(capability);
     QVERIFY(text.contains(QStringLiteral("工程能力図")));
     QVERIFY(text.contains(QStringLiteral("Cp=")));
     QVERIFY(text.contains(QStringLiteral("Cpk=")));
-    run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"), QStringLiteral("xbar"),
-                 QStringLiteral("--project"), QStringLiteral("K1"), QStringLiteral("--base-from"),
-                 QStringLiteral("2024/04/09"), QStringLiteral("--base-to"), QStringLiteral("2024/04/01")});
+    run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"),
+                 QStringLiteral("xbar"), QStringLiteral("--project"), QStringLiteral("K1"),
+                 QStringLiteral("--base-from"), QStringLiteral("2024/04/09"),
+                 QStringLiteral("--base-to"), QStringLiteral("2024/04/01")});
     QCOMPARE(run.code, 1);
     QVERIFY(run.err.contains(QStringLiteral("基準期間")));
 }
@@ -216,16 +229,21 @@ void TestBatchPrint::badArgumentsExitNonZeroWithoutFile()
     TempProfile profile;
     Seed();
     const QString file = profile.root() + QStringLiteral("/bad.pdf");
-    const QStringList base{QStringLiteral("--print-pdf"), file, QStringLiteral("--project"), QStringLiteral("K1")};
+    const QStringList base{QStringLiteral("--print-pdf"), file, QStringLiteral("--project"),
+                           QStringLiteral("K1")};
     const QList<QStringList> cases{
         {QStringLiteral("--form"), QStringLiteral("list")},
         {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--bogus")},
-        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--day"), QStringLiteral("2024/13/01")},
-        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--low"), QStringLiteral("abc")},
-        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--low"), QStringLiteral("200"),
-         QStringLiteral("--high"), QStringLiteral("150")},
-        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--category"), QStringLiteral("無い区分")},
-        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--data"), profile.root() + QStringLiteral("/none")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--day"),
+         QStringLiteral("2024/13/01")},
+        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--low"),
+         QStringLiteral("abc")},
+        {QStringLiteral("--form"), QStringLiteral("chart"), QStringLiteral("--low"),
+         QStringLiteral("200"), QStringLiteral("--high"), QStringLiteral("150")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--category"),
+         QStringLiteral("無い区分")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--data"),
+         profile.root() + QStringLiteral("/none")},
     };
     for (const QStringList& extra : cases) {
         const Run run = Batch(base + extra);
@@ -233,8 +251,9 @@ void TestBatchPrint::badArgumentsExitNonZeroWithoutFile()
         QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(!QFileInfo::exists(file), qPrintable(extra.join(' ')));
     }
-    const Run unknown = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"), QStringLiteral("chart"),
-                               QStringLiteral("--project"), QStringLiteral("K9")});
+    const Run unknown =
+        Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
+               QStringLiteral("chart"), QStringLiteral("--project"), QStringLiteral("K9")});
     QVERIFY(unknown.code != 0);
     QVERIFY(unknown.err.contains(QStringLiteral("K9")));
     QVERIFY(!QFileInfo::exists(file));
@@ -284,7 +303,8 @@ void TestBatchPrint::outputNeverLandsOnTheData()
         const Run run = Batch(arguments);
         QCOMPARE(run.code, 1);
         QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
-        QVERIFY2(run.err.contains(arguments.at(1)) && !run.err.contains(QStringLiteral(".part")), qPrintable(run.err));
+        QVERIFY2(run.err.contains(arguments.at(1)) && !run.err.contains(QStringLiteral(".part")),
+                 qPrintable(run.err));
     }
     QCOMPARE(Digest(database), before);
     QVERIFY(!QFileInfo::exists(data + QStringLiteral("backup/sheet.pdf")));
@@ -293,11 +313,15 @@ void TestBatchPrint::outputNeverLandsOnTheData()
     // Only finite numbers make a graph range.
     const QString pdf = profile.root() + QStringLiteral("/chart.pdf");
     for (const char* value : {"nan", "inf", "-inf"}) {
-        const Run run = Batch(Sheet(pdf) + QStringList{QStringLiteral("--low"), QString::fromLatin1(value)});
+        const Run run =
+            Batch(Sheet(pdf) + QStringList{QStringLiteral("--low"), QString::fromLatin1(value)});
         QCOMPARE(run.code, 1);
-        QCOMPARE(run.err.trimmed(), QStringLiteral("--low には数値を指定してください: %1").arg(QString::fromLatin1(value)));
+        QCOMPARE(
+            run.err.trimmed(),
+            QStringLiteral("--low には数値を指定してください: %1").arg(QString::fromLatin1(value)));
     }
-    const Run high = Batch(Sheet(pdf) + QStringList{QStringLiteral("--high"), QStringLiteral("inf")});
+    const Run high =
+        Batch(Sheet(pdf) + QStringList{QStringLiteral("--high"), QStringLiteral("inf")});
     QCOMPARE(high.err.trimmed(), QStringLiteral("--high には数値を指定してください: inf"));
     QVERIFY(!QFileInfo::exists(pdf));
 }
@@ -314,13 +338,15 @@ void TestBatchPrint::backupAndRestoreFromTheCommandLine()
     const Run backup = Batch({QStringLiteral("--backup"), QStringLiteral("--data"), data});
     QCOMPARE(backup.code, 0);
     const QString written = backup.out.trimmed();
-    QVERIFY2(written.startsWith(data + QStringLiteral("backup/kozeran-")) && QFileInfo::exists(written),
+    QVERIFY2(written.startsWith(data + QStringLiteral("backup/kozeran-")) &&
+                 QFileInfo::exists(written),
              qPrintable(backup.out + backup.err));
 
     Engine::OpenDatabase(data);
     Engine::Execute(QStringLiteral("delete from OndoLine4"));
     Engine::CloseDatabase();
-    const Run restore = Batch({QStringLiteral("--restore"), written, QStringLiteral("--data"), data});
+    const Run restore =
+        Batch({QStringLiteral("--restore"), written, QStringLiteral("--data"), data});
     QCOMPARE(restore.code, 0);
     QCOMPARE(restore.out.count(QLatin1Char('\n')), 1);
     Engine::OpenDatabase(data);
@@ -335,8 +361,9 @@ void TestBatchPrint::backupAndRestoreFromTheCommandLine()
     junk.write(QByteArray(4096, 'x'));
     junk.close();
     const QByteArray before = Digest(data + QStringLiteral("kozeran.sqlite"));
-    const Run refused = Batch({QStringLiteral("--restore"), profile.root() + QStringLiteral("/file"),
-                               QStringLiteral("--data"), data});
+    const Run refused =
+        Batch({QStringLiteral("--restore"), profile.root() + QStringLiteral("/file"),
+               QStringLiteral("--data"), data});
     QCOMPARE(refused.code, 1);
     QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
     QCOMPARE(Digest(data + QStringLiteral("kozeran.sqlite")), before);

@@ -14,10 +14,11 @@
 namespace {
 void makeTable()
 {
-    Engine::CreateTable(QStringLiteral("T1"), {{QStringLiteral("ID"), Engine::FieldType::Integer},
-                                               {QStringLiteral("Name"), Engine::FieldType::String, 8},
-                                               {QStringLiteral("Val"), Engine::FieldType::Float},
-                                               {QStringLiteral("Day"), Engine::FieldType::DateTime}});
+    Engine::CreateTable(QStringLiteral("T1"),
+                        {{QStringLiteral("ID"), Engine::FieldType::Integer},
+                         {QStringLiteral("Name"), Engine::FieldType::String, 8},
+                         {QStringLiteral("Val"), Engine::FieldType::Float},
+                         {QStringLiteral("Day"), Engine::FieldType::DateTime}});
 }
 int countRows(const QString& table)
 {
@@ -120,8 +121,10 @@ private Q_SLOTS:
         ins.ExecSQL();
         // SQLite keeps the text form; the server a timestamp without zone.
         QSqlQuery raw(Engine::Database());
-        QVERIFY(raw.exec(OnServer() ? QStringLiteral("select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') from T1")
-                                    : QStringLiteral("select Day from T1")) && raw.next());
+        QVERIFY(raw.exec(OnServer() ? QStringLiteral(
+                                          "select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') from T1")
+                                    : QStringLiteral("select Day from T1")) &&
+                raw.next());
         QCOMPARE(raw.value(0).toString(), QStringLiteral("2024-03-31 00:00:00"));
         Query sel(QStringLiteral("select * from T1 where Day = :D"));
         sel.BindDateTime(QStringLiteral("D"), day);
@@ -152,8 +155,8 @@ private Q_SLOTS:
                 Query inner(sql);
                 inner.BindInt(QStringLiteral("A"), id + 1);
                 inner.Open();
-                out << q.FieldText(QStringLiteral("Name")) + QLatin1Char('/')
-                           + (inner.Eof() ? QString() : inner.FieldText(QStringLiteral("Name")));
+                out << q.FieldText(QStringLiteral("Name")) + QLatin1Char('/') +
+                           (inner.Eof() ? QString() : inner.FieldText(QStringLiteral("Name")));
             }
             return out;
         };
@@ -179,7 +182,8 @@ private Q_SLOTS:
                 inner.Open();
                 seen << q.FieldText(QStringLiteral("Name")) + QString::number(inner.RecordCount());
             }
-            QCOMPARE(seen, (QStringList{QStringLiteral("a13"), QStringLiteral("a33"), QStringLiteral("b23")}));
+            QCOMPARE(seen, (QStringList{QStringLiteral("a13"), QStringLiteral("a33"),
+                                        QStringLiteral("b23")}));
             q.Next();
             QVERIFY(q.Eof());
         }
@@ -268,9 +272,12 @@ private Q_SLOTS:
             QString uri;
             QString expected;
         } cases[] = {
-            {down.toString(), QStringLiteral("サーバー 127.0.0.1:1/%1 に接続できません").arg(base.path().mid(1))},
-            {TestServerUriFor(base.path().mid(1), QStringLiteral("pwuser")), QStringLiteral("にログインできません")},
-            {TestServerUriFor(QStringLiteral("no_such_db")), QStringLiteral("にデータベースがありません")},
+            {down.toString(),
+             QStringLiteral("サーバー 127.0.0.1:1/%1 に接続できません").arg(base.path().mid(1))},
+            {TestServerUriFor(base.path().mid(1), QStringLiteral("pwuser")),
+             QStringLiteral("にログインできません")},
+            {TestServerUriFor(QStringLiteral("no_such_db")),
+             QStringLiteral("にデータベースがありません")},
         };
         for (const auto& c : cases) {
             for (int open = 0; open < 2; ++open) {
@@ -284,8 +291,10 @@ private Q_SLOTS:
             }
         }
         qunsetenv("PGPASSWORD");
-        QVERIFY_THROWS_EXCEPTION(AppError, Engine::ParseLocation(QStringLiteral("postgresql://u:pw@h/db")));
-        QVERIFY_THROWS_EXCEPTION(AppError, Engine::ParseLocation(QStringLiteral("postgresql://h/")));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 Engine::ParseLocation(QStringLiteral("postgresql://u:pw@h/db")));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 Engine::ParseLocation(QStringLiteral("postgresql://h/")));
         QCOMPARE(Engine::GetAliasPath(), ours);
     }
 
@@ -301,14 +310,17 @@ private Q_SLOTS:
             ins.ExecSQL();
             Query pid(QStringLiteral("select pg_backend_pid() as P"));
             pid.Open();
-            ServerAdmin(QStringLiteral("select pg_terminate_backend(%1)").arg(pid.FieldInt(QStringLiteral("P"))));
+            ServerAdmin(QStringLiteral("select pg_terminate_backend(%1)")
+                            .arg(pid.FieldInt(QStringLiteral("P"))));
             Query more(QStringLiteral("insert into T1 (ID) values (2)"));
             more.ExecSQL();
             tx.Commit();
             QFAIL("a lost connection must raise");
         } catch (const AppError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("サーバー 127.0.0.1:")), qPrintable(e.message()));
-            QVERIFY2(e.message().contains(QStringLiteral("との接続が切れました")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("サーバー 127.0.0.1:")),
+                     qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("との接続が切れました")),
+                     qPrintable(e.message()));
         }
         QCOMPARE(countRows(QStringLiteral("T1")), 0); // the next action reconnects
         Transaction tx;
@@ -326,7 +338,8 @@ private Q_SLOTS:
         makeTable();
         const QString file = Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite");
         {
-            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            QSqlDatabase other =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
             other.setDatabaseName(file);
             QVERIFY(other.open());
             QSqlQuery lock(other);
@@ -336,7 +349,8 @@ private Q_SLOTS:
                 ins.ExecSQL();
                 QFAIL("a held database must raise");
             } catch (const AppError& e) {
-                QVERIFY2(e.message().contains(QStringLiteral("他のプログラムが使用中")), qPrintable(e.message()));
+                QVERIFY2(e.message().contains(QStringLiteral("他のプログラムが使用中")),
+                         qPrintable(e.message()));
                 QVERIFY(e.message().contains(Engine::CurrentFolder()));
             }
             lock.exec(QStringLiteral("ROLLBACK"));

@@ -27,7 +27,10 @@
 
 namespace {
 
-QString dataFile() { return Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite"); }
+QString dataFile()
+{
+    return Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite");
+}
 
 QByteArray digest(const QString& file)
 {
@@ -41,7 +44,8 @@ QByteArray digest(const QString& file)
 void makeDatabase(const QString& file, const QStringList& statements)
 {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
         db.setDatabaseName(file);
         QVERIFY(db.open());
         QSqlQuery q(db);
@@ -63,16 +67,23 @@ void seed()
 {
     TOndoKanri::CreateTables();
     exec(QStringLiteral("insert into Koji1 (CODE,KOJIMEI) values ('K1','県道工事')"));
-    exec(QStringLiteral("insert into GozaiDef (DataName,PrintName) values ('密粒','密粒度アスコン')"));
+    exec(QStringLiteral(
+        "insert into GozaiDef (DataName,PrintName) values ('密粒','密粒度アスコン')"));
     exec(QStringLiteral("insert into SIMEI (SIMEI,FURIGANA) values ('山田','やまだ')"));
-    exec(QStringLiteral("insert into OndoKanri4 (ID,KojiCode,GozaiName,Sokuteisya,Kiji,Kubun,Kikakuti) "
-                        "values (1,'K1','密粒','山田','',0,'150_160::')"));
+    exec(QStringLiteral(
+        "insert into OndoKanri4 (ID,KojiCode,GozaiName,Sokuteisya,Kiji,Kubun,Kikakuti) "
+        "values (1,'K1','密粒','山田','',0,'150_160::')"));
     for (int d = 1; d <= 2; ++d) {
-        exec(QStringLiteral("insert into OndoHead4 (KanriID,Hiduke,Kosu,MaxOndo,MiniOndo,AvgOndo,Tekiyo) "
-                            "values (1,'2024-04-0%1 00:00:00',2,156,152,154,'')").arg(d));
+        exec(QStringLiteral(
+                 "insert into OndoHead4 (KanriID,Hiduke,Kosu,MaxOndo,MiniOndo,AvgOndo,Tekiyo) "
+                 "values (1,'2024-04-0%1 00:00:00',2,156,152,154,'')")
+                 .arg(d));
         for (int r = 1; r <= 2; ++r)
             exec(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo) "
-                                "values (1,'2024-04-0%1 00:00:00',%2,'%2',15%3)").arg(d).arg(r).arg(r * 2));
+                                "values (1,'2024-04-0%1 00:00:00',%2,'%2',15%3)")
+                     .arg(d)
+                     .arg(r)
+                     .arg(r * 2));
     }
 }
 
@@ -147,22 +158,31 @@ void TestStorage::storageFaultsReadAsJapaneseNamingTheFolder()
     {
         int code;
         const char* words;
-    } cases[] = {{13, "空きがない"},      {8, "書き込めません"},     {5, "他のプログラムが使用中"},
-                 {6, "他のプログラムが使用中"}, {778, "ネットワーク"}, {11, "壊れている"},
-                 {26, "壊れている"},       {14, "開けません"},        {3, "書き込めません"}};
+    } cases[] = {{13, "空きがない"},
+                 {8, "書き込めません"},
+                 {5, "他のプログラムが使用中"},
+                 {6, "他のプログラムが使用中"},
+                 {778, "ネットワーク"},
+                 {11, "壊れている"},
+                 {26, "壊れている"},
+                 {14, "開けません"},
+                 {3, "書き込めません"}};
     for (const auto& c : cases) {
         const QString message = errorOf([&] {
-            RaiseSqlError(QSqlError(QStringLiteral("Unable to fetch row"), QStringLiteral("engine says"),
-                                    QSqlError::StatementError, QString::number(c.code)),
+            RaiseSqlError(QSqlError(QStringLiteral("Unable to fetch row"),
+                                    QStringLiteral("engine says"), QSqlError::StatementError,
+                                    QString::number(c.code)),
                           folder);
         });
         const QStringList lines = message.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2);
-        QVERIFY2(lines[0].contains(QString::fromUtf8(c.words)) && lines[0].contains(folder), qPrintable(message));
+        QVERIFY2(lines[0].contains(QString::fromUtf8(c.words)) && lines[0].contains(folder),
+                 qPrintable(message));
         QVERIFY2(lines[1].contains(QStringLiteral("engine says")), qPrintable(message));
     }
     // A statement the engine refuses keeps the engine's text: the layout probe relies on it.
-    QCOMPARE(SqlErrorMessage(1, QStringLiteral("no such column: X"), folder), QStringLiteral("no such column: X"));
+    QCOMPARE(SqlErrorMessage(1, QStringLiteral("no such column: X"), folder),
+             QStringLiteral("no such column: X"));
 
     // The engine's own full-disk error on a register, without filling a disk.
     TempProfile profile;
@@ -170,7 +190,8 @@ void TestStorage::storageFaultsReadAsJapaneseNamingTheFolder()
     Engine::Execute(QStringLiteral("pragma max_page_count = 12"));
     const QString message = errorOf([] {
         Transaction tx;
-        Query ins(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo) values (1,'',:A,:B,150)"));
+        Query ins(QStringLiteral(
+            "insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo) values (1,'',:A,:B,150)"));
         for (int i = 0; i < 5000; ++i) {
             ins.BindInt(QStringLiteral("A"), i);
             ins.BindText(QStringLiteral("B"), QString(40, QLatin1Char('x')));
@@ -178,7 +199,8 @@ void TestStorage::storageFaultsReadAsJapaneseNamingTheFolder()
         }
         tx.Commit();
     });
-    QVERIFY2(message.startsWith(QStringLiteral("データフォルダ %1 のディスクに空きがない").arg(Engine::CurrentFolder())),
+    QVERIFY2(message.startsWith(QStringLiteral("データフォルダ %1 のディスクに空きがない")
+                                    .arg(Engine::CurrentFolder())),
              qPrintable(message));
     QVERIFY(message.contains(QStringLiteral("full")));
 }
@@ -186,10 +208,12 @@ void TestStorage::storageFaultsReadAsJapaneseNamingTheFolder()
 void TestStorage::realFullDiskOnSmallTmpfs()
 {
     QTemporaryDir mountPoint;
-    if (QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                                                    QStringLiteral("size=96k"), QStringLiteral("tmpfs"), mountPoint.path()})
-        != 0)
-        QSKIP("a real full disk needs root and the right to mount a small tmpfs; the mapping is tested above");
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=96k"), QStringLiteral("tmpfs"),
+                           mountPoint.path()}) != 0)
+        QSKIP("a real full disk needs root and the right to mount a small tmpfs; the mapping is "
+              "tested above");
     struct Unmount
     {
         QString path;
@@ -206,7 +230,8 @@ void TestStorage::realFullDiskOnSmallTmpfs()
     for (int day = 1; day < 400 && message.isEmpty(); ++day) {
         message = errorOf([day] {
             Transaction tx;
-            Query ins(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo) values (1,:D,:A,'測点',150)"));
+            Query ins(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo) "
+                                     "values (1,:D,:A,'測点',150)"));
             ins.BindText(QStringLiteral("D"), QString::number(day));
             for (int i = 1; i <= 100; ++i) {
                 ins.BindInt(QStringLiteral("A"), i);
@@ -215,9 +240,11 @@ void TestStorage::realFullDiskOnSmallTmpfs()
             tx.Commit();
         });
     }
-    QVERIFY2(message.contains(QStringLiteral("空きがない")) && message.contains(mountPoint.path()), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("空きがない")) && message.contains(mountPoint.path()),
+             qPrintable(message));
     // What was committed before stays readable.
-    QVERIFY(DataFile::Inspect(mountPoint.path() + QStringLiteral("/kozeran.sqlite")).state == DataFile::State::Ours);
+    QVERIFY(DataFile::Inspect(mountPoint.path() + QStringLiteral("/kozeran.sqlite")).state ==
+            DataFile::State::Ours);
 }
 
 void TestStorage::tablesOfANewFileComeInOneTransaction()
@@ -277,9 +304,12 @@ void TestStorage::foreignDamagedAndIncompleteFilesAreLeftUntouched()
 
     // Our table without some of its columns: named, nothing created.
     QFile::remove(file);
-    makeDatabase(file, {QStringLiteral("create table OndoHead4 (KanriID integer, Hiduke datetime, Kosu integer)"),
-                        QStringLiteral("create table Koji1 (CODE varchar(8), KOJIMEI varchar(64))")});
-    refused(QStringLiteral("テーブル OndoHead4 に列 MaxOndo, MiniOndo, AvgOndo, Tekiyoがありません"));
+    makeDatabase(
+        file,
+        {QStringLiteral("create table OndoHead4 (KanriID integer, Hiduke datetime, Kosu integer)"),
+         QStringLiteral("create table Koji1 (CODE varchar(8), KOJIMEI varchar(64))")});
+    refused(
+        QStringLiteral("テーブル OndoHead4 に列 MaxOndo, MiniOndo, AvgOndo, Tekiyoがありません"));
 
     // Another program's database: refused unless the question agrees, then backed up first.
     QFile::remove(file);
@@ -298,7 +328,8 @@ void TestStorage::foreignDamagedAndIncompleteFilesAreLeftUntouched()
     QCOMPARE(backups.size(), 1);
     TOndoKanri::CreateTables();
     QVERIFY(DataFile::Inspect(file).state == DataFile::State::Ours);
-    QVERIFY(DataFile::Inspect(backups.first().file).tables == QStringList{QStringLiteral("Customers")});
+    QVERIFY(DataFile::Inspect(backups.first().file).tables ==
+            QStringList{QStringLiteral("Customers")});
 }
 
 void TestStorage::damagedFileAtStartOffersTheNewestBackup()
@@ -360,7 +391,8 @@ void TestStorage::backupsRotateAndSkipUnchangedData()
     seed();
     WriteSetting(QStringLiteral("BackupKeep"), QStringLiteral("3"));
     const QString first = Backup::WriteIfChanged(folder);
-    QVERIFY(QFileInfo(first).fileName().contains(QRegularExpression(QStringLiteral("^kozeran-\\d{8}-\\d{6}\\.sqlite$"))));
+    QVERIFY(QFileInfo(first).fileName().contains(
+        QRegularExpression(QStringLiteral("^kozeran-\\d{8}-\\d{6}\\.sqlite$"))));
     QCOMPARE(Backup::WriteIfChanged(folder), QString()); // unchanged since
     QStringList written{first};
     for (int i = 0; i < 4; ++i) {
@@ -400,17 +432,20 @@ void TestStorage::restoreRoundTripsEveryTableAndRefusesDamagedBackups()
     QCOMPARE(DataFile::CountRows(kept).readings, 0); // the replaced data was kept first
 
     // A damaged backup changes nothing, not even the backup folder.
-    const QString damaged = Backup::FolderOf(Engine::CurrentFolder()) + QStringLiteral("kozeran-20000101-000000.sqlite");
+    const QString damaged = Backup::FolderOf(Engine::CurrentFolder()) +
+                            QStringLiteral("kozeran-20000101-000000.sqlite");
     QFile bad(damaged);
     QVERIFY(bad.open(QIODevice::WriteOnly));
     QFile good(backup);
     QVERIFY(good.open(QIODevice::ReadOnly));
     bad.write(good.read(good.size() / 3));
     bad.close();
-    const QStringList before = QDir(Backup::FolderOf(Engine::CurrentFolder())).entryList(QDir::Files);
+    const QStringList before =
+        QDir(Backup::FolderOf(Engine::CurrentFolder())).entryList(QDir::Files);
     const QByteArray bytes = digest(dataFile());
     const QString message = errorOf([&] { Backup::Restore(damaged); });
-    QVERIFY2(message.contains(QDir::toNativeSeparators(damaged)) && message.contains(QStringLiteral("復元できません")),
+    QVERIFY2(message.contains(QDir::toNativeSeparators(damaged)) &&
+                 message.contains(QStringLiteral("復元できません")),
              qPrintable(message));
     QCOMPARE(digest(dataFile()), bytes);
     QCOMPARE(QDir(Backup::FolderOf(Engine::CurrentFolder())).entryList(QDir::Files), before);
@@ -442,7 +477,8 @@ void TestStorage::restoreFromTheMenuShowsAnEmptyRecord()
         dialog.BitBtn1->click();
     });
     item->trigger();
-    QCOMPARE(row.mid(2), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("正常")}));
+    QCOMPARE(row.mid(2), (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"),
+                                      QStringLiteral("正常")}));
     QCOMPARE(dialog.RestoredFrom(), backup);
     QCOMPARE(DataFile::CountRows(dataFile()).days, 2);
     QCOMPARE(window.Edit2->text(), QString());

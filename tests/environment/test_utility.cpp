@@ -53,8 +53,9 @@ private Q_SLOTS:
             QCOMPARE(TypedRange(r.first), r.second);
             QVERIFY2(IsRangeText(r.second), qPrintable(r.second));
         }
-        for (const QString& bad : {QStringLiteral("_"), QStringLiteral("abc"), QStringLiteral("150_160_170"),
-                                   QStringLiteral("abc_160"), QStringLiteral("1.2.3"), QString()})
+        for (const QString& bad :
+             {QStringLiteral("_"), QStringLiteral("abc"), QStringLiteral("150_160_170"),
+              QStringLiteral("abc_160"), QStringLiteral("1.2.3"), QString()})
             QVERIFY2(!IsRangeText(TypedRange(bad)), qPrintable(bad));
     }
 
@@ -177,7 +178,8 @@ private Q_SLOTS:
 
     void dates()
     {
-        QCOMPARE(ParseDate(QStringLiteral("2024/03/31")), QDateTime(QDate(2024, 3, 31), QTime(0, 0)));
+        QCOMPARE(ParseDate(QStringLiteral("2024/03/31")),
+                 QDateTime(QDate(2024, 3, 31), QTime(0, 0)));
         QCOMPARE(ParseDate(QStringLiteral("2024/3/1")), QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
         QCOMPARE(ParseDate(QStringLiteral(" 2024/12/09 ")).date(), QDate(2024, 12, 9));
         QCOMPARE(ParseDate(QString()), DayZero());
@@ -209,10 +211,12 @@ private Q_SLOTS:
     void version()
     {
         const QString self = QCoreApplication::applicationFilePath();
-        QCOMPARE(ReadVersionString(self, QStringLiteral("FileVersion")), QStringLiteral(ONDOKANRI_VERSION));
+        QCOMPARE(ReadVersionString(self, QStringLiteral("FileVersion")),
+                 QStringLiteral(ONDOKANRI_VERSION));
         QVERIFY(!QStringLiteral(ONDOKANRI_VERSION).isEmpty());
         QCOMPARE(ReadVersionString(self, QStringLiteral("NoSuchKey")), QString());
-        QCOMPARE(ReadVersionString(QStringLiteral("/bin/sh"), QStringLiteral("FileVersion")), QString());
+        QCOMPARE(ReadVersionString(QStringLiteral("/bin/sh"), QStringLiteral("FileVersion")),
+                 QString());
     }
 
     void shiftJisWidths()
@@ -231,8 +235,9 @@ private Q_SLOTS:
             TLateLibrary missing("ondokanri-no-such-library", 7, "no-such-package");
             QFAIL("a missing library was opened");
         } catch (const AppError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("パッケージ no-such-package を入れてください")),
-                     qPrintable(e.message()));
+            QVERIFY2(
+                e.message().contains(QStringLiteral("パッケージ no-such-package を入れてください")),
+                qPrintable(e.message()));
         }
         TLateLibrary sqlite("sqlite3", 0, "libsqlite3-0");
         QVERIFY(sqlite.Resolve<const char* (*)()>("sqlite3_libversion")() != nullptr);
@@ -240,7 +245,8 @@ private Q_SLOTS:
             sqlite.Resolve<void (*)()>("no_such_function");
             QFAIL("a missing function was resolved");
         } catch (const AppError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("no_such_function")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("no_such_function")),
+                     qPrintable(e.message()));
         }
     }
 };

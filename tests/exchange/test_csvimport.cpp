@@ -122,9 +122,11 @@ void TestCsvImport::readsTheFilesLoggersWrite_data()
         << ","
         << "point|t|date|time|c"
         << "2024-05-01:A1=155,10:05=156";
-    QTest::newRow("CR line ends")
-        << Utf8("日時,温度\r2024/04/01 08:15,150\r2024/04/01 08:16,151\r") << QString() << "UTF-8"
-        << "," << "日時|温度" << "2024-04-01:08:15=150,08:16=151";
+    QTest::newRow("CR line ends") << Utf8("日時,温度\r2024/04/01 08:15,150\r2024/04/01 08:16,151\r")
+                                  << QString() << "UTF-8"
+                                  << ","
+                                  << "日時|温度"
+                                  << "2024-04-01:08:15=150,08:16=151";
     QTest::newRow("columns given: temperature not the first number")
         << Utf8("2024/05/02 10:00,1,140\n2024/05/02 10:10,2,141\n") << "1,3"
         << "UTF-8"

@@ -2,14 +2,13 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "reports/ReportFixture.h"
-
 #include "environment/Engine.h"
 #include "exchange/Export.h"
 #include "exchange/ExportDialog.h"
 #include "printing/BatchPrint.h"
 #include "records/EditOndoData.h"
 #include "records/ExportWiring.h"
+#include "reports/ReportFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,7 +23,8 @@
 
 namespace {
 
-const QString LongName = QStringLiteral("締固[後]:温度/確認?*の長い名前を付けた区分でシート名の上限を超える");
+const QString LongName =
+    QStringLiteral("締固[後]:温度/確認?*の長い名前を付けた区分でシート名の上限を超える");
 
 void AddLabelled(const QString& mix, int kubunId, const QDateTime& day,
                  const QList<QPair<QString, double>>& readings, const QString& measurer)
@@ -64,19 +64,24 @@ void Seed()
     Query(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K2', '市道工事')")).ExecSQL();
     AddMix(QStringLiteral("密粒"), QStringLiteral("密粒度アスコン"));
     AddMix(QStringLiteral("粗粒"), QStringLiteral("粗粒度アスコン"));
-    AddLabelled(QStringLiteral("密粒"), 0, Day(4, 2), {{QStringLiteral("8:15"), 158.5}, {QStringLiteral("No.1, 左"), 161.0}},
+    AddLabelled(QStringLiteral("密粒"), 0, Day(4, 2),
+                {{QStringLiteral("8:15"), 158.5}, {QStringLiteral("No.1, 左"), 161.0}},
                 QStringLiteral("山田太郎"));
-    AddLabelled(QStringLiteral("密粒"), 0, Day(4, 1), {{QStringLiteral("1"), 155.0}}, QStringLiteral("山田太郎"));
-    AddLabelled(QStringLiteral("粗粒"), 0, Day(4, 1), {{QStringLiteral("\"A\""), 149.9}}, QStringLiteral("佐藤"));
-    AddLabelled(QStringLiteral("密粒"), 1, Day(4, 2), {{QStringLiteral("1"), 140.0}, {QStringLiteral("2"), 142.0}},
+    AddLabelled(QStringLiteral("密粒"), 0, Day(4, 1), {{QStringLiteral("1"), 155.0}},
+                QStringLiteral("山田太郎"));
+    AddLabelled(QStringLiteral("粗粒"), 0, Day(4, 1), {{QStringLiteral("\"A\""), 149.9}},
+                QStringLiteral("佐藤"));
+    AddLabelled(QStringLiteral("密粒"), 1, Day(4, 2),
+                {{QStringLiteral("1"), 140.0}, {QStringLiteral("2"), 142.0}},
                 QStringLiteral("山田太郎"));
 }
 
 QString Python()
 {
     // Debian's reader belongs to Debian's interpreter, which another python3 on PATH may hide.
-    return QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                                 : QStringLiteral("python3");
+    return QFileInfo::exists(QStringLiteral("/usr/bin/python3"))
+               ? QStringLiteral("/usr/bin/python3")
+               : QStringLiteral("python3");
 }
 
 // The workbook as openpyxl reads it: per sheet its name, frozen cell, column widths and
@@ -124,7 +129,8 @@ QJsonArray Cell(const QString& kind, const QJsonValue& value, const QString& for
 QStringList LeftOvers(const QString& folder)
 {
     QStringList found;
-    QDirIterator it(folder, {QStringLiteral("*.part")}, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    QDirIterator it(folder, {QStringLiteral("*.part")}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
     while (it.hasNext())
         found << it.next();
     return found;
@@ -149,14 +155,16 @@ void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
     TempProfile profile;
     Seed();
     const QString file = profile.root() + QStringLiteral("/k1.xlsx");
-    const Run run = Batch({QStringLiteral("--export-xlsx"), file, QStringLiteral("--project"), QStringLiteral("K1")});
+    const Run run = Batch(
+        {QStringLiteral("--export-xlsx"), file, QStringLiteral("--project"), QStringLiteral("K1")});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out.trimmed(), QStringLiteral("書き出し: 2 日 6 件"));
 
     const QJsonArray sheets = ReadBack(file);
     QCOMPARE(sheets.size(), 3);
-    const QString sanitized = QStringLiteral("締固_後__温度_確認__の長い名前を付けた区分でシート名の上");
+    const QString sanitized =
+        QStringLiteral("締固_後__温度_確認__の長い名前を付けた区分でシート名の上");
     QStringList names;
     for (const QJsonValue& s : sheets) {
         names << s[QStringLiteral("name")].toString();
@@ -167,7 +175,8 @@ void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
         for (const QJsonValue& w : widths)
             QVERIFY(w.toDouble() >= 8);
     }
-    QCOMPARE(names, (QStringList{QStringLiteral("日別集計"), QStringLiteral("練上温度"), sanitized}));
+    QCOMPARE(names,
+             (QStringList{QStringLiteral("日別集計"), QStringLiteral("練上温度"), sanitized}));
 
     // The long category name widens its column, up to a limit.
     QVERIFY(sheets[0][QStringLiteral("widths")][QStringLiteral("C")].toDouble() > 50);
@@ -175,26 +184,30 @@ void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
     const QJsonArray summary = sheets[0][QStringLiteral("rows")].toArray();
     QCOMPARE(summary.size(), 1 + 4);
     // By day, then mix, then category.
-    QCOMPARE(summary[1].toArray(), (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
-                                               Cell("text", "練上温度", "General"), Cell("number", 1, "General"),
-                                               Cell("number", 155, "0.0"), Cell("number", 155, "0.0"),
-                                               Cell("number", 155, "0.0")}));
+    QCOMPARE(summary[1].toArray(),
+             (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
+                         Cell("text", "練上温度", "General"), Cell("number", 1, "General"),
+                         Cell("number", 155, "0.0"), Cell("number", 155, "0.0"),
+                         Cell("number", 155, "0.0")}));
     QCOMPARE(summary[2].toArray()[1].toArray()[1].toString(), QStringLiteral("粗粒"));
-    QCOMPARE(summary[4].toArray(), (QJsonArray{Cell("date", "2024-04-02", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
-                                               Cell("text", LongName, "General"), Cell("number", 2, "General"),
-                                               Cell("number", 142, "0.0"), Cell("number", 140, "0.0"),
-                                               Cell("number", 141, "0.0")}));
+    QCOMPARE(summary[4].toArray(),
+             (QJsonArray{Cell("date", "2024-04-02", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
+                         Cell("text", LongName, "General"), Cell("number", 2, "General"),
+                         Cell("number", 142, "0.0"), Cell("number", 140, "0.0"),
+                         Cell("number", 141, "0.0")}));
 
     const QJsonArray mixing = sheets[1][QStringLiteral("rows")].toArray();
     QCOMPARE(mixing.size(), 1 + 4);
     QStringList header;
     for (const QJsonValue& c : mixing[0].toArray())
         header << c.toArray()[1].toString();
-    QCOMPARE(header, (QStringList{QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("測点"),
-                                  QStringLiteral("温度"), QStringLiteral("測定者"), QStringLiteral("規格値")}));
-    QCOMPARE(mixing[1].toArray(), (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
-                                              Cell("text", "1", "General"), Cell("number", 155, "0.0"),
-                                              Cell("text", "山田太郎", "General"), Cell("text", "150_170", "General")}));
+    QCOMPARE(header, (QStringList{QStringLiteral("試験日"), QStringLiteral("合材名"),
+                                  QStringLiteral("測点"), QStringLiteral("温度"),
+                                  QStringLiteral("測定者"), QStringLiteral("規格値")}));
+    QCOMPARE(mixing[1].toArray(),
+             (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
+                         Cell("text", "1", "General"), Cell("number", 155, "0.0"),
+                         Cell("text", "山田太郎", "General"), Cell("text", "150_170", "General")}));
     QCOMPARE(mixing[2].toArray()[1].toArray()[1].toString(), QStringLiteral("粗粒"));
     QCOMPARE(mixing[2].toArray()[3].toArray()[1].toDouble(), 149.9);
     QCOMPARE(mixing[3].toArray()[3].toArray()[1].toDouble(), 158.5);
@@ -202,8 +215,9 @@ void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
     QCOMPARE(sheets[2][QStringLiteral("rows")].toArray().size(), 1 + 2);
 
     // A second run replaces the workbook it wrote.
-    const Run again = Batch({QStringLiteral("--export-xlsx"), file, QStringLiteral("--project"), QStringLiteral("K1"),
-                             QStringLiteral("--mix"), QStringLiteral("粗粒")});
+    const Run again =
+        Batch({QStringLiteral("--export-xlsx"), file, QStringLiteral("--project"),
+               QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("粗粒")});
     QCOMPARE(again.code, 0);
     QCOMPARE(ReadBack(file)[1][QStringLiteral("rows")].toArray().size(), 1 + 1);
     QCOMPARE(LeftOvers(profile.root()), QStringList());
@@ -214,8 +228,8 @@ void TestExport::csvHasBomQuotedRowsAndOneMix()
     TempProfile profile;
     Seed();
     const QString file = profile.root() + QStringLiteral("/k1.csv");
-    const Run run = Batch({QStringLiteral("--export-csv"), file, QStringLiteral("--project"), QStringLiteral("K1"),
-                           QStringLiteral("--mix"), QStringLiteral("密粒")});
+    const Run run = Batch({QStringLiteral("--export-csv"), file, QStringLiteral("--project"),
+                           QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("密粒")});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out.trimmed(), QStringLiteral("書き出し: 2 日 5 件"));
@@ -224,20 +238,23 @@ void TestExport::csvHasBomQuotedRowsAndOneMix()
     const QByteArray bytes = csv.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines, (QStringList{QStringLiteral("温度区分,試験日,合材名,測点,温度,測定者,規格値"),
-                                 QStringLiteral("練上温度,2024/04/01,密粒,1,155,山田太郎,150_170"),
-                                 QStringLiteral("練上温度,2024/04/02,密粒,8:15,158.5,山田太郎,150_170"),
-                                 QStringLiteral("練上温度,2024/04/02,密粒,\"No.1, 左\",161,山田太郎,150_170"),
-                                 LongName + QStringLiteral(",2024/04/02,密粒,1,140,山田太郎,150_170"),
-                                 LongName + QStringLiteral(",2024/04/02,密粒,2,142,山田太郎,150_170"),
-                                 QString()}));
+    QCOMPARE(lines,
+             (QStringList{
+                 QStringLiteral("温度区分,試験日,合材名,測点,温度,測定者,規格値"),
+                 QStringLiteral("練上温度,2024/04/01,密粒,1,155,山田太郎,150_170"),
+                 QStringLiteral("練上温度,2024/04/02,密粒,8:15,158.5,山田太郎,150_170"),
+                 QStringLiteral("練上温度,2024/04/02,密粒,\"No.1, 左\",161,山田太郎,150_170"),
+                 LongName + QStringLiteral(",2024/04/02,密粒,1,140,山田太郎,150_170"),
+                 LongName + QStringLiteral(",2024/04/02,密粒,2,142,山田太郎,150_170"), QString()}));
 
-    const Run other = Batch({QStringLiteral("--export-csv"), file, QStringLiteral("--project"), QStringLiteral("K1"),
-                             QStringLiteral("--mix"), QStringLiteral("粗粒")});
+    const Run other =
+        Batch({QStringLiteral("--export-csv"), file, QStringLiteral("--project"),
+               QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("粗粒")});
     QCOMPARE(other.code, 0);
     csv.close();
     QVERIFY(csv.open(QIODevice::ReadOnly));
-    QVERIFY(csv.readAll().contains("練上温度,2024/04/01,粗粒,\"\"\"A\"\"\",149.9,佐藤,150_170\r\n"));
+    QVERIFY(
+        csv.readAll().contains("練上温度,2024/04/01,粗粒,\"\"\"A\"\"\",149.9,佐藤,150_170\r\n"));
 }
 
 void TestExport::refusedTargetsLeaveNoFile()
@@ -258,23 +275,27 @@ void TestExport::refusedTargetsLeaveNoFile()
 
     const QString ok = profile.root() + QStringLiteral("/out.xlsx");
     auto xlsx = [](const QString& file, const QString& project = QStringLiteral("K1")) {
-        return QStringList{QStringLiteral("--export-xlsx"), file, QStringLiteral("--project"), project};
+        return QStringList{QStringLiteral("--export-xlsx"), file, QStringLiteral("--project"),
+                           project};
     };
     const QList<QPair<QStringList, QString>> cases{
         {xlsx(database), QStringLiteral("データ格納場所")},
         {xlsx(data + QStringLiteral("backup/k1.xlsx")), QStringLiteral("データ格納場所")},
         {xlsx(data + QStringLiteral("sub/../k1.xlsx")), QStringLiteral("データ格納場所")},
-        {QStringList{QStringLiteral("--export-csv"), data + QStringLiteral("k1.csv"), QStringLiteral("--project"),
-                     QStringLiteral("K1")},
+        {QStringList{QStringLiteral("--export-csv"), data + QStringLiteral("k1.csv"),
+                     QStringLiteral("--project"), QStringLiteral("K1")},
          QStringLiteral("データ格納場所")},
         {xlsx(notes.fileName()), QStringLiteral("Excelファイルではない既存のファイル")},
-        {QStringList{QStringLiteral("--export-csv"), notes.fileName(), QStringLiteral("--project"), QStringLiteral("K1")},
+        {QStringList{QStringLiteral("--export-csv"), notes.fileName(), QStringLiteral("--project"),
+                     QStringLiteral("K1")},
          QStringLiteral("CSVファイルではない既存のファイル")},
         {xlsx(ok, QStringLiteral("K9")), QStringLiteral("工事コード 'K9' は登録されていません")},
-        {xlsx(ok, QStringLiteral("K2")), QStringLiteral("工事コード 'K2' には書き出す記録がありません")},
+        {xlsx(ok, QStringLiteral("K2")),
+         QStringLiteral("工事コード 'K2' には書き出す記録がありません")},
         {xlsx(ok) + QStringList{QStringLiteral("--mix"), QStringLiteral("無い")},
          QStringLiteral("合材 '無い' には書き出す記録がありません")},
-        {xlsx(profile.root() + QStringLiteral("/notes.txt/k1.xlsx")), QStringLiteral("出力先のフォルダ")},
+        {xlsx(profile.root() + QStringLiteral("/notes.txt/k1.xlsx")),
+         QStringLiteral("出力先のフォルダ")},
     };
     for (const auto& c : cases) {
         const Run run = Batch(c.first);
@@ -298,12 +319,15 @@ void TestExport::refusedTargetsLeaveNoFile()
 
 void TestExport::sheetNamesExcelAccepts()
 {
-    QCOMPARE(ExcelSheetName(QStringLiteral("a[b]c:d*e?f/g\\h"), {}), QStringLiteral("a_b_c_d_e_f_g_h"));
-    QCOMPARE(ExcelSheetName(QStringLiteral("'引用'"), {}) + ExcelSheetName(QStringLiteral("history"), {}),
+    QCOMPARE(ExcelSheetName(QStringLiteral("a[b]c:d*e?f/g\\h"), {}),
+             QStringLiteral("a_b_c_d_e_f_g_h"));
+    QCOMPARE(ExcelSheetName(QStringLiteral("'引用'"), {}) +
+                 ExcelSheetName(QStringLiteral("history"), {}),
              QStringLiteral("引用history_"));
     QCOMPARE(ExcelSheetName(QString(), {}), QStringLiteral("区分"));
-    QCOMPARE(ExcelSheetName(QStringLiteral("Temp"), {QStringLiteral("TEMP"), QStringLiteral("Temp(2)")}),
-             QStringLiteral("Temp(3)"));
+    QCOMPARE(
+        ExcelSheetName(QStringLiteral("Temp"), {QStringLiteral("TEMP"), QStringLiteral("Temp(2)")}),
+        QStringLiteral("Temp(3)"));
     const QString longName(40, QChar(0x6E29));
     const QString first = ExcelSheetName(longName, {});
     QCOMPARE(first, longName.left(31));
@@ -326,7 +350,8 @@ void TestExport::dialogFromTheMenuWritesTheChosenFile()
     QString suggested;
     dialog.PickFile = [&](QWidget*, const QString& start, ExportFormat format) {
         suggested = start;
-        return format == ExportFormat::Csv ? file.left(file.size() - 4) + QStringLiteral("csv") : file;
+        return format == ExportFormat::Csv ? file.left(file.size() - 4) + QStringLiteral("csv")
+                                           : file;
     };
     QStringList mixes;
     QTimer::singleShot(0, [&] {
@@ -343,7 +368,8 @@ void TestExport::dialogFromTheMenuWritesTheChosenFile()
     });
     window.ExportItem->trigger();
     QCOMPARE(dialog.ComboBox1->currentData().toString(), QStringLiteral("K1"));
-    QCOMPARE(mixes, (QStringList{QStringLiteral("（すべての合材）"), QStringLiteral("密粒"), QStringLiteral("粗粒")}));
+    QCOMPARE(mixes, (QStringList{QStringLiteral("（すべての合材）"), QStringLiteral("密粒"),
+                                 QStringLiteral("粗粒")}));
     QVERIFY2(suggested.endsWith(QStringLiteral("K1.csv")), qPrintable(suggested));
     const QString csv = file.left(file.size() - 4) + QStringLiteral("csv");
     QFile written(csv);

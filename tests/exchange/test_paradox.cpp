@@ -1,6 +1,3 @@
-#include "support/BatchRun.h"
-#include "support/TestSupport.h"
-
 #include "environment/Backup.h"
 #include "environment/Engine.h"
 #include "environment/Query.h"
@@ -10,17 +7,18 @@
 #include "records/EditOndoData.h"
 #include "records/OldDataWiring.h"
 #include "records/OndoKanri.h"
+#include "support/BatchRun.h"
+#include "support/TestSupport.h"
 
-#include <QApplication>
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QStringEncoder>
-
+#include <QTimer>
 #include <cstdlib>
 
 extern "C" {
@@ -37,22 +35,36 @@ struct Field
     char type;
     int len;
 };
-const Field I(const char* n) { return {n, pxfLong, 4}; }
-const Field N(const char* n) { return {n, pxfNumber, 8}; }
-const Field T(const char* n) { return {n, pxfTimestamp, 8}; }
-const Field A(const char* n, int len) { return {n, pxfAlpha, len}; }
+const Field I(const char* n)
+{
+    return {n, pxfLong, 4};
+}
+const Field N(const char* n)
+{
+    return {n, pxfNumber, 8};
+}
+const Field T(const char* n)
+{
+    return {n, pxfTimestamp, 8};
+}
+const Field A(const char* n, int len)
+{
+    return {n, pxfAlpha, len};
+}
 
 void WriteTable(const QString& file, const QList<Field>& fields, const QList<QVariantList>& rows)
 {
     pxdoc_t* px = PX_new();
-    auto* pxf = static_cast<pxfield_t*>(px->malloc(px, sizeof(pxfield_t) * fields.size(), "fields"));
+    auto* pxf =
+        static_cast<pxfield_t*>(px->malloc(px, sizeof(pxfield_t) * fields.size(), "fields"));
     for (int i = 0; i < fields.size(); ++i) {
         pxf[i].px_fname = PX_strdup(px, fields[i].name);
         pxf[i].px_ftype = fields[i].type;
         pxf[i].px_flen = fields[i].len;
         pxf[i].px_fdc = 0;
     }
-    QVERIFY(PX_create_file(px, pxf, fields.size(), QFile::encodeName(file).constData(), pxfFileTypNonIndexDB) == 0);
+    QVERIFY(PX_create_file(px, pxf, fields.size(), QFile::encodeName(file).constData(),
+                           pxfFileTypNonIndexDB) == 0);
     QStringEncoder sjis("Shift_JIS");
     for (const QVariantList& row : rows) {
         QList<pxval_t> values(fields.size());
@@ -69,8 +81,9 @@ void WriteTable(const QString& file, const QList<Field>& fields, const QList<QVa
                 v.value.dval = row.at(i).toDouble();
             else if (fields[i].type == pxfTimestamp && !v.isnull) {
                 const QDateTime t = row.at(i).toDateTime();
-                pxval_t* made = PX_make_timestamp(px, t.date().year(), t.date().month(), t.date().day(),
-                                                  t.time().hour(), t.time().minute(), t.time().second());
+                pxval_t* made =
+                    PX_make_timestamp(px, t.date().year(), t.date().month(), t.date().day(),
+                                      t.time().hour(), t.time().minute(), t.time().second());
                 v.value.dval = made->value.dval;
                 px->free(px, made);
             } else {
@@ -86,7 +99,10 @@ void WriteTable(const QString& file, const QList<Field>& fields, const QList<QVa
     PX_delete(px);
 }
 
-QDateTime Day(int d) { return QDateTime(QDate(2003, 4, d), QTime(0, 0)); }
+QDateTime Day(int d)
+{
+    return QDateTime(QDate(2003, 4, d), QTime(0, 0));
+}
 
 void WriteKubun(const QString& dir, bool older, const QList<QVariantList>& rows)
 {
@@ -98,22 +114,24 @@ void WriteKubun(const QString& dir, bool older, const QList<QVariantList>& rows)
 void WriteKanri(const QString& dir, const QList<QVariantList>& rows)
 {
     WriteTable(dir + QStringLiteral("/OndoKanri4.DB"),
-               {I("ID"), A("KojiCode", 8), A("GozaiName", 64), A("Sokuteisya", 16), A("Kiji", 64), I("Kubun"),
-                A("Kikakuti", 32)},
+               {I("ID"), A("KojiCode", 8), A("GozaiName", 64), A("Sokuteisya", 16), A("Kiji", 64),
+                I("Kubun"), A("Kikakuti", 32)},
                rows);
 }
 void WriteHead(const QString& dir, const QList<QVariantList>& rows)
 {
     WriteTable(dir + QStringLiteral("/OndoHead4.DB"),
-               {I("KanriID"), T("Hiduke"), I("Kosu"), N("MaxOndo"), N("MiniOndo"), N("AvgOndo"), A("Tekiyo", 32)}, rows);
+               {I("KanriID"), T("Hiduke"), I("Kosu"), N("MaxOndo"), N("MiniOndo"), N("AvgOndo"),
+                A("Tekiyo", 32)},
+               rows);
 }
 void WriteLine(const QString& dir, const QList<QVariantList>& rows)
 {
-    WriteTable(dir + QStringLiteral("/OndoLine4.DB"), {I("KanriID"), T("Hiduke"), I("LNO"), A("Sokuten", 16), N("Ondo")},
-               rows);
+    WriteTable(dir + QStringLiteral("/OndoLine4.DB"),
+               {I("KanriID"), T("Hiduke"), I("LNO"), A("Sokuten", 16), N("Ondo")}, rows);
 }
-void WriteRegister(const QString& dir, const char* table, const char* key, int keyLen, const char* second,
-                   int secondLen, const QList<QVariantList>& rows)
+void WriteRegister(const QString& dir, const char* table, const char* key, int keyLen,
+                   const char* second, int secondLen, const QList<QVariantList>& rows)
 {
     WriteTable(dir + QLatin1Char('/') + QLatin1String(table) + QStringLiteral(".DB"),
                {A(key, keyLen), A(second, secondLen)}, rows);
@@ -122,14 +140,18 @@ void WriteRegister(const QString& dir, const char* table, const char* key, int k
 // A complete old folder: one project, mix, measurer, two categories, one record of two days.
 void WriteFullFolder(const QString& dir)
 {
-    WriteKubun(dir, false, {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160"), QStringLiteral("3分")},
-                            {5, 1, QStringLiteral("舗装温度"), QStringLiteral("140_150"), QStringLiteral("台毎")}});
-    WriteRegister(dir, "Koji1", "CODE", 8, "KOJIMEI", 64, {{QStringLiteral("K001"), QStringLiteral("国道１号舗装工事")}});
+    WriteKubun(
+        dir, false,
+        {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160"), QStringLiteral("3分")},
+         {5, 1, QStringLiteral("舗装温度"), QStringLiteral("140_150"), QStringLiteral("台毎")}});
+    WriteRegister(dir, "Koji1", "CODE", 8, "KOJIMEI", 64,
+                  {{QStringLiteral("K001"), QStringLiteral("国道１号舗装工事")}});
     WriteRegister(dir, "GozaiDef", "DataName", 64, "PrintName", 64,
                   {{QStringLiteral("密粒度13"), QStringLiteral("密粒度アスコン13")}});
-    WriteRegister(dir, "SIMEI", "SIMEI", 16, "FURIGANA", 16, {{QStringLiteral("山田"), QStringLiteral("ヤマダ")}});
-    WriteKanri(dir, {{4, QStringLiteral("K001"), QStringLiteral("密粒度13"), QStringLiteral("山田"), QStringLiteral("記事"), 5,
-                      QStringLiteral("150_160:140_150:台毎")}});
+    WriteRegister(dir, "SIMEI", "SIMEI", 16, "FURIGANA", 16,
+                  {{QStringLiteral("山田"), QStringLiteral("ヤマダ")}});
+    WriteKanri(dir, {{4, QStringLiteral("K001"), QStringLiteral("密粒度13"), QStringLiteral("山田"),
+                      QStringLiteral("記事"), 5, QStringLiteral("150_160:140_150:台毎")}});
     WriteHead(dir, {{4, Day(5), 2, 161.5, 150.0, 155.75, QStringLiteral("晴れ")},
                     {4, Day(6), 1, 152.25, 152.25, 152.25, QString()}});
     WriteLine(dir, {{4, Day(5), 1, QStringLiteral("1"), 161.5},
@@ -148,7 +170,8 @@ int Count(const QString& table)
 
 QList<double> Readings(int id, const QDateTime& day)
 {
-    Query q(QStringLiteral("select Ondo from OndoLine4 where KanriID=:A and Hiduke=:B order by LNO"));
+    Query q(
+        QStringLiteral("select Ondo from OndoLine4 where KanriID=:A and Hiduke=:B order by LNO"));
     q.BindInt(QStringLiteral("A"), id);
     q.BindDateTime(QStringLiteral("B"), day);
     q.Open();
@@ -202,7 +225,8 @@ private Q_SLOTS:
         const ParadoxImport::Plan done = ParadoxImport::Import(old.path());
         QCOMPARE(Backup::List(m_profile->dataFolder()).size(), 1);
         QCOMPARE(ParadoxImport::ResultLine(done),
-                 QStringLiteral("取り込み: 温度区分 2、工事 1、合材 1、測定者 1、記録 1、日 2、測定値 3"));
+                 QStringLiteral(
+                     "取り込み: 温度区分 2、工事 1、合材 1、測定者 1、記録 1、日 2、測定値 3"));
 
         TOndoKanri record;
         record.LoadByID(4);
@@ -226,7 +250,9 @@ private Q_SLOTS:
         QCOMPARE(day.FieldText(QStringLiteral("Tekiyo")), QStringLiteral("晴れ"));
         QCOMPARE(Readings(4, Day(5)), (QList<double>{161.5, 150.0}));
         QCOMPARE(Readings(4, Day(6)), (QList<double>{152.25}));
-        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K001"), 5, Day(5), QStringLiteral("密粒度13")).size(), 2);
+        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K001"), 5, Day(5), QStringLiteral("密粒度13"))
+                     .size(),
+                 2);
     }
 
     // A record whose key already has a header joins it without touching its stored days; one
@@ -249,10 +275,13 @@ private Q_SLOTS:
         interval.ExecSQL();
 
         QTemporaryDir old;
-        WriteKubun(old.path(), true, {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160")},
-                                      {7, 1, QStringLiteral("敷均し温度"), QStringLiteral("130_140")}});
-        WriteKanri(old.path(), {{1, QStringLiteral("K001"), QStringLiteral("A"), QString(), QString(), 0, QString()},
-                                {2, QStringLiteral("K009"), QStringLiteral("C"), QString(), QString(), 7, QString()}});
+        WriteKubun(old.path(), true,
+                   {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160")},
+                    {7, 1, QStringLiteral("敷均し温度"), QStringLiteral("130_140")}});
+        WriteKanri(
+            old.path(),
+            {{1, QStringLiteral("K001"), QStringLiteral("A"), QString(), QString(), 0, QString()},
+             {2, QStringLiteral("K009"), QStringLiteral("C"), QString(), QString(), 7, QString()}});
         WriteHead(old.path(), {{1, Day(5), 1, 999.0, 999.0, 999.0, QString()},
                                {1, Day(6), 1, 170.0, 170.0, 170.0, QString()},
                                {2, Day(5), 1, 135.0, 135.0, 135.0, QString()},
@@ -265,11 +294,13 @@ private Q_SLOTS:
         QVERIFY(plan.olderKubunLayout);
         QVERIFY(!Report(plan, "SIMEI").present);
         QCOMPARE(plan.collisions.size(), 1);
-        QVERIFY(plan.collisions.first().contains(QStringLiteral("区分 練上温度): 現在の記録 ID 1")));
+        QVERIFY(
+            plan.collisions.first().contains(QStringLiteral("区分 練上温度): 現在の記録 ID 1")));
         QCOMPARE(plan.renumbered, 1);
         QCOMPARE(Report(plan, "OndoKanri4").joined, 1);
         QCOMPARE(Report(plan, "OndoHead4").added, 2);
-        QCOMPARE(Report(plan, "OndoHead4").skipped, 2); // the stored day and the day without a record
+        QCOMPARE(Report(plan, "OndoHead4").skipped,
+                 2); // the stored day and the day without a record
         const QString summary = ParadoxImport::Summary(plan);
         QVERIFY(summary.contains(QStringLiteral("SIMEI.DB: ありません")));
         QVERIFY(summary.contains(QStringLiteral("古い形式")));
@@ -300,20 +331,24 @@ private Q_SLOTS:
         QTemporaryDir old, data, empty;
         WriteFullFolder(old.path());
 
-        Run dry = Batch({QStringLiteral("--import-paradox"), old.path(), QStringLiteral("--dry-run"),
-                         QStringLiteral("--data"), data.path()});
+        Run dry = Batch({QStringLiteral("--import-paradox"), old.path(),
+                         QStringLiteral("--dry-run"), QStringLiteral("--data"), data.path()});
         QCOMPARE(dry.code, 0);
-        QVERIFY2(dry.out.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")), qPrintable(dry.out));
+        QVERIFY2(dry.out.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")),
+                 qPrintable(dry.out));
         QCOMPARE(Engine::CurrentFolder(), QDir(data.path()).absolutePath() + QLatin1Char('/'));
         QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
 
-        Run done = Batch({QStringLiteral("--import-paradox"), old.path(), QStringLiteral("--data"), data.path()});
+        Run done = Batch({QStringLiteral("--import-paradox"), old.path(), QStringLiteral("--data"),
+                          data.path()});
         QCOMPARE(done.code, 0);
         QVERIFY2(done.out.startsWith(QStringLiteral("取り込み: ")), qPrintable(done.out));
         QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
-        QCOMPARE(Count(QStringLiteral("OndoKubun")), 3); // the new store's default ID 0 is updated, not doubled
+        QCOMPARE(Count(QStringLiteral("OndoKubun")),
+                 3); // the new store's default ID 0 is updated, not doubled
 
-        Run none = Batch({QStringLiteral("--import-paradox"), empty.path(), QStringLiteral("--data"), data.path()});
+        Run none = Batch({QStringLiteral("--import-paradox"), empty.path(),
+                          QStringLiteral("--data"), data.path()});
         QCOMPARE(none.code, 1);
         QCOMPARE(none.err.count(QLatin1Char('\n')), 1);
 
@@ -324,7 +359,8 @@ private Q_SLOTS:
         broken.write("not a table");
         broken.close();
         QFile::remove(data.path() + QStringLiteral("/kozeran.sqlite"));
-        Run bad = Batch({QStringLiteral("--import-paradox"), empty.path(), QStringLiteral("--data"), data.path()});
+        Run bad = Batch({QStringLiteral("--import-paradox"), empty.path(), QStringLiteral("--data"),
+                         data.path()});
         QCOMPARE(bad.code, 1);
         QVERIFY2(bad.err.contains(QStringLiteral("OndoLine4.DB")), qPrintable(bad.err));
         QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
@@ -360,7 +396,8 @@ private Q_SLOTS:
         window.ImportOldItem->trigger();
         answer.stop();
 
-        QVERIFY2(preview.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")), qPrintable(preview));
+        QVERIFY2(preview.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")),
+                 qPrintable(preview));
         QCOMPARE(storedAtPreview, 0);
         QVERIFY2(result.startsWith(QStringLiteral("取り込み: ")), qPrintable(result));
         QCOMPARE(Count(QStringLiteral("OndoKanri4")), 1);

@@ -23,7 +23,8 @@ private Q_SLOTS:
         TempProfile profile;
         TfEditOndoData window;
         TfHelp help(&window);
-        ConnectHelpMenu(window.HelpUsage, window.HelpAbout, &window, [&help]() -> TfHelp& { return help; });
+        ConnectHelpMenu(window.HelpUsage, window.HelpAbout, &window,
+                        [&help]() -> TfHelp& { return help; });
         QVERIFY(window.HelpMenu->isEnabled());
         QCOMPARE(window.HelpMenu->actions(), (QList<QAction*>{window.HelpUsage, window.HelpAbout}));
         QCOMPARE(window.HelpUsage->text(), QStringLiteral("使い方"));

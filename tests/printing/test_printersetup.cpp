@@ -1,8 +1,7 @@
-#include "support/TestSupport.h"
-
 #include "printing/FakePrinter.h"
 #include "printing/PrinterSetup.h"
 #include "printing/Printers.h"
+#include "support/TestSupport.h"
 
 #include <QGuiApplication>
 
@@ -50,8 +49,10 @@ private Q_SLOTS:
 
 void TestPrinterSetup::nameLookupRules()
 {
-    Install({{QStringLiteral("Default"), false}, {QStringLiteral("LBP"), true},
-             {QStringLiteral("lbp-1"), false}, {QStringLiteral("LBP-1 Extra"), false}});
+    Install({{QStringLiteral("Default"), false},
+             {QStringLiteral("LBP"), true},
+             {QStringLiteral("lbp-1"), false},
+             {QStringLiteral("LBP-1 Extra"), false}});
     TPrinterSetup setup;
     // The installed name lies within the wanted one; the hidden "LBP" is passed over but counted.
     QCOMPARE(setup.FindPrinterIndex(QStringLiteral("\\\\SERVER\\LBP-1")), 2);
@@ -101,7 +102,8 @@ void TestPrinterSetup::serverPrefixFindsLocalPrinterAndAppliesItsSettings()
     Install({{QStringLiteral("Other"), false}, {QStringLiteral("LBP-1"), false}});
     TPrinterSetup::Definition definition;
     definition.printerName = QStringLiteral("\\\\SERVER\\LBP-1");
-    definition.devData = Settings(QStringLiteral("\\\\SERVER\\LBP-1"), TOrientation::Landscape, PaperA3, 4);
+    definition.devData =
+        Settings(QStringLiteral("\\\\SERVER\\LBP-1"), TOrientation::Landscape, PaperA3, 4);
     TPrinterSetup setup(definition);
     QCOMPARE(SelectedPrinterIndex(), 1);
     QCOMPARE(setup.PrinterName(), QStringLiteral("LBP-1"));

@@ -1,8 +1,6 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "reports/ReportFixture.h"
-
 #include "environment/Engine.h"
 #include "environment/RegistryUtility.h"
 #include "printing/FakePrinter.h"
@@ -13,18 +11,19 @@
 #include "printing/SetPrintItems.h"
 #include "records/EditOndoData.h"
 #include "records/PrintWiring.h"
+#include "reports/ReportFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPrintDialog>
-#include <QSpinBox>
 #include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 
 namespace {
@@ -53,7 +52,8 @@ struct Fixture
 
     explicit Fixture(int categories = 4)
     {
-        SetPrinterCatalog(std::make_shared<TFakeListCatalog>(TPrinterList{{QStringLiteral("Fake"), false}}));
+        SetPrinterCatalog(
+            std::make_shared<TFakeListCatalog>(TPrinterList{{QStringLiteral("Fake"), false}}));
         PrepareTables();
         Engine::Execute(QStringLiteral("delete from OndoKubun"));
         for (int i = 0; i < categories; ++i)
@@ -336,7 +336,8 @@ void TestSetPrintItems::setupDialogOffersPdfPrinterAndKeepsCopies()
     // The dialog fills its list once shown; act when the PDF printer is there.
     std::function<void()> act = [&] {
         auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
-        auto* printers = dialog ? dialog->findChild<QComboBox*>(QStringLiteral("printers")) : nullptr;
+        auto* printers =
+            dialog ? dialog->findChild<QComboBox*>(QStringLiteral("printers")) : nullptr;
         if (!printers || printers->findText(TPdfPrinter::PrinterName()) < 0) {
             QTimer::singleShot(10, act);
             return;

@@ -1,5 +1,3 @@
-#include "support/TestSupport.h"
-
 #include "printing/FakePrinter.h"
 #include "printing/FormPreview.h"
 #include "printing/PdfPrinter.h"
@@ -8,6 +6,7 @@
 #include "printing/PrinterSetup.h"
 #include "printing/Printers.h"
 #include "reports/Print.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -88,7 +87,8 @@ protected:
 void Wheel(QWidget* target, QPoint angle, QPoint pixels = QPoint(),
            Qt::KeyboardModifiers modifiers = Qt::NoModifier, QWidget* over = nullptr)
 {
-    const QPoint global = (over ? over : target)->mapToGlobal((over ? over : target)->rect().center());
+    const QPoint global =
+        (over ? over : target)->mapToGlobal((over ? over : target)->rect().center());
     const QPoint local = target->mapFromGlobal(global);
     QWheelEvent ev(local, global, pixels, angle, Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &ev);
@@ -302,7 +302,8 @@ private Q_SLOTS:
 
     void repaintDoesNotAskThePrinterList()
     {
-        auto catalog = std::make_shared<TFakeListCatalog>(TPrinterList{{QStringLiteral("Fake"), false}});
+        auto catalog =
+            std::make_shared<TFakeListCatalog>(TPrinterList{{QStringLiteral("Fake"), false}});
         SetPrinterCatalog(catalog);
         DrawSample(form->PrevX(), 2);
         form->PrevX1->repaint();

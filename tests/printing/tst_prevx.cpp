@@ -1,10 +1,9 @@
-#include "support/TestSupport.h"
-
 #include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/Printers.h"
 #include "reports/Print.h"
+#include "support/TestSupport.h"
 
 #include <QGuiApplication>
 #include <QProcess>
@@ -180,22 +179,24 @@ private Q_SLOTS:
             keptWhenStreamed = qMax(keptWhenStreamed, prev->HasOpenCanvas() ? 1 : 0);
         });
         DrawPages(*prev, 4);
-        QCOMPARE(streamed, (QStringList{QStringLiteral("頁1"), QStringLiteral("頁2"), QStringLiteral("頁3"),
-                                        QStringLiteral("頁4")}));
+        QCOMPARE(streamed, (QStringList{QStringLiteral("頁1"), QStringLiteral("頁2"),
+                                        QStringLiteral("頁3"), QStringLiteral("頁4")}));
         QCOMPARE(keptWhenStreamed, 0); // a page is handed on only once closed
         QCOMPARE(prev->PageCount(), 4);
         prev->PrintPages(); // nothing kept, nothing printed
         QVERIFY(Fake().jobs.empty());
 
         // A failing stream stops the document; the next one starts clean and keeps its pages.
-        prev->SetPageStream([](const TRecordedPage&) { throw AppError(QStringLiteral("書き込めません")); });
+        prev->SetPageStream(
+            [](const TRecordedPage&) { throw AppError(QStringLiteral("書き込めません")); });
         QVERIFY_THROWS_EXCEPTION(AppError, DrawPages(*prev, 3));
         prev->SetPageStream({});
         DrawPages(*prev, 2);
         QCOMPARE(TextOf(prev->Page(1)), QStringLiteral("頁1"));
         QCOMPARE(TextOf(prev->Page(2)), QStringLiteral("頁2"));
         prev->PrintPages();
-        QCOMPARE(SheetsOf(Fake().jobs.at(0)), (QStringList{QStringLiteral("頁1"), QStringLiteral("頁2")}));
+        QCOMPARE(SheetsOf(Fake().jobs.at(0)),
+                 (QStringList{QStringLiteral("頁1"), QStringLiteral("頁2")}));
     }
 
     void printRangeLimits()
@@ -315,7 +316,8 @@ private Q_SLOTS:
         info.start("pdfinfo", {file});
         QVERIFY(info.waitForFinished(30000));
         const QString meta = QString::fromUtf8(info.readAllStandardOutput());
-        QVERIFY2(meta.contains(QRegularExpression("Page size:\\s+84[12](\\.\\d+)? x 595")), qPrintable(meta));
+        QVERIFY2(meta.contains(QRegularExpression("Page size:\\s+84[12](\\.\\d+)? x 595")),
+                 qPrintable(meta));
     }
 
     void declinedPdfWritesNothing()

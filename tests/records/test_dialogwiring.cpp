@@ -1,9 +1,9 @@
 #include "environment/Engine.h"
 #include "environment/Query.h"
 #include "environment/SetDataPath.h"
+#include "exchange/ExportDialog.h"
 #include "records/CopyDataDialog.h"
 #include "records/DialogWiring.h"
-#include "exchange/ExportDialog.h"
 #include "records/EditOndoData.h"
 #include "records/ExportWiring.h"
 #include "records/LazyDialog.h"
@@ -13,16 +13,16 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <functional>
 
 namespace {
@@ -101,7 +101,8 @@ private Q_SLOTS:
         w.CopyDataItem->trigger();
         QCOMPARE(results.size(), 2);
         QVERIFY2(results.at(0).contains(QStringLiteral("Koji1: 1 件")), qPrintable(results.at(0)));
-        QVERIFY2(results.at(1).contains(QStringLiteral("既にデータがあります")), qPrintable(results.at(1)));
+        QVERIFY2(results.at(1).contains(QStringLiteral("既にデータがあります")),
+                 qPrintable(results.at(1)));
         QCOMPARE(Engine::CurrentFolder(), own);
         Engine::OpenDatabase(other);
         Query q(QStringLiteral("select KOJIMEI from Koji1 where CODE = 'K9'"));
@@ -159,7 +160,8 @@ private Q_SLOTS:
         Windows all;
         for (QPushButton* b : {all.w.Button1, all.w.Button2, all.w.Button4, all.w.Button9})
             QVERIFY(b->isEnabled());
-        for (QAction* a : {all.w.KojiItem, all.w.GozaiItem, all.w.SimeiItem, all.w.KubunItem, all.w.DataPathItem})
+        for (QAction* a : {all.w.KojiItem, all.w.GozaiItem, all.w.SimeiItem, all.w.KubunItem,
+                           all.w.DataPathItem})
             QVERIFY(a->isEnabled());
     }
 
@@ -227,7 +229,8 @@ private Q_SLOTS:
         w.Button10->click();
         w.Button7->click();
         for (int lno = 1; lno <= 3; ++lno)
-            QVERIFY2(w.ReadingCell(lno, 1) == QStringLiteral("170") || w.ReadingCell(lno, 1) == QStringLiteral("171"),
+            QVERIFY2(w.ReadingCell(lno, 1) == QStringLiteral("170") ||
+                         w.ReadingCell(lno, 1) == QStringLiteral("171"),
                      qPrintable(w.ReadingCell(lno, 1)));
     }
 

@@ -13,12 +13,16 @@ class TestListView : public QObject
     static ListViewData records()
     {
         ListViewData data;
-        data.Reset({{QStringLiteral("工事コード"), 70}, {QStringLiteral("工事名"), 200},
-                    {QStringLiteral("合材名"), 200}, {QStringLiteral("区分"), 70}});
+        data.Reset({{QStringLiteral("工事コード"), 70},
+                    {QStringLiteral("工事名"), 200},
+                    {QStringLiteral("合材名"), 200},
+                    {QStringLiteral("区分"), 70}});
         data.rows << ListViewRow{QStringLiteral("K002"),
-                                 {QStringLiteral("県道"), QStringLiteral("粗粒度20"), QStringLiteral("練上温度"), QStringLiteral("7")}};
-        data.rows << ListViewRow{QStringLiteral("K001"),
-                                 {QStringLiteral("国道"), QStringLiteral("密粒度13"), QString(), QStringLiteral("3")}};
+                                 {QStringLiteral("県道"), QStringLiteral("粗粒度20"),
+                                  QStringLiteral("練上温度"), QStringLiteral("7")}};
+        data.rows << ListViewRow{
+            QStringLiteral("K001"),
+            {QStringLiteral("国道"), QStringLiteral("密粒度13"), QString(), QStringLiteral("3")}};
         return data;
     }
 

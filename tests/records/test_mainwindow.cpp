@@ -9,15 +9,15 @@
 #include "support/TestSupport.h"
 
 #include <QAction>
-#include <QClipboard>
-#include <QFontInfo>
-#include <QCompleter>
-#include <QHeaderView>
-#include <QMenuBar>
 #include <QApplication>
+#include <QClipboard>
+#include <QCompleter>
+#include <QFontInfo>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -217,13 +217,15 @@ struct StoredReading
 
 QList<StoredReading> storedReadings(int id, const QString& day)
 {
-    Query q(QStringLiteral("select LNO, Sokuten, Ondo from OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
+    Query q(QStringLiteral("select LNO, Sokuten, Ondo from OndoLine4 where KanriID = :A and Hiduke "
+                           "= :B order by LNO"));
     q.BindInt(QStringLiteral("A"), id);
     q.BindDateTime(QStringLiteral("B"), ParseDate(day));
     q.Open();
     QList<StoredReading> list;
     for (; !q.Eof(); q.Next())
-        list << StoredReading{q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
+        list << StoredReading{q.FieldInt(QStringLiteral("LNO")),
+                              q.FieldText(QStringLiteral("Sokuten")),
                               q.FieldDouble(QStringLiteral("Ondo"))};
     return list;
 }
@@ -263,7 +265,8 @@ private Q_SLOTS:
         TfEditOndoData w;
         for (QWidget* widget : {static_cast<QWidget*>(&w), static_cast<QWidget*>(w.SS1),
                                 static_cast<QWidget*>(w.SS1->horizontalHeader())}) {
-            QVERIFY2(widget->font().family().compare(QStringLiteral("IPAPGothic"), Qt::CaseInsensitive) == 0,
+            QVERIFY2(widget->font().family().compare(QStringLiteral("IPAPGothic"),
+                                                     Qt::CaseInsensitive) == 0,
                      qPrintable(widget->font().family()));
             QCOMPARE(QFontInfo(widget->font()).family(), QStringLiteral("IPAPGothic"));
         }
@@ -278,16 +281,21 @@ private Q_SLOTS:
         QComboBox plain;
         plain.setEditable(true);
         plain.setInsertPolicy(QComboBox::NoInsert);
-        for (QComboBox* box : {static_cast<QComboBox*>(w.ComboBox1), static_cast<QComboBox*>(w.ComboBox2),
-                               static_cast<QComboBox*>(w.ComboBox3), static_cast<QComboBox*>(w.ComboBox4),
-                               static_cast<QComboBox*>(w.ComboBox5)}) {
+        for (QComboBox* box :
+             {static_cast<QComboBox*>(w.ComboBox1), static_cast<QComboBox*>(w.ComboBox2),
+              static_cast<QComboBox*>(w.ComboBox3), static_cast<QComboBox*>(w.ComboBox4),
+              static_cast<QComboBox*>(w.ComboBox5)}) {
             QVERIFY(box->isEditable());
             QCOMPARE(box->focusPolicy(), plain.focusPolicy());
             QCOMPARE(box->insertPolicy(), plain.insertPolicy());
-            QCOMPARE(box->lineEdit()->completer()->completionMode(), plain.lineEdit()->completer()->completionMode());
-            QCOMPARE(box->lineEdit()->completer()->caseSensitivity(), plain.lineEdit()->completer()->caseSensitivity());
-            QCOMPARE(box->view()->verticalScrollBarPolicy(), plain.view()->verticalScrollBarPolicy());
-            QCOMPARE(box->itemDelegate()->metaObject()->className(), plain.itemDelegate()->metaObject()->className());
+            QCOMPARE(box->lineEdit()->completer()->completionMode(),
+                     plain.lineEdit()->completer()->completionMode());
+            QCOMPARE(box->lineEdit()->completer()->caseSensitivity(),
+                     plain.lineEdit()->completer()->caseSensitivity());
+            QCOMPARE(box->view()->verticalScrollBarPolicy(),
+                     plain.view()->verticalScrollBarPolicy());
+            QCOMPARE(box->itemDelegate()->metaObject()->className(),
+                     plain.itemDelegate()->metaObject()->className());
         }
     }
 
@@ -299,7 +307,8 @@ private Q_SLOTS:
         QCOMPARE(countRows(QStringLiteral("select * from OndoKubun")), 2);
         QCOMPARE(f.w.windowTitle(), QStringLiteral("温度管理"));
         QCOMPARE(f.w.Label6->text(), QStringLiteral("0"));
-        QCOMPARE(f.w.ComboBox3->currentText(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QCOMPARE(f.w.ComboBox3->currentText(),
+                 QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
         QCOMPARE(statistics(f.w), QStringList(4)); // no reading, no statistics
         QCOMPARE(f.w.SS1->rowCount(), 100);
         QCOMPARE(f.w.SS1->columnCount(), 3);
@@ -336,11 +345,11 @@ private Q_SLOTS:
     void tabWalksTheWindowTopToBottom()
     {
         Fixture f;
-        const QList<QWidget*> order{f.w.Edit2, f.w.ComboBox1, f.w.ComboBox2, f.w.Edit3,
+        const QList<QWidget*> order{f.w.Edit2,   f.w.ComboBox1, f.w.ComboBox2, f.w.Edit3,
                                     f.w.Button3, f.w.ComboBox3, f.w.ComboBox4, f.w.ComboBox5,
-                                    f.w.Edit5, f.w.SS1, f.w.SS2, f.w.SpinEdit1, f.w.Edit7,
-                                    f.w.Button10, f.w.Memo1, f.w.Button6, f.w.Button7,
-                                    f.w.BitBtn2, f.w.BitBtn3};
+                                    f.w.Edit5,   f.w.SS1,       f.w.SS2,       f.w.SpinEdit1,
+                                    f.w.Edit7,   f.w.Button10,  f.w.Memo1,     f.w.Button6,
+                                    f.w.Button7, f.w.BitBtn2,   f.w.BitBtn3};
         QList<QWidget*> chain;
         for (QWidget* at = f.w.nextInFocusChain(); at != &f.w; at = at->nextInFocusChain())
             chain << at;
@@ -443,7 +452,8 @@ private Q_SLOTS:
         const QStringList temps = column(f.w, 1, 10);
         const QStringList stats = statistics(f.w);
         for (const QString& range : {QString(), QStringLiteral("150_")}) {
-            Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '%1' where ID = 1").arg(range));
+            Engine::Execute(
+                QStringLiteral("update OndoKubun set OndoRange = '%1' where ID = 1").arg(range));
             chooseFromList(f.w.ComboBox4, Kubun1);
             typeInto(f.w.Edit7, QStringLiteral("5"));
             f.w.Button10->click();
@@ -516,7 +526,8 @@ private Q_SLOTS:
             Query h(QStringLiteral("select * from OndoHead4"));
             h.Open();
             QCOMPARE(h.RecordCount(), 1);
-            QCOMPARE(h.FieldDateTime(QStringLiteral("Hiduke")), ParseDate(QStringLiteral("2024/03/10")));
+            QCOMPARE(h.FieldDateTime(QStringLiteral("Hiduke")),
+                     ParseDate(QStringLiteral("2024/03/10")));
             QCOMPARE(h.FieldInt(QStringLiteral("Kosu")), 3);
             QCOMPARE(h.FieldDouble(QStringLiteral("MaxOndo")), 152.4);
             QCOMPARE(h.FieldDouble(QStringLiteral("MiniOndo")), 148.0);
@@ -541,7 +552,8 @@ private Q_SLOTS:
         w.BitBtn2->click();
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 1);
         QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where KanriID = 1")), 2);
-        QCOMPARE(storedReadings(1, QStringLiteral("2024/03/11")).first().label, QStringLiteral("A-1"));
+        QCOMPARE(storedReadings(1, QStringLiteral("2024/03/11")).first().label,
+                 QStringLiteral("A-1"));
 
         chooseFromList(w.ComboBox3, QStringLiteral("2024/03/10"));
         QCOMPARE(w.ComboBox3->count(), 2);
@@ -606,13 +618,15 @@ private Q_SLOTS:
         TOndoKanri other;
         other.LoadByID(1);
         other.Kosu = 3;
-        QVERIFY(other.Register({{1, QStringLiteral("1"), 170.0}, {2, QStringLiteral("2"), 171.0},
+        QVERIFY(other.Register({{1, QStringLiteral("1"), 170.0},
+                                {2, QStringLiteral("2"), 171.0},
                                 {3, QStringLiteral("3"), 172.0}}));
 
         typeCell(w, 1, 1, QStringLiteral("155"));
         const auto question = answerBox(QMessageBox::No);
         w.BitBtn2->click();
-        QCOMPARE(*question, QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"));
+        QCOMPARE(*question,
+                 QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"));
         QCOMPARE(column(w, 1, 4), (QStringList{"170", "171", "172", ""})); // theirs, shown again
         QCOMPARE(countRows(QStringLiteral("select * from OndoLine4")), 3);
 
@@ -640,7 +654,8 @@ private Q_SLOTS:
         QCOMPARE(w.Label6->text(), QStringLiteral("0"));
         QCOMPARE(w.Edit2->text(), QString());
         QCOMPARE(w.ComboBox2->currentText(), QString());
-        QCOMPARE(w.ComboBox3->currentText(), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+        QCOMPARE(w.ComboBox3->currentText(),
+                 QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
         QCOMPARE(statistics(w), QStringList(4));
         QCOMPARE(column(w, 0, 3), QStringList(3));
         QCOMPARE(w.Edit8->text(), QStringLiteral("1台毎"));
@@ -667,7 +682,9 @@ private Q_SLOTS:
         // Delete asks first; No keeps everything.
         auto question = answerBox(QMessageBox::No);
         w.Delete1->trigger();
-        QCOMPARE(*question, QStringLiteral("工事 K001 / 密粒度13 / 練上温度 の記録（2 日分）を削除しますか？"));
+        QCOMPARE(
+            *question,
+            QStringLiteral("工事 K001 / 密粒度13 / 練上温度 の記録（2 日分）を削除しますか？"));
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4 where ID = 1")), 1);
         answerBox(QMessageBox::Yes);
         w.Delete1->trigger();
@@ -698,8 +715,8 @@ private Q_SLOTS:
         typeInto(w.Edit7, QStringLiteral("４"));
         QTest::keyClick(w.Edit7, Qt::Key_Return);
         QCOMPARE(w.ReadingCell(4, 0), QStringLiteral("4"));
-        const QStringList typed{QStringLiteral("１５２"), QStringLiteral("152．5"), QStringLiteral("－5"),
-                                QStringLiteral("−7")};
+        const QStringList typed{QStringLiteral("１５２"), QStringLiteral("152．5"),
+                                QStringLiteral("－5"), QStringLiteral("−7")};
         for (int i = 0; i < typed.size(); ++i) {
             QLineEdit* editor = commitIntoCell(w, i + 1, 1, typed[i]);
             QVERIFY(editor);
@@ -731,8 +748,9 @@ private Q_SLOTS:
         typeInto(w.Edit5, QStringLiteral("150-165"));
         w.BitBtn2->click();
         QCOMPARE(w.Edit5->text(), QStringLiteral("150_165"));
-        QCOMPARE(storedReadings(1, QStringLiteral("2024/07/01")),
-                 (QList<StoredReading>{{1, "1", 152}, {2, "2", 152.5}, {3, "3", -5}, {4, "4", -7}}));
+        QCOMPARE(
+            storedReadings(1, QStringLiteral("2024/07/01")),
+            (QList<StoredReading>{{1, "1", 152}, {2, "2", 152.5}, {3, "3", -5}, {4, "4", -7}}));
         Query q(QStringLiteral("select * from OndoKanri4 inner join OndoHead4 on KanriID = ID"));
         q.Open();
         QVERIFY(q.FieldText(QStringLiteral("Kikakuti")).startsWith(QStringLiteral("150_165:")));
@@ -756,7 +774,9 @@ private Q_SLOTS:
         QCOMPARE(statistics(w), (QStringList{"154", "151", "152.3", "3"}));
         w.BitBtn2->click();
         QCOMPARE(storedReadings(1, QStringLiteral("2024/08/01")).size(), 3);
-        QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Kosu = 3 and MiniOndo = 151")), 1);
+        QCOMPARE(
+            countRows(QStringLiteral("select * from OndoHead4 where Kosu = 3 and MiniOndo = 151")),
+            1);
         QCOMPARE(w.focusWidget(), w.SS1); // not 閉じる
 
         w.N3->trigger();
@@ -776,10 +796,12 @@ private Q_SLOTS:
         Fixture f;
         TfEditOndoData& w = f.w;
         for (const char* day : {"2024/09/01", "2024/09/02"}) {
-            enterDay(w, QStringLiteral("K001"), Mix13, Kubun0, QLatin1String(day), {QStringLiteral("150")});
+            enterDay(w, QStringLiteral("K001"), Mix13, Kubun0, QLatin1String(day),
+                     {QStringLiteral("150")});
             w.BitBtn2->click();
         }
-        enterDay(w, QStringLiteral("K002"), Mix13, Kubun0, QStringLiteral("2024/09/01"), {QStringLiteral("140")});
+        enterDay(w, QStringLiteral("K002"), Mix13, Kubun0, QStringLiteral("2024/09/01"),
+                 {QStringLiteral("140")});
         w.BitBtn2->click();
 
         // A category whose header lacks the typed day: that day, new and empty.
@@ -811,12 +833,15 @@ private Q_SLOTS:
         for (int round = 0; round < 2; ++round) {
             const auto question = answerBox(QMessageBox::Yes);
             w.DeleteDay1->trigger();
-            QCOMPARE(*question, QStringLiteral("工事 K001 / 密粒度13 / 練上温度 の %1 の記録を削除しますか？")
-                                    .arg(round == 0 ? QStringLiteral("2024/09/01") : QStringLiteral("2024/09/02")));
+            QCOMPARE(
+                *question,
+                QStringLiteral("工事 K001 / 密粒度13 / 練上温度 の %1 の記録を削除しますか？")
+                    .arg(round == 0 ? QStringLiteral("2024/09/01") : QStringLiteral("2024/09/02")));
             typeInto(w.ComboBox3->lineEdit(), QStringLiteral("2024/09/02"));
         }
         QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where KanriID = 1")), 0);
-        QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4 where ID = 1")), 0); // with its last day
+        QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4 where ID = 1")),
+                 0); // with its last day
         QCOMPARE(countRows(QStringLiteral("select * from OndoLine4 where KanriID = 2")), 1);
         QCOMPARE(w.Label6->text(), QStringLiteral("0"));
     }
@@ -826,12 +851,19 @@ private Q_SLOTS:
     {
         Fixture f;
         TfEditOndoData& w = f.w;
-        enterDay(w, QString(), Mix13, Kubun0, QStringLiteral("2024/10/01"), {QStringLiteral("150")});
+        enterDay(w, QString(), Mix13, Kubun0, QStringLiteral("2024/10/01"),
+                 {QStringLiteral("150")});
         const QList<std::pair<std::function<void()>, QString>> cases{
             {[] {}, QStringLiteral("工事コードが入力されていません")},
-            {[&w] { typeInto(w.Edit2, QStringLiteral("K009")); typeInto(w.ComboBox2->lineEdit(), QString()); },
+            {[&w] {
+                 typeInto(w.Edit2, QStringLiteral("K009"));
+                 typeInto(w.ComboBox2->lineEdit(), QString());
+             },
              QStringLiteral("合材名が入力されていません")},
-            {[&w] { typeInto(w.ComboBox2->lineEdit(), Mix13); typeInto(w.ComboBox4->lineEdit(), QString()); },
+            {[&w] {
+                 typeInto(w.ComboBox2->lineEdit(), Mix13);
+                 typeInto(w.ComboBox4->lineEdit(), QString());
+             },
              QStringLiteral("区分名が入力されていません")},
             {[&w] { typeInto(w.ComboBox4->lineEdit(), QStringLiteral("舗設温度")); },
              QStringLiteral("区分名「舗設温度」は温度区分に登録されていません")}};
@@ -846,9 +878,11 @@ private Q_SLOTS:
         for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
             const auto question = answerBox(answer);
             w.BitBtn2->click();
-            QCOMPARE(*question, QStringLiteral("工事コード「K009」は工事に登録されていません。"
-                                               "工事名「市道工事」で登録してから記録を登録しますか？"));
-            QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), answer == QMessageBox::No ? 0 : 1);
+            QCOMPARE(*question,
+                     QStringLiteral("工事コード「K009」は工事に登録されていません。"
+                                    "工事名「市道工事」で登録してから記録を登録しますか？"));
+            QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")),
+                     answer == QMessageBox::No ? 0 : 1);
         }
         TKoji added;
         added.Load(QStringLiteral("K009"));
@@ -893,21 +927,24 @@ private Q_SLOTS:
         w.SS1->setCurrentCell(0, 1);
         const auto leftOut = answerBox(QMessageBox::Ok);
         QTest::keyClick(w.SS1, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(*leftOut, QStringLiteral("貼り付けは 100 行目までです。残りの 5 行は取り込みませんでした。"));
+        QCOMPARE(*leftOut, QStringLiteral(
+                               "貼り付けは 100 行目までです。残りの 5 行は取り込みませんでした。"));
         QCOMPARE(w.ReadingCell(100, 0), QStringLiteral("100"));
         QCOMPARE(w.SS2->item(3, 1)->text(), QStringLiteral("100"));
 
         QStringList titles;
         for (QAction* menu : w.menuBar()->actions())
             titles << menu->text();
-        QCOMPARE(titles.mid(0, 4), (QStringList{"ファイル(&F)", "編集(&E)", "データ(&D)", "オプション(&O)"}));
+        QCOMPARE(titles.mid(0, 4),
+                 (QStringList{"ファイル(&F)", "編集(&E)", "データ(&D)", "オプション(&O)"}));
         typeInto(w.Edit2, QStringLiteral("K001"));
         typeInto(w.ComboBox2->lineEdit(), Mix13);
         typeInto(w.ComboBox4->lineEdit(), Kubun0);
         QApplication::setActiveWindow(&w);
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
-        QTRY_COMPARE(countRows(QStringLiteral("select * from OndoLine4")), 100); // an animated click
+        QTRY_COMPARE(countRows(QStringLiteral("select * from OndoLine4")),
+                     100); // an animated click
         QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(w.Edit2->text(), QString());
     }
@@ -936,8 +973,9 @@ private Q_SLOTS:
         const QList<StoredReading> stored = storedReadings(1, day);
         QCOMPARE(stored.size(), 3);
 
-        Engine::Execute(QStringLiteral("create trigger refuse before insert on OndoLine4 "
-                                       "when new.Sokuten = 'x' begin select raise(abort, 'refused'); end"));
+        Engine::Execute(
+            QStringLiteral("create trigger refuse before insert on OndoLine4 "
+                           "when new.Sokuten = 'x' begin select raise(abort, 'refused'); end"));
         typeCell(w, 1, 1, QStringLiteral("170"));
         typeCell(w, 3, 0, QStringLiteral("x"));
         const auto message = answerBox(QMessageBox::Ok);

@@ -11,7 +11,10 @@
 
 namespace {
 
-QDateTime day(int d) { return QDateTime(QDate(2024, 5, d), QTime(0, 0)); }
+QDateTime day(int d)
+{
+    return QDateTime(QDate(2024, 5, d), QTime(0, 0));
+}
 
 void prepare()
 {
@@ -137,7 +140,8 @@ private Q_SLOTS:
     {
         TempProfile profile;
         prepare();
-        Query ins(QStringLiteral("insert into OndoKanri4 (ID, KojiCode, Kubun, Kikakuti) values (5, 'K', 0, '1_2:a:b')"));
+        Query ins(QStringLiteral("insert into OndoKanri4 (ID, KojiCode, Kubun, Kikakuti) values "
+                                 "(5, 'K', 0, '1_2:a:b')"));
         ins.ExecSQL();
         TOndoKanri r;
         fill(r, QStringLiteral("K1"), QStringLiteral("M"), 0, 1);
@@ -165,10 +169,12 @@ private Q_SLOTS:
     {
         TempProfile profile;
         prepare();
-        Query ins(QStringLiteral("insert into OndoKanri4 (ID, KojiCode, GozaiName, Kubun, Kikakuti) values (1, 'K', 'M', 0, :K)"));
+        Query ins(QStringLiteral("insert into OndoKanri4 (ID, KojiCode, GozaiName, Kubun, "
+                                 "Kikakuti) values (1, 'K', 'M', 0, :K)"));
         ins.BindText(QStringLiteral("K"), QStringLiteral("150_160"));
         ins.ExecSQL();
-        Query day1(QStringLiteral("insert into OndoHead4 (KanriID, Hiduke, Tekiyo) values (1, '2024-05-01 00:00:00', :T)"));
+        Query day1(QStringLiteral("insert into OndoHead4 (KanriID, Hiduke, Tekiyo) values (1, "
+                                  "'2024-05-01 00:00:00', :T)"));
         day1.BindText(QStringLiteral("T"), QString(20, QChar(0x6E29))); // 40 bytes
         day1.ExecSQL();
         TOndoKanri r;
@@ -237,7 +243,8 @@ private Q_SLOTS:
         fill(r, QStringLiteral("GONE"), QStringLiteral("C"), 0, 1);
         r.Save(); // 5: project not registered
         Query removeCategory(QStringLiteral("delete from OndoKubun where ID = 1"));
-        Query addCategory(QStringLiteral("insert into OndoKubun (ID, ODR, KubunName) values (2, 2, 'X')"));
+        Query addCategory(
+            QStringLiteral("insert into OndoKubun (ID, ODR, KubunName) values (2, 2, 'X')"));
         addCategory.ExecSQL();
         fill(r, QStringLiteral("K1"), QStringLiteral("A"), 2, 1);
         r.Save(); // 6
@@ -249,9 +256,11 @@ private Q_SLOTS:
         QStringList ids;
         for (const ListViewRow& row : view.rows)
             ids << row.subItems.at(3);
-        QCOMPARE(ids, (QStringList{QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("6"), QStringLiteral("1")}));
+        QCOMPARE(ids, (QStringList{QStringLiteral("3"), QStringLiteral("2"), QStringLiteral("6"),
+                                   QStringLiteral("1")}));
         QCOMPARE(view.rows.at(0).subItems.mid(0, 3),
-                 (QStringList{QStringLiteral("一号工事"), QStringLiteral("A"), QStringLiteral("練上温度")}));
+                 (QStringList{QStringLiteral("一号工事"), QStringLiteral("A"),
+                              QStringLiteral("練上温度")}));
 
         removeCategory.ExecSQL();
         TOndoKanri::ListByKoji(view, QStringLiteral("K1"));
@@ -275,8 +284,11 @@ private Q_SLOTS:
         prepare();
         TOndoKanri r;
         fill(r, QStringLiteral("K1"), QStringLiteral("M"), 0, 1);
-        r.Register({{1, QStringLiteral("1"), 152.4}, {2, QStringLiteral("2"), 150.0}, {5, QStringLiteral("x"), 149.5}});
-        QList<Reading> got = TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M"));
+        r.Register({{1, QStringLiteral("1"), 152.4},
+                    {2, QStringLiteral("2"), 150.0},
+                    {5, QStringLiteral("x"), 149.5}});
+        QList<Reading> got =
+            TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M"));
         QCOMPARE(got.size(), 3);
         QCOMPARE(got.at(2).LNO, 5);
         QCOMPARE(got.at(2).Sokuten, QStringLiteral("x"));
@@ -304,10 +316,14 @@ private Q_SLOTS:
         prepare();
         int asked = 0;
         bool overwrite = false;
-        TOndoKanri::SetConflictQuestion([&] { ++asked; return overwrite; });
+        TOndoKanri::SetConflictQuestion([&] {
+            ++asked;
+            return overwrite;
+        });
         const auto shown = [](TOndoKanri& r) { // what the window does when it shows a day
             r.LoadByDate();
-            r.RememberDay(TOndoKanri::ReadDay(r.Koji.Code(), r.Kubun.ID, r.Hiduke, r.Gozai.DataName()));
+            r.RememberDay(
+                TOndoKanri::ReadDay(r.Koji.Code(), r.Kubun.ID, r.Hiduke, r.Gozai.DataName()));
         };
         TOndoKanri a, b, c;
         fill(a, QStringLiteral("K1"), QStringLiteral("M"), 0, 1);
@@ -318,12 +334,14 @@ private Q_SLOTS:
         shown(c); // a day nobody has yet
 
         a.MaxOndo = 161;
-        QVERIFY(a.Register({{1, QStringLiteral("1"), 160.0}, {2, QStringLiteral("2"), 161.0}})); // its own day
+        QVERIFY(a.Register(
+            {{1, QStringLiteral("1"), 160.0}, {2, QStringLiteral("2"), 161.0}})); // its own day
         QCOMPARE(asked, 0);
         b.MaxOndo = 999;
         QVERIFY(!b.Register({{1, QStringLiteral("x"), 1.0}}));
         QCOMPARE(asked, 1);
-        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M")).size(), 2);
+        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M")).size(),
+                 2);
         TOndoKanri back;
         back.LoadByID(1);
         QCOMPARE(back.MaxOndo, 161.0);
@@ -333,8 +351,9 @@ private Q_SLOTS:
         overwrite = true;
         QVERIFY(c.Register({{1, QStringLiteral("c"), 140.0}}));
         QCOMPARE(asked, 2);
-        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(2), QStringLiteral("M")).at(0).Sokuten,
-                 QStringLiteral("c"));
+        QCOMPARE(
+            TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(2), QStringLiteral("M")).at(0).Sokuten,
+            QStringLiteral("c"));
         QVERIFY(c.Register({{1, QStringLiteral("c"), 141.0}})); // now its own
         QCOMPARE(asked, 2);
         TOndoKanri::SetConflictQuestion({});
@@ -374,19 +393,25 @@ private Q_SLOTS:
         r.Register({{1, QStringLiteral("1"), 150.0}, {2, QStringLiteral("2"), 151.0}});
         // The third reading of the next register fails half-way.
         if (OnServer())
-            Engine::Execute(QStringLiteral("alter table OndoLine4 add constraint disk_full check (LNO <> 3)"));
+            Engine::Execute(
+                QStringLiteral("alter table OndoLine4 add constraint disk_full check (LNO <> 3)"));
         else
-            Engine::Execute(QStringLiteral("create trigger stop before insert on OndoLine4 when new.LNO = 3 "
-                                           "begin select raise(abort, 'disk full'); end"));
+            Engine::Execute(
+                QStringLiteral("create trigger stop before insert on OndoLine4 when new.LNO = 3 "
+                               "begin select raise(abort, 'disk full'); end"));
         r.MaxOndo = 999;
         try {
-            r.Register({{1, QStringLiteral("1"), 1.0}, {2, QStringLiteral("2"), 2.0}, {3, QStringLiteral("3"), 3.0}});
+            r.Register({{1, QStringLiteral("1"), 1.0},
+                        {2, QStringLiteral("2"), 2.0},
+                        {3, QStringLiteral("3"), 3.0}});
             QFAIL("the failing insert must raise");
         } catch (const AppError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("disk full")) || e.message().contains(QStringLiteral("disk_full")),
+            QVERIFY2(e.message().contains(QStringLiteral("disk full")) ||
+                         e.message().contains(QStringLiteral("disk_full")),
                      qPrintable(e.message()));
         }
-        const QList<Reading> got = TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M"));
+        const QList<Reading> got =
+            TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M"));
         QCOMPARE(got.size(), 2);
         QCOMPARE(got.at(1).Ondo, 151.0);
         TOndoKanri back;

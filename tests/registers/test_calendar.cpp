@@ -16,7 +16,8 @@ class TestCalendar : public QObject
     {
         for (int r = 0; r < cal.Calendar1->rowCount(); ++r)
             for (int c = 0; c < cal.Calendar1->columnCount(); ++c)
-                if (cal.Calendar1->item(r, c) && cal.Calendar1->item(r, c)->text() == QString::number(day))
+                if (cal.Calendar1->item(r, c) &&
+                    cal.Calendar1->item(r, c)->text() == QString::number(day))
                     return {c, r};
         return {-1, -1};
     }
@@ -29,12 +30,17 @@ private Q_SLOTS:
         QTest::addColumn<QDate>("expected");
         QTest::newRow("year forward") << QDate(2024, 3, 31) << "SpeedButton4" << QDate(2025, 3, 31);
         QTest::newRow("year back") << QDate(2024, 3, 31) << "SpeedButton1" << QDate(2023, 3, 31);
-        QTest::newRow("January back") << QDate(2024, 1, 15) << "SpeedButton2" << QDate(2023, 12, 15);
-        QTest::newRow("December forward") << QDate(2023, 12, 15) << "SpeedButton3" << QDate(2024, 1, 15);
+        QTest::newRow("January back")
+            << QDate(2024, 1, 15) << "SpeedButton2" << QDate(2023, 12, 15);
+        QTest::newRow("December forward")
+            << QDate(2023, 12, 15) << "SpeedButton3" << QDate(2024, 1, 15);
         // A day the target month lacks becomes its last day.
-        QTest::newRow("31st into February") << QDate(2024, 1, 31) << "SpeedButton3" << QDate(2024, 2, 29);
-        QTest::newRow("31st into April") << QDate(2024, 3, 31) << "SpeedButton3" << QDate(2024, 4, 30);
-        QTest::newRow("29 Feb a year on") << QDate(2024, 2, 29) << "SpeedButton4" << QDate(2025, 2, 28);
+        QTest::newRow("31st into February")
+            << QDate(2024, 1, 31) << "SpeedButton3" << QDate(2024, 2, 29);
+        QTest::newRow("31st into April")
+            << QDate(2024, 3, 31) << "SpeedButton3" << QDate(2024, 4, 30);
+        QTest::newRow("29 Feb a year on")
+            << QDate(2024, 2, 29) << "SpeedButton4" << QDate(2025, 2, 28);
     }
 
     void yearAndMonthSteps()
@@ -66,8 +72,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&cal));
 
         const QPoint day20 = cellOf(cal, 20);
-        QTest::mouseClick(cal.Calendar1->viewport(), Qt::LeftButton, {},
-                          cal.Calendar1->visualRect(cal.Calendar1->model()->index(day20.y(), day20.x())).center());
+        QTest::mouseClick(
+            cal.Calendar1->viewport(), Qt::LeftButton, {},
+            cal.Calendar1->visualRect(cal.Calendar1->model()->index(day20.y(), day20.x()))
+                .center());
         QCOMPARE(cal.GetCalendar(), QDate(2024, 3, 20));
         QCOMPARE(cal.Button1->text(), QStringLiteral("2024/03"));
 

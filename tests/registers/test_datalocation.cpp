@@ -15,8 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QUrl>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 
@@ -125,7 +125,9 @@ private Q_SLOTS:
         QDir().mkpath(empty);
         TfSetDataPath dialog;
         int picks = 0;
-        dialog.PickFolder = [&](QWidget*, const QString&) { return ++picks == 1 ? QString() : empty; };
+        dialog.PickFolder = [&](QWidget*, const QString&) {
+            return ++picks == 1 ? QString() : empty;
+        };
         onDialog([empty](TfSetDataPath* d) {
             const QString before = d->Edit1->text();
             d->Button1->click(); // the picker cancelled
@@ -160,7 +162,8 @@ private Q_SLOTS:
     {
         TempProfile profile;
         const QString folder = Engine::GetAliasPath();
-        const QString db = QStringLiteral("ondo_location_%1").arg(QCoreApplication::applicationPid());
+        const QString db =
+            QStringLiteral("ondo_location_%1").arg(QCoreApplication::applicationPid());
         ServerAdmin(QStringLiteral("drop database if exists ") + db);
         ServerAdmin(QStringLiteral("create database ") + db);
         const QUrl server(TestServerUriFor(db));
@@ -180,7 +183,8 @@ private Q_SLOTS:
             d->BitBtn1->click();
         });
         QVERIFY(RunDataLocation(dialog, nullptr));
-        QVERIFY2(results.value(0).contains(QStringLiteral("にデータベースがありません")), qPrintable(results.join('\n')));
+        QVERIFY2(results.value(0).contains(QStringLiteral("にデータベースがありません")),
+                 qPrintable(results.join('\n')));
         QCOMPARE(results.value(1), QStringLiteral("接続できました|"));
         QCOMPARE(Engine::GetAliasPath(), server.toString());
         QCOMPARE(Engine::CurrentFolder(), server.toString());
@@ -225,7 +229,9 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         TfSetDataPath dialog;
-        dialog.PickFolder = [&](QWidget*, const QString&) { return QString(blocker + QStringLiteral("/sub")); };
+        dialog.PickFolder = [&](QWidget*, const QString&) {
+            return QString(blocker + QStringLiteral("/sub"));
+        };
         QString message;
         onDialog(
             [](TfSetDataPath* d) {
@@ -237,7 +243,8 @@ private Q_SLOTS:
         QCOMPARE(message, QStringLiteral("Failed"));
         QCOMPARE(Engine::GetAliasPath(), folder);
         QCOMPARE(Engine::CurrentFolder(), folder);
-        QVERIFY(!Engine::TableExists(QStringLiteral("OndoKubun"))); // tables are the main window's to make
+        QVERIFY(!Engine::TableExists(
+            QStringLiteral("OndoKubun"))); // tables are the main window's to make
     }
 };
 

@@ -67,9 +67,11 @@ private Q_SLOTS:
         QCOMPARE(koji.Kojimei(), QStringLiteral("国道１号舗装工事"));
 
         // Closing and reopening keeps the texts.
-        onNextModal([](QWidget* w) { w->findChild<QPushButton*>(QStringLiteral("BitBtn3"))->click(); });
+        onNextModal(
+            [](QWidget* w) { w->findChild<QPushButton*>(QStringLiteral("BitBtn3"))->click(); });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-        onNextModal([](QWidget* w) { w->findChild<QPushButton*>(QStringLiteral("BitBtn4"))->click(); });
+        onNextModal(
+            [](QWidget* w) { w->findChild<QPushButton*>(QStringLiteral("BitBtn4"))->click(); });
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.ChosenKey(), QStringLiteral("K001"));
         QCOMPARE(dialog.Edit2->text(), QStringLiteral("国道１号舗装工事"));
@@ -94,8 +96,10 @@ private Q_SLOTS:
                 box->button(answer)->click();
             });
             dialog.DeleteItem->trigger();
-            QCOMPARE(question, QStringLiteral("この工事は 1 件の記録で使われています。削除しますか？"));
-            QCOMPARE(countRows(QStringLiteral("select * from Koji1")), answer == QMessageBox::No ? 1 : 0);
+            QCOMPARE(question,
+                     QStringLiteral("この工事は 1 件の記録で使われています。削除しますか？"));
+            QCOMPARE(countRows(QStringLiteral("select * from Koji1")),
+                     answer == QMessageBox::No ? 1 : 0);
         }
         QCOMPARE(dialog.Edit1->text(), QStringLiteral("K001"));
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 1);
@@ -244,7 +248,8 @@ private Q_SLOTS:
             box->button(QMessageBox::Yes)->click();
         });
         dialog.DeleteItem->trigger();
-        QCOMPARE(question, QStringLiteral("この測定者は 1 件の記録で使われています。削除しますか？"));
+        QCOMPARE(question,
+                 QStringLiteral("この測定者は 1 件の記録で使われています。削除しますか？"));
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 1); // the record stays
         QCOMPARE(countRows(QStringLiteral("select * from SIMEI")), 1);
         dialog.hide();
@@ -268,7 +273,9 @@ private Q_SLOTS:
         QCOMPARE(dialog.exec(), int(QDialog::Accepted));
         QCOMPARE(dialog.ChosenKey(), QStringLiteral("K5"));
         QCOMPARE(countRows(QStringLiteral("select * from Koji1")), 0); // 選択 registers nothing
-        onNextModal([](QWidget* w) { QTest::keyClick(static_cast<TfEditKoji*>(w)->Edit2, Qt::Key_Escape); });
+        onNextModal([](QWidget* w) {
+            QTest::keyClick(static_cast<TfEditKoji*>(w)->Edit2, Qt::Key_Escape);
+        });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     }
 

@@ -29,7 +29,8 @@ QList<Row> tableRows()
     Query q(QStringLiteral("select * from OndoKubun order by ODR"));
     q.Open();
     for (; !q.Eof(); q.Next())
-        rows << Row{q.FieldText(QStringLiteral("KubunName")), q.FieldText(QStringLiteral("SokuteiKankaku")),
+        rows << Row{q.FieldText(QStringLiteral("KubunName")),
+                    q.FieldText(QStringLiteral("SokuteiKankaku")),
                     q.FieldText(QStringLiteral("OndoRange")), q.FieldInt(QStringLiteral("ID"))};
     return rows;
 }
@@ -107,18 +108,20 @@ private Q_SLOTS:
         TempProfile profile;
         Opened o;
         auto& d = o.dialog;
-        QCOMPARE(listNames(d), (QStringList{QStringLiteral("練上温度"), QStringLiteral("初期締固前温度")}));
+        QCOMPARE(listNames(d),
+                 (QStringList{QStringLiteral("練上温度"), QStringLiteral("初期締固前温度")}));
         fill(d, QStringLiteral("舗設温度"), QStringLiteral("1台毎"), QStringLiteral("140_150"));
         d.Button1->click();
         QCOMPARE(d.Edit1->text(), QString());
         QCOMPARE(d.Edit3->text(), QString());
         QCOMPARE(tableRows().last(), (Row{QStringLiteral("舗設温度"), QStringLiteral("1台毎"),
-                                         QStringLiteral("140_150"), 2}));
+                                          QStringLiteral("140_150"), 2}));
 
         QTreeWidgetItem* item = d.ListView1->topLevelItem(2);
         QCOMPARE(item->text(3), QStringLiteral("2"));
         const QRect rect = d.ListView1->visualItemRect(item);
-        QTest::mouseClick(d.ListView1->viewport(), Qt::LeftButton, {}, QPoint(10, rect.center().y()));
+        QTest::mouseClick(d.ListView1->viewport(), Qt::LeftButton, {},
+                          QPoint(10, rect.center().y()));
         QCOMPARE(d.Edit1->text(), QStringLiteral("舗設温度"));
         QCOMPARE(d.Edit2->text(), QStringLiteral("1台毎"));
         QCOMPARE(d.Edit3->text(), QStringLiteral("140_150"));
@@ -127,7 +130,7 @@ private Q_SLOTS:
         d.Edit3->setText(QStringLiteral("145_155"));
         d.Button1->click();
         QCOMPARE(tableRows().last(), (Row{QStringLiteral("舗設温度"), QStringLiteral("1台毎"),
-                                         QStringLiteral("145_155"), 2}));
+                                          QStringLiteral("145_155"), 2}));
 
         d.Edit2->setText(QStringLiteral("x"));
         d.BitBtn4->click(); // 入力欄クリア
@@ -165,7 +168,8 @@ private Q_SLOTS:
         // Changing one of ten adds none, so it is not refused.
         fill(d, QStringLiteral("区分5"), QStringLiteral("10分"), QStringLiteral("1_2"));
         QCOMPARE(runAnswering([&] { d.Button1->click(); }).title, QString());
-        QCOMPARE(tableRows()[4], (Row{QStringLiteral("区分5"), QStringLiteral("10分"), QStringLiteral("1_2"), 4}));
+        QCOMPARE(tableRows()[4],
+                 (Row{QStringLiteral("区分5"), QStringLiteral("10分"), QStringLiteral("1_2"), 4}));
 
         // 登録 with a new name: the message, and still the list is written.
         select(d, 9);
@@ -196,8 +200,10 @@ private Q_SLOTS:
         };
         const QList<Case> cases = {
             {QString(13, QChar(0x6e29)), QString(), QString(), QStringLiteral("区分名")},
-            {QStringLiteral("区分"), QStringLiteral("一二三四五"), QString(), QStringLiteral("計測")},
-            {QStringLiteral("区分"), QString(), QString(25, QLatin1Char('1')), QStringLiteral("温度範囲")},
+            {QStringLiteral("区分"), QStringLiteral("一二三四五"), QString(),
+             QStringLiteral("計測")},
+            {QStringLiteral("区分"), QString(), QString(25, QLatin1Char('1')),
+             QStringLiteral("温度範囲")},
         };
         for (const Case& c : cases) {
             fill(d, c.name, c.interval, c.range);
@@ -207,7 +213,8 @@ private Q_SLOTS:
             QCOMPARE(d.ListView1->topLevelItemCount(), before.size());
         }
         // Exactly the widths fit.
-        fill(d, QString(12, QChar(0x6e29)), QStringLiteral("一二三四"), QString(24, QLatin1Char('1')));
+        fill(d, QString(12, QChar(0x6e29)), QStringLiteral("一二三四"),
+             QString(24, QLatin1Char('1')));
         QCOMPARE(runAnswering([&] { d.Button1->click(); }).text, QString());
         QCOMPARE(tableRows().size(), before.size() + 1);
     }
@@ -255,7 +262,8 @@ private Q_SLOTS:
             box->button(QMessageBox::No)->click();
         });
         d.BitBtn3->click();
-        QCOMPARE(question, QStringLiteral("この温度区分は 1 件の記録で使われています。削除しますか？"));
+        QCOMPARE(question,
+                 QStringLiteral("この温度区分は 1 件の記録で使われています。削除しますか？"));
         QCOMPARE(listNames(d).first(), QStringLiteral("練上温度"));
         QCOMPARE(d.Edit1->text(), QStringLiteral("残る"));
 
@@ -285,9 +293,11 @@ private Q_SLOTS:
         TempProfile profile;
         Opened o;
         auto& d = o.dialog;
-        fill(d, QStringLiteral("舗設温度"), QStringLiteral("1台毎"), QStringLiteral("１３０～１４５"));
+        fill(d, QStringLiteral("舗設温度"), QStringLiteral("1台毎"),
+             QStringLiteral("１３０～１４５"));
         QCOMPARE(runAnswering([&d] { d.Button1->click(); }).text, QString());
-        QCOMPARE(tableRows().last(), (Row{QStringLiteral("舗設温度"), QStringLiteral("1台毎"), QStringLiteral("130_145"), 2}));
+        QCOMPARE(tableRows().last(), (Row{QStringLiteral("舗設温度"), QStringLiteral("1台毎"),
+                                          QStringLiteral("130_145"), 2}));
         fill(d, QStringLiteral("転圧温度"), QString(), QStringLiteral("高め"));
         const Message refused = runAnswering([&d] { d.Button1->click(); });
         QCOMPARE(refused.text, QStringLiteral("温度範囲は 150_160 のように入力してください"));

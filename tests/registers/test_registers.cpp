@@ -27,7 +27,8 @@ private Q_SLOTS:
         kubun.CheckTable();
         QStringList names;
         kubun.GetKubunNames(names);
-        QCOMPARE(names, (QStringList{QStringLiteral("練上温度"), QStringLiteral("初期締固前温度")}));
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("練上温度"), QStringLiteral("初期締固前温度")}));
         kubun.LoadByID(0);
         QCOMPARE(kubun.OndoRange, QStringLiteral("150_160"));
         QCOMPARE(kubun.SokuteiKankaku, QString());
@@ -45,7 +46,8 @@ private Q_SLOTS:
     void olderCategoryTableUpgraded()
     {
         TempProfile profile;
-        exec(QStringLiteral("create table OndoKubun (ID integer, ODR integer, KubunName varchar(24), OndoRange varchar(24))"));
+        exec(QStringLiteral("create table OndoKubun (ID integer, ODR integer, KubunName "
+                            "varchar(24), OndoRange varchar(24))"));
         exec(QStringLiteral("insert into OndoKubun values (5, 0, '舗設温度', '140_150')"));
         TOndoKubun kubun;
         kubun.SokuteiKankaku = QStringLiteral("前の値");
@@ -61,10 +63,12 @@ private Q_SLOTS:
     void categoryMissesKeepInterval()
     {
         TempProfile profile;
-        exec(QStringLiteral("create table OndoKubun (ID integer, ODR integer, KubunName varchar(24), OndoRange varchar(24), SokuteiKankaku varchar(8))"));
+        exec(QStringLiteral("create table OndoKubun (ID integer, ODR integer, KubunName "
+                            "varchar(24), OndoRange varchar(24), SokuteiKankaku varchar(8))"));
         TOndoKubun kubun;
         QCOMPARE(kubun.GetNewID(), 1); // empty table
-        exec(QStringLiteral("insert into OndoKubun values (3, 1, 'B', '1_2', '5分'), (7, 0, 'A', '3_4', NULL)"));
+        exec(QStringLiteral(
+            "insert into OndoKubun values (3, 1, 'B', '1_2', '5分'), (7, 0, 'A', '3_4', NULL)"));
         kubun.LoadByName(QStringLiteral("B"));
         QCOMPARE(kubun.ID, 3);
         QCOMPARE(kubun.SokuteiKankaku, QStringLiteral("5分"));
@@ -93,7 +97,9 @@ private Q_SLOTS:
         TempProfile profile;
         TOndoKubun kubun;
         kubun.CheckTable();
-        exec(QStringLiteral("create table OndoKanri4 (ID integer, KojiCode varchar(8), GozaiName varchar(64), Sokuteisya varchar(16), Kiji varchar(64), Kubun integer, Kikakuti varchar(32))"));
+        exec(QStringLiteral(
+            "create table OndoKanri4 (ID integer, KojiCode varchar(8), GozaiName varchar(64), "
+            "Sokuteisya varchar(16), Kiji varchar(64), Kubun integer, Kikakuti varchar(32))"));
         exec(QStringLiteral("insert into OndoKanri4 (ID, KojiCode, Kubun) values (1, 'K1', 1)"));
         QVERIFY(!CanDeleteKubun(QStringLiteral("初期締固前温度")));
         QVERIFY(CanDeleteKubun(QStringLiteral("練上温度")));
@@ -173,7 +179,8 @@ private Q_SLOTS:
         simei.Save();
         QStringList names;
         simei.GetList(names);
-        QCOMPARE(names, (QStringList{QStringLiteral("Bさん"), QStringLiteral("Aさん")})); // by reading
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("Bさん"), QStringLiteral("Aさん")})); // by reading
         simei.Load(QStringLiteral("Cさん"));
         QCOMPARE(simei.Simei(), QStringLiteral("Cさん"));
         QCOMPARE(simei.Furigana(), QString());

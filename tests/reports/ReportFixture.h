@@ -28,8 +28,8 @@ class TTestPane : public TPageSink
 {
 public:
     explicit TTestPane(bool realFonts = false, bool landscape = false)
-        : m_size(landscape ? QSize(6816, 4760) : QSize(4760, 6816))
-        , m_metrics(realFonts ? DefaultTextMetrics()
+        : m_size(landscape ? QSize(6816, 4760) : QSize(4760, 6816)),
+          m_metrics(realFonts ? DefaultTextMetrics()
                               : std::shared_ptr<const TTextMetrics>(new TFixedTextMetrics))
     {
         NewPage();
@@ -65,8 +65,8 @@ inline void PrepareTables()
 
 inline void AddCategory(int id, const QString& name, const QString& interval = QString())
 {
-    Query q(QStringLiteral(
-        "insert into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR,SokuteiKankaku) values (:A,:B,'',:A,:C)"));
+    Query q(QStringLiteral("insert into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR,SokuteiKankaku) "
+                           "values (:A,:B,'',:A,:C)"));
     q.BindInt(QStringLiteral("A"), id);
     q.BindText(QStringLiteral("B"), name);
     q.BindText(QStringLiteral("C"), interval);
@@ -83,7 +83,8 @@ inline void AddMix(const QString& name, const QString& printName)
 
 // Registers one day of readings (labelled 1, 2, ...) with their statistics.
 inline void AddDay(const QString& koji, const QString& mix, int kubunId, const QDateTime& day,
-                   const QList<double>& values, const QString& specValue = QStringLiteral("150_170"),
+                   const QList<double>& values,
+                   const QString& specValue = QStringLiteral("150_170"),
                    const QString& interval = QString())
 {
     TOndoKanri r;
@@ -117,10 +118,22 @@ inline void LoadRecord(TOndoKanri& r, const QString& koji, const QString& mix, i
 }
 
 // Dots of the current metrics back to centimetres of the sheet.
-inline double CmX(int dot) { return (dot + PrintOffsetX) * 2.54 / PrintDpiX; }
-inline double CmY(int dot) { return (dot + PrintOffsetY) * 2.54 / PrintDpiY; }
-inline int DotX(float x) { return int(std::trunc(PrintDpiX * double(x) / 2.54 - PrintOffsetX)); }
-inline int DotY(float y) { return int(std::trunc(PrintDpiY * double(y) / 2.54 - PrintOffsetY)); }
+inline double CmX(int dot)
+{
+    return (dot + PrintOffsetX) * 2.54 / PrintDpiX;
+}
+inline double CmY(int dot)
+{
+    return (dot + PrintOffsetY) * 2.54 / PrintDpiY;
+}
+inline int DotX(float x)
+{
+    return int(std::trunc(PrintDpiX * double(x) / 2.54 - PrintOffsetX));
+}
+inline int DotY(float y)
+{
+    return int(std::trunc(PrintDpiY * double(y) / 2.54 - PrintOffsetY));
+}
 
 inline std::vector<TDrawOp> OpsOfKind(const std::vector<TDrawOp>& ops, TDrawOp::Kind kind)
 {
@@ -223,8 +236,8 @@ inline void WritePdf(const TTestPane& pane, const QString& file, bool landscape)
 inline QString PdfText(const QString& file)
 {
     QProcess run;
-    run.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file,
-                                            QStringLiteral("-")});
+    run.start(QStringLiteral("pdftotext"),
+              {QStringLiteral("-enc"), QStringLiteral("UTF-8"), file, QStringLiteral("-")});
     run.waitForFinished(60000);
     // Spaces and line breaks fall where the PDF's text runs do: leave them out.
     QString text = QString::fromUtf8(run.readAllStandardOutput());

@@ -74,8 +74,8 @@ TChartDocument Load(const TOndoKanri& r, const QList<int>& ids, bool perProject)
 }
 
 // What the print settings do: read the document, fill the memo, draw.
-void Chart(const TOndoKanri& r, TTestPane& pane, const QList<int>& ids, bool perProject,
-           double low, double high, TListMemo* memo = nullptr)
+void Chart(const TOndoKanri& r, TTestPane& pane, const QList<int>& ids, bool perProject, double low,
+           double high, TListMemo* memo = nullptr)
 {
     const TChartDocument doc = Load(r, ids, perProject);
     if (memo)
@@ -132,15 +132,17 @@ private Q_SLOTS:
         QCOMPARE(lines[4].p1, QPoint(DotX(0.2f), DotY(1.1f)));
         QCOMPARE(lines[5].p2, QPoint(DotX(26.5f), DotY(14.8f)));
         QCOMPARE(lines[7].pen.width, 2);
-        const float table[][4] = {
-            {0.2f, 1.875f, 19.1f, 1.875f}, {21.1f, 1.875f, 26.5f, 1.875f}, {0.2f, 2.65f, 26.5f, 2.65f},
-            {2.0f, 3.425f, 9.7f, 3.425f},  {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
-            {0.2f, 12.4f, 26.5f, 12.4f},   {0.2f, 13.2f, 26.5f, 13.2f},    {0.2f, 14.0f, 26.5f, 14.0f},
-            {2.0f, 2.65f, 2.0f, 4.2f},     {3.4f, 1.1f, 3.4f, 14.8f},      {9.7f, 1.875f, 9.7f, 4.2f},
-            {10.5f, 2.65f, 10.5f, 4.2f},   {12.4f, 1.875f, 12.4f, 4.2f},   {19.1f, 1.1f, 19.1f, 4.2f},
-            {21.1f, 1.1f, 21.1f, 2.65f},   {22.2f, 1.1f, 22.2f, 4.2f},
-            {3.4f, 3.425f, 9.7f, 2.65f},   {3.4f, 4.2f, 9.7f, 3.425f},     {12.4f, 3.425f, 19.1f, 2.65f},
-            {12.4f, 4.2f, 19.1f, 3.425f}};
+        const float table[][4] = {{0.2f, 1.875f, 19.1f, 1.875f},  {21.1f, 1.875f, 26.5f, 1.875f},
+                                  {0.2f, 2.65f, 26.5f, 2.65f},    {2.0f, 3.425f, 9.7f, 3.425f},
+                                  {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
+                                  {0.2f, 12.4f, 26.5f, 12.4f},    {0.2f, 13.2f, 26.5f, 13.2f},
+                                  {0.2f, 14.0f, 26.5f, 14.0f},    {2.0f, 2.65f, 2.0f, 4.2f},
+                                  {3.4f, 1.1f, 3.4f, 14.8f},      {9.7f, 1.875f, 9.7f, 4.2f},
+                                  {10.5f, 2.65f, 10.5f, 4.2f},    {12.4f, 1.875f, 12.4f, 4.2f},
+                                  {19.1f, 1.1f, 19.1f, 4.2f},     {21.1f, 1.1f, 21.1f, 2.65f},
+                                  {22.2f, 1.1f, 22.2f, 4.2f},     {3.4f, 3.425f, 9.7f, 2.65f},
+                                  {3.4f, 4.2f, 9.7f, 3.425f},     {12.4f, 3.425f, 19.1f, 2.65f},
+                                  {12.4f, 4.2f, 19.1f, 3.425f}};
         for (int i = 0; i < 21; ++i) {
             QCOMPARE(lines[8 + i].p1, QPoint(DotX(table[i][0]), DotY(table[i][1])));
             QCOMPARE(lines[8 + i].p2, QPoint(DotX(table[i][2]), DotY(table[i][3])));
@@ -156,7 +158,10 @@ private Q_SLOTS:
         QCOMPARE(TextsEqual(ops, QStringLiteral("試")).at(0).font.CharHeight(), 83);
         for (const TDrawOp& t : OpsOfKind(ops, TDrawOp::Kind::Text))
             QVERIFY(!t.text.contains(QLatin1Char('\\')));
-        const TDrawOp note = TextsEqual(ops, QStringLiteral("　　ロ．管理図は、仕様書による規格限界線を朱書きで記入する。")).at(0);
+        const TDrawOp note =
+            TextsEqual(
+                ops, QStringLiteral("　　ロ．管理図は、仕様書による規格限界線を朱書きで記入する。"))
+                .at(0);
         QCOMPARE(note.p1.x(), DotX(1));
         QVERIFY(note.p1.y() >= DotY(15.6f) && note.p1.y() < DotY(16.2f));
         QCOMPARE(pane.PageCanvas().PenColor(), clAqua);
@@ -265,13 +270,15 @@ private Q_SLOTS:
         // The joining lines start from the previous day's values.
         for (const TDrawOp& op : OpsOfKind(ops, TDrawOp::Kind::Line))
             if (op.p1.x() == DotX(DayX(5) - 1) && op.p2.x() == DotX(DayX(5)))
-                QVERIFY(op.p1.y() == DotY(Yv(155)) && (op.p2.y() == DotY(Yv(157)) || op.p2.y() == DotY(Yv(153))));
+                QVERIFY(op.p1.y() == DotY(Yv(155)) &&
+                        (op.p2.y() == DotY(Yv(157)) || op.p2.y() == DotY(Yv(153))));
         const auto maxDiscs = DiscsAt(ops, DayX(0), Yv(160), TDrawOp::Kind::Ellipse);
         QCOMPARE(int(maxDiscs.size()), 2); // stamped again over the joining line
         QCOMPARE(maxDiscs[0].brush.color, clRed);
         QCOMPARE(DiscsAt(ops, DayX(0), Yv(150), TDrawOp::Kind::Ellipse).at(0).brush.color, clBlue);
         QCOMPARE(maxDiscs[0].pen.color, clBlack);
-        QCOMPARE(int(DiscsAt(ops, DayX(2), Yv(140), TDrawOp::Kind::Ellipse).size()), 2); // its own series
+        QCOMPARE(int(DiscsAt(ops, DayX(2), Yv(140), TDrawOp::Kind::Ellipse).size()),
+                 2); // its own series
         // 155 both ways: red upper half when drawn, blue lower half when the next day joins it.
         const auto halves = DiscsAt(ops, DayX(4), Yv(155), TDrawOp::Kind::Pie);
         QCOMPARE(int(halves.size()), 2);
@@ -327,8 +334,8 @@ private Q_SLOTS:
             previous = label;
         }
         // 159.8 lies 0.1 cm under 160, its label 0.8 cm under 160's.
-        QVERIFY(qAbs(TextsEqual(ops, QStringLiteral("159.8")).at(0).p1.y()
-                     - TextsEqual(ops, QStringLiteral("160.0")).at(0).p1.y() - 189) <= 1);
+        QVERIFY(qAbs(TextsEqual(ops, QStringLiteral("159.8")).at(0).p1.y() -
+                     TextsEqual(ops, QStringLiteral("160.0")).at(0).p1.y() - 189) <= 1);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("初期締固前温度下限")).size()), 0);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("練上温度下限")).size()), 0);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("練上温度上限")).size()), 0);
@@ -402,7 +409,6 @@ private Q_SLOTS:
             QVERIFY(!t.text.contains(QStringLiteral("月 ")));
     }
 
-
     // Five categories over October and November at the 1 cm pitch, with values beyond the range.
     void crowdedModelStaysInsideItsBoxes()
     {
@@ -422,9 +428,11 @@ private Q_SLOTS:
                 series.days.insert(mix.days[d], TDaySummary{mix.days[d], 5, v, v - 4, v - 2});
             }
             mix.series.push_back(series);
-            mix.lines.push_back(TOJ{series.name + QStringLiteral("上限"), float(135 + 15 * k), true});
+            mix.lines.push_back(
+                TOJ{series.name + QStringLiteral("上限"), float(135 + 15 * k), true});
             mix.lines.push_back(TOJ{series.name, float(122 + 15 * k), false});
-            mix.lines.push_back(TOJ{series.name + QStringLiteral("下限"), float(110 + 15 * k), true});
+            mix.lines.push_back(
+                TOJ{series.name + QStringLiteral("下限"), float(110 + 15 * k), true});
         }
         std::sort(mix.lines.begin(), mix.lines.end(),
                   [](const TOJ& a, const TOJ& b) { return a.Value > b.Value; });
@@ -438,17 +446,20 @@ private Q_SLOTS:
         // Day labels: each once, inside its own column.
         for (int d = 0; d < 22; ++d) {
             const QDate day = mix.days[d].date();
-            const auto label = TextsEqual(ops, QStringLiteral("%1/%2").arg(day.month()).arg(day.day()));
+            const auto label =
+                TextsEqual(ops, QStringLiteral("%1/%2").arg(day.month()).arg(day.day()));
             QCOMPARE(int(label.size()), 1);
             QVERIFY(label[0].p1.x() >= DotX(DayX(d) - 0.5f));
             QVERIFY(label[0].p1.x() + label[0].textWidth <= DotX(DayX(d) + 0.5f));
-            QVERIFY(label[0].p1.y() >= DotY(13.2f) && label[0].p1.y() + label[0].textHeight <= DotY(14.0f) + 1);
+            QVERIFY(label[0].p1.y() >= DotY(13.2f) &&
+                    label[0].p1.y() + label[0].textHeight <= DotY(14.0f) + 1);
         }
         // Reference labels: inside the band left of the axis, none over another, 6 pt or more.
         std::vector<QRect> boxes;
         for (const TDrawOp& t : OpsOfKind(ops, TDrawOp::Kind::Text))
             if (t.p1.x() < DotX(2.4f) && t.p1.y() > DotY(4.0f) && t.p1.y() < DotY(12.6f)) {
-                QVERIFY2(t.p1.y() >= top && t.p1.y() + t.font.CharHeight() <= bottom + 1, qPrintable(t.text));
+                QVERIFY2(t.p1.y() >= top && t.p1.y() + t.font.CharHeight() <= bottom + 1,
+                         qPrintable(t.text));
                 QVERIFY(t.p1.x() >= DotX(0.2f) && t.p1.x() + t.textWidth <= DotX(2.4f) + 1);
                 QVERIFY(t.font.CharHeight() >= 50); // 6 pt at 600 dpi
                 boxes.push_back(QRect(t.p1, QSize(t.textWidth, t.font.CharHeight())));
@@ -461,7 +472,8 @@ private Q_SLOTS:
         int joins = 0, limits = 0, averages = 0;
         for (const TDrawOp& l : OpsOfKind(ops, TDrawOp::Kind::Line)) {
             const int left = DotX(3.4f), right = DotX(26.5f);
-            if (l.pen.width < 4 || l.p1.x() < left || l.p2.x() < left || l.p1.x() > right || l.p2.x() > right)
+            if (l.pen.width < 4 || l.p1.x() < left || l.p2.x() < left || l.p1.x() > right ||
+                l.p2.x() > right)
                 continue; // frame (1, 2 and 4 dots at its edges) and grid
             QVERIFY(l.p1.y() >= top && l.p1.y() <= bottom && l.p2.y() >= top && l.p2.y() <= bottom);
             joins += l.pen.width == 4 && l.pen.color == clBlack;
@@ -474,8 +486,11 @@ private Q_SLOTS:
             QVERIFY((e.p1.y() + e.p2.y()) / 2 >= top && (e.p1.y() + e.p2.y()) / 2 <= bottom);
         QVERIFY(DiscsAt(ops, DayX(0), 4.2f, TDrawOp::Kind::Pie).size() >= 5); // 230 above the top
         // Title and cells: project and mix in the name cell, each text inside its cell.
-        QVERIFY(TextsEqual(ops, doc.project + QStringLiteral("　") + mix.printName + QStringLiteral("の温度")).size()
-                + TextsEqual(ops, doc.project).size() == 1);
+        QVERIFY(TextsEqual(ops, doc.project + QStringLiteral("　") + mix.printName +
+                                    QStringLiteral("の温度"))
+                        .size() +
+                    TextsEqual(ops, doc.project).size() ==
+                1);
         QCOMPARE(int(Lines(ops, clBlack).size()) > 0, true);
         QCOMPARE(int(TextsEqual(ops, QStringLiteral("1 / 1")).size()), 1);
     }
@@ -502,14 +517,18 @@ private Q_SLOTS:
         PrepareTables();
         Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K-01', '県道工事')"));
         k.ExecSQL();
-        AddDay(Koji, Mix, 0, Day(10, 1), {150, 160, 170}, QStringLiteral("150_175"), QStringLiteral("1台毎"));
-        AddDay(Koji, Mix, 0, Day(10, 2), Readings16(), QStringLiteral("150_175"), QStringLiteral("1台毎"));
+        AddDay(Koji, Mix, 0, Day(10, 1), {150, 160, 170}, QStringLiteral("150_175"),
+               QStringLiteral("1台毎"));
+        AddDay(Koji, Mix, 0, Day(10, 2), Readings16(), QStringLiteral("150_175"),
+               QStringLiteral("1台毎"));
         AddDay(Koji, Mix, 1, Day(10, 3), {140}, QStringLiteral("140_160"));
         AddDay(Koji, QStringLiteral("粗粒"), 0, Day(12, 31), {155});
         AddDay(Koji, QStringLiteral("粗粒"), 0, Day(1, 2).addYears(1), {157});
-        Engine::Execute(QStringLiteral("update OndoKanri4 set Sokuteisya = '佐藤花子' where GozaiName = '粗粒'"));
+        Engine::Execute(QStringLiteral(
+            "update OndoKanri4 set Sokuteisya = '佐藤花子' where GozaiName = '粗粒'"));
         // An emptied day: its summary has no readings.
-        Engine::Execute(QStringLiteral("update OndoHead4 set Kosu = 0, AvgOndo = 0 where Hiduke = '2024-10-02 00:00:00'"));
+        Engine::Execute(QStringLiteral(
+            "update OndoHead4 set Kosu = 0, AvgOndo = 0 where Hiduke = '2024-10-02 00:00:00'"));
 
         const TChartDocument doc = LoadChartDocument(TReportScope{Koji, Mix, {0}, true});
         QCOMPARE(doc.project, QStringLiteral("県道工事（K-01）"));
@@ -590,11 +609,12 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("controlchart.pdf"));
         WritePdf(real, file, true);
         if (!qEnvironmentVariableIsEmpty("ONDO_KEEP_PDF"))
-            QFile::copy(file, qEnvironmentVariable("ONDO_KEEP_PDF") + QStringLiteral("/controlchart.pdf"));
+            QFile::copy(file, qEnvironmentVariable("ONDO_KEEP_PDF") +
+                                  QStringLiteral("/controlchart.pdf"));
         const QString text = PdfText(file);
         for (const char* want : {"Ｘ管理図", "密粒度アスコン（１３Ｆ）の温度", "温度管理", "測",
-                                 "℃", "2024年5月1日", "2024年5月8日", "山田太郎", "練上温度", "注）イ．記事欄には",
-                                 "朱書きで記入する。", "5/8", "190"})
+                                 "℃", "2024年5月1日", "2024年5月8日", "山田太郎", "練上温度",
+                                 "注）イ．記事欄には", "朱書きで記入する。", "5/8", "190"})
             QVERIFY2(text.contains(QString::fromUtf8(want)), want);
     }
 };

@@ -27,8 +27,7 @@ int Count(const std::vector<TDrawOp>& ops, const QString& text)
 }
 
 // The text drawn centred in the row box that starts at y cm (fixed metrics: 9 pt = 75 dots).
-bool HasTextInRow(const std::vector<TDrawOp>& ops, const QString& text, float x1, float x2,
-                  float y)
+bool HasTextInRow(const std::vector<TDrawOp>& ops, const QString& text, float x1, float x2, float y)
 {
     for (const TDrawOp& op : TextsEqual(ops, text)) {
         const int mid = op.p1.x() + op.textWidth / 2;
@@ -43,8 +42,8 @@ void Draw(TTestPane& pane, const TOndoKanri& record, bool perProject, QList<int>
 {
     if (ids.isEmpty())
         ids << record.Kubun.ID;
-    DrawDataSheet(LoadSheetDocument(TReportScope{record.Koji.Code(), record.Gozai.DataName(), ids,
-                                                 perProject}),
+    DrawDataSheet(LoadSheetDocument(
+                      TReportScope{record.Koji.Code(), record.Gozai.DataName(), ids, perProject}),
                   pane);
 }
 
@@ -70,7 +69,8 @@ private Q_SLOTS:
         const float L = 5.7f, T = 14.2f;
         const auto& ops = pane.Ops(0);
         const auto lines = OpsOfKind(ops, TDrawOp::Kind::Line);
-        // mix-name rule, frame of four edges, heading and statistics rules, two columns, twenty rows
+        // mix-name rule, frame of four edges, heading and statistics rules, two columns, twenty
+        // rows
         QCOMPARE(int(lines.size()), 1 + 4 + 2 + 2 + 20);
         QCOMPARE(lines[0].p1, QPoint(DotX(L + 1.1f), DotY(T + 0.5f)));
         QCOMPARE(lines[1].p1, QPoint(DotX(L), DotY(T + 1.0f)));
@@ -110,12 +110,12 @@ private Q_SLOTS:
         QCOMPARE(pane.Count(), 1);
         const auto& ops = pane.Ops(0);
         QCOMPARE(Count(ops, QStringLiteral("練上温度記録表")), 0); // spread per character
-        QCOMPARE(Count(ops, Mix), 2); // the continuation names its mix too
+        QCOMPARE(Count(ops, Mix), 2);                  // the continuation names its mix too
         QCOMPARE(Count(ops, QStringLiteral("16")), 2); // count in block 0, label of reading 16
         QCOMPARE(Count(ops, QStringLiteral("4/1")), 2);
         QCOMPARE(Count(ops, QStringLiteral("〃")), 14);
         QCOMPARE(Count(ops, QStringLiteral("時刻")), 0); // "時刻" is spread: two characters
-        QCOMPARE(Count(ops, QStringLiteral("時")), 2);    // heading of both blocks
+        QCOMPARE(Count(ops, QStringLiteral("時")), 2);   // heading of both blocks
         // Reading 16 is row 0 of block 1, labelled with the day.
         QVERIFY(HasTextInRow(ops, QStringLiteral("4/1"), 5.7f, 7.4f, 2.2f + 2.5f));
         QVERIFY(HasTextInRow(ops, QStringLiteral("16"), 7.4f, 9.1f, 2.2f + 2.5f));
@@ -157,7 +157,9 @@ private Q_SLOTS:
         QVERIFY(HasTextInRow(project.Ops(1), QStringLiteral("4/3"), 5.7f, 7.4f, 2.2f + 2.5f));
         QCOMPARE(Count(project.Ops(1), OtherMix), 1);
         QCOMPARE(Count(project.Ops(0), OtherMix), 0);
-        QCOMPARE(Count(project.Ops(0), QStringLiteral("130")) + Count(project.Ops(1), QStringLiteral("130")), 0);
+        QCOMPARE(Count(project.Ops(0), QStringLiteral("130")) +
+                     Count(project.Ops(1), QStringLiteral("130")),
+                 0);
         QCOMPARE(r.Gozai.DataName(), Mix);
     }
 
@@ -225,13 +227,12 @@ private Q_SLOTS:
             const int y = DotY(2.2f + 1.0f);
             bool found = false;
             for (const TDrawOp& t : texts)
-                found = found || (t.text == c.first && t.p1.x() == DotX(2.1f) && t.p1.y() > y
-                                  && t.p1.y() < DotY(2.2f + 2.5f));
+                found = found || (t.text == c.first && t.p1.x() == DotX(2.1f) && t.p1.y() > y &&
+                                  t.p1.y() < DotY(2.2f + 2.5f));
             QVERIFY2(found, qPrintable(c.first));
         }
         QCOMPARE(r.SpecInterval, QString());
     }
-
 
     // Each ticked category prints its own record whatever day the window shows; every block
     // shows its own mix's interval; long labels are shrunk into their cells.
@@ -241,9 +242,11 @@ private Q_SLOTS:
         PrepareTables();
         Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K-01', '県道工事')"));
         k.ExecSQL();
-        AddDay(Koji, Mix, 0, Day(10, 1), {160, 161}, QStringLiteral("150_170"), QStringLiteral("5分"));
+        AddDay(Koji, Mix, 0, Day(10, 1), {160, 161}, QStringLiteral("150_170"),
+               QStringLiteral("5分"));
         AddDay(Koji, Mix, 1, Day(10, 2), {141}, QStringLiteral("130_150"), QStringLiteral("10分"));
-        AddDay(Koji, OtherMix, 1, Day(10, 2), {142}, QStringLiteral("130_150"), QStringLiteral("1台毎"));
+        AddDay(Koji, OtherMix, 1, Day(10, 2), {142}, QStringLiteral("130_150"),
+               QStringLiteral("1台毎"));
         TOndoKanri r;
         LoadRecord(r, Koji, Mix, 0, Day(10, 1));
         const TOndoKanri before = r;
@@ -251,7 +254,8 @@ private Q_SLOTS:
         TTestPane own;
         Draw(own, r, false, {0, 1});
         QCOMPARE(own.Count(), 2);
-        QCOMPARE(Count(own.Ops(1), QStringLiteral("141")), 3); // reading, maximum, minimum of category 1
+        QCOMPARE(Count(own.Ops(1), QStringLiteral("141")),
+                 3); // reading, maximum, minimum of category 1
         QCOMPARE(Count(own.Ops(1), QStringLiteral("142")), 0);
         QCOMPARE(Count(own.Ops(0), QStringLiteral("工事名　県道工事（K-01）")), 1);
         QCOMPARE(Count(own.Ops(1), QStringLiteral("2 / 2")), 1);
@@ -330,10 +334,11 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("datasheet.pdf"));
         WritePdf(real, file, false);
         if (!qEnvironmentVariableIsEmpty("ONDO_KEEP_PDF"))
-            QFile::copy(file, qEnvironmentVariable("ONDO_KEEP_PDF") + QStringLiteral("/datasheet.pdf"));
+            QFile::copy(file,
+                        qEnvironmentVariable("ONDO_KEEP_PDF") + QStringLiteral("/datasheet.pdf"));
         const QString text = PdfText(file);
-        for (const char* want : {"記", "録", "表", "練", "合材名", "密粒度アスコン（１３Ｆ）", "月日",
-                                 "温度", "（℃）", "〃", "分", "158.5", "158.6"})
+        for (const char* want : {"記", "録", "表", "練", "合材名", "密粒度アスコン（１３Ｆ）",
+                                 "月日", "温度", "（℃）", "〃", "分", "158.5", "158.6"})
             QVERIFY2(text.contains(QString::fromUtf8(want)), want);
     }
 };

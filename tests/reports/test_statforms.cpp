@@ -1,9 +1,9 @@
 #include "ReportFixture.h"
 #include "environment/Engine.h"
 #include "reports/CapabilitySheet.h"
-#include "statistics/Capability.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
+#include "statistics/Capability.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -51,7 +51,8 @@ private Q_SLOTS:
     {
         std::vector<std::vector<double>> days;
         for (int i = 0; i < 30; ++i)
-            days.push_back(i % 2 ? std::vector<double>{160, 162, 158} : std::vector<double>{159, 161, 160, 162, 158, 160});
+            days.push_back(i % 2 ? std::vector<double>{160, 162, 158}
+                                 : std::vector<double>{159, 161, 160, 162, 158, 160});
         days[11] = {190, 191, 189}; // 4/12 beyond 3σ
         TStatDocument doc;
         doc.series.push_back(Series(days, 150, 175));
@@ -62,7 +63,8 @@ private Q_SLOTS:
         const QString flags = FlagList(doc.series[0], st, 0, 25);
         QVERIFY2(flags.contains(QStringLiteral("4/12 (1")), qPrintable(flags));
         // A base period without the odd day keeps its centre line off that day.
-        const TXbarSeriesStats based = XbarStats(doc.series[0], TBasePeriod{QDate(2024, 4, 1), QDate(2024, 4, 10)});
+        const TXbarSeriesStats based =
+            XbarStats(doc.series[0], TBasePeriod{QDate(2024, 4, 1), QDate(2024, 4, 10)});
         QVERIFY(based.limits.grandMean < st.limits.grandMean - 0.5);
         QCOMPARE(based.limits.days, 10);
 
@@ -93,7 +95,8 @@ private Q_SLOTS:
     {
         PrintMarginY = -1.5f;
         InitPrintMetrics();
-        std::vector<std::vector<double>> days{{158, 160, 162, 161}, {159, 160, 163, 157}, {160, 161, 159, 160}};
+        std::vector<std::vector<double>> days{
+            {158, 160, 162, 161}, {159, 160, 163, 157}, {160, 161, 159, 160}};
         TStatDocument doc;
         doc.series.push_back(Series(days, 150, 170));
         doc.series.push_back(Series(days, 150, std::nullopt));

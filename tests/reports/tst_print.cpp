@@ -1,15 +1,15 @@
 #include "CanvasFixture.h"
 #include "support/TestSupport.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
-#include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <cmath>
 #include <tuple>
 #include <vector>
-#include <cmath>
 
 namespace {
 
@@ -25,9 +25,9 @@ bool SameOps(const TRecordingCanvas& a, const TRecordingCanvas& b)
     if (x.size() != y.size())
         return false;
     for (size_t i = 0; i < x.size(); ++i)
-        if (x[i].kind != y[i].kind || x[i].p1 != y[i].p1 || x[i].p2 != y[i].p2
-            || x[i].text != y[i].text || x[i].font.height != y[i].font.height
-            || x[i].font.charWidth != y[i].font.charWidth)
+        if (x[i].kind != y[i].kind || x[i].p1 != y[i].p1 || x[i].p2 != y[i].p2 ||
+            x[i].text != y[i].text || x[i].font.height != y[i].font.height ||
+            x[i].font.charWidth != y[i].font.charWidth)
             return false;
     return true;
 }
@@ -53,13 +53,25 @@ protected:
     int metric(PaintDeviceMetric m) const override
     {
         switch (m) {
-        case PdmWidth: case PdmHeight: return 2000;
-        case PdmWidthMM: case PdmHeightMM: return 85;
-        case PdmDpiX: case PdmDpiY: case PdmPhysicalDpiX: case PdmPhysicalDpiY: return 600;
-        case PdmDepth: return 32;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
-        default: return 0;
+        case PdmWidth:
+        case PdmHeight:
+            return 2000;
+        case PdmWidthMM:
+        case PdmHeightMM:
+            return 85;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 600;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(QPaintDevice::devicePixelRatioFScale());
+        default:
+            return 0;
         }
     }
 
@@ -418,8 +430,8 @@ private Q_SLOTS:
         // Eight characters in 2.6 cm (614 dots): 10 pt is too wide, 9 pt (75 dots) fits.
         QCOMPARE(PrintShrinkText(*c, QStringLiteral("練上温度練上温度"), 1, 0, 0, 2.6f, 1), 9);
         // Twenty characters at 6 pt (50 dots) need 1000: eleven and "…" in 614.
-        QCOMPARE(PrintShrinkText(*c, QStringLiteral("あいうえおかきくけこさしすせそたちつてと"), 0, 0.1f,
-                                 1, 2.7f, 2),
+        QCOMPARE(PrintShrinkText(*c, QStringLiteral("あいうえおかきくけこさしすせそたちつてと"), 0,
+                                 0.1f, 1, 2.7f, 2),
                  6);
         const auto texts = OpsOf(*c, TDrawOp::Kind::Text);
         QCOMPARE(int(texts.size()), 2); // one piece each, never two halves
@@ -538,7 +550,8 @@ private Q_SLOTS:
         for (int round = 0; round < 2; ++round) {
             for (const TFontState& f : {small, large, mincho, small}) {
                 const QFontMetricsF fresh(MakeQFont(f));
-                QCOMPARE(metrics.TextWidth(f, text), int(std::lround(fresh.horizontalAdvance(text))));
+                QCOMPARE(metrics.TextWidth(f, text),
+                         int(std::lround(fresh.horizontalAdvance(text))));
                 QCOMPARE(metrics.TextHeight(f, text), int(std::lround(fresh.height())));
                 QCOMPARE(metrics.Ascent(f), int(std::lround(fresh.ascent())));
             }
@@ -553,9 +566,10 @@ private Q_SLOTS:
         TRecordingCanvas c(QSize(1200, 600), 600, 600, DefaultTextMetrics());
         c.SetBrushStyle(TBrushStyle::Clear);
         const QString text = QStringLiteral("練上 160.5");
-        const std::vector<std::pair<QString, int>> fonts = {{QStringLiteral("ＭＳ Ｐゴシック"), -60},
-                                                            {QStringLiteral("ＭＳ Ｐゴシック"), -100},
-                                                            {QStringLiteral("ＭＳ 明朝"), -60}};
+        const std::vector<std::pair<QString, int>> fonts = {
+            {QStringLiteral("ＭＳ Ｐゴシック"), -60},
+            {QStringLiteral("ＭＳ Ｐゴシック"), -100},
+            {QStringLiteral("ＭＳ 明朝"), -60}};
         for (int round = 0; round < 2; ++round) {
             for (size_t i = 0; i < fonts.size(); ++i) {
                 c.SetFontName(fonts[i].first);
@@ -612,9 +626,9 @@ private Q_SLOTS:
             drawn.emplace_back(point.at.x(), point.colour, point.width);
         const QColor black(Qt::black), blue(Qt::blue), red(Qt::red);
         const std::vector<std::tuple<double, QColor, double>> expected = {
-            {100, black, 50}, {100, blue, 46},                   // before the second line
-            {500, black, 50}, {900, black, 50}, {500, blue, 46}, {900, red, 46},
-            {920, black, 50}, {920, red, 46}};
+            {100, black, 50}, {100, blue, 46}, // before the second line
+            {500, black, 50}, {900, black, 50}, {500, blue, 46},
+            {900, red, 46},   {920, black, 50}, {920, red, 46}};
         QCOMPARE(drawn.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
             QCOMPARE(std::get<0>(drawn[i]), std::get<0>(expected[i]));

@@ -1,6 +1,6 @@
 #include "CanvasFixture.h"
-#include "support/TestSupport.h"
 #include "reports/StyleLine.h"
+#include "support/TestSupport.h"
 
 #include <QGuiApplication>
 

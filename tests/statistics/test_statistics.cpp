@@ -55,8 +55,10 @@ private Q_SLOTS:
         for (int n = 2; n <= 30; ++n) {
             const TChartConstants k = ChartConstants(n);
             const double spread = 3 * std::sqrt(1 - k.c4 * k.c4) / k.c4;
-            QVERIFY2(std::abs(k.a3 - 3 / (k.c4 * std::sqrt(double(n)))) < 0.0011, qPrintable(QString::number(n)));
-            QVERIFY2(std::abs(k.b3 - std::max(0.0, 1 - spread)) < 0.0011, qPrintable(QString::number(n)));
+            QVERIFY2(std::abs(k.a3 - 3 / (k.c4 * std::sqrt(double(n)))) < 0.0011,
+                     qPrintable(QString::number(n)));
+            QVERIFY2(std::abs(k.b3 - std::max(0.0, 1 - spread)) < 0.0011,
+                     qPrintable(QString::number(n)));
             QVERIFY2(std::abs(k.b4 - (1 + spread)) < 0.0011, qPrintable(QString::number(n)));
         }
         QCOMPARE(ChartConstants(5).a3, 1.427);
@@ -66,7 +68,8 @@ private Q_SLOTS:
     void limitsOfDaysOfVaryingSize()
     {
         // Worked by hand: {1,2,3} mean 2 s 1; {4,6} mean 5 s √2; {10} one reading.
-        const std::vector<TSubgroup> days = {MakeSubgroup({1, 2, 3}), MakeSubgroup({4, 6}), MakeSubgroup({10})};
+        const std::vector<TSubgroup> days = {MakeSubgroup({1, 2, 3}), MakeSubgroup({4, 6}),
+                                             MakeSubgroup({10})};
         QCOMPARE(days[0].s, 1.0);
         QVERIFY(std::abs(days[1].s - std::sqrt(2.0)) < 1e-12);
         const TXbarSLimits l = ComputeXbarS(days);
@@ -98,19 +101,32 @@ private Q_SLOTS:
         QTest::newRow("1 beyond 3σ") << std::vector<double>{0.5, -0.5, 3.1} << L{{2, 1}};
         QTest::newRow("1 just inside") << std::vector<double>{0.5, -0.5, 2.9} << L{};
         QTest::newRow("2 nine on one side") << Repeat({0.5}, 9) << L{{8, 2}};
-        QTest::newRow("2 eight only") << [] { auto v = Repeat({0.5}, 9); v[0] = -0.5; return v; }() << L{};
-        QTest::newRow("3 six rising") << std::vector<double>{-1.0, -0.6, -0.2, 0.2, 0.6, 0.9} << L{{5, 3}};
-        QTest::newRow("3 five rising") << std::vector<double>{-1.0, -0.6, -0.2, 0.2, 0.1, 0.9} << L{};
+        QTest::newRow("2 eight only") << [] {
+            auto v = Repeat({0.5}, 9);
+            v[0] = -0.5;
+            return v;
+        }() << L{};
+        QTest::newRow("3 six rising")
+            << std::vector<double>{-1.0, -0.6, -0.2, 0.2, 0.6, 0.9} << L{{5, 3}};
+        QTest::newRow("3 five rising")
+            << std::vector<double>{-1.0, -0.6, -0.2, 0.2, 0.1, 0.9} << L{};
         QTest::newRow("4 fourteen alternating") << Repeat({0.5, -0.5}, 14) << L{{13, 4}};
         QTest::newRow("4 thirteen") << Repeat({0.5, -0.5}, 13) << L{};
-        QTest::newRow("5 two of three beyond 2σ") << std::vector<double>{0.0, 2.5, 0.0, 2.5} << L{{3, 5}};
+        QTest::newRow("5 two of three beyond 2σ")
+            << std::vector<double>{0.0, 2.5, 0.0, 2.5} << L{{3, 5}};
         QTest::newRow("5 opposite sides") << std::vector<double>{2.5, 0.0, -2.5} << L{};
-        QTest::newRow("6 four of five beyond 1σ") << std::vector<double>{1.5, 1.5, 0.0, 1.5, 1.5} << L{{4, 6}};
+        QTest::newRow("6 four of five beyond 1σ")
+            << std::vector<double>{1.5, 1.5, 0.0, 1.5, 1.5} << L{{4, 6}};
         QTest::newRow("6 three of five") << std::vector<double>{1.5, 1.5, 0.0, 0.0, 1.5} << L{};
-        QTest::newRow("7 fifteen within 1σ") << Repeat({0.2, 0.4, 0.3, -0.2, -0.4, -0.3}, 15) << L{{14, 7}};
+        QTest::newRow("7 fifteen within 1σ")
+            << Repeat({0.2, 0.4, 0.3, -0.2, -0.4, -0.3}, 15) << L{{14, 7}};
         QTest::newRow("7 fourteen") << Repeat({0.2, 0.4, 0.3, -0.2, -0.4, -0.3}, 14) << L{};
         QTest::newRow("8 eight outside 1σ") << Repeat({1.5, -1.5}, 8) << L{{7, 8}};
-        QTest::newRow("8 seven") << [] { auto v = Repeat({1.5, -1.5}, 8); v[3] = 0.5; return v; }() << L{};
+        QTest::newRow("8 seven") << [] {
+            auto v = Repeat({1.5, -1.5}, 8);
+            v[3] = 0.5;
+            return v;
+        }() << L{};
     }
 
     void testsForAssignableCauses()
@@ -170,7 +186,8 @@ private Q_SLOTS:
         // Every boundary lies half a unit off the readings.
         for (const THistogramClass& c : fine.classes) {
             const double units = c.low / fine.unit;
-            QVERIFY2(std::abs(units - std::floor(units) - 0.5) < 1e-6, qPrintable(QString::number(c.low)));
+            QVERIFY2(std::abs(units - std::floor(units) - 0.5) < 1e-6,
+                     qPrintable(QString::number(c.low)));
         }
     }
 };

@@ -64,7 +64,8 @@ QString TestServerUri()
         if (qEnvironmentVariableIsEmpty("ONDO_TEST_PG_URI"))
             qFatal("ONDO_TEST_LOCATION=postgres needs ONDO_TEST_PG_URI");
         g_database = QStringLiteral("ondo_%1_%2")
-                         .arg(QCoreApplication::applicationName().toLower().remove(QRegularExpression(QStringLiteral("[^a-z0-9_]"))))
+                         .arg(QCoreApplication::applicationName().toLower().remove(
+                             QRegularExpression(QStringLiteral("[^a-z0-9_]"))))
                          .arg(QCoreApplication::applicationPid());
         ServerAdmin(QStringLiteral("drop database if exists ") + g_database);
         ServerAdmin(QStringLiteral("create database ") + g_database);
@@ -82,9 +83,8 @@ void PrepareTestProcess()
     qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toUtf8());
     qputenv("XDG_RUNTIME_DIR", (root + QStringLiteral("/run")).toUtf8());
     QDir().mkpath(root + QStringLiteral("/run"));
-    QFile::setPermissions(root + QStringLiteral("/run"), QFileDevice::ReadOwner |
-                                                            QFileDevice::WriteOwner |
-                                                            QFileDevice::ExeOwner);
+    QFile::setPermissions(root + QStringLiteral("/run"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }
@@ -99,8 +99,9 @@ TempProfile::TempProfile()
     if (OnServer()) {
         const QString uri = TestServerUri();
         Engine::CloseDatabase();
-        runOn(uri, QStringLiteral("test-clean"),
-              {QStringLiteral("drop schema public cascade"), QStringLiteral("create schema public")});
+        runOn(
+            uri, QStringLiteral("test-clean"),
+            {QStringLiteral("drop schema public cascade"), QStringLiteral("create schema public")});
         Engine::SetAliasPath(uri);
     }
     Engine::OpenDatabase();
@@ -113,4 +114,7 @@ TempProfile::~TempProfile()
     qputenv("XDG_DATA_HOME", m_oldData);
 }
 
-QString TempProfile::dataFolder() const { return Engine::GetAliasPath(); }
+QString TempProfile::dataFolder() const
+{
+    return Engine::GetAliasPath();
+}

@@ -34,7 +34,7 @@ void ServerAdmin(const QString& sql);
 void PrepareTestProcess();
 
 // QTEST_MAIN with a fresh profile. AppClass: QCoreApplication, QGuiApplication or QApplication.
-#define ONDO_TEST_MAIN(TestClass, AppClass)                                                       \
+#define ONDO_TEST_MAIN(TestClass, AppClass)                                                        \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         PrepareTestProcess();                                                                      \
