@@ -1,12 +1,12 @@
 // Opens the print preview of the X control chart of K1 / 密粒 (all categories ticked) as the
 // プレビュー button does, and times each opening up to the first painted page.
 //   bench_preview DATAFOLDER [OPENINGS]   (data from make_report_data.py; 880 days: 40 pages)
-#include "environment/Engine.h"
-#include "printing/FormPreview.h"
-#include "printing/PrevXPane.h"
-#include "printing/SetPrintItems.h"
-#include "printing/SystemPrinters.h"
-#include "records/OndoKanri.h"
+#include "domain/OndoKanri.h"
+#include "printing_ui/FormPreview.h"
+#include "printing_ui/PrevXPane.h"
+#include "printing_ui/SetPrintItems.h"
+#include "printing_ui/SystemPrinters.h"
+#include "storage/Engine.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 //   bench_records [DAYS] [LOCATION]
 // LOCATION: a folder or postgresql://user@host:port/dbname holding no records yet (the
 // server's password from PGPASSWORD or ~/.pgpass); a temporary folder when left out.
-#include "environment/AppError.h"
-#include "environment/Engine.h"
-#include "environment/Query.h"
-#include "records/OndoKanri.h"
+#include "core/AppError.h"
+#include "domain/OndoKanri.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

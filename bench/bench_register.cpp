@@ -4,10 +4,10 @@
 //   bench_register FOLDER [DAYS] [--only ours|raw]
 // FOLDER should be on tmpfs so that the disk does not decide; `--only` runs one side (for strace
 // -c).
-#include "environment/Engine.h"
-#include "records/OndoKanri.h"
-#include "registers/OndoKubun.h"
-#include "registers/RegisterEntry.h"
+#include "domain/OndoKanri.h"
+#include "domain/OndoKubun.h"
+#include "domain/RegisterEntry.h"
+#include "storage/Engine.h"
 
 #include <QCoreApplication>
 #include <QDir>

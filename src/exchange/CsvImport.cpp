@@ -1,11 +1,11 @@
 #include "exchange/CsvImport.h"
 
-#include "environment/AppError.h"
-#include "environment/Backup.h"
-#include "environment/Engine.h"
-#include "environment/Query.h"
-#include "environment/Utility.h"
-#include "registers/OndoKubun.h"
+#include "core/AppError.h"
+#include "core/Utility.h"
+#include "domain/OndoKubun.h"
+#include "storage/Backup.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
 
 #include <QFile>
 #include <QHash>

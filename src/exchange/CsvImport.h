@@ -1,6 +1,6 @@
 #pragma once
 
-#include "records/OndoKanri.h"
+#include "domain/OndoKanri.h"
 
 #include <QByteArray>
 #include <QDate>

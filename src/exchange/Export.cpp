@@ -1,10 +1,9 @@
 #include "exchange/Export.h"
 
-#include "environment/AppError.h"
-#include "environment/LateLibrary.h"
-#include "environment/OutputFile.h"
-#include "environment/Query.h"
-#include "environment/Utility.h"
+#include "core/AppError.h"
+#include "core/Utility.h"
+#include "storage/OutputFile.h"
+#include "storage/Query.h"
 
 #include <QFile>
 #include <QSet>
@@ -58,62 +57,39 @@ QString CategoryLabel(const ExportCategory& category)
     return category.name.isEmpty() ? QStringLiteral("区分%1").arg(category.id) : category.name;
 }
 
-// libxlsxwriter, opened at the first export: linked, it and the cryptography library under it
-// would be loaded at every start of the program.
-struct XlsxLib
-{
-    TLateLibrary library{"xlsxwriter", 4, "libxlsxwriter4"};
-    LATE_FUNCTION(library, workbook_new);
-    LATE_FUNCTION(library, workbook_add_format);
-    LATE_FUNCTION(library, format_set_bold);
-    LATE_FUNCTION(library, format_set_bg_color);
-    LATE_FUNCTION(library, format_set_bottom);
-    LATE_FUNCTION(library, format_set_align);
-    LATE_FUNCTION(library, format_set_num_format);
-    LATE_FUNCTION(library, workbook_close);
-    LATE_FUNCTION(library, workbook_add_worksheet);
-    LATE_FUNCTION(library, worksheet_freeze_panes);
-    LATE_FUNCTION(library, worksheet_set_column);
-    LATE_FUNCTION(library, worksheet_autofilter);
-    LATE_FUNCTION(library, worksheet_write_string);
-    LATE_FUNCTION(library, worksheet_write_number);
-    LATE_FUNCTION(library, worksheet_write_datetime);
-    LATE_FUNCTION(library, lxw_strerror);
-};
-
 class Workbook
 {
 public:
     explicit Workbook(const QString& file)
-        : m_file(file), m_book(m_lib.workbook_new(QFile::encodeName(file).constData()))
+        : m_file(file), m_book(workbook_new(QFile::encodeName(file).constData()))
     {
         if (!m_book)
             Fail(LXW_ERROR_MEMORY_MALLOC_FAILED);
-        m_header = m_lib.workbook_add_format(m_book);
-        m_lib.format_set_bold(m_header);
-        m_lib.format_set_bg_color(m_header, 0xD9E1F2);
-        m_lib.format_set_bottom(m_header, LXW_BORDER_THIN);
-        m_lib.format_set_align(m_header, LXW_ALIGN_CENTER);
-        m_date = m_lib.workbook_add_format(m_book);
-        m_lib.format_set_num_format(m_date, "yyyy/mm/dd");
-        m_temperature = m_lib.workbook_add_format(m_book);
-        m_lib.format_set_num_format(m_temperature, "0.0");
+        m_header = workbook_add_format(m_book);
+        format_set_bold(m_header);
+        format_set_bg_color(m_header, 0xD9E1F2);
+        format_set_bottom(m_header, LXW_BORDER_THIN);
+        format_set_align(m_header, LXW_ALIGN_CENTER);
+        m_date = workbook_add_format(m_book);
+        format_set_num_format(m_date, "yyyy/mm/dd");
+        m_temperature = workbook_add_format(m_book);
+        format_set_num_format(m_temperature, "0.0");
     }
     ~Workbook()
     {
         if (m_book)
-            m_lib.workbook_close(m_book); // after a failure: frees it; the file is thrown away
+            workbook_close(m_book); // after a failure: frees it; the file is thrown away
     }
 
     lxw_worksheet* AddSheet(const QString& name, const QStringList& header)
     {
-        lxw_worksheet* sheet = m_lib.workbook_add_worksheet(m_book, name.toUtf8().constData());
+        lxw_worksheet* sheet = workbook_add_worksheet(m_book, name.toUtf8().constData());
         if (!sheet)
             throw AppError(QStringLiteral("シート '%1' を作成できません").arg(name));
         m_widths = QList<double>(header.size(), 0.0);
         for (int c = 0; c < header.size(); ++c)
             Text(sheet, 0, c, header[c], m_header);
-        m_lib.worksheet_freeze_panes(sheet, 1, 0);
+        worksheet_freeze_panes(sheet, 1, 0);
         return sheet;
     }
     // Column widths and the filter over the rows written; the filter's button needs room
@@ -122,23 +98,22 @@ public:
     {
         for (int c = 0; c < m_widths.size(); ++c) {
             const double width = std::clamp(m_widths[c] + 3.0, 8.0, 60.0);
-            Check(m_lib.worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), width, nullptr));
+            Check(worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), width, nullptr));
         }
-        Check(m_lib.worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows),
-                                         lxw_col_t(m_widths.size() - 1)));
+        Check(worksheet_autofilter(sheet, 0, 0, lxw_row_t(rows), lxw_col_t(m_widths.size() - 1)));
     }
     void Text(lxw_worksheet* sheet, int row, int col, const QString& text,
               lxw_format* format = nullptr)
     {
         Widen(col, Width(text));
-        Check(m_lib.worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col),
-                                           text.toUtf8().constData(), format));
+        Check(worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(col),
+                                     text.toUtf8().constData(), format));
     }
     void Number(lxw_worksheet* sheet, int row, int col, double value, bool temperature)
     {
         Widen(col, 7);
-        Check(m_lib.worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value,
-                                           temperature ? m_temperature : nullptr));
+        Check(worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(col), value,
+                                     temperature ? m_temperature : nullptr));
     }
     void Date(lxw_worksheet* sheet, int row, int col, const QDateTime& value)
     {
@@ -146,13 +121,13 @@ public:
         lxw_datetime when{value.date().year(),   value.date().month(),
                           value.date().day(),    value.time().hour(),
                           value.time().minute(), double(value.time().second())};
-        Check(m_lib.worksheet_write_datetime(sheet, lxw_row_t(row), lxw_col_t(col), &when, m_date));
+        Check(worksheet_write_datetime(sheet, lxw_row_t(row), lxw_col_t(col), &when, m_date));
     }
     void Close()
     {
         lxw_workbook* book = m_book;
         m_book = nullptr;
-        Check(m_lib.workbook_close(book));
+        Check(workbook_close(book));
     }
 
 private:
@@ -169,10 +144,9 @@ private:
     [[noreturn]] void Fail(lxw_error error) const
     {
         throw AppError(QStringLiteral("Excelファイル '%1' を書き出せません（%2）")
-                           .arg(m_file, QString::fromUtf8(m_lib.lxw_strerror(error))));
+                           .arg(m_file, QString::fromUtf8(lxw_strerror(error))));
     }
 
-    const XlsxLib& m_lib = LateTable<XlsxLib>();
     QString m_file;
     lxw_workbook* m_book = nullptr;
     lxw_format* m_header = nullptr;

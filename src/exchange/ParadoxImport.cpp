@@ -1,11 +1,10 @@
 #include "exchange/ParadoxImport.h"
 
-#include "environment/AppError.h"
-#include "environment/Backup.h"
-#include "environment/Engine.h"
-#include "environment/LateLibrary.h"
-#include "environment/Query.h"
-#include "records/OndoKanri.h"
+#include "core/AppError.h"
+#include "domain/OndoKanri.h"
+#include "storage/Backup.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -110,41 +109,24 @@ bool IsNumeric(int fieldType)
     }
 }
 
-// pxlib, opened at the first import: linked, it would bring GLib's object system and XML stack
-// into every start of the program.
-struct PxLib
-{
-    TLateLibrary library{"px", 0, "pxlib1"};
-    LATE_FUNCTION(library, PX_new3);
-    LATE_FUNCTION(library, PX_open_file);
-    LATE_FUNCTION(library, PX_close);
-    LATE_FUNCTION(library, PX_delete);
-    LATE_FUNCTION(library, PX_get_num_fields);
-    LATE_FUNCTION(library, PX_get_field);
-    LATE_FUNCTION(library, PX_get_num_records);
-    LATE_FUNCTION(library, PX_retrieve_record);
-};
-
 Table ReadTable(const QString& file)
 {
-    const PxLib& pxlib = LateTable<PxLib>();
     QString errors;
-    pxdoc_t* px = pxlib.PX_new3(CollectError, nullptr, nullptr, nullptr, &errors);
+    pxdoc_t* px = PX_new3(CollectError, nullptr, nullptr, nullptr, &errors);
     if (!px)
         throw AppError(QStringLiteral("'%1' を読めません").arg(QDir::toNativeSeparators(file)));
     struct Closer
     {
-        const PxLib& pxlib;
         pxdoc_t* px;
         bool open = false;
         ~Closer()
         {
             if (open)
-                pxlib.PX_close(px);
-            pxlib.PX_delete(px);
+                PX_close(px);
+            PX_delete(px);
         }
-    } closer{pxlib, px};
-    if (pxlib.PX_open_file(px, QFile::encodeName(file).constData()) < 0)
+    } closer{px};
+    if (PX_open_file(px, QFile::encodeName(file).constData()) < 0)
         throw AppError(QStringLiteral("'%1' は Paradox の表として読めません%2")
                            .arg(QDir::toNativeSeparators(file),
                                 errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
@@ -155,16 +137,16 @@ Table ReadTable(const QString& file)
         throw AppError(QStringLiteral("この環境では Shift-JIS の文字を読めません"));
 
     Table table;
-    const int fieldCount = pxlib.PX_get_num_fields(px);
+    const int fieldCount = PX_get_num_fields(px);
     QList<int> types;
     for (int i = 0; i < fieldCount; ++i) {
-        const pxfield_t* f = pxlib.PX_get_field(px, i);
+        const pxfield_t* f = PX_get_field(px, i);
         table.fields << QString::fromLatin1(f->px_fname).toUpper();
         types << f->px_ftype;
     }
-    const int rowCount = pxlib.PX_get_num_records(px);
+    const int rowCount = PX_get_num_records(px);
     for (int r = 0; r < rowCount; ++r) {
-        pxval_t** values = pxlib.PX_retrieve_record(px, r);
+        pxval_t** values = PX_retrieve_record(px, r);
         if (!values)
             throw AppError(QStringLiteral("'%1' の %2 行目を読めません")
                                .arg(QDir::toNativeSeparators(file))

@@ -1,6 +1,6 @@
 #include "printing/PdfPrinter.h"
 
-#include "environment/AppError.h"
+#include "core/AppError.h"
 #include "reports/RecordedPage.h"
 
 namespace {

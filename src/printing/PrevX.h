@@ -1,6 +1,6 @@
 #pragma once
 
-#include "environment/AppError.h"
+#include "core/AppError.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
 #include "reports/RecordedPage.h"

@@ -1,19 +1,19 @@
 #include "printing/PrintDocument.h"
 
-#include "environment/AppError.h"
-#include "environment/Query.h"
-#include "environment/RegistryUtility.h"
-#include "environment/Utility.h"
+#include "core/AppError.h"
+#include "core/RegistryUtility.h"
+#include "core/Utility.h"
+#include "domain/OndoKanri.h"
 #include "printing/PrevX.h"
 #include "printing/PrinterSetup.h"
 #include "printing/Printers.h"
-#include "records/OndoKanri.h"
 #include "reports/CapabilitySheet.h"
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
 #include "reports/Print.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
+#include "storage/Query.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "printing/PrinterSetup.h"
 
-#include "environment/RegistryUtility.h"
+#include "core/RegistryUtility.h"
 #include "printing/FakePrinter.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "printing/Printers.h"
 
-#include "environment/AppError.h"
+#include "core/AppError.h"
 #include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
 

@@ -1,7 +1,7 @@
 #include "reports/ControlChart.h"
 
-#include "environment/RegistryUtility.h"
-#include "environment/Utility.h"
+#include "core/RegistryUtility.h"
+#include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/ChartMemo.h"
 #include "reports/PageSink.h"

@@ -1,7 +1,7 @@
 #include "reports/Print.h"
 
-#include "environment/AppError.h"
-#include "environment/Utility.h"
+#include "core/AppError.h"
+#include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/StyleLine.h"
 

@@ -1,8 +1,8 @@
 #include "reports/ReportLoader.h"
 
-#include "environment/Query.h"
-#include "environment/RegistryUtility.h"
-#include "environment/Utility.h"
+#include "core/RegistryUtility.h"
+#include "core/Utility.h"
+#include "storage/Query.h"
 
 #include <QHash>
 #include <QSet>

@@ -1,6 +1,6 @@
 #include "reports/XbarChart.h"
 
-#include "environment/Utility.h"
+#include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"

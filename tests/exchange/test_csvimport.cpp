@@ -2,12 +2,12 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "environment/AppError.h"
-#include "environment/Backup.h"
-#include "environment/Engine.h"
+#include "app/cli/BatchPrint.h"
+#include "core/AppError.h"
 #include "exchange/CsvImport.h"
-#include "printing/BatchPrint.h"
 #include "reports/ReportFixture.h"
+#include "storage/Backup.h"
+#include "storage/Engine.h"
 
 #include <QCoreApplication>
 #include <QStringEncoder>

@@ -2,13 +2,13 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "environment/Engine.h"
+#include "app/ExportWiring.h"
+#include "app/cli/BatchPrint.h"
+#include "entry_ui/EditOndoData.h"
 #include "exchange/Export.h"
-#include "exchange/ExportDialog.h"
-#include "printing/BatchPrint.h"
-#include "records/EditOndoData.h"
-#include "records/ExportWiring.h"
+#include "exchange_ui/ExportDialog.h"
 #include "reports/ReportFixture.h"
+#include "storage/Engine.h"
 
 #include <QApplication>
 #include <QComboBox>

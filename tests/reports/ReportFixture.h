@@ -1,14 +1,14 @@
 #pragma once
 
 #include "CanvasFixture.h"
-#include "environment/Query.h"
-#include "environment/Utility.h"
-#include "records/OndoKanri.h"
-#include "registers/OndoKubun.h"
+#include "core/Utility.h"
+#include "domain/OndoKanri.h"
+#include "domain/OndoKubun.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
 #include "reports/TextMetrics.h"
+#include "storage/Query.h"
 
 #include <QDir>
 #include <QFile>

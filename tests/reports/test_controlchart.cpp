@@ -1,9 +1,9 @@
 #include "ReportFixture.h"
-#include "environment/Engine.h"
-#include "environment/RegistryUtility.h"
+#include "core/RegistryUtility.h"
 #include "reports/ChartMemo.h"
 #include "reports/ControlChart.h"
 #include "reports/ReportLoader.h"
+#include "storage/Engine.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 #include "ReportFixture.h"
-#include "environment/RegistryUtility.h"
+#include "core/RegistryUtility.h"
 #include "reports/DataSheet.h"
 #include "reports/ReportLoader.h"
 #include "support/TestSupport.h"

@@ -1,9 +1,9 @@
 #include "ReportFixture.h"
-#include "environment/Engine.h"
 #include "reports/CapabilitySheet.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
 #include "statistics/Capability.h"
+#include "storage/Engine.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>

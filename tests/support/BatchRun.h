@@ -1,6 +1,6 @@
 #pragma once
 
-#include "printing/BatchPrint.h"
+#include "app/cli/BatchPrint.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "environment/Engine.h"
+#include "storage/Engine.h"
 
 #include <QCoreApplication>
 #include <QDir>

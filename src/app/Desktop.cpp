@@ -1,0 +1,135 @@
+#include "app/Desktop.h"
+
+#include "app/CsvImportWiring.h"
+#include "app/DialogWiring.h"
+#include "app/ExportWiring.h"
+#include "app/OldDataWiring.h"
+#include "app/PrintWiring.h"
+#include "app/RestoreWiring.h"
+#include "core/AppError.h"
+#include "entry_ui/EditOndoData.h"
+#include "exchange_ui/CsvImportDialog.h"
+#include "exchange_ui/ExportDialog.h"
+#include "exchange_ui/ParadoxImportDialog.h"
+#include "help_ui/HelpWindow.h"
+#include "printing/PrinterSetup.h"
+#include "printing_ui/FormPreview.h"
+#include "printing_ui/SetPrintItems.h"
+#include "printing_ui/SystemPrinters.h"
+#include "registers_ui/Calendar.h"
+#include "registers_ui/EditKoji.h"
+#include "registers_ui/EditOndoKubun.h"
+#include "reports/TextMetrics.h"
+#include "settings_ui/RestoreBackup.h"
+#include "settings_ui/SetDataPath.h"
+#include "storage/Engine.h"
+#include "widgets_ui/LazyDialog.h"
+#include "widgets_ui/ListView.h"
+#include "widgets_ui/WindowFont.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QLibraryInfo>
+#include <QPixmap>
+#include <QScreen>
+#include <QStyle>
+#include <QTranslator>
+#include <optional>
+
+struct TDesktop::Windows
+{
+    TfEditOndoData fEditOndoData;
+    std::unique_ptr<TfListView> fListView;
+    std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
+    std::unique_ptr<TfCalendar> fCalendar;
+    std::unique_ptr<TfEditKoji> fEditKoji;
+    std::unique_ptr<TfEditGozai> fEditGozai;
+    std::unique_ptr<TfEditSimei> fEditSimei;
+    std::unique_ptr<TFormPreview> FormPreview; // made with the print settings
+    std::unique_ptr<TfSetPrintItems> fSetPrintItems;
+    std::unique_ptr<TfSetDataPath> fSetDataPath;
+    std::unique_ptr<TfRestoreBackup> fRestoreBackup;
+    std::unique_ptr<TfExport> fExport;
+    std::unique_ptr<TfParadoxImport> fParadoxImport;
+    std::unique_ptr<TfCsvImport> fCsvImport;
+    std::unique_ptr<TfHelp> fHelp;
+    // The first question to CUPS loads its plugin: asked when the print settings first open.
+    std::optional<TPrinterWatch> printerWatch;
+};
+
+TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
+{
+    Windows& w = *m_windows;
+    TfEditOndoData& main = w.fEditOndoData;
+    const DialogRef<TfListView> listView = OnFirstUse(w.fListView);
+    main.SetListView(listView);
+    main.SetCalendar(OnFirstUse(w.fCalendar));
+    ConnectRegisterDialogs(main, {listView, OnFirstUse(w.fEditOndoKubun), OnFirstUse(w.fEditKoji),
+                                  OnFirstUse(w.fEditGozai), OnFirstUse(w.fEditSimei),
+                                  OnFirstUse(w.fSetDataPath)});
+    ConnectPrintDialog(main, [&w]() -> TfSetPrintItems& {
+        if (!w.fSetPrintItems) {
+            w.FormPreview = std::make_unique<TFormPreview>();
+            w.fSetPrintItems = std::make_unique<TfSetPrintItems>(&w.fEditOndoData);
+            w.fSetPrintItems->SetPreview(w.FormPreview.get());
+            w.fSetPrintItems->SetPrinterWatch(&w.printerWatch.emplace());
+            InstallPrinterSetupDialog(w.fSetPrintItems.get());
+        }
+        return *w.fSetPrintItems;
+    });
+    ConnectRestoreDialog(main, OnFirstUse(w.fRestoreBackup));
+    ConnectExportDialog(main, OnFirstUse(w.fExport));
+    ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, &main));
+    ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport));
+    ConnectHelpMenu(main.HelpUsage, main.HelpAbout, &main,
+                    OnFirstUse(w.fHelp, static_cast<QWidget*>(&main)));
+}
+
+TDesktop::~TDesktop() = default;
+
+TfEditOndoData& TDesktop::MainWindow()
+{
+    return m_windows->fEditOndoData;
+}
+
+void TDesktop::Show()
+{
+    TfEditOndoData& main = MainWindow();
+    main.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main.size(),
+                                         QGuiApplication::primaryScreen()->availableGeometry()));
+    main.show();
+}
+
+void PrepareDesktopStart()
+{
+    QApplication::setApplicationName(QStringLiteral("ondokanri"));
+    QApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
+    // Desktop shells match the window to ondokanri.desktop (name and icon in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("ondokanri"));
+    InstallFontSubstitutions();
+    // Menus, message boxes and Qt's own dialogs in the windows' face.
+    QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
+    static QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+    // Title bars and task switchers take the size nearest theirs. The format is named: guessing
+    // it would load every image plugin.
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addPixmap(QPixmap::fromImage(
+            QImage(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), "PNG")));
+    QApplication::setWindowIcon(icon);
+
+    // The data file is checked before anything touches it. A refused file is reported by the
+    // main window's first use of the data, which tries the same open again.
+    InstallFileQuestions();
+    try {
+        Engine::OpenDatabase();
+        BackUpAtStart();
+    } catch (const AppError&) {
+    }
+    InstallSystemPrinters();
+}

@@ -1,0 +1,399 @@
+#include "core/Utility.h"
+
+#include "core/AppError.h"
+#include "core/RegistryUtility.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStringList>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The standard text-to-real conversion: blanks around the number allowed, exponent
+// allowed, nothing else (no "inf", no "nan", no hexadecimal).
+bool standardReal(const QString& text, double& out)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    for (const QChar c : t) {
+        if (!(c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char('-') ||
+              c == QLatin1Char('+') || c == QLatin1Char('e') || c == QLatin1Char('E')))
+            return false;
+        if (c.unicode() > 0x7f)
+            return false;
+    }
+    bool ok = false;
+    out = QLocale::c().toDouble(t, &ok);
+    return ok;
+}
+
+long double pow10l(int n)
+{
+    return std::pow(10.0L, static_cast<long double>(n));
+}
+
+// k written in the general format and read back as a signed 32-bit whole number.
+int readWhole(const QString& digits)
+{
+    bool ok = false;
+    const qlonglong k = digits.toLongLong(&ok);
+    if (!ok || digits.contains(QLatin1Char('e'), Qt::CaseInsensitive) ||
+        k > std::numeric_limits<int>::max() || k < std::numeric_limits<int>::min())
+        throw AppError(QStringLiteral("'%1' は整数ではありません").arg(digits));
+    return int(k);
+}
+
+} // namespace
+
+QString FormatGeneral(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    QString text = QString::number(value, 'g', 15);
+    return text;
+}
+
+QString FormatFixed(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    double r = std::round(value * scale) / scale; // halves away from zero
+    if (r == 0.0)
+        r = 0.0; // no "-0"
+    return QString::number(r, 'f', decimals);
+}
+
+QString AsciiTyped(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)
+            c = QLatin1Char(char('0' + (u - 0xFF10)));
+        else if (u == 0xFF0D || u == 0x2212 || u == 0x30FC)
+            c = QLatin1Char('-');
+        else if (u == 0xFF0B)
+            c = QLatin1Char('+');
+        else if (u == 0xFF0E)
+            c = QLatin1Char('.');
+        else if (u == 0xFF3F)
+            c = QLatin1Char('_');
+        else if (u == 0xFF0F)
+            c = QLatin1Char('/');
+        else if (u == 0x3000)
+            c = QLatin1Char(' ');
+    }
+    return out;
+}
+
+QString TypedRange(const QString& text)
+{
+    QString t = AsciiTyped(text);
+    t.remove(QLatin1Char(' '));
+    t.remove(QLatin1Char('\t'));
+    if (t.contains(QLatin1Char('_')))
+        return t;
+    for (const QChar wave : {QChar(0xFF5E), QChar(0x301C), QChar(QLatin1Char('~'))}) {
+        const int at = t.indexOf(wave);
+        if (at >= 0) {
+            t[at] = QLatin1Char('_');
+            return t;
+        }
+    }
+    // A minus sign right after a digit or point joins two numbers: "150-160", "-5--1".
+    for (int i = 1; i < t.size(); ++i) {
+        if (t.at(i) == QLatin1Char('-') &&
+            (t.at(i - 1).isDigit() || t.at(i - 1) == QLatin1Char('.'))) {
+            t[i] = QLatin1Char('_');
+            break;
+        }
+    }
+    return t;
+}
+
+bool IsRangeText(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^[-+]?(\\d+\\.?\\d*|\\.\\d+)$"));
+    const int p = text.indexOf(QLatin1Char('_'));
+    if (p < 0)
+        return number.match(text).hasMatch();
+    const QString low = text.left(p);
+    const QString high = text.mid(p + 1);
+    if (low.isEmpty() && high.isEmpty())
+        return false;
+    return (low.isEmpty() || number.match(low).hasMatch()) &&
+           (high.isEmpty() || number.match(high).hasMatch());
+}
+
+double ParseNumber(const QString& text)
+{
+    QString kept;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('-') || c == QLatin1Char('.') ||
+            (c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            kept += c;
+    }
+    if (kept.isEmpty())
+        return 0.0;
+    // A minus sign anywhere but first, or two points, is not a number.
+    if (kept.lastIndexOf(QLatin1Char('-')) > 0 || kept.count(QLatin1Char('.')) > 1)
+        return 0.0;
+    bool ok = false;
+    const double value = QLocale::c().toDouble(kept, &ok);
+    return ok ? value : 0.0;
+}
+
+int ParseWhole(const QString& text)
+{
+    const double v = std::trunc(ParseNumber(text));
+    if (v > std::numeric_limits<int>::max() || v < std::numeric_limits<int>::min())
+        return 0;
+    return int(v);
+}
+
+int ParseIntOrZero(const QString& text)
+{
+    int i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    const QString rest = text.mid(i);
+    if (rest.isEmpty())
+        return 0;
+    int start = 0;
+    if (rest.at(0) == QLatin1Char('+') || rest.at(0) == QLatin1Char('-'))
+        start = 1;
+    if (start >= rest.size())
+        return 0;
+    for (int j = start; j < rest.size(); ++j) {
+        if (rest.at(j) < QLatin1Char('0') || rest.at(j) > QLatin1Char('9'))
+            return 0;
+    }
+    bool ok = false;
+    const qlonglong v = rest.toLongLong(&ok);
+    if (!ok || v > std::numeric_limits<int>::max() || v < std::numeric_limits<int>::min())
+        return 0;
+    return int(v);
+}
+
+double ParseFloatOrHuge(const QString& text)
+{
+    double v = 0;
+    return standardReal(text, v) ? v : RangeUnbounded;
+}
+
+double RangeHigh(const QString& text)
+{
+    const int p = text.indexOf(QLatin1Char('_')) + 1;
+    const int n = text.size();
+    if (p == 0)
+        return n == 0 ? RangeUnbounded : ParseFloatOrHuge(text);
+    if (p == 1) {
+        if (n == 1)
+            return RangeUnbounded;
+        double v = 0;
+        return standardReal(text.mid(1), v) ? v : RangeUnbounded;
+    }
+    if (p == n)
+        return RangeUnbounded;
+    const double a = ParseFloatOrHuge(text.left(p - 1));
+    const double b = ParseFloatOrHuge(text.mid(p));
+    return a > b ? a : b;
+}
+
+double RangeLow(const QString& text)
+{
+    const int p = text.indexOf(QLatin1Char('_')) + 1;
+    const int n = text.size();
+    if (p == 0) {
+        if (n == 0)
+            return -RangeUnbounded;
+        double v = 0;
+        return standardReal(text, v) ? v : -RangeUnbounded;
+    }
+    if (p == 1)
+        return -RangeUnbounded;
+    if (p == n)
+        return ParseFloatOrHuge(text.left(p - 1));
+    const double a = ParseFloatOrHuge(text.left(p - 1));
+    const double b = ParseFloatOrHuge(text.mid(p));
+    return a < b ? a : b;
+}
+
+double RandomInRange(const QString& text)
+{
+    const double lo = RangeLow(text);
+    const double hi = RangeHigh(text);
+    const double r = QRandomGenerator::global()->generateDouble();
+    return lo + r * (hi - lo);
+}
+
+double RoundDecimals(int decimals, double value)
+{
+    const double s = value >= 0 ? 1.0 : -1.0;
+    const long double m = std::fabs(static_cast<long double>(value)) * pow10l(decimals);
+    QString digits;
+    if (ReadSetting(QStringLiteral("RoundON")) == QLatin1String("TRUE")) {
+        // Ties to even, on the binary value of m (default rounding mode).
+        digits = FormatGeneral(static_cast<double>(std::nearbyint(m)));
+    } else {
+        const double t = static_cast<double>(m + 0.5L);
+        const QString text = FormatGeneral(t);
+        if (text.contains(QLatin1Char('e'), Qt::CaseInsensitive))
+            digits = text;
+        else
+            digits = text.section(QLatin1Char('.'), 0, 0);
+    }
+    const int k = readWhole(digits);
+    if (k == 0)
+        return 0.0;
+    return static_cast<double>(s * k / pow10l(decimals));
+}
+
+double RoundUpDecimals(int decimals, double value)
+{
+    const long double scale = pow10l(decimals);
+    const long double t = std::trunc(static_cast<long double>(value) * scale + 0.99999L);
+    const double r = static_cast<double>(t / scale);
+    return r == 0.0 ? 0.0 : r;
+}
+
+QDateTime DayZero()
+{
+    return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
+namespace {
+
+bool shortDate(const QString& text, QDate& out)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    const QStringList parts = t.split(QLatin1Char('/'));
+    if (parts.size() < 2 || parts.size() > 3)
+        return false;
+    int numbers[3] = {0, 0, 0};
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString p = parts.at(i).trimmed();
+        if (p.isEmpty() || p.size() > 4)
+            return false;
+        for (const QChar c : p) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+        }
+        numbers[i] = p.toInt();
+    }
+    int y = 0, m = 0, d = 0;
+    if (parts.size() == 3) {
+        y = numbers[0];
+        m = numbers[1];
+        d = numbers[2];
+        if (parts.at(0).trimmed().size() <= 2)
+            y += 2000;
+    } else {
+        y = QDate::currentDate().year();
+        m = numbers[0];
+        d = numbers[1];
+    }
+    const QDate date(y, m, d);
+    if (!date.isValid())
+        return false;
+    out = date;
+    return true;
+}
+
+} // namespace
+
+QDateTime ParseDate(const QString& text)
+{
+    QDate date;
+    if (!shortDate(text, date))
+        return DayZero();
+    return QDateTime(date, QTime(0, 0));
+}
+
+bool IsDate(const QString& text)
+{
+    QDate date;
+    return shortDate(text, date);
+}
+
+QString FormatDate(const QDateTime& value)
+{
+    const QDate d = value.date();
+    return QStringLiteral("%1/%2/%3")
+        .arg(d.year(), 4, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString GetToken(const QString& text, const QString& separator, int k)
+{
+    if (text.isEmpty() || separator.isEmpty())
+        return QString();
+    QStringList pieces;
+    QString current;
+    int pos = 0;
+    while (pos < text.size()) {
+        if (text.mid(pos, separator.size()) == separator) {
+            pieces << current;
+            current.clear();
+            pos += separator.size();
+        } else {
+            current += text.at(pos);
+            ++pos;
+        }
+    }
+    pieces << current;
+    if (k < 1 || k > pieces.size())
+        return QString();
+    return pieces.at(k - 1);
+}
+
+QString ReadVersionString(const QString& file, const QString& key)
+{
+    if (key.compare(QLatin1String("FileVersion"), Qt::CaseInsensitive) != 0)
+        return QString();
+    const QString self = QCoreApplication::applicationFilePath();
+    const QFileInfo asked(file);
+    const bool isSelf =
+        (!self.isEmpty() && asked.exists() &&
+         asked.canonicalFilePath() == QFileInfo(self).canonicalFilePath()) ||
+        (!file.contains(QLatin1Char('/')) && !self.isEmpty() && file == QFileInfo(self).fileName());
+    return isSelf ? QStringLiteral(ONDOKANRI_VERSION) : QString();
+}
+
+namespace {
+int sjisWidth(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xFF61 && c <= 0xFF9F))
+        return 1;
+    return 2;
+}
+} // namespace
+
+int SjisLength(const QString& text)
+{
+    int n = 0;
+    for (const char32_t c : text.toUcs4())
+        n += sjisWidth(c);
+    return n;
+}
+
+QString SjisLeft(const QString& text, int bytes)
+{
+    QString out;
+    int n = 0;
+    for (const char32_t c : text.toUcs4()) {
+        n += sjisWidth(c);
+        if (n > bytes)
+            break;
+        out += QString::fromUcs4(&c, 1);
+    }
+    return out;
+}

@@ -1,0 +1,82 @@
+#include "domain/DataCopy.h"
+
+#include "core/AppError.h"
+#include "domain/OndoKanri.h"
+#include "storage/DataFile.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+
+namespace DataCopy {
+
+namespace {
+
+// Rows that a person entered; the default categories of a new location do not count.
+int recordsThere()
+{
+    int rows = 0;
+    for (const DataFile::StoredTable& t : DataFile::StoredTables()) {
+        if (t.name == QLatin1String("OndoKubun") || !Engine::TableExists(t.name))
+            continue;
+        Query q(QStringLiteral("select count(*) as N from ") + t.name);
+        q.Open();
+        rows += q.FieldInt(QStringLiteral("N"));
+    }
+    return rows;
+}
+
+} // namespace
+
+Counts Copy(const QString& from, const QString& to, bool replace,
+            const std::function<bool(int)>& confirm)
+{
+    const QString source = Engine::ParseLocation(from).text;
+    const QString target = Engine::ParseLocation(to).text;
+    if (source == target)
+        throw AppError(
+            QStringLiteral("移行元と移行先が同じです（%1）").arg(Engine::DisplayName(source)));
+
+    Engine::OpenDatabase(source);
+    QList<QPair<QString, Engine::TableRows>> tables;
+    bool any = false;
+    for (const DataFile::StoredTable& t : DataFile::StoredTables()) {
+        const bool there = Engine::TableExists(t.name);
+        any = any || there;
+        tables.append({t.name, there ? Engine::ReadTable(t.name) : Engine::TableRows{}});
+    }
+    if (!any)
+        throw AppError(QStringLiteral("移行元 %1 に温度管理のデータがありません")
+                           .arg(Engine::DisplayName(source)));
+
+    Engine::OpenDatabase(target);
+    Transaction tx;
+    TOndoKanri::CreateTables();
+    const int there = recordsThere();
+    if (there > 0 && !replace && !(confirm && confirm(there)))
+        throw AppError(
+            QStringLiteral("移行先 %1 には既にデータがあります（%2 行）。何も変更していません。"
+                           "置き換えるには --replace を指定してください")
+                .arg(Engine::DisplayName(target))
+                .arg(there));
+    Counts counts;
+    for (const auto& [name, rows] : tables) {
+        if (rows.columns.isEmpty()) { // not in the source: the target keeps its own
+            counts.append({name, 0});
+            continue;
+        }
+        Query(QStringLiteral("delete from ") + name).ExecSQL();
+        Engine::InsertRows(name, rows);
+        counts.append({name, int(rows.rows.size())});
+    }
+    tx.Commit();
+    return counts;
+}
+
+QStringList CountLines(const Counts& counts)
+{
+    QStringList lines;
+    for (const auto& [name, n] : counts)
+        lines << QStringLiteral("%1: %2 件").arg(name).arg(n);
+    return lines;
+}
+
+} // namespace DataCopy

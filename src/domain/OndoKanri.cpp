@@ -1,0 +1,493 @@
+#include "domain/OndoKanri.h"
+
+#include "core/Utility.h"
+#include "domain/ListViewData.h"
+#include "domain/RegisterEntry.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+
+#include <algorithm>
+
+namespace {
+const QString A = QStringLiteral("A");
+const QString B = QStringLiteral("B");
+const QString C = QStringLiteral("C");
+const QString D = QStringLiteral("D");
+const QString E = QStringLiteral("E");
+const QString F = QStringLiteral("F");
+const QString G = QStringLiteral("G");
+} // namespace
+
+DayStatistics StatisticsOf(const QList<Reading>& readings)
+{
+    DayStatistics day;
+    if (readings.isEmpty())
+        return day;
+    day.maximum = readings.first().Ondo;
+    day.minimum = readings.first().Ondo;
+    // The average in single precision, as the stored days were made.
+    float sum = 0.0f;
+    for (const Reading& r : readings) {
+        sum += static_cast<float>(r.Ondo);
+        day.maximum = qMax(day.maximum, r.Ondo);
+        day.minimum = qMin(day.minimum, r.Ondo);
+    }
+    day.count = readings.size();
+    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
+    return day;
+}
+
+TOndoKanri::TOndoKanri()
+{
+    Clear();
+}
+
+void TOndoKanri::CreateTables()
+{
+    using Engine::FieldType;
+    // Every table of a new file in one go: a failure leaves the file as it was.
+    Transaction tx;
+    if (!Engine::TableExists(QStringLiteral("OndoKanri4"))) {
+        Engine::CreateTable(QStringLiteral("OndoKanri4"),
+                            {{QStringLiteral("ID"), FieldType::Integer},
+                             {QStringLiteral("KojiCode"), FieldType::String, 8},
+                             {QStringLiteral("GozaiName"), FieldType::String, 64},
+                             {QStringLiteral("Sokuteisya"), FieldType::String, 16},
+                             {QStringLiteral("Kiji"), FieldType::String, 64},
+                             {QStringLiteral("Kubun"), FieldType::Integer},
+                             {QStringLiteral("Kikakuti"), FieldType::String, 32}});
+    }
+    if (!Engine::TableExists(QStringLiteral("OndoHead4"))) {
+        Engine::CreateTable(QStringLiteral("OndoHead4"),
+                            {{QStringLiteral("KanriID"), FieldType::Integer},
+                             {QStringLiteral("Hiduke"), FieldType::DateTime},
+                             {QStringLiteral("Kosu"), FieldType::Integer},
+                             {QStringLiteral("MaxOndo"), FieldType::Float},
+                             {QStringLiteral("MiniOndo"), FieldType::Float},
+                             {QStringLiteral("AvgOndo"), FieldType::Float},
+                             {QStringLiteral("Tekiyo"), FieldType::String, 32}});
+    }
+    if (!Engine::TableExists(QStringLiteral("OndoLine4"))) {
+        Engine::CreateTable(QStringLiteral("OndoLine4"),
+                            {{QStringLiteral("KanriID"), FieldType::Integer},
+                             {QStringLiteral("Hiduke"), FieldType::DateTime},
+                             {QStringLiteral("LNO"), FieldType::Integer},
+                             {QStringLiteral("Sokuten"), FieldType::String, 16},
+                             {QStringLiteral("Ondo"), FieldType::Float}});
+    }
+    // Plain look-up indexes: they change no result and keep years of data fast.
+    Engine::CreateIndex(
+        QStringLiteral("OndoKanri4_Key"), QStringLiteral("OndoKanri4"),
+        {QStringLiteral("KojiCode"), QStringLiteral("GozaiName"), QStringLiteral("Kubun")});
+    Engine::CreateIndex(QStringLiteral("OndoKanri4_ID"), QStringLiteral("OndoKanri4"),
+                        {QStringLiteral("ID")});
+    Engine::CreateIndex(QStringLiteral("OndoHead4_Day"), QStringLiteral("OndoHead4"),
+                        {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
+    Engine::CreateIndex(QStringLiteral("OndoLine4_Day"), QStringLiteral("OndoLine4"),
+                        {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
+    TOndoKubun().CheckTable();
+    CheckRegisterTables();
+    tx.Commit();
+}
+
+void TOndoKanri::Clear()
+{
+    ID = 0;
+    Koji.Clear();
+    Gozai.Clear();
+    Simei.Clear();
+    Kiji.clear();
+    Kubun.Clear();
+    SpecValue.clear();
+    Hiduke = QDateTime::currentDateTime();
+    Kosu = 0;
+    MaxOndo = 0.0;
+    MiniOndo = 0.0;
+    AvgOndo = 0.0;
+    Tekiyo.clear();
+}
+
+void TOndoKanri::LoadFromQuery(const Query& q)
+{
+    ID = q.FieldInt(QStringLiteral("ID"));
+    Koji.Load(q.FieldText(QStringLiteral("KojiCode")));
+    Gozai.Load(q.FieldText(QStringLiteral("GozaiName")));
+    Simei.Load(q.FieldText(QStringLiteral("Sokuteisya")));
+    Kiji = q.FieldText(QStringLiteral("Kiji"));
+    Kubun.LoadByID(q.FieldInt(QStringLiteral("Kubun")));
+    const QString kikakuti = q.FieldText(QStringLiteral("Kikakuti"));
+    SpecValue = GetToken(kikakuti, QStringLiteral(":"), 1);
+    SpecRange = GetToken(kikakuti, QStringLiteral(":"), 2);
+    SpecInterval = GetToken(kikakuti, QStringLiteral(":"), 3);
+    Hiduke = q.FieldDateTime(QStringLiteral("Hiduke"));
+    Kosu = q.FieldInt(QStringLiteral("Kosu"));
+    MaxOndo = q.FieldDouble(QStringLiteral("MaxOndo"));
+    MiniOndo = q.FieldDouble(QStringLiteral("MiniOndo"));
+    AvgOndo = q.FieldDouble(QStringLiteral("AvgOndo"));
+    Tekiyo = SjisLeft(q.FieldText(QStringLiteral("Tekiyo")), 32);
+}
+
+void TOndoKanri::LoadByID(int id)
+{
+    Query q;
+    q.Add(QStringLiteral("select * from OndoKanri4"));
+    q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    q.Add(QStringLiteral("where ID = :ID"));
+    q.BindInt(QStringLiteral("ID"), id);
+    q.Open();
+    if (q.Eof()) {
+        Clear();
+        ID = id;
+        return;
+    }
+    LoadFromQuery(q);
+}
+
+void TOndoKanri::LoadByDate()
+{
+    Query q;
+    q.Add(QStringLiteral("select * from OndoKanri4"));
+    q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    q.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and Hiduke=:D"));
+    q.BindText(A, Koji.Code());
+    q.BindText(B, Gozai.DataName());
+    q.BindInt(C, Kubun.ID);
+    q.BindDateTime(D, Hiduke);
+    q.Open();
+    if (!q.Eof())
+        LoadFromQuery(q);
+}
+
+int TOndoKanri::NewID()
+{
+    Query q(QStringLiteral("select Max(ID) as MaxID from OndoKanri4"));
+    q.Open();
+    return q.FieldInt(QStringLiteral("MaxID")) + 1;
+}
+
+QString TOndoKanri::Kikakuti() const
+{
+    return SpecValue + QLatin1Char(':') + SpecRange + QLatin1Char(':') + SpecInterval;
+}
+
+void TOndoKanri::Save()
+{
+    Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    {
+        Query q;
+        q.Add(QStringLiteral("select ID from OndoKanri4"));
+        q.Add(QStringLiteral("where (KojiCode=:A) and (GozaiName=:B) and (Kubun=:C)"));
+        q.BindText(A, Koji.Code());
+        q.BindText(B, Gozai.DataName());
+        q.BindInt(C, Kubun.ID);
+        q.Open();
+        const bool found = !q.Eof();
+        Query w;
+        if (!found) {
+            ID = NewID();
+            w.Add(QStringLiteral(
+                "insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
+            w.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+        } else {
+            ID = q.FieldInt(QStringLiteral("ID"));
+            w.Add(QStringLiteral(
+                "update OndoKanri4 set "
+                "ID=:A,KOJICODE=:B,GOZAINAME=:C,SOKUTEISYA=:D,KIJI=:E,KUBUN=:F,KIKAKUTI=:G"));
+            w.Add(QStringLiteral("where KOJICODE=:B and GOZAINAME=:C and KUBUN=:F"));
+        }
+        w.BindInt(A, ID);
+        w.BindText(B, Koji.Code());
+        w.BindText(C, Gozai.DataName());
+        w.BindText(D, Simei.Simei());
+        w.BindText(E, Kiji);
+        w.BindInt(F, Kubun.ID);
+        w.BindText(G, Kikakuti());
+        w.ExecSQL();
+    }
+    {
+        Query q;
+        q.Add(QStringLiteral("select KanriID from OndoHead4"));
+        q.Add(QStringLiteral("where KANRIID = :A and Hiduke = :B"));
+        q.BindInt(A, ID);
+        q.BindDateTime(B, Hiduke);
+        q.Open();
+        Query w;
+        if (q.Eof()) {
+            w.Add(QStringLiteral(
+                "insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
+            w.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+        } else {
+            w.Add(QStringLiteral(
+                "update ONDOHEAD4 set "
+                "KANRIID=:A,HIDUKE=:B,KOSU=:C,MAXONDO=:D,MINIONDO=:E,AVGONDO=:F,TEKIYO=:G"));
+            w.Add(QStringLiteral("where KANRIID=:A and HIDUKE=:B"));
+        }
+        w.BindInt(A, ID);
+        w.BindDateTime(B, Hiduke);
+        w.BindInt(C, Kosu);
+        w.BindDouble(D, MaxOndo);
+        w.BindDouble(E, MiniOndo);
+        w.BindDouble(F, AvgOndo);
+        w.BindText(G, Tekiyo);
+        w.ExecSQL();
+    }
+    tx.Commit();
+}
+
+void TOndoKanri::DeleteRecord()
+{
+    Transaction tx;
+    const char* statements[][2] = {{"delete from OndoLine4", "where KanriID=:A"},
+                                   {"delete from OndoHead4", "where KanriID = :A"},
+                                   {"delete from OndoKanri4", "where ID = :A"}};
+    for (const auto& s : statements) {
+        Query q;
+        q.Add(QString::fromLatin1(s[0]));
+        q.Add(QString::fromLatin1(s[1]));
+        q.BindInt(A, ID);
+        q.ExecSQL();
+    }
+    tx.Commit();
+    RefreshSeenDay();
+}
+
+void TOndoKanri::DeleteDay(int id, const QDateTime& day)
+{
+    Transaction tx;
+    for (const char* table : {"OndoLine4", "OndoHead4"}) {
+        Query q(QStringLiteral("delete from %1 where KanriID = :A and Hiduke = :B")
+                    .arg(QLatin1String(table)));
+        q.BindInt(A, id);
+        q.BindDateTime(B, day);
+        q.ExecSQL();
+    }
+    if (DayCount(id) == 0) {
+        Query q(QStringLiteral("delete from OndoKanri4 where ID = :A"));
+        q.BindInt(A, id);
+        q.ExecSQL();
+    }
+    tx.Commit();
+}
+
+int TOndoKanri::FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId)
+{
+    Query q(QStringLiteral(
+        "select ID from OndoKanri4 where KojiCode=:A and GozaiName=:B and Kubun=:C"));
+    q.BindText(A, kojiCode);
+    q.BindText(B, gozaiName);
+    q.BindInt(C, kubunId);
+    q.Open();
+    return q.Eof() ? 0 : q.FieldInt(QStringLiteral("ID"));
+}
+
+int TOndoKanri::DayCount(int id)
+{
+    Query q(QStringLiteral("select count(*) as N from OndoHead4 where KanriID = :A"));
+    q.BindInt(A, id);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}
+
+bool TOndoKanri::HasDay(int id, const QDateTime& day)
+{
+    Query q(QStringLiteral("select KanriID from OndoHead4 where KanriID = :A and Hiduke = :B"));
+    q.BindInt(A, id);
+    q.BindDateTime(B, day);
+    q.Open();
+    return !q.Eof();
+}
+
+void TOndoKanri::GetDateList(QStringList& list) const
+{
+    list.clear();
+    Query q;
+    q.Add(QStringLiteral("select distinct Hiduke from OndoKanri4"));
+    q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    q.Add(QStringLiteral("where (KojiCode = :A) and (GozaiName = :B)"));
+    q.Add(QStringLiteral("order by Hiduke"));
+    q.BindText(A, Koji.Code());
+    q.BindText(B, Gozai.DataName());
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        list << FormatDate(q.FieldDateTime(QStringLiteral("Hiduke")));
+}
+
+namespace {
+
+void fillRecordList(ListViewData& view, Query& q)
+{
+    view.Reset({{QStringLiteral("工事コード"), 70},
+                {QStringLiteral("工事名"), 200},
+                {QStringLiteral("合材名"), 200},
+                {QStringLiteral("区分"), 70}});
+    q.Open();
+    for (; !q.Eof(); q.Next()) {
+        view.rows << ListViewRow{q.FieldText(QStringLiteral("KojiCode")),
+                                 {q.FieldText(QStringLiteral("Kojimei")),
+                                  q.FieldText(QStringLiteral("GozaiName")),
+                                  q.FieldText(QStringLiteral("KubunName")),
+                                  QString::number(q.FieldInt(QStringLiteral("ID")))}};
+    }
+}
+
+} // namespace
+
+void TOndoKanri::ListByKoji(ListViewData& view, const QString& code)
+{
+    // The header's ID is qualified: SQLite refuses a column two joined tables share.
+    Query q;
+    q.Add(QStringLiteral("select KojiCode, Kojimei, GozaiName,KubunName,OndoKanri4.ID,OndoKubun.ID "
+                         "as KID from OndoKanri4"));
+    q.Add(QStringLiteral("inner join Koji1 on Koji1.Code = OndoKanri4.KojiCode"));
+    q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
+    q.Add(QStringLiteral("where KojiCode = :A"));
+    q.Add(QStringLiteral("order by GozaiName, KID"));
+    q.BindText(A, code);
+    fillRecordList(view, q);
+}
+
+void TOndoKanri::ListAll(ListViewData& view)
+{
+    Query q;
+    q.Add(QStringLiteral("select distinct OndoKanri4.id,KojiCode, Kojimei, "
+                         "GozaiName,kubun,KubunName from OndoKanri4"));
+    q.Add(QStringLiteral("inner join Koji1 on Koji1.Code = OndoKanri4.KojiCode"));
+    q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
+    q.Add(QStringLiteral("order by KojiCode desc, GozaiName"));
+    fillRecordList(view, q);
+}
+
+QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const QDateTime& day,
+                                   const QString& gozaiName)
+{
+    Query q;
+    q.Add(QStringLiteral(
+        "select OndoLine4.Hiduke as DT, GozaiName, LNO,Sokuten, Ondo from OndoLine4"));
+    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
+    q.Add(QStringLiteral("where (KojiCode=:A) and (Kubun = :B) and (OndoLine4.Hiduke = :C) and "
+                         "(OndoKanri4.GozaiName=:D)"));
+    q.Add(QStringLiteral("order by GozaiName, DT, LNO"));
+    q.BindText(A, kojiCode);
+    q.BindInt(B, kubunId);
+    q.BindDateTime(C, day);
+    q.BindText(D, gozaiName);
+    q.Open();
+    QList<Reading> readings;
+    for (; !q.Eof(); q.Next())
+        readings << Reading{q.FieldInt(QStringLiteral("LNO")),
+                            q.FieldText(QStringLiteral("Sokuten")),
+                            q.FieldDouble(QStringLiteral("Ondo"))};
+    return readings;
+}
+
+void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings)
+{
+    Transaction tx;
+    Query del(QStringLiteral("delete from OndoLine4 where KANRIID=:A and Hiduke= :B"));
+    del.BindInt(A, id);
+    del.BindDateTime(B, day);
+    del.ExecSQL();
+    Engine::TableRows rows{{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"),
+                            QStringLiteral("LNO"), QStringLiteral("SOKUTEN"),
+                            QStringLiteral("ONDO")},
+                           {}};
+    rows.rows.reserve(readings.size());
+    const QVariant stamp = Engine::DateTimeParameter(day);
+    for (const Reading& r : readings)
+        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo});
+    Engine::InsertRows(QStringLiteral("ONDOLINE4"), rows);
+    tx.Commit();
+}
+
+namespace {
+std::function<bool()> g_conflictQuestion;
+}
+
+bool DayAsStored::operator==(const DayAsStored& o) const
+{
+    if (present != o.present || kosu != o.kosu || max != o.max || min != o.min || avg != o.avg ||
+        tekiyo != o.tekiyo || readings.size() != o.readings.size())
+        return false;
+    for (int i = 0; i < readings.size(); ++i) {
+        const Reading& a = readings.at(i);
+        const Reading& b = o.readings.at(i);
+        if (a.LNO != b.LNO || a.Sokuten != b.Sokuten || a.Ondo != b.Ondo)
+            return false;
+    }
+    return true;
+}
+
+DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& gozaiName,
+                                      int kubunId, const QDateTime& day)
+{
+    DayAsStored d;
+    Query q;
+    q.Add(QStringLiteral("select Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo from OndoHead4"));
+    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+    q.Add(
+        QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and OndoHead4.Hiduke=:D"));
+    q.BindText(A, kojiCode);
+    q.BindText(B, gozaiName);
+    q.BindInt(C, kubunId);
+    q.BindDateTime(D, day);
+    q.Open();
+    if (!q.Eof()) {
+        d.present = true;
+        d.kosu = q.FieldInt(QStringLiteral("Kosu"));
+        d.max = q.FieldDouble(QStringLiteral("MaxOndo"));
+        d.min = q.FieldDouble(QStringLiteral("MiniOndo"));
+        d.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+        d.tekiyo = q.FieldText(QStringLiteral("Tekiyo"));
+    }
+    d.readings = ReadDay(kojiCode, kubunId, day, gozaiName);
+    return d;
+}
+
+void TOndoKanri::RememberDay(const QList<Reading>& readings)
+{
+    RememberDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
+    m_seen.stored.readings = readings;
+}
+
+void TOndoKanri::RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                             const QDateTime& day)
+{
+    m_seen = Seen{true,    kojiCode, gozaiName,
+                  kubunId, day,      ReadStoredDay(kojiCode, gozaiName, kubunId, day)};
+}
+
+void TOndoKanri::RefreshSeenDay()
+{
+    if (m_seen.known)
+        m_seen.stored =
+            ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
+}
+
+void TOndoKanri::SetConflictQuestion(std::function<bool()> question)
+{
+    g_conflictQuestion = std::move(question);
+}
+
+bool TOndoKanri::Register(const QList<Reading>& readings)
+{
+    Transaction tx;
+    // Writers take turns from here, so what is compared below is what we would overwrite.
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    const bool sameDay = m_seen.known && m_seen.kojiCode == Koji.Code() &&
+                         m_seen.gozaiName == Gozai.DataName() && m_seen.kubunId == Kubun.ID &&
+                         m_seen.day == Hiduke;
+    if (sameDay &&
+        !(ReadStoredDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke) == m_seen.stored) &&
+        !(g_conflictQuestion && g_conflictQuestion()))
+        return false;
+    Save();
+    ReplaceDay(ID, Hiduke, readings);
+    tx.Commit();
+    // What was just written, without reading it back.
+    DayAsStored written{true, Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo, readings};
+    std::stable_sort(written.readings.begin(), written.readings.end(),
+                     [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
+    m_seen = Seen{true, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke, written};
+    return true;
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "domain/OndoKubun.h"
+#include "domain/RegisterEntry.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Query;
+struct ListViewData;
+
+// One reading of a day: its grid row (LNO 1..100), label and temperature.
+struct Reading
+{
+    int LNO = 0;
+    QString Sokuten;
+    double Ondo = 0.0;
+};
+
+// What a day's summary stores of its readings.
+struct DayStatistics
+{
+    int count = 0;
+    double maximum = 0.0;
+    double minimum = 0.0;
+    double average = 0.0;
+};
+DayStatistics StatisticsOf(const QList<Reading>& readings);
+
+// A day as stored: whether it is there, its summary and readings.
+struct DayAsStored
+{
+    bool present = false;
+    int kosu = 0;
+    double max = 0.0, min = 0.0, avg = 0.0;
+    QString tekiyo;
+    QList<Reading> readings;
+    bool operator==(const DayAsStored& o) const;
+};
+
+// The temperature record shown in the main window: a header (project, mix, category,
+// measurer, specified value text) with the summary of one measuring day.
+class TOndoKanri
+{
+public:
+    int ID = 0; // 0: not stored yet
+    TKoji Koji;
+    TGozai Gozai;
+    TSimei Simei;
+    QString Kiji;
+    TOndoKubun Kubun;
+    QString SpecValue;
+    QString SpecRange;
+    QString SpecInterval;
+    QDateTime Hiduke;
+    int Kosu = 0;
+    double MaxOndo = 0.0;
+    double MiniOndo = 0.0;
+    double AvgOndo = 0.0;
+    QString Tekiyo; // at most 32 bytes
+
+    TOndoKanri();
+
+    // The record tables, the category table with its defaults and the register tables.
+    static void CreateTables();
+    void Clear();
+    void LoadFromQuery(const Query& query);
+    void LoadByID(int id);
+    void LoadByDate();
+    static int NewID();
+    void Save();
+    void DeleteRecord();
+    // Removes the day summary and readings of header `id` on `day`; the header goes with
+    // its last day.
+    static void DeleteDay(int id, const QDateTime& day);
+    // The stored header of a project, mix and category, or 0.
+    static int FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId);
+    static int DayCount(int id);
+    static bool HasDay(int id, const QDateTime& day);
+    void GetDateList(QStringList& list) const;
+    static void ListByKoji(ListViewData& view, const QString& code);
+    static void ListAll(ListViewData& view);
+
+    // The stored readings of a day, by LNO.
+    static QList<Reading> ReadDay(const QString& kojiCode, int kubunId, const QDateTime& day,
+                                  const QString& gozaiName);
+    // Deletes the day's readings of header `id` and inserts `readings`.
+    static void ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings);
+    // Save() and ReplaceDay() as one transaction: a failure leaves the stored day as it was.
+    // When the day was changed by someone else since RememberDay() saw it, the conflict
+    // question decides; false when it kept theirs and nothing was written.
+    bool Register(const QList<Reading>& readings);
+
+    // The day of a project, mix, category and date as stored now.
+    static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                                     const QDateTime& day);
+    // Notes the day as the window shows it (its `readings` just read), so that Register can
+    // tell another user's change from ours.
+    void RememberDay(const QList<Reading>& readings);
+    void RememberDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
+                     const QDateTime& day);
+    // After this program removed days: what it now sees is the stored state.
+    void RefreshSeenDay();
+    // Asked by Register: true to overwrite the other user's day. Unset, theirs is kept.
+    static void SetConflictQuestion(std::function<bool()> question);
+
+    QString Kikakuti() const;
+
+private:
+    struct Seen
+    {
+        bool known = false;
+        QString kojiCode, gozaiName;
+        int kubunId = -1;
+        QDateTime day;
+        DayAsStored stored;
+    } m_seen;
+};

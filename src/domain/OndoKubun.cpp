@@ -1,0 +1,130 @@
+#include "domain/OndoKubun.h"
+
+#include "core/AppError.h"
+#include "core/RegistryUtility.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+
+int TOndoKubun::GetNewID() const
+{
+    Query q(QStringLiteral("select Max(ID) as MaxID from OndoKubun"));
+    q.Open();
+    int next = q.FieldInt(QStringLiteral("MaxID")) + 1;
+    // Records may keep the identifier of a removed category; a new one must not take it.
+    if (Engine::TableExists(QStringLiteral("OndoKanri4"))) {
+        Query used(QStringLiteral("select Max(Kubun) as MaxID from OndoKanri4"));
+        used.Open();
+        next = qMax(next, used.FieldInt(QStringLiteral("MaxID")) + 1);
+    }
+    return next;
+}
+
+void TOndoKubun::GetKubunNames(QStringList& list) const
+{
+    list.clear();
+    Query q(QStringLiteral("select * from OndoKubun order by ODR"));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        list << q.FieldText(QStringLiteral("KubunName"));
+}
+
+void TOndoKubun::Clear()
+{
+    ID = -1;
+    KubunName.clear();
+}
+
+void TOndoKubun::LoadByID(int id)
+{
+    Query q(QStringLiteral("select * from OndoKubun where ID = :A"));
+    q.BindInt(QStringLiteral("A"), id);
+    q.Open();
+    if (q.Eof()) {
+        ID = -1;
+        KubunName.clear();
+        OndoRange.clear();
+        return;
+    }
+    ID = id;
+    KubunName = q.FieldText(QStringLiteral("KubunName"));
+    OndoRange = q.FieldText(QStringLiteral("OndoRange"));
+    SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+}
+
+void TOndoKubun::LoadByName(const QString& name)
+{
+    Query q(QStringLiteral("select * from OndoKubun where KubunName = :A"));
+    q.BindText(QStringLiteral("A"), name);
+    q.Open();
+    if (q.Eof()) {
+        ID = -1;
+        KubunName.clear();
+        OndoRange.clear();
+        return;
+    }
+    ID = q.FieldInt(QStringLiteral("ID"));
+    KubunName = name;
+    OndoRange = q.FieldText(QStringLiteral("ONDORANGE"));
+    SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+}
+
+void TOndoKubun::CheckTable()
+{
+    if (Engine::TableExists(QStringLiteral("OndoKubun"))) {
+        // The older layout had no measuring interval.
+        if (!Engine::ColumnExists(QStringLiteral("OndoKubun"), QStringLiteral("SokuteiKankaku"))) {
+            Engine::Execute(QStringLiteral("alter table OndoKubun add SokuteiKankaku varchar(8)"));
+        }
+        return;
+    }
+    using Engine::FieldType;
+    Transaction tx;
+    Engine::CreateTable(QStringLiteral("OndoKubun"),
+                        {
+                            {QStringLiteral("ID"), FieldType::Integer},
+                            {QStringLiteral("ODR"), FieldType::Integer},
+                            {QStringLiteral("KubunName"), FieldType::String, 24},
+                            {QStringLiteral("OndoRange"), FieldType::String, 24},
+                            {QStringLiteral("SokuteiKankaku"), FieldType::String, 8},
+                        });
+    struct DefaultRow
+    {
+        int id;
+        const char* name;
+        const char* rangeKey;
+    };
+    const DefaultRow defaults[] = {{0, "練上温度", "OndoRangeNeri"},
+                                   {1, "初期締固前温度", "OndoRangeSiki"}};
+    Query insert(
+        QStringLiteral("Insert Into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR) values (:A,:B,:C,:D)"));
+    for (const DefaultRow& row : defaults) {
+        insert.BindInt(QStringLiteral("A"), row.id);
+        insert.BindText(QStringLiteral("B"), QString::fromUtf8(row.name));
+        insert.BindText(QStringLiteral("C"), ReadSetting(QString::fromLatin1(row.rangeKey)));
+        insert.BindInt(QStringLiteral("D"), row.id);
+        insert.ExecSQL();
+    }
+    tx.Commit();
+}
+
+bool CanDeleteKubun(const QString& name)
+{
+    TOndoKubun kubun;
+    kubun.LoadByName(name);
+    Query q(QStringLiteral("select * from OndoKanri4 where kubun=:A"));
+    q.BindInt(QStringLiteral("A"), kubun.ID);
+    q.Open();
+    return q.Eof();
+}
+
+int KubunRecordCount(const QString& name)
+{
+    TOndoKubun kubun;
+    kubun.LoadByName(name);
+    if (kubun.ID < 0 || !Engine::TableExists(QStringLiteral("OndoKanri4")))
+        return 0;
+    Query q(QStringLiteral("select count(*) as N from OndoKanri4 where Kubun=:A"));
+    q.BindInt(QStringLiteral("A"), kubun.ID);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}

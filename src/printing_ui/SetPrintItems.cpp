@@ -1,0 +1,373 @@
+#include "printing_ui/SetPrintItems.h"
+
+#include "core/RegistryUtility.h"
+#include "printing/PdfPrinter.h"
+#include "printing/PrevX.h"
+#include "printing_ui/FormPreview.h"
+#include "printing_ui/SystemPrinters.h"
+#include "widgets_ui/ErrorGuard.h"
+#include "widgets_ui/WindowFont.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTimer>
+
+namespace {
+
+const QString PrintFontKey = QStringLiteral("hin_prnfont");
+
+template <typename W> W* Place(W* widget, const char* name, int x, int y, int w, int h)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QCheckBox* CellCheckBox(const QTableWidget* grid, int row)
+{
+    QWidget* cell = grid->cellWidget(row, 0);
+    return cell ? cell->findChild<QCheckBox*>() : nullptr;
+}
+
+} // namespace
+
+TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fSetPrintItems"));
+    setWindowTitle(QStringLiteral("印刷設定"));
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), -1));
+    QFont font = this->font();
+    font.setPixelSize(12);
+    setFont(font);
+    setFixedSize(307, 446);
+
+    RadioGroup1 =
+        Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
+    auto* radios = new QGridLayout(RadioGroup1);
+    radios->setContentsMargins(8, 0, 8, 0);
+    radios->setVerticalSpacing(0);
+    RadioDataSheet = new QRadioButton(QStringLiteral("データシート"), RadioGroup1);
+    RadioDataSheet->setObjectName(QStringLiteral("RadioGroup1Item0"));
+    RadioChart = new QRadioButton(QStringLiteral("管理図"), RadioGroup1);
+    RadioChart->setObjectName(QStringLiteral("RadioGroup1Item1"));
+    RadioXbar = new QRadioButton(QStringLiteral("X̄-s管理図"), RadioGroup1);
+    RadioXbar->setObjectName(QStringLiteral("RadioXbar"));
+    RadioCapability = new QRadioButton(QStringLiteral("工程能力図"), RadioGroup1);
+    RadioCapability->setObjectName(QStringLiteral("RadioCapability"));
+    radios->addWidget(RadioDataSheet, 0, 0);
+    radios->addWidget(RadioChart, 0, 1);
+    radios->addWidget(RadioXbar, 1, 0);
+    radios->addWidget(RadioCapability, 1, 1);
+    RadioDataSheet->setChecked(true);
+
+    CheckBox1 =
+        Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 60, 120, 20);
+    Button1 =
+        Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 56, 99, 25);
+
+    Label2 = Place(new QLabel(QStringLiteral("グラフ表示範囲"), this), "Label2", 10, 92, 90, 16);
+    Edit1 = Place(new QLineEdit(this), "Edit1", 100, 89, 60, 21);
+    Label3 = Place(new QLabel(QStringLiteral("～"), this), "Label3", 165, 92, 14, 16);
+    Edit2 = Place(new QLineEdit(this), "Edit2", 182, 89, 60, 21);
+    CheckAutoRange =
+        Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 90, 55, 20);
+    CheckAutoRange->setChecked(true);
+    Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 117, 90, 16);
+    EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 114, 80, 21);
+    Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 117, 14, 16);
+    EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 114, 80, 21);
+    EditBaseFrom->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
+    EditBaseTo->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
+
+    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 140, 80, 16);
+    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 158, 291, 180);
+    SS1->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
+    SS1->horizontalHeader()->hide();
+    SS1->verticalHeader()->hide();
+    SS1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SS1->verticalHeader()->setDefaultSectionSize(21);
+    SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    Label4 = Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 352, 70, 16);
+    Label5 = Place(new QLabel(this), "Label5", 82, 352, 120, 16);
+    Button2 =
+        Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 347, 93, 25);
+
+    LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374, 289, 30);
+    LabelPrinter->setWordWrap(true);
+    LabelPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 406, 91, 30);
+    BitBtn1 =
+        Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 406, 91, 30);
+    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 406, 91, 30);
+
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        RunGuarded(this, [this] {
+            m_printerSetup.ExecuteSetup();
+            ShowPrinter();
+        });
+    });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ChangeFont(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { ToggleAll(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { Preview(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::close);
+    for (QAbstractButton* b :
+         {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
+          static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
+          static_cast<QAbstractButton*>(CheckAutoRange)})
+        connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
+    UpdateRangeEdits();
+    ShowPrinter();
+}
+
+TfSetPrintItems::~TfSetPrintItems()
+{
+    if (m_watch)
+        m_watch->OnChange = nullptr;
+}
+
+void TfSetPrintItems::SetPrinterWatch(TPrinterWatch* watch)
+{
+    if (m_watch)
+        m_watch->OnChange = nullptr;
+    m_watch = watch;
+    if (m_watch)
+        m_watch->OnChange = [this] {
+            m_printerSetup.PrinterListChanged();
+            ShowPrinter();
+        };
+}
+
+void TfSetPrintItems::ShowPrinter()
+{
+    const QString missing = m_printerSetup.MissingPrinter();
+    const QString used = m_printerSetup.PrinterName();
+    if (!missing.isEmpty()) {
+        LabelPrinter->setStyleSheet(QStringLiteral("color: #c00000;"));
+        LabelPrinter->setText(
+            used.isEmpty() ? QStringLiteral("プリンタ「%1」が見つかりません").arg(missing)
+                           : QStringLiteral("プリンタ「%1」が見つかりません。「%2」に出力します")
+                                 .arg(missing, used));
+    } else {
+        LabelPrinter->setStyleSheet(QString());
+        LabelPrinter->setText(used.isEmpty() ? QStringLiteral("プリンタ：なし")
+                                             : QStringLiteral("プリンタ：%1").arg(used));
+    }
+}
+
+void TfSetPrintItems::showEvent(QShowEvent* event)
+{
+    if (parentWidget()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(parentWidget()->frameGeometry().center());
+        move(frame.topLeft());
+    }
+    RunGuarded(this, [this] {
+        if (m_watch)
+            m_watch->Check();
+        FillGrid();
+        Edit1->setText(GraphLowSetting());
+        Edit2->setText(GraphHighSetting());
+        Label5->setText(ReadSetting(PrintFontKey));
+    });
+    ShowPrinter();
+    QDialog::showEvent(event);
+}
+
+void TfSetPrintItems::FillGrid()
+{
+    SS1->setColumnWidth(0, 30);
+    SS1->setColumnWidth(1, 240);
+    SS1->clearContents();
+    SS1->setRowCount(0);
+    const QList<TPrintRow> rows = CategoryRows();
+    SS1->setRowCount(int(rows.size()));
+    for (int i = 0; i < rows.size(); ++i) {
+        auto* cell = new QWidget(SS1);
+        auto* layout = new QHBoxLayout(cell);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setAlignment(Qt::AlignCenter);
+        layout->addWidget(new QCheckBox(cell));
+        SS1->setCellWidget(i, 0, cell);
+        SS1->setItem(i, 1, new QTableWidgetItem(rows[i].name));
+        SS1->setItem(i, 2, new QTableWidgetItem(rows[i].id));
+    }
+}
+
+QList<TPrintRow> TfSetPrintItems::Rows() const
+{
+    QList<TPrintRow> rows;
+    for (int i = 0; i < SS1->rowCount(); ++i) {
+        const QTableWidgetItem* name = SS1->item(i, 1);
+        const QTableWidgetItem* id = SS1->item(i, 2);
+        rows.append(
+            TPrintRow{Ticked(i), name ? name->text() : QString(), id ? id->text() : QString()});
+    }
+    return rows;
+}
+
+bool TfSetPrintItems::Ticked(int row) const
+{
+    const QCheckBox* box = CellCheckBox(SS1, row);
+    return box && box->isChecked();
+}
+
+void TfSetPrintItems::SetTicked(int row, bool ticked)
+{
+    if (QCheckBox* box = CellCheckBox(SS1, row))
+        box->setChecked(ticked);
+}
+
+void TfSetPrintItems::ToggleAll()
+{
+    if (SS1->rowCount() == 0)
+        return;
+    const bool tick = !Ticked(0);
+    for (int i = 0; i < SS1->rowCount(); ++i)
+        SetTicked(i, tick);
+}
+
+void TfSetPrintItems::ChangeFont()
+{
+    // Made on first use: building it reads the whole font list, a large part of the start-up.
+    if (!FontDialog1) {
+        FontDialog1 = new QFontDialog(QFont(QStringLiteral("ＭＳ Ｐゴシック")), this);
+        FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+    }
+    const QString stored = ReadSetting(PrintFontKey);
+    if (!stored.isEmpty()) {
+        QFont font = FontDialog1->currentFont();
+        font.setFamily(stored);
+        FontDialog1->setCurrentFont(font);
+    }
+    if (FontDialog1->exec() != QDialog::Accepted)
+        return;
+    WriteSetting(PrintFontKey, FontDialog1->selectedFont().family());
+    Label5->setText(ReadSetting(PrintFontKey));
+}
+
+TPrintForm TfSetPrintItems::Form() const
+{
+    if (RadioXbar->isChecked())
+        return TPrintForm::XbarChart;
+    if (RadioCapability->isChecked())
+        return TPrintForm::Capability;
+    return RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet;
+}
+
+// The typed range counts for the X chart, and for the X̄–s chart when not automatic; the base
+// period only for the X̄–s chart.
+void TfSetPrintItems::UpdateRangeEdits()
+{
+    const TPrintForm form = Form();
+    CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
+    const bool untyped = form == TPrintForm::Capability ||
+                         (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
+    Edit1->setEnabled(!untyped);
+    Edit2->setEnabled(!untyped);
+    EditBaseFrom->setEnabled(form == TPrintForm::XbarChart);
+    EditBaseTo->setEnabled(form == TPrintForm::XbarChart);
+}
+
+void TfSetPrintItems::Preview()
+{
+    if (!m_record || !m_preview)
+        throw AppError(QStringLiteral("プレビューの準備ができていません"));
+    TPrintRequest request{Form(), Rows(), CheckBox1->isChecked(), Edit1->text(), Edit2->text()};
+    request.autoRange = CheckAutoRange->isChecked();
+    request.baseFrom = EditBaseFrom->text();
+    request.baseTo = EditBaseTo->text();
+    TPrevX& prev = m_preview->PrevX();
+    BuildPrintDocument(*m_record, prev, request, m_memo, m_watch);
+    prev.SetZoomScale(80);
+    m_preview->exec();
+}
+
+namespace {
+
+// Qt's dialog lists its file printer last; here it is the built-in PDF printer, which asks for
+// its file when a job starts, so the dialog's own file box is left out.
+void ShowPdfPrinterInDialog(QPrintDialog& dialog)
+{
+    auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+    if (!printers || printers->count() == 0)
+        return;
+    const int pdf = printers->count() - 1;
+    printers->setItemText(pdf, TPdfPrinter::PrinterName());
+    const bool isPdf = printers->currentIndex() == pdf;
+    for (const char* name : {"filename", "fileBrowser", "lOutput"}) {
+        if (auto* w = dialog.findChild<QWidget*>(QString::fromLatin1(name))) {
+            w->setEnabled(!isPdf && w->isEnabled());
+            w->setVisible(false);
+        }
+    }
+}
+
+} // namespace
+
+void InstallPrinterSetupDialog(QWidget* parent)
+{
+    QPointer<QWidget> owner(parent);
+    TPrinterSetup::SetDefaultSetupDialog([owner] {
+        TPrinterDevice& device = SelectedPrinter();
+        // A copy for the dialog, so that cancel leaves the shared printer untouched.
+        QPrinter printer(QPrinter::HighResolution);
+        if (auto* system = dynamic_cast<TSystemPrinter*>(&device))
+            printer.setPrinterName(system->Printer().printerName());
+        else
+            printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageLayout(device.PageLayout());
+        ApplyJobOptions(printer);
+        QPrintDialog dialog(&printer, owner);
+        dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+        // The printer list is filled when the dialog shows.
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            ShowPdfPrinterInDialog(dialog);
+            // It only chooses; printing starts from the preview.
+            if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+                if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+                    ok->setText(QStringLiteral("OK"));
+            if (auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers")))
+                QObject::connect(printers, &QComboBox::currentIndexChanged, &dialog,
+                                 [&dialog] { ShowPdfPrinterInDialog(dialog); });
+        });
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        const QString chosen = printer.outputFormat() == QPrinter::PdfFormat
+                                   ? TPdfPrinter::PrinterName()
+                                   : printer.printerName();
+        const int index = int(PrinterNames().indexOf(chosen));
+        if (index >= 0 && index != SelectedPrinterIndex())
+            SelectPrinter(index);
+        TPrinterDevice& target = SelectedPrinter();
+        target.SetPageLayout(printer.pageLayout());
+        if (const int code = CodeOfPageSize(printer.pageLayout().pageSize()))
+            target.SetPaperSize(code);
+        SetJobOptions(TJobOptions{printer.copyCount(), printer.collateCopies(),
+                                  int(printer.duplex()), printer.colorMode() == QPrinter::GrayScale,
+                                  printer.pageOrder() == QPrinter::LastPageFirst});
+        return true;
+    });
+}

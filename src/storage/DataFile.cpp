@@ -1,0 +1,278 @@
+#include "storage/DataFile.h"
+
+#include "core/AppError.h"
+#include "storage/Engine.h"
+#include "storage/SqlError.h"
+#include "storage/SqliteFile.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <functional>
+#include <sqlite3.h>
+
+namespace DataFile {
+
+namespace {
+
+QString folderOf(const QString& file)
+{
+    return QFileInfo(file).absolutePath() + QLatin1Char('/');
+}
+
+bool isDamageCode(int code)
+{
+    return (code & 0xff) == SQLITE_CORRUPT || (code & 0xff) == SQLITE_NOTADB;
+}
+
+Inspection damaged(Inspection ins, const QString& detail)
+{
+    ins.state = State::Damaged;
+    ins.message = QStringLiteral("データファイル %1 は壊れているか、データベースではありません。"
+                                 "ファイルには何も書き込んでいません。"
+                                 "「ファイル」→「バックアップから復元…」で復元できます。")
+                      .arg(QDir::toNativeSeparators(ins.file));
+    if (!detail.isEmpty())
+        ins.message += QStringLiteral("\n（") + detail + QStringLiteral("）");
+    return ins;
+}
+
+[[noreturn]] void raise(const SqliteFile& db, const QString& file)
+{
+    throw AppError(SqlErrorMessage(db.Code(), db.Error(), folderOf(file)));
+}
+
+QString literal(const QString& text)
+{
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
+           QLatin1Char('\'');
+}
+
+// Our tables and their columns decide; `where` names the file or server in messages.
+Inspection classify(Inspection ins, const QString& where,
+                    const std::function<QStringList(const QString&)>& columnsOf)
+{
+    QStringList lacking;
+    bool anyOurs = false;
+    for (const StoredTable& table : StoredTables()) {
+        QString found;
+        for (const QString& name : ins.tables) {
+            if (name.compare(table.name, Qt::CaseInsensitive) == 0)
+                found = name;
+        }
+        if (found.isEmpty()) {
+            ins.missingTables << table.name;
+            continue;
+        }
+        anyOurs = true;
+        const QStringList columns = columnsOf(found);
+        QStringList missing;
+        for (const QString& column : table.columns) {
+            if (!columns.contains(column, Qt::CaseInsensitive))
+                missing << column;
+        }
+        if (!missing.isEmpty())
+            lacking << QStringLiteral("テーブル %1 に列 %2")
+                           .arg(found, missing.join(QStringLiteral(", ")));
+    }
+    if (!anyOurs) {
+        ins.state = State::Foreign;
+        ins.message = QStringLiteral("%1 は温度管理のデータベースではありません（テーブル %2）。"
+                                     "何も書き込んでいません。")
+                          .arg(where, ins.tables.join(QStringLiteral(", ")));
+    } else if (!lacking.isEmpty()) {
+        ins.state = State::Incomplete;
+        ins.message = QStringLiteral("%1 の%2がありません。テーブルは何も作成していません。")
+                          .arg(where, lacking.join(QStringLiteral("、")));
+    } else {
+        ins.state = State::Ours;
+    }
+    return ins;
+}
+
+// The full check reads every page. A file whose size, time and SQLite change counter
+// are those it had right after passing that check has not been written since; anything
+// else (another program, a copy, a restore, a hot journal) is checked again in full.
+QString verifiedFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/kozeran/verified.conf");
+}
+
+QString verifiedKey(const QString& file)
+{
+    const QByteArray path = QFileInfo(file).absoluteFilePath().toUtf8();
+    return QStringLiteral("Checked/") +
+           QString::fromLatin1(QCryptographicHash::hash(path, QCryptographicHash::Sha1).toHex());
+}
+
+// Empty when the file cannot be vouched for by its stamp at all.
+QString stampOf(const QString& file, const QByteArray& header)
+{
+    if (header.size() < 100 || QFileInfo::exists(file + QStringLiteral("-journal")) ||
+        QFileInfo::exists(file + QStringLiteral("-wal")))
+        return QString();
+    QFileInfo info(file);
+    info.setCaching(false);
+    return QStringLiteral("%1 %2 %3")
+        .arg(info.size())
+        .arg(info.lastModified().toMSecsSinceEpoch())
+        .arg(QString::fromLatin1(header.mid(24, 4).toHex()));
+}
+
+QByteArray headerOf(const QString& file)
+{
+    QFile raw(file);
+    return raw.open(QIODevice::ReadOnly) ? raw.read(100) : QByteArray();
+}
+
+bool verifiedBefore(const QString& file, const QByteArray& header)
+{
+    const QString stamp = stampOf(file, header);
+    return !stamp.isEmpty() &&
+           QSettings(verifiedFile(), QSettings::IniFormat).value(verifiedKey(file)).toString() ==
+               stamp;
+}
+
+void rememberVerified(const QString& file)
+{
+    const QString stamp = stampOf(file, headerOf(file));
+    QSettings conf(verifiedFile(), QSettings::IniFormat);
+    if (stamp.isEmpty())
+        conf.remove(verifiedKey(file));
+    else
+        conf.setValue(verifiedKey(file), stamp);
+}
+
+} // namespace
+
+const QList<StoredTable>& StoredTables()
+{
+    // SokuteiKankaku of OndoKubun is left out: the older layout without it is upgraded.
+    static const QList<StoredTable> tables{
+        {QStringLiteral("OndoKanri4"),
+         {QStringLiteral("ID"), QStringLiteral("KojiCode"), QStringLiteral("GozaiName"),
+          QStringLiteral("Sokuteisya"), QStringLiteral("Kiji"), QStringLiteral("Kubun"),
+          QStringLiteral("Kikakuti")}},
+        {QStringLiteral("OndoHead4"),
+         {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("Kosu"),
+          QStringLiteral("MaxOndo"), QStringLiteral("MiniOndo"), QStringLiteral("AvgOndo"),
+          QStringLiteral("Tekiyo")}},
+        {QStringLiteral("OndoLine4"),
+         {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("LNO"),
+          QStringLiteral("Sokuten"), QStringLiteral("Ondo")}},
+        {QStringLiteral("OndoKubun"),
+         {QStringLiteral("ID"), QStringLiteral("ODR"), QStringLiteral("KubunName"),
+          QStringLiteral("OndoRange")}},
+        {QStringLiteral("Koji1"), {QStringLiteral("CODE"), QStringLiteral("KOJIMEI")}},
+        {QStringLiteral("GozaiDef"), {QStringLiteral("DataName"), QStringLiteral("PrintName")}},
+        {QStringLiteral("SIMEI"), {QStringLiteral("SIMEI"), QStringLiteral("FURIGANA")}},
+    };
+    return tables;
+}
+
+Inspection Inspect(const QString& file)
+{
+    Inspection ins;
+    ins.file = file;
+    const QFileInfo info(file);
+    if (!info.exists() || (info.isFile() && info.size() == 0))
+        return ins;
+
+    QFile raw(file);
+    if (!raw.open(QIODevice::ReadOnly))
+        throw AppError(SqlErrorMessage(SQLITE_CANTOPEN, raw.errorString(), folderOf(file)));
+    const QByteArray header = raw.read(100);
+    raw.close();
+    if (!header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return damaged(ins, QString());
+    const bool known = verifiedBefore(file, header);
+
+    // Read-write without create, so that a hot journal can be rolled back; nothing else is
+    // written by the statements below.
+    SqliteFile db(file, SQLITE_OPEN_READWRITE);
+    if (!db.IsOpen() || (!known && !db.QuickCheck())) {
+        if (isDamageCode(db.Code()))
+            return damaged(ins, db.Error());
+        raise(db, file);
+    }
+    if (!db.Rows(QStringLiteral("select name from sqlite_master where type='table' "
+                                "and name not like 'sqlite\\_%' escape '\\' order by name"),
+                 &ins.tables)) {
+        if (isDamageCode(db.Code()))
+            return damaged(ins, db.Error());
+        raise(db, file);
+    }
+    if (!known)
+        rememberVerified(file);
+    if (ins.tables.isEmpty())
+        return ins;
+
+    return classify(
+        ins, QStringLiteral("データファイル ") + QDir::toNativeSeparators(file),
+        [&](const QString& table) {
+            QStringList columns;
+            if (!db.Rows(
+                    QStringLiteral("select name from pragma_table_info(%1)").arg(literal(table)),
+                    &columns))
+                raise(db, file);
+            return columns;
+        });
+}
+
+Inspection InspectServer(const QSqlDatabase& db, const QString& location)
+{
+    Inspection ins;
+    ins.file = location;
+    const auto rows = [&](const QString& sql, const QString& value) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        QStringList out;
+        if (!q.prepare(sql))
+            RaiseSqlError(q.lastError(), location);
+        if (!value.isNull())
+            q.addBindValue(value);
+        if (!q.exec())
+            RaiseSqlError(q.lastError(), location);
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    };
+    ins.tables = rows(QStringLiteral("select table_name from information_schema.tables "
+                                     "where table_schema = current_schema() order by table_name"),
+                      QString());
+    if (ins.tables.isEmpty())
+        return ins;
+    return classify(
+        ins, QStringLiteral("サーバー ") + Engine::DisplayName(location),
+        [&](const QString& table) {
+            return rows(QStringLiteral("select column_name from information_schema.columns "
+                                       "where table_schema = current_schema() and table_name = ?"),
+                        table);
+        });
+}
+
+Counts CountRows(const QString& file)
+{
+    Counts counts;
+    SqliteFile db(file, SQLITE_OPEN_READONLY);
+    const auto count = [&db](const QString& table) {
+        QStringList rows;
+        if (!db.Rows(QStringLiteral("select count(*) from ") + table, &rows))
+            return 0;
+        return rows.value(0).toInt();
+    };
+    counts.records = count(QStringLiteral("OndoKanri4"));
+    counts.days = count(QStringLiteral("OndoHead4"));
+    counts.readings = count(QStringLiteral("OndoLine4"));
+    return counts;
+}
+
+} // namespace DataFile

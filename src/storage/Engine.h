@@ -1,0 +1,129 @@
+#pragma once
+
+#include "storage/DataFile.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+class QSqlDatabase;
+
+// The table engine. A data location is a folder, holding one SQLite file "kozeran.sqlite",
+// or a PostgreSQL server given as postgresql://[user@]host[:port]/dbname[?sslmode=...]. Both
+// are reached through the named connection "kozeran"; the location is kept in engine.conf.
+// Every difference between the two engines lives in this unit.
+namespace Engine {
+
+inline constexpr const char* ConnectionName = "kozeran";
+inline constexpr const char* DatabaseFileName = "kozeran.sqlite";
+
+// A location taken apart. A folder keeps its path with a trailing '/'.
+struct Location
+{
+    bool server = false;
+    QString folder;
+    QString host;
+    int port = 5432;
+    QString database;
+    QString user;
+    QString options; // query part, passed to libpq as connect options
+    QString text;    // the location as stored: the folder with '/', or the URI
+};
+bool IsServerLocation(const QString& location);
+// Raises AppError for a server URI without host or database, or with unknown parts.
+Location ParseLocation(const QString& location);
+// The URI of a server location; the password is never part of it.
+QString ServerUri(const QString& host, int port, const QString& database, const QString& user,
+                  const QString& options = QString());
+// How a person reads a location in messages: the native folder, or host:port/dbname.
+QString DisplayName(const QString& location);
+
+// The location with a trailing '/' for a folder; the default folder is created when missing.
+QString GetAliasPath();
+// Stores the location in engine.conf; the next OpenDatabase() uses it.
+void SetAliasPath(const QString& path);
+// Where engine.conf lives (for tests and the data location dialog).
+QString EngineConfigFile();
+
+// (Re)opens the connection on the alias path, or on `folderOverride` for this run only.
+// The data is checked first and nothing is written to a file that is damaged, another
+// program's (unless the question agreed) or holds our tables without their columns.
+// Raises AppError naming the folder, file or server when it cannot be opened or written.
+void OpenDatabase(const QString& folderOverride = QString());
+
+// Opens a connection of its own on `location` and closes it again: the user's reason when
+// it cannot be reached or refuses the login. The "kozeran" connection is left alone.
+void TestConnection(const QString& location);
+
+// Asked by OpenDatabase about a damaged or another program's data file: true to go on (the
+// file was restored in the meantime, or our tables may be added). Unset, such files are
+// refused. An agreement lasts for the run; another program's database is backed up first.
+using FileQuestion = std::function<bool(const DataFile::Inspection&)>;
+void SetFileQuestion(FileQuestion question);
+void CloseDatabase();
+// The location the open connection uses (folder with a trailing '/', or the server URI).
+QString CurrentFolder();
+// True when the open connection (or the configured location) is a server.
+bool IsServer();
+// False when a result read row by row must end before the connection runs another statement
+// (the server driver); such passes are then read whole.
+bool ReadsRowsInterleaved();
+// The open connection; opens it on the alias path when it is not open yet, and opens it
+// again after the server connection was lost.
+QSqlDatabase Database();
+// Called by the error reporting when the server connection broke.
+void NoteConnectionLost();
+
+bool TableExists(const QString& table);
+bool ColumnExists(const QString& table, const QString& column);
+
+enum class FieldType { Integer, String, Float, DateTime };
+struct FieldDef
+{
+    QString name;
+    FieldType type;
+    int size = 0; // characters, for String
+};
+void CreateTable(const QString& table, const QList<FieldDef>& fields);
+void CreateIndex(const QString& index, const QString& table, const QStringList& columns);
+
+// Runs one statement without parameters (DDL, pragmas).
+void Execute(const QString& sql);
+
+// Every row of a table on the open connection, as the engine returns them.
+struct TableRows
+{
+    QStringList columns;
+    QList<QVariantList> rows;
+};
+TableRows ReadTable(const QString& table);
+// Inserts `rows` into `table` of the open connection, by column name, in batches.
+void InsertRows(const QString& table, const TableRows& rows);
+
+// Date-times as each engine binds them and as they come back from a column.
+QVariant DateTimeParameter(const QDateTime& value);
+QDateTime DateTimeFromColumn(const QVariant& value);
+
+// Inside a transaction: serializes the writers that pick a new identifier of `table`, until
+// the transaction ends. SQLite's BEGIN IMMEDIATE already does.
+void LockForNewID(const QString& table);
+
+} // namespace Engine
+
+// Runs the writes of one command as a whole: BEGIN (IMMEDIATE on SQLite) now, ROLLBACK
+// unless Commit() was reached. Nested helpers join the outermost transaction.
+class Transaction
+{
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    bool m_outermost = false;
+    bool m_done = false;
+};

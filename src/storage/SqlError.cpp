@@ -1,0 +1,116 @@
+#include "storage/SqlError.h"
+
+#include "core/AppError.h"
+#include "storage/Engine.h"
+
+#include <QDir>
+#include <QSqlError>
+
+QString SqlErrorMessage(int code, const QString& detail, const QString& folder)
+{
+    const QString where = QDir::toNativeSeparators(folder);
+    QString text;
+    switch (code & 0xff) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        text = QStringLiteral("データフォルダ %1 のデータは他のプログラムが使用中です。"
+                              "しばらくしてからやり直してください。");
+        break;
+    case 3:  // SQLITE_PERM
+    case 8:  // SQLITE_READONLY
+    case 23: // SQLITE_AUTH
+        text = QStringLiteral("データフォルダ %1 に書き込めません。"
+                              "フォルダの場所と書き込み権限を確認してください。");
+        break;
+    case 13: // SQLITE_FULL
+        text = QStringLiteral("データフォルダ %1 のディスクに空きがないため書き込めません。"
+                              "空き容量を確保してからやり直してください。");
+        break;
+    case 10: // SQLITE_IOERR
+    case 22: // SQLITE_NOLFS
+        text = QStringLiteral("データフォルダ %1 の読み書き中にディスクまたはネットワークのエラーが"
+                              "発生しました。接続を確認してからやり直してください。");
+        break;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        text = QStringLiteral(
+            "データフォルダ %1 のデータファイルは壊れているか、データベースではありません。"
+            "「ファイル」→「バックアップから復元…」で復元してください。");
+        break;
+    case 14: // SQLITE_CANTOPEN
+        text = QStringLiteral("データフォルダ %1 のデータファイルを開けません。"
+                              "フォルダの場所と権限を確認してください。");
+        break;
+    default:
+        return detail.isEmpty() ? QStringLiteral("データベースエラー") : detail;
+    }
+    text = text.arg(where);
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n（") + detail + QStringLiteral("）");
+    return text;
+}
+
+QString ServerErrorMessage(const QString& sqlState, const QString& detail, const QString& location,
+                           bool* connectionLost)
+{
+    const QString server = Engine::DisplayName(location);
+    const auto has = [&detail](const char* text) {
+        return detail.contains(QLatin1String(text), Qt::CaseInsensitive);
+    };
+    QString text;
+    bool lost = false;
+    if (sqlState == QLatin1String("28P01") || has("password authentication failed")) {
+        text = QStringLiteral("サーバー %1 にログインできません。ユーザー名とパスワード"
+                              "（PGPASSWORD または ~/.pgpass）を確認してください。");
+    } else if (has("no password supplied")) {
+        text = QStringLiteral("サーバー %1 はパスワードを求めていますが、パスワードがありません。"
+                              "PGPASSWORD または ~/.pgpass にパスワードを設定してください。");
+    } else if (sqlState == QLatin1String("28000") || has("no pg_hba.conf entry") ||
+               has("role \"")) {
+        text = QStringLiteral("サーバー %1 はこのユーザーの接続を許可していません。"
+                              "ユーザー名とサーバーの設定を確認してください。");
+    } else if (sqlState == QLatin1String("3D000") ||
+               (has("database \"") && has("does not exist"))) {
+        text = QStringLiteral(
+            "サーバー %1 にデータベースがありません。データベース名を確認してください。");
+    } else if (has("server closed the connection") || has("terminating connection") ||
+               has("no connection to the server") || has("connection to server was lost") ||
+               has("could not receive data") || has("could not send data") ||
+               sqlState.startsWith(QLatin1String("08")) || sqlState == QLatin1String("57P01")) {
+        text = QStringLiteral("サーバー %1 との接続が切れました。書きかけの内容は取り消されました。"
+                              "次の操作で接続し直します。");
+        lost = true;
+    } else if (has("could not connect") || has("connection refused") ||
+               has("could not translate host") || has("timeout expired") ||
+               has("network is unreachable") || has("no route to host") ||
+               has("connection to server at")) {
+        text = QStringLiteral("サーバー %1 に接続できません。サーバーが動いているか、"
+                              "ホスト名とポート番号を確認してください。");
+    } else if (sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001") ||
+               sqlState == QLatin1String("55P03")) {
+        text = QStringLiteral("サーバー %1 で他の利用者の書き込みと重なったため取り消されました。"
+                              "やり直してください。");
+    } else {
+        return detail.isEmpty() ? QStringLiteral("データベースエラー") : detail;
+    }
+    if (connectionLost)
+        *connectionLost = lost;
+    text = text.arg(server);
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n（") + detail + QStringLiteral("）");
+    return text;
+}
+
+void RaiseSqlError(const QSqlError& error, const QString& folder)
+{
+    if (Engine::IsServerLocation(folder)) {
+        bool lost = false;
+        const QString message =
+            ServerErrorMessage(error.nativeErrorCode(), error.text().trimmed(), folder, &lost);
+        if (lost)
+            Engine::NoteConnectionLost();
+        throw AppError(message);
+    }
+    throw AppError(
+        SqlErrorMessage(error.nativeErrorCode().toInt(), error.text().trimmed(), folder));
+}

@@ -1,0 +1,372 @@
+#include "support/TestSupport.h"
+
+#define REFERENCE_DIR ""
+#include "app/PrintWiring.h"
+#include "core/RegistryUtility.h"
+#include "entry_ui/EditOndoData.h"
+#include "printing/FakePrinter.h"
+#include "printing/PdfPrinter.h"
+#include "printing/PrevX.h"
+#include "printing/PrinterSetup.h"
+#include "printing_ui/FormPreview.h"
+#include "printing_ui/SetPrintItems.h"
+#include "reports/ReportFixture.h"
+#include "storage/Engine.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+namespace {
+
+// Acts on the next modal dialog once it is up.
+void OnModal(std::function<void(QWidget*)> action)
+{
+    QTimer::singleShot(0, [action] {
+        if (QWidget* w = QApplication::activeModalWidget())
+            action(w);
+    });
+}
+
+void CloseModal()
+{
+    OnModal([](QWidget* w) { w->close(); });
+}
+
+struct Fixture
+{
+    TempProfile profile;
+    TOndoKanri record;
+    TFormPreview preview;
+    std::unique_ptr<TfSetPrintItems> dialog;
+    int previews = 0;
+
+    explicit Fixture(int categories = 4)
+    {
+        SetPrinterCatalog(
+            std::make_shared<TFakeListCatalog>(TPrinterList{{QStringLiteral("Fake"), false}}));
+        PrepareTables();
+        Engine::Execute(QStringLiteral("delete from OndoKubun"));
+        for (int i = 0; i < categories; ++i)
+            AddCategory(i, QStringLiteral("区分%1").arg(i));
+        Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K1', '県道工事')"));
+        k.ExecSQL();
+        AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 0, Day(4, 1), {151, 153});
+        LoadRecord(record, QStringLiteral("K1"), QStringLiteral("密粒"), 0, Day(4, 1));
+        dialog = std::make_unique<TfSetPrintItems>();
+        dialog->SetRecord(&record);
+        dialog->SetPreview(&preview);
+        QObject::connect(&preview, &QDialog::finished, [this] { ++previews; });
+    }
+    void Show()
+    {
+        dialog->show();
+        QApplication::processEvents();
+    }
+    // "プレビュー", closing the preview window when it opens.
+    void PressPreview()
+    {
+        CloseModal();
+        dialog->BitBtn1->click();
+    }
+};
+
+} // namespace
+
+class TestSetPrintItems : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void firstShowingDefaultsAndUntickedGrid();
+    void checkTicksAndUnticksAll();
+    void fontDialogCancelAndConfirm();
+    void dataSheetNothingTickedIsOneEmptyPortraitPage();
+    void chartTakesTickedCategoriesAndOpensAtZoom80();
+    void rangeTextsAreStoredAsTyped();
+    void invertedRangeStopsBeforeAnyPage();
+    void printButtonReadsWindowThenOpensDialog();
+    void goneChosenPrinterIsNamedInTheDialog();
+    void setupDialogOffersPdfPrinterAndKeepsCopies();
+};
+
+void TestSetPrintItems::firstShowingDefaultsAndUntickedGrid()
+{
+    Fixture f;
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QString());
+    f.Show();
+    QCOMPARE(f.dialog->Edit1->text(), QStringLiteral("100"));
+    QCOMPARE(f.dialog->Edit2->text(), QStringLiteral("200"));
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("100"));
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("200"));
+    QCOMPARE(f.dialog->Label5->text(), QString());
+    QCOMPARE(f.dialog->SS1->rowCount(), 4);
+    QCOMPARE(f.dialog->SS1->item(2, 1)->text(), QStringLiteral("区分2"));
+    QCOMPARE(f.dialog->SS1->item(2, 2)->text(), QStringLiteral("2"));
+    QCOMPARE(f.dialog->SS1->columnWidth(0), 30);
+    QCOMPARE(f.dialog->SS1->columnWidth(1), 240);
+
+    // Ticks go, form and per-project stay, at the next showing.
+    f.dialog->SetTicked(1, true);
+    f.dialog->RadioChart->setChecked(true);
+    f.dialog->CheckBox1->setChecked(true);
+    f.dialog->hide();
+    AddCategory(7, QStringLiteral("区分7"));
+    f.Show();
+    QCOMPARE(f.dialog->SS1->rowCount(), 5);
+    for (int i = 0; i < 5; ++i)
+        QVERIFY(!f.dialog->Ticked(i));
+    QVERIFY(f.dialog->RadioChart->isChecked());
+    QVERIFY(f.dialog->CheckBox1->isChecked());
+}
+
+void TestSetPrintItems::checkTicksAndUnticksAll()
+{
+    Fixture f;
+    f.Show();
+    f.dialog->SetTicked(0, true);
+    f.dialog->BitBtn3->click();
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!f.dialog->Ticked(i));
+    f.dialog->SetTicked(2, true);
+    f.dialog->BitBtn3->click();
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(f.dialog->Ticked(i));
+}
+
+void TestSetPrintItems::fontDialogCancelAndConfirm()
+{
+    Fixture f;
+    WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("IPAGothic"));
+    f.Show();
+    OnModal([](QWidget* w) {
+        auto* fd = qobject_cast<QFontDialog*>(w);
+        QVERIFY(fd);
+        fd->setCurrentFont(QFont(QStringLiteral("IPAMincho")));
+        fd->reject();
+    });
+    f.dialog->Button2->click();
+    QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAGothic"));
+    QCOMPARE(f.dialog->Label5->text(), QStringLiteral("IPAGothic"));
+
+    QString opened;
+    OnModal([&opened](QWidget* w) {
+        auto* fd = qobject_cast<QFontDialog*>(w);
+        opened = fd->currentFont().family();
+        QFont chosen(QStringLiteral("IPAMincho"));
+        chosen.setPointSize(20);
+        chosen.setBold(true);
+        fd->setCurrentFont(chosen);
+        fd->accept();
+    });
+    f.dialog->Button2->click();
+    QCOMPARE(opened, QStringLiteral("IPAGothic"));
+    QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAMincho"));
+    QCOMPARE(f.dialog->Label5->text(), QStringLiteral("IPAMincho"));
+}
+
+void TestSetPrintItems::dataSheetNothingTickedIsOneEmptyPortraitPage()
+{
+    Fixture f;
+    // Landscape chosen in the printer setup does not turn the data sheet.
+    f.dialog->PrinterSetup().SetupDialog = [] {
+        SelectedPrinter().SetOrientation(TOrientation::Landscape);
+        return true;
+    };
+    QVERIFY(f.dialog->PrinterSetup().ExecuteSetup());
+    f.Show();
+    f.PressPreview();
+    QCOMPARE(f.previews, 1);
+    QCOMPARE(f.preview.PrevX().PageCount(), 1);
+    QVERIFY(f.preview.PrevX().Page(1).Ops().empty());
+    QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Portrait);
+
+    f.dialog->SetTicked(0, true);
+    f.PressPreview();
+    QCOMPARE(f.previews, 2);
+    QVERIFY(!f.preview.PrevX().Page(1).Ops().empty());
+    QCOMPARE(f.record.Kubun.KubunName, QStringLiteral("区分0"));
+}
+
+void TestSetPrintItems::chartTakesTickedCategoriesAndOpensAtZoom80()
+{
+    Fixture f;
+    f.Show();
+    f.dialog->RadioChart->setChecked(true);
+    f.dialog->SetTicked(1, true);
+    f.dialog->SetTicked(3, true);
+    QCOMPARE(TickedKubunIds(f.dialog->Rows()), (QList<int>{1, 3}));
+    f.PressPreview();
+    QCOMPARE(f.previews, 1);
+    QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Landscape);
+    QCOMPARE(f.preview.PrevX().ZoomScale(), 80);
+    QVERIFY(f.preview.PrevX().PageCount() >= 1);
+    QCOMPARE(PrintMarginX, -1.5f);
+    QCOMPARE(PrintMarginY, -2.5f);
+
+    f.preview.PrevX().SetZoomScale(150);
+    f.PressPreview();
+    QCOMPARE(f.preview.PrevX().ZoomScale(), 80);
+}
+
+void TestSetPrintItems::rangeTextsAreStoredAsTyped()
+{
+    Fixture f;
+    f.Show();
+    f.dialog->RadioChart->setChecked(true);
+    f.dialog->Edit1->setText(QStringLiteral("120℃"));
+    f.PressPreview();
+    QCOMPARE(f.previews, 1);
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120℃"));
+
+    f.dialog->Edit1->clear();
+    f.PressPreview();
+    QCOMPARE(f.previews, 2);
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QString());
+    f.dialog->hide();
+    f.Show();
+    QCOMPARE(f.dialog->Edit1->text(), QStringLiteral("100"));
+}
+
+void TestSetPrintItems::invertedRangeStopsBeforeAnyPage()
+{
+    Fixture f;
+    f.Show();
+    f.dialog->SetTicked(0, true);
+    f.PressPreview(); // a data sheet document to keep
+    const int pages = f.preview.PrevX().PageCount();
+    f.dialog->RadioChart->setChecked(true);
+    f.dialog->Edit1->setText(QStringLiteral("200"));
+    f.dialog->Edit2->setText(QStringLiteral("150"));
+    QString message;
+    OnModal([&message](QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            message = box->text();
+        w->close();
+    });
+    f.dialog->BitBtn1->click();
+    QCOMPARE(message, QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
+    QCOMPARE(f.previews, 1);
+    QCOMPARE(f.preview.PrevX().PageCount(), pages);
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("200"));
+    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("150"));
+
+    // Typed with the input method on, the range still reads as 150 to 200.
+    f.dialog->Edit1->setText(QStringLiteral("１５０"));
+    f.dialog->Edit2->setText(QStringLiteral("２００"));
+    f.PressPreview();
+    QCOMPARE(f.previews, 2);
+}
+
+void TestSetPrintItems::printButtonReadsWindowThenOpensDialog()
+{
+    Fixture f;
+    TfEditOndoData window;
+    ConnectPrintDialog(window, *f.dialog);
+    QVERIFY(window.BitBtn1->isEnabled());
+    window.OndoKanri().Koji.Load(QStringLiteral("K1"));
+    window.ShowRecord();
+    window.OndoKanri().Koji.Code() = QStringLiteral("ZZ"); // not on screen
+    bool opened = false;
+    OnModal([&opened](QWidget* w) {
+        opened = qobject_cast<TfSetPrintItems*>(w) != nullptr;
+        w->close();
+    });
+    window.BitBtn1->click();
+    QVERIFY(opened);
+    QCOMPARE(window.OndoKanri().Koji.Code(), QStringLiteral("K1"));
+}
+
+void TestSetPrintItems::goneChosenPrinterIsNamedInTheDialog()
+{
+    Fixture f;
+    auto catalog = std::make_shared<TFakeListCatalog>(
+        TPrinterList{{QStringLiteral("Fake"), false}, {QStringLiteral("Office LBP"), false}});
+    SetPrinterCatalog(catalog);
+    f.dialog->PrinterSetup().SetupDialog = [] {
+        SelectPrinter(1);
+        return true;
+    };
+    f.dialog->Button1->click();
+    QCOMPARE(f.dialog->LabelPrinter->text(), QStringLiteral("プリンタ：Office LBP"));
+
+    // The next run, without that printer.
+    catalog->printers.removeLast();
+    SetPrinterCatalog(catalog);
+    TPrinterWatch watch;
+    TfSetPrintItems second;
+    second.SetPrinterWatch(&watch);
+    second.SetRecord(&f.record);
+    second.show();
+    QApplication::processEvents();
+    QVERIFY(second.LabelPrinter->isVisible());
+    QCOMPARE(second.LabelPrinter->text(),
+             QStringLiteral("プリンタ「Office LBP」が見つかりません。「Fake」に出力します"));
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("Fake"));
+
+    // It comes back while the program runs; another one added later keeps it chosen.
+    second.hide();
+    catalog->printers.append({QStringLiteral("Office LBP"), false});
+    second.show();
+    QCOMPARE(second.LabelPrinter->text(), QStringLiteral("プリンタ：Office LBP"));
+    second.hide();
+    catalog->printers.prepend({QStringLiteral("Another"), false});
+    second.show();
+    QCOMPARE(SelectedPrinter().Name(), QStringLiteral("Office LBP"));
+    QCOMPARE(second.LabelPrinter->text(), QStringLiteral("プリンタ：Office LBP"));
+}
+
+void TestSetPrintItems::setupDialogOffersPdfPrinterAndKeepsCopies()
+{
+    Fixture f;
+    SetPrinterCatalog(std::make_shared<TFakeListCatalog>(
+        TPrinterList{{QStringLiteral("Fake"), false}, {TPdfPrinter::PrinterName(), false}}));
+    InstallPrinterSetupDialog(f.dialog.get());
+    QStringList offered;
+    bool acted = false;
+    // The dialog fills its list once shown; act when the PDF printer is there.
+    std::function<void()> act = [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        auto* printers =
+            dialog ? dialog->findChild<QComboBox*>(QStringLiteral("printers")) : nullptr;
+        if (!printers || printers->findText(TPdfPrinter::PrinterName()) < 0) {
+            QTimer::singleShot(10, act);
+            return;
+        }
+        for (int i = 0; i < printers->count(); ++i)
+            offered << printers->itemText(i);
+        printers->setCurrentIndex(printers->findText(TPdfPrinter::PrinterName()));
+        if (auto* copies = dialog->findChild<QSpinBox*>(QStringLiteral("copies")))
+            copies->setValue(3);
+        acted = true;
+        dialog->accept();
+    };
+    QTimer::singleShot(0, act);
+    f.dialog->Button1->click();
+    QVERIFY2(acted, qPrintable(offered.join(QLatin1Char('|'))));
+    QVERIFY(offered.contains(TPdfPrinter::PrinterName()));
+    QCOMPARE(f.dialog->PrinterSetup().PrinterName(), TPdfPrinter::PrinterName());
+    QCOMPARE(ReadSetting(QStringLiteral("PrinterName")), TPdfPrinter::PrinterName());
+    QCOMPARE(JobOptions().copies, 3);
+
+    f.Show();
+    f.PressPreview();
+    f.preview.PrevX().PrintPages();
+    auto& printer = dynamic_cast<TFakePrinter&>(SelectedPrinter());
+    QCOMPARE(printer.Name(), TPdfPrinter::PrinterName());
+    QCOMPARE(int(printer.jobs.size()), 1);
+    QCOMPARE(printer.jobs[0].options.copies, 3);
+    SetJobOptions(TJobOptions());
+}
+
+ONDO_TEST_MAIN(TestSetPrintItems, QApplication)
+#include "test_setprintitems.moc"

@@ -1,0 +1,364 @@
+#include "core/AppError.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUrl>
+
+namespace {
+void makeTable()
+{
+    Engine::CreateTable(QStringLiteral("T1"),
+                        {{QStringLiteral("ID"), Engine::FieldType::Integer},
+                         {QStringLiteral("Name"), Engine::FieldType::String, 8},
+                         {QStringLiteral("Val"), Engine::FieldType::Float},
+                         {QStringLiteral("Day"), Engine::FieldType::DateTime}});
+}
+int countRows(const QString& table)
+{
+    Query q(QStringLiteral("select count(*) as N from ") + table);
+    q.Open();
+    return q.FieldInt(QStringLiteral("N"));
+}
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void aliasPath()
+    {
+        if (OnServer())
+            QSKIP("folder locations only");
+        TempProfile profile;
+        const QString def = Engine::GetAliasPath();
+        QCOMPARE(def, profile.root() + QStringLiteral("/data/kozeran/data/"));
+        QVERIFY(QDir(def).exists());
+        QVERIFY(QFile::exists(def + QStringLiteral("kozeran.sqlite")));
+
+        const QString other = profile.root() + QStringLiteral("/elsewhere");
+        Engine::SetAliasPath(other);
+        QCOMPARE(Engine::GetAliasPath(), other + QLatin1Char('/'));
+        Engine::OpenDatabase();
+        QCOMPARE(Engine::CurrentFolder(), other + QLatin1Char('/'));
+        QVERIFY(QFile::exists(other + QStringLiteral("/kozeran.sqlite")));
+    }
+
+    void tablesAndNamesIgnoreCase()
+    {
+        TempProfile profile;
+        QVERIFY(!Engine::TableExists(QStringLiteral("T1")));
+        makeTable();
+        QVERIFY(Engine::TableExists(QStringLiteral("t1")));
+        Query ins(QStringLiteral("insert into t1 (ID,NAME) values (:A,:B)"));
+        ins.BindInt(QStringLiteral("A"), 3);
+        ins.BindText(QStringLiteral("b"), QStringLiteral("x"));
+        ins.ExecSQL();
+        Query sel(QStringLiteral("select * from T1"));
+        sel.Open();
+        QCOMPARE(sel.FieldText(QStringLiteral("name")), QStringLiteral("x"));
+        QCOMPARE(sel.FieldInt(QStringLiteral("id")), 3);
+    }
+
+    void repeatedAndUnboundParameters()
+    {
+        TempProfile profile;
+        makeTable();
+        Query ins(QStringLiteral("insert into T1 (ID,Name,Val) values (:A,:B,:A)"));
+        ins.BindInt(QStringLiteral("A"), 7);
+        ins.BindText(QStringLiteral("B"), QStringLiteral("it's :B"));
+        ins.ExecSQL();
+        Query sel;
+        sel.Add(QStringLiteral("select * from T1"));
+        sel.Add(QStringLiteral("where ID = :A and Val = :A and Name <> ':A'"));
+        sel.BindInt(QStringLiteral("A"), 7);
+        sel.Open();
+        QCOMPARE(sel.RecordCount(), 1);
+        QCOMPARE(sel.FieldText(QStringLiteral("Name")), QStringLiteral("it's :B"));
+
+        Query unbound(QStringLiteral("delete from T1 where ID = :A or Name = :B"));
+        unbound.BindInt(QStringLiteral("A"), 1);
+        QVERIFY_THROWS_EXCEPTION(AppError, unbound.ExecSQL());
+        QCOMPARE(countRows(QStringLiteral("T1")), 1);
+    }
+
+    void nullsAndAggregates()
+    {
+        TempProfile profile;
+        makeTable();
+        Query max(QStringLiteral("select Max(ID) as MaxID from T1"));
+        max.Open();
+        QVERIFY(!max.Eof());
+        QCOMPARE(max.FieldInt(QStringLiteral("MaxID")), 0);
+        QCOMPARE(max.FieldText(QStringLiteral("MaxID")), QString());
+
+        Query ins(QStringLiteral("insert into T1 (ID) values (:A)"));
+        ins.BindInt(QStringLiteral("A"), 1);
+        ins.ExecSQL();
+        Query sel(QStringLiteral("select * from T1"));
+        sel.Open();
+        QCOMPARE(sel.FieldDouble(QStringLiteral("Val")), 0.0);
+        QCOMPARE(sel.FieldText(QStringLiteral("Name")), QString());
+        QCOMPARE(sel.FieldDateTime(QStringLiteral("Day")).date(), QDate(1899, 12, 30));
+        QVERIFY_THROWS_EXCEPTION(AppError, sel.FieldText(QStringLiteral("NoSuchColumn")));
+        sel.Next();
+        QVERIFY(sel.Eof());
+    }
+
+    void dateTimesStoredAsText()
+    {
+        TempProfile profile;
+        makeTable();
+        const QDateTime day(QDate(2024, 3, 31), QTime(0, 0));
+        Query ins(QStringLiteral("insert into T1 (ID,Day) values (1,:D)"));
+        ins.BindDateTime(QStringLiteral("D"), day);
+        ins.ExecSQL();
+        // SQLite keeps the text form; the server a timestamp without zone.
+        QSqlQuery raw(Engine::Database());
+        QVERIFY(raw.exec(OnServer() ? QStringLiteral(
+                                          "select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') from T1")
+                                    : QStringLiteral("select Day from T1")) &&
+                raw.next());
+        QCOMPARE(raw.value(0).toString(), QStringLiteral("2024-03-31 00:00:00"));
+        Query sel(QStringLiteral("select * from T1 where Day = :D"));
+        sel.BindDateTime(QStringLiteral("D"), day);
+        sel.Open();
+        QCOMPARE(sel.RecordCount(), 1);
+        QCOMPARE(sel.FieldDateTime(QStringLiteral("Day")), day);
+
+        for (const QDateTime& t : {QDateTime(QDate(1899, 12, 30), QTime(0, 0)),
+                                   QDateTime(QDate(2009, 1, 2), QTime(3, 4, 5)),
+                                   QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)),
+                                   QDateTime(QDate(12, 5, 6), QTime(7, 8, 9))}) {
+            QCOMPARE(DateTimeToStorage(t), t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            QCOMPARE(DateTimeFromStorage(DateTimeToStorage(t)), t);
+        }
+    }
+
+    void preparedStatementsFollowTheConnection()
+    {
+        TempProfile profile;
+        const QString sql = QStringLiteral("select Name from T1 where ID = :A order by Name");
+        const auto names = [&sql](int id) {
+            Query q(sql);
+            q.BindInt(QStringLiteral("A"), id);
+            q.Open();
+            QStringList out;
+            for (; !q.Eof(); q.Next()) {
+                // The same text run inside the loop of the first must not disturb it.
+                Query inner(sql);
+                inner.BindInt(QStringLiteral("A"), id + 1);
+                inner.Open();
+                out << q.FieldText(QStringLiteral("Name")) + QLatin1Char('/') +
+                           (inner.Eof() ? QString() : inner.FieldText(QStringLiteral("Name")));
+            }
+            return out;
+        };
+        const auto fill = [](const QStringList& rows) {
+            makeTable();
+            Query ins(QStringLiteral("insert into T1 (ID, Name) values (:A, :B)"));
+            for (int i = 0; i < rows.size(); ++i) {
+                ins.BindInt(QStringLiteral("A"), i % 2 + 1);
+                ins.BindText(QStringLiteral("B"), rows.at(i));
+                ins.ExecSQL();
+            }
+        };
+        fill({QStringLiteral("a1"), QStringLiteral("b2"), QStringLiteral("a3")});
+        QCOMPARE(names(1), (QStringList{QStringLiteral("a1/b2"), QStringLiteral("a3/b2")}));
+
+        // A forward pass reads row by row; the same text opened meanwhile gets its own statement.
+        {
+            Query q(QStringLiteral("select Name from T1 order by Name"));
+            q.OpenForward();
+            QStringList seen;
+            for (; !q.Eof(); q.Next()) {
+                Query inner(QStringLiteral("select Name from T1 order by Name"));
+                inner.Open();
+                seen << q.FieldText(QStringLiteral("Name")) + QString::number(inner.RecordCount());
+            }
+            QCOMPARE(seen, (QStringList{QStringLiteral("a13"), QStringLiteral("a33"),
+                                        QStringLiteral("b23")}));
+            q.Next();
+            QVERIFY(q.Eof());
+        }
+        QCOMPARE(names(2), QStringList{QStringLiteral("b2/")});
+
+        // Another data folder: the statements of the closed connection are not reused.
+        Engine::OpenDatabase(profile.root() + QStringLiteral("/other"));
+        fill({QStringLiteral("x1")});
+        QCOMPARE(names(1), QStringList{QStringLiteral("x1/")});
+        Engine::CloseDatabase();
+        Engine::OpenDatabase(profile.root() + QStringLiteral("/third"));
+        fill({QStringLiteral("y1"), QStringLiteral("z2")});
+        QCOMPARE(names(1), QStringList{QStringLiteral("y1/z2")});
+    }
+
+    void missingColumnFailsToOpen()
+    {
+        TempProfile profile;
+        makeTable();
+        Query q(QStringLiteral("select Nothing from T1"));
+        QVERIFY_THROWS_EXCEPTION(AppError, q.Open());
+    }
+
+    void transactionRollsBackOnError()
+    {
+        TempProfile profile;
+        makeTable();
+        try {
+            Transaction tx;
+            Query ins(QStringLiteral("insert into T1 (ID) values (1)"));
+            ins.ExecSQL();
+            Query bad(QStringLiteral("insert into NoTable (ID) values (1)"));
+            bad.ExecSQL();
+            tx.Commit();
+            QFAIL("the failing statement must raise");
+        } catch (const AppError& e) {
+            QVERIFY(e.message().contains(QStringLiteral("NoTable")));
+        }
+        QCOMPARE(countRows(QStringLiteral("T1")), 0);
+
+        { // nested helpers join the outer transaction
+            Transaction outer;
+            {
+                Transaction inner;
+                Query ins(QStringLiteral("insert into T1 (ID) values (2)"));
+                ins.ExecSQL();
+                inner.Commit();
+            }
+        } // outer not committed
+        QCOMPARE(countRows(QStringLiteral("T1")), 0);
+
+        Transaction ok;
+        Query ins(QStringLiteral("insert into T1 (ID) values (3)"));
+        ins.ExecSQL();
+        ok.Commit();
+        QCOMPARE(countRows(QStringLiteral("T1")), 1);
+    }
+
+    void unwritableFolderNamesIt()
+    {
+        TempProfile profile;
+        QFile blocker(profile.root() + QStringLiteral("/file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString bad = profile.root() + QStringLiteral("/file/data");
+        try {
+            Engine::OpenDatabase(bad);
+            QFAIL("a folder that cannot be made must raise");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(bad), qPrintable(e.message()));
+        }
+    }
+
+    void serverRefusalsNameTheServer()
+    {
+        if (!OnServer())
+            QSKIP("server locations only");
+        TempProfile profile;
+        const QString ours = Engine::CurrentFolder();
+        const QUrl base(TestServerUri());
+        QUrl down(base);
+        down.setPort(1); // nothing listens there
+        qputenv("PGPASSWORD", "wrong");
+        const struct
+        {
+            QString uri;
+            QString expected;
+        } cases[] = {
+            {down.toString(),
+             QStringLiteral("サーバー 127.0.0.1:1/%1 に接続できません").arg(base.path().mid(1))},
+            {TestServerUriFor(base.path().mid(1), QStringLiteral("pwuser")),
+             QStringLiteral("にログインできません")},
+            {TestServerUriFor(QStringLiteral("no_such_db")),
+             QStringLiteral("にデータベースがありません")},
+        };
+        for (const auto& c : cases) {
+            for (int open = 0; open < 2; ++open) {
+                try {
+                    open ? Engine::OpenDatabase(c.uri) : Engine::TestConnection(c.uri);
+                    QFAIL(qPrintable(c.uri));
+                } catch (const AppError& e) {
+                    QVERIFY2(e.message().contains(c.expected), qPrintable(e.message()));
+                    QVERIFY2(e.message().contains(QLatin1Char('\n')), qPrintable(e.message()));
+                }
+            }
+        }
+        qunsetenv("PGPASSWORD");
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 Engine::ParseLocation(QStringLiteral("postgresql://u:pw@h/db")));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 Engine::ParseLocation(QStringLiteral("postgresql://h/")));
+        QCOMPARE(Engine::GetAliasPath(), ours);
+    }
+
+    void droppedConnectionRollsBackAndReconnects()
+    {
+        if (!OnServer())
+            QSKIP("server locations only");
+        TempProfile profile;
+        makeTable();
+        try {
+            Transaction tx;
+            Query ins(QStringLiteral("insert into T1 (ID) values (1)"));
+            ins.ExecSQL();
+            Query pid(QStringLiteral("select pg_backend_pid() as P"));
+            pid.Open();
+            ServerAdmin(QStringLiteral("select pg_terminate_backend(%1)")
+                            .arg(pid.FieldInt(QStringLiteral("P"))));
+            Query more(QStringLiteral("insert into T1 (ID) values (2)"));
+            more.ExecSQL();
+            tx.Commit();
+            QFAIL("a lost connection must raise");
+        } catch (const AppError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("サーバー 127.0.0.1:")),
+                     qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("との接続が切れました")),
+                     qPrintable(e.message()));
+        }
+        QCOMPARE(countRows(QStringLiteral("T1")), 0); // the next action reconnects
+        Transaction tx;
+        Query ins(QStringLiteral("insert into T1 (ID) values (3)"));
+        ins.ExecSQL();
+        tx.Commit();
+        QCOMPARE(countRows(QStringLiteral("T1")), 1);
+    }
+
+    void busyDatabaseSaysSo()
+    {
+        if (OnServer())
+            QSKIP("a file held by another program is a folder location's case");
+        TempProfile profile;
+        makeTable();
+        const QString file = Engine::CurrentFolder() + QStringLiteral("kozeran.sqlite");
+        {
+            QSqlDatabase other =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(file);
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            try {
+                Query ins(QStringLiteral("insert into T1 (ID) values (1)"));
+                ins.ExecSQL();
+                QFAIL("a held database must raise");
+            } catch (const AppError& e) {
+                QVERIFY2(e.message().contains(QStringLiteral("他のプログラムが使用中")),
+                         qPrintable(e.message()));
+                QVERIFY(e.message().contains(Engine::CurrentFolder()));
+            }
+            lock.exec(QStringLiteral("ROLLBACK"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    }
+};
+
+ONDO_TEST_MAIN(TestEngine, QCoreApplication)
+#include "test_engine.moc"

@@ -1,0 +1,89 @@
+#include "support/TestSupport.h"
+#include "widgets_ui/ListView.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+
+class TestListView : public QObject
+{
+    Q_OBJECT
+
+    static ListViewData records()
+    {
+        ListViewData data;
+        data.Reset({{QStringLiteral("工事コード"), 70},
+                    {QStringLiteral("工事名"), 200},
+                    {QStringLiteral("合材名"), 200},
+                    {QStringLiteral("区分"), 70}});
+        data.rows << ListViewRow{QStringLiteral("K002"),
+                                 {QStringLiteral("県道"), QStringLiteral("粗粒度20"),
+                                  QStringLiteral("練上温度"), QStringLiteral("7")}};
+        data.rows << ListViewRow{
+            QStringLiteral("K001"),
+            {QStringLiteral("国道"), QStringLiteral("密粒度13"), QString(), QStringLiteral("3")}};
+        return data;
+    }
+
+private Q_SLOTS:
+    void showsColumnsAndKeepsHiddenIdentifier()
+    {
+        TfListView lv;
+        lv.Fill(records());
+        QCOMPARE(lv.ListView1->columnCount(), 4); // the identifier has no column
+        QCOMPARE(lv.ListView1->topLevelItemCount(), 2);
+        QCOMPARE(lv.ListView1->topLevelItem(1)->text(2), QStringLiteral("密粒度13"));
+
+        QVERIFY(!lv.SelectedRow());
+        QVERIFY(!lv.OkButton->isEnabled());
+        lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(1));
+        QVERIFY(lv.OkButton->isEnabled());
+        QCOMPARE(lv.SelectedRow()->subItems.value(3), QStringLiteral("3"));
+
+        // A refill forgets the old choice.
+        ListViewData projects;
+        projects.Reset({{QStringLiteral("工事コード"), 70}, {QStringLiteral("工事名"), 400}});
+        projects.rows << ListViewRow{QStringLiteral("K009"), {QStringLiteral("市道")}};
+        lv.Fill(projects);
+        QCOMPARE(lv.ListView1->columnCount(), 2);
+        QVERIFY(!lv.SelectedRow());
+        QVERIFY(!lv.OkButton->isEnabled());
+    }
+
+    void okDoubleClickAndCancel()
+    {
+        TfListView lv;
+        lv.Fill(records());
+        QTimer::singleShot(0, &lv, [&lv] {
+            lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(0));
+            QTest::mouseClick(lv.OkButton, Qt::LeftButton);
+            if (lv.isVisible())
+                lv.reject(); // fail rather than hang
+        });
+        QCOMPARE(lv.exec(), int(QDialog::Accepted));
+        QCOMPARE(lv.SelectedRow()->caption, QStringLiteral("K002"));
+
+        lv.Fill(records());
+        QTimer::singleShot(0, &lv, [&lv] {
+            QTreeWidgetItem* item = lv.ListView1->topLevelItem(1);
+            const QPoint at = lv.ListView1->visualItemRect(item).center();
+            QTest::mouseClick(lv.ListView1->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(lv.ListView1->viewport(), Qt::LeftButton, {}, at);
+            if (lv.isVisible())
+                lv.reject();
+        });
+        QCOMPARE(lv.exec(), int(QDialog::Accepted));
+        QCOMPARE(lv.SelectedRow()->caption, QStringLiteral("K001"));
+
+        lv.Fill(records());
+        QTimer::singleShot(0, &lv, [&lv] {
+            lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(0));
+            lv.CancelButton->click();
+        });
+        QCOMPARE(lv.exec(), int(QDialog::Rejected));
+    }
+};
+
+ONDO_TEST_MAIN(TestListView, QApplication)
+#include "test_listview.moc"
