@@ -1,12 +1,10 @@
 #include "app/Desktop.h"
 
-#include "app/CsvImportWiring.h"
 #include "app/DialogWiring.h"
-#include "app/ExportWiring.h"
-#include "app/OldDataWiring.h"
+#include "app/ExchangeWiring.h"
 #include "app/PrintWiring.h"
-#include "app/RestoreWiring.h"
 #include "core/AppError.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange_ui/CsvImportDialog.h"
 #include "exchange_ui/ExportDialog.h"
@@ -20,9 +18,11 @@
 #include "registers_ui/EditKoji.h"
 #include "registers_ui/EditOndoKubun.h"
 #include "reports/TextMetrics.h"
+#include "settings_ui/CopyDataDialog.h"
 #include "settings_ui/RestoreBackup.h"
 #include "settings_ui/SetDataPath.h"
 #include "storage/Engine.h"
+#include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/LazyDialog.h"
 #include "widgets_ui/ListView.h"
 #include "widgets_ui/WindowFont.h"
@@ -39,16 +39,18 @@
 
 struct TDesktop::Windows
 {
-    TfEditOndoData fEditOndoData;
+    TDayEntry entry;
     std::unique_ptr<TfListView> fListView;
-    std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
     std::unique_ptr<TfCalendar> fCalendar;
+    TfEditOndoData fEditOndoData{entry, OnFirstUse(fListView), OnFirstUse(fCalendar)};
+    std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
     std::unique_ptr<TfEditKoji> fEditKoji;
     std::unique_ptr<TfEditGozai> fEditGozai;
     std::unique_ptr<TfEditSimei> fEditSimei;
     std::unique_ptr<TFormPreview> FormPreview; // made with the print settings
     std::unique_ptr<TfSetPrintItems> fSetPrintItems;
     std::unique_ptr<TfSetDataPath> fSetDataPath;
+    std::unique_ptr<TfCopyData> fCopyData;
     std::unique_ptr<TfRestoreBackup> fRestoreBackup;
     std::unique_ptr<TfExport> fExport;
     std::unique_ptr<TfParadoxImport> fParadoxImport;
@@ -62,28 +64,30 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
 {
     Windows& w = *m_windows;
     TfEditOndoData& main = w.fEditOndoData;
-    const DialogRef<TfListView> listView = OnFirstUse(w.fListView);
-    main.SetListView(listView);
-    main.SetCalendar(OnFirstUse(w.fCalendar));
-    ConnectRegisterDialogs(main, {listView, OnFirstUse(w.fEditOndoKubun), OnFirstUse(w.fEditKoji),
-                                  OnFirstUse(w.fEditGozai), OnFirstUse(w.fEditSimei),
-                                  OnFirstUse(w.fSetDataPath)});
-    ConnectPrintDialog(main, [&w]() -> TfSetPrintItems& {
-        if (!w.fSetPrintItems) {
-            w.FormPreview = std::make_unique<TFormPreview>();
-            w.fSetPrintItems = std::make_unique<TfSetPrintItems>(&w.fEditOndoData);
-            w.fSetPrintItems->SetPreview(w.FormPreview.get());
-            w.fSetPrintItems->SetPrinterWatch(&w.printerWatch.emplace());
-            InstallPrinterSetupDialog(w.fSetPrintItems.get());
-        }
-        return *w.fSetPrintItems;
-    });
+    ConnectRegisterDialogs(main, {OnFirstUse(w.fListView), OnFirstUse(w.fEditOndoKubun),
+                                  OnFirstUse(w.fEditKoji), OnFirstUse(w.fEditGozai),
+                                  OnFirstUse(w.fEditSimei)});
+    ConnectDataLocationDialog(main, OnFirstUse(w.fSetDataPath));
+    ConnectCopyDataDialog(main, OnFirstUse(w.fCopyData, static_cast<QWidget*>(&main)));
     ConnectRestoreDialog(main, OnFirstUse(w.fRestoreBackup));
+    ConnectPrintDialog(main, std::function<TfSetPrintItems&()>([&w]() -> TfSetPrintItems& {
+                           if (!w.fSetPrintItems) {
+                               w.FormPreview = std::make_unique<TFormPreview>();
+                               w.fSetPrintItems =
+                                   std::make_unique<TfSetPrintItems>(&w.fEditOndoData);
+                               w.fSetPrintItems->SetPreview(w.FormPreview.get());
+                               w.fSetPrintItems->SetPrinterWatch(&w.printerWatch.emplace());
+                               InstallPrinterSetupDialog(w.fSetPrintItems.get());
+                           }
+                           return *w.fSetPrintItems;
+                       }));
     ConnectExportDialog(main, OnFirstUse(w.fExport));
-    ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, &main));
+    ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, static_cast<QWidget*>(&main)));
     ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport));
-    ConnectHelpMenu(main.HelpUsage, main.HelpAbout, &main,
-                    OnFirstUse(w.fHelp, static_cast<QWidget*>(&main)));
+    const DialogRef<TfHelp> help = OnFirstUse(w.fHelp, static_cast<QWidget*>(&main));
+    QObject::connect(&main, &TfEditOndoData::helpRequested, &main, [help] { ShowGuide(*help); });
+    QObject::connect(&main, &TfEditOndoData::aboutRequested, &main,
+                     [&main] { RunGuarded(&main, [&main] { ShowAbout(&main); }); });
 }
 
 TDesktop::~TDesktop() = default;

@@ -1,33 +1,32 @@
 #include "app/DialogWiring.h"
 
-#include "domain/ChosenEntry.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "registers_ui/EditKoji.h"
 #include "registers_ui/EditOndoKubun.h"
+#include "settings_ui/CopyDataDialog.h"
 #include "settings_ui/DataLocation.h"
+#include "settings_ui/RestoreBackup.h"
 #include "settings_ui/SetDataPath.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/ListView.h"
 
-#include <QAction>
-#include <QLineEdit>
-#include <QPushButton>
-
 namespace {
 
-template <class Signal, class Sender>
-void onTrigger(TfEditOndoData& w, Sender* sender, Signal signal, std::function<void()> action)
+// Runs `action` guarded whenever `signal` of the window is emitted.
+template <class Signal, class Action>
+void onRequest(TfEditOndoData& window, Signal signal, Action action)
 {
-    sender->setEnabled(true);
-    QObject::connect(sender, signal, &w, [&w, action] { RunGuarded(&w, action); });
+    QObject::connect(&window, signal, &window, [&window, action](auto... args) {
+        RunGuarded(&window, [&] { action(args...); });
+    });
 }
 
 } // namespace
 
-void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
+void ConnectRegisterDialogs(TfEditOndoData& window, const TRegisterDialogs& d)
 {
-    TOndoKanri& r = w.OndoKanri();
-
+    TDayEntry& entry = window.Entry();
     if (d.koji) {
         if (d.listView) {
             DialogRef<TfListView> lv = d.listView;
@@ -37,53 +36,62 @@ void ConnectRegisterDialogs(TfEditOndoData& w, const TRegisterDialogs& d)
                 return lv->exec() == QDialog::Accepted ? lv->SelectedIndex() : -1;
             };
         }
-        onTrigger(w, w.KojiItem, &QAction::triggered, [d] { d.koji->exec(); });
-        onTrigger(w, w.Button1, &QPushButton::clicked, [&w, &r, d] {
-            if (d.koji->exec() != QDialog::Accepted)
-                return;
-            r.Koji.Load(d.koji->ChosenKey());
-            w.Edit2->setText(r.Koji.Code());
-            w.ComboBox1->setEditText(r.Koji.Kojimei());
+        onRequest(window, &TfEditOndoData::projectDialogRequested, [&entry, d](bool choose) {
+            if (d.koji->exec() == QDialog::Accepted && choose)
+                entry.TakeProject(d.koji->ChosenKey());
         });
     }
     if (d.gozai) {
-        onTrigger(w, w.GozaiItem, &QAction::triggered, [d] { d.gozai->exec(); });
-        onTrigger(w, w.Button2, &QPushButton::clicked, [&w, &r, d] {
-            if (d.gozai->exec() != QDialog::Accepted)
-                return;
-            const bool cleared = TakeChosenGozai(r, w.Edit2->text(), d.gozai->ChosenKey());
-            if (cleared) {
-                w.ShowRecord();
-                return;
-            }
-            w.ComboBox2->setEditText(r.Gozai.DataName());
-            w.Edit3->setText(r.Gozai.PrintName());
+        onRequest(window, &TfEditOndoData::mixDialogRequested, [&entry, d](bool choose) {
+            if (d.gozai->exec() == QDialog::Accepted && choose)
+                entry.TakeGozai(d.gozai->ChosenKey());
         });
     }
     if (d.simei) {
-        onTrigger(w, w.SimeiItem, &QAction::triggered, [d] { d.simei->exec(); });
-        onTrigger(w, w.Button9, &QPushButton::clicked, [&w, &r, d] {
-            if (d.simei->exec() != QDialog::Accepted)
-                return;
-            r.Simei.Load(d.simei->ChosenKey());
-            w.ComboBox5->setEditText(r.Simei.Simei());
+        onRequest(window, &TfEditOndoData::measurerDialogRequested, [&entry, d](bool choose) {
+            if (d.simei->exec() == QDialog::Accepted && choose)
+                entry.TakeSimei(d.simei->ChosenKey());
         });
     }
     if (d.kubun) {
         // The shown record follows renamed categories and changed ranges and intervals.
-        const auto editKubun = [&w, d] {
+        onRequest(window, &TfEditOndoData::categoryDialogRequested, [&entry, d] {
             d.kubun->exec();
-            w.RefreshKubun();
-        };
-        onTrigger(w, w.KubunItem, &QAction::triggered, editKubun);
-        onTrigger(w, w.Button4, &QPushButton::clicked, editKubun);
-    }
-    if (d.dataPath) {
-        onTrigger(w, w.DataPathItem, &QAction::triggered, [&w, d] {
-            RunDataLocation(*d.dataPath, &w);
-            // Every table of a new folder is made at once and in one transaction, so the
-            // next register does not fail on a missing table; the old folder has them.
-            TOndoKanri::CreateTables();
+            entry.RefreshKubun();
         });
     }
+}
+
+void ConnectDataLocationDialog(TfEditOndoData& window, DialogRef<TfSetDataPath> dialog)
+{
+    onRequest(window, &TfEditOndoData::dataLocationRequested, [&window, dialog] {
+        RunDataLocation(*dialog, &window);
+        // Every table of a new folder is made at once and in one transaction, so the next
+        // register does not fail on a missing table; the old folder has them.
+        TOndoKanri::CreateTables();
+    });
+}
+
+void ConnectCopyDataDialog(TfEditOndoData& window, DialogRef<TfCopyData> dialog)
+{
+    onRequest(window, &TfEditOndoData::copyDataRequested, [&window, dialog] {
+        dialog->CopiedAny = false;
+        dialog->exec();
+        if (!dialog->CopiedAny)
+            return;
+        // The copy may have replaced the data this window shows.
+        TOndoKanri::CreateTables();
+        window.Entry().New();
+    });
+}
+
+void ConnectRestoreDialog(TfEditOndoData& window, DialogRef<TfRestoreBackup> dialog)
+{
+    onRequest(window, &TfEditOndoData::restoreRequested, [&window, dialog] {
+        if (dialog->exec() != QDialog::Accepted)
+            return;
+        // An older backup may lack tables; the record shown belongs to the old data.
+        TOndoKanri::CreateTables();
+        window.Entry().New();
+    });
 }

@@ -2,12 +2,14 @@
 
 #include "widgets_ui/LazyDialog.h"
 
-class TfEditOndoData;
-class TfListView;
-class TfEditOndoKubun;
-class TfEditKoji;
+class TfCopyData;
 class TfEditGozai;
+class TfEditKoji;
+class TfEditOndoData;
+class TfEditOndoKubun;
 class TfEditSimei;
+class TfListView;
+class TfRestoreBackup;
 class TfSetDataPath;
 
 // The master-data dialogs the main window opens from its menu and header buttons.
@@ -18,8 +20,15 @@ struct TRegisterDialogs
     DialogRef<TfEditKoji> koji;
     DialogRef<TfEditGozai> gozai;
     DialogRef<TfEditSimei> simei;
-    DialogRef<TfSetDataPath> dataPath;
 };
 
-// Enables the menu entries and header buttons of the given dialogs and connects them.
+// Opens each given dialog when the window asks for it; a choice made from the header is taken
+// into the day, and the day follows edited categories.
 void ConnectRegisterDialogs(TfEditOndoData& window, const TRegisterDialogs& dialogs);
+
+// The commands that put other data under the window: the data location, the copy between
+// locations, restore from a backup. Afterwards the tables are made sure of and an empty record
+// is shown, except after a data location change, which keeps the day on screen.
+void ConnectDataLocationDialog(TfEditOndoData& window, DialogRef<TfSetDataPath> dialog);
+void ConnectCopyDataDialog(TfEditOndoData& window, DialogRef<TfCopyData> dialog);
+void ConnectRestoreDialog(TfEditOndoData& window, DialogRef<TfRestoreBackup> dialog);

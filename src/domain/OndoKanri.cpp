@@ -400,10 +400,6 @@ void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& 
     tx.Commit();
 }
 
-namespace {
-std::function<bool()> g_conflictQuestion;
-}
-
 bool DayAsStored::operator==(const DayAsStored& o) const
 {
     if (present != o.present || kosu != o.kosu || max != o.max || min != o.min || avg != o.avg ||
@@ -464,12 +460,8 @@ void TOndoKanri::RefreshSeenDay()
             ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
 }
 
-void TOndoKanri::SetConflictQuestion(std::function<bool()> question)
-{
-    g_conflictQuestion = std::move(question);
-}
-
-bool TOndoKanri::Register(const QList<Reading>& readings)
+bool TOndoKanri::Register(const QList<Reading>& readings,
+                          const std::function<bool()>& overwriteTheirs)
 {
     Transaction tx;
     // Writers take turns from here, so what is compared below is what we would overwrite.
@@ -479,7 +471,7 @@ bool TOndoKanri::Register(const QList<Reading>& readings)
                          m_seen.day == Hiduke;
     if (sameDay &&
         !(ReadStoredDay(Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke) == m_seen.stored) &&
-        !(g_conflictQuestion && g_conflictQuestion()))
+        !(overwriteTheirs && overwriteTheirs()))
         return false;
     Save();
     ReplaceDay(ID, Hiduke, readings);

@@ -90,9 +90,10 @@ public:
     // Deletes the day's readings of header `id` and inserts `readings`.
     static void ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings);
     // Save() and ReplaceDay() as one transaction: a failure leaves the stored day as it was.
-    // When the day was changed by someone else since RememberDay() saw it, the conflict
-    // question decides; false when it kept theirs and nothing was written.
-    bool Register(const QList<Reading>& readings);
+    // When the day was changed by someone else since RememberDay() saw it, `overwriteTheirs`
+    // decides (unset: theirs is kept); false when it kept theirs and nothing was written.
+    bool Register(const QList<Reading>& readings,
+                  const std::function<bool()>& overwriteTheirs = {});
 
     // The day of a project, mix, category and date as stored now.
     static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
@@ -104,8 +105,6 @@ public:
                      const QDateTime& day);
     // After this program removed days: what it now sees is the stored state.
     void RefreshSeenDay();
-    // Asked by Register: true to overwrite the other user's day. Unset, theirs is kept.
-    static void SetConflictQuestion(std::function<bool()> question);
 
     QString Kikakuti() const;
 

@@ -1,22 +1,20 @@
 #pragma once
 
-#include "domain/OndoKanri.h"
 #include "widgets_ui/LazyDialog.h"
 
 #include <QComboBox>
 #include <QMainWindow>
 #include <functional>
-#include <memory>
 
 class QAction;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+class TDayEntry;
+class TReadingsView;
 class TfCalendar;
 class TfListView;
 
@@ -30,100 +28,41 @@ public:
     void showPopup() override;
 };
 
-// The main window: one record of a project, mix, category and day, with its readings.
+// The main window: the day of work of the session it is given, shown and edited. Commands that
+// belong to other windows are asked for through the signals; the application connects them.
 class TfEditOndoData : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit TfEditOndoData(QWidget* parent = nullptr);
+    TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView, DialogRef<TfCalendar> calendar,
+                   QWidget* parent = nullptr);
     ~TfEditOndoData() override;
 
-    TOndoKanri& OndoKanri() { return *m_ondoKanri; }
+    TDayEntry& Entry() { return m_entry; }
 
-    // The dialogs the pickers open; created after this window, as at program start.
-    void SetListView(DialogRef<TfListView> listView) { m_listView = std::move(listView); }
-    void SetCalendar(DialogRef<TfCalendar> calendar) { m_calendar = std::move(calendar); }
+    // The memo beside the statistics, as the control chart fills it.
+    void ClearMemo();
+    void AddMemoLine(const QString& line);
+    void ShowStatus(const QString& text, int milliseconds);
 
-    // Record into the window (readings of its day included), and the window back into it.
-    void ShowRecord(TOndoKanri& record);
-    void ShowRecord() { ShowRecord(*m_ondoKanri); }
-    void ReadRecord(TOndoKanri& record);
-    void ReadRecord() { ReadRecord(*m_ondoKanri); }
-    void CalcStatistics();
-
-    // Commands; each raises AppError, the connected controls run them guarded.
-    void NumberRows();
-    void Simulate();
-    void StepArrow();
-    void RegisterRecord();
-    void OpenRecord();
-    void NewRecord();
-    void DeleteShownRecord();
-    void DeleteShownDay();
-    // The category's name, range and interval afresh after the category dialog.
-    void RefreshKubun();
-    // The stored header of the project, mix and category on screen, or 0.
-    int ShownHeaderId() const;
-
-    // Spreadsheet text (tabs and newlines) from the current cell down; at most row 100.
-    void PasteReadings(const QString& text);
-    QString SelectedReadingsText() const;
-
-    // Rows 1..100 of the readings grid are the grid's rows 0..99.
-    QString ReadingCell(int lno, int column) const;
-
-    QLineEdit* Edit2 = nullptr;
-    TDropDownCombo* ComboBox1 = nullptr;
-    TDropDownCombo* ComboBox2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    TDropDownCombo* ComboBox3 = nullptr;
-    TDropDownCombo* ComboBox4 = nullptr;
-    TDropDownCombo* ComboBox5 = nullptr;
-    QPushButton* Button1 = nullptr; // project register dialog
-    QPushButton* Button2 = nullptr; // mix register dialog
-    QPushButton* Button3 = nullptr;
-    QPushButton* Button4 = nullptr; // category dialog
-    QPushButton* Button9 = nullptr; // measurer register dialog
-    QLineEdit* Edit5 = nullptr;
-    QLineEdit* Edit6 = nullptr;
-    QLineEdit* Edit8 = nullptr;
-    QTableWidget* SS1 = nullptr;
-    QTableWidget* SS2 = nullptr;
-    QSpinBox* SpinEdit1 = nullptr;
-    QLineEdit* Edit7 = nullptr;
-    QPushButton* Button10 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* LabelKikakugai = nullptr; // "規格外 N 件"
-    QPushButton* Button6 = nullptr;
-    QPushButton* Button7 = nullptr;
-    QPushButton* BitBtn1 = nullptr; // print settings dialog
-    QPushButton* BitBtn2 = nullptr;
-    QPushButton* BitBtn3 = nullptr;
-    QLabel* StatusPanel0 = nullptr;
-    QLabel* StatusPanel1 = nullptr;
-
-    QAction* Open1 = nullptr;
-    QAction* N3 = nullptr;
-    QAction* Delete1 = nullptr;
-    QAction* DeleteDay1 = nullptr;    // "この試験日を削除"
-    QAction* ExportItem = nullptr;    // "Excelに出力…"
-    QAction* CopyDataItem = nullptr;  // "データの移行…"
-    QAction* ImportCsvItem = nullptr; // "CSVから取り込み…", enabled by its wiring
-    QAction* Close1 = nullptr;
-    QAction* ImportOldItem = nullptr; // "旧データの取り込み…"
-    QAction* KojiItem = nullptr;      // "工事"
-    QAction* GozaiItem = nullptr;     // "合材"
-    QAction* SimeiItem = nullptr;     // "氏名"
-    QAction* KubunItem = nullptr;     // "温度区分"
-    QAction* DataPathItem = nullptr;  // "データ格納場所の設定"
-    QMenu* HelpMenu = nullptr;
-    QAction* HelpUsage = nullptr; // "使い方"
-    QAction* HelpAbout = nullptr; // "バージョン情報"
+Q_SIGNALS:
+    void printRequested();
+    // `choose`: opened from the header, where the dialog's choice is taken into the day.
+    void projectDialogRequested(bool choose);
+    void mixDialogRequested(bool choose);
+    void measurerDialogRequested(bool choose);
+    void categoryDialogRequested();
+    void dataLocationRequested();
+    void copyDataRequested();
+    void restoreRequested();
+    void exportRequested();
+    void csvImportRequested();
+    void oldDataImportRequested();
+    void helpRequested();
+    void aboutRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
@@ -131,40 +70,45 @@ private:
     QWidget* buildSpec();
     QWidget* buildMiddle();
     QWidget* buildBottom();
-    void connectActions();
-    void createRecord();
+    void connectEntry();
+    void connectControls();
 
+    void showHeader();
+    void showStatistics();
     bool pickProject();
     void pickRecord(bool all);
     void pickDate();
-    void dropDownDates();
-    void chooseDay();
-    void dropDownKubun();
-    void chooseKubun();
-    void dropDownSimei();
+    void stepArrow();
+    void registerDay();
+    void refill(QComboBox* box, const QStringList& items);
 
-    static DayStatistics statisticsOf(const QList<Reading>& readings)
-    {
-        return StatisticsOf(readings);
-    }
-    void readingEdited(int lno, int column);
-    void moveToNextTemperature();
-    void refreshShownId();
-    void checkBeforeRegister();
-    bool projectRegisteredOrAdded();
-    QString shownRecordName() const;
-    bool confirm(const QString& question);
-
-    void setReadingCell(int lno, int column, const QString& text);
-    void setStatistic(int row, const QString& text);
-    void clearReadings();
-    QList<Reading> readingsOnScreen() const;
-
-    std::unique_ptr<TOndoKanri> m_ondoKanri;
+    TDayEntry& m_entry;
     DialogRef<TfListView> m_listView;
     DialogRef<TfCalendar> m_calendar;
-    int m_arrow = 0;
-    bool m_filling = false; // our own cell writes are not edits
-    bool m_showing = false; // ShowRecord fills the boxes one by one
+
+    QLineEdit* m_kojiCode = nullptr;
+    TDropDownCombo* m_kojiName = nullptr;
+    TDropDownCombo* m_gozaiName = nullptr;
+    QLineEdit* m_printName = nullptr;
+    TDropDownCombo* m_day = nullptr;
+    TDropDownCombo* m_kubun = nullptr;
+    TDropDownCombo* m_simei = nullptr;
+    QLineEdit* m_specValue = nullptr;
+    QLineEdit* m_specRange = nullptr;
+    QLineEdit* m_interval = nullptr;
+    TReadingsView* m_readings = nullptr;
+    QTableWidget* m_statistics = nullptr;
+    QLabel* m_outsideCount = nullptr;
+    QSpinBox* m_avgDecimals = nullptr;
+    QLineEdit* m_rowCount = nullptr;
+    QPlainTextEdit* m_memo = nullptr;
+    QLabel* m_shownId = nullptr;
+    QPushButton* m_arrow = nullptr;
+    QPushButton* m_register = nullptr;
+    QLabel* m_version = nullptr;
+    QAction* m_restoreItem = nullptr;
+
+    int m_arrowStep = 0;
+    bool m_updating = false; // boxes being filled from the session are no edits
     bool m_shownOnce = false;
 };

@@ -3,7 +3,6 @@
 #include "storage/Engine.h"
 #include "widgets_ui/ErrorGuard.h"
 
-#include <QAction>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QMessageBox>
@@ -50,21 +49,18 @@ QString AboutText()
              engine, QString::fromLatin1(qVersion()));
 }
 
-void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window, std::function<TfHelp&()> help)
+void ShowGuide(TfHelp& help)
 {
-    QObject::connect(usage, &QAction::triggered, window, [help] {
-        TfHelp& h = help();
-        h.show();
-        h.raise();
-        h.activateWindow();
-    });
-    QObject::connect(about, &QAction::triggered, window, [window] {
-        RunGuarded(window, [window] {
-            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("バージョン情報"), AboutText(),
-                            QMessageBox::Ok, window);
-            box.setObjectName(QStringLiteral("AboutBox"));
-            box.setIconPixmap(window->windowIcon().pixmap(64, 64));
-            box.exec();
-        });
-    });
+    help.show();
+    help.raise();
+    help.activateWindow();
+}
+
+void ShowAbout(QWidget* window)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("バージョン情報"), AboutText(),
+                    QMessageBox::Ok, window);
+    box.setObjectName(QStringLiteral("AboutBox"));
+    box.setIconPixmap(window->windowIcon().pixmap(64, 64));
+    box.exec();
 }

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <functional>
 
-class QAction;
 class QTextBrowser;
 
 // "使い方": the Japanese guide compiled into the program, beside the main window (not modal,
@@ -19,7 +18,7 @@ public:
 // The text of "バージョン情報": version, the data location in use and the database engine.
 QString AboutText();
 
-// Connects the entries of the ヘルプ menu: usage shows `help`, about opens the version box
-// over `window`.
-void ConnectHelpMenu(QAction* usage, QAction* about, QWidget* window,
-                     std::function<TfHelp&()> help);
+// "使い方": the guide beside the window, brought to the front.
+void ShowGuide(TfHelp& help);
+// "バージョン情報": the version box over `window`.
+void ShowAbout(QWidget* window);

@@ -1,5 +1,6 @@
 #include "app/DialogWiring.h"
-#include "app/ExportWiring.h"
+#include "app/ExchangeWiring.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange_ui/ExportDialog.h"
 #include "registers_ui/EditKoji.h"
@@ -9,6 +10,7 @@
 #include "storage/Engine.h"
 #include "storage/Query.h"
 #include "support/TestSupport.h"
+#include "support/WindowProbe.h"
 #include "widgets_ui/LazyDialog.h"
 #include "widgets_ui/ListView.h"
 
@@ -20,7 +22,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -59,14 +61,21 @@ void chooseInNextDialog(const QString& key)
 struct Windows
 {
     TempProfile profile;
-    TfEditOndoData w;
+    TDayEntry entry;
     TfListView lv;
+    TfEditOndoData w{entry, &lv, {}};
     TfEditOndoKubun kubun;
     TfEditKoji koji;
     TfEditGozai gozai;
     TfEditSimei simei;
     TfSetDataPath dataPath;
-    Windows() { ConnectRegisterDialogs(w, {&lv, &kubun, &koji, &gozai, &simei, &dataPath}); }
+    Windows()
+    {
+        ConnectRegisterDialogs(w, {&lv, &kubun, &koji, &gozai, &simei});
+        ConnectDataLocationDialog(w, &dataPath);
+    }
+    void click(const char* name) { Child<QPushButton>(&w, name)->click(); }
+    void trigger(const char* name) { Child<QAction>(&w, name)->trigger(); }
 };
 
 } // namespace
@@ -78,7 +87,10 @@ private Q_SLOTS:
     void copyDataFromTheFileMenu()
     {
         TempProfile profile;
-        TfEditOndoData w;
+        TDayEntry entry;
+        TfEditOndoData w(entry, {}, {});
+        TfCopyData copy;
+        ConnectCopyDataDialog(w, &copy);
         Query(QStringLiteral("insert into Koji1 (CODE, KOJIMEI) values ('K9', '町道')")).ExecSQL();
         const QString own = Engine::CurrentFolder();
         const QString other = profile.root() + QStringLiteral("/移行先");
@@ -98,7 +110,7 @@ private Q_SLOTS:
             results << d->LabelResult->text();
             d->ButtonClose->click();
         });
-        w.CopyDataItem->trigger();
+        Child<QAction>(&w, "CopyDataItem")->trigger();
         QCOMPARE(results.size(), 2);
         QVERIFY2(results.at(0).contains(QStringLiteral("Koji1: 1 件")), qPrintable(results.at(0)));
         QVERIFY2(results.at(1).contains(QStringLiteral("既にデータがあります")),
@@ -113,56 +125,26 @@ private Q_SLOTS:
     void dialogMadeOnFirstUseIsKeptForTheRun()
     {
         TempProfile profile;
-        TfEditOndoData w;
-        std::unique_ptr<TfExport> slot;
-        ConnectExportDialog(w, OnFirstUse(slot));
-        QVERIFY(w.ExportItem->isEnabled());
-        QVERIFY(!slot);
+        TDayEntry entry;
+        TfEditOndoData w(entry, {}, {});
+        std::unique_ptr<TfExport> exportSlot;
+        std::unique_ptr<TfEditOndoKubun> kubunSlot;
+        ConnectExportDialog(w, OnFirstUse(exportSlot));
+        ConnectRegisterDialogs(w, {{}, OnFirstUse(kubunSlot)});
+        QVERIFY(!exportSlot && !kubunSlot);
         QList<QWidget*> opened;
-        for (int i = 0; i < 2; ++i) {
+        for (const char* item : {"ExportItem", "ExportItem", "KubunItem", "KubunItem"}) {
             QTimer::singleShot(0, [&opened] {
                 QWidget* d = QApplication::activeModalWidget();
                 opened << d;
                 if (d)
                     d->close();
             });
-            w.ExportItem->trigger();
+            Child<QAction>(&w, item)->trigger();
         }
-        QVERIFY(slot);
-        QCOMPARE(opened, (QList<QWidget*>{slot.get(), slot.get()}));
-
-        // A register dialog handed over as a maker: its entries are live before it exists.
-        std::unique_ptr<TfEditOndoKubun> kubun;
-        ConnectRegisterDialogs(w, {{}, OnFirstUse(kubun)});
-        QVERIFY(w.KubunItem->isEnabled() && w.Button4->isEnabled());
-        QVERIFY(!w.KojiItem->isEnabled());
-        QVERIFY(!kubun);
-        opened.clear();
-        for (QAction* entry : {w.KubunItem, w.KubunItem}) {
-            QTimer::singleShot(0, [&opened] {
-                QWidget* d = QApplication::activeModalWidget();
-                opened << d;
-                if (d)
-                    d->close();
-            });
-            entry->trigger();
-        }
-        QVERIFY(kubun);
-        QCOMPARE(opened, (QList<QWidget*>{kubun.get(), kubun.get()}));
-    }
-
-    void entriesEnabledOnlyWhenConnected()
-    {
-        TempProfile profile;
-        TfEditOndoData bare;
-        QVERIFY(!bare.Button1->isEnabled());
-        QVERIFY(!bare.KubunItem->isEnabled());
-        Windows all;
-        for (QPushButton* b : {all.w.Button1, all.w.Button2, all.w.Button4, all.w.Button9})
-            QVERIFY(b->isEnabled());
-        for (QAction* a : {all.w.KojiItem, all.w.GozaiItem, all.w.SimeiItem, all.w.KubunItem,
-                           all.w.DataPathItem})
-            QVERIFY(a->isEnabled());
+        QVERIFY(exportSlot && kubunSlot);
+        QCOMPARE(opened, (QList<QWidget*>{exportSlot.get(), exportSlot.get(), kubunSlot.get(),
+                                          kubunSlot.get()}));
     }
 
     void projectButtonTakesChosenProject()
@@ -173,65 +155,55 @@ private Q_SLOTS:
         k.Kojimei() = QStringLiteral("市道工事");
         k.Save();
         chooseInNextDialog(QStringLiteral("K7"));
-        all.w.Button1->click();
-        QCOMPARE(all.w.Edit2->text(), QStringLiteral("K7"));
-        QCOMPARE(all.w.ComboBox1->currentText(), QStringLiteral("市道工事"));
-        QCOMPARE(all.w.OndoKanri().Koji.Kojimei(), QStringLiteral("市道工事"));
+        all.trigger("KojiItem"); // from the menu: nothing is taken
+        QCOMPARE(all.entry.Header().kojiCode, QString());
+        chooseInNextDialog(QStringLiteral("K7"));
+        all.click("Button1");
+        QCOMPARE(Child<QLineEdit>(&all.w, "Edit2")->text(), QStringLiteral("K7"));
+        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox1")->currentText(), QStringLiteral("市道工事"));
     }
 
     void mixButtonClearsRecordWithoutHeaders()
     {
         Windows all;
-        all.w.Edit2->setText(QStringLiteral("K7"));
-        all.w.Edit5->setText(QStringLiteral("150_160"));
+        all.entry.SetKojiCode(QStringLiteral("K7"));
+        all.entry.SetSpecValue(QStringLiteral("150_160"));
         chooseInNextDialog(QStringLiteral("新合材"));
-        all.w.Button2->click();
-        QCOMPARE(all.w.ComboBox2->currentText(), QStringLiteral("新合材"));
-        QCOMPARE(all.w.Edit3->text(), QStringLiteral("新合材")); // unknown mix: own print name
-        QCOMPARE(all.w.Edit2->text(), QStringLiteral("K7"));
-        QCOMPARE(all.w.Edit5->text(), QString()); // the record was emptied
+        all.click("Button2");
+        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox2")->currentText(), QStringLiteral("新合材"));
+        QCOMPARE(Child<QLineEdit>(&all.w, "Edit3")->text(), QStringLiteral("新合材"));
+        QCOMPARE(Child<QLineEdit>(&all.w, "Edit2")->text(), QStringLiteral("K7"));
+        QCOMPARE(Child<QLineEdit>(&all.w, "Edit5")->text(), QString()); // the record was emptied
     }
 
     void measurerButtonTakesChosenName()
     {
         Windows all;
         chooseInNextDialog(QStringLiteral("佐藤"));
-        all.w.Button9->click();
-        QCOMPARE(all.w.ComboBox5->currentText(), QStringLiteral("佐藤"));
+        all.click("Button9");
+        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox5")->currentText(), QStringLiteral("佐藤"));
     }
 
     // The shown record takes the category's new name, range and interval when the dialog closes.
     void categoryChangesReachTheWindow()
     {
         Windows all;
-        TfEditOndoData& w = all.w;
-        w.ComboBox4->showPopup();
-        w.ComboBox4->hidePopup();
-        w.ComboBox4->setCurrentIndex(0);
-        Q_EMIT w.ComboBox4->activated(0);
-        QCOMPARE(w.OndoKanri().Kubun.ID, 0);
+        all.entry.SetKubunName(QStringLiteral("練上温度"));
+        all.entry.ChooseKubun();
         QTimer::singleShot(0, [] {
             auto* d = qobject_cast<TfEditOndoKubun*>(QApplication::activeModalWidget());
             QVERIFY(d);
             QTreeWidgetItem* row = d->ListView1->topLevelItem(0); // renamed in place, same ID
             row->setText(0, QStringLiteral("出荷温度"));
             row->setText(1, QStringLiteral("2台毎"));
-            row->setText(2, QStringLiteral("170_171"));
             d->Register();
             d->reject();
         });
-        w.Button4->click();
-        // Identifier 0 now has the new name: the window follows it.
-        QCOMPARE(w.ComboBox4->currentText(), QStringLiteral("出荷温度"));
-        QCOMPARE(w.Edit8->text(), QStringLiteral("2台毎"));
-        QCOMPARE(w.SS1->horizontalHeaderItem(0)->text(), QStringLiteral("2台毎"));
-        w.Edit7->setText(QStringLiteral("3"));
-        w.Button10->click();
-        w.Button7->click();
-        for (int lno = 1; lno <= 3; ++lno)
-            QVERIFY2(w.ReadingCell(lno, 1) == QStringLiteral("170") ||
-                         w.ReadingCell(lno, 1) == QStringLiteral("171"),
-                     qPrintable(w.ReadingCell(lno, 1)));
+        all.click("Button4");
+        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox4")->currentText(), QStringLiteral("出荷温度"));
+        QCOMPARE(Child<QLineEdit>(&all.w, "Edit8")->text(), QStringLiteral("2台毎"));
+        QCOMPARE(Child<QTableView>(&all.w, "SS1")->model()->headerData(0, Qt::Horizontal),
+                 QVariant(QStringLiteral("2台毎")));
     }
 
     void newDataFolderGetsRecordTables()
@@ -245,7 +217,7 @@ private Q_SLOTS:
             dlg->findChild<QPushButton*>(QStringLiteral("Button1"))->click(); // 参照
             dlg->findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click(); // OK
         });
-        all.w.DataPathItem->trigger();
+        all.trigger("DataPathItem");
         QCOMPARE(Engine::CurrentFolder(), folder + QLatin1Char('/'));
         QVERIFY(Engine::TableExists(QStringLiteral("OndoKanri4")));
         Query kubun(QStringLiteral("select count(*) as N from OndoKubun"));

@@ -316,10 +316,10 @@ private Q_SLOTS:
         prepare();
         int asked = 0;
         bool overwrite = false;
-        TOndoKanri::SetConflictQuestion([&] {
+        const std::function<bool()> question = [&] {
             ++asked;
             return overwrite;
-        });
+        };
         const auto shown = [](TOndoKanri& r) { // what the window does when it shows a day
             r.LoadByDate();
             r.RememberDay(
@@ -327,18 +327,18 @@ private Q_SLOTS:
         };
         TOndoKanri a, b, c;
         fill(a, QStringLiteral("K1"), QStringLiteral("M"), 0, 1);
-        QVERIFY(a.Register({{1, QStringLiteral("1"), 150.0}}));
+        QVERIFY(a.Register({{1, QStringLiteral("1"), 150.0}}, question));
         fill(b, QStringLiteral("K1"), QStringLiteral("M"), 0, 1);
         shown(b);
         fill(c, QStringLiteral("K1"), QStringLiteral("M"), 0, 2);
         shown(c); // a day nobody has yet
 
         a.MaxOndo = 161;
-        QVERIFY(a.Register(
-            {{1, QStringLiteral("1"), 160.0}, {2, QStringLiteral("2"), 161.0}})); // its own day
+        QVERIFY(a.Register({{1, QStringLiteral("1"), 160.0}, {2, QStringLiteral("2"), 161.0}},
+                           question)); // its own day
         QCOMPARE(asked, 0);
         b.MaxOndo = 999;
-        QVERIFY(!b.Register({{1, QStringLiteral("x"), 1.0}}));
+        QVERIFY(!b.Register({{1, QStringLiteral("x"), 1.0}}, question));
         QCOMPARE(asked, 1);
         QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(1), QStringLiteral("M")).size(),
                  2);
@@ -347,16 +347,15 @@ private Q_SLOTS:
         QCOMPARE(back.MaxOndo, 161.0);
 
         fill(a, QStringLiteral("K1"), QStringLiteral("M"), 0, 2);
-        QVERIFY(a.Register({{1, QStringLiteral("1"), 150.0}}));
+        QVERIFY(a.Register({{1, QStringLiteral("1"), 150.0}}, question));
         overwrite = true;
-        QVERIFY(c.Register({{1, QStringLiteral("c"), 140.0}}));
+        QVERIFY(c.Register({{1, QStringLiteral("c"), 140.0}}, question));
         QCOMPARE(asked, 2);
         QCOMPARE(
             TOndoKanri::ReadDay(QStringLiteral("K1"), 0, day(2), QStringLiteral("M")).at(0).Sokuten,
             QStringLiteral("c"));
-        QVERIFY(c.Register({{1, QStringLiteral("c"), 141.0}})); // now its own
+        QVERIFY(c.Register({{1, QStringLiteral("c"), 141.0}}, question)); // now its own
         QCOMPARE(asked, 2);
-        TOndoKanri::SetConflictQuestion({});
     }
 
     void twoProgramsGetDistinctIds()

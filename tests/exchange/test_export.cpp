@@ -2,8 +2,9 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "app/ExportWiring.h"
+#include "app/ExchangeWiring.h"
 #include "app/cli/BatchPrint.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange/Export.h"
 #include "exchange_ui/ExportDialog.h"
@@ -341,11 +342,12 @@ void TestExport::dialogFromTheMenuWritesTheChosenFile()
 {
     TempProfile profile;
     Seed();
-    TfEditOndoData window;
+    TDayEntry entry;
+    TfEditOndoData window(entry, {}, {});
     TfExport dialog;
-    ConnectExportDialog(window, dialog);
+    ConnectExportDialog(window, &dialog);
     window.show();
-    window.Edit2->setText(QStringLiteral("K1"));
+    entry.SetKojiCode(QStringLiteral("K1"));
     const QString file = profile.root() + QStringLiteral("/chosen.xlsx");
     QString suggested;
     dialog.PickFile = [&](QWidget*, const QString& start, ExportFormat format) {
@@ -366,7 +368,7 @@ void TestExport::dialogFromTheMenuWritesTheChosenFile()
         if (d->isVisible())
             d->reject();
     });
-    window.ExportItem->trigger();
+    Q_EMIT window.exportRequested();
     QCOMPARE(dialog.ComboBox1->currentData().toString(), QStringLiteral("K1"));
     QCOMPARE(mixes, (QStringList{QStringLiteral("（すべての合材）"), QStringLiteral("密粒"),
                                  QStringLiteral("粗粒")}));
@@ -392,7 +394,7 @@ void TestExport::dialogFromTheMenuWritesTheChosenFile()
         QVERIFY(d->isVisible());
         d->reject();
     });
-    window.ExportItem->trigger();
+    Q_EMIT window.exportRequested();
     QVERIFY(!QFileInfo::exists(profile.dataFolder() + QStringLiteral("in-data.csv")));
 }
 

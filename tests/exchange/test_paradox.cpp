@@ -1,5 +1,6 @@
-#include "app/OldDataWiring.h"
+#include "app/ExchangeWiring.h"
 #include "app/cli/BatchPrint.h"
+#include "domain/DayEntry.h"
 #include "domain/OndoKanri.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange/ParadoxImport.h"
@@ -12,11 +13,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTimer>
 #include <cstdlib>
@@ -372,11 +375,12 @@ private Q_SLOTS:
     {
         QTemporaryDir old;
         WriteFullFolder(old.path());
-        TfEditOndoData window;
+        TDayEntry entry;
+        TfEditOndoData window(entry, {}, {});
         TfParadoxImport dialog(&window);
         dialog.SetFolderPicker([&old](QWidget*) { return old.path(); });
-        ConnectOldDataImport(window, dialog);
-        QVERIFY(window.ImportOldItem->isEnabled());
+        ConnectOldDataImport(window, &dialog);
+        QSignalSpy kubuns(&entry, &TDayEntry::kubunsChanged);
 
         QString preview, result;
         int storedAtPreview = -1;
@@ -393,7 +397,7 @@ private Q_SLOTS:
             }
         });
         answer.start(10);
-        window.ImportOldItem->trigger();
+        window.findChild<QAction*>(QStringLiteral("ImportOldItem"))->trigger();
         answer.stop();
 
         QVERIFY2(preview.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")),
@@ -401,7 +405,10 @@ private Q_SLOTS:
         QCOMPARE(storedAtPreview, 0);
         QVERIFY2(result.startsWith(QStringLiteral("取り込み: ")), qPrintable(result));
         QCOMPARE(Count(QStringLiteral("OndoKanri4")), 1);
-        QVERIFY(window.ComboBox4->findText(QStringLiteral("舗装温度")) >= 0);
+        QCOMPARE(kubuns.count(), 1);
+        QVERIFY(entry.KubunNames().contains(QStringLiteral("舗装温度")));
+        QVERIFY(window.findChild<QComboBox*>(QStringLiteral("ComboBox4"))
+                    ->findText(QStringLiteral("舗装温度")) >= 0);
 
         // Cancelled after the preview: nothing more is written.
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.CancelButton->click(); });

@@ -1,4 +1,5 @@
-#include "app/CsvImportWiring.h"
+#include "app/ExchangeWiring.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange_ui/CsvImportDialog.h"
 #include "storage/Engine.h"
@@ -57,9 +58,10 @@ private Q_SLOTS:
                 "\xEF\xBB\xBF記録計\n日付;時刻;温度\n2024/04/01;8:00;150,5\n2024/04/01;8:30;152\n"
                 "2024/04/02;9:00;148\n");
         }
-        TfEditOndoData window;
+        TDayEntry entry;
+        TfEditOndoData window(entry, {}, {});
         TfCsvImport dialog;
-        ConnectCsvImportDialog(window, dialog);
+        ConnectCsvImportDialog(window, &dialog);
         auto* item = window.findChild<QAction*>(QStringLiteral("ImportCsvItem"));
         QVERIFY(item && item->isEnabled());
 
@@ -98,9 +100,9 @@ private Q_SLOTS:
             if (round == 1)
                 QVERIFY(texts.first().contains(QStringLiteral("2024/04/02")));
         }
-        QCOMPARE(window.ComboBox3->currentText(), QStringLiteral("2024/04/01"));
-        QCOMPARE(window.ReadingCell(2, 0), QStringLiteral("08:30"));
-        QCOMPARE(window.ReadingCell(1, 1), QStringLiteral("150.5"));
+        QCOMPARE(entry.Header().dayText, QStringLiteral("2024/04/01"));
+        QCOMPARE(entry.Cell(2, 0), QStringLiteral("08:30"));
+        QCOMPARE(entry.Cell(1, 1), QStringLiteral("150.5"));
         Query q(QStringLiteral("select count(*) as N from OndoLine4"));
         q.Open();
         QCOMPARE(q.FieldInt(QStringLiteral("N")), 3);

@@ -1,3 +1,4 @@
+#include "app/Desktop.h"
 #include "entry_ui/EditOndoData.h"
 #include "help_ui/HelpWindow.h"
 #include "storage/Engine.h"
@@ -21,16 +22,19 @@ private Q_SLOTS:
     void helpMenuOpensGuideAndVersion()
     {
         TempProfile profile;
-        TfEditOndoData window;
-        TfHelp help(&window);
-        ConnectHelpMenu(window.HelpUsage, window.HelpAbout, &window,
-                        [&help]() -> TfHelp& { return help; });
-        QVERIFY(window.HelpMenu->isEnabled());
-        QCOMPARE(window.HelpMenu->actions(), (QList<QAction*>{window.HelpUsage, window.HelpAbout}));
-        QCOMPARE(window.HelpUsage->text(), QStringLiteral("使い方"));
-        QCOMPARE(window.HelpAbout->text(), QStringLiteral("バージョン情報"));
+        TDesktop desktop;
+        TfEditOndoData& window = desktop.MainWindow();
+        auto* menu = window.findChild<QMenu*>(QStringLiteral("HelpMenu"));
+        QVERIFY(menu && menu->isEnabled());
+        QStringList entries;
+        for (QAction* a : menu->actions())
+            entries << a->text();
+        QCOMPARE(entries, (QStringList{"使い方", "バージョン情報"}));
 
-        window.HelpUsage->trigger();
+        menu->actions().at(0)->trigger();
+        auto* found = window.findChild<TfHelp*>();
+        QVERIFY(found);
+        TfHelp& help = *found;
         QVERIFY(help.isVisible());
         QVERIFY(!help.isModal());
         const QString guide = help.Browser->toPlainText();
@@ -47,7 +51,7 @@ private Q_SLOTS:
             shown = box->text();
             box->accept();
         });
-        window.HelpAbout->trigger();
+        menu->actions().at(1)->trigger();
         QVERIFY(shown.contains(QStringLiteral(ONDOKANRI_VERSION)));
         QVERIFY(shown.contains(QDir::toNativeSeparators(profile.dataFolder())));
         QVERIFY(shown.contains(QStringLiteral("SQLite")));

@@ -3,6 +3,7 @@
 #define REFERENCE_DIR ""
 #include "app/PrintWiring.h"
 #include "core/RegistryUtility.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
@@ -270,20 +271,19 @@ void TestSetPrintItems::invertedRangeStopsBeforeAnyPage()
 void TestSetPrintItems::printButtonReadsWindowThenOpensDialog()
 {
     Fixture f;
-    TfEditOndoData window;
-    ConnectPrintDialog(window, *f.dialog);
-    QVERIFY(window.BitBtn1->isEnabled());
-    window.OndoKanri().Koji.Load(QStringLiteral("K1"));
-    window.ShowRecord();
-    window.OndoKanri().Koji.Code() = QStringLiteral("ZZ"); // not on screen
+    TDayEntry entry;
+    TfEditOndoData window(entry, {}, {});
+    ConnectPrintDialog(window, f.dialog.get());
+    entry.TakeProject(QStringLiteral("K1"));
+    entry.Record().Koji.Code() = QStringLiteral("ZZ"); // not on screen
     bool opened = false;
     OnModal([&opened](QWidget* w) {
         opened = qobject_cast<TfSetPrintItems*>(w) != nullptr;
         w->close();
     });
-    window.BitBtn1->click();
+    window.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
     QVERIFY(opened);
-    QCOMPARE(window.OndoKanri().Koji.Code(), QStringLiteral("K1"));
+    QCOMPARE(entry.Record().Koji.Code(), QStringLiteral("K1"));
 }
 
 void TestSetPrintItems::goneChosenPrinterIsNamedInTheDialog()

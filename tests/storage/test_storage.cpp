@@ -1,6 +1,7 @@
-#include "app/RestoreWiring.h"
+#include "app/DialogWiring.h"
 #include "core/AppError.h"
 #include "core/RegistryUtility.h"
+#include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "settings_ui/RestoreBackup.h"
 #include "storage/Backup.h"
@@ -459,10 +460,11 @@ void TestStorage::restoreFromTheMenuShowsAnEmptyRecord()
     const QString backup = Backup::Write(Engine::CurrentFolder());
     exec(QStringLiteral("delete from OndoHead4"));
 
-    TfEditOndoData window;
+    TDayEntry entry;
+    TfEditOndoData window(entry, {}, {});
     TfRestoreBackup dialog(&window);
-    ConnectRestoreDialog(window, dialog);
-    window.Edit2->setText(QStringLiteral("K1"));
+    ConnectRestoreDialog(window, &dialog);
+    entry.SetKojiCode(QStringLiteral("K1"));
     auto* item = window.findChild<QAction*>(QStringLiteral("RestoreItem"));
     QVERIFY(item && item->isEnabled());
     QCOMPARE(item->text(), QStringLiteral("バックアップから復元…"));
@@ -481,8 +483,8 @@ void TestStorage::restoreFromTheMenuShowsAnEmptyRecord()
                                       QStringLiteral("正常")}));
     QCOMPARE(dialog.RestoredFrom(), backup);
     QCOMPARE(DataFile::CountRows(dataFile()).days, 2);
-    QCOMPARE(window.Edit2->text(), QString());
-    QCOMPARE(window.Label6->text(), QStringLiteral("0"));
+    QCOMPARE(entry.Header().kojiCode, QString());
+    QCOMPARE(entry.ShownId(), 0);
 }
 
 ONDO_TEST_MAIN(TestStorage, QApplication)

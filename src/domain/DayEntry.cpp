@@ -1,0 +1,352 @@
+#include "domain/DayEntry.h"
+
+#include "core/Utility.h"
+
+#include <algorithm>
+
+namespace {
+
+QString typedDay(const TDayHeader& h)
+{
+    return AsciiTyped(h.dayText);
+}
+
+} // namespace
+
+TDayEntry::TDayEntry(QObject* parent)
+    : QObject(parent), m_rows(RowCount), m_outside(RowCount + 1, false)
+{
+}
+
+TDayEntry::~TDayEntry() = default;
+
+void TDayEntry::Start()
+{
+    TOndoKanri::CreateTables();
+    m_record.Clear();
+    showRecord();
+}
+
+// ---- the header as typed ----
+
+void TDayEntry::SetKojiCode(const QString& text)
+{
+    m_header.kojiCode = text;
+    refreshShownId();
+}
+
+void TDayEntry::SetKojiName(const QString& text)
+{
+    m_header.kojiName = text;
+}
+
+void TDayEntry::SetGozaiName(const QString& text)
+{
+    m_header.gozaiName = text;
+    refreshShownId();
+}
+
+void TDayEntry::SetPrintName(const QString& text)
+{
+    m_header.printName = text;
+}
+
+void TDayEntry::SetDayText(const QString& text)
+{
+    m_header.dayText = text;
+}
+
+void TDayEntry::SetKubunName(const QString& text)
+{
+    m_header.kubunName = text;
+    refreshShownId();
+}
+
+void TDayEntry::SetSimei(const QString& text)
+{
+    m_header.simei = text;
+    edited();
+}
+
+void TDayEntry::SetSpecValue(const QString& text)
+{
+    m_header.specValue = text;
+    edited();
+    calcStatistics();
+}
+
+// ---- readings ----
+
+QString TDayEntry::Cell(int lno, int column) const
+{
+    if (lno < 1 || lno > m_rows.size())
+        return QString();
+    const TEntryRow& row = m_rows.at(lno - 1);
+    switch (column) {
+    case LabelColumn:
+        return row.label;
+    case TemperatureColumn:
+        return row.temperature;
+    case RemarkColumn:
+        return row.remark;
+    default:
+        return QString();
+    }
+}
+
+void TDayEntry::setCellQuietly(int lno, int column, const QString& text)
+{
+    if (lno < 1 || lno > m_rows.size())
+        return;
+    TEntryRow& row = m_rows[lno - 1];
+    switch (column) {
+    case LabelColumn:
+        row.label = text;
+        break;
+    case TemperatureColumn:
+        row.temperature = AsciiTyped(text).trimmed();
+        break;
+    case RemarkColumn:
+        row.remark = text;
+        break;
+    default:
+        break;
+    }
+}
+
+void TDayEntry::SetCell(int lno, int column, const QString& text)
+{
+    setCellQuietly(lno, column, text);
+    edited();
+    Q_EMIT cellsChanged(lno, lno);
+    calcStatistics();
+}
+
+void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
+{
+    if (cells.isEmpty())
+        return;
+    int first = RowCount, last = 1;
+    for (const auto& c : cells) {
+        setCellQuietly(c.first, c.second, QString());
+        first = qMin(first, c.first);
+        last = qMax(last, c.first);
+    }
+    edited();
+    Q_EMIT cellsChanged(first, last);
+    calcStatistics();
+}
+
+int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty())
+        return 0;
+    firstLno = qMax(1, firstLno);
+    firstColumn = qMax(0, firstColumn);
+    const int taken = qMin(int(lines.size()), RowCount - firstLno + 1);
+    for (int i = 0; i < taken; ++i) {
+        const int lno = firstLno + i;
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        for (int j = 0; j < cells.size() && firstColumn + j < ColumnCount; ++j)
+            setCellQuietly(lno, firstColumn + j, cells[j]);
+        // Temperatures pasted alone become readings: their rows get their numbers.
+        if (firstColumn == TemperatureColumn && Cell(lno, LabelColumn).isEmpty())
+            setCellQuietly(lno, LabelColumn, QString::number(lno));
+    }
+    edited();
+    Q_EMIT cellsChanged(firstLno, firstLno + taken - 1);
+    calcStatistics();
+    const int leftOut = int(lines.size()) - taken;
+    if (leftOut > 0 && Inform)
+        Inform(QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
+                   .arg(RowCount)
+                   .arg(leftOut));
+    return leftOut;
+}
+
+QString TDayEntry::CopyText(int topLno, int leftColumn, int bottomLno, int rightColumn) const
+{
+    QStringList lines;
+    for (int lno = topLno; lno <= bottomLno; ++lno) {
+        QStringList cells;
+        for (int c = leftColumn; c <= rightColumn; ++c)
+            cells << Cell(lno, c);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QList<Reading> TDayEntry::Readings() const
+{
+    // A row is a reading when it has a label and a temperature.
+    QList<Reading> readings;
+    for (int lno = 1; lno <= m_rows.size(); ++lno) {
+        const TEntryRow& row = m_rows.at(lno - 1);
+        if (!row.label.isEmpty() && !row.temperature.isEmpty())
+            readings << Reading{lno, row.label, ParseNumber(row.temperature)};
+    }
+    return readings;
+}
+
+bool TDayEntry::IsOutside(int lno) const
+{
+    return lno >= 1 && lno < m_outside.size() && m_outside.at(lno);
+}
+
+void TDayEntry::calcStatistics()
+{
+    const QList<Reading> readings = Readings();
+    m_statistics = StatisticsOf(readings);
+    const QString kikaku = TypedRange(m_header.specValue);
+    m_hasSpec = !kikaku.isEmpty() && IsRangeText(kikaku);
+    const double low = RangeLow(kikaku);
+    const double high = RangeHigh(kikaku);
+    m_outside.fill(false);
+    m_outsideCount = 0;
+    for (const Reading& r : readings) {
+        if (m_hasSpec && (r.Ondo < low || r.Ondo > high)) {
+            m_outside[r.LNO] = true;
+            ++m_outsideCount;
+        }
+    }
+    Q_EMIT statisticsChanged();
+}
+
+void TDayEntry::clearRows()
+{
+    std::fill(m_rows.begin(), m_rows.end(), TEntryRow());
+}
+
+void TDayEntry::edited()
+{
+    if (!m_showing)
+        m_modified = true;
+}
+
+// ---- record and screen ----
+
+void TDayEntry::showRecord()
+{
+    m_showing = true;
+    const TOndoKanri& r = m_record;
+    m_header.kojiCode = r.Koji.Code();
+    m_header.kojiName = r.Koji.Kojimei();
+    m_header.gozaiName = r.Gozai.DataName();
+    m_header.printName = r.Gozai.PrintName();
+    m_header.kubunName = r.Kubun.KubunName;
+    m_header.simei = r.Simei.Simei();
+    m_header.specValue = r.SpecValue;
+    m_header.specRange = r.SpecRange;
+    m_header.interval = r.Kubun.SokuteiKankaku;
+    m_header.dayText = FormatDate(r.Hiduke);
+
+    clearRows();
+    const QList<Reading> readings =
+        TOndoKanri::ReadDay(r.Koji.Code(), r.Kubun.ID, r.Hiduke, r.Gozai.DataName());
+    for (const Reading& reading : readings) {
+        if (reading.LNO < 1 || reading.LNO > RowCount)
+            continue;
+        m_rows[reading.LNO - 1].label = reading.Sokuten;
+        // As stored: registering what is shown never changes a reading.
+        m_rows[reading.LNO - 1].temperature = FormatGeneral(reading.Ondo);
+    }
+    m_record.RememberDay(readings);
+    m_showing = false;
+    m_modified = false;
+    Q_EMIT headerChanged();
+    Q_EMIT cellsChanged(1, RowCount);
+    refreshShownId();
+    calcStatistics();
+}
+
+void TDayEntry::readRecordInto(TOndoKanri& record) const
+{
+    record.Koji.Load(m_header.kojiCode);
+    record.Gozai.Load(m_header.gozaiName);
+    record.Hiduke = ParseDate(typedDay(m_header));
+    record.Kubun.LoadByName(m_header.kubunName);
+    record.Simei.Load(m_header.simei);
+    record.SpecValue = m_header.specValue;
+    record.SpecRange = m_header.specRange;
+    record.SpecInterval = m_header.interval;
+    const DayStatistics day = StatisticsOf(Readings());
+    record.MaxOndo = day.maximum;
+    record.MiniOndo = day.minimum;
+    record.AvgOndo = day.average;
+    record.Kosu = day.count;
+}
+
+TOndoKanri TDayEntry::RecordAsShown() const
+{
+    TOndoKanri record;
+    readRecordInto(record);
+    return record;
+}
+
+TOndoKanri& TDayEntry::ReadRecord()
+{
+    readRecordInto(m_record);
+    return m_record;
+}
+
+void TDayEntry::refreshShownId()
+{
+    if (m_showing)
+        return;
+    TOndoKubun kubun;
+    kubun.LoadByName(m_header.kubunName);
+    const int id = TOndoKanri::FindHeader(m_header.kojiCode, m_header.gozaiName, kubun.ID);
+    if (id != m_shownId) {
+        m_shownId = id;
+        Q_EMIT shownIdChanged(id);
+    }
+}
+
+// ---- lists ----
+
+ListViewData TDayEntry::ProjectList() const
+{
+    ListViewData data;
+    m_record.Koji.GetList(data);
+    return data;
+}
+
+ListViewData TDayEntry::RecordList(bool all) const
+{
+    ListViewData data;
+    if (all)
+        TOndoKanri::ListAll(data);
+    else
+        TOndoKanri::ListByKoji(data, m_header.kojiCode);
+    return data;
+}
+
+QStringList TDayEntry::DayList() const
+{
+    TOndoKanri shown;
+    shown.Koji.Code() = m_header.kojiCode;
+    shown.Gozai.DataName() = m_header.gozaiName;
+    QStringList days;
+    shown.GetDateList(days);
+    return days;
+}
+
+QStringList TDayEntry::KubunNames() const
+{
+    QStringList names;
+    m_record.Kubun.GetKubunNames(names);
+    return names;
+}
+
+QStringList TDayEntry::SimeiNames() const
+{
+    QStringList names;
+    m_record.Simei.GetList(names);
+    return names;
+}

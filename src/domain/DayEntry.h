@@ -1,0 +1,160 @@
+#pragma once
+
+#include "domain/ListViewData.h"
+#include "domain/OndoKanri.h"
+
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+
+// What the header of a day shows, as typed.
+struct TDayHeader
+{
+    QString kojiCode;
+    QString kojiName;
+    QString gozaiName;
+    QString printName;
+    QString dayText;
+    QString kubunName;
+    QString simei;
+    QString specValue; // 規格値
+    QString specRange; // 温度範囲, from the record
+    QString interval;  // 計測, from the category
+};
+
+// One row of the readings as typed: its label, temperature and remark.
+struct TEntryRow
+{
+    QString label;
+    QString temperature;
+    QString remark;
+};
+
+// A day of work: the record of a project, mix and category shown on one day, its readings as
+// typed, their statistics, and the commands that number, fill, register, open and delete. Every
+// front end shows and edits the day through this session; it holds no widget. Commands raise
+// AppError; questions go to Confirm, notices to Inform.
+class TDayEntry : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int RowCount = 100;
+    enum Column { LabelColumn = 0, TemperatureColumn = 1, RemarkColumn = 2, ColumnCount = 3 };
+
+    explicit TDayEntry(QObject* parent = nullptr);
+    ~TDayEntry() override;
+
+    // Asked before a command changes stored data or the day shown; unset, the answer is no.
+    std::function<bool(const QString& question, bool yesByDefault)> Confirm;
+    // Told what a command left undone.
+    std::function<void(const QString& text)> Inform;
+
+    // Makes the tables of the data location sure, and shows an empty record dated today.
+    void Start();
+
+    const TDayHeader& Header() const { return m_header; }
+    void SetKojiCode(const QString& text);
+    void SetKojiName(const QString& text);
+    void SetGozaiName(const QString& text);
+    void SetPrintName(const QString& text);
+    void SetDayText(const QString& text);
+    void SetKubunName(const QString& text);
+    void SetSimei(const QString& text);
+    void SetSpecValue(const QString& text);
+
+    // Rows 1..RowCount; columns as Column.
+    QString Cell(int lno, int column) const;
+    // A typed temperature is read with full-width digits and signs turned into ASCII.
+    void SetCell(int lno, int column, const QString& text);
+    // Empties the given cells: (lno, column) pairs.
+    void ClearCells(const QList<QPair<int, int>>& cells);
+    // Spreadsheet text (tabs and newlines) from the cell down; returns the lines left out
+    // below the last row.
+    int Paste(const QString& text, int lno, int column);
+    // The block of cells as spreadsheet text.
+    QString CopyText(int topLno, int leftColumn, int bottomLno, int rightColumn) const;
+
+    // Labelled rows with a temperature, by row.
+    QList<Reading> Readings() const;
+    DayStatistics Statistics() const { return m_statistics; }
+    // The specified value, read as a range; false when none or unreadable.
+    bool HasSpec() const { return m_hasSpec; }
+    bool IsOutside(int lno) const;
+    int OutsideCount() const { return m_outsideCount; }
+
+    // The stored header of the project, mix and category shown, or 0.
+    int ShownId() const { return m_shownId; }
+    // Typed or changed since the day was shown or registered.
+    bool IsModified() const { return m_modified; }
+
+    // Lists the header's pickers offer.
+    ListViewData ProjectList() const;
+    ListViewData RecordList(bool all) const;
+    QStringList DayList() const;
+    QStringList KubunNames() const;
+    QStringList SimeiNames() const;
+
+    // Commands.
+    void TakeProject(const QString& code);
+    // The mix chosen in its register: a project without a record of it starts an empty one.
+    void TakeGozai(const QString& name);
+    void TakeSimei(const QString& name);
+    void ChooseDay();
+    void ChooseKubun();
+    // The category's name, range and interval afresh, after the categories were edited.
+    void RefreshKubun();
+    void NumberRows(const QString& countText);
+    void Simulate();
+    // True when stored; false when the user kept the stored day or the project unregistered.
+    bool Register();
+    void OpenRecord(int id);
+    void New();
+    void DeleteRecord();
+    void DeleteDay();
+    // Shows a stored day of a project, mix and category (after an import).
+    void ShowDay(const QString& kojiCode, const QString& gozaiName, const QString& kubunName,
+                 const QDateTime& day);
+
+    // The record the printouts read: the shown header and statistics are copied in first.
+    TOndoKanri& ReadRecord();
+    // The same, into a record of its own.
+    TOndoKanri RecordAsShown() const;
+    TOndoKanri& Record() { return m_record; }
+    // True when the data lives on a server, whose backups are its own.
+    static bool DataOnServer();
+
+Q_SIGNALS:
+    void headerChanged();
+    void cellsChanged(int firstLno, int lastLno);
+    void statisticsChanged();
+    void shownIdChanged(int id);
+    // The categories were edited: their names may have changed.
+    void kubunsChanged();
+
+private:
+    void showRecord();
+    void readRecordInto(TOndoKanri& record) const;
+    void clearRows();
+    void setCellQuietly(int lno, int column, const QString& text);
+    void calcStatistics();
+    void refreshShownId();
+    void checkBeforeRegister();
+    bool projectRegisteredOrAdded();
+    QString shownRecordName() const;
+    bool confirm(const QString& question, bool yesByDefault = false) const;
+    void edited();
+
+    TOndoKanri m_record;
+    TDayHeader m_header;
+    QVector<TEntryRow> m_rows;
+    DayStatistics m_statistics;
+    QVector<bool> m_outside;
+    bool m_hasSpec = false;
+    int m_outsideCount = 0;
+    int m_shownId = 0;
+    bool m_showing = false;
+    bool m_modified = false;
+};

@@ -1,0 +1,215 @@
+#include "entry_ui/ReadingsView.h"
+
+#include "domain/DayEntry.h"
+#include "widgets_ui/ErrorGuard.h"
+#include "widgets_ui/WindowFont.h"
+
+#include <QBrush>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+
+TReadingsModel::TReadingsModel(TDayEntry& entry, QObject* parent)
+    : QAbstractTableModel(parent), m_entry(entry)
+{
+    connect(&entry, &TDayEntry::cellsChanged, this, [this](int first, int last) {
+        Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, TDayEntry::ColumnCount - 1));
+    });
+    // Out-of-spec marks follow every change of the readings and of the specified value.
+    connect(&entry, &TDayEntry::statisticsChanged, this, [this] {
+        Q_EMIT dataChanged(index(0, TDayEntry::TemperatureColumn),
+                           index(TDayEntry::RowCount - 1, TDayEntry::TemperatureColumn),
+                           {Qt::ForegroundRole});
+    });
+    connect(&entry, &TDayEntry::headerChanged, this,
+            [this] { Q_EMIT headerDataChanged(Qt::Horizontal, 0, 0); });
+}
+
+int TReadingsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : TDayEntry::RowCount;
+}
+
+int TReadingsModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : TDayEntry::ColumnCount;
+}
+
+QVariant TReadingsModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DisplayRole || role == Qt::EditRole)
+        return m_entry.Cell(index.row() + 1, index.column());
+    if (role == Qt::ForegroundRole && index.column() == TDayEntry::TemperatureColumn &&
+        m_entry.IsOutside(index.row() + 1))
+        return QBrush(Qt::red);
+    return QVariant();
+}
+
+bool TReadingsModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    const QString text = value.toString();
+    if (text == m_entry.Cell(index.row() + 1, index.column()))
+        return true;
+    // Called from the view's editor, outside any guarded action.
+    RunGuarded(qobject_cast<QWidget*>(QObject::parent()),
+               [&] { m_entry.SetCell(index.row() + 1, index.column(), text); });
+    return true;
+}
+
+Qt::ItemFlags TReadingsModel::flags(const QModelIndex& index) const
+{
+    return QAbstractTableModel::flags(index) | Qt::ItemIsEditable;
+}
+
+QVariant TReadingsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case TDayEntry::LabelColumn: {
+        // The category says what a row counts; before one is chosen, the plain caption.
+        const QString interval = m_entry.Header().interval;
+        return interval.isEmpty() ? QStringLiteral("単位") : interval;
+    }
+    case TDayEntry::TemperatureColumn:
+        return QStringLiteral("温度");
+    default:
+        return QStringLiteral("備考");
+    }
+}
+
+namespace {
+
+// The current cell bold; the temperature editor opens with the input method off; Return
+// commits and walks down the temperature column.
+class ReadingDelegate : public QStyledItemDelegate
+{
+public:
+    ReadingDelegate(TReadingsView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (index.column() == TDayEntry::TemperatureColumn && editor) {
+            editor->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhPreferLatin |
+                                        Qt::ImhNoPredictiveText);
+            editor->setAttribute(Qt::WA_InputMethodEnabled, false);
+        }
+        return editor;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        auto* editor = qobject_cast<QWidget*>(object);
+        if (editor && event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                Q_EMIT commitData(editor);
+                Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
+                m_view->MoveToNextTemperature();
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (m_view->currentIndex() == index)
+            option->font.setBold(true);
+    }
+
+private:
+    TReadingsView* m_view;
+};
+
+} // namespace
+
+TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(parent), m_entry(entry)
+{
+    setFont(WindowFont(QStringLiteral("Tahoma"), 9));
+    QFont bold = font();
+    bold.setBold(true);
+    horizontalHeader()->setFont(bold);
+    // Set up before the rows arrive: a visible header measures the text of every section.
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(21);
+    verticalHeader()->setMinimumSectionSize(16);
+    horizontalHeader()->setDefaultSectionSize(72);
+    setTabKeyNavigation(false); // Tab leaves the grid; arrows move inside
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setItemDelegate(new ReadingDelegate(this));
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setModel(new TReadingsModel(entry, this));
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, viewport(),
+            qOverload<>(&QWidget::update));
+}
+
+void TReadingsView::MoveToNextTemperature()
+{
+    const int row = qMax(0, currentIndex().row());
+    setCurrentIndex(
+        model()->index(qMin(row + 1, TDayEntry::RowCount - 1), TDayEntry::TemperatureColumn));
+}
+
+QString TReadingsView::SelectedText() const
+{
+    const QModelIndexList chosen = selectionModel()->selectedIndexes();
+    if (chosen.isEmpty())
+        return QString();
+    int top = TDayEntry::RowCount, bottom = -1, left = TDayEntry::ColumnCount, right = -1;
+    for (const QModelIndex& i : chosen) {
+        top = qMin(top, i.row());
+        bottom = qMax(bottom, i.row());
+        left = qMin(left, i.column());
+        right = qMax(right, i.column());
+    }
+    return m_entry.CopyText(top + 1, left, bottom + 1, right);
+}
+
+void TReadingsView::PasteText(const QString& text)
+{
+    const QModelIndex at = currentIndex();
+    m_entry.Paste(text, qMax(0, at.row()) + 1, qMax(0, at.column()));
+}
+
+void TReadingsView::ClearSelected()
+{
+    QList<QPair<int, int>> cells;
+    for (const QModelIndex& i : selectionModel()->selectedIndexes())
+        cells << qMakePair(i.row() + 1, i.column());
+    m_entry.ClearCells(cells);
+}
+
+void TReadingsView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete) {
+        RunGuarded(window(), [this] { ClearSelected(); });
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        MoveToNextTemperature();
+        return;
+    }
+    if (event->matches(QKeySequence::Copy)) {
+        QGuiApplication::clipboard()->setText(SelectedText());
+        return;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        RunGuarded(window(), [this] { PasteText(QGuiApplication::clipboard()->text()); });
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
