@@ -1,5 +1,5 @@
 // The peer of the start-up benchmark: a bare Qt widgets main window of our window's size that
-// quits once it has been painted, as ondokanri does with ONDOKANRI_QUIT_ON_FIRST_PAINT set.
+// quits once it has been painted, as start_app.cpp does with ondokanri's main window.
 #include <QApplication>
 #include <QMainWindow>
 #include <QTimer>

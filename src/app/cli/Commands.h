@@ -1,0 +1,30 @@
+#pragma once
+
+class QCommandLineParser;
+class QTextStream;
+
+namespace Cli {
+
+struct Options;
+
+// One command of the command line, each in a file of its own. It reads its options, writes
+// what it reports to `out` and raises AppError on failure, leaving no file behind.
+using Command = void (*)(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+
+// --print-pdf FILE --form chart|sheet|xbar|capability --project CODE: the pages the preview
+// makes for the record of that project, mix and day. Prints nothing.
+void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --export-xlsx FILE | --export-csv FILE --project CODE: the project's readings.
+void Export(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --import-paradox DIR [--dry-run]: the old program's folder, or only what it would bring.
+void ImportParadox(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --import-csv FILE --project CODE --mix NAME --category NAME: a recorder's readings.
+void ImportCsv(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --backup: writes a backup now and prints its path.
+void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --restore FILE: replaces the data with a backup, the current data kept first.
+void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --copy-data FROM TO: every table from one location to another.
+void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+
+} // namespace Cli

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QCommandLineParser;
+
+namespace Cli {
+
+// Every option of the command line; All() gives them in the order --help lists them.
+struct Options
+{
+    QCommandLineOption pdf{QStringLiteral("print-pdf"), QStringLiteral("書き出すPDFファイル"),
+                           QStringLiteral("FILE")};
+    QCommandLineOption form{QStringLiteral("form"),
+                            QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図) "
+                                           "または capability (工程能力図)"),
+                            QStringLiteral("chart|sheet|xbar|capability")};
+    QCommandLineOption baseFrom{QStringLiteral("base-from"),
+                                QStringLiteral("xbar の基準期間の開始日"),
+                                QStringLiteral("yyyy/mm/dd")};
+    QCommandLineOption baseTo{QStringLiteral("base-to"), QStringLiteral("xbar の基準期間の終了日"),
+                              QStringLiteral("yyyy/mm/dd")};
+    QCommandLineOption project{QStringLiteral("project"), QStringLiteral("工事コード"),
+                               QStringLiteral("CODE")};
+    QCommandLineOption mix{QStringLiteral("mix"), QStringLiteral("合材名"), QStringLiteral("NAME")};
+    QCommandLineOption day{QStringLiteral("day"), QStringLiteral("試験日 (既定は今日)"),
+                           QStringLiteral("yyyy/mm/dd")};
+    QCommandLineOption category{QStringLiteral("category"),
+                                QStringLiteral("温度区分 (印刷では繰り返し可、既定はすべて)"),
+                                QStringLiteral("NAME")};
+    QCommandLineOption perProject{QStringLiteral("per-project"), QStringLiteral("工事毎に印刷")};
+    QCommandLineOption low{QStringLiteral("low"), QStringLiteral("グラフ表示範囲の下限"),
+                           QStringLiteral("N")};
+    QCommandLineOption high{QStringLiteral("high"), QStringLiteral("グラフ表示範囲の上限"),
+                            QStringLiteral("N")};
+    QCommandLineOption data{QStringLiteral("data"),
+                            QStringLiteral("この実行だけ使うデータ格納場所"),
+                            QStringLiteral("DIR")};
+    QCommandLineOption backup{
+        QStringLiteral("backup"),
+        QStringLiteral("データのバックアップを今作成し、そのパスを表示します")};
+    QCommandLineOption restore{
+        QStringLiteral("restore"),
+        QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption xlsx{
+        QStringLiteral("export-xlsx"),
+        QStringLiteral("工事の温度をExcelファイルに書き出します (--project、--mix)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption csv{
+        QStringLiteral("export-csv"),
+        QStringLiteral("工事の温度をCSVファイル (UTF-8) に書き出します (--project、--mix)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption importParadox{
+        QStringLiteral("import-paradox"),
+        QStringLiteral("旧プログラムのデータフォルダ (Paradox の表) を取り込みます"),
+        QStringLiteral("DIR")};
+    QCommandLineOption dryRun{
+        QStringLiteral("dry-run"),
+        QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
+    QCommandLineOption importCsv{
+        QStringLiteral("import-csv"),
+        QStringLiteral(
+            "温度計・記録計のCSVの読み取りを登録します (--project, --mix, --category が必要)"),
+        QStringLiteral("FILE")};
+    QCommandLineOption measurer{QStringLiteral("measurer"), QStringLiteral("取り込む記録の測定者"),
+                                QStringLiteral("NAME")};
+    QCommandLineOption columns{
+        QStringLiteral("columns"),
+        QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
+        QStringLiteral("DATE,TEMP[,LABEL]")};
+    QCommandLineOption replace{QStringLiteral("replace"),
+                               QStringLiteral("登録済みの試験日も取り込みで置き換えます "
+                                              "(--copy-data では移行先のデータを置き換えます)")};
+    QCommandLineOption copyData{
+        QStringLiteral("copy-data"),
+        QStringLiteral(
+            "すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
+        QStringLiteral("FROM TO")};
+
+    QList<QCommandLineOption> All() const
+    {
+        return {pdf,     form,     project, mix,  day,           category, perProject, low,
+                high,    baseFrom, baseTo,  data, backup,        restore,  importCsv,  measurer,
+                columns, replace,  xlsx,    csv,  importParadox, dryRun,   copyData};
+    }
+};
+
+// The data location of this run: --data (a folder, made absolute and ending in '/', or a
+// server), or the configured one. Raises AppError when the folder does not exist.
+QString DataFolder(const QCommandLineParser& parser, const Options& o);
+
+// The folders a written file must stay out of: this run's data and the configured one.
+QStringList GuardedFolders(const QString& dataFolder);
+
+// Opens `folder` and raises AppError unless it holds temperature records.
+void OpenRecords(const QString& folder);
+
+// --project, which the printouts and the export cannot do without.
+QString RequiredProject(const QCommandLineParser& parser, const Options& o);
+
+} // namespace Cli
