@@ -112,9 +112,7 @@ private Q_SLOTS:
     void init()
     {
         UseFakeDevice();
-        PrintMarginX = -1.5f;
-        PrintMarginY = -2.5f;
-        InitPrintMetrics();
+        SheetUnderTest() = ControlChartPage.origin;
         WriteSetting(QStringLiteral("hin_prnfont"), QString());
         WriteSetting(QStringLiteral("HotbinMemoriColor"), QString());
     }

@@ -104,14 +104,15 @@ private:
     mutable Engine m_engine{*this};
 };
 
+// On a canvas at the paper's corner.
 int DotX(float x)
 {
-    return int(std::trunc(PrintDpiX * double(x) / 2.54 - PrintOffsetX));
+    return SheetDots(TSheetOrigin()).X(x);
 }
 
 int DotY(float y)
 {
-    return int(std::trunc(PrintDpiY * double(y) / 2.54 - PrintOffsetY));
+    return SheetDots(TSheetOrigin()).Y(y);
 }
 
 } // namespace
@@ -125,13 +126,13 @@ private Q_SLOTS:
 
     void marginsMoveTheSheetOrigin()
     {
-        PrintMarginX = -1.5f;
-        PrintMarginY = -2.5f;
-        InitPrintMetrics();
-        QCOMPARE(PrintDpiX, 600);
-        QCOMPARE(PrintOffsetX, -254);
-        QCOMPARE(PrintOffsetY, 100 - 590);
+        const TSheetOrigin origin{1.5f, 2.5f};
+        const TSheetDots dots = SheetDots(origin);
+        QCOMPARE(dots.dpiX, 600);
+        QCOMPARE(dots.offsetX, -254);
+        QCOMPARE(dots.offsetY, 100 - 590);
         auto c = FixedCanvas();
+        c->SetSheetOrigin(origin);
         PrintLine(*c, 0, 0, 1, 0, 1);
         const auto line = OpsOf(*c, TDrawOp::Kind::Line).at(0);
         QCOMPARE(line.p1, QPoint(254, 490));
