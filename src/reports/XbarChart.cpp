@@ -140,7 +140,7 @@ void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, doub
     c.SetPenColor(clBlack);
 }
 
-// At 10 pt down, as on the X chart.
+// From 10 pt down, as on the X chart.
 void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, const TDaySpan& span)
 {
     QList<QDateTime> shown;
