@@ -1,5 +1,6 @@
 #include "domain/OndoKanri.h"
 
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/ListViewData.h"
 #include "domain/RegisterEntry.h"
@@ -115,10 +116,10 @@ void TOndoKanri::LoadFromQuery(const Query& q)
     Simei.Load(q.FieldText(QStringLiteral("Sokuteisya")));
     Kiji = q.FieldText(QStringLiteral("Kiji"));
     Kubun.LoadByID(q.FieldInt(QStringLiteral("Kubun")));
-    const QString kikakuti = q.FieldText(QStringLiteral("Kikakuti"));
-    SpecValue = GetToken(kikakuti, QStringLiteral(":"), 1);
-    SpecRange = GetToken(kikakuti, QStringLiteral(":"), 2);
-    SpecInterval = GetToken(kikakuti, QStringLiteral(":"), 3);
+    const TSpecText spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")));
+    SpecValue = spec.value;
+    SpecRange = spec.range;
+    SpecInterval = spec.interval;
     Hiduke = q.FieldDateTime(QStringLiteral("Hiduke"));
     Kosu = q.FieldInt(QStringLiteral("Kosu"));
     MaxOndo = q.FieldDouble(QStringLiteral("MaxOndo"));
@@ -167,7 +168,7 @@ int TOndoKanri::NewID()
 
 QString TOndoKanri::Kikakuti() const
 {
-    return SpecValue + QLatin1Char(':') + SpecRange + QLatin1Char(':') + SpecInterval;
+    return TSpecText{SpecValue, SpecRange, SpecInterval}.Text();
 }
 
 void TOndoKanri::Save()

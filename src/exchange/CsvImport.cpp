@@ -1,6 +1,7 @@
 #include "exchange/CsvImport.h"
 
 #include "core/AppError.h"
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/OndoKubun.h"
 #include "storage/Backup.h"
@@ -430,10 +431,10 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
         q.Open();
         record.Simei.Load(q.FieldText(QStringLiteral("Sokuteisya")));
         record.Kiji = q.FieldText(QStringLiteral("Kiji"));
-        const QString kikakuti = q.FieldText(QStringLiteral("Kikakuti"));
-        record.SpecValue = GetToken(kikakuti, QStringLiteral(":"), 1);
-        record.SpecRange = GetToken(kikakuti, QStringLiteral(":"), 2);
-        record.SpecInterval = GetToken(kikakuti, QStringLiteral(":"), 3);
+        const TSpecText spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")));
+        record.SpecValue = spec.value;
+        record.SpecRange = spec.range;
+        record.SpecInterval = spec.interval;
     } else {
         record.SpecInterval = record.Kubun.SokuteiKankaku;
     }

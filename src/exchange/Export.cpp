@@ -1,6 +1,7 @@
 #include "exchange/Export.h"
 
 #include "core/AppError.h"
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "storage/OutputFile.h"
 #include "storage/Query.h"
@@ -231,7 +232,7 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
             r.label = q.FieldText(QStringLiteral("Sokuten"));
             r.ondo = q.FieldDouble(QStringLiteral("Ondo"));
             r.measurer = q.FieldText(QStringLiteral("Sokuteisya"));
-            r.kikaku = GetToken(q.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 1);
+            r.kikaku = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
             data.categories.last().readings.append(r);
         }
     }

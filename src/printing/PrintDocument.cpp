@@ -10,7 +10,6 @@
 #include "reports/CapabilitySheet.h"
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
-#include "reports/Print.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
 #include "storage/Query.h"
@@ -82,7 +81,6 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     if (request.form == TPrintForm::DataSheet) {
         const TSheetDocument doc = LoadSheetDocument(scope);
         SelectedPrinter().SetOrientation(TOrientation::Portrait);
-        InitPrintMetrics();
         prev.BeginDocument();
         DrawDataSheet(doc, prev);
         prev.EndDocument();
@@ -92,9 +90,6 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     if (request.form == TPrintForm::Capability) {
         const TStatDocument doc = LoadStatDocument(scope);
         SelectedPrinter().SetOrientation(TOrientation::Portrait);
-        InitPrintMetrics();
-        PrintMarginX = -1.5f;
-        PrintMarginY = -1.5f;
         prev.BeginDocument();
         DrawCapabilitySheet(doc, prev);
         prev.EndDocument();
@@ -124,9 +119,6 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
                 throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
         }
         SelectedPrinter().SetOrientation(TOrientation::Landscape);
-        InitPrintMetrics();
-        PrintMarginX = -1.5f;
-        PrintMarginY = -2.5f;
         prev.BeginDocument();
         DrawXbarChart(doc, prev, low, high, base);
         prev.EndDocument();
@@ -142,9 +134,6 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     if (memo)
         FillChartMemo(doc, *memo);
     SelectedPrinter().SetOrientation(TOrientation::Landscape);
-    InitPrintMetrics();
-    PrintMarginX = -1.5f;
-    PrintMarginY = -2.5f;
     prev.BeginDocument();
     DrawControlChart(doc, prev, low, high);
     prev.EndDocument();

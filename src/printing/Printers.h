@@ -41,7 +41,7 @@ private:
 };
 
 // The process's shared printer: one catalog and the printer selected from it. Drawing
-// (InitPrintMetrics) reads the selected printer once a catalog is set.
+// (SheetDots) reads the selected printer once a catalog is set.
 void SetPrinterCatalog(std::shared_ptr<TPrinterCatalog> catalog);
 const TPrinterCatalog& PrinterCatalog();
 // Both ask the catalog afresh.

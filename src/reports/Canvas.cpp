@@ -126,6 +126,7 @@ void TCanvas::TakeState(const TCanvas& other)
     m_pen = other.m_pen;
     m_brush = other.m_brush;
     m_font = other.m_font;
+    m_origin = other.m_origin;
 }
 
 bool TCanvas::SameState(const TCanvas& other) const
@@ -134,7 +135,7 @@ bool TCanvas::SameState(const TCanvas& other) const
     const TFontState& b = other.m_font;
     return m_penPos == other.m_penPos && m_pen == other.m_pen && m_brush == other.m_brush &&
            a.name == b.name && a.height == b.height && a.color == b.color &&
-           a.charWidth == b.charWidth && a.escapement == b.escapement;
+           a.charWidth == b.charWidth && a.escapement == b.escapement && m_origin == other.m_origin;
 }
 
 void TCanvas::SetFontName(const QString& name)

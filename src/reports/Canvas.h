@@ -13,8 +13,8 @@
 // - TextOut places the top-left corner of the character cell; an opaque brush fills the cell;
 // - font sizes are points at the page's vertical resolution: Height = -(points * dpiY / 72),
 //   to the nearest dot.
-// A fresh canvas has a black solid pen one dot wide, a white solid brush and an 8 point black
-// font in the default face.
+// A fresh canvas has a black solid pen one dot wide, a white solid brush, an 8 point black font
+// in the default face, and its sheet origin at the paper's corner.
 class TCanvas
 {
 public:
@@ -70,11 +70,14 @@ public:
     void SetFontColor(TColor color) { m_font.color = color; }
     const TFontState& Font() const { return m_font; }
 
-    // Draws again what another canvas of the same page kind recorded and takes over its pen,
-    // brush, font and pen position, as if the same calls had been made here: a part common
-    // to many pages is drawn once.
+    // Where the centimetre drawing (Print.h) puts 0,0 of the sheet.
+    const TSheetOrigin& SheetOrigin() const { return m_origin; }
+    void SetSheetOrigin(const TSheetOrigin& origin) { m_origin = origin; }
+
+    // Draws again what another canvas of the same page kind recorded and takes over its state,
+    // as if the same calls had been made here: a part common to many pages is drawn once.
     void DrawRecorded(const TRecordedPage& part, const TCanvas& after);
-    // Pen, brush, font and pen position.
+    // Pen, brush, font, pen position and sheet origin.
     void TakeState(const TCanvas& other);
     bool SameState(const TCanvas& other) const;
     const std::shared_ptr<const TTextMetrics>& Metrics() const { return m_metrics; }
@@ -92,6 +95,7 @@ private:
     TPenState m_pen;
     TBrushState m_brush;
     TFontState m_font;
+    TSheetOrigin m_origin;
 };
 
 // Records what is drawn into a page: its own, or one that outlives the canvas.

@@ -18,6 +18,19 @@ inline QColor ToQColor(TColor c)
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
+// Where centimetre 0,0 of a form lies on the paper: `left` cm in from its left edge and `top` cm
+// down from its top edge. Each form chooses its own; the page canvas carries it.
+struct TSheetOrigin
+{
+    float left = 0;
+    float top = 0;
+};
+
+inline bool operator==(const TSheetOrigin& a, const TSheetOrigin& b)
+{
+    return a.left == b.left && a.top == b.top;
+}
+
 // Numbered as the reports number them: 0 solid, 1 dash, 2 dot, 3 dash-dot.
 enum class TPenStyle { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashDotDot = 4, Clear = 5 };
 enum class TBrushStyle { Solid, Clear };

@@ -1,6 +1,7 @@
 #include "reports/CapabilitySheet.h"
 
 #include "reports/Canvas.h"
+#include "reports/FormKit.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
 #include "statistics/Capability.h"
@@ -11,19 +12,18 @@
 namespace {
 
 constexpr float HistLeft = 1.6f, HistRight = 11.8f, HistTop = 4.2f, HistBottom = 13.6f;
-constexpr int MinPoints = 6;
 
 int DecimalsOf(double unit)
 {
     return unit >= 1 ? 0 : unit >= 0.1 ? 1 : 2;
 }
 
-void Row(TCanvas& c, const QString& label, const QString& value, float x1, float x2, float x3,
-         float y1, float y2)
+// A boxed row: the label at the left, the value after it.
+void Row(TCanvas& c, const TTitleField& row, float x1, float x2, float x3, float y1, float y2)
 {
     // Spread alignment would tear "x̄" apart.
-    PrintShrinkText(c, label, 0, x1 + 0.15f, y1, x2 - 0.1f, y2, MinPoints);
-    PrintShrinkText(c, value, 0, x2 + 0.15f, y1, x3 - 0.1f, y2, MinPoints);
+    PrintShrinkText(c, row.label, 0, x1 + 0.15f, y1, x2 - 0.1f, y2, SmallestPoints);
+    PrintShrinkText(c, row.value, 0, x2 + 0.15f, y1, x3 - 0.1f, y2, SmallestPoints);
     PrintBox(c, x1, y1, x3, y2, 1);
     PrintLine(c, x2, y1, x2, y2, 1);
 }
@@ -42,9 +42,8 @@ QString CpkText(const std::optional<double>& cpk)
 
 void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
 {
-    const int total = std::max<int>(1, int(doc.series.size()));
-    for (size_t k = 0; k < doc.series.size(); ++k) {
-        const TStatSeries& series = doc.series[k];
+    TFormPages pages(pane, CapabilityPage, std::max<int>(1, int(doc.series.size())));
+    for (const TStatSeries& series : doc.series) {
         std::vector<double> all;
         for (const TStatDay& d : series.days)
             all.insert(all.end(), d.readings.begin(), d.readings.end());
@@ -52,26 +51,17 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         const TCapability cap = ComputeCapability(all, series.lowerLimit, series.upperLimit);
         const int dec = DecimalsOf(h.unit);
 
-        TCanvas& c = pane.PageCanvas();
+        TCanvas& c = pages.Next();
         c.SetFontName(doc.font);
-        c.SetPenStyle(TPenStyle::Solid);
-        c.SetPenColor(clBlack);
-        c.SetFontColor(clBlack);
-        c.SetPenWidth(4);
-        PrintBox(c, 0, 0, 18, 26.7f, 1);
-        c.SetPenWidth(1);
-        c.SetFontSize(20);
-        PrintText(c, QStringLiteral("工程能力図"), 1, 0, 0.2f, 18, 1.3f, 0);
+        DrawFormFrame(c, TCmBox{0, 0, 18, 26.7f});
+        DrawFormName(c, QStringLiteral("工程能力図"), TCmBox{0, 0.2f, 18, 1.3f});
         c.SetFontSize(9);
-        const QString period = series.days.empty()
-                                   ? QString()
-                                   : PeriodText(series.days.front().day) + QStringLiteral(" 〜 ") +
-                                         PeriodText(series.days.back().day);
-        Row(c, QStringLiteral("工事名"), doc.project, 0.4f, 2.4f, 17.6f, 1.5f, 2.1f);
-        Row(c, QStringLiteral("合材名"), series.mixPrintName, 0.4f, 2.4f, 9.0f, 2.1f, 2.7f);
-        Row(c, QStringLiteral("区分"), series.category, 9.0f, 11.0f, 17.6f, 2.1f, 2.7f);
-        Row(c, QStringLiteral("期間"), period, 0.4f, 2.4f, 9.0f, 2.7f, 3.3f);
-        Row(c, QStringLiteral("測定者"), series.measurer, 9.0f, 11.0f, 17.6f, 2.7f, 3.3f);
+        const TStatTitle title = StatTitle(doc, series);
+        Row(c, title.project, 0.4f, 2.4f, 17.6f, 1.5f, 2.1f);
+        Row(c, title.mix, 0.4f, 2.4f, 9.0f, 2.1f, 2.7f);
+        Row(c, title.category, 9.0f, 11.0f, 17.6f, 2.1f, 2.7f);
+        Row(c, title.period, 0.4f, 2.4f, 9.0f, 2.7f, 3.3f);
+        Row(c, title.measurer, 9.0f, 11.0f, 17.6f, 2.7f, 3.3f);
 
         // 度数図: the axis spans the classes and both limits.
         PrintText(c, QStringLiteral("度数図"), 0, HistLeft, 3.5f, HistRight, 4.1f, 0);
@@ -147,20 +137,23 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         PrintText(c, QStringLiteral("度数表"), 0, 12.4f, 3.5f, 17.6f, 4.1f, 0);
         const float rowH = std::min(0.45f, 9.0f / float(h.classes.size() + 1));
         c.SetFontSize(8);
-        Row(c, QStringLiteral("階級"), QStringLiteral("度数"), 12.4f, 15.8f, 17.6f, HistTop,
+        Row(c, {QStringLiteral("階級"), QStringLiteral("度数")}, 12.4f, 15.8f, 17.6f, HistTop,
             HistTop + rowH);
         for (size_t i = 0; i < h.classes.size(); ++i) {
             const float y = HistTop + rowH * float(i + 1);
             const THistogramClass& k2 = h.classes[i];
             Row(c,
-                QStringLiteral("%1〜%2").arg(k2.low, 0, 'f', dec + 1).arg(k2.high, 0, 'f', dec + 1),
-                QString::number(k2.count), 12.4f, 15.8f, 17.6f, y, y + rowH);
+                {QStringLiteral("%1〜%2")
+                     .arg(k2.low, 0, 'f', dec + 1)
+                     .arg(k2.high, 0, 'f', dec + 1),
+                 QString::number(k2.count)},
+                12.4f, 15.8f, 17.6f, y, y + rowH);
         }
 
         // The values and the judgement.
         c.SetFontSize(10);
         const bool any = cap.n > 0;
-        const QString values[][2] = {
+        const TTitleField values[] = {
             {QStringLiteral("n"), QString::number(cap.n)},
             {QStringLiteral("平均 x̄"),
              any ? QString::number(cap.mean, 'f', dec + 1) : QStringLiteral("—")},
@@ -170,8 +163,7 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
              any ? QString::number(cap.min, 'f', dec) : QStringLiteral("—")},
             {QStringLiteral("最大"),
              any ? QString::number(cap.max, 'f', dec) : QStringLiteral("—")},
-            {QStringLiteral("規格値"),
-             series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText},
+            title.limit,
             {QStringLiteral("規格外"),
              QStringLiteral("%1 (%2%)").arg(cap.outside).arg(cap.outsideShare * 100, 0, 'f', 1)},
             {QStringLiteral("工程能力"), CpText(cap.cp) + QStringLiteral("　") + CpkText(cap.cpk)},
@@ -179,7 +171,7 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         };
         float y = 14.8f;
         for (const auto& v : values) {
-            Row(c, v[0], v[1], 1.6f, 5.0f, 11.8f, y, y + 0.7f);
+            Row(c, v, 1.6f, 5.0f, 11.8f, y, y + 0.7f);
             y += 0.7f;
         }
         c.SetFontSize(8);
@@ -187,10 +179,6 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                   QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s　判定: Cp≧1.33 "
                                  "十分、1.00≦Cp<1.33 まずまず、1.00未満 不足"),
                   0, 1.6f, y + 0.3f, 17.6f, y + 0.8f, 0);
-        c.SetFontSize(9);
-        PrintText(c, QStringLiteral("%1 / %2").arg(k + 1).arg(total), 1, 0, 26.9f, 18, 27.4f, 0);
-        c.SetFontSize(10);
-        if (int(k) + 1 < total)
-            pane.NewPage();
     }
+    pages.Finish();
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "reports/FormKit.h"
 #include "reports/ReportModel.h"
 
 class TPageSink;
 
+// Portrait, 1.5 cm in from the paper's left and top edges.
+constexpr TFormPage CapabilityPage{{1.5f, 1.5f}, {0, 26.9f, 18, 27.4f}};
+
 // The process-capability sheet: one portrait page per mix and category with the histogram,
 // the frequency table, the values and the judgement, numbered "n / N". Touches no table.
-// The caller sets portrait orientation and margins -1.5 / -1.5 first.
+// The caller sets portrait orientation first.
 void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane);
 
 // "Cp=1.42" / "Cp=—" and "Cpk=1.18" as the sheet prints them.

@@ -4,6 +4,7 @@
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/ChartMemo.h"
+#include "reports/FormKit.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
 
@@ -23,8 +24,8 @@ constexpr float PlotLeft = 3.4f;
 constexpr float PlotRight = 26.5f;
 constexpr float FirstDayX = 4.4f;
 constexpr float DotRadius = 0.1f;
+constexpr float DayTop = 13.2f, DayBottom = 14.0f; // the row "月日"
 constexpr float DayHalf = 0.45f; // a day label keeps 0.05 cm off each side of its 1 cm column
-constexpr int MinPoints = 6;
 
 qint64 ToFixed(double v)
 {
@@ -134,9 +135,7 @@ void DrawAxis(TCanvas& c, const TScale& scale)
     }
 }
 
-// Labels in the column left of the axis, within the plot's height: each beside its line where
-// there is room, pushed down below the one above, and up from the bottom when the band is full;
-// a smaller font, down to 6 pt, when they do not all fit.
+// Labels in the column left of the axis, within the plot's height (LayOutReferenceLabels).
 void DrawReferenceLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>& lines)
 {
     for (const TOJ& line : lines) {
@@ -149,105 +148,40 @@ void DrawReferenceLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>&
         PrintLine(c, PlotLeft, y, PlotRight, y, 1);
         c.SetPenWidth(1);
     }
-    const int n = int(lines.size());
-    if (n == 0)
+    if (lines.empty())
         return;
+    std::vector<float> lineY;
+    for (const TOJ& line : lines)
+        lineY.push_back(scale.Y(line.Value));
     const int points0 = c.FontSize();
-    int points = MinPoints;
-    bool twoLines = false;
-    for (int s = points0; s >= MinPoints; --s) {
-        if (float(n) * 2 * 0.04f * float(s) <= PlotHeight) {
-            points = s;
-            twoLines = true;
-            break;
-        }
-    }
-    const float lineHeight = 0.04f * float(points);
-    float pitch = twoLines ? 2 * lineHeight : lineHeight;
-    if (float(n) * pitch > PlotHeight)
-        pitch = PlotHeight / float(n);
-    std::vector<float> at(static_cast<size_t>(n), 0.0f);
-    for (int i = 0; i < n; ++i) {
-        const float wanted = std::clamp(scale.Y(lines[size_t(i)].Value), PlotTop + pitch / 2,
-                                        PlotBottom - pitch / 2);
-        at[size_t(i)] = i == 0 ? wanted : std::max(wanted, at[size_t(i - 1)] + pitch);
-    }
-    for (int i = n - 1; i >= 0; --i) {
-        const float limit = i == n - 1 ? PlotBottom - pitch / 2 : at[size_t(i + 1)] - pitch;
-        at[size_t(i)] = std::min(at[size_t(i)], limit);
-    }
-    for (int i = 0; i < n; ++i) {
-        const TOJ& line = lines[size_t(i)];
-        const float y = at[size_t(i)];
+    const TReferenceLabels labels = LayOutReferenceLabels(lineY, PlotTop, PlotHeight, points0);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const TOJ& line = lines[i];
+        const float y = labels.centres[i];
         c.SetFontColor(line.IsLimit ? clRed : clBlack);
-        c.SetFontSize(points);
+        c.SetFontSize(labels.points);
         const QString value = FormatFixed(line.Value, 1);
-        if (twoLines) {
-            PrintShrinkText(c, line.Name, 2, 0.2f, y - lineHeight, 2.4f, y, MinPoints);
-            PrintShrinkText(c, value, 2, 0.2f, y, 2.4f, y + lineHeight, MinPoints);
+        if (labels.twoLines) {
+            PrintShrinkText(c, line.Name, 2, 0.2f, y - labels.lineHeight, 2.4f, y, SmallestPoints);
+            PrintShrinkText(c, value, 2, 0.2f, y, 2.4f, y + labels.lineHeight, SmallestPoints);
         } else {
-            PrintShrinkText(c, line.Name + QLatin1Char(' ') + value, 2, 0.2f, y - pitch / 2, 2.4f,
-                            y + pitch / 2, MinPoints);
+            PrintShrinkText(c, line.Name + QLatin1Char(' ') + value, 2, 0.2f, y - labels.pitch / 2,
+                            2.4f, y + labels.pitch / 2, SmallestPoints);
         }
     }
     c.SetFontSize(points0);
 }
 
-// Once per day, in the largest font at which every label of the page fits its column: one line
-// down to 8 pt, then month over day, then one line at 6 pt cut to fit.
-void DrawDayLabels(TCanvas& c, const QList<QDateTime>& days, int first, int count)
-{
-    const int points0 = c.FontSize();
-    auto allFit = [&](int points, bool split) {
-        c.SetFontSize(points);
-        for (int n = first; n < first + count; ++n) {
-            const QDate d = days[n].date();
-            const QStringList parts = split ? QStringList{QStringLiteral("%1月").arg(d.month()),
-                                                          QStringLiteral("%1日").arg(d.day())}
-                                            : QStringList{MonthDay(days[n])};
-            for (const QString& p : parts)
-                if (!TextFits(c, p, 0, 2 * DayHalf))
-                    return false;
-        }
-        return true;
-    };
-    int points = 0;
-    bool split = false;
-    for (int s = points0; s >= 8 && !points; --s)
-        if (allFit(s, false))
-            points = s;
-    for (int s = std::min(points0, 9); s >= MinPoints && !points; --s)
-        if (allFit(s, true)) {
-            points = s;
-            split = true;
-        }
-    c.SetFontSize(points ? points : MinPoints);
-    for (int n = first; n < first + count; ++n) {
-        const float x = FirstDayX + float(n - first);
-        const QDate d = days[n].date();
-        if (split) {
-            PrintText(c, QStringLiteral("%1月").arg(d.month()), 1, x - DayHalf, 13.2f, x + DayHalf,
-                      13.6f, 0);
-            PrintText(c, QStringLiteral("%1日").arg(d.day()), 1, x - DayHalf, 13.6f, x + DayHalf,
-                      14.0f, 0);
-        } else {
-            PrintShrinkText(c, MonthDay(days[n]), 1, x - DayHalf, 13.2f, x + DayHalf, 14.0f,
-                            MinPoints);
-        }
-    }
-    c.SetFontSize(points0);
-}
-
-// One category's discs and joining lines on page `page`; a day without values breaks the run.
+// One category's discs and joining lines on the page's days; a day without values breaks the run.
 // Earlier discs are stamped again over the joining lines.
 void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series,
-                const QList<QDateTime>& days, int page)
+                const QList<QDateTime>& days, const TDaySpan& span)
 {
     bool hasPrev = false;
     float prevMax = 0, prevMin = 0;
     bool prevEqual = false;
-    const int first = page * DaysPerPage;
-    for (int n = first; n < first + DaysPerPage && n < days.size(); ++n) {
+    const int first = span.first;
+    for (int n = first; n < first + span.count; ++n) {
         const auto found = series.days.constFind(days[n]);
         if (found == series.days.constEnd()) {
             hasPrev = false;
@@ -296,7 +230,7 @@ void CellText(TCanvas& c, const QString& text, float x1, float y1, float x2, flo
     c.SetFontSize(points0);
     const QStringList parts = text.split(QStringLiteral("　"));
     if (!small || parts.size() < 2) {
-        PrintShrinkText(c, text, 1, x1 + 0.1f, y1, x2 - 0.1f, y2, MinPoints);
+        PrintShrinkText(c, text, 1, x1 + 0.1f, y1, x2 - 0.1f, y2, SmallestPoints);
         return;
     }
     const int half = int(parts.size() + 1) / 2;
@@ -306,11 +240,11 @@ void CellText(TCanvas& c, const QString& text, float x1, float y1, float x2, flo
     // Both lines in one size.
     int points = std::min(points0, 9);
     c.SetFontSize(points);
-    while (points > MinPoints &&
+    while (points > SmallestPoints &&
            !(TextFits(c, upper, x1 + 0.1f, x2 - 0.1f) && TextFits(c, lower, x1 + 0.1f, x2 - 0.1f)))
         c.SetFontSize(--points);
-    PrintShrinkText(c, upper, 1, x1 + 0.1f, y1, x2 - 0.1f, mid, MinPoints);
-    PrintShrinkText(c, lower, 1, x1 + 0.1f, mid, x2 - 0.1f, y2, MinPoints);
+    PrintShrinkText(c, upper, 1, x1 + 0.1f, y1, x2 - 0.1f, mid, SmallestPoints);
+    PrintShrinkText(c, lower, 1, x1 + 0.1f, mid, x2 - 0.1f, y2, SmallestPoints);
     c.SetFontSize(points0);
 }
 
@@ -322,20 +256,16 @@ void DrawTitle(TCanvas& c, const QString& project, const TChartMix& mix)
         PrintText(c, whole, 1, 3.5f, 1.1f, 19, 1.875f, 0);
         return;
     }
-    PrintShrinkText(c, project, 1, 3.5f, 1.1f, 19, 1.4875f, MinPoints);
-    PrintShrinkText(c, name, 1, 3.5f, 1.4875f, 19, 1.875f, MinPoints);
+    PrintShrinkText(c, project, 1, 3.5f, 1.1f, 19, 1.4875f, SmallestPoints);
+    PrintShrinkText(c, name, 1, 3.5f, 1.4875f, 19, 1.875f, SmallestPoints);
 }
 
 } // namespace
 
 void DrawChartFrame(TCanvas& c, const TChartCells& filled)
 {
-    c.SetPenStyle(TPenStyle::Solid);
-    c.SetPenWidth(4);
-    PrintBox(c, 0, 0, 26.7f, 15, 1);
-    c.SetPenWidth(2);
-    PrintBox(c, 0.2f, 1.1f, 26.5f, 14.8f, 1);
-    c.SetPenWidth(1);
+    c.SetSheetOrigin(ControlChartPage.origin);
+    DrawFormFrame(c, ChartBorder, ChartBody);
     static const float lines[][4] = {
         {0.2f, 1.875f, 19.1f, 1.875f}, {21.1f, 1.875f, 26.5f, 1.875f}, {0.2f, 2.65f, 26.5f, 2.65f},
         {2.0f, 3.425f, 9.7f, 3.425f},  {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
@@ -366,8 +296,7 @@ void DrawChartFrame(TCanvas& c, const TChartCells& filled)
         {"測定者", 4, 19.1f, 2.65f, 22.2f, 4.2f},
         {"温度管理", 4, 4.4f, 1.875f, 8.7f, 2.65f},
     };
-    c.SetFontSize(20);
-    PrintText(c, QStringLiteral("Ｘ 管 理 図"), 1, 0, 0, 26.7f, 1.1f, 0);
+    DrawFormName(c, QStringLiteral("Ｘ 管 理 図"), ChartNameBox);
     c.SetFontSize(10);
     for (const Label& l : labels)
         PrintText(c, QString::fromUtf8(l.text), l.align, l.x1, l.y1, l.x2, l.y2, 0);
@@ -397,7 +326,7 @@ void DrawChartFrame(TCanvas& c, const TChartCells& filled)
 
 int ChartPages(const TChartMix& mix)
 {
-    return mix.days.isEmpty() ? 1 : int((mix.days.size() - 1) / DaysPerPage) + 1;
+    return DayPages(int(mix.days.size()), DaysPerPage);
 }
 
 void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, double high)
@@ -406,10 +335,8 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
     int total = 0;
     for (const TChartMix& mix : doc.mixes)
         total += ChartPages(mix);
-    int number = 0;
-    for (size_t m = 0; m < doc.mixes.size(); ++m) {
-        const TChartMix& mix = doc.mixes[m];
-        const int pages = ChartPages(mix);
+    TFormPages pages(pane, ControlChartPage, total);
+    for (const TChartMix& mix : doc.mixes) {
         TChartCells filled;
         filled.limitHigh = !mix.limitHigh.isEmpty();
         filled.limitLow = !mix.limitLow.isEmpty();
@@ -445,8 +372,8 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
             c.SetPenColor(clBlack);
         };
         std::unique_ptr<TRecordingCanvas> start, common;
-        for (int p = 0; p < pages; ++p) {
-            TCanvas& c = pane.PageCanvas();
+        for (int p = 0; p < ChartPages(mix); ++p) {
+            TCanvas& c = pages.Next();
             // Copied only onto a page that starts as the first one did.
             if (!common) {
                 start =
@@ -462,21 +389,16 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
                 c.DrawRecorded(common->Page(), *common);
             else
                 drawCommon(c);
-            const int first = p * DaysPerPage;
-            DrawDayLabels(c, mix.days, first, std::min(DaysPerPage, int(mix.days.size()) - first));
+            const TDaySpan span = PageDays(p, int(mix.days.size()), DaysPerPage);
+            DrawDayLabels(c, mix.days.mid(span.first, span.count),
+                          TDayColumns{[](int k) { return FirstDayX + float(k); }, DayHalf, DayTop,
+                                      DayBottom});
             if (scale.Valid())
                 for (const TChartSeries& series : mix.series)
-                    DrawSeries(c, scale, series, mix.days, p);
-
-            ++number;
-            c.SetFontSize(9);
-            PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 16.3f, 26.7f,
-                      16.9f, 0);
-            c.SetFontSize(10);
-            if (number < total)
-                pane.NewPage();
+                    DrawSeries(c, scale, series, mix.days, span);
         }
     }
+    pages.Finish();
 }
 
 void FillChartMemo(const TChartDocument& doc, TChartMemo& memo)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/FormKit.h"
 #include "reports/ReportModel.h"
 
 class TCanvas;
@@ -16,9 +17,12 @@ struct TChartCells
     bool sampleInterval = false;
 };
 
-// The static landscape sheet of the X control chart, drawn anew on every page; the value cells
-// not filled are struck out. Leaves the pen one dot wide, solid, in the colour of setting
-// HotbinMemoriColor (aqua when empty), and the font at 10 points.
+// The chart's pages: landscape, numbered below the notes.
+constexpr TFormPage ControlChartPage{ChartOrigin, {0, 16.3f, 26.7f, 16.9f}};
+
+// The static landscape sheet of the X control chart, drawn anew on every page and placed on it
+// (ControlChartPage); the value cells not filled are struck out. Leaves the pen one dot wide,
+// solid, in the colour of setting HotbinMemoriColor (aqua when empty), and the font at 10 points.
 void DrawChartFrame(TCanvas& canvas, const TChartCells& filled = TChartCells());
 
 // Pages one mix takes: 22 days a sheet, one sheet also without days.
@@ -33,7 +37,7 @@ int ChartPages(const TChartMix& mix);
 //            half going to the even neighbour. Equal bounds draw the sheet with its title,
 //            period, measurer and days but no axis, reference lines or points.
 // Whatever lies outside the range is clipped at the plot's edge.
-// The caller sets PrintMarginX = -1.5, PrintMarginY = -2.5 and landscape orientation first.
+// The caller sets landscape orientation first.
 void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, double high);
 
 // Memo1 of the main window: cleared, then each charted mix followed by its days.

@@ -2,6 +2,7 @@
 
 #include "core/Utility.h"
 #include "reports/Canvas.h"
+#include "reports/FormKit.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
 
@@ -107,6 +108,7 @@ void DrawRecordBlock(TCanvas& c, int block)
 
 void DrawRecordPage(TCanvas& c, const QString& category, const QString& project)
 {
+    c.SetSheetOrigin(DataSheetPage.origin);
     c.SetFontSize(16);
     PrintText(c, category + QStringLiteral("記録表"), 4, 2.5f, 0, 13.5f, 0.8f, 0);
     PrintLine(c, 2.5f, 0.8f, 13.5f, 0.8f, 1);
@@ -127,35 +129,21 @@ int SheetPages(const TSheetDocument& doc)
 
 void DrawDataSheet(const TSheetDocument& doc, TPageSink& pane)
 {
-    PrintMarginX = -2.0f;
-    PrintMarginY = -2.0f;
-    const int total = SheetPages(doc);
-    int number = 0;
-    auto footer = [&] {
-        TCanvas& c = pane.PageCanvas();
-        c.SetFontSize(9);
-        PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 25.4f, SheetWidth,
-                  26.0f, 0);
-    };
+    TFormPages pages(pane, DataSheetPage, SheetPages(doc));
     for (const TSheetCategory& category : doc.categories) {
+        TCanvas* page = nullptr;
         int block = BlocksPerPage;
         for (const TSheetDay& day : category.days) {
             for (int part = 0; part < Blocks(day); ++part) {
                 if (block == BlocksPerPage) {
-                    if (number > 0) {
-                        footer();
-                        pane.NewPage();
-                    }
-                    ++number;
-                    TCanvas& c = pane.PageCanvas();
-                    c.SetFontName(doc.font);
-                    DrawRecordPage(c, category.name, doc.project);
+                    page = &pages.Next();
+                    page->SetFontName(doc.font);
+                    DrawRecordPage(*page, category.name, doc.project);
                     block = 0;
                 }
-                DrawBlock(pane.PageCanvas(), block++, day, part);
+                DrawBlock(*page, block++, day, part);
             }
         }
     }
-    if (number > 0)
-        footer();
+    pages.Finish();
 }

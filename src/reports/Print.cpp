@@ -8,13 +8,6 @@
 #include <QStringList>
 #include <cmath>
 
-float PrintMarginX = 0;
-float PrintMarginY = 0;
-int PrintDpiX = 0;
-int PrintDpiY = 0;
-int PrintOffsetX = 0;
-int PrintOffsetY = 0;
-
 namespace {
 
 std::function<TPrintDeviceCaps()>& DeviceSource()
@@ -28,16 +21,6 @@ int Trunc(double v)
     return int(std::trunc(v));
 }
 
-int DotX(float x)
-{
-    return Trunc(PrintDpiX * double(x) / 2.54 - PrintOffsetX);
-}
-
-int DotY(float y)
-{
-    return Trunc(PrintDpiY * double(y) / 2.54 - PrintOffsetY);
-}
-
 QStringList CodePoints(const QString& text)
 {
     QStringList out;
@@ -46,11 +29,11 @@ QStringList CodePoints(const QString& text)
     return out;
 }
 
-void DrawHorizontal(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
-                    float y2)
+void DrawHorizontal(TCanvas& canvas, const TSheetDots& dots, const QString& text, int align,
+                    float x1, float y1, float x2, float y2)
 {
-    const int boxW = Trunc((x2 - x1) * double(PrintDpiX) / 2.54);
-    const int boxH = Trunc((y2 - y1) * double(PrintDpiY) / 2.54);
+    const int boxW = dots.Width(x2 - x1);
+    const int boxH = dots.Height(y2 - y1);
     const int w = canvas.TextWidth(text);
     const QStringList chars = CodePoints(text);
     const float midY = (y1 + y2) / 2;
@@ -73,8 +56,8 @@ void DrawHorizontal(TCanvas& canvas, const QString& text, int align, float x1, f
         }
     }
 
-    const int y = DotY(y1) + Trunc((boxH - canvas.Font().CharHeight()) / 2.0);
-    const double x0 = PrintDpiX * double(x1) / 2.54 - PrintOffsetX;
+    const int y = dots.Y(y1) + Trunc((boxH - canvas.Font().CharHeight()) / 2.0);
+    const double x0 = dots.dpiX * double(x1) / 2.54 - dots.offsetX;
     const int n = int(chars.size());
     if (align == 3 && n == 1)
         align = 1;
@@ -104,11 +87,11 @@ void DrawHorizontal(TCanvas& canvas, const QString& text, int align, float x1, f
     }
 }
 
-void DrawVertical(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
-                  float y2)
+void DrawVertical(TCanvas& canvas, const TSheetDots& dots, const QString& text, int align, float x1,
+                  float y1, float x2, float y2)
 {
-    const int boxW = Trunc((x2 - x1) * double(PrintDpiX) / 2.54);
-    const int boxH = Trunc((y2 - y1) * double(PrintDpiY) / 2.54);
+    const int boxW = dots.Width(x2 - x1);
+    const int boxH = dots.Height(y2 - y1);
     QStringList chars = CodePoints(text);
     for (QString& ch : chars)
         if (ch == QStringLiteral("ー"))
@@ -117,7 +100,8 @@ void DrawVertical(TCanvas& canvas, const QString& text, int align, float x1, flo
     int r = 0;
     for (const QString& ch : chars)
         r += canvas.TextHeight(ch);
-    float yf = float(Trunc(PrintDpiY * double(y1) / 2.54) - PrintOffsetY);
+    // Truncated before the offset is taken off, unlike Y().
+    float yf = float(Trunc(dots.dpiY * double(y1) / 2.54) - dots.offsetY);
     double gap = 0;
     // One character has no gaps to spread: it is centred instead.
     if (align == 3 && n == 1)
@@ -128,7 +112,7 @@ void DrawVertical(TCanvas& canvas, const QString& text, int align, float x1, flo
         yf += float(boxH - r);
     else if (align == 3 && r < boxH)
         gap = double(boxH - r) / (n - 1);
-    const int left = Trunc(PrintDpiX * double(x1) / 2.54 - PrintOffsetX);
+    const int left = dots.X(x1);
     for (const QString& ch : chars) {
         const int x = Trunc((boxW - canvas.TextWidth(ch)) / 2.0) + left;
         canvas.TextOut(x, Trunc(yf), ch);
@@ -150,13 +134,35 @@ TPrintDeviceCaps PrintDeviceCaps()
     return DeviceSource()();
 }
 
-void InitPrintMetrics()
+int TSheetDots::X(float cm) const
+{
+    return Trunc(dpiX * double(cm) / 2.54 - offsetX);
+}
+
+int TSheetDots::Y(float cm) const
+{
+    return Trunc(dpiY * double(cm) / 2.54 - offsetY);
+}
+
+int TSheetDots::Width(float cm) const
+{
+    return Trunc(cm * double(dpiX) / 2.54);
+}
+
+int TSheetDots::Height(float cm) const
+{
+    return Trunc(cm * double(dpiY) / 2.54);
+}
+
+TSheetDots SheetDots(const TSheetOrigin& origin)
 {
     const TPrintDeviceCaps caps = PrintDeviceCaps();
-    PrintDpiX = caps.dpiX;
-    PrintDpiY = caps.dpiY;
-    PrintOffsetX = caps.physicalOffsetX + Trunc(PrintDpiX * double(PrintMarginX) / 2.54);
-    PrintOffsetY = caps.physicalOffsetY + Trunc(PrintDpiY * double(PrintMarginY) / 2.54);
+    TSheetDots dots;
+    dots.dpiX = caps.dpiX;
+    dots.dpiY = caps.dpiY;
+    dots.offsetX = caps.physicalOffsetX + Trunc(caps.dpiX * double(-origin.left) / 2.54);
+    dots.offsetY = caps.physicalOffsetY + Trunc(caps.dpiY * double(-origin.top) / 2.54);
+    return dots;
 }
 
 void PrintText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
@@ -207,11 +213,11 @@ void PrintText(TCanvas& canvas, const QString& text, int align, float x1, float 
         ~RestoreBrush() { c.SetBrushStyle(s); }
     } restore{canvas, canvas.BrushStyle()};
     canvas.SetBrushStyle(TBrushStyle::Clear);
-    InitPrintMetrics();
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
     if (vertical == 0)
-        DrawHorizontal(canvas, text, align, x1, y1, x2, y2);
+        DrawHorizontal(canvas, dots, text, align, x1, y1, x2, y2);
     else if (vertical == 1)
-        DrawVertical(canvas, text, align, x1, y1, x2, y2);
+        DrawVertical(canvas, dots, text, align, x1, y1, x2, y2);
 }
 
 void PrintFitText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
@@ -232,8 +238,7 @@ void PrintFitText(TCanvas& canvas, const QString& text, int align, float x1, flo
 
 bool TextFits(TCanvas& canvas, const QString& text, float x1, float x2)
 {
-    InitPrintMetrics();
-    return canvas.TextWidth(text) <= Trunc((x2 - x1) * double(PrintDpiX) / 2.54);
+    return canvas.TextWidth(text) <= SheetDots(canvas.SheetOrigin()).Width(x2 - x1);
 }
 
 int PrintShrinkText(TCanvas& canvas, const QString& text, int align, float x1, float y1, float x2,
@@ -260,9 +265,9 @@ int PrintShrinkText(TCanvas& canvas, const QString& text, int align, float x1, f
 void PrintCondensedText(TCanvas& canvas, int angle, int percent, float x, float y,
                         const QString& text)
 {
-    InitPrintMetrics();
-    const int dx = DotX(x);
-    const int dy = DotY(y);
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
+    const int dx = dots.X(x);
+    const int dy = dots.Y(y);
     const int charWidth = canvas.AverageCharWidth() * percent / 100;
     const TBrushStyle brush = canvas.BrushStyle();
     canvas.SetBrushStyle(TBrushStyle::Clear);
@@ -274,7 +279,7 @@ void PrintLine(TCanvas& canvas, float x1, float y1, float x2, float y2, float wi
 {
     const int w0 = canvas.PenWidth();
     canvas.SetPenWidth(Trunc(w0 * double(widthFactor)));
-    InitPrintMetrics();
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
     TStyleLine line;
     line.Canvas = &canvas;
     line.SetWidth(w0);
@@ -291,8 +296,8 @@ void PrintLine(TCanvas& canvas, float x1, float y1, float x2, float y2, float wi
     default:
         break;
     }
-    line.MoveTo(DotX(x1), DotY(y1));
-    line.LineTo(DotX(x2), DotY(y2));
+    line.MoveTo(dots.X(x1), dots.Y(y1));
+    line.LineTo(dots.X(x2), dots.Y(y2));
     canvas.SetPenWidth(w0);
 }
 
@@ -300,8 +305,8 @@ void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float wid
 {
     const int w0 = canvas.PenWidth();
     canvas.SetPenWidth(Trunc(w0 * double(widthFactor)));
-    InitPrintMetrics();
-    const int l = DotX(x1), t = DotY(y1), r = DotX(x2), b = DotY(y2);
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
+    const int l = dots.X(x1), t = dots.Y(y1), r = dots.X(x2), b = dots.Y(y2);
     canvas.MoveTo(l, t);
     canvas.LineTo(r, t);
     canvas.MoveTo(r, t);
@@ -315,14 +320,15 @@ void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float wid
 
 void PrintCircle(TCanvas& canvas, float cx, float cy, float r)
 {
-    InitPrintMetrics();
-    canvas.Ellipse(DotX(cx - r), DotY(cy - r), DotX(cx + r), DotY(cy + r));
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
+    canvas.Ellipse(dots.X(cx - r), dots.Y(cy - r), dots.X(cx + r), dots.Y(cy + r));
 }
 
 void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r)
 {
-    InitPrintMetrics();
-    const int left = DotX(cx - r), top = DotY(cy - r), right = DotX(cx + r), bottom = DotY(cy + r);
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
+    const int left = dots.X(cx - r), top = dots.Y(cy - r), right = dots.X(cx + r),
+              bottom = dots.Y(cy + r);
     canvas.SetBrushStyle(TBrushStyle::Solid);
     canvas.SetPenColor(clBlack);
     const int mx = (left + right) / 2;
@@ -347,14 +353,12 @@ void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r)
 
 float TextWidthCm(TCanvas& canvas, const QString& text)
 {
-    InitPrintMetrics();
-    return float(canvas.TextWidth(text) * 2.55 / PrintDpiX);
+    return float(canvas.TextWidth(text) * 2.55 / PrintDeviceCaps().dpiX);
 }
 
 float TextHeightCm(TCanvas& canvas, const QString& text)
 {
-    InitPrintMetrics();
-    return float(canvas.TextHeight(text) * 2.55 / PrintDpiX);
+    return float(canvas.TextHeight(text) * 2.55 / PrintDeviceCaps().dpiX);
 }
 
 void SetPenWidthMm(TCanvas& canvas, float mm)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reports/CanvasTypes.h"
+
 #include <QString>
 #include <functional>
 
@@ -7,12 +9,11 @@ class TCanvas;
 
 // Drawing in centimetres on a page of printer dots.
 //
-// Positions are single-precision centimetres from a sheet origin that lies PrintMarginX cm left
-// of and PrintMarginY cm above the paper's top-left corner (negative margins put it inside the
-// paper). A page canvas starts at the printer's printable area, so the printer's physical
-// offsets are taken off: x cm becomes dot Trunc(PrintDpiX * x / 2.54 - PrintOffsetX).
-// Every operation except SetPenWidthMm refreshes the metrics from the selected printer first.
-// Nothing is clipped and nothing raises, except when no printer can be asked at all.
+// Positions are single-precision centimetres from the sheet origin the canvas carries
+// (TCanvas::SheetOrigin). A page canvas starts at the printer's printable area, so the printer's
+// physical offsets are taken off too. Every operation asks the selected printer afresh, so a
+// change of printer or orientation takes effect at once. Nothing is clipped and nothing raises,
+// except when no printer can be asked at all.
 
 // What the conversions need of the selected printer.
 struct TPrintDeviceCaps
@@ -28,14 +29,22 @@ struct TPrintDeviceCaps
 void SetPrintDevice(std::function<TPrintDeviceCaps()> source);
 TPrintDeviceCaps PrintDeviceCaps();
 
-extern float PrintMarginX; // cm
-extern float PrintMarginY; // cm
-extern int PrintDpiX;
-extern int PrintDpiY;
-extern int PrintOffsetX; // dots: physical offset plus the margin
-extern int PrintOffsetY;
+// Centimetres of a sheet to dots of a page canvas, for the selected printer as it is now:
+// x cm becomes dot Trunc(dpiX * x / 2.54 - offsetX).
+struct TSheetDots
+{
+    int dpiX = 0;
+    int dpiY = 0;
+    int offsetX = 0; // dots: the printer's physical offset less the origin's distance from the edge
+    int offsetY = 0;
 
-void InitPrintMetrics();
+    int X(float cm) const;
+    int Y(float cm) const;
+    // Lengths, not positions: no offset.
+    int Width(float cm) const;
+    int Height(float cm) const;
+};
+TSheetDots SheetDots(const TSheetOrigin& origin);
 
 // Align: 0 left / top, 1 centred, 2 right / bottom, 3 spread, 4 spread inside a tenth of the
 // box on each side, 5 decimal split (the part from the first "." smaller, upper right).

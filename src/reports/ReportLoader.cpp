@@ -1,6 +1,7 @@
 #include "reports/ReportLoader.h"
 
 #include "core/RegistryUtility.h"
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "storage/Query.h"
 
@@ -22,7 +23,7 @@ struct TKubunInfo
     QString interval;
 };
 
-QHash<int, TKubunInfo> Categories()
+QHash<int, TKubunInfo> ReadCategories()
 {
     QHash<int, TKubunInfo> out;
     Query q(QStringLiteral("select ID, KubunName, SokuteiKankaku from OndoKubun"));
@@ -34,8 +35,7 @@ QHash<int, TKubunInfo> Categories()
     return out;
 }
 
-// Print names of the mix register; a mix it does not know prints its own name.
-QHash<QString, QString> PrintNames()
+QHash<QString, QString> ReadPrintNames()
 {
     QHash<QString, QString> out;
     Query q(QStringLiteral("select DataName, PrintName from GozaiDef"));
@@ -44,11 +44,6 @@ QHash<QString, QString> PrintNames()
         out.insert(q.FieldText(QStringLiteral("DataName")),
                    q.FieldText(QStringLiteral("PrintName")));
     return out;
-}
-
-QString PrintName(const QHash<QString, QString>& names, const QString& mix)
-{
-    return names.value(mix, mix);
 }
 
 QString ProjectText(const QString& code)
@@ -98,58 +93,101 @@ void SortReferenceLines(std::vector<TOJ>& lines)
                 std::swap(lines[i], lines[j]);
 }
 
+// What every document looks up once: its heading and the registers' names.
+struct TLookups
+{
+    explicit TLookups(const TReportScope& scope)
+        : project(ProjectText(scope.kojiCode)), font(ReadSetting(QStringLiteral("hin_prnfont"))),
+          categories(ReadCategories()), printNames(ReadPrintNames())
+    {
+    }
+    // A mix the register does not know prints its own name.
+    QString PrintName(const QString& mix) const { return printNames.value(mix, mix); }
+    // A document headed with the project and the print font.
+    template <class TDocument> TDocument Document() const
+    {
+        TDocument doc;
+        doc.project = project;
+        doc.font = font;
+        return doc;
+    }
+
+    QString project;
+    QString font;
+    QHash<int, TKubunInfo> categories;
+    QHash<QString, QString> printNames;
+};
+
+// The records of the scope: its project and, unless every mix is wanted, its mix (parameters
+// :A and :B).
+void AddScope(Query& q, const TReportScope& scope)
+{
+    q.Add(QStringLiteral("where KojiCode = :A"));
+    q.BindText(A, scope.kojiCode);
+    if (!scope.perProject) {
+        q.Add(QStringLiteral("and GozaiName = :B"));
+        q.BindText(B, scope.gozaiName);
+    }
+}
+
 struct THeader
 {
     QString mix;
     int kubun = -1;
     QString measurer;
-    QString kikakuti;
+    TSpecText spec;
 };
+
+// The record headers of the scope; `order` empty leaves them as the table gives them.
+std::vector<THeader> ReadHeaders(const TReportScope& scope, const QString& order)
+{
+    std::vector<THeader> headers;
+    Query q;
+    q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
+    AddScope(q, scope);
+    if (!order.isEmpty())
+        q.Add(order);
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
+                                  q.FieldInt(QStringLiteral("Kubun")),
+                                  q.FieldText(QStringLiteral("Sokuteisya")),
+                                  TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")))});
+    return headers;
+}
+
+TDaySummary SummaryAt(const Query& q)
+{
+    TDaySummary s;
+    s.day = q.FieldDateTime(QStringLiteral("Hiduke"));
+    s.kosu = q.FieldInt(QStringLiteral("Kosu"));
+    s.max = q.FieldDouble(QStringLiteral("MaxOndo"));
+    s.min = q.FieldDouble(QStringLiteral("MiniOndo"));
+    s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+    return s;
+}
 
 } // namespace
 
 TChartDocument LoadChartDocument(const TReportScope& scope)
 {
-    TChartDocument doc;
-    doc.project = ProjectText(scope.kojiCode);
-    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
-    const QHash<int, TKubunInfo> kubun = Categories();
-    const QHash<QString, QString> printNames = PrintNames();
+    const TLookups lookups(scope);
+    auto doc = lookups.Document<TChartDocument>();
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
 
     QStringList mixes;
     if (scope.perProject) {
         Query q;
         q.Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
-        q.Add(QStringLiteral("where KojiCode = :A"));
-        q.BindText(A, scope.kojiCode);
+        AddScope(q, scope);
         q.Open();
         for (; !q.Eof(); q.Next())
             mixes << q.FieldText(QStringLiteral("GozaiName"));
     } else {
         mixes << scope.gozaiName;
     }
-    auto restrictToMix = [&](Query& q, const QString& column) {
-        if (!scope.perProject) {
-            q.Add(QStringLiteral("and ") + column + QStringLiteral(" = :B"));
-            q.BindText(B, scope.gozaiName);
-        }
-    };
-
-    std::vector<THeader> headers;
-    {
-        Query q;
-        q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
-        q.Add(QStringLiteral("where KojiCode = :A"));
-        restrictToMix(q, QStringLiteral("GozaiName"));
-        q.BindText(A, scope.kojiCode);
-        q.Open();
-        for (; !q.Eof(); q.Next())
-            headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
-                                      q.FieldInt(QStringLiteral("Kubun")),
-                                      q.FieldText(QStringLiteral("Sokuteisya")),
-                                      q.FieldText(QStringLiteral("Kikakuti"))});
-    }
+    // Unordered as the chart always read them: the measurers cell lists them in this order.
+    const std::vector<THeader> headers = ReadHeaders(scope, QString());
 
     // Per mix and category; every summary counts as a day, only those with readings are plotted.
     QHash<QString, QHash<int, QMap<QDateTime, TDaySummary>>> plotted;
@@ -159,22 +197,17 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
                              "MiniOndo, AvgOndo from OndoHead4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-        q.Add(QStringLiteral("where KojiCode = :A"));
-        restrictToMix(q, QStringLiteral("GozaiName"));
+        AddScope(q, scope);
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
-        q.BindText(A, scope.kojiCode);
         q.Open();
         for (; !q.Eof(); q.Next()) {
             const int id = q.FieldInt(QStringLiteral("Kubun"));
             if (!ticked.contains(id))
                 continue;
             const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-            TDaySummary s;
-            s.day = q.FieldDateTime(QStringLiteral("Hiduke"));
-            s.kosu = q.FieldInt(QStringLiteral("Kosu"));
-            s.max = Fixed4(q.FieldDouble(QStringLiteral("MaxOndo")));
-            s.min = Fixed4(q.FieldDouble(QStringLiteral("MiniOndo")));
-            s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+            TDaySummary s = SummaryAt(q);
+            s.max = Fixed4(s.max);
+            s.min = Fixed4(s.min);
             dayset[mix].insert(s.day);
             if (s.kosu > 0)
                 plotted[mix][id].insert(s.day, s);
@@ -187,10 +220,9 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         q.Add(QStringLiteral(
             "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
         q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-        q.Add(QStringLiteral("where KojiCode=:A and Kosu > 0"));
-        restrictToMix(q, QStringLiteral("GozaiName"));
+        AddScope(q, scope);
+        q.Add(QStringLiteral("and Kosu > 0"));
         q.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
-        q.BindText(A, scope.kojiCode);
         q.Open();
         for (; !q.Eof(); q.Next())
             averages[q.FieldText(QStringLiteral("GozaiName"))].insert(
@@ -204,7 +236,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
             continue;
         TChartMix mix;
         mix.key = mixKey;
-        mix.printName = PrintName(printNames, mixKey);
+        mix.printName = lookups.PrintName(mixKey);
         mix.days = QList<QDateTime>(found.begin(), found.end());
         std::sort(mix.days.begin(), mix.days.end());
 
@@ -212,7 +244,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         QList<QPair<QString, double>> highs, lows;
         int fewest = 0, most = 0;
         for (int id : scope.kubunIds) {
-            const TKubunInfo info = kubun.value(id);
+            const TKubunInfo info = lookups.categories.value(id);
             TChartSeries series;
             series.kubunId = id;
             series.name = info.name;
@@ -230,14 +262,13 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const QString kikaku = GetToken(h.kikakuti, QStringLiteral(":"), 1);
-                const double a = RangeLow(kikaku);
+                const double a = RangeLow(h.spec.value);
                 if (a != -RangeUnbounded && Fixed4(a) < low)
                     low = Fixed4(a);
-                const double b = RangeHigh(kikaku);
+                const double b = RangeHigh(h.spec.value);
                 if (b != RangeUnbounded && Fixed4(b) > high)
                     high = Fixed4(b);
-                const QString interval = GetToken(h.kikakuti, QStringLiteral(":"), 3);
+                const QString& interval = h.spec.interval;
                 AddDistinct(intervals, interval.trimmed().isEmpty() ? info.interval : interval);
             }
             if (low > 0 && low < 300) {
@@ -265,15 +296,12 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
 
 TSheetDocument LoadSheetDocument(const TReportScope& scope)
 {
-    TSheetDocument doc;
-    doc.project = ProjectText(scope.kojiCode);
-    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
-    const QHash<int, TKubunInfo> kubun = Categories();
-    const QHash<QString, QString> printNames = PrintNames();
+    const TLookups lookups(scope);
+    auto doc = lookups.Document<TSheetDocument>();
 
     for (int id : scope.kubunIds) {
         TSheetCategory category;
-        category.name = kubun.value(id).name;
+        category.name = lookups.categories.value(id).name;
 
         QHash<QString, QMap<QDateTime, TDaySummary>> summaries;
         {
@@ -282,22 +310,13 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 "select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
                 "MinioNDO, AvgOndo from OndoHead4"));
             q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-            q.Add(QStringLiteral("where KojiCode=:A and Kubun = :B"));
-            if (!scope.perProject) {
-                q.Add(QStringLiteral("and GozaiName = :C"));
-                q.BindText(C, scope.gozaiName);
-            }
+            AddScope(q, scope);
+            q.Add(QStringLiteral("and Kubun = :C"));
             q.Add(QStringLiteral("order by GozaiName, Hiduke"));
-            q.BindText(A, scope.kojiCode);
-            q.BindInt(B, id);
+            q.BindInt(C, id);
             q.Open();
             for (; !q.Eof(); q.Next()) {
-                TDaySummary s;
-                s.day = q.FieldDateTime(QStringLiteral("Hiduke"));
-                s.kosu = q.FieldInt(QStringLiteral("Kosu"));
-                s.max = q.FieldDouble(QStringLiteral("MaxOndo"));
-                s.min = q.FieldDouble(QStringLiteral("MiniOndo"));
-                s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+                const TDaySummary s = SummaryAt(q);
                 summaries[q.FieldText(QStringLiteral("GozaiName"))].insert(s.day, s);
             }
         }
@@ -309,14 +328,10 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
             "Sokuten, Ondo from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-        q.Add(QStringLiteral("where KojiCode = :A and Kubun = :B"));
-        if (!scope.perProject) {
-            q.Add(QStringLiteral(" and GozaiName = :C"));
-            q.BindText(C, scope.gozaiName);
-        }
+        AddScope(q, scope);
+        q.Add(QStringLiteral("and Kubun = :C"));
         q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
-        q.BindText(A, scope.kojiCode);
-        q.BindInt(B, id);
+        q.BindInt(C, id);
         q.OpenForward();
         QString lastMix;
         for (; !q.Eof(); q.Next()) {
@@ -325,10 +340,10 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
             if (category.days.empty() || category.days.back().day != day || lastMix != mix) {
                 lastMix = mix;
                 TSheetDay d;
-                d.mixPrintName = PrintName(printNames, mix);
+                d.mixPrintName = lookups.PrintName(mix);
                 d.day = day;
                 const QString interval =
-                    GetToken(q.FieldText(QStringLiteral("Kikakuti")), QStringLiteral(":"), 3);
+                    TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).interval;
                 d.interval =
                     interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku")) : interval;
                 const QMap<QDateTime, TDaySummary>& ofMix = summaries[mix];
@@ -348,34 +363,11 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
 
 TStatDocument LoadStatDocument(const TReportScope& scope)
 {
-    TStatDocument doc;
-    doc.project = ProjectText(scope.kojiCode);
-    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
-    const QHash<int, TKubunInfo> kubun = Categories();
-    const QHash<QString, QString> printNames = PrintNames();
+    const TLookups lookups(scope);
+    auto doc = lookups.Document<TStatDocument>();
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
-    auto restrictToMix = [&](Query& q) {
-        if (!scope.perProject) {
-            q.Add(QStringLiteral("and GozaiName = :B"));
-            q.BindText(B, scope.gozaiName);
-        }
-    };
-
-    std::vector<THeader> headers;
-    {
-        Query q;
-        q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
-        q.Add(QStringLiteral("where KojiCode = :A"));
-        restrictToMix(q);
-        q.Add(QStringLiteral("order by GozaiName, ID"));
-        q.BindText(A, scope.kojiCode);
-        q.Open();
-        for (; !q.Eof(); q.Next())
-            headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
-                                      q.FieldInt(QStringLiteral("Kubun")),
-                                      q.FieldText(QStringLiteral("Sokuteisya")),
-                                      q.FieldText(QStringLiteral("Kikakuti"))});
-    }
+    const std::vector<THeader> headers =
+        ReadHeaders(scope, QStringLiteral("order by GozaiName, ID"));
 
     QStringList mixes;
     if (!scope.perProject)
@@ -386,10 +378,8 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
         q.Add(QStringLiteral(
             "select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-        q.Add(QStringLiteral("where KojiCode = :A"));
-        restrictToMix(q);
+        AddScope(q, scope);
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
-        q.BindText(A, scope.kojiCode);
         q.Open();
         for (; !q.Eof(); q.Next()) {
             const int id = q.FieldInt(QStringLiteral("Kubun"));
@@ -413,14 +403,14 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
             if (scope.perProject && series.days.empty())
                 continue;
             series.mixKey = mixKey;
-            series.mixPrintName = PrintName(printNames, mixKey);
-            series.category = kubun.value(id).name;
+            series.mixPrintName = lookups.PrintName(mixKey);
+            series.category = lookups.categories.value(id).name;
             QStringList measurers;
             for (const THeader& h : headers) {
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const QString kikaku = GetToken(h.kikakuti, QStringLiteral(":"), 1).trimmed();
+                const QString kikaku = h.spec.value.trimmed();
                 if (series.limitText.isEmpty() && IsRangeText(kikaku)) {
                     series.limitText = kikaku;
                     const double low = RangeLow(kikaku);

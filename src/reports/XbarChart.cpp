@@ -2,6 +2,7 @@
 
 #include "core/Utility.h"
 #include "reports/Canvas.h"
+#include "reports/FormKit.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
 
@@ -20,7 +21,6 @@ constexpr float XTop = 3.6f, XBottom = 9.4f;
 constexpr float STop = 9.8f, SBottom = 13.2f;
 constexpr float LabelTop = 13.2f, LabelBottom = 14.0f;
 constexpr float DotRadius = 0.08f;
-constexpr int MinPoints = 6;
 
 float DayX(int column)
 {
@@ -88,7 +88,7 @@ void ReferenceLine(TCanvas& c, const TPlot& plot, double value, const QString& n
     c.SetFontColor(colour);
     c.SetFontSize(7);
     PrintShrinkText(c, name + QLatin1Char(' ') + QString::number(value, 'f', decimals), 0, 0.3f,
-                    y - 0.35f, 2.3f, y, MinPoints);
+                    y - 0.35f, 2.3f, y, SmallestPoints);
     c.SetFontColor(clBlack);
     c.SetFontSize(10);
 }
@@ -140,57 +140,22 @@ void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, doub
     c.SetPenColor(clBlack);
 }
 
-// One line per day down to 8 pt, then month over day, as on the X chart.
-void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, int first, int count)
+// From 10 pt down, as on the X chart.
+void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, const TDaySpan& span)
 {
-    const float half = Column / 2 - 0.04f;
-    auto allFit = [&](int points, bool split) {
-        c.SetFontSize(points);
-        for (int n = first; n < first + count; ++n) {
-            const QDate d = days[size_t(n)].day.date();
-            const QStringList parts = split ? QStringList{QStringLiteral("%1月").arg(d.month()),
-                                                          QStringLiteral("%1日").arg(d.day())}
-                                            : QStringList{MonthDay(days[size_t(n)].day)};
-            for (const QString& p : parts)
-                if (!TextFits(c, p, 0, 2 * half))
-                    return false;
-        }
-        return true;
-    };
-    int points = 0;
-    bool split = false;
-    for (int s = 10; s >= 8 && !points; --s)
-        if (allFit(s, false))
-            points = s;
-    for (int s = 9; s >= MinPoints && !points; --s)
-        if (allFit(s, true)) {
-            points = s;
-            split = true;
-        }
-    c.SetFontSize(points ? points : MinPoints);
-    const float mid = (LabelTop + LabelBottom) / 2;
-    for (int n = first; n < first + count; ++n) {
-        const float x = DayX(n - first);
-        const QDate d = days[size_t(n)].day.date();
-        if (split) {
-            PrintText(c, QStringLiteral("%1月").arg(d.month()), 1, x - half, LabelTop, x + half,
-                      mid, 0);
-            PrintText(c, QStringLiteral("%1日").arg(d.day()), 1, x - half, mid, x + half,
-                      LabelBottom, 0);
-        } else {
-            PrintShrinkText(c, MonthDay(days[size_t(n)].day), 1, x - half, LabelTop, x + half,
-                            LabelBottom, MinPoints);
-        }
-    }
+    QList<QDateTime> shown;
+    for (int n = span.first; n < span.first + span.count; ++n)
+        shown << days[size_t(n)].day;
     c.SetFontSize(10);
+    DrawDayLabels(c, shown, TDayColumns{DayX, Column / 2 - 0.04f, LabelTop, LabelBottom});
 }
 
-void Cell(TCanvas& c, const QString& label, const QString& value, float x1, float x2, float x3,
-          float y1, float y2)
+// A title block cell: the label spread in its box, the value after it.
+void Cell(TCanvas& c, const TTitleField& field, float x1, float x2, float x3, float y1, float y2)
 {
     c.SetFontSize(9);
-    PrintText(c, label, 4, x1, y1, x2, y2, 0);
-    PrintShrinkText(c, value, 0, x2 + 0.1f, y1, x3 - 0.1f, y2, MinPoints);
+    PrintText(c, field.label, 4, x1, y1, x2, y2, 0);
+    PrintShrinkText(c, field.value, 0, x2 + 0.1f, y1, x3 - 0.1f, y2, SmallestPoints);
     PrintLine(c, x2, y1, x2, y2, 1);
     PrintLine(c, x3, y1, x3, y2, 1);
     c.SetFontSize(10);
@@ -280,7 +245,7 @@ void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, doubl
 
 int XbarPages(const TStatSeries& series)
 {
-    return series.days.empty() ? 1 : int((series.days.size() - 1) / DaysPerPage) + 1;
+    return DayPages(int(series.days.size()), DaysPerPage);
 }
 
 void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double high,
@@ -289,7 +254,7 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
     int total = 0;
     for (const TStatSeries& s : doc.series)
         total += XbarPages(s);
-    int number = 0;
+    TFormPages pages(pane, XbarChartPage, total);
     for (const TStatSeries& series : doc.series) {
         const TXbarSeriesStats st = XbarStats(series, base);
         const int dec = st.decimals;
@@ -304,36 +269,23 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
         const TPlot sPlot{STop, SBottom, 0,
                           std::max(sStep, std::ceil(sMax * 1.05 / sStep) * sStep)};
 
+        const TStatTitle title = StatTitle(doc, series);
         for (int p = 0; p < XbarPages(series); ++p) {
-            TCanvas& c = pane.PageCanvas();
+            TCanvas& c = pages.Next();
             c.SetFontName(doc.font);
-            c.SetPenStyle(TPenStyle::Solid);
-            c.SetPenColor(clBlack);
-            c.SetFontColor(clBlack);
-            c.SetPenWidth(4);
-            PrintBox(c, 0, 0, 26.7f, 15, 1);
-            c.SetPenWidth(2);
-            PrintBox(c, 0.2f, 1.1f, 26.5f, 14.8f, 1);
-            c.SetPenWidth(1);
-            c.SetFontSize(20);
-            PrintText(c, QStringLiteral("X̄-s管理図"), 1, 0, 0, 26.7f, 1.1f, 0);
+            DrawFormFrame(c, ChartBorder, ChartBody);
+            DrawFormName(c, QStringLiteral("X̄-s管理図"), ChartNameBox);
 
             // Title block: three rows of label and value cells.
             const float r0 = 1.1f, r1 = 1.9f, r2 = 2.7f, r3 = 3.5f;
             for (float y : {r1, r2, r3})
                 PrintLine(c, 0.2f, y, 26.5f, y, 1);
-            Cell(c, QStringLiteral("工事名"), doc.project, 0.2f, 2.0f, 14.0f, r0, r1);
-            Cell(c, QStringLiteral("合材名"), series.mixPrintName, 14.0f, 15.8f, 26.5f, r0, r1);
-            const QString period = series.days.empty() ? QString()
-                                                       : PeriodText(series.days.front().day) +
-                                                             QStringLiteral(" 〜 ") +
-                                                             PeriodText(series.days.back().day);
-            Cell(c, QStringLiteral("区分"), series.category, 0.2f, 2.0f, 7.0f, r1, r2);
-            Cell(c, QStringLiteral("期間"), period, 7.0f, 8.8f, 19.0f, r1, r2);
-            Cell(c, QStringLiteral("測定者"), series.measurer, 19.0f, 20.8f, 26.5f, r1, r2);
-            Cell(c, QStringLiteral("規格値"),
-                 series.limitText.isEmpty() ? QStringLiteral("—") : series.limitText, 0.2f, 2.0f,
-                 5.5f, r2, r3);
+            Cell(c, title.project, 0.2f, 2.0f, 14.0f, r0, r1);
+            Cell(c, title.mix, 14.0f, 15.8f, 26.5f, r0, r1);
+            Cell(c, title.category, 0.2f, 2.0f, 7.0f, r1, r2);
+            Cell(c, title.period, 7.0f, 8.8f, 19.0f, r1, r2);
+            Cell(c, title.measurer, 19.0f, 20.8f, 26.5f, r1, r2);
+            Cell(c, title.limit, 0.2f, 2.0f, 5.5f, r2, r3);
             const bool valid = st.limits.valid;
             c.SetFontSize(9);
             const float vx[] = {5.5f, 9.0f, 12.5f, 15.5f, 18.5f, 26.5f};
@@ -351,7 +303,7 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
             };
             for (int i = 0; i < 5; ++i) {
                 PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, r2, vx[i + 1] - 0.1f, r3,
-                                MinPoints);
+                                SmallestPoints);
                 PrintLine(c, vx[i + 1], r2, vx[i + 1], r3, 1);
             }
             c.SetFontSize(10);
@@ -376,8 +328,8 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                               LabelBottom, 1);
                 c.SetPenColor(clBlack);
 
-                const int first = p * DaysPerPage;
-                const int count = std::min(DaysPerPage, int(series.days.size()) - first);
+                const TDaySpan span = PageDays(p, int(series.days.size()), DaysPerPage);
+                const int first = span.first, count = span.count;
                 if (series.lowerLimit)
                     ReferenceLine(c, xPlot, *series.lowerLimit, QStringLiteral("下限"), clRed, 0.3f,
                                   0);
@@ -420,23 +372,17 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                 Points(c, xPlot, means, meanFlags);
                 Points(c, sPlot, sds, sFlags);
                 if (count > 0)
-                    DayLabels(c, series.days, first, count);
+                    DayLabels(c, series.days, span);
                 c.SetFontSize(9);
                 c.SetFontColor(clRed);
                 PrintShrinkText(
                     c,
                     valid ? FlagList(series, st, first, count)
                           : QStringLiteral("管理限界なし（測定値が2個以上の日がありません）"),
-                    0, 0.4f, LabelBottom, 26.3f, 14.8f, MinPoints);
+                    0, 0.4f, LabelBottom, 26.3f, 14.8f, SmallestPoints);
                 c.SetFontColor(clBlack);
             }
-            ++number;
-            c.SetFontSize(9);
-            PrintText(c, QStringLiteral("%1 / %2").arg(number).arg(total), 1, 0, 15.2f, 26.7f,
-                      15.8f, 0);
-            c.SetFontSize(10);
-            if (number < total)
-                pane.NewPage();
         }
     }
+    pages.Finish();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/FormKit.h"
 #include "reports/ReportModel.h"
 #include "statistics/ControlLimits.h"
 
@@ -9,6 +10,8 @@ class TPageSink;
 
 // The X̄–s control chart: one landscape sheet per mix and category and per 25 days, the X̄
 // chart above the s chart, numbered "n / N" at the foot. Touches no table.
+
+constexpr TFormPage XbarChartPage{ChartOrigin, {0, 15.2f, 26.7f, 15.8f}};
 
 // Days that give the centre lines: those from `from` to `to` when both are valid, else all.
 struct TBasePeriod
@@ -39,6 +42,7 @@ void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, doubl
 
 int XbarPages(const TStatSeries& series);
 
-// pane as for DrawControlChart; low < high is the X̄ chart's axis. Landscape, margins -1.5 / -2.5.
+// pane as for DrawControlChart; low < high is the X̄ chart's axis. The caller sets landscape
+// orientation first.
 void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double high,
                    const TBasePeriod& base);

@@ -62,7 +62,6 @@ private Q_SLOTS:
     void init()
     {
         SetPrinterCatalog(std::make_shared<TFakeCatalog>());
-        PrintMarginX = PrintMarginY = 0;
         prev = std::make_unique<TPrevX>();
         prev->SetTextMetrics(std::make_shared<TFixedTextMetrics>());
         invalidations = 0;
@@ -71,10 +70,9 @@ private Q_SLOTS:
 
     void drawingReadsTheSelectedPrinter()
     {
-        PrintMarginX = -1.5f;
-        InitPrintMetrics();
-        QCOMPARE(PrintDpiX, 600);
-        QCOMPARE(PrintOffsetX, -254);
+        const TSheetDots dots = SheetDots(TSheetOrigin{1.5f, 0});
+        QCOMPARE(dots.dpiX, 600);
+        QCOMPARE(dots.offsetX, -254);
         SelectedPrinter().SetOrientation(TOrientation::Landscape);
         QCOMPARE(SelectedPrinter().PhysicalSize(), QSize(7016, 4960));
         QCOMPARE(SelectedPrinter().PrintableSize(), QSize(6816, 4760));
@@ -253,7 +251,7 @@ private Q_SLOTS:
                 QCOMPARE(e.message(), QStringLiteral("プリンタが登録されていません"));
             }
         }
-        QVERIFY_THROWS_EXCEPTION(AppError, InitPrintMetrics());
+        QVERIFY_THROWS_EXCEPTION(AppError, SheetDots(TSheetOrigin()));
     }
 
     void selectingPrinters()

@@ -211,8 +211,9 @@ void TestSetPrintItems::chartTakesTickedCategoriesAndOpensAtZoom80()
     QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Landscape);
     QCOMPARE(f.preview.PrevX().ZoomScale(), 80);
     QVERIFY(f.preview.PrevX().PageCount() >= 1);
-    QCOMPARE(PrintMarginX, -1.5f);
-    QCOMPARE(PrintMarginY, -2.5f);
+    // The chart's sheet lies 1.5 cm in from the paper's left edge and 2.5 cm down: its frame
+    // starts 354 and 590 dots from the edges, 100 dots of them outside the printable area.
+    QCOMPARE(f.preview.PrevX().Page(1).Ops().front().p1, QPoint(254, 490));
 
     f.preview.PrevX().SetZoomScale(150);
     f.PressPreview();

@@ -29,13 +29,12 @@ TFakePrinter& Fake()
 // A small document: page n carries "頁n" and a sample of every primitive.
 void DrawSample(TPrevX& prev, int count)
 {
-    PrintMarginX = -1.5f;
-    PrintMarginY = -2.0f;
     prev.BeginDocument();
     for (int n = 1; n <= count; ++n) {
         if (n > 1)
             prev.NewPage();
         TCanvas& c = prev.PageCanvas();
+        c.SetSheetOrigin(TSheetOrigin{1.5f, 2.0f});
         c.SetPenWidth(4);
         PrintBox(c, 0, 0, 18, 25, 1);
         c.SetPenWidth(1);

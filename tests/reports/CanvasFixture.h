@@ -10,8 +10,6 @@
 inline void UseFakeDevice(int dpiX = 600, int dpiY = 600, int offset = 100)
 {
     SetPrintDevice([=] { return TPrintDeviceCaps{dpiX, dpiY, offset, offset}; });
-    PrintMarginX = 0;
-    PrintMarginY = 0;
 }
 
 // A page canvas with exact metrics: a character h dots high is h wide (h/2 up to U+00FF).

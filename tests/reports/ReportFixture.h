@@ -117,22 +117,31 @@ inline void LoadRecord(TOndoKanri& r, const QString& koji, const QString& mix, i
     r.LoadByDate();
 }
 
-// Dots of the current metrics back to centimetres of the sheet.
+// Where the form under test lies on the paper: what the conversions below and the dumps use.
+inline TSheetOrigin& SheetUnderTest()
+{
+    static TSheetOrigin origin;
+    return origin;
+}
+
+// Dots of the selected printer back to centimetres of the sheet under test, and on.
 inline double CmX(int dot)
 {
-    return (dot + PrintOffsetX) * 2.54 / PrintDpiX;
+    const TSheetDots d = SheetDots(SheetUnderTest());
+    return (dot + d.offsetX) * 2.54 / d.dpiX;
 }
 inline double CmY(int dot)
 {
-    return (dot + PrintOffsetY) * 2.54 / PrintDpiY;
+    const TSheetDots d = SheetDots(SheetUnderTest());
+    return (dot + d.offsetY) * 2.54 / d.dpiY;
 }
 inline int DotX(float x)
 {
-    return int(std::trunc(PrintDpiX * double(x) / 2.54 - PrintOffsetX));
+    return SheetDots(SheetUnderTest()).X(x);
 }
 inline int DotY(float y)
 {
-    return int(std::trunc(PrintDpiY * double(y) / 2.54 - PrintOffsetY));
+    return SheetDots(SheetUnderTest()).Y(y);
 }
 
 inline std::vector<TDrawOp> OpsOfKind(const std::vector<TDrawOp>& ops, TDrawOp::Kind kind)

@@ -1,108 +1,8 @@
-#include "ReportFixture.h"
-#include "core/RegistryUtility.h"
-#include "reports/ChartMemo.h"
-#include "reports/ControlChart.h"
-#include "reports/ReportLoader.h"
-#include "storage/Engine.h"
+#include "ChartFixture.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>
-
-namespace {
-
-const QString Koji = QStringLiteral("K-01");
-const QString Mix = QStringLiteral("密粒13F");
-
-class TListMemo : public TChartMemo
-{
-public:
-    void Clear() override { lines.clear(); }
-    void AddLine(const QString& line) override { lines << line; }
-    QStringList lines;
-};
-
-float Yv(double v, double low = 100, double high = 200)
-{
-    return float(4.2 + 8.2 * (high - v) / (high - low));
-}
-
-float DayX(int d)
-{
-    return 4.4f + float(d);
-}
-
-// The record as the main window holds it when the user prints.
-void Record(TOndoKanri& r, const QString& mix = Mix)
-{
-    r.Clear();
-    r.Koji.Load(Koji);
-    r.Gozai.Load(mix);
-    r.Simei.Load(QStringLiteral("山田太郎"));
-}
-
-std::vector<TDrawOp> Lines(const std::vector<TDrawOp>& ops, TColor colour)
-{
-    std::vector<TDrawOp> out;
-    for (const TDrawOp& op : OpsOfKind(ops, TDrawOp::Kind::Line))
-        if (op.pen.color == colour)
-            out.push_back(op);
-    return out;
-}
-
-// Lines one day long that end at day column d: the joining lines.
-int JoinsInto(const std::vector<TDrawOp>& ops, int d)
-{
-    int n = 0;
-    for (const TDrawOp& op : OpsOfKind(ops, TDrawOp::Kind::Line))
-        n += op.p1.x() == DotX(DayX(d) - 1) && op.p2.x() == DotX(DayX(d));
-    return n;
-}
-
-std::vector<TDrawOp> DiscsAt(const std::vector<TDrawOp>& ops, float x, float y, TDrawOp::Kind kind)
-{
-    std::vector<TDrawOp> out;
-    for (const TDrawOp& op : OpsOfKind(ops, kind))
-        if (op.p1 == QPoint(DotX(x - 0.1f), DotY(y - 0.1f)))
-            out.push_back(op);
-    return out;
-}
-
-TChartDocument Load(const TOndoKanri& r, const QList<int>& ids, bool perProject)
-{
-    return LoadChartDocument(TReportScope{r.Koji.Code(), r.Gozai.DataName(), ids, perProject});
-}
-
-// What the print settings do: read the document, fill the memo, draw.
-void Chart(const TOndoKanri& r, TTestPane& pane, const QList<int>& ids, bool perProject, double low,
-           double high, TListMemo* memo = nullptr)
-{
-    const TChartDocument doc = Load(r, ids, perProject);
-    if (memo)
-        FillChartMemo(doc, *memo);
-    DrawControlChart(doc, pane, low, high);
-}
-
-QString Title(const QString& printName)
-{
-    return Koji + QStringLiteral("　") + printName + QStringLiteral("の温度");
-}
-
-QList<double> Readings16()
-{
-    QList<double> v;
-    for (int i = 0; i < 16; ++i)
-        v << 150 + i;
-    return v;
-}
-
-void AddDays(const QString& mix, int kubun, int count, int month = 5)
-{
-    for (int d = 0; d < count; ++d)
-        AddDay(Koji, mix, kubun, Day(month, 1).addDays(d), {150.0 + d % 7, 160.0});
-}
-
-} // namespace
 
 class TestControlChart : public QObject
 {
@@ -112,9 +12,7 @@ private Q_SLOTS:
     void init()
     {
         UseFakeDevice();
-        PrintMarginX = -1.5f;
-        PrintMarginY = -2.5f;
-        InitPrintMetrics();
+        SheetUnderTest() = ControlChartPage.origin;
         WriteSetting(QStringLiteral("hin_prnfont"), QString());
         WriteSetting(QStringLiteral("HotbinMemoriColor"), QString());
     }

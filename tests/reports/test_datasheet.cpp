@@ -57,14 +57,14 @@ private Q_SLOTS:
     void init()
     {
         UseFakeDevice();
-        PrintMarginX = PrintMarginY = -2.0f;
+        SheetUnderTest() = DataSheetPage.origin;
         WriteSetting(QStringLiteral("hin_prnfont"), QString());
     }
 
     void emptyBlockGeometry()
     {
         TTestPane pane;
-        InitPrintMetrics();
+        pane.PageCanvas().SetSheetOrigin(DataSheetPage.origin);
         DrawRecordBlock(pane.PageCanvas(), 4); // second row, middle column
         const float L = 5.7f, T = 14.2f;
         const auto& ops = pane.Ops(0);
@@ -322,7 +322,6 @@ private Q_SLOTS:
         LoadRecord(r, Koji, Mix, 0, Day(4, 1));
         TTestPane pane;
         Draw(pane, r, false);
-        InitPrintMetrics();
         QString why;
         QVERIFY2(MatchesReference(QStringLiteral("datasheet.txt"), DumpPages(pane), why),
                  qPrintable(why));

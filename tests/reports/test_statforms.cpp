@@ -41,9 +41,7 @@ private Q_SLOTS:
     void init()
     {
         UseFakeDevice();
-        PrintMarginX = -1.5f;
-        PrintMarginY = -2.5f;
-        InitPrintMetrics();
+        SheetUnderTest() = XbarChartPage.origin;
     }
 
     // Limits step with the day's size; a day far off is flagged and listed; pages of 25 days.
@@ -93,8 +91,7 @@ private Q_SLOTS:
     // Cp and Cpk texts, "—" when one-sided, bars inside the histogram frame.
     void capabilityTextsAndBars()
     {
-        PrintMarginY = -1.5f;
-        InitPrintMetrics();
+        SheetUnderTest() = CapabilityPage.origin;
         std::vector<std::vector<double>> days{
             {158, 160, 162, 161}, {159, 160, 163, 157}, {160, 161, 159, 160}};
         TStatDocument doc;

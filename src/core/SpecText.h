@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The specification text a record stores (column Kikakuti): the specified value (a range text
+// such as "160_185", the chart's limits), the temperature range and the measuring interval,
+// joined by ":", for example "160_185:150_190:全車".
+struct TSpecText
+{
+    QString value;
+    QString range;
+    QString interval;
+
+    // Missing parts are empty; parts after the third are dropped.
+    static TSpecText Parse(const QString& stored);
+    // Always with both separators: a value alone is stored as "160_185::".
+    QString Text() const;
+};

@@ -1,0 +1,61 @@
+#include "core/SpecText.h"
+#include "core/Utility.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+
+class TestSpecText : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void partsAndWriteBack_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QString>("interval");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("all three")
+            << QStringLiteral("160_185:150_190:全車") << QStringLiteral("160_185")
+            << QStringLiteral("150_190") << QStringLiteral("全車")
+            << QStringLiteral("160_185:150_190:全車");
+        QTest::newRow("value alone") << QStringLiteral("110_") << QStringLiteral("110_")
+                                     << QString() << QString() << QStringLiteral("110_::");
+        QTest::newRow("empty") << QString() << QString() << QString() << QString()
+                               << QStringLiteral("::");
+        QTest::newRow("range missing")
+            << QStringLiteral("150_170::30分") << QStringLiteral("150_170") << QString()
+            << QStringLiteral("30分") << QStringLiteral("150_170::30分");
+        QTest::newRow("interval missing")
+            << QStringLiteral("150_170:140_") << QStringLiteral("150_170") << QStringLiteral("140_")
+            << QString() << QStringLiteral("150_170:140_:");
+        QTest::newRow("a fourth part is dropped")
+            << QStringLiteral("a:b:c:d") << QStringLiteral("a") << QStringLiteral("b")
+            << QStringLiteral("c") << QStringLiteral("a:b:c");
+        QTest::newRow("blanks kept")
+            << QStringLiteral(" 150_170 : : ") << QStringLiteral(" 150_170 ") << QStringLiteral(" ")
+            << QStringLiteral(" ") << QStringLiteral(" 150_170 : : ");
+    }
+    // Read as the stored text was always split (by GetToken), written back as it was joined.
+    void partsAndWriteBack()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, value);
+        QFETCH(QString, range);
+        QFETCH(QString, interval);
+        QFETCH(QString, written);
+        const TSpecText spec = TSpecText::Parse(stored);
+        QCOMPARE(spec.value, value);
+        QCOMPARE(spec.range, range);
+        QCOMPARE(spec.interval, interval);
+        const QString sep = QStringLiteral(":");
+        QCOMPARE(spec.value, GetToken(stored, sep, 1));
+        QCOMPARE(spec.range, GetToken(stored, sep, 2));
+        QCOMPARE(spec.interval, GetToken(stored, sep, 3));
+        QCOMPARE(spec.Text(), written);
+        QCOMPARE(TSpecText::Parse(spec.Text()).Text(), written);
+    }
+};
+
+ONDO_TEST_MAIN(TestSpecText, QCoreApplication)
+#include "test_spectext.moc"
