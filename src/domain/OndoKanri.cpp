@@ -1,5 +1,6 @@
 #include "domain/OndoKanri.h"
 
+#include "core/RegistryUtility.h"
 #include "core/Utility.h"
 #include "domain/ListViewData.h"
 #include "domain/RegisterEntry.h"
@@ -33,7 +34,7 @@ DayStatistics StatisticsOf(const QList<Reading>& readings)
         day.minimum = qMin(day.minimum, r.Ondo);
     }
     day.count = readings.size();
-    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
+    day.average = RoundDecimals(1, static_cast<double>(sum / day.count), RoundingRuleSetting());
     return day;
 }
 
