@@ -123,6 +123,14 @@ void TKoji::GetList(ListViewData& view) const
                                  {q.FieldText(QStringLiteral("Kojimei"))}};
 }
 
+bool TKoji::Exists(const QString& code)
+{
+    Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
+    q.BindText(A, code);
+    q.Open();
+    return !q.Eof();
+}
+
 TGozai::TGozai() : TRegisterEntry(gozaiSql) {}
 
 TSimei::TSimei() : TRegisterEntry(simeiSql) {}
