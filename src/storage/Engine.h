@@ -81,8 +81,9 @@ void NoteConnectionLost();
 bool TableExists(const QString& table);
 bool ColumnExists(const QString& table, const QString& column);
 
-// The layout steps Schema::Ensure takes, in each engine's own types. Before the first table
-// or column is added to a file that held tables when it was opened, the file is backed up.
+// The layout steps Schema::Ensure takes, in each engine's own types. A data file that held
+// tables when it was opened is backed up (when backups are kept) before its first table or
+// column is added.
 void CreateTable(const QString& table, const QList<Schema::Column>& columns);
 void AddColumn(const QString& table, const Schema::Column& column);
 void CreateIndex(const QString& index, const QString& table, const QStringList& columns);

@@ -33,30 +33,70 @@ Index index(const char* name, std::initializer_list<const char*> columns)
     return i;
 }
 
+// One column a line: a column added later is one more line, marked AddedLater.
 QList<Table> declare()
 {
     return {
         {QStringLiteral("OndoKanri4"),
-         {integer("ID"), text("KojiCode", 8), text("GozaiName", 64), text("Sokuteisya", 16),
-          text("Kiji", 64), integer("Kubun"), text("Kikakuti", 32)},
+         {
+             integer("ID"),
+             text("KojiCode", 8),
+             text("GozaiName", 64),
+             text("Sokuteisya", 16),
+             text("Kiji", 64),
+             integer("Kubun"),
+             text("Kikakuti", 32),
+         },
          // Years of data stay fast to open by project, mix and category, and by number.
          {index("OndoKanri4_Key", {"KojiCode", "GozaiName", "Kubun"}),
           index("OndoKanri4_ID", {"ID"})}},
         {QStringLiteral("OndoHead4"),
-         {integer("KanriID"), dateTime("Hiduke"), integer("Kosu"), real("MaxOndo"),
-          real("MiniOndo"), real("AvgOndo"), text("Tekiyo", 32)},
+         {
+             integer("KanriID"),
+             dateTime("Hiduke"),
+             integer("Kosu"),
+             real("MaxOndo"),
+             real("MiniOndo"),
+             real("AvgOndo"),
+             text("Tekiyo", 32),
+         },
          {index("OndoHead4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoLine4"),
-         {integer("KanriID"), dateTime("Hiduke"), integer("LNO"), text("Sokuten", 16),
-          real("Ondo")},
+         {
+             integer("KanriID"),
+             dateTime("Hiduke"),
+             integer("LNO"),
+             text("Sokuten", 16),
+             real("Ondo"),
+         },
          {index("OndoLine4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoKubun"),
-         {integer("ID"), integer("ODR"), text("KubunName", 24), text("OndoRange", 24),
-          text("SokuteiKankaku", 8, AddedLater)},
+         {
+             integer("ID"),
+             integer("ODR"),
+             text("KubunName", 24),
+             text("OndoRange", 24),
+             text("SokuteiKankaku", 8, AddedLater),
+         },
          {}},
-        {QStringLiteral("Koji1"), {text("CODE", 8), text("KOJIMEI", 64)}, {}},
-        {QStringLiteral("GozaiDef"), {text("DataName", 64), text("PrintName", 64)}, {}},
-        {QStringLiteral("SIMEI"), {text("SIMEI", 16), text("FURIGANA", 16)}, {}},
+        {QStringLiteral("Koji1"),
+         {
+             text("CODE", 8),
+             text("KOJIMEI", 64),
+         },
+         {}},
+        {QStringLiteral("GozaiDef"),
+         {
+             text("DataName", 64),
+             text("PrintName", 64),
+         },
+         {}},
+        {QStringLiteral("SIMEI"),
+         {
+             text("SIMEI", 16),
+             text("FURIGANA", 16),
+         },
+         {}},
     };
 }
 
@@ -68,15 +108,6 @@ QStringList Table::ColumnNames() const
     for (const Column& c : columns)
         names << c.name;
     return names;
-}
-
-const Column* Table::Find(const QString& column) const
-{
-    for (const Column& c : columns) {
-        if (c.name.compare(column, Qt::CaseInsensitive) == 0)
-            return &c;
-    }
-    return nullptr;
 }
 
 const QList<Table>& Tables()

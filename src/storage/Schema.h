@@ -36,8 +36,6 @@ struct Table
     QList<Index> indexes;
 
     QStringList ColumnNames() const;
-    // The declared column of that name in any case; null when there is none.
-    const Column* Find(const QString& column) const;
 };
 
 // Records first, registers last: the order copies and row counts are listed in.
