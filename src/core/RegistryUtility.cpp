@@ -62,3 +62,9 @@ void WriteSetting(const QString& key, const QString& value)
     if (store.status() != QSettings::NoError)
         throw AppError(QStringLiteral("'%1' の設定に失敗しました").arg(key));
 }
+
+RoundingRule RoundingRuleSetting()
+{
+    return ReadSetting(QStringLiteral("RoundON")) == QLatin1String("TRUE") ? RoundingRule::HalfEven
+                                                                           : RoundingRule::HalfUp;
+}

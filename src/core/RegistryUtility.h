@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Utility.h"
+
 #include <QString>
 
 // The per-user settings store: text values in $XDG_CONFIG_HOME/kozeran/kozeran.conf,
@@ -7,3 +9,6 @@
 QString SettingsFile();
 QString ReadSetting(const QString& key);
 void WriteSetting(const QString& key, const QString& value);
+
+// The user's rounding of averages: half to even when RoundON is exactly "TRUE".
+RoundingRule RoundingRuleSetting();

@@ -1,7 +1,6 @@
 #include "core/Utility.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -232,12 +231,12 @@ double RandomInRange(const QString& text)
     return lo + r * (hi - lo);
 }
 
-double RoundDecimals(int decimals, double value)
+double RoundDecimals(int decimals, double value, RoundingRule rule)
 {
     const double s = value >= 0 ? 1.0 : -1.0;
     const long double m = std::fabs(static_cast<long double>(value)) * pow10l(decimals);
     QString digits;
-    if (ReadSetting(QStringLiteral("RoundON")) == QLatin1String("TRUE")) {
+    if (rule == RoundingRule::HalfEven) {
         // Ties to even, on the binary value of m (default rounding mode).
         digits = FormatGeneral(static_cast<double>(std::nearbyint(m)));
     } else {

@@ -24,7 +24,12 @@ double ParseFloatOrHuge(const QString& text);
 double RangeLow(const QString& text);
 double RangeHigh(const QString& text);
 double RandomInRange(const QString& text);
-double RoundDecimals(int decimals, double value);
+// How a value exactly half-way between two steps is rounded.
+enum class RoundingRule {
+    HalfUp,   // away from zero
+    HalfEven, // to the even step, on the binary value
+};
+double RoundDecimals(int decimals, double value, RoundingRule rule);
 double RoundUpDecimals(int decimals, double value);
 
 // Day 0 of the date scale, 1899/12/30 00:00: what an unreadable date becomes.

@@ -2,9 +2,9 @@
 
 #include "core/AppError.h"
 #include "domain/OndoKanri.h"
-#include "storage/DataFile.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 
 namespace DataCopy {
 
@@ -14,7 +14,7 @@ namespace {
 int recordsThere()
 {
     int rows = 0;
-    for (const DataFile::StoredTable& t : DataFile::StoredTables()) {
+    for (const Schema::Table& t : Schema::Tables()) {
         if (t.name == QLatin1String("OndoKubun") || !Engine::TableExists(t.name))
             continue;
         Query q(QStringLiteral("select count(*) as N from ") + t.name);
@@ -38,7 +38,7 @@ Counts Copy(const QString& from, const QString& to, bool replace,
     Engine::OpenDatabase(source);
     QList<QPair<QString, Engine::TableRows>> tables;
     bool any = false;
-    for (const DataFile::StoredTable& t : DataFile::StoredTables()) {
+    for (const Schema::Table& t : Schema::Tables()) {
         const bool there = Engine::TableExists(t.name);
         any = any || there;
         tables.append({t.name, there ? Engine::ReadTable(t.name) : Engine::TableRows{}});

@@ -1,11 +1,13 @@
 #include "domain/OndoKanri.h"
 
+#include "core/RegistryUtility.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/ListViewData.h"
 #include "domain/RegisterEntry.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 
 #include <algorithm>
 
@@ -34,7 +36,7 @@ DayStatistics StatisticsOf(const QList<Reading>& readings)
         day.minimum = qMin(day.minimum, r.Ondo);
     }
     day.count = readings.size();
-    day.average = RoundDecimals(1, static_cast<double>(sum / day.count));
+    day.average = RoundDecimals(1, static_cast<double>(sum / day.count), RoundingRuleSetting());
     return day;
 }
 
@@ -45,49 +47,11 @@ TOndoKanri::TOndoKanri()
 
 void TOndoKanri::CreateTables()
 {
-    using Engine::FieldType;
     // Every table of a new file in one go: a failure leaves the file as it was.
     Transaction tx;
-    if (!Engine::TableExists(QStringLiteral("OndoKanri4"))) {
-        Engine::CreateTable(QStringLiteral("OndoKanri4"),
-                            {{QStringLiteral("ID"), FieldType::Integer},
-                             {QStringLiteral("KojiCode"), FieldType::String, 8},
-                             {QStringLiteral("GozaiName"), FieldType::String, 64},
-                             {QStringLiteral("Sokuteisya"), FieldType::String, 16},
-                             {QStringLiteral("Kiji"), FieldType::String, 64},
-                             {QStringLiteral("Kubun"), FieldType::Integer},
-                             {QStringLiteral("Kikakuti"), FieldType::String, 32}});
-    }
-    if (!Engine::TableExists(QStringLiteral("OndoHead4"))) {
-        Engine::CreateTable(QStringLiteral("OndoHead4"),
-                            {{QStringLiteral("KanriID"), FieldType::Integer},
-                             {QStringLiteral("Hiduke"), FieldType::DateTime},
-                             {QStringLiteral("Kosu"), FieldType::Integer},
-                             {QStringLiteral("MaxOndo"), FieldType::Float},
-                             {QStringLiteral("MiniOndo"), FieldType::Float},
-                             {QStringLiteral("AvgOndo"), FieldType::Float},
-                             {QStringLiteral("Tekiyo"), FieldType::String, 32}});
-    }
-    if (!Engine::TableExists(QStringLiteral("OndoLine4"))) {
-        Engine::CreateTable(QStringLiteral("OndoLine4"),
-                            {{QStringLiteral("KanriID"), FieldType::Integer},
-                             {QStringLiteral("Hiduke"), FieldType::DateTime},
-                             {QStringLiteral("LNO"), FieldType::Integer},
-                             {QStringLiteral("Sokuten"), FieldType::String, 16},
-                             {QStringLiteral("Ondo"), FieldType::Float}});
-    }
-    // Plain look-up indexes: they change no result and keep years of data fast.
-    Engine::CreateIndex(
-        QStringLiteral("OndoKanri4_Key"), QStringLiteral("OndoKanri4"),
-        {QStringLiteral("KojiCode"), QStringLiteral("GozaiName"), QStringLiteral("Kubun")});
-    Engine::CreateIndex(QStringLiteral("OndoKanri4_ID"), QStringLiteral("OndoKanri4"),
-                        {QStringLiteral("ID")});
-    Engine::CreateIndex(QStringLiteral("OndoHead4_Day"), QStringLiteral("OndoHead4"),
-                        {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
-    Engine::CreateIndex(QStringLiteral("OndoLine4_Day"), QStringLiteral("OndoLine4"),
-                        {QStringLiteral("KanriID"), QStringLiteral("Hiduke")});
-    TOndoKubun().CheckTable();
-    CheckRegisterTables();
+    TOndoKubun().CheckTable(); // with its default rows
+    for (const Schema::Table& table : Schema::Tables())
+        Schema::Ensure(table);
     tx.Commit();
 }
 

@@ -4,6 +4,7 @@
 #include "core/RegistryUtility.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 
 int TOndoKubun::GetNewID() const
 {
@@ -68,25 +69,11 @@ void TOndoKubun::LoadByName(const QString& name)
     SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
 }
 
-void TOndoKubun::CheckTable()
+namespace {
+
+// The two categories every new data location starts with.
+void insertDefaults()
 {
-    if (Engine::TableExists(QStringLiteral("OndoKubun"))) {
-        // The older layout had no measuring interval.
-        if (!Engine::ColumnExists(QStringLiteral("OndoKubun"), QStringLiteral("SokuteiKankaku"))) {
-            Engine::Execute(QStringLiteral("alter table OndoKubun add SokuteiKankaku varchar(8)"));
-        }
-        return;
-    }
-    using Engine::FieldType;
-    Transaction tx;
-    Engine::CreateTable(QStringLiteral("OndoKubun"),
-                        {
-                            {QStringLiteral("ID"), FieldType::Integer},
-                            {QStringLiteral("ODR"), FieldType::Integer},
-                            {QStringLiteral("KubunName"), FieldType::String, 24},
-                            {QStringLiteral("OndoRange"), FieldType::String, 24},
-                            {QStringLiteral("SokuteiKankaku"), FieldType::String, 8},
-                        });
     struct DefaultRow
     {
         int id;
@@ -104,6 +91,15 @@ void TOndoKubun::CheckTable()
         insert.BindInt(QStringLiteral("D"), row.id);
         insert.ExecSQL();
     }
+}
+
+} // namespace
+
+void TOndoKubun::CheckTable()
+{
+    Transaction tx;
+    if (Schema::Ensure(Schema::Get(QStringLiteral("OndoKubun"))))
+        insertDefaults();
     tx.Commit();
 }
 

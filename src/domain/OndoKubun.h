@@ -17,7 +17,7 @@ public:
     void Clear();
     void LoadByID(int id);
     void LoadByName(const QString& name);
-    // Creates the table with its two default rows, or adds SokuteiKankaku to an older one.
+    // Creates the table with its two default rows, or adds the later columns to an older one.
     void CheckTable();
 };
 

@@ -3,6 +3,7 @@
 #include "domain/ListViewData.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 
 namespace {
 
@@ -122,30 +123,20 @@ void TKoji::GetList(ListViewData& view) const
                                  {q.FieldText(QStringLiteral("Kojimei"))}};
 }
 
+bool TKoji::Exists(const QString& code)
+{
+    Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
+    q.BindText(A, code);
+    q.Open();
+    return !q.Eof();
+}
+
 TGozai::TGozai() : TRegisterEntry(gozaiSql) {}
 
 TSimei::TSimei() : TRegisterEntry(simeiSql) {}
 
 void CheckRegisterTables()
 {
-    using Engine::FieldType;
-    struct Table
-    {
-        const char* name;
-        const char* key;
-        int keySize;
-        const char* second;
-        int secondSize;
-    };
-    const Table tables[] = {{"Koji1", "CODE", 8, "KOJIMEI", 64},
-                            {"GozaiDef", "DataName", 64, "PrintName", 64},
-                            {"SIMEI", "SIMEI", 16, "FURIGANA", 16}};
-    for (const Table& t : tables) {
-        const QString name = QString::fromLatin1(t.name);
-        if (Engine::TableExists(name))
-            continue;
-        Engine::CreateTable(name,
-                            {{QString::fromLatin1(t.key), FieldType::String, t.keySize},
-                             {QString::fromLatin1(t.second), FieldType::String, t.secondSize}});
-    }
+    for (const char* table : {"Koji1", "GozaiDef", "SIMEI"})
+        Schema::Ensure(Schema::Get(QString::fromLatin1(table)));
 }

@@ -54,6 +54,8 @@ public:
     const QString& Kojimei() const { return Second; }
     // Projects go into a list view: code, and the name as the one sub-item.
     void GetList(ListViewData& view) const;
+    // True when a project of exactly this code is registered.
+    static bool Exists(const QString& code);
 };
 
 // Mixes: DataName and PrintName in GozaiDef; an unknown name is its own print name.

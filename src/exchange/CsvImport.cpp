@@ -4,6 +4,7 @@
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/OndoKubun.h"
+#include "domain/RegisterEntry.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
@@ -409,14 +410,8 @@ QList<QDate> StoredCsvDays(const QList<CsvDay>& days, const CsvTarget& target)
 CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target, bool replace)
 {
     TOndoKanri record;
-    {
-        Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
-        q.BindText(QStringLiteral("A"), target.kojiCode);
-        q.Open();
-        if (target.kojiCode.isEmpty() || q.Eof())
-            throw AppError(
-                QStringLiteral("工事コード '%1' は登録されていません").arg(target.kojiCode));
-    }
+    if (target.kojiCode.isEmpty() || !TKoji::Exists(target.kojiCode))
+        throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(target.kojiCode));
     if (target.gozaiName.trimmed().isEmpty())
         throw AppError(QStringLiteral("合材名が指定されていません"));
     record.Kubun.LoadByName(target.kubunName);

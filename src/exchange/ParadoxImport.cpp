@@ -2,167 +2,22 @@
 
 #include "core/AppError.h"
 #include "domain/OndoKanri.h"
+#include "exchange/ParadoxTable.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 
-#include <QDate>
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QStringDecoder>
 #include <QTextStream>
-#include <QTime>
 #include <QVariant>
-
-extern "C" {
-#include <paradox.h>
-}
 
 namespace ParadoxImport {
 
 namespace {
-
-// Paradox counts days from 1 January of year 1 (day 1); Julian day 1721425 is the day before.
-constexpr qint64 ParadoxEpochJulianDay = 1721425;
-
-struct Table
-{
-    QStringList fields; // upper-cased
-    QList<QList<QVariant>> rows;
-
-    int column(const char* name) const
-    {
-        return fields.indexOf(QString::fromLatin1(name).toUpper());
-    }
-    bool has(const char* name) const { return column(name) >= 0; }
-    QVariant value(int row, const char* name) const
-    {
-        const int c = column(name);
-        return c < 0 ? QVariant() : rows.at(row).at(c);
-    }
-    QString text(int row, const char* name) const { return value(row, name).toString(); }
-    int integer(int row, const char* name) const { return value(row, name).toInt(); }
-    double number(int row, const char* name) const { return value(row, name).toDouble(); }
-    QDateTime when(int row, const char* name) const { return value(row, name).toDateTime(); }
-};
-
-void CollectError(pxdoc_t*, int, const char* message, void* data)
-{
-    auto* errors = static_cast<QString*>(data);
-    if (errors->isEmpty())
-        *errors = QString::fromLocal8Bit(message).trimmed();
-}
-
-QDateTime FromParadoxDays(qint64 days, qint64 msOfDay)
-{
-    const QDate date = QDate::fromJulianDay(days + ParadoxEpochJulianDay);
-    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msOfDay)));
-}
-
-QVariant ToVariant(const pxval_t& v, int fieldType, QStringDecoder& decoder)
-{
-    if (v.isnull)
-        return {};
-    switch (fieldType) {
-    case pxfShort:
-    case pxfLong:
-    case pxfAutoInc:
-    case pxfLogical:
-        return QVariant(qlonglong(v.value.lval));
-    case pxfNumber:
-    case pxfCurrency:
-        return QVariant(v.value.dval);
-    case pxfTimestamp: {
-        const qint64 ms = qint64(v.value.dval);
-        return FromParadoxDays(ms / 86400000, ms % 86400000);
-    }
-    case pxfDate:
-        return FromParadoxDays(v.value.lval, 0);
-    default: {
-        QByteArray bytes(v.value.str.val, v.value.str.len);
-        const int nul = bytes.indexOf('\0');
-        if (nul >= 0)
-            bytes.truncate(nul);
-        return QString(decoder.decode(bytes)).trimmed();
-    }
-    }
-}
-
-bool IsNumeric(int fieldType)
-{
-    switch (fieldType) {
-    case pxfShort:
-    case pxfLong:
-    case pxfAutoInc:
-    case pxfLogical:
-    case pxfNumber:
-    case pxfCurrency:
-    case pxfTimestamp:
-    case pxfDate:
-    case pxfTime:
-        return true;
-    default:
-        return false;
-    }
-}
-
-Table ReadTable(const QString& file)
-{
-    QString errors;
-    pxdoc_t* px = PX_new3(CollectError, nullptr, nullptr, nullptr, &errors);
-    if (!px)
-        throw AppError(QStringLiteral("'%1' を読めません").arg(QDir::toNativeSeparators(file)));
-    struct Closer
-    {
-        pxdoc_t* px;
-        bool open = false;
-        ~Closer()
-        {
-            if (open)
-                PX_close(px);
-            PX_delete(px);
-        }
-    } closer{px};
-    if (PX_open_file(px, QFile::encodeName(file).constData()) < 0)
-        throw AppError(QStringLiteral("'%1' は Paradox の表として読めません%2")
-                           .arg(QDir::toNativeSeparators(file),
-                                errors.isEmpty() ? QString() : QStringLiteral(": ") + errors));
-    closer.open = true;
-
-    QStringDecoder decoder("Shift_JIS");
-    if (!decoder.isValid())
-        throw AppError(QStringLiteral("この環境では Shift-JIS の文字を読めません"));
-
-    Table table;
-    const int fieldCount = PX_get_num_fields(px);
-    QList<int> types;
-    for (int i = 0; i < fieldCount; ++i) {
-        const pxfield_t* f = PX_get_field(px, i);
-        table.fields << QString::fromLatin1(f->px_fname).toUpper();
-        types << f->px_ftype;
-    }
-    const int rowCount = PX_get_num_records(px);
-    for (int r = 0; r < rowCount; ++r) {
-        pxval_t** values = PX_retrieve_record(px, r);
-        if (!values)
-            throw AppError(QStringLiteral("'%1' の %2 行目を読めません")
-                               .arg(QDir::toNativeSeparators(file))
-                               .arg(r + 1));
-        QList<QVariant> row;
-        for (int i = 0; i < fieldCount; ++i) {
-            row << ToVariant(*values[i], types.at(i), decoder);
-            if (!values[i]->isnull && !IsNumeric(types.at(i)))
-                px->free(px, values[i]->value.str.val);
-            px->free(px, values[i]);
-        }
-        px->free(px, values);
-        table.rows << row;
-    }
-    return table;
-}
 
 const char* const TableNames[] = {"OndoKubun",  "Koji1",     "GozaiDef", "SIMEI",
                                   "OndoKanri4", "OndoHead4", "OndoLine4"};
@@ -183,11 +38,8 @@ struct Register
 {
     const char* table;
     const char* key;
-    const char* second;
 };
-const Register Registers[] = {{"Koji1", "CODE", "KOJIMEI"},
-                              {"GozaiDef", "DataName", "PrintName"},
-                              {"SIMEI", "SIMEI", "FURIGANA"}};
+const Register Registers[] = {{"Koji1", "CODE"}, {"GozaiDef", "DataName"}, {"SIMEI", "SIMEI"}};
 
 QString DayKey(int id, const QDateTime& day)
 {
@@ -207,7 +59,7 @@ bool StoreHas(const QString& table)
 struct Work
 {
     Plan plan;
-    Table tables[TableTotal];
+    ParadoxTable tables[TableTotal];
     bool present[TableTotal] = {};
     QHash<int, int> kubunTarget;        // old category ID -> stored ID
     QHash<int, QString> kubunNames;     // stored ID -> name, after the import
@@ -235,7 +87,7 @@ void ReadFolder(Work& w, const QString& folder)
         report.table = QString::fromLatin1(TableNames[t]);
         const QString file = files.value(report.table.toUpper() + QLatin1String(".DB"));
         if (!file.isEmpty()) {
-            w.tables[t] = ReadTable(file);
+            w.tables[t] = ReadParadoxTable(file);
             for (const char* column : RequiredColumns.at(t)) {
                 if (!w.tables[t].has(column))
                     throw AppError(QStringLiteral("%1.DB に %2 の列がありません")
@@ -266,7 +118,7 @@ void PlanCategories(Work& w)
                               q.FieldText(QStringLiteral("KubunName")));
     }
     w.kubunNames = storedName;
-    const Table& t = w.tables[Kubun];
+    const ParadoxTable& t = w.tables[Kubun];
     TableReport& report = w.plan.tables[Kubun];
     for (int r = 0; r < t.rows.size(); ++r) {
         const int id = t.integer(r, "ID");
@@ -343,7 +195,7 @@ void PlanRecords(Work& w)
                                  id);
         }
     }
-    const Table& t = w.tables[Kanri];
+    const ParadoxTable& t = w.tables[Kanri];
     for (int r = 0; r < t.rows.size(); ++r)
         maxId = qMax(maxId, t.integer(r, "ID"));
 
@@ -418,7 +270,7 @@ void PlanDays(Work& w)
     int orphans = 0, kept = 0, undated = 0;
     for (const int t : {Head, Line}) {
         TableReport& report = w.plan.tables[t];
-        const Table& table = w.tables[t];
+        const ParadoxTable& table = w.tables[t];
         for (int r = 0; r < table.rows.size(); ++r) {
             const int oldId = table.integer(r, "KanriID");
             const QDateTime day = table.when(r, "Hiduke");
@@ -467,74 +319,115 @@ void Decide(Work& w)
     PlanDays(w);
 }
 
+// A field written in place of the old table's own (a stored ID).
+struct Given
+{
+    const char* column;
+    QVariant value;
+};
+
+// Old rows written into our table of the same name, every declared column from the old field
+// of its name, or its type's empty value where the old table has none.
+class RowWriter
+{
+public:
+    // With `key`, Update rewrites the stored row of the old row's key.
+    RowWriter(const ParadoxTable& old, const char* table, const char* key = nullptr)
+        : m_old(old), m_table(Schema::Get(QString::fromLatin1(table)))
+    {
+        const QStringList names = m_table.ColumnNames();
+        m_insert.Add(
+            QStringLiteral("insert into %1 (%2) values (:%3)")
+                .arg(m_table.name, names.join(QLatin1Char(',')), names.join(QStringLiteral(",:"))));
+        if (!key)
+            return;
+        // A later column the old table lacks keeps its stored value.
+        QStringList set;
+        for (const Schema::Column& c : m_table.columns) {
+            if (c.name.compare(QLatin1String(key), Qt::CaseInsensitive) != 0 &&
+                (!c.addedLater || old.has(c.name)))
+                set << c.name + QStringLiteral("=:") + c.name;
+        }
+        m_update.Add(QStringLiteral("update %1 set %2 where %3=:%3")
+                         .arg(m_table.name, set.join(QLatin1Char(',')), QLatin1String(key)));
+    }
+    void Insert(int r, const QList<Given>& given = {}) { run(m_insert, r, given); }
+    void Update(int r) { run(m_update, r, {}); }
+
+private:
+    void run(Query& q, int r, const QList<Given>& given)
+    {
+        for (const Schema::Column& c : m_table.columns) {
+            QVariant v = m_old.value(r, c.name);
+            for (const Given& g : given) {
+                if (c.name.compare(QLatin1String(g.column), Qt::CaseInsensitive) == 0)
+                    v = g.value;
+            }
+            switch (c.type) {
+            case Schema::Type::Integer:
+                q.BindInt(c.name, v.toInt());
+                break;
+            case Schema::Type::Float:
+                q.BindDouble(c.name, v.toDouble());
+                break;
+            case Schema::Type::DateTime:
+                q.BindDateTime(c.name, v.toDateTime());
+                break;
+            case Schema::Type::String:
+                q.BindText(c.name, v.toString());
+                break;
+            }
+        }
+        q.ExecSQL();
+    }
+
+    const ParadoxTable& m_old;
+    const Schema::Table& m_table;
+    Query m_insert, m_update;
+};
+
 void Write(const Work& w)
 {
-    const Table& kubun = w.tables[Kubun];
+    const ParadoxTable& kubun = w.tables[Kubun];
+    RowWriter categories(kubun, "OndoKubun", "ID");
     for (int r = 0; r < kubun.rows.size(); ++r) {
         const int id = kubun.integer(r, "ID");
-        const bool insert = w.kubunInsert.contains(id);
-        if (!insert && !w.kubunUpdate.contains(id))
-            continue;
-        // The older layout has no interval: a stored category keeps its own.
-        Query q(
-            insert ? QStringLiteral(
-                         "insert into OndoKubun (ID,ODR,KUBUNNAME,ONDORANGE,SOKUTEIKANKAKU) values "
-                         "(:A,:B,:C,:D,:E)")
-            : w.plan.olderKubunLayout
-                ? QStringLiteral(
-                      "update OndoKubun set ODR=:B,KUBUNNAME=:C,ONDORANGE=:D where ID=:A")
-                : QStringLiteral("update OndoKubun set "
-                                 "ODR=:B,KUBUNNAME=:C,ONDORANGE=:D,SOKUTEIKANKAKU=:E where ID=:A"));
-        q.BindInt(QStringLiteral("A"), id);
-        q.BindInt(QStringLiteral("B"), kubun.integer(r, "ODR"));
-        q.BindText(QStringLiteral("C"), kubun.text(r, "KubunName"));
-        q.BindText(QStringLiteral("D"), kubun.text(r, "OndoRange"));
-        q.BindText(QStringLiteral("E"), kubun.text(r, "SokuteiKankaku"));
-        q.ExecSQL();
+        if (w.kubunInsert.contains(id))
+            categories.Insert(r);
+        else if (w.kubunUpdate.contains(id))
+            categories.Update(r);
     }
 
     for (int i = 0; i < 3; ++i) {
         const Register& reg = Registers[i];
-        const Table& t = w.tables[Koji + i];
+        const ParadoxTable& t = w.tables[Koji + i];
+        RowWriter entries(t, reg.table, reg.key);
         for (int r = 0; r < t.rows.size(); ++r) {
             const QString key = t.text(r, reg.key);
             if (key.isEmpty())
                 continue;
-            const QString table = QLatin1String(reg.table), k = QLatin1String(reg.key),
-                          s = QLatin1String(reg.second);
-            Query probe(QStringLiteral("select * from %1 where %2=:A").arg(table, k));
+            Query probe(QStringLiteral("select * from %1 where %2=:A")
+                            .arg(QLatin1String(reg.table), QLatin1String(reg.key)));
             probe.BindText(QStringLiteral("A"), key);
             probe.Open();
-            Query q(probe.Eof()
-                        ? QStringLiteral("insert into %1 (%2,%3) values (:A,:B)").arg(table, k, s)
-                        : QStringLiteral("update %1 set %3=:B where %2=:A").arg(table, k, s));
-            q.BindText(QStringLiteral("A"), key);
-            q.BindText(QStringLiteral("B"), t.text(r, reg.second));
-            q.ExecSQL();
+            if (probe.Eof())
+                entries.Insert(r);
+            else
+                entries.Update(r);
         }
     }
 
-    const Table& kanri = w.tables[Kanri];
-    Query header(QStringLiteral(
-        "insert into OndoKanri4 (ID,KOJICODE,GOZAINAME,SOKUTEISYA,KIJI,KUBUN,KIKAKUTI)"));
-    header.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+    const ParadoxTable& kanri = w.tables[Kanri];
+    RowWriter records(kanri, "OndoKanri4");
     for (const int r : w.kanriRows) {
         const int oldKubun = kanri.integer(r, "Kubun");
-        header.BindInt(QStringLiteral("A"), w.recordTarget.value(kanri.integer(r, "ID")));
-        header.BindText(QStringLiteral("B"), kanri.text(r, "KojiCode"));
-        header.BindText(QStringLiteral("C"), kanri.text(r, "GozaiName"));
-        header.BindText(QStringLiteral("D"), kanri.text(r, "Sokuteisya"));
-        header.BindText(QStringLiteral("E"), kanri.text(r, "Kiji"));
-        header.BindInt(QStringLiteral("F"), w.kubunTarget.value(oldKubun, oldKubun));
-        header.BindText(QStringLiteral("G"), kanri.text(r, "Kikakuti"));
-        header.ExecSQL();
+        records.Insert(r, {{"ID", w.recordTarget.value(kanri.integer(r, "ID"))},
+                           {"Kubun", w.kubunTarget.value(oldKubun, oldKubun)}});
     }
 
     QSet<QString> written;
-    const Table& head = w.tables[Head];
-    Query day(QStringLiteral(
-        "insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
-    day.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+    const ParadoxTable& head = w.tables[Head];
+    RowWriter days(head, "OndoHead4");
     for (int r = 0; r < head.rows.size(); ++r) {
         const int oldId = head.integer(r, "KanriID");
         const QDateTime when = head.when(r, "Hiduke");
@@ -545,19 +438,11 @@ void Write(const Work& w)
         if (w.takenDays.contains(key) || written.contains(key))
             continue;
         written.insert(key);
-        day.BindInt(QStringLiteral("A"), id);
-        day.BindDateTime(QStringLiteral("B"), when);
-        day.BindInt(QStringLiteral("C"), head.integer(r, "Kosu"));
-        day.BindDouble(QStringLiteral("D"), head.number(r, "MaxOndo"));
-        day.BindDouble(QStringLiteral("E"), head.number(r, "MiniOndo"));
-        day.BindDouble(QStringLiteral("F"), head.number(r, "AvgOndo"));
-        day.BindText(QStringLiteral("G"), head.text(r, "Tekiyo"));
-        day.ExecSQL();
+        days.Insert(r, {{"KanriID", id}});
     }
 
-    const Table& line = w.tables[Line];
-    Query reading(QStringLiteral(
-        "insert into ONDOLINE4 (KANRIID,HIDUKE,LNO,SOKUTEN,ONDO) values (:A,:B,:C,:D,:E)"));
+    const ParadoxTable& line = w.tables[Line];
+    RowWriter readings(line, "OndoLine4");
     for (int r = 0; r < line.rows.size(); ++r) {
         const int oldId = line.integer(r, "KanriID");
         const QDateTime when = line.when(r, "Hiduke");
@@ -566,12 +451,7 @@ void Write(const Work& w)
         const int id = w.recordTarget.value(oldId);
         if (w.takenDays.contains(DayKey(id, when)))
             continue;
-        reading.BindInt(QStringLiteral("A"), id);
-        reading.BindDateTime(QStringLiteral("B"), when);
-        reading.BindInt(QStringLiteral("C"), line.integer(r, "LNO"));
-        reading.BindText(QStringLiteral("D"), line.text(r, "Sokuten"));
-        reading.BindDouble(QStringLiteral("E"), line.number(r, "Ondo"));
-        reading.ExecSQL();
+        readings.Insert(r, {{"KanriID", id}});
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "storage/Engine.h"
+#include "storage/Schema.h"
 #include "storage/SqlError.h"
 #include "storage/SqliteFile.h"
 
@@ -61,7 +62,7 @@ Inspection classify(Inspection ins, const QString& where,
 {
     QStringList lacking;
     bool anyOurs = false;
-    for (const StoredTable& table : StoredTables()) {
+    for (const Schema::Table& table : Schema::Tables()) {
         QString found;
         for (const QString& name : ins.tables) {
             if (name.compare(table.name, Qt::CaseInsensitive) == 0)
@@ -74,9 +75,10 @@ Inspection classify(Inspection ins, const QString& where,
         anyOurs = true;
         const QStringList columns = columnsOf(found);
         QStringList missing;
-        for (const QString& column : table.columns) {
-            if (!columns.contains(column, Qt::CaseInsensitive))
-                missing << column;
+        for (const Schema::Column& column : table.columns) {
+            // An older file lacks the later columns until our tables are ensured.
+            if (!column.addedLater && !columns.contains(column.name, Qt::CaseInsensitive))
+                missing << column.name;
         }
         if (!missing.isEmpty())
             lacking << QStringLiteral("テーブル %1 に列 %2")
@@ -152,31 +154,6 @@ void rememberVerified(const QString& file)
 }
 
 } // namespace
-
-const QList<StoredTable>& StoredTables()
-{
-    // SokuteiKankaku of OndoKubun is left out: the older layout without it is upgraded.
-    static const QList<StoredTable> tables{
-        {QStringLiteral("OndoKanri4"),
-         {QStringLiteral("ID"), QStringLiteral("KojiCode"), QStringLiteral("GozaiName"),
-          QStringLiteral("Sokuteisya"), QStringLiteral("Kiji"), QStringLiteral("Kubun"),
-          QStringLiteral("Kikakuti")}},
-        {QStringLiteral("OndoHead4"),
-         {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("Kosu"),
-          QStringLiteral("MaxOndo"), QStringLiteral("MiniOndo"), QStringLiteral("AvgOndo"),
-          QStringLiteral("Tekiyo")}},
-        {QStringLiteral("OndoLine4"),
-         {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("LNO"),
-          QStringLiteral("Sokuten"), QStringLiteral("Ondo")}},
-        {QStringLiteral("OndoKubun"),
-         {QStringLiteral("ID"), QStringLiteral("ODR"), QStringLiteral("KubunName"),
-          QStringLiteral("OndoRange")}},
-        {QStringLiteral("Koji1"), {QStringLiteral("CODE"), QStringLiteral("KOJIMEI")}},
-        {QStringLiteral("GozaiDef"), {QStringLiteral("DataName"), QStringLiteral("PrintName")}},
-        {QStringLiteral("SIMEI"), {QStringLiteral("SIMEI"), QStringLiteral("FURIGANA")}},
-    };
-    return tables;
-}
 
 Inspection Inspect(const QString& file)
 {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,10 +10,11 @@ namespace DataFile {
 
 enum class State {
     New,        // no file, an empty one, or a database without tables
-    Ours,       // our tables (some may still be missing), each with its columns
+    Ours,       // our tables (some may still be missing), each with its columns (save those
+                //   Schema marks added later)
     Foreign,    // another program's database: tables, none of ours
     Damaged,    // not a database, truncated or failing its check
-    Incomplete, // one of our tables lacks columns
+    Incomplete, // one of our tables lacks columns it always had
 };
 
 struct Inspection
@@ -33,14 +33,6 @@ Inspection Inspect(const QString& file);
 // The same for a server database, through its open connection: our tables and columns as
 // information_schema lists them.
 Inspection InspectServer(const QSqlDatabase& db, const QString& location);
-
-// Our tables and the columns each must have.
-struct StoredTable
-{
-    QString name;
-    QStringList columns;
-};
-const QList<StoredTable>& StoredTables();
 
 struct Counts
 {

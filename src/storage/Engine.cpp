@@ -11,17 +11,11 @@
 #include <QSet>
 #include <QSettings>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QUrlQuery>
-#include <QUuid>
-#include <algorithm>
-#include <memory>
-#include <sqlite3.h>
 
 namespace {
 
@@ -47,22 +41,40 @@ QString defaultDataFolder()
            QStringLiteral("kozeran/data/");
 }
 
-QString typeName(const Engine::FieldDef& f, bool server)
+// A column as its engine declares it.
+QString columnDefinition(const Schema::Column& c, bool server)
 {
-    switch (f.type) {
-    case Engine::FieldType::Integer:
-        return QStringLiteral("integer");
-    case Engine::FieldType::String:
+    QString type;
+    switch (c.type) {
+    case Schema::Type::Integer:
+        type = QStringLiteral("integer");
+        break;
+    case Schema::Type::String:
         // SQLite keeps a longer text whole, and sorts and compares by code point: so does
         // the server, whatever the database's own collation.
-        return server ? QStringLiteral("varchar collate \"C\"")
-                      : QStringLiteral("varchar(%1)").arg(f.size);
-    case Engine::FieldType::Float:
-        return server ? QStringLiteral("double precision") : QStringLiteral("double");
-    case Engine::FieldType::DateTime:
-        return server ? QStringLiteral("timestamp(0)") : QStringLiteral("datetime");
+        type = server ? QStringLiteral("varchar collate \"C\"")
+                      : QStringLiteral("varchar(%1)").arg(c.size);
+        break;
+    case Schema::Type::Float:
+        type = server ? QStringLiteral("double precision") : QStringLiteral("double");
+        break;
+    case Schema::Type::DateTime:
+        type = server ? QStringLiteral("timestamp(0)") : QStringLiteral("datetime");
+        break;
     }
-    return QString();
+    return c.name + QLatin1Char(' ') + type;
+}
+
+// Our layout changes in a file that holds data: keep the file as it was first.
+void backUpBeforeLayoutChange(bool server)
+{
+    if (g_backUpBeforeCreate && !server) {
+        g_backUpBeforeCreate = false;
+        if (Backup::KeepCount() > 0) {
+            Backup::Write(Engine::CurrentFolder());
+            Backup::Rotate(Engine::CurrentFolder());
+        }
+    }
 }
 
 // Stops before the connection touches a file that is not plainly ours. `ask`: an explicit
@@ -175,73 +187,6 @@ void openChecked(const QString& location, bool ask, bool reconnect = false)
         openServer(loc, ask, reconnect);
     else
         openFolder(loc.folder, ask);
-}
-
-// The library's own handle of the open SQLite connection (null on the server). Inserting many
-// rows through it costs a fraction of QtSql's binding, inside the same transaction.
-sqlite3* sqliteHandle()
-{
-    const QVariant handle = Engine::Database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-[[noreturn]] void raiseDirect(sqlite3* handle)
-{
-    throw AppError(SqlErrorMessage(sqlite3_extended_errcode(handle),
-                                   QString::fromUtf8(sqlite3_errmsg(handle)),
-                                   Engine::CurrentFolder()));
-}
-
-void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::TableRows& rows)
-{
-    const QString sql =
-        QStringLiteral("insert into %1 (%2) values (%3)")
-            .arg(table, rows.columns.join(QLatin1Char(',')),
-                 QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
-                     .join(QLatin1Char(',')));
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
-        raiseDirect(handle);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    // A column often holds one shared text in every row (the day): converted once.
-    QList<QPair<QString, QByteArray>> lastText(rows.columns.size());
-    for (const QVariantList& row : rows.rows) {
-        for (int i = 0; i < row.size(); ++i) {
-            const QVariant& v = row.at(i);
-            int rc = SQLITE_OK;
-            switch (v.typeId()) {
-            case QMetaType::Int:
-                rc = sqlite3_bind_int(raw, i + 1, *static_cast<const int*>(v.constData()));
-                break;
-            case QMetaType::LongLong:
-            case QMetaType::Bool:
-                rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
-                break;
-            case QMetaType::Double:
-                rc = sqlite3_bind_double(raw, i + 1, *static_cast<const double*>(v.constData()));
-                break;
-            default:
-                if (v.isNull()) {
-                    rc = sqlite3_bind_null(raw, i + 1);
-                } else {
-                    // UTF-8, the file's own encoding: SQLite would otherwise translate each text.
-                    QPair<QString, QByteArray>& last = lastText[i];
-                    const QString text = v.toString();
-                    if (!text.isSharedWith(last.first))
-                        last = {text, text.toUtf8()};
-                    rc = sqlite3_bind_text(raw, i + 1, last.second.constData(),
-                                           int(last.second.size()), SQLITE_STATIC);
-                }
-            }
-            if (rc != SQLITE_OK)
-                raiseDirect(handle);
-        }
-        if (sqlite3_step(raw) != SQLITE_DONE)
-            raiseDirect(handle);
-        sqlite3_reset(raw);
-    }
 }
 
 } // namespace
@@ -483,82 +428,28 @@ bool ColumnExists(const QString& table, const QString& column)
         {table, column});
 }
 
-void CreateTable(const QString& table, const QList<FieldDef>& fields)
+void CreateTable(const QString& table, const QList<Schema::Column>& columns)
 {
     const bool server = IsServer();
-    // Tables added to a file that holds data: keep the file as it was first.
-    if (g_backUpBeforeCreate && !server) {
-        g_backUpBeforeCreate = false;
-        if (Backup::KeepCount() > 0) {
-            Backup::Write(CurrentFolder());
-            Backup::Rotate(CurrentFolder());
-        }
-    }
-    QStringList columns;
-    for (const FieldDef& f : fields)
-        columns << f.name + QLatin1Char(' ') + typeName(f, server);
-    Execute(QStringLiteral("create table %1 (%2)").arg(table, columns.join(QStringLiteral(", "))));
+    backUpBeforeLayoutChange(server);
+    QStringList definitions;
+    for (const Schema::Column& c : columns)
+        definitions << columnDefinition(c, server);
+    Execute(
+        QStringLiteral("create table %1 (%2)").arg(table, definitions.join(QStringLiteral(", "))));
+}
+
+void AddColumn(const QString& table, const Schema::Column& column)
+{
+    const bool server = IsServer();
+    backUpBeforeLayoutChange(server);
+    Execute(QStringLiteral("alter table %1 add %2").arg(table, columnDefinition(column, server)));
 }
 
 void CreateIndex(const QString& index, const QString& table, const QStringList& columns)
 {
     Execute(QStringLiteral("create index if not exists %1 on %2 (%3)")
                 .arg(index, table, columns.join(QStringLiteral(", "))));
-}
-
-TableRows ReadTable(const QString& table)
-{
-    TableRows out;
-    QSqlQuery q(Database());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("select * from ") + table))
-        RaiseSqlError(q.lastError(), CurrentFolder());
-    const QSqlRecord record = q.record();
-    for (int i = 0; i < record.count(); ++i)
-        out.columns << record.fieldName(i);
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i) {
-            const QVariant v = q.value(i);
-            // Either engine's date-time is bound in the one stored form.
-            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v))
-                                                       : v);
-        }
-        out.rows << row;
-    }
-    if (q.lastError().isValid())
-        RaiseSqlError(q.lastError(), CurrentFolder());
-    return out;
-}
-
-void InsertRows(const QString& table, const TableRows& rows)
-{
-    if (rows.rows.isEmpty())
-        return;
-    if (sqlite3* handle = sqliteHandle()) {
-        insertRowsDirect(handle, table, rows);
-        return;
-    }
-    const int batch = 200;
-    const QString one = QLatin1Char('(') +
-                        QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
-                            .join(QLatin1Char(',')) +
-                        QLatin1Char(')');
-    for (int from = 0; from < rows.rows.size(); from += batch) {
-        const int n = std::min(batch, int(rows.rows.size()) - from);
-        QStringList values(QList<QString>(n, one));
-        QSqlQuery q(Database());
-        if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
-                           .arg(table, rows.columns.join(QLatin1Char(',')),
-                                values.join(QLatin1Char(',')))))
-            RaiseSqlError(q.lastError(), CurrentFolder());
-        for (int r = from; r < from + n; ++r)
-            for (const QVariant& v : rows.rows.at(r))
-                q.addBindValue(v);
-        if (!q.exec())
-            RaiseSqlError(q.lastError(), CurrentFolder());
-    }
 }
 
 QVariant DateTimeParameter(const QDateTime& value)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/DataFile.h"
+#include "storage/Schema.h"
 
 #include <QDateTime>
 #include <QList>
@@ -13,7 +14,8 @@ class QSqlDatabase;
 // The table engine. A data location is a folder, holding one SQLite file "kozeran.sqlite",
 // or a PostgreSQL server given as postgresql://[user@]host[:port]/dbname[?sslmode=...]. Both
 // are reached through the named connection "kozeran"; the location is kept in engine.conf.
-// Every difference between the two engines lives in this unit.
+// Every difference between the two engines lives in this unit (Engine.cpp, and EngineRows.cpp
+// for whole tables).
 namespace Engine {
 
 inline constexpr const char* ConnectionName = "kozeran";
@@ -79,14 +81,11 @@ void NoteConnectionLost();
 bool TableExists(const QString& table);
 bool ColumnExists(const QString& table, const QString& column);
 
-enum class FieldType { Integer, String, Float, DateTime };
-struct FieldDef
-{
-    QString name;
-    FieldType type;
-    int size = 0; // characters, for String
-};
-void CreateTable(const QString& table, const QList<FieldDef>& fields);
+// The layout steps Schema::Ensure takes, in each engine's own types. A data file that held
+// tables when it was opened is backed up (when backups are kept) before its first table or
+// column is added.
+void CreateTable(const QString& table, const QList<Schema::Column>& columns);
+void AddColumn(const QString& table, const Schema::Column& column);
 void CreateIndex(const QString& index, const QString& table, const QStringList& columns);
 
 // Runs one statement without parameters (DDL, pragmas).

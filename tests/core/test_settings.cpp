@@ -45,6 +45,16 @@ private Q_SLOTS:
         QCOMPARE(check.value(QStringLiteral("roundon")).toString(), QStringLiteral("FALSE"));
     }
 
+    void roundingRuleIsHalfEvenOnlyForExactlyTrue()
+    {
+        TempProfile profile;
+        QCOMPARE(RoundingRuleSetting(), RoundingRule::HalfUp);
+        WriteSetting(QStringLiteral("RoundON"), QStringLiteral("True"));
+        QCOMPARE(RoundingRuleSetting(), RoundingRule::HalfUp);
+        WriteSetting(QStringLiteral("roundon"), QStringLiteral("TRUE"));
+        QCOMPARE(RoundingRuleSetting(), RoundingRule::HalfEven);
+    }
+
     void wrongTypeRaises()
     {
         TempProfile profile;

@@ -1,5 +1,4 @@
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
 #include "core/Utility.h"
 #include "support/TestSupport.h"
 
@@ -123,14 +122,12 @@ private Q_SLOTS:
         QFETCH(int, decimals);
         QFETCH(double, value);
         QFETCH(double, expected);
-        WriteSetting(QStringLiteral("RoundON"), QStringLiteral("True")); // not exactly TRUE
-        QCOMPARE(RoundDecimals(decimals, value), expected);
+        QCOMPARE(RoundDecimals(decimals, value, RoundingRule::HalfUp), expected);
     }
 
     void roundNegativeTinyIsPlainZero()
     {
-        WriteSetting(QStringLiteral("RoundON"), QString());
-        const double r = RoundDecimals(1, -0.04);
+        const double r = RoundDecimals(1, -0.04, RoundingRule::HalfUp);
         QCOMPARE(r, 0.0);
         QVERIFY(!std::signbit(r));
     }
@@ -151,20 +148,18 @@ private Q_SLOTS:
         QFETCH(int, decimals);
         QFETCH(double, value);
         QFETCH(double, expected);
-        WriteSetting(QStringLiteral("roundon"), QStringLiteral("TRUE"));
-        QCOMPARE(RoundDecimals(decimals, value), expected);
-        WriteSetting(QStringLiteral("RoundON"), QString());
+        QCOMPARE(RoundDecimals(decimals, value, RoundingRule::HalfEven), expected);
     }
 
     void roundTooLargeFails()
     {
         try {
-            RoundDecimals(1, 300000000.0);
+            RoundDecimals(1, 300000000.0, RoundingRule::HalfUp);
             QFAIL("no error for a value past 32 bits");
         } catch (const AppError& e) {
             QCOMPARE(e.message(), QStringLiteral("'3000000000' は整数ではありません"));
         }
-        QVERIFY_THROWS_EXCEPTION(AppError, RoundDecimals(0, 1e16));
+        QVERIFY_THROWS_EXCEPTION(AppError, RoundDecimals(0, 1e16, RoundingRule::HalfEven));
     }
 
     void roundUp()

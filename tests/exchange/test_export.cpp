@@ -49,7 +49,7 @@ void AddLabelled(const QString& mix, int kubunId, const QDateTime& day,
         r.MiniOndo = std::min(r.MiniOndo, readings[i].second);
         sum += readings[i].second;
     }
-    r.AvgOndo = RoundDecimals(1, sum / double(readings.size()));
+    r.AvgOndo = RoundDecimals(1, sum / double(readings.size()), RoundingRule::HalfUp);
     r.Register(rows);
 }
 

@@ -1,6 +1,8 @@
 #include "core/AppError.h"
+#include "storage/DataFile.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -14,11 +16,10 @@
 namespace {
 void makeTable()
 {
-    Engine::CreateTable(QStringLiteral("T1"),
-                        {{QStringLiteral("ID"), Engine::FieldType::Integer},
-                         {QStringLiteral("Name"), Engine::FieldType::String, 8},
-                         {QStringLiteral("Val"), Engine::FieldType::Float},
-                         {QStringLiteral("Day"), Engine::FieldType::DateTime}});
+    Engine::CreateTable(QStringLiteral("T1"), {{QStringLiteral("ID"), Schema::Type::Integer},
+                                               {QStringLiteral("Name"), Schema::Type::String, 8},
+                                               {QStringLiteral("Val"), Schema::Type::Float},
+                                               {QStringLiteral("Day"), Schema::Type::DateTime}});
 }
 int countRows(const QString& table)
 {
@@ -197,6 +198,56 @@ private Q_SLOTS:
         Engine::OpenDatabase(profile.root() + QStringLiteral("/third"));
         fill({QStringLiteral("y1"), QStringLiteral("z2")});
         QCOMPARE(names(1), QStringList{QStringLiteral("y1/z2")});
+    }
+
+    // An older location holding one of our tables, without its later columns: the others
+    // are created, the later columns added, its rows kept; the check calls it ours throughout.
+    void olderLocationGainsTheDeclaredTablesAndIndexes()
+    {
+        TempProfile profile;
+        const auto inspect = [] {
+            return OnServer() ? DataFile::InspectServer(Engine::Database(), Engine::CurrentFolder())
+                              : DataFile::Inspect(Engine::CurrentFolder() +
+                                                  QLatin1String(Engine::DatabaseFileName));
+        };
+        const Schema::Table& kubun = Schema::Get(QStringLiteral("ondokubun"));
+        QList<Schema::Column> first;
+        for (const Schema::Column& c : kubun.columns) {
+            if (!c.addedLater)
+                first << c;
+        }
+        QVERIFY(first.size() < kubun.columns.size());
+        Engine::CreateTable(kubun.name, first);
+        Engine::Execute(QStringLiteral("insert into OndoKubun (ID, KubunName) values (7, 'A')"));
+        const DataFile::Inspection before = inspect();
+        QVERIFY(before.state == DataFile::State::Ours);
+        QCOMPARE(before.missingTables.size(), Schema::Tables().size() - 1);
+
+        Transaction tx;
+        for (const Schema::Table& t : Schema::Tables())
+            QCOMPARE(Schema::Ensure(t), t.name != kubun.name);
+        tx.Commit();
+        const DataFile::Inspection after = inspect();
+        QVERIFY(after.state == DataFile::State::Ours);
+        QCOMPARE(after.missingTables, QStringList());
+        int indexes = 0;
+        for (const Schema::Table& t : Schema::Tables()) {
+            for (const Schema::Column& c : t.columns)
+                QVERIFY2(Engine::ColumnExists(t.name, c.name), qPrintable(t.name + c.name));
+            indexes += t.indexes.size();
+            QVERIFY(!Schema::Ensure(t)); // nothing left to do
+        }
+        Query found(OnServer() ? QStringLiteral("select count(*) as N from pg_indexes "
+                                                "where schemaname = current_schema()")
+                               : QStringLiteral("select count(*) as N from sqlite_master "
+                                                "where type = 'index'"));
+        found.Open();
+        QCOMPARE(found.FieldInt(QStringLiteral("N")), indexes);
+        Query row(QStringLiteral("select * from OndoKubun"));
+        row.Open();
+        QCOMPARE(row.RecordCount(), 1);
+        QCOMPARE(row.FieldText(QStringLiteral("KubunName")), QStringLiteral("A"));
+        QCOMPARE(row.FieldText(QStringLiteral("SokuteiKankaku")), QString());
     }
 
     void missingColumnFailsToOpen()

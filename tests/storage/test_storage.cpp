@@ -8,6 +8,7 @@
 #include "storage/DataFile.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 #include "storage/SqlError.h"
 #include "support/TestSupport.h"
 
@@ -92,13 +93,13 @@ void seed()
 QStringList dump()
 {
     QStringList rows;
-    for (const DataFile::StoredTable& t : DataFile::StoredTables()) {
+    for (const Schema::Table& t : Schema::Tables()) {
         Query q(QStringLiteral("select * from %1 order by 1, 2").arg(t.name));
         q.Open();
         for (; !q.Eof(); q.Next()) {
             QStringList values;
-            for (const QString& c : t.columns)
-                values << q.FieldText(c);
+            for (const Schema::Column& c : t.columns)
+                values << q.FieldText(c.name);
             rows << t.name + QLatin1Char(':') + values.join(QLatin1Char('|'));
         }
     }

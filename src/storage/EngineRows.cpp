@@ -1,0 +1,144 @@
+#include "core/AppError.h"
+#include "storage/Engine.h"
+#include "storage/SqlError.h"
+
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+#include <memory>
+#include <sqlite3.h>
+
+// Whole tables read and written at once: copying between locations.
+
+namespace {
+
+// The library's own handle of the open SQLite connection (null on the server). Inserting many
+// rows through it costs a fraction of QtSql's binding, inside the same transaction.
+sqlite3* sqliteHandle()
+{
+    const QVariant handle = Engine::Database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+[[noreturn]] void raiseDirect(sqlite3* handle)
+{
+    throw AppError(SqlErrorMessage(sqlite3_extended_errcode(handle),
+                                   QString::fromUtf8(sqlite3_errmsg(handle)),
+                                   Engine::CurrentFolder()));
+}
+
+void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::TableRows& rows)
+{
+    const QString sql =
+        QStringLiteral("insert into %1 (%2) values (%3)")
+            .arg(table, rows.columns.join(QLatin1Char(',')),
+                 QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
+                     .join(QLatin1Char(',')));
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
+        raiseDirect(handle);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    // A column often holds one shared text in every row (the day): converted once.
+    QList<QPair<QString, QByteArray>> lastText(rows.columns.size());
+    for (const QVariantList& row : rows.rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            const QVariant& v = row.at(i);
+            int rc = SQLITE_OK;
+            switch (v.typeId()) {
+            case QMetaType::Int:
+                rc = sqlite3_bind_int(raw, i + 1, *static_cast<const int*>(v.constData()));
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Bool:
+                rc = sqlite3_bind_int64(raw, i + 1, v.toLongLong());
+                break;
+            case QMetaType::Double:
+                rc = sqlite3_bind_double(raw, i + 1, *static_cast<const double*>(v.constData()));
+                break;
+            default:
+                if (v.isNull()) {
+                    rc = sqlite3_bind_null(raw, i + 1);
+                } else {
+                    // UTF-8, the file's own encoding: SQLite would otherwise translate each text.
+                    QPair<QString, QByteArray>& last = lastText[i];
+                    const QString text = v.toString();
+                    if (!text.isSharedWith(last.first))
+                        last = {text, text.toUtf8()};
+                    rc = sqlite3_bind_text(raw, i + 1, last.second.constData(),
+                                           int(last.second.size()), SQLITE_STATIC);
+                }
+            }
+            if (rc != SQLITE_OK)
+                raiseDirect(handle);
+        }
+        if (sqlite3_step(raw) != SQLITE_DONE)
+            raiseDirect(handle);
+        sqlite3_reset(raw);
+    }
+}
+
+} // namespace
+
+namespace Engine {
+
+TableRows ReadTable(const QString& table)
+{
+    TableRows out;
+    QSqlQuery q(Database());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("select * from ") + table))
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    const QSqlRecord record = q.record();
+    for (int i = 0; i < record.count(); ++i)
+        out.columns << record.fieldName(i);
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(record.count());
+        for (int i = 0; i < record.count(); ++i) {
+            const QVariant v = q.value(i);
+            // Either engine's date-time is bound in the one stored form.
+            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v))
+                                                       : v);
+        }
+        out.rows << row;
+    }
+    if (q.lastError().isValid())
+        RaiseSqlError(q.lastError(), CurrentFolder());
+    return out;
+}
+
+void InsertRows(const QString& table, const TableRows& rows)
+{
+    if (rows.rows.isEmpty())
+        return;
+    if (sqlite3* handle = sqliteHandle()) {
+        insertRowsDirect(handle, table, rows);
+        return;
+    }
+    const int batch = 200;
+    const QString one = QLatin1Char('(') +
+                        QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
+                            .join(QLatin1Char(',')) +
+                        QLatin1Char(')');
+    for (int from = 0; from < rows.rows.size(); from += batch) {
+        const int n = std::min(batch, int(rows.rows.size()) - from);
+        QStringList values(QList<QString>(n, one));
+        QSqlQuery q(Database());
+        if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
+                           .arg(table, rows.columns.join(QLatin1Char(',')),
+                                values.join(QLatin1Char(',')))))
+            RaiseSqlError(q.lastError(), CurrentFolder());
+        for (int r = from; r < from + n; ++r)
+            for (const QVariant& v : rows.rows.at(r))
+                q.addBindValue(v);
+        if (!q.exec())
+            RaiseSqlError(q.lastError(), CurrentFolder());
+    }
+}
+
+} // namespace Engine
