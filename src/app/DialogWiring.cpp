@@ -8,6 +8,7 @@
 #include "settings_ui/DataLocation.h"
 #include "settings_ui/RestoreBackup.h"
 #include "settings_ui/SetDataPath.h"
+#include "storage/Engine.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/ListView.h"
 
@@ -65,33 +66,40 @@ void ConnectRegisterDialogs(TfEditOndoData& window, const TRegisterDialogs& d)
 void ConnectDataLocationDialog(TfEditOndoData& window, DialogRef<TfSetDataPath> dialog)
 {
     onRequest(window, &TfEditOndoData::dataLocationRequested, [&window, dialog] {
+        if (!window.Entry().SettleUnsaved())
+            return;
+        const QString before = Engine::CurrentFolder();
         RunDataLocation(*dialog, &window);
         // Every table of a new folder is made at once and in one transaction, so the next
         // register does not fail on a missing table; the old folder has them.
         TOndoKanri::CreateTables();
+        if (Engine::CurrentFolder() != before)
+            window.Entry().Reset();
     });
 }
 
 void ConnectCopyDataDialog(TfEditOndoData& window, DialogRef<TfCopyData> dialog)
 {
     onRequest(window, &TfEditOndoData::copyDataRequested, [&window, dialog] {
+        if (!window.Entry().SettleUnsaved())
+            return;
         dialog->CopiedAny = false;
         dialog->exec();
         if (!dialog->CopiedAny)
             return;
         // The copy may have replaced the data this window shows.
         TOndoKanri::CreateTables();
-        window.Entry().New();
+        window.Entry().Reset();
     });
 }
 
 void ConnectRestoreDialog(TfEditOndoData& window, DialogRef<TfRestoreBackup> dialog)
 {
     onRequest(window, &TfEditOndoData::restoreRequested, [&window, dialog] {
-        if (dialog->exec() != QDialog::Accepted)
+        if (!window.Entry().SettleUnsaved() || dialog->exec() != QDialog::Accepted)
             return;
         // An older backup may lack tables; the record shown belongs to the old data.
         TOndoKanri::CreateTables();
-        window.Entry().New();
+        window.Entry().Reset();
     });
 }

@@ -25,6 +25,9 @@ void ConnectCsvImportDialog(TfEditOndoData& window, DialogRef<TfCsvImport> dialo
     QObject::connect(&window, &TfEditOndoData::csvImportRequested, &window, [&window, dialog] {
         RunGuarded(&window, [&] {
             TDayEntry& entry = window.Entry();
+            // The import ends by showing the first day it stored.
+            if (!entry.SettleUnsaved())
+                return;
             const TOndoKanri shown = entry.RecordAsShown();
             dialog->Prepare({shown.Koji.Code(), shown.Gozai.DataName(), shown.Kubun.KubunName,
                              shown.Simei.Simei()});
@@ -41,11 +44,11 @@ void ConnectOldDataImport(TfEditOndoData& window, DialogRef<TfParadoxImport> dia
 {
     QObject::connect(&window, &TfEditOndoData::oldDataImportRequested, &window, [&window, dialog] {
         RunGuarded(&window, [&] {
-            if (!dialog->Run())
+            if (!window.Entry().SettleUnsaved() || !dialog->Run())
                 return;
             // The shown record and the category box belong to the data before the import.
             window.Entry().RefreshKubun();
-            window.Entry().New();
+            window.Entry().Reset();
             QMessageBox::information(&window, window.windowTitle(),
                                      ParadoxImport::ResultLine(dialog->Imported()));
         });

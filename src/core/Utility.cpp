@@ -84,6 +84,8 @@ QString AsciiTyped(const QString& text)
             c = QLatin1Char('_');
         else if (u == 0xFF0F)
             c = QLatin1Char('/');
+        else if (u == 0xFF1A)
+            c = QLatin1Char(':');
         else if (u == 0x3000)
             c = QLatin1Char(' ');
     }
@@ -395,4 +397,72 @@ QString SjisLeft(const QString& text, int bytes)
         out += QString::fromUcs4(&c, 1);
     }
     return out;
+}
+
+namespace {
+
+// The value as an integer count of 10^-scale, read from its shortest decimal text; false when
+// that text has more decimals than `scale` or an exponent.
+bool decimalUnits(double value, int scale, qint64& units)
+{
+    QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    if (text.contains(QLatin1Char('e')) || text.contains(QLatin1Char('E')))
+        return false;
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    if (negative)
+        text.remove(0, 1);
+    const int point = text.indexOf(QLatin1Char('.'));
+    QString digits = text;
+    int decimals = 0;
+    if (point >= 0) {
+        decimals = text.size() - point - 1;
+        digits.remove(point, 1);
+    }
+    if (decimals > scale || digits.size() + scale - decimals > 18)
+        return false;
+    digits += QString(scale - decimals, QLatin1Char('0'));
+    bool ok = false;
+    units = digits.toLongLong(&ok);
+    if (negative)
+        units = -units;
+    return ok;
+}
+
+} // namespace
+
+double RoundedMean(const QList<double>& values, int decimals, RoundingRule rule)
+{
+    if (values.isEmpty())
+        return 0.0;
+    // Readings carry a few decimals at most; six leave room for every sum of 999 of them.
+    constexpr int Scale = 6;
+    qint64 sum = 0;
+    for (double v : values) {
+        qint64 units = 0;
+        if (!decimalUnits(v, Scale, units) || std::llabs(units) > 1'000'000'000'000LL) {
+            double plain = 0.0;
+            for (double w : values)
+                plain += w;
+            return RoundDecimals(decimals, plain / values.size(), rule);
+        }
+        sum += units;
+    }
+    // mean * 10^decimals = sum * 10^decimals / (n * 10^Scale), rounded on that exact fraction.
+    qint64 numerator = sum;
+    qint64 denominator = qint64(values.size());
+    for (int i = 0; i < Scale; ++i)
+        denominator *= 10;
+    for (int i = 0; i < decimals; ++i)
+        numerator *= 10;
+    const bool negative = numerator < 0;
+    const qint64 magnitude = negative ? -numerator : numerator;
+    qint64 quotient = magnitude / denominator;
+    const qint64 twice = 2 * (magnitude % denominator);
+    if (twice > denominator ||
+        (twice == denominator && (rule == RoundingRule::HalfUp || quotient % 2 == 1)))
+        ++quotient;
+    double result = double(negative ? -quotient : quotient);
+    for (int i = 0; i < decimals; ++i)
+        result /= 10.0;
+    return result == 0.0 ? 0.0 : result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 // Text to number and date conversions shared by every window. The parsers never fail:
@@ -9,8 +10,8 @@
 inline constexpr double RangeUnbounded = 1e12; // "no bound" and the strict parse's fallback
 
 // Text a person typed, with full-width digits, signs (－ − ＋ ー), points (．), low lines (＿),
-// slashes (／) and the ideographic space turned into ASCII; everything else unchanged. Stored
-// texts are parsed as they are.
+// slashes (／), colons (：) and the ideographic space turned into ASCII; everything else unchanged.
+// Stored texts are parsed as they are.
 QString AsciiTyped(const QString& text);
 // A typed range ("１５０～１６０", "150-160", " 150 _ 160 ") in the stored form "150_160".
 QString TypedRange(const QString& text);
@@ -30,6 +31,10 @@ enum class RoundingRule {
     HalfEven, // to the even step, on the binary value
 };
 double RoundDecimals(int decimals, double value, RoundingRule rule);
+// The mean of the values rounded to `decimals` on their decimal value, as a person or a
+// spreadsheet's ROUND would: each value is read as its shortest decimal text, so 30 readings
+// summing to 5149.5 average 171.7, never 171.6 from a binary sum.
+double RoundedMean(const QList<double>& values, int decimals, RoundingRule rule);
 double RoundUpDecimals(int decimals, double value);
 
 // Day 0 of the date scale, 1899/12/30 00:00: what an unreadable date becomes.

@@ -3,8 +3,8 @@
 #include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
 
+#include <QTime>
 #include <algorithm>
 #include <cmath>
 
@@ -27,7 +27,69 @@ QString formatWithThousands(double value)
     return negative ? QLatin1Char('-') + digits : digits;
 }
 
+// The fields that say which day is shown, as opposed to what the day holds.
+void takeNavigation(TDayHeader& to, const TDayHeader& from)
+{
+    to.kojiCode = from.kojiCode;
+    to.kojiName = from.kojiName;
+    to.gozaiName = from.gozaiName;
+    to.printName = from.printName;
+    to.dayText = from.dayText;
+    to.kubunName = from.kubunName;
+}
+
+void checkLength(int lno, const QString& column, const QString& text, int characters)
+{
+    if (text.size() > characters)
+        throw AppError(
+            QStringLiteral("%1 行目の%2は%3文字までです").arg(lno).arg(column).arg(characters));
+}
+
+bool sameDay(const TDayHeader& a, const TDayHeader& b)
+{
+    return a.kojiCode == b.kojiCode && a.gozaiName == b.gozaiName && a.kubunName == b.kubunName &&
+           ParseDate(typedDay(a)) == ParseDate(typedDay(b));
+}
+
 } // namespace
+
+// ---- unregistered changes ----
+
+bool TDayEntry::SettleUnsaved()
+{
+    if (!m_modified)
+        return true;
+    const TUnsavedAnswer answer =
+        AskUnsaved ? AskUnsaved(QStringLiteral("変更を登録しますか？")) : TUnsavedAnswer::Cancel;
+    if (answer == TUnsavedAnswer::Cancel)
+        return false;
+    if (answer == TUnsavedAnswer::Register)
+        return Register();
+    return true;
+}
+
+bool TDayEntry::settleBefore(TDayHeader wanted)
+{
+    if (!m_modified)
+        return true;
+    // What is asked about is the day shown, under the header it was shown with.
+    takeNavigation(m_header, m_loaded);
+    bool settled = false;
+    try {
+        settled = SettleUnsaved();
+    } catch (...) {
+        Q_EMIT headerChanged();
+        refreshShownId();
+        throw;
+    }
+    if (!settled) {
+        Q_EMIT headerChanged();
+        refreshShownId();
+        return false;
+    }
+    takeNavigation(m_header, wanted);
+    return true;
+}
 
 // ---- commands ----
 
@@ -42,6 +104,10 @@ void TDayEntry::TakeProject(const QString& code)
 
 void TDayEntry::TakeGozai(const QString& name)
 {
+    TGozai chosen;
+    chosen.Load(name);
+    if (!HasRecordHeaders(m_header.kojiCode, chosen.DataName()) && !SettleUnsaved())
+        return;
     if (TakeChosenGozai(m_record, m_header.kojiCode, name)) {
         showRecord();
         return;
@@ -62,27 +128,43 @@ void TDayEntry::TakeSimei(const QString& name)
 
 void TDayEntry::ChooseDay()
 {
+    if (!settleBefore(m_header))
+        return;
     readRecordInto(m_record);
-    m_record.LoadByDate();
+    if (!m_record.LoadByDate()) {
+        // A day not registered yet starts empty; its measurer is the one shown.
+        m_record.Tekiyo.clear();
+        m_record.Tenki.clear();
+        m_record.Kion.clear();
+        m_record.Mogi = false;
+    }
     showRecord();
 }
 
 void TDayEntry::ChooseKubun()
 {
+    if (!settleBefore(m_header))
+        return;
     TOndoKubun& kubun = m_record.Kubun;
     kubun.LoadByName(m_header.kubunName);
     m_header.interval = kubun.SokuteiKankaku;
 
     const int id = TOndoKanri::FindHeader(m_header.kojiCode, m_header.gozaiName, kubun.ID);
     if (id == 0) {
+        // A new record: its specified value and range start as the category's range.
         clearRows();
+        m_header.specRange = kubun.OndoRange;
+        if (m_header.specValue.isEmpty())
+            m_header.specValue = kubun.OndoRange;
         const QString typed = typedDay(m_header);
         m_record.RememberDay(m_header.kojiCode, m_header.gozaiName, kubun.ID,
                              IsDate(typed) ? ParseDate(typed) : DayZero());
         m_record.ID = 0;
-        m_modified = false;
+        m_loaded = m_header;
+        setModified(false);
         Q_EMIT headerChanged();
-        Q_EMIT cellsChanged(1, RowCount);
+        Q_EMIT cellsChanged(1, MaxRows);
+        updateRowCount();
         refreshShownId();
         calcStatistics();
         return;
@@ -135,12 +217,25 @@ bool TDayEntry::DataOnServer()
 
 void TDayEntry::NumberRows(const QString& countText)
 {
-    clearRows();
-    const int n = qMin(ParseWhole(AsciiTyped(countText)), int(RowCount));
-    for (int lno = 1; lno <= n; ++lno)
-        m_rows[lno - 1].label = QString::number(lno);
+    const int n = qBound(0, ParseWhole(AsciiTyped(countText)), int(MaxRows));
+    int typedBeyond = 0;
+    for (int lno = n + 1; lno <= MaxRows; ++lno)
+        if (m_rows.at(lno - 1).HasTyping())
+            ++typedBeyond;
+    if (typedBeyond > 0 &&
+        !confirm(
+            QStringLiteral("%1 行目より後の %2 行の入力を消しますか？").arg(n).arg(typedBeyond)))
+        return;
+    for (int lno = 1; lno <= MaxRows; ++lno) {
+        TEntryRow& row = m_rows[lno - 1];
+        if (lno > n)
+            row = TEntryRow();
+        else if (row.label.isEmpty())
+            row.label = QString::number(lno);
+    }
     edited();
-    Q_EMIT cellsChanged(1, RowCount);
+    Q_EMIT cellsChanged(1, MaxRows);
+    updateRowCount();
     calcStatistics();
 }
 
@@ -153,6 +248,13 @@ void TDayEntry::Simulate()
         throw AppError(QStringLiteral("区分「%1」に温度範囲がありません。"
                                       "150_160 のように下限と上限を温度区分に登録してください。")
                            .arg(kubun.KubunName));
+    const int typed = int(std::count_if(m_rows.begin(), m_rows.end(), [](const TEntryRow& r) {
+        return !r.label.isEmpty() && !r.temperature.isEmpty();
+    }));
+    if (typed > 0 && !confirm(QStringLiteral("入力済みの温度 %1 件をシミュレーションの値で"
+                                             "置き換えますか？")
+                                  .arg(typed)))
+        return;
     for (TEntryRow& row : m_rows) {
         if (row.label.isEmpty())
             continue;
@@ -160,8 +262,9 @@ void TDayEntry::Simulate()
         row.temperature = formatWithThousands(v);
     }
     edited();
-    Q_EMIT cellsChanged(1, RowCount);
+    Q_EMIT cellsChanged(1, MaxRows);
     calcStatistics();
+    m_simulated = m_statistics.count > 0;
 }
 
 void TDayEntry::checkBeforeRegister()
@@ -188,12 +291,30 @@ void TDayEntry::checkBeforeRegister()
             throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません")
                                .arg(lno)
                                .arg(row.temperature));
+        if (!row.time.isEmpty() && !QTime::fromString(row.time, QStringLiteral("HH:mm")).isValid())
+            throw AppError(QStringLiteral("%1 行目の時刻「%2」は 8:30 のように入力してください")
+                               .arg(lno)
+                               .arg(row.time.left(20)));
+        checkLength(lno, QStringLiteral("単位"), row.label, 16);
+        checkLength(lno, QStringLiteral("車番"), row.truck, 16);
+        checkLength(lno, QStringLiteral("備考"), row.remark, 64);
     }
+    const QString air = AsciiTyped(m_header.airTemperature).trimmed();
+    bool airIsNumber = air.isEmpty();
+    if (!airIsNumber)
+        air.toDouble(&airIsNumber);
+    if (!airIsNumber || air.size() > 8)
+        throw AppError(QStringLiteral("気温「%1」は 12.5 のように数値で入力してください")
+                           .arg(m_header.airTemperature.left(20)));
+    if (m_header.weather.size() > 16)
+        throw AppError(QStringLiteral("天候は16文字までです"));
     if (Readings().isEmpty())
         throw AppError(QStringLiteral("温度が入力されていません"));
     const QString kikaku = TypedRange(m_header.specValue);
     if (!kikaku.isEmpty() && !IsRangeText(kikaku))
         throw AppError(QStringLiteral("規格値は 150_160 のように入力してください"));
+    if (SjisLength(m_header.remark) > 32)
+        throw AppError(QStringLiteral("記事は全角16文字（半角32文字）までです"));
     if (m_header.specValue != kikaku) {
         m_header.specValue = kikaku;
         Q_EMIT headerChanged();
@@ -203,10 +324,7 @@ void TDayEntry::checkBeforeRegister()
 bool TDayEntry::projectRegisteredOrAdded()
 {
     const QString code = m_header.kojiCode;
-    Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
-    q.BindText(QStringLiteral("A"), code);
-    q.Open();
-    if (!q.Eof())
+    if (TKoji::Exists(code))
         return true;
     const QString name = m_header.kojiName;
     const QString question = name.isEmpty()
@@ -225,10 +343,31 @@ bool TDayEntry::projectRegisteredOrAdded()
     return true;
 }
 
+// A stored day other than the one shown is replaced only when the user agrees, told what it
+// holds.
+bool TDayEntry::replacesNoOtherDay()
+{
+    if (sameDay(m_header, m_loaded))
+        return true;
+    TOndoKubun kubun;
+    kubun.LoadByName(m_header.kubunName);
+    const QDateTime day = ParseDate(typedDay(m_header));
+    const DayAsStored there =
+        TOndoKanri::ReadStoredDay(m_header.kojiCode, m_header.gozaiName, kubun.ID, day);
+    if (!there.present)
+        return true;
+    return confirm(QStringLiteral("%1 の%2は登録済みです（%3 件、平均 %4）。"
+                                  "表示中の %5 件で置き換えますか？")
+                       .arg(FormatDate(day), m_header.kubunName)
+                       .arg(there.kosu)
+                       .arg(FormatFixed(there.avg, 1))
+                       .arg(m_statistics.count));
+}
+
 bool TDayEntry::Register()
 {
     checkBeforeRegister();
-    if (!projectRegisteredOrAdded())
+    if (!projectRegisteredOrAdded() || !replacesNoOtherDay())
         return false;
     readRecordInto(m_record);
     const bool stored = m_record.Register(Readings(), [this] {
@@ -240,18 +379,30 @@ bool TDayEntry::Register()
         showRecord();
         return false;
     }
-    m_modified = false;
+    m_loaded = m_header;
+    setModified(false);
     refreshShownId();
+    Q_EMIT registered(QStringLiteral("%1 %2 %3 件を登録しました")
+                          .arg(FormatDate(m_record.Hiduke), m_header.kubunName)
+                          .arg(m_record.Kosu));
     return true;
 }
 
 void TDayEntry::OpenRecord(int id)
 {
+    if (!SettleUnsaved())
+        return;
     m_record.LoadByID(id);
     showRecord();
 }
 
 void TDayEntry::New()
+{
+    if (SettleUnsaved())
+        Reset();
+}
+
+void TDayEntry::Reset()
 {
     m_record.Clear();
     showRecord();
@@ -292,8 +443,9 @@ void TDayEntry::DeleteRecord()
         return;
     m_record.ID = id;
     m_record.DeleteRecord();
-    // The data stays on screen; registering it again makes a new header.
+    // The data stays on screen, no longer stored: registering it again makes a new header.
     m_record.ID = 0;
+    setModified(m_statistics.count > 0);
     refreshShownId();
 }
 
@@ -309,7 +461,13 @@ void TDayEntry::DeleteDay()
                      .arg(shownRecordName(), FormatDate(day))))
         return;
     TOndoKanri::DeleteDay(id, day);
-    m_record.RefreshSeenDay();
-    refreshShownId();
-    m_record.ID = m_shownId;
+    // The day is gone: it shows empty.
+    readRecordInto(m_record);
+    m_record.ID = TOndoKanri::FindHeader(m_header.kojiCode, m_header.gozaiName, m_record.Kubun.ID);
+    m_record.Kosu = 0;
+    m_record.Tekiyo.clear();
+    m_record.Tenki.clear();
+    m_record.Kion.clear();
+    m_record.Mogi = false;
+    showRecord();
 }

@@ -6,6 +6,28 @@
 
 namespace {
 
+// "8:5", "0805", "805" and "８：０５" read as "08:05"; anything else stays as typed, to be
+// refused when registered.
+QString normalTime(const QString& typed)
+{
+    const QString t = AsciiTyped(typed).trimmed();
+    int hour = -1, minute = -1;
+    const int colon = t.indexOf(QLatin1Char(':'));
+    bool okH = false, okM = false;
+    if (colon > 0) {
+        hour = t.left(colon).toInt(&okH);
+        minute = t.mid(colon + 1).toInt(&okM);
+    } else if (t.size() == 3 || t.size() == 4) {
+        hour = t.left(t.size() - 2).toInt(&okH);
+        minute = t.right(2).toInt(&okM);
+    }
+    if (!okH || !okM || hour < 0 || hour > 23 || minute < 0 || minute > 59)
+        return t;
+    return QStringLiteral("%1:%2")
+        .arg(hour, 2, 10, QLatin1Char('0'))
+        .arg(minute, 2, 10, QLatin1Char('0'));
+}
+
 QString typedDay(const TDayHeader& h)
 {
     return AsciiTyped(h.dayText);
@@ -14,7 +36,7 @@ QString typedDay(const TDayHeader& h)
 } // namespace
 
 TDayEntry::TDayEntry(QObject* parent)
-    : QObject(parent), m_rows(RowCount), m_outside(RowCount + 1, false)
+    : QObject(parent), m_rows(MaxRows), m_outside(MaxRows + 1, false)
 {
 }
 
@@ -75,6 +97,24 @@ void TDayEntry::SetSpecValue(const QString& text)
     calcStatistics();
 }
 
+void TDayEntry::SetWeather(const QString& text)
+{
+    m_header.weather = text;
+    edited();
+}
+
+void TDayEntry::SetAirTemperature(const QString& text)
+{
+    m_header.airTemperature = text;
+    edited();
+}
+
+void TDayEntry::SetRemark(const QString& text)
+{
+    m_header.remark = text;
+    edited();
+}
+
 // ---- readings ----
 
 QString TDayEntry::Cell(int lno, int column) const
@@ -87,6 +127,10 @@ QString TDayEntry::Cell(int lno, int column) const
         return row.label;
     case TemperatureColumn:
         return row.temperature;
+    case TimeColumn:
+        return row.time;
+    case TruckColumn:
+        return row.truck;
     case RemarkColumn:
         return row.remark;
     default:
@@ -106,6 +150,12 @@ void TDayEntry::setCellQuietly(int lno, int column, const QString& text)
     case TemperatureColumn:
         row.temperature = AsciiTyped(text).trimmed();
         break;
+    case TimeColumn:
+        row.time = normalTime(text);
+        break;
+    case TruckColumn:
+        row.truck = text.trimmed();
+        break;
     case RemarkColumn:
         row.remark = text;
         break;
@@ -116,9 +166,20 @@ void TDayEntry::setCellQuietly(int lno, int column, const QString& text)
 
 void TDayEntry::SetCell(int lno, int column, const QString& text)
 {
+    if (lno < 1 || lno > MaxRows)
+        return;
     setCellQuietly(lno, column, text);
+    TEntryRow& row = m_rows[lno - 1];
+    // A temperature typed in a row without a label is a reading all the same.
+    if (column == TemperatureColumn && !row.temperature.isEmpty()) {
+        if (row.label.isEmpty())
+            row.label = QString::number(lno);
+        if (row.time.isEmpty() && shownKubun().StampsTime)
+            row.time = Now().toString(QStringLiteral("HH:mm"));
+    }
     edited();
     Q_EMIT cellsChanged(lno, lno);
+    updateRowCount();
     calcStatistics();
 }
 
@@ -126,7 +187,7 @@ void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
 {
     if (cells.isEmpty())
         return;
-    int first = RowCount, last = 1;
+    int first = MaxRows, last = 1;
     for (const auto& c : cells) {
         setCellQuietly(c.first, c.second, QString());
         first = qMin(first, c.first);
@@ -134,6 +195,7 @@ void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
     }
     edited();
     Q_EMIT cellsChanged(first, last);
+    updateRowCount();
     calcStatistics();
 }
 
@@ -149,7 +211,7 @@ int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
         return 0;
     firstLno = qMax(1, firstLno);
     firstColumn = qMax(0, firstColumn);
-    const int taken = qMin(int(lines.size()), RowCount - firstLno + 1);
+    const int taken = qMax(0, qMin(int(lines.size()), MaxRows - firstLno + 1));
     for (int i = 0; i < taken; ++i) {
         const int lno = firstLno + i;
         const QStringList cells = lines[i].split(QLatin1Char('\t'));
@@ -161,11 +223,12 @@ int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
     }
     edited();
     Q_EMIT cellsChanged(firstLno, firstLno + taken - 1);
+    updateRowCount();
     calcStatistics();
     const int leftOut = int(lines.size()) - taken;
     if (leftOut > 0 && Inform)
         Inform(QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
-                   .arg(RowCount)
+                   .arg(MaxRows)
                    .arg(leftOut));
     return leftOut;
 }
@@ -189,7 +252,8 @@ QList<Reading> TDayEntry::Readings() const
     for (int lno = 1; lno <= m_rows.size(); ++lno) {
         const TEntryRow& row = m_rows.at(lno - 1);
         if (!row.label.isEmpty() && !row.temperature.isEmpty())
-            readings << Reading{lno, row.label, ParseNumber(row.temperature)};
+            readings << Reading{lno,      row.label, ParseNumber(row.temperature),
+                                row.time, row.truck, row.remark};
     }
     return readings;
 }
@@ -203,6 +267,8 @@ void TDayEntry::calcStatistics()
 {
     const QList<Reading> readings = Readings();
     m_statistics = StatisticsOf(readings);
+    if (readings.isEmpty())
+        m_simulated = false; // nothing left of what was simulated
     const QString kikaku = TypedRange(m_header.specValue);
     m_hasSpec = !kikaku.isEmpty() && IsRangeText(kikaku);
     const double low = RangeLow(kikaku);
@@ -226,7 +292,28 @@ void TDayEntry::clearRows()
 void TDayEntry::edited()
 {
     if (!m_showing)
-        m_modified = true;
+        setModified(true);
+}
+
+void TDayEntry::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
+void TDayEntry::updateRowCount()
+{
+    int last = 0;
+    for (int lno = MaxRows; lno >= 1 && last == 0; --lno)
+        if (!m_rows.at(lno - 1).IsEmpty())
+            last = lno;
+    const int rows = qBound(int(ShownRows), last + 1, int(MaxRows));
+    if (rows != m_rowCount) {
+        m_rowCount = rows;
+        Q_EMIT rowCountChanged(rows);
+    }
 }
 
 // ---- record and screen ----
@@ -240,27 +327,37 @@ void TDayEntry::showRecord()
     m_header.gozaiName = r.Gozai.DataName();
     m_header.printName = r.Gozai.PrintName();
     m_header.kubunName = r.Kubun.KubunName;
-    m_header.simei = r.Simei.Simei();
+    m_header.simei = r.DaySimei.isEmpty() ? r.Simei.Simei() : r.DaySimei;
     m_header.specValue = r.SpecValue;
     m_header.specRange = r.SpecRange;
     m_header.interval = r.Kubun.SokuteiKankaku;
     m_header.dayText = FormatDate(r.Hiduke);
+    m_header.weather = r.Tenki;
+    m_header.airTemperature = r.Kion;
+    m_header.remark = r.Tekiyo;
 
     clearRows();
     const QList<Reading> readings =
         TOndoKanri::ReadDay(r.Koji.Code(), r.Kubun.ID, r.Hiduke, r.Gozai.DataName());
     for (const Reading& reading : readings) {
-        if (reading.LNO < 1 || reading.LNO > RowCount)
+        if (reading.LNO < 1 || reading.LNO > MaxRows)
             continue;
-        m_rows[reading.LNO - 1].label = reading.Sokuten;
+        TEntryRow& row = m_rows[reading.LNO - 1];
+        row.label = reading.Sokuten;
         // As stored: registering what is shown never changes a reading.
-        m_rows[reading.LNO - 1].temperature = FormatGeneral(reading.Ondo);
+        row.temperature = FormatGeneral(reading.Ondo);
+        row.time = reading.Jikoku;
+        row.truck = reading.Syaryo;
+        row.remark = reading.Biko;
     }
     m_record.RememberDay(readings);
+    m_simulated = r.Mogi && !readings.isEmpty();
+    m_loaded = m_header;
     m_showing = false;
-    m_modified = false;
+    setModified(false);
     Q_EMIT headerChanged();
-    Q_EMIT cellsChanged(1, RowCount);
+    Q_EMIT cellsChanged(1, MaxRows);
+    updateRowCount();
     refreshShownId();
     calcStatistics();
 }
@@ -272,9 +369,14 @@ void TDayEntry::readRecordInto(TOndoKanri& record) const
     record.Hiduke = ParseDate(typedDay(m_header));
     record.Kubun.LoadByName(m_header.kubunName);
     record.Simei.Load(m_header.simei);
+    record.DaySimei = m_header.simei;
+    record.Tenki = m_header.weather;
+    record.Kion = AsciiTyped(m_header.airTemperature).trimmed();
+    record.Mogi = m_simulated;
     record.SpecValue = m_header.specValue;
     record.SpecRange = m_header.specRange;
     record.SpecInterval = m_header.interval;
+    record.Tekiyo = m_header.remark;
     const DayStatistics day = StatisticsOf(Readings());
     record.MaxOndo = day.maximum;
     record.MiniOndo = day.minimum;
@@ -293,6 +395,15 @@ TOndoKanri& TDayEntry::ReadRecord()
 {
     readRecordInto(m_record);
     return m_record;
+}
+
+TOndoKubun TDayEntry::shownKubun() const
+{
+    if (m_record.Kubun.ID >= 0 && m_record.Kubun.KubunName == m_header.kubunName)
+        return m_record.Kubun;
+    TOndoKubun kubun;
+    kubun.LoadByName(m_header.kubunName);
+    return kubun;
 }
 
 void TDayEntry::refreshShownId()

@@ -20,29 +20,56 @@ struct TDayHeader
     QString dayText;
     QString kubunName;
     QString simei;
-    QString specValue; // 規格値
-    QString specRange; // 温度範囲, from the record
-    QString interval;  // 計測, from the category
+    QString specValue;      // 規格値
+    QString specRange;      // 温度範囲, from the record
+    QString interval;       // 計測, from the category
+    QString weather;        // 天候 of the day
+    QString airTemperature; // 気温 of the day, as typed
+    QString remark;         // 記事 of the day
 };
 
-// One row of the readings as typed: its label, temperature and remark.
+// One row of the readings as typed: its label, temperature, the time it was measured, the truck
+// or delivery ticket, and a remark.
 struct TEntryRow
 {
     QString label;
     QString temperature;
+    QString time;
+    QString truck;
     QString remark;
+    bool IsEmpty() const
+    {
+        return label.isEmpty() && temperature.isEmpty() && time.isEmpty() && truck.isEmpty() &&
+               remark.isEmpty();
+    }
+    bool HasTyping() const // more than a label
+    {
+        return !temperature.isEmpty() || !time.isEmpty() || !truck.isEmpty() || !remark.isEmpty();
+    }
 };
+
+// What to do with changes not yet registered.
+enum class TUnsavedAnswer { Register, Discard, Cancel };
 
 // A day of work: the record of a project, mix and category shown on one day, its readings as
 // typed, their statistics, and the commands that number, fill, register, open and delete. Every
 // front end shows and edits the day through this session; it holds no widget. Commands raise
-// AppError; questions go to Confirm, notices to Inform.
+// AppError; questions go to Confirm and AskUnsaved, notices to Inform. Nothing typed is dropped
+// without AskUnsaved.
 class TDayEntry : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int RowCount = 100;
-    enum Column { LabelColumn = 0, TemperatureColumn = 1, RemarkColumn = 2, ColumnCount = 3 };
+    static constexpr int ShownRows = 100; // at least, however few readings
+    static constexpr int MaxRows = 999;
+    enum Column {
+        LabelColumn = 0,
+        TemperatureColumn,
+        TimeColumn,
+        TruckColumn,
+        RemarkColumn,
+        ColumnCount
+    };
 
     explicit TDayEntry(QObject* parent = nullptr);
     ~TDayEntry() override;
@@ -51,6 +78,10 @@ public:
     std::function<bool(const QString& question, bool yesByDefault)> Confirm;
     // Told what a command left undone.
     std::function<void(const QString& text)> Inform;
+    // "変更を登録しますか？" before the shown day is replaced; unset, changes are kept (Cancel).
+    std::function<TUnsavedAnswer(const QString& question)> AskUnsaved;
+    // The clock that stamps readings; replaceable for tests.
+    std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 
     // Makes the tables of the data location sure, and shows an empty record dated today.
     void Start();
@@ -64,10 +95,17 @@ public:
     void SetKubunName(const QString& text);
     void SetSimei(const QString& text);
     void SetSpecValue(const QString& text);
+    void SetWeather(const QString& text);
+    void SetAirTemperature(const QString& text);
+    void SetRemark(const QString& text);
 
-    // Rows 1..RowCount; columns as Column.
+    // The rows a grid shows: ShownRows, or up to one past the last typed row, at most MaxRows.
+    int RowCount() const { return m_rowCount; }
+    // Rows 1..MaxRows; columns as Column.
     QString Cell(int lno, int column) const;
-    // A typed temperature is read with full-width digits and signs turned into ASCII.
+    // A typed temperature is read with full-width digits and signs turned into ASCII; typed
+    // into a row without a label, it gives the row its number, and where the category stamps
+    // times, the row its time.
     void SetCell(int lno, int column, const QString& text);
     // Empties the given cells: (lno, column) pairs.
     void ClearCells(const QList<QPair<int, int>>& cells);
@@ -89,6 +127,12 @@ public:
     int ShownId() const { return m_shownId; }
     // Typed or changed since the day was shown or registered.
     bool IsModified() const { return m_modified; }
+    // Filled by シミュレーション: registered so, and printed as 模擬値.
+    bool IsSimulated() const { return m_simulated; }
+    // Before the shown day goes (another window replaces the data, the program ends): asks
+    // about unregistered changes. True when the day may go; false when the user cancelled or
+    // registering failed to store it.
+    bool SettleUnsaved();
 
     // Lists the header's pickers offer.
     ListViewData ProjectList() const;
@@ -112,6 +156,9 @@ public:
     bool Register();
     void OpenRecord(int id);
     void New();
+    // An empty record without asking: the data under the day changed (restore, another
+    // location), after SettleUnsaved.
+    void Reset();
     void DeleteRecord();
     void DeleteDay();
     // Shows a stored day of a project, mix and category (after an import).
@@ -133,6 +180,10 @@ Q_SIGNALS:
     void shownIdChanged(int id);
     // The categories were edited: their names may have changed.
     void kubunsChanged();
+    void rowCountChanged(int rows);
+    void modifiedChanged(bool modified);
+    // After a day was stored: "2024/11/06 練上温度 30 件を登録しました".
+    void registered(const QString& message);
 
 private:
     void showRecord();
@@ -141,14 +192,23 @@ private:
     void setCellQuietly(int lno, int column, const QString& text);
     void calcStatistics();
     void refreshShownId();
+    // The category shown, as registered now.
+    TOndoKubun shownKubun() const;
     void checkBeforeRegister();
     bool projectRegisteredOrAdded();
     QString shownRecordName() const;
     bool confirm(const QString& question, bool yesByDefault = false) const;
     void edited();
+    void setModified(bool modified);
+    void updateRowCount();
+    // Asks about unregistered changes before navigation to `wanted`; on Cancel the shown
+    // header comes back.
+    bool settleBefore(TDayHeader wanted);
+    bool replacesNoOtherDay();
 
     TOndoKanri m_record;
     TDayHeader m_header;
+    TDayHeader m_loaded; // the header of the day whose readings are shown
     QVector<TEntryRow> m_rows;
     DayStatistics m_statistics;
     QVector<bool> m_outside;
@@ -157,4 +217,6 @@ private:
     int m_shownId = 0;
     bool m_showing = false;
     bool m_modified = false;
+    bool m_simulated = false;
+    int m_rowCount = ShownRows;
 };

@@ -28,15 +28,15 @@ DayStatistics StatisticsOf(const QList<Reading>& readings)
         return day;
     day.maximum = readings.first().Ondo;
     day.minimum = readings.first().Ondo;
-    // The average in single precision, as the stored days were made.
-    float sum = 0.0f;
+    QList<double> values;
+    values.reserve(readings.size());
     for (const Reading& r : readings) {
-        sum += static_cast<float>(r.Ondo);
+        values << r.Ondo;
         day.maximum = qMax(day.maximum, r.Ondo);
         day.minimum = qMin(day.minimum, r.Ondo);
     }
     day.count = readings.size();
-    day.average = RoundDecimals(1, static_cast<double>(sum / day.count), RoundingRuleSetting());
+    day.average = RoundedMean(values, 1, RoundingRuleSetting());
     return day;
 }
 
@@ -70,6 +70,10 @@ void TOndoKanri::Clear()
     MiniOndo = 0.0;
     AvgOndo = 0.0;
     Tekiyo.clear();
+    DaySimei.clear();
+    Tenki.clear();
+    Kion.clear();
+    Mogi = false;
 }
 
 void TOndoKanri::LoadFromQuery(const Query& q)
@@ -90,14 +94,22 @@ void TOndoKanri::LoadFromQuery(const Query& q)
     MiniOndo = q.FieldDouble(QStringLiteral("MiniOndo"));
     AvgOndo = q.FieldDouble(QStringLiteral("AvgOndo"));
     Tekiyo = SjisLeft(q.FieldText(QStringLiteral("Tekiyo")), 32);
+    DaySimei = q.FieldText(QStringLiteral("DaySokuteisya"));
+    Tenki = q.FieldText(QStringLiteral("Tenki"));
+    Kion = q.FieldText(QStringLiteral("Kion"));
+    Mogi = q.FieldInt(QStringLiteral("Mogi")) != 0;
 }
 
 void TOndoKanri::LoadByID(int id)
 {
     Query q;
-    q.Add(QStringLiteral("select * from OndoKanri4"));
+    q.Add(
+        QStringLiteral("select OndoKanri4.*, OndoHead4.*, OndoHead4.Sokuteisya as DaySokuteisya"));
+    q.Add(QStringLiteral("from OndoKanri4"));
     q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
     q.Add(QStringLiteral("where ID = :ID"));
+    // The latest day: where work on a record goes on.
+    q.Add(QStringLiteral("order by OndoHead4.Hiduke desc"));
     q.BindInt(QStringLiteral("ID"), id);
     q.Open();
     if (q.Eof()) {
@@ -108,10 +120,12 @@ void TOndoKanri::LoadByID(int id)
     LoadFromQuery(q);
 }
 
-void TOndoKanri::LoadByDate()
+bool TOndoKanri::LoadByDate()
 {
     Query q;
-    q.Add(QStringLiteral("select * from OndoKanri4"));
+    q.Add(
+        QStringLiteral("select OndoKanri4.*, OndoHead4.*, OndoHead4.Sokuteisya as DaySokuteisya"));
+    q.Add(QStringLiteral("from OndoKanri4"));
     q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
     q.Add(QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and Hiduke=:D"));
     q.BindText(A, Koji.Code());
@@ -119,8 +133,10 @@ void TOndoKanri::LoadByDate()
     q.BindInt(C, Kubun.ID);
     q.BindDateTime(D, Hiduke);
     q.Open();
-    if (!q.Eof())
-        LoadFromQuery(q);
+    if (q.Eof())
+        return false;
+    LoadFromQuery(q);
+    return true;
 }
 
 int TOndoKanri::NewID()
@@ -179,13 +195,14 @@ void TOndoKanri::Save()
         q.Open();
         Query w;
         if (q.Eof()) {
-            w.Add(QStringLiteral(
-                "insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,AVGONDO,TEKIYO)"));
-            w.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G)"));
+            w.Add(QStringLiteral("insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,"
+                                 "AVGONDO,TEKIYO,SOKUTEISYA,TENKI,KION,MOGI)"));
+            w.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G,:H,:I,:J,:K)"));
         } else {
             w.Add(QStringLiteral(
                 "update ONDOHEAD4 set "
-                "KANRIID=:A,HIDUKE=:B,KOSU=:C,MAXONDO=:D,MINIONDO=:E,AVGONDO=:F,TEKIYO=:G"));
+                "KANRIID=:A,HIDUKE=:B,KOSU=:C,MAXONDO=:D,MINIONDO=:E,AVGONDO=:F,TEKIYO=:G,"
+                "SOKUTEISYA=:H,TENKI=:I,KION=:J,MOGI=:K"));
             w.Add(QStringLiteral("where KANRIID=:A and HIDUKE=:B"));
         }
         w.BindInt(A, ID);
@@ -195,6 +212,10 @@ void TOndoKanri::Save()
         w.BindDouble(E, MiniOndo);
         w.BindDouble(F, AvgOndo);
         w.BindText(G, Tekiyo);
+        w.BindText(QStringLiteral("H"), DaySimei);
+        w.BindText(QStringLiteral("I"), Tenki);
+        w.BindText(QStringLiteral("J"), Kion);
+        w.BindInt(QStringLiteral("K"), Mogi ? 1 : 0);
         w.ExecSQL();
     }
     tx.Commit();
@@ -328,7 +349,8 @@ QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const Q
 {
     Query q;
     q.Add(QStringLiteral(
-        "select OndoLine4.Hiduke as DT, GozaiName, LNO,Sokuten, Ondo from OndoLine4"));
+        "select OndoLine4.Hiduke as DT, GozaiName, LNO,Sokuten, Ondo, Jikoku, Syaryo, Biko "
+        "from OndoLine4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
     q.Add(QStringLiteral("where (KojiCode=:A) and (Kubun = :B) and (OndoLine4.Hiduke = :C) and "
                          "(OndoKanri4.GozaiName=:D)"));
@@ -340,9 +362,10 @@ QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const Q
     q.Open();
     QList<Reading> readings;
     for (; !q.Eof(); q.Next())
-        readings << Reading{q.FieldInt(QStringLiteral("LNO")),
-                            q.FieldText(QStringLiteral("Sokuten")),
-                            q.FieldDouble(QStringLiteral("Ondo"))};
+        readings << Reading{
+            q.FieldInt(QStringLiteral("LNO")),     q.FieldText(QStringLiteral("Sokuten")),
+            q.FieldDouble(QStringLiteral("Ondo")), q.FieldText(QStringLiteral("Jikoku")),
+            q.FieldText(QStringLiteral("Syaryo")), q.FieldText(QStringLiteral("Biko"))};
     return readings;
 }
 
@@ -355,28 +378,22 @@ void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& 
     del.ExecSQL();
     Engine::TableRows rows{{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"),
                             QStringLiteral("LNO"), QStringLiteral("SOKUTEN"),
-                            QStringLiteral("ONDO")},
+                            QStringLiteral("ONDO"), QStringLiteral("JIKOKU"),
+                            QStringLiteral("SYARYO"), QStringLiteral("BIKO")},
                            {}};
     rows.rows.reserve(readings.size());
     const QVariant stamp = Engine::DateTimeParameter(day);
     for (const Reading& r : readings)
-        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo});
+        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo, r.Jikoku, r.Syaryo, r.Biko});
     Engine::InsertRows(QStringLiteral("ONDOLINE4"), rows);
     tx.Commit();
 }
 
 bool DayAsStored::operator==(const DayAsStored& o) const
 {
-    if (present != o.present || kosu != o.kosu || max != o.max || min != o.min || avg != o.avg ||
-        tekiyo != o.tekiyo || readings.size() != o.readings.size())
-        return false;
-    for (int i = 0; i < readings.size(); ++i) {
-        const Reading& a = readings.at(i);
-        const Reading& b = o.readings.at(i);
-        if (a.LNO != b.LNO || a.Sokuten != b.Sokuten || a.Ondo != b.Ondo)
-            return false;
-    }
-    return true;
+    return present == o.present && kosu == o.kosu && max == o.max && min == o.min && avg == o.avg &&
+           tekiyo == o.tekiyo && readings == o.readings && simei == o.simei && tenki == o.tenki &&
+           kion == o.kion && mogi == o.mogi;
 }
 
 DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& gozaiName,
@@ -384,7 +401,8 @@ DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& go
 {
     DayAsStored d;
     Query q;
-    q.Add(QStringLiteral("select Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo from OndoHead4"));
+    q.Add(QStringLiteral("select Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo, OndoHead4.Sokuteisya "
+                         "as DaySokuteisya, Tenki, Kion, Mogi from OndoHead4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
     q.Add(
         QStringLiteral("where KojiCode=:A and GozaiName=:B and Kubun=:C and OndoHead4.Hiduke=:D"));
@@ -400,6 +418,10 @@ DayAsStored TOndoKanri::ReadStoredDay(const QString& kojiCode, const QString& go
         d.min = q.FieldDouble(QStringLiteral("MiniOndo"));
         d.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
         d.tekiyo = q.FieldText(QStringLiteral("Tekiyo"));
+        d.simei = q.FieldText(QStringLiteral("DaySokuteisya"));
+        d.tenki = q.FieldText(QStringLiteral("Tenki"));
+        d.kion = q.FieldText(QStringLiteral("Kion"));
+        d.mogi = q.FieldInt(QStringLiteral("Mogi")) != 0;
     }
     d.readings = ReadDay(kojiCode, kubunId, day, gozaiName);
     return d;
@@ -442,7 +464,8 @@ bool TOndoKanri::Register(const QList<Reading>& readings,
     ReplaceDay(ID, Hiduke, readings);
     tx.Commit();
     // What was just written, without reading it back.
-    DayAsStored written{true, Kosu, MaxOndo, MiniOndo, AvgOndo, Tekiyo, readings};
+    DayAsStored written{true,     Kosu,     MaxOndo, MiniOndo, AvgOndo, Tekiyo,
+                        readings, DaySimei, Tenki,   Kion,     Mogi};
     std::stable_sort(written.readings.begin(), written.readings.end(),
                      [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
     m_seen = Seen{true, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke, written};

@@ -12,12 +12,21 @@
 class Query;
 struct ListViewData;
 
-// One reading of a day: its grid row (LNO 1..100), label and temperature.
+// One reading of a day: its row (LNO 1..999), label, temperature, the time it was measured
+// ("HH:mm"), the truck or delivery ticket, and a remark.
 struct Reading
 {
     int LNO = 0;
     QString Sokuten;
     double Ondo = 0.0;
+    QString Jikoku;
+    QString Syaryo;
+    QString Biko;
+    bool operator==(const Reading& o) const
+    {
+        return LNO == o.LNO && Sokuten == o.Sokuten && Ondo == o.Ondo && Jikoku == o.Jikoku &&
+               Syaryo == o.Syaryo && Biko == o.Biko;
+    }
 };
 
 // What a day's summary stores of its readings.
@@ -38,6 +47,8 @@ struct DayAsStored
     double max = 0.0, min = 0.0, avg = 0.0;
     QString tekiyo;
     QList<Reading> readings;
+    QString simei, tenki, kion;
+    bool mogi = false;
     bool operator==(const DayAsStored& o) const;
 };
 
@@ -60,7 +71,11 @@ public:
     double MaxOndo = 0.0;
     double MiniOndo = 0.0;
     double AvgOndo = 0.0;
-    QString Tekiyo; // at most 32 bytes
+    QString Tekiyo;    // at most 32 bytes: the day's 記事
+    QString DaySimei;  // who measured the day; empty: the record's measurer
+    QString Tenki;     // weather
+    QString Kion;      // air temperature as typed
+    bool Mogi = false; // filled by simulation, not measured
 
     TOndoKanri();
 
@@ -69,7 +84,8 @@ public:
     void Clear();
     void LoadFromQuery(const Query& query);
     void LoadByID(int id);
-    void LoadByDate();
+    // False when the day is not stored; the record is then left as it was.
+    bool LoadByDate();
     static int NewID();
     void Save();
     void DeleteRecord();

@@ -6,6 +6,17 @@
 #include "storage/Query.h"
 #include "storage/Schema.h"
 
+namespace {
+
+// A table made before the column existed reads as not stamping.
+bool stampsTime(const Query& q)
+{
+    return q.HasField(QStringLiteral("JikokuJido")) &&
+           q.FieldInt(QStringLiteral("JikokuJido")) != 0;
+}
+
+} // namespace
+
 int TOndoKubun::GetNewID() const
 {
     Query q(QStringLiteral("select Max(ID) as MaxID from OndoKubun"));
@@ -33,6 +44,7 @@ void TOndoKubun::Clear()
 {
     ID = -1;
     KubunName.clear();
+    StampsTime = false;
 }
 
 void TOndoKubun::LoadByID(int id)
@@ -44,12 +56,14 @@ void TOndoKubun::LoadByID(int id)
         ID = -1;
         KubunName.clear();
         OndoRange.clear();
+        StampsTime = false;
         return;
     }
     ID = id;
     KubunName = q.FieldText(QStringLiteral("KubunName"));
     OndoRange = q.FieldText(QStringLiteral("OndoRange"));
     SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+    StampsTime = stampsTime(q);
 }
 
 void TOndoKubun::LoadByName(const QString& name)
@@ -61,12 +75,51 @@ void TOndoKubun::LoadByName(const QString& name)
         ID = -1;
         KubunName.clear();
         OndoRange.clear();
+        StampsTime = false;
         return;
     }
     ID = q.FieldInt(QStringLiteral("ID"));
     KubunName = name;
     OndoRange = q.FieldText(QStringLiteral("ONDORANGE"));
     SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+    StampsTime = stampsTime(q);
+}
+
+QList<TOndoKubun> TOndoKubun::ReadAll()
+{
+    Query q(QStringLiteral("select * from OndoKubun order by ODR"));
+    q.Open();
+    QList<TOndoKubun> kubuns;
+    for (; !q.Eof(); q.Next()) {
+        TOndoKubun k;
+        k.ID = q.FieldInt(QStringLiteral("ID"));
+        k.KubunName = q.FieldText(QStringLiteral("KubunName"));
+        k.SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
+        k.OndoRange = q.FieldText(QStringLiteral("OndoRange"));
+        k.StampsTime = stampsTime(q);
+        kubuns << k;
+    }
+    return kubuns;
+}
+
+void TOndoKubun::WriteAll(const QList<TOndoKubun>& kubuns)
+{
+    Transaction tx;
+    Query remove(QStringLiteral("delete from OndoKubun"));
+    remove.ExecSQL();
+    Query insert(QStringLiteral("insert into OndoKubun (KubunName,SokuteiKankaku,OndoRange,ID,Odr,"
+                                "JikokuJido) values (:A,:B,:C,:D,:E,:F)"));
+    for (int i = 0; i < kubuns.size(); ++i) {
+        const TOndoKubun& k = kubuns.at(i);
+        insert.BindText(QStringLiteral("A"), k.KubunName);
+        insert.BindText(QStringLiteral("B"), k.SokuteiKankaku);
+        insert.BindText(QStringLiteral("C"), k.OndoRange);
+        insert.BindInt(QStringLiteral("D"), k.ID);
+        insert.BindInt(QStringLiteral("E"), i);
+        insert.BindInt(QStringLiteral("F"), k.StampsTime ? 1 : 0);
+        insert.ExecSQL();
+    }
+    tx.Commit();
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +12,7 @@ public:
     QString KubunName;
     QString SokuteiKankaku;
     QString OndoRange;
+    bool StampsTime = false; // a typed temperature stamps its row's time
 
     int GetNewID() const;
     void GetKubunNames(QStringList& list) const;
@@ -19,6 +21,11 @@ public:
     void LoadByName(const QString& name);
     // Creates the table with its two default rows, or adds the later columns to an older one.
     void CheckTable();
+
+    // Every category in list order.
+    static QList<TOndoKubun> ReadAll();
+    // Replaces the whole list in one transaction, in the order given.
+    static void WriteAll(const QList<TOndoKubun>& kubuns);
 };
 
 // True when no record uses the named category (an unknown name included).

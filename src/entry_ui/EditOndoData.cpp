@@ -11,6 +11,7 @@
 #include "widgets_ui/WindowFont.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -118,6 +119,21 @@ void TfEditOndoData::connectEntry()
     m_entry.Inform = [this](const QString& text) {
         QMessageBox::information(this, windowTitle(), text);
     };
+    m_entry.AskUnsaved = [this](const QString& question) {
+        QMessageBox box(QMessageBox::Question, windowTitle(), question, QMessageBox::NoButton,
+                        this);
+        QPushButton* save = box.addButton(QStringLiteral("登録"), QMessageBox::AcceptRole);
+        QPushButton* discard =
+            box.addButton(QStringLiteral("登録しない"), QMessageBox::DestructiveRole);
+        box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(save);
+        box.exec();
+        if (box.clickedButton() == save)
+            return TUnsavedAnswer::Register;
+        return box.clickedButton() == discard ? TUnsavedAnswer::Discard : TUnsavedAnswer::Cancel;
+    };
+    connect(&m_entry, &TDayEntry::registered, this,
+            [this](const QString& message) { ShowStatus(message, 15000); });
     connect(&m_entry, &TDayEntry::headerChanged, this, &TfEditOndoData::showHeader);
     connect(&m_entry, &TDayEntry::statisticsChanged, this, &TfEditOndoData::showStatistics);
     connect(&m_entry, &TDayEntry::shownIdChanged, this,
@@ -144,6 +160,14 @@ void TfEditOndoData::connectControls()
     connect(m_kubun, &QComboBox::editTextChanged, this, typed(&TDayEntry::SetKubunName));
     connect(m_simei, &QComboBox::editTextChanged, this, typed(&TDayEntry::SetSimei));
     connect(m_specValue, &QLineEdit::textChanged, this, typed(&TDayEntry::SetSpecValue));
+    connect(m_weather, &QComboBox::editTextChanged, this, typed(&TDayEntry::SetWeather));
+    connect(m_airTemperature, &QLineEdit::textChanged, this, typed(&TDayEntry::SetAirTemperature));
+    connect(m_memo, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_updating)
+            m_entry.SetRemark(m_memo->toPlainText());
+    });
+    // Enter in the day box shows the day typed.
+    connect(m_day->lineEdit(), &QLineEdit::returnPressed, this, &TfEditOndoData::chooseDay);
 
     m_kojiName->OnDropDown = [this] { return !pickProject(); };
     m_gozaiName->OnDropDown = [this] {
@@ -162,8 +186,7 @@ void TfEditOndoData::connectControls()
         refill(m_simei, m_entry.SimeiNames());
         return true;
     };
-    connect(m_day, &QComboBox::activated, this,
-            [this] { RunGuarded(this, [this] { m_entry.ChooseDay(); }); });
+    connect(m_day, &QComboBox::activated, this, &TfEditOndoData::chooseDay);
     connect(m_kubun, &QComboBox::activated, this,
             [this] { RunGuarded(this, [this] { m_entry.ChooseKubun(); }); });
     connect(m_avgDecimals, &QSpinBox::valueChanged, this, [this](int value) {
@@ -205,6 +228,10 @@ void TfEditOndoData::showHeader()
     showText(m_specRange, h.specRange);
     showText(m_interval, h.interval);
     showText(m_day, h.dayText);
+    showText(m_weather, h.weather);
+    showText(m_airTemperature, h.airTemperature);
+    if (m_memo->toPlainText() != h.remark)
+        m_memo->setPlainText(h.remark);
     m_updating = wasUpdating;
 }
 
@@ -232,16 +259,6 @@ void TfEditOndoData::refill(QComboBox* box, const QStringList& items)
     box->setCurrentIndex(-1);
     box->setEditText(text);
     m_updating = wasUpdating;
-}
-
-void TfEditOndoData::ClearMemo()
-{
-    m_memo->clear();
-}
-
-void TfEditOndoData::AddMemoLine(const QString& line)
-{
-    m_memo->appendPlainText(line);
 }
 
 void TfEditOndoData::ShowStatus(const QString& text, int milliseconds)
@@ -290,8 +307,25 @@ void TfEditOndoData::pickDate()
         throw AppError(QStringLiteral("日付選択画面がありません"));
     const QString text = AsciiTyped(m_day->currentText());
     m_calendar->SetCalendar(IsDate(text) ? ParseDate(text).date() : QDate::currentDate());
-    if (m_calendar->exec() == QDialog::Accepted)
-        m_day->setEditText(FormatDate(QDateTime(m_calendar->GetCalendar(), QTime(0, 0))));
+    if (m_calendar->exec() != QDialog::Accepted)
+        return;
+    m_day->setEditText(FormatDate(QDateTime(m_calendar->GetCalendar(), QTime(0, 0))));
+    m_entry.ChooseDay();
+}
+
+void TfEditOndoData::chooseDay()
+{
+    RunGuarded(this, [this] { m_entry.ChooseDay(); });
+}
+
+void TfEditOndoData::closeEvent(QCloseEvent* event)
+{
+    bool settled = false;
+    RunGuarded(this, [&] { settled = m_entry.SettleUnsaved(); });
+    if (settled)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TfEditOndoData::stepArrow()

@@ -40,9 +40,6 @@ public:
 
     TDayEntry& Entry() { return m_entry; }
 
-    // The memo beside the statistics, as the control chart fills it.
-    void ClearMemo();
-    void AddMemoLine(const QString& line);
     void ShowStatus(const QString& text, int milliseconds);
 
 Q_SIGNALS:
@@ -63,6 +60,8 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Unregistered changes are asked about first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
@@ -78,6 +77,7 @@ private:
     bool pickProject();
     void pickRecord(bool all);
     void pickDate();
+    void chooseDay();
     void stepArrow();
     void registerDay();
     void refill(QComboBox* box, const QStringList& items);
@@ -96,6 +96,8 @@ private:
     QLineEdit* m_specValue = nullptr;
     QLineEdit* m_specRange = nullptr;
     QLineEdit* m_interval = nullptr;
+    TDropDownCombo* m_weather = nullptr;
+    QLineEdit* m_airTemperature = nullptr;
     TReadingsView* m_readings = nullptr;
     QTableWidget* m_statistics = nullptr;
     QLabel* m_outsideCount = nullptr;

@@ -228,8 +228,11 @@ QWidget* TfEditOndoData::buildSpec()
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("SpecPanel"));
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 2, 0, 2);
+    auto* rows = new QVBoxLayout(panel);
+    rows->setContentsMargins(0, 2, 0, 2);
+    rows->setSpacing(3);
+    auto* row = new QHBoxLayout;
+    rows->addLayout(row);
 
     auto* specLabel = new QLabel(QStringLiteral("規格値"), panel);
     m_specValue = makeEdit(panel, "Edit5", QStringLiteral("規格値"));
@@ -252,6 +255,29 @@ QWidget* TfEditOndoData::buildSpec()
     row->addSpacing(6);
     row->addWidget(intervalLabel);
     row->addWidget(m_interval);
+
+    // The day's conditions, printed with it.
+    auto* weatherLabel = new QLabel(QStringLiteral("天候"), panel);
+    m_weather = makeCombo(panel, "ComboTenki", QStringLiteral("天候"));
+    m_weather->addItems({QStringLiteral("晴"), QStringLiteral("曇"), QStringLiteral("雨"),
+                         QStringLiteral("小雨"), QStringLiteral("雪")});
+    m_weather->setCurrentIndex(-1);
+    m_weather->setFixedWidth(90);
+    weatherLabel->setBuddy(m_weather);
+    auto* airLabel = new QLabel(QStringLiteral("気温"), panel);
+    m_airTemperature = makeEdit(panel, "EditKion", QStringLiteral("気温"));
+    m_airTemperature->setFixedWidth(50);
+    m_airTemperature->setAttribute(Qt::WA_InputMethodEnabled, false);
+    airLabel->setBuddy(m_airTemperature);
+    auto* conditions = new QHBoxLayout;
+    conditions->addWidget(weatherLabel);
+    conditions->addWidget(m_weather);
+    conditions->addSpacing(6);
+    conditions->addWidget(airLabel);
+    conditions->addWidget(m_airTemperature);
+    conditions->addWidget(new QLabel(QStringLiteral("℃"), panel));
+    conditions->addStretch(1);
+    rows->addLayout(conditions);
     return panel;
 }
 
@@ -329,11 +355,14 @@ QWidget* TfEditOndoData::buildMiddle()
     connect(numberRows, &QPushButton::clicked, this, number);
     connect(m_rowCount, &QLineEdit::returnPressed, this, number);
 
+    auto* remarkLabel = new QLabel(QStringLiteral("記事"), panel);
     m_memo = new QPlainTextEdit(panel);
     m_memo->setObjectName(QStringLiteral("Memo1"));
-    m_memo->setAccessibleName(QStringLiteral("メモ"));
+    m_memo->setAccessibleName(QStringLiteral("記事"));
+    m_memo->setPlaceholderText(QStringLiteral("この日の記事（全角16文字まで）"));
     m_memo->setMinimumSize(161, 137);
     m_memo->setTabChangesFocus(true);
+    right->addWidget(remarkLabel);
     right->addWidget(m_memo);
 
     m_shownId = new QLabel(QStringLiteral("0"), panel);

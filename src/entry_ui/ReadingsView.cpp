@@ -12,16 +12,29 @@
 #include <QStyledItemDelegate>
 
 TReadingsModel::TReadingsModel(TDayEntry& entry, QObject* parent)
-    : QAbstractTableModel(parent), m_entry(entry)
+    : QAbstractTableModel(parent), m_entry(entry), m_rows(entry.RowCount())
 {
     connect(&entry, &TDayEntry::cellsChanged, this, [this](int first, int last) {
-        Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, TDayEntry::ColumnCount - 1));
+        last = qMin(last, m_rows);
+        if (first <= last)
+            Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, TDayEntry::ColumnCount - 1));
     });
     // Out-of-spec marks follow every change of the readings and of the specified value.
     connect(&entry, &TDayEntry::statisticsChanged, this, [this] {
         Q_EMIT dataChanged(index(0, TDayEntry::TemperatureColumn),
-                           index(TDayEntry::RowCount - 1, TDayEntry::TemperatureColumn),
-                           {Qt::ForegroundRole});
+                           index(m_rows - 1, TDayEntry::TemperatureColumn), {Qt::ForegroundRole});
+    });
+    // The grid grows with the readings typed, one empty row below the last.
+    connect(&entry, &TDayEntry::rowCountChanged, this, [this](int rows) {
+        if (rows > m_rows) {
+            beginInsertRows(QModelIndex(), m_rows, rows - 1);
+            m_rows = rows;
+            endInsertRows();
+        } else if (rows < m_rows) {
+            beginRemoveRows(QModelIndex(), rows, m_rows - 1);
+            m_rows = rows;
+            endRemoveRows();
+        }
     });
     connect(&entry, &TDayEntry::headerChanged, this,
             [this] { Q_EMIT headerDataChanged(Qt::Horizontal, 0, 0); });
@@ -29,7 +42,7 @@ TReadingsModel::TReadingsModel(TDayEntry& entry, QObject* parent)
 
 int TReadingsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : TDayEntry::RowCount;
+    return parent.isValid() ? 0 : m_rows;
 }
 
 int TReadingsModel::columnCount(const QModelIndex& parent) const
@@ -79,6 +92,10 @@ QVariant TReadingsModel::headerData(int section, Qt::Orientation orientation, in
     }
     case TDayEntry::TemperatureColumn:
         return QStringLiteral("温度");
+    case TDayEntry::TimeColumn:
+        return QStringLiteral("時刻");
+    case TDayEntry::TruckColumn:
+        return QStringLiteral("車番");
     default:
         return QStringLiteral("備考");
     }
@@ -97,7 +114,10 @@ public:
                           const QModelIndex& index) const override
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (index.column() == TDayEntry::TemperatureColumn && editor) {
+        // Temperatures and times are digits: the input method stays off.
+        if ((index.column() == TDayEntry::TemperatureColumn ||
+             index.column() == TDayEntry::TimeColumn) &&
+            editor) {
             editor->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhPreferLatin |
                                         Qt::ImhNoPredictiveText);
             editor->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -153,6 +173,9 @@ TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(par
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setModel(new TReadingsModel(entry, this));
+    const int widths[TDayEntry::ColumnCount] = {44, 56, 50, 56, 80};
+    for (int c = 0; c < TDayEntry::ColumnCount; ++c)
+        setColumnWidth(c, widths[c]);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, viewport(),
             qOverload<>(&QWidget::update));
 }
@@ -161,7 +184,7 @@ void TReadingsView::MoveToNextTemperature()
 {
     const int row = qMax(0, currentIndex().row());
     setCurrentIndex(
-        model()->index(qMin(row + 1, TDayEntry::RowCount - 1), TDayEntry::TemperatureColumn));
+        model()->index(qMin(row + 1, model()->rowCount() - 1), TDayEntry::TemperatureColumn));
 }
 
 QString TReadingsView::SelectedText() const
@@ -169,7 +192,7 @@ QString TReadingsView::SelectedText() const
     const QModelIndexList chosen = selectionModel()->selectedIndexes();
     if (chosen.isEmpty())
         return QString();
-    int top = TDayEntry::RowCount, bottom = -1, left = TDayEntry::ColumnCount, right = -1;
+    int top = TDayEntry::MaxRows, bottom = -1, left = TDayEntry::ColumnCount, right = -1;
     for (const QModelIndex& i : chosen) {
         top = qMin(top, i.row());
         bottom = qMax(bottom, i.row());

@@ -22,6 +22,7 @@ public:
 
 private:
     TDayEntry& m_entry;
+    int m_rows; // as last told to the views
 };
 
 // The readings grid: Return walks down the temperatures; Delete empties the chosen cells;

@@ -106,6 +106,8 @@ struct RowValue
     bool hasTime = false;
     double value = 0.0;
     QString label;
+    QString truck;
+    QString remark;
 };
 
 bool ReadRow(const CsvRow& row, const CsvColumns& c, RowValue* out)
@@ -124,6 +126,9 @@ bool ReadRow(const CsvRow& row, const CsvColumns& c, RowValue* out)
             return false;
         out->label = row.fields.at(c.label);
     }
+    // Truck and remark are optional in each row: a short row just lacks them.
+    out->truck = c.truck >= 0 ? Field(row, c.truck).trimmed() : QString();
+    out->remark = c.remark >= 0 ? Field(row, c.remark).trimmed() : QString();
     return true;
 }
 
@@ -316,16 +321,17 @@ CsvTable ReadCsvFile(const QString& file)
 CsvColumns ParseColumnsOption(const QString& text)
 {
     const QString bad =
-        QStringLiteral(
-            "--columns は 日時,温度[,測点] の列番号で指定してください (例: 1,2 または 3+4,5): %1")
-            .arg(text);
+        QStringLiteral("--columns は 日時,温度[,測点[,時刻[,車番[,備考]]]] の列番号で"
+                       "指定してください（ない列は 0。例: 1,2 または 3+4,5,0,6）: %1")
+            .arg(text.left(60));
     const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() < 2 || parts.size() > 3)
+    if (parts.size() < 2 || parts.size() > 6)
         throw AppError(bad);
-    auto number = [&bad](const QString& s) {
+    // Required columns count from 1; the optional ones may be 0, for none.
+    auto number = [&bad](const QString& s, bool optional) {
         bool ok = false;
         const int n = s.trimmed().toInt(&ok);
-        if (!ok || n < 1)
+        if (!ok || n < (optional ? 0 : 1))
             throw AppError(bad);
         return n - 1;
     };
@@ -333,12 +339,23 @@ CsvColumns ParseColumnsOption(const QString& text)
     const QStringList date = parts.at(0).split(QLatin1Char('+'));
     if (date.size() > 2)
         throw AppError(bad);
-    c.date = number(date.at(0));
+    c.date = number(date.at(0), false);
     if (date.size() == 2)
-        c.time = number(date.at(1));
-    c.temperature = number(parts.at(1));
-    if (parts.size() == 3)
-        c.label = number(parts.at(2));
+        c.time = number(date.at(1), false);
+    c.temperature = number(parts.at(1), false);
+    if (parts.size() > 2)
+        c.label = number(parts.at(2), true);
+    if (parts.size() > 3) {
+        const int time = number(parts.at(3), true);
+        if (time >= 0 && c.time >= 0)
+            throw AppError(bad);
+        if (time >= 0)
+            c.time = time;
+    }
+    if (parts.size() > 4)
+        c.truck = number(parts.at(4), true);
+    if (parts.size() > 5)
+        c.remark = number(parts.at(5), true);
     return c;
 }
 
@@ -371,7 +388,12 @@ QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
         QString label = c.label >= 0 && !v.label.isEmpty() ? v.label
                         : v.hasTime ? v.time.toString(QStringLiteral("HH:mm"))
                                     : QString::number(lno);
-        day.readings << Reading{lno, SjisLeft(label, 16), v.value};
+        day.readings << Reading{lno,
+                                SjisLeft(label, 16),
+                                v.value,
+                                v.hasTime ? v.time.toString(QStringLiteral("HH:mm")) : QString(),
+                                v.truck.left(16),
+                                v.remark.left(64)};
     }
     for (CsvDay& day : days)
         day.stats = StatisticsOf(day.readings);
@@ -431,6 +453,9 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
         record.SpecRange = spec.range;
         record.SpecInterval = spec.interval;
     } else {
+        // A new record's specified value starts as its category's range, as in the window.
+        record.SpecValue = record.Kubun.OndoRange;
+        record.SpecRange = record.Kubun.OndoRange;
         record.SpecInterval = record.Kubun.SokuteiKankaku;
     }
     record.Koji.Load(target.kojiCode);
@@ -475,14 +500,20 @@ CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target
         record.MiniOndo = day->stats.minimum;
         record.AvgOndo = day->stats.average;
         record.Tekiyo.clear();
+        record.Tenki.clear();
+        record.Kion.clear();
+        record.DaySimei = record.Simei.Simei();
+        record.Mogi = false; // read from a logger: measured
         if (id != 0 && TOndoKanri::HasDay(id, record.Hiduke)) {
-            // A replaced day keeps its note.
-            Query q(
-                QStringLiteral("select Tekiyo from OndoHead4 where KanriID = :A and Hiduke = :B"));
+            // A replaced day keeps its note and conditions.
+            Query q(QStringLiteral(
+                "select Tekiyo, Tenki, Kion from OndoHead4 where KanriID = :A and Hiduke = :B"));
             q.BindInt(QStringLiteral("A"), id);
             q.BindDateTime(QStringLiteral("B"), record.Hiduke);
             q.Open();
             record.Tekiyo = q.FieldText(QStringLiteral("Tekiyo"));
+            record.Tenki = q.FieldText(QStringLiteral("Tenki"));
+            record.Kion = q.FieldText(QStringLiteral("Kion"));
         }
         record.Register(day->readings);
         ++result.days;

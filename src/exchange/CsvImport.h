@@ -29,9 +29,12 @@ struct CsvColumns
     int time = -1;
     int temperature = -1;
     int label = -1;
+    int truck = -1;
+    int remark = -1;
     bool operator==(const CsvColumns& o) const
     {
-        return date == o.date && time == o.time && temperature == o.temperature && label == o.label;
+        return date == o.date && time == o.time && temperature == o.temperature &&
+               label == o.label && truck == o.truck && remark == o.remark;
     }
     bool IsValid() const { return date >= 0 && temperature >= 0; }
 };
@@ -59,7 +62,8 @@ bool ParseCsvTime(const QString& text, QTime* time);
 // "150.5", "150,5", "１５０．５", "150.5℃".
 bool ParseCsvTemperature(const QString& text, double* value);
 
-// "DATE,TEMP[,LABEL]" with 1-based numbers, DATE maybe "3+4"; raises AppError.
+// "DATE,TEMP[,LABEL[,TIME[,TRUCK[,REMARK]]]]" with 1-based numbers, 0 for a column the file
+// lacks; DATE maybe "3+4" (its date and time fields); raises AppError.
 CsvColumns ParseColumnsOption(const QString& text);
 
 // Readings of one day, in file order, with the LNO and label they are stored with.
@@ -84,7 +88,7 @@ struct CsvTarget
     QString simei; // empty: the stored header's measurer, if any
 };
 
-inline constexpr int MaxReadingsPerDay = 100; // the main window's grid
+inline constexpr int MaxReadingsPerDay = 999; // as the main window takes
 
 // The days of `days` already stored for the target (needs the target's tables).
 QList<QDate> StoredCsvDays(const QList<CsvDay>& days, const CsvTarget& target);

@@ -15,13 +15,16 @@
 namespace {
 
 const QString SummarySheet = QStringLiteral("日別集計");
-const QStringList ReadingHeader{QStringLiteral("試験日"), QStringLiteral("合材名"),
-                                QStringLiteral("測点"),   QStringLiteral("温度"),
-                                QStringLiteral("測定者"), QStringLiteral("規格値")};
-const QStringList DayHeader{QStringLiteral("試験日"),   QStringLiteral("合材名"),
-                            QStringLiteral("温度区分"), QStringLiteral("個数"),
-                            QStringLiteral("最高"),     QStringLiteral("最低"),
-                            QStringLiteral("平均")};
+// Columns added since come last, so that sheets made from older exports still find theirs.
+const QStringList ReadingHeader{
+    QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("測点"),
+    QStringLiteral("温度"),   QStringLiteral("測定者"), QStringLiteral("規格値"),
+    QStringLiteral("時刻"),   QStringLiteral("車番"),   QStringLiteral("備考")};
+const QStringList DayHeader{
+    QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("温度区分"),
+    QStringLiteral("個数"),   QStringLiteral("最高"),   QStringLiteral("最低"),
+    QStringLiteral("平均"),   QStringLiteral("測定者"), QStringLiteral("天候"),
+    QStringLiteral("気温"),   QStringLiteral("記事"),   QStringLiteral("模擬値")};
 
 QString CategoryName(const Query& q)
 {
@@ -213,10 +216,14 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
     }
     {
         Query q;
-        q.Add(QStringLiteral(
-            "select OndoKanri4.Kubun as KID, KubunName, GozaiName, Sokuteisya, Kikakuti,"));
-        q.Add(QStringLiteral("OndoLine4.Hiduke as DT, LNO, Sokuten, Ondo from OndoLine4"));
+        q.Add(QStringLiteral("select OndoKanri4.Kubun as KID, KubunName, GozaiName, Kikakuti,"));
+        q.Add(QStringLiteral("coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
+                             "as Measurer,"));
+        q.Add(QStringLiteral("OndoLine4.Hiduke as DT, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko "
+                             "from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
+        q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
+                             "OndoHead4.Hiduke = OndoLine4.Hiduke"));
         q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
         AddMixFilter(q, mix);
         q.Add(QStringLiteral("order by KID, DT, GozaiName, LNO"));
@@ -231,8 +238,11 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
             r.mix = q.FieldText(QStringLiteral("GozaiName"));
             r.label = q.FieldText(QStringLiteral("Sokuten"));
             r.ondo = q.FieldDouble(QStringLiteral("Ondo"));
-            r.measurer = q.FieldText(QStringLiteral("Sokuteisya"));
+            r.measurer = q.FieldText(QStringLiteral("Measurer"));
             r.kikaku = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
+            r.time = q.FieldText(QStringLiteral("Jikoku"));
+            r.truck = q.FieldText(QStringLiteral("Syaryo"));
+            r.remark = q.FieldText(QStringLiteral("Biko"));
             data.categories.last().readings.append(r);
         }
     }
@@ -240,7 +250,9 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         Query q;
         q.Add(QStringLiteral(
             "select OndoKanri4.Kubun as KID, KubunName, GozaiName, OndoHead4.Hiduke as DT,"));
-        q.Add(QStringLiteral("Kosu, MaxOndo, MiniOndo, AvgOndo from OndoHead4"));
+        q.Add(QStringLiteral("Kosu, MaxOndo, MiniOndo, AvgOndo, Tenki, Kion, Tekiyo, Mogi,"));
+        q.Add(QStringLiteral("coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
+                             "as Measurer from OndoHead4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
         q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
         AddMixFilter(q, mix);
@@ -248,12 +260,14 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         BindFilter(q, kojiCode, mix);
         q.Open();
         for (; !q.Eof(); q.Next()) {
-            data.days.append({q.FieldDateTime(QStringLiteral("DT")),
-                              q.FieldText(QStringLiteral("GozaiName")), CategoryName(q),
-                              q.FieldInt(QStringLiteral("Kosu")),
-                              q.FieldDouble(QStringLiteral("MaxOndo")),
-                              q.FieldDouble(QStringLiteral("MiniOndo")),
-                              q.FieldDouble(QStringLiteral("AvgOndo"))});
+            data.days.append(
+                {q.FieldDateTime(QStringLiteral("DT")), q.FieldText(QStringLiteral("GozaiName")),
+                 CategoryName(q), q.FieldInt(QStringLiteral("Kosu")),
+                 q.FieldDouble(QStringLiteral("MaxOndo")),
+                 q.FieldDouble(QStringLiteral("MiniOndo")),
+                 q.FieldDouble(QStringLiteral("AvgOndo")), q.FieldText(QStringLiteral("Measurer")),
+                 q.FieldText(QStringLiteral("Tenki")), q.FieldText(QStringLiteral("Kion")),
+                 q.FieldText(QStringLiteral("Tekiyo")), q.FieldInt(QStringLiteral("Mogi")) != 0});
         }
     }
     if (data.categories.isEmpty() && data.days.isEmpty()) {
@@ -313,6 +327,11 @@ void WriteXlsx(const ExportData& data, const QString& file)
         book.Number(summary, row, 4, d.max, true);
         book.Number(summary, row, 5, d.min, true);
         book.Number(summary, row, 6, d.avg, true);
+        book.Text(summary, row, 7, d.measurer);
+        book.Text(summary, row, 8, d.weather);
+        book.Text(summary, row, 9, d.airTemperature);
+        book.Text(summary, row, 10, d.remark);
+        book.Text(summary, row, 11, d.simulated ? QStringLiteral("模擬値") : QString());
     }
     book.FinishSheet(summary, row);
     for (const ExportCategory& category : data.categories) {
@@ -328,6 +347,9 @@ void WriteXlsx(const ExportData& data, const QString& file)
             book.Number(sheet, row, 3, r.ondo, true);
             book.Text(sheet, row, 4, r.measurer);
             book.Text(sheet, row, 5, r.kikaku);
+            book.Text(sheet, row, 6, r.time);
+            book.Text(sheet, row, 7, r.truck);
+            book.Text(sheet, row, 8, r.remark);
         }
         book.FinishSheet(sheet, row);
     }
@@ -346,7 +368,10 @@ void WriteCsv(const ExportData& data, const QString& file)
                                      r.label,
                                      QString::number(r.ondo, 'g', QLocale::FloatingPointShortest),
                                      r.measurer,
-                                     r.kikaku};
+                                     r.kikaku,
+                                     r.time,
+                                     r.truck,
+                                     r.remark};
             QStringList quoted;
             for (const QString& f : fields)
                 quoted << CsvField(f);

@@ -15,8 +15,11 @@ struct ExportReading
     QString mix;
     QString label; // 測点
     double ondo = 0.0;
-    QString measurer;
-    QString kikaku; // the specified value, the first part of Kikakuti
+    QString measurer; // the day's, else the record's
+    QString kikaku;   // the specified value, the first part of Kikakuti
+    QString time;
+    QString truck;
+    QString remark;
 };
 
 struct ExportCategory
@@ -35,6 +38,11 @@ struct ExportDay
     double max = 0.0;
     double min = 0.0;
     double avg = 0.0;
+    QString measurer;
+    QString weather;
+    QString airTemperature;
+    QString remark;
+    bool simulated = false;
 };
 
 struct ExportData

@@ -93,9 +93,12 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     TimeColumn = makeCombo(this, "TimeColumn", false);
     TempColumn = makeCombo(this, "TempColumn", false);
     LabelColumn = makeCombo(this, "LabelColumn", false);
+    TruckColumn = makeCombo(this, "TruckColumn", false);
+    RemarkColumn = makeCombo(this, "RemarkColumn", false);
     for (auto [caption, box] :
          {std::pair{"日付・日時の列", DateColumn}, std::pair{"時刻の列", TimeColumn},
-          std::pair{"温度の列", TempColumn}, std::pair{"測点の列", LabelColumn}}) {
+          std::pair{"温度の列", TempColumn}, std::pair{"測点の列", LabelColumn},
+          std::pair{"車番の列", TruckColumn}, std::pair{"備考の列", RemarkColumn}}) {
         auto* label = new QLabel(QString::fromUtf8(caption), this);
         label->setBuddy(box);
         columnsRow->addWidget(label);
@@ -144,7 +147,8 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
 
     connect(BrowseButton, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { browse(); }); });
-    for (QComboBox* box : {DateColumn, TimeColumn, TempColumn, LabelColumn})
+    for (QComboBox* box :
+         {DateColumn, TimeColumn, TempColumn, LabelColumn, TruckColumn, RemarkColumn})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             if (!m_filling)
                 refreshDays();
@@ -271,7 +275,8 @@ void TfCsvImport::fillColumnChoices()
     m_filling = true;
     const QStringList names = m_table.Names();
     const int width = RowsGrid->columnCount();
-    for (QComboBox* box : {DateColumn, TimeColumn, TempColumn, LabelColumn}) {
+    for (QComboBox* box :
+         {DateColumn, TimeColumn, TempColumn, LabelColumn, TruckColumn, RemarkColumn}) {
         box->clear();
         if (box != DateColumn && box != TempColumn)
             box->addItem(QStringLiteral("なし"), -1);
@@ -285,6 +290,8 @@ void TfCsvImport::fillColumnChoices()
     selectData(TimeColumn, m_table.guess.time);
     selectData(TempColumn, m_table.guess.temperature);
     selectData(LabelColumn, -1);
+    selectData(TruckColumn, -1);
+    selectData(RemarkColumn, -1);
     m_filling = false;
 }
 
@@ -295,6 +302,8 @@ CsvColumns TfCsvImport::chosenColumns() const
     c.time = TimeColumn->currentData().isValid() ? TimeColumn->currentData().toInt() : -1;
     c.temperature = TempColumn->currentData().isValid() ? TempColumn->currentData().toInt() : -1;
     c.label = LabelColumn->currentData().isValid() ? LabelColumn->currentData().toInt() : -1;
+    c.truck = TruckColumn->currentData().isValid() ? TruckColumn->currentData().toInt() : -1;
+    c.remark = RemarkColumn->currentData().isValid() ? RemarkColumn->currentData().toInt() : -1;
     return c;
 }
 

@@ -40,6 +40,8 @@ public:
     QComboBox* TimeColumn = nullptr;
     QComboBox* TempColumn = nullptr;
     QComboBox* LabelColumn = nullptr;
+    QComboBox* TruckColumn = nullptr;
+    QComboBox* RemarkColumn = nullptr;
     QTableWidget* DaysGrid = nullptr;
     QLabel* ProblemLabel = nullptr;
     QComboBox* ProjectBox = nullptr;

@@ -5,6 +5,7 @@
 #include "printing/PrevX.h"
 #include "printing_ui/FormPreview.h"
 #include "printing_ui/SystemPrinters.h"
+#include "reports/ChartMemo.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
 
@@ -17,6 +18,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -42,6 +44,17 @@ QCheckBox* CellCheckBox(const QTableWidget* grid, int row)
     return cell ? cell->findChild<QCheckBox*>() : nullptr;
 }
 
+class TPlainTextMemo : public TChartMemo
+{
+public:
+    explicit TPlainTextMemo(QPlainTextEdit* edit) : m_edit(edit) {}
+    void Clear() override { m_edit->clear(); }
+    void AddLine(const QString& line) override { m_edit->appendPlainText(line); }
+
+private:
+    QPlainTextEdit* m_edit;
+};
+
 } // namespace
 
 TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
@@ -52,7 +65,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     QFont font = this->font();
     font.setPixelSize(12);
     setFont(font);
-    setFixedSize(307, 446);
+    setFixedSize(487, 446);
 
     RadioGroup1 =
         Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
@@ -110,6 +123,13 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374, 289, 30);
     LabelPrinter->setWordWrap(true);
     LabelPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // The control chart lists here what it showed; the main window's memo is the user's own.
+    Place(new QLabel(QStringLiteral("管理図の合材と試験日"), this), "LabelMemoChart", 310, 4, 170,
+          16);
+    MemoChart = Place(new QPlainTextEdit(this), "MemoChart", 308, 22, 171, 376);
+    MemoChart->setReadOnly(true);
+    m_memo = std::make_unique<TPlainTextMemo>(MemoChart);
 
     BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 406, 91, 30);
     BitBtn1 =
@@ -296,7 +316,7 @@ void TfSetPrintItems::Preview()
     request.baseFrom = EditBaseFrom->text();
     request.baseTo = EditBaseTo->text();
     TPrevX& prev = m_preview->PrevX();
-    BuildPrintDocument(*m_record, prev, request, m_memo, m_watch);
+    BuildPrintDocument(*m_record, prev, request, m_memo.get(), m_watch);
     prev.SetZoomScale(80);
     m_preview->exec();
 }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QFontDialog;
@@ -13,6 +14,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QGroupBox;
+class QPlainTextEdit;
 class QTableWidget;
 class QWidget;
 class TChartMemo;
@@ -29,11 +31,10 @@ public:
     explicit TfSetPrintItems(QWidget* parent = nullptr);
     ~TfSetPrintItems() override;
 
-    // The record the main window copied its boxes into, the preview window, the main window's
-    // memo and the printer list watch; all outlive the dialog's use.
+    // The record the main window copied its boxes into, the preview window and the printer list
+    // watch; all outlive the dialog's use.
     void SetRecord(TOndoKanri* record) { m_record = record; }
     void SetPreview(TFormPreview* preview) { m_preview = preview; }
-    void SetChartMemo(TChartMemo* memo) { m_memo = memo; }
     // A change of the printer list it notices reselects the chosen printer.
     void SetPrinterWatch(TPrinterWatch* watch);
 
@@ -73,6 +74,7 @@ public:
     QPushButton* BitBtn2;
     QFontDialog* FontDialog1 = nullptr; // made when the font is first changed
     QLabel* LabelPrinter;               // the printer used, or that the chosen one has gone
+    QPlainTextEdit* MemoChart;          // the mixes and days the last control chart showed
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -86,7 +88,7 @@ private:
     TPrinterSetup m_printerSetup;
     TOndoKanri* m_record = nullptr;
     TFormPreview* m_preview = nullptr;
-    TChartMemo* m_memo = nullptr;
+    std::unique_ptr<TChartMemo> m_memo;
     TPrinterWatch* m_watch = nullptr;
 };
 

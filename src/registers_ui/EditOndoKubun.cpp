@@ -2,11 +2,10 @@
 
 #include "core/AppError.h"
 #include "core/Utility.h"
-#include "storage/Engine.h"
-#include "storage/Query.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -20,7 +19,9 @@
 
 namespace {
 
-enum Column { NameColumn, IntervalColumn, RangeColumn, IdColumn, ColumnCount };
+enum Column { NameColumn, IntervalColumn, RangeColumn, IdColumn, StampColumn, ColumnCount };
+
+const QString Stamped = QStringLiteral("自動");
 
 // The widths of the table's columns in Shift-JIS bytes.
 constexpr int NameBytes = 24;
@@ -51,7 +52,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setHeaderLabels({QStringLiteral("区分名"), QStringLiteral("測定間隔"),
-                                QStringLiteral("SIM"), QStringLiteral("ID")});
+                                QStringLiteral("SIM"), QStringLiteral("ID"),
+                                QStringLiteral("時刻")});
     ListView1->header()->setStretchLastSection(false);
     ListView1->setColumnWidth(NameColumn, 250);
     ListView1->setFixedWidth(249);
@@ -79,6 +81,11 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     Edit2 = makeEdit("Edit2", QStringLiteral("計測"));
     Edit3 = makeEdit("Edit3", QStringLiteral("温度範囲"));
     Edit3->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhPreferLatin);
+
+    CheckStamp = new QCheckBox(QStringLiteral("温度を入力した時刻を記録する"), this);
+    CheckStamp->setObjectName(QStringLiteral("CheckJikoku"));
+    CheckStamp->setToolTip(
+        QStringLiteral("入れると、温度を入力した行の「時刻」に、その時の時刻が自動で入ります。"));
 
     Button1 = new QPushButton(QStringLiteral("項目追加/更新"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -112,6 +119,7 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
         fields->addWidget(label, i, 0);
         fields->addWidget(rows[i].second, i, 1);
     }
+    fields->addWidget(CheckStamp, 3, 1);
     fields->addWidget(Button1, 0, 2, 3, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -132,7 +140,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     setTabOrder(SpeedButton2, Edit1);
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, Edit3);
-    setTabOrder(Edit3, Button1);
+    setTabOrder(Edit3, CheckStamp);
+    setTabOrder(CheckStamp, Button1);
     setTabOrder(Button1, BitBtn4);
     setTabOrder(BitBtn4, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
@@ -164,13 +173,10 @@ void TfEditOndoKubun::Reload()
 {
     ListView1->clear();
     Edit1->clear();
-    Query q(QStringLiteral("select * from OndoKubun order by ODR"));
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{
-            q.FieldText(QStringLiteral("KubunName")), q.FieldText(QStringLiteral("SokuteiKankaku")),
-            q.FieldText(QStringLiteral("OndoRange")),
-            QString::number(q.FieldInt(QStringLiteral("ID")))}));
+    for (const TOndoKubun& k : TOndoKubun::ReadAll())
+        ListView1->addTopLevelItem(new QTreeWidgetItem(
+            QStringList{k.KubunName, k.SokuteiKankaku, k.OndoRange, QString::number(k.ID),
+                        k.StampsTime ? Stamped : QString()}));
 }
 
 int TfEditOndoKubun::selectedRow() const
@@ -188,6 +194,7 @@ void TfEditOndoKubun::FillFields()
     Edit1->setText(item->text(NameColumn));
     Edit2->setText(item->text(IntervalColumn));
     Edit3->setText(item->text(RangeColumn));
+    CheckStamp->setChecked(item->text(StampColumn) == Stamped);
 }
 
 void TfEditOndoKubun::ClearFields()
@@ -195,6 +202,7 @@ void TfEditOndoKubun::ClearFields()
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
+    CheckStamp->setChecked(false);
     Edit1->setFocus();
 }
 
@@ -235,10 +243,12 @@ bool TfEditOndoKubun::addOrUpdateRow()
     found->setText(IntervalColumn, Edit2->text());
     found->setText(RangeColumn, Edit3->text());
     found->setText(IdColumn, QString::number(id));
+    found->setText(StampColumn, CheckStamp->isChecked() ? Stamped : QString());
 
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
+    CheckStamp->setChecked(false);
     return true;
 }
 
@@ -256,21 +266,18 @@ void TfEditOndoKubun::Register()
 
 void TfEditOndoKubun::writeTable()
 {
-    Transaction tx;
-    Query remove(QStringLiteral("delete from OndoKubun"));
-    remove.ExecSQL();
-    Query insert(QStringLiteral("insert into OndoKubun (KubunName,SokuteiKankaku,OndoRange,ID,Odr) "
-                                "values (:A,:B,:C,:D,:E)"));
+    QList<TOndoKubun> kubuns;
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = ListView1->topLevelItem(i);
-        insert.BindText(QStringLiteral("A"), item->text(NameColumn));
-        insert.BindText(QStringLiteral("B"), item->text(IntervalColumn));
-        insert.BindText(QStringLiteral("C"), item->text(RangeColumn));
-        insert.BindInt(QStringLiteral("D"), item->text(IdColumn).toInt());
-        insert.BindInt(QStringLiteral("E"), i);
-        insert.ExecSQL();
+        TOndoKubun k;
+        k.KubunName = item->text(NameColumn);
+        k.SokuteiKankaku = item->text(IntervalColumn);
+        k.OndoRange = item->text(RangeColumn);
+        k.ID = item->text(IdColumn).toInt();
+        k.StampsTime = item->text(StampColumn) == Stamped;
+        kubuns << k;
     }
-    tx.Commit();
+    TOndoKubun::WriteAll(kubuns);
 }
 
 void TfEditOndoKubun::Remove()
@@ -290,6 +297,7 @@ void TfEditOndoKubun::Remove()
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
+    CheckStamp->setChecked(false);
 }
 
 void TfEditOndoKubun::swapRows(int a, int b)

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -36,6 +37,7 @@ public:
     QLineEdit* Edit1 = nullptr;          // 区分名
     QLineEdit* Edit2 = nullptr;          // 計測
     QLineEdit* Edit3 = nullptr;          // 温度範囲
+    QCheckBox* CheckStamp = nullptr;     // 時刻を自動で記録
     QPushButton* Button1 = nullptr;      // 項目追加/更新
     QPushButton* BitBtn4 = nullptr;      // 入力欄クリア
     QPushButton* BitBtn1 = nullptr;      // 登録

@@ -179,6 +179,16 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                   QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s　判定: Cp≧1.33 "
                                  "十分、1.00≦Cp<1.33 まずまず、1.00未満 不足"),
                   0, 1.6f, y + 0.3f, 17.6f, y + 0.8f, 0);
+        const auto simulated = std::count_if(series.days.begin(), series.days.end(),
+                                             [](const TStatDay& d) { return d.simulated; });
+        if (simulated > 0) {
+            // Readings filled by simulation are counted only with this said.
+            c.SetFontSize(10);
+            c.SetFontColor(clRed);
+            PrintText(c, QStringLiteral("模擬値の日 %1 日を含みます").arg(simulated), 0, 1.6f,
+                      y + 0.9f, 17.6f, y + 1.5f, 0);
+            c.SetFontColor(clBlack);
+        }
     }
     pages.Finish();
 }

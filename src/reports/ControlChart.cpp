@@ -160,7 +160,8 @@ void DrawReferenceLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>&
         const float y = labels.centres[i];
         c.SetFontColor(line.IsLimit ? clRed : clBlack);
         c.SetFontSize(labels.points);
-        const QString value = FormatFixed(line.Value, 1);
+        // Rounded on its decimal value, as the day averages are.
+        const QString value = FormatFixed(RoundDecimals(1, line.Value, RoundingRuleSetting()), 1);
         if (labels.twoLines) {
             PrintShrinkText(c, line.Name, 2, 0.2f, y - labels.lineHeight, 2.4f, y, SmallestPoints);
             PrintShrinkText(c, value, 2, 0.2f, y, 2.4f, y + labels.lineHeight, SmallestPoints);
@@ -390,9 +391,18 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
             else
                 drawCommon(c);
             const TDaySpan span = PageDays(p, int(mix.days.size()), DaysPerPage);
-            DrawDayLabels(c, mix.days.mid(span.first, span.count),
-                          TDayColumns{[](int k) { return FirstDayX + float(k); }, DayHalf, DayTop,
-                                      DayBottom});
+            const QList<QDateTime> shown = mix.days.mid(span.first, span.count);
+            QList<bool> simulated;
+            for (const QDateTime& day : shown) {
+                bool any = false;
+                for (const TChartSeries& series : mix.series)
+                    any = any || series.days.value(day).simulated;
+                simulated << any;
+            }
+            DrawDayLabels(
+                c, shown,
+                TDayColumns{[](int k) { return FirstDayX + float(k); }, DayHalf, DayTop, DayBottom},
+                simulated);
             if (scale.Valid())
                 for (const TChartSeries& series : mix.series)
                     DrawSeries(c, scale, series, mix.days, span);

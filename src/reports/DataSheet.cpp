@@ -51,8 +51,15 @@ void DrawBlock(TCanvas& c, int block, const TSheetDay& day, int part)
               T + 1.0f, L + 3.0f, T + ReadingsTop, 0);
     // A day that runs on into further blocks names its mix in each; the statistics stand once.
     c.SetFontSize(11);
-    PrintShrinkText(c, day.mixPrintName, 0, L + 1.1f, T, R, T + 0.5f);
+    const bool simulated = day.hasSummary && day.summary.simulated;
+    PrintShrinkText(c, day.mixPrintName, 0, L + 1.1f, T, simulated ? R - 1.3f : R, T + 0.5f);
     c.SetFontSize(9);
+    if (simulated) {
+        // Never to pass for a measured day.
+        c.SetFontColor(clRed);
+        PrintText(c, QStringLiteral("模擬値"), 2, R - 1.3f, T, R, T + 0.5f, 0);
+        c.SetFontColor(clBlack);
+    }
     if (part == 0 && day.hasSummary) {
         const TDaySummary& s = day.summary;
         const QString stats[] = {QString::number(s.kosu), FormatGeneral(s.max),

@@ -111,7 +111,8 @@ void TFormPages::Finish()
         DrawPageNumber(m_pane.PageCanvas(), m_page, m_number, m_total);
 }
 
-void DrawDayLabels(TCanvas& c, const QList<QDateTime>& days, const TDayColumns& columns)
+void DrawDayLabels(TCanvas& c, const QList<QDateTime>& days, const TDayColumns& columns,
+                   const QList<bool>& simulated)
 {
     TKeepFontSize keep(c);
     const int largest = c.FontSize();
@@ -140,7 +141,15 @@ void DrawDayLabels(TCanvas& c, const QList<QDateTime>& days, const TDayColumns& 
     for (int k = 0; k < days.size(); ++k) {
         const float x1 = columns.centre(k) - columns.halfWidth;
         const float x2 = columns.centre(k) + columns.halfWidth;
-        if (split) {
+        if (simulated.value(k)) {
+            // Never to pass for a measured day.
+            PrintShrinkText(c, MonthDay(days[k]), 1, x1, columns.top, x2, mid, SmallestPoints);
+            const TColor colour = c.FontColor();
+            c.SetFontColor(clRed);
+            PrintShrinkText(c, QStringLiteral("模擬値"), 1, x1, mid, x2, columns.bottom,
+                            SmallestPoints);
+            c.SetFontColor(colour);
+        } else if (split) {
             const QStringList parts = MonthOverDay(days[k]);
             PrintText(c, parts[0], 1, x1, columns.top, x2, mid, 0);
             PrintText(c, parts[1], 1, x1, mid, x2, columns.bottom, 0);

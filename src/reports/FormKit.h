@@ -111,8 +111,10 @@ struct TDayColumns
 
 // A label per day of the page, in the largest size at which every label fits its column: "11/10"
 // on one line from the canvas font's size down to 8 pt, then month over day from 9 pt down, then
-// one line at the smallest size, cut to fit. The font size is left as found.
-void DrawDayLabels(TCanvas& canvas, const QList<QDateTime>& days, const TDayColumns& columns);
+// one line at the smallest size, cut to fit. A day filled by simulation shows its date over a red
+// "模擬値". The font size is left as found.
+void DrawDayLabels(TCanvas& canvas, const QList<QDateTime>& days, const TDayColumns& columns,
+                   const QList<bool>& simulated = {});
 
 // Where the labels of a chart's horizontal reference lines go, in the column beside the plot.
 struct TReferenceLabels

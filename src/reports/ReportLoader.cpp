@@ -164,6 +164,7 @@ TDaySummary SummaryAt(const Query& q)
     s.max = q.FieldDouble(QStringLiteral("MaxOndo"));
     s.min = q.FieldDouble(QStringLiteral("MiniOndo"));
     s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
+    s.simulated = q.FieldInt(QStringLiteral("Mogi")) != 0;
     return s;
 }
 
@@ -195,7 +196,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
     {
         Query q;
         q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
-                             "MiniOndo, AvgOndo from OndoHead4"));
+                             "MiniOndo, AvgOndo, Mogi from OndoHead4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
         AddScope(q, scope);
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
@@ -255,7 +256,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
             }
             const QHash<int, double> mixAverages = averages.value(mixKey);
             if (mixAverages.contains(id))
-                mix.lines.push_back(TOJ{info.name, float(mixAverages.value(id)), false});
+                mix.lines.push_back(TOJ{info.name, mixAverages.value(id), false});
 
             double low = 300, high = 0;
             for (const THeader& h : headers) {
@@ -272,11 +273,11 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
                 AddDistinct(intervals, interval.trimmed().isEmpty() ? info.interval : interval);
             }
             if (low > 0 && low < 300) {
-                mix.lines.push_back(TOJ{info.name + QStringLiteral("下限"), float(low), true});
+                mix.lines.push_back(TOJ{info.name + QStringLiteral("下限"), low, true});
                 lows.append({info.name, low});
             }
             if (high > 0 && high < 300) {
-                mix.lines.push_back(TOJ{info.name + QStringLiteral("上限"), float(high), true});
+                mix.lines.push_back(TOJ{info.name + QStringLiteral("上限"), high, true});
                 highs.append({info.name, high});
             }
             mix.series.push_back(std::move(series));
@@ -308,7 +309,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
             Query q;
             q.Add(QStringLiteral(
                 "select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
-                "MinioNDO, AvgOndo from OndoHead4"));
+                "MinioNDO, AvgOndo, Mogi from OndoHead4"));
             q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
             AddScope(q, scope);
             q.Add(QStringLiteral("and Kubun = :C"));
@@ -375,9 +376,11 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
     QHash<QString, QHash<int, std::vector<TStatDay>>> days;
     {
         Query q;
-        q.Add(QStringLiteral(
-            "select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo from OndoLine4"));
+        q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo, Mogi "
+                             "from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
+        q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
+                             "OndoHead4.Hiduke = OndoLine4.Hiduke"));
         AddScope(q, scope);
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
         q.Open();
@@ -391,7 +394,7 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
             std::vector<TStatDay>& list = days[mix][id];
             const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
             if (list.empty() || list.back().day != day)
-                list.push_back(TStatDay{day, {}});
+                list.push_back(TStatDay{day, {}, q.FieldInt(QStringLiteral("Mogi")) != 0});
             list.back().readings.push_back(Fixed4(q.FieldDouble(QStringLiteral("Ondo"))));
         }
     }

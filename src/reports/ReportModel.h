@@ -19,6 +19,7 @@ struct TDaySummary
     double max = 0;
     double min = 0;
     double avg = 0;
+    bool simulated = false; // filled by simulation, not measured: printed as 模擬値
 };
 
 // A horizontal reference line of the chart: a category's average (black) or one of its
@@ -27,7 +28,7 @@ class TOJ
 {
 public:
     QString Name;
-    float Value = 0;
+    double Value = 0;
     bool IsLimit = false;
 };
 
@@ -96,6 +97,7 @@ struct TStatDay
 {
     QDateTime day;
     std::vector<double> readings; // by reading number
+    bool simulated = false;
 };
 
 // One mix and one ticked category: what one X̄–s chart or one capability sheet shows.

@@ -144,10 +144,14 @@ void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, doub
 void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, const TDaySpan& span)
 {
     QList<QDateTime> shown;
-    for (int n = span.first; n < span.first + span.count; ++n)
+    QList<bool> simulated;
+    for (int n = span.first; n < span.first + span.count; ++n) {
         shown << days[size_t(n)].day;
+        simulated << days[size_t(n)].simulated;
+    }
     c.SetFontSize(10);
-    DrawDayLabels(c, shown, TDayColumns{DayX, Column / 2 - 0.04f, LabelTop, LabelBottom});
+    DrawDayLabels(c, shown, TDayColumns{DayX, Column / 2 - 0.04f, LabelTop, LabelBottom},
+                  simulated);
 }
 
 // A title block cell: the label spread in its box, the value after it.

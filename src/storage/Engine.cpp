@@ -4,6 +4,7 @@
 #include "core/Utility.h"
 #include "storage/Backup.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 #include "storage/SqlError.h"
 
 #include <QDir>
@@ -187,6 +188,8 @@ void openChecked(const QString& location, bool ask, bool reconnect = false)
         openServer(loc, ask, reconnect);
     else
         openFolder(loc.folder, ask);
+    // An older layout gets the columns added since, so that every statement finds them.
+    Schema::AddLaterColumns();
 }
 
 } // namespace

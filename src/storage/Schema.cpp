@@ -3,15 +3,16 @@
 #include "core/AppError.h"
 #include "storage/Engine.h"
 
+#include <QPair>
 #include <initializer_list>
 
 namespace Schema {
 
 namespace {
 
-Column integer(const char* name)
+Column integer(const char* name, bool addedLater = false)
 {
-    return {QString::fromLatin1(name), Type::Integer};
+    return {QString::fromLatin1(name), Type::Integer, 0, addedLater};
 }
 Column real(const char* name)
 {
@@ -52,13 +53,11 @@ QList<Table> declare()
           index("OndoKanri4_ID", {"ID"})}},
         {QStringLiteral("OndoHead4"),
          {
-             integer("KanriID"),
-             dateTime("Hiduke"),
-             integer("Kosu"),
-             real("MaxOndo"),
-             real("MiniOndo"),
-             real("AvgOndo"),
-             text("Tekiyo", 32),
+             integer("KanriID"), dateTime("Hiduke"), integer("Kosu"), real("MaxOndo"),
+             real("MiniOndo"), real("AvgOndo"), text("Tekiyo", 32),
+             text("Sokuteisya", 16, AddedLater), // the day's measurer; empty: the record's
+             text("Tenki", 16, AddedLater), text("Kion", 8, AddedLater), // air temperature as typed
+             integer("Mogi", AddedLater), // 1: filled by simulation, not measured
          },
          {index("OndoHead4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoLine4"),
@@ -68,15 +67,16 @@ QList<Table> declare()
              integer("LNO"),
              text("Sokuten", 16),
              real("Ondo"),
+             text("Jikoku", 8, AddedLater),  // "HH:mm"
+             text("Syaryo", 16, AddedLater), // truck or delivery ticket
+             text("Biko", 64, AddedLater),
          },
          {index("OndoLine4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoKubun"),
          {
-             integer("ID"),
-             integer("ODR"),
-             text("KubunName", 24),
-             text("OndoRange", 24),
+             integer("ID"), integer("ODR"), text("KubunName", 24), text("OndoRange", 24),
              text("SokuteiKankaku", 8, AddedLater),
+             integer("JikokuJido", AddedLater), // 1: a typed temperature stamps its time
          },
          {}},
         {QStringLiteral("Koji1"),
@@ -139,6 +139,27 @@ bool Ensure(const Table& table)
     for (const Index& i : table.indexes)
         Engine::CreateIndex(i.name, table.name, i.columns);
     return create;
+}
+
+int AddLaterColumns()
+{
+    // Looked for first, so that an up-to-date location is not written to at all.
+    QList<QPair<const Table*, const Column*>> missing;
+    for (const Table& table : Tables()) {
+        if (!Engine::TableExists(table.name))
+            continue;
+        for (const Column& c : table.columns) {
+            if (c.addedLater && !Engine::ColumnExists(table.name, c.name))
+                missing << qMakePair(&table, &c);
+        }
+    }
+    if (missing.isEmpty())
+        return 0;
+    Transaction tx;
+    for (const auto& [table, column] : missing)
+        Engine::AddColumn(table->name, *column);
+    tx.Commit();
+    return int(missing.size());
 }
 
 } // namespace Schema

@@ -11,7 +11,7 @@ namespace Schema {
 enum class Type { Integer, String, Float, DateTime };
 
 // Marks a column that came after the first layout: a table without it is still ours and is
-// given it (empty in its rows) the next time the tables are ensured.
+// given it (empty in its rows) when the location is opened or the tables are ensured.
 inline constexpr bool AddedLater = true;
 
 struct Column
@@ -46,5 +46,9 @@ const Table& Get(const QString& name);
 // On the open connection: creates the table when it is missing, else adds the later columns it
 // lacks; then its indexes. True when the table was created. Callers hold the transaction.
 bool Ensure(const Table& table);
+
+// On the open connection, in one transaction: every table that is there is given the later
+// columns it lacks. Returns how many were added.
+int AddLaterColumns();
 
 } // namespace Schema

@@ -168,6 +168,8 @@ private Q_SLOTS:
         Windows all;
         all.entry.SetKojiCode(QStringLiteral("K7"));
         all.entry.SetSpecValue(QStringLiteral("150_160"));
+        // The typed value is given up when asked.
+        all.entry.AskUnsaved = [](const QString&) { return TUnsavedAnswer::Discard; };
         chooseInNextDialog(QStringLiteral("新合材"));
         all.click("Button2");
         QCOMPARE(Child<QComboBox>(&all.w, "ComboBox2")->currentText(), QStringLiteral("新合材"));

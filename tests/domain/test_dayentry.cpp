@@ -1,9 +1,12 @@
 #include "core/AppError.h"
 #include "core/RegistryUtility.h"
 #include "core/Utility.h"
+#include "domain/DataCopy.h"
 #include "domain/DayEntry.h"
+#include "storage/Backup.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -37,6 +40,7 @@ void seedRegisters()
     }
     Engine::Execute(QStringLiteral(
         "update OndoKubun set SokuteiKankaku = '1台毎', OndoRange = '150_160' where ID = 0"));
+    Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '140_170' where ID = 1"));
 }
 
 // A fresh data folder with registers and a session started on it, whose questions are answered
@@ -48,6 +52,8 @@ struct Fixture
     QStringList asked;
     QStringList told;
     QList<bool> answers; // the next answers; none left: no
+    QList<TUnsavedAnswer> unsaved; // the next answers to 変更を登録しますか？; none: キャンセル
+    QStringList registered;
 
     Fixture()
     {
@@ -57,6 +63,12 @@ struct Fixture
             return !answers.isEmpty() && answers.takeFirst();
         };
         entry.Inform = [this](const QString& text) { told << text; };
+        entry.AskUnsaved = [this](const QString& question) {
+            asked << question;
+            return unsaved.isEmpty() ? TUnsavedAnswer::Cancel : unsaved.takeFirst();
+        };
+        QObject::connect(&entry, &TDayEntry::registered,
+                         [this](const QString& message) { registered << message; });
         entry.Start();
     }
 
@@ -152,12 +164,21 @@ private Q_SLOTS:
         Fixture f;
         QSignalSpy changed(&f.entry, &TDayEntry::statisticsChanged);
         f.entry.SetCell(10, TDayEntry::TemperatureColumn, QStringLiteral("5000"));
-        QCOMPARE(f.statistics(), QStringList(4)); // no label, no reading
+        QCOMPARE(f.entry.Cell(10, 0), QStringLiteral("10")); // typed, it is a reading
+        QCOMPARE(f.statistics(), (QStringList{"5000", "5000", "5000.0", "1"}));
         QVERIFY(f.entry.IsModified());
 
-        f.entry.NumberRows(QStringLiteral("５")); // typed full-width
+        // Numbering keeps what is typed; rows beyond the count go only when the user agrees.
+        f.entry.SetCell(2, TDayEntry::TemperatureColumn, QStringLiteral("155"));
+        f.entry.NumberRows(QStringLiteral("５")); // typed full-width; no: nothing changes
+        QCOMPARE(f.asked.last(), QStringLiteral("5 行目より後の 1 行の入力を消しますか？"));
+        QCOMPARE(f.entry.Cell(10, 1), QStringLiteral("5000"));
+        QCOMPARE(f.column(0), (QStringList{"", "2", "", "", "", ""}));
+        f.answers = {true};
+        f.entry.NumberRows(QStringLiteral("５"));
         QCOMPARE(f.column(0), (QStringList{"1", "2", "3", "4", "5", ""}));
-        QCOMPARE(f.entry.Cell(10, 1), QString()); // numbering empties the grid
+        QCOMPARE(f.entry.Cell(2, 1), QStringLiteral("155"));
+        QCOMPARE(f.entry.Cell(10, 1), QString());
         const QStringList typed{QStringLiteral("１５２"), QStringLiteral("152．5"),
                                 QStringLiteral("－5"), QStringLiteral("−7")};
         for (int i = 0; i < typed.size(); ++i)
@@ -177,35 +198,38 @@ private Q_SLOTS:
         f.entry.ClearCells({{3, 0}, {4, 0}});
         QCOMPARE(f.statistics(), (QStringList{"152.5", "152", "152.3", "2"}));
 
-        // Single precision: 100.35 is 100.3499... as a float, so the average rounds down.
-        f.entry.NumberRows(QStringLiteral("1"));
-        f.entry.SetCell(1, 1, QStringLiteral("100.35"));
-        QCOMPARE(f.statistics(), (QStringList{"100.35", "100.35", "100.3", "1"}));
-
-        f.entry.NumberRows(QStringLiteral("150"));
-        QCOMPARE(f.entry.Cell(100, 0), QStringLiteral("100"));
+        f.answers = {true};
+        f.entry.NumberRows(QStringLiteral("1000"));
+        QCOMPARE(f.entry.Cell(999, 0), QStringLiteral("999"));
+        QCOMPARE(f.entry.RowCount(), 999);
+        f.answers = {true};
         f.entry.NumberRows(QStringLiteral("abc"));
         QCOMPARE(f.column(0, 100), QStringList(100));
+        QCOMPARE(f.entry.RowCount(), TDayEntry::ShownRows);
     }
 
     void pasteAndCopyAsSpreadsheetText()
     {
         Fixture f;
         f.entry.SetCell(1, 1, QStringLiteral("150"));
-        f.entry.Paste(QStringLiteral("151\t備考a\r\n１５２\n\n153\n"), 2, 1);
-        QCOMPARE(f.column(0, 5), (QStringList{"", "2", "3", "4", "5"}));
+        f.entry.Paste(QStringLiteral("151\t8:5\t12\t備考a\r\n１５２\n\n153\n"), 2, 1);
+        QCOMPARE(f.column(0, 5), (QStringList{"1", "2", "3", "4", "5"}));
         QCOMPARE(f.column(1, 5), (QStringList{"150", "151", "152", "", "153"}));
-        QCOMPARE(f.entry.Cell(2, 2), QStringLiteral("備考a"));
-        QCOMPARE(f.statistics(), (QStringList{"153", "151", "152.0", "3"}));
+        QCOMPARE(f.entry.Cell(2, TDayEntry::TimeColumn), QStringLiteral("08:05"));
+        QCOMPARE(f.entry.Cell(2, TDayEntry::TruckColumn), QStringLiteral("12"));
+        QCOMPARE(f.entry.Cell(2, TDayEntry::RemarkColumn), QStringLiteral("備考a"));
+        QCOMPARE(f.statistics(), (QStringList{"153", "150", "151.5", "4"}));
         QCOMPARE(f.entry.CopyText(2, 0, 3, 1), QStringLiteral("2\t151\n3\t152\n"));
 
+        // A large paving day: up to 999 loads, the grid growing one row past the last.
         QStringList many;
-        for (int i = 0; i < 105; ++i)
+        for (int i = 0; i < 1005; ++i)
             many << QString::number(140 + i % 20);
-        QCOMPARE(f.entry.Paste(many.join(QLatin1Char('\n')), 1, 1), 5);
+        QCOMPARE(f.entry.Paste(many.join(QLatin1Char('\n')), 1, 1), 6);
         QCOMPARE(f.told, QStringList{QStringLiteral(
-                             "貼り付けは 100 行目までです。残りの 5 行は取り込みませんでした。")});
-        QCOMPARE(f.entry.Statistics().count, 100);
+                             "貼り付けは 999 行目までです。残りの 6 行は取り込みませんでした。")});
+        QCOMPARE(f.entry.Statistics().count, 999);
+        QCOMPARE(f.entry.RowCount(), 999);
     }
 
     void simulationStaysInTheCategorysRange()
@@ -215,27 +239,39 @@ private Q_SLOTS:
         f.entry.ChooseKubun();
         QCOMPARE(f.entry.Header().interval, QStringLiteral("1台毎"));
         f.entry.NumberRows(QStringLiteral("5"));
-        f.entry.SetCell(8, 1, QStringLiteral("999"));
+        f.entry.SetCell(8, 2, QStringLiteral("08:00")); // a time, no temperature: no reading
+        QVERIFY(!f.entry.IsSimulated());
         for (int round = 0; round < 20; ++round) {
+            f.answers = {true}; // replace what the last round filled
             f.entry.Simulate();
+            QVERIFY(f.entry.IsSimulated());
             for (int lno = 1; lno <= 5; ++lno) {
                 bool whole = false;
                 const int v = f.entry.Cell(lno, 1).toInt(&whole);
                 QVERIFY2(whole && v >= 150 && v <= 160, qPrintable(f.entry.Cell(lno, 1)));
             }
-            QCOMPARE(f.entry.Cell(8, 1), QStringLiteral("999")); // unlabelled: left alone
+            QCOMPARE(f.entry.Cell(8, 1), QString()); // unlabelled: left alone
             QCOMPARE(f.entry.Statistics().count, 5);
         }
+        // Typed readings are replaced only when the user agrees.
+        f.entry.SetCell(1, 1, QStringLiteral("120"));
+        f.entry.Simulate();
+        QCOMPARE(f.asked.last(),
+                 QStringLiteral("入力済みの温度 5 件をシミュレーションの値で置き換えますか？"));
+        QCOMPARE(f.entry.Cell(1, 1), QStringLiteral("120"));
         // A range without both bounds changes nothing and says what is missing.
         const QStringList temps = f.column(1, 10);
         for (const QString& range : {QString(), QStringLiteral("150_")}) {
             Engine::Execute(
                 QStringLiteral("update OndoKubun set OndoRange = '%1' where ID = 1").arg(range));
             f.entry.SetKubunName(Kubun1);
+            f.unsaved = {TUnsavedAnswer::Discard};
             f.entry.ChooseKubun();
             f.entry.Paste(temps.join(QLatin1Char('\n')), 1, 1);
             const QStringList before = f.column(1, 10);
-            QVERIFY(Fixture::refusal([&] { f.entry.Simulate(); }).contains("150_160"));
+            f.answers = {true};
+            const QString refused = Fixture::refusal([&] { f.entry.Simulate(); });
+            QVERIFY2(refused.contains("150_160"), qPrintable(refused + f.entry.Header().kubunName));
             QCOMPARE(f.column(1, 10), before);
         }
     }
@@ -322,6 +358,9 @@ private Q_SLOTS:
         QCOMPARE(f.column(1, 3), QStringList(3));
         QCOMPARE(f.entry.Header().simei, QStringLiteral("山田"));
         QCOMPARE(f.entry.ShownId(), 0);
+        // A new record's specified value and range start as its category's range.
+        QCOMPARE(f.entry.Header().specRange, QStringLiteral("140_170")); // seeded for ID 1
+        QCOMPARE(f.entry.Header().specValue, QStringLiteral("140_170"));
 
         // A day the header lacks: that day, new and empty.
         f.header(QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/04/02"));
@@ -341,8 +380,13 @@ private Q_SLOTS:
         QCOMPARE(f.entry.Header().kubunName, Kubun0);
         QCOMPARE(f.column(1, 2), (QStringList{"151", "153"}));
 
-        // A mix chosen in its register without a record of the project empties the record.
+        // A mix chosen in its register without a record of the project empties the record,
+        // after asking about what was typed.
         f.entry.SetSpecValue(QStringLiteral("150_160"));
+        f.entry.TakeGozai(QStringLiteral("新合材")); // キャンセル: as it was
+        QCOMPARE(f.entry.Header().gozaiName, Mix13);
+        QCOMPARE(f.entry.Header().specValue, QStringLiteral("150_160"));
+        f.unsaved = {TUnsavedAnswer::Discard};
         f.entry.TakeGozai(QStringLiteral("新合材"));
         QCOMPARE(f.entry.Header().gozaiName, QStringLiteral("新合材"));
         QCOMPARE(f.entry.Header().printName, QStringLiteral("新合材"));
@@ -518,6 +562,248 @@ private Q_SLOTS:
         f.entry.Simulate();
         for (int lno = 1; lno <= 3; ++lno)
             QVERIFY(f.entry.Cell(lno, 1) == "170" || f.entry.Cell(lno, 1) == "171");
+    }
+
+    // 30 readings summing to 5149.5 average 171.65: 171.7 as 四捨五入 and Excel's ROUND give,
+    // shown and stored alike; half to even with RoundON.
+    void averageRoundsOnTheDecimalValue()
+    {
+        Fixture f;
+        QStringList temps;
+        for (int i = 0; i < 15; ++i)
+            temps << QStringLiteral("171.5") << QStringLiteral("171.8");
+        f.header(QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/11/06"));
+        f.type(temps);
+        QCOMPARE(f.statistics().at(2), QStringLiteral("171.7"));
+        QVERIFY(f.entry.Register());
+        Query q(QStringLiteral("select AvgOndo from OndoHead4"));
+        q.Open();
+        QCOMPARE(q.FieldDouble(QStringLiteral("AvgOndo")), 171.7);
+        QCOMPARE(f.registered,
+                 QStringList{QStringLiteral("2024/11/06 練上温度 30 件を登録しました")});
+
+        WriteSetting(QStringLiteral("RoundON"), QStringLiteral("TRUE"));
+        f.entry.SetCell(1, 1, QStringLiteral("171.5"));
+        QCOMPARE(f.statistics().at(2), QStringLiteral("171.6"));
+        QCOMPARE(RoundedMean({0.1, 0.2}, 2, RoundingRule::HalfUp), 0.15);
+        QCOMPARE(RoundedMean({-0.25}, 1, RoundingRule::HalfUp), -0.3);
+        QCOMPARE(RoundedMean({0.25}, 1, RoundingRule::HalfEven), 0.2);
+        WriteSetting(QStringLiteral("RoundON"), QString());
+    }
+
+    // Time, truck and remark of each load; measurer, weather, air temperature, remark and the
+    // simulated mark of each day: all stored, shown again, and carried by a copy of the data.
+    void whatADayCarriesSurvives()
+    {
+        Fixture f;
+        const auto fillDay = [&f](const QString& day, const QString& measurer) {
+            f.header(QStringLiteral("K001"), Mix13, Kubun0, day);
+            f.entry.ChooseDay();
+            f.entry.SetSimei(measurer);
+            f.type({QStringLiteral("150"), QStringLiteral("152")});
+        };
+        fillDay(QStringLiteral("2024/11/06"), QStringLiteral("山田"));
+        f.entry.SetCell(1, TDayEntry::TimeColumn, QStringLiteral("８：０５"));
+        f.entry.SetCell(1, TDayEntry::TruckColumn, QStringLiteral("12"));
+        f.entry.SetCell(2, TDayEntry::RemarkColumn, QStringLiteral("再測定"));
+        f.entry.SetWeather(QStringLiteral("晴"));
+        f.entry.SetAirTemperature(QStringLiteral("１８．５"));
+        f.entry.SetRemark(QStringLiteral("午後から舗設"));
+        QVERIFY(f.entry.Register());
+        fillDay(QStringLiteral("2024/11/07"), QStringLiteral("佐藤"));
+        f.answers = {true};
+        f.entry.Simulate();
+        QVERIFY(f.entry.Register());
+
+        const auto check = [](TDayEntry& e) {
+            e.SetDayText(QStringLiteral("2024/11/06"));
+            e.ChooseDay();
+            QCOMPARE(e.Header().simei, QStringLiteral("山田")); // not the later day's 佐藤
+            QCOMPARE(e.Header().weather, QStringLiteral("晴"));
+            QCOMPARE(e.Header().airTemperature, QStringLiteral("18.5"));
+            QCOMPARE(e.Header().remark, QStringLiteral("午後から舗設"));
+            QCOMPARE(e.Cell(1, TDayEntry::TimeColumn), QStringLiteral("08:05"));
+            QCOMPARE(e.Cell(1, TDayEntry::TruckColumn), QStringLiteral("12"));
+            QCOMPARE(e.Cell(2, TDayEntry::RemarkColumn), QStringLiteral("再測定"));
+            QVERIFY(!e.IsSimulated());
+            e.SetDayText(QStringLiteral("2024/11/07"));
+            e.ChooseDay();
+            QCOMPARE(e.Header().simei, QStringLiteral("佐藤"));
+            QVERIFY(e.IsSimulated());
+            QCOMPARE(e.Header().weather, QString());
+        };
+        {
+            TDayEntry again; // the program opened anew
+            again.Start();
+            again.SetKojiCode(QStringLiteral("K001"));
+            again.SetGozaiName(Mix13);
+            again.SetKubunName(Kubun0);
+            again.ChooseKubun();
+            check(again);
+        }
+        const QString here = Engine::CurrentFolder();
+        const QString there = f.profile.root() + QStringLiteral("/copy");
+        DataCopy::Copy(here, there, false);
+        Engine::OpenDatabase(there);
+        {
+            TDayEntry copied;
+            copied.Start();
+            copied.OpenRecord(1);
+            QCOMPARE(copied.Header().dayText, QStringLiteral("2024/11/07")); // the latest day
+            check(copied);
+        }
+        Engine::OpenDatabase(here);
+
+        // What cannot be stored as typed is refused by name.
+        f.entry.SetCell(1, TDayEntry::TimeColumn, QStringLiteral("25:00"));
+        QCOMPARE(Fixture::refusal([&] { f.entry.Register(); }),
+                 QStringLiteral("1 行目の時刻「25:00」は 8:30 のように入力してください"));
+        f.entry.SetCell(1, TDayEntry::TimeColumn, QString());
+        f.entry.SetAirTemperature(QStringLiteral("暖かい"));
+        QVERIFY(Fixture::refusal([&] { f.entry.Register(); }).startsWith(QStringLiteral("気温")));
+    }
+
+    // A category that stamps times gives a typed temperature the time it was typed.
+    void temperatureTypedStampsTheTime()
+    {
+        Fixture f;
+        Engine::Execute(QStringLiteral("update OndoKubun set JikokuJido = 1 where ID = 0"));
+        f.entry.Now = [] { return QDateTime(QDate(2024, 11, 6), QTime(8, 30, 12)); };
+        f.entry.SetKubunName(Kubun0);
+        f.entry.ChooseKubun();
+        f.entry.SetCell(1, 1, QStringLiteral("165"));
+        QCOMPARE(f.entry.Cell(1, TDayEntry::TimeColumn), QStringLiteral("08:30"));
+        f.entry.SetCell(1, TDayEntry::TimeColumn, QStringLiteral("8:10"));
+        f.entry.SetCell(1, 1, QStringLiteral("166")); // a correction keeps the time
+        QCOMPARE(f.entry.Cell(1, TDayEntry::TimeColumn), QStringLiteral("08:10"));
+    }
+
+    // Every way to another day asks about what is typed: 登録 stores it under the day it was
+    // typed for, 登録しない drops it, キャンセル leaves everything as it was.
+    void unsavedChangesAreAskedAbout()
+    {
+        Fixture f;
+        f.header(QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/11/06"));
+        f.type({QStringLiteral("150")});
+        QVERIFY(f.entry.Register());
+        f.entry.SetCell(1, 1, QStringLiteral("151"));
+
+        // キャンセル, for each way.
+        const QList<std::pair<const char*, std::function<void()>>> ways{
+            {"day",
+             [&] {
+                 f.entry.SetDayText(QStringLiteral("2024/11/07"));
+                 f.entry.ChooseDay();
+             }},
+            {"category",
+             [&] {
+                 f.entry.SetKubunName(Kubun1);
+                 f.entry.ChooseKubun();
+             }},
+            {"new", [&] { f.entry.New(); }},
+            {"open", [&] { f.entry.OpenRecord(1); }},
+            {"settle", [&] { QVERIFY(!f.entry.SettleUnsaved()); }},
+        };
+        for (const auto& [name, way] : ways) {
+            f.asked.clear();
+            way();
+            QCOMPARE(f.asked, QStringList{QStringLiteral("変更を登録しますか？")});
+            QVERIFY2(f.entry.Cell(1, 1) == QStringLiteral("151"), name);
+            QVERIFY2(f.entry.Header().dayText == QStringLiteral("2024/11/06"), name);
+            QVERIFY2(f.entry.Header().kubunName == Kubun0, name);
+            QVERIFY2(f.entry.IsModified(), name);
+        }
+        QCOMPARE(stored(1, QStringLiteral("2024/11/06")), QStringList{"1 1 150"});
+
+        // 登録 while moving to another day: stored under the day it was typed for.
+        f.unsaved = {TUnsavedAnswer::Register};
+        f.entry.SetDayText(QStringLiteral("2024/11/07"));
+        f.entry.ChooseDay();
+        QCOMPARE(stored(1, QStringLiteral("2024/11/06")), QStringList{"1 1 151"});
+        QCOMPARE(f.entry.Header().dayText, QStringLiteral("2024/11/07"));
+        QCOMPARE(f.entry.Statistics().count, 0); // an unregistered day shows empty
+
+        // 登録しない: dropped.
+        f.entry.SetCell(1, 1, QStringLiteral("160"));
+        f.unsaved = {TUnsavedAnswer::Discard};
+        f.entry.New();
+        QCOMPARE(f.entry.Header().kojiCode, QString());
+        QVERIFY(!f.entry.IsModified());
+        QCOMPARE(stored(1, QStringLiteral("2024/11/07")), QStringList());
+
+        // Registering over another stored day says what it replaces; no keeps it.
+        f.header(QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/11/08"));
+        f.entry.ChooseDay();
+        f.type({QStringLiteral("170"), QStringLiteral("171")});
+        f.entry.SetDayText(QStringLiteral("2024/11/06"));
+        f.asked.clear();
+        QVERIFY(!f.entry.Register());
+        QCOMPARE(f.asked, QStringList{QStringLiteral(
+                              "2024/11/06 の練上温度は登録済みです（1 件、平均 151.0）。"
+                              "表示中の 2 件で置き換えますか？")});
+        QCOMPARE(stored(1, QStringLiteral("2024/11/06")), QStringList{"1 1 151"});
+
+        // A deleted day shows empty.
+        f.entry.SetDayText(QStringLiteral("2024/11/06"));
+        f.unsaved = {TUnsavedAnswer::Discard}; // the typed 170, 171 go
+        f.entry.ChooseDay();
+        QCOMPARE(f.column(1, 1), QStringList{"151"});
+        f.answers = {true};
+        f.entry.DeleteDay();
+        QCOMPARE(f.column(1, 1), QStringList{QString()});
+        QCOMPARE(f.entry.Header().dayText, QStringLiteral("2024/11/06"));
+        QVERIFY(!f.entry.IsModified());
+    }
+
+    // A data location of the layout before times, trucks, remarks and day conditions is
+    // brought up to date when opened, after a backup, with nothing of it lost.
+    void anOldLayoutOpensWithEverythingKept()
+    {
+        TempProfile profile;
+        WriteSetting(QStringLiteral("BackupKeep"), QStringLiteral("3"));
+        {
+            Transaction tx;
+            for (const Schema::Table& table : Schema::Tables()) {
+                QList<Schema::Column> first;
+                for (const Schema::Column& c : table.columns)
+                    if (!c.addedLater)
+                        first << c;
+                Engine::CreateTable(table.name, first);
+            }
+            tx.Commit();
+        }
+        Engine::Execute(QStringLiteral("insert into OndoKubun (ID, ODR, KubunName, OndoRange) "
+                                       "values (0, 0, '練上温度', '150_160')"));
+        Engine::Execute(
+            QStringLiteral("insert into OndoKanri4 (ID, KojiCode, GozaiName, "
+                           "Sokuteisya, Kiji, Kubun, Kikakuti) values (1, 'K1', '密粒', "
+                           "'山田', '', 0, '150_170::')"));
+        TOndoKanri day;
+        Query head(
+            QStringLiteral("insert into OndoHead4 (KanriID, Hiduke, Kosu, MaxOndo, MiniOndo, "
+                           "AvgOndo, Tekiyo) values (1, :D, 1, 155, 155, 155, '')"));
+        head.BindDateTime(QStringLiteral("D"), ParseDate(QStringLiteral("2024/04/01")));
+        head.ExecSQL();
+        Query line(QStringLiteral("insert into OndoLine4 (KanriID, Hiduke, LNO, Sokuten, Ondo) "
+                                  "values (1, :D, 1, '1', 155)"));
+        line.BindDateTime(QStringLiteral("D"), ParseDate(QStringLiteral("2024/04/01")));
+        line.ExecSQL();
+        QVERIFY(!Engine::ColumnExists(QStringLiteral("OndoLine4"), QStringLiteral("Jikoku")));
+
+        Engine::OpenDatabase(OnServer() ? TestServerUri() : QString());
+        for (const Schema::Table& table : Schema::Tables())
+            for (const Schema::Column& c : table.columns)
+                QVERIFY2(Engine::ColumnExists(table.name, c.name), qPrintable(c.name));
+        if (!OnServer())
+            QCOMPARE(Backup::List(Engine::CurrentFolder()).size(), 1); // taken before
+
+        TDayEntry entry;
+        entry.Start();
+        entry.OpenRecord(1);
+        QCOMPARE(entry.Header().simei, QStringLiteral("山田"));
+        QCOMPARE(entry.Header().specValue, QStringLiteral("150_170"));
+        QCOMPARE(entry.Cell(1, 1), QStringLiteral("155"));
+        QVERIFY(!entry.IsSimulated());
     }
 };
 

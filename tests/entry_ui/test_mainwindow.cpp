@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -202,14 +203,20 @@ private Q_SLOTS:
         QCOMPARE(f.box("ComboBox3")->currentText(), f.entry.Header().dayText);
         QCOMPARE(f.statistics(), QStringList(4));
         QCOMPARE(f.grid->model()->rowCount(), 100);
-        QCOMPARE(f.grid->model()->columnCount(), 3);
+        QCOMPARE(f.grid->model()->columnCount(), 5);
         QVERIFY(f.grid->verticalHeader()->isHidden());
         QVERIFY(f.grid->horizontalHeader()->font().bold());
         QVERIFY(f.stats->horizontalHeader()->isHidden() && f.stats->verticalHeader()->isHidden());
         QStringList captions;
-        for (int c = 0; c < 3; ++c)
+        for (int c = 0; c < 5; ++c)
             captions << f.grid->model()->headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(captions, (QStringList{"単位", "温度", "備考"}));
+        QCOMPARE(captions, (QStringList{"単位", "温度", "時刻", "車番", "備考"}));
+        for (const char* spoken : {"天候", "気温", "記事"}) {
+            bool found = false;
+            for (QWidget* w : f.w.findChildren<QWidget*>())
+                found = found || w->accessibleName() == QString::fromUtf8(spoken);
+            QVERIFY2(found, spoken);
+        }
         QCOMPARE(f.stats->item(3, 0)->text(), QStringLiteral("個数"));
         QCOMPARE(Child<QLabel>(&f.w, "StatusBar1Panel0")->text(),
                  QStringLiteral("Ver." ONDOKANRI_VERSION));
@@ -304,10 +311,11 @@ private Q_SLOTS:
     void gridKeysWorkLikeASpreadsheet()
     {
         Fixture f;
-        QGuiApplication::clipboard()->setText(QStringLiteral("151\t備考a\n152\n"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("151\t8:10\t12\t備考a\n152\n"));
         f.grid->setCurrentIndex(f.grid->model()->index(1, 1));
         QTest::keyClick(f.grid, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(f.entry.Cell(2, 2), QStringLiteral("備考a"));
+        QCOMPARE(f.grid->model()->index(1, 2).data().toString(), QStringLiteral("08:10"));
+        QCOMPARE(f.entry.Cell(2, TDayEntry::RemarkColumn), QStringLiteral("備考a"));
         QCOMPARE(f.statistics(), (QStringList{"152", "151", "151.5", "2"}));
 
         f.grid->selectionModel()->select(
@@ -322,15 +330,15 @@ private Q_SLOTS:
         QTest::keyClick(f.grid, Qt::Key_Return);
         QCOMPARE(f.grid->currentIndex(), f.grid->model()->index(3, 1));
 
+        // The grid grows with what is pasted, one empty row past the last.
         QStringList many;
-        for (int i = 0; i < 101; ++i)
+        for (int i = 0; i < 150; ++i)
             many << QStringLiteral("150");
         QGuiApplication::clipboard()->setText(many.join(QLatin1Char('\n')));
         f.grid->setCurrentIndex(f.grid->model()->index(0, 1));
-        const auto leftOut = answerBox(QMessageBox::Ok);
         QTest::keyClick(f.grid, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(*leftOut, QStringLiteral(
-                               "貼り付けは 100 行目までです。残りの 1 行は取り込みませんでした。"));
+        QCOMPARE(f.grid->model()->rowCount(), 151);
+        QCOMPARE(f.stats->item(3, 1)->text(), QStringLiteral("150"));
     }
 
     // The pickers of the header, the questions and the refusals reach the user.
@@ -416,6 +424,51 @@ private Q_SLOTS:
             titles << menu->text();
         QCOMPARE(titles, (QStringList{"ファイル(&F)", "編集(&E)", "データ(&D)", "オプション(&O)",
                                       "ヘルプ(&H)"}));
+    }
+
+    // Nothing typed goes without the question: 閉じる asks, キャンセル keeps the window and what
+    // was typed, 登録 stores it and says so in the status bar.
+    void closingAsksAboutUnsavedChanges()
+    {
+        Fixture f;
+        TypeInto(f.edit("Edit2"), QStringLiteral("K001"));
+        TypeInto(f.box("ComboBox2")->lineEdit(), Mix13);
+        TypeInto(f.box("ComboBox4")->lineEdit(), Kubun0);
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/11/06"));
+        f.typeCell(1, 1, QStringLiteral("160"));
+        TypeInto(Child<QComboBox>(&f.w, "ComboTenki")->lineEdit(), QStringLiteral("曇"));
+        CommitText(Child<QPlainTextEdit>(&f.w, "Memo1"), QStringLiteral("午前のみ"));
+        QCOMPARE(f.entry.Header().weather, QStringLiteral("曇"));
+        QCOMPARE(f.entry.Header().remark, QStringLiteral("午前のみ"));
+
+        const auto press = [](const QString& caption) {
+            auto seen = std::make_shared<QStringList>();
+            WhenModal([seen, caption](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                if (!box)
+                    return;
+                *seen << box->text();
+                for (QAbstractButton* b : box->buttons()) {
+                    *seen << b->text();
+                    if (b->text() == caption)
+                        b->click();
+                }
+            });
+            return seen;
+        };
+        auto seen = press(QStringLiteral("キャンセル"));
+        QVERIFY(!f.w.close());
+        QCOMPARE(seen->value(0), QStringLiteral("変更を登録しますか？"));
+        QVERIFY(seen->contains(QStringLiteral("登録")) &&
+                seen->contains(QStringLiteral("登録しない")));
+        QVERIFY(f.w.isVisible());
+        QCOMPARE(f.entry.Cell(1, 1), QStringLiteral("160"));
+
+        seen = press(QStringLiteral("登録"));
+        QVERIFY(f.w.close());
+        QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Tenki = '曇'")), 1);
+        QCOMPARE(f.w.statusBar()->currentMessage(),
+                 QStringLiteral("2024/11/06 練上温度 1 件を登録しました"));
     }
 };
 

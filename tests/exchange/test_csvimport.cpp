@@ -198,7 +198,7 @@ void TestCsvImport::importRegistersDays()
     for (int i = 0; i < 3; ++i)
         csv += QStringLiteral("2024/04/01 08:%1,%2\n").arg(10 + i).arg(150.5 + i).toUtf8();
     csv += "2024/04/02 09:00,140\n2024/04/02 09:30,143\n";
-    for (int i = 0; i < 101; ++i)
+    for (int i = 0; i < 1000; ++i)
         csv += QStringLiteral("2024/04/03 %1:%2,150\n")
                    .arg(6 + i / 60)
                    .arg(i % 60, 2, 10, QLatin1Char('0'))
@@ -293,6 +293,32 @@ void TestCsvImport::commandLine()
     run = Batch(QStringList{QStringLiteral("--import-csv"), good, QStringLiteral("--project"),
                             QStringLiteral("K1")});
     QCOMPARE(run.code, 1);
+
+    // Time, truck and remark columns; 0 for the label the file lacks. A new record takes its
+    // category's range as its specified value.
+    Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '160_180' where ID = 0"));
+    const QString trucks = Write(
+        dir, QStringLiteral("trucks.csv"),
+        Utf8("日付,時刻,温度,車番,備考\n2024/06/05,8:00,150,12,\n2024/06/05,8:20,152,7,再\n"));
+    run = Batch(QStringList{QStringLiteral("--import-csv"), trucks, QStringLiteral("--columns"),
+                            QStringLiteral("1,3,0,2,4,5"), QStringLiteral("--project"),
+                            QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("粗粒"),
+                            QStringLiteral("--category"), QStringLiteral("練上温度")});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.code, 0);
+    Query q(QStringLiteral("select Jikoku, Syaryo, Biko, Kikakuti from OndoLine4 inner join "
+                           "OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID where "
+                           "GozaiName = '粗粒' order by LNO"));
+    q.Open();
+    QStringList rows;
+    for (; !q.Eof(); q.Next())
+        rows << q.FieldText(QStringLiteral("Jikoku")) + QLatin1Char('|') +
+                    q.FieldText(QStringLiteral("Syaryo")) + QLatin1Char('|') +
+                    q.FieldText(QStringLiteral("Biko"));
+    QCOMPARE(rows, (QStringList{"08:00|12|", "08:20|7|再"}));
+    Query spec(QStringLiteral("select Kikakuti from OndoKanri4 where GozaiName = '粗粒'"));
+    spec.Open();
+    QCOMPARE(spec.FieldText(QStringLiteral("Kikakuti")), QStringLiteral("160_180:160_180:時刻"));
 }
 
 ONDO_TEST_MAIN(TestCsvImport, QCoreApplication)

@@ -75,6 +75,11 @@ void Seed()
     AddLabelled(QStringLiteral("密粒"), 1, Day(4, 2),
                 {{QStringLiteral("1"), 140.0}, {QStringLiteral("2"), 142.0}},
                 QStringLiteral("山田太郎"));
+    // One day with everything a day and a reading carry.
+    Engine::Execute(QStringLiteral(
+        "update OndoLine4 set Jikoku = '08:05', Syaryo = '12', Biko = '再測定' where Ondo = 155"));
+    Engine::Execute(QStringLiteral("update OndoHead4 set Sokuteisya = '鈴木', Tenki = '晴', "
+                                   "Kion = '18.5', Tekiyo = '晴天' where MaxOndo = 155"));
 }
 
 QString Python()
@@ -189,26 +194,34 @@ void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
              (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
                          Cell("text", "練上温度", "General"), Cell("number", 1, "General"),
                          Cell("number", 155, "0.0"), Cell("number", 155, "0.0"),
-                         Cell("number", 155, "0.0")}));
+                         Cell("number", 155, "0.0"), Cell("text", "鈴木", "General"),
+                         Cell("text", "晴", "General"), Cell("text", "18.5", "General"),
+                         Cell("text", "晴天", "General"), Cell("empty", QJsonValue(), "General")}));
     QCOMPARE(summary[2].toArray()[1].toArray()[1].toString(), QStringLiteral("粗粒"));
     QCOMPARE(summary[4].toArray(),
-             (QJsonArray{Cell("date", "2024-04-02", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
-                         Cell("text", LongName, "General"), Cell("number", 2, "General"),
-                         Cell("number", 142, "0.0"), Cell("number", 140, "0.0"),
-                         Cell("number", 141, "0.0")}));
+             (QJsonArray{
+                 Cell("date", "2024-04-02", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
+                 Cell("text", LongName, "General"), Cell("number", 2, "General"),
+                 Cell("number", 142, "0.0"), Cell("number", 140, "0.0"), Cell("number", 141, "0.0"),
+                 Cell("text", "山田太郎", "General"), Cell("empty", QJsonValue(), "General"),
+                 Cell("empty", QJsonValue(), "General"), Cell("empty", QJsonValue(), "General"),
+                 Cell("empty", QJsonValue(), "General")}));
 
     const QJsonArray mixing = sheets[1][QStringLiteral("rows")].toArray();
     QCOMPARE(mixing.size(), 1 + 4);
     QStringList header;
     for (const QJsonValue& c : mixing[0].toArray())
         header << c.toArray()[1].toString();
-    QCOMPARE(header, (QStringList{QStringLiteral("試験日"), QStringLiteral("合材名"),
-                                  QStringLiteral("測点"), QStringLiteral("温度"),
-                                  QStringLiteral("測定者"), QStringLiteral("規格値")}));
+    QCOMPARE(header, (QStringList{
+                         QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("測点"),
+                         QStringLiteral("温度"), QStringLiteral("測定者"), QStringLiteral("規格値"),
+                         QStringLiteral("時刻"), QStringLiteral("車番"), QStringLiteral("備考")}));
     QCOMPARE(mixing[1].toArray(),
              (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
                          Cell("text", "1", "General"), Cell("number", 155, "0.0"),
-                         Cell("text", "山田太郎", "General"), Cell("text", "150_170", "General")}));
+                         Cell("text", "鈴木", "General"), Cell("text", "150_170", "General"),
+                         Cell("text", "08:05", "General"), Cell("text", "12", "General"),
+                         Cell("text", "再測定", "General")}));
     QCOMPARE(mixing[2].toArray()[1].toArray()[1].toString(), QStringLiteral("粗粒"));
     QCOMPARE(mixing[2].toArray()[3].toArray()[1].toDouble(), 149.9);
     QCOMPARE(mixing[3].toArray()[3].toArray()[1].toDouble(), 158.5);
@@ -239,14 +252,15 @@ void TestExport::csvHasBomQuotedRowsAndOneMix()
     const QByteArray bytes = csv.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines,
-             (QStringList{
-                 QStringLiteral("温度区分,試験日,合材名,測点,温度,測定者,規格値"),
-                 QStringLiteral("練上温度,2024/04/01,密粒,1,155,山田太郎,150_170"),
-                 QStringLiteral("練上温度,2024/04/02,密粒,8:15,158.5,山田太郎,150_170"),
-                 QStringLiteral("練上温度,2024/04/02,密粒,\"No.1, 左\",161,山田太郎,150_170"),
-                 LongName + QStringLiteral(",2024/04/02,密粒,1,140,山田太郎,150_170"),
-                 LongName + QStringLiteral(",2024/04/02,密粒,2,142,山田太郎,150_170"), QString()}));
+    QCOMPARE(
+        lines,
+        (QStringList{
+            QStringLiteral("温度区分,試験日,合材名,測点,温度,測定者,規格値,時刻,車番,備考"),
+            QStringLiteral("練上温度,2024/04/01,密粒,1,155,鈴木,150_170,08:05,12,再測定"),
+            QStringLiteral("練上温度,2024/04/02,密粒,8:15,158.5,山田太郎,150_170,,,"),
+            QStringLiteral("練上温度,2024/04/02,密粒,\"No.1, 左\",161,山田太郎,150_170,,,"),
+            LongName + QStringLiteral(",2024/04/02,密粒,1,140,山田太郎,150_170,,,"),
+            LongName + QStringLiteral(",2024/04/02,密粒,2,142,山田太郎,150_170,,,"), QString()}));
 
     const Run other =
         Batch({QStringLiteral("--export-csv"), file, QStringLiteral("--project"),
@@ -255,7 +269,7 @@ void TestExport::csvHasBomQuotedRowsAndOneMix()
     csv.close();
     QVERIFY(csv.open(QIODevice::ReadOnly));
     QVERIFY(
-        csv.readAll().contains("練上温度,2024/04/01,粗粒,\"\"\"A\"\"\",149.9,佐藤,150_170\r\n"));
+        csv.readAll().contains("練上温度,2024/04/01,粗粒,\"\"\"A\"\"\",149.9,佐藤,150_170,,,\r\n"));
 }
 
 void TestExport::refusedTargetsLeaveNoFile()

@@ -1,7 +1,10 @@
 #include "ReportFixture.h"
 #include "core/RegistryUtility.h"
+#include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
 #include "reports/ReportLoader.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -179,6 +182,29 @@ private Q_SLOTS:
         QCOMPARE(Count(pane.Ops(0), QStringLiteral("171")), 0);
         QCOMPARE(Count(pane.Ops(1), QStringLiteral("171")), 1);
         QCOMPARE(Count(pane.Ops(1), QStringLiteral("到")), 1); // its own heading
+    }
+
+    // A day filled by simulation never passes for a measured one: the record table and the
+    // control chart say 模擬値 on that day, and only there.
+    void simulatedDayIsMarkedOnPaper()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDay(Koji, Mix, 0, Day(4, 1), Readings(3));
+        AddDay(Koji, Mix, 0, Day(4, 2), Readings(3));
+        Engine::Execute(QStringLiteral("update OndoHead4 set Mogi = 1 where Hiduke = '%1'")
+                            .arg(DateTimeToStorage(Day(4, 2))));
+        TOndoKanri r;
+        LoadRecord(r, Koji, Mix, 0, Day(4, 1));
+        TTestPane sheet;
+        Draw(sheet, r, false, {0});
+        const std::vector<TDrawOp> marks = TextsEqual(sheet.Ops(0), QStringLiteral("模擬値"));
+        QCOMPARE(int(marks.size()), 1);
+        QCOMPARE(marks.front().font.color, clRed);
+
+        TTestPane chart;
+        DrawControlChart(LoadChartDocument(TReportScope{Koji, Mix, {0}, false}), chart, 100, 200);
+        QCOMPARE(int(TextsEqual(chart.Ops(0), QStringLiteral("模擬値")).size()), 1);
     }
 
     void headingStatisticsAndSqueezedName()

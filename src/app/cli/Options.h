@@ -71,7 +71,7 @@ struct Options
     QCommandLineOption columns{
         QStringLiteral("columns"),
         QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
-        QStringLiteral("DATE,TEMP[,LABEL]")};
+        QStringLiteral("DATE,TEMP[,LABEL[,TIME[,TRUCK[,REMARK]]]]")};
     QCommandLineOption replace{QStringLiteral("replace"),
                                QStringLiteral("登録済みの試験日も取り込みで置き換えます "
                                               "(--copy-data では移行先のデータを置き換えます)")};
