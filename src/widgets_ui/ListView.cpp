@@ -48,7 +48,8 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
             accept();
     });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] {
+    // Enter on a row and a double-click choose it, as OK does.
+    connect(ListView1, &QTreeWidget::itemActivated, this, [this] {
         if (SelectedIndex() >= 0)
             accept();
     });
@@ -75,7 +76,10 @@ void TfListView::Fill(const ListViewData& data)
         item->setData(0, Qt::UserRole, r);
         ListView1->addTopLevelItem(item);
     }
-    OkButton->setEnabled(false);
+    // The first row stands chosen, so that Enter or OK act without a click first.
+    if (QTreeWidgetItem* first = ListView1->topLevelItem(0))
+        ListView1->setCurrentItem(first);
+    OkButton->setEnabled(SelectedIndex() >= 0);
     ListView1->setFocus();
 }
 

@@ -29,7 +29,8 @@ private Q_SLOTS:
         QStringList entries;
         for (QAction* a : menu->actions())
             entries << a->text();
-        QCOMPARE(entries, (QStringList{"使い方", "バージョン情報"}));
+        QCOMPARE(entries, (QStringList{"使い方(&H)", "バージョン情報(&A)"}));
+        QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(Qt::Key_F1));
 
         menu->actions().at(0)->trigger();
         auto* found = window.findChild<TfHelp*>();
