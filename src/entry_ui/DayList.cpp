@@ -36,10 +36,25 @@ enum Column {
 };
 
 // An item that sorts by its value, a number or a date, and shows its text.
+// Shows the text as this program writes it (2024/08/27, 122.5) and sorts by the value.
+class SortedItem : public QTableWidgetItem
+{
+public:
+    bool operator<(const QTableWidgetItem& other) const override
+    {
+        const QVariant a = data(SortRole), b = other.data(SortRole);
+        if (a.typeId() == QMetaType::QDate)
+            return a.toDate() < b.toDate();
+        return a.toDouble() < b.toDouble();
+    }
+    static constexpr int SortRole = Qt::UserRole + 1;
+};
+
 QTableWidgetItem* cell(const QString& text, const QVariant& sortValue = QVariant())
 {
-    auto* item = new QTableWidgetItem;
-    item->setData(Qt::DisplayRole, sortValue.isValid() ? sortValue : text);
+    auto* item = new SortedItem;
+    item->setText(text);
+    item->setData(SortedItem::SortRole, sortValue.isValid() ? sortValue : text);
     if (sortValue.isValid() && sortValue.typeId() != QMetaType::QDate)
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -113,6 +128,7 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
          QStringLiteral("最低"), QStringLiteral("平均"), QStringLiteral("規格外"),
          QStringLiteral("測定者"), QStringLiteral("天候"), QStringLiteral("模擬値")});
     Grid->verticalHeader()->hide();
+    Grid->verticalHeader()->setDefaultSectionSize(20);
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -189,11 +205,11 @@ void TfDayList::fill()
             cell(r.kojimei.isEmpty() ? r.kojiCode : r.kojiCode + QLatin1Char(' ') + r.kojimei));
         Grid->setItem(i, GozaiColumn, cell(r.gozaiName));
         Grid->setItem(i, KubunColumn, cell(r.kubunName));
-        Grid->setItem(i, CountColumn, cell(QString(), r.count));
-        Grid->setItem(i, MaxColumn, cell(QString(), r.max));
-        Grid->setItem(i, MinColumn, cell(QString(), r.min));
-        Grid->setItem(i, AvgColumn, cell(QString(), r.avg));
-        Grid->setItem(i, OutsideColumn, cell(QString(), r.outside));
+        Grid->setItem(i, CountColumn, cell(QString::number(r.count), r.count));
+        Grid->setItem(i, MaxColumn, cell(FormatGeneral(r.max), r.max));
+        Grid->setItem(i, MinColumn, cell(FormatGeneral(r.min), r.min));
+        Grid->setItem(i, AvgColumn, cell(FormatFixed(r.avg, 1), r.avg));
+        Grid->setItem(i, OutsideColumn, cell(QString::number(r.outside), r.outside));
         Grid->setItem(i, MeasurerColumn, cell(r.measurer));
         Grid->setItem(i, WeatherColumn, cell(r.weather));
         Grid->setItem(i, SimulatedColumn, cell(r.simulated ? QStringLiteral("模擬値") : QString()));

@@ -120,7 +120,10 @@ void TfEditOndoData::buildMenus()
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     QAction* undo = menuItem(edit, "UndoItem", QStringLiteral("元に戻す(&U)"), QKeySequence::Undo);
-    QAction* redo = menuItem(edit, "RedoItem", QStringLiteral("やり直し(&R)"), QKeySequence::Redo);
+    QAction* redo = menuItem(edit, "RedoItem", QStringLiteral("やり直し(&R)"));
+    // Ctrl+Y as in Excel first, so that the menu shows it; the desktop's own redo key also works.
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     edit->addSeparator();
     QAction* cut = menuItem(edit, "CutItem", QStringLiteral("切り取り(&T)"), QKeySequence::Cut);
     QAction* copy = menuItem(edit, "CopyItem", QStringLiteral("コピー(&C)"), QKeySequence::Copy);

@@ -170,7 +170,7 @@ TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(par
                     QAbstractItemView::AnyKeyPressed);
     setItemDelegate(new ReadingDelegate(this));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded); // the remark stretches, so rarely
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setModel(new TReadingsModel(entry, this));
     const int widths[TDayEntry::ColumnCount] = {44, 56, 50, 56, 80};

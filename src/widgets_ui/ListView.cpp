@@ -21,7 +21,7 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setAllColumnsShowFocus(true);
-    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setStretchLastSection(true);
 
     OkButton = new QPushButton(QStringLiteral("OK"), this);
     OkButton->setObjectName(QStringLiteral("OkButton"));
@@ -76,6 +76,18 @@ void TfListView::Fill(const ListViewData& data)
         item->setData(0, Qt::UserRole, r);
         ListView1->addTopLevelItem(item);
     }
+    // Columns are at least their set width and wide enough for their texts; the last takes
+    // what remains.
+    for (int i = 0; i < data.columns.size(); ++i) {
+        ListView1->resizeColumnToContents(i);
+        if (ListView1->columnWidth(i) < data.columns[i].width)
+            ListView1->setColumnWidth(i, data.columns[i].width);
+    }
+    int wanted = 40;
+    for (int i = 0; i < data.columns.size(); ++i)
+        wanted += ListView1->columnWidth(i);
+    if (wanted > width())
+        resize(qMin(wanted, 1000), height());
     // The first row stands chosen, so that Enter or OK act without a click first.
     if (QTreeWidgetItem* first = ListView1->topLevelItem(0))
         ListView1->setCurrentItem(first);
