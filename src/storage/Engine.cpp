@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -182,6 +183,7 @@ void openServer(const Engine::Location& loc, bool ask, bool reconnect)
 
 void openChecked(const QString& location, bool ask, bool reconnect = false)
 {
+    Engine::ForgetLayout();
     Engine::CloseDatabase();
     const Engine::Location loc = Engine::ParseLocation(location);
     if (loc.server)
@@ -312,6 +314,7 @@ void CloseDatabase()
         QSqlDatabase::removeDatabase(ConnectionName);
     }
     g_transactionDepth = 0;
+    ForgetLayout();
     g_server = false;
     g_connectionLost = false;
 }
@@ -385,10 +388,63 @@ QSqlDatabase Database()
 
 void Execute(const QString& sql)
 {
+    NoteStatement(sql);
     QSqlDatabase db = Database();
     QSqlQuery q(db);
     if (!q.exec(sql))
         RaiseSqlError(q.lastError(), CurrentFolder());
+}
+
+namespace {
+
+// The server's tables, columns and indexes, read in one statement when first asked: asked one by
+// one, the checks at start cost a round trip each. Forgotten whenever the layout may have
+// changed: a change made here, a rollback, another connection.
+struct ServerLayout
+{
+    bool read = false;
+    QHash<QString, QSet<QString>> columns; // lower-case table → its lower-case columns
+    QSet<QString> indexes;
+};
+ServerLayout g_layout;
+
+const ServerLayout& serverLayout()
+{
+    if (!g_layout.read) {
+        QSqlQuery q(Database());
+        if (!q.exec(QStringLiteral(
+                "select table_name, column_name from information_schema.columns "
+                "where table_schema = current_schema() union all "
+                "select '', indexname from pg_indexes where schemaname = current_schema()")))
+            RaiseSqlError(q.lastError(), CurrentFolder());
+        ServerLayout layout;
+        while (q.next()) {
+            const QString table = q.value(0).toString().toLower();
+            const QString name = q.value(1).toString().toLower();
+            if (table.isEmpty())
+                layout.indexes.insert(name);
+            else
+                layout.columns[table].insert(name);
+        }
+        layout.read = true;
+        g_layout = layout;
+    }
+    return g_layout;
+}
+
+} // namespace
+
+void ForgetLayout()
+{
+    g_layout = ServerLayout();
+}
+
+void NoteStatement(const QString& sql)
+{
+    static const QRegularExpression layoutChange(QStringLiteral("^\\s*(create|alter|drop)\\b"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    if (g_layout.read && layoutChange.match(sql).hasMatch())
+        ForgetLayout();
 }
 
 namespace {
@@ -408,10 +464,7 @@ bool rowsExist(const QString& sql, const QStringList& values)
 bool TableExists(const QString& table)
 {
     if (IsServer())
-        return rowsExist(
-            QStringLiteral("select count(*) from information_schema.tables "
-                           "where table_schema = current_schema() and table_name = lower(?)"),
-            {table});
+        return serverLayout().columns.contains(table.toLower());
     return rowsExist(
         QStringLiteral(
             "select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"),
@@ -421,11 +474,7 @@ bool TableExists(const QString& table)
 bool ColumnExists(const QString& table, const QString& column)
 {
     if (IsServer())
-        return rowsExist(
-            QStringLiteral("select count(*) from information_schema.columns "
-                           "where table_schema = current_schema() and table_name = lower(?) "
-                           "and column_name = lower(?)"),
-            {table, column});
+        return serverLayout().columns.value(table.toLower()).contains(column.toLower());
     return rowsExist(
         QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
         {table, column});
@@ -438,6 +487,7 @@ void CreateTable(const QString& table, const QList<Schema::Column>& columns)
     QStringList definitions;
     for (const Schema::Column& c : columns)
         definitions << columnDefinition(c, server);
+    ForgetLayout();
     Execute(
         QStringLiteral("create table %1 (%2)").arg(table, definitions.join(QStringLiteral(", "))));
 }
@@ -446,11 +496,15 @@ void AddColumn(const QString& table, const Schema::Column& column)
 {
     const bool server = IsServer();
     backUpBeforeLayoutChange(server);
+    ForgetLayout();
     Execute(QStringLiteral("alter table %1 add %2").arg(table, columnDefinition(column, server)));
 }
 
 void CreateIndex(const QString& index, const QString& table, const QStringList& columns)
 {
+    if (IsServer() && serverLayout().indexes.contains(index.toLower()))
+        return;
+    ForgetLayout();
     Execute(QStringLiteral("create index if not exists %1 on %2 (%3)")
                 .arg(index, table, columns.join(QStringLiteral(", "))));
 }
@@ -514,6 +568,7 @@ Transaction::~Transaction()
     if (g_transactionDepth > 0)
         --g_transactionDepth;
     if (m_outermost && QSqlDatabase::contains(Engine::ConnectionName)) {
+        Engine::ForgetLayout(); // a table or column made inside is gone again
         QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));
         q.exec(QStringLiteral("ROLLBACK"));
     }

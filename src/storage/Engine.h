@@ -78,6 +78,10 @@ QSqlDatabase Database();
 // Called by the error reporting when the server connection broke.
 void NoteConnectionLost();
 
+// What TableExists and ColumnExists know of the server's layout is read again at the next ask.
+void ForgetLayout();
+// Forgets the layout when sql may change it.
+void NoteStatement(const QString& sql);
 bool TableExists(const QString& table);
 bool ColumnExists(const QString& table, const QString& column);
 

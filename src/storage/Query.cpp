@@ -264,6 +264,8 @@ void Query::run(bool select, bool forward)
                 QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(names.at(i)));
         q.bindValue(i, *it);
     }
+    if (!select)
+        Engine::NoteStatement(Sql());
     if (!q.exec())
         RaiseSqlError(q.lastError(), Engine::CurrentFolder());
     if (!select)
