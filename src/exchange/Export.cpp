@@ -168,6 +168,16 @@ QString CsvField(const QString& text)
            QLatin1Char('"');
 }
 
+// A text a spreadsheet would take for a formula (=, +, -, @, or a tab or line end before one)
+// starts with an apostrophe, as spreadsheets mark a typed text; numbers are ours and left as
+// they are.
+QString CsvText(const QString& text)
+{
+    if (!text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.at(0)))
+        return QLatin1Char('\'') + text;
+    return text;
+}
+
 } // namespace
 
 int ExportData::ReadingCount() const
@@ -362,16 +372,16 @@ void WriteCsv(const ExportData& data, const QString& file)
         QStringLiteral("温度区分,") + ReadingHeader.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const ExportCategory& category : data.categories) {
         for (const ExportReading& r : category.readings) {
-            const QStringList fields{CategoryLabel(category),
+            const QStringList fields{CsvText(CategoryLabel(category)),
                                      r.day.toString(QStringLiteral("yyyy/MM/dd")),
-                                     r.mix,
-                                     r.label,
+                                     CsvText(r.mix),
+                                     CsvText(r.label),
                                      QString::number(r.ondo, 'g', QLocale::FloatingPointShortest),
-                                     r.measurer,
-                                     r.kikaku,
-                                     r.time,
-                                     r.truck,
-                                     r.remark};
+                                     CsvText(r.measurer),
+                                     CsvText(r.kikaku),
+                                     CsvText(r.time),
+                                     CsvText(r.truck),
+                                     CsvText(r.remark)};
             QStringList quoted;
             for (const QString& f : fields)
                 quoted << CsvField(f);
