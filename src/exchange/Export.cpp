@@ -89,7 +89,7 @@ public:
     {
         lxw_worksheet* sheet = workbook_add_worksheet(m_book, name.toUtf8().constData());
         if (!sheet)
-            throw AppError(QStringLiteral("シート '%1' を作成できません").arg(name));
+            throw AppError(QStringLiteral("シート '%1' を作成できません").arg(Excerpt(name)));
         m_widths = QList<double>(header.size(), 0.0);
         for (int c = 0; c < header.size(); ++c)
             Text(sheet, 0, c, header[c], m_header);
@@ -121,6 +121,12 @@ public:
     }
     void Date(lxw_worksheet* sheet, int row, int col, const QDateTime& value)
     {
+        // Excel counts days from 1900: an earlier day (an old file's typo) stays readable as
+        // text instead of becoming a negative serial.
+        if (value.date().year() < 1900) {
+            Text(sheet, row, col, value.date().toString(QStringLiteral("yyyy/MM/dd")));
+            return;
+        }
         Widen(col, 10);
         lxw_datetime when{value.date().year(),   value.date().month(),
                           value.date().day(),    value.time().hour(),
@@ -147,8 +153,9 @@ private:
     }
     [[noreturn]] void Fail(lxw_error error) const
     {
-        throw AppError(QStringLiteral("Excelファイル '%1' を書き出せません（%2）")
-                           .arg(m_file, QString::fromUtf8(lxw_strerror(error))));
+        throw AppError(
+            QStringLiteral("Excelファイル '%1' を書き出せません（%2）")
+                .arg(PathExcerpt(m_file), Excerpt(QString::fromUtf8(lxw_strerror(error)))));
     }
 
     QString m_file;
@@ -221,7 +228,8 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         q.BindText(QStringLiteral("A"), kojiCode);
         q.Open();
         if (q.Eof())
-            throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(kojiCode));
+            throw AppError(
+                QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(kojiCode)));
         data.kojimei = q.FieldText(QStringLiteral("Kojimei"));
     }
     {
@@ -282,10 +290,10 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
     }
     if (data.categories.isEmpty() && data.days.isEmpty()) {
         if (mix.isEmpty())
-            throw AppError(
-                QStringLiteral("工事コード '%1' には書き出す記録がありません").arg(kojiCode));
+            throw AppError(QStringLiteral("工事コード '%1' には書き出す記録がありません")
+                               .arg(Excerpt(kojiCode)));
         throw AppError(QStringLiteral("工事コード '%1'、合材 '%2' には書き出す記録がありません")
-                           .arg(kojiCode, mix));
+                           .arg(Excerpt(kojiCode), Excerpt(mix)));
     }
     return data;
 }
@@ -391,7 +399,7 @@ void WriteCsv(const ExportData& data, const QString& file)
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8()) < 0 || !out.flush())
-        throw AppError(QStringLiteral("CSVファイル '%1' に書き込めません").arg(file));
+        throw AppError(QStringLiteral("CSVファイル '%1' に書き込めません").arg(PathExcerpt(file)));
 }
 
 void RefuseExportTarget(const QString& file, ExportFormat format, const QStringList& dataFolders)
