@@ -57,8 +57,7 @@ void ReadFolder(Work& w, const QString& folder)
 {
     const QDir dir(folder);
     if (folder.isEmpty() || !dir.exists())
-        throw AppError(
-            QStringLiteral("フォルダ '%1' がありません").arg(QDir::toNativeSeparators(folder)));
+        throw AppError(QStringLiteral("フォルダ '%1' がありません").arg(PathExcerpt(folder)));
     w.plan.folder = QDir::fromNativeSeparators(dir.absolutePath());
     // The old files may be named in any case.
     QHash<QString, QString> files;
@@ -86,7 +85,7 @@ void ReadFolder(Work& w, const QString& folder)
     if (!any)
         throw AppError(
             QStringLiteral("フォルダ '%1' に旧データの表 (OndoKanri4.DB など) がありません")
-                .arg(QDir::toNativeSeparators(folder)));
+                .arg(PathExcerpt(folder)));
     w.plan.olderKubunLayout = w.present[Kubun] && !w.tables[Kubun].has("SokuteiKankaku");
 }
 

@@ -40,9 +40,9 @@ Inspection damaged(Inspection ins, const QString& detail)
     ins.message = QStringLiteral("データファイル %1 は壊れているか、データベースではありません。"
                                  "ファイルには何も書き込んでいません。"
                                  "「ファイル」→「バックアップから復元…」で復元できます。")
-                      .arg(QDir::toNativeSeparators(ins.file));
+                      .arg(PathExcerpt(ins.file));
     if (!detail.isEmpty())
-        ins.message += QStringLiteral("\n（") + detail + QStringLiteral("）");
+        ins.message += QStringLiteral("\n（") + Excerpt(detail, 80) + QStringLiteral("）");
     return ins;
 }
 

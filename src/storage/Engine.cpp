@@ -108,8 +108,8 @@ void checkFile(const QString& folder, const QString& file, bool ask)
 void openFolder(const QString& folder, bool ask)
 {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
-                           .arg(QDir::toNativeSeparators(folder)));
+        throw AppError(
+            QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(folder)));
     const QString file = folder + QLatin1String(Engine::DatabaseFileName);
     checkFile(folder, file, ask);
 
@@ -348,8 +348,8 @@ void TestConnection(const QString& location)
     const Location loc = ParseLocation(location);
     if (!loc.server) {
         if (!QDir().mkpath(loc.folder) || !QFileInfo(loc.folder).isDir())
-            throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
-                               .arg(QDir::toNativeSeparators(loc.folder)));
+            throw AppError(
+                QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(loc.folder)));
         return;
     }
     const QString name = QStringLiteral("kozeran-test");
