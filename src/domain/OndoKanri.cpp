@@ -149,8 +149,10 @@ int TOndoKanri::NewID()
     if (largest < std::numeric_limits<int>::max())
         return qMax(largest, 0) + 1;
     // The largest number there is is taken (an imported record may hold it): the first gap.
+    // In 64 bits: the server need not test ID < 2147483647 before it adds one to the largest.
     Query gap(QStringLiteral("select min(ID) + 1 as Free from OndoKanri4 where ID >= 0 and "
-                             "ID < 2147483647 and ID + 1 not in (select ID from OndoKanri4)"));
+                             "ID < 2147483647 and cast(ID as bigint) + 1 not in "
+                             "(select ID from OndoKanri4)"));
     gap.Open();
     Query one(QStringLiteral("select count(*) as N from OndoKanri4 where ID = 1"));
     one.Open();
