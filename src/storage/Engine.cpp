@@ -108,8 +108,8 @@ void checkFile(const QString& folder, const QString& file, bool ask)
 void openFolder(const QString& folder, bool ask)
 {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
-                           .arg(QDir::toNativeSeparators(folder)));
+        throw AppError(
+            QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(folder)));
     const QString file = folder + QLatin1String(Engine::DatabaseFileName);
     checkFile(folder, file, ask);
 
@@ -139,10 +139,10 @@ QSqlDatabase addServer(const Engine::Location& loc, const QString& name)
     db.setPort(loc.port);
     db.setDatabaseName(loc.database);
     db.setUserName(loc.user);
+    // Only the options ParseLocation let through, each a word of its closed list.
     QStringList options{QStringLiteral("connect_timeout=5")};
-    const QUrlQuery query(loc.options);
-    for (const auto& item : query.queryItems(QUrl::FullyDecoded))
-        options << item.first + QLatin1Char('=') + item.second;
+    if (!loc.options.isEmpty())
+        options << loc.options.split(QLatin1Char('&'));
     db.setConnectOptions(options.join(QLatin1Char(';')));
     return db;
 }
@@ -221,10 +221,10 @@ Location ParseLocation(const QString& location)
             QStringLiteral(
                 "データ格納場所 '%1' は正しいサーバーの指定ではありません（%2）。"
                 "postgresql://ユーザー@ホスト:ポート/データベース の形で指定してください")
-                .arg(text, why));
+                .arg(Excerpt(text), why));
     };
     if (!url.isValid())
-        throw bad(url.errorString());
+        throw bad(QStringLiteral("URI の形になっていません"));
     if (!url.password().isEmpty())
         throw bad(QStringLiteral(
             "パスワードは指定できません。PGPASSWORD または ~/.pgpass を使ってください"));
@@ -232,16 +232,37 @@ Location ParseLocation(const QString& location)
         throw bad(QStringLiteral("ホストがありません"));
     if (database.isEmpty() || database.contains(QLatin1Char('/')))
         throw bad(QStringLiteral("データベース名がありません"));
+    // One host, named or numbered: libpq would take "a,b" for two servers to try.
+    static const QRegularExpression hostName(QStringLiteral("^[A-Za-z0-9._-]+$|^[0-9A-Fa-f:.]+$"));
+    if (!hostName.match(url.host()).hasMatch())
+        throw bad(
+            QStringLiteral("ホスト名 %1 に使えない文字があります").arg(Excerpt(url.host(), 40)));
+    for (const QString& part : {url.userName(), database}) {
+        for (const QChar c : part) {
+            if (c.category() == QChar::Other_Control)
+                throw bad(QStringLiteral("ユーザー名かデータベース名に制御文字があります"));
+        }
+    }
     loc.server = true;
     loc.host = url.host();
     loc.port = url.port(5432);
     loc.database = database;
     loc.user = url.userName();
-    loc.options = url.query(QUrl::FullyDecoded);
-    for (const auto& item : QUrlQuery(url).queryItems()) {
+    // libpq reads the options as "key=value" words: a value outside its closed list could
+    // carry another key (a host, a password) past every message that names the server.
+    static const QStringList sslModes{QStringLiteral("disable"),   QStringLiteral("allow"),
+                                      QStringLiteral("prefer"),    QStringLiteral("require"),
+                                      QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    QStringList options;
+    for (const auto& item : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
         if (item.first != QLatin1String("sslmode"))
-            throw bad(QStringLiteral("不明な指定 %1").arg(item.first));
+            throw bad(QStringLiteral("不明な指定 %1").arg(Excerpt(item.first, 20)));
+        if (!sslModes.contains(item.second) || !options.isEmpty())
+            throw bad(QStringLiteral("sslmode は %1 のどれか一つです")
+                          .arg(sslModes.join(QStringLiteral("、"))));
+        options << QStringLiteral("sslmode=") + item.second;
     }
+    loc.options = options.join(QLatin1Char('&'));
     loc.text = ServerUri(loc.host, loc.port, loc.database, loc.user, loc.options);
     return loc;
 }
@@ -329,8 +350,8 @@ void TestConnection(const QString& location)
     const Location loc = ParseLocation(location);
     if (!loc.server) {
         if (!QDir().mkpath(loc.folder) || !QFileInfo(loc.folder).isDir())
-            throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
-                               .arg(QDir::toNativeSeparators(loc.folder)));
+            throw AppError(
+                QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(loc.folder)));
         return;
     }
     const QString name = QStringLiteral("kozeran-test");
@@ -480,16 +501,22 @@ bool ColumnExists(const QString& table, const QString& column)
         {table, column});
 }
 
+QString CreateTableStatement(const QString& table, const QList<Schema::Column>& columns,
+                             bool server)
+{
+    QStringList definitions;
+    for (const Schema::Column& c : columns)
+        definitions << columnDefinition(c, server);
+    return QStringLiteral("create table %1 (%2)")
+        .arg(table, definitions.join(QStringLiteral(", ")));
+}
+
 void CreateTable(const QString& table, const QList<Schema::Column>& columns)
 {
     const bool server = IsServer();
     backUpBeforeLayoutChange(server);
-    QStringList definitions;
-    for (const Schema::Column& c : columns)
-        definitions << columnDefinition(c, server);
     ForgetLayout();
-    Execute(
-        QStringLiteral("create table %1 (%2)").arg(table, definitions.join(QStringLiteral(", "))));
+    Execute(CreateTableStatement(table, columns, server));
 }
 
 void AddColumn(const QString& table, const Schema::Column& column)
