@@ -346,7 +346,7 @@ void WriteXlsx(const ExportData& data, const QString& file)
             book.Text(sheet, row, 2, r.label);
             book.Number(sheet, row, 3, r.ondo, true);
             book.Text(sheet, row, 4, r.measurer);
-            book.Text(sheet, row, 5, r.kikaku);
+            book.Text(sheet, row, 5, ReadableRange(r.kikaku));
             book.Text(sheet, row, 6, r.time);
             book.Text(sheet, row, 7, r.truck);
             book.Text(sheet, row, 8, r.remark);
@@ -368,7 +368,7 @@ void WriteCsv(const ExportData& data, const QString& file)
                                      r.label,
                                      QString::number(r.ondo, 'g', QLocale::FloatingPointShortest),
                                      r.measurer,
-                                     r.kikaku,
+                                     ReadableRange(r.kikaku),
                                      r.time,
                                      r.truck,
                                      r.remark};
