@@ -2,6 +2,7 @@
 
 #include "app/DialogWiring.h"
 #include "app/ExchangeWiring.h"
+#include "app/PackageWiring.h"
 #include "app/PrintWiring.h"
 #include "core/AppError.h"
 #include "domain/DayEntry.h"
@@ -12,6 +13,7 @@
 #include "help_ui/HelpWindow.h"
 #include "printing/PrinterSetup.h"
 #include "printing_ui/FormPreview.h"
+#include "printing_ui/PackageDialog.h"
 #include "printing_ui/SetPrintItems.h"
 #include "printing_ui/SystemPrinters.h"
 #include "registers_ui/Calendar.h"
@@ -56,6 +58,7 @@ struct TDesktop::Windows
     std::unique_ptr<TfParadoxImport> fParadoxImport;
     std::unique_ptr<TfCsvImport> fCsvImport;
     std::unique_ptr<TfHelp> fHelp;
+    std::unique_ptr<TfPackage> fPackage;
     // The first question to CUPS loads its plugin: asked when the print settings first open.
     std::optional<TPrinterWatch> printerWatch;
 };
@@ -84,6 +87,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
     ConnectExportDialog(main, OnFirstUse(w.fExport));
     ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, static_cast<QWidget*>(&main)));
     ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport));
+    ConnectPackageDialog(main, OnFirstUse(w.fPackage, static_cast<QWidget*>(&main)));
     const DialogRef<TfHelp> help = OnFirstUse(w.fHelp, static_cast<QWidget*>(&main));
     QObject::connect(&main, &TfEditOndoData::helpRequested, &main, [help] { ShowGuide(*help); });
     QObject::connect(&main, &TfEditOndoData::aboutRequested, &main,

@@ -183,7 +183,7 @@ void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
     const QString text = PdfText(file);
     QVERIFY(text.contains(QStringLiteral("Ｘ管理図")));
     QVERIFY(text.contains(QStringLiteral("密粒度アスコン")));
-    QVERIFY(text.contains(QStringLiteral("自2024年4月1日至2024年4月8日")));
+    QVERIFY(text.contains(QStringLiteral("2024年4月1日～4月8日")));
     QCOMPARE(Engine::GetAliasPath(), stored);
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120"));
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QString());
