@@ -156,6 +156,13 @@ QList<QPair<QString, QList<TCategory>>> Contents(const TPackageRequest& r)
     return out;
 }
 
+// The X chart's categories in the index: a long list by its count.
+QString CategoriesText(const QStringList& names)
+{
+    return names.size() > 2 ? QStringLiteral("全%1区分").arg(names.size())
+                            : names.join(QStringLiteral("・"));
+}
+
 void Widen(QDate& first, QDate& last, const QDate& day)
 {
     if (!first.isValid() || day < first)
@@ -257,7 +264,7 @@ void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& 
         double low = 0, high = 0;
         AutomaticChartRange(chart, low, high);
         w.Pdf(TPrintForm::ControlChart, mix, m.days.first().date(), m.days.last().date(),
-              TIndexEntry{{}, {}, m.printName, names.join(QStringLiteral("・")), {}, 0}, true,
+              TIndexEntry{{}, {}, m.printName, CategoriesText(names), {}, 0}, true,
               [&](TPageSink& sink) { DrawControlChart(chart, sink, low, high); });
 
         for (const TCategory& c : categories) {

@@ -156,10 +156,12 @@ QString ShortDateWithYear(const QDate& day, bool wareki)
 
 QString JoinDistinct(const QStringList& names)
 {
+    // A day measured by several people arrives already joined.
     QStringList out;
-    for (const QString& n : names)
-        if (!n.trimmed().isEmpty() && !out.contains(n.trimmed()))
-            out << n.trimmed();
+    for (const QString& joined : names)
+        for (const QString& n : joined.split(QStringLiteral("・")))
+            if (!n.trimmed().isEmpty() && !out.contains(n.trimmed()))
+                out << n.trimmed();
     return out.join(QStringLiteral("・"));
 }
 
@@ -171,21 +173,20 @@ QString MeasurersOfDays(const QList<QPair<QDate, QString>>& days)
     const QString all = JoinDistinct(names);
     if (!all.contains(QStringLiteral("・")))
         return all;
+    const auto measured = [&](int i, const QString& name) {
+        return JoinDistinct({days[i].second}).split(QStringLiteral("・")).contains(name);
+    };
     // Runs enough to name the days of each; too many would crowd out everything else.
     constexpr int MostRuns = 4;
-    int runCount = 0;
-    for (int i = 0; i < days.size(); ++i)
-        runCount += i == 0 || days[i].second.trimmed() != days[i - 1].second.trimmed();
-    if (runCount > MostRuns)
-        return all + QStringLiteral("（日により異なる）");
     QStringList parts;
+    int runCount = 0;
     for (const QString& name : all.split(QStringLiteral("・"))) {
         QStringList runs;
         for (int i = 0; i < days.size(); ++i) {
-            if (days[i].second.trimmed() != name)
+            if (!measured(i, name))
                 continue;
             int j = i;
-            while (j + 1 < days.size() && days[j + 1].second.trimmed() == name)
+            while (j + 1 < days.size() && measured(j + 1, name))
                 ++j;
             const auto md = [](const QDate& d) {
                 return QStringLiteral("%1/%2").arg(d.month()).arg(d.day());
@@ -194,8 +195,11 @@ QString MeasurersOfDays(const QList<QPair<QDate, QString>>& days)
                            : md(days[i].first));
             i = j;
         }
+        runCount += int(runs.size());
         parts << name + QLatin1Char(' ') + runs.join(QStringLiteral(", "));
     }
+    if (runCount > MostRuns)
+        return all + QStringLiteral("（日により異なる）");
     return parts.join(QStringLiteral("・"));
 }
 

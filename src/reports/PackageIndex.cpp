@@ -11,11 +11,12 @@ namespace {
 
 constexpr float SheetWidth = 16.5f;
 constexpr float TableTop = 3.6f;
-constexpr float RowHeight = 0.55f;
-constexpr int RowsPerPage = 38;
+// Two lines of 7 pt a row, so that long names wrap rather than shrink or lose their ends.
+constexpr float RowHeight = 0.8f;
+constexpr int RowsPerPage = 26;
 
 // Column edges: No., file, kind, mix, category, period, pages.
-const float Edges[] = {0, 0.8f, 8.6f, 10.3f, 12.2f, 13.6f, 15.9f, SheetWidth};
+const float Edges[] = {0, 0.8f, 7.2f, 8.9f, 12.0f, 13.6f, 15.9f, SheetWidth};
 
 QString CsvField(const QString& text)
 {
@@ -30,7 +31,7 @@ void Row(TCanvas& c, const QStringList& cells, float y, bool head)
 {
     for (int i = 0; i < cells.size(); ++i) {
         const TCmBox box{Edges[i] + 0.08f, y, Edges[i + 1] - 0.08f, y + RowHeight};
-        PrintFittedText(c, cells[i], head || i == 0 || i == 6 ? 1 : 0, box, SmallestPoints);
+        PrintFittedText(c, cells[i], head || i == 0 || i == 6 ? 1 : 0, box);
     }
     PrintLine(c, 0, y + RowHeight, SheetWidth, y + RowHeight, 1);
 }
@@ -70,7 +71,7 @@ void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane)
         for (int i = first; i < std::min(rows, first + RowsPerPage); ++i, y += RowHeight) {
             if (i >= doc.entries.size()) {
                 PrintFittedText(c, doc.notes[i - int(doc.entries.size())], 0,
-                                TCmBox{0.1f, y, SheetWidth, y + RowHeight}, SmallestPoints);
+                                TCmBox{0.1f, y, SheetWidth, y + RowHeight});
                 continue;
             }
             const TIndexEntry& e = doc.entries[i];

@@ -51,6 +51,12 @@ private Q_SLOTS:
         QCOMPARE(t.measurer, QStringLiteral("山田 12/31・佐藤 1/2"));
         QCOMPARE(StatTitle(doc, series).measurer,
                  QStringLiteral("山田 12/30～12/31, 1/6・佐藤 1/2"));
+        // A day of several categories measured by two people names each of them once.
+        series.days[2].measurer = QStringLiteral("佐藤・山田");
+        QCOMPARE(StatTitle(doc, series).measurer, QStringLiteral("山田 12/30～1/6・佐藤 1/2"));
+        for (int d = 3; d < 8; ++d)
+            series.days.push_back(day(2025, 1, d * 2, d % 2 ? "佐藤" : "山田・佐藤"));
+        QCOMPARE(StatTitle(doc, series).measurer, QStringLiteral("山田・佐藤（日により異なる）"));
         doc.title.wareki = true;
         QCOMPARE(StatTitle(doc, series, 0, 2).period, QStringLiteral("令和6年12月30日～12月31日"));
         QCOMPARE(DateText(QDate(2019, 5, 1), true), QStringLiteral("令和元年5月1日"));
