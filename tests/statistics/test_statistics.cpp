@@ -185,7 +185,7 @@ private Q_SLOTS:
     }
 
     // A2, D3 and D4 for n = 2 … 10 as they follow from d2 and d3: A2 = 3 / (d2 √n),
-    // D4 = 1 + 3 d3 / d2, D3 = 1 − 3 d3 / d2 when positive.
+    // D4 = 1 + 3 d3 / d2, D3 = 1 − 3 d3 / d2 when positive; and the limits they give.
     void rangeConstantsFromD2AndD3()
     {
         const double d2[] = {1.12838, 1.69257, 2.05875, 2.32593, 2.53441,
@@ -201,6 +201,35 @@ private Q_SLOTS:
             QVERIFY2(std::abs(k.d3 - std::max(0.0, 1 - 3 * b / a)) < 0.0006,
                      qPrintable(QString::number(n)));
             QVERIFY(std::abs(k.d2 - a) < 0.0006);
+        }
+        // As the data sheets print them, and the limits they give two subgroups of n readings
+        // with means 100 and 102 and ranges 10, worked out by hand: X̿ = 101, R̄ = 10.
+        struct Hand
+        {
+            double a2, d3, d4, xHigh, xLow, rHigh, rLow;
+        };
+        const Hand table[] = {{1.880, 0, 3.267, 119.80, 82.20, 32.67, 0},
+                              {1.023, 0, 2.575, 111.23, 90.77, 25.75, 0},
+                              {0.729, 0, 2.282, 108.29, 93.71, 22.82, 0},
+                              {0.577, 0, 2.115, 106.77, 95.23, 21.15, 0},
+                              {0.483, 0, 2.004, 105.83, 96.17, 20.04, 0},
+                              {0.419, 0.076, 1.924, 105.19, 96.81, 19.24, 0.76},
+                              {0.373, 0.136, 1.864, 104.73, 97.27, 18.64, 1.36},
+                              {0.337, 0.184, 1.816, 104.37, 97.63, 18.16, 1.84},
+                              {0.308, 0.223, 1.777, 104.08, 97.92, 17.77, 2.23}};
+        for (int n = 2; n <= 10; ++n) {
+            const Hand& h = table[n - 2];
+            const TRangeConstants k = RangeConstants(n);
+            QVERIFY2(std::abs(k.a2 - h.a2) < 0.0005 && std::abs(k.d3 - h.d3) < 0.0005 &&
+                         std::abs(k.d4 - h.d4) < 0.0005,
+                     qPrintable(QString::number(n)));
+            std::vector<double> a(size_t(n), 100), b(size_t(n), 102);
+            a[0] = 95, a[1] = 105, b[0] = 97, b[1] = 107;
+            const TRangeSubgroupLimits l =
+                RangeLimitsFor(ComputeXbarR({MakeRangeSubgroup(a), MakeRangeSubgroup(b)}, 0, 2), n);
+            QVERIFY2(std::abs(l.xHigh - h.xHigh) < 0.006 && std::abs(l.xLow - h.xLow) < 0.006 &&
+                         std::abs(l.rHigh - h.rHigh) < 0.006 && std::abs(l.rLow - h.rLow) < 0.006,
+                     qPrintable(QString::number(n)));
         }
         QCOMPARE(RangeConstants(3).d4, 2.575);
         QCOMPARE(RangeConstants(5).d4, 2.115);
