@@ -251,7 +251,9 @@ void DrawBlock(TCanvas& c, const TLayout& l, int block, const TBlockJob& job, bo
                     PrintText(c, QStringLiteral("○"), 0, cell.x1, y1, cell.x2, y2, 0);
                     c.SetFontBold(true);
                 }
-                PrintShrinkText(c, Temperature(r.ondo, decimals), 1, cell.x1, y1, cell.x2, y2);
+                // Right-aligned, as figures are, and so clear of the mark at the left.
+                PrintShrinkText(c, Temperature(r.ondo, decimals), 2, cell.x1, y1, cell.x2 - 0.05f,
+                                y2);
                 c.SetFontBold(false);
                 break;
             }
@@ -262,8 +264,9 @@ void DrawBlock(TCanvas& c, const TLayout& l, int block, const TBlockJob& job, bo
     const TColumn& value = l.Of(TColumn::Temperature);
     const bool last = job.part == Blocks(day) - 1;
     if (!last) {
-        PrintText(c, QStringLiteral("（続き）"), 1, L + label.x1, T + SummaryTop, L + value.x2,
-                  T + FrameBottom, 0);
+        // In the first label cell of the summary, clear of the cells' lines.
+        PrintShrinkText(c, QStringLiteral("（続き）"), 1, L + label.x1 + 0.05f, T + SummaryTop,
+                        L + label.x2 - 0.05f, T + SummaryTop + RowHeight);
         return;
     }
     static const char* const labels[] = {"個　数", "最大値", "最小値", "平均値", "規格外"};
