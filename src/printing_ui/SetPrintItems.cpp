@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -285,13 +286,20 @@ void TfSetPrintItems::StoreFormSettings()
                                       CheckKikakuSen->isChecked()});
 }
 
+// The installed face the forms' default resolves to, as the font list names it.
+QString TfSetPrintItems::DefaultFaceInUse()
+{
+    InstallFontSubstitutions();
+    return QFontInfo(QFont(DefaultFaceName())).family();
+}
+
 QString TfSetPrintItems::FontInUse()
 {
     const QString stored = ReadSetting(PrintFontKey);
     if (!stored.isEmpty())
         return stored;
     InstallFontSubstitutions();
-    return QStringLiteral("既定（%1）").arg(QFont::substitute(DefaultFaceName()));
+    return QStringLiteral("既定（%1）").arg(DefaultFaceInUse());
 }
 
 QStringList TfSetPrintItems::JapaneseFaces()
@@ -351,7 +359,7 @@ void TfSetPrintItems::ChangeFont()
         throw AppError(QStringLiteral("日本語のフォントがインストールされていません"));
     FontDialog1->setComboBoxItems(faces);
     const QString stored = ReadSetting(PrintFontKey);
-    const QString current = stored.isEmpty() ? QFont::substitute(DefaultFaceName()) : stored;
+    const QString current = stored.isEmpty() ? DefaultFaceInUse() : stored;
     FontDialog1->setTextValue(faces.contains(current) ? current : faces.first());
     if (FontDialog1->exec() != QDialog::Accepted)
         return;

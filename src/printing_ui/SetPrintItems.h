@@ -48,6 +48,7 @@ public:
 
     // The face the pages are printed in: the stored one, else the default's stand-in.
     static QString FontInUse();
+    static QString DefaultFaceInUse();
     // The installed faces that have Japanese.
     static QStringList JapaneseFaces();
 

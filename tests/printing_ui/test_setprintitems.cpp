@@ -113,7 +113,10 @@ void TestSetPrintItems::firstShowingTicksTheShownCategory()
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("200"));
     QVERIFY2(f.dialog->Label5->text().startsWith(QStringLiteral("既定（")),
              qPrintable(f.dialog->Label5->text()));
-    QVERIFY(f.dialog->Label5->text().length() > 4);
+    // Named as the font list names it.
+    QVERIFY(TfSetPrintItems::JapaneseFaces().contains(TfSetPrintItems::DefaultFaceInUse()));
+    QCOMPARE(f.dialog->Label5->text(),
+             QStringLiteral("既定（%1）").arg(TfSetPrintItems::DefaultFaceInUse()));
     QCOMPARE(f.dialog->SS1->rowCount(), 4);
     QCOMPARE(f.dialog->SS1->item(2, 1)->text(), QStringLiteral("区分2"));
     QVERIFY(f.dialog->SS1->isColumnHidden(2));
