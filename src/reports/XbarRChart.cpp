@@ -476,9 +476,8 @@ void DrawXbarRChart(const TStatDocument& doc, TPageSink& pane, const TXbarRSetti
                     const bool red =
                         (r == 3 && f.mean) || (r == 4 && f.range) || (r == 1 && row.simulated);
                     c.SetFontColor(red ? clRed : clBlack);
-                    const QString text =
-                        r == 1 && row.simulated ? QStringLiteral("模擬値") : cells[r];
-                    PrintShrinkText(c, text, 1, x1, TableTop + TableRow * float(r), x2,
+                    // A simulated day keeps its date, in red, and is named under the table.
+                    PrintShrinkText(c, cells[r], 1, x1, TableTop + TableRow * float(r), x2,
                                     TableTop + TableRow * float(r + 1), SmallestPoints);
                 }
                 c.SetFontColor(clBlack);
@@ -494,12 +493,18 @@ void DrawXbarRChart(const TStatDocument& doc, TPageSink& pane, const TXbarRSetti
 
             c.SetFontSize(9);
             c.SetFontColor(clRed);
-            PrintFittedText(
-                c,
-                s.groups.empty()
-                    ? QStringLiteral("組がありません（測定値が2個以上の日がありません）")
-                    : OutOfControlList(s, step.from, step.to),
-                0, TCmBox{0.4f, ListTop, PlotRight - 0.1f, 14.75f});
+            QString list = s.groups.empty()
+                               ? QStringLiteral("組がありません（測定値が2個以上の日がありません）")
+                               : OutOfControlList(s, step.from, step.to);
+            QStringList simulated;
+            for (int i = step.from; i < step.to; ++i)
+                if (s.rows[size_t(i)].simulated)
+                    simulated << QStringLiteral("No.%1 %2")
+                                     .arg(i + 1)
+                                     .arg(MonthDay(s.rows[size_t(i)].day));
+            if (!simulated.isEmpty())
+                list += QStringLiteral("　模擬値: ") + simulated.join(QStringLiteral(", "));
+            PrintFittedText(c, list, 0, TCmBox{0.4f, ListTop, PlotRight - 0.1f, 14.75f});
             c.SetFontColor(clBlack);
             if (!s.steps.empty())
                 DrawPanel(c, s, p, series);

@@ -149,6 +149,7 @@ private Q_SLOTS:
         QVERIFY(OutOfControlList(s, 20, 24).contains(QStringLiteral("No.22 4/23 (x̄")));
         QCOMPARE(OutOfControlList(s, 0, 20), QStringLiteral("管理外れ: なし"));
 
+        doc.series[0].days[1].simulated = true;
         TTestPane pane(false, true);
         DrawXbarRChart(doc, pane, TXbarRSettings());
         QCOMPARE(pane.Count(), 2);
@@ -160,6 +161,9 @@ private Q_SLOTS:
         QVERIFY(HasText(first, QStringLiteral("2.115")));
         QVERIFY(HasText(first, QStringLiteral("上限 175")));
         QVERIFY(HasText(first, QStringLiteral("150～175 ℃")));
+        // A simulated day keeps its date and is named under the table.
+        QCOMPARE(TextsEqual(first, QStringLiteral("4/2")).at(0).font.color, clRed);
+        QVERIFY(HasText(first, QStringLiteral("管理外れ: なし　模擬値: No.2 4/2")));
         QVERIFY(HasText(pane.Ops(1), QStringLiteral("1～20 (20組)")));
         QVERIFY(HasText(pane.Ops(1), QStringLiteral("2024年4月22日～4月25日")));
         bool listed = false;
