@@ -60,6 +60,7 @@ Q_SIGNALS:
     void csvImportRequested();
     void oldDataImportRequested();
     void dayListRequested();
+    void journeyRequested();
     void helpRequested();
     void aboutRequested();
 
