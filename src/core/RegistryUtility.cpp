@@ -68,3 +68,9 @@ RoundingRule RoundingRuleSetting()
     return ReadSetting(QStringLiteral("RoundON")) == QLatin1String("TRUE") ? RoundingRule::HalfEven
                                                                            : RoundingRule::HalfUp;
 }
+
+int AverageDecimalsSetting()
+{
+    const QString stored = ReadSetting(QStringLiteral("OndoAvgKetasu"));
+    return stored.trimmed().isEmpty() ? 1 : qBound(0, ParseWhole(stored), 3);
+}

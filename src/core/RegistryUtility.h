@@ -12,3 +12,6 @@ void WriteSetting(const QString& key, const QString& value);
 
 // The user's rounding of averages: half to even when RoundON is exactly "TRUE".
 RoundingRule RoundingRuleSetting();
+
+// The decimals of averages on screen and in print (OndoAvgKetasu): 1 until the user chose, 0 to 3.
+int AverageDecimalsSetting();

@@ -43,11 +43,6 @@ const QString DirectionKey = QStringLiteral("EnterDirection");
 const QString GeometryKey = QStringLiteral("MainWindowGeometry");
 const QString DecimalsKey = QStringLiteral("OndoAvgKetasu");
 
-// The decimals of the average: 1 until the user chose.
-int averageDecimals(const QString& stored)
-{
-    return stored.trimmed().isEmpty() ? 1 : qBound(0, ParseWhole(stored), 3);
-}
 const QStringList StatisticCaptions{QStringLiteral("最高"), QStringLiteral("最低"),
                                     QStringLiteral("平均"), QStringLiteral("個数")};
 
@@ -238,7 +233,7 @@ void TfEditOndoData::showEvent(QShowEvent* event)
         m_statistics->item(r, 0)->setText(StatisticCaptions[r]);
     RunGuarded(this, [this] {
         const QSignalBlocker quiet(m_avgDecimals); // showing the stored value is no change
-        m_avgDecimals->setValue(averageDecimals(ReadSetting(DecimalsKey)));
+        m_avgDecimals->setValue(AverageDecimalsSetting());
         const int direction = ReadSetting(DirectionKey).trimmed().isEmpty()
                                   ? int(TEnterDirection::Down)
                                   : qBound(0, ParseWhole(ReadSetting(DirectionKey)), 3);

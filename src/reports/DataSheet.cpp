@@ -1,5 +1,6 @@
 #include "reports/DataSheet.h"
 
+#include "core/RegistryUtility.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
@@ -276,7 +277,15 @@ void DrawBlock(TCanvas& c, const TLayout& l, int block, const TBlockJob& job, bo
         stats[0] = QString::number(s.kosu);
         stats[1] = Temperature(s.max, decimals);
         stats[2] = Temperature(s.min, decimals);
-        stats[3] = FormatFixed(s.avg, 1);
+        // The stored average has one decimal; other decimals come from the readings themselves.
+        const int avgDecimals = AverageDecimalsSetting();
+        QList<double> values;
+        for (const TSheetReading& r : day.readings)
+            values << r.ondo;
+        stats[3] =
+            avgDecimals == 1 || values.isEmpty()
+                ? FormatFixed(s.avg, 1)
+                : FormatFixed(RoundedMean(values, avgDecimals, RoundingRuleSetting()), avgDecimals);
     }
     stats[4] = day.limits.Any() ? QString::number(outside) : QStringLiteral("—");
     for (int i = 0; i < SummaryRows; ++i) {

@@ -151,6 +151,13 @@ private Q_SLOTS:
         DrawDataSheet(doc, whole);
         QCOMPARE(Count(whole.Ops(0), QStringLiteral("161")), 2);
         QCOMPARE(Count(whole.Ops(0), QStringLiteral("○印は規格外")), 0);
+
+        // The average in the decimals the user chose in the main window, from the readings.
+        TempProfile profile;
+        WriteSetting(QStringLiteral("OndoAvgKetasu"), QStringLiteral("2"));
+        TTestPane two;
+        DrawDataSheet(doc, two);
+        QCOMPARE(Count(two.Ops(0), QStringLiteral("160.50")), 1);
     }
 
     // Time, truck and remark columns come with the readings that have them: two blocks across,
