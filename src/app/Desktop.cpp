@@ -3,6 +3,7 @@
 #include "app/DialogWiring.h"
 #include "app/ExchangeWiring.h"
 #include "app/PrintWiring.h"
+#include "app/SiteWiring.h"
 #include "core/AppError.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
@@ -21,6 +22,7 @@
 #include "settings_ui/CopyDataDialog.h"
 #include "settings_ui/RestoreBackup.h"
 #include "settings_ui/SetDataPath.h"
+#include "site_ui/SitePanel.h"
 #include "storage/Engine.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/LazyDialog.h"
@@ -56,6 +58,7 @@ struct TDesktop::Windows
     std::unique_ptr<TfParadoxImport> fParadoxImport;
     std::unique_ptr<TfCsvImport> fCsvImport;
     std::unique_ptr<TfHelp> fHelp;
+    std::unique_ptr<TfSitePanel> fSitePanel;
     // The first question to CUPS loads its plugin: asked when the print settings first open.
     std::optional<TPrinterWatch> printerWatch;
 };
@@ -84,6 +87,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
     ConnectExportDialog(main, OnFirstUse(w.fExport));
     ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, static_cast<QWidget*>(&main)));
     ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport));
+    ConnectSitePanel(main, OnFirstUse(w.fSitePanel, static_cast<QWidget*>(&main)));
     const DialogRef<TfHelp> help = OnFirstUse(w.fHelp, static_cast<QWidget*>(&main));
     QObject::connect(&main, &TfEditOndoData::helpRequested, &main, [help] { ShowGuide(*help); });
     QObject::connect(&main, &TfEditOndoData::aboutRequested, &main,

@@ -55,6 +55,7 @@ Q_SIGNALS:
     void exportRequested();
     void csvImportRequested();
     void oldDataImportRequested();
+    void siteRequested();
     void helpRequested();
     void aboutRequested();
 

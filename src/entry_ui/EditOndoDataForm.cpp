@@ -106,6 +106,7 @@ void TfEditOndoData::buildMenus()
     QAction* exportItem = menuItem(file, "ExportItem", QStringLiteral("Excelに出力…"));
     QAction* importOld = menuItem(file, "ImportOldItem", QStringLiteral("旧データの取り込み…"));
     QAction* copyData = menuItem(file, "CopyDataItem", QStringLiteral("データの移行…"));
+    QAction* site = menuItem(file, "SiteItem", QStringLiteral("現場入力を開始…"));
     file->addSeparator();
     QAction* close = menuItem(file, "Close1", QStringLiteral("閉じる"));
     // A server's backups are the server's own.
@@ -140,6 +141,7 @@ void TfEditOndoData::buildMenus()
     connect(exportItem, &QAction::triggered, this, &TfEditOndoData::exportRequested);
     connect(importOld, &QAction::triggered, this, &TfEditOndoData::oldDataImportRequested);
     connect(copyData, &QAction::triggered, this, &TfEditOndoData::copyDataRequested);
+    connect(site, &QAction::triggered, this, &TfEditOndoData::siteRequested);
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(koji, &QAction::triggered, this, [this] { Q_EMIT projectDialogRequested(false); });
     connect(gozai, &QAction::triggered, this, [this] { Q_EMIT mixDialogRequested(false); });

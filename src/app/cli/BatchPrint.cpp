@@ -30,7 +30,8 @@ std::vector<TCommandEntry> Commands(const Cli::Options& o)
             {o.xlsx, Cli::Export},
             {o.csv, Cli::Export},
             {o.importParadox, Cli::ImportParadox},
-            {o.copyData, Cli::CopyData}};
+            {o.copyData, Cli::CopyData},
+            {o.serve, Cli::Serve}};
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -49,6 +50,8 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
     }
     if (given > 1)
         return names.join(QStringLiteral("、")) + QStringLiteral(" は一つだけ指定してください");
+    if (parser.isSet(o.listen) && !parser.isSet(o.serve))
+        return QStringLiteral("--listen は --serve と一緒に指定してください");
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))
         return QStringLiteral("--dry-run は --import-paradox と一緒に指定してください");
     return {};
@@ -82,7 +85,7 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
     parser.setApplicationDescription(
         QStringLiteral("温度管理: "
                        "管理図・データシートのPDF出力、CSVの取り込み、Excel・CSVへの書き出し、デー"
-                       "タのバックアップと復元、旧データの取り込み"));
+                       "タのバックアップと復元、旧データの取り込み、現場入力のページ"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions(o.All());

@@ -26,5 +26,8 @@ void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream
 void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --copy-data FROM TO: every table from one location to another.
 void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then
+// "ペアリングコード: NNNNNN" for each code shown.
+void Serve(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 
 } // namespace Cli
