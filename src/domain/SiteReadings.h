@@ -79,19 +79,26 @@ TRegisters Registers();
 // registers do not know.
 TOndoKubun CheckDay(const TSiteDay& day);
 
+// Each command answers with the day as it left it.
 struct TAppended
 {
     int lno = 0;
     bool again = false; // the id was stored before: nothing was written now
+    TSiteSummary summary;
 };
 TAppended Append(const TSiteDay& day, const TSiteEntry& entry);
 
 // The temperature, truck and remark of one of the last readings, found by its id.
-void Correct(const TSiteDay& day, const TSiteEntry& entry);
+TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry);
 
-// Removes one of the last readings; the later ones move up a load. False when no reading has
-// the id (it was removed before). A day left without readings goes.
-bool Remove(const TSiteDay& day, const QString& id);
+// Removes one of the last readings; the later ones move up a load. `removed` is false when no
+// reading has the id (it was removed before). A day left without readings goes.
+struct TRemoved
+{
+    bool removed = false;
+    TSiteSummary summary;
+};
+TRemoved Remove(const TSiteDay& day, const QString& id);
 
 TSiteSummary Summary(const TSiteDay& day);
 

@@ -130,20 +130,23 @@ TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, cons
 
     try {
         QJsonObject answer;
+        TSiteSummary s;
         bool changed = true;
         if (path == "/api/readings") {
             const TAppended a = Append(siteDay, entry);
             answer.insert(QStringLiteral("lno"), a.lno);
             answer.insert(QStringLiteral("again"), a.again);
             changed = !a.again;
+            s = a.summary;
         } else if (path == "/api/readings/correct") {
-            Correct(siteDay, entry);
+            s = Correct(siteDay, entry);
         } else if (path == "/api/readings/remove") {
-            changed = Remove(siteDay, entry.id);
+            const TRemoved r = Remove(siteDay, entry.id);
+            changed = r.removed;
+            s = r.summary;
         } else {
             return error(404, QStringLiteral("ありません"));
         }
-        const TSiteSummary s = Summary(siteDay);
         if (changed)
             Q_EMIT dayChanged(siteDay.kojiCode, siteDay.gozaiName, s.kubunName,
                               QDateTime(siteDay.day, QTime(0, 0)));

@@ -169,8 +169,8 @@ private Q_SLOTS:
         fix.temperature = QStringLiteral("x");
         QVERIFY(!refusal([&] { Correct(f.day, fix); }).isEmpty());
 
-        QVERIFY(Remove(f.day, sent.at(9).id));
-        QVERIFY(!Remove(f.day, sent.at(9).id)); // sent again: nothing more goes
+        QVERIFY(Remove(f.day, sent.at(9).id).removed);
+        QVERIFY(!Remove(f.day, sent.at(9).id).removed); // sent again: nothing more goes
         const QStringList rows = f.stored();
         QCOMPARE(rows.size(), 11);
         QCOMPARE(rows.at(9), QStringLiteral("10 10 160 08:11 phone-0011"));
@@ -181,7 +181,7 @@ private Q_SLOTS:
         other.day = other.day.addDays(1);
         const TSiteEntry only = f.entry(QStringLiteral("155"));
         Append(other, only);
-        QVERIFY(Remove(other, only.id));
+        QVERIFY(Remove(other, only.id).removed);
         QVERIFY(!TOndoKanri::HasDay(TOndoKanri::FindHeader(QStringLiteral("K001"), Mix, 0),
                                     QDateTime(other.day, QTime(0, 0))));
     }
