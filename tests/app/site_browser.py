@@ -15,6 +15,7 @@ import time
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
 from selenium.webdriver.support.ui import Select, WebDriverWait
 
 url, code, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
@@ -40,15 +41,19 @@ for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '-
              '--user-data-dir=' + profile, '--window-size=430,1400', '--lang=ja'):
     options.add_argument(flag)
 driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
-wait = WebDriverWait(driver, 30)
+wait = WebDriverWait(driver, 30, poll_frequency=0.1)
 
 
 def labelled(text):
     """The control a <label for> or an aria-label names, as a screen reader finds it."""
-    for label in driver.find_elements(By.TAG_NAME, 'label'):
-        if label.text.strip() == text and label.get_attribute('for'):
-            return driver.find_element(By.ID, label.get_attribute('for'))
-    return driver.find_element(By.CSS_SELECTOR, '[aria-label="%s"]' % text)
+    found = driver.execute_script(
+        'const t = arguments[0];'
+        'for (const l of document.querySelectorAll("label[for]"))'
+        '  if (l.textContent.trim() === t) return document.getElementById(l.htmlFor);'
+        'return document.querySelector(\'[aria-label="\' + t + \'"]\');', text)
+    if found is None:
+        raise LookupError('nothing is labelled ' + text)
+    return found
 
 
 def button(text):
@@ -61,11 +66,11 @@ def waiting_text():
 
 
 def enter(temperature, truck):
-    labelled('温度').clear()
-    labelled('温度').send_keys(temperature)
-    labelled('車番').clear()
-    labelled('車番').send_keys(truck)
-    button('記録').click()
+    # The page empties the temperature after each load and keeps the truck for the next one.
+    temp, car, record = labelled('温度'), labelled('車番'), button('記録')
+    temp.send_keys(temperature)
+    car.send_keys(Keys.CONTROL, 'a', Keys.NULL, truck)
+    record.click()
 
 
 try:
@@ -93,10 +98,10 @@ try:
     if shots:
         driver.save_screenshot(os.path.join(shots, 'site-waiting.png'))
     ask('START')
-    WebDriverWait(driver, 60).until(lambda d: waiting_text() == '')
+    WebDriverWait(driver, 60, poll_frequency=0.1).until(lambda d: waiting_text() == '')
     for i in range(half + away, count):
         enter(str(150 + i % 10), 'T-%d' % (i + 1))
-    WebDriverWait(driver, 60).until(
+    WebDriverWait(driver, 60, poll_frequency=0.1).until(
         lambda d: waiting_text() == '' and d.find_element(By.ID, 'count').text == str(count))
     if shots:
         driver.execute_script('window.scrollTo(0, 0)')
