@@ -38,8 +38,11 @@ options = webdriver.ChromeOptions()
 options.binary_location = '/usr/bin/chromium'
 for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
              '--disable-background-networking', '--disable-component-update', '--disable-sync',
-             '--user-data-dir=' + profile, '--window-size=430,1400', '--lang=ja'):
+             '--user-data-dir=' + profile, '--lang=ja'):
     options.add_argument(flag)
+# A phone's screen: headless windows are no narrower than 500 pixels.
+options.add_experimental_option('mobileEmulation',
+                                {'deviceMetrics': {'width': 390, 'height': 844, 'pixelRatio': 1}})
 driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
 wait = WebDriverWait(driver, 30, poll_frequency=0.1)
 

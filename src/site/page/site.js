@@ -58,7 +58,7 @@ async function call(method, path, body) {
 
 function showLink(online) {
   $('bar').classList.toggle('offline', !online);
-  $('link').textContent = online ? '接続中' : '事務所のパソコンにつながりません';
+  $('link').textContent = online ? '接続中' : '事務所につながりません';
 }
 
 function showWaiting() {
@@ -130,11 +130,14 @@ async function start() {
   $('pairing').hidden = true;
   $('entry').hidden = false;
   const d = r.data;
+  const known = d.projects.some((p) => p.code === choice.koji) && d.mixes.includes(choice.gozai) &&
+    d.categories.some((k) => String(k.id) === String(choice.kubun));
   fill($('koji'), d.projects.map((p) => [p.code, p.code + ' ' + p.name]), choice.koji);
   fill($('gozai'), d.mixes.map((m) => [m, m]), choice.gozai);
   fill($('kubun'), d.categories.map((k) => [String(k.id), k.name]), String(choice.kubun));
   $('day').value = choice.today === d.today && choice.day ? choice.day : d.today;
   choice.today = d.today;
+  $('choose').open = !known;
   remember();
   refresh();
   flush();
@@ -143,6 +146,10 @@ async function start() {
 function remember() {
   Object.assign(choice, chosenDay());
   keep(KEY.choice, choice);
+  const shown = (id) => { const s = $(id); return s.selectedIndex >= 0 ? s.options[s.selectedIndex].text : ''; };
+  const [, m, d] = choice.day.split('-').map(Number);
+  $('chosen').textContent = [choice.koji, shown('gozai'), shown('kubun'), m && d ? m + '月' + d + '日' : '']
+    .filter(Boolean).join(' / ') || '工事・合材・区分・試験日を選んでください';
 }
 
 async function refresh() {
@@ -162,7 +169,7 @@ function showSummary(s) {
   $('avg').textContent = s && s.avg ? s.avg : '-';
   $('outside').textContent = s ? s.outside : 0;
   $('outside').classList.toggle('bad', !!(s && s.outside > 0));
-  $('spec').textContent = s && s.spec ? '規格値 ' + s.spec.replace('_', '～') + ' ℃' : '';
+  $('spec').textContent = s && s.spec ? '規格値 ' + s.spec.replace('_', '～') + '℃' : '';
   showRecent();
 }
 
@@ -232,6 +239,7 @@ function record(event) {
   queue.push({ op: 'add', id: newId(), ...day, temperature,
     truck: $('truck').value.trim(), remark: $('remark').value.trim(), takenAt: Date.now() });
   keep(KEY.queue, queue);
+  $('choose').open = false; // the first load confirms the choice
   $('temp').value = '';
   $('remark').value = '';
   say($('message'), temperature + '℃ を記録しました', 'good');
