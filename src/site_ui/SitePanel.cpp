@@ -126,7 +126,9 @@ TfSitePanel::TfSitePanel(QWidget* parent)
     m_devices->setAccessibleName(QStringLiteral("接続した端末"));
     m_devices->setHorizontalHeaderLabels(
         {QStringLiteral("端末名"), QStringLiteral("接続した日時"), QStringLiteral("最後の通信")});
-    m_devices->horizontalHeader()->setStretchLastSection(true);
+    // The dates keep to one line; the name takes what is left.
+    m_devices->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_devices->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_devices->verticalHeader()->hide();
     m_devices->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_devices->setSelectionMode(QAbstractItemView::SingleSelection);
