@@ -253,6 +253,7 @@ function openEdit(r) {
   editing = r;
   $('edit').hidden = false;
   $('edit-title').textContent = (r.lno ? r.lno + '台目' : '未送信の記録') + 'の修正';
+  say($('edit-message'), '');
   $('edit-temp').value = r.ondo;
   $('edit-truck').value = r.truck || '';
   $('edit-remark').value = r.remark || '';
@@ -269,7 +270,7 @@ function saveEdit(remove) {
   if (!r) return;
   const temperature = $('edit-temp').value.trim();
   if (!remove && !validTemperature(temperature)) {
-    say($('message'), '温度を数字で入力してください', 'bad');
+    say($('edit-message'), '温度を数字で入力してください', 'bad');
     return;
   }
   const pendingAdd = queue.find((q) => q.op === 'add' && q.id === r.id);
@@ -282,6 +283,7 @@ function saveEdit(remove) {
       truck: $('edit-truck').value.trim(), remark: $('edit-remark').value.trim(), takenAt: Date.now() });
   }
   keep(KEY.queue, queue);
+  say($('message'), (r.lno ? r.lno + '台目' : '未送信の記録') + 'を' + (remove ? '削除' : '修正') + 'しました', 'good');
   closeEdit();
   showWaiting();
   showRecent();
