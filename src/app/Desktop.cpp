@@ -1,11 +1,14 @@
 #include "app/Desktop.h"
 
+#include "app/DayListWiring.h"
 #include "app/DialogWiring.h"
 #include "app/ExchangeWiring.h"
+#include "app/HelpWiring.h"
 #include "app/PrintWiring.h"
 #include "app/SiteWiring.h"
 #include "core/AppError.h"
 #include "domain/DayEntry.h"
+#include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange_ui/CsvImportDialog.h"
 #include "exchange_ui/ExportDialog.h"
@@ -42,9 +45,13 @@
 struct TDesktop::Windows
 {
     TDayEntry entry;
+    // Every dialog is the main window's child, so that it opens over it; they are declared after
+    // it and so go before it.
+    TfEditOndoData fEditOndoData{entry, OnFirstUse(fListView, main()),
+                                 OnFirstUse(fCalendar, main())};
     std::unique_ptr<TfListView> fListView;
     std::unique_ptr<TfCalendar> fCalendar;
-    TfEditOndoData fEditOndoData{entry, OnFirstUse(fListView), OnFirstUse(fCalendar)};
+    std::unique_ptr<TfDayList> fDayList;
     std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
     std::unique_ptr<TfEditKoji> fEditKoji;
     std::unique_ptr<TfEditGozai> fEditGozai;
@@ -61,18 +68,23 @@ struct TDesktop::Windows
     std::unique_ptr<TfSitePanel> fSitePanel;
     // The first question to CUPS loads its plugin: asked when the print settings first open.
     std::optional<TPrinterWatch> printerWatch;
+
+    QWidget* main() { return &fEditOndoData; }
 };
 
 TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
 {
     Windows& w = *m_windows;
     TfEditOndoData& main = w.fEditOndoData;
-    ConnectRegisterDialogs(main, {OnFirstUse(w.fListView), OnFirstUse(w.fEditOndoKubun),
-                                  OnFirstUse(w.fEditKoji), OnFirstUse(w.fEditGozai),
-                                  OnFirstUse(w.fEditSimei)});
-    ConnectDataLocationDialog(main, OnFirstUse(w.fSetDataPath));
-    ConnectCopyDataDialog(main, OnFirstUse(w.fCopyData, static_cast<QWidget*>(&main)));
-    ConnectRestoreDialog(main, OnFirstUse(w.fRestoreBackup));
+    QWidget* parent = w.main();
+    ConnectRegisterDialogs(main,
+                           {OnFirstUse(w.fListView, parent), OnFirstUse(w.fEditOndoKubun, parent),
+                            OnFirstUse(w.fEditKoji, parent), OnFirstUse(w.fEditGozai, parent),
+                            OnFirstUse(w.fEditSimei, parent)});
+    ConnectDayList(main, OnFirstUse(w.fDayList, parent));
+    ConnectDataLocationDialog(main, OnFirstUse(w.fSetDataPath, parent));
+    ConnectCopyDataDialog(main, OnFirstUse(w.fCopyData, parent));
+    ConnectRestoreDialog(main, OnFirstUse(w.fRestoreBackup, parent));
     ConnectPrintDialog(main, std::function<TfSetPrintItems&()>([&w]() -> TfSetPrintItems& {
                            if (!w.fSetPrintItems) {
                                w.FormPreview = std::make_unique<TFormPreview>();
@@ -84,14 +96,11 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
                            }
                            return *w.fSetPrintItems;
                        }));
-    ConnectExportDialog(main, OnFirstUse(w.fExport));
-    ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, static_cast<QWidget*>(&main)));
-    ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport));
-    ConnectSitePanel(main, OnFirstUse(w.fSitePanel, static_cast<QWidget*>(&main)));
-    const DialogRef<TfHelp> help = OnFirstUse(w.fHelp, static_cast<QWidget*>(&main));
-    QObject::connect(&main, &TfEditOndoData::helpRequested, &main, [help] { ShowGuide(*help); });
-    QObject::connect(&main, &TfEditOndoData::aboutRequested, &main,
-                     [&main] { RunGuarded(&main, [&main] { ShowAbout(&main); }); });
+    ConnectExportDialog(main, OnFirstUse(w.fExport, parent));
+    ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, parent));
+    ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport, parent));
+    ConnectSitePanel(main, OnFirstUse(w.fSitePanel, parent));
+    ConnectHelp(main, OnFirstUse(w.fHelp, parent));
 }
 
 TDesktop::~TDesktop() = default;
@@ -104,8 +113,7 @@ TfEditOndoData& TDesktop::MainWindow()
 void TDesktop::Show()
 {
     TfEditOndoData& main = MainWindow();
-    main.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, main.size(),
-                                         QGuiApplication::primaryScreen()->availableGeometry()));
+    main.PlaceOnScreen(QGuiApplication::primaryScreen()->availableGeometry());
     main.show();
 }
 

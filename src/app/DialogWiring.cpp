@@ -37,20 +37,24 @@ void ConnectRegisterDialogs(TfEditOndoData& window, const TRegisterDialogs& d)
                 return lv->exec() == QDialog::Accepted ? lv->SelectedIndex() : -1;
             };
         }
-        onRequest(window, &TfEditOndoData::projectDialogRequested, [&entry, d](bool choose) {
-            if (d.koji->exec() == QDialog::Accepted && choose)
+        onRequest(window, &TfEditOndoData::projectDialogRequested, [&entry, d](bool fromHeader) {
+            // From the header, a code typed there and not registered yet is what to register.
+            const QString typed = entry.Header().kojiCode.trimmed();
+            if (fromHeader && !typed.isEmpty() && !TKoji::Exists(typed))
+                d.koji->SetKey(typed);
+            if (d.koji->exec() == QDialog::Accepted)
                 entry.TakeProject(d.koji->ChosenKey());
         });
     }
     if (d.gozai) {
-        onRequest(window, &TfEditOndoData::mixDialogRequested, [&entry, d](bool choose) {
-            if (d.gozai->exec() == QDialog::Accepted && choose)
+        onRequest(window, &TfEditOndoData::mixDialogRequested, [&entry, d](bool) {
+            if (d.gozai->exec() == QDialog::Accepted)
                 entry.TakeGozai(d.gozai->ChosenKey());
         });
     }
     if (d.simei) {
-        onRequest(window, &TfEditOndoData::measurerDialogRequested, [&entry, d](bool choose) {
-            if (d.simei->exec() == QDialog::Accepted && choose)
+        onRequest(window, &TfEditOndoData::measurerDialogRequested, [&entry, d](bool) {
+            if (d.simei->exec() == QDialog::Accepted)
                 entry.TakeSimei(d.simei->ChosenKey());
         });
     }

@@ -22,8 +22,8 @@ struct TRegisterDialogs
     DialogRef<TfEditSimei> simei;
 };
 
-// Opens each given dialog when the window asks for it; a choice made from the header is taken
-// into the day, and the day follows edited categories.
+// Opens each given dialog when the window asks for it; 選択 takes its choice into the day,
+// and the day follows edited categories.
 void ConnectRegisterDialogs(TfEditOndoData& window, const TRegisterDialogs& dialogs);
 
 // The commands that put other data under the window: the data location, the copy between

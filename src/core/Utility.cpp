@@ -92,6 +92,15 @@ QString AsciiTyped(const QString& text)
     return out;
 }
 
+QString RangeForPeople(const QString& stored)
+{
+    if (!IsRangeText(stored) || !stored.contains(QLatin1Char('_')))
+        return stored;
+    QString t = stored;
+    t.replace(QLatin1Char('_'), QChar(0xFF5E));
+    return t;
+}
+
 QString TypedRange(const QString& text)
 {
     QString t = AsciiTyped(text);

@@ -15,6 +15,8 @@ inline constexpr double RangeUnbounded = 1e12; // "no bound" and the strict pars
 QString AsciiTyped(const QString& text);
 // A typed range ("１５０～１６０", "150-160", " 150 _ 160 ") in the stored form "150_160".
 QString TypedRange(const QString& text);
+// A stored range as people write it: "160～185", "110～", "～185"; other text unchanged.
+QString RangeForPeople(const QString& stored);
 // True for a range text: one number, or two joined by "_" with one side allowed to be open.
 bool IsRangeText(const QString& text);
 

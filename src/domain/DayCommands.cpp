@@ -118,6 +118,22 @@ void TDayEntry::TakeProject(const QString& code)
     refreshShownId();
 }
 
+bool TDayEntry::TakeTypedProject()
+{
+    const QString code = m_header.kojiCode.trimmed();
+    if (!TKoji::Exists(code))
+        return false;
+    TakeProject(code);
+    return true;
+}
+
+void TDayEntry::OpenDay(const QString& kojiCode, const QString& gozaiName, const QString& kubunName,
+                        const QDateTime& day)
+{
+    if (SettleUnsaved())
+        ShowDay(kojiCode, gozaiName, kubunName, day);
+}
+
 void TDayEntry::TakeGozai(const QString& name)
 {
     TGozai chosen;
@@ -169,14 +185,15 @@ void TDayEntry::ChooseKubun()
     if (id == 0) {
         // A new record: its specified value and range start as the category's range.
         clearRows();
-        m_header.specRange = kubun.OndoRange;
+        m_header.specRange = RangeForPeople(kubun.OndoRange);
         if (m_header.specValue.isEmpty())
-            m_header.specValue = kubun.OndoRange;
+            m_header.specValue = RangeForPeople(kubun.OndoRange);
         const QString typed = typedDay(m_header);
         m_record.RememberDay(m_header.kojiCode, m_header.gozaiName, kubun.ID,
                              IsDate(typed) ? ParseDate(typed) : DayZero());
         m_record.ID = 0;
         m_loaded = m_header;
+        m_undo.clear();
         setModified(false);
         Q_EMIT headerChanged();
         Q_EMIT cellsChanged(1, MaxRows);
@@ -242,6 +259,8 @@ void TDayEntry::NumberRows(const QString& countText)
         !confirm(
             QStringLiteral("%1 行目より後の %2 行の入力を消しますか？").arg(n).arg(typedBeyond)))
         return;
+    const QVector<TEntryRow> before = m_rows;
+    const bool simulatedBefore = m_simulated;
     for (int lno = 1; lno <= MaxRows; ++lno) {
         TEntryRow& row = m_rows[lno - 1];
         if (lno > n)
@@ -253,6 +272,7 @@ void TDayEntry::NumberRows(const QString& countText)
     Q_EMIT cellsChanged(1, MaxRows);
     updateRowCount();
     calcStatistics();
+    pushRows(QStringLiteral("台数セット"), before, simulatedBefore);
 }
 
 void TDayEntry::Simulate()
@@ -262,7 +282,7 @@ void TDayEntry::Simulate()
     const double high = RangeHigh(kubun.OndoRange);
     if (std::fabs(low) >= RangeUnbounded || std::fabs(high) >= RangeUnbounded)
         throw AppError(QStringLiteral("区分「%1」に温度範囲がありません。"
-                                      "150_160 のように下限と上限を温度区分に登録してください。")
+                                      "150～160 のように下限と上限を温度区分に登録してください。")
                            .arg(kubun.KubunName));
     const int typed = int(std::count_if(m_rows.begin(), m_rows.end(), [](const TEntryRow& r) {
         return !r.label.isEmpty() && !r.temperature.isEmpty();
@@ -271,6 +291,8 @@ void TDayEntry::Simulate()
                                              "置き換えますか？")
                                   .arg(typed)))
         return;
+    const QVector<TEntryRow> before = m_rows;
+    const bool simulatedBefore = m_simulated;
     for (TEntryRow& row : m_rows) {
         if (row.label.isEmpty())
             continue;
@@ -281,6 +303,7 @@ void TDayEntry::Simulate()
     Q_EMIT cellsChanged(1, MaxRows);
     calcStatistics();
     m_simulated = m_statistics.count > 0;
+    pushRows(QStringLiteral("シミュレーション"), before, simulatedBefore);
 }
 
 void TDayEntry::checkBeforeRegister()
@@ -316,11 +339,12 @@ void TDayEntry::checkBeforeRegister()
         throw AppError(QStringLiteral("温度が入力されていません"));
     const QString kikaku = TypedRange(m_header.specValue);
     if (!kikaku.isEmpty() && !IsRangeText(kikaku))
-        throw AppError(QStringLiteral("規格値は 150_160 のように入力してください"));
+        throw AppError(
+            QStringLiteral("規格値は 150～160 のように入力してください（片側だけなら 110～）"));
     if (SjisLength(m_header.remark) > 32)
         throw AppError(QStringLiteral("記事は全角16文字（半角32文字）までです"));
-    if (m_header.specValue != kikaku) {
-        m_header.specValue = kikaku;
+    if (m_header.specValue != RangeForPeople(kikaku)) {
+        m_header.specValue = RangeForPeople(kikaku);
         Q_EMIT headerChanged();
     }
 }

@@ -1,5 +1,6 @@
 #include "domain/DayEntry.h"
 
+#include "core/RegistryUtility.h"
 #include "core/Utility.h"
 
 #include <algorithm>
@@ -168,6 +169,8 @@ void TDayEntry::SetCell(int lno, int column, const QString& text)
 {
     if (lno < 1 || lno > MaxRows)
         return;
+    const QVector<TEntryRow> before = m_rows;
+    const bool simulatedBefore = m_simulated;
     setCellQuietly(lno, column, text);
     TEntryRow& row = m_rows[lno - 1];
     // A temperature typed in a row without a label is a reading all the same.
@@ -181,12 +184,15 @@ void TDayEntry::SetCell(int lno, int column, const QString& text)
     Q_EMIT cellsChanged(lno, lno);
     updateRowCount();
     calcStatistics();
+    pushRows(QStringLiteral("%1 行目の入力").arg(lno), before, simulatedBefore);
 }
 
 void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
 {
     if (cells.isEmpty())
         return;
+    const QVector<TEntryRow> before = m_rows;
+    const bool simulatedBefore = m_simulated;
     int first = MaxRows, last = 1;
     for (const auto& c : cells) {
         setCellQuietly(c.first, c.second, QString());
@@ -197,6 +203,7 @@ void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
     Q_EMIT cellsChanged(first, last);
     updateRowCount();
     calcStatistics();
+    pushRows(QStringLiteral("削除"), before, simulatedBefore);
 }
 
 int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
@@ -212,6 +219,8 @@ int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
     firstLno = qMax(1, firstLno);
     firstColumn = qMax(0, firstColumn);
     const int taken = qMax(0, qMin(int(lines.size()), MaxRows - firstLno + 1));
+    const QVector<TEntryRow> before = m_rows;
+    const bool simulatedBefore = m_simulated;
     for (int i = 0; i < taken; ++i) {
         const int lno = firstLno + i;
         const QStringList cells = lines[i].split(QLatin1Char('\t'));
@@ -225,6 +234,7 @@ int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
     Q_EMIT cellsChanged(firstLno, firstLno + taken - 1);
     updateRowCount();
     calcStatistics();
+    pushRows(QStringLiteral("貼り付け"), before, simulatedBefore);
     const int leftOut = int(lines.size()) - taken;
     if (leftOut > 0 && Inform)
         Inform(QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
@@ -256,6 +266,14 @@ QList<Reading> TDayEntry::Readings() const
                                 row.time, row.truck, row.remark};
     }
     return readings;
+}
+
+double TDayEntry::AverageAt(int decimals) const
+{
+    QList<double> values;
+    for (const Reading& r : Readings())
+        values << r.Ondo;
+    return RoundedMean(values, decimals, RoundingRuleSetting());
 }
 
 bool TDayEntry::IsOutside(int lno) const
@@ -303,6 +321,58 @@ void TDayEntry::setModified(bool modified)
     Q_EMIT modifiedChanged(modified);
 }
 
+namespace {
+
+// A change of the readings kept as the rows before and after it.
+class TRowsChange : public QUndoCommand
+{
+public:
+    using Apply = std::function<void(const QVector<TEntryRow>&, bool)>;
+    TRowsChange(const QString& text, QVector<TEntryRow> before, bool simulatedBefore,
+                QVector<TEntryRow> after, bool simulatedAfter, Apply apply)
+        : QUndoCommand(text), m_before(std::move(before)), m_after(std::move(after)),
+          m_simulatedBefore(simulatedBefore), m_simulatedAfter(simulatedAfter),
+          m_apply(std::move(apply))
+    {
+    }
+    void undo() override { m_apply(m_before, m_simulatedBefore); }
+    void redo() override
+    {
+        // Pushed after the change was made.
+        if (m_done)
+            m_apply(m_after, m_simulatedAfter);
+        m_done = true;
+    }
+
+private:
+    QVector<TEntryRow> m_before, m_after;
+    bool m_simulatedBefore, m_simulatedAfter;
+    Apply m_apply;
+    bool m_done = false;
+};
+
+} // namespace
+
+void TDayEntry::pushRows(const QString& what, const QVector<TEntryRow>& before,
+                         bool simulatedBefore)
+{
+    if (before == m_rows && simulatedBefore == m_simulated)
+        return;
+    m_undo.push(new TRowsChange(
+        what, before, simulatedBefore, m_rows, m_simulated,
+        [this](const QVector<TEntryRow>& rows, bool simulated) { restoreRows(rows, simulated); }));
+}
+
+void TDayEntry::restoreRows(const QVector<TEntryRow>& rows, bool simulated)
+{
+    m_rows = rows;
+    edited();
+    Q_EMIT cellsChanged(1, MaxRows);
+    updateRowCount();
+    calcStatistics();
+    m_simulated = simulated && m_statistics.count > 0;
+}
+
 void TDayEntry::updateRowCount()
 {
     int last = 0;
@@ -328,8 +398,8 @@ void TDayEntry::showRecord()
     m_header.printName = r.Gozai.PrintName();
     m_header.kubunName = r.Kubun.KubunName;
     m_header.simei = r.DaySimei.isEmpty() ? r.Simei.Simei() : r.DaySimei;
-    m_header.specValue = r.SpecValue;
-    m_header.specRange = r.SpecRange;
+    m_header.specValue = RangeForPeople(r.SpecValue);
+    m_header.specRange = RangeForPeople(r.SpecRange);
     m_header.interval = r.Kubun.SokuteiKankaku;
     m_header.dayText = FormatDate(r.Hiduke);
     m_header.weather = r.Tenki;
@@ -352,6 +422,7 @@ void TDayEntry::showRecord()
     }
     m_record.RememberDay(readings);
     m_simulated = r.Mogi && !readings.isEmpty();
+    m_undo.clear();
     m_loaded = m_header;
     m_showing = false;
     setModified(false);
@@ -373,8 +444,8 @@ void TDayEntry::readRecordInto(TOndoKanri& record) const
     record.Tenki = m_header.weather;
     record.Kion = AsciiTyped(m_header.airTemperature).trimmed();
     record.Mogi = m_simulated;
-    record.SpecValue = m_header.specValue;
-    record.SpecRange = m_header.specRange;
+    record.SpecValue = TypedRange(m_header.specValue);
+    record.SpecRange = TypedRange(m_header.specRange);
     record.SpecInterval = m_header.interval;
     record.Tekiyo = m_header.remark;
     const DayStatistics day = StatisticsOf(Readings());

@@ -7,6 +7,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QUndoStack>
 #include <QVector>
 #include <functional>
 
@@ -41,6 +42,11 @@ struct TEntryRow
     {
         return label.isEmpty() && temperature.isEmpty() && time.isEmpty() && truck.isEmpty() &&
                remark.isEmpty();
+    }
+    bool operator==(const TEntryRow& o) const
+    {
+        return label == o.label && temperature == o.temperature && time == o.time &&
+               truck == o.truck && remark == o.remark;
     }
     bool HasTyping() const // more than a label
     {
@@ -122,6 +128,8 @@ public:
     // Labelled rows with a temperature, by row.
     QList<Reading> Readings() const;
     DayStatistics Statistics() const { return m_statistics; }
+    // The average at that many decimals, as shown; the stored one keeps one.
+    double AverageAt(int decimals) const;
     // The specified value, read as a range; false when none or unreadable.
     bool HasSpec() const { return m_hasSpec; }
     bool IsOutside(int lno) const;
@@ -131,6 +139,10 @@ public:
     int ShownId() const { return m_shownId; }
     // Typed or changed since the day was shown or registered.
     bool IsModified() const { return m_modified; }
+    // Edits of the readings, numbering, paste and simulation, to undo and redo; emptied when
+    // another day is shown.
+    QUndoStack& UndoStack() { return m_undo; }
+
     // Filled by シミュレーション: registered so, and printed as 模擬値.
     bool IsSimulated() const { return m_simulated; }
     // Before the shown day goes (another window replaces the data, the program ends): asks
@@ -147,6 +159,11 @@ public:
 
     // Commands.
     void TakeProject(const QString& code);
+    // The typed project code, when registered: its name is taken. False for an unknown code.
+    bool TakeTypedProject();
+    // Shows a stored day chosen from a list, after asking about unregistered changes.
+    void OpenDay(const QString& kojiCode, const QString& gozaiName, const QString& kubunName,
+                 const QDateTime& day);
     // The mix chosen in its register: a project without a record of it starts an empty one.
     void TakeGozai(const QString& name);
     void TakeSimei(const QString& name);
@@ -210,6 +227,9 @@ private:
     bool confirm(const QString& question, bool yesByDefault = false) const;
     void edited();
     void setModified(bool modified);
+    // After a change of the readings made from `before`: one step to undo.
+    void pushRows(const QString& what, const QVector<TEntryRow>& before, bool simulatedBefore);
+    void restoreRows(const QVector<TEntryRow>& rows, bool simulated);
     void updateRowCount();
     // Asks about unregistered changes before navigation to `wanted`; on Cancel the shown
     // header comes back.
@@ -229,4 +249,5 @@ private:
     bool m_modified = false;
     bool m_simulated = false;
     int m_rowCount = ShownRows;
+    QUndoStack m_undo;
 };

@@ -11,6 +11,8 @@
 #include "widgets_ui/WindowFont.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -26,14 +28,26 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <climits>
 
 namespace {
 
+// In the order the direction button steps through them, as TEnterDirection numbers them.
 const QStringList ArrowCaptions{QStringLiteral("→"), QStringLiteral("↓"), QStringLiteral("←"),
                                 QStringLiteral("↑")};
+const QString DirectionKey = QStringLiteral("EnterDirection");
+const QString GeometryKey = QStringLiteral("MainWindowGeometry");
+const QString DecimalsKey = QStringLiteral("OndoAvgKetasu");
+
+// The decimals of the average: 1 until the user chose.
+int averageDecimals(const QString& stored)
+{
+    return stored.trimmed().isEmpty() ? 1 : qBound(0, ParseWhole(stored), 3);
+}
 const QStringList StatisticCaptions{QStringLiteral("最高"), QStringLiteral("最低"),
                                     QStringLiteral("平均"), QStringLiteral("個数")};
 
@@ -78,7 +92,6 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     layout->addWidget(buildHeader());
     layout->addWidget(buildSpec());
     layout->addWidget(buildMiddle(), 1);
-    layout->addWidget(buildBottom());
     setCentralWidget(central);
 
     m_version = new QLabel(this);
@@ -93,7 +106,7 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     statusBar()->addWidget(m_version);
     statusBar()->addWidget(second);
 
-    resize(538, 698);
+    resize(760, 698);
     connectEntry();
     connectControls();
     // An error here is shown; the window still opens.
@@ -190,9 +203,28 @@ void TfEditOndoData::connectControls()
     connect(m_kubun, &QComboBox::activated, this,
             [this] { RunGuarded(this, [this] { m_entry.ChooseKubun(); }); });
     connect(m_avgDecimals, &QSpinBox::valueChanged, this, [this](int value) {
-        RunGuarded(this, [value] {
-            WriteSetting(QStringLiteral("OndoAvgKetasu"), QString::number(value));
-        });
+        RunGuarded(this, [value] { WriteSetting(DecimalsKey, QString::number(value)); });
+        showStatistics();
+    });
+    // A code typed and left: the registered project's name, or the offer to register it.
+    connect(m_kojiCode, &QLineEdit::editingFinished, this, &TfEditOndoData::lookUpTypedProject);
+}
+
+void TfEditOndoData::lookUpTypedProject()
+{
+    if (m_updating || !m_kojiCode->isModified())
+        return;
+    m_kojiCode->setModified(false);
+    RunGuarded(this, [this] {
+        const QString code = m_entry.Header().kojiCode.trimmed();
+        if (code.isEmpty() || m_entry.TakeTypedProject())
+            return;
+        if (QMessageBox::question(
+                this, windowTitle(),
+                QStringLiteral("工事コード「%1」は工事に登録されていません。登録しますか？")
+                    .arg(code),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes)
+            Q_EMIT projectDialogRequested(true);
     });
 }
 
@@ -206,8 +238,14 @@ void TfEditOndoData::showEvent(QShowEvent* event)
         m_statistics->item(r, 0)->setText(StatisticCaptions[r]);
     RunGuarded(this, [this] {
         const QSignalBlocker quiet(m_avgDecimals); // showing the stored value is no change
-        m_avgDecimals->setValue(ParseWhole(ReadSetting(QStringLiteral("OndoAvgKetasu"))));
+        m_avgDecimals->setValue(averageDecimals(ReadSetting(DecimalsKey)));
+        const int direction = ReadSetting(DirectionKey).trimmed().isEmpty()
+                                  ? int(TEnterDirection::Down)
+                                  : qBound(0, ParseWhole(ReadSetting(DirectionKey)), 3);
+        m_readings->SetEnterDirection(TEnterDirection(direction));
+        m_arrow->setText(ArrowCaptions[direction]);
     });
+    showStatistics();
     m_version->setText(
         QStringLiteral("Ver.") +
         ReadVersionString(QCoreApplication::applicationFilePath(), QStringLiteral("FileVersion")));
@@ -241,7 +279,9 @@ void TfEditOndoData::showStatistics()
     const QStringList values =
         day.count == 0 ? QStringList(4)
                        : QStringList{FormatGeneral(day.maximum), FormatGeneral(day.minimum),
-                                     FormatFixed(day.average, 1), QString::number(day.count)};
+                                     FormatFixed(m_entry.AverageAt(m_avgDecimals->value()),
+                                                 m_avgDecimals->value()),
+                                     QString::number(day.count)};
     for (int r = 0; r < 4; ++r)
         m_statistics->item(r, 1)->setText(values[r]);
     m_outsideCount->setText(
@@ -322,16 +362,116 @@ void TfEditOndoData::closeEvent(QCloseEvent* event)
 {
     bool settled = false;
     RunGuarded(this, [&] { settled = m_entry.SettleUnsaved(); });
-    if (settled)
-        event->accept();
-    else
+    if (!settled) {
         event->ignore();
+        return;
+    }
+    RunGuarded(this, [this] {
+        WriteSetting(GeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+    });
+    event->accept();
 }
 
 void TfEditOndoData::stepArrow()
 {
-    m_arrowStep = (m_arrowStep + 1) % 4;
-    m_arrow->setText(ArrowCaptions[m_arrowStep]);
+    const int next = (int(m_readings->EnterDirection()) + 1) % 4;
+    m_readings->SetEnterDirection(TEnterDirection(next));
+    m_arrow->setText(ArrowCaptions[next]);
+    RunGuarded(this, [next] { WriteSetting(DirectionKey, QString::number(next)); });
+}
+
+void TfEditOndoData::editCommand(EditCommand command)
+{
+    QWidget* focus = QApplication::focusWidget();
+    // A text box keeps its own editing; the readings have the session's.
+    if (auto* edit = qobject_cast<QLineEdit*>(focus)) {
+        switch (command) {
+        case EditUndo:
+            edit->undo();
+            break;
+        case EditRedo:
+            edit->redo();
+            break;
+        case EditCut:
+            edit->cut();
+            break;
+        case EditCopy:
+            edit->copy();
+            break;
+        case EditPaste:
+            edit->paste();
+            break;
+        case EditClear:
+            edit->del();
+            break;
+        case EditSelectAll:
+            edit->selectAll();
+            break;
+        }
+        return;
+    }
+    if (auto* text = qobject_cast<QPlainTextEdit*>(focus)) {
+        switch (command) {
+        case EditUndo:
+            text->undo();
+            break;
+        case EditRedo:
+            text->redo();
+            break;
+        case EditCut:
+            text->cut();
+            break;
+        case EditCopy:
+            text->copy();
+            break;
+        case EditPaste:
+            text->paste();
+            break;
+        case EditClear:
+            text->textCursor().removeSelectedText();
+            break;
+        case EditSelectAll:
+            text->selectAll();
+            break;
+        }
+        return;
+    }
+    RunGuarded(this, [this, command] {
+        switch (command) {
+        case EditUndo:
+            m_entry.UndoStack().undo();
+            break;
+        case EditRedo:
+            m_entry.UndoStack().redo();
+            break;
+        case EditCut:
+            m_readings->CutSelected();
+            break;
+        case EditCopy:
+            QGuiApplication::clipboard()->setText(m_readings->SelectedText());
+            break;
+        case EditPaste:
+            m_readings->PasteText(QGuiApplication::clipboard()->text());
+            break;
+        case EditClear:
+            m_readings->ClearSelected();
+            break;
+        case EditSelectAll:
+            m_readings->setFocus();
+            m_readings->selectAll();
+            break;
+        }
+    });
+}
+
+void TfEditOndoData::PlaceOnScreen(const QRect& screen)
+{
+    const QByteArray saved = QByteArray::fromBase64(ReadSetting(GeometryKey).toLatin1());
+    if (!saved.isEmpty() && restoreGeometry(saved))
+        return;
+    // As tall as the screen allows, so that a day's readings show without scrolling.
+    const QSize size(qMin(860, screen.width()), qMax(600, screen.height() - 40));
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
 }
 
 void TfEditOndoData::registerDay()

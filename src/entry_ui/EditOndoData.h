@@ -7,6 +7,7 @@
 #include <functional>
 
 class QAction;
+class QRect;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -41,13 +42,15 @@ public:
     TDayEntry& Entry() { return m_entry; }
 
     void ShowStatus(const QString& text, int milliseconds);
+    // Where the window was last closed, or large enough for the readings on `screen`.
+    void PlaceOnScreen(const QRect& screen);
 
 Q_SIGNALS:
     void printRequested();
-    // `choose`: opened from the header, where the dialog's choice is taken into the day.
-    void projectDialogRequested(bool choose);
-    void mixDialogRequested(bool choose);
-    void measurerDialogRequested(bool choose);
+    // `fromHeader`: asked for by the header's button or a code typed there, rather than the menu.
+    void projectDialogRequested(bool fromHeader);
+    void mixDialogRequested(bool fromHeader);
+    void measurerDialogRequested(bool fromHeader);
     void categoryDialogRequested();
     void dataLocationRequested();
     void copyDataRequested();
@@ -56,6 +59,7 @@ Q_SIGNALS:
     void csvImportRequested();
     void oldDataImportRequested();
     void siteRequested();
+    void dayListRequested();
     void helpRequested();
     void aboutRequested();
 
@@ -69,10 +73,13 @@ private:
     QWidget* buildHeader();
     QWidget* buildSpec();
     QWidget* buildMiddle();
-    QWidget* buildBottom();
+    QWidget* buildCommands(QWidget* parent);
     void connectEntry();
     void connectControls();
 
+    enum EditCommand { EditUndo, EditRedo, EditCut, EditCopy, EditPaste, EditClear, EditSelectAll };
+    void editCommand(EditCommand command);
+    void lookUpTypedProject();
     void showHeader();
     void showStatistics();
     bool pickProject();
@@ -111,7 +118,6 @@ private:
     QLabel* m_version = nullptr;
     QAction* m_restoreItem = nullptr;
 
-    int m_arrowStep = 0;
     bool m_updating = false; // boxes being filled from the session are no edits
     bool m_shownOnce = false;
 };

@@ -5,6 +5,7 @@
 #include "widgets_ui/ErrorGuard.h"
 
 #include <QAction>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <climits>
 
@@ -23,7 +25,7 @@
 
 namespace {
 
-constexpr int HeaderButtonWidth = 96;
+constexpr int HeaderButtonWidth = 84;
 
 void paintAqua(QWidget* w)
 {
@@ -96,8 +98,15 @@ protected:
 void TfEditOndoData::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    QAction* open = menuItem(file, "Open1", QStringLiteral("開く"), Qt::CTRL | Qt::Key_O);
-    QAction* newRecord = menuItem(file, "N3", QStringLiteral("新規"), Qt::CTRL | Qt::Key_N);
+    QAction* open = menuItem(file, "Open1", QStringLiteral("開く(&O)…"), QKeySequence::Open);
+    QAction* newRecord = menuItem(file, "N3", QStringLiteral("新規(&N)"), QKeySequence::New);
+    QAction* registerItem =
+        menuItem(file, "RegisterItem", QStringLiteral("登録(&S)"), QKeySequence::Save);
+    QAction* print = menuItem(file, "PrintItem", QStringLiteral("印刷(&P)…"), QKeySequence::Print);
+    file->addSeparator();
+    // Readings typed at the paver join the day shown here.
+    QAction* site = menuItem(file, "SiteItem", QStringLiteral("現場入力を開始(&G)…"));
+    file->addSeparator();
     QAction* remove = menuItem(file, "Delete1", QStringLiteral("削除"));
     QAction* removeDay = menuItem(file, "DeleteDay1", QStringLiteral("この試験日を削除"));
     file->addSeparator();
@@ -106,34 +115,69 @@ void TfEditOndoData::buildMenus()
     QAction* exportItem = menuItem(file, "ExportItem", QStringLiteral("Excelに出力…"));
     QAction* importOld = menuItem(file, "ImportOldItem", QStringLiteral("旧データの取り込み…"));
     QAction* copyData = menuItem(file, "CopyDataItem", QStringLiteral("データの移行…"));
-    QAction* site = menuItem(file, "SiteItem", QStringLiteral("現場入力を開始…"));
     file->addSeparator();
-    QAction* close = menuItem(file, "Close1", QStringLiteral("閉じる"));
+    QAction* close = menuItem(file, "Close1", QStringLiteral("閉じる(&X)"));
     // A server's backups are the server's own.
     connect(file, &QMenu::aboutToShow, this,
             [this] { m_restoreItem->setEnabled(!TDayEntry::DataOnServer()); });
 
-    menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    QAction* undo = menuItem(edit, "UndoItem", QStringLiteral("元に戻す(&U)"), QKeySequence::Undo);
+    QAction* redo = menuItem(edit, "RedoItem", QStringLiteral("やり直し(&R)"));
+    // Ctrl+Y as in Excel first, so that the menu shows it; the desktop's own redo key also works.
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
+    QAction* cut = menuItem(edit, "CutItem", QStringLiteral("切り取り(&T)"), QKeySequence::Cut);
+    QAction* copy = menuItem(edit, "CopyItem", QStringLiteral("コピー(&C)"), QKeySequence::Copy);
+    QAction* paste =
+        menuItem(edit, "PasteItem", QStringLiteral("貼り付け(&P)"), QKeySequence::Paste);
+    QAction* clear = menuItem(edit, "ClearItem", QStringLiteral("削除(&D)"), QKeySequence::Delete);
+    edit->addSeparator();
+    QAction* all =
+        menuItem(edit, "SelectAllItem", QStringLiteral("すべて選択(&A)"), QKeySequence::SelectAll);
+    QUndoStack& stack = m_entry.UndoStack();
+    undo->setEnabled(stack.canUndo());
+    redo->setEnabled(stack.canRedo());
+    connect(&stack, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    connect(&stack, &QUndoStack::undoTextChanged, undo, [undo](const QString& what) {
+        undo->setStatusTip(what.isEmpty() ? QString() : QStringLiteral("元に戻す: ") + what);
+    });
+    // The grid's commands while it has the focus; a text box's own otherwise.
+    connect(undo, &QAction::triggered, this, [this] { editCommand(EditUndo); });
+    connect(redo, &QAction::triggered, this, [this] { editCommand(EditRedo); });
+    connect(cut, &QAction::triggered, this, [this] { editCommand(EditCut); });
+    connect(copy, &QAction::triggered, this, [this] { editCommand(EditCopy); });
+    connect(paste, &QAction::triggered, this, [this] { editCommand(EditPaste); });
+    connect(clear, &QAction::triggered, this, [this] { editCommand(EditClear); });
+    connect(all, &QAction::triggered, this, [this] { editCommand(EditSelectAll); });
 
     QMenu* data = menuBar()->addMenu(QStringLiteral("データ(&D)"));
+    QAction* days =
+        menuItem(data, "DayListItem", QStringLiteral("登録済みの試験日…"), Qt::CTRL | Qt::Key_L);
+    data->addSeparator();
     QAction* koji = menuItem(data, "KojiItem", QStringLiteral("工事"));
     QAction* gozai = menuItem(data, "GozaiItem", QStringLiteral("合材"));
     QAction* simei = menuItem(data, "SimeiItem", QStringLiteral("氏名"));
     QAction* kubun = menuItem(data, "KubunItem", QStringLiteral("温度区分"));
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
-    QAction* dataPath = menuItem(options, "DataPathItem", QStringLiteral("データ格納場所の設定"));
+    QAction* dataPath = menuItem(options, "DataPathItem", QStringLiteral("データ格納場所の設定…"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("HelpMenu"));
-    QAction* usage = menuItem(help, "HelpUsage", QStringLiteral("使い方"));
-    QAction* about = menuItem(help, "HelpAbout", QStringLiteral("バージョン情報"));
+    QAction* usage =
+        menuItem(help, "HelpUsage", QStringLiteral("使い方(&H)"), QKeySequence::HelpContents);
+    QAction* about = menuItem(help, "HelpAbout", QStringLiteral("バージョン情報(&A)"));
 
     const auto guarded = [this](std::function<void()> command) {
         return [this, command] { RunGuarded(this, command); };
     };
     connect(open, &QAction::triggered, this, guarded([this] { pickRecord(true); }));
     connect(newRecord, &QAction::triggered, this, guarded([this] { m_entry.New(); }));
+    connect(registerItem, &QAction::triggered, this, &TfEditOndoData::registerDay);
+    connect(print, &QAction::triggered, this, &TfEditOndoData::printRequested);
     connect(remove, &QAction::triggered, this, guarded([this] { m_entry.DeleteRecord(); }));
     connect(removeDay, &QAction::triggered, this, guarded([this] { m_entry.DeleteDay(); }));
     connect(m_restoreItem, &QAction::triggered, this, &TfEditOndoData::restoreRequested);
@@ -143,6 +187,7 @@ void TfEditOndoData::buildMenus()
     connect(copyData, &QAction::triggered, this, &TfEditOndoData::copyDataRequested);
     connect(site, &QAction::triggered, this, &TfEditOndoData::siteRequested);
     connect(close, &QAction::triggered, this, &QWidget::close);
+    connect(days, &QAction::triggered, this, &TfEditOndoData::dayListRequested);
     connect(koji, &QAction::triggered, this, [this] { Q_EMIT projectDialogRequested(false); });
     connect(gozai, &QAction::triggered, this, [this] { Q_EMIT mixDialogRequested(false); });
     connect(simei, &QAction::triggered, this, [this] { Q_EMIT measurerDialogRequested(false); });
@@ -152,65 +197,76 @@ void TfEditOndoData::buildMenus()
     connect(about, &QAction::triggered, this, &TfEditOndoData::aboutRequested);
 }
 
+// Project, mix and print name on the left; day, category and measurer on the right: three rows
+// leave the readings the height of the screen.
 QWidget* TfEditOndoData::buildHeader()
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("HeaderPanel"));
-    auto* rows = new QVBoxLayout(panel);
-    rows->setContentsMargins(0, 0, 0, 0);
-    rows->setSpacing(3);
-    auto addRow = [&](QWidget* first) {
-        auto* row = new QHBoxLayout;
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(3);
+    auto place = [&](int row, int column, QWidget* first, QLayout* rest) {
         first->setFixedWidth(HeaderButtonWidth);
-        row->addWidget(first);
-        rows->addLayout(row);
-        return row;
+        grid->addWidget(first, row, column);
+        grid->addLayout(rest, row, column + 1);
     };
 
     QPushButton* projectButton = makeButton(panel, "Button1", QStringLiteral("工事名"));
     m_kojiCode = makeEdit(panel, "Edit2", QStringLiteral("工事コード"));
-    m_kojiCode->setFixedWidth(60);
+    m_kojiCode->setFixedWidth(70);
+    m_kojiCode->setPlaceholderText(QStringLiteral("コード"));
+    m_kojiCode->setToolTip(QStringLiteral("工事コードを入れて Tab で工事名が入ります"));
     paintAqua(m_kojiCode);
     m_kojiName = makeCombo(panel, "ComboBox1", QStringLiteral("工事名"));
-    m_kojiName->setMinimumWidth(289);
-    QHBoxLayout* row = addRow(projectButton);
-    row->addWidget(m_kojiCode);
-    row->addWidget(m_kojiName, 1);
+    m_kojiName->setMinimumWidth(220);
+    auto* projectRow = new QHBoxLayout;
+    projectRow->addWidget(m_kojiCode);
+    projectRow->addWidget(m_kojiName, 1);
+    place(0, 0, projectButton, projectRow);
 
     QPushButton* mixButton = makeButton(panel, "Button2", QStringLiteral("合材名"));
     m_gozaiName = makeCombo(panel, "ComboBox2", QStringLiteral("合材名"));
-    m_gozaiName->setMinimumWidth(345);
     paintAqua(m_gozaiName);
-    row = addRow(mixButton);
-    row->addWidget(m_gozaiName, 1);
+    auto* mixRow = new QHBoxLayout;
+    mixRow->addWidget(m_gozaiName, 1);
+    place(1, 0, mixButton, mixRow);
 
     auto* printNameLabel = new QLabel(QStringLiteral("合材名(印刷名)"), panel);
     printNameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_printName = makeEdit(panel, "Edit3", QStringLiteral("合材名(印刷名)"));
-    m_printName->setMinimumWidth(345);
     printNameLabel->setBuddy(m_printName);
-    row = addRow(printNameLabel);
-    row->addWidget(m_printName, 1);
+    auto* printRow = new QHBoxLayout;
+    printRow->addWidget(m_printName, 1);
+    place(2, 0, printNameLabel, printRow);
 
     QPushButton* dayButton = makeButton(panel, "Button3", QStringLiteral("試験日"));
     m_day = makeCombo(panel, "ComboBox3", QStringLiteral("試験日"));
-    m_day->setFixedWidth(110);
+    m_day->setFixedWidth(120);
+    m_day->setToolTip(QStringLiteral("日付を入れて Enter でその日を表示します"));
     paintAqua(m_day);
-    row = addRow(dayButton);
-    row->addWidget(m_day);
-    row->addStretch(1);
+    auto* dayRow = new QHBoxLayout;
+    dayRow->addWidget(m_day);
+    dayRow->addStretch(1);
+    place(0, 2, dayButton, dayRow);
 
     QPushButton* kubunButton = makeButton(panel, "Button4", QStringLiteral("区分名"));
     m_kubun = makeCombo(panel, "ComboBox4", QStringLiteral("区分名"));
-    m_kubun->setMinimumWidth(145);
+    m_kubun->setMinimumWidth(150);
     paintAqua(m_kubun);
+    auto* kubunRow = new QHBoxLayout;
+    kubunRow->addWidget(m_kubun, 1);
+    place(1, 2, kubunButton, kubunRow);
+
     QPushButton* simeiButton = makeButton(panel, "Button9", QStringLiteral("測定者"));
     m_simei = makeCombo(panel, "ComboBox5", QStringLiteral("測定者"));
     m_simei->setMinimumWidth(120);
-    row = addRow(kubunButton);
-    row->addWidget(m_kubun, 1);
-    row->addWidget(simeiButton);
-    row->addWidget(m_simei, 1);
+    auto* simeiRow = new QHBoxLayout;
+    simeiRow->addWidget(m_simei, 1);
+    place(2, 2, simeiButton, simeiRow);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
 
     for (QComboBox* c : {m_gozaiName, m_day, m_kubun})
         paintAqua(c->lineEdit());
@@ -230,24 +286,41 @@ QWidget* TfEditOndoData::buildSpec()
 {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("SpecPanel"));
-    auto* rows = new QVBoxLayout(panel);
-    rows->setContentsMargins(0, 2, 0, 2);
-    rows->setSpacing(3);
-    auto* row = new QHBoxLayout;
-    rows->addLayout(row);
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 2, 0, 2);
 
     auto* specLabel = new QLabel(QStringLiteral("規格値"), panel);
     m_specValue = makeEdit(panel, "Edit5", QStringLiteral("規格値"));
+    m_specValue->setPlaceholderText(QStringLiteral("150～160 / 110～"));
+    m_specValue->setToolTip(
+        QStringLiteral("下限～上限（例 150～160）。片側だけなら 110～（以上）や ～185（以下）"));
     specLabel->setBuddy(m_specValue);
     auto* rangeLabel = new QLabel(QStringLiteral("温度範囲"), panel);
     rangeLabel->setEnabled(false);
     m_specRange = makeEdit(panel, "Edit6", QStringLiteral("温度範囲"));
     m_specRange->setEnabled(false);
+    m_specRange->setToolTip(QStringLiteral("温度区分の温度範囲（シミュレーションの範囲）"));
     auto* intervalLabel = new QLabel(QStringLiteral("計測"), panel);
     intervalLabel->setEnabled(false);
     m_interval = makeEdit(panel, "Edit8", QStringLiteral("計測"));
     m_interval->setEnabled(false);
     m_interval->setFixedWidth(60);
+    m_interval->setToolTip(
+        QStringLiteral("温度区分の計測（何ごとに測るか）。表の1列目の見出しになります"));
+
+    // The day's conditions, printed with it.
+    auto* weatherLabel = new QLabel(QStringLiteral("天候"), panel);
+    m_weather = makeCombo(panel, "ComboTenki", QStringLiteral("天候"));
+    m_weather->addItems({QStringLiteral("晴"), QStringLiteral("曇"), QStringLiteral("雨"),
+                         QStringLiteral("小雨"), QStringLiteral("雪")});
+    m_weather->setCurrentIndex(-1);
+    m_weather->setFixedWidth(80);
+    weatherLabel->setBuddy(m_weather);
+    auto* airLabel = new QLabel(QStringLiteral("気温"), panel);
+    m_airTemperature = makeEdit(panel, "EditKion", QStringLiteral("気温"));
+    m_airTemperature->setFixedWidth(50);
+    m_airTemperature->setAttribute(Qt::WA_InputMethodEnabled, false);
+    airLabel->setBuddy(m_airTemperature);
 
     row->addWidget(specLabel);
     row->addWidget(m_specValue, 2);
@@ -257,32 +330,18 @@ QWidget* TfEditOndoData::buildSpec()
     row->addSpacing(6);
     row->addWidget(intervalLabel);
     row->addWidget(m_interval);
-
-    // The day's conditions, printed with it.
-    auto* weatherLabel = new QLabel(QStringLiteral("天候"), panel);
-    m_weather = makeCombo(panel, "ComboTenki", QStringLiteral("天候"));
-    m_weather->addItems({QStringLiteral("晴"), QStringLiteral("曇"), QStringLiteral("雨"),
-                         QStringLiteral("小雨"), QStringLiteral("雪")});
-    m_weather->setCurrentIndex(-1);
-    m_weather->setFixedWidth(90);
-    weatherLabel->setBuddy(m_weather);
-    auto* airLabel = new QLabel(QStringLiteral("気温"), panel);
-    m_airTemperature = makeEdit(panel, "EditKion", QStringLiteral("気温"));
-    m_airTemperature->setFixedWidth(50);
-    m_airTemperature->setAttribute(Qt::WA_InputMethodEnabled, false);
-    airLabel->setBuddy(m_airTemperature);
-    auto* conditions = new QHBoxLayout;
-    conditions->addWidget(weatherLabel);
-    conditions->addWidget(m_weather);
-    conditions->addSpacing(6);
-    conditions->addWidget(airLabel);
-    conditions->addWidget(m_airTemperature);
-    conditions->addWidget(new QLabel(QStringLiteral("℃"), panel));
-    conditions->addStretch(1);
-    rows->addLayout(conditions);
+    row->addSpacing(12);
+    row->addWidget(weatherLabel);
+    row->addWidget(m_weather);
+    row->addSpacing(6);
+    row->addWidget(airLabel);
+    row->addWidget(m_airTemperature);
+    row->addWidget(new QLabel(QStringLiteral("℃"), panel));
     return panel;
 }
 
+// The readings take all the height; beside them the statistics, numbering, the day's remark
+// and the commands.
 QWidget* TfEditOndoData::buildMiddle()
 {
     auto* panel = new QWidget(this);
@@ -297,7 +356,7 @@ QWidget* TfEditOndoData::buildMiddle()
     auto* right = new QVBoxLayout;
     m_statistics = new QTableWidget(panel);
     m_statistics->setObjectName(QStringLiteral("SS2"));
-    m_statistics->setAccessibleName(QStringLiteral("統計"));
+    m_statistics->setAccessibleName(QStringLiteral("最高・最低・平均・個数"));
     m_statistics->setFont(m_readings->font());
     m_statistics->horizontalHeader()->hide();
     m_statistics->verticalHeader()->hide();
@@ -327,14 +386,17 @@ QWidget* TfEditOndoData::buildMiddle()
     m_outsideCount->setObjectName(QStringLiteral("LabelKikakugai"));
     right->addWidget(m_outsideCount);
 
-    auto* decimals = new QGroupBox(QStringLiteral("表示少数桁"), panel);
+    auto* decimals = new QGroupBox(QStringLiteral("表示小数桁"), panel);
     decimals->setObjectName(QStringLiteral("GroupBox1"));
     auto* decimalsRow = new QHBoxLayout(decimals);
     auto* avgLabel = new QLabel(QStringLiteral("平均値"), decimals);
     m_avgDecimals = new TypedSpinBox(decimals);
     m_avgDecimals->setObjectName(QStringLiteral("SpinEdit1"));
-    m_avgDecimals->setAccessibleName(QStringLiteral("平均値"));
-    m_avgDecimals->setRange(INT_MIN, INT_MAX);
+    m_avgDecimals->setAccessibleName(QStringLiteral("平均値の小数桁"));
+    m_avgDecimals->setToolTip(
+        QStringLiteral("画面と帳票の平均値の小数桁。登録する値は変わりません"));
+    m_avgDecimals->setRange(0, 3);
+    m_avgDecimals->setValue(1);
     m_avgDecimals->setFixedWidth(60);
     avgLabel->setBuddy(m_avgDecimals);
     decimalsRow->addWidget(avgLabel);
@@ -346,6 +408,7 @@ QWidget* TfEditOndoData::buildMiddle()
     m_rowCount = makeEdit(panel, "Edit7", QStringLiteral("台数"));
     m_rowCount->setFixedWidth(60);
     m_rowCount->setAttribute(Qt::WA_InputMethodEnabled, false);
+    m_rowCount->setToolTip(QStringLiteral("台数を入れて「台数セット」で行に番号を付けます"));
     QPushButton* numberRows = makeButton(panel, "Button10", QStringLiteral("台数セット"));
     countRow->addWidget(m_rowCount);
     countRow->addWidget(numberRows);
@@ -362,41 +425,44 @@ QWidget* TfEditOndoData::buildMiddle()
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setAccessibleName(QStringLiteral("記事"));
     m_memo->setPlaceholderText(QStringLiteral("この日の記事（全角16文字まで）"));
-    m_memo->setMinimumSize(161, 137);
+    m_memo->setMinimumSize(161, 60);
     m_memo->setTabChangesFocus(true);
+    remarkLabel->setBuddy(m_memo);
     right->addWidget(remarkLabel);
-    right->addWidget(m_memo);
+    right->addWidget(m_memo, 1);
 
     m_shownId = new QLabel(QStringLiteral("0"), panel);
     m_shownId->setObjectName(QStringLiteral("Label6"));
     m_shownId->hide();
     right->addWidget(m_shownId);
-    right->addStretch(1);
+    right->addWidget(buildCommands(panel));
     row->addLayout(right);
     return panel;
 }
 
-QWidget* TfEditOndoData::buildBottom()
+QWidget* TfEditOndoData::buildCommands(QWidget* parent)
 {
-    auto* panel = new QWidget(this);
+    auto* panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("BottomPanel"));
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 4, 0, 4);
-    m_arrow = makeButton(panel, "Button6", QStringLiteral("→"));
-    m_arrow->setAccessibleName(QStringLiteral("方向"));
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 4, 0, 0);
+    m_arrow = makeButton(panel, "Button6", QStringLiteral("↓"));
+    m_arrow->setAccessibleName(QStringLiteral("Enter で移動する向き"));
+    m_arrow->setToolTip(QStringLiteral("Enter で次に移るセルの向き（押すたびに → ↓ ← ↑）"));
     m_arrow->setFixedWidth(40);
     QPushButton* simulate = makeButton(panel, "Button7", QStringLiteral("シミュレーション"));
+    simulate->setToolTip(QStringLiteral(
+        "温度区分の温度範囲から試しの値を入れます。登録すると模擬値として記録されます"));
     QPushButton* print = makeButton(panel, "BitBtn1", QStringLiteral("印刷"));
-    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_register = makeButton(panel, "BitBtn2", QStringLiteral("登録"));
-    m_register->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     QPushButton* close = makeButton(panel, "BitBtn3", QStringLiteral("閉じる"));
-    row->addWidget(m_arrow);
-    row->addWidget(simulate);
-    row->addStretch(1);
-    row->addWidget(print);
-    row->addWidget(m_register);
-    row->addWidget(close);
+    print->setToolTip(QStringLiteral("印刷設定を開きます（Ctrl+P）"));
+    m_register->setToolTip(QStringLiteral("表示中の試験日を登録します（Ctrl+S）"));
+    grid->addWidget(m_arrow, 0, 0);
+    grid->addWidget(simulate, 0, 1, 1, 2);
+    grid->addWidget(print, 1, 0);
+    grid->addWidget(m_register, 1, 1);
+    grid->addWidget(close, 1, 2);
 
     connect(m_arrow, &QPushButton::clicked, this, &TfEditOndoData::stepArrow);
     connect(simulate, &QPushButton::clicked, this,

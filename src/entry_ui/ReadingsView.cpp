@@ -104,7 +104,7 @@ QVariant TReadingsModel::headerData(int section, Qt::Orientation orientation, in
 namespace {
 
 // The current cell bold; the temperature editor opens with the input method off; Return
-// commits and walks down the temperature column.
+// commits and moves as the direction button says.
 class ReadingDelegate : public QStyledItemDelegate
 {
 public:
@@ -134,7 +134,7 @@ protected:
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 Q_EMIT commitData(editor);
                 Q_EMIT closeEditor(editor, QAbstractItemDelegate::NoHint);
-                m_view->MoveToNextTemperature();
+                m_view->MoveAfterEnter();
                 return true;
             }
         }
@@ -162,29 +162,60 @@ TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(par
     horizontalHeader()->setFont(bold);
     // Set up before the rows arrive: a visible header measures the text of every section.
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(21);
+    verticalHeader()->setDefaultSectionSize(20);
     verticalHeader()->setMinimumSectionSize(16);
     horizontalHeader()->setDefaultSectionSize(72);
-    setTabKeyNavigation(false); // Tab leaves the grid; arrows move inside
+    setTabKeyNavigation(true); // Tab walks the cells; after the last it leaves the grid
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
     setItemDelegate(new ReadingDelegate(this));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded); // the remark stretches, so rarely
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setModel(new TReadingsModel(entry, this));
     const int widths[TDayEntry::ColumnCount] = {44, 56, 50, 56, 80};
     for (int c = 0; c < TDayEntry::ColumnCount; ++c)
         setColumnWidth(c, widths[c]);
+    // The remark takes what the window's width leaves.
+    horizontalHeader()->setStretchLastSection(true);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, viewport(),
             qOverload<>(&QWidget::update));
 }
 
-void TReadingsView::MoveToNextTemperature()
+void TReadingsView::MoveAfterEnter()
 {
     const int row = qMax(0, currentIndex().row());
-    setCurrentIndex(
-        model()->index(qMin(row + 1, model()->rowCount() - 1), TDayEntry::TemperatureColumn));
+    const int column = qMax(0, currentIndex().column());
+    const int lastRow = model()->rowCount() - 1;
+    const int lastColumn = TDayEntry::ColumnCount - 1;
+    QModelIndex next;
+    switch (m_direction) {
+    case TEnterDirection::Down:
+        next = model()->index(qMin(row + 1, lastRow), TDayEntry::TemperatureColumn);
+        break;
+    case TEnterDirection::Up:
+        next = model()->index(qMax(row - 1, 0), column);
+        break;
+    case TEnterDirection::Right:
+        next = model()->index(row, qMin(column + 1, lastColumn));
+        break;
+    case TEnterDirection::Left:
+        next = model()->index(row, qMax(column - 1, 0));
+        break;
+    }
+    setCurrentIndex(next);
+}
+
+bool TReadingsView::focusNextPrevChild(bool next)
+{
+    // Inside the grid Tab moves from cell to cell; past its last or first cell it leaves.
+    const QModelIndex at = currentIndex();
+    const bool atEnd =
+        next ? (at.row() == model()->rowCount() - 1 && at.column() == TDayEntry::ColumnCount - 1)
+             : (at.row() <= 0 && at.column() <= 0);
+    if (!at.isValid() || atEnd || state() == EditingState)
+        return QAbstractScrollArea::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
 }
 
 QString TReadingsView::SelectedText() const
@@ -208,6 +239,12 @@ void TReadingsView::PasteText(const QString& text)
     m_entry.Paste(text, qMax(0, at.row()) + 1, qMax(0, at.column()));
 }
 
+void TReadingsView::CutSelected()
+{
+    QGuiApplication::clipboard()->setText(SelectedText());
+    ClearSelected();
+}
+
 void TReadingsView::ClearSelected()
 {
     QList<QPair<int, int>> cells;
@@ -223,7 +260,11 @@ void TReadingsView::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        MoveToNextTemperature();
+        MoveAfterEnter();
+        return;
+    }
+    if (event->matches(QKeySequence::Cut)) {
+        RunGuarded(window(), [this] { CutSelected(); });
         return;
     }
     if (event->matches(QKeySequence::Copy)) {

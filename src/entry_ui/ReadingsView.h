@@ -25,22 +25,32 @@ private:
     int m_rows; // as last told to the views
 };
 
-// The readings grid: Return walks down the temperatures; Delete empties the chosen cells;
-// copy and paste take spreadsheet text.
+// Where Return moves after a cell, as the direction button shows it.
+enum class TEnterDirection { Right = 0, Down = 1, Left = 2, Up = 3 };
+
+// The readings grid, kept as a spreadsheet column is: Return moves in the chosen direction
+// (down goes to the next row's temperature), Tab and Shift+Tab walk the cells of a row and on
+// to the next, leaving the grid after the last; Delete empties the chosen cells; cut, copy and
+// paste take spreadsheet text.
 class TReadingsView : public QTableView
 {
     Q_OBJECT
 public:
     explicit TReadingsView(TDayEntry& entry, QWidget* parent = nullptr);
 
-    void MoveToNextTemperature();
+    void SetEnterDirection(TEnterDirection direction) { m_direction = direction; }
+    TEnterDirection EnterDirection() const { return m_direction; }
+    void MoveAfterEnter();
     QString SelectedText() const;
     void PasteText(const QString& text);
     void ClearSelected();
+    void CutSelected();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     TDayEntry& m_entry;
+    TEnterDirection m_direction = TEnterDirection::Down;
 };

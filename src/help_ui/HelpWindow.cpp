@@ -5,6 +5,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QHash>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -49,11 +50,43 @@ QString AboutText()
              engine, QString::fromLatin1(qVersion()));
 }
 
-void ShowGuide(TfHelp& help)
+void ShowGuide(TfHelp& help, QWidget* window, const QString& anchor)
 {
+    // Beside a modal dialog it must be that dialog's own, or it would wait for it to close.
+    if (window && help.parentWidget() != window) {
+        const bool shown = help.isVisible();
+        help.setParent(window, help.windowFlags());
+        if (shown)
+            help.show();
+    }
+    help.Browser->scrollToAnchor(anchor);
     help.show();
     help.raise();
     help.activateWindow();
+}
+
+QString GuideAnchorOf(const QString& windowName)
+{
+    static const QHash<QString, QString> anchors{
+        {QStringLiteral("fEditOndoData"), QStringLiteral("day")},
+        {QStringLiteral("fListView"), QStringLiteral("day")},
+        {QStringLiteral("fCalendar"), QStringLiteral("day")},
+        {QStringLiteral("fDayList"), QStringLiteral("days")},
+        {QStringLiteral("fEditKoji"), QStringLiteral("registers")},
+        {QStringLiteral("fEditGozai"), QStringLiteral("registers")},
+        {QStringLiteral("fEditSimei"), QStringLiteral("registers")},
+        {QStringLiteral("fEditOndoKubun"), QStringLiteral("categories")},
+        {QStringLiteral("fSetPrintItems"), QStringLiteral("print")},
+        {QStringLiteral("FormPreview"), QStringLiteral("print")},
+        {QStringLiteral("fExport"), QStringLiteral("io")},
+        {QStringLiteral("fCsvImport"), QStringLiteral("io")},
+        {QStringLiteral("fParadoxImport"), QStringLiteral("io")},
+        {QStringLiteral("fRestoreBackup"), QStringLiteral("backup")},
+        {QStringLiteral("fSetDataPath"), QStringLiteral("data")},
+        {QStringLiteral("fCopyData"), QStringLiteral("data")},
+        {QStringLiteral("fSitePanel"), QStringLiteral("site")},
+    };
+    return anchors.value(windowName, QStringLiteral("day"));
 }
 
 void ShowAbout(QWidget* window)

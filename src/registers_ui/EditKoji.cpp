@@ -1,5 +1,6 @@
 #include "registers_ui/EditKoji.h"
 
+#include "core/AppError.h"
 #include "domain/ListViewData.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
@@ -78,7 +79,7 @@ void TRegisterCombo::showPopup()
 
 TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const Design& d,
                                    QWidget* parent)
-    : QDialog(parent), m_recordNoun(d.recordNoun), m_entry(std::move(entry))
+    : QDialog(parent), m_recordNoun(d.recordNoun), m_keyLabel(d.keyLabel), m_entry(std::move(entry))
 {
     setObjectName(QLatin1String(d.objectName));
     setWindowTitle(d.caption);
@@ -129,11 +130,13 @@ TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const 
     m_select = makeButton(this, d.selectName, QStringLiteral("選択"));
     m_register = makeButton(this, d.registerName, QStringLiteral("登録"));
     m_close = makeButton(this, d.closeName, QStringLiteral("閉じる"));
-    // Return anywhere presses 選択, the one default; Escape cancels.
+    // Return in a field never closes the dialog: in the key it moves on, in the second text it
+    // registers. 選択 is pressed, or reached with Tab; Escape closes.
     for (QPushButton* b : {m_search, m_select, m_register, m_close})
         if (b)
             b->setAutoDefault(false);
-    m_select->setDefault(true);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("LabelStatus"));
 
     auto* form = new QFormLayout;
     form->addRow(keyLabel, keyControl);
@@ -148,6 +151,7 @@ TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
     layout->addLayout(form);
+    layout->addWidget(m_status);
     layout->addStretch();
     layout->addLayout(buttons);
 
@@ -164,6 +168,12 @@ TfRegisterDialog::TfRegisterDialog(std::unique_ptr<TRegisterEntry> entry, const 
             [this] { RunGuarded(this, [this] { Delete(); }); });
     connect(CloseItem, &QAction::triggered, this, &QDialog::reject);
     connect(m_register, &QPushButton::clicked, this,
+            [this] { RunGuarded(this, [this] { Register(); }); });
+    connect(m_keyEdit, &QLineEdit::returnPressed, this, [this] {
+        m_second->setFocus();
+        m_second->selectAll();
+    });
+    connect(m_second, &QLineEdit::returnPressed, this,
             [this] { RunGuarded(this, [this] { Register(); }); });
     connect(m_select, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
@@ -202,7 +212,17 @@ void TfRegisterDialog::New()
 void TfRegisterDialog::Register()
 {
     TakeFields();
+    if (m_entry->Key.trimmed().isEmpty())
+        throw AppError(QStringLiteral("%1を入力してください").arg(m_keyLabel));
     m_entry->Save();
+    m_status->setText(QStringLiteral("「%1」を登録しました").arg(m_entry->Key));
+}
+
+void TfRegisterDialog::SetKey(const QString& key)
+{
+    m_entry->Load(key);
+    ShowEntry();
+    m_status->clear();
 }
 
 void TfRegisterDialog::Delete()

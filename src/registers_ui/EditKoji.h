@@ -10,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 struct ListViewData;
@@ -43,6 +44,8 @@ public:
     void New();
     void Register();
     void Delete();
+    // Opens on this key: the registered entry, or the key alone to be registered.
+    void SetKey(const QString& key);
 
 protected:
     struct Design
@@ -75,10 +78,12 @@ protected:
     QPushButton* m_select = nullptr;
     QPushButton* m_register = nullptr;
     QPushButton* m_close = nullptr;
+    QLabel* m_status = nullptr; // what the last 登録 did
 
 private:
     void reloadKeyList();
     QString m_recordNoun;
+    QString m_keyLabel;
     void choose(int index);
 
     std::unique_ptr<TRegisterEntry> m_entry;

@@ -80,6 +80,12 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     Edit1 = makeEdit("Edit1", QStringLiteral("区分名"));
     Edit2 = makeEdit("Edit2", QStringLiteral("計測"));
     Edit3 = makeEdit("Edit3", QStringLiteral("温度範囲"));
+    Edit3->setPlaceholderText(QStringLiteral("150～160 / 110～"));
+    Edit3->setToolTip(QStringLiteral("下限～上限（例 150～160）。片側だけなら 110～ や ～185。"
+                                     "新しい記録の規格値と、シミュレーションの範囲になります"));
+    Edit2->setPlaceholderText(QStringLiteral("1台毎"));
+    Edit2->setToolTip(QStringLiteral("何ごとに測るか（例 1台毎、10分毎）。"
+                                     "主画面の温度の表の1列目の見出しになります"));
     Edit3->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhPreferLatin);
 
     CheckStamp = new QCheckBox(QStringLiteral("温度を入力した時刻を記録する"), this);
@@ -175,8 +181,8 @@ void TfEditOndoKubun::Reload()
     Edit1->clear();
     for (const TOndoKubun& k : TOndoKubun::ReadAll())
         ListView1->addTopLevelItem(new QTreeWidgetItem(
-            QStringList{k.KubunName, k.SokuteiKankaku, k.OndoRange, QString::number(k.ID),
-                        k.StampsTime ? Stamped : QString()}));
+            QStringList{k.KubunName, k.SokuteiKankaku, RangeForPeople(k.OndoRange),
+                        QString::number(k.ID), k.StampsTime ? Stamped : QString()}));
 }
 
 int TfEditOndoKubun::selectedRow() const
@@ -213,8 +219,9 @@ bool TfEditOndoKubun::addOrUpdateRow()
         return false;
     const QString range = TypedRange(Edit3->text());
     if (!range.isEmpty() && !IsRangeText(range))
-        throw AppError(QStringLiteral("温度範囲は 150_160 のように入力してください"));
-    Edit3->setText(range);
+        throw AppError(
+            QStringLiteral("温度範囲は 150～160 のように入力してください（片側だけなら 110～）"));
+    Edit3->setText(RangeForPeople(range));
     checkWidth(name, QStringLiteral("区分名"), NameBytes);
     checkWidth(Edit2->text(), QStringLiteral("計測"), IntervalBytes);
     checkWidth(range, QStringLiteral("温度範囲"), RangeBytes);
@@ -272,7 +279,7 @@ void TfEditOndoKubun::writeTable()
         TOndoKubun k;
         k.KubunName = item->text(NameColumn);
         k.SokuteiKankaku = item->text(IntervalColumn);
-        k.OndoRange = item->text(RangeColumn);
+        k.OndoRange = TypedRange(item->text(RangeColumn));
         k.ID = item->text(IdColumn).toInt();
         k.StampsTime = item->text(StampColumn) == Stamped;
         kubuns << k;

@@ -6,6 +6,7 @@
 #include "widgets_ui/WindowFont.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,9 +36,25 @@ TfCopyData::TfCopyData(QWidget* parent) : QDialog(parent)
     ButtonClose->setObjectName(QStringLiteral("ButtonClose"));
     ButtonClose->setAutoDefault(false);
 
+    // A folder is picked; a server is typed.
+    const auto withBrowse = [this](QLineEdit* edit, const char* name) {
+        auto* row = new QHBoxLayout;
+        auto* browse = new QPushButton(QStringLiteral("参照…"), this);
+        browse->setObjectName(QLatin1String(name));
+        browse->setAutoDefault(false);
+        row->addWidget(edit, 1);
+        row->addWidget(browse);
+        connect(browse, &QPushButton::clicked, this, [this, edit] {
+            const QString start = Engine::IsServerLocation(edit->text()) ? QString() : edit->text();
+            const QString folder = PickFolder ? PickFolder(this, start) : QString();
+            if (!folder.isEmpty())
+                edit->setText(QDir::toNativeSeparators(folder));
+        });
+        return row;
+    };
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("移行元"), EditFrom);
-    form->addRow(QStringLiteral("移行先"), EditTo);
+    form->addRow(QStringLiteral("移行元"), withBrowse(EditFrom, "ButtonBrowseFrom"));
+    form->addRow(QStringLiteral("移行先"), withBrowse(EditTo, "ButtonBrowseTo"));
     auto* note = new QLabel(QStringLiteral("すべての表を移行先へ写します。移行先にデータがあるとき"
                                            "は置き換えるかどうかを尋ねます。"),
                             this);
@@ -55,6 +72,9 @@ TfCopyData::TfCopyData(QWidget* parent) : QDialog(parent)
     EditFrom->setText(Engine::IsServerLocation(Engine::CurrentFolder())
                           ? Engine::CurrentFolder()
                           : QDir::toNativeSeparators(Engine::CurrentFolder()));
+    PickFolder = [](QWidget* parent, const QString& start) {
+        return QFileDialog::getExistingDirectory(parent, QStringLiteral("フォルダの選択"), start);
+    };
     connect(ButtonCopy, &QPushButton::clicked, this, [this] { CopyNow(); });
     connect(ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
 }

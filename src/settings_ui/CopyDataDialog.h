@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -17,6 +18,9 @@ public:
     // Copies FROM to TO, asking before a target with data is replaced; the counts or the
     // reason are shown in LabelResult. True when copied.
     bool CopyNow();
+
+    // The folder picker of 参照…: (parent, start folder) → the folder, or empty when cancelled.
+    std::function<QString(QWidget*, const QString&)> PickFolder;
 
     QLineEdit* EditFrom = nullptr;
     QLineEdit* EditTo = nullptr;

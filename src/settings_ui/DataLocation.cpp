@@ -10,8 +10,7 @@
 
 bool RunDataLocation(TfSetDataPath& dialog, QWidget* mainWindow)
 {
-    if (mainWindow)
-        dialog.move(mainWindow->pos());
+    Q_UNUSED(mainWindow)
     if (dialog.exec() != QDialog::Accepted)
         return false;
     ApplyDataLocation(dialog.ChosenFolder(), mainWindow);

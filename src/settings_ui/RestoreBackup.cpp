@@ -109,7 +109,9 @@ TfRestoreBackup::TfRestoreBackup(QWidget* parent) : QDialog(parent)
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn2 = new QPushButton(QStringLiteral("キャンセル"), this);
     BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setAutoDefault(false);
+    // Replacing the data is never what Enter does.
+    BitBtn1->setAutoDefault(false);
+    BitBtn2->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(note, 1);

@@ -21,7 +21,7 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setAllColumnsShowFocus(true);
-    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setStretchLastSection(true);
 
     OkButton = new QPushButton(QStringLiteral("OK"), this);
     OkButton->setObjectName(QStringLiteral("OkButton"));
@@ -48,7 +48,8 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
             accept();
     });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] {
+    // Enter on a row and a double-click choose it, as OK does.
+    connect(ListView1, &QTreeWidget::itemActivated, this, [this] {
         if (SelectedIndex() >= 0)
             accept();
     });
@@ -75,7 +76,22 @@ void TfListView::Fill(const ListViewData& data)
         item->setData(0, Qt::UserRole, r);
         ListView1->addTopLevelItem(item);
     }
-    OkButton->setEnabled(false);
+    // Columns are at least their set width and wide enough for their texts; the last takes
+    // what remains.
+    for (int i = 0; i < data.columns.size(); ++i) {
+        ListView1->resizeColumnToContents(i);
+        if (ListView1->columnWidth(i) < data.columns[i].width)
+            ListView1->setColumnWidth(i, data.columns[i].width);
+    }
+    int wanted = 40;
+    for (int i = 0; i < data.columns.size(); ++i)
+        wanted += ListView1->columnWidth(i);
+    if (wanted > width())
+        resize(qMin(wanted, 1000), height());
+    // The first row stands chosen, so that Enter or OK act without a click first.
+    if (QTreeWidgetItem* first = ListView1->topLevelItem(0))
+        ListView1->setCurrentItem(first);
+    OkButton->setEnabled(SelectedIndex() >= 0);
     ListView1->setFocus();
 }
 

@@ -1,6 +1,8 @@
+#include "app/DayListWiring.h"
 #include "app/DialogWiring.h"
 #include "app/ExchangeWiring.h"
 #include "domain/DayEntry.h"
+#include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange_ui/ExportDialog.h"
 #include "registers_ui/EditKoji.h"
@@ -23,6 +25,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -155,8 +158,9 @@ private Q_SLOTS:
         k.Kojimei() = QStringLiteral("市道工事");
         k.Save();
         chooseInNextDialog(QStringLiteral("K7"));
-        all.trigger("KojiItem"); // from the menu: nothing is taken
-        QCOMPARE(all.entry.Header().kojiCode, QString());
+        all.trigger("KojiItem"); // 選択 from the menu too takes the project
+        QCOMPARE(all.entry.Header().kojiCode, QStringLiteral("K7"));
+        all.entry.New();
         chooseInNextDialog(QStringLiteral("K7"));
         all.click("Button1");
         QCOMPARE(Child<QLineEdit>(&all.w, "Edit2")->text(), QStringLiteral("K7"));
@@ -227,6 +231,32 @@ private Q_SLOTS:
         QCOMPARE(kubun.FieldInt(QStringLiteral("N")), 2); // the two default categories
         for (const char* table : {"Koji1", "GozaiDef", "SIMEI"})
             QVERIFY2(Engine::TableExists(QLatin1String(table)), table);
+    }
+    // データ → 登録済みの試験日…: the shown record's days; Enter on one opens it.
+    void dayListOpensADay()
+    {
+        Windows all;
+        for (const char* day : {"2024/11/05", "2024/11/06"}) {
+            all.entry.SetKojiCode(QStringLiteral("K1"));
+            all.entry.SetGozaiName(QStringLiteral("密粒"));
+            all.entry.SetKubunName(QStringLiteral("練上温度"));
+            all.entry.SetDayText(QLatin1String(day));
+            all.entry.SetCell(1, 1, QString::fromLatin1(day).right(1) + QStringLiteral("50"));
+            all.entry.Confirm = [](const QString&, bool) { return true; };
+            QVERIFY(all.entry.Register());
+        }
+        TfDayList list(&all.w);
+        ConnectDayList(all.w, &list);
+        all.trigger("DayListItem");
+        QVERIFY(list.isVisible());
+        QCOMPARE(list.windowTitle(), QStringLiteral("登録済みの試験日"));
+        QCOMPARE(list.Grid->rowCount(), 2);
+        list.Grid->sortItems(0, Qt::AscendingOrder);
+        list.Grid->setFocus();
+        list.Grid->setCurrentCell(0, 0);
+        QTest::keyClick(list.Grid, Qt::Key_Return);
+        QCOMPARE(all.entry.Header().dayText, QStringLiteral("2024/11/05"));
+        QCOMPARE(all.entry.Cell(1, 1), QStringLiteral("550"));
     }
 };
 

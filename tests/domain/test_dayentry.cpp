@@ -3,6 +3,7 @@
 #include "core/Utility.h"
 #include "domain/DataCopy.h"
 #include "domain/DayEntry.h"
+#include "domain/RegisteredDays.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
@@ -271,7 +272,7 @@ private Q_SLOTS:
             const QStringList before = f.column(1, 10);
             f.answers = {true};
             const QString refused = Fixture::refusal([&] { f.entry.Simulate(); });
-            QVERIFY2(refused.contains("150_160"), qPrintable(refused + f.entry.Header().kubunName));
+            QVERIFY2(refused.contains("150～160"), qPrintable(refused));
             QCOMPARE(f.column(1, 10), before);
         }
     }
@@ -359,8 +360,8 @@ private Q_SLOTS:
         QCOMPARE(f.entry.Header().simei, QStringLiteral("山田"));
         QCOMPARE(f.entry.ShownId(), 0);
         // A new record's specified value and range start as its category's range.
-        QCOMPARE(f.entry.Header().specRange, QStringLiteral("140_170")); // seeded for ID 1
-        QCOMPARE(f.entry.Header().specValue, QStringLiteral("140_170"));
+        QCOMPARE(f.entry.Header().specRange, QStringLiteral("140～170")); // seeded for ID 1
+        QCOMPARE(f.entry.Header().specValue, QStringLiteral("140～170"));
 
         // A day the header lacks: that day, new and empty.
         f.header(QStringLiteral("K001"), Mix13, Kubun0, QStringLiteral("2024/04/02"));
@@ -385,7 +386,7 @@ private Q_SLOTS:
         f.entry.SetSpecValue(QStringLiteral("150_160"));
         f.entry.TakeGozai(QStringLiteral("新合材")); // キャンセル: as it was
         QCOMPARE(f.entry.Header().gozaiName, Mix13);
-        QCOMPARE(f.entry.Header().specValue, QStringLiteral("150_160"));
+        QCOMPARE(f.entry.Header().specValue, QStringLiteral("150_160")); // as typed
         f.unsaved = {TUnsavedAnswer::Discard};
         f.entry.TakeGozai(QStringLiteral("新合材"));
         QCOMPARE(f.entry.Header().gozaiName, QStringLiteral("新合材"));
@@ -496,7 +497,7 @@ private Q_SLOTS:
                  f.entry.SetCell(1, 1, QStringLiteral("150"));
                  f.entry.SetSpecValue(QStringLiteral("高め"));
              },
-             QStringLiteral("規格値は 150_160 のように入力してください")},
+             QStringLiteral("規格値は 150～160 のように入力してください（片側だけなら 110～）")},
         };
         for (const auto& c : cases) {
             c.first();
@@ -513,7 +514,7 @@ private Q_SLOTS:
         QCOMPARE(countRows(QStringLiteral("select * from OndoKanri4")), 0);
         f.answers = {true};
         QVERIFY(f.entry.Register());
-        QCOMPARE(f.entry.Header().specValue, QStringLiteral("150_165"));
+        QCOMPARE(f.entry.Header().specValue, QStringLiteral("150～165")); // as people write it
         TKoji added;
         added.Load(QStringLiteral("K009"));
         QCOMPARE(added.Kojimei(), QStringLiteral("市道工事"));
@@ -801,9 +802,51 @@ private Q_SLOTS:
         entry.Start();
         entry.OpenRecord(1);
         QCOMPARE(entry.Header().simei, QStringLiteral("山田"));
-        QCOMPARE(entry.Header().specValue, QStringLiteral("150_170"));
+        QCOMPARE(entry.Header().specValue, QStringLiteral("150～170"));
         QCOMPARE(entry.Cell(1, 1), QStringLiteral("155"));
         QVERIFY(!entry.IsSimulated());
+    }
+    // The days of a record, and of a search by project, mix, category and period, with their
+    // statistics, out-of-spec count, measurer and weather, newest first.
+    void registeredDaysAreListed()
+    {
+        Fixture f;
+        for (const auto& [day, temps] :
+             {std::pair{"2024/11/05", QStringList{"150", "190"}},
+              std::pair{"2024/11/06", QStringList{"160", "161", "162"}}}) {
+            f.header(QStringLiteral("K001"), Mix13, Kubun0, QLatin1String(day));
+            f.entry.ChooseDay();
+            f.entry.SetSpecValue(QStringLiteral("150～185"));
+            f.entry.SetWeather(QStringLiteral("晴"));
+            f.type(temps);
+            QVERIFY(f.entry.Register());
+        }
+        f.header(QStringLiteral("K002"), Mix13, Kubun1, QStringLiteral("2024/11/06"));
+        f.entry.ChooseDay();
+        f.type({QStringLiteral("120")});
+        QVERIFY(f.entry.Register());
+
+        TDayList one = FindDays({QStringLiteral("K001"), Mix13, Kubun0, {}, {}});
+        QCOMPARE(one.rows.size(), 2);
+        QCOMPARE(one.rows[0].day.date(), QDate(2024, 11, 6)); // newest first
+        QCOMPARE(one.rows[1].count, 2);
+        QCOMPARE(one.rows[1].outside, 1); // 190 against 150～185
+        QCOMPARE(one.rows[0].outside, 0);
+        QCOMPARE(one.rows[0].weather, QStringLiteral("晴"));
+        QCOMPARE(one.rows[0].kojimei, QStringLiteral("国道1号舗装工事"));
+
+        TDayList day = FindDays({{}, {}, {}, QDate(2024, 11, 6), QDate(2024, 11, 6)});
+        QCOMPARE(day.rows.size(), 2);
+        QCOMPARE(FindDays({{}, {}, Kubun1, {}, {}}).rows.size(), 1);
+        TDayQuery few{{}, {}, {}, {}, {}};
+        few.limit = 2;
+        QVERIFY(FindDays(few).cut);
+        QVERIFY(Fixture::refusal([] {
+                    FindDays({{}, {}, {}, QDate(2024, 11, 7), QDate(2024, 11, 6)});
+                }).contains(QStringLiteral("期間")));
+
+        f.entry.OpenDay(QStringLiteral("K001"), Mix13, Kubun0, one.rows[1].day);
+        QCOMPARE(f.column(1, 2), (QStringList{"150", "190"}));
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QCompleter>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -42,7 +43,6 @@ void seedRegisters()
         koji.Kojimei() = QString::fromUtf8(name);
         koji.Save();
     }
-    WriteSetting(QStringLiteral("OndoAvgKetasu"), QStringLiteral("3"));
     Engine::Execute(QStringLiteral("update OndoKubun set SokuteiKankaku = '1台毎' where ID = 0"));
 }
 
@@ -68,6 +68,14 @@ struct Fixture
     QComboBox* box(const char* name) const { return Child<QComboBox>(&w, name); }
     void click(const char* button) const { Child<QPushButton>(&w, button)->click(); }
     void trigger(const char* action) const { Child<QAction>(&w, action)->trigger(); }
+    // Answers the next message box.
+    void answers(QMessageBox::StandardButton button) const
+    {
+        WhenModal([button](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                box->button(button)->click();
+        });
+    }
 
     QStringList statistics() const
     {
@@ -221,19 +229,24 @@ private Q_SLOTS:
         QCOMPARE(Child<QLabel>(&f.w, "StatusBar1Panel0")->text(),
                  QStringLiteral("Ver." ONDOKANRI_VERSION));
 
-        // The decimals box shows the stored setting and stores every change.
+        // The decimals box (one until chosen) sets the average shown, and is kept.
         auto* decimals = Child<QSpinBox>(&f.w, "SpinEdit1");
-        QCOMPARE(decimals->value(), 3);
+        QCOMPARE(decimals->value(), 1);
+        f.entry.Paste(QStringLiteral("150\n151\n151\n"), 1, 1);
+        QCOMPARE(f.statistics().at(2), QStringLiteral("150.7"));
         TypeInto(decimals->findChild<QLineEdit*>(), QStringLiteral("２"));
         QCOMPARE(ReadSetting(QStringLiteral("OndoAvgKetasu")), QStringLiteral("2"));
+        QCOMPARE(f.statistics().at(2), QStringLiteral("150.67"));
+        QCOMPARE(Child<QGroupBox>(&f.w, "GroupBox1")->title(), QStringLiteral("表示小数桁"));
 
-        // Four clicks bring the arrow round.
+        // Four clicks bring the arrow round from ↓, and the direction is kept.
         QStringList arrows;
         for (int i = 0; i < 4; ++i) {
             f.click("Button6");
             arrows << Child<QPushButton>(&f.w, "Button6")->text();
         }
-        QCOMPARE(arrows, (QStringList{"↓", "←", "↑", "→"}));
+        QCOMPARE(arrows, (QStringList{"←", "↑", "→", "↓"}));
+        QCOMPARE(ReadSetting(QStringLiteral("EnterDirection")), QStringLiteral("1"));
     }
 
     void tabWalksTheWindowTopToBottom()
@@ -299,7 +312,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(&f.w));
         QTest::keyClick(&f.w, Qt::Key_S, Qt::ControlModifier);
         QTRY_COMPARE(countRows(QStringLiteral("select * from OndoLine4")), 4); // animated click
-        QCOMPARE(f.edit("Edit5")->text(), QStringLiteral("150_165"));          // as stored
+        QCOMPARE(f.edit("Edit5")->text(), QStringLiteral("150～165"));         // as people write it
         QCOMPARE(Child<QLabel>(&f.w, "Label6")->text(), QStringLiteral("1"));
         QCOMPARE(f.w.focusWidget(), f.grid); // not 閉じる
         QTest::keyClick(&f.w, Qt::Key_N, Qt::ControlModifier);
@@ -469,6 +482,103 @@ private Q_SLOTS:
         QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Tenki = '曇'")), 1);
         QCOMPARE(f.w.statusBar()->currentMessage(),
                  QStringLiteral("2024/11/06 練上温度 1 件を登録しました"));
+    }
+
+    // Enter moves as the arrow says; Tab walks a row and on to the next; the 編集 menu undoes
+    // and redoes typing, a paste and a numbering.
+    void keysAndUndoWorkAsInASpreadsheet()
+    {
+        Fixture f;
+        const auto at = [&f] {
+            return qMakePair(f.grid->currentIndex().row(), f.grid->currentIndex().column());
+        };
+        f.typeCell(1, 1, QStringLiteral("150"));
+        QCOMPARE(at(), qMakePair(1, 1)); // ↓: the next row's temperature
+        f.click("Button6");              // ←
+        f.click("Button6");              // ↑
+        f.click("Button6");              // →
+        f.typeCell(3, 0, QStringLiteral("A"));
+        QCOMPARE(at(), qMakePair(2, 1)); // →: the next cell of the row
+
+        f.grid->setFocus();
+        f.grid->setCurrentIndex(f.grid->model()->index(0, 3));
+        QTest::keyClick(f.grid, Qt::Key_Tab);
+        QCOMPARE(at(), qMakePair(0, 4));
+        QTest::keyClick(f.grid, Qt::Key_Tab);
+        QCOMPARE(at(), qMakePair(1, 0)); // on to the next row
+        QTest::keyClick(f.grid, Qt::Key_Backtab);
+        QCOMPARE(at(), qMakePair(0, 4));
+
+        QAction* undo = Child<QAction>(&f.w, "UndoItem");
+        QAction* redo = Child<QAction>(&f.w, "RedoItem");
+        QCOMPARE(undo->text(), QStringLiteral("元に戻す(&U)"));
+        QCOMPARE(redo->text(), QStringLiteral("やり直し(&R)"));
+        f.grid->setFocus();
+        undo->trigger();
+        QCOMPARE(f.entry.Cell(3, 0), QString());
+        undo->trigger();
+        QCOMPARE(f.entry.Cell(1, 1), QString());
+        QVERIFY(!undo->isEnabled());
+        redo->trigger();
+        QCOMPARE(f.entry.Cell(1, 1), QStringLiteral("150"));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("151\n152\n"));
+        f.grid->setCurrentIndex(f.grid->model()->index(1, 1));
+        Child<QAction>(&f.w, "PasteItem")->trigger();
+        QCOMPARE(f.statistics().at(3), QStringLiteral("3"));
+        TypeInto(f.edit("Edit7"), QStringLiteral("1"));
+        f.answers(QMessageBox::Yes);
+        f.click("Button10");
+        QCOMPARE(f.statistics().at(3), QStringLiteral("1"));
+        f.grid->setFocus();
+        undo->trigger(); // the numbering
+        QCOMPARE(f.statistics().at(3), QStringLiteral("3"));
+        undo->trigger(); // the paste
+        QCOMPARE(f.statistics().at(3), QStringLiteral("1"));
+    }
+
+    // Every command a menu has shows its shortcut there, and no button keeps a key of its own.
+    void menusShowTheShortcuts()
+    {
+        Fixture f;
+        QHash<QString, QKeySequence> shortcuts;
+        for (QAction* menu : f.w.menuBar()->actions())
+            for (QAction* a : menu->menu()->actions())
+                if (!a->shortcut().isEmpty())
+                    shortcuts.insert(a->objectName(), a->shortcut());
+        const QList<std::pair<const char*, QKeySequence>> expected{
+            {"Open1", QKeySequence::Open},          {"N3", QKeySequence::New},
+            {"RegisterItem", QKeySequence::Save},   {"PrintItem", QKeySequence::Print},
+            {"UndoItem", QKeySequence::Undo},       {"RedoItem", QKeySequence::Redo},
+            {"CutItem", QKeySequence::Cut},         {"CopyItem", QKeySequence::Copy},
+            {"PasteItem", QKeySequence::Paste},     {"SelectAllItem", QKeySequence::SelectAll},
+            {"HelpUsage", QKeySequence(Qt::Key_F1)}};
+        for (const auto& [name, key] : expected)
+            QVERIFY2(shortcuts.value(QLatin1String(name)) == key, name);
+        for (QAbstractButton* b : f.w.findChildren<QAbstractButton*>())
+            QVERIFY2(b->shortcut().isEmpty() || shortcuts.values().contains(b->shortcut()),
+                     qPrintable(b->objectName()));
+    }
+
+    // A registered code typed and left fills 工事名; an unknown one is offered for registering.
+    void typedProjectCodeIsLookedUp()
+    {
+        Fixture f;
+        QLineEdit* code = f.edit("Edit2");
+        code->setFocus();
+        TypeInto(code, QStringLiteral("K002"));
+        QTest::keyClick(code, Qt::Key_Tab);
+        QCOMPARE(f.box("ComboBox1")->currentText(), QStringLiteral("県道舗装工事"));
+
+        bool asked = false;
+        connect(&f.w, &TfEditOndoData::projectDialogRequested, this, [&asked] { asked = true; });
+        code->setFocus();
+        TypeInto(code, QStringLiteral("K9"));
+        const auto question = answerBox(QMessageBox::Yes);
+        QTest::keyClick(code, Qt::Key_Tab);
+        QCOMPARE(*question,
+                 QStringLiteral("工事コード「K9」は工事に登録されていません。登録しますか？"));
+        QVERIFY(asked);
     }
 };
 

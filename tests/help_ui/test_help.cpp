@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 
 class TestHelp : public QObject
@@ -29,7 +32,8 @@ private Q_SLOTS:
         QStringList entries;
         for (QAction* a : menu->actions())
             entries << a->text();
-        QCOMPARE(entries, (QStringList{"使い方", "バージョン情報"}));
+        QCOMPARE(entries, (QStringList{"使い方(&H)", "バージョン情報(&A)"}));
+        QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(Qt::Key_F1));
 
         menu->actions().at(0)->trigger();
         auto* found = window.findChild<TfHelp*>();
@@ -38,9 +42,23 @@ private Q_SLOTS:
         QVERIFY(help.isVisible());
         QVERIFY(!help.isModal());
         const QString guide = help.Browser->toPlainText();
-        for (const char* heading : {"1日の作業", "印刷", "帳票", "取り込みと書き出し",
-                                    "バックアップ", "データの格納場所"})
-            QVERIFY2(guide.contains(QString::fromUtf8(heading)), heading);
+        // The guide names every menu entry as the menu shows it, and has a part for every window
+        // F1 can be pressed in.
+        for (QAction* a : window.menuBar()->findChildren<QAction*>()) {
+            QString caption = a->text();
+            caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+            if (!caption.isEmpty() && !a->isSeparator())
+                QVERIFY2(guide.contains(caption), qPrintable(caption));
+        }
+        const QString html = help.Browser->toHtml();
+        for (const char* name : {"fEditOndoData", "fDayList", "fEditKoji", "fEditOndoKubun",
+                                 "fSetPrintItems", "fCsvImport", "fRestoreBackup", "fSetDataPath"})
+            QVERIFY2(html.contains(QStringLiteral("name=\"%1\"").arg(GuideAnchorOf(name))), name);
+        for (const char* image : {"main", "days"})
+            QVERIFY(!help.Browser->document()
+                         ->resource(QTextDocument::ImageResource,
+                                    QUrl(QStringLiteral("qrc:/help/images/%1.png").arg(image)))
+                         .isNull());
         help.Browser->scrollToAnchor(QStringLiteral("data"));
 
         QString shown;

@@ -124,7 +124,7 @@ private Q_SLOTS:
                           QPoint(10, rect.center().y()));
         QCOMPARE(d.Edit1->text(), QStringLiteral("舗設温度"));
         QCOMPARE(d.Edit2->text(), QStringLiteral("1台毎"));
-        QCOMPARE(d.Edit3->text(), QStringLiteral("140_150"));
+        QCOMPARE(d.Edit3->text(), QStringLiteral("140～150")); // as people write it
 
         // An update keeps the identifier and the position.
         d.Edit3->setText(QStringLiteral("145_155"));
@@ -300,7 +300,9 @@ private Q_SLOTS:
                                           QStringLiteral("130_145"), 2}));
         fill(d, QStringLiteral("転圧温度"), QString(), QStringLiteral("高め"));
         const Message refused = runAnswering([&d] { d.Button1->click(); });
-        QCOMPARE(refused.text, QStringLiteral("温度範囲は 150_160 のように入力してください"));
+        QCOMPARE(
+            refused.text,
+            QStringLiteral("温度範囲は 150～160 のように入力してください（片側だけなら 110～）"));
         QCOMPARE(tableRows().size(), 3);
 
         // A removed category that records use keeps its identifier out of reach.

@@ -35,8 +35,9 @@ private Q_SLOTS:
         QCOMPARE(lv.ListView1->topLevelItemCount(), 2);
         QCOMPARE(lv.ListView1->topLevelItem(1)->text(2), QStringLiteral("密粒度13"));
 
-        QVERIFY(!lv.SelectedRow());
-        QVERIFY(!lv.OkButton->isEnabled());
+        // The first row stands chosen, so that Enter or OK act at once.
+        QCOMPARE(lv.SelectedRow()->caption, QStringLiteral("K002"));
+        QVERIFY(lv.OkButton->isEnabled());
         lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(1));
         QVERIFY(lv.OkButton->isEnabled());
         QCOMPARE(lv.SelectedRow()->subItems.value(3), QStringLiteral("3"));
@@ -47,6 +48,8 @@ private Q_SLOTS:
         projects.rows << ListViewRow{QStringLiteral("K009"), {QStringLiteral("市道")}};
         lv.Fill(projects);
         QCOMPARE(lv.ListView1->columnCount(), 2);
+        QCOMPARE(lv.SelectedRow()->caption, QStringLiteral("K009")); // the old choice forgotten
+        lv.Fill(ListViewData());
         QVERIFY(!lv.SelectedRow());
         QVERIFY(!lv.OkButton->isEnabled());
     }
