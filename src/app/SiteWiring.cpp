@@ -6,6 +6,9 @@
 #include "site_ui/SitePanel.h"
 #include "widgets_ui/ErrorGuard.h"
 
+#include <QLabel>
+#include <QStatusBar>
+
 void ConnectSitePanel(TfEditOndoData& window, DialogRef<TfSitePanel> panel)
 {
     auto connected = std::make_shared<bool>(false);
@@ -35,12 +38,20 @@ void ConnectSitePanel(TfEditOndoData& window, DialogRef<TfSitePanel> panel)
                     });
                 },
                 Qt::QueuedConnection);
+            // Stays at the status bar's right while the server listens, whatever it shows.
+            auto* on = new QLabel(&window);
+            on->setObjectName(QStringLiteral("LabelSite"));
+            on->setStyleSheet(QStringLiteral("color: #007a1e; font-weight: bold;"));
+            on->hide();
+            window.statusBar()->addPermanentWidget(on);
             QObject::connect(
-                &server, &TSiteServer::listeningChanged, &window, [&window, &server](bool on) {
-                    window.ShowStatus(
-                        on ? QStringLiteral("現場入力の受付中: %1").arg(server.PageUrl().toString())
-                           : QStringLiteral("現場入力の受付を止めました"),
-                        on ? 0 : 15000);
+                &server, &TSiteServer::listeningChanged, on,
+                [&window, &server, on](bool listening) {
+                    on->setText(
+                        QStringLiteral("● 現場入力 受付中 %1").arg(server.PageUrl().toString()));
+                    on->setVisible(listening);
+                    if (!listening)
+                        window.ShowStatus(QStringLiteral("現場入力の受付を止めました"), 15000);
                 });
         }
         p.show();

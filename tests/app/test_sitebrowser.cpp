@@ -72,6 +72,8 @@ private Q_SLOTS:
             ->setText(QStringLiteral("127.0.0.1:%1").arg(freePort()));
         onOff->click();
         QVERIFY(panel->Server().IsListening());
+        auto* on = Child<QLabel>(&main, "LabelSite");
+        QVERIFY(!on->isHidden() && on->text().contains(panel->Server().PageUrl().toString()));
         const QString code = Child<QLabel>(panel, "LabelCode")->text();
         QVERIFY2(code.size() == 6, qPrintable(code));
 
@@ -87,6 +89,7 @@ private Q_SLOTS:
                 if (line == QLatin1String("STOP") || line == QLatin1String("START")) {
                     onOff->click();
                     QCOMPARE(panel->Server().IsListening(), line == QLatin1String("START"));
+                    QCOMPARE(!on->isHidden(), line == QLatin1String("START"));
                     browser.write("ok\n");
                 }
             }
