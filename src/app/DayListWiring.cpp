@@ -1,10 +1,13 @@
 #include "app/DayListWiring.h"
 
+#include "core/AppError.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/JourneyWindow.h"
 #include "widgets_ui/ErrorGuard.h"
 
+#include <QDateEdit>
 #include <memory>
 
 void ConnectDayList(TfEditOndoData& window, DialogRef<TfDayList> list)
@@ -32,4 +35,33 @@ void ConnectDayList(TfEditOndoData& window, DialogRef<TfDayList> list)
                 days.raise();
             });
         });
+}
+
+void ConnectJourney(TfEditOndoData& window, DialogRef<TfJourney> journey)
+{
+    auto opened = std::make_shared<bool>(false);
+    QObject::connect(&window, &TfEditOndoData::journeyRequested, &window,
+                     [&window, journey, opened] {
+                         RunGuarded(&window, [&] {
+                             const TDayHeader& h = window.Entry().Header();
+                             if (h.kojiCode.isEmpty() || h.gozaiName.isEmpty())
+                                 throw AppError(QStringLiteral("工事と合材を選んでください"));
+                             QDate day = QDate::fromString(h.dayText, QStringLiteral("yyyy/MM/dd"));
+                             if (!day.isValid())
+                                 day = QDate::currentDate();
+                             TfJourney& shown = *journey;
+                             *opened = true;
+                             shown.ShowDay(h.kojiCode, h.gozaiName, day);
+                             shown.show();
+                             shown.raise();
+                         });
+                     });
+    // What is registered in the window shows in the table at once.
+    QObject::connect(&window.Entry(), &TDayEntry::registered, &window, [&window, journey, opened] {
+        if (*opened && journey->isVisible())
+            RunGuarded(&window, [&] {
+                const TDayHeader& h = window.Entry().Header();
+                journey->ShowDay(h.kojiCode, h.gozaiName, journey->EditDay->date());
+            });
+    });
 }

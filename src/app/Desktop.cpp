@@ -10,6 +10,7 @@
 #include "domain/DayEntry.h"
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/JourneyWindow.h"
 #include "exchange_ui/CsvImportDialog.h"
 #include "exchange_ui/ExportDialog.h"
 #include "exchange_ui/ParadoxImportDialog.h"
@@ -52,6 +53,7 @@ struct TDesktop::Windows
     std::unique_ptr<TfListView> fListView;
     std::unique_ptr<TfCalendar> fCalendar;
     std::unique_ptr<TfDayList> fDayList;
+    std::unique_ptr<TfJourney> fJourney;
     std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
     std::unique_ptr<TfEditKoji> fEditKoji;
     std::unique_ptr<TfEditGozai> fEditGozai;
@@ -82,6 +84,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
                             OnFirstUse(w.fEditKoji, parent), OnFirstUse(w.fEditGozai, parent),
                             OnFirstUse(w.fEditSimei, parent)});
     ConnectDayList(main, OnFirstUse(w.fDayList, parent));
+    ConnectJourney(main, OnFirstUse(w.fJourney, parent));
     ConnectDataLocationDialog(main, OnFirstUse(w.fSetDataPath, parent));
     ConnectCopyDataDialog(main, OnFirstUse(w.fCopyData, parent));
     ConnectRestoreDialog(main, OnFirstUse(w.fRestoreBackup, parent));

@@ -15,6 +15,11 @@ bool stampsTime(const Query& q)
            q.FieldInt(QStringLiteral("JikokuJido")) != 0;
 }
 
+bool numberedAlike(const Query& q)
+{
+    return q.HasField(QStringLiteral("DaisuTaio")) && q.FieldInt(QStringLiteral("DaisuTaio")) != 0;
+}
+
 } // namespace
 
 int TOndoKubun::GetNewID() const
@@ -45,6 +50,7 @@ void TOndoKubun::Clear()
     ID = -1;
     KubunName.clear();
     StampsTime = false;
+    NumberedAlike = false;
 }
 
 void TOndoKubun::LoadByID(int id)
@@ -57,6 +63,8 @@ void TOndoKubun::LoadByID(int id)
         KubunName.clear();
         OndoRange.clear();
         StampsTime = false;
+        NumberedAlike = false;
+        NumberedAlike = false;
         return;
     }
     ID = id;
@@ -64,6 +72,7 @@ void TOndoKubun::LoadByID(int id)
     OndoRange = q.FieldText(QStringLiteral("OndoRange"));
     SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
     StampsTime = stampsTime(q);
+    NumberedAlike = numberedAlike(q);
 }
 
 void TOndoKubun::LoadByName(const QString& name)
@@ -76,6 +85,8 @@ void TOndoKubun::LoadByName(const QString& name)
         KubunName.clear();
         OndoRange.clear();
         StampsTime = false;
+        NumberedAlike = false;
+        NumberedAlike = false;
         return;
     }
     ID = q.FieldInt(QStringLiteral("ID"));
@@ -83,6 +94,7 @@ void TOndoKubun::LoadByName(const QString& name)
     OndoRange = q.FieldText(QStringLiteral("ONDORANGE"));
     SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
     StampsTime = stampsTime(q);
+    NumberedAlike = numberedAlike(q);
 }
 
 QList<TOndoKubun> TOndoKubun::ReadAll()
@@ -97,6 +109,7 @@ QList<TOndoKubun> TOndoKubun::ReadAll()
         k.SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
         k.OndoRange = q.FieldText(QStringLiteral("OndoRange"));
         k.StampsTime = stampsTime(q);
+        k.NumberedAlike = numberedAlike(q);
         kubuns << k;
     }
     return kubuns;
@@ -108,7 +121,7 @@ void TOndoKubun::WriteAll(const QList<TOndoKubun>& kubuns)
     Query remove(QStringLiteral("delete from OndoKubun"));
     remove.ExecSQL();
     Query insert(QStringLiteral("insert into OndoKubun (KubunName,SokuteiKankaku,OndoRange,ID,Odr,"
-                                "JikokuJido) values (:A,:B,:C,:D,:E,:F)"));
+                                "JikokuJido,DaisuTaio) values (:A,:B,:C,:D,:E,:F,:G)"));
     for (int i = 0; i < kubuns.size(); ++i) {
         const TOndoKubun& k = kubuns.at(i);
         insert.BindText(QStringLiteral("A"), k.KubunName);
@@ -117,6 +130,7 @@ void TOndoKubun::WriteAll(const QList<TOndoKubun>& kubuns)
         insert.BindInt(QStringLiteral("D"), k.ID);
         insert.BindInt(QStringLiteral("E"), i);
         insert.BindInt(QStringLiteral("F"), k.StampsTime ? 1 : 0);
+        insert.BindInt(QStringLiteral("G"), k.NumberedAlike ? 1 : 0);
         insert.ExecSQL();
     }
     tx.Commit();

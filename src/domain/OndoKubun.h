@@ -12,7 +12,8 @@ public:
     QString KubunName;
     QString SokuteiKankaku;
     QString OndoRange;
-    bool StampsTime = false; // a typed temperature stamps its row's time
+    bool StampsTime = false;    // a typed temperature stamps its row's time
+    bool NumberedAlike = false; // its loads are numbered as in the other categories
 
     int GetNewID() const;
     void GetKubunNames(QStringList& list) const;

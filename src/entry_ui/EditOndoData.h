@@ -60,6 +60,7 @@ Q_SIGNALS:
     void oldDataImportRequested();
     void siteRequested();
     void dayListRequested();
+    void journeyRequested();
     void helpRequested();
     void aboutRequested();
 

@@ -156,6 +156,7 @@ void TfEditOndoData::buildMenus()
     QMenu* data = menuBar()->addMenu(QStringLiteral("データ(&D)"));
     QAction* days =
         menuItem(data, "DayListItem", QStringLiteral("登録済みの試験日…"), Qt::CTRL | Qt::Key_L);
+    QAction* journey = menuItem(data, "JourneyItem", QStringLiteral("温度低下…"));
     data->addSeparator();
     QAction* koji = menuItem(data, "KojiItem", QStringLiteral("工事"));
     QAction* gozai = menuItem(data, "GozaiItem", QStringLiteral("合材"));
@@ -188,6 +189,7 @@ void TfEditOndoData::buildMenus()
     connect(site, &QAction::triggered, this, &TfEditOndoData::siteRequested);
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(days, &QAction::triggered, this, &TfEditOndoData::dayListRequested);
+    connect(journey, &QAction::triggered, this, &TfEditOndoData::journeyRequested);
     connect(koji, &QAction::triggered, this, [this] { Q_EMIT projectDialogRequested(false); });
     connect(gozai, &QAction::triggered, this, [this] { Q_EMIT mixDialogRequested(false); });
     connect(simei, &QAction::triggered, this, [this] { Q_EMIT measurerDialogRequested(false); });

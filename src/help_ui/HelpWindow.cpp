@@ -72,6 +72,7 @@ QString GuideAnchorOf(const QString& windowName)
         {QStringLiteral("fListView"), QStringLiteral("day")},
         {QStringLiteral("fCalendar"), QStringLiteral("day")},
         {QStringLiteral("fDayList"), QStringLiteral("days")},
+        {QStringLiteral("fJourney"), QStringLiteral("journey")},
         {QStringLiteral("fEditKoji"), QStringLiteral("registers")},
         {QStringLiteral("fEditGozai"), QStringLiteral("registers")},
         {QStringLiteral("fEditSimei"), QStringLiteral("registers")},

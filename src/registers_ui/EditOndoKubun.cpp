@@ -19,9 +19,18 @@
 
 namespace {
 
-enum Column { NameColumn, IntervalColumn, RangeColumn, IdColumn, StampColumn, ColumnCount };
+enum Column {
+    NameColumn,
+    IntervalColumn,
+    RangeColumn,
+    IdColumn,
+    StampColumn,
+    NumberColumn,
+    ColumnCount
+};
 
 const QString Stamped = QStringLiteral("自動");
+const QString Numbered = QStringLiteral("共通");
 
 // The widths of the table's columns in Shift-JIS bytes.
 constexpr int NameBytes = 24;
@@ -52,8 +61,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setHeaderLabels({QStringLiteral("区分名"), QStringLiteral("測定間隔"),
-                                QStringLiteral("SIM"), QStringLiteral("ID"),
-                                QStringLiteral("時刻")});
+                                QStringLiteral("SIM"), QStringLiteral("ID"), QStringLiteral("時刻"),
+                                QStringLiteral("台数番号")});
     ListView1->header()->setStretchLastSection(false);
     ListView1->setColumnWidth(NameColumn, 250);
     ListView1->setFixedWidth(249);
@@ -92,6 +101,11 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     CheckStamp->setObjectName(QStringLiteral("CheckJikoku"));
     CheckStamp->setToolTip(
         QStringLiteral("入れると、温度を入力した行の「時刻」に、その時の時刻が自動で入ります。"));
+    CheckNumbered = new QCheckBox(QStringLiteral("台数の番号で他の区分の運搬車と対応させる"), this);
+    CheckNumbered->setObjectName(QStringLiteral("CheckDaisu"));
+    CheckNumbered->setToolTip(QStringLiteral(
+        "車番が入力されていない行を、単位の列の番号が同じ他の区分の行と同じ運搬車とみなします"
+        "（温度低下の表）。"));
 
     Button1 = new QPushButton(QStringLiteral("項目追加/更新"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -126,6 +140,7 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
         fields->addWidget(rows[i].second, i, 1);
     }
     fields->addWidget(CheckStamp, 3, 1);
+    fields->addWidget(CheckNumbered, 4, 1);
     fields->addWidget(Button1, 0, 2, 3, 1);
 
     auto* bottom = new QHBoxLayout;
@@ -147,7 +162,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     setTabOrder(Edit1, Edit2);
     setTabOrder(Edit2, Edit3);
     setTabOrder(Edit3, CheckStamp);
-    setTabOrder(CheckStamp, Button1);
+    setTabOrder(CheckStamp, CheckNumbered);
+    setTabOrder(CheckNumbered, Button1);
     setTabOrder(Button1, BitBtn4);
     setTabOrder(BitBtn4, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
@@ -180,9 +196,9 @@ void TfEditOndoKubun::Reload()
     ListView1->clear();
     Edit1->clear();
     for (const TOndoKubun& k : TOndoKubun::ReadAll())
-        ListView1->addTopLevelItem(new QTreeWidgetItem(
-            QStringList{k.KubunName, k.SokuteiKankaku, RangeForPeople(k.OndoRange),
-                        QString::number(k.ID), k.StampsTime ? Stamped : QString()}));
+        ListView1->addTopLevelItem(new QTreeWidgetItem(QStringList{
+            k.KubunName, k.SokuteiKankaku, RangeForPeople(k.OndoRange), QString::number(k.ID),
+            k.StampsTime ? Stamped : QString(), k.NumberedAlike ? Numbered : QString()}));
 }
 
 int TfEditOndoKubun::selectedRow() const
@@ -201,6 +217,7 @@ void TfEditOndoKubun::FillFields()
     Edit2->setText(item->text(IntervalColumn));
     Edit3->setText(item->text(RangeColumn));
     CheckStamp->setChecked(item->text(StampColumn) == Stamped);
+    CheckNumbered->setChecked(item->text(NumberColumn) == Numbered);
 }
 
 void TfEditOndoKubun::ClearFields()
@@ -209,6 +226,7 @@ void TfEditOndoKubun::ClearFields()
     Edit2->clear();
     Edit3->clear();
     CheckStamp->setChecked(false);
+    CheckNumbered->setChecked(false);
     Edit1->setFocus();
 }
 
@@ -251,11 +269,13 @@ bool TfEditOndoKubun::addOrUpdateRow()
     found->setText(RangeColumn, Edit3->text());
     found->setText(IdColumn, QString::number(id));
     found->setText(StampColumn, CheckStamp->isChecked() ? Stamped : QString());
+    found->setText(NumberColumn, CheckNumbered->isChecked() ? Numbered : QString());
 
     Edit1->clear();
     Edit2->clear();
     Edit3->clear();
     CheckStamp->setChecked(false);
+    CheckNumbered->setChecked(false);
     return true;
 }
 
@@ -282,6 +302,7 @@ void TfEditOndoKubun::writeTable()
         k.OndoRange = TypedRange(item->text(RangeColumn));
         k.ID = item->text(IdColumn).toInt();
         k.StampsTime = item->text(StampColumn) == Stamped;
+        k.NumberedAlike = item->text(NumberColumn) == Numbered;
         kubuns << k;
     }
     TOndoKubun::WriteAll(kubuns);
@@ -305,6 +326,7 @@ void TfEditOndoKubun::Remove()
     Edit2->clear();
     Edit3->clear();
     CheckStamp->setChecked(false);
+    CheckNumbered->setChecked(false);
 }
 
 void TfEditOndoKubun::swapRows(int a, int b)

@@ -38,6 +38,7 @@ public:
     QLineEdit* Edit2 = nullptr;          // 計測
     QLineEdit* Edit3 = nullptr;          // 温度範囲
     QCheckBox* CheckStamp = nullptr;     // 時刻を自動で記録
+    QCheckBox* CheckNumbered = nullptr;  // 台数の番号で対応
     QPushButton* Button1 = nullptr;      // 項目追加/更新
     QPushButton* BitBtn4 = nullptr;      // 入力欄クリア
     QPushButton* BitBtn1 = nullptr;      // 登録

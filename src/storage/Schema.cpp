@@ -74,6 +74,7 @@ QList<Table> declare()
              integer("ID"), integer("ODR"), text("KubunName", 24), text("OndoRange", 24),
              text("SokuteiKankaku", 8, AddedLater),
              integer("JikokuJido", AddedLater), // 1: a typed temperature stamps its time
+             integer("DaisuTaio", AddedLater),  // 1: loads numbered as in the other categories
          },
          {}},
         {QStringLiteral("Koji1"),

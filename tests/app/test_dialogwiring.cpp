@@ -4,6 +4,7 @@
 #include "domain/DayEntry.h"
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/JourneyWindow.h"
 #include "exchange_ui/ExportDialog.h"
 #include "registers_ui/EditKoji.h"
 #include "registers_ui/EditOndoKubun.h"
@@ -257,6 +258,45 @@ private Q_SLOTS:
         QTest::keyClick(list.Grid, Qt::Key_Return);
         QCOMPARE(all.entry.Header().dayText, QStringLiteral("2024/11/05"));
         QCOMPARE(all.entry.Cell(1, 1), QStringLiteral("550"));
+    }
+
+    // データ → 温度低下… shows the loads of the day in the window, through both categories, and
+    // follows what is registered while it is open.
+    void journeyShowsTheDayShown()
+    {
+        Windows all;
+        all.entry.Confirm = [](const QString&, bool) { return true; };
+        const auto day = [&](const QString& kubun, const QString& spec,
+                             const QList<QStringList>& rows) {
+            all.entry.SetKojiCode(QStringLiteral("K1"));
+            all.entry.SetGozaiName(QStringLiteral("密粒"));
+            all.entry.SetKubunName(kubun);
+            all.entry.SetDayText(QStringLiteral("2024/11/05"));
+            all.entry.SetSpecValue(spec);
+            for (int r = 0; r < rows.size(); ++r)
+                for (int c = 0; c < rows[r].size(); ++c)
+                    all.entry.SetCell(r + 1, c + 1, rows[r][c]);
+            QVERIFY(all.entry.Register());
+        };
+        day(QStringLiteral("練上温度"), QStringLiteral("160～185"),
+            {{"170", "8:00", "A"}, {"165", "8:10", "B"}});
+        day(QStringLiteral("初期締固前温度"), QStringLiteral("110～"),
+            {{"158", "8:50", "B"}, {"108", "9:00", "A"}});
+        TfJourney journey(&all.w);
+        ConnectJourney(all.w, &journey);
+        all.trigger("JourneyItem");
+        QVERIFY(journey.isVisible());
+        QCOMPARE(journey.windowTitle(), QStringLiteral("温度低下"));
+        QCOMPARE(journey.Grid->rowCount(), 3); // two loads and the averages
+        const int mark = journey.Grid->columnCount() - 1;
+        QCOMPARE(journey.Grid->item(0, 0)->text(), QStringLiteral("A"));
+        QCOMPARE(journey.Grid->item(0, mark)->text(), QStringLiteral("※")); // 62 ℃ down, below 110
+        QVERIFY(!journey.Grid->item(1, mark));
+        QCOMPARE(journey.Grid->item(1, 5)->text(), QStringLiteral("7.0")); // B: 165 → 158
+
+        day(QStringLiteral("初期締固前温度"), QStringLiteral("110～"),
+            {{"158", "8:50", "B"}, {"150", "9:00", "A"}});
+        QVERIFY(!journey.Grid->item(0, mark)); // 20 ℃ is within the limit
     }
 };
 

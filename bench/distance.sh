@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The day's actions and the 40-page chart on a PostgreSQL server near (a local TCP port) and far
+# (bench/delay_proxy.py holding each packet 15 ms each way: a 30 ms round trip).
+#   bench/distance.sh
+# Prints "ACTION local_ms distance_ms round_trips" per action (round trips at distance), on the
+# report data set (one project, 880 days).
+set -euo pipefail
+bench=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(dirname "$bench")
+build=${BUILD:-$root/build}
+app=$build/src/app/ondokanri
+work=$(mktemp -d "${TMPDIR:-/tmp}/ondodist.XXXXXX")
+chmod 755 "$work" # the server runs as postgres when we are root
+port=$((27000 + RANDOM % 1000)) far=$((28000 + RANDOM % 1000))
+cleanup() {
+  [ -n "${proxy:-}" ] && kill "$proxy" 2>/dev/null || true
+  "$root/tests/support/pg_cluster.sh" stop "$work/pg" "$port" >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/xdg XDG_RUNTIME_DIR=$work/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=offscreen
+
+"$root/tests/support/pg_cluster.sh" start "$work/pg" "$port" >/dev/null
+python3 "$bench/make_report_data.py" "$work/data" >/dev/null
+near_uri="postgresql://postgres@127.0.0.1:$port/postgres"
+far_uri="postgresql://postgres@127.0.0.1:$far/postgres"
+"$app" --copy-data "$work/data" "$near_uri" >/dev/null
+python3 "$bench/delay_proxy.py" "$far" "$port" 15 "$work/trips" & proxy=$!
+for _ in $(seq 50); do [ -f "$work/trips" ] && break; sleep 0.1; done
+
+declare -A near_ms far_ms far_trips
+run_actions() { # uri label
+  ROUND_TRIPS=$work/trips "$build/bench/bench_distance" "$1" K1 密粒 練上温度 >"$work/$2.txt"
+}
+run_actions "$near_uri" near
+run_actions "$far_uri" far
+while read -r action ms _; do near_ms[$action]=$ms; done <"$work/near.txt"
+while read -r action ms n; do far_ms[$action]=$ms; far_trips[$action]=$n; done <"$work/far.txt"
+
+chart() { # uri → ms
+  local t0 t1
+  t0=$(date +%s%N)
+  "$app" --data "$1" --print-pdf "$work/chart.pdf" --form chart --project K1 --mix 密粒 >/dev/null 2>&1
+  t1=$(date +%s%N)
+  echo $(((t1 - t0) / 1000000))
+}
+chart "$near_uri" >/dev/null # warm the server's cache
+near_chart=$(chart "$near_uri")
+before=$(cat "$work/trips")
+far_chart=$(chart "$far_uri")
+far_trips[print_chart]=$(($(cat "$work/trips") - before))
+near_ms[print_chart]=$near_chart far_ms[print_chart]=$far_chart
+
+echo "# server 30 ms away through bench/delay_proxy.py"
+for action in start pick_project pick_mix pick_category register_100 record_list print_chart; do
+  echo "$action ${near_ms[$action]} ${far_ms[$action]} ${far_trips[$action]}"
+done
