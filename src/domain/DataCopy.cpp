@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "domain/OndoKanri.h"
+#include "storage/Backup.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
 #include "storage/Schema.h"
@@ -57,6 +58,9 @@ Counts Copy(const QString& from, const QString& to, bool replace,
                            "置き換えるには --replace を指定してください")
                 .arg(Engine::DisplayName(target))
                 .arg(there));
+    // What is replaced is kept first (a server keeps its own backups).
+    if (there > 0)
+        Backup::WriteBeforeRewrite(target);
     Counts counts;
     for (const auto& [name, rows] : tables) {
         if (rows.columns.isEmpty()) { // not in the source: the target keeps its own

@@ -1,5 +1,6 @@
 #include "domain/OndoKanri.h"
 
+#include "core/AppError.h"
 #include "core/RegistryUtility.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
@@ -11,6 +12,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <limits>
 
 namespace {
 const QString A = QStringLiteral("A");
@@ -144,7 +146,22 @@ int TOndoKanri::NewID()
 {
     Query q(QStringLiteral("select Max(ID) as MaxID from OndoKanri4"));
     q.Open();
-    return q.FieldInt(QStringLiteral("MaxID")) + 1;
+    const int largest = q.FieldInt(QStringLiteral("MaxID"));
+    if (largest < std::numeric_limits<int>::max())
+        return qMax(largest, 0) + 1;
+    // The largest number there is is taken (an imported record may hold it): the first gap.
+    // In 64 bits: the server need not test ID < 2147483647 before it adds one to the largest.
+    Query gap(QStringLiteral("select min(ID) + 1 as Free from OndoKanri4 where ID >= 0 and "
+                             "ID < 2147483647 and cast(ID as bigint) + 1 not in "
+                             "(select ID from OndoKanri4)"));
+    gap.Open();
+    Query one(QStringLiteral("select count(*) as N from OndoKanri4 where ID = 1"));
+    one.Open();
+    const int free =
+        one.FieldInt(QStringLiteral("N")) == 0 ? 1 : gap.FieldInt(QStringLiteral("Free"));
+    if (free <= 0)
+        throw AppError(QStringLiteral("記録の番号に空きがありません"));
+    return free;
 }
 
 QString TOndoKanri::Kikakuti() const

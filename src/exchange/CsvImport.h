@@ -18,7 +18,7 @@ class QTextStream;
 struct CsvRow
 {
     int line = 0; // 1-based line number in the file
-    QString text; // the line as read
+    QString text; // the start of the line as read, for messages
     QStringList fields;
 };
 
@@ -50,10 +50,22 @@ struct CsvTable
     QStringList Names() const;
 };
 
+// What one file may hold: a logger's file of a year is far below, and the rows of a file
+// this size take a few tens of MB.
+inline constexpr qint64 MaxCsvBytes = 16 * 1024 * 1024;
+inline constexpr int MaxCsvLines = 100000;
+inline constexpr int MaxCsvLineBytes = 4096;
+// A reading outside these is a typo or another unit, never a mix's temperature.
+inline constexpr double MinCsvTemperature = -100;
+inline constexpr double MaxCsvTemperature = 1000;
+
 // Decodes and splits a file's bytes; recognises the encoding, separator, title lines and
-// columns. Never raises: a table whose data was not recognised has firstData -1.
+// columns. One encoding for the whole file: UTF-8 when every line is, else CP932 when no line
+// is UTF-8. Raises AppError for a file of mixed encodings, UTF-16, NUL bytes, or one over the
+// line limits; a table whose data was not recognised has firstData -1.
 CsvTable ParseCsv(const QByteArray& bytes);
-// ParseCsv on a file; raises AppError when it cannot be read.
+// ParseCsv on a file read in pieces, stopping at MaxCsvBytes (a pipe or /dev/zero too);
+// raises AppError when it cannot be read or is over the limit.
 CsvTable ReadCsvFile(const QString& file);
 
 // "2024/04/01 08:15:00", "2024-04-01T08:15", "2024/4/1", full-width digits too.
@@ -76,7 +88,9 @@ struct CsvDay
 
 // The readings of the table by day, in the order days first appear. With `columns` unset
 // the recognised ones are used. The first data row is the first one whose fields read under
-// those columns; every later non-blank row must read, else AppError naming its line and text.
+// those columns; every later non-blank row, and every row just above it whose date field
+// starts like a date, must read (date from 1900, temperature within the limits, no control
+// characters), else AppError naming its line and the start of its text.
 QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns = CsvColumns());
 
 // Where and how the days are registered.
@@ -103,7 +117,13 @@ struct CsvImportResult
 // Registers each day as 登録 does, all in one transaction after a backup. Days over
 // MaxReadingsPerDay are left out with a message; a stored day raises unless `replace`.
 // Raises AppError, with nothing stored, when the target is unknown or no day remains.
+// Whether a day is stored is decided inside the write transaction, after the write lock: of
+// two imports of one new day, the second finds the first's.
 CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target, bool replace);
+// The same where only the stored days of `replaceable` (those a person agreed to) may be
+// replaced: a day stored by someone else since the question raises.
+CsvImportResult ImportCsvDays(const QList<CsvDay>& days, const CsvTarget& target,
+                              const QList<QDate>& replaceable);
 
 // The command line: --import-csv FILE with the target and column values. Writes
 // "取り込み: N 日 M 件" (and the refused days) to out; raises AppError on failure.

@@ -89,7 +89,7 @@ public:
     {
         lxw_worksheet* sheet = workbook_add_worksheet(m_book, name.toUtf8().constData());
         if (!sheet)
-            throw AppError(QStringLiteral("シート '%1' を作成できません").arg(name));
+            throw AppError(QStringLiteral("シート '%1' を作成できません").arg(Excerpt(name)));
         m_widths = QList<double>(header.size(), 0.0);
         for (int c = 0; c < header.size(); ++c)
             Text(sheet, 0, c, header[c], m_header);
@@ -121,6 +121,12 @@ public:
     }
     void Date(lxw_worksheet* sheet, int row, int col, const QDateTime& value)
     {
+        // Excel counts days from 1900: an earlier day (an old file's typo) stays readable as
+        // text instead of becoming a negative serial.
+        if (value.date().year() < 1900) {
+            Text(sheet, row, col, value.date().toString(QStringLiteral("yyyy/MM/dd")));
+            return;
+        }
         Widen(col, 10);
         lxw_datetime when{value.date().year(),   value.date().month(),
                           value.date().day(),    value.time().hour(),
@@ -147,8 +153,9 @@ private:
     }
     [[noreturn]] void Fail(lxw_error error) const
     {
-        throw AppError(QStringLiteral("Excelファイル '%1' を書き出せません（%2）")
-                           .arg(m_file, QString::fromUtf8(lxw_strerror(error))));
+        throw AppError(
+            QStringLiteral("Excelファイル '%1' を書き出せません（%2）")
+                .arg(PathExcerpt(m_file), Excerpt(QString::fromUtf8(lxw_strerror(error)))));
     }
 
     QString m_file;
@@ -166,6 +173,16 @@ QString CsvField(const QString& text)
         return text;
     return QLatin1Char('"') + QString(text).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
            QLatin1Char('"');
+}
+
+// A text a spreadsheet would take for a formula (=, +, -, @, or a tab or line end before one)
+// starts with an apostrophe, as spreadsheets mark a typed text; numbers are ours and left as
+// they are.
+QString CsvText(const QString& text)
+{
+    if (!text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.at(0)))
+        return QLatin1Char('\'') + text;
+    return text;
 }
 
 } // namespace
@@ -211,7 +228,8 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         q.BindText(QStringLiteral("A"), kojiCode);
         q.Open();
         if (q.Eof())
-            throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(kojiCode));
+            throw AppError(
+                QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(kojiCode)));
         data.kojimei = q.FieldText(QStringLiteral("Kojimei"));
     }
     {
@@ -272,10 +290,10 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
     }
     if (data.categories.isEmpty() && data.days.isEmpty()) {
         if (mix.isEmpty())
-            throw AppError(
-                QStringLiteral("工事コード '%1' には書き出す記録がありません").arg(kojiCode));
+            throw AppError(QStringLiteral("工事コード '%1' には書き出す記録がありません")
+                               .arg(Excerpt(kojiCode)));
         throw AppError(QStringLiteral("工事コード '%1'、合材 '%2' には書き出す記録がありません")
-                           .arg(kojiCode, mix));
+                           .arg(Excerpt(kojiCode), Excerpt(mix)));
     }
     return data;
 }
@@ -362,16 +380,16 @@ void WriteCsv(const ExportData& data, const QString& file)
         QStringLiteral("温度区分,") + ReadingHeader.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     for (const ExportCategory& category : data.categories) {
         for (const ExportReading& r : category.readings) {
-            const QStringList fields{CategoryLabel(category),
+            const QStringList fields{CsvText(CategoryLabel(category)),
                                      r.day.toString(QStringLiteral("yyyy/MM/dd")),
-                                     r.mix,
-                                     r.label,
+                                     CsvText(r.mix),
+                                     CsvText(r.label),
                                      QString::number(r.ondo, 'g', QLocale::FloatingPointShortest),
-                                     r.measurer,
-                                     r.kikaku,
-                                     r.time,
-                                     r.truck,
-                                     r.remark};
+                                     CsvText(r.measurer),
+                                     CsvText(r.kikaku),
+                                     CsvText(r.time),
+                                     CsvText(r.truck),
+                                     CsvText(r.remark)};
             QStringList quoted;
             for (const QString& f : fields)
                 quoted << CsvField(f);
@@ -381,7 +399,7 @@ void WriteCsv(const ExportData& data, const QString& file)
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8()) < 0 || !out.flush())
-        throw AppError(QStringLiteral("CSVファイル '%1' に書き込めません").arg(file));
+        throw AppError(QStringLiteral("CSVファイル '%1' に書き込めません").arg(PathExcerpt(file)));
 }
 
 void RefuseExportTarget(const QString& file, ExportFormat format, const QStringList& dataFolders)

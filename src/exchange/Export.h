@@ -71,6 +71,8 @@ QString ExcelSheetName(const QString& wanted, const QStringList& taken);
 // A summary sheet "日別集計" first, then one sheet per category. Writes `file` as it stands.
 void WriteXlsx(const ExportData& data, const QString& file);
 // The reading rows of every category, with the category as the first column, UTF-8 with BOM.
+// A text starting with =, +, - or @ is written with an apostrophe before it, so that a
+// spreadsheet shows it as text and never runs it as a formula.
 void WriteCsv(const ExportData& data, const QString& file);
 
 // Raises AppError for an empty name, a target in the data or its backups, or an existing

@@ -123,6 +123,7 @@ TfCsvImport::TfCsvImport(QWidget* parent) : QDialog(parent)
     ProblemLabel->setObjectName(QStringLiteral("ProblemLabel"));
     ProblemLabel->setStyleSheet(QStringLiteral("color: #c00000"));
     ProblemLabel->setWordWrap(true);
+    ProblemLabel->setTextFormat(Qt::PlainText); // it quotes the file
     daysLayout->addWidget(ProblemLabel);
     layout->addWidget(daysBox, 2);
 
@@ -371,7 +372,8 @@ bool TfCsvImport::ImportDays()
     if (target.kojiCode.isEmpty())
         throw AppError(QStringLiteral("工事を選んでください"));
     QStringList stored;
-    for (const QDate& d : StoredCsvDays(days, target))
+    const QList<QDate> agreed = StoredCsvDays(days, target);
+    for (const QDate& d : agreed)
         stored << FormatDate(QDateTime(d, QTime(0, 0)));
     if (!stored.isEmpty()) {
         const auto answer = QMessageBox::question(
@@ -382,7 +384,7 @@ bool TfCsvImport::ImportDays()
         if (answer != QMessageBox::Yes)
             return false;
     }
-    LastResult = ImportCsvDays(days, target, true);
+    LastResult = ImportCsvDays(days, target, agreed);
     FirstDay = QDate();
     for (const CsvDay& d : days) {
         if (d.readings.size() <= MaxReadingsPerDay) {

@@ -11,7 +11,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace Backup {
 
@@ -33,38 +38,133 @@ QString dataFile(const QString& dataFolder)
     return withSlash(dataFolder) + QLatin1String(Engine::DatabaseFileName);
 }
 
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 QString makeFolder(const QString& dataFolder)
 {
     const QString folder = FolderOf(dataFolder);
     if (!QDir().mkpath(folder))
         throw AppError(QStringLiteral("バックアップフォルダ %1 を作成できません。"
                                       "フォルダの場所と書き込み権限を確認してください。")
-                           .arg(native(folder)));
+                           .arg(PathExcerpt(folder)));
     return folder;
 }
 
-// A name after every one there: two backups within one second go to the next second, so
-// that the newest by name is always the newest written.
-QString freeName(const QString& folder, const QString& prefix, const QString& suffix)
+// A ".part" name this process holds: made exclusively and locked (flock) until the copy is in
+// place, so that two processes never write one file and a later cleanup can tell a part
+// still being written from one an interruption left behind.
+class PartFile
 {
-    QDateTime when = QDateTime::currentDateTime();
-    const QRegularExpression stamp(QStringLiteral("^kozeran-(\\d{8}-\\d{6})"));
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("kozeran-*")}, QDir::Files)) {
-        const QDateTime taken = QDateTime::fromString(stamp.match(name).captured(1), StampFormat);
-        if (taken.isValid() && taken >= when.addMSecs(-when.time().msec()))
-            when = taken.addSecs(1);
+public:
+    PartFile() = default;
+    ~PartFile() { Release(); }
+    PartFile(const PartFile&) = delete;
+    PartFile& operator=(const PartFile&) = delete;
+
+    // After every backup there by name: two backups within one second go to the next second,
+    // so that the newest by name is always the newest written.
+    void Reserve(const QString& folder, const QString& prefix, const QString& suffix)
+    {
+        QDateTime when = QDateTime::currentDateTime();
+        const QRegularExpression stamp(QStringLiteral("^kozeran-(?:restore-)?(\\d{8}-\\d{6})"));
+        for (const QString& name :
+             QDir(folder).entryList({QStringLiteral("kozeran-*")}, QDir::Files)) {
+            const QDateTime taken =
+                QDateTime::fromString(stamp.match(name).captured(1), StampFormat);
+            if (taken.isValid() && taken >= when.addMSecs(-when.time().msec()))
+                when = taken.addSecs(1);
+        }
+        for (int tries = 0; tries < 1000; ++tries, when = when.addSecs(1)) {
+            const QString name = folder + prefix + when.toString(StampFormat) + suffix;
+            if (QFileInfo::exists(name))
+                continue;
+            const int fd = ::open(QFile::encodeName(name + QStringLiteral(".part")).constData(),
+                                  O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+            if (fd < 0)
+                continue;
+            ::flock(fd, LOCK_EX);
+            m_fd = fd;
+            m_target = name;
+            return;
+        }
+        throw AppError(
+            QStringLiteral("バックアップフォルダ %1 に書き込めません。").arg(PathExcerpt(folder)));
     }
-    for (;;) {
-        const QString name = folder + prefix + when.toString(StampFormat) + suffix;
-        if (!QFileInfo::exists(name) && !QFileInfo::exists(name + QStringLiteral(".part")))
-            return name;
-        when = when.addSecs(1);
+    QString Target() const { return m_target; }
+    QString Partial() const { return m_target + QStringLiteral(".part"); }
+    void Discard()
+    {
+        QFile::remove(Partial());
+        QFile::remove(Partial() + QStringLiteral("-journal"));
+        Release();
     }
+    void Release()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+    QString m_target;
+};
+
+// Parts whose writer is gone (its lock with it), and their journals, are removed.
+void removeLeftParts(const QString& folder)
+{
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("kozeran-*.part")}, QDir::Files)) {
+        const QString path = dir.filePath(name);
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            QFile::remove(path + QStringLiteral("-journal"));
+            QFile::remove(path);
+        }
+        ::close(fd);
+    }
+    for (const QString& name :
+         dir.entryList({QStringLiteral("kozeran-*.part-journal")}, QDir::Files)) {
+        if (!QFileInfo::exists(dir.filePath(name.chopped(8))))
+            QFile::remove(dir.filePath(name));
+    }
+}
+
+// Which data the newest backup holds: the data file's own version (its change counter, page
+// size and count, as the file's header has them under a read lock), kept beside the backups.
+// Clocks play no part: a backup stamped or timed in the future changes nothing.
+const QString StampName = QStringLiteral("kozeran-newest.stamp");
+
+QString versionOf(SqliteFile& db)
+{
+    const QByteArray header = db.Header();
+    if (header.size() < 100)
+        return QString();
+    return QString::fromLatin1(QByteArray(header.mid(16, 16) + header.mid(92, 4)).toHex());
+}
+
+// The version of the folder's data file now; empty when it cannot be read.
+QString currentVersion(const QString& file)
+{
+    SqliteFile db(file, SQLITE_OPEN_READWRITE);
+    if (!db.IsOpen() || !db.Rows(QStringLiteral("begin")) ||
+        !db.Rows(QStringLiteral("select count(*) from sqlite_master")))
+        return QString();
+    const QString version = versionOf(db);
+    db.Rows(QStringLiteral("commit"));
+    return version;
+}
+
+void writeStamp(const QString& folder, const QString& backup, const QString& version)
+{
+    QSaveFile stamp(folder + StampName);
+    if (version.isEmpty() || !stamp.open(QIODevice::WriteOnly)) {
+        QFile::remove(folder + StampName);
+        return;
+    }
+    stamp.write((QFileInfo(backup).fileName() + QLatin1Char('\n') + version).toUtf8());
+    if (!stamp.commit())
+        QFile::remove(folder + StampName);
 }
 
 [[noreturn]] void writeFailed(const SqliteFile& db, const QString& folder)
@@ -153,8 +253,16 @@ bool ChangedSinceNewest(const QString& dataFolder)
     if (!data.exists() || data.size() == 0)
         return false;
     const QString newest = Newest(dataFolder);
-    // A change within the same clock tick as the backup counts as a change.
-    return newest.isEmpty() || data.lastModified() >= QFileInfo(newest).lastModified();
+    if (newest.isEmpty())
+        return true;
+    QFile stamp(FolderOf(dataFolder) + StampName);
+    if (!stamp.open(QIODevice::ReadOnly))
+        return true;
+    const QStringList kept = QString::fromUtf8(stamp.read(4096)).split(QLatin1Char('\n'));
+    if (kept.size() != 2 || kept.at(0) != QFileInfo(newest).fileName())
+        return true;
+    const QString now = currentVersion(dataFile(dataFolder));
+    return now.isEmpty() || now != kept.at(1);
 }
 
 QString Write(const QString& dataFolder)
@@ -164,26 +272,35 @@ QString Write(const QString& dataFolder)
     const QFileInfo info(source);
     if (!info.exists() || info.size() == 0)
         throw AppError(QStringLiteral("データファイル %1 がないため、バックアップできません。")
-                           .arg(native(source)));
+                           .arg(PathExcerpt(source)));
     const QString folder = makeFolder(dataFolder);
-    const QString target = freeName(folder, QStringLiteral("kozeran-"), QStringLiteral(".sqlite"));
-    const QString partial = target + QStringLiteral(".part");
+    removeLeftParts(folder);
+    PartFile part;
+    part.Reserve(folder, QStringLiteral("kozeran-"), QStringLiteral(".sqlite"));
+    QString version;
     {
         SqliteFile from(source, SQLITE_OPEN_READWRITE);
-        if (!from.IsOpen())
+        // The read lock holds the version still while the pages are copied.
+        if (!from.IsOpen() || !from.Rows(QStringLiteral("begin")) ||
+            !from.Rows(QStringLiteral("select count(*) from sqlite_master"))) {
+            part.Discard();
             throw AppError(QStringLiteral("バックアップを作成できません。\n") +
                            SqlErrorMessage(from.Code(), from.Error(), withSlash(dataFolder)));
-        SqliteFile to(partial, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        }
+        version = versionOf(from);
+        SqliteFile to(part.Partial(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         if (!to.IsOpen() || !to.CopyFrom(from) || !to.QuickCheck()) {
-            QFile::remove(partial);
+            part.Discard();
             writeFailed(to, folder);
         }
     }
-    if (!QFile::rename(partial, target)) {
-        QFile::remove(partial);
-        throw AppError(QStringLiteral("バックアップ %1 を書き込めません。").arg(native(target)));
+    if (!QFile::rename(part.Partial(), part.Target())) {
+        part.Discard();
+        throw AppError(
+            QStringLiteral("バックアップ %1 を書き込めません。").arg(PathExcerpt(part.Target())));
     }
-    return target;
+    writeStamp(folder, part.Target(), version);
+    return part.Target();
 }
 
 void Rotate(const QString& dataFolder)
@@ -224,9 +341,22 @@ QString RestoreFile(const QString& backupFile, const QString& dataFolder)
             QStringLiteral(
                 "バックアップ %1 は壊れているか、温度管理のデータではないため復元できません。"
                 "データは変更していません。")
-                .arg(native(backupFile)));
+                .arg(PathExcerpt(backupFile)));
     if (sameFile(backupFile, target))
-        throw AppError(QStringLiteral("%1 は使用中のデータファイルです。").arg(native(backupFile)));
+        throw AppError(
+            QStringLiteral("%1 は使用中のデータファイルです。").arg(PathExcerpt(backupFile)));
+    const QString folder = makeFolder(dataFolder);
+    removeLeftParts(folder);
+    // Only the rows come back, into tables of our own making: nothing else the file holds
+    // (a constraint, a default, a collation) reaches the data.
+    PartFile rebuilt;
+    rebuilt.Reserve(folder, QStringLiteral("kozeran-restore-"), QStringLiteral(".sqlite"));
+    try {
+        DataFile::RebuildInto(backupFile, rebuilt.Partial());
+    } catch (const AppError&) {
+        rebuilt.Discard();
+        throw;
+    }
 
     Engine::CloseDatabase();
     QString kept;
@@ -235,29 +365,36 @@ QString RestoreFile(const QString& backupFile, const QString& dataFolder)
         kept = Write(dataFolder);
     } else if (current.state != DataFile::State::New) {
         // A copy of a file SQLite cannot read is the file itself.
-        const QString folder = makeFolder(dataFolder);
-        kept = freeName(folder, QStringLiteral("kozeran-"), QStringLiteral(".damaged"));
-        if (!QFile::rename(target, kept))
-            throw AppError(
-                QStringLiteral("データファイル %1 をバックアップフォルダ %2 へ移せません。"
-                               "データは変更していません。")
-                    .arg(native(target), native(folder)));
+        PartFile damaged;
+        damaged.Reserve(folder, QStringLiteral("kozeran-"), QStringLiteral(".damaged"));
+        kept = damaged.Target();
+        const bool moved = QFile::rename(target, kept);
+        damaged.Discard();
+        if (!moved) {
+            rebuilt.Discard();
+            throw AppError(QStringLiteral("データファイル %1 をバックアップフォルダへ移せません。"
+                                          "データは変更していません。")
+                               .arg(PathExcerpt(target)));
+        }
         // A journal left beside it belongs to the old file, never to the restored one.
         QFile::rename(target + QStringLiteral("-journal"), kept + QStringLiteral("-journal"));
     }
 
     {
-        SqliteFile from(backupFile, SQLITE_OPEN_READONLY);
+        SqliteFile from(rebuilt.Partial(), SQLITE_OPEN_READONLY);
         SqliteFile to(target, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        if (!from.IsOpen())
-            throw AppError(
-                SqlErrorMessage(from.Code(), from.Error(), QFileInfo(backupFile).absolutePath()));
         // The copy runs as one write transaction of the data file: a failure leaves it whole.
-        if (!to.IsOpen() || !to.CopyFrom(from))
-            throw AppError(
-                QStringLiteral("バックアップ %1 から復元できません。\n").arg(native(backupFile)) +
-                SqlErrorMessage(to.Code(), to.Error(), withSlash(dataFolder)));
+        if (!from.IsOpen() || !to.IsOpen() || !to.CopyFrom(from)) {
+            const QString why = SqlErrorMessage(to.Code(), to.Error(), withSlash(dataFolder));
+            rebuilt.Discard();
+            throw AppError(QStringLiteral("バックアップ %1 から復元できません。\n")
+                               .arg(PathExcerpt(backupFile)) +
+                           why);
+        }
     }
+    rebuilt.Discard();
+    // The data is the backup's now, whatever the stamp of the newest backup says.
+    QFile::remove(folder + StampName);
     Rotate(dataFolder);
     return kept;
 }

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -39,9 +40,9 @@ Inspection damaged(Inspection ins, const QString& detail)
     ins.message = QStringLiteral("データファイル %1 は壊れているか、データベースではありません。"
                                  "ファイルには何も書き込んでいません。"
                                  "「ファイル」→「バックアップから復元…」で復元できます。")
-                      .arg(QDir::toNativeSeparators(ins.file));
+                      .arg(PathExcerpt(ins.file));
     if (!detail.isEmpty())
-        ins.message += QStringLiteral("\n（") + detail + QStringLiteral("）");
+        ins.message += QStringLiteral("\n（") + Excerpt(detail, 80) + QStringLiteral("）");
     return ins;
 }
 
@@ -234,6 +235,96 @@ Inspection InspectServer(const QSqlDatabase& db, const QString& location)
                                        "where table_schema = current_schema() and table_name = ?"),
                         table);
         });
+}
+
+namespace {
+
+QString quoted(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) +
+           QLatin1Char('"');
+}
+
+[[noreturn]] void refuseRestore(const QString& file, const QString& what)
+{
+    throw AppError(QStringLiteral("バックアップ %1 には温度管理が作らないもの（%2）があるため"
+                                  "復元できません。データは変更していません。")
+                       .arg(PathExcerpt(file), Excerpt(what, 40)));
+}
+
+} // namespace
+
+void RebuildInto(const QString& file, const QString& fresh)
+{
+    SqliteFile old(file, SQLITE_OPEN_READONLY);
+    QStringList objects;
+    if (!old.Rows(QStringLiteral("select type || char(31) || name || char(31) || tbl_name "
+                                 "from sqlite_master order by type, name"),
+                  &objects))
+        raise(old, file);
+    QHash<QString, QStringList> columns; // our table as the file names it -> its columns
+    for (const QString& object : objects) {
+        const QStringList parts = object.split(QChar(31));
+        const QString type = parts.value(0), name = parts.value(1), table = parts.value(2);
+        const auto ours = [](const QString& t) {
+            for (const Schema::Table& declared : Schema::Tables()) {
+                if (declared.name.compare(t, Qt::CaseInsensitive) == 0)
+                    return true;
+            }
+            return false;
+        };
+        if (type == QLatin1String("table")) {
+            if (name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+                continue; // the engine's own statistics
+            if (!ours(name))
+                refuseRestore(file, QStringLiteral("表 ") + name);
+            QStringList found;
+            if (!old.Rows(QStringLiteral("select name from pragma_table_info(?1)"), &found, {name}))
+                raise(old, file);
+            const QStringList declared = Schema::Get(name).ColumnNames();
+            for (const QString& column : found) {
+                if (!declared.contains(column, Qt::CaseInsensitive))
+                    refuseRestore(file, QStringLiteral("列 %1.%2").arg(name, column));
+            }
+            columns.insert(name, found);
+        } else if (type == QLatin1String("index") && ours(table) &&
+                   !name.startsWith(QLatin1String("sqlite_autoindex_"), Qt::CaseInsensitive)) {
+            continue; // our indexes are made anew below
+        } else {
+            const QString kind = type == QLatin1String("trigger") ? QStringLiteral("トリガー")
+                                 : type == QLatin1String("view")  ? QStringLiteral("ビュー")
+                                 : type == QLatin1String("index") ? QStringLiteral("制約")
+                                                                  : type;
+            refuseRestore(file, kind + QLatin1Char(' ') + name);
+        }
+    }
+
+    SqliteFile out(fresh, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    const auto run = [&](const QString& sql, const QStringList& values = {}) {
+        if (!out.Rows(sql, nullptr, values))
+            throw AppError(
+                QStringLiteral("バックアップ %1 から復元できません。\n").arg(PathExcerpt(file)) +
+                SqlErrorMessage(out.Code(), out.Error(), folderOf(fresh)));
+    };
+    run(QStringLiteral("attach database ?1 as old"), {file});
+    run(QStringLiteral("begin"));
+    for (const Schema::Table& table : Schema::Tables()) {
+        run(Engine::CreateTableStatement(table.name, table.columns, false));
+        for (const Schema::Index& index : table.indexes)
+            run(QStringLiteral("create index %1 on %2 (%3)")
+                    .arg(index.name, table.name, index.columns.join(QStringLiteral(", "))));
+        for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+            if (it.key().compare(table.name, Qt::CaseInsensitive) != 0)
+                continue;
+            QStringList list;
+            for (const QString& column : it.value())
+                list << quoted(column);
+            run(QStringLiteral("insert into main.%1 (%2) select %2 from old.%3")
+                    .arg(table.name, list.join(QLatin1Char(',')), quoted(it.key())));
+        }
+    }
+    run(QStringLiteral("commit"));
+    run(QStringLiteral("detach database old"));
 }
 
 Counts CountRows(const QString& file)

@@ -34,6 +34,12 @@ Inspection Inspect(const QString& file);
 // information_schema lists them.
 Inspection InspectServer(const QSqlDatabase& db, const QString& location);
 
+// Copies the rows of our tables in `file` into `fresh` (a new, empty file), whose tables and
+// indexes are made from our declaration alone. Raises AppError, naming what it found, when
+// `file` holds anything but our tables, their columns and indexes on them: a trigger, a view,
+// another table, a column we never declared, a UNIQUE or PRIMARY KEY constraint.
+void RebuildInto(const QString& file, const QString& fresh);
+
 struct Counts
 {
     int records = 0;  // OndoKanri4

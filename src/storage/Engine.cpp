@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSettings>
 #include <QSqlDatabase>
@@ -107,8 +108,8 @@ void checkFile(const QString& folder, const QString& file, bool ask)
 void openFolder(const QString& folder, bool ask)
 {
     if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir())
-        throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
-                           .arg(QDir::toNativeSeparators(folder)));
+        throw AppError(
+            QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(folder)));
     const QString file = folder + QLatin1String(Engine::DatabaseFileName);
     checkFile(folder, file, ask);
 
@@ -138,10 +139,10 @@ QSqlDatabase addServer(const Engine::Location& loc, const QString& name)
     db.setPort(loc.port);
     db.setDatabaseName(loc.database);
     db.setUserName(loc.user);
+    // Only the options ParseLocation let through, each a word of its closed list.
     QStringList options{QStringLiteral("connect_timeout=5")};
-    const QUrlQuery query(loc.options);
-    for (const auto& item : query.queryItems(QUrl::FullyDecoded))
-        options << item.first + QLatin1Char('=') + item.second;
+    if (!loc.options.isEmpty())
+        options << loc.options.split(QLatin1Char('&'));
     db.setConnectOptions(options.join(QLatin1Char(';')));
     return db;
 }
@@ -182,6 +183,7 @@ void openServer(const Engine::Location& loc, bool ask, bool reconnect)
 
 void openChecked(const QString& location, bool ask, bool reconnect = false)
 {
+    Engine::ForgetLayout();
     Engine::CloseDatabase();
     const Engine::Location loc = Engine::ParseLocation(location);
     if (loc.server)
@@ -219,10 +221,10 @@ Location ParseLocation(const QString& location)
             QStringLiteral(
                 "データ格納場所 '%1' は正しいサーバーの指定ではありません（%2）。"
                 "postgresql://ユーザー@ホスト:ポート/データベース の形で指定してください")
-                .arg(text, why));
+                .arg(Excerpt(text), why));
     };
     if (!url.isValid())
-        throw bad(url.errorString());
+        throw bad(QStringLiteral("URI の形になっていません"));
     if (!url.password().isEmpty())
         throw bad(QStringLiteral(
             "パスワードは指定できません。PGPASSWORD または ~/.pgpass を使ってください"));
@@ -230,16 +232,37 @@ Location ParseLocation(const QString& location)
         throw bad(QStringLiteral("ホストがありません"));
     if (database.isEmpty() || database.contains(QLatin1Char('/')))
         throw bad(QStringLiteral("データベース名がありません"));
+    // One host, named or numbered: libpq would take "a,b" for two servers to try.
+    static const QRegularExpression hostName(QStringLiteral("^[A-Za-z0-9._-]+$|^[0-9A-Fa-f:.]+$"));
+    if (!hostName.match(url.host()).hasMatch())
+        throw bad(
+            QStringLiteral("ホスト名 %1 に使えない文字があります").arg(Excerpt(url.host(), 40)));
+    for (const QString& part : {url.userName(), database}) {
+        for (const QChar c : part) {
+            if (c.category() == QChar::Other_Control)
+                throw bad(QStringLiteral("ユーザー名かデータベース名に制御文字があります"));
+        }
+    }
     loc.server = true;
     loc.host = url.host();
     loc.port = url.port(5432);
     loc.database = database;
     loc.user = url.userName();
-    loc.options = url.query(QUrl::FullyDecoded);
-    for (const auto& item : QUrlQuery(url).queryItems()) {
+    // libpq reads the options as "key=value" words: a value outside its closed list could
+    // carry another key (a host, a password) past every message that names the server.
+    static const QStringList sslModes{QStringLiteral("disable"),   QStringLiteral("allow"),
+                                      QStringLiteral("prefer"),    QStringLiteral("require"),
+                                      QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    QStringList options;
+    for (const auto& item : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
         if (item.first != QLatin1String("sslmode"))
-            throw bad(QStringLiteral("不明な指定 %1").arg(item.first));
+            throw bad(QStringLiteral("不明な指定 %1").arg(Excerpt(item.first, 20)));
+        if (!sslModes.contains(item.second) || !options.isEmpty())
+            throw bad(QStringLiteral("sslmode は %1 のどれか一つです")
+                          .arg(sslModes.join(QStringLiteral("、"))));
+        options << QStringLiteral("sslmode=") + item.second;
     }
+    loc.options = options.join(QLatin1Char('&'));
     loc.text = ServerUri(loc.host, loc.port, loc.database, loc.user, loc.options);
     return loc;
 }
@@ -312,6 +335,7 @@ void CloseDatabase()
         QSqlDatabase::removeDatabase(ConnectionName);
     }
     g_transactionDepth = 0;
+    ForgetLayout();
     g_server = false;
     g_connectionLost = false;
 }
@@ -326,8 +350,8 @@ void TestConnection(const QString& location)
     const Location loc = ParseLocation(location);
     if (!loc.server) {
         if (!QDir().mkpath(loc.folder) || !QFileInfo(loc.folder).isDir())
-            throw AppError(QStringLiteral("データフォルダ %1 を作成できません")
-                               .arg(QDir::toNativeSeparators(loc.folder)));
+            throw AppError(
+                QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(loc.folder)));
         return;
     }
     const QString name = QStringLiteral("kozeran-test");
@@ -385,10 +409,63 @@ QSqlDatabase Database()
 
 void Execute(const QString& sql)
 {
+    NoteStatement(sql);
     QSqlDatabase db = Database();
     QSqlQuery q(db);
     if (!q.exec(sql))
         RaiseSqlError(q.lastError(), CurrentFolder());
+}
+
+namespace {
+
+// The server's tables, columns and indexes, read in one statement when first asked: asked one by
+// one, the checks at start cost a round trip each. Forgotten whenever the layout may have
+// changed: a change made here, a rollback, another connection.
+struct ServerLayout
+{
+    bool read = false;
+    QHash<QString, QSet<QString>> columns; // lower-case table → its lower-case columns
+    QSet<QString> indexes;
+};
+ServerLayout g_layout;
+
+const ServerLayout& serverLayout()
+{
+    if (!g_layout.read) {
+        QSqlQuery q(Database());
+        if (!q.exec(QStringLiteral(
+                "select table_name, column_name from information_schema.columns "
+                "where table_schema = current_schema() union all "
+                "select '', indexname from pg_indexes where schemaname = current_schema()")))
+            RaiseSqlError(q.lastError(), CurrentFolder());
+        ServerLayout layout;
+        while (q.next()) {
+            const QString table = q.value(0).toString().toLower();
+            const QString name = q.value(1).toString().toLower();
+            if (table.isEmpty())
+                layout.indexes.insert(name);
+            else
+                layout.columns[table].insert(name);
+        }
+        layout.read = true;
+        g_layout = layout;
+    }
+    return g_layout;
+}
+
+} // namespace
+
+void ForgetLayout()
+{
+    g_layout = ServerLayout();
+}
+
+void NoteStatement(const QString& sql)
+{
+    static const QRegularExpression layoutChange(QStringLiteral("^\\s*(create|alter|drop)\\b"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    if (g_layout.read && layoutChange.match(sql).hasMatch())
+        ForgetLayout();
 }
 
 namespace {
@@ -408,10 +485,7 @@ bool rowsExist(const QString& sql, const QStringList& values)
 bool TableExists(const QString& table)
 {
     if (IsServer())
-        return rowsExist(
-            QStringLiteral("select count(*) from information_schema.tables "
-                           "where table_schema = current_schema() and table_name = lower(?)"),
-            {table});
+        return serverLayout().columns.contains(table.toLower());
     return rowsExist(
         QStringLiteral(
             "select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"),
@@ -421,36 +495,43 @@ bool TableExists(const QString& table)
 bool ColumnExists(const QString& table, const QString& column)
 {
     if (IsServer())
-        return rowsExist(
-            QStringLiteral("select count(*) from information_schema.columns "
-                           "where table_schema = current_schema() and table_name = lower(?) "
-                           "and column_name = lower(?)"),
-            {table, column});
+        return serverLayout().columns.value(table.toLower()).contains(column.toLower());
     return rowsExist(
         QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
         {table, column});
+}
+
+QString CreateTableStatement(const QString& table, const QList<Schema::Column>& columns,
+                             bool server)
+{
+    QStringList definitions;
+    for (const Schema::Column& c : columns)
+        definitions << columnDefinition(c, server);
+    return QStringLiteral("create table %1 (%2)")
+        .arg(table, definitions.join(QStringLiteral(", ")));
 }
 
 void CreateTable(const QString& table, const QList<Schema::Column>& columns)
 {
     const bool server = IsServer();
     backUpBeforeLayoutChange(server);
-    QStringList definitions;
-    for (const Schema::Column& c : columns)
-        definitions << columnDefinition(c, server);
-    Execute(
-        QStringLiteral("create table %1 (%2)").arg(table, definitions.join(QStringLiteral(", "))));
+    ForgetLayout();
+    Execute(CreateTableStatement(table, columns, server));
 }
 
 void AddColumn(const QString& table, const Schema::Column& column)
 {
     const bool server = IsServer();
     backUpBeforeLayoutChange(server);
+    ForgetLayout();
     Execute(QStringLiteral("alter table %1 add %2").arg(table, columnDefinition(column, server)));
 }
 
 void CreateIndex(const QString& index, const QString& table, const QStringList& columns)
 {
+    if (IsServer() && serverLayout().indexes.contains(index.toLower()))
+        return;
+    ForgetLayout();
     Execute(QStringLiteral("create index if not exists %1 on %2 (%3)")
                 .arg(index, table, columns.join(QStringLiteral(", "))));
 }
@@ -519,6 +600,7 @@ Transaction::~Transaction()
     if (g_transactionDepth > 0)
         --g_transactionDepth;
     if (m_outermost && QSqlDatabase::contains(Engine::ConnectionName)) {
+        Engine::ForgetLayout(); // a table or column made inside is gone again
         QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));
         q.exec(QStringLiteral("ROLLBACK"));
     }

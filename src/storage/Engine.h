@@ -78,6 +78,10 @@ QSqlDatabase Database();
 // Called by the error reporting when the server connection broke.
 void NoteConnectionLost();
 
+// What TableExists and ColumnExists know of the server's layout is read again at the next ask.
+void ForgetLayout();
+// Forgets the layout when sql may change it.
+void NoteStatement(const QString& sql);
 bool TableExists(const QString& table);
 bool ColumnExists(const QString& table, const QString& column);
 
@@ -85,6 +89,9 @@ bool ColumnExists(const QString& table, const QString& column);
 // tables when it was opened is backed up (when backups are kept) before its first table or
 // column is added.
 void CreateTable(const QString& table, const QList<Schema::Column>& columns);
+// The statement CreateTable runs, for either engine (a file being rebuilt has no connection).
+QString CreateTableStatement(const QString& table, const QList<Schema::Column>& columns,
+                             bool server);
 void AddColumn(const QString& table, const Schema::Column& column);
 void CreateIndex(const QString& index, const QString& table, const QStringList& columns);
 

@@ -4,7 +4,6 @@
 #include "storage/Backup.h"
 #include "storage/Engine.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -43,7 +42,7 @@ void RefuseOutput(const QString& file, const QStringList& dataFolders, const Out
             if (Inside(target, root))
                 throw AppError(
                     QStringLiteral("出力先 '%1' はデータ格納場所 %2 の中にあるため書き出せません")
-                        .arg(file, QDir::toNativeSeparators(folder)));
+                        .arg(PathExcerpt(file), PathExcerpt(folder)));
         }
     }
     const QFileInfo info(target);
@@ -61,7 +60,7 @@ void RefuseOutput(const QString& file, const QStringList& dataFolders, const Out
     }
     if (!same)
         throw AppError(QStringLiteral("出力先 '%1' は%2ではない既存のファイルのため上書きしません")
-                           .arg(file, kind.name));
+                           .arg(PathExcerpt(file), kind.name));
 }
 
 void WriteReplacing(const QString& file, const std::function<void(const QString&)>& write)
@@ -69,11 +68,17 @@ void WriteReplacing(const QString& file, const std::function<void(const QString&
     const QFileInfo info(file);
     if (!QFileInfo(info.absolutePath()).isDir())
         throw AppError(QStringLiteral("出力先のフォルダ '%1' がありません")
-                           .arg(QDir::toNativeSeparators(info.absolutePath())));
+                           .arg(PathExcerpt(info.absolutePath())));
+    // The part written first carries 12 more characters, and a name holds 255 bytes.
+    const int longestName = 255 - 12;
+    if (QFile::encodeName(info.fileName()).size() > longestName)
+        throw AppError(QStringLiteral("出力先のファイル名が長すぎます（%1 バイトまで）: %2")
+                           .arg(longestName)
+                           .arg(Excerpt(info.fileName())));
     QTemporaryFile partial(info.absolutePath() + QLatin1Char('/') + info.fileName() +
                            QStringLiteral(".XXXXXX.part"));
     if (!partial.open())
-        throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(file));
+        throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(PathExcerpt(file)));
     // Made private; the result gets the old file's permissions, or the usual ones.
     partial.setPermissions(info.exists() ? info.permissions()
                                          : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -84,11 +89,13 @@ void WriteReplacing(const QString& file, const std::function<void(const QString&
         write(temporary);
     } catch (const AppError& e) {
         // The user knows the file by the name given, not by its temporary one.
-        throw AppError(QString(e.message()).replace(temporary, file));
+        throw AppError(QString(e.message())
+                           .replace(temporary, PathExcerpt(file))
+                           .replace(PathExcerpt(temporary), PathExcerpt(file)));
     }
     // rename(2) replaces the old file in one step.
     if (std::rename(QFile::encodeName(temporary).constData(),
                     QFile::encodeName(file).constData()) != 0)
-        throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(file));
+        throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(PathExcerpt(file)));
     partial.setAutoRemove(false);
 }

@@ -10,6 +10,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -264,6 +265,8 @@ void Query::run(bool select, bool forward)
                 QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(names.at(i)));
         q.bindValue(i, *it);
     }
+    if (!select)
+        Engine::NoteStatement(Sql());
     if (!q.exec())
         RaiseSqlError(q.lastError(), Engine::CurrentFolder());
     if (!select)
@@ -354,8 +357,11 @@ int Query::FieldInt(const QString& name) const
         const QString text = v.toString().trimmed();
         if (text.isEmpty())
             return 0;
-        throw AppError(QStringLiteral("'%1' は整数ではありません").arg(text));
+        throw AppError(QStringLiteral("'%1' は整数ではありません").arg(Excerpt(text, 20)));
     }
+    // A number no column of ours can hold is never wrapped into another one.
+    if (n > std::numeric_limits<int>::max() || n < std::numeric_limits<int>::min())
+        throw AppError(QStringLiteral("列 %1 の値 %2 は整数の範囲を超えています").arg(name).arg(n));
     return int(n);
 }
 

@@ -3,12 +3,25 @@
 #include "core/AppError.h"
 #include "storage/Engine.h"
 
-#include <QDir>
+#include <QRegularExpression>
 #include <QSqlError>
+
+namespace {
+
+// The engine's own words, in English: a short second line for whoever helps. The server's
+// "ERROR:" says nothing the first line does not; a constraint's name ends its sentence.
+QString driverWords(const QString& detail)
+{
+    static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s*"));
+    const QString line = detail.section(QLatin1Char('\n'), 0, 0).trimmed().remove(severity);
+    return line.isEmpty() ? QString()
+                          : QStringLiteral("\n（") + Excerpt(line, 80) + QStringLiteral("）");
+}
+
+} // namespace
 
 QString SqlErrorMessage(int code, const QString& detail, const QString& folder)
 {
-    const QString where = QDir::toNativeSeparators(folder);
     QString text;
     switch (code & 0xff) {
     case 5: // SQLITE_BUSY
@@ -42,12 +55,11 @@ QString SqlErrorMessage(int code, const QString& detail, const QString& folder)
                               "フォルダの場所と権限を確認してください。");
         break;
     default:
-        return detail.isEmpty() ? QStringLiteral("データベースエラー") : detail;
+        return QStringLiteral("データフォルダ %1 のデータベースでエラーが発生しました。")
+                   .arg(PathExcerpt(folder)) +
+               driverWords(detail);
     }
-    text = text.arg(where);
-    if (!detail.isEmpty())
-        text += QStringLiteral("\n（") + detail + QStringLiteral("）");
-    return text;
+    return text.arg(PathExcerpt(folder)) + driverWords(detail);
 }
 
 QString ServerErrorMessage(const QString& sqlState, const QString& detail, const QString& location,
@@ -90,15 +102,23 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
                sqlState == QLatin1String("55P03")) {
         text = QStringLiteral("サーバー %1 で他の利用者の書き込みと重なったため取り消されました。"
                               "やり直してください。");
+    } else if (sqlState == QLatin1String("42501") || has("permission denied")) {
+        text = QStringLiteral("サーバー %1 でこのユーザーには必要な権限（表の作成・書き込み）が"
+                              "ありません。サーバーの管理者に確認してください。");
+    } else if (sqlState == QLatin1String("22021") || sqlState == QLatin1String("22P05") ||
+               has("invalid byte sequence") || has("0x00")) {
+        text = QStringLiteral(
+            "サーバー %1 に保存できない文字（NUL などの制御文字）が含まれています。");
+    } else if (sqlState == QLatin1String("53100") || has("could not extend")) {
+        text = QStringLiteral("サーバー %1 のディスクに空きがないため書き込めません。");
     } else {
-        return detail.isEmpty() ? QStringLiteral("データベースエラー") : detail;
+        // Only here the server's own words are the one clue.
+        return QStringLiteral("サーバー %1 でエラーが発生しました。").arg(server) +
+               driverWords(detail);
     }
     if (connectionLost)
         *connectionLost = lost;
-    text = text.arg(server);
-    if (!detail.isEmpty())
-        text += QStringLiteral("\n（") + detail + QStringLiteral("）");
-    return text;
+    return text.arg(server);
 }
 
 void RaiseSqlError(const QSqlError& error, const QString& folder)

@@ -26,7 +26,7 @@ void SqliteFile::fail(int code)
         m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(code));
 }
 
-bool SqliteFile::Rows(const QString& sql, QStringList* out)
+bool SqliteFile::Rows(const QString& sql, QStringList* out, const QStringList& values)
 {
     if (!m_db)
         return false;
@@ -37,6 +37,10 @@ bool SqliteFile::Rows(const QString& sql, QStringList* out)
         fail(rc);
         sqlite3_finalize(stmt);
         return false;
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        const QByteArray value = values.at(i).toUtf8();
+        sqlite3_bind_text(stmt, i + 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
     }
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         if (out) {
@@ -87,4 +91,17 @@ bool SqliteFile::QuickCheck()
     m_code = SQLITE_CORRUPT;
     m_error = result.value(0);
     return false;
+}
+
+QByteArray SqliteFile::Header()
+{
+    sqlite3_file* file = nullptr;
+    if (!m_db ||
+        sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+        !file || !file->pMethods)
+        return QByteArray();
+    QByteArray header(100, '\0');
+    if (file->pMethods->xRead(file, header.data(), int(header.size()), 0) != SQLITE_OK)
+        return QByteArray();
+    return header;
 }

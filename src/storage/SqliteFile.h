@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -21,8 +22,13 @@ public:
     QString Error() const { return m_error; } // the engine's text of the last failure
     sqlite3* Handle() const { return m_db; }
 
-    // Runs one statement and collects the first column of its rows as text. False on failure.
-    bool Rows(const QString& sql, QStringList* out = nullptr);
+    // Runs one statement, with `values` bound to its ?1, ?2, ..., and collects the first
+    // column of its rows as text. False on failure.
+    bool Rows(const QString& sql, QStringList* out = nullptr, const QStringList& values = {});
+    // The first 100 bytes of the file, read through the connection's own file handle (a
+    // second handle of this process would drop the connection's locks when it closed).
+    // Inside a read transaction they are the version the transaction sees. Empty on failure.
+    QByteArray Header();
     // Copies every page of `source` into this file in one step (SQLite's online backup).
     bool CopyFrom(SqliteFile& source);
     // "ok" from PRAGMA quick_check; false with Error() holding the first problem otherwise.

@@ -5,6 +5,7 @@
 #include "app/cli/BatchPrint.h"
 #include "core/RegistryUtility.h"
 #include "reports/ReportFixture.h"
+#include "storage/Backup.h"
 #include "storage/Engine.h"
 
 #include <QCryptographicHash>
@@ -104,6 +105,11 @@ void TestBatchPrint::copyDataToTheServerAndBack()
     const Run home = Batch({QStringLiteral("--copy-data"), server, back});
     QCOMPARE(home.code, 0);
     QCOMPARE(home.out, there.out);
+    // A folder's data that a copy replaces is backed up first.
+    QVERIFY(Backup::List(back).isEmpty());
+    QCOMPARE(Batch({QStringLiteral("--copy-data"), server, back, QStringLiteral("--replace")}).code,
+             0);
+    QCOMPARE(Backup::List(back).size(), 1);
 
     // The chart of each location reads the same.
     QStringList texts;

@@ -383,6 +383,29 @@ private Q_SLOTS:
         QCOMPARE(ids.FieldInt(QStringLiteral("M")), 2 * n);
     }
 
+    // Once a record holds the largest number (an old program's import), new records take the
+    // free numbers from the bottom instead of wrapping to a negative one they would share.
+    void newIdsStayInRangeOnceTheLargestIsTaken()
+    {
+        TempProfile profile;
+        prepare();
+        TOndoKanri r;
+        fill(r, QStringLiteral("K1"), QStringLiteral("M"), 0, 1);
+        r.Register({{1, QStringLiteral("1"), 150.0}});
+        QCOMPARE(r.ID, 1);
+        Engine::Execute(QStringLiteral("insert into OndoKanri4 (ID, KojiCode, GozaiName, Kubun) "
+                                       "values (2147483647, 'K9', 'M', 0)"));
+        QList<int> ids;
+        for (const char* code : {"K2", "K3"}) {
+            fill(r, QString::fromLatin1(code), QStringLiteral("M"), 0, 1);
+            r.Register({{1, QStringLiteral("1"), 151.0}});
+            ids << r.ID;
+        }
+        QCOMPARE(ids, (QList<int>{2, 3}));
+        QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K3"), 0, day(1), QStringLiteral("M")).size(),
+                 1);
+    }
+
     void failedRegisterLeavesDayAsItWas()
     {
         TempProfile profile;

@@ -10,6 +10,7 @@
 #include "storage/Engine.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QStringEncoder>
 
 namespace {
@@ -77,6 +78,11 @@ private Q_SLOTS:
     void badLinesAndColumns();
     void importRegistersDays();
     void commandLine();
+    void hostileFilesEndInOneShortLine_data();
+    void hostileFilesEndInOneShortLine();
+    void endlessStreamStopsAtTheLimit();
+    void secondImportOfANewDayIsRefused_data();
+    void secondImportOfANewDayIsRefused();
 };
 
 void TestCsvImport::readsTheFilesLoggersWrite_data()
@@ -319,6 +325,168 @@ void TestCsvImport::commandLine()
     Query spec(QStringLiteral("select Kikakuti from OndoKanri4 where GozaiName = '粗粒'"));
     spec.Open();
     QCOMPARE(spec.FieldText(QStringLiteral("Kikakuti")), QStringLiteral("160_180:160_180:時刻"));
+}
+
+// Files a careless logger, a typing person or an attacker hands the import: each ends in one
+// short line naming the line, and nothing stored changes. A stored day is there to replace.
+void TestCsvImport::hostileFilesEndInOneShortLine_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("typo in the first reading")
+        << Utf8("2024/06/01 08:00,15O\n2024/06/01 08:10,151\n2024/06/01 08:20,152\n")
+        << "1 行目を読み取れません: 2024/06/01 08:00,15O";
+    QTest::newRow("typo under the column names")
+        << Utf8("記録計\n日時,温度\n2024/06/01 08:00,1５O\n2024/06/01 08:10,151\n")
+        << "3 行目を読み取れません";
+    QTest::newRow("one CP932 line in a UTF-8 file")
+        << Utf8("日時,温度,測点\n2024/06/01 08:00,150,入口\n") + Sjis("2024/06/01 08:10,151,出口\n")
+        << "文字コードが行によって違います（3 行目は UTF-8 ではありません）";
+    QTest::newRow("average beyond the integer range")
+        << Utf8("2024/06/01 08:00,150\n2024/06/01 08:10,3000000000\n")
+        << "2 行目の温度は -100～1000 ℃ の外です";
+    QTest::newRow("long unreadable line, quoted short")
+        << Utf8("2024/06/01 08:00,150\n2024/06/01 08:10,") + QByteArray(3000, 'x') + "\n"
+        << "2 行目を読み取れません: 2024/06/01 08:10,xxxxxxxxxx";
+    QTest::newRow("line over the limit")
+        << Utf8("2024/06/01 08:00,150\n") + QByteArray(100000, 'y') + "\n"
+        << "2 行目が長すぎます";
+    QTest::newRow("NUL in a label")
+        << QByteArray("2024/06/01 08:00,150,a\0b\n", 25) << "1 行目に NUL 文字があります";
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE\x32\x00", 4) << "UTF-16 のファイルは読めません";
+    QTest::newRow("a date before 1900")
+        << Utf8("1899/12/30 08:00,150\n") << "1 行目の日付は 1900 年より前です";
+}
+
+void TestCsvImport::hostileFilesEndInOneShortLine()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    TempProfile profile;
+    Seed();
+    QTemporaryDir dir;
+    const QString stored =
+        Write(dir, QStringLiteral("stored.csv"),
+              Utf8("2024/06/01 07:00,140\n2024/06/01 07:10,141\n2024/06/01 07:20,142\n"));
+    const QStringList target{QStringLiteral("--project"),  QStringLiteral("K1"),
+                             QStringLiteral("--mix"),      QStringLiteral("密粒"),
+                             QStringLiteral("--category"), QStringLiteral("練上温度"),
+                             QStringLiteral("--replace")};
+    QCOMPARE(Batch(QStringList{QStringLiteral("--import-csv"), stored} + target).code, 0);
+
+    const QString file = Write(dir, QStringLiteral("hostile.csv"), bytes);
+    const Run run = Batch(QStringList{QStringLiteral("--import-csv"), file} + target);
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.startsWith(expected), qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(run.err.size() < 200, qPrintable(run.err));
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
+    QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 6, 1), QTime(0, 0)),
+                                 QStringLiteral("密粒"))
+                 .constFirst()
+                 .Ondo,
+             140.0);
+}
+
+// A file without end (/dev/zero) stops at the stated size, in a process whose memory is
+// limited to well below what reading it whole would take; a file of one encoding is read.
+void TestCsvImport::endlessStreamStopsAtTheLimit()
+{
+    TempProfile profile;
+    Seed();
+    QProcess run;
+    run.start(QStringLiteral("sh"),
+              {QStringLiteral("-c"),
+               QStringLiteral("ulimit -v 1500000; exec \"$0\" --import-csv /dev/zero --project K1 "
+                              "--mix 密粒 --category 練上温度 --data \"$1\""),
+               QStringLiteral(ONDOKANRI_PROGRAM), Engine::CurrentFolder()});
+    QVERIFY(run.waitForFinished(60000));
+    const QString err = QString::fromUtf8(run.readAllStandardError()).trimmed();
+    QCOMPARE(run.exitCode(), 1);
+    QCOMPARE(err,
+             QStringLiteral("ファイル '/dev/zero' は大きすぎます（%1 MB まで）。ファイルを分けて"
+                            "取り込んでください")
+                 .arg(MaxCsvBytes / (1024 * 1024)));
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 0);
+
+    // Just over the limit, in lines that read, is refused the same way; just under is read.
+    QTemporaryDir dir;
+    QByteArray lines;
+    while (lines.size() <= MaxCsvBytes)
+        lines += "2024/06/01 08:00,150\n";
+    const QString over = Write(dir, QStringLiteral("over.csv"), lines);
+    QVERIFY_THROWS_EXCEPTION(AppError, ReadCsvFile(over));
+    QCOMPARE(
+        ReadCsvFile(Write(dir, QStringLiteral("utf8.csv"), Utf8("日時,温度\n") + lines.left(2100)))
+            .encoding,
+        QStringLiteral("UTF-8"));
+}
+
+// Two imports of the same new day, each in its own process and neither replacing: one is
+// stored, the other is refused, whatever order the lock gives them. They are started while
+// this test holds the write lock, so that both are waiting when it is let go.
+void TestCsvImport::secondImportOfANewDayIsRefused_data()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("folder") << false;
+    QTest::newRow("server") << true;
+}
+
+void TestCsvImport::secondImportOfANewDayIsRefused()
+{
+    QFETCH(bool, server);
+    TempProfile profile;
+    QString location = Engine::CurrentFolder();
+    if (server) {
+        ServerAdmin(QStringLiteral("drop database if exists ondo_csv_race"));
+        ServerAdmin(QStringLiteral("create database ondo_csv_race"));
+        location = TestServerUriFor(QStringLiteral("ondo_csv_race"));
+        Engine::OpenDatabase(location);
+    }
+    Seed();
+    QTemporaryDir dir;
+    QList<std::shared_ptr<QProcess>> imports;
+    {
+        Transaction tx;
+        Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+        for (const int temperature : {150, 160}) {
+            const QString file = Write(dir, QStringLiteral("%1.csv").arg(temperature),
+                                       QStringLiteral("2024/07/01 08:00,%1\n2024/07/01 08:10,%1\n")
+                                           .arg(temperature)
+                                           .toUtf8());
+            auto import = std::make_shared<QProcess>();
+            import->start(QStringLiteral(ONDOKANRI_PROGRAM),
+                          {QStringLiteral("--import-csv"), file, QStringLiteral("--project"),
+                           QStringLiteral("K1"), QStringLiteral("--mix"), QStringLiteral("密粒"),
+                           QStringLiteral("--category"), QStringLiteral("練上温度"),
+                           QStringLiteral("--data"), location});
+            QVERIFY(import->waitForStarted());
+            imports << import;
+        }
+        QTest::qWait(2500); // both started and waiting for the lock
+    }
+    QStringList errors;
+    int stored = 0;
+    for (const auto& import : imports) {
+        QVERIFY(import->waitForFinished(30000));
+        if (import->exitCode() == 0)
+            ++stored;
+        else
+            errors << QString::fromUtf8(import->readAllStandardError()).trimmed();
+    }
+    QCOMPARE(stored, 1);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(
+        errors.first().startsWith(QStringLiteral("試験日 2024/07/01 はすでに登録されています")),
+        qPrintable(errors.first()));
+    const QList<Reading> day = TOndoKanri::ReadDay(
+        QStringLiteral("K1"), 0, QDateTime(QDate(2024, 7, 1), QTime(0, 0)), QStringLiteral("密粒"));
+    QCOMPARE(day.size(), 2);
+    QCOMPARE(day.at(0).Ondo, day.at(1).Ondo); // one file's day, not a mix of both
+    if (server) {
+        Engine::CloseDatabase();
+        ServerAdmin(QStringLiteral("drop database ondo_csv_race"));
+    }
 }
 
 ONDO_TEST_MAIN(TestCsvImport, QCoreApplication)

@@ -154,6 +154,7 @@ private Q_SLOTS:
     void refusedTargetsLeaveNoFile();
     void sheetNamesExcelAccepts();
     void dialogFromTheMenuWritesTheChosenFile();
+    void formulasOldDaysAndLongNamesExportSafely();
 };
 
 void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
@@ -410,6 +411,66 @@ void TestExport::dialogFromTheMenuWritesTheChosenFile()
     });
     Q_EMIT window.exportRequested();
     QVERIFY(!QFileInfo::exists(profile.dataFolder() + QStringLiteral("in-data.csv")));
+}
+
+// Texts a spreadsheet would run as formulas are written as texts, a day before 1900 stays a
+// readable text in the workbook (never a negative serial), and a name too long for the disk
+// is refused in one short line.
+void TestExport::formulasOldDaysAndLongNamesExportSafely()
+{
+    TempProfile profile;
+    Seed();
+    AddMix(QStringLiteral("改質"), QStringLiteral("改質アスコン"));
+    AddLabelled(QStringLiteral("改質"), 0, QDateTime(QDate(1899, 12, 30), QTime(0, 0)),
+                {{QStringLiteral("=1+1"), 150.0},
+                 {QStringLiteral("@SUM(A1)"), 151.0},
+                 {QStringLiteral("-2"), 152.0},
+                 {QStringLiteral("No.=4"), 153.0}},
+                QStringLiteral("+山田"));
+    const QStringList target{QStringLiteral("--project"), QStringLiteral("K1"),
+                             QStringLiteral("--mix"), QStringLiteral("改質")};
+    const QString csvFile = profile.root() + QStringLiteral("/f.csv");
+    const Run csv = Batch(QStringList{QStringLiteral("--export-csv"), csvFile} + target);
+    QCOMPARE(csv.code, 0);
+    QFile written(csvFile);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QStringList lines =
+        QString::fromUtf8(written.readAll().mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(
+        lines.mid(1, 4),
+        (QStringList{QStringLiteral("練上温度,1899/12/30,改質,'=1+1,150,'+山田,150_170,,,"),
+                     QStringLiteral("練上温度,1899/12/30,改質,'@SUM(A1),151,'+山田,150_170,,,"),
+                     QStringLiteral("練上温度,1899/12/30,改質,'-2,152,'+山田,150_170,,,"),
+                     QStringLiteral("練上温度,1899/12/30,改質,No.=4,153,'+山田,150_170,,,")}));
+
+    const QString book = profile.root() + QStringLiteral("/f.xlsx");
+    QCOMPARE(Batch(QStringList{QStringLiteral("--export-xlsx"), book} + target).code, 0);
+    const QJsonArray sheets = ReadBack(book);
+    QVERIFY(!sheets.isEmpty());
+    int days = 0;
+    for (const QJsonValue& sheet : sheets) {
+        for (const QJsonValue& row : sheet.toObject().value(QStringLiteral("rows")).toArray()) {
+            for (const QJsonValue& cell : row.toArray()) {
+                QVERIFY2(cell.toArray().at(0).toString() != QStringLiteral("date"),
+                         qPrintable(cell.toArray().at(1).toString()));
+                if (cell.toArray().at(1).toString() == QStringLiteral("1899/12/30"))
+                    ++days;
+            }
+        }
+    }
+    QVERIFY2(days >= 2, qPrintable(QString::number(days))); // the summary and the category
+
+    const QString longName = profile.root() + QLatin1Char('/') + QString(300, QLatin1Char('n'));
+    for (const char* option : {"--export-csv", "--export-xlsx"}) {
+        const Run refused = Batch(
+            QStringList{QString::fromLatin1(option), longName + QStringLiteral(".x")} + target);
+        QCOMPARE(refused.code, 1);
+        QCOMPARE(refused.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(refused.err.startsWith(QStringLiteral("出力先のファイル名が長すぎます")) &&
+                     refused.err.size() < 150,
+                 qPrintable(refused.err));
+    }
+    QCOMPARE(LeftOvers(profile.root()), QStringList());
 }
 
 ONDO_TEST_MAIN(TestExport, QApplication)

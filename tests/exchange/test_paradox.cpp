@@ -1,9 +1,12 @@
+#include "ParadoxFixture.h"
 #include "app/ExchangeWiring.h"
 #include "app/cli/BatchPrint.h"
+#include "core/AppError.h"
 #include "domain/DayEntry.h"
 #include "domain/OndoKanri.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange/ParadoxImport.h"
+#include "exchange/ParadoxTable.h"
 #include "exchange_ui/ParadoxImportDialog.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
@@ -23,166 +26,13 @@
 #include <QStringEncoder>
 #include <QTimer>
 #include <cstdlib>
+#include <limits>
 
 extern "C" {
 #include <paradox.h>
 }
 
 namespace {
-
-// Old tables are made here with pxlib's own writer: integers 'I', numbers 'N', timestamps
-// and Shift-JIS alpha fields of the old widths.
-struct Field
-{
-    const char* name;
-    char type;
-    int len;
-};
-const Field I(const char* n)
-{
-    return {n, pxfLong, 4};
-}
-const Field N(const char* n)
-{
-    return {n, pxfNumber, 8};
-}
-const Field T(const char* n)
-{
-    return {n, pxfTimestamp, 8};
-}
-const Field A(const char* n, int len)
-{
-    return {n, pxfAlpha, len};
-}
-
-void WriteTable(const QString& file, const QList<Field>& fields, const QList<QVariantList>& rows)
-{
-    pxdoc_t* px = PX_new();
-    auto* pxf =
-        static_cast<pxfield_t*>(px->malloc(px, sizeof(pxfield_t) * fields.size(), "fields"));
-    for (int i = 0; i < fields.size(); ++i) {
-        pxf[i].px_fname = PX_strdup(px, fields[i].name);
-        pxf[i].px_ftype = fields[i].type;
-        pxf[i].px_flen = fields[i].len;
-        pxf[i].px_fdc = 0;
-    }
-    QVERIFY(PX_create_file(px, pxf, fields.size(), QFile::encodeName(file).constData(),
-                           pxfFileTypNonIndexDB) == 0);
-    QStringEncoder sjis("Shift_JIS");
-    for (const QVariantList& row : rows) {
-        QList<pxval_t> values(fields.size());
-        QList<QByteArray> texts(fields.size());
-        QList<pxval_t*> pointers;
-        for (int i = 0; i < fields.size(); ++i) {
-            pxval_t& v = values[i];
-            v = pxval_t{};
-            v.type = fields[i].type;
-            v.isnull = row.at(i).isNull();
-            if (fields[i].type == pxfLong)
-                v.value.lval = row.at(i).toInt();
-            else if (fields[i].type == pxfNumber)
-                v.value.dval = row.at(i).toDouble();
-            else if (fields[i].type == pxfTimestamp && !v.isnull) {
-                const QDateTime t = row.at(i).toDateTime();
-                pxval_t* made =
-                    PX_make_timestamp(px, t.date().year(), t.date().month(), t.date().day(),
-                                      t.time().hour(), t.time().minute(), t.time().second());
-                v.value.dval = made->value.dval;
-                px->free(px, made);
-            } else {
-                texts[i] = sjis.encode(row.at(i).toString());
-                v.value.str.val = texts[i].data();
-                v.value.str.len = texts[i].size();
-            }
-            pointers << &v;
-        }
-        QVERIFY(PX_insert_record(px, pointers.data()) >= 0);
-    }
-    PX_close(px);
-    PX_delete(px);
-}
-
-QDateTime Day(int d)
-{
-    return QDateTime(QDate(2003, 4, d), QTime(0, 0));
-}
-
-void WriteKubun(const QString& dir, bool older, const QList<QVariantList>& rows)
-{
-    QList<Field> fields{I("ID"), I("ODR"), A("KubunName", 24), A("OndoRange", 24)};
-    if (!older)
-        fields << A("SokuteiKankaku", 8);
-    WriteTable(dir + QStringLiteral("/OndoKubun.DB"), fields, rows);
-}
-void WriteKanri(const QString& dir, const QList<QVariantList>& rows)
-{
-    WriteTable(dir + QStringLiteral("/OndoKanri4.DB"),
-               {I("ID"), A("KojiCode", 8), A("GozaiName", 64), A("Sokuteisya", 16), A("Kiji", 64),
-                I("Kubun"), A("Kikakuti", 32)},
-               rows);
-}
-void WriteHead(const QString& dir, const QList<QVariantList>& rows)
-{
-    WriteTable(dir + QStringLiteral("/OndoHead4.DB"),
-               {I("KanriID"), T("Hiduke"), I("Kosu"), N("MaxOndo"), N("MiniOndo"), N("AvgOndo"),
-                A("Tekiyo", 32)},
-               rows);
-}
-void WriteLine(const QString& dir, const QList<QVariantList>& rows)
-{
-    WriteTable(dir + QStringLiteral("/OndoLine4.DB"),
-               {I("KanriID"), T("Hiduke"), I("LNO"), A("Sokuten", 16), N("Ondo")}, rows);
-}
-void WriteRegister(const QString& dir, const char* table, const char* key, int keyLen,
-                   const char* second, int secondLen, const QList<QVariantList>& rows)
-{
-    WriteTable(dir + QLatin1Char('/') + QLatin1String(table) + QStringLiteral(".DB"),
-               {A(key, keyLen), A(second, secondLen)}, rows);
-}
-
-// A complete old folder: one project, mix, measurer, two categories, one record of two days.
-void WriteFullFolder(const QString& dir)
-{
-    WriteKubun(
-        dir, false,
-        {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160"), QStringLiteral("3分")},
-         {5, 1, QStringLiteral("舗装温度"), QStringLiteral("140_150"), QStringLiteral("台毎")}});
-    WriteRegister(dir, "Koji1", "CODE", 8, "KOJIMEI", 64,
-                  {{QStringLiteral("K001"), QStringLiteral("国道１号舗装工事")}});
-    WriteRegister(dir, "GozaiDef", "DataName", 64, "PrintName", 64,
-                  {{QStringLiteral("密粒度13"), QStringLiteral("密粒度アスコン13")}});
-    WriteRegister(dir, "SIMEI", "SIMEI", 16, "FURIGANA", 16,
-                  {{QStringLiteral("山田"), QStringLiteral("ヤマダ")}});
-    WriteKanri(dir, {{4, QStringLiteral("K001"), QStringLiteral("密粒度13"), QStringLiteral("山田"),
-                      QStringLiteral("記事"), 5, QStringLiteral("150_160:140_150:台毎")}});
-    WriteHead(dir, {{4, Day(5), 2, 161.5, 150.0, 155.75, QStringLiteral("晴れ")},
-                    {4, Day(6), 1, 152.25, 152.25, 152.25, QString()}});
-    WriteLine(dir, {{4, Day(5), 1, QStringLiteral("1"), 161.5},
-                    {4, Day(5), 2, QStringLiteral("2"), 150.0},
-                    {4, Day(6), 1, QStringLiteral("1"), 152.25}});
-}
-
-int Count(const QString& table)
-{
-    if (!Engine::TableExists(table))
-        return 0;
-    Query q(QStringLiteral("select count(*) as N from %1").arg(table));
-    q.Open();
-    return q.FieldInt(QStringLiteral("N"));
-}
-
-QList<double> Readings(int id, const QDateTime& day)
-{
-    Query q(
-        QStringLiteral("select Ondo from OndoLine4 where KanriID=:A and Hiduke=:B order by LNO"));
-    q.BindInt(QStringLiteral("A"), id);
-    q.BindDateTime(QStringLiteral("B"), day);
-    q.Open();
-    QList<double> values;
-    for (; !q.Eof(); q.Next())
-        values << q.FieldDouble(QStringLiteral("Ondo"));
-    return values;
-}
 
 const ParadoxImport::TableReport& Report(const ParadoxImport::Plan& plan, const char* table)
 {
@@ -339,8 +189,8 @@ private Q_SLOTS:
         QCOMPARE(dry.code, 0);
         QVERIFY2(dry.out.contains(QStringLiteral("OndoKanri4.DB: 1 行、追加 1")),
                  qPrintable(dry.out));
-        QCOMPARE(Engine::CurrentFolder(), QDir(data.path()).absolutePath() + QLatin1Char('/'));
-        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+        // A look at a folder without data leaves none behind, not even an empty file.
+        QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("kozeran.sqlite"))));
 
         Run done = Batch({QStringLiteral("--import-paradox"), old.path(), QStringLiteral("--data"),
                           data.path()});
@@ -366,7 +216,7 @@ private Q_SLOTS:
                          data.path()});
         QCOMPARE(bad.code, 1);
         QVERIFY2(bad.err.contains(QStringLiteral("OndoLine4.DB")), qPrintable(bad.err));
-        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+        QVERIFY(!QFileInfo::exists(data.filePath(QStringLiteral("kozeran.sqlite"))));
     }
 
     // The menu item: the preview shows first and nothing is stored until 取り込み; then the
@@ -414,6 +264,81 @@ private Q_SLOTS:
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.CancelButton->click(); });
         QVERIFY(!dialog.Run());
         QCOMPARE(Count(QStringLiteral("OndoHead4")), 2);
+    }
+
+    // Numbers at the edge of their range stay in it: a record of 2147483647 keeps it, one
+    // whose number is taken gets a free one (never a negative one shared with the next), and
+    // so does the next record a person registers. Rows the store cannot take are left out,
+    // each kind with a note: a negative category, a second reading of one number, a reading
+    // without its day, a temperature that is not a number.
+    void identifiersStayInRangeAndOddRowsAreNamed()
+    {
+        TOndoKanri stored;
+        stored.Koji.Code() = QStringLiteral("K001");
+        stored.Gozai.DataName() = QStringLiteral("A");
+        stored.Kubun.ID = 0;
+        stored.Hiduke = Day(5);
+        stored.Register({{1, QStringLiteral("1"), 160.0}});
+        QCOMPARE(stored.ID, 1);
+
+        const int top = std::numeric_limits<int>::max();
+        QTemporaryDir old;
+        WriteKubun(old.path(), false,
+                   {{0, 0, QStringLiteral("練上温度"), QStringLiteral("150_160"), QString()},
+                    {-3, 1, QStringLiteral("負の区分"), QStringLiteral("1_2"), QString()}});
+        const auto kanri = [](int id, const char* koji) {
+            return QVariantList{
+                id,       QString::fromLatin1(koji), QStringLiteral("X"), QString(), QString(), 0,
+                QString()};
+        };
+        WriteKanri(old.path(), {kanri(top, "K010"), kanri(1, "K011"), kanri(5, "K012")});
+        WriteHead(old.path(), {{top, Day(5), 1, 150.0, 150.0, 150.0, QString()},
+                               {1, Day(5), 1, 151.0, 151.0, 151.0, QString()},
+                               {5, Day(5), 1, 152.0, 152.0, 152.0, QString()}});
+        WriteLine(old.path(), {{top, Day(5), 1, QStringLiteral("1"), 150.0},
+                               {1, Day(5), 1, QStringLiteral("1"), 151.0},
+                               {5, Day(5), 1, QStringLiteral("1"), 152.0},
+                               {5, Day(5), 1, QStringLiteral("again"), 153.0},
+                               {5, Day(6), 1, QStringLiteral("dayless"), 154.0},
+                               {5, Day(5), 2, QStringLiteral("nan"), 12345.0}});
+        {
+            // pxlib writes a NaN as a tiny number: the NaN an old program left is put in by hand,
+            // as the file keeps a positive double (big-endian, sign bit set).
+            QFile line(old.filePath(QStringLiteral("OndoLine4.DB")));
+            QVERIFY(line.open(QIODevice::ReadWrite));
+            QByteArray bytes = line.readAll();
+            const QByteArray marker = QByteArray::fromHex("c0c81c8000000000"); // 12345.0
+            const int at = bytes.indexOf(marker);
+            QVERIFY(at > 0);
+            bytes.replace(at, 8, QByteArray::fromHex("fff8000000000000"));
+            QVERIFY(line.seek(0));
+            QCOMPARE(line.write(bytes), bytes.size());
+        }
+
+        const ParadoxImport::Plan plan = ParadoxImport::Import(old.path());
+        QCOMPARE(TOndoKanri::FindHeader(QStringLiteral("K010"), QStringLiteral("X"), 0), top);
+        QCOMPARE(Readings(top, Day(5)), QList<double>{150.0});
+        const int moved = TOndoKanri::FindHeader(QStringLiteral("K011"), QStringLiteral("X"), 0);
+        QVERIFY2(moved > 1 && moved != 5 && moved != top, qPrintable(QString::number(moved)));
+        QCOMPARE(Readings(moved, Day(5)), QList<double>{151.0});
+        QCOMPARE(Readings(5, Day(5)), QList<double>{152.0});
+        QCOMPARE(Readings(1, Day(5)), QList<double>{160.0});
+        const QString notes = plan.notes.join(QLatin1Char('\n'));
+        for (const char* note :
+             {"温度区分「負の区分」の ID '-3' は 0 以上の整数ではない",
+              "日 (OndoHead4) のない測定値 1 行", "同じ日・同じ番号の二つ目の行 1 行",
+              "温度が数値でない測定値 1 行"})
+            QVERIFY2(notes.contains(QString::fromUtf8(note)), qPrintable(notes));
+
+        TOndoKanri next;
+        next.Koji.Code() = QStringLiteral("K020");
+        next.Gozai.DataName() = QStringLiteral("B");
+        next.Kubun.ID = 0;
+        next.Hiduke = Day(7);
+        next.Register({{1, QStringLiteral("1"), 149.0}});
+        QVERIFY2(next.ID > 0 && !QList<int>({1, 5, moved, top}).contains(next.ID),
+                 qPrintable(QString::number(next.ID)));
+        QCOMPARE(Readings(next.ID, Day(7)), QList<double>{149.0});
     }
 
 private:

@@ -1,10 +1,12 @@
 #include "app/ExchangeWiring.h"
+#include "core/AppError.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "exchange_ui/CsvImportDialog.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
 #include "support/TestSupport.h"
+#include "widgets_ui/ErrorGuard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,6 +108,49 @@ private Q_SLOTS:
         Query q(QStringLiteral("select count(*) as N from OndoLine4"));
         q.Open();
         QCOMPARE(q.FieldInt(QStringLiteral("N")), 3);
+    }
+
+    // Texts quoted from a file or a name reach a person as written, never as markup, and
+    // in two short lines at most: the preview's problem and the one error box.
+    void quotedTextsShowAsPlainText()
+    {
+        TempProfile profile;
+        TOndoKanri::CreateTables();
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("markup.csv"));
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("2024/04/01 8:00,150\n2024/04/01 8:10,<b>151</b>" + QByteArray(3000, 'x') +
+                    "\n");
+        }
+        TfCsvImport dialog;
+        dialog.OpenFile(file);
+        auto* problem = dialog.findChild<QLabel*>(QStringLiteral("ProblemLabel"));
+        QVERIFY(problem);
+        QCOMPARE(problem->textFormat(), Qt::PlainText);
+        QVERIFY2(problem->text().startsWith(QStringLiteral("2 行目を読み取れません")) &&
+                     problem->text().contains(QStringLiteral("<b>151</b>")) &&
+                     problem->text().size() < 120,
+                 qPrintable(problem->text()));
+
+        QString shown;
+        Qt::TextFormat format = Qt::AutoText;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shown = box->text();
+            format = box->textFormat();
+            box->button(QMessageBox::Ok)->click();
+        });
+        QVERIFY(!RunGuarded(&dialog, [] {
+            throw AppError(QStringLiteral("<i>斜体</i> ") + QString(5000, QLatin1Char('y')) +
+                           QStringLiteral("\n二行目\n三行目"));
+        }));
+        QCOMPARE(format, Qt::PlainText);
+        QVERIFY2(shown.startsWith(QStringLiteral("<i>斜体</i> yyy")) &&
+                     shown.endsWith(QStringLiteral("\n二行目")) && shown.size() < 300,
+                 qPrintable(shown));
     }
 };
 

@@ -12,6 +12,11 @@
 #include <QSqlQuery>
 #include <QStringList>
 #include <QUrl>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 void makeTable()
@@ -271,7 +276,7 @@ private Q_SLOTS:
             tx.Commit();
             QFAIL("the failing statement must raise");
         } catch (const AppError& e) {
-            QVERIFY(e.message().contains(QStringLiteral("NoTable")));
+            QVERIFY(e.message().contains(QStringLiteral("NoTable"), Qt::CaseInsensitive));
         }
         QCOMPARE(countRows(QStringLiteral("T1")), 0);
 
@@ -337,7 +342,7 @@ private Q_SLOTS:
                     QFAIL(qPrintable(c.uri));
                 } catch (const AppError& e) {
                     QVERIFY2(e.message().contains(c.expected), qPrintable(e.message()));
-                    QVERIFY2(e.message().contains(QLatin1Char('\n')), qPrintable(e.message()));
+                    QVERIFY2(!e.message().contains(QLatin1Char('\n')), qPrintable(e.message()));
                 }
             }
         }
@@ -347,6 +352,50 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(AppError,
                                  Engine::ParseLocation(QStringLiteral("postgresql://h/")));
         QCOMPARE(Engine::GetAliasPath(), ours);
+    }
+
+    // An option value that carries another key (a host, a port, a password) for libpq is
+    // refused before any connection: the listener here, which such an address would reach,
+    // is never called.
+    void serverAddressTakesNoSmuggledOptions()
+    {
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QCOMPARE(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::listen(listener, 8), 0);
+        QCOMPARE(::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        const QString port = QString::number(ntohs(address.sin_port));
+        const QStringList smuggled{
+            QStringLiteral(
+                "postgresql://u@127.0.0.2:1/db?sslmode=disable%3Bhost%3D127.0.0.1%3Bport%3D") +
+                port,
+            QStringLiteral(
+                "postgresql://u@127.0.0.2:1/db?sslmode=disable%20host%3D127.0.0.1%20port%3D") +
+                port,
+            QStringLiteral("postgresql://u@127.0.0.1:%1/db?sslmode=disable%3Bpassword%3Dsecret")
+                .arg(port),
+            QStringLiteral("postgresql://u@127.0.0.1:%1/db?sslmode=disable&password=secret")
+                .arg(port),
+            QStringLiteral("postgresql://u@127.0.0.2,127.0.0.1:%1/db").arg(port),
+        };
+        TempProfile profile;
+        for (const QString& uri : smuggled) {
+            QVERIFY_THROWS_EXCEPTION(AppError, Engine::ParseLocation(uri));
+            QVERIFY_THROWS_EXCEPTION(AppError, Engine::TestConnection(uri));
+            QVERIFY_THROWS_EXCEPTION(AppError, Engine::OpenDatabase(uri));
+            QVERIFY_THROWS_EXCEPTION(AppError, Engine::SetAliasPath(uri));
+        }
+        QVERIFY(::accept(listener, nullptr, nullptr) < 0 && errno == EAGAIN);
+        ::close(listener);
+        // libpq's own words pass, and stay in the address.
+        QCOMPARE(
+            Engine::ParseLocation(QStringLiteral("postgresql://u@db.example/k?sslmode=verify-full"))
+                .text,
+            QStringLiteral("postgresql://u@db.example/k?sslmode=verify-full"));
     }
 
     void droppedConnectionRollsBackAndReconnects()

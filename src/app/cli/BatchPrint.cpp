@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QTextStream>
 #include <exception>
+#include <new>
 #include <vector>
 
 namespace {
@@ -111,7 +112,10 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
     try {
         Chosen(parser, o)(parser, o, out);
     } catch (const AppError& e) {
-        err << e.message().simplified() << Qt::endl;
+        err << ShortMessage(e.message()).simplified() << Qt::endl;
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << QStringLiteral("メモリが足りないため、処理を続けられません") << Qt::endl;
         return 1;
     } catch (const std::exception& e) {
         err << QString::fromUtf8(e.what()).simplified() << Qt::endl;
