@@ -4,6 +4,7 @@
 #include "app/DialogWiring.h"
 #include "app/ExchangeWiring.h"
 #include "app/HelpWiring.h"
+#include "app/PackageWiring.h"
 #include "app/PrintWiring.h"
 #include "app/SiteWiring.h"
 #include "core/AppError.h"
@@ -17,6 +18,7 @@
 #include "help_ui/HelpWindow.h"
 #include "printing/PrinterSetup.h"
 #include "printing_ui/FormPreview.h"
+#include "printing_ui/PackageDialog.h"
 #include "printing_ui/SetPrintItems.h"
 #include "printing_ui/SystemPrinters.h"
 #include "registers_ui/Calendar.h"
@@ -68,6 +70,7 @@ struct TDesktop::Windows
     std::unique_ptr<TfCsvImport> fCsvImport;
     std::unique_ptr<TfHelp> fHelp;
     std::unique_ptr<TfSitePanel> fSitePanel;
+    std::unique_ptr<TfPackage> fPackage;
     // The first question to CUPS loads its plugin: asked when the print settings first open.
     std::optional<TPrinterWatch> printerWatch;
 
@@ -103,6 +106,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
     ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, parent));
     ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport, parent));
     ConnectSitePanel(main, OnFirstUse(w.fSitePanel, parent));
+    ConnectPackageDialog(main, OnFirstUse(w.fPackage, parent));
     ConnectHelp(main, OnFirstUse(w.fHelp, parent));
 }
 

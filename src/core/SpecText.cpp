@@ -1,5 +1,7 @@
 #include "core/SpecText.h"
 
+#include "core/Utility.h"
+
 #include <QStringList>
 
 TSpecText TSpecText::Parse(const QString& stored)
@@ -11,4 +13,21 @@ TSpecText TSpecText::Parse(const QString& stored)
 QString TSpecText::Text() const
 {
     return value + QLatin1Char(':') + range + QLatin1Char(':') + interval;
+}
+
+QString ReadableRange(const QString& range)
+{
+    const QString text = range.trimmed();
+    if (!IsRangeText(text))
+        return text;
+    const double low = RangeLow(text);
+    const double high = RangeHigh(text);
+    const QString unit = QStringLiteral(" ℃");
+    if (low == -RangeUnbounded)
+        return FormatGeneral(high) + unit + QStringLiteral("以下");
+    if (high == RangeUnbounded)
+        return FormatGeneral(low) + unit + QStringLiteral("以上");
+    if (low == high)
+        return FormatGeneral(low) + unit;
+    return FormatGeneral(low) + QStringLiteral("～") + FormatGeneral(high) + unit;
 }

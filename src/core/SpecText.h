@@ -16,3 +16,7 @@ struct TSpecText
     // Always with both separators: a value alone is stored as "160_185::".
     QString Text() const;
 };
+
+// A stored range text as people write a specified value: "160～185 ℃", "110 ℃以上",
+// "185 ℃以下", "160 ℃"; empty for an empty text, and a text that is no range as it is.
+QString ReadableRange(const QString& range);

@@ -106,6 +106,13 @@ QString TypedRange(const QString& text)
     QString t = AsciiTyped(text);
     t.remove(QLatin1Char(' '));
     t.remove(QLatin1Char('\t'));
+    // As the printed forms write it: "160～185 ℃", "110 ℃以上", "185 ℃以下".
+    t.remove(QStringLiteral("℃"));
+    t.remove(QStringLiteral("°C"));
+    if (t.endsWith(QStringLiteral("以上")) && !t.contains(QLatin1Char('_')))
+        t = t.chopped(2) + QLatin1Char('_');
+    else if (t.endsWith(QStringLiteral("以下")) && !t.contains(QLatin1Char('_')))
+        t = QLatin1Char('_') + t.chopped(2);
     if (t.contains(QLatin1Char('_')))
         return t;
     for (const QChar wave : {QChar(0xFF5E), QChar(0x301C), QChar(QLatin1Char('~'))}) {

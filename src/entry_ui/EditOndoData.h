@@ -56,6 +56,7 @@ Q_SIGNALS:
     void copyDataRequested();
     void restoreRequested();
     void exportRequested();
+    void packageRequested();
     void csvImportRequested();
     void oldDataImportRequested();
     void siteRequested();

@@ -113,6 +113,7 @@ void TfEditOndoData::buildMenus()
     m_restoreItem = menuItem(file, "RestoreItem", QStringLiteral("バックアップから復元…"));
     QAction* importCsv = menuItem(file, "ImportCsvItem", QStringLiteral("CSVから取り込み…"));
     QAction* exportItem = menuItem(file, "ExportItem", QStringLiteral("Excelに出力…"));
+    QAction* package = menuItem(file, "PackageItem", QStringLiteral("提出用一式を作成…"));
     QAction* importOld = menuItem(file, "ImportOldItem", QStringLiteral("旧データの取り込み…"));
     QAction* copyData = menuItem(file, "CopyDataItem", QStringLiteral("データの移行…"));
     file->addSeparator();
@@ -184,6 +185,7 @@ void TfEditOndoData::buildMenus()
     connect(m_restoreItem, &QAction::triggered, this, &TfEditOndoData::restoreRequested);
     connect(importCsv, &QAction::triggered, this, &TfEditOndoData::csvImportRequested);
     connect(exportItem, &QAction::triggered, this, &TfEditOndoData::exportRequested);
+    connect(package, &QAction::triggered, this, &TfEditOndoData::packageRequested);
     connect(importOld, &QAction::triggered, this, &TfEditOndoData::oldDataImportRequested);
     connect(copyData, &QAction::triggered, this, &TfEditOndoData::copyDataRequested);
     connect(site, &QAction::triggered, this, &TfEditOndoData::siteRequested);

@@ -364,7 +364,7 @@ void WriteXlsx(const ExportData& data, const QString& file)
             book.Text(sheet, row, 2, r.label);
             book.Number(sheet, row, 3, r.ondo, true);
             book.Text(sheet, row, 4, r.measurer);
-            book.Text(sheet, row, 5, r.kikaku);
+            book.Text(sheet, row, 5, ReadableRange(r.kikaku));
             book.Text(sheet, row, 6, r.time);
             book.Text(sheet, row, 7, r.truck);
             book.Text(sheet, row, 8, r.remark);
@@ -386,7 +386,7 @@ void WriteCsv(const ExportData& data, const QString& file)
                                      CsvText(r.label),
                                      QString::number(r.ondo, 'g', QLocale::FloatingPointShortest),
                                      CsvText(r.measurer),
-                                     CsvText(r.kikaku),
+                                     CsvText(ReadableRange(r.kikaku)),
                                      CsvText(r.time),
                                      CsvText(r.truck),
                                      CsvText(r.remark)};

@@ -50,6 +50,8 @@ void TPdfPrinter::BeginJobToFile(const QString& title, const QString& fileName)
     m_painter.reset();
     m_writer = std::make_unique<QPdfWriter>(fileName);
     m_writer->setResolution(DpiY());
+    // Archival PDF keeps its fonts and reads the same years later.
+    m_writer->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     m_writer->setTitle(title);
     m_writer->setCreator(QStringLiteral("温度管理"));
     m_writer->setPageLayout(PageLayout());

@@ -184,6 +184,7 @@ void TPrevX::SaveAsPdf(const QString& fileName) const
                             (sheet.height() - offset.y() - printable.height()) * toPtY);
     QPdfWriter writer(fileName);
     writer.setResolution(printer.DpiY());
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     writer.setTitle(Title);
     writer.setCreator(QStringLiteral("温度管理"));
     writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, margins, QPageLayout::Point));

@@ -12,6 +12,7 @@
 #include "reports/DataSheet.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
+#include "reports/XbarRChart.h"
 #include "storage/Query.h"
 
 namespace {
@@ -29,7 +30,70 @@ QString SettingOrDefault(const QString& key, const QString& fallback)
     return value;
 }
 
+// The first and last day a document shows.
+void Widen(QDate& first, QDate& last, const QDate& day)
+{
+    if (!first.isValid() || day < first)
+        first = day;
+    if (!last.isValid() || day > last)
+        last = day;
+}
+
+QString Subject(const QStringList& names)
+{
+    QStringList distinct;
+    for (const QString& n : names)
+        if (!n.isEmpty() && !distinct.contains(n))
+            distinct << n;
+    return distinct.join(QStringLiteral("・"));
+}
+
 } // namespace
+
+QString FormName(TPrintForm form)
+{
+    switch (form) {
+    case TPrintForm::DataSheet:
+        return QStringLiteral("記録表");
+    case TPrintForm::ControlChart:
+        return QStringLiteral("X管理図");
+    case TPrintForm::XbarChart:
+        return QStringLiteral("X̄-s管理図");
+    case TPrintForm::XbarRChart:
+        return QStringLiteral("x̄-R管理図");
+    case TPrintForm::Capability:
+        return QStringLiteral("工程能力図");
+    }
+    return QString();
+}
+
+QString DocumentName(TPrintForm form, const QString& kojiCode, const QString& subject,
+                     const QDate& first, const QDate& last)
+{
+    // File names keep to plain letters: the overlined forms are spelt out.
+    return DocumentName(form == TPrintForm::XbarChart    ? QStringLiteral("Xbar-s管理図")
+                        : form == TPrintForm::XbarRChart ? QStringLiteral("Xbar-R管理図")
+                                                         : FormName(form),
+                        kojiCode, subject, first, last);
+}
+
+QString DocumentName(const QString& kind, const QString& kojiCode, const QString& subject,
+                     const QDate& first, const QDate& last)
+{
+    QString name = kind;
+    for (const QString& part : {kojiCode, subject})
+        if (!part.trimmed().isEmpty())
+            name += QLatin1Char('_') + part.trimmed();
+    if (first.isValid()) {
+        const QString from = first.toString(QStringLiteral("yyyy-MM"));
+        const QString to = last.isValid() ? last.toString(QStringLiteral("yyyy-MM")) : from;
+        name += QLatin1Char('_') + from + (to != from ? QLatin1Char('_') + to : QString());
+    }
+    for (QChar& c : name)
+        if (QStringLiteral("\\/:*?\"<>|").contains(c) || c.isSpace() || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    return name;
+}
 
 QList<TPrintRow> CategoryRows()
 {
@@ -77,29 +141,34 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     scope.gozaiName = record.Gozai.DataName();
     scope.kubunIds = TickedKubunIds(request.rows);
     scope.perProject = request.perProject;
+    // An empty preview would look like a failure to print.
+    if (scope.kubunIds.isEmpty())
+        throw AppError(QStringLiteral("印刷する温度区分にチェックを付けてください"));
+    QDate first, last;
 
     if (request.form == TPrintForm::DataSheet) {
         const TSheetDocument doc = LoadSheetDocument(scope);
+        QStringList names;
+        for (const TSheetCategory& c : doc.categories) {
+            if (!c.days.empty())
+                names << c.name;
+            for (const TSheetDay& d : c.days)
+                Widen(first, last, d.day.date());
+        }
         SelectedPrinter().SetOrientation(TOrientation::Portrait);
         prev.BeginDocument();
+        prev.Title = DocumentName(request.form, scope.kojiCode, Subject(names), first, last);
         DrawDataSheet(doc, prev);
         prev.EndDocument();
         return;
     }
 
-    if (request.form == TPrintForm::Capability) {
-        const TStatDocument doc = LoadStatDocument(scope);
-        SelectedPrinter().SetOrientation(TOrientation::Portrait);
-        prev.BeginDocument();
-        DrawCapabilitySheet(doc, prev);
-        prev.EndDocument();
-        return;
-    }
-    if (request.form == TPrintForm::XbarChart) {
+    if (request.form == TPrintForm::Capability || request.form == TPrintForm::XbarRChart ||
+        request.form == TPrintForm::XbarChart) {
         TBasePeriod base;
         const QString from = AsciiTyped(request.baseFrom).trimmed();
         const QString to = AsciiTyped(request.baseTo).trimmed();
-        if (!from.isEmpty() || !to.isEmpty()) {
+        if (request.form == TPrintForm::XbarChart && (!from.isEmpty() || !to.isEmpty())) {
             if (!IsDate(from) || !IsDate(to))
                 throw AppError(
                     QStringLiteral("基準期間は開始日と終了日を yyyy/mm/dd で指定してください"));
@@ -108,19 +177,34 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
             if (base.to < base.from)
                 throw AppError(QStringLiteral("基準期間は開始日≦終了日で指定してください"));
         }
-        const TStatDocument doc = LoadStatDocument(scope);
-        double low = 0, high = 0;
-        if (request.autoRange) {
-            AutomaticXbarRange(doc, base, low, high);
-        } else {
-            low = ParseNumber(AsciiTyped(request.low));
-            high = ParseNumber(AsciiTyped(request.high));
+        std::optional<std::pair<double, double>> range;
+        if (request.form == TPrintForm::XbarChart && !request.autoRange) {
+            const double low = ParseNumber(AsciiTyped(request.low));
+            const double high = ParseNumber(AsciiTyped(request.high));
             if (!(low < high))
                 throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
+            range = std::make_pair(low, high);
         }
-        SelectedPrinter().SetOrientation(TOrientation::Landscape);
+        const TStatDocument doc = LoadStatDocument(scope);
+        QStringList names;
+        for (const TStatSeries& s : doc.series) {
+            names << (scope.perProject ? s.mixKey + QLatin1Char('_') + s.category : s.category);
+            for (const TStatDay& d : s.days)
+                Widen(first, last, d.day.date());
+        }
+        const QString subject =
+            scope.perProject ? Subject(names) : scope.gozaiName + QLatin1Char('_') + Subject(names);
+        const bool portrait = request.form == TPrintForm::Capability;
+        SelectedPrinter().SetOrientation(portrait ? TOrientation::Portrait
+                                                  : TOrientation::Landscape);
         prev.BeginDocument();
-        DrawXbarChart(doc, prev, low, high, base);
+        prev.Title = DocumentName(request.form, scope.kojiCode, subject, first, last);
+        if (request.form == TPrintForm::Capability)
+            DrawCapabilitySheet(doc, prev);
+        else if (request.form == TPrintForm::XbarChart)
+            DrawXbarChart(doc, prev, range, base);
+        else
+            DrawXbarRChart(doc, prev, request.xbarR ? *request.xbarR : ReadXbarRSettings());
         prev.EndDocument();
         return;
     }
@@ -133,8 +217,15 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     const TChartDocument doc = LoadChartDocument(scope);
     if (memo)
         FillChartMemo(doc, *memo);
+    QStringList names;
+    for (const TChartMix& mix : doc.mixes) {
+        names << mix.key;
+        for (const QDateTime& d : mix.days)
+            Widen(first, last, d.date());
+    }
     SelectedPrinter().SetOrientation(TOrientation::Landscape);
     prev.BeginDocument();
+    prev.Title = DocumentName(request.form, scope.kojiCode, Subject(names), first, last);
     DrawControlChart(doc, prev, low, high);
     prev.EndDocument();
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "reports/XbarRChart.h"
+
+#include <QDate>
 #include <QList>
 #include <QString>
+#include <optional>
 
 class TChartMemo;
 class TOndoKanri;
@@ -16,7 +20,13 @@ struct TPrintRow
     QString id;
 };
 
-enum class TPrintForm { DataSheet = 0, ControlChart = 1, XbarChart = 2, Capability = 3 };
+enum class TPrintForm {
+    DataSheet = 0,
+    ControlChart = 1,
+    XbarChart = 2,
+    Capability = 3,
+    XbarRChart = 4
+};
 
 // What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷" and the
 // graph range as typed.
@@ -31,6 +41,7 @@ struct TPrintRequest
     bool autoRange = false; // the X̄–s chart's range from the data and the limits
     QString baseFrom;       // 基準期間 "yyyy/mm/dd"; both empty: the days on the chart
     QString baseTo;
+    std::optional<TXbarRSettings> xbarR; // none: as stored
 };
 
 // Every category of the register in list order (by Odr), unticked.
@@ -43,9 +54,22 @@ QList<int> TickedKubunIds(const QList<TPrintRow>& rows);
 QString GraphLowSetting();
 QString GraphHighSetting();
 
+// The name of a document, for its PDF file: form, project code, mix (omitted for the record
+// table) or category, and the months of its days: "X管理図_K001_密粒度13_2024-11",
+// "記録表_K1_練上温度_2024-10_2025-01". Characters a file name cannot hold become "_".
+QString DocumentName(TPrintForm form, const QString& kojiCode, const QString& subject,
+                     const QDate& first, const QDate& last);
+// The same with the kind of document spelt out ("測定値").
+QString DocumentName(const QString& kind, const QString& kojiCode, const QString& subject,
+                     const QDate& first, const QDate& last);
+// The form's name as the documents print it: "記録表", "X管理図", "X̄-s管理図", "x̄-R管理図",
+// "工程能力図".
+QString FormName(TPrintForm form);
+
 // Stores the typed range, then fills prev with the pages of the chosen form for the record's
-// project and mix, from the stored tables; the record itself is left as it was. The chart
-// refuses a range whose lower bound is not below the upper one before any page is made. With a
-// watch, the printer list is compared first. Raises AppError.
+// project and mix, from the stored tables, and names the document (prev.Title, DocumentName);
+// the record itself is left as it was. No ticked category, or a chart range whose lower bound is
+// not below the upper one, is refused before any page is made. With a watch, the printer list is
+// compared first. Raises AppError.
 void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
                         TChartMemo* memo = nullptr, TPrinterWatch* watch = nullptr);

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -54,7 +55,11 @@ TFormPreview::TFormPreview(QWidget* parent) : QDialog(parent)
     UpDownDown->setArrowType(Qt::LeftArrow);
     UpDownUp = new QToolButton(GroupBox4);
     UpDownUp->setArrowType(Qt::RightArrow);
+    LabelPages = new QLabel(QStringLiteral("/ 1"), GroupBox4);
+    LabelPages->setObjectName(QStringLiteral("LabelPages"));
     paging->addWidget(Edit1);
+    paging->addWidget(LabelPages);
+    paging->addSpacing(6);
     paging->addWidget(UpDownDown);
     paging->addWidget(UpDownUp);
     paging->setSpacing(0);
@@ -127,6 +132,7 @@ void TFormPreview::showEvent(QShowEvent* event)
 {
     setWindowState(windowState() | Qt::WindowMaximized);
     m_upDownMax = qMax(1, PrevX().PageCount());
+    LabelPages->setText(QStringLiteral("/ %1").arg(m_upDownMax));
     Edit1->setText(QStringLiteral("1"));
     Guarded([this] { PrevX().ShowPage(1); });
     PrevX1->Refresh();

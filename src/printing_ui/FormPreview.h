@@ -5,6 +5,7 @@
 #include <functional>
 
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
@@ -34,6 +35,7 @@ public:
     QLineEdit* Edit1;
     QToolButton* UpDownDown;
     QToolButton* UpDownUp;
+    QLabel* LabelPages; // "/ N": the pages of the document
     QGroupBox* GroupBox5;
     QPushButton* Button2;   // すべて印刷
     QPushButton* Button4;   // このページを印刷

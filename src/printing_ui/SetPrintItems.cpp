@@ -1,21 +1,27 @@
 #include "printing_ui/SetPrintItems.h"
 
 #include "core/RegistryUtility.h"
+#include "domain/OndoKanri.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing_ui/FormPreview.h"
 #include "printing_ui/SystemPrinters.h"
 #include "reports/ChartMemo.h"
+#include "reports/FormKit.h"
+#include "reports/TextMetrics.h"
+#include "reports/XbarRChart.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontDialog>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,6 +30,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -65,10 +72,10 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     QFont font = this->font();
     font.setPixelSize(12);
     setFont(font);
-    setFixedSize(487, 446);
+    setFixedSize(487, 536);
 
     RadioGroup1 =
-        Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 50);
+        Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 66);
     auto* radios = new QGridLayout(RadioGroup1);
     radios->setContentsMargins(8, 0, 8, 0);
     radios->setVerticalSpacing(0);
@@ -80,33 +87,36 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     RadioXbar->setObjectName(QStringLiteral("RadioXbar"));
     RadioCapability = new QRadioButton(QStringLiteral("工程能力図"), RadioGroup1);
     RadioCapability->setObjectName(QStringLiteral("RadioCapability"));
+    RadioXbarR = new QRadioButton(QStringLiteral("x̄-R管理図"), RadioGroup1);
+    RadioXbarR->setObjectName(QStringLiteral("RadioXbarR"));
     radios->addWidget(RadioDataSheet, 0, 0);
     radios->addWidget(RadioChart, 0, 1);
     radios->addWidget(RadioXbar, 1, 0);
     radios->addWidget(RadioCapability, 1, 1);
+    radios->addWidget(RadioXbarR, 2, 0);
     RadioDataSheet->setChecked(true);
 
     CheckBox1 =
-        Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 60, 120, 20);
+        Place(new QCheckBox(QStringLiteral("工事毎に印刷"), this), "CheckBox1", 10, 76, 120, 20);
     Button1 =
-        Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 56, 99, 25);
+        Place(new QPushButton(QStringLiteral("プリンタ設定"), this), "Button1", 200, 72, 99, 25);
 
-    Label2 = Place(new QLabel(QStringLiteral("グラフ表示範囲"), this), "Label2", 10, 92, 90, 16);
-    Edit1 = Place(new QLineEdit(this), "Edit1", 100, 89, 60, 21);
-    Label3 = Place(new QLabel(QStringLiteral("～"), this), "Label3", 165, 92, 14, 16);
-    Edit2 = Place(new QLineEdit(this), "Edit2", 182, 89, 60, 21);
+    Label2 = Place(new QLabel(QStringLiteral("グラフ表示範囲"), this), "Label2", 10, 108, 90, 16);
+    Edit1 = Place(new QLineEdit(this), "Edit1", 100, 105, 60, 21);
+    Label3 = Place(new QLabel(QStringLiteral("～"), this), "Label3", 165, 108, 14, 16);
+    Edit2 = Place(new QLineEdit(this), "Edit2", 182, 105, 60, 21);
     CheckAutoRange =
-        Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 90, 55, 20);
+        Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 106, 55, 20);
     CheckAutoRange->setChecked(true);
-    Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 117, 90, 16);
-    EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 114, 80, 21);
-    Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 117, 14, 16);
-    EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 114, 80, 21);
+    Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 133, 90, 16);
+    EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 130, 80, 21);
+    Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 133, 14, 16);
+    EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 130, 80, 21);
     EditBaseFrom->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
     EditBaseTo->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
 
-    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 140, 80, 16);
-    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 158, 291, 180);
+    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 156, 80, 16);
+    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 174, 291, 164);
     SS1->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
     SS1->horizontalHeader()->hide();
     SS1->verticalHeader()->hide();
@@ -114,15 +124,32 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     SS1->verticalHeader()->setDefaultSectionSize(21);
     SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The identifiers stay with the rows but are no one's business.
+    SS1->setColumnHidden(2, true);
 
-    Label4 = Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 352, 70, 16);
-    Label5 = Place(new QLabel(this), "Label5", 82, 352, 120, 16);
+    Label4 = Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 350, 70, 16);
+    Label5 = Place(new QLabel(this), "Label5", 82, 350, 122, 16);
     Button2 =
-        Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 347, 93, 25);
+        Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 345, 93, 25);
 
     LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374, 289, 30);
     LabelPrinter->setWordWrap(true);
     LabelPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // What every form's title block and the x̄-R chart follow; stored at "プレビュー".
+    auto* forms = Place(new QGroupBox(QStringLiteral("帳票"), this), "GroupForms", 8, 406, 471, 78);
+    CheckWareki =
+        Place(new QCheckBox(QStringLiteral("期間を和暦で"), forms), "CheckWareki", 10, 20, 110, 20);
+    Place(new QLabel(QStringLiteral("承認欄"), forms), "LabelSyonin", 130, 22, 44, 16);
+    EditSyonin = Place(new QLineEdit(forms), "EditSyonin", 176, 19, 285, 21);
+    EditSyonin->setPlaceholderText(
+        QStringLiteral("監督員、現場代理人、主任技術者（なし: 欄なし）"));
+    Place(new QLabel(QStringLiteral("x̄-R 組の大きさ"), forms), "LabelKumi", 10, 50, 100, 16);
+    SpinKumi = Place(new QSpinBox(forms), "SpinKumi", 112, 47, 70, 21);
+    SpinKumi->setRange(0, 25);
+    SpinKumi->setSpecialValueText(QStringLiteral("1日"));
+    CheckKikakuSen = Place(new QCheckBox(QStringLiteral("x̄-R に規格値の線"), forms),
+                           "CheckKikakuSen", 196, 48, 160, 20);
 
     // The control chart lists here what it showed; the main window's memo is the user's own.
     Place(new QLabel(QStringLiteral("管理図の合材と試験日"), this), "LabelMemoChart", 310, 4, 170,
@@ -131,10 +158,10 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     MemoChart->setReadOnly(true);
     m_memo = std::make_unique<TPlainTextMemo>(MemoChart);
 
-    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 406, 91, 30);
+    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 496, 91, 30);
     BitBtn1 =
-        Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 406, 91, 30);
-    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 406, 91, 30);
+        Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 496, 91, 30);
+    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 496, 91, 30);
 
     connect(Button1, &QPushButton::clicked, this, [this] {
         RunGuarded(this, [this] {
@@ -152,7 +179,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
           static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
-          static_cast<QAbstractButton*>(CheckAutoRange)})
+          static_cast<QAbstractButton*>(RadioXbarR), static_cast<QAbstractButton*>(CheckAutoRange)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
     UpdateRangeEdits();
     ShowPrinter();
@@ -206,7 +233,8 @@ void TfSetPrintItems::showEvent(QShowEvent* event)
         FillGrid();
         Edit1->setText(GraphLowSetting());
         Edit2->setText(GraphHighSetting());
-        Label5->setText(ReadSetting(PrintFontKey));
+        Label5->setText(FontInUse());
+        ShowFormSettings();
     });
     ShowPrinter();
     QDialog::showEvent(event);
@@ -230,6 +258,57 @@ void TfSetPrintItems::FillGrid()
         SS1->setItem(i, 1, new QTableWidgetItem(rows[i].name));
         SS1->setItem(i, 2, new QTableWidgetItem(rows[i].id));
     }
+    // The category shown in the main window is what is usually printed.
+    if (m_record)
+        for (int i = 0; i < rows.size(); ++i)
+            if (rows[i].id == QString::number(m_record->Kubun.ID))
+                SetTicked(i, true);
+}
+
+void TfSetPrintItems::ShowFormSettings()
+{
+    const TTitleSettings title = ReadTitleSettings();
+    CheckWareki->setChecked(title.wareki);
+    EditSyonin->setText(title.approvals.isEmpty() ? QStringLiteral("なし")
+                                                  : title.approvals.join(QStringLiteral("、")));
+    const TXbarRSettings xbarR = ReadXbarRSettings();
+    SpinKumi->setValue(xbarR.size);
+    CheckKikakuSen->setChecked(xbarR.specLines);
+}
+
+void TfSetPrintItems::StoreFormSettings()
+{
+    TTitleSettings title;
+    title.wareki = CheckWareki->isChecked();
+    title.approvals = ParseApprovals(EditSyonin->text());
+    WriteTitleSettings(title);
+    WriteXbarRSettings(TXbarRSettings{SpinKumi->value() == 1 ? 0 : SpinKumi->value(),
+                                      CheckKikakuSen->isChecked()});
+}
+
+// The installed face the forms' default resolves to, as the font list names it.
+QString TfSetPrintItems::DefaultFaceInUse()
+{
+    InstallFontSubstitutions();
+    return QFontInfo(QFont(DefaultFaceName())).family();
+}
+
+QString TfSetPrintItems::FontInUse()
+{
+    const QString stored = ReadSetting(PrintFontKey);
+    if (!stored.isEmpty())
+        return stored;
+    InstallFontSubstitutions();
+    return QStringLiteral("既定（%1）").arg(DefaultFaceInUse());
+}
+
+QStringList TfSetPrintItems::JapaneseFaces()
+{
+    QStringList faces;
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese))
+        if (!QFontDatabase::isPrivateFamily(family))
+            faces << family;
+    return faces;
 }
 
 QList<TPrintRow> TfSetPrintItems::Rows() const
@@ -267,21 +346,25 @@ void TfSetPrintItems::ToggleAll()
 
 void TfSetPrintItems::ChangeFont()
 {
-    // Made on first use: building it reads the whole font list, a large part of the start-up.
+    // Only faces that print Japanese are offered; the list is read when first asked for.
     if (!FontDialog1) {
-        FontDialog1 = new QFontDialog(QFont(QStringLiteral("ＭＳ Ｐゴシック")), this);
+        FontDialog1 = new QInputDialog(this);
         FontDialog1->setObjectName(QStringLiteral("FontDialog1"));
+        FontDialog1->setWindowTitle(QStringLiteral("フォント変更"));
+        FontDialog1->setLabelText(QStringLiteral("印刷に使うフォント"));
+        FontDialog1->setOption(QInputDialog::UseListViewForComboBoxItems);
     }
+    const QStringList faces = JapaneseFaces();
+    if (faces.isEmpty())
+        throw AppError(QStringLiteral("日本語のフォントがインストールされていません"));
+    FontDialog1->setComboBoxItems(faces);
     const QString stored = ReadSetting(PrintFontKey);
-    if (!stored.isEmpty()) {
-        QFont font = FontDialog1->currentFont();
-        font.setFamily(stored);
-        FontDialog1->setCurrentFont(font);
-    }
+    const QString current = stored.isEmpty() ? DefaultFaceInUse() : stored;
+    FontDialog1->setTextValue(faces.contains(current) ? current : faces.first());
     if (FontDialog1->exec() != QDialog::Accepted)
         return;
-    WriteSetting(PrintFontKey, FontDialog1->selectedFont().family());
-    Label5->setText(ReadSetting(PrintFontKey));
+    WriteSetting(PrintFontKey, FontDialog1->textValue());
+    Label5->setText(FontInUse());
 }
 
 TPrintForm TfSetPrintItems::Form() const
@@ -290,6 +373,8 @@ TPrintForm TfSetPrintItems::Form() const
         return TPrintForm::XbarChart;
     if (RadioCapability->isChecked())
         return TPrintForm::Capability;
+    if (RadioXbarR->isChecked())
+        return TPrintForm::XbarRChart;
     return RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet;
 }
 
@@ -299,7 +384,7 @@ void TfSetPrintItems::UpdateRangeEdits()
 {
     const TPrintForm form = Form();
     CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
-    const bool untyped = form == TPrintForm::Capability ||
+    const bool untyped = form == TPrintForm::Capability || form == TPrintForm::XbarRChart ||
                          (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
     Edit1->setEnabled(!untyped);
     Edit2->setEnabled(!untyped);
@@ -315,6 +400,7 @@ void TfSetPrintItems::Preview()
     request.autoRange = CheckAutoRange->isChecked();
     request.baseFrom = EditBaseFrom->text();
     request.baseTo = EditBaseTo->text();
+    StoreFormSettings();
     TPrevX& prev = m_preview->PrevX();
     BuildPrintDocument(*m_record, prev, request, m_memo.get(), m_watch);
     prev.SetZoomScale(80);

@@ -8,7 +8,8 @@
 #include <memory>
 
 class QCheckBox;
-class QFontDialog;
+class QInputDialog;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -45,6 +46,12 @@ public:
     bool Ticked(int row) const;
     void SetTicked(int row, bool ticked);
 
+    // The face the pages are printed in: the stored one, else the default's stand-in.
+    static QString FontInUse();
+    static QString DefaultFaceInUse();
+    // The installed faces that have Japanese.
+    static QStringList JapaneseFaces();
+
     // Commands; each raises AppError, the buttons run them guarded.
     void ToggleAll();
     void ChangeFont();
@@ -55,6 +62,7 @@ public:
     QRadioButton* RadioChart;      // "管理図"
     QRadioButton* RadioXbar;       // "X̄-s管理図"
     QRadioButton* RadioCapability; // "工程能力図"
+    QRadioButton* RadioXbarR;      // "x̄-R管理図"
     QCheckBox* CheckAutoRange;     // "自動": the statistical forms' range from the data
     QLineEdit* EditBaseFrom;       // 基準期間
     QLineEdit* EditBaseTo;
@@ -72,15 +80,21 @@ public:
     QPushButton* BitBtn3;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
-    QFontDialog* FontDialog1 = nullptr; // made when the font is first changed
-    QLabel* LabelPrinter;               // the printer used, or that the chosen one has gone
-    QPlainTextEdit* MemoChart;          // the mixes and days the last control chart showed
+    QInputDialog* FontDialog1 = nullptr; // the installed Japanese faces; made on first use
+    QCheckBox* CheckWareki;              // periods in the era
+    QLineEdit* EditSyonin;               // approval boxes' titles, "、" between them
+    QSpinBox* SpinKumi;                  // x̄-R subgroup size, 0: a day
+    QCheckBox* CheckKikakuSen;           // x̄-R: specified limits on the x̄ chart
+    QLabel* LabelPrinter;                // the printer used, or that the chosen one has gone
+    QPlainTextEdit* MemoChart;           // the mixes and days the last control chart showed
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void FillGrid();
+    void ShowFormSettings();
+    void StoreFormSettings();
     void UpdateRangeEdits();
     TPrintForm Form() const;
     void ShowPrinter();

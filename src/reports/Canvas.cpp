@@ -113,6 +113,18 @@ void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
     Emit(std::move(op));
 }
 
+void TCanvas::Polygon(const QPolygon& corners)
+{
+    TDrawOp op;
+    op.kind = TDrawOp::Kind::Polygon;
+    op.polygon = corners;
+    op.p1 = corners.isEmpty() ? QPoint() : corners.boundingRect().topLeft();
+    op.p2 = corners.isEmpty() ? QPoint() : corners.boundingRect().bottomRight();
+    op.pen = m_pen;
+    op.brush = m_brush;
+    Emit(std::move(op));
+}
+
 void TCanvas::DrawRecorded(const TRecordedPage& part, const TCanvas& after)
 {
     for (const TDrawOp& op : part.Ops())
@@ -135,7 +147,8 @@ bool TCanvas::SameState(const TCanvas& other) const
     const TFontState& b = other.m_font;
     return m_penPos == other.m_penPos && m_pen == other.m_pen && m_brush == other.m_brush &&
            a.name == b.name && a.height == b.height && a.color == b.color &&
-           a.charWidth == b.charWidth && a.escapement == b.escapement && m_origin == other.m_origin;
+           a.charWidth == b.charWidth && a.escapement == b.escapement && a.bold == b.bold &&
+           m_origin == other.m_origin;
 }
 
 void TCanvas::SetFontName(const QString& name)

@@ -44,6 +44,8 @@ public:
     // Sector of the inscribed ellipse, counter-clockwise from the radial through (x3, y3) to
     // the radial through (x4, y4).
     void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    // Outlined with the pen, filled with the brush.
+    void Polygon(const QPolygon& corners);
 
     int PenWidth() const { return m_pen.width; }
     void SetPenWidth(int width) { m_pen.width = width; }
@@ -68,6 +70,8 @@ public:
     void SetFontHeight(int height) { m_font.height = height; }
     TColor FontColor() const { return m_font.color; }
     void SetFontColor(TColor color) { m_font.color = color; }
+    bool FontBold() const { return m_font.bold; }
+    void SetFontBold(bool bold) { m_font.bold = bold; }
     const TFontState& Font() const { return m_font; }
 
     // Where the centimetre drawing (Print.h) puts 0,0 of the sheet.

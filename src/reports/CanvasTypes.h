@@ -58,6 +58,7 @@ struct TFontState
     TColor color = clBlack;
     int charWidth = 0;
     int escapement = 0;
+    bool bold = false;
 
     int CharHeight() const { return height < 0 ? -height : height; }
 };

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr float HistLeft = 1.6f, HistRight = 11.8f, HistTop = 4.2f, HistBottom = 13.6f;
+constexpr float HistLeft = 1.6f, HistRight = 11.8f, HistTop = 4.4f, HistBottom = 13.6f;
 
 int DecimalsOf(double unit)
 {
@@ -32,12 +32,12 @@ void Row(TCanvas& c, const TTitleField& row, float x1, float x2, float x3, float
 
 QString CpText(const std::optional<double>& cp)
 {
-    return QStringLiteral("Cp=") + (cp ? QString::number(*cp, 'f', 2) : QStringLiteral("—"));
+    return QStringLiteral("Cp=") + (cp ? CapabilityFigure(*cp) : QStringLiteral("—"));
 }
 
 QString CpkText(const std::optional<double>& cpk)
 {
-    return QStringLiteral("Cpk=") + (cpk ? QString::number(*cpk, 'f', 2) : QStringLiteral("—"));
+    return QStringLiteral("Cpk=") + (cpk ? CapabilityFigure(*cpk) : QStringLiteral("—"));
 }
 
 void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
@@ -55,16 +55,14 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         c.SetFontName(doc.font);
         DrawFormFrame(c, TCmBox{0, 0, 18, 26.7f});
         DrawFormName(c, QStringLiteral("工程能力図"), TCmBox{0, 0.2f, 18, 1.3f});
+        TTitleBlock title = StatTitle(doc, series);
+        title.page = pages.Number();
+        title.pages = pages.Total();
+        DrawTitleBlock(c, title, doc.title, TCmBox{0.4f, 1.4f, 17.6f, 3.4f});
         c.SetFontSize(9);
-        const TStatTitle title = StatTitle(doc, series);
-        Row(c, title.project, 0.4f, 2.4f, 17.6f, 1.5f, 2.1f);
-        Row(c, title.mix, 0.4f, 2.4f, 9.0f, 2.1f, 2.7f);
-        Row(c, title.category, 9.0f, 11.0f, 17.6f, 2.1f, 2.7f);
-        Row(c, title.period, 0.4f, 2.4f, 9.0f, 2.7f, 3.3f);
-        Row(c, title.measurer, 9.0f, 11.0f, 17.6f, 2.7f, 3.3f);
 
         // 度数図: the axis spans the classes and both limits.
-        PrintText(c, QStringLiteral("度数図"), 0, HistLeft, 3.5f, HistRight, 4.1f, 0);
+        PrintText(c, QStringLiteral("度数図"), 0, HistLeft, 3.6f, HistRight, 4.3f, 0);
         PrintBox(c, HistLeft, HistTop, HistRight, HistBottom, 1);
         if (!h.classes.empty()) {
             double lo = h.classes.front().low, hi = h.classes.back().high;
@@ -134,7 +132,7 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                   HistBottom + 0.9f, 0);
 
         // 度数表 beside the histogram.
-        PrintText(c, QStringLiteral("度数表"), 0, 12.4f, 3.5f, 17.6f, 4.1f, 0);
+        PrintText(c, QStringLiteral("度数表"), 0, 12.4f, 3.6f, 17.6f, 4.3f, 0);
         const float rowH = std::min(0.45f, 9.0f / float(h.classes.size() + 1));
         c.SetFontSize(8);
         Row(c, {QStringLiteral("階級"), QStringLiteral("度数")}, 12.4f, 15.8f, 17.6f, HistTop,
@@ -163,11 +161,12 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
              any ? QString::number(cap.min, 'f', dec) : QStringLiteral("—")},
             {QStringLiteral("最大"),
              any ? QString::number(cap.max, 'f', dec) : QStringLiteral("—")},
-            title.limit,
+            {QStringLiteral("規格値"), title.limit.isEmpty() ? QStringLiteral("—") : title.limit},
             {QStringLiteral("規格外"),
              QStringLiteral("%1 (%2%)").arg(cap.outside).arg(cap.outsideShare * 100, 0, 'f', 1)},
             {QStringLiteral("工程能力"), CpText(cap.cp) + QStringLiteral("　") + CpkText(cap.cpk)},
-            {QStringLiteral("判定"), cap.judgement.isEmpty() ? QStringLiteral("—") : cap.judgement},
+            {QStringLiteral("判定（Cpk）"),
+             cap.judgement.isEmpty() ? QStringLiteral("—") : cap.judgement},
         };
         float y = 14.8f;
         for (const auto& v : values) {
@@ -175,10 +174,11 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
             y += 0.7f;
         }
         c.SetFontSize(8);
-        PrintText(c,
-                  QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s　判定: Cp≧1.33 "
-                                 "十分、1.00≦Cp<1.33 まずまず、1.00未満 不足"),
-                  0, 1.6f, y + 0.3f, 17.6f, y + 0.8f, 0);
+        PrintFittedText(c,
+                        QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s（片側規格はその側の"
+                                       "み）　判定: Cpk≧1.33 十分、1.00≦Cpk<1.33 まずまず、1.00未"
+                                       "満 不足"),
+                        0, TCmBox{1.6f, y + 0.3f, 17.6f, y + 0.8f});
         const auto simulated = std::count_if(series.days.begin(), series.days.end(),
                                              [](const TStatDay& d) { return d.simulated; });
         if (simulated > 0) {
@@ -190,5 +190,4 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
             c.SetFontColor(clBlack);
         }
     }
-    pages.Finish();
 }

@@ -6,7 +6,7 @@
 class TPageSink;
 
 // Portrait, 1.5 cm in from the paper's left and top edges.
-constexpr TFormPage CapabilityPage{{1.5f, 1.5f}, {0, 26.9f, 18, 27.4f}};
+constexpr TFormPage CapabilityPage{{1.5f, 1.5f}};
 
 // The process-capability sheet: one portrait page per mix and category with the histogram,
 // the frequency table, the values and the judgement, numbered "n / N". Touches no table.

@@ -1,6 +1,7 @@
 #include "reports/ControlChart.h"
 
 #include "core/RegistryUtility.h"
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/ChartMemo.h"
@@ -23,9 +24,16 @@ constexpr float PlotBottom = PlotTop + PlotHeight;
 constexpr float PlotLeft = 3.4f;
 constexpr float PlotRight = 26.5f;
 constexpr float FirstDayX = 4.4f;
-constexpr float DotRadius = 0.1f;
-constexpr float DayTop = 13.2f, DayBottom = 14.0f; // the row "月日"
+constexpr float MarkerRadius = 0.1f;
+constexpr float DayTop = 13.2f, DayBottom = 14.0f;   // the row "月日"
+constexpr float NoteTop = 14.0f, NoteBottom = 14.8f; // the row "記事"
 constexpr float DayHalf = 0.45f; // a day label keeps 0.05 cm off each side of its 1 cm column
+constexpr float LabelLeft = 0.3f, LabelRight = 2.35f; // reference labels
+constexpr float AxisLeft = 2.6f, AxisRight = 3.35f;   // axis values
+constexpr TCmBox TitleBox{0.2f, 1.1f, 26.5f, 4.2f};
+constexpr float UnderSheet = 15.05f;
+constexpr float LegendLeft = 13.6f;
+constexpr float SheetBottom = 17.9f;
 
 qint64 ToFixed(double v)
 {
@@ -65,9 +73,9 @@ private:
     qint64 m_high;
 };
 
-bool InPlot(float y)
+float OnPlot(float y)
 {
-    return y >= PlotTop && y <= PlotBottom;
+    return std::clamp(y, PlotTop, PlotBottom);
 }
 
 // The part of the segment inside the plot's height; false when none is.
@@ -90,19 +98,6 @@ bool ClipToPlot(float x1, float& y1, float x2, float& y2, float& cx1, float& cx2
     return true;
 }
 
-// A disc at the value, or a half disc on the plot's edge for a value beyond it.
-void Dot(TCanvas& c, float x, float y, TColor colour)
-{
-    c.SetBrushColor(colour);
-    if (y < PlotTop)
-        PrintHalfCircle(c, 2, x, PlotTop, DotRadius);
-    else if (y > PlotBottom)
-        PrintHalfCircle(c, 0, x, PlotBottom, DotRadius);
-    else
-        PrintCircle(c, x, y, DotRadius);
-    c.SetPenColor(clBlack);
-}
-
 void JoiningLine(TCanvas& c, float x1, float y1, float x2, float y2)
 {
     float cx1 = 0, cx2 = 0;
@@ -113,10 +108,63 @@ void JoiningLine(TCanvas& c, float x1, float y1, float x2, float y2)
     c.SetPenWidth(1);
 }
 
+// A red ring round a point outside the specified range.
+void Ring(TCanvas& c, float x, float y, float r)
+{
+    c.SetPenColor(clRed);
+    SetPenWidthMm(c, 0.25f);
+    c.SetBrushStyle(TBrushStyle::Clear);
+    PrintCircle(c, x, y, r);
+    c.SetBrushStyle(TBrushStyle::Solid);
+    c.SetPenColor(clBlack);
+    c.SetPenWidth(1);
+}
+
+QString LineValue(double v)
+{
+    // Rounded on its decimal value, as the day averages are.
+    return FormatFixed(RoundDecimals(1, v, RoundingRuleSetting()), 1);
+}
+
+// The reference lines inside the plot and where their labels go.
+struct TLabelled
+{
+    std::vector<size_t> shown;
+    std::vector<float> lineY;
+    QStringList texts;
+    TReferenceLabels labels;
+};
+
+TLabelled LayOutLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>& lines)
+{
+    TLabelled out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const float y = scale.Y(lines[i].Value);
+        if (y < PlotTop || y > PlotBottom)
+            continue;
+        out.shown.push_back(i);
+        out.lineY.push_back(y);
+        out.texts << lines[i].Kind + QLatin1Char(' ') + LineValue(lines[i].Value);
+    }
+    const int points0 = c.FontSize();
+    const auto widest = [&](int points) {
+        c.SetFontSize(points);
+        float w = 0;
+        for (const QString& t : out.texts)
+            w = std::max(w, TextWidthCm(c, t) + 0.04f * float(points));
+        return w;
+    };
+    out.labels =
+        LayOutReferenceLabels(out.lineY, PlotTop, PlotHeight, 9, LabelRight - LabelLeft, widest);
+    c.SetFontSize(points0);
+    return out;
+}
+
 // Labels every 10, 20 or 50 °C (more on very wide ranges), one text height clear of each other
 // and inside the plot's height.
 void DrawAxis(TCanvas& c, const TScale& scale)
 {
+    c.SetFontSize(9);
     const float textHeight = TextHeightCm(c, QStringLiteral("0"));
     qint64 step = 10;
     for (const qint64 s : {10, 20, 50, 100, 200, 500, 1000}) {
@@ -130,196 +178,225 @@ void DrawAxis(TCanvas& c, const TScale& scale)
         const qint64 v = step * t;
         const float y = scale.AxisY(v * 10000);
         if (y - textHeight / 2 >= PlotTop && y + textHeight / 2 <= PlotBottom)
-            PrintText(c, QString::number(v), 2, 2.4f, y - 0.5f, 3.4f, y + 0.5f, 0);
+            PrintText(c, QString::number(v), 2, AxisLeft, y - 0.3f, AxisRight, y + 0.3f, 0);
         PrintLine(c, PlotLeft, y, PlotRight, y, 1);
     }
+    c.SetFontSize(10);
 }
 
-// Labels in the column left of the axis, within the plot's height (LayOutReferenceLabels).
-void DrawReferenceLines(TCanvas& c, const TScale& scale, const std::vector<TOJ>& lines)
+// Lines across the plot; labels at their values in the column left of the axis, each with its
+// category's marker, moved apart when they crowd with a leader that ends at the axis column,
+// level with its line.
+void DrawReferenceLines(TCanvas& c, const std::vector<TOJ>& lines, const TLabelled& l)
 {
-    for (const TOJ& line : lines) {
-        const float y = scale.Y(line.Value);
-        if (!InPlot(y))
-            continue;
-        const TColor colour = line.IsLimit ? clRed : clBlack;
-        c.SetPenColor(colour);
+    for (size_t k = 0; k < l.shown.size(); ++k) {
+        const TOJ& line = lines[l.shown[k]];
+        c.SetPenColor(line.IsLimit ? clRed : clBlack);
         SetPenWidthMm(c, line.IsLimit ? 0.3f : 0.2f);
-        PrintLine(c, PlotLeft, y, PlotRight, y, 1);
+        PrintLine(c, PlotLeft, l.lineY[k], PlotRight, l.lineY[k], 1);
         c.SetPenWidth(1);
     }
-    if (lines.empty())
-        return;
-    std::vector<float> lineY;
-    for (const TOJ& line : lines)
-        lineY.push_back(scale.Y(line.Value));
     const int points0 = c.FontSize();
-    const TReferenceLabels labels = LayOutReferenceLabels(lineY, PlotTop, PlotHeight, points0);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const TOJ& line = lines[i];
-        const float y = labels.centres[i];
-        c.SetFontColor(line.IsLimit ? clRed : clBlack);
-        c.SetFontSize(labels.points);
-        // Rounded on its decimal value, as the day averages are.
-        const QString value = FormatFixed(RoundDecimals(1, line.Value, RoundingRuleSetting()), 1);
-        if (labels.twoLines) {
-            PrintShrinkText(c, line.Name, 2, 0.2f, y - labels.lineHeight, 2.4f, y, SmallestPoints);
-            PrintShrinkText(c, value, 2, 0.2f, y, 2.4f, y + labels.lineHeight, SmallestPoints);
-        } else {
-            PrintShrinkText(c, line.Name + QLatin1Char(' ') + value, 2, 0.2f, y - labels.pitch / 2,
-                            2.4f, y + labels.pitch / 2, SmallestPoints);
+    c.SetFontSize(l.labels.points);
+    const float markerR = 0.014f * float(l.labels.points);
+    for (size_t k = 0; k < l.shown.size(); ++k) {
+        const TOJ& line = lines[l.shown[k]];
+        const float y = l.labels.centres[k];
+        const TColor colour = line.IsLimit ? clRed : clBlack;
+        c.SetFontColor(colour);
+        const float width = TextWidthCm(c, l.texts[int(k)]);
+        PrintText(c, l.texts[int(k)], 2, LabelLeft, y - l.labels.pitch / 2, LabelRight,
+                  y + l.labels.pitch / 2, 0);
+        DrawMarker(c, line.Series, LabelRight - width - markerR - 0.05f, y, markerR, colour, true);
+        if (std::abs(y - l.lineY[k]) > 0.05f) {
+            c.SetPenColor(colour);
+            PrintLine(c, LabelRight + 0.02f, y, AxisLeft - 0.12f, l.lineY[k], 1);
         }
     }
+    c.SetFontColor(clBlack);
+    c.SetPenColor(clBlack);
     c.SetFontSize(points0);
 }
 
-// One category's discs and joining lines on the page's days; a day without values breaks the run.
-// Earlier discs are stamped again over the joining lines.
-void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series,
+struct TPoint
+{
+    float y;
+    bool outside;
+};
+
+// One category's markers and joining lines on the page's days; a day without values breaks
+// the run. Markers are drawn after all the lines, so that they lie on top.
+void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series, int shape,
                 const QList<QDateTime>& days, const TDaySpan& span)
 {
+    struct TDayPoints
+    {
+        float x;
+        TPoint max, min;
+    };
+    std::vector<TDayPoints> drawn;
     bool hasPrev = false;
-    float prevMax = 0, prevMin = 0;
-    bool prevEqual = false;
-    const int first = span.first;
-    for (int n = first; n < first + span.count; ++n) {
+    TDayPoints prev{};
+    for (int n = span.first; n < span.first + span.count; ++n) {
         const auto found = series.days.constFind(days[n]);
         if (found == series.days.constEnd()) {
             hasPrev = false;
             continue;
         }
-        const float x = FirstDayX + float(n - first);
-        const float xp = x - 1;
-        const float yMax = scale.Y(found->max);
-        const float yMin = scale.Y(found->min);
-        const bool equal = found->max == found->min;
+        const TDayPoints now{FirstDayX + float(n - span.first),
+                             {scale.Y(found->max), series.limits.Outside(found->max)},
+                             {scale.Y(found->min), series.limits.Outside(found->min)}};
         if (hasPrev) {
-            JoiningLine(c, xp, prevMax, x, yMax);
-            Dot(c, xp, prevMax, clRed);
-            if (prevEqual && InPlot(prevMax)) {
-                c.SetBrushColor(clBlue);
-                PrintHalfCircle(c, 2, xp, prevMax, DotRadius);
-            }
+            JoiningLine(c, prev.x, prev.max.y, now.x, now.max.y);
+            JoiningLine(c, prev.x, prev.min.y, now.x, now.min.y);
         }
-        Dot(c, x, yMax, clRed);
-        if (hasPrev) {
-            JoiningLine(c, xp, prevMin, x, yMin);
-            if (!prevEqual)
-                Dot(c, xp, prevMin, clBlue);
-        }
-        Dot(c, x, yMin, clBlue);
-        if (equal && InPlot(yMin)) {
-            c.SetBrushColor(clRed);
-            PrintHalfCircle(c, 0, x, yMin, DotRadius);
-        }
+        drawn.push_back(now);
+        prev = now;
         hasPrev = true;
-        prevMax = yMax;
-        prevMin = yMin;
-        prevEqual = equal;
+    }
+    for (const TDayPoints& d : drawn) {
+        DrawMarker(c, shape, d.x, OnPlot(d.min.y), MarkerRadius, clBlue, false);
+        DrawMarker(c, shape, d.x, OnPlot(d.max.y), MarkerRadius, clRed, true);
+        for (const TPoint& p : {d.max, d.min})
+            if (p.outside)
+                Ring(c, d.x, OnPlot(p.y), MarkerRadius * 1.9f);
     }
 }
 
-// A value cell of the title block, inside a small margin; a list of several values that would
-// need a font under 8 pt goes on two lines.
-void CellText(TCanvas& c, const QString& text, float x1, float y1, float x2, float y2)
+// Under the sheet, right of the notes: per category its markers for 最高 and 最低, then the ring
+// of a point out of the specified range.
+float DrawLegend(TCanvas& c, const TChartMix& mix)
 {
-    if (text.isEmpty())
-        return;
     const int points0 = c.FontSize();
     c.SetFontSize(8);
-    const bool small = !TextFits(c, text, x1 + 0.1f, x2 - 0.1f);
-    c.SetFontSize(points0);
-    const QStringList parts = text.split(QStringLiteral("　"));
-    if (!small || parts.size() < 2) {
-        PrintShrinkText(c, text, 1, x1 + 0.1f, y1, x2 - 0.1f, y2, SmallestPoints);
-        return;
+    const float rowHeight = 0.38f;
+    const float entryWidth = 6.5f;
+    const int perRow = 2;
+    const float r = 0.09f;
+    int k = 0;
+    const auto at = [&](int index, float& x, float& y) {
+        x = LegendLeft + entryWidth * float(index % perRow);
+        y = UnderSheet + rowHeight * float(index / perRow);
+    };
+    for (size_t i = 0; i < mix.series.size(); ++i, ++k) {
+        float x = 0, y = 0;
+        at(k, x, y);
+        const float mid = y + rowHeight / 2;
+        PrintFittedText(c, mix.series[i].name, 0, TCmBox{x, y, x + 3.1f, y + rowHeight});
+        DrawMarker(c, int(i), x + 3.3f, mid, r, clRed, true);
+        PrintText(c, QStringLiteral("最高"), 0, x + 3.5f, y, x + 4.6f, y + rowHeight, 0);
+        DrawMarker(c, int(i), x + 4.8f, mid, r, clBlue, false);
+        PrintText(c, QStringLiteral("最低"), 0, x + 5.0f, y, x + 6.1f, y + rowHeight, 0);
     }
-    const int half = int(parts.size() + 1) / 2;
-    const float mid = (y1 + y2) / 2;
-    const QString upper = parts.mid(0, half).join(QStringLiteral("　"));
-    const QString lower = parts.mid(half).join(QStringLiteral("　"));
-    // Both lines in one size.
-    int points = std::min(points0, 9);
-    c.SetFontSize(points);
-    while (points > SmallestPoints &&
-           !(TextFits(c, upper, x1 + 0.1f, x2 - 0.1f) && TextFits(c, lower, x1 + 0.1f, x2 - 0.1f)))
-        c.SetFontSize(--points);
-    PrintShrinkText(c, upper, 1, x1 + 0.1f, y1, x2 - 0.1f, mid, SmallestPoints);
-    PrintShrinkText(c, lower, 1, x1 + 0.1f, mid, x2 - 0.1f, y2, SmallestPoints);
+    float x = 0, y = 0;
+    at(k, x, y);
+    Ring(c, x + 3.3f, y + rowHeight / 2, r * 1.9f);
+    PrintText(c, QStringLiteral("規格外"), 0, x + 3.6f, y, x + 5.0f, y + rowHeight, 0);
+    c.SetFontSize(points0);
+    return y + rowHeight;
+}
+
+QString AirTemperature(const QString& typed)
+{
+    bool number = false;
+    AsciiTyped(typed).toDouble(&number);
+    return number ? typed + QStringLiteral("℃") : typed;
+}
+
+// The row 記事: each day's weather, air temperature and the number of its note; the notes
+// themselves listed under the sheet from `top`.
+void DrawNotes(TCanvas& c, const TChartMix& mix, const QList<QDateTime>& shown, float top)
+{
+    const int points0 = c.FontSize();
+    QStringList listed;
+    const float third = (NoteBottom - NoteTop) / 3;
+    c.SetFontSize(7);
+    for (int k = 0; k < shown.size(); ++k) {
+        const TDayNote note = mix.notes.value(shown[k]);
+        const float x = FirstDayX + float(k);
+        const QString lines[] = {
+            note.weather,
+            note.airTemperature.isEmpty() ? QString() : AirTemperature(note.airTemperature),
+            note.remark.isEmpty() ? QString() : QStringLiteral("※%1").arg(listed.size() + 1)};
+        for (int i = 0; i < 3; ++i)
+            if (!lines[i].isEmpty())
+                PrintShrinkText(c, lines[i], 1, x - 0.48f, NoteTop + third * float(i), x + 0.48f,
+                                NoteTop + third * float(i + 1), SmallestPoints);
+        if (!note.remark.isEmpty())
+            listed << QStringLiteral("※%1 %2 %3")
+                          .arg(listed.size() + 1)
+                          .arg(MonthDay(shown[k]), note.remark);
+    }
+    // Three columns under the sheet, as many rows as there is room for.
+    const float rowHeight = 0.32f;
+    const int rows = std::max(1, int((SheetBottom - top) / rowHeight));
+    const float columnWidth = 26.5f / 3;
+    for (int i = 0; i < listed.size() && i < rows * 3; ++i) {
+        const float x = 0.2f + columnWidth * float(i / rows);
+        const float y = top + rowHeight * float(i % rows);
+        QString text = listed[i];
+        if (i == rows * 3 - 1 && listed.size() > rows * 3)
+            text = QStringLiteral("ほか %1 件は記録表の記事を参照").arg(listed.size() - i);
+        PrintShrinkText(c, text, 0, x, y, x + columnWidth - 0.2f, y + rowHeight, SmallestPoints);
+    }
     c.SetFontSize(points0);
 }
 
-void DrawTitle(TCanvas& c, const QString& project, const TChartMix& mix)
+TTitleBlock TitleOf(const TChartDocument& doc, const TChartMix& mix, const QList<QDateTime>& shown)
 {
-    const QString name = mix.printName + QStringLiteral("の温度");
-    const QString whole = project.isEmpty() ? name : project + QStringLiteral("　") + name;
-    if (TextFits(c, whole, 3.5f, 19)) {
-        PrintText(c, whole, 1, 3.5f, 1.1f, 19, 1.875f, 0);
-        return;
+    TTitleBlock t;
+    t.project = doc.project;
+    t.mix = mix.printName;
+    QStringList names, limits;
+    for (const TChartSeries& s : mix.series) {
+        names << s.name;
+        const QString limit = ReadableRange(s.limits.text);
+        if (!limit.isEmpty())
+            limits << (mix.series.size() > 1 ? s.name + QLatin1Char(' ') + limit : limit);
     }
-    PrintShrinkText(c, project, 1, 3.5f, 1.1f, 19, 1.4875f, SmallestPoints);
-    PrintShrinkText(c, name, 1, 3.5f, 1.4875f, 19, 1.875f, SmallestPoints);
+    t.category = names.join(QStringLiteral("・"));
+    t.limit = limits.join(QStringLiteral("・"));
+    QList<QPair<QDate, QString>> measurers;
+    for (const QDateTime& d : shown)
+        measurers.append({d.date(), mix.notes.value(d).measurer});
+    t.measurer = MeasurersOfDays(measurers);
+    if (t.measurer.isEmpty())
+        t.measurer = mix.measurer;
+    if (!shown.isEmpty())
+        t.period = PeriodOf(shown.first().date(), shown.last().date(), doc.title.wareki);
+    t.extra = {{QStringLiteral("品質特性"), QStringLiteral("温度")},
+               {QStringLiteral("測定単位"), QStringLiteral("℃")},
+               {QStringLiteral("試料の大きさ"), mix.sampleSize},
+               {QStringLiteral("測定間隔"), mix.sampleInterval}};
+    return t;
 }
 
 } // namespace
 
-void DrawChartFrame(TCanvas& c, const TChartCells& filled)
+void DrawChartFrame(TCanvas& c)
 {
     c.SetSheetOrigin(ControlChartPage.origin);
     DrawFormFrame(c, ChartBorder, ChartBody);
     static const float lines[][4] = {
-        {0.2f, 1.875f, 19.1f, 1.875f}, {21.1f, 1.875f, 26.5f, 1.875f}, {0.2f, 2.65f, 26.5f, 2.65f},
-        {2.0f, 3.425f, 9.7f, 3.425f},  {10.5f, 3.425f, 19.1f, 3.425f}, {0.2f, 4.2f, 26.5f, 4.2f},
-        {0.2f, 12.4f, 26.5f, 12.4f},   {0.2f, 13.2f, 26.5f, 13.2f},    {0.2f, 14.0f, 26.5f, 14.0f},
-        {2.0f, 2.65f, 2.0f, 4.2f},     {3.4f, 1.1f, 3.4f, 14.8f},      {9.7f, 1.875f, 9.7f, 4.2f},
-        {10.5f, 2.65f, 10.5f, 4.2f},   {12.4f, 1.875f, 12.4f, 4.2f},   {19.1f, 1.1f, 19.1f, 4.2f},
-        {21.1f, 1.1f, 21.1f, 2.65f},   {22.2f, 1.1f, 22.2f, 4.2f},
+        {0.2f, PlotTop, 26.5f, PlotTop},      {0.2f, PlotBottom, 26.5f, PlotBottom},
+        {0.2f, DayTop, 26.5f, DayTop},        {0.2f, NoteTop, 26.5f, NoteTop},
+        {PlotLeft, PlotTop, PlotLeft, 14.8f},
     };
     for (const auto& l : lines)
         PrintLine(c, l[0], l[1], l[2], l[3], 1);
-
-    struct Label
-    {
-        const char* text;
-        int align;
-        float x1, y1, x2, y2;
-    };
-    static const Label labels[] = {
-        {"名称", 4, 0.2f, 1.1f, 3.4f, 1.875f},
-        {"品質特性", 4, 0.2f, 1.875f, 3.4f, 2.65f},
-        {"規格\\\\限界", 4, 0.2f, 2.65f, 2.0f, 4.2f},
-        {"最大\\\\最小", 4, 2.0f, 2.65f, 3.4f, 4.2f},
-        {"測定単位", 4, 9.7f, 1.875f, 12.4f, 2.65f},
-        {"試\\\\料", 1, 9.7f, 2.65f, 10.5f, 4.2f},
-        {"大きさ\\\\間隔", 4, 10.5f, 2.65f, 12.4f, 4.2f},
-        {"期間", 4, 19.1f, 1.1f, 21.1f, 2.65f},
-        {"自\\\\至", 1, 21.1f, 1.1f, 22.2f, 2.65f},
-        {"測定者", 4, 19.1f, 2.65f, 22.2f, 4.2f},
-        {"温度管理", 4, 4.4f, 1.875f, 8.7f, 2.65f},
-    };
     DrawFormName(c, QStringLiteral("Ｘ 管 理 図"), ChartNameBox);
     c.SetFontSize(10);
-    for (const Label& l : labels)
-        PrintText(c, QString::fromUtf8(l.text), l.align, l.x1, l.y1, l.x2, l.y2, 0);
-
-    if (!filled.limitHigh)
-        PrintLine(c, 3.4f, 3.425f, 9.7f, 2.65f, 1);
-    if (!filled.limitLow)
-        PrintLine(c, 3.4f, 4.2f, 9.7f, 3.425f, 1);
-    if (!filled.sampleSize)
-        PrintLine(c, 12.4f, 3.425f, 19.1f, 2.65f, 1);
-    if (!filled.sampleInterval)
-        PrintLine(c, 12.4f, 4.2f, 19.1f, 3.425f, 1);
-
-    PrintText(c, QStringLiteral("測点"), 4, 0.2f, 12.4f, 3.4f, 13.2f, 0);
-    PrintText(c, QStringLiteral("月日"), 4, 0.2f, 13.2f, 3.4f, 14.0f, 0);
-    PrintText(c, QStringLiteral("記事"), 4, 0.2f, 14.0f, 3.4f, 14.8f, 0);
+    PrintText(c, QStringLiteral("測点"), 4, 0.2f, PlotBottom, PlotLeft, DayTop, 0);
+    PrintText(c, QStringLiteral("月日"), 4, 0.2f, DayTop, PlotLeft, NoteTop, 0);
+    PrintText(c, QStringLiteral("記事"), 4, 0.2f, NoteTop, PlotLeft, 14.8f, 0);
+    c.SetFontSize(8);
     PrintText(c,
               QStringLiteral("注）イ．記事欄には、施工管理基準に定められた事項、異常原因、その他必"
                              "要事項を記入する。"),
-              0, 1, 15, 26, 15.6f, 0);
+              0, 0.2f, UnderSheet, LegendLeft - 0.2f, UnderSheet + 0.4f, 0);
     PrintText(c, QStringLiteral("　　ロ．管理図は、仕様書による規格限界線を朱書きで記入する。"), 0,
-              1, 15.6f, 26, 16.2f, 0);
+              0.2f, UnderSheet + 0.4f, LegendLeft - 0.2f, UnderSheet + 0.8f, 0);
+    c.SetFontSize(10);
 
     const QString colour = ReadSetting(QStringLiteral("HotbinMemoriColor"));
     c.SetPenColor(colour.isEmpty() ? clAqua : TColor(ParseWhole(colour)));
@@ -338,37 +415,23 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
         total += ChartPages(mix);
     TFormPages pages(pane, ControlChartPage, total);
     for (const TChartMix& mix : doc.mixes) {
-        TChartCells filled;
-        filled.limitHigh = !mix.limitHigh.isEmpty();
-        filled.limitLow = !mix.limitLow.isEmpty();
-        filled.sampleSize = !mix.sampleSize.isEmpty();
-        filled.sampleInterval = !mix.sampleInterval.isEmpty();
-        // Everything but the days and the page number is the same on every sheet of a mix:
-        // drawn once, then copied onto each page.
+        float legendBottom = UnderSheet;
+        // Everything but the title block, the days and their points is the same on every sheet
+        // of a mix: drawn once, then copied onto each page.
         const auto drawCommon = [&](TCanvas& c) {
             c.SetFontName(doc.font);
-            DrawChartFrame(c, filled);
+            DrawChartFrame(c);
             c.SetPenColor(clAqua);
+            const TLabelled labelled =
+                scale.Valid() ? LayOutLines(c, scale, mix.lines) : TLabelled();
             if (scale.Valid())
                 DrawAxis(c, scale);
             for (int d = 0; d < DaysPerPage; ++d)
                 PrintLine(c, FirstDayX + d, PlotTop, FirstDayX + d, PlotBottom, 1);
-
-            DrawTitle(c, doc.project, mix);
-            PrintText(c, QStringLiteral("℃"), 1, 12.4f, 1.875f, 19.1f, 2.65f, 0);
-            CellText(c, mix.limitHigh, 3.4f, 2.65f, 9.7f, 3.425f);
-            CellText(c, mix.limitLow, 3.4f, 3.425f, 9.7f, 4.2f);
-            CellText(c, mix.sampleSize, 12.4f, 2.65f, 19.1f, 3.425f);
-            CellText(c, mix.sampleInterval, 12.4f, 3.425f, 19.1f, 4.2f);
-            // A mix without days has no period.
-            if (!mix.days.isEmpty()) {
-                CellText(c, PeriodText(mix.days.first()), 22.2f, 1.1f, 26.5f, 1.875f);
-                CellText(c, PeriodText(mix.days.last()), 22.2f, 1.875f, 26.5f, 2.65f);
-            }
-            CellText(c, mix.measurer, 22.2f, 2.65f, 26.5f, 4.2f);
-
+            c.SetPenColor(clBlack);
             if (scale.Valid())
-                DrawReferenceLines(c, scale, mix.lines);
+                DrawReferenceLines(c, mix.lines, labelled);
+            legendBottom = DrawLegend(c, mix);
             c.SetFontColor(clBlack);
             c.SetPenColor(clBlack);
         };
@@ -392,6 +455,10 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
                 drawCommon(c);
             const TDaySpan span = PageDays(p, int(mix.days.size()), DaysPerPage);
             const QList<QDateTime> shown = mix.days.mid(span.first, span.count);
+            TTitleBlock block = TitleOf(doc, mix, shown);
+            block.page = pages.Number();
+            block.pages = pages.Total();
+            DrawTitleBlock(c, block, doc.title, TitleBox);
             QList<bool> simulated;
             for (const QDateTime& day : shown) {
                 bool any = false;
@@ -399,16 +466,42 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
                     any = any || series.days.value(day).simulated;
                 simulated << any;
             }
+            c.SetFontSize(10);
             DrawDayLabels(
                 c, shown,
                 TDayColumns{[](int k) { return FirstDayX + float(k); }, DayHalf, DayTop, DayBottom},
                 simulated);
+            DrawNotes(c, mix, shown, std::max(legendBottom, UnderSheet + 0.8f) + 0.05f);
             if (scale.Valid())
-                for (const TChartSeries& series : mix.series)
-                    DrawSeries(c, scale, series, mix.days, span);
+                for (size_t i = 0; i < mix.series.size(); ++i)
+                    DrawSeries(c, scale, mix.series[i], int(i), mix.days, span);
         }
     }
-    pages.Finish();
+}
+
+void AutomaticChartRange(const TChartDocument& doc, double& low, double& high)
+{
+    double lo = 1e300, hi = -1e300;
+    const auto take = [&](double v) {
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    };
+    for (const TChartMix& mix : doc.mixes) {
+        for (const TChartSeries& series : mix.series)
+            for (const TDaySummary& s : series.days) {
+                take(s.max);
+                take(s.min);
+            }
+        for (const TOJ& line : mix.lines)
+            take(line.Value);
+    }
+    if (lo > hi) {
+        low = 100;
+        high = 200;
+        return;
+    }
+    low = std::floor((lo - 5) / 10) * 10;
+    high = std::ceil((hi + 5) / 10) * 10;
 }
 
 void FillChartMemo(const TChartDocument& doc, TChartMemo& memo)

@@ -7,11 +7,15 @@ class TCanvas;
 class TPageSink;
 
 // Portrait, 2 cm in from the paper's left and top edges.
-constexpr TFormPage DataSheetPage{{2.0f, 2.0f}, {0, 25.4f, 16.5f, 26.0f}};
+constexpr TFormPage DataSheetPage{{2.0f, 2.0f}};
 
-// The record table ("記録表"): per category portrait pages of six day blocks, 15 readings a
-// block, each day with its count, maximum, minimum and average, numbered "n / N" at the foot.
-// Touches no table.
+// The record table ("記録表"): per category portrait pages of day blocks, 15 readings a block,
+// each page under a title block. A day's count, maximum, minimum, average and readings out of
+// its specified range stand in the block where the day ends, with its weather and 記事; the
+// blocks before say "（続き）". Readings out of the range are bold with "○", explained at the
+// foot ("○印は規格外"). Columns for time and truck appear when a reading of the category has
+// one, for 備考 when one has a remark; blocks are then two across, or one across the page when a
+// remark is longer than six characters. Touches no table.
 //
 // pane  the preview pane, already in a document; every category with readings starts a page of
 //       its own, the first on the pane's current page. Categories without readings add none.
@@ -21,9 +25,12 @@ void DrawDataSheet(const TSheetDocument& doc, TPageSink& pane);
 // Pages the document takes.
 int SheetPages(const TSheetDocument& doc);
 
-// The page header (category name + "記録表", underlined twice, the project below) and the six
-// empty blocks, placed on the page (DataSheetPage).
-void DrawRecordPage(TCanvas& canvas, const QString& category, const QString& project);
-
-// One empty block, 0 to 5 (two rows of three).
-void DrawRecordBlock(TCanvas& canvas, int block);
+// The columns of a category's blocks and how many blocks stand side by side.
+struct TSheetColumns
+{
+    bool time = false;
+    bool truck = false;
+    bool remark = false;
+    int across = 3;
+};
+TSheetColumns SheetColumnsOf(const TSheetCategory& category);

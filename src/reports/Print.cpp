@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -122,9 +123,9 @@ void DrawVertical(TCanvas& canvas, const TSheetDots& dots, const QString& text, 
 
 } // namespace
 
-void SetPrintDevice(std::function<TPrintDeviceCaps()> source)
+std::function<TPrintDeviceCaps()> SetPrintDevice(std::function<TPrintDeviceCaps()> source)
 {
-    DeviceSource() = std::move(source);
+    return std::exchange(DeviceSource(), std::move(source));
 }
 
 TPrintDeviceCaps PrintDeviceCaps()
@@ -322,6 +323,15 @@ void PrintCircle(TCanvas& canvas, float cx, float cy, float r)
 {
     const TSheetDots dots = SheetDots(canvas.SheetOrigin());
     canvas.Ellipse(dots.X(cx - r), dots.Y(cy - r), dots.X(cx + r), dots.Y(cy + r));
+}
+
+void PrintPolygon(TCanvas& canvas, const std::vector<QPointF>& corners)
+{
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
+    QPolygon polygon;
+    for (const QPointF& p : corners)
+        polygon << QPoint(dots.X(float(p.x())), dots.Y(float(p.y())));
+    canvas.Polygon(polygon);
 }
 
 void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r)

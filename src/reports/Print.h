@@ -2,8 +2,10 @@
 
 #include "reports/CanvasTypes.h"
 
+#include <QPointF>
 #include <QString>
 #include <functional>
+#include <vector>
 
 class TCanvas;
 
@@ -26,7 +28,8 @@ struct TPrintDeviceCaps
 
 // The selected printer, asked at every conversion (installed by the printer layer; tests may
 // install fixed values). Without one the operations raise AppError.
-void SetPrintDevice(std::function<TPrintDeviceCaps()> source);
+// Returns the source it replaces.
+std::function<TPrintDeviceCaps()> SetPrintDevice(std::function<TPrintDeviceCaps()> source);
 TPrintDeviceCaps PrintDeviceCaps();
 
 // Centimetres of a sheet to dots of a page canvas, for the selected printer as it is now:
@@ -71,6 +74,8 @@ void PrintCondensedText(TCanvas& canvas, int angle, int percent, float x, float 
 void PrintLine(TCanvas& canvas, float x1, float y1, float x2, float y2, float widthFactor);
 void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float widthFactor);
 void PrintCircle(TCanvas& canvas, float cx, float cy, float r);
+// Corners in centimetres; outlined with the pen, filled with the brush.
+void PrintPolygon(TCanvas& canvas, const std::vector<QPointF>& corners);
 // Filled half disc: 0 upper, 1 right, 2 lower, 3 left. Leaves the brush solid, the pen black.
 void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r);
 // Both measure with 2.55 cm to the inch (0.4 % more than drawn) and the horizontal resolution.

@@ -74,12 +74,12 @@ struct TShapedText
 
 const TShapedText& ShapedText(const TFontState& font, const QString& text)
 {
-    using Key = std::tuple<QString, int, QString>;
+    using Key = std::tuple<QString, int, bool, QString>;
     static std::map<Key, TShapedText> cache;
     // Bounded for a long run of the program; one document's texts fit many times over.
     if (cache.size() >= 20000)
         cache.clear();
-    Key key(font.name, font.CharHeight(), text);
+    Key key(font.name, font.CharHeight(), font.bold, text);
     auto it = cache.find(key);
     if (it != cache.end())
         return it->second;
@@ -138,6 +138,11 @@ public:
             m_painter.drawPie(r, int(std::lround(a1 * 16)), int(std::lround(span * 16)));
             break;
         }
+        case TDrawOp::Kind::Polygon:
+            usePen(MakeQPen(op.pen, m_scale));
+            useBrush(MakeQBrush(op.brush));
+            m_painter.drawPolygon(op.polygon);
+            break;
         case TDrawOp::Kind::Text:
             drawText(op);
             break;

@@ -3,6 +3,7 @@
 #include "core/RegistryUtility.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
+#include "reports/FormKit.h"
 #include "storage/Query.h"
 
 #include <QHash>
@@ -68,22 +69,6 @@ void AddDistinct(QStringList& list, const QString& text)
         list << t;
 }
 
-// One value for all categories, else each with its category's name.
-QString LimitCell(const QList<QPair<QString, double>>& limits)
-{
-    if (limits.isEmpty())
-        return QString();
-    bool same = true;
-    for (const auto& l : limits)
-        same = same && l.second == limits.first().second;
-    if (same)
-        return FormatGeneral(limits.first().second);
-    QStringList parts;
-    for (const auto& l : limits)
-        parts << l.first + QLatin1Char(' ') + FormatGeneral(l.second);
-    return parts.join(QStringLiteral("　"));
-}
-
 // Largest first, by exchanges: equal values end in the order this exchange sort leaves them.
 void SortReferenceLines(std::vector<TOJ>& lines)
 {
@@ -97,7 +82,8 @@ void SortReferenceLines(std::vector<TOJ>& lines)
 struct TLookups
 {
     explicit TLookups(const TReportScope& scope)
-        : project(ProjectText(scope.kojiCode)), font(ReadSetting(QStringLiteral("hin_prnfont"))),
+        : kojiCode(scope.kojiCode), project(ProjectText(scope.kojiCode)),
+          font(ReadSetting(QStringLiteral("hin_prnfont"))), title(ReadTitleSettings()),
           categories(ReadCategories()), printNames(ReadPrintNames())
     {
     }
@@ -108,19 +94,23 @@ struct TLookups
     {
         TDocument doc;
         doc.project = project;
+        doc.kojiCode = kojiCode;
         doc.font = font;
+        doc.title = title;
         return doc;
     }
 
+    QString kojiCode;
     QString project;
     QString font;
+    TTitleSettings title;
     QHash<int, TKubunInfo> categories;
     QHash<QString, QString> printNames;
 };
 
 // The records of the scope: its project and, unless every mix is wanted, its mix (parameters
-// :A and :B).
-void AddScope(Query& q, const TReportScope& scope)
+// :A and :B); with dayColumn, only the scope's days (:F and :T).
+void AddScope(Query& q, const TReportScope& scope, const QString& dayColumn = QString())
 {
     q.Add(QStringLiteral("where KojiCode = :A"));
     q.BindText(A, scope.kojiCode);
@@ -128,6 +118,58 @@ void AddScope(Query& q, const TReportScope& scope)
         q.Add(QStringLiteral("and GozaiName = :B"));
         q.BindText(B, scope.gozaiName);
     }
+    if (!dayColumn.isEmpty() && scope.from.isValid()) {
+        q.Add(QStringLiteral("and %1 >= :F").arg(dayColumn));
+        q.BindDateTime(QStringLiteral("F"), QDateTime(scope.from, QTime(0, 0)));
+    }
+    if (!dayColumn.isEmpty() && scope.to.isValid()) {
+        q.Add(QStringLiteral("and %1 <= :T").arg(dayColumn));
+        q.BindDateTime(QStringLiteral("T"), QDateTime(scope.to, QTime(0, 0)));
+    }
+}
+
+// The specified range of a spec value text; none for a text that is no range.
+TLimits LimitsOf(const QString& value)
+{
+    TLimits l;
+    const QString text = value.trimmed();
+    if (!IsRangeText(text))
+        return l;
+    l.text = text;
+    const double low = RangeLow(text);
+    const double high = RangeHigh(text);
+    if (low != -RangeUnbounded)
+        l.lower = Fixed4(low);
+    if (high != RangeUnbounded)
+        l.upper = Fixed4(high);
+    return l;
+}
+
+// The day's own measurer, else the record's; the columns the note queries select.
+const QString NoteColumns = QStringLiteral(
+    "coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) as Measurer, Tenki, Kion, "
+    "Tekiyo");
+
+TDayNote NoteAt(const Query& q)
+{
+    return TDayNote{q.FieldText(QStringLiteral("Measurer")).trimmed(),
+                    q.FieldText(QStringLiteral("Tenki")).trimmed(),
+                    q.FieldText(QStringLiteral("Kion")).trimmed(),
+                    q.FieldText(QStringLiteral("Tekiyo")).trimmed()};
+}
+
+// Notes of several categories' days on one chart day: each text once.
+void MergeNote(TDayNote& into, const TDayNote& note)
+{
+    const auto add = [](QString& to, const QString& text) {
+        if (text.isEmpty() || to.split(QStringLiteral("・")).contains(text))
+            return;
+        to = to.isEmpty() ? text : to + QStringLiteral("・") + text;
+    };
+    add(into.measurer, note.measurer);
+    add(into.weather, note.weather);
+    add(into.airTemperature, note.airTemperature);
+    add(into.remark, note.remark);
 }
 
 struct THeader
@@ -193,12 +235,14 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
     // Per mix and category; every summary counts as a day, only those with readings are plotted.
     QHash<QString, QHash<int, QMap<QDateTime, TDaySummary>>> plotted;
     QHash<QString, QSet<QDateTime>> dayset;
+    QHash<QString, QMap<QDateTime, TDayNote>> notes;
     {
         Query q;
         q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
-                             "MiniOndo, AvgOndo, Mogi from OndoHead4"));
+                             "MiniOndo, AvgOndo, Mogi, ") +
+              NoteColumns + QStringLiteral(" from OndoHead4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-        AddScope(q, scope);
+        AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
         q.Open();
         for (; !q.Eof(); q.Next()) {
@@ -210,6 +254,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
             s.max = Fixed4(s.max);
             s.min = Fixed4(s.min);
             dayset[mix].insert(s.day);
+            MergeNote(notes[mix][s.day], NoteAt(q));
             if (s.kosu > 0)
                 plotted[mix][id].insert(s.day, s);
         }
@@ -221,7 +266,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         q.Add(QStringLiteral(
             "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
         q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-        AddScope(q, scope);
+        AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
         q.Add(QStringLiteral("and Kosu > 0"));
         q.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
         q.Open();
@@ -240,12 +285,13 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         mix.printName = lookups.PrintName(mixKey);
         mix.days = QList<QDateTime>(found.begin(), found.end());
         std::sort(mix.days.begin(), mix.days.end());
+        mix.notes = notes.value(mixKey);
 
         QStringList measurers, intervals;
-        QList<QPair<QString, double>> highs, lows;
         int fewest = 0, most = 0;
         for (int id : scope.kubunIds) {
             const TKubunInfo info = lookups.categories.value(id);
+            const int place = int(mix.series.size());
             TChartSeries series;
             series.kubunId = id;
             series.name = info.name;
@@ -256,13 +302,16 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
             }
             const QHash<int, double> mixAverages = averages.value(mixKey);
             if (mixAverages.contains(id))
-                mix.lines.push_back(TOJ{info.name, mixAverages.value(id), false});
+                mix.lines.push_back(
+                    TOJ{info.name, mixAverages.value(id), false, QStringLiteral("平均"), place});
 
             double low = 300, high = 0;
             for (const THeader& h : headers) {
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
+                if (series.limits.text.isEmpty())
+                    series.limits.text = LimitsOf(h.spec.value).text;
                 const double a = RangeLow(h.spec.value);
                 if (a != -RangeUnbounded && Fixed4(a) < low)
                     low = Fixed4(a);
@@ -273,20 +322,20 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
                 AddDistinct(intervals, interval.trimmed().isEmpty() ? info.interval : interval);
             }
             if (low > 0 && low < 300) {
-                mix.lines.push_back(TOJ{info.name + QStringLiteral("下限"), low, true});
-                lows.append({info.name, low});
+                mix.lines.push_back(TOJ{info.name + QStringLiteral("下限"), low, true,
+                                        QStringLiteral("下限"), place});
+                series.limits.lower = low;
             }
             if (high > 0 && high < 300) {
-                mix.lines.push_back(TOJ{info.name + QStringLiteral("上限"), high, true});
-                highs.append({info.name, high});
+                mix.lines.push_back(TOJ{info.name + QStringLiteral("上限"), high, true,
+                                        QStringLiteral("上限"), place});
+                series.limits.upper = high;
             }
             mix.series.push_back(std::move(series));
         }
         SortReferenceLines(mix.lines);
         mix.measurer = measurers.join(QStringLiteral("・"));
         mix.sampleInterval = intervals.join(QStringLiteral("・"));
-        mix.limitHigh = LimitCell(highs);
-        mix.limitLow = LimitCell(lows);
         if (most > 0)
             mix.sampleSize = fewest == most ? QString::number(most)
                                             : QStringLiteral("%1〜%2").arg(fewest).arg(most);
@@ -304,21 +353,27 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         TSheetCategory category;
         category.name = lookups.categories.value(id).name;
 
-        QHash<QString, QMap<QDateTime, TDaySummary>> summaries;
+        struct TStoredDay
+        {
+            TDaySummary summary;
+            TDayNote note;
+        };
+        QHash<QString, QMap<QDateTime, TStoredDay>> summaries;
         {
             Query q;
             q.Add(QStringLiteral(
-                "select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
-                "MinioNDO, AvgOndo, Mogi from OndoHead4"));
+                      "select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
+                      "MinioNDO, AvgOndo, Mogi, ") +
+                  NoteColumns + QStringLiteral(" from OndoHead4"));
             q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-            AddScope(q, scope);
+            AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
             q.Add(QStringLiteral("and Kubun = :C"));
             q.Add(QStringLiteral("order by GozaiName, Hiduke"));
             q.BindInt(C, id);
             q.Open();
             for (; !q.Eof(); q.Next()) {
                 const TDaySummary s = SummaryAt(q);
-                summaries[q.FieldText(QStringLiteral("GozaiName"))].insert(s.day, s);
+                summaries[q.FieldText(QStringLiteral("GozaiName"))].insert(s.day, {s, NoteAt(q)});
             }
         }
 
@@ -326,10 +381,10 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         // Only the columns drawn: a year of readings is tens of thousands of rows.
         q.Add(QStringLiteral(
             "select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
-            "Sokuten, Ondo from OndoLine4"));
+            "Sokuten, Ondo, Jikoku, Syaryo, Biko, Sokuteisya from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-        AddScope(q, scope);
+        AddScope(q, scope, QStringLiteral("OndoLine4.Hiduke"));
         q.Add(QStringLiteral("and Kubun = :C"));
         q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
         q.BindInt(C, id);
@@ -341,21 +396,28 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
             if (category.days.empty() || category.days.back().day != day || lastMix != mix) {
                 lastMix = mix;
                 TSheetDay d;
+                d.mixKey = mix;
                 d.mixPrintName = lookups.PrintName(mix);
                 d.day = day;
-                const QString interval =
-                    TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).interval;
-                d.interval =
-                    interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku")) : interval;
-                const QMap<QDateTime, TDaySummary>& ofMix = summaries[mix];
+                const TSpecText spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")));
+                d.interval = spec.interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku"))
+                                                     : spec.interval;
+                d.limits = LimitsOf(spec.value);
+                const QMap<QDateTime, TStoredDay>& ofMix = summaries[mix];
                 if (ofMix.contains(day)) {
                     d.hasSummary = true;
-                    d.summary = ofMix.value(day);
+                    d.summary = ofMix.value(day).summary;
+                    d.note = ofMix.value(day).note;
+                } else {
+                    d.note.measurer = q.FieldText(QStringLiteral("Sokuteisya")).trimmed();
                 }
                 category.days.push_back(d);
             }
             category.days.back().readings.append(TSheetReading{
-                q.FieldText(QStringLiteral("Sokuten")), q.FieldDouble(QStringLiteral("Ondo"))});
+                q.FieldText(QStringLiteral("Sokuten")), q.FieldDouble(QStringLiteral("Ondo")),
+                q.FieldText(QStringLiteral("Jikoku")).trimmed(),
+                q.FieldText(QStringLiteral("Syaryo")).trimmed(),
+                q.FieldText(QStringLiteral("Biko")).trimmed()});
         }
         doc.categories.push_back(std::move(category));
     }
@@ -376,12 +438,13 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
     QHash<QString, QHash<int, std::vector<TStatDay>>> days;
     {
         Query q;
-        q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo, Mogi "
-                             "from OndoLine4"));
+        q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo, Mogi, "
+                             "coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
+                             "as Measurer from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
                              "OndoHead4.Hiduke = OndoLine4.Hiduke"));
-        AddScope(q, scope);
+        AddScope(q, scope, QStringLiteral("OndoLine4.Hiduke"));
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
         q.Open();
         for (; !q.Eof(); q.Next()) {
@@ -394,7 +457,10 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
             std::vector<TStatDay>& list = days[mix][id];
             const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
             if (list.empty() || list.back().day != day)
-                list.push_back(TStatDay{day, {}, q.FieldInt(QStringLiteral("Mogi")) != 0});
+                list.push_back(TStatDay{day,
+                                        {},
+                                        q.FieldInt(QStringLiteral("Mogi")) != 0,
+                                        q.FieldText(QStringLiteral("Measurer")).trimmed()});
             list.back().readings.push_back(Fixed4(q.FieldDouble(QStringLiteral("Ondo"))));
         }
     }
@@ -413,15 +479,11 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const QString kikaku = h.spec.value.trimmed();
-                if (series.limitText.isEmpty() && IsRangeText(kikaku)) {
-                    series.limitText = kikaku;
-                    const double low = RangeLow(kikaku);
-                    const double high = RangeHigh(kikaku);
-                    if (low != -RangeUnbounded)
-                        series.lowerLimit = Fixed4(low);
-                    if (high != RangeUnbounded)
-                        series.upperLimit = Fixed4(high);
+                const TLimits limits = LimitsOf(h.spec.value);
+                if (series.limitText.isEmpty() && !limits.text.isEmpty()) {
+                    series.limitText = limits.text;
+                    series.lowerLimit = limits.lower;
+                    series.upperLimit = limits.upper;
                 }
             }
             series.measurer = measurers.join(QStringLiteral("・"));

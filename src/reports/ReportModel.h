@@ -4,12 +4,42 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
-// What the two documents draw, read from the tables once (ReportLoader) and drawn without
-// touching them again (ControlChart, DataSheet). Plain values only, so that layout can be
-// tried on models built in memory.
+// What the documents draw, read from the tables once (ReportLoader) and drawn without touching
+// them again (ControlChart, DataSheet, XbarChart, XbarRChart, CapabilitySheet). Plain values
+// only, so that layout can be tried on models built in memory.
+
+// How every title block dates and signs: the approval boxes' titles (none: no boxes) and
+// whether periods are in the Japanese era. Defaults: 監督員 / 現場代理人 / 主任技術者, 西暦.
+struct TTitleSettings
+{
+    QStringList approvals{QStringLiteral("監督員"), QStringLiteral("現場代理人"),
+                          QStringLiteral("主任技術者")};
+    bool wareki = false;
+};
+
+// The specified range of a record: its stored text and bounds (four decimals).
+struct TLimits
+{
+    QString text; // as stored ("160_185", "110_"); empty when none
+    std::optional<double> lower, upper;
+
+    // A value below the lower or above the upper bound.
+    bool Outside(double v) const { return (lower && v < *lower) || (upper && v > *upper); }
+    bool Any() const { return lower.has_value() || upper.has_value(); }
+};
+
+// What a day says besides its readings: who measured it, the weather and the day's 記事.
+struct TDayNote
+{
+    QString measurer; // the day's, else the record's
+    QString weather;
+    QString airTemperature; // as typed
+    QString remark;         // 記事
+};
 
 // One day summary of a category (a row of OndoHead4).
 struct TDaySummary
@@ -23,13 +53,17 @@ struct TDaySummary
 };
 
 // A horizontal reference line of the chart: a category's average (black) or one of its
-// specified limits (red).
+// specified limits (red). Name is the category's name followed by "下限" or "上限", or the name
+// alone for an average; Kind is "下限", "上限" or "平均"; Series the category's place among the
+// ticked ones (its marker).
 class TOJ
 {
 public:
     QString Name;
     double Value = 0;
     bool IsLimit = false;
+    QString Kind;
+    int Series = 0;
 };
 
 // One ticked category on one mix's chart: the days it is plotted on (summaries with readings).
@@ -38,6 +72,7 @@ struct TChartSeries
     int kubunId = -1;
     QString name;
     QMap<QDateTime, TDaySummary> days;
+    TLimits limits;
 };
 
 struct TChartMix
@@ -48,9 +83,8 @@ struct TChartMix
     std::vector<TChartSeries> series; // in the order the categories were ticked
     std::vector<TOJ> lines;           // largest value first
     QString measurer;                 // of the mix's records of the ticked categories, "・" joined
-    // Cells of the title block; an empty text is struck out.
-    QString limitHigh;
-    QString limitLow;
+    QMap<QDateTime, TDayNote> notes;  // per day, the ticked categories' notes merged
+    // Cells of the title block; empty when unknown.
     QString sampleSize;     // readings per day, "3〜16"
     QString sampleInterval; // measuring interval
 };
@@ -58,7 +92,9 @@ struct TChartMix
 struct TChartDocument
 {
     QString project; // registered name with its code
-    QString font;    // print font face; empty keeps the page's own
+    QString kojiCode;
+    QString font; // print font face; empty keeps the page's own
+    TTitleSettings title;
     std::vector<TChartMix> mixes;
 };
 
@@ -66,16 +102,22 @@ struct TSheetReading
 {
     QString point; // Sokuten
     double ondo = 0;
+    QString time; // "HH:mm"
+    QString truck;
+    QString remark;
 };
 
 // One mix on one day of the record table; more than 15 readings run on into further blocks.
 struct TSheetDay
 {
+    QString mixKey;
     QString mixPrintName;
     QString interval; // the record's measuring interval, else the category's; may be empty
     QDateTime day;
     bool hasSummary = false;
     TDaySummary summary;
+    TDayNote note;
+    TLimits limits;
     QList<TSheetReading> readings;
 };
 
@@ -88,7 +130,9 @@ struct TSheetCategory
 struct TSheetDocument
 {
     QString project;
+    QString kojiCode;
     QString font;
+    TTitleSettings title;
     std::vector<TSheetCategory> categories; // in the order they were ticked
 };
 
@@ -98,9 +142,10 @@ struct TStatDay
     QDateTime day;
     std::vector<double> readings; // by reading number
     bool simulated = false;
+    QString measurer; // the day's, else the record's
 };
 
-// One mix and one ticked category: what one X̄–s chart or one capability sheet shows.
+// One mix and one ticked category: what one X̄–s chart, x̄-R chart or capability sheet shows.
 struct TStatSeries
 {
     QString mixKey;
@@ -115,21 +160,24 @@ struct TStatSeries
 struct TStatDocument
 {
     QString project;
+    QString kojiCode;
     QString font;
+    TTitleSettings title;
     std::vector<TStatSeries> series; // by mix, then in the order the categories were ticked
 };
 
 // Which records a document covers: the window's project and mix, the ticked categories, and
-// "工事毎に印刷" (every mix of the project).
+// "工事毎に印刷" (every mix of the project); from and to, when valid, keep only their days.
 struct TReportScope
 {
     QString kojiCode;
     QString gozaiName;
     QList<int> kubunIds;
     bool perProject = false;
+    QDate from, to;
 };
 
-// Day texts every document prints: "11/10" in day rows, "2024年 11月 10日" in periods.
+// Day texts every document prints: "11/10" in day rows, "2024年 11月 10日" in cells.
 inline QString MonthDay(const QDateTime& d)
 {
     return QStringLiteral("%1/%2").arg(d.date().month()).arg(d.date().day());

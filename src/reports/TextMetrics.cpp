@@ -47,6 +47,7 @@ QFont MakeQFont(const TFontState& font)
     InstallFontSubstitutions();
     QFont f(DrawnFace(font.name.isEmpty() ? DefaultFaceName() : font.name));
     f.setPixelSize(qMax(1, font.CharHeight()));
+    f.setBold(font.bold);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
     return f;
@@ -61,7 +62,8 @@ TQtTextMetrics::Face::Face(const QFont& font)
 
 TQtTextMetrics::Face& TQtTextMetrics::FaceOf(const TFontState& font) const
 {
-    const int height = font.CharHeight();
+    // Bold is kept apart by the sign of the height.
+    const int height = font.bold ? -font.CharHeight() : font.CharHeight();
     if (m_last && height == m_lastHeight && font.name == m_lastName)
         return *m_last;
     const auto key = std::make_pair(font.name, height);

@@ -17,7 +17,9 @@ constexpr int DaysPerPage = 25;
 constexpr float PlotLeft = 3.4f;
 constexpr float PlotRight = 26.5f;
 constexpr float Column = (PlotRight - PlotLeft) / DaysPerPage;
-constexpr float XTop = 3.6f, XBottom = 9.4f;
+constexpr TCmBox TitleBox{0.2f, 1.1f, 26.5f, 3.3f};
+constexpr float StatsTop = 3.3f, StatsBottom = 3.85f;
+constexpr float XTop = 4.0f, XBottom = 9.4f;
 constexpr float STop = 9.8f, SBottom = 13.2f;
 constexpr float LabelTop = 13.2f, LabelBottom = 14.0f;
 constexpr float DotRadius = 0.08f;
@@ -67,30 +69,18 @@ void DrawAxis(TCanvas& c, const TPlot& plot, int decimals)
     for (double v = std::ceil(plot.low / step - 1e-9) * step; v <= plot.high + 1e-9; v += step) {
         const float y = plot.Y(v);
         PrintLine(c, PlotLeft, y, PlotRight, y, 1);
-        PrintText(c, QString::number(v, 'f', decimals), 2, 2.3f, y - 0.2f, 3.3f, y + 0.2f, 0);
+        PrintText(c, QString::number(v, 'f', step < 1 ? std::max(1, decimals) : 0), 2, 2.4f,
+                  y - 0.2f, 3.3f, y + 0.2f, 0);
     }
     c.SetPenColor(clBlack);
     c.SetFontSize(10);
 }
 
-// Horizontal line across the plot, with its name and value in the left column.
-void ReferenceLine(TCanvas& c, const TPlot& plot, double value, const QString& name, TColor colour,
-                   float widthMm, int decimals)
+// The panel's lines with their labels in the left column, under the panel's name.
+void DrawPanelLines(TCanvas& c, const TPlot& plot, const std::vector<TLineLabel>& lines)
 {
-    const float y = plot.Y(value);
-    if (!plot.Inside(y))
-        return;
-    c.SetPenColor(colour);
-    SetPenWidthMm(c, widthMm);
-    PrintLine(c, PlotLeft, y, PlotRight, y, 1);
-    c.SetPenWidth(1);
-    c.SetPenColor(clBlack);
-    c.SetFontColor(colour);
-    c.SetFontSize(7);
-    PrintShrinkText(c, name + QLatin1Char(' ') + QString::number(value, 'f', decimals), 0, 0.3f,
-                    y - 0.35f, 2.3f, y, SmallestPoints);
-    c.SetFontColor(clBlack);
-    c.SetFontSize(10);
+    DrawLineLabels(c, lines, TCmBox{0.3f, plot.top + 0.6f, 2.2f, plot.bottom},
+                   TCmBox{PlotLeft, plot.top, PlotRight, plot.bottom}, 8);
 }
 
 // A control limit that follows the subgroup size: one level per day, joined by steps.
@@ -154,17 +144,6 @@ void DayLabels(TCanvas& c, const std::vector<TStatDay>& days, const TDaySpan& sp
                   simulated);
 }
 
-// A title block cell: the label spread in its box, the value after it.
-void Cell(TCanvas& c, const TTitleField& field, float x1, float x2, float x3, float y1, float y2)
-{
-    c.SetFontSize(9);
-    PrintText(c, field.label, 4, x1, y1, x2, y2, 0);
-    PrintShrinkText(c, field.value, 0, x2 + 0.1f, y1, x3 - 0.1f, y2, SmallestPoints);
-    PrintLine(c, x2, y1, x2, y2, 1);
-    PrintLine(c, x3, y1, x3, y2, 1);
-    c.SetFontSize(10);
-}
-
 QString Fixed(double v, int decimals)
 {
     return QString::number(v, 'f', decimals);
@@ -215,7 +194,7 @@ QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int f
     return text;
 }
 
-void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, double& low,
+void AutomaticXbarRange(const TStatSeries& series, const TBasePeriod& base, double& low,
                         double& high)
 {
     double lo = 1e300, hi = -1e300;
@@ -223,28 +202,29 @@ void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, doubl
         lo = std::min(lo, v);
         hi = std::max(hi, v);
     };
-    for (const TStatSeries& series : doc.series) {
-        const TXbarSeriesStats st = XbarStats(series, base);
-        for (const TSubgroup& g : st.days) {
-            take(g.mean);
-            if (st.limits.valid) {
-                const TSubgroupLimits l = LimitsFor(st.limits, g.n);
-                take(l.xLow);
-                take(l.xHigh);
-            }
+    const TXbarSeriesStats st = XbarStats(series, base);
+    for (const TSubgroup& g : st.days) {
+        take(g.mean);
+        if (st.limits.valid) {
+            const TSubgroupLimits l = LimitsFor(st.limits, g.n);
+            take(l.xLow);
+            take(l.xHigh);
         }
-        if (series.lowerLimit)
-            take(*series.lowerLimit);
-        if (series.upperLimit)
-            take(*series.upperLimit);
     }
+    if (series.lowerLimit)
+        take(*series.lowerLimit);
+    if (series.upperLimit)
+        take(*series.upperLimit);
     if (lo > hi) {
         low = 100;
         high = 200;
         return;
     }
-    low = std::floor((lo - 0.5) / 5) * 5;
-    high = std::ceil((hi + 0.5) / 5) * 5;
+    const double margin = std::max(0.5, (hi - lo) / 20);
+    const double span = hi - lo + 2 * margin;
+    const double step = span <= 15 ? 1 : span <= 40 ? 2 : 5;
+    low = std::floor((lo - margin) / step) * step;
+    high = std::ceil((hi + margin) / step) * step;
 }
 
 int XbarPages(const TStatSeries& series)
@@ -252,8 +232,8 @@ int XbarPages(const TStatSeries& series)
     return DayPages(int(series.days.size()), DaysPerPage);
 }
 
-void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double high,
-                   const TBasePeriod& base)
+void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
+                   const std::optional<std::pair<double, double>>& range, const TBasePeriod& base)
 {
     int total = 0;
     for (const TStatSeries& s : doc.series)
@@ -262,6 +242,13 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
     for (const TStatSeries& series : doc.series) {
         const TXbarSeriesStats st = XbarStats(series, base);
         const int dec = st.decimals;
+        double low = 0, high = 0;
+        if (range) {
+            low = range->first;
+            high = range->second;
+        } else {
+            AutomaticXbarRange(series, base, low, high);
+        }
         double sMax = 0;
         for (size_t i = 0; i < st.days.size(); ++i) {
             sMax = std::max(sMax, st.days[i].s);
@@ -273,26 +260,22 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
         const TPlot sPlot{STop, SBottom, 0,
                           std::max(sStep, std::ceil(sMax * 1.05 / sStep) * sStep)};
 
-        const TStatTitle title = StatTitle(doc, series);
         for (int p = 0; p < XbarPages(series); ++p) {
+            const TDaySpan span = PageDays(p, int(series.days.size()), DaysPerPage);
+            const int first = span.first, count = span.count;
             TCanvas& c = pages.Next();
             c.SetFontName(doc.font);
             DrawFormFrame(c, ChartBorder, ChartBody);
             DrawFormName(c, QStringLiteral("X̄-s管理図"), ChartNameBox);
+            TTitleBlock block = StatTitle(doc, series, first, count);
+            block.page = pages.Number();
+            block.pages = pages.Total();
+            DrawTitleBlock(c, block, doc.title, TitleBox);
 
-            // Title block: three rows of label and value cells.
-            const float r0 = 1.1f, r1 = 1.9f, r2 = 2.7f, r3 = 3.5f;
-            for (float y : {r1, r2, r3})
-                PrintLine(c, 0.2f, y, 26.5f, y, 1);
-            Cell(c, title.project, 0.2f, 2.0f, 14.0f, r0, r1);
-            Cell(c, title.mix, 14.0f, 15.8f, 26.5f, r0, r1);
-            Cell(c, title.category, 0.2f, 2.0f, 7.0f, r1, r2);
-            Cell(c, title.period, 7.0f, 8.8f, 19.0f, r1, r2);
-            Cell(c, title.measurer, 19.0f, 20.8f, 26.5f, r1, r2);
-            Cell(c, title.limit, 0.2f, 2.0f, 5.5f, r2, r3);
+            // The centre lines and what they come from, in one row under the title block.
             const bool valid = st.limits.valid;
             c.SetFontSize(9);
-            const float vx[] = {5.5f, 9.0f, 12.5f, 15.5f, 18.5f, 26.5f};
+            const float vx[] = {0.2f, 4.2f, 8.2f, 11.7f, 15.2f, 26.5f};
             const QString values[] = {
                 QStringLiteral("X̿=") +
                     (valid ? Fixed(st.limits.grandMean, dec + 1) : QStringLiteral("—")),
@@ -306,20 +289,21 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                              : QStringLiteral("管理限界: 表示した日から"),
             };
             for (int i = 0; i < 5; ++i) {
-                PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, r2, vx[i + 1] - 0.1f, r3,
-                                SmallestPoints);
-                PrintLine(c, vx[i + 1], r2, vx[i + 1], r3, 1);
+                PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, StatsTop, vx[i + 1] - 0.1f,
+                                StatsBottom, SmallestPoints);
+                PrintLine(c, vx[i + 1], StatsTop, vx[i + 1], StatsBottom, 1);
             }
+            PrintLine(c, 0.2f, StatsBottom, 26.5f, StatsBottom, 1);
             c.SetFontSize(10);
 
             // Plot frames, chart names and the day columns.
             PrintLine(c, 0.2f, XBottom + 0.2f, 26.5f, XBottom + 0.2f, 1);
             PrintLine(c, 0.2f, LabelTop, 26.5f, LabelTop, 1);
             PrintLine(c, 0.2f, LabelBottom, 26.5f, LabelBottom, 1);
-            PrintLine(c, PlotLeft, r3, PlotLeft, LabelBottom, 1);
+            PrintLine(c, PlotLeft, StatsBottom, PlotLeft, LabelBottom, 1);
             c.SetFontSize(12);
-            PrintText(c, QStringLiteral("X̄"), 0, 0.4f, XTop + 0.05f, 1.4f, XTop + 0.65f, 0);
-            PrintText(c, QStringLiteral("s"), 0, 0.4f, STop + 0.05f, 1.4f, STop + 0.65f, 0);
+            PrintText(c, QStringLiteral("X̄"), 0, 0.4f, XTop, 1.4f, XTop + 0.6f, 0);
+            PrintText(c, QStringLiteral("s"), 0, 0.4f, STop, 1.4f, STop + 0.6f, 0);
             c.SetFontSize(9);
             PrintText(c, QStringLiteral("月日"), 4, 0.2f, LabelTop, PlotLeft, LabelBottom, 0);
             c.SetFontSize(10);
@@ -332,22 +316,27 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
                               LabelBottom, 1);
                 c.SetPenColor(clBlack);
 
-                const TDaySpan span = PageDays(p, int(series.days.size()), DaysPerPage);
-                const int first = span.first, count = span.count;
+                std::vector<TLineLabel> xLines, sLines;
                 if (series.lowerLimit)
-                    ReferenceLine(c, xPlot, *series.lowerLimit, QStringLiteral("下限"), clRed, 0.3f,
-                                  0);
+                    xLines.push_back({xPlot.Y(*series.lowerLimit),
+                                      QStringLiteral("下限 ") + FormatGeneral(*series.lowerLimit),
+                                      clRed, 0.3f});
                 if (series.upperLimit)
-                    ReferenceLine(c, xPlot, *series.upperLimit, QStringLiteral("上限"), clRed, 0.3f,
-                                  0);
+                    xLines.push_back({xPlot.Y(*series.upperLimit),
+                                      QStringLiteral("上限 ") + FormatGeneral(*series.upperLimit),
+                                      clRed, 0.3f});
                 std::vector<std::pair<int, double>> xHigh, xLow, sHigh, sLow, means, sds;
                 std::vector<bool> meanFlags, sFlags;
                 if (valid) {
-                    ReferenceLine(c, xPlot, st.limits.grandMean, QStringLiteral("CL"), clBlack,
-                                  0.2f, dec + 1);
-                    ReferenceLine(c, sPlot, st.limits.sBar, QStringLiteral("CL"), clBlack, 0.2f,
-                                  dec + 1);
+                    xLines.push_back({xPlot.Y(st.limits.grandMean),
+                                      QStringLiteral("CL ") + Fixed(st.limits.grandMean, dec + 1),
+                                      clBlack, 0.2f});
+                    sLines.push_back({sPlot.Y(st.limits.sBar),
+                                      QStringLiteral("CL ") + Fixed(st.limits.sBar, dec + 1),
+                                      clBlack, 0.2f});
                 }
+                DrawPanelLines(c, xPlot, xLines);
+                DrawPanelLines(c, sPlot, sLines);
                 for (int k = 0; k < count; ++k) {
                     const int i = first + k;
                     const TSubgroup& g = st.days[size_t(i)];
@@ -388,5 +377,4 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double
             }
         }
     }
-    pages.Finish();
 }

@@ -5,13 +5,15 @@
 #include "statistics/ControlLimits.h"
 
 #include <QDateTime>
+#include <optional>
+#include <utility>
 
 class TPageSink;
 
 // The X̄–s control chart: one landscape sheet per mix and category and per 25 days, the X̄
 // chart above the s chart, numbered "n / N" at the foot. Touches no table.
 
-constexpr TFormPage XbarChartPage{ChartOrigin, {0, 15.2f, 26.7f, 15.8f}};
+constexpr TFormPage XbarChartPage{ChartOrigin};
 
 // Days that give the centre lines: those from `from` to `to` when both are valid, else all.
 struct TBasePeriod
@@ -35,14 +37,15 @@ TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base);
 // "管理外れ: 4/12 (1), 5/3 (2, 5)" for the days first .. first+count-1; "なし" without any.
 QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int first, int count);
 
-// The X̄ chart's range from the means, the control limits and the specified limits, widened to
-// whole 5 °C steps.
-void AutomaticXbarRange(const TStatDocument& doc, const TBasePeriod& base, double& low,
+// The X̄ chart's range of one series: its means, its control limits and its specified limits,
+// with a margin of a twentieth of their span (at least 0.5 °C), widened to whole steps of 1, 2
+// or 5 °C.
+void AutomaticXbarRange(const TStatSeries& series, const TBasePeriod& base, double& low,
                         double& high);
 
 int XbarPages(const TStatSeries& series);
 
-// pane as for DrawControlChart; low < high is the X̄ chart's axis. The caller sets landscape
-// orientation first.
-void DrawXbarChart(const TStatDocument& doc, TPageSink& pane, double low, double high,
-                   const TBasePeriod& base);
+// pane as for DrawControlChart. range: the X̄ chart's axis (low < high) for every series; none:
+// each series its own automatic range. The caller sets landscape orientation first.
+void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
+                   const std::optional<std::pair<double, double>>& range, const TBasePeriod& base);

@@ -75,9 +75,26 @@ TCapability ComputeCapability(const std::vector<double>& readings, std::optional
             c.cpk = c.cpk ? std::min(*c.cpk, lower) : lower;
         }
     }
-    if (const std::optional<double> index = c.cp ? c.cp : c.cpk)
-        c.judgement = *index >= 1.33   ? QStringLiteral("十分")
-                      : *index >= 1.00 ? QStringLiteral("まずまず")
-                                       : QStringLiteral("不足");
+    if (c.cpk)
+        c.judgement = CapabilityVerdict(*c.cpk);
     return c;
+}
+
+QString CapabilityVerdict(double index)
+{
+    return index >= 1.33   ? QStringLiteral("十分")
+           : index >= 1.00 ? QStringLiteral("まずまず")
+                           : QStringLiteral("不足");
+}
+
+QString CapabilityFigure(double index)
+{
+    const QString verdict = CapabilityVerdict(index);
+    for (int decimals = 2; decimals <= 6; ++decimals) {
+        const QString text = QString::number(index, 'f', decimals);
+        if (CapabilityVerdict(text.toDouble()) == verdict)
+            return text;
+    }
+    // Just under a threshold: cut, not rounded, so the figure stays under it.
+    return QString::number(std::floor(index * 1e6) / 1e6, 'f', 6);
 }

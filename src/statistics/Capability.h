@@ -30,9 +30,16 @@ struct TCapability
     int outside = 0; // readings below the lower or above the upper limit
     double outsideShare = 0;
     std::optional<double> cp;  // both limits and s > 0
-    std::optional<double> cpk; // at least one limit and s > 0
-    QString judgement;         // 十分 / まずまず / 不足, empty when neither index exists
+    std::optional<double> cpk; // at least one limit and s > 0: Cpl or Cpu alone when one-sided
+    QString judgement;         // from Cpk: 十分 / まずまず / 不足; empty without Cpk
 };
 
 TCapability ComputeCapability(const std::vector<double>& readings, std::optional<double> lowerLimit,
                               std::optional<double> upperLimit);
+
+// The verdict of a capability index: 1.33 or more 十分, 1.00 or more まずまず, else 不足.
+QString CapabilityVerdict(double index);
+// The index with two decimals, or as many more (up to six) as it takes for the printed figure
+// to fall on the same side of 1.00 and 1.33 as the index itself: 0.998 prints "0.998", never
+// "1.00".
+QString CapabilityFigure(double index);

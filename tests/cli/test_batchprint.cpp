@@ -189,7 +189,7 @@ void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
     const QString text = PdfText(file);
     QVERIFY(text.contains(QStringLiteral("Ｘ管理図")));
     QVERIFY(text.contains(QStringLiteral("密粒度アスコン")));
-    QVERIFY(text.contains(QStringLiteral("自2024年4月1日至2024年4月8日")));
+    QVERIFY(text.contains(QStringLiteral("2024年4月1日～4月8日")));
     QCOMPARE(Engine::GetAliasPath(), stored);
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120"));
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QString());
@@ -222,6 +222,18 @@ void TestBatchPrint::statisticalFormsWriteTheirPdfs()
     QVERIFY(text.contains(QStringLiteral("工程能力図")));
     QVERIFY(text.contains(QStringLiteral("Cp=")));
     QVERIFY(text.contains(QStringLiteral("Cpk=")));
+    // x̄-R: one sheet per category, 8 days too few for limits but each subgroup listed.
+    const QString xbarR = profile.root() + QStringLiteral("/xbar-r.pdf");
+    run = Batch({QStringLiteral("--print-pdf"), xbarR, QStringLiteral("--form"),
+                 QStringLiteral("xbar-r"), QStringLiteral("--project"), QStringLiteral("K1"),
+                 QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--category"),
+                 QStringLiteral("練上温度")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(PdfPages(xbarR), 1);
+    text = PdfText(xbarR);
+    QVERIFY(text.contains(QStringLiteral("R管理図")));
+    QVERIFY(text.contains(QStringLiteral("150～175℃")));
+    QVERIFY(text.contains(QStringLiteral("4/8")));
     run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"),
                  QStringLiteral("xbar"), QStringLiteral("--project"), QStringLiteral("K1"),
                  QStringLiteral("--base-from"), QStringLiteral("2024/04/09"),

@@ -55,6 +55,25 @@ private Q_SLOTS:
         QCOMPARE(spec.Text(), written);
         QCOMPARE(TSpecText::Parse(spec.Text()).Text(), written);
     }
+
+    // The specified value as the forms and the export print it, and typed back as it reads.
+    void readableRange()
+    {
+        const QList<QPair<QString, QString>> cases{
+            {QStringLiteral("160_185"), QStringLiteral("160～185 ℃")},
+            {QStringLiteral("110_"), QStringLiteral("110 ℃以上")},
+            {QStringLiteral("_185"), QStringLiteral("185 ℃以下")},
+            {QStringLiteral("160"), QStringLiteral("160 ℃")},
+            {QStringLiteral("152.5_160"), QStringLiteral("152.5～160 ℃")},
+            {QString(), QString()},
+            {QStringLiteral("全車"), QStringLiteral("全車")}};
+        for (const auto& c : cases) {
+            QCOMPARE(ReadableRange(c.first), c.second);
+            if (IsRangeText(c.first))
+                QCOMPARE(TypedRange(c.second), c.first);
+        }
+        QCOMPARE(TypedRange(QStringLiteral("１１０℃以上")), QStringLiteral("110_"));
+    }
 };
 
 ONDO_TEST_MAIN(TestSpecText, QCoreApplication)

@@ -220,7 +220,7 @@ void TestExport::workbookReadsBackWithDatesNumbersAndSheets()
     QCOMPARE(mixing[1].toArray(),
              (QJsonArray{Cell("date", "2024-04-01", "yyyy/mm/dd"), Cell("text", "密粒", "General"),
                          Cell("text", "1", "General"), Cell("number", 155, "0.0"),
-                         Cell("text", "鈴木", "General"), Cell("text", "150_170", "General"),
+                         Cell("text", "鈴木", "General"), Cell("text", "150～170 ℃", "General"),
                          Cell("text", "08:05", "General"), Cell("text", "12", "General"),
                          Cell("text", "再測定", "General")}));
     QCOMPARE(mixing[2].toArray()[1].toArray()[1].toString(), QStringLiteral("粗粒"));
@@ -253,15 +253,15 @@ void TestExport::csvHasBomQuotedRowsAndOneMix()
     const QByteArray bytes = csv.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     const QStringList lines = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
-    QCOMPARE(
-        lines,
-        (QStringList{
-            QStringLiteral("温度区分,試験日,合材名,測点,温度,測定者,規格値,時刻,車番,備考"),
-            QStringLiteral("練上温度,2024/04/01,密粒,1,155,鈴木,150_170,08:05,12,再測定"),
-            QStringLiteral("練上温度,2024/04/02,密粒,8:15,158.5,山田太郎,150_170,,,"),
-            QStringLiteral("練上温度,2024/04/02,密粒,\"No.1, 左\",161,山田太郎,150_170,,,"),
-            LongName + QStringLiteral(",2024/04/02,密粒,1,140,山田太郎,150_170,,,"),
-            LongName + QStringLiteral(",2024/04/02,密粒,2,142,山田太郎,150_170,,,"), QString()}));
+    QCOMPARE(lines,
+             (QStringList{
+                 QStringLiteral("温度区分,試験日,合材名,測点,温度,測定者,規格値,時刻,車番,備考"),
+                 QStringLiteral("練上温度,2024/04/01,密粒,1,155,鈴木,150～170 ℃,08:05,12,再測定"),
+                 QStringLiteral("練上温度,2024/04/02,密粒,8:15,158.5,山田太郎,150～170 ℃,,,"),
+                 QStringLiteral("練上温度,2024/04/02,密粒,\"No.1, 左\",161,山田太郎,150～170 ℃,,,"),
+                 LongName + QStringLiteral(",2024/04/02,密粒,1,140,山田太郎,150～170 ℃,,,"),
+                 LongName + QStringLiteral(",2024/04/02,密粒,2,142,山田太郎,150～170 ℃,,,"),
+                 QString()}));
 
     const Run other =
         Batch({QStringLiteral("--export-csv"), file, QStringLiteral("--project"),
@@ -269,8 +269,8 @@ void TestExport::csvHasBomQuotedRowsAndOneMix()
     QCOMPARE(other.code, 0);
     csv.close();
     QVERIFY(csv.open(QIODevice::ReadOnly));
-    QVERIFY(
-        csv.readAll().contains("練上温度,2024/04/01,粗粒,\"\"\"A\"\"\",149.9,佐藤,150_170,,,\r\n"));
+    QVERIFY(csv.readAll().contains(
+        "練上温度,2024/04/01,粗粒,\"\"\"A\"\"\",149.9,佐藤,150～170 ℃,,,\r\n"));
 }
 
 void TestExport::refusedTargetsLeaveNoFile()

@@ -51,8 +51,9 @@ private Q_SLOTS:
                 QVERIFY2(guide.contains(caption), qPrintable(caption));
         }
         const QString html = help.Browser->toHtml();
-        for (const char* name : {"fEditOndoData", "fDayList", "fEditKoji", "fEditOndoKubun",
-                                 "fSetPrintItems", "fCsvImport", "fRestoreBackup", "fSetDataPath"})
+        for (const char* name :
+             {"fEditOndoData", "fDayList", "fEditKoji", "fEditOndoKubun", "fSetPrintItems",
+              "fCsvImport", "fRestoreBackup", "fSetDataPath", "fPackage"})
             QVERIFY2(html.contains(QStringLiteral("name=\"%1\"").arg(GuideAnchorOf(name))), name);
         for (const char* image : {"main", "days"})
             QVERIFY(!help.Browser->document()

@@ -17,7 +17,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -88,10 +88,10 @@ class TestSetPrintItems : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void firstShowingDefaultsAndUntickedGrid();
+    void firstShowingTicksTheShownCategory();
     void checkTicksAndUnticksAll();
-    void fontDialogCancelAndConfirm();
-    void dataSheetNothingTickedIsOneEmptyPortraitPage();
+    void fontListOffersJapaneseFaces();
+    void nothingTickedIsAMessageAndTheDocumentIsNamed();
     void chartTakesTickedCategoriesAndOpensAtZoom80();
     void rangeTextsAreStoredAsTyped();
     void invertedRangeStopsBeforeAnyPage();
@@ -100,7 +100,9 @@ private Q_SLOTS:
     void setupDialogOffersPdfPrinterAndKeepsCopies();
 };
 
-void TestSetPrintItems::firstShowingDefaultsAndUntickedGrid()
+// The range as stored, the face in use named, categories by name alone with the one the main
+// window shows ticked, again at every showing.
+void TestSetPrintItems::firstShowingTicksTheShownCategory()
 {
     Fixture f;
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QString());
@@ -109,23 +111,29 @@ void TestSetPrintItems::firstShowingDefaultsAndUntickedGrid()
     QCOMPARE(f.dialog->Edit2->text(), QStringLiteral("200"));
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("100"));
     QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("200"));
-    QCOMPARE(f.dialog->Label5->text(), QString());
+    QVERIFY2(f.dialog->Label5->text().startsWith(QStringLiteral("既定（")),
+             qPrintable(f.dialog->Label5->text()));
+    // Named as the font list names it.
+    QVERIFY(TfSetPrintItems::JapaneseFaces().contains(TfSetPrintItems::DefaultFaceInUse()));
+    QCOMPARE(f.dialog->Label5->text(),
+             QStringLiteral("既定（%1）").arg(TfSetPrintItems::DefaultFaceInUse()));
     QCOMPARE(f.dialog->SS1->rowCount(), 4);
     QCOMPARE(f.dialog->SS1->item(2, 1)->text(), QStringLiteral("区分2"));
-    QCOMPARE(f.dialog->SS1->item(2, 2)->text(), QStringLiteral("2"));
+    QVERIFY(f.dialog->SS1->isColumnHidden(2));
     QCOMPARE(f.dialog->SS1->columnWidth(0), 30);
     QCOMPARE(f.dialog->SS1->columnWidth(1), 240);
+    QCOMPARE(TickedKubunIds(f.dialog->Rows()), QList<int>{0});
 
-    // Ticks go, form and per-project stay, at the next showing.
+    // Other ticks go, form and per-project stay, at the next showing.
     f.dialog->SetTicked(1, true);
     f.dialog->RadioChart->setChecked(true);
     f.dialog->CheckBox1->setChecked(true);
     f.dialog->hide();
     AddCategory(7, QStringLiteral("区分7"));
+    f.record.Kubun.LoadByID(7);
     f.Show();
     QCOMPARE(f.dialog->SS1->rowCount(), 5);
-    for (int i = 0; i < 5; ++i)
-        QVERIFY(!f.dialog->Ticked(i));
+    QCOMPARE(TickedKubunIds(f.dialog->Rows()), QList<int>{7});
     QVERIFY(f.dialog->RadioChart->isChecked());
     QVERIFY(f.dialog->CheckBox1->isChecked());
 }
@@ -144,57 +152,75 @@ void TestSetPrintItems::checkTicksAndUnticksAll()
         QVERIFY(f.dialog->Ticked(i));
 }
 
-void TestSetPrintItems::fontDialogCancelAndConfirm()
+// フォント変更 lists the installed faces that print Japanese, opens at the stored one, and keeps
+// it when cancelled.
+void TestSetPrintItems::fontListOffersJapaneseFaces()
 {
     Fixture f;
     WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("IPAGothic"));
     f.Show();
-    OnModal([](QWidget* w) {
-        auto* fd = qobject_cast<QFontDialog*>(w);
-        QVERIFY(fd);
-        fd->setCurrentFont(QFont(QStringLiteral("IPAMincho")));
-        fd->reject();
-    });
-    f.dialog->Button2->click();
-    QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAGothic"));
     QCOMPARE(f.dialog->Label5->text(), QStringLiteral("IPAGothic"));
-
+    QStringList offered;
     QString opened;
-    OnModal([&opened](QWidget* w) {
-        auto* fd = qobject_cast<QFontDialog*>(w);
-        opened = fd->currentFont().family();
-        QFont chosen(QStringLiteral("IPAMincho"));
-        chosen.setPointSize(20);
-        chosen.setBold(true);
-        fd->setCurrentFont(chosen);
-        fd->accept();
+    OnModal([&](QWidget* w) {
+        auto* box = qobject_cast<QInputDialog*>(w);
+        QVERIFY(box);
+        offered = box->comboBoxItems();
+        opened = box->textValue();
+        box->setTextValue(QStringLiteral("IPAMincho"));
+        box->reject();
     });
     f.dialog->Button2->click();
     QCOMPARE(opened, QStringLiteral("IPAGothic"));
+    QVERIFY(offered.contains(QStringLiteral("IPAMincho")));
+    QVERIFY(!offered.contains(QStringLiteral("DejaVu Sans")));
+    QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAGothic"));
+
+    OnModal([](QWidget* w) {
+        auto* box = qobject_cast<QInputDialog*>(w);
+        box->setTextValue(QStringLiteral("IPAMincho"));
+        box->accept();
+    });
+    f.dialog->Button2->click();
     QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAMincho"));
     QCOMPARE(f.dialog->Label5->text(), QStringLiteral("IPAMincho"));
 }
 
-void TestSetPrintItems::dataSheetNothingTickedIsOneEmptyPortraitPage()
+// No tick: a message and no preview. Ticked: the record table on portrait pages whatever the
+// printer setup, the document named after what it holds, the preview stating the page total.
+void TestSetPrintItems::nothingTickedIsAMessageAndTheDocumentIsNamed()
 {
     Fixture f;
-    // Landscape chosen in the printer setup does not turn the data sheet.
     f.dialog->PrinterSetup().SetupDialog = [] {
         SelectedPrinter().SetOrientation(TOrientation::Landscape);
         return true;
     };
     QVERIFY(f.dialog->PrinterSetup().ExecuteSetup());
     f.Show();
-    f.PressPreview();
-    QCOMPARE(f.previews, 1);
-    QCOMPARE(f.preview.PrevX().PageCount(), 1);
-    QVERIFY(f.preview.PrevX().Page(1).Ops().empty());
-    QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Portrait);
+    f.dialog->SetTicked(0, false);
+    QString message;
+    OnModal([&message](QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            message = box->text();
+        w->close();
+    });
+    f.dialog->BitBtn1->click();
+    QCOMPARE(message, QStringLiteral("印刷する温度区分にチェックを付けてください"));
+    QCOMPARE(f.previews, 0);
 
     f.dialog->SetTicked(0, true);
-    f.PressPreview();
-    QCOMPARE(f.previews, 2);
+    QString total;
+    OnModal([&total](QWidget* w) {
+        if (auto* label = w->findChild<QLabel*>(QStringLiteral("LabelPages")))
+            total = label->text();
+        w->close();
+    });
+    f.dialog->BitBtn1->click();
+    QCOMPARE(f.previews, 1);
+    QCOMPARE(total, QStringLiteral("/ 1"));
     QVERIFY(!f.preview.PrevX().Page(1).Ops().empty());
+    QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Portrait);
+    QCOMPARE(f.preview.PrevX().Title, QStringLiteral("記録表_K1_区分0_2024-04"));
     QCOMPARE(f.record.Kubun.KubunName, QStringLiteral("区分0"));
 }
 
@@ -203,6 +229,7 @@ void TestSetPrintItems::chartTakesTickedCategoriesAndOpensAtZoom80()
     Fixture f;
     f.Show();
     f.dialog->RadioChart->setChecked(true);
+    f.dialog->SetTicked(0, false);
     f.dialog->SetTicked(1, true);
     f.dialog->SetTicked(3, true);
     QCOMPARE(TickedKubunIds(f.dialog->Rows()), (QList<int>{1, 3}));
@@ -211,9 +238,9 @@ void TestSetPrintItems::chartTakesTickedCategoriesAndOpensAtZoom80()
     QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Landscape);
     QCOMPARE(f.preview.PrevX().ZoomScale(), 80);
     QVERIFY(f.preview.PrevX().PageCount() >= 1);
-    // The chart's sheet lies 1.5 cm in from the paper's left edge and 2.5 cm down: its frame
-    // starts 354 and 590 dots from the edges, 100 dots of them outside the printable area.
-    QCOMPARE(f.preview.PrevX().Page(1).Ops().front().p1, QPoint(254, 490));
+    // The chart's sheet lies 1.5 cm in from the paper's left edge and 2 cm down: its frame
+    // starts 354 and 472 dots from the edges, 100 dots of them outside the printable area.
+    QCOMPARE(f.preview.PrevX().Page(1).Ops().front().p1, QPoint(254, 372));
 
     f.preview.PrevX().SetZoomScale(150);
     f.PressPreview();

@@ -82,9 +82,27 @@ inline void Chart(const TOndoKanri& r, TTestPane& pane, const QList<int>& ids, b
     DrawControlChart(doc, pane, low, high);
 }
 
-inline QString Title(const QString& printName)
+// Text boxes of the page that lie in the column left of the axis, inside the plot's height.
+inline std::vector<QRect> LabelBoxes(const std::vector<TDrawOp>& ops)
 {
-    return Koji + QStringLiteral("　") + printName + QStringLiteral("の温度");
+    std::vector<QRect> boxes;
+    for (const TDrawOp& t : OpsOfKind(ops, TDrawOp::Kind::Text))
+        if (t.p1.x() < DotX(2.4f) && t.p1.y() > DotY(4.0f) && t.p1.y() < DotY(12.6f))
+            boxes.push_back(QRect(t.p1, QSize(t.textWidth, t.font.CharHeight())));
+    return boxes;
+}
+
+// Markers whose box has its centre at (x, y) cm, as circles (Ellipse) or shapes (Polygon).
+inline std::vector<TDrawOp> MarkersAt(const std::vector<TDrawOp>& ops, float x, float y,
+                                      TDrawOp::Kind kind)
+{
+    std::vector<TDrawOp> out;
+    for (const TDrawOp& op : OpsOfKind(ops, kind)) {
+        const QPoint centre = (op.p1 + op.p2) / 2;
+        if (qAbs(centre.x() - DotX(x)) <= 2 && qAbs(centre.y() - DotY(y)) <= 2)
+            out.push_back(op);
+    }
+    return out;
 }
 
 inline QList<double> Readings16()

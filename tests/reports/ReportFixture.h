@@ -184,10 +184,19 @@ inline QString DumpPages(const TTestPane& pane)
                   << hex(op.font.color);
                 if (op.font.charWidth)
                     s << " cw" << op.font.charWidth;
+                if (op.font.bold)
+                    s << " bold";
                 s << " " << op.text << "\n";
                 break;
             case TDrawOp::Kind::Ellipse:
                 s << "disc " << pt(op.p1) << " " << pt(op.p2) << " " << hex(op.brush.color) << "\n";
+                break;
+            case TDrawOp::Kind::Polygon:
+                s << "poly";
+                for (const QPoint& p : op.polygon)
+                    s << " " << pt(p);
+                s << " " << hex(op.pen.color) << " " << hex(op.brush.color)
+                  << (op.brush.style == TBrushStyle::Clear ? " clear" : "") << "\n";
                 break;
             case TDrawOp::Kind::Pie:
                 s << "pie " << pt(op.p1) << " " << pt(op.p2) << " from " << pt(op.p3) << " to "
@@ -251,5 +260,7 @@ inline QString PdfText(const QString& file)
     // Spaces and line breaks fall where the PDF's text runs do: leave them out.
     QString text = QString::fromUtf8(run.readAllStandardOutput());
     text.remove(QRegularExpression(QStringLiteral("\\s")));
+    // The fonts map the full-width tilde's glyph back to the wave dash.
+    text.replace(QChar(0x301C), QChar(0xFF5E));
     return text;
 }

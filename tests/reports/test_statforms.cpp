@@ -2,6 +2,7 @@
 #include "reports/CapabilitySheet.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
+#include "reports/XbarRChart.h"
 #include "statistics/Capability.h"
 #include "storage/Engine.h"
 #include "support/TestSupport.h"
@@ -21,6 +22,8 @@ TStatSeries Series(const std::vector<std::vector<double>>& days, std::optional<d
     s.category = QStringLiteral("出荷");
     s.lowerLimit = low;
     s.upperLimit = high;
+    s.limitText = QStringLiteral("%1_%2").arg(low ? QString::number(*low) : QString(),
+                                              high ? QString::number(*high) : QString());
     for (size_t i = 0; i < days.size(); ++i)
         s.days.push_back(TStatDay{Day(4, 1).addDays(qint64(i)), days[i]});
     return s;
@@ -68,10 +71,10 @@ private Q_SLOTS:
 
         TTestPane pane(false, true);
         double low = 0, high = 0;
-        AutomaticXbarRange(doc, TBasePeriod(), low, high);
+        AutomaticXbarRange(doc.series[0], TBasePeriod(), low, high);
         QCOMPARE(std::fmod(low, 5.0), 0.0);
         QVERIFY(low <= 150 && high >= 190);
-        DrawXbarChart(doc, pane, low, high, TBasePeriod());
+        DrawXbarChart(doc, pane, std::nullopt, TBasePeriod());
         QCOMPARE(pane.Count(), 2);
         QVERIFY(HasText(pane.Ops(0), QStringLiteral("X̄-s管理図")));
         QVERIFY(HasText(pane.Ops(1), QStringLiteral("2 / 2")));
@@ -86,6 +89,91 @@ private Q_SLOTS:
             QVERIFY(x >= 3.4 + column * d - 0.01);
             QVERIFY(x <= 3.4 + column * (d + 1));
         }
+    }
+
+    // The automatic range of each series fits its own means, limits and specified value with a
+    // little to spare, whatever the other series of the document; no label of a panel lies over
+    // another.
+    void xbarRangeFitsEachSeries()
+    {
+        std::vector<std::vector<double>> tight;
+        for (int i = 0; i < 10; ++i)
+            tight.push_back({170.0 + i % 3, 172, 174, 176.0 - i % 2});
+        TStatDocument doc;
+        doc.series.push_back(Series(tight, 160, 185));
+        doc.series.push_back(Series({{115, 120, 125}, {118, 121, 124}}, 110, 140));
+        double low = 0, high = 0;
+        AutomaticXbarRange(doc.series[0], TBasePeriod(), low, high);
+        QVERIFY2(low >= 155 && low <= 160 && high >= 185 && high <= 190,
+                 qPrintable(QStringLiteral("%1 %2").arg(low).arg(high)));
+        TTestPane pane(false, true);
+        DrawXbarChart(doc, pane, std::nullopt, TBasePeriod());
+        QCOMPARE(pane.Count(), 2);
+        for (int p = 0; p < 2; ++p) {
+            std::vector<QRect> boxes;
+            for (const TDrawOp& t : OpsOfKind(pane.Ops(p), TDrawOp::Kind::Text))
+                if (t.p1.x() < DotX(3.4f) && t.p1.y() > DotY(3.9f) && t.p1.y() < DotY(13.2f))
+                    boxes.push_back(QRect(t.p1, QSize(t.textWidth, t.textHeight)));
+            QVERIFY(boxes.size() >= 6);
+            for (size_t i = 0; i < boxes.size(); ++i)
+                for (size_t j = i + 1; j < boxes.size(); ++j)
+                    QVERIFY2(!boxes[i].intersects(boxes[j]), qPrintable(QString::number(p)));
+        }
+        QVERIFY(HasText(pane.Ops(0), QStringLiteral("上限 185")));
+        QVERIFY(HasText(pane.Ops(1), QStringLiteral("110～140 ℃")));
+    }
+
+    // Subgroups of a day or of n readings; 20 to a sheet; the constants of the sizes used, the
+    // calculations so far and the subgroups out of control on each sheet.
+    void xbarRSheets()
+    {
+        SheetUnderTest() = XbarRChartPage.origin;
+        std::vector<std::vector<double>> days;
+        for (int i = 0; i < 25; ++i)
+            days.push_back({160.0 + i % 3, 162, 158, 161, 159});
+        days[22] = {180, 181, 182, 183, 184}; // far above, sheet 2
+        days[3] = {160, 161};                 // a smaller day
+        days[4] = {155};                      // in no subgroup
+        TStatDocument doc;
+        doc.series.push_back(Series(days, 150, 175));
+        const TXbarRSeries s = XbarRSeries(doc.series[0], TXbarRSettings());
+        QCOMPARE(int(s.groups.size()), 24);
+        QCOMPARE(s.leftOut, 1);
+        QCOMPARE(int(s.steps.size()), 2);
+        QVERIFY(EnoughForXbarR(doc.series[0], TXbarRSettings()));
+        QVERIFY(!EnoughForXbarR(Series({{150, 151}}, 150, 175), TXbarRSettings()));
+        // Runs of two within each day: 2 + 1 + 2 … and the rest of a day of five alone.
+        const TXbarRSeries pairs = XbarRSeries(doc.series[0], TXbarRSettings{2, true});
+        QCOMPARE(pairs.groups.front().n, 2);
+        QCOMPARE(pairs.leftOut, 24);
+        QVERIFY(OutOfControlList(s, 20, 24).contains(QStringLiteral("No.22 4/23 (x̄")));
+        QCOMPARE(OutOfControlList(s, 0, 20), QStringLiteral("管理外れ: なし"));
+
+        doc.series[0].days[1].simulated = true;
+        TTestPane pane(false, true);
+        DrawXbarRChart(doc, pane, TXbarRSettings());
+        QCOMPARE(pane.Count(), 2);
+        const auto& first = pane.Ops(0);
+        QVERIFY(HasText(first, QStringLiteral("x̄-R 管 理 図")));
+        QVERIFY(HasText(first, QStringLiteral("1 / 2")));
+        QVERIFY(HasText(first, QStringLiteral("0.577"))); // A2 of five
+        QVERIFY(HasText(first, QStringLiteral("1.880"))); // A2 of two
+        QVERIFY(HasText(first, QStringLiteral("2.115")));
+        QVERIFY(HasText(first, QStringLiteral("上限 175")));
+        QVERIFY(HasText(first, QStringLiteral("150～175 ℃")));
+        // A simulated day keeps its date and is named under the table.
+        QCOMPARE(TextsEqual(first, QStringLiteral("4/2")).at(0).font.color, clRed);
+        QVERIFY(HasText(first, QStringLiteral("管理外れ: なし　模擬値: No.2 4/2")));
+        QVERIFY(HasText(pane.Ops(1), QStringLiteral("1～20 (20組)")));
+        QVERIFY(HasText(pane.Ops(1), QStringLiteral("2024年4月22日～4月25日")));
+        bool listed = false;
+        for (const TDrawOp& t : OpsOfKind(pane.Ops(1), TDrawOp::Kind::Text))
+            listed = listed || t.text.contains(QStringLiteral("No.22"));
+        QVERIFY(listed);
+        // Without the specified value's lines.
+        TTestPane plain(false, true);
+        DrawXbarRChart(doc, plain, TXbarRSettings{0, false});
+        QVERIFY(!HasText(plain.Ops(0), QStringLiteral("上限 175")));
     }
 
     // Cp and Cpk texts, "—" when one-sided, bars inside the histogram frame.
@@ -129,6 +217,8 @@ private Q_SLOTS:
         AddDay(Koji, Mix, 0, Day(5, 2), {155, 165}, QStringLiteral("110_"));
         AddDay(Koji, QStringLiteral("粗粒"), 0, Day(5, 3), {140}, QStringLiteral("140_160"));
         AddDay(Koji, Mix, 1, Day(5, 3), {140});
+        Engine::Execute(QStringLiteral("update OndoHead4 set Sokuteisya = '佐藤花子' where "
+                                       "Hiduke = '2024-05-02 00:00:00'"));
         const TStatDocument doc = LoadStatDocument(TReportScope{Koji, Mix, {0}, true});
         QCOMPARE(doc.project, QStringLiteral("県道工事（K-01）"));
         QCOMPARE(int(doc.series.size()), 2);
@@ -140,7 +230,11 @@ private Q_SLOTS:
         QCOMPARE(a.lowerLimit.value_or(0), 110.0);
         QVERIFY(!a.upperLimit);
         QCOMPARE(a.measurer, QStringLiteral("山田太郎"));
+        QCOMPARE(a.days[1].measurer, QStringLiteral("佐藤花子"));
         QCOMPARE(b.upperLimit.value_or(0), 160.0);
+        TReportScope first{Koji, Mix, {0}, false};
+        first.to = QDate(2024, 5, 1);
+        QCOMPARE(int(LoadStatDocument(first).series.at(0).days.size()), 1);
     }
 };
 

@@ -1,5 +1,6 @@
 #include "statistics/Capability.h"
 #include "statistics/ControlLimits.h"
+#include "statistics/RangeChart.h"
 #include "support/TestSupport.h"
 
 #include <cmath>
@@ -156,8 +157,128 @@ private Q_SLOTS:
         QVERIFY(std::abs(offCentre.outsideShare - 1.0 / 3) < 1e-12);
         QVERIFY(std::abs(*offCentre.cpk - 1.0 / 6) < 1e-12); // the near side decides
         QVERIFY(std::abs(*offCentre.cp - 13.0 / 12) < 1e-12);
-        QCOMPARE(offCentre.judgement, QStringLiteral("まずまず"));
+        QCOMPARE(offCentre.judgement, QStringLiteral("不足")); // Cpk decides, not Cp
         QVERIFY(ComputeCapability({150, 150}, 140.0, 160.0).judgement.isEmpty()); // s = 0
+
+        // Cp 1.39 but off centre with Cpk 0.89: not enough.
+        const TCapability shifted = ComputeCapability({165, 168, 171}, 160.0, 185.0);
+        QVERIFY(std::abs(*shifted.cp - 25.0 / 18) < 1e-12);
+        QVERIFY(std::abs(*shifted.cpk - 8.0 / 9) < 1e-12);
+        QCOMPARE(shifted.judgement, QStringLiteral("不足"));
+    }
+
+    // The printed figure never disagrees with the verdict it stands beside.
+    void capabilityFigureAgreesWithVerdict()
+    {
+        const QList<std::tuple<double, QString, QString>> cases{
+            {0.998, QStringLiteral("0.998"), QStringLiteral("不足")},
+            {1.0, QStringLiteral("1.00"), QStringLiteral("まずまず")},
+            {1.3299, QStringLiteral("1.3299"), QStringLiteral("まずまず")},
+            {1.33, QStringLiteral("1.33"), QStringLiteral("十分")},
+            {1.42496, QStringLiteral("1.42"), QStringLiteral("十分")},
+            {0.9999999999, QStringLiteral("0.999999"), QStringLiteral("不足")}};
+        for (const auto& [index, figure, verdict] : cases) {
+            QCOMPARE(CapabilityFigure(index), figure);
+            QCOMPARE(CapabilityVerdict(index), verdict);
+            QCOMPARE(CapabilityVerdict(figure.toDouble()), verdict);
+        }
+    }
+
+    // A2, D3 and D4 for n = 2 … 10 as they follow from d2 and d3: A2 = 3 / (d2 √n),
+    // D4 = 1 + 3 d3 / d2, D3 = 1 − 3 d3 / d2 when positive; and the limits they give.
+    void rangeConstantsFromD2AndD3()
+    {
+        const double d2[] = {1.12838, 1.69257, 2.05875, 2.32593, 2.53441,
+                             2.70436, 2.84720, 2.97003, 3.07751};
+        const double d3[] = {0.85250, 0.88837, 0.87981, 0.86408, 0.84803,
+                             0.83320, 0.81983, 0.80783, 0.79705};
+        for (int n = 2; n <= 10; ++n) {
+            const TRangeConstants k = RangeConstants(n);
+            const double a = d2[n - 2], b = d3[n - 2];
+            QVERIFY2(std::abs(k.a2 - 3 / (a * std::sqrt(double(n)))) < 0.0006,
+                     qPrintable(QString::number(n)));
+            QVERIFY2(std::abs(k.d4 - (1 + 3 * b / a)) < 0.0006, qPrintable(QString::number(n)));
+            QVERIFY2(std::abs(k.d3 - std::max(0.0, 1 - 3 * b / a)) < 0.0006,
+                     qPrintable(QString::number(n)));
+            QVERIFY(std::abs(k.d2 - a) < 0.0006);
+        }
+        // As the data sheets print them, and the limits they give two subgroups of n readings
+        // with means 100 and 102 and ranges 10, worked out by hand: X̿ = 101, R̄ = 10.
+        struct Hand
+        {
+            double a2, d3, d4, xHigh, xLow, rHigh, rLow;
+        };
+        const Hand table[] = {{1.880, 0, 3.267, 119.80, 82.20, 32.67, 0},
+                              {1.023, 0, 2.575, 111.23, 90.77, 25.75, 0},
+                              {0.729, 0, 2.282, 108.29, 93.71, 22.82, 0},
+                              {0.577, 0, 2.115, 106.77, 95.23, 21.15, 0},
+                              {0.483, 0, 2.004, 105.83, 96.17, 20.04, 0},
+                              {0.419, 0.076, 1.924, 105.19, 96.81, 19.24, 0.76},
+                              {0.373, 0.136, 1.864, 104.73, 97.27, 18.64, 1.36},
+                              {0.337, 0.184, 1.816, 104.37, 97.63, 18.16, 1.84},
+                              {0.308, 0.223, 1.777, 104.08, 97.92, 17.77, 2.23}};
+        for (int n = 2; n <= 10; ++n) {
+            const Hand& h = table[n - 2];
+            const TRangeConstants k = RangeConstants(n);
+            QVERIFY2(std::abs(k.a2 - h.a2) < 0.0005 && std::abs(k.d3 - h.d3) < 0.0005 &&
+                         std::abs(k.d4 - h.d4) < 0.0005,
+                     qPrintable(QString::number(n)));
+            std::vector<double> a(size_t(n), 100), b(size_t(n), 102);
+            a[0] = 95, a[1] = 105, b[0] = 97, b[1] = 107;
+            const TRangeSubgroupLimits l =
+                RangeLimitsFor(ComputeXbarR({MakeRangeSubgroup(a), MakeRangeSubgroup(b)}, 0, 2), n);
+            QVERIFY2(std::abs(l.xHigh - h.xHigh) < 0.006 && std::abs(l.xLow - h.xLow) < 0.006 &&
+                         std::abs(l.rHigh - h.rHigh) < 0.006 && std::abs(l.rLow - h.rLow) < 0.006,
+                     qPrintable(QString::number(n)));
+        }
+        QCOMPARE(RangeConstants(3).d4, 2.575);
+        QCOMPARE(RangeConstants(5).d4, 2.115);
+        QCOMPARE(RangeConstants(1).a2, 0.0);
+        QCOMPARE(RangeConstants(26).d4, 0.0);
+    }
+
+    // Limits worked out by hand: four subgroups of five, then sizes 2 and 4 together.
+    void rangeLimitsByHand()
+    {
+        std::vector<TRangeSubgroup> groups{MakeRangeSubgroup({160, 162, 158, 161, 159}),
+                                           MakeRangeSubgroup({163, 165, 161, 164, 162}),
+                                           MakeRangeSubgroup({158, 160, 156, 157, 159}),
+                                           MakeRangeSubgroup({161, 166, 160, 163, 165})};
+        QCOMPARE(groups[3].mean, 163.0);
+        QCOMPARE(groups[3].range, 6.0);
+        const TRangeLimits l = ComputeXbarR(groups, 0, 4);
+        QVERIFY(l.valid && l.oneSize);
+        QCOMPARE(l.grandMean, 161.0);
+        QCOMPARE(l.rBar, 4.5);
+        const TRangeSubgroupLimits five = RangeLimitsFor(l, 5);
+        QVERIFY(std::abs(five.xHigh - 163.5965) < 1e-9);
+        QVERIFY(std::abs(five.xLow - 158.4035) < 1e-9);
+        QVERIFY(std::abs(five.rHigh - 9.5175) < 1e-9);
+        QCOMPARE(five.rLow, 0.0);
+        QVERIFY(RangeOutOfControl(groups[2], l).mean); // 158.0 under 158.4035
+        QVERIFY(!RangeOutOfControl(groups[1], l).mean);
+
+        const std::vector<TRangeSubgroup> mixed{MakeRangeSubgroup({150, 154}),
+                                                MakeRangeSubgroup({150, 152, 154, 156})};
+        const TRangeLimits m = ComputeXbarR(mixed, 0, 2);
+        QVERIFY(!m.oneSize);
+        QVERIFY(std::abs(m.grandMean - 916.0 / 6) < 1e-9);
+        QVERIFY(std::abs(m.sigma - (4 / 1.128 + 6 / 2.059) / 2) < 1e-9);
+        QVERIFY(std::abs(RangeLimitsFor(m, 2).xHigh - 159.5165) < 1e-4);
+        QVERIFY(std::abs(RangeLimitsFor(m, 4).xHigh - 157.5150) < 1e-4);
+        QVERIFY(std::abs(RangeLimitsFor(m, 4).rHigh - 15.1769) < 1e-4);
+
+        // Steps: the first 20 from themselves, then every 20 from all before.
+        std::vector<TRangeSubgroup> many(45, MakeRangeSubgroup({150, 152}));
+        many[30] = MakeRangeSubgroup({160, 170});
+        const std::vector<TRangeStep> steps = RangeSteps(many, 20);
+        QCOMPARE(int(steps.size()), 3);
+        QCOMPARE(steps[0].limits.count, 20);
+        QCOMPARE(steps[1].from, 20);
+        QCOMPARE(steps[1].limits.count, 20);
+        QCOMPARE(steps[2].limits.count, 40);
+        QCOMPARE(steps[2].to, 45);
+        QVERIFY(steps[2].limits.rBar > steps[1].limits.rBar); // 30 counts from the third on
     }
 
     void histogramClasses()

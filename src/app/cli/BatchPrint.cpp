@@ -24,15 +24,11 @@ struct TCommandEntry
 // The commands by the option that asks for each, in the order the refusal of two names them.
 std::vector<TCommandEntry> Commands(const Cli::Options& o)
 {
-    return {{o.pdf, Cli::PrintPdf},
-            {o.backup, Cli::WriteBackup},
-            {o.restore, Cli::RestoreBackup},
-            {o.importCsv, Cli::ImportCsv},
-            {o.xlsx, Cli::Export},
-            {o.csv, Cli::Export},
-            {o.importParadox, Cli::ImportParadox},
-            {o.copyData, Cli::CopyData},
-            {o.serve, Cli::Serve}};
+    return {{o.pdf, Cli::PrintPdf},          {o.backup, Cli::WriteBackup},
+            {o.restore, Cli::RestoreBackup}, {o.importCsv, Cli::ImportCsv},
+            {o.xlsx, Cli::Export},           {o.csv, Cli::Export},
+            {o.package, Cli::WritePackage},  {o.importParadox, Cli::ImportParadox},
+            {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve}};
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -53,6 +49,8 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
         return names.join(QStringLiteral("、")) + QStringLiteral(" は一つだけ指定してください");
     if (parser.isSet(o.listen) && !parser.isSet(o.serve))
         return QStringLiteral("--listen は --serve と一緒に指定してください");
+    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package))
+        return QStringLiteral("--from と --to は --package と一緒に指定してください");
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))
         return QStringLiteral("--dry-run は --import-paradox と一緒に指定してください");
     return {};
@@ -83,10 +81,10 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     const Cli::Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("温度管理: "
-                       "管理図・データシートのPDF出力、CSVの取り込み、Excel・CSVへの書き出し、デー"
-                       "タのバックアップと復元、旧データの取り込み、現場入力のページ"));
+    parser.setApplicationDescription(QStringLiteral(
+        "温度管理: "
+        "管理図・データシートのPDF出力、提出用一式、CSVの取り込み、Excel・CSVへの書き"
+        "出し、データのバックアップと復元、旧データの取り込み、現場入力のページ"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions(o.All());

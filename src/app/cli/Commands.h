@@ -11,7 +11,7 @@ struct Options;
 // what it reports to `out` and raises AppError on failure, leaving no file behind.
 using Command = void (*)(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 
-// --print-pdf FILE --form chart|sheet|xbar|capability --project CODE: the pages the preview
+// --print-pdf FILE --form chart|sheet|xbar|xbar-r|capability --project CODE: the pages the preview
 // makes for the record of that project, mix and day. Prints nothing.
 void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --export-xlsx FILE | --export-csv FILE --project CODE: the project's readings.
@@ -24,6 +24,8 @@ void ImportCsv(const QCommandLineParser& parser, const Options& o, QTextStream& 
 void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --restore FILE: replaces the data with a backup, the current data kept first.
 void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --package DIR --project CODE [--from DATE --to DATE]: the submission package.
+void WritePackage(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --copy-data FROM TO: every table from one location to another.
 void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then

@@ -14,10 +14,11 @@ struct Options
 {
     QCommandLineOption pdf{QStringLiteral("print-pdf"), QStringLiteral("書き出すPDFファイル"),
                            QStringLiteral("FILE")};
-    QCommandLineOption form{QStringLiteral("form"),
-                            QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図) "
-                                           "または capability (工程能力図)"),
-                            QStringLiteral("chart|sheet|xbar|capability")};
+    QCommandLineOption form{
+        QStringLiteral("form"),
+        QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図)、"
+                       "xbar-r (x̄-R管理図) または capability (工程能力図)"),
+        QStringLiteral("chart|sheet|xbar|xbar-r|capability")};
     QCommandLineOption baseFrom{QStringLiteral("base-from"),
                                 QStringLiteral("xbar の基準期間の開始日"),
                                 QStringLiteral("yyyy/mm/dd")};
@@ -75,6 +76,15 @@ struct Options
     QCommandLineOption replace{QStringLiteral("replace"),
                                QStringLiteral("登録済みの試験日も取り込みで置き換えます "
                                               "(--copy-data では移行先のデータを置き換えます)")};
+    QCommandLineOption package{
+        QStringLiteral("package"),
+        QStringLiteral("工事の提出用一式 (PDF/A の書類、測定値のCSV、目録) をフォルダ DIR に"
+                       "書き出します (--project)"),
+        QStringLiteral("DIR")};
+    QCommandLineOption from{QStringLiteral("from"), QStringLiteral("--package の期間の開始日"),
+                            QStringLiteral("yyyy/mm/dd")};
+    QCommandLineOption to{QStringLiteral("to"), QStringLiteral("--package の期間の終了日"),
+                          QStringLiteral("yyyy/mm/dd")};
     QCommandLineOption copyData{
         QStringLiteral("copy-data"),
         QStringLiteral(
@@ -90,10 +100,10 @@ struct Options
 
     QList<QCommandLineOption> All() const
     {
-        return {pdf,       form,     project,  mix,     day,  category, perProject,
-                low,       high,     baseFrom, baseTo,  data, backup,   restore,
-                importCsv, measurer, columns,  replace, xlsx, csv,      importParadox,
-                dryRun,    copyData, serve,    listen};
+        return {pdf,       form,     project,       mix,     day,      category, perProject,
+                low,       high,     baseFrom,      baseTo,  data,     backup,   restore,
+                importCsv, measurer, columns,       replace, xlsx,     csv,      package,
+                from,      to,       importParadox, dryRun,  copyData, serve,    listen};
     }
 };
 

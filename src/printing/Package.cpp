@@ -1,0 +1,393 @@
+#include "printing/Package.h"
+
+#include "core/AppError.h"
+#include "core/RegistryUtility.h"
+#include "exchange/Export.h"
+#include "printing/PrintDocument.h"
+#include "reports/Canvas.h"
+#include "reports/CapabilitySheet.h"
+#include "reports/ControlChart.h"
+#include "reports/DataSheet.h"
+#include "reports/PackageIndex.h"
+#include "reports/PageSink.h"
+#include "reports/Print.h"
+#include "reports/ReportLoader.h"
+#include "reports/XbarRChart.h"
+#include "storage/OutputFile.h"
+#include "storage/Query.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace {
+
+constexpr int Dpi = 600;
+
+// One PDF file of A4 pages, each replayed into the file as soon as the next one starts.
+class TPdfFile : public TPageSink
+{
+public:
+    TPdfFile(const QString& file, const QString& title, bool landscape) : m_writer(file)
+    {
+        m_writer.setResolution(Dpi);
+        // Archival PDF: fonts embedded, readable the same years later.
+        m_writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+        m_writer.setTitle(title);
+        m_writer.setCreator(QStringLiteral("温度管理"));
+        m_writer.setPageLayout(QPageLayout(
+            QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+            QMarginsF(0, 0, 0, 0)));
+        if (!m_painter.begin(&m_writer))
+            throw AppError(QStringLiteral("PDFファイル '%1' に書き込めません").arg(file));
+        m_size = QSize(m_writer.width(), m_writer.height());
+        Open();
+    }
+    ~TPdfFile() override
+    {
+        if (m_painter.isActive())
+            m_painter.end();
+    }
+    TCanvas& PageCanvas() override { return *m_canvas; }
+    void NewPage() override
+    {
+        Flush();
+        m_writer.newPage();
+        Open();
+    }
+    // The pages written.
+    int Finish()
+    {
+        Flush();
+        m_painter.end();
+        return m_pages;
+    }
+
+private:
+    void Open()
+    {
+        m_page = std::make_unique<TRecordedPage>(m_size);
+        m_canvas = std::make_unique<TRecordingCanvas>(m_page.get(), Dpi, Dpi, DefaultTextMetrics());
+        ++m_pages;
+    }
+    void Flush()
+    {
+        m_canvas.reset();
+        if (m_page)
+            m_page->ReplayAt(m_painter, QPointF(0, 0));
+        m_page.reset();
+    }
+
+    QPdfWriter m_writer;
+    QPainter m_painter;
+    QSize m_size;
+    std::unique_ptr<TRecordedPage> m_page;
+    std::unique_ptr<TRecordingCanvas> m_canvas;
+    int m_pages = 0;
+};
+
+// While the package is drawn, every page is an A4 sheet of 600 dots per inch without margins,
+// whatever printer is selected.
+class TPackageDevice
+{
+public:
+    TPackageDevice() : m_old(SetPrintDevice([] { return TPrintDeviceCaps{Dpi, Dpi, 0, 0}; })) {}
+    ~TPackageDevice() { SetPrintDevice(m_old); }
+    TPackageDevice(const TPackageDevice&) = delete;
+    TPackageDevice& operator=(const TPackageDevice&) = delete;
+
+private:
+    std::function<TPrintDeviceCaps()> m_old;
+};
+
+struct TCategory
+{
+    int id;
+    QString name;
+};
+
+// The categories (in list order) with readings of each mix in the period.
+QList<QPair<QString, QList<TCategory>>> Contents(const TPackageRequest& r)
+{
+    QList<TCategory> categories;
+    for (const TPrintRow& row : CategoryRows())
+        categories.append({row.id.toInt(), row.name});
+    Query q;
+    q.Add(QStringLiteral("select distinct GozaiName, Kubun from OndoKanri4"));
+    q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    q.Add(QStringLiteral("where KojiCode = :A and Kosu > 0"));
+    q.BindText(QStringLiteral("A"), r.kojiCode);
+    if (r.from.isValid()) {
+        q.Add(QStringLiteral("and OndoHead4.Hiduke >= :F"));
+        q.BindDateTime(QStringLiteral("F"), QDateTime(r.from, QTime(0, 0)));
+    }
+    if (r.to.isValid()) {
+        q.Add(QStringLiteral("and OndoHead4.Hiduke <= :T"));
+        q.BindDateTime(QStringLiteral("T"), QDateTime(r.to, QTime(0, 0)));
+    }
+    q.Add(QStringLiteral("order by GozaiName"));
+    q.Open();
+    QList<QPair<QString, QList<TCategory>>> out;
+    for (; !q.Eof(); q.Next()) {
+        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+        if (out.isEmpty() || out.last().first != mix)
+            out.append({mix, {}});
+        const int id = q.FieldInt(QStringLiteral("Kubun"));
+        for (const TCategory& c : categories)
+            if (c.id == id)
+                out.last().second.append(c);
+    }
+    // Each mix's categories in the list's order.
+    for (auto& mix : out)
+        std::sort(mix.second.begin(), mix.second.end(),
+                  [&](const TCategory& a, const TCategory& b) {
+                      const auto place = [&](int id) {
+                          for (int i = 0; i < categories.size(); ++i)
+                              if (categories[i].id == id)
+                                  return i;
+                          return 0;
+                      };
+                      return place(a.id) < place(b.id);
+                  });
+    return out;
+}
+
+// The X chart's categories in the index: a long list by its count.
+QString CategoriesText(const QStringList& names)
+{
+    return names.size() > 2 ? QStringLiteral("全%1区分").arg(names.size())
+                            : names.join(QStringLiteral("・"));
+}
+
+void Widen(QDate& first, QDate& last, const QDate& day)
+{
+    if (!first.isValid() || day < first)
+        first = day;
+    if (!last.isValid() || day > last)
+        last = day;
+}
+
+class TPackageWriter
+{
+public:
+    TPackageWriter(const TPackageRequest& request, const QString& folder)
+        : m_request(request), m_folder(folder), m_title(ReadTitleSettings())
+    {
+    }
+
+    TIndexDocument index;
+    QStringList skipped;
+
+    template <class TDraw>
+    void Pdf(TPrintForm form, const QString& subject, const QDate& first, const QDate& last,
+             TIndexEntry entry, bool landscape, TDraw draw)
+    {
+        const QString name =
+            DocumentName(form, m_request.kojiCode, subject, first, last) + QStringLiteral(".pdf");
+        TPdfFile file(m_folder + QLatin1Char('/') + name, QFileInfo(name).completeBaseName(),
+                      landscape);
+        draw(file);
+        entry.file = name;
+        entry.kind = FormName(form);
+        entry.period = PeriodOf(first, last, m_title.wareki);
+        entry.pages = file.Finish();
+        index.entries.append(entry);
+    }
+
+    TReportScope Scope(const QString& mix, QList<int> ids) const
+    {
+        TReportScope s;
+        s.kojiCode = m_request.kojiCode;
+        s.gozaiName = mix;
+        s.kubunIds = std::move(ids);
+        s.perProject = mix.isEmpty();
+        s.from = m_request.from;
+        s.to = m_request.to;
+        return s;
+    }
+
+    const TTitleSettings& Title() const { return m_title; }
+
+private:
+    TPackageRequest m_request;
+    QString m_folder;
+    TTitleSettings m_title;
+};
+
+void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& folder)
+{
+    const auto contents = Contents(request);
+    if (contents.isEmpty())
+        throw AppError(QStringLiteral("工事コード '%1' には対象期間の測定値がありません")
+                           .arg(request.kojiCode));
+    QDate whole1, whole2;
+
+    // 記録表: per category, every mix.
+    QList<TCategory> all;
+    for (const auto& mix : contents)
+        for (const TCategory& c : mix.second)
+            if (std::none_of(all.begin(), all.end(),
+                             [&](const TCategory& a) { return a.id == c.id; }))
+                all.append(c);
+    for (const TCategory& category : all) {
+        const TSheetDocument doc = LoadSheetDocument(w.Scope(QString(), {category.id}));
+        w.index.project = doc.project;
+        w.index.font = doc.font;
+        QDate first, last;
+        for (const TSheetDay& d : doc.categories.front().days)
+            Widen(first, last, d.day.date());
+        if (!first.isValid())
+            continue;
+        Widen(whole1, whole2, first);
+        Widen(whole1, whole2, last);
+        w.Pdf(TPrintForm::DataSheet, category.name, first, last,
+              TIndexEntry{{}, {}, QStringLiteral("全合材"), category.name, {}, 0}, false,
+              [&](TPageSink& sink) { DrawDataSheet(doc, sink); });
+    }
+
+    const TXbarRSettings xbarR = ReadXbarRSettings();
+    for (const auto& [mix, categories] : contents) {
+        QList<int> ids;
+        QStringList names;
+        for (const TCategory& c : categories) {
+            ids << c.id;
+            names << c.name;
+        }
+        const TChartDocument chart = LoadChartDocument(w.Scope(mix, ids));
+        if (chart.mixes.empty() || chart.mixes.front().days.isEmpty())
+            continue;
+        const TChartMix& m = chart.mixes.front();
+        double low = 0, high = 0;
+        AutomaticChartRange(chart, low, high);
+        w.Pdf(TPrintForm::ControlChart, mix, m.days.first().date(), m.days.last().date(),
+              TIndexEntry{{}, {}, m.printName, CategoriesText(names), {}, 0}, true,
+              [&](TPageSink& sink) { DrawControlChart(chart, sink, low, high); });
+
+        for (const TCategory& c : categories) {
+            const TStatDocument stat = LoadStatDocument(w.Scope(mix, {c.id}));
+            if (stat.series.empty() || stat.series.front().days.empty())
+                continue;
+            const TStatSeries& s = stat.series.front();
+            const QDate first = s.days.front().day.date(), last = s.days.back().day.date();
+            const QString subject = mix + QLatin1Char('_') + c.name;
+            const TIndexEntry entry{{}, {}, s.mixPrintName, c.name, {}, 0};
+            if (EnoughForXbarR(s, xbarR))
+                w.Pdf(TPrintForm::XbarRChart, subject, first, last, entry, true,
+                      [&](TPageSink& sink) { DrawXbarRChart(stat, sink, xbarR); });
+            else
+                w.skipped << QStringLiteral("x̄-R管理図 %1 %2: 組が%3組に足りません")
+                                 .arg(s.mixPrintName, c.name)
+                                 .arg(XbarRPerPage);
+            size_t readings = 0;
+            for (const TStatDay& d : s.days)
+                readings += d.readings.size();
+            if (!s.lowerLimit && !s.upperLimit)
+                w.skipped << QStringLiteral("工程能力図 %1 %2: 規格値がありません")
+                                 .arg(s.mixPrintName, c.name);
+            else if (readings < size_t(CapabilityMinimumReadings))
+                w.skipped << QStringLiteral("工程能力図 %1 %2: 測定値が%3個に足りません")
+                                 .arg(s.mixPrintName, c.name)
+                                 .arg(CapabilityMinimumReadings);
+            else
+                w.Pdf(TPrintForm::Capability, subject, first, last, entry, false,
+                      [&](TPageSink& sink) { DrawCapabilitySheet(stat, sink); });
+        }
+    }
+
+    // The readings, one row each, as the export writes them.
+    ExportData data = LoadExport(request.kojiCode);
+    const auto inPeriod = [&](const QDateTime& day) {
+        return (!request.from.isValid() || day.date() >= request.from) &&
+               (!request.to.isValid() || day.date() <= request.to);
+    };
+    for (ExportCategory& c : data.categories)
+        c.readings.erase(std::remove_if(c.readings.begin(), c.readings.end(),
+                                        [&](const ExportReading& r) { return !inPeriod(r.day); }),
+                         c.readings.end());
+    const QString csv =
+        DocumentName(QStringLiteral("測定値"), request.kojiCode, QString(), whole1, whole2) +
+        QStringLiteral(".csv");
+    WriteCsv(data, folder + QLatin1Char('/') + csv);
+    w.index.entries.append(TIndexEntry{csv, QStringLiteral("測定値（CSV）"),
+                                       QStringLiteral("全合材"), QStringLiteral("全区分"),
+                                       PeriodOf(whole1, whole2, w.Title().wareki), 0});
+
+    w.index.period = PeriodOf(whole1, whole2, w.Title().wareki);
+    w.index.title = w.Title();
+    w.index.notes = w.skipped;
+    {
+        TPdfFile file(folder + QStringLiteral("/00_目録.pdf"), QStringLiteral("提出書類目録"),
+                      false);
+        DrawPackageIndex(w.index, file);
+        file.Finish();
+    }
+    QFile out(folder + QStringLiteral("/00_目録.csv"));
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(QByteArrayLiteral("\xEF\xBB\xBF") + IndexCsv(w.index).toUtf8()) < 0)
+        throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(out.fileName()));
+}
+
+} // namespace
+
+TPackageResult WritePackage(const TPackageRequest& request, const QStringList& guarded)
+{
+    if (request.folder.trimmed().isEmpty())
+        throw AppError(QStringLiteral("出力先のフォルダを指定してください"));
+    const QString folder = QDir::cleanPath(QFileInfo(request.folder).absoluteFilePath());
+    RefuseOutput(folder + QStringLiteral("/00_目録.pdf"), guarded,
+                 {QStringLiteral("PDF"), QByteArrayLiteral("%PDF-"), QString()});
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        throw AppError(QStringLiteral("'%1' はフォルダではありません").arg(folder));
+    if (info.exists() &&
+        !QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        throw AppError(QStringLiteral("出力先フォルダ '%1' は空ではありません").arg(folder));
+    {
+        Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
+        q.BindText(QStringLiteral("A"), request.kojiCode);
+        q.Open();
+        if (q.Eof())
+            throw AppError(
+                QStringLiteral("工事コード '%1' は登録されていません").arg(request.kojiCode));
+    }
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (!QDir().mkpath(parent))
+        throw AppError(QStringLiteral("フォルダ '%1' を作成できません").arg(parent));
+    QTemporaryDir work(parent + QStringLiteral("/.ondokanri-package-XXXXXX"));
+    if (!work.isValid())
+        throw AppError(QStringLiteral("フォルダ '%1' に書き込めません").arg(parent));
+
+    TPackageResult result;
+    {
+        const TPackageDevice device;
+        TPackageWriter writer(request, work.path());
+        WriteAll(writer, request, work.path());
+        result.skipped = writer.skipped;
+        result.files << QStringLiteral("00_目録.pdf") << QStringLiteral("00_目録.csv");
+        for (const TIndexEntry& e : writer.index.entries)
+            result.files << e.file;
+    }
+    if (info.exists())
+        QDir().rmdir(folder);
+    if (!QDir().rename(work.path(), folder))
+        throw AppError(QStringLiteral("フォルダ '%1' を作成できません").arg(folder));
+    work.setAutoRemove(false);
+    // A temporary folder is the owner's alone; the package is for passing on.
+    QFile::setPermissions(folder, QFile::permissions(parent));
+    result.folder = folder;
+    return result;
+}
+
+QString PackageSummary(const TPackageResult& result)
+{
+    QString text = QStringLiteral("提出用一式: %1 ファイルを %2 に書き出しました")
+                       .arg(result.files.size())
+                       .arg(QDir::toNativeSeparators(result.folder));
+    if (!result.skipped.isEmpty())
+        text += QStringLiteral("（データ不足で省略: %1 件）").arg(result.skipped.size());
+    return text;
+}

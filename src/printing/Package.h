@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The submission package of a project (提出用一式): every document as a PDF of its own, the
+// readings as CSV and an index of the files, written into one folder.
+
+struct TPackageRequest
+{
+    QString folder;   // made when missing; must be empty when it exists
+    QString kojiCode; // registered
+    QDate from, to;   // invalid: no bound
+};
+
+struct TPackageResult
+{
+    QString folder;
+    QStringList files;   // as written, index first
+    QStringList skipped; // documents left out, with the reason
+};
+
+// Minimum data for the statistical documents of a mix and category: x̄-R needs 20 subgroups,
+// the capability sheet 30 readings and a specified limit.
+constexpr int CapabilityMinimumReadings = 30;
+
+// Writes, on the open connection: 記録表 per category (every mix), X管理図 per mix (every
+// category), x̄-R管理図 and 工程能力図 per mix and category with enough data, each a PDF/A-1b file
+// with its fonts embedded, named as the preview names its PDF; 測定値 as CSV (UTF-8 with BOM, one
+// row per reading); the index 00_目録.pdf and 00_目録.csv. Everything is written beside the folder
+// first and moved into place at the end, so a failure leaves no folder behind. Raises AppError for
+// an unknown project, a project without readings in the period, a folder that is not empty or lies
+// in `guarded` (the data folders), or a file that cannot be written.
+TPackageResult WritePackage(const TPackageRequest& request, const QStringList& guarded);
+
+// "提出用一式: 12 ファイル（…）" for the user.
+QString PackageSummary(const TPackageResult& result);

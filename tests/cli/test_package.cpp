@@ -1,0 +1,163 @@
+#include "support/BatchRun.h"
+#include "support/TestSupport.h"
+
+#define REFERENCE_DIR ""
+#include "core/RegistryUtility.h"
+#include "reports/ReportFixture.h"
+#include "storage/Engine.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+
+// Two mixes: 密粒 with 24 days of two categories (enough for every document of 練上温度), 粗粒
+// with three days of one, so that its statistical documents are left out.
+void Seed()
+{
+    PrepareTables();
+    Engine::Execute(QStringLiteral("delete from OndoKubun"));
+    AddCategory(0, QStringLiteral("練上温度"));
+    AddCategory(1, QStringLiteral("初期締固前温度"));
+    Query k(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K1', '県道工事')"));
+    k.ExecSQL();
+    AddMix(QStringLiteral("密粒"), QStringLiteral("密粒度アスコン"));
+    AddMix(QStringLiteral("粗粒"), QStringLiteral("粗粒度アスコン"));
+    for (int d = 0; d < 24; ++d) {
+        const QDateTime day = Day(10, 1).addDays(d);
+        AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 0, day,
+               {160.0 + d % 5, 165.0 + d % 3, 170.0 - d % 4}, QStringLiteral("160_185"));
+        AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 1, day, {140.0 + d % 6});
+    }
+    for (int d = 0; d < 3; ++d)
+        AddDay(QStringLiteral("K1"), QStringLiteral("粗粒"), 0, Day(11, 4).addDays(d),
+               {158.0, 175.0}, QStringLiteral("160_185"));
+}
+
+QStringList CsvLines(const QString& file, QByteArray* head = nullptr)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = f.readAll();
+    if (head)
+        *head = bytes.left(3);
+    return QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestPackage : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // The whole submission of a project: one PDF per document with a name that says what it
+    // is, the readings as CSV, the index naming every file and what was left out; a second run
+    // into the same folder and a period without data are refused and leave things as they were.
+    void writesEveryDocumentNamedAndIndexed()
+    {
+        TempProfile profile;
+        Seed();
+        const QString folder = profile.root() + QStringLiteral("/提出");
+        const Run run = Batch({QStringLiteral("--package"), folder, QStringLiteral("--project"),
+                               QStringLiteral("K1")});
+        QCOMPARE(run.code, 0);
+        const QStringList expected{
+            QStringLiteral("00_目録.csv"),
+            QStringLiteral("00_目録.pdf"),
+            QStringLiteral("X管理図_K1_密粒_2024-10.pdf"),
+            QStringLiteral("X管理図_K1_粗粒_2024-11.pdf"),
+            QStringLiteral("Xbar-R管理図_K1_密粒_練上温度_2024-10.pdf"),
+            QStringLiteral("工程能力図_K1_密粒_練上温度_2024-10.pdf"),
+            QStringLiteral("測定値_K1_2024-10_2024-11.csv"),
+            QStringLiteral("記録表_K1_初期締固前温度_2024-10.pdf"),
+            QStringLiteral("記録表_K1_練上温度_2024-10_2024-11.pdf"),
+        };
+        QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        std::sort(files.begin(), files.end());
+        QStringList sorted = expected;
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(files, sorted);
+        for (const QString& f : expected)
+            QVERIFY2(run.out.contains(f), qPrintable(f));
+        QVERIFY(run.out.contains(QStringLiteral("省略: ")));
+
+        // Every PDF archival, its fonts embedded, its pages stating the project and the limit.
+        for (const QString& f : files) {
+            if (!f.endsWith(QStringLiteral(".pdf")))
+                continue;
+            QFile pdf(folder + QLatin1Char('/') + f);
+            QVERIFY(pdf.open(QIODevice::ReadOnly));
+            const QByteArray bytes = pdf.readAll();
+            QVERIFY2(bytes.contains("pdfaid:part"), qPrintable(f));
+            QVERIFY2(bytes.contains("/FontFile"), qPrintable(f));
+            // The font maps its wave dash back to U+301C.
+            const QString text = PdfText(pdf.fileName()).replace(QChar(0x301C), QChar(0xFF5E));
+            QVERIFY2(text.contains(QStringLiteral("県道工事")), qPrintable(f));
+            if (!f.startsWith(QStringLiteral("00_")) && !f.startsWith(QStringLiteral("X管理図")))
+                QVERIFY2(text.contains(QStringLiteral("160～185℃")) ||
+                             f.contains(QStringLiteral("初期締固前温度")),
+                         qPrintable(f));
+        }
+
+        // The index lists each file once with its kind, and the documents left out.
+        QByteArray bom;
+        const QStringList index = CsvLines(folder + QStringLiteral("/00_目録.csv"), &bom);
+        QCOMPARE(bom, QByteArrayLiteral("\xEF\xBB\xBF"));
+        for (const QString& f : expected.mid(2))
+            QCOMPARE(int(index.filter(f).size()), 1);
+        QVERIFY(!index.filter(QStringLiteral("粗粒度アスコン"))
+                     .filter(QStringLiteral("x̄-R管理図"))
+                     .isEmpty());
+        const QString indexText = PdfText(folder + QStringLiteral("/00_目録.pdf"));
+        QVERIFY(indexText.contains(QStringLiteral("工程能力図_K1_密粒_練上温度_2024-10.pdf")));
+
+        // One row per reading: 24 × 3 + 24 + 3 × 2, each with its value and limit.
+        QStringList readings =
+            CsvLines(folder + QStringLiteral("/測定値_K1_2024-10_2024-11.csv"), &bom);
+        QCOMPARE(bom, QByteArrayLiteral("\xEF\xBB\xBF"));
+        QCOMPARE(readings.size(), 1 + 24 * 3 + 24 + 3 * 2);
+        QVERIFY(!readings.filter(QStringLiteral("160～185 ℃")).isEmpty());
+
+        // Not over a package already there; nothing in the period: nothing written.
+        const Run again = Batch({QStringLiteral("--package"), folder, QStringLiteral("--project"),
+                                 QStringLiteral("K1")});
+        QVERIFY(again.code != 0);
+        QVERIFY(again.err.contains(QStringLiteral("空ではありません")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), expected.size());
+        const QString empty = profile.root() + QStringLiteral("/なし");
+        const Run none =
+            Batch({QStringLiteral("--package"), empty, QStringLiteral("--project"),
+                   QStringLiteral("K1"), QStringLiteral("--from"), QStringLiteral("2025/01/01")});
+        QVERIFY(none.code != 0);
+        QVERIFY(none.err.contains(QStringLiteral("測定値がありません")));
+        QVERIFY(!QFileInfo::exists(empty));
+        QCOMPARE(QDir(profile.root())
+                     .entryList(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot)
+                     .filter(QStringLiteral("ondokanri-package")),
+                 QStringList());
+    }
+
+    // The period keeps only its days: November alone is one mix's documents.
+    void periodChoosesTheDays()
+    {
+        TempProfile profile;
+        Seed();
+        const QString folder = profile.root() + QStringLiteral("/11月");
+        const Run run =
+            Batch({QStringLiteral("--package"), folder, QStringLiteral("--project"),
+                   QStringLiteral("K1"), QStringLiteral("--from"), QStringLiteral("2024/11/01"),
+                   QStringLiteral("--to"), QStringLiteral("2024/11/30")});
+        QCOMPARE(run.code, 0);
+        QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
+        QVERIFY(files.contains(QStringLiteral("X管理図_K1_粗粒_2024-11.pdf")));
+        QVERIFY(files.contains(QStringLiteral("記録表_K1_練上温度_2024-11.pdf")));
+        QCOMPARE(int(files.filter(QStringLiteral("密粒")).size()), 0);
+        QCOMPARE(CsvLines(folder + QStringLiteral("/測定値_K1_2024-11.csv")).size(), 1 + 6);
+    }
+};
+
+ONDO_TEST_MAIN(TestPackage, QGuiApplication)
+#include "test_package.moc"
