@@ -438,10 +438,10 @@ void TestExport::formulasOldDaysAndLongNamesExportSafely()
         QString::fromUtf8(written.readAll().mid(3)).split(QStringLiteral("\r\n"));
     QCOMPARE(
         lines.mid(1, 4),
-        (QStringList{QStringLiteral("練上温度,1899/12/30,改質,'=1+1,150,'+山田,150_170,,,"),
-                     QStringLiteral("練上温度,1899/12/30,改質,'@SUM(A1),151,'+山田,150_170,,,"),
-                     QStringLiteral("練上温度,1899/12/30,改質,'-2,152,'+山田,150_170,,,"),
-                     QStringLiteral("練上温度,1899/12/30,改質,No.=4,153,'+山田,150_170,,,")}));
+        (QStringList{QStringLiteral("練上温度,1899/12/30,改質,'=1+1,150,'+山田,150～170 ℃,,,"),
+                     QStringLiteral("練上温度,1899/12/30,改質,'@SUM(A1),151,'+山田,150～170 ℃,,,"),
+                     QStringLiteral("練上温度,1899/12/30,改質,'-2,152,'+山田,150～170 ℃,,,"),
+                     QStringLiteral("練上温度,1899/12/30,改質,No.=4,153,'+山田,150～170 ℃,,,")}));
 
     const QString book = profile.root() + QStringLiteral("/f.xlsx");
     QCOMPARE(Batch(QStringList{QStringLiteral("--export-xlsx"), book} + target).code, 0);
