@@ -15,6 +15,8 @@ packages=(
   librsvg2-bin desktop-file-utils appstream lintian
   libxlsxwriter-dev python3-openpyxl
   pxlib-dev
+  qt6-httpserver-dev qt6-websockets-dev libqrencode-dev   # the site page and its QR code
+  chromium chromium-driver python3-selenium   # the site page in a real browser (tests)
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include "app/HelpWiring.h"
 #include "app/PackageWiring.h"
 #include "app/PrintWiring.h"
+#include "app/SiteWiring.h"
 #include "core/AppError.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/DayList.h"
@@ -27,6 +28,7 @@
 #include "settings_ui/CopyDataDialog.h"
 #include "settings_ui/RestoreBackup.h"
 #include "settings_ui/SetDataPath.h"
+#include "site_ui/SitePanel.h"
 #include "storage/Engine.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/LazyDialog.h"
@@ -67,6 +69,7 @@ struct TDesktop::Windows
     std::unique_ptr<TfParadoxImport> fParadoxImport;
     std::unique_ptr<TfCsvImport> fCsvImport;
     std::unique_ptr<TfHelp> fHelp;
+    std::unique_ptr<TfSitePanel> fSitePanel;
     std::unique_ptr<TfPackage> fPackage;
     // The first question to CUPS loads its plugin: asked when the print settings first open.
     std::optional<TPrinterWatch> printerWatch;
@@ -102,6 +105,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
     ConnectExportDialog(main, OnFirstUse(w.fExport, parent));
     ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, parent));
     ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport, parent));
+    ConnectSitePanel(main, OnFirstUse(w.fSitePanel, parent));
     ConnectPackageDialog(main, OnFirstUse(w.fPackage, parent));
     ConnectHelp(main, OnFirstUse(w.fHelp, parent));
 }

@@ -53,6 +53,22 @@ bool sameDay(const TDayHeader& a, const TDayHeader& b)
 
 } // namespace
 
+void CheckEntryRow(int lno, const TEntryRow& row)
+{
+    if (!std::any_of(row.temperature.begin(), row.temperature.end(),
+                     [](QChar c) { return c.isDigit(); }))
+        throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません")
+                           .arg(lno)
+                           .arg(row.temperature));
+    if (!row.time.isEmpty() && !QTime::fromString(row.time, QStringLiteral("HH:mm")).isValid())
+        throw AppError(QStringLiteral("%1 行目の時刻「%2」は 8:30 のように入力してください")
+                           .arg(lno)
+                           .arg(row.time.left(20)));
+    checkLength(lno, QStringLiteral("単位"), row.label, 16);
+    checkLength(lno, QStringLiteral("車番"), row.truck, 16);
+    checkLength(lno, QStringLiteral("備考"), row.remark, 64);
+}
+
 // ---- unregistered changes ----
 
 bool TDayEntry::SettleUnsaved()
@@ -307,20 +323,8 @@ void TDayEntry::checkBeforeRegister()
             QStringLiteral("区分名「%1」は温度区分に登録されていません").arg(m_header.kubunName));
     for (int lno = 1; lno <= m_rows.size(); ++lno) {
         const TEntryRow& row = m_rows.at(lno - 1);
-        if (row.label.isEmpty() || row.temperature.isEmpty())
-            continue;
-        if (!std::any_of(row.temperature.begin(), row.temperature.end(),
-                         [](QChar c) { return c.isDigit(); }))
-            throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません")
-                               .arg(lno)
-                               .arg(row.temperature));
-        if (!row.time.isEmpty() && !QTime::fromString(row.time, QStringLiteral("HH:mm")).isValid())
-            throw AppError(QStringLiteral("%1 行目の時刻「%2」は 8:30 のように入力してください")
-                               .arg(lno)
-                               .arg(row.time.left(20)));
-        checkLength(lno, QStringLiteral("単位"), row.label, 16);
-        checkLength(lno, QStringLiteral("車番"), row.truck, 16);
-        checkLength(lno, QStringLiteral("備考"), row.remark, 64);
+        if (!row.label.isEmpty() && !row.temperature.isEmpty())
+            CheckEntryRow(lno, row);
     }
     const QString air = AsciiTyped(m_header.airTemperature).trimmed();
     bool airIsNumber = air.isEmpty();
@@ -442,6 +446,19 @@ void TDayEntry::ShowDay(const QString& kojiCode, const QString& gozaiName, const
     m_record.Hiduke = day;
     m_record.LoadByDate();
     showRecord();
+}
+
+TDayEntry::StoredChange TDayEntry::StoredDayChanged(const QString& kojiCode,
+                                                    const QString& gozaiName,
+                                                    const QString& kubunName, const QDateTime& day)
+{
+    if (m_loaded.kojiCode != kojiCode || m_loaded.gozaiName != gozaiName ||
+        m_loaded.kubunName != kubunName || ParseDate(typedDay(m_loaded)) != day)
+        return StoredChange::NotShown;
+    if (m_modified || !sameDay(m_header, m_loaded))
+        return StoredChange::KeptChanges;
+    ShowDay(kojiCode, gozaiName, kubunName, day);
+    return StoredChange::Shown;
 }
 
 QString TDayEntry::shownRecordName() const

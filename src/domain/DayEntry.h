@@ -54,6 +54,10 @@ struct TEntryRow
     }
 };
 
+// Raises AppError naming row `lno` when what is typed in it cannot be registered: a temperature
+// without a digit, a time other than "HH:mm", a text longer than its column.
+void CheckEntryRow(int lno, const TEntryRow& row);
+
 // What to do with changes not yet registered.
 enum class TUnsavedAnswer { Register, Discard, Cancel };
 
@@ -178,6 +182,12 @@ public:
     void Reset();
     void DeleteRecord();
     void DeleteDay();
+    // The stored day of a project, mix, category and date was changed elsewhere (the site
+    // page): the day shown is read again, unless it has unregistered changes, which stay (their
+    // register then asks as for another user's change).
+    enum class StoredChange { NotShown, Shown, KeptChanges };
+    StoredChange StoredDayChanged(const QString& kojiCode, const QString& gozaiName,
+                                  const QString& kubunName, const QDateTime& day);
     // Shows a stored day of a project, mix and category (after an import).
     void ShowDay(const QString& kojiCode, const QString& gozaiName, const QString& kubunName,
                  const QDateTime& day);

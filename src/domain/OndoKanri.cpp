@@ -10,6 +10,7 @@
 #include "storage/Query.h"
 #include "storage/Schema.h"
 
+#include <QHash>
 #include <algorithm>
 #include <limits>
 
@@ -389,19 +390,35 @@ QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const Q
 void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings)
 {
     Transaction tx;
+    // A reading sent from the site page keeps the phone's id through a register, so that the
+    // phone's resend of it is still known as stored.
+    QHash<int, QString> phoneIds;
+    {
+        Query q(QStringLiteral("select LNO, Uketuke from OndoLine4 where KanriID=:A and "
+                               "Hiduke=:B and Uketuke is not null"));
+        q.BindInt(A, id);
+        q.BindDateTime(B, day);
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            phoneIds.insert(q.FieldInt(QStringLiteral("LNO")),
+                            q.FieldText(QStringLiteral("Uketuke")));
+    }
     Query del(QStringLiteral("delete from OndoLine4 where KANRIID=:A and Hiduke= :B"));
     del.BindInt(A, id);
     del.BindDateTime(B, day);
     del.ExecSQL();
-    Engine::TableRows rows{{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"),
-                            QStringLiteral("LNO"), QStringLiteral("SOKUTEN"),
-                            QStringLiteral("ONDO"), QStringLiteral("JIKOKU"),
-                            QStringLiteral("SYARYO"), QStringLiteral("BIKO")},
-                           {}};
+    Engine::TableRows rows{
+        {QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
+         QStringLiteral("SOKUTEN"), QStringLiteral("ONDO"), QStringLiteral("JIKOKU"),
+         QStringLiteral("SYARYO"), QStringLiteral("BIKO"), QStringLiteral("UKETUKE")},
+        {}};
     rows.rows.reserve(readings.size());
     const QVariant stamp = Engine::DateTimeParameter(day);
-    for (const Reading& r : readings)
-        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo, r.Jikoku, r.Syaryo, r.Biko});
+    for (const Reading& r : readings) {
+        const auto phoneId = phoneIds.constFind(r.LNO);
+        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo, r.Jikoku, r.Syaryo, r.Biko,
+                          phoneId == phoneIds.constEnd() ? QVariant() : QVariant(*phoneId)});
+    }
     Engine::InsertRows(QStringLiteral("ONDOLINE4"), rows);
     tx.Commit();
 }

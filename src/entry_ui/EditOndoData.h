@@ -59,6 +59,7 @@ Q_SIGNALS:
     void packageRequested();
     void csvImportRequested();
     void oldDataImportRequested();
+    void siteRequested();
     void dayListRequested();
     void journeyRequested();
     void helpRequested();

@@ -104,6 +104,9 @@ void TfEditOndoData::buildMenus()
         menuItem(file, "RegisterItem", QStringLiteral("登録(&S)"), QKeySequence::Save);
     QAction* print = menuItem(file, "PrintItem", QStringLiteral("印刷(&P)…"), QKeySequence::Print);
     file->addSeparator();
+    // Readings typed at the paver join the day shown here.
+    QAction* site = menuItem(file, "SiteItem", QStringLiteral("現場入力を開始(&G)…"));
+    file->addSeparator();
     QAction* remove = menuItem(file, "Delete1", QStringLiteral("削除"));
     QAction* removeDay = menuItem(file, "DeleteDay1", QStringLiteral("この試験日を削除"));
     file->addSeparator();
@@ -185,6 +188,7 @@ void TfEditOndoData::buildMenus()
     connect(package, &QAction::triggered, this, &TfEditOndoData::packageRequested);
     connect(importOld, &QAction::triggered, this, &TfEditOndoData::oldDataImportRequested);
     connect(copyData, &QAction::triggered, this, &TfEditOndoData::copyDataRequested);
+    connect(site, &QAction::triggered, this, &TfEditOndoData::siteRequested);
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(days, &QAction::triggered, this, &TfEditOndoData::dayListRequested);
     connect(journey, &QAction::triggered, this, &TfEditOndoData::journeyRequested);

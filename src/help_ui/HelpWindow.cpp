@@ -85,6 +85,7 @@ QString GuideAnchorOf(const QString& windowName)
         {QStringLiteral("fRestoreBackup"), QStringLiteral("backup")},
         {QStringLiteral("fSetDataPath"), QStringLiteral("data")},
         {QStringLiteral("fCopyData"), QStringLiteral("data")},
+        {QStringLiteral("fSitePanel"), QStringLiteral("site")},
         {QStringLiteral("fPackage"), QStringLiteral("package")},
     };
     return anchors.value(windowName, QStringLiteral("day"));

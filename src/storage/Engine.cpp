@@ -554,6 +554,11 @@ QDateTime DateTimeFromColumn(const QVariant& value)
     return DateTimeFromStorage(value.toString());
 }
 
+bool InTransaction()
+{
+    return g_transactionDepth > 0;
+}
+
 void LockForNewID(const QString& table)
 {
     if (g_transactionDepth == 0)

@@ -112,6 +112,10 @@ void InsertRows(const QString& table, const TableRows& rows);
 QVariant DateTimeParameter(const QDateTime& value);
 QDateTime DateTimeFromColumn(const QVariant& value);
 
+// True while a command's transaction is open on the connection: a question it asks runs the
+// event loop, and work arriving then must wait rather than join it.
+bool InTransaction();
+
 // Inside a transaction: serializes the writers that pick a new identifier of `table`, until
 // the transaction ends. SQLite's BEGIN IMMEDIATE already does.
 void LockForNewID(const QString& table);

@@ -62,14 +62,11 @@ QList<Table> declare()
          {index("OndoHead4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoLine4"),
          {
-             integer("KanriID"),
-             dateTime("Hiduke"),
-             integer("LNO"),
-             text("Sokuten", 16),
-             real("Ondo"),
-             text("Jikoku", 8, AddedLater),  // "HH:mm"
-             text("Syaryo", 16, AddedLater), // truck or delivery ticket
+             integer("KanriID"), dateTime("Hiduke"), integer("LNO"), text("Sokuten", 16),
+             real("Ondo"), text("Jikoku", 8, AddedLater), // "HH:mm"
+             text("Syaryo", 16, AddedLater),              // truck or delivery ticket
              text("Biko", 64, AddedLater),
+             text("Uketuke", 40, AddedLater), // the id a phone gave the reading: stored once
          },
          {index("OndoLine4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoKubun"),

@@ -28,7 +28,7 @@ std::vector<TCommandEntry> Commands(const Cli::Options& o)
             {o.restore, Cli::RestoreBackup}, {o.importCsv, Cli::ImportCsv},
             {o.xlsx, Cli::Export},           {o.csv, Cli::Export},
             {o.package, Cli::WritePackage},  {o.importParadox, Cli::ImportParadox},
-            {o.copyData, Cli::CopyData}};
+            {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve}};
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -47,6 +47,8 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
     }
     if (given > 1)
         return names.join(QStringLiteral("、")) + QStringLiteral(" は一つだけ指定してください");
+    if (parser.isSet(o.listen) && !parser.isSet(o.serve))
+        return QStringLiteral("--listen は --serve と一緒に指定してください");
     if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package))
         return QStringLiteral("--from と --to は --package と一緒に指定してください");
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))
@@ -82,7 +84,7 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
     parser.setApplicationDescription(QStringLiteral(
         "温度管理: "
         "管理図・データシートのPDF出力、提出用一式、CSVの取り込み、Excel・CSVへの書き"
-        "出し、データのバックアップと復元、旧データの取り込み"));
+        "出し、データのバックアップと復元、旧データの取り込み、現場入力のページ"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions(o.All());

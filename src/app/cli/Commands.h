@@ -28,5 +28,8 @@ void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStre
 void WritePackage(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --copy-data FROM TO: every table from one location to another.
 void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then
+// "ペアリングコード: NNNNNN" for each code shown.
+void Serve(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 
 } // namespace Cli

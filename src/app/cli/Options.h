@@ -90,13 +90,20 @@ struct Options
         QStringLiteral(
             "すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
         QStringLiteral("FROM TO")};
+    QCommandLineOption serve{
+        QStringLiteral("serve"),
+        QStringLiteral("現場入力のページを終了まで公開し、アドレスとペアリングコードを表示します")};
+    QCommandLineOption listen{
+        QStringLiteral("listen"),
+        QStringLiteral("--serve で受け付けるアドレスとポート (既定は LAN のアドレス:8470)"),
+        QStringLiteral("ADDR:PORT")};
 
     QList<QCommandLineOption> All() const
     {
-        return {pdf,       form,     project,       mix,     day,     category, perProject,
-                low,       high,     baseFrom,      baseTo,  data,    backup,   restore,
-                importCsv, measurer, columns,       replace, xlsx,    csv,      package,
-                from,      to,       importParadox, dryRun,  copyData};
+        return {pdf,       form,     project,       mix,     day,      category, perProject,
+                low,       high,     baseFrom,      baseTo,  data,     backup,   restore,
+                importCsv, measurer, columns,       replace, xlsx,     csv,      package,
+                from,      to,       importParadox, dryRun,  copyData, serve,    listen};
     }
 };
 

@@ -1,0 +1,395 @@
+#include "domain/SiteReadings.h"
+
+#include "core/SpecText.h"
+#include "core/Utility.h"
+#include "domain/DayEntry.h"
+#include "domain/ListViewData.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+
+#include <QRegularExpression>
+
+// A phone sends a reading a second or so, and each is one transaction: the common path reads
+// the day once and writes two rows, so that the server's round trips stay few.
+
+namespace SiteReadings {
+
+namespace {
+
+const QString A = QStringLiteral("A");
+const QString B = QStringLiteral("B");
+const QString C = QStringLiteral("C");
+const QString D = QStringLiteral("D");
+const QString E = QStringLiteral("E");
+const QString F = QStringLiteral("F");
+
+QDateTime dayOf(const TSiteDay& day)
+{
+    return QDateTime(day.day, QTime(0, 0));
+}
+
+void checkId(const QString& id)
+{
+    static const QRegularExpression form(QStringLiteral("^[A-Za-z0-9-]{8,40}$"));
+    if (!form.match(id).hasMatch())
+        throw TRefused(QStringLiteral("読み取りの番号が正しくありません。ページを読み込み直して"
+                                      "ください"));
+}
+
+// The row as the session would hold it after typing: the same normalising, then its checks.
+TEntryRow typedRow(const TSiteEntry& entry)
+{
+    TEntryRow row;
+    row.temperature = AsciiTyped(entry.temperature).trimmed();
+    if (row.temperature.isEmpty())
+        throw TRefused(QStringLiteral("温度が入力されていません"));
+    if (entry.takenAt.isValid())
+        row.time = entry.takenAt.toString(QStringLiteral("HH:mm"));
+    row.truck = entry.truck.trimmed();
+    row.remark = entry.remark;
+    return row;
+}
+
+// The session's checks of a typed row, as a refusal of what was sent.
+void checkRow(int lno, const TEntryRow& row)
+{
+    try {
+        CheckEntryRow(lno, row);
+    } catch (const AppError& e) {
+        throw TRefused(e.message());
+    }
+}
+
+// A stored reading with the id a phone gave it (empty for one typed in the office).
+struct Stored
+{
+    Reading reading;
+    QString id;
+};
+
+// The day as stored: its header's identifier and specified value, whether the day has its
+// summary row, and its readings by load.
+struct Day
+{
+    int headerId = 0;
+    QString spec;
+    bool present = false;
+    QList<Stored> rows;
+};
+
+Day readDay(const TSiteDay& day, const TOndoKubun& kubun)
+{
+    Day d;
+    {
+        Query q(QStringLiteral("select ID, Kikakuti from OndoKanri4 where KojiCode = :A and "
+                               "GozaiName = :B and Kubun = :C"));
+        q.BindText(A, day.kojiCode);
+        q.BindText(B, day.gozaiName);
+        q.BindInt(C, kubun.ID);
+        q.Open();
+        if (q.Eof()) {
+            // A new record: its specified value starts as the category's range.
+            d.spec = kubun.OndoRange;
+            return d;
+        }
+        d.headerId = q.FieldInt(QStringLiteral("ID"));
+        d.spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
+    }
+    {
+        Query q(QStringLiteral("select Kosu from OndoHead4 where KanriID = :A and Hiduke = :B"));
+        q.BindInt(A, d.headerId);
+        q.BindDateTime(B, dayOf(day));
+        q.Open();
+        d.present = !q.Eof();
+    }
+    Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, Uketuke from "
+                           "OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
+    q.BindInt(A, d.headerId);
+    q.BindDateTime(B, dayOf(day));
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        d.rows << Stored{
+            {q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
+             q.FieldDouble(QStringLiteral("Ondo")), q.FieldText(QStringLiteral("Jikoku")),
+             q.FieldText(QStringLiteral("Syaryo")), q.FieldText(QStringLiteral("Biko"))},
+            q.FieldText(QStringLiteral("Uketuke"))};
+    return d;
+}
+
+int indexOf(const Day& d, const QString& id)
+{
+    for (int i = 0; i < d.rows.size(); ++i)
+        if (d.rows.at(i).id == id)
+            return i;
+    return -1;
+}
+
+QList<Reading> readingsOf(const Day& d)
+{
+    QList<Reading> readings;
+    for (const Stored& s : d.rows)
+        readings << s.reading;
+    return readings;
+}
+
+// The statistics and out-of-spec marks as the session gives them for these readings, shown
+// as the office's window shows a stored day.
+TSiteSummary summaryOf(const QString& kubunName, const Day& d)
+{
+    TDayEntry session;
+    session.SetSpecValue(d.spec);
+    QStringList lines;
+    for (const Stored& s : d.rows) {
+        const int lno = s.reading.LNO;
+        if (lno < 1 || lno > TDayEntry::MaxRows)
+            continue;
+        while (lines.size() < lno - 1)
+            lines << QString();
+        lines << QStringLiteral("%1\t%2").arg(lno).arg(FormatGeneral(s.reading.Ondo));
+    }
+    if (!lines.isEmpty())
+        session.Paste(lines.join(QLatin1Char('\n')), 1, TDayEntry::LabelColumn);
+    TSiteSummary summary;
+    summary.kubunName = kubunName;
+    summary.spec = session.HasSpec() ? TypedRange(d.spec) : QString();
+    summary.statistics = session.Statistics();
+    summary.outsideCount = session.OutsideCount();
+    for (int i = int(d.rows.size()) - 1; i >= 0 && summary.last.size() < CorrectableCount; --i) {
+        const Reading& r = d.rows.at(i).reading;
+        summary.last << TSiteReading{r.LNO,  d.rows.at(i).id,         r.Ondo, r.Jikoku, r.Syaryo,
+                                     r.Biko, session.IsOutside(r.LNO)};
+    }
+    return summary;
+}
+
+// The day's summary row after its readings changed: the stored record's own save for a day
+// that is new (and a header that is new), else the four figures.
+void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d)
+{
+    const DayStatistics s = StatisticsOf(readingsOf(d));
+    if (d.present) {
+        Query q(QStringLiteral("update OndoHead4 set Kosu = :C, MaxOndo = :D, MiniOndo = :E, "
+                               "AvgOndo = :F where KanriID = :A and Hiduke = :B"));
+        q.BindInt(A, d.headerId);
+        q.BindDateTime(B, dayOf(day));
+        q.BindInt(C, s.count);
+        q.BindDouble(D, s.maximum);
+        q.BindDouble(E, s.minimum);
+        q.BindDouble(F, s.average);
+        q.ExecSQL();
+        return;
+    }
+    TOndoKanri record;
+    if (d.headerId != 0) {
+        record.LoadByID(d.headerId);
+        // A header left without days loads empty: it is still this project, mix and category.
+        record.Koji.Load(day.kojiCode);
+        record.Gozai.Load(day.gozaiName);
+        record.Kubun = kubun;
+        if (record.SpecValue.isEmpty())
+            record.SpecValue = d.spec;
+        record.Tekiyo.clear();
+        record.DaySimei.clear();
+        record.Tenki.clear();
+        record.Kion.clear();
+        record.Mogi = false;
+    } else {
+        record.Koji.Load(day.kojiCode);
+        record.Gozai.Load(day.gozaiName);
+        record.Kubun = kubun;
+        record.SpecValue = kubun.OndoRange;
+        record.SpecRange = kubun.OndoRange;
+        record.SpecInterval = kubun.SokuteiKankaku;
+    }
+    record.Hiduke = dayOf(day);
+    record.Kosu = s.count;
+    record.MaxOndo = s.maximum;
+    record.MiniOndo = s.minimum;
+    record.AvgOndo = s.average;
+    record.Save();
+    d.headerId = record.ID;
+    d.present = true;
+}
+
+// Inside the write lock: the day, and where the reading of `id` is among the last ones;
+// raises TRefused when it is stored but earlier.
+Day dayWithLast(const TSiteDay& day, const TOndoKubun& kubun, const QString& id, int& index)
+{
+    Day d = readDay(day, kubun);
+    index = indexOf(d, id);
+    if (index >= 0 && index < d.rows.size() - CorrectableCount)
+        throw TRefused(QStringLiteral("修正・削除できるのは最後の %1 件です（%2 台目）。"
+                                      "それより前は事務所のパソコンで直してください")
+                           .arg(CorrectableCount)
+                           .arg(d.rows.at(index).reading.LNO));
+    return d;
+}
+
+} // namespace
+
+TRegisters Registers()
+{
+    TRegisters r;
+    ListViewData projects;
+    TKoji().GetList(projects);
+    for (const ListViewRow& row : projects.rows)
+        r.projects << qMakePair(row.caption, row.subItems.value(0));
+    TGozai().GetList(r.mixes);
+    r.categories = TOndoKubun::ReadAll();
+    return r;
+}
+
+TOndoKubun CheckDay(const TSiteDay& day)
+{
+    if (!day.day.isValid() || day.day.year() < 1900 || day.day.year() > 9999)
+        throw TRefused(QStringLiteral("試験日が正しくありません"));
+    Query q(QStringLiteral("select (select count(*) from Koji1 where Code = :A) as K, "
+                           "(select count(*) from GozaiDef where DataName = :B) as G"));
+    q.BindText(A, day.kojiCode);
+    q.BindText(B, day.gozaiName);
+    q.Open();
+    if (q.FieldInt(QStringLiteral("K")) == 0)
+        throw TRefused(QStringLiteral("工事コード「%1」は工事に登録されていません")
+                           .arg(day.kojiCode.left(20)));
+    if (q.FieldInt(QStringLiteral("G")) == 0)
+        throw TRefused(
+            QStringLiteral("合材「%1」は合材に登録されていません").arg(day.gozaiName.left(30)));
+    TOndoKubun kubun;
+    kubun.LoadByID(day.kubunId);
+    if (kubun.ID < 0)
+        throw TRefused(
+            QStringLiteral("温度区分が登録されていません。一覧を読み込み直してください"));
+    return kubun;
+}
+
+TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
+{
+    checkId(entry.id);
+    const TOndoKubun kubun = CheckDay(day);
+    TEntryRow row = typedRow(entry);
+
+    Transaction tx;
+    // Writers take turns from here: the next load number is one nobody else takes.
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    Day d = readDay(day, kubun);
+    const int known = indexOf(d, entry.id);
+    if (known >= 0)
+        return {d.rows.at(known).reading.LNO, true, summaryOf(kubun.KubunName, d)};
+    const int lno = d.rows.isEmpty() ? 1 : d.rows.last().reading.LNO + 1;
+    if (lno > TDayEntry::MaxRows)
+        throw TRefused(
+            QStringLiteral("この試験日の温度は %1 件までです。別の区分か試験日を選んでください")
+                .arg(TDayEntry::MaxRows));
+    row.label = QString::number(lno);
+    checkRow(lno, row);
+
+    const Reading reading{lno,      row.label, ParseNumber(row.temperature),
+                          row.time, row.truck, row.remark};
+    d.rows << Stored{reading, entry.id};
+    storeSummary(day, kubun, d);
+    Query insert;
+    insert.Add(QStringLiteral("insert into OndoLine4 "
+                              "(KanriID,Hiduke,LNO,Sokuten,Ondo,Jikoku,Syaryo,Biko,Uketuke)"));
+    insert.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G,:H,:I)"));
+    insert.BindInt(A, d.headerId);
+    insert.BindDateTime(B, dayOf(day));
+    insert.BindInt(C, lno);
+    insert.BindText(D, reading.Sokuten);
+    insert.BindDouble(E, reading.Ondo);
+    insert.BindText(F, reading.Jikoku);
+    insert.BindText(QStringLiteral("G"), reading.Syaryo);
+    insert.BindText(QStringLiteral("H"), reading.Biko);
+    insert.BindText(QStringLiteral("I"), entry.id);
+    insert.ExecSQL();
+    tx.Commit();
+    return {lno, false, summaryOf(kubun.KubunName, d)};
+}
+
+TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
+{
+    checkId(entry.id);
+    const TOndoKubun kubun = CheckDay(day);
+    TEntryRow row = typedRow(entry);
+
+    Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    int index = -1;
+    Day d = dayWithLast(day, kubun, entry.id, index);
+    if (index < 0)
+        throw TRefused(QStringLiteral("修正する温度は登録されていません（事務所で削除されたかも"
+                                      "しれません）"));
+    Reading& reading = d.rows[index].reading;
+    row.label = reading.Sokuten;
+    row.time = reading.Jikoku; // when it was read stays
+    checkRow(reading.LNO, row);
+    reading.Ondo = ParseNumber(row.temperature);
+    reading.Syaryo = row.truck;
+    reading.Biko = row.remark;
+
+    Query update(QStringLiteral("update OndoLine4 set Ondo = :D, Syaryo = :E, Biko = :F "
+                                "where KanriID = :A and Hiduke = :B and LNO = :C"));
+    update.BindInt(A, d.headerId);
+    update.BindDateTime(B, dayOf(day));
+    update.BindInt(C, reading.LNO);
+    update.BindDouble(D, reading.Ondo);
+    update.BindText(E, reading.Syaryo);
+    update.BindText(F, reading.Biko);
+    update.ExecSQL();
+    storeSummary(day, kubun, d);
+    tx.Commit();
+    return summaryOf(kubun.KubunName, d);
+}
+
+TRemoved Remove(const TSiteDay& day, const QString& id)
+{
+    checkId(id);
+    const TOndoKubun kubun = CheckDay(day);
+
+    Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    int index = -1;
+    Day d = dayWithLast(day, kubun, id, index);
+    if (index < 0)
+        return {false, summaryOf(kubun.KubunName, d)};
+    const QDateTime hiduke = dayOf(day);
+    const int removed = d.rows.takeAt(index).reading.LNO;
+    if (d.rows.isEmpty()) {
+        TOndoKanri::DeleteDay(d.headerId, hiduke);
+        tx.Commit();
+        return {true, summaryOf(kubun.KubunName, d)};
+    }
+    Query remove(
+        QStringLiteral("delete from OndoLine4 where KanriID = :A and Hiduke = :B and LNO = :C"));
+    remove.BindInt(A, d.headerId);
+    remove.BindDateTime(B, hiduke);
+    remove.BindInt(C, removed);
+    remove.ExecSQL();
+    // The loads after it move up, so that the numbers stay the trucks' order without a gap;
+    // a label that was its number follows it.
+    for (int i = index; i < d.rows.size(); ++i) {
+        Reading& r = d.rows[i].reading;
+        const int lno = r.LNO - 1;
+        if (r.Sokuten == QString::number(r.LNO))
+            r.Sokuten = QString::number(lno);
+        Query move(QStringLiteral("update OndoLine4 set LNO = :D, Sokuten = :E "
+                                  "where KanriID = :A and Hiduke = :B and LNO = :C"));
+        move.BindInt(A, d.headerId);
+        move.BindDateTime(B, hiduke);
+        move.BindInt(C, r.LNO);
+        move.BindInt(D, lno);
+        move.BindText(E, r.Sokuten);
+        move.ExecSQL();
+        r.LNO = lno;
+    }
+    storeSummary(day, kubun, d);
+    tx.Commit();
+    return {true, summaryOf(kubun.KubunName, d)};
+}
+
+TSiteSummary Summary(const TSiteDay& day)
+{
+    const TOndoKubun kubun = CheckDay(day);
+    return summaryOf(kubun.KubunName, readDay(day, kubun));
+}
+
+} // namespace SiteReadings

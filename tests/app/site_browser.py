@@ -1,0 +1,117 @@
+#!/usr/bin/python3
+"""The site page in headless Chromium, as a person at the paver uses it.
+
+site_browser.py URL CODE COUNT [SCREENSHOT_DIR]
+Pairs with CODE, enters COUNT readings for the day the page offers, and halfway asks the test
+that runs it to stop the server (prints STOP, waits for a line on standard input), enters a few
+readings while it is away, checks that the page says how many wait, asks for it back (START)
+and waits until everything is sent. Prints DONE and exits 0, or a reason and exits 1.
+"""
+import os
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support.ui import Select, WebDriverWait
+
+url, code, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+shots = sys.argv[4] if len(sys.argv) > 4 else ''
+
+
+def tell(line):
+    print(line, flush=True)
+
+
+def ask(line):
+    tell(line)
+    answer = sys.stdin.readline().strip()
+    if not answer:
+        raise SystemExit('no answer to ' + line)
+
+
+profile = tempfile.mkdtemp(prefix='ondo-chromium-')
+options = webdriver.ChromeOptions()
+options.binary_location = '/usr/bin/chromium'
+for flag in ('--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+             '--disable-background-networking', '--disable-component-update', '--disable-sync',
+             '--user-data-dir=' + profile, '--lang=ja'):
+    options.add_argument(flag)
+# A phone's screen: headless windows are no narrower than 500 pixels.
+options.add_experimental_option('mobileEmulation',
+                                {'deviceMetrics': {'width': 390, 'height': 844, 'pixelRatio': 1}})
+driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+wait = WebDriverWait(driver, 30, poll_frequency=0.1)
+
+
+def labelled(text):
+    """The control a <label for> or an aria-label names, as a screen reader finds it."""
+    found = driver.execute_script(
+        'const t = arguments[0];'
+        'for (const l of document.querySelectorAll("label[for]"))'
+        '  if (l.textContent.trim() === t) return document.getElementById(l.htmlFor);'
+        'return document.querySelector(\'[aria-label="\' + t + \'"]\');', text)
+    if found is None:
+        raise LookupError('nothing is labelled ' + text)
+    return found
+
+
+def button(text):
+    return driver.find_element(By.XPATH, '//button[normalize-space()="%s"]' % text)
+
+
+def waiting_text():
+    return driver.find_element(By.ID, 'waiting').text if driver.find_element(
+        By.ID, 'waiting').is_displayed() else ''
+
+
+def enter(temperature, truck):
+    # The page empties the temperature after each load and keeps the truck for the next one.
+    temp, car, record = labelled('温度'), labelled('車番'), button('記録')
+    temp.send_keys(temperature)
+    car.send_keys(Keys.CONTROL, 'a', Keys.NULL, truck)
+    record.click()
+
+
+try:
+    driver.get(url)
+    wait.until(lambda d: labelled('ペアリングコード').is_displayed())
+    if shots:
+        driver.save_screenshot(os.path.join(shots, 'site-pairing.png'))
+    labelled('ペアリングコード').send_keys(code)
+    button('接続').click()
+    wait.until(lambda d: labelled('温度').is_displayed())
+    wait.until(lambda d: len(Select(labelled('区分')).options) > 0)
+    for name in ('工事', '合材', '区分'):
+        Select(labelled(name))  # each is a select the page filled from the registers
+
+    half = count // 2
+    away = min(5, count - half)
+    for i in range(half):
+        enter(str(150 + i % 10), 'T-%d' % (i + 1))
+    wait.until(lambda d: waiting_text() == '')
+
+    ask('STOP')
+    for i in range(half, half + away):
+        enter(str(150 + i % 10), 'T-%d' % (i + 1))
+    wait.until(lambda d: waiting_text() == '未送信 %d 件' % away)
+    if shots:
+        driver.save_screenshot(os.path.join(shots, 'site-waiting.png'))
+    ask('START')
+    WebDriverWait(driver, 60, poll_frequency=0.1).until(lambda d: waiting_text() == '')
+    for i in range(half + away, count):
+        enter(str(150 + i % 10), 'T-%d' % (i + 1))
+    WebDriverWait(driver, 60, poll_frequency=0.1).until(
+        lambda d: waiting_text() == '' and d.find_element(By.ID, 'count').text == str(count))
+    if shots:
+        driver.execute_script('window.scrollTo(0, 0)')
+        driver.save_screenshot(os.path.join(shots, 'site-entry.png'))
+    tell('DONE')
+except Exception as e:  # the reason goes to the test's log
+    tell('FAILED %s: %s' % (type(e).__name__, e))
+    sys.exit(1)
+finally:
+    driver.quit()

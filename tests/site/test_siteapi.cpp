@@ -1,0 +1,306 @@
+#include "core/AppError.h"
+#include "domain/OndoKanri.h"
+#include "site/SitePairing.h"
+#include "site/SiteServer.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+#include "support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTimer>
+
+namespace {
+
+struct TAnswer
+{
+    int status = 0;
+    QJsonObject json;
+    QByteArray body;
+    QByteArray retryAfter;
+};
+
+// A server on 127.0.0.1 over a fresh data location with one project, mix and category, and a
+// client that waits for each answer while the server runs in the same event loop.
+struct Fixture
+{
+    TempProfile profile;
+    TSitePairing pairing;
+    TSiteServer server{pairing};
+    QNetworkAccessManager net;
+    int made = 0;
+
+    Fixture()
+    {
+        TOndoKanri::CreateTables();
+        TKoji koji;
+        koji.Code() = QStringLiteral("K001");
+        koji.Kojimei() = QStringLiteral("国道1号舗装工事");
+        koji.Save();
+        TGozai gozai;
+        gozai.DataName() = QStringLiteral("密粒度13");
+        gozai.Save();
+        Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '150_160' where ID = 0"));
+        server.Start(QHostAddress(QHostAddress::LocalHost), 0);
+    }
+
+    TAnswer call(const QByteArray& method, const QString& path, const QByteArray& body = {},
+                 const QByteArray& token = {})
+    {
+        QNetworkRequest request(server.PageUrl().resolved(QUrl(path)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        if (!token.isEmpty())
+            request.setRawHeader("Authorization", "Bearer " + token);
+        QNetworkReply* reply = net.sendCustomRequest(request, method, body);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        TAnswer a;
+        a.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        a.body = reply->readAll();
+        a.json = QJsonDocument::fromJson(a.body).object();
+        a.retryAfter = reply->rawHeader("Retry-After");
+        reply->deleteLater();
+        return a;
+    }
+
+    QByteArray pair(const QString& name = QString())
+    {
+        const TAnswer a =
+            call("POST", QStringLiteral("/api/pair"),
+                 QJsonDocument(QJsonObject{{"code", pairing.Code()}, {"name", name}}).toJson());
+        return a.json.value(QStringLiteral("token")).toString().toLatin1();
+    }
+
+    QJsonObject reading(const QString& temperature, QString id = QString())
+    {
+        if (id.isEmpty())
+            id = QStringLiteral("reading-%1").arg(++made);
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        return {{"koji", "K001"},
+                {"gozai", QStringLiteral("密粒度13")},
+                {"kubun", 0},
+                {"day", "2024-11-06"},
+                {"id", id},
+                {"temperature", temperature},
+                {"takenAt", double(now)},
+                {"sentAt", double(now)}};
+    }
+
+    TAnswer post(const QJsonObject& o, const QByteArray& token,
+                 const QString& path = QStringLiteral("/api/readings"))
+    {
+        return call("POST", path, QJsonDocument(o).toJson(QJsonDocument::Compact), token);
+    }
+
+    // Raw bytes to the server, and all it answers until it closes or a few seconds pass.
+    QByteArray raw(const QByteArray& request)
+    {
+        QTcpSocket socket;
+        QByteArray answer;
+        QEventLoop loop;
+        QObject::connect(&socket, &QTcpSocket::connected, [&] { socket.write(request); });
+        QObject::connect(&socket, &QTcpSocket::readyRead, [&] { answer += socket.readAll(); });
+        QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
+        QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        socket.connectToHost(QHostAddress(QHostAddress::LocalHost), server.PageUrl().port());
+        loop.exec();
+        return answer;
+    }
+
+    static int rows()
+    {
+        Query q(QStringLiteral("select count(*) as N from OndoLine4"));
+        q.Open();
+        return q.FieldInt(QStringLiteral("N"));
+    }
+};
+
+QString error(const TAnswer& a)
+{
+    return a.json.value(QStringLiteral("error")).toString();
+}
+
+} // namespace
+
+class TestSiteApi : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Without a token nothing but the pairing page; a right code gives a token that works until
+    // revoked; wrong codes void the code, and a code expires.
+    void pairingAndTokens()
+    {
+        Fixture f;
+        const TAnswer page = f.call("GET", QStringLiteral("/"));
+        QCOMPARE(page.status, 200);
+        QVERIFY(page.body.contains("ペアリングコード"));
+        QCOMPARE(f.call("GET", QStringLiteral("/site.js")).status, 200);
+        const TAnswer refused = f.call("GET", QStringLiteral("/api/registers"));
+        QCOMPARE(refused.status, 401);
+        QVERIFY(error(refused).contains(QStringLiteral("ペアリングコード")));
+        QCOMPARE(f.call("GET", QStringLiteral("/api/registers"), {}, "forged-token").status, 401);
+        QCOMPARE(f.call("GET", QStringLiteral("/../kozeran.sqlite")).status, 404);
+
+        const QByteArray token = f.pair(QStringLiteral("山田のスマホ"));
+        QVERIFY(token.size() >= 40);
+        const TAnswer lists = f.call("GET", QStringLiteral("/api/registers"), {}, token);
+        QCOMPARE(lists.status, 200);
+        QCOMPARE(lists.json.value("projects").toArray().first().toObject().value("code").toString(),
+                 QStringLiteral("K001"));
+        QCOMPARE(f.pairing.Devices().size(), 1);
+        QCOMPARE(f.pairing.Devices().first().name, QStringLiteral("山田のスマホ"));
+        // Only a hash is kept.
+        QFile store(TSitePairing::StoreFile());
+        QVERIFY(store.open(QIODevice::ReadOnly));
+        QVERIFY(!store.readAll().contains(token));
+
+        // Five wrong codes, and even the right one is refused until a new code is shown.
+        const QString code = f.pairing.Code();
+        const QString wrong = code == QLatin1String("000000") ? "111111" : "000000";
+        for (int i = 0; i < TSitePairing::WrongCodesAllowed; ++i) {
+            const TAnswer a = f.call("POST", QStringLiteral("/api/pair"),
+                                     QJsonDocument(QJsonObject{{"code", wrong}}).toJson());
+            QCOMPARE(a.status, i < TSitePairing::WrongCodesAllowed ? 403 : 429);
+        }
+        QVERIFY(f.pairing.Code().isEmpty());
+        const TAnswer locked = f.call("POST", QStringLiteral("/api/pair"),
+                                      QJsonDocument(QJsonObject{{"code", code}}).toJson());
+        QVERIFY(locked.status == 403 || locked.status == 429);
+        QVERIFY(!error(locked).isEmpty());
+
+        // A fresh pairing object: a code ten minutes old has expired.
+        TSitePairing later;
+        const QString fresh = later.Code();
+        const QDateTime shown = QDateTime::currentDateTime();
+        later.Now = [shown] { return shown.addSecs(TSitePairing::CodeMinutes * 60 + 1); };
+        QVERIFY_THROWS_EXCEPTION(AppError, later.Pair(fresh, QString()));
+
+        f.pairing.Revoke(f.pairing.Devices().first().id);
+        QCOMPARE(f.call("GET", QStringLiteral("/api/registers"), {}, token).status, 401);
+    }
+
+    // Readings are stored once per id whatever the resends, two phones on one day get distinct
+    // loads, a refused value stores nothing, and the phone's clock is checked.
+    void readingsThroughTheApi()
+    {
+        Fixture f;
+        const QByteArray a = f.pair(), b = f.pair();
+        QSignalSpy changed(&f.server, &TSiteServer::dayChanged);
+        const QJsonObject first = f.reading(QStringLiteral("155"));
+        TAnswer r = f.post(first, a);
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.json.value("lno").toInt(), 1);
+        QCOMPARE(f.post(first, a).json.value("again").toBool(), true);
+        QCOMPARE(f.post(first, b).json.value("lno").toInt(), 1); // the id, not the phone, counts
+        QCOMPARE(f.post(f.reading(QStringLiteral("161")), b).json.value("lno").toInt(), 2);
+        r = f.post(f.reading(QStringLiteral("158")), a);
+        QCOMPARE(r.json.value("lno").toInt(), 3);
+        const QJsonObject summary = r.json.value("summary").toObject();
+        QCOMPARE(summary.value("count").toInt(), 3);
+        QCOMPARE(summary.value("max").toString(), QStringLiteral("161"));
+        QCOMPARE(summary.value("avg").toString(), QStringLiteral("158.0"));
+        QCOMPARE(summary.value("outside").toInt(), 1);
+        QCOMPARE(Fixture::rows(), 3);
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(changed.first().at(2).toString(), QStringLiteral("練上温度"));
+
+        const TAnswer bad = f.post(f.reading(QStringLiteral("高い")), a);
+        QCOMPARE(bad.status, 422);
+        QCOMPARE(error(bad), QStringLiteral("4 行目の温度「高い」は数値ではありません"));
+        QCOMPARE(Fixture::rows(), 3);
+
+        QJsonObject slow = f.reading(QStringLiteral("152"));
+        slow["sentAt"] = slow["sentAt"].toDouble() - 15 * 60 * 1000;
+        slow["takenAt"] = slow["takenAt"].toDouble() - 15 * 60 * 1000;
+        r = f.post(slow, a);
+        QCOMPARE(r.status, 200);
+        QVERIFY(r.json.value("clock").toString().contains(QStringLiteral("15 分遅れて")));
+        const QString stamped = r.json.value("summary")
+                                    .toObject()
+                                    .value("last")
+                                    .toArray()
+                                    .first()
+                                    .toObject()
+                                    .value("time")
+                                    .toString();
+        QVERIFY2(qAbs(QTime::fromString(stamped, "HH:mm").secsTo(QTime::currentTime())) < 120,
+                 qPrintable(stamped));
+
+        QJsonObject fix = first;
+        fix["temperature"] = QStringLiteral("157");
+        QCOMPARE(f.post(fix, b, QStringLiteral("/api/readings/correct")).status, 200);
+        QCOMPARE(f.post(first, a, QStringLiteral("/api/readings/remove")).status, 200);
+        QCOMPARE(Fixture::rows(), 3);
+        const TAnswer day = f.call(
+            "GET",
+            QStringLiteral("/api/day?koji=K001&gozai=%1&kubun=0&day=2024-11-06")
+                .arg(QString::fromLatin1(QUrl::toPercentEncoding(QStringLiteral("密粒度13")))),
+            {}, a);
+        QCOMPARE(day.json.value("count").toInt(), 3);
+        QCOMPARE(day.json.value("last").toArray().last().toObject().value("ondo").toString(),
+                 QStringLiteral("161"));
+    }
+
+    // Too large, malformed, chunked, too many, or arriving inside the office's own write: each
+    // gets a short Japanese answer and nothing is stored.
+    void hostileRequests()
+    {
+        Fixture f;
+        const QByteArray token = f.pair();
+        const QByteArray big(20000, 'x');
+        QByteArray answer = f.raw("POST /api/readings HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                                  QByteArray::number(big.size()) + "\r\n\r\n" + big);
+        QVERIFY2(answer.startsWith("HTTP/1.1 413"), answer.left(80).constData());
+        QVERIFY(answer.contains("送られた内容が大きすぎます"));
+        answer = f.raw("GET / HTTP/1.1\r\nX-Long: " + QByteArray(10000, 'y') + "\r\n\r\n");
+        QVERIFY2(answer.startsWith("HTTP/1.1 431"), answer.left(80).constData());
+        answer =
+            f.raw("POST /api/pair HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0"
+                  "\r\n\r\n");
+        QVERIFY2(answer.startsWith("HTTP/1.1 411"), answer.left(80).constData());
+        // A body between the limits of the page and of the connection.
+        QJsonObject padded = f.reading(QStringLiteral("155"));
+        padded["remark"] = QString(TSiteServer::MaxBodyBytes, QLatin1Char('z'));
+        QCOMPARE(f.post(padded, token).status, 413);
+        const TAnswer malformed =
+            f.call("POST", QStringLiteral("/api/readings"), "{\"id\":", token);
+        QCOMPARE(malformed.status, 400);
+        QCOMPARE(error(malformed), QStringLiteral("送られた内容を読み取れません"));
+        QCOMPARE(Fixture::rows(), 0);
+        // The server still answers after all that.
+        QCOMPARE(f.post(f.reading(QStringLiteral("155")), token).status, 200);
+
+        {
+            Transaction openInTheOffice;
+            const TAnswer busy = f.post(f.reading(QStringLiteral("156")), token);
+            QCOMPARE(busy.status, 503);
+            QVERIFY(!busy.retryAfter.isEmpty());
+        }
+        QCOMPARE(Fixture::rows(), 1);
+
+        int limited = 0;
+        TAnswer last;
+        for (int i = 0; i < TSiteServer::Burst + 10 && limited == 0; ++i) {
+            last = f.call("GET", QStringLiteral("/api/registers"), {}, token);
+            limited += last.status == 429;
+        }
+        QCOMPARE(limited, 1);
+        QVERIFY(error(last).contains(QStringLiteral("要求が多すぎます")));
+        QVERIFY(!last.retryAfter.isEmpty());
+    }
+};
+
+ONDO_TEST_MAIN(TestSiteApi, QCoreApplication)
+#include "test_siteapi.moc"
