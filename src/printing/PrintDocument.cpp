@@ -63,6 +63,8 @@ QString FormName(TPrintForm form)
         return QStringLiteral("x̄-R管理図");
     case TPrintForm::Capability:
         return QStringLiteral("工程能力図");
+    case TPrintForm::Journey:
+        return QStringLiteral("温度低下記録");
     }
     return QString();
 }
@@ -141,6 +143,19 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     scope.gozaiName = record.Gozai.DataName();
     scope.kubunIds = TickedKubunIds(request.rows);
     scope.perProject = request.perProject;
+    if (request.form == TPrintForm::Journey) {
+        // Every category of the project and mix is a stage: the ticks do not apply.
+        const QDate day = record.Hiduke.date();
+        const TJourneyDocument doc = LoadJourneyDocument(scope.kojiCode, scope.gozaiName, day);
+        if (doc.day.stages.size() < 2)
+            throw AppError(QStringLiteral("この工事・合材で2つ以上の温度区分に記録がありません"));
+        SelectedPrinter().SetOrientation(TOrientation::Landscape);
+        prev.BeginDocument();
+        prev.Title = DocumentName(request.form, scope.kojiCode, scope.gozaiName, day, day);
+        DrawJourneySheet(doc, prev);
+        prev.EndDocument();
+        return;
+    }
     // An empty preview would look like a failure to print.
     if (scope.kubunIds.isEmpty())
         throw AppError(QStringLiteral("印刷する温度区分にチェックを付けてください"));

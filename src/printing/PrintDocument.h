@@ -25,7 +25,8 @@ enum class TPrintForm {
     ControlChart = 1,
     XbarChart = 2,
     Capability = 3,
-    XbarRChart = 4
+    XbarRChart = 4,
+    Journey = 5 // the loads' journey through the categories, of the record's day
 };
 
 // What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷" and the

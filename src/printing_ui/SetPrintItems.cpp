@@ -89,11 +89,16 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     RadioCapability->setObjectName(QStringLiteral("RadioCapability"));
     RadioXbarR = new QRadioButton(QStringLiteral("x̄-R管理図"), RadioGroup1);
     RadioXbarR->setObjectName(QStringLiteral("RadioXbarR"));
+    RadioJourney = new QRadioButton(QStringLiteral("温度低下記録"), RadioGroup1);
+    RadioJourney->setObjectName(QStringLiteral("RadioJourney"));
+    RadioJourney->setToolTip(
+        QStringLiteral("主画面の試験日について、運搬車ごとの区分間の温度低下（すべての区分）"));
     radios->addWidget(RadioDataSheet, 0, 0);
     radios->addWidget(RadioChart, 0, 1);
     radios->addWidget(RadioXbar, 1, 0);
     radios->addWidget(RadioCapability, 1, 1);
     radios->addWidget(RadioXbarR, 2, 0);
+    radios->addWidget(RadioJourney, 2, 1);
     RadioDataSheet->setChecked(true);
 
     CheckBox1 =
@@ -179,7 +184,8 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     for (QAbstractButton* b :
          {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
           static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
-          static_cast<QAbstractButton*>(RadioXbarR), static_cast<QAbstractButton*>(CheckAutoRange)})
+          static_cast<QAbstractButton*>(RadioXbarR), static_cast<QAbstractButton*>(RadioJourney),
+          static_cast<QAbstractButton*>(CheckAutoRange)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
     UpdateRangeEdits();
     ShowPrinter();
@@ -375,6 +381,8 @@ TPrintForm TfSetPrintItems::Form() const
         return TPrintForm::Capability;
     if (RadioXbarR->isChecked())
         return TPrintForm::XbarRChart;
+    if (RadioJourney->isChecked())
+        return TPrintForm::Journey;
     return RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet;
 }
 
@@ -385,6 +393,7 @@ void TfSetPrintItems::UpdateRangeEdits()
     const TPrintForm form = Form();
     CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
     const bool untyped = form == TPrintForm::Capability || form == TPrintForm::XbarRChart ||
+                         form == TPrintForm::Journey ||
                          (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
     Edit1->setEnabled(!untyped);
     Edit2->setEnabled(!untyped);

@@ -63,6 +63,7 @@ public:
     QRadioButton* RadioXbar;       // "X̄-s管理図"
     QRadioButton* RadioCapability; // "工程能力図"
     QRadioButton* RadioXbarR;      // "x̄-R管理図"
+    QRadioButton* RadioJourney;    // "温度低下記録"
     QCheckBox* CheckAutoRange;     // "自動": the statistical forms' range from the data
     QLineEdit* EditBaseFrom;       // 基準期間
     QLineEdit* EditBaseTo;

@@ -492,3 +492,17 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
     }
     return doc;
 }
+
+TJourneyDocument LoadJourneyDocument(const QString& kojiCode, const QString& gozaiName,
+                                     const QDate& day)
+{
+    const TLookups lookups(TReportScope{kojiCode, gozaiName, {}, false});
+    TJourneyDocument doc;
+    doc.project = lookups.project;
+    doc.font = lookups.font;
+    doc.title = lookups.title;
+    doc.mixPrintName = lookups.PrintName(gozaiName);
+    doc.day = ReadJourney(kojiCode, gozaiName, day).day;
+    doc.period = ReadJourneyDays(kojiCode, gozaiName, QDate(day.year(), day.month(), 1), day);
+    return doc;
+}

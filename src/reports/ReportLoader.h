@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reports/JourneySheet.h"
 #include "reports/ReportModel.h"
 
 // Both read everything one document needs in a few statements, independent of the number of
@@ -18,3 +19,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope);
 // Per mix (as for the chart) and per ticked category the readings by day, with the measurers
 // and the specified range. With perProject a mix without readings of a category adds nothing.
 TStatDocument LoadStatDocument(const TReportScope& scope);
+
+// The loads of a day of a project and mix, and the days of its month up to it for the summary.
+TJourneyDocument LoadJourneyDocument(const QString& kojiCode, const QString& gozaiName,
+                                     const QDate& day);

@@ -11,8 +11,8 @@ struct Options;
 // what it reports to `out` and raises AppError on failure, leaving no file behind.
 using Command = void (*)(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 
-// --print-pdf FILE --form chart|sheet|xbar|xbar-r|capability --project CODE: the pages the preview
-// makes for the record of that project, mix and day. Prints nothing.
+// --print-pdf FILE --form chart|sheet|xbar|xbar-r|capability|journey --project CODE: the pages the
+// preview makes for the record of that project, mix and day. Prints nothing.
 void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --export-xlsx FILE | --export-csv FILE --project CODE: the project's readings.
 void Export(const QCommandLineParser& parser, const Options& o, QTextStream& out);

@@ -17,8 +17,9 @@ struct Options
     QCommandLineOption form{
         QStringLiteral("form"),
         QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図)、"
-                       "xbar-r (x̄-R管理図) または capability (工程能力図)"),
-        QStringLiteral("chart|sheet|xbar|xbar-r|capability")};
+                       "xbar-r (x̄-R管理図)、capability (工程能力図) または journey "
+                       "(温度低下記録、--day の日)"),
+        QStringLiteral("chart|sheet|xbar|xbar-r|capability|journey")};
     QCommandLineOption baseFrom{QStringLiteral("base-from"),
                                 QStringLiteral("xbar の基準期間の開始日"),
                                 QStringLiteral("yyyy/mm/dd")};

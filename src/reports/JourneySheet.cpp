@@ -1,0 +1,348 @@
+#include "reports/JourneySheet.h"
+
+#include "core/Utility.h"
+#include "reports/Canvas.h"
+#include "reports/FormKit.h"
+#include "reports/PageSink.h"
+#include "reports/Print.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr TFormPage JourneyPage{ChartOrigin};
+constexpr TCmBox TitleBox{0.2f, 1.1f, 26.5f, 3.3f};
+constexpr float Top = 3.5f, Bottom = 14.7f, Left = 0.4f, Right = 26.3f;
+constexpr float HeadHeight = 0.75f, Row = 0.36f;
+
+QString temp(double t)
+{
+    return FormatFixed(t, 1);
+}
+
+QString timeText(const QTime& t)
+{
+    return t.isValid() ? t.toString(QStringLiteral("H:mm")) : QString();
+}
+
+// The columns of the load table: x edges and headers.
+struct TColumns
+{
+    QList<float> x; // left edges, and the right edge last
+    QStringList head;
+    QList<int> stage; // first column of each stage
+    int mark = 0;
+};
+
+TColumns columnsOf(const TJourneyDay& day)
+{
+    TColumns c;
+    float x = Left;
+    const auto add = [&](const QString& head, float width) {
+        c.x << x;
+        c.head << head;
+        x += width;
+    };
+    add(QStringLiteral("車番"), 1.5f);
+    for (int s = 0; s < day.stages.size(); ++s) {
+        c.stage << int(c.head.size());
+        add(day.stages[s].name + QStringLiteral("\\\\℃"), 2.0f);
+        add(QStringLiteral("時刻"), 1.2f);
+        if (s > 0) {
+            add(QStringLiteral("低下\\\\℃"), 1.0f);
+            add(QStringLiteral("分"), 0.8f);
+            add(QStringLiteral("℃/分"), 1.0f);
+        }
+    }
+    c.mark = int(c.head.size());
+    add(QStringLiteral("※"), 0.6f);
+    c.x << x;
+    return c;
+}
+
+void cell(TCanvas& c, const TColumns& cols, int column, float y, const QString& text,
+          bool red = false)
+{
+    if (text.isEmpty())
+        return;
+    if (red)
+        c.SetFontColor(clRed);
+    PrintShrinkText(c, text, column == 0 ? 0 : 2, cols.x[column] + 0.08f, y,
+                    cols.x[column + 1] - 0.08f, y + Row);
+    c.SetFontColor(clBlack);
+}
+
+void drawTable(TCanvas& c, const TJourneyDay& day, int first, int count, bool averages)
+{
+    const TColumns cols = columnsOf(day);
+    const float right = cols.x.last();
+    const int rows = count + (averages ? 1 : 0);
+    const float bottom = Top + HeadHeight + Row * float(rows);
+    c.SetFontSize(8);
+    for (int i = 0; i < cols.head.size(); ++i)
+        PrintText(c, cols.head[i], 1, cols.x[i], Top, cols.x[i + 1], Top + HeadHeight, 0);
+    PrintBox(c, Left, Top, right, bottom, 1);
+    PrintLine(c, Left, Top + HeadHeight, right, Top + HeadHeight, 1);
+    for (int i = 1; i < cols.x.size() - 1; ++i)
+        PrintLine(c, cols.x[i], Top, cols.x[i], bottom, cols.stage.contains(i) ? 1.5f : 0.5f);
+    c.SetFontSize(9);
+    for (int r = 0; r < count; ++r) {
+        const TLoad& load = day.loads[first + r];
+        const float y = Top + HeadHeight + Row * float(r);
+        if (r > 0)
+            PrintLine(c, Left, y, right, y, 0.5f);
+        cell(c, cols, 0, y, load.name);
+        for (int s = 0; s < day.stages.size(); ++s) {
+            if (!load.at[s])
+                continue;
+            const int k = cols.stage[s];
+            cell(c, cols, k, y, temp(load.at[s]->temp), s == load.LastStage() && load.belowLast);
+            cell(c, cols, k + 1, y, timeText(load.at[s]->time));
+        }
+        for (const TLoadStep& step : load.steps) {
+            const int k = cols.stage[step.to] + 2;
+            cell(c, cols, k, y, temp(step.drop), step.tooMuch);
+            if (step.minutes)
+                cell(c, cols, k + 1, y, QString::number(*step.minutes));
+            if (step.rate)
+                cell(c, cols, k + 2, y, FormatFixed(*step.rate, 2));
+        }
+        if (load.Marked())
+            cell(c, cols, cols.mark, y, QStringLiteral("※"), true);
+    }
+    if (averages) {
+        const float y = Top + HeadHeight + Row * float(count);
+        PrintLine(c, Left, y, right, y, 1);
+        cell(c, cols, 0, y, QStringLiteral("平均"));
+        for (int s = 0; s < day.stages.size(); ++s)
+            if (!std::isnan(day.averages.value(s)))
+                cell(c, cols, cols.stage[s], y, temp(day.averages[s]));
+    }
+    c.SetFontSize(8);
+    PrintText(
+        c,
+        QStringLiteral("※ 前の区分からの低下が限度を超えたもの（赤）、または最後の温度が規格値を"
+                       "下回ったもの（赤）"),
+        0, Left, bottom + 0.1f, right, bottom + 0.5f, 0);
+}
+
+void drawChart(TCanvas& c, const TJourneyDay& day)
+{
+    int first = 24 * 60, last = 0;
+    double low = day.compactionStage >= 0 ? day.compactionLimit : 1e9, high = -1e9;
+    for (const TLoad& load : day.loads)
+        for (const auto& r : load.at)
+            if (r && r->time.isValid()) {
+                const int m = r->time.msecsSinceStartOfDay() / 60000;
+                first = std::min(first, m);
+                last = std::max(last, m);
+                low = std::min(low, r->temp);
+                high = std::max(high, r->temp);
+            }
+    c.SetFontSize(9);
+    if (first > last) {
+        PrintText(c, QStringLiteral("時刻の入った温度がありません"), 1, Left, Top, Right, Bottom,
+                  0);
+        return;
+    }
+    low = std::floor(low / 10) * 10 - 5;
+    high = std::ceil(high / 10) * 10 + 5;
+    first = first / 30 * 30;
+    last = std::max(first + 30, (last + 29) / 30 * 30);
+    const float pl = 2.2f, pr = 25.8f, pt = Top + 0.3f, pb = Bottom - 1.4f;
+    const auto x = [&](const QTime& t) {
+        return pl +
+               (pr - pl) * float(t.msecsSinceStartOfDay() / 60000.0 - first) / float(last - first);
+    };
+    const auto y = [&](double t) { return pb - (pb - pt) * float((t - low) / (high - low)); };
+    PrintBox(c, pl, pt, pr, pb, 1);
+    for (double t = std::ceil(low / 10) * 10; t <= high; t += 10) {
+        PrintLine(c, pl, y(t), pr, y(t), 0.3f);
+        PrintText(c, QStringLiteral("%1 ℃").arg(t), 2, 0.3f, y(t) - 0.2f, pl - 0.1f, y(t) + 0.2f,
+                  0);
+    }
+    const int step = last - first > 6 * 60 ? 60 : 30;
+    for (int m = first; m <= last; m += step) {
+        const QTime t = QTime(0, 0).addSecs(60 * m);
+        PrintLine(c, x(t), pt, x(t), pb, 0.3f);
+        PrintText(c, timeText(t), 1, x(t) - 1, pb + 0.05f, x(t) + 1, pb + 0.45f, 0);
+    }
+    if (day.compactionStage >= 0) {
+        c.SetPenColor(clRed);
+        c.SetPenStyle(TPenStyle::Dash);
+        PrintLine(c, pl, y(day.compactionLimit), pr, y(day.compactionLimit), 1);
+        c.SetPenStyle(TPenStyle::Solid);
+        c.SetPenColor(clBlack);
+    }
+    for (const TLoad& load : day.loads) {
+        c.SetPenColor(load.Marked() ? clRed : clBlack);
+        bool started = false;
+        float px = 0, py = 0;
+        for (const auto& r : load.at) {
+            if (!r || !r->time.isValid())
+                continue;
+            const float nx = x(r->time), ny = y(r->temp);
+            if (started)
+                PrintLine(c, px, py, nx, ny, load.Marked() ? 1.5f : 0.7f);
+            px = nx;
+            py = ny;
+            started = true;
+        }
+        c.SetPenColor(clBlack);
+        for (int s = 0; s < load.at.size(); ++s)
+            if (load.at[s] && load.at[s]->time.isValid())
+                DrawMarker(c, s % MarkerCount(), x(load.at[s]->time), y(load.at[s]->temp), 0.07f,
+                           clBlack, s % 2 == 0);
+    }
+    // The legend: the marker of each stage, the compaction limit, the marked loads.
+    float lx = pl;
+    const float ly = Bottom - 0.55f;
+    for (int s = 0; s < day.stages.size(); ++s) {
+        DrawMarker(c, s % MarkerCount(), lx + 0.1f, ly + 0.2f, 0.08f, clBlack, s % 2 == 0);
+        PrintText(c, day.stages[s].name, 0, lx + 0.3f, ly, lx + 3.6f, ly + 0.4f, 0);
+        lx += 3.7f;
+    }
+    if (day.compactionStage >= 0) {
+        c.SetPenColor(clRed);
+        c.SetPenStyle(TPenStyle::Dash);
+        PrintLine(c, lx, ly + 0.2f, lx + 0.8f, ly + 0.2f, 1);
+        c.SetPenStyle(TPenStyle::Solid);
+        c.SetPenColor(clBlack);
+        PrintText(c, QStringLiteral("締固めの下限 %1 ℃").arg(FormatGeneral(day.compactionLimit)), 0,
+                  lx + 1, ly, lx + 5, ly + 0.4f, 0);
+        lx += 5.2f;
+    }
+    c.SetFontColor(clRed);
+    PrintText(c, QStringLiteral("赤線: ※の運搬車"), 0, lx, ly, lx + 4, ly + 0.4f, 0);
+    c.SetFontColor(clBlack);
+}
+
+// The average drop and minutes of each pair of neighbouring stages, per day.
+void drawSummary(TCanvas& c, const TJourneyDocument& doc)
+{
+    const QList<TJourneyStage>& stages = doc.day.stages;
+    const int pairs = std::max(0, int(stages.size()) - 1);
+    const float dayW = 2.2f, countW = 1.3f,
+                pairW = std::min(4.0f, (Right - Left - dayW - 2 * countW) / std::max(1, pairs));
+    const float head = 1.0f;
+    c.SetFontSize(8);
+    const int rows = int(doc.period.size());
+    const float bottom = Top + head + Row * float(rows);
+    float x = Left;
+    PrintText(c, QStringLiteral("試験日"), 1, x, Top, x + dayW, Top + head, 0);
+    x += dayW;
+    PrintText(c, QStringLiteral("台数"), 1, x, Top, x + countW, Top + head, 0);
+    x += countW;
+    PrintText(c, QStringLiteral("※"), 1, x, Top, x + countW, Top + head, 0);
+    x += countW;
+    for (int p = 0; p < pairs; ++p) {
+        PrintText(c, stages[p].name + QStringLiteral(" → ") + stages[p + 1].name, 1, x, Top,
+                  x + pairW, Top + head / 2, 0);
+        PrintText(c, QStringLiteral("平均低下 ℃"), 1, x, Top + head / 2, x + pairW / 2, Top + head,
+                  0);
+        PrintText(c, QStringLiteral("平均 分"), 1, x + pairW / 2, Top + head / 2, x + pairW,
+                  Top + head, 0);
+        PrintLine(c, x, Top, x, bottom, 1);
+        PrintLine(c, x + pairW / 2, Top + head / 2, x + pairW / 2, bottom, 0.5f);
+        PrintLine(c, x, Top + head / 2, x + pairW, Top + head / 2, 0.5f);
+        x += pairW;
+    }
+    const float right = x;
+    PrintBox(c, Left, Top, right, bottom, 1);
+    PrintLine(c, Left, Top + head, right, Top + head, 1);
+    PrintLine(c, Left + dayW, Top, Left + dayW, bottom, 0.5f);
+    PrintLine(c, Left + dayW + countW, Top, Left + dayW + countW, bottom, 0.5f);
+    c.SetFontSize(9);
+    for (int r = 0; r < rows; ++r) {
+        const TJourneyDay& day = doc.period[r];
+        const float y = Top + head + Row * float(r);
+        if (r > 0)
+            PrintLine(c, Left, y, right, y, 0.3f);
+        PrintText(c, ShortDateWithYear(day.day, doc.title.wareki), 1, Left, y, Left + dayW, y + Row,
+                  0);
+        PrintText(c, QString::number(day.loads.size()), 2, Left + dayW, y,
+                  Left + dayW + countW - 0.1f, y + Row, 0);
+        const auto marked = std::count_if(day.loads.begin(), day.loads.end(),
+                                          [](const TLoad& l) { return l.Marked(); });
+        if (marked > 0)
+            c.SetFontColor(clRed);
+        PrintText(c, QString::number(marked), 2, Left + dayW + countW, y,
+                  Left + dayW + 2 * countW - 0.1f, y + Row, 0);
+        c.SetFontColor(clBlack);
+        for (int p = 0; p < pairs; ++p) {
+            double drop = 0, minutes = 0;
+            int n = 0, timed = 0;
+            for (const TLoad& load : day.loads)
+                for (const TLoadStep& s : load.steps)
+                    if (s.from == p && s.to == p + 1) {
+                        drop += s.drop;
+                        ++n;
+                        if (s.minutes) {
+                            minutes += *s.minutes;
+                            ++timed;
+                        }
+                    }
+            const float px = Left + dayW + 2 * countW + pairW * float(p);
+            if (n > 0)
+                PrintText(c, temp(drop / n), 2, px, y, px + pairW / 2 - 0.1f, y + Row, 0);
+            if (timed > 0)
+                PrintText(c, FormatFixed(minutes / timed, 0), 2, px + pairW / 2, y,
+                          px + pairW - 0.1f, y + Row, 0);
+        }
+    }
+}
+
+TTitleBlock titleOf(const TJourneyDocument& doc, const QDate& from, const QDate& to, int page,
+                    int pages)
+{
+    TTitleBlock block;
+    block.project = doc.project;
+    block.mix = doc.mixPrintName;
+    QStringList names;
+    for (const TJourneyStage& s : doc.day.stages)
+        names << s.name;
+    block.category = names.join(QStringLiteral("・"));
+    block.period = PeriodOf(from, to, doc.title.wareki);
+    block.limit = QStringLiteral("締固めの下限 %1 ℃").arg(FormatGeneral(doc.day.compactionLimit));
+    block.extra << TTitleField{QStringLiteral("気温"),
+                               doc.day.airTyped ? FormatGeneral(doc.day.air) + QStringLiteral(" ℃")
+                                                : QStringLiteral("—")};
+    block.page = page;
+    block.pages = pages;
+    return block;
+}
+
+} // namespace
+
+void DrawJourneySheet(const TJourneyDocument& doc, TPageSink& pane)
+{
+    const int loads = int(doc.day.loads.size());
+    const int tablePages = std::max(1, (loads + JourneyRowsPerPage - 1) / JourneyRowsPerPage);
+    const int total = tablePages + 1 + (doc.period.isEmpty() ? 0 : 1);
+    TFormPages pages(pane, JourneyPage, total);
+    const auto start = [&](const QString& name, const QDate& from, const QDate& to) -> TCanvas& {
+        TCanvas& c = pages.Next();
+        c.SetFontName(doc.font);
+        DrawFormFrame(c, ChartBorder, ChartBody);
+        DrawFormName(c, name, ChartNameBox);
+        DrawTitleBlock(c, titleOf(doc, from, to, pages.Number(), pages.Total()), doc.title,
+                       TitleBox);
+        return c;
+    };
+    for (int p = 0; p < tablePages; ++p) {
+        TCanvas& c = start(QStringLiteral("温 度 低 下 記 録"), doc.day.day, doc.day.day);
+        const int first = p * JourneyRowsPerPage;
+        const int count = std::min(JourneyRowsPerPage, loads - first);
+        if (loads == 0)
+            PrintText(c, QStringLiteral("2つ以上の温度区分で測った運搬車がありません"), 1, Left,
+                      Top, Right, Top + 1, 0);
+        else
+            drawTable(c, doc.day, first, count, p == tablePages - 1);
+    }
+    drawChart(start(QStringLiteral("温 度 低 下 記 録"), doc.day.day, doc.day.day), doc.day);
+    if (!doc.period.isEmpty())
+        drawSummary(
+            start(QStringLiteral("温度低下集計"), doc.period.first().day, doc.period.last().day),
+            doc);
+}
