@@ -374,3 +374,25 @@ TJourney ReadJourney(const QString& kojiCode, const QString& gozaiName, const QD
     }
     return j;
 }
+
+QString MinutesLeftText(const QString& kojiCode, const QString& gozaiName, const QDate& day,
+                        int kubunId, const QString& truck)
+{
+    if (truckKey(truck).isEmpty())
+        return QString();
+    const TJourney j = ReadJourney(kojiCode, gozaiName, day);
+    int stage = -1;
+    for (int i = 0; i < j.day.stages.size(); ++i)
+        if (j.day.stages[i].kubunId == kubunId)
+            stage = i;
+    if (stage < 0)
+        return QString();
+    const TLoad* found = nullptr;
+    for (const TLoad& load : j.day.loads)
+        if (load.at[stage] && truckKey(load.at[stage]->truck) == truckKey(truck))
+            found = &load;
+    if (!found || !found->left || found->LastStage() != stage)
+        return QString();
+    return found->left->Text(j.day.compactionLimit) +
+           QStringLiteral("、%1 台から推定").arg(j.fit.loads);
+}

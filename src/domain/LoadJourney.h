@@ -120,6 +120,12 @@ struct TJourney
 };
 TJourney ReadJourney(const QString& kojiCode, const QString& gozaiName, const QDate& day);
 
+// For the load of that truck last measured in the category on the day: the minutes left to the
+// compaction limit, as the site page shows them after an arrival or laying temperature
+// ("110 ℃ まで あと約 25 分（20〜31 分）、32 台から推定"); empty when there is no estimate.
+QString MinutesLeftText(const QString& kojiCode, const QString& gozaiName, const QDate& day,
+                        int kubunId, const QString& truck);
+
 // The days of a period with readings at two stages or more, measured.
 QList<TJourneyDay> ReadJourneyDays(const QString& kojiCode, const QString& gozaiName,
                                    const QDate& from, const QDate& to);

@@ -1,5 +1,6 @@
 #include "core/AppError.h"
 #include "core/Utility.h"
+#include "domain/LoadJourney.h"
 #include "domain/SiteReadings.h"
 #include "site/SiteServer.h"
 
@@ -138,6 +139,11 @@ TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, cons
             answer.insert(QStringLiteral("again"), a.again);
             changed = !a.again;
             s = a.summary;
+            // Never a measurement: the page shows it apart from the readings.
+            const QString left = MinutesLeftText(siteDay.kojiCode, siteDay.gozaiName, siteDay.day,
+                                                 siteDay.kubunId, entry.truck);
+            if (!left.isEmpty())
+                answer.insert(QStringLiteral("estimate"), left);
         } else if (path == "/api/readings/correct") {
             s = Correct(siteDay, entry);
         } else if (path == "/api/readings/remove") {

@@ -230,6 +230,17 @@ private Q_SLOTS:
         const TStageReading& arrived = *j.day.loads[11].at[1];
         const double truth = std::log((arrived.temp - air) / (110 - air)) / rate;
         QVERIFY(j.day.loads[11].left->shortest <= truth && truth <= j.day.loads[11].left->longest);
+        // What the site page says after truck 12's arrival; nothing for a load compacted.
+        const QString said = MinutesLeftText(QStringLiteral("K1"), QStringLiteral("密粒"),
+                                             QDate(2024, 6, 11), 2, QStringLiteral("１２"));
+        QVERIFY2(
+            said.startsWith(
+                QStringLiteral("110 ℃ まで あと約 %1 分（").arg(j.day.loads[11].left->minutes)) &&
+                said.endsWith(QStringLiteral("、24 台から推定")),
+            qPrintable(said));
+        QVERIFY(MinutesLeftText(QStringLiteral("K1"), QStringLiteral("密粒"), QDate(2024, 6, 11), 1,
+                                QStringLiteral("1"))
+                    .isEmpty());
     }
 };
 
