@@ -83,6 +83,8 @@ void ForgetLayout();
 // Forgets the layout when sql may change it.
 void NoteStatement(const QString& sql);
 bool TableExists(const QString& table);
+// Known on the server only: false on a data folder, whose statements say "if not exists".
+bool IndexExists(const QString& index);
 bool ColumnExists(const QString& table, const QString& column);
 
 // The layout steps Schema::Ensure takes, in each engine's own types. A data file that held

@@ -306,7 +306,7 @@ async function flush() {
       keep(KEY.queue, queue);
       showLink(true);
       if (r.data.clock) say($('message'), r.data.clock, 'bad');
-      else if (r.data.estimate) say($('message'), q.temperature + '℃ を記録しました。' + q.truck + '：' + r.data.estimate + '（推定）', 'good');
+      else if (r.data.estimate) say($('message'), q.temperature + '℃ を記録しました。' + q.truck + '：' + r.data.estimate, 'good');
       if (sameDay(q, chosenDay())) showSummary(r.data.summary);
       showWaiting();
       continue;
