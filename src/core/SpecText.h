@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The specification text a record stores (column Kikakuti): the specified value (a range text
+// The 規格値 text a record stores (column Kikakuti): the specified value (a range text
 // such as "160_185", the chart's limits), the temperature range and the measuring interval,
 // joined by ":", for example "160_185:150_190:全車".
 struct TSpecText

@@ -41,6 +41,19 @@ bool earlier(const TJourneyReading& a, const TJourneyReading& b)
     return a.reading.time.isValid() && a.reading.time < b.reading.time;
 }
 
+// The rows of the project and mix on the days first .. last; table names the day column.
+void filterPeriod(Query& q, const QString& table, const QString& kojiCode, const QString& gozaiName,
+                  const QDateTime& first, const QDateTime& last)
+{
+    q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B and %1.Hiduke >= :C and "
+                         "%1.Hiduke <= :D")
+              .arg(table));
+    q.BindText(QStringLiteral("A"), kojiCode);
+    q.BindText(QStringLiteral("B"), gozaiName);
+    q.BindDateTime(QStringLiteral("C"), first);
+    q.BindDateTime(QStringLiteral("D"), last);
+}
+
 } // namespace
 
 QString TMinutesLeft::Text(double limit) const
@@ -78,6 +91,29 @@ std::optional<TMinutesLeft> TCoolingFit::MinutesTo(double temp, double limit, do
     left.shortest = int(std::lround(logs / (rate + spread)));
     left.longest = int(std::lround(logs / slow));
     return left;
+}
+
+std::optional<TJourneyAxes> JourneyAxes(const TJourneyDay& day)
+{
+    int first = 24 * 60, last = 0;
+    double low = day.compactionStage >= 0 ? day.compactionLimit : 1e9, high = -1e9;
+    for (const TLoad& load : day.loads)
+        for (const auto& r : load.at)
+            if (r && r->time.isValid()) {
+                const int m = r->time.msecsSinceStartOfDay() / 60000;
+                first = std::min(first, m);
+                last = std::max(last, m);
+                low = std::min(low, r->temp);
+                high = std::max(high, r->temp);
+            }
+    if (first > last)
+        return std::nullopt;
+    TJourneyAxes a;
+    a.low = std::floor(low / 10) * 10 - 5;
+    a.high = std::ceil(high / 10) * 10 + 5;
+    a.first = first / 30 * 30;
+    a.last = std::max(a.first + 30, (last + 29) / 30 * 30);
+    return a;
 }
 
 QList<TLoad> MatchLoads(const QList<TJourneyStage>& stages, QList<TJourneyReading> readings)
@@ -294,12 +330,8 @@ QList<TJourneyDay> ReadJourneyDays(const QString& kojiCode, const QString& gozai
                              "Ondo, Jikoku, Syaryo"));
         q.Add(QStringLiteral("from OndoLine4 inner join OndoKanri4 on OndoKanri4.ID = "
                              "OndoLine4.KanriID"));
-        q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B and OndoLine4.Hiduke >= :C "
-                             "and OndoLine4.Hiduke <= :D order by DT, KID, LNO"));
-        q.BindText(QStringLiteral("A"), kojiCode);
-        q.BindText(QStringLiteral("B"), gozaiName);
-        q.BindDateTime(QStringLiteral("C"), first);
-        q.BindDateTime(QStringLiteral("D"), last);
+        filterPeriod(q, QStringLiteral("OndoLine4"), kojiCode, gozaiName, first, last);
+        q.Add(QStringLiteral("order by DT, KID, LNO"));
         q.OpenForward();
         for (; !q.Eof(); q.Next()) {
             const auto stage = stageOfKanri.constFind(q.FieldInt(QStringLiteral("KID")));
@@ -320,12 +352,7 @@ QList<TJourneyDay> ReadJourneyDays(const QString& kojiCode, const QString& gozai
         Query q;
         q.Add(QStringLiteral("select OndoHead4.Hiduke as DT, Kion from OndoHead4 inner join "
                              "OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-        q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B and OndoHead4.Hiduke >= :C "
-                             "and OndoHead4.Hiduke <= :D"));
-        q.BindText(QStringLiteral("A"), kojiCode);
-        q.BindText(QStringLiteral("B"), gozaiName);
-        q.BindDateTime(QStringLiteral("C"), first);
-        q.BindDateTime(QStringLiteral("D"), last);
+        filterPeriod(q, QStringLiteral("OndoHead4"), kojiCode, gozaiName, first, last);
         q.OpenForward();
         for (; !q.Eof(); q.Next()) {
             const QDate date = q.FieldDateTime(QStringLiteral("DT")).date();

@@ -89,6 +89,16 @@ struct TJourneyDay
     int compactionStage = -1;
 };
 
+// What a chart of the day's loads spans: minutes of the day in whole half hours, temperatures
+// in tens with 5 ℃ to spare, the compaction limit included. Nothing without a timed reading.
+struct TJourneyAxes
+{
+    int first = 0, last = 0; // minutes since midnight
+    double low = 0, high = 0;
+    int Step() const { return last - first > 6 * 60 ? 60 : 30; } // minutes between time labels
+};
+std::optional<TJourneyAxes> JourneyAxes(const TJourneyDay& day);
+
 // A reading as stored, with the stage it belongs to.
 struct TJourneyReading
 {

@@ -95,7 +95,7 @@ TDayList FindDays(const TDayQuery& query)
     if (list.rows.isEmpty())
         return list;
 
-    // Out-of-spec readings, against each record's own specified value.
+    // Readings outside each record's own specified value.
     TDayQuery period = query;
     period.from = list.rows.last().day.date();
     Query q;

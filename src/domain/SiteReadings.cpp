@@ -132,8 +132,8 @@ QList<Reading> readingsOf(const Day& d)
     return readings;
 }
 
-// The statistics and out-of-spec marks as the session gives them for these readings, shown
-// as the office's window shows a stored day.
+// The statistics and the marks of readings outside the specified value as the session gives them
+// for these readings, shown as the office's window shows a stored day.
 TSiteSummary summaryOf(const QString& kubunName, const Day& d)
 {
     TDayEntry session;

@@ -61,28 +61,14 @@ void TJourneyChart::paintEvent(QPaintEvent*)
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), Qt::white);
 
-    int first = 24 * 60, last = 0;
-    double low = 1e9, high = -1e9;
-    for (const TLoad& load : m_day.loads)
-        for (const auto& r : load.at)
-            if (r && r->time.isValid()) {
-                const int m = r->time.msecsSinceStartOfDay() / 60000;
-                first = std::min(first, m);
-                last = std::max(last, m);
-                low = std::min(low, r->temp);
-                high = std::max(high, r->temp);
-            }
-    if (first > last) {
+    const std::optional<TJourneyAxes> axes = JourneyAxes(m_day);
+    if (!axes) {
         p.setPen(Qt::darkGray);
         p.drawText(rect(), Qt::AlignCenter, QStringLiteral("時刻の入った温度がありません"));
         return;
     }
-    if (m_day.compactionStage >= 0)
-        low = std::min(low, m_day.compactionLimit);
-    low = std::floor(low / 10) * 10 - 5;
-    high = std::ceil(high / 10) * 10 + 5;
-    first = first / 30 * 30;
-    last = std::max(first + 30, (last + 29) / 30 * 30);
+    const int first = axes->first, last = axes->last;
+    const double low = axes->low, high = axes->high;
 
     const QFontMetrics fm(font());
     const QRectF plot(fm.horizontalAdvance(QStringLiteral("200 ℃")) + 10, 10,
@@ -99,7 +85,7 @@ void TJourneyChart::paintEvent(QPaintEvent*)
     p.setPen(QColor(0xdd, 0xdd, 0xdd));
     for (double t = std::ceil(low / 10) * 10; t <= high; t += 10)
         p.drawLine(QPointF(plot.left(), y(t)), QPointF(plot.right(), y(t)));
-    const int step = (last - first) > 6 * 60 ? 60 : 30;
+    const int step = axes->Step();
     for (int m = first; m <= last; m += step)
         p.drawLine(QPointF(x(QTime(0, 0).addSecs(60 * m)), plot.top()),
                    QPointF(x(QTime(0, 0).addSecs(60 * m)), plot.bottom()));

@@ -129,27 +129,15 @@ void drawTable(TCanvas& c, const TJourneyDay& day, int first, int count, bool av
 
 void drawChart(TCanvas& c, const TJourneyDay& day)
 {
-    int first = 24 * 60, last = 0;
-    double low = day.compactionStage >= 0 ? day.compactionLimit : 1e9, high = -1e9;
-    for (const TLoad& load : day.loads)
-        for (const auto& r : load.at)
-            if (r && r->time.isValid()) {
-                const int m = r->time.msecsSinceStartOfDay() / 60000;
-                first = std::min(first, m);
-                last = std::max(last, m);
-                low = std::min(low, r->temp);
-                high = std::max(high, r->temp);
-            }
     c.SetFontSize(9);
-    if (first > last) {
+    const std::optional<TJourneyAxes> axes = JourneyAxes(day);
+    if (!axes) {
         PrintText(c, QStringLiteral("時刻の入った温度がありません"), 1, Left, Top, Right, Bottom,
                   0);
         return;
     }
-    low = std::floor(low / 10) * 10 - 5;
-    high = std::ceil(high / 10) * 10 + 5;
-    first = first / 30 * 30;
-    last = std::max(first + 30, (last + 29) / 30 * 30);
+    const int first = axes->first, last = axes->last;
+    const double low = axes->low, high = axes->high;
     const float pl = 2.2f, pr = 25.8f, pt = Top + 0.3f, pb = Bottom - 1.4f;
     const auto x = [&](const QTime& t) {
         return pl +
@@ -162,7 +150,7 @@ void drawChart(TCanvas& c, const TJourneyDay& day)
         PrintText(c, QStringLiteral("%1 ℃").arg(t), 2, 0.3f, y(t) - 0.2f, pl - 0.1f, y(t) + 0.2f,
                   0);
     }
-    const int step = last - first > 6 * 60 ? 60 : 30;
+    const int step = axes->Step();
     for (int m = first; m <= last; m += step) {
         const QTime t = QTime(0, 0).addSecs(60 * m);
         PrintLine(c, x(t), pt, x(t), pb, 0.3f);
