@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libgl-dev
-  libqt6sql6-psql postgresql
+  libpq-dev libqt6sql6-psql postgresql
   qt6-qpa-plugins
   fonts-ipafont-gothic fonts-ipafont-mincho libfontconfig-dev
   qt6-translations-l10n

@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSqlDatabase>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -35,16 +34,8 @@ TfHelp::TfHelp(QWidget* parent) : QDialog(parent)
 QString AboutText()
 {
     QString engine = QStringLiteral("(未接続)");
-    if (QSqlDatabase::contains(QLatin1String(Engine::ConnectionName))) {
-        const QString driver =
-            QSqlDatabase::database(QLatin1String(Engine::ConnectionName), false).driverName();
-        if (driver == QLatin1String("QSQLITE"))
-            engine = QStringLiteral("SQLite");
-        else if (driver == QLatin1String("QPSQL"))
-            engine = QStringLiteral("PostgreSQL");
-        else
-            engine = driver;
-    }
+    if (Engine::IsOpen())
+        engine = Engine::IsServer() ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite");
     return QStringLiteral("温度管理\nバージョン %1\n\nデータ格納場所: %2\nデータベース: %3\nQt %4")
         .arg(QStringLiteral(ONDOKANRI_VERSION), Engine::DisplayName(Engine::CurrentFolder()),
              engine, QString::fromLatin1(qVersion()));

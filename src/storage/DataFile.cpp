@@ -205,36 +205,16 @@ Inspection Inspect(const QString& file)
         });
 }
 
-Inspection InspectServer(const QSqlDatabase& db, const QString& location)
+Inspection InspectServer(const QHash<QString, QStringList>& columnsByTable, const QString& location)
 {
     Inspection ins;
     ins.file = location;
-    const auto rows = [&](const QString& sql, const QString& value) {
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        QStringList out;
-        if (!q.prepare(sql))
-            RaiseSqlError(q.lastError(), location);
-        if (!value.isNull())
-            q.addBindValue(value);
-        if (!q.exec())
-            RaiseSqlError(q.lastError(), location);
-        while (q.next())
-            out << q.value(0).toString();
-        return out;
-    };
-    ins.tables = rows(QStringLiteral("select table_name from information_schema.tables "
-                                     "where table_schema = current_schema() order by table_name"),
-                      QString());
+    ins.tables = columnsByTable.keys();
+    ins.tables.sort();
     if (ins.tables.isEmpty())
         return ins;
-    return classify(
-        ins, QStringLiteral("サーバー ") + Engine::DisplayName(location),
-        [&](const QString& table) {
-            return rows(QStringLiteral("select column_name from information_schema.columns "
-                                       "where table_schema = current_schema() and table_name = ?"),
-                        table);
-        });
+    return classify(ins, QStringLiteral("サーバー ") + Engine::DisplayName(location),
+                    [&](const QString& table) { return columnsByTable.value(table); });
 }
 
 namespace {

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
-
-class QSqlDatabase;
 
 // What a data file holds, found before the program writes to it.
 namespace DataFile {
@@ -32,7 +31,8 @@ struct Inspection
 Inspection Inspect(const QString& file);
 // The same for a server database, through its open connection: our tables and columns as
 // information_schema lists them.
-Inspection InspectServer(const QSqlDatabase& db, const QString& location);
+Inspection InspectServer(const QHash<QString, QStringList>& columnsByTable,
+                         const QString& location);
 
 // Copies the rows of our tables in `file` into `fresh` (a new, empty file), whose tables and
 // indexes are made from our declaration alone. Raises AppError, naming what it found, when

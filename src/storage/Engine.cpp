@@ -5,6 +5,7 @@
 #include "storage/Backup.h"
 #include "storage/Query.h"
 #include "storage/Schema.h"
+#include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
 #include <QDir>
@@ -27,7 +28,6 @@ QSet<QString> g_agreedForeign;     // files whose owner agreed to our tables thi
 bool g_backUpBeforeCreate = false; // the open file holds tables and has no backup of this open yet
 QString g_location;                // what the open connection was opened on
 bool g_server = false;
-bool g_connectionLost = false;
 
 QString withSlash(QString path)
 {
@@ -127,58 +127,46 @@ void openFolder(const QString& folder, bool ask)
     Engine::Execute(QStringLiteral("pragma synchronous=FULL"));
 }
 
-// A QPSQL connection on the server of `loc`. No password is set: libpq takes it from
-// PGPASSWORD, ~/.pgpass or PGPASSFILE.
-QSqlDatabase addServer(const Engine::Location& loc, const QString& name)
+// No password is kept: libpq takes it from PGPASSWORD, ~/.pgpass or PGPASSFILE.
+ServerLink::Connect serverConnect(const Engine::Location& loc)
 {
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-    if (!db.isValid())
-        throw AppError(
-            QStringLiteral("PostgreSQL のドライバ (libqt6sql6-psql) がインストールされていません"));
-    db.setHostName(loc.host);
-    db.setPort(loc.port);
-    db.setDatabaseName(loc.database);
-    db.setUserName(loc.user);
-    // Only the options ParseLocation let through, each a word of its closed list.
-    QStringList options{QStringLiteral("connect_timeout=5")};
-    if (!loc.options.isEmpty())
-        options << loc.options.split(QLatin1Char('&'));
-    db.setConnectOptions(options.join(QLatin1Char(';')));
-    return db;
+    ServerLink::Connect c;
+    c.host = loc.host;
+    c.port = loc.port;
+    c.database = loc.database;
+    c.user = loc.user;
+    // Only the option ParseLocation let through, a word of its closed list.
+    if (loc.options.startsWith(QLatin1String("sslmode=")))
+        c.sslmode = loc.options.mid(8);
+    c.location = loc.text;
+    return c;
 }
 
 void openServer(const Engine::Location& loc, bool ask, bool reconnect)
 {
-    QSqlDatabase db = addServer(loc, QLatin1String(Engine::ConnectionName));
-    if (!db.open()) {
-        const QSqlError error = db.lastError();
-        db = QSqlDatabase();
-        Engine::CloseDatabase();
-        RaiseSqlError(error, loc.text);
-    }
+    ServerLink::Open(serverConnect(loc));
     g_location = loc.text;
     g_server = true;
     g_backUpBeforeCreate = false;
-    {
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("set client_min_messages = warning"));
-    }
     if (reconnect) // the location was checked when it was first opened
         return;
-    DataFile::Inspection ins = DataFile::InspectServer(db, loc.text);
+    DataFile::Inspection ins = DataFile::InspectServer(Engine::ServerColumns(), loc.text);
     using DataFile::State;
     if (ins.state == State::Foreign && !g_agreedForeign.contains(loc.text)) {
         if (!(ask && g_question && g_question(ins))) {
-            db = QSqlDatabase();
             Engine::CloseDatabase();
             throw AppError(ins.message);
         }
         g_agreedForeign.insert(loc.text);
     } else if (ins.state == State::Incomplete) {
-        db = QSqlDatabase();
         Engine::CloseDatabase();
         throw AppError(ins.message);
     }
+}
+
+bool isOpen()
+{
+    return ServerLink::IsOpen() || QSqlDatabase::contains(Engine::ConnectionName);
 }
 
 void openChecked(const QString& location, bool ask, bool reconnect = false)
@@ -327,6 +315,7 @@ void SetAliasPath(const QString& path)
 
 void CloseDatabase()
 {
+    ServerLink::Close();
     if (QSqlDatabase::contains(ConnectionName)) {
         {
             QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
@@ -337,7 +326,6 @@ void CloseDatabase()
     g_transactionDepth = 0;
     ForgetLayout();
     g_server = false;
-    g_connectionLost = false;
 }
 
 void OpenDatabase(const QString& folderOverride)
@@ -354,29 +342,19 @@ void TestConnection(const QString& location)
                 QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(loc.folder)));
         return;
     }
-    const QString name = QStringLiteral("kozeran-test");
-    QSqlError error;
-    {
-        QSqlDatabase db = addServer(loc, name);
-        if (!db.open())
-            error = db.lastError();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (error.isValid())
-        RaiseSqlError(error, loc.text);
+    ServerLink::Test(serverConnect(loc));
 }
 
 QString CurrentFolder()
 {
-    if (!QSqlDatabase::contains(ConnectionName))
+    if (!isOpen())
         return GetAliasPath();
     return g_location;
 }
 
 bool IsServer()
 {
-    if (!QSqlDatabase::contains(ConnectionName))
+    if (!isOpen())
         return IsServerLocation(GetAliasPath());
     return g_server;
 }
@@ -386,21 +364,27 @@ bool ReadsRowsInterleaved()
     return !IsServer();
 }
 
-void NoteConnectionLost()
+bool IsOpen()
 {
-    if (g_server)
-        g_connectionLost = true;
+    return isOpen();
 }
 
-QSqlDatabase Database()
+void EnsureOpen()
 {
-    if (!QSqlDatabase::contains(ConnectionName)) {
+    if (!isOpen()) {
         openChecked(GetAliasPath(), false);
-    } else if (g_connectionLost) {
+    } else if (g_server && !ServerLink::Alive()) {
         // The server went away: what was written since BEGIN was rolled back there.
         const QString location = g_location;
         openChecked(location, false, true);
     }
+}
+
+QSqlDatabase Database()
+{
+    EnsureOpen();
+    if (g_server)
+        throw AppError(QStringLiteral("サーバーには SQLite の接続がありません"));
     QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
     if (!db.isOpen() && !db.open())
         RaiseSqlError(db.lastError(), CurrentFolder());
@@ -410,6 +394,15 @@ QSqlDatabase Database()
 void Execute(const QString& sql)
 {
     NoteStatement(sql);
+    EnsureOpen();
+    if (g_server) {
+        // Inside a transaction the statement waits for the next one whose answer is needed.
+        if (g_transactionDepth > 0)
+            ServerLink::Hold(sql);
+        else
+            ServerLink::Run(sql);
+        return;
+    }
     QSqlDatabase db = Database();
     QSqlQuery q(db);
     if (!q.exec(sql))
@@ -484,25 +477,16 @@ void LockForNewID(const QString& table)
 
 } // namespace Engine
 
-namespace {
-
-// The server cannot prepare BEGIN or COMMIT; SQLite keeps them prepared like any statement.
-void runTransactionStatement(const QString& sql)
-{
-    if (Engine::IsServer())
-        Engine::Execute(sql);
-    else
-        Query(sql).ExecSQL();
-}
-
-} // namespace
-
 Transaction::Transaction()
 {
     if (g_transactionDepth == 0) {
-        // BEGIN IMMEDIATE takes SQLite's write lock at once; the server locks per table.
-        runTransactionStatement(Engine::IsServer() ? QStringLiteral("BEGIN")
-                                                   : QStringLiteral("BEGIN IMMEDIATE"));
+        Engine::EnsureOpen();
+        // BEGIN IMMEDIATE takes SQLite's write lock at once; the server locks per table, and
+        // its BEGIN travels with the transaction's first statement.
+        if (g_server)
+            ServerLink::Hold(QStringLiteral("BEGIN"));
+        else
+            Query(QStringLiteral("BEGIN IMMEDIATE")).ExecSQL();
         m_outermost = true;
     }
     ++g_transactionDepth;
@@ -514,19 +498,37 @@ Transaction::~Transaction()
         return;
     if (g_transactionDepth > 0)
         --g_transactionDepth;
-    if (m_outermost && QSqlDatabase::contains(Engine::ConnectionName)) {
-        Engine::ForgetLayout(); // a table or column made inside is gone again
-        QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));
-        q.exec(QStringLiteral("ROLLBACK"));
+    if (!m_outermost || !isOpen())
+        return;
+    Engine::ForgetLayout(); // a table or column made inside is gone again
+    if (g_server) {
+        const bool sent = ServerLink::Held().value(0) != QLatin1String("BEGIN");
+        ServerLink::DropHeld();
+        if (sent && ServerLink::Alive()) {
+            try {
+                ServerLink::Run(QStringLiteral("ROLLBACK"));
+            } catch (const AppError&) {
+                // The connection broke: the server rolls back on its own.
+            }
+        }
+        return;
     }
+    QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));
+    q.exec(QStringLiteral("ROLLBACK"));
 }
 
 void Transaction::Commit()
 {
     if (m_done)
         return;
-    if (m_outermost)
-        runTransactionStatement(QStringLiteral("COMMIT"));
+    if (m_outermost) {
+        if (!g_server)
+            Query(QStringLiteral("COMMIT")).ExecSQL();
+        else if (ServerLink::Held() == QStringList{QStringLiteral("BEGIN")})
+            ServerLink::DropHeld(); // nothing was asked or written
+        else
+            ServerLink::Run(QStringLiteral("COMMIT"));
+    }
     m_done = true;
     if (g_transactionDepth > 0)
         --g_transactionDepth;

@@ -4,6 +4,7 @@
 #include "storage/Schema.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -70,13 +71,14 @@ QString CurrentFolder();
 // True when the open connection (or the configured location) is a server.
 bool IsServer();
 // False when a result read row by row must end before the connection runs another statement
-// (the server driver); such passes are then read whole.
+// (the server); such passes are then read whole.
 bool ReadsRowsInterleaved();
-// The open connection; opens it on the alias path when it is not open yet, and opens it
-// again after the server connection was lost.
+bool IsOpen();
+// Opens the connection on the alias path when it is not open yet, and opens it again after the
+// server connection was lost.
+void EnsureOpen();
+// The open SQLite connection (EnsureOpen first). The server is reached through ServerLink.
 QSqlDatabase Database();
-// Called by the error reporting when the server connection broke.
-void NoteConnectionLost();
 
 // What TableExists and ColumnExists know of the server's layout is read again at the next ask.
 void ForgetLayout();
@@ -86,6 +88,8 @@ bool TableExists(const QString& table);
 // Known on the server only: false on a data folder, whose statements say "if not exists".
 bool IndexExists(const QString& index);
 bool ColumnExists(const QString& table, const QString& column);
+// The server's tables (lower case) with their columns, as one statement read them.
+QHash<QString, QStringList> ServerColumns();
 
 // The layout steps Schema::Ensure takes, in each engine's own types. A data file that held
 // tables when it was opened is backed up (when backups are kept) before its first table or

@@ -1,5 +1,6 @@
 // What the tables of the location hold, asked before any change of their layout.
 #include "storage/Engine.h"
+#include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
 #include <QHash>
@@ -27,16 +28,14 @@ ServerLayout g_layout;
 const ServerLayout& serverLayout()
 {
     if (!g_layout.read) {
-        QSqlQuery q(Database());
-        if (!q.exec(QStringLiteral(
-                "select table_name, column_name from information_schema.columns "
-                "where table_schema = current_schema() union all "
-                "select '', indexname from pg_indexes where schemaname = current_schema()")))
-            RaiseSqlError(q.lastError(), CurrentFolder());
+        const ServerLink::Rows rows = ServerLink::Run(QStringLiteral(
+            "select table_name, column_name from information_schema.columns "
+            "where table_schema = current_schema() union all "
+            "select '', indexname from pg_indexes where schemaname = current_schema()"));
         ServerLayout layout;
-        while (q.next()) {
-            const QString table = q.value(0).toString().toLower();
-            const QString name = q.value(1).toString().toLower();
+        for (size_t i = 0; i + 1 < rows.values.size(); i += 2) {
+            const QString table = rows.values[i].toString().toLower();
+            const QString name = rows.values[i + 1].toString().toLower();
             if (table.isEmpty())
                 layout.indexes.insert(name);
             else
@@ -95,6 +94,15 @@ bool ColumnExists(const QString& table, const QString& column)
         QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
         {table, column});
 }
+QHash<QString, QStringList> ServerColumns()
+{
+    QHash<QString, QStringList> out;
+    const auto& columns = serverLayout().columns;
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it)
+        out.insert(it.key(), QStringList(it.value().cbegin(), it.value().cend()));
+    return out;
+}
+
 bool IndexExists(const QString& index)
 {
     return IsServer() && serverLayout().indexes.contains(index.toLower());

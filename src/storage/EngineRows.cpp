@@ -1,5 +1,6 @@
 #include "core/AppError.h"
 #include "storage/Engine.h"
+#include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
 #include <QSqlDatabase>
@@ -19,6 +20,8 @@ namespace {
 // rows through it costs a fraction of QtSql's binding, inside the same transaction.
 sqlite3* sqliteHandle()
 {
+    if (Engine::IsServer())
+        return nullptr;
     const QVariant handle = Engine::Database().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
@@ -89,6 +92,25 @@ namespace Engine {
 TableRows ReadTable(const QString& table)
 {
     TableRows out;
+    EnsureOpen();
+    if (IsServer()) {
+        ServerLink::Rows rows = ServerLink::Run(QStringLiteral("select * from ") + table);
+        const int n = rows.fields.count();
+        for (int i = 0; i < n; ++i)
+            out.columns << rows.fields.fieldName(i);
+        for (size_t r = 0; n > 0 && r < rows.values.size(); r += size_t(n)) {
+            QVariantList row;
+            row.reserve(n);
+            for (int i = 0; i < n; ++i) {
+                const QVariant& v = rows.values[r + size_t(i)];
+                row << (v.typeId() == QMetaType::QDateTime && !v.isNull()
+                            ? DateTimeParameter(DateTimeFromColumn(v))
+                            : v);
+            }
+            out.rows << row;
+        }
+        return out;
+    }
     QSqlQuery q(Database());
     q.setForwardOnly(true);
     if (!q.exec(QStringLiteral("select * from ") + table))
@@ -120,25 +142,7 @@ void InsertRows(const QString& table, const TableRows& rows)
         insertRowsDirect(handle, table, rows);
         return;
     }
-    const int batch = 200;
-    const QString one = QLatin1Char('(') +
-                        QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
-                            .join(QLatin1Char(',')) +
-                        QLatin1Char(')');
-    for (int from = 0; from < rows.rows.size(); from += batch) {
-        const int n = std::min(batch, int(rows.rows.size()) - from);
-        QStringList values(QList<QString>(n, one));
-        QSqlQuery q(Database());
-        if (!q.prepare(QStringLiteral("insert into %1 (%2) values %3")
-                           .arg(table, rows.columns.join(QLatin1Char(',')),
-                                values.join(QLatin1Char(',')))))
-            RaiseSqlError(q.lastError(), CurrentFolder());
-        for (int r = from; r < from + n; ++r)
-            for (const QVariant& v : rows.rows.at(r))
-                q.addBindValue(v);
-        if (!q.exec())
-            RaiseSqlError(q.lastError(), CurrentFolder());
-    }
+    ServerLink::CopyIn(table, rows.columns, rows.rows);
 }
 
 } // namespace Engine

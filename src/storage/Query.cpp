@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/Utility.h"
 #include "storage/Engine.h"
+#include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
 #include <QPointer>
@@ -24,9 +25,10 @@ bool isNameChar(QChar c)
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
-// Rewrites ":Name" placeholders as positional "?", listing the name of each occurrence, so
-// that a name standing twice is bound twice with one value. Quoted text is left alone.
-QString numberPlaceholders(const QString& sql, QStringList& names)
+// Rewrites ":Name" placeholders as positional "?" (or the server's "$1", "$2", ...), listing
+// the name of each occurrence, so that a name standing twice is bound twice with one value.
+// Quoted text is left alone.
+QString numberPlaceholders(const QString& sql, QStringList& names, bool server = false)
 {
     QString out;
     out.reserve(sql.size());
@@ -49,7 +51,10 @@ QString numberPlaceholders(const QString& sql, QStringList& names)
             while (j < sql.size() && isNameChar(sql.at(j)))
                 ++j;
             names << sql.mid(i + 1, j - i - 1).toUpper();
-            out += QLatin1Char('?');
+            if (server)
+                out += QLatin1Char('$') + QString::number(names.size());
+            else
+                out += QLatin1Char('?');
             i = j - 1;
             continue;
         }
@@ -246,6 +251,38 @@ void Query::ExecSQL()
     run(false);
 }
 
+QVariantList Query::boundValues(const QStringList& names) const
+{
+    QVariantList values;
+    values.reserve(names.size());
+    for (const QString& name : names) {
+        const auto it = m_params.constFind(name);
+        if (it == m_params.constEnd())
+            throw AppError(QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(name));
+        values << *it;
+    }
+    return values;
+}
+
+void Query::runOnServer(bool select)
+{
+    QStringList names;
+    const QString sql = numberPlaceholders(Sql(), names, true);
+    const QVariantList values = boundValues(names);
+    if (!select) {
+        Engine::NoteStatement(Sql());
+        // A write inside a transaction travels with the next statement whose answer counts.
+        if (Engine::InTransaction()) {
+            ServerLink::Hold(sql, values);
+            return;
+        }
+    }
+    ServerLink::Rows rows = ServerLink::Run(sql, values);
+    m_fields = rows.fields;
+    m_columns = m_fields.count();
+    m_values = std::move(rows.values);
+}
+
 void Query::run(bool select, bool forward)
 {
     m_live.reset();
@@ -254,17 +291,17 @@ void Query::run(bool select, bool forward)
     m_values.clear();
     m_columns = 0;
     m_row = 0;
+    Engine::EnsureOpen();
+    if (Engine::IsServer()) {
+        runOnServer(select);
+        return;
+    }
     auto running =
         std::make_unique<TStatementInUse>(Statements().Acquire(Engine::Database(), Sql()));
     QSqlQuery& q = running->query();
-    const QStringList& names = running->names();
-    for (int i = 0; i < names.size(); ++i) {
-        const auto it = m_params.constFind(names.at(i));
-        if (it == m_params.constEnd())
-            throw AppError(
-                QStringLiteral("パラメータ ':%1' に値が設定されていません").arg(names.at(i)));
-        q.bindValue(i, *it);
-    }
+    const QVariantList values = boundValues(running->names());
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
     if (!select)
         Engine::NoteStatement(Sql());
     if (!q.exec())

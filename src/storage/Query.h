@@ -50,6 +50,8 @@ public:
 private:
     QVariant value(const QString& name) const;
     void run(bool select, bool forward = false);
+    void runOnServer(bool select);
+    QVariantList boundValues(const QStringList& names) const;
     void readRow();
 
     QStringList m_lines;

@@ -124,12 +124,7 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
 void RaiseSqlError(const QSqlError& error, const QString& folder)
 {
     if (Engine::IsServerLocation(folder)) {
-        bool lost = false;
-        const QString message =
-            ServerErrorMessage(error.nativeErrorCode(), error.text().trimmed(), folder, &lost);
-        if (lost)
-            Engine::NoteConnectionLost();
-        throw AppError(message);
+        throw AppError(ServerErrorMessage(error.nativeErrorCode(), error.text().trimmed(), folder));
     }
     throw AppError(
         SqlErrorMessage(error.nativeErrorCode().toInt(), error.text().trimmed(), folder));

@@ -22,7 +22,7 @@ description=$(field Description)
 grep -q '温度管理' <<<"$description" || fail "no Japanese description"
 grep -q 'asphalt' <<<"$description" || fail "no English description"
 depends=$(field Depends)
-for p in libqt6sql6-sqlite libqt6sql6-psql fonts-ipafont-gothic fonts-ipafont-mincho pxlib1 libxlsxwriter4 \
+for p in libqt6sql6-sqlite libpq5 fonts-ipafont-gothic fonts-ipafont-mincho pxlib1 libxlsxwriter4 \
          qt6-translations-l10n libqt6core6 libqt6widgets6 libqt6printsupport6; do
   echo "$depends" | tr ',' '\n' | sed -E 's/^ +//; s/ .*//' | grep -qx "$p" || fail "Depends lacks $p: $depends"
 done

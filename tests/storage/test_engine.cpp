@@ -126,12 +126,11 @@ private Q_SLOTS:
         ins.BindDateTime(QStringLiteral("D"), day);
         ins.ExecSQL();
         // SQLite keeps the text form; the server a timestamp without zone.
-        QSqlQuery raw(Engine::Database());
-        QVERIFY(raw.exec(OnServer() ? QStringLiteral(
-                                          "select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') from T1")
-                                    : QStringLiteral("select Day from T1")) &&
-                raw.next());
-        QCOMPARE(raw.value(0).toString(), QStringLiteral("2024-03-31 00:00:00"));
+        Query raw(OnServer() ? QStringLiteral("select to_char(Day, 'YYYY-MM-DD HH24:MI:SS') "
+                                              "as T from T1")
+                             : QStringLiteral("select Day as T from T1"));
+        raw.Open();
+        QCOMPARE(raw.FieldText(QStringLiteral("T")), QStringLiteral("2024-03-31 00:00:00"));
         Query sel(QStringLiteral("select * from T1 where Day = :D"));
         sel.BindDateTime(QStringLiteral("D"), day);
         sel.Open();
@@ -211,9 +210,10 @@ private Q_SLOTS:
     {
         TempProfile profile;
         const auto inspect = [] {
-            return OnServer() ? DataFile::InspectServer(Engine::Database(), Engine::CurrentFolder())
-                              : DataFile::Inspect(Engine::CurrentFolder() +
-                                                  QLatin1String(Engine::DatabaseFileName));
+            return OnServer()
+                       ? DataFile::InspectServer(Engine::ServerColumns(), Engine::CurrentFolder())
+                       : DataFile::Inspect(Engine::CurrentFolder() +
+                                           QLatin1String(Engine::DatabaseFileName));
         };
         const Schema::Table& kubun = Schema::Get(QStringLiteral("ondokubun"));
         QList<Schema::Column> first;

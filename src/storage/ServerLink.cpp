@@ -1,0 +1,424 @@
+#include "storage/ServerLink.h"
+
+#include "core/AppError.h"
+#include "storage/Query.h"
+#include "storage/SqlError.h"
+
+#include <QSqlField>
+#include <cmath>
+#include <libpq-fe.h>
+#include <memory>
+
+namespace ServerLink {
+
+namespace {
+
+struct Statement
+{
+    QString sql;
+    QVariantList params;
+};
+
+PGconn* g_conn = nullptr;
+QString g_location;
+QList<Statement> g_held;
+
+using Result = std::unique_ptr<PGresult, void (*)(PGresult*)>;
+Result own(PGresult* r)
+{
+    return Result(r, PQclear);
+}
+
+[[noreturn]] void raise(const QString& sqlState, const QString& detail)
+{
+    throw AppError(ServerErrorMessage(sqlState, detail, g_location));
+}
+
+[[noreturn]] void raiseConnection(PGconn* conn)
+{
+    raise(QString(), QString::fromUtf8(PQerrorMessage(conn)).trimmed());
+}
+
+[[noreturn]] void raiseResult(const PGresult* r)
+{
+    raise(QString::fromLatin1(PQresultErrorField(r, PG_DIAG_SQLSTATE)),
+          QString::fromUtf8(PQresultErrorMessage(r)).trimmed());
+}
+
+PGconn* connect(const Connect& c)
+{
+    const QByteArray host = c.host.toUtf8(), port = QByteArray::number(c.port),
+                     database = c.database.toUtf8(), user = c.user.toUtf8(),
+                     sslmode = c.sslmode.toUtf8();
+    // Every setting a session needs travels with the login: none costs a statement later.
+    std::vector<const char*> keys{"host",
+                                  "port",
+                                  "dbname",
+                                  "connect_timeout",
+                                  "client_encoding",
+                                  "options",
+                                  "application_name"};
+    std::vector<const char*> values{host.constData(),
+                                    port.constData(),
+                                    database.constData(),
+                                    "5",
+                                    "UTF8",
+                                    "-c DateStyle=ISO -c client_min_messages=warning",
+                                    "ondokanri"};
+    if (!user.isEmpty()) {
+        keys.push_back("user");
+        values.push_back(user.constData());
+    }
+    if (!sslmode.isEmpty()) {
+        keys.push_back("sslmode");
+        values.push_back(sslmode.constData());
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    PGconn* conn = PQconnectdbParams(keys.data(), values.data(), 0);
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const QString detail = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
+        PQfinish(conn);
+        raise(QString(), detail);
+    }
+    PQsetNoticeProcessor(
+        conn, [](void*, const char*) {}, nullptr);
+    return conn;
+}
+
+QByteArray parameterText(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return v.toByteArray();
+    case QMetaType::Bool:
+        return v.toBool() ? QByteArrayLiteral("t") : QByteArrayLiteral("f");
+    case QMetaType::Double: {
+        const double d = v.toDouble();
+        if (std::isnan(d))
+            return QByteArrayLiteral("NaN");
+        if (std::isinf(d))
+            return d > 0 ? QByteArrayLiteral("Infinity") : QByteArrayLiteral("-Infinity");
+        return QByteArray::number(d, 'g', QLocale::FloatingPointShortest);
+    }
+    case QMetaType::QDateTime:
+        return DateTimeToStorage(v.toDateTime()).toLatin1();
+    default: {
+        QByteArray text = v.toString().toUtf8();
+        // Sent as C strings: a NUL would cut the text short without a word.
+        if (text.contains('\0'))
+            raise(QStringLiteral("22P05"), QStringLiteral("0x00"));
+        return text;
+    }
+    }
+}
+
+// Texts and pointers of one statement's parameters, alive while it is sent.
+struct Parameters
+{
+    explicit Parameters(const QVariantList& params)
+    {
+        texts.reserve(params.size());
+        for (const QVariant& v : params) {
+            texts.push_back(v.isNull() ? QByteArray() : parameterText(v));
+            pointers.push_back(v.isNull() ? nullptr : texts.back().constData());
+        }
+    }
+    int count() const { return int(pointers.size()); }
+    const char* const* values() const { return pointers.empty() ? nullptr : pointers.data(); }
+    std::vector<QByteArray> texts;
+    std::vector<const char*> pointers;
+};
+
+// The type ids of the server's built-in types, as its catalog fixes them.
+enum : Oid {
+    BoolOid = 16,
+    Int8Oid = 20,
+    Int2Oid = 21,
+    Int4Oid = 23,
+    OidOid = 26,
+    Float4Oid = 700,
+    Float8Oid = 701,
+    DateOid = 1082,
+    TimestampOid = 1114,
+    TimestampTzOid = 1184,
+    NumericOid = 1700,
+};
+
+QMetaType::Type columnType(Oid type)
+{
+    switch (type) {
+    case BoolOid:
+        return QMetaType::Bool;
+    case Int8Oid:
+        return QMetaType::LongLong;
+    case Int2Oid:
+    case Int4Oid:
+    case OidOid:
+        return QMetaType::Int;
+    case Float4Oid:
+    case Float8Oid:
+    case NumericOid:
+        return QMetaType::Double;
+    case DateOid:
+        return QMetaType::QDate;
+    case TimestampOid:
+    case TimestampTzOid:
+        return QMetaType::QDateTime;
+    default:
+        return QMetaType::QString;
+    }
+}
+
+QVariant columnValue(QMetaType::Type type, const char* text, int length)
+{
+    const QByteArray raw = QByteArray::fromRawData(text, length);
+    switch (type) {
+    case QMetaType::Bool:
+        return QVariant(length > 0 && text[0] == 't');
+    case QMetaType::LongLong:
+        return QVariant(raw.toLongLong());
+    case QMetaType::Int:
+        return QVariant(raw.toInt());
+    case QMetaType::Double:
+        return QVariant(raw.toDouble());
+    case QMetaType::QDate:
+        return QVariant(QDate::fromString(QString::fromLatin1(raw), Qt::ISODate));
+    case QMetaType::QDateTime: {
+        const QString t = QString::fromLatin1(raw);
+        if (t.size() == 19)
+            return QVariant(DateTimeFromStorage(t));
+        return QVariant(QDateTime::fromString(
+            QString(t).replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODateWithMs));
+    }
+    default:
+        return QVariant(QString::fromUtf8(text, length));
+    }
+}
+
+Rows rowsOf(const PGresult* r)
+{
+    Rows out;
+    const int columns = PQnfields(r);
+    const int rows = PQntuples(r);
+    std::vector<QMetaType::Type> types(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+        types[size_t(c)] = columnType(PQftype(r, c));
+        out.fields.append(QSqlField(QString::fromUtf8(PQfname(r, c)), QMetaType(types[size_t(c)])));
+    }
+    out.values.reserve(size_t(rows) * size_t(columns));
+    for (int row = 0; row < rows; ++row) {
+        for (int c = 0; c < columns; ++c) {
+            if (PQgetisnull(r, row, c))
+                out.values.emplace_back(QMetaType(types[size_t(c)]), nullptr);
+            else
+                out.values.push_back(
+                    columnValue(types[size_t(c)], PQgetvalue(r, row, c), PQgetlength(r, row, c)));
+        }
+    }
+    return out;
+}
+
+bool failed(const PGresult* r)
+{
+    const ExecStatusType s = PQresultStatus(r);
+    return s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK;
+}
+
+PGconn* link()
+{
+    if (!g_conn)
+        raise(QString(), QStringLiteral("no connection to the server"));
+    return g_conn;
+}
+
+// Several statements in one round trip: libpq's pipeline, ended by one sync.
+Rows runPipeline(PGconn* conn, const QList<Statement>& statements)
+{
+    if (!PQenterPipelineMode(conn))
+        raiseConnection(conn);
+    struct Leave
+    {
+        PGconn* conn;
+        ~Leave() { PQexitPipelineMode(conn); }
+    } leave{conn};
+    for (const Statement& s : statements) {
+        const Parameters p(s.params);
+        if (!PQsendQueryParams(conn, s.sql.toUtf8().constData(), p.count(), nullptr, p.values(),
+                               nullptr, nullptr, 0))
+            raiseConnection(conn);
+    }
+    if (!PQpipelineSync(conn))
+        raiseConnection(conn);
+    Rows last;
+    Result error = own(nullptr);
+    for (int i = 0; i < statements.size(); ++i) {
+        Result r = own(PQgetResult(conn));
+        if (!r)
+            raiseConnection(conn);
+        if (PQresultStatus(r.get()) == PGRES_FATAL_ERROR && !error)
+            error = std::move(r);
+        else if (i == statements.size() - 1 && !failed(r.get()))
+            last = rowsOf(r.get());
+        while (PGresult* more = PQgetResult(conn))
+            PQclear(more);
+    }
+    Result sync = own(PQgetResult(conn));
+    if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC)
+        raiseConnection(conn);
+    if (error)
+        raiseResult(error.get());
+    return last;
+}
+
+} // namespace
+
+void Open(const Connect& connect)
+{
+    Close();
+    g_location = connect.location;
+    g_conn = ServerLink::connect(connect);
+}
+
+void Test(const Connect& c)
+{
+    const QString location = g_location;
+    g_location = c.location;
+    try {
+        PQfinish(connect(c));
+    } catch (...) {
+        g_location = location;
+        throw;
+    }
+    g_location = location;
+}
+
+void Close()
+{
+    g_held.clear();
+    if (g_conn)
+        PQfinish(g_conn);
+    g_conn = nullptr;
+}
+
+bool IsOpen()
+{
+    return g_conn != nullptr;
+}
+
+bool Alive()
+{
+    return g_conn && PQstatus(g_conn) == CONNECTION_OK;
+}
+
+Rows Run(const QString& sql, const QVariantList& params)
+{
+    PGconn* conn = link();
+    if (!g_held.isEmpty()) {
+        QList<Statement> statements;
+        statements.swap(g_held);
+        statements.append({sql, params});
+        return runPipeline(conn, statements);
+    }
+    const Parameters p(params);
+    Result r = own(PQexecParams(conn, sql.toUtf8().constData(), p.count(), nullptr, p.values(),
+                                nullptr, nullptr, 0));
+    if (!r)
+        raiseConnection(conn);
+    if (failed(r.get()))
+        raiseResult(r.get());
+    return rowsOf(r.get());
+}
+
+void Hold(const QString& sql, const QVariantList& params)
+{
+    link();
+    g_held.append({sql, params});
+}
+
+QStringList Held()
+{
+    QStringList out;
+    for (const Statement& s : g_held)
+        out << s.sql;
+    return out;
+}
+
+void DropHeld()
+{
+    g_held.clear();
+}
+
+void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows)
+{
+    if (!g_held.isEmpty())
+        Run(QStringLiteral("select 1"));
+    PGconn* conn = link();
+    {
+        Result r = own(PQexec(conn, QStringLiteral("copy %1 (%2) from stdin")
+                                        .arg(table, columns.join(QLatin1Char(',')))
+                                        .toUtf8()
+                                        .constData()));
+        if (!r)
+            raiseConnection(conn);
+        if (PQresultStatus(r.get()) != PGRES_COPY_IN)
+            raiseResult(r.get());
+    }
+    // COPY's text form: tab between values, \N for NULL, backslash escapes in texts.
+    QByteArray chunk;
+    const auto flush = [&] {
+        if (PQputCopyData(conn, chunk.constData(), int(chunk.size())) != 1)
+            raiseConnection(conn);
+        chunk.clear();
+    };
+    for (const QVariantList& row : rows) {
+        for (int i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                chunk += '\t';
+            const QVariant& v = row.at(i);
+            if (v.isNull()) {
+                chunk += "\\N";
+                continue;
+            }
+            for (const char c : parameterText(v)) {
+                switch (c) {
+                case '\\':
+                    chunk += "\\\\";
+                    break;
+                case '\t':
+                    chunk += "\\t";
+                    break;
+                case '\n':
+                    chunk += "\\n";
+                    break;
+                case '\r':
+                    chunk += "\\r";
+                    break;
+                default:
+                    chunk += c;
+                }
+            }
+        }
+        chunk += '\n';
+        if (chunk.size() > (1 << 20))
+            flush();
+    }
+    if (!chunk.isEmpty())
+        flush();
+    if (PQputCopyEnd(conn, nullptr) != 1)
+        raiseConnection(conn);
+    Result error = own(nullptr);
+    while (PGresult* r = PQgetResult(conn)) {
+        if (failed(r) && !error)
+            error.reset(r);
+        else
+            PQclear(r);
+    }
+    if (error)
+        raiseResult(error.get());
+}
+
+} // namespace ServerLink

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QSqlRecord>
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+// The one connection to a PostgreSQL server, spoken through libpq itself: a statement is one
+// round trip (Qt's driver spends three, and five more on every open), and the writes of a
+// transaction travel together with the next statement whose answer is awaited.
+namespace ServerLink {
+
+struct Connect
+{
+    QString host;
+    int port = 5432;
+    QString database;
+    QString user;
+    QString sslmode;  // empty: libpq's default
+    QString location; // as messages name it
+};
+
+// Opens the link; raises AppError with the user's reason when the server cannot be reached or
+// refuses the login. `test` opens a link of its own, checks it and closes it again.
+void Open(const Connect& connect);
+void Test(const Connect& connect);
+void Close();
+bool IsOpen();
+// False once the server went away: the next use opens the link again.
+bool Alive();
+
+// A statement's answer: the columns as Qt's drivers name and type them, and the values row by
+// row (integers, doubles, date-times, texts; NULL as an invalid QVariant of the column's type).
+struct Rows
+{
+    QSqlRecord fields;
+    std::vector<QVariant> values;
+};
+
+// Sends what is held and then `sql` with `params` ($1, $2, ... in order), in one round trip;
+// the answer of `sql`. A held statement that fails raises its error, and nothing after it runs.
+Rows Run(const QString& sql, const QVariantList& params = {});
+// Holds a statement whose answer is not needed (a write inside a transaction) until the next
+// Run. Its failure then raises there, still inside the transaction.
+void Hold(const QString& sql, const QVariantList& params = {});
+// What is held and not yet sent, first statement first.
+QStringList Held();
+void DropHeld();
+
+// Copies rows into `table` in one stream (COPY ... FROM STDIN): the values as Run takes them.
+void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows);
+
+} // namespace ServerLink
