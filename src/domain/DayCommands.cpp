@@ -3,6 +3,7 @@
 #include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
 #include "storage/Engine.h"
+#include "storage/Query.h"
 
 #include <QTime>
 #include <algorithm>
@@ -223,6 +224,7 @@ void TDayEntry::ChooseKubun()
 
 void TDayEntry::RefreshKubun()
 {
+    m_kubunAsked = false;
     TOndoKubun& kubun = m_record.Kubun;
     TOndoKubun fresh;
     // The category on screen keeps its identifier through a rename.
@@ -306,7 +308,7 @@ void TDayEntry::Simulate()
     pushRows(QStringLiteral("シミュレーション"), before, simulatedBefore);
 }
 
-void TDayEntry::checkBeforeRegister()
+void TDayEntry::checkNamesTyped() const
 {
     if (!IsDate(typedDay(m_header)))
         throw AppError(QStringLiteral("試験日が正しくありません"));
@@ -316,8 +318,10 @@ void TDayEntry::checkBeforeRegister()
         throw AppError(QStringLiteral("合材名が入力されていません"));
     if (m_header.kubunName.trimmed().isEmpty())
         throw AppError(QStringLiteral("区分名が入力されていません"));
-    TOndoKubun kubun;
-    kubun.LoadByName(m_header.kubunName);
+}
+
+void TDayEntry::checkBeforeRegister(const TOndoKubun& kubun)
+{
     if (kubun.ID < 0)
         throw AppError(
             QStringLiteral("区分名「%1」は温度区分に登録されていません").arg(m_header.kubunName));
@@ -349,11 +353,11 @@ void TDayEntry::checkBeforeRegister()
     }
 }
 
-bool TDayEntry::projectRegisteredOrAdded()
+bool TDayEntry::projectRegisteredOrAdded(bool registered)
 {
-    const QString code = m_header.kojiCode;
-    if (TKoji::Exists(code))
+    if (registered)
         return true;
+    const QString code = m_header.kojiCode;
     const QString name = m_header.kojiName;
     const QString question = name.isEmpty()
                                  ? QStringLiteral("工事コード「%1」は工事に登録されていません。"
@@ -373,20 +377,13 @@ bool TDayEntry::projectRegisteredOrAdded()
 
 // A stored day other than the one shown is replaced only when the user agrees, told what it
 // holds.
-bool TDayEntry::replacesNoOtherDay()
+bool TDayEntry::replacesNoOtherDay(const DayAsStored& there)
 {
-    if (sameDay(m_header, m_loaded))
-        return true;
-    TOndoKubun kubun;
-    kubun.LoadByName(m_header.kubunName);
-    const QDateTime day = ParseDate(typedDay(m_header));
-    const DayAsStored there =
-        TOndoKanri::ReadStoredDay(m_header.kojiCode, m_header.gozaiName, kubun.ID, day);
     if (!there.present)
         return true;
     return confirm(QStringLiteral("%1 の%2は登録済みです（%3 件、平均 %4）。"
                                   "表示中の %5 件で置き換えますか？")
-                       .arg(FormatDate(day), m_header.kubunName)
+                       .arg(FormatDate(ParseDate(typedDay(m_header))), m_header.kubunName)
                        .arg(there.kosu)
                        .arg(FormatFixed(there.avg, 1))
                        .arg(m_statistics.count));
@@ -394,10 +391,25 @@ bool TDayEntry::replacesNoOtherDay()
 
 bool TDayEntry::Register()
 {
-    checkBeforeRegister();
-    if (!projectRegisteredOrAdded() || !replacesNoOtherDay())
+    checkNamesTyped();
+    // The registers' entries and, for a day other than the one shown, what is stored on it:
+    // asked at once, before anything is written.
+    TRecordLookups lookups(m_header);
+    const bool otherDay = !sameDay(m_header, m_loaded);
+    Query head, lines;
+    if (otherDay) {
+        TOndoKanri::PrepareStoredDay(head, lines, m_header.kojiCode, m_header.gozaiName,
+                                     m_header.kubunName, ParseDate(typedDay(m_header)));
+        Query::OpenAll(
+            {&lookups.koji, &lookups.gozai, &lookups.kubun, &lookups.simei, &head, &lines});
+    } else {
+        lookups.Open();
+    }
+    checkBeforeRegister(lookups.Kubun());
+    if (!projectRegisteredOrAdded(!lookups.koji.Eof()) ||
+        (otherDay && !replacesNoOtherDay(TOndoKanri::TakeStoredDay(head, lines))))
         return false;
-    readRecordInto(m_record);
+    fillRecord(m_record, lookups);
     const bool stored = m_record.Register(Readings(), [this] {
         return confirm(QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"));
     });
@@ -409,7 +421,10 @@ bool TDayEntry::Register()
     }
     m_loaded = m_header;
     setModified(false);
-    refreshShownId();
+    if (!m_showing && m_record.ID != m_shownId) {
+        m_shownId = m_record.ID;
+        Q_EMIT shownIdChanged(m_shownId);
+    }
     Q_EMIT registered(QStringLiteral("%1 %2 %3 件を登録しました")
                           .arg(FormatDate(m_record.Hiduke), m_header.kubunName)
                           .arg(m_record.Kosu));

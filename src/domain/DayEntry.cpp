@@ -2,6 +2,7 @@
 
 #include "core/RegistryUtility.h"
 #include "core/Utility.h"
+#include "storage/Query.h"
 
 #include <algorithm>
 
@@ -433,13 +434,40 @@ void TDayEntry::showRecord()
     calcStatistics();
 }
 
+TRecordLookups::TRecordLookups(const TDayHeader& header) : m_header(header)
+{
+    m_koji.PrepareLoad(koji, header.kojiCode);
+    m_gozai.PrepareLoad(gozai, header.gozaiName);
+    TOndoKubun::PrepareLoadByName(kubun, header.kubunName);
+    m_simei.PrepareLoad(simei, header.simei);
+}
+
+void TRecordLookups::Open()
+{
+    Query::OpenAll({&koji, &gozai, &kubun, &simei});
+}
+
+TOndoKubun TRecordLookups::Kubun() const
+{
+    TOndoKubun k;
+    k.TakeLoadByName(kubun, m_header.kubunName);
+    return k;
+}
+
 void TDayEntry::readRecordInto(TOndoKanri& record) const
 {
-    record.Koji.Load(m_header.kojiCode);
-    record.Gozai.Load(m_header.gozaiName);
+    TRecordLookups lookups(m_header);
+    lookups.Open();
+    fillRecord(record, lookups);
+}
+
+void TDayEntry::fillRecord(TOndoKanri& record, const TRecordLookups& lookups) const
+{
+    record.Koji.TakeLoad(lookups.koji, m_header.kojiCode);
+    record.Gozai.TakeLoad(lookups.gozai, m_header.gozaiName);
     record.Hiduke = ParseDate(typedDay(m_header));
-    record.Kubun.LoadByName(m_header.kubunName);
-    record.Simei.Load(m_header.simei);
+    record.Kubun = lookups.Kubun();
+    record.Simei.TakeLoad(lookups.simei, m_header.simei);
     record.DaySimei = m_header.simei;
     record.Tenki = m_header.weather;
     record.Kion = AsciiTyped(m_header.airTemperature).trimmed();
@@ -472,18 +500,21 @@ TOndoKubun TDayEntry::shownKubun() const
 {
     if (m_record.Kubun.ID >= 0 && m_record.Kubun.KubunName == m_header.kubunName)
         return m_record.Kubun;
-    TOndoKubun kubun;
-    kubun.LoadByName(m_header.kubunName);
-    return kubun;
+    // Asked at every typed temperature: a distant server would make each Enter wait.
+    if (!m_kubunAsked || m_askedKubun.KubunName != m_header.kubunName) {
+        m_askedKubun.LoadByName(m_header.kubunName);
+        m_askedKubun.KubunName = m_header.kubunName;
+        m_kubunAsked = true;
+    }
+    return m_askedKubun;
 }
 
 void TDayEntry::refreshShownId()
 {
     if (m_showing)
         return;
-    TOndoKubun kubun;
-    kubun.LoadByName(m_header.kubunName);
-    const int id = TOndoKanri::FindHeader(m_header.kojiCode, m_header.gozaiName, kubun.ID);
+    const int id =
+        TOndoKanri::FindHeader(m_header.kojiCode, m_header.gozaiName, m_header.kubunName);
     if (id != m_shownId) {
         m_shownId = id;
         Q_EMIT shownIdChanged(id);

@@ -2,6 +2,7 @@
 
 #include "domain/ListViewData.h"
 #include "domain/OndoKanri.h"
+#include "storage/Query.h"
 
 #include <QObject>
 #include <QPair>
@@ -66,6 +67,22 @@ enum class TUnsavedAnswer { Register, Discard, Cancel };
 // front end shows and edits the day through this session; it holds no widget. Commands raise
 // AppError; questions go to Confirm and AskUnsaved, notices to Inform. Nothing typed is dropped
 // without AskUnsaved.
+// The register entries a day's header names, asked at once (one round trip to a server).
+class TRecordLookups
+{
+public:
+    explicit TRecordLookups(const TDayHeader& header);
+    void Open();
+    TOndoKubun Kubun() const;
+    Query koji, gozai, kubun, simei;
+
+private:
+    TDayHeader m_header;
+    TKoji m_koji;
+    TGozai m_gozai;
+    TSimei m_simei;
+};
+
 class TDayEntry : public QObject
 {
     Q_OBJECT
@@ -221,8 +238,10 @@ private:
     void refreshShownId();
     // The category shown, as registered now.
     TOndoKubun shownKubun() const;
-    void checkBeforeRegister();
-    bool projectRegisteredOrAdded();
+    void checkNamesTyped() const;
+    void checkBeforeRegister(const TOndoKubun& kubun);
+    bool projectRegisteredOrAdded(bool registered);
+    void fillRecord(TOndoKanri& record, const TRecordLookups& lookups) const;
     QString shownRecordName() const;
     bool confirm(const QString& question, bool yesByDefault = false) const;
     void edited();
@@ -234,9 +253,12 @@ private:
     // Asks about unregistered changes before navigation to `wanted`; on Cancel the shown
     // header comes back.
     bool settleBefore(TDayHeader wanted);
-    bool replacesNoOtherDay();
+    bool replacesNoOtherDay(const DayAsStored& there);
 
     TOndoKanri m_record;
+    // The category last asked by name, until the categories are edited.
+    mutable TOndoKubun m_askedKubun;
+    mutable bool m_kubunAsked = false;
     TDayHeader m_header;
     TDayHeader m_loaded; // the header of the day whose readings are shown
     QVector<TEntryRow> m_rows;

@@ -94,6 +94,8 @@ public:
     static void DeleteDay(int id, const QDateTime& day);
     // The stored header of a project, mix and category, or 0.
     static int FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId);
+    static int FindHeader(const QString& kojiCode, const QString& gozaiName,
+                          const QString& kubunName);
     static int DayCount(int id);
     static bool HasDay(int id, const QDateTime& day);
     void GetDateList(QStringList& list) const;
@@ -114,6 +116,12 @@ public:
     // The day of a project, mix, category and date as stored now.
     static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
                                      const QDateTime& day);
+    // ReadStoredDay in two steps, for a category known by name, so that the day is asked
+    // together with other look-ups (Query::OpenAll).
+    static void PrepareStoredDay(Query& head, Query& lines, const QString& kojiCode,
+                                 const QString& gozaiName, const QString& kubunName,
+                                 const QDateTime& day);
+    static DayAsStored TakeStoredDay(Query& head, Query& lines);
     // Notes the day as the window shows it (its `readings` just read), so that Register can
     // tell another user's change from ours.
     void RememberDay(const QList<Reading>& readings);
@@ -125,6 +133,9 @@ public:
     QString Kikakuti() const;
 
 private:
+    // Writes the record's header and the day's summary, inserted or updated as they are stored.
+    void writeRecord(bool recordStored, bool dayStored);
+
     struct Seen
     {
         bool known = false;

@@ -77,15 +77,25 @@ void TOndoKubun::LoadByID(int id)
 
 void TOndoKubun::LoadByName(const QString& name)
 {
-    Query q(QStringLiteral("select * from OndoKubun where KubunName = :A"));
-    q.BindText(QStringLiteral("A"), name);
+    Query q;
+    PrepareLoadByName(q, name);
     q.Open();
+    TakeLoadByName(q, name);
+}
+
+void TOndoKubun::PrepareLoadByName(Query& q, const QString& name)
+{
+    q.Add(QStringLiteral("select * from OndoKubun where KubunName = :A"));
+    q.BindText(QStringLiteral("A"), name);
+}
+
+void TOndoKubun::TakeLoadByName(const Query& q, const QString& name)
+{
     if (q.Eof()) {
         ID = -1;
         KubunName.clear();
         OndoRange.clear();
         StampsTime = false;
-        NumberedAlike = false;
         NumberedAlike = false;
         return;
     }

@@ -5,6 +5,8 @@
 #include <QStringList>
 
 // One temperature category of the table OndoKubun.
+class Query;
+
 class TOndoKubun
 {
 public:
@@ -20,6 +22,9 @@ public:
     void Clear();
     void LoadByID(int id);
     void LoadByName(const QString& name);
+    // LoadByName in two steps, so that several look-ups are asked at once (Query::OpenAll).
+    static void PrepareLoadByName(Query& q, const QString& name);
+    void TakeLoadByName(const Query& q, const QString& name);
     // Creates the table with its two default rows, or adds the later columns to an older one.
     void CheckTable();
 

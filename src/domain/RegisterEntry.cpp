@@ -59,9 +59,20 @@ void TRegisterEntry::Clear()
 
 void TRegisterEntry::Load(const QString& key)
 {
-    Query q(QString::fromUtf8(m_sql.load));
-    q.BindText(A, key);
+    Query q;
+    PrepareLoad(q, key);
     q.Open();
+    TakeLoad(q, key);
+}
+
+void TRegisterEntry::PrepareLoad(Query& q, const QString& key) const
+{
+    q.Add(QString::fromUtf8(m_sql.load));
+    q.BindText(A, key);
+}
+
+void TRegisterEntry::TakeLoad(const Query& q, const QString& key)
+{
     if (q.Eof()) {
         Key = key;
         Second = m_sql.missTakesKey ? key : QString();

@@ -21,6 +21,8 @@ struct RegisterStatements
 };
 
 // One entry of a two-column register keyed by its first text.
+class Query;
+
 class TRegisterEntry
 {
 public:
@@ -29,6 +31,9 @@ public:
 
     void Clear();
     void Load(const QString& key);
+    // Load in two steps, so that several look-ups are asked at once (Query::OpenAll).
+    void PrepareLoad(Query& q, const QString& key) const;
+    void TakeLoad(const Query& q, const QString& key);
     void Save() const;
     void Delete() const;
     // How many stored records name this entry's key.

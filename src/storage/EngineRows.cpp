@@ -142,7 +142,35 @@ void InsertRows(const QString& table, const TableRows& rows)
         insertRowsDirect(handle, table, rows);
         return;
     }
-    ServerLink::CopyIn(table, rows.columns, rows.rows);
+    // A day's rows go as multi-row inserts, inside a transaction with its other writes; a
+    // whole table streams through COPY.
+    const int columns = int(rows.columns.size());
+    if (qint64(rows.rows.size()) * columns > 50000) {
+        ServerLink::CopyIn(table, rows.columns, rows.rows);
+        return;
+    }
+    const int batch = std::max(1, 30000 / std::max(1, columns)); // the server's limit is 65535
+    for (int from = 0; from < rows.rows.size(); from += batch) {
+        const int n = std::min(batch, int(rows.rows.size()) - from);
+        QStringList values;
+        QVariantList params;
+        params.reserve(n * columns);
+        for (int r = from; r < from + n; ++r) {
+            QStringList one;
+            for (const QVariant& v : rows.rows.at(r)) {
+                params << v;
+                one << QLatin1Char('$') + QString::number(params.size());
+            }
+            values << QLatin1Char('(') + one.join(QLatin1Char(',')) + QLatin1Char(')');
+        }
+        const QString sql =
+            QStringLiteral("insert into %1 (%2) values %3")
+                .arg(table, rows.columns.join(QLatin1Char(',')), values.join(QLatin1Char(',')));
+        if (InTransaction())
+            ServerLink::Hold(sql, params);
+        else
+            ServerLink::Run(sql, params);
+    }
 }
 
 } // namespace Engine

@@ -277,13 +277,17 @@ void Query::runOnServer(bool select)
             return;
         }
     }
-    ServerLink::Rows rows = ServerLink::Run(sql, values);
+    take(ServerLink::Run(sql, values));
+}
+
+void Query::take(ServerLink::Rows&& rows)
+{
     m_fields = rows.fields;
     m_columns = m_fields.count();
     m_values = std::move(rows.values);
 }
 
-void Query::run(bool select, bool forward)
+void Query::reset()
 {
     m_live.reset();
     m_fields.clear();
@@ -291,6 +295,32 @@ void Query::run(bool select, bool forward)
     m_values.clear();
     m_columns = 0;
     m_row = 0;
+}
+
+void Query::OpenAll(std::initializer_list<Query*> queries)
+{
+    Engine::EnsureOpen();
+    if (!Engine::IsServer()) {
+        for (Query* q : queries)
+            q->Open();
+        return;
+    }
+    QList<QPair<QString, QVariantList>> statements;
+    for (Query* q : queries) {
+        q->reset();
+        QStringList names;
+        const QString sql = numberPlaceholders(q->Sql(), names, true);
+        statements.append({sql, q->boundValues(names)});
+    }
+    std::vector<ServerLink::Rows> answers = ServerLink::RunAll(statements);
+    size_t i = 0;
+    for (Query* q : queries)
+        q->take(std::move(answers[i++]));
+}
+
+void Query::run(bool select, bool forward)
+{
+    reset();
     Engine::EnsureOpen();
     if (Engine::IsServer()) {
         runOnServer(select);

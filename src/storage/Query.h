@@ -7,8 +7,13 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <initializer_list>
 #include <memory>
 #include <vector>
+
+namespace ServerLink {
+struct Rows;
+}
 
 // One statement on the connection "kozeran", built line by line, with named parameters
 // (":A", ":ID", ...) bound by name. A name may stand several times; every name must be
@@ -36,6 +41,8 @@ public:
     // not grow with the result. RecordCount is then 1 until the end, 0 after it.
     void OpenForward();
     void ExecSQL();
+    // Opens several selects at once: on the server in one round trip.
+    static void OpenAll(std::initializer_list<Query*> queries);
 
     bool Eof() const { return m_row >= RecordCount(); }
     void Next();
@@ -51,6 +58,8 @@ private:
     QVariant value(const QString& name) const;
     void run(bool select, bool forward = false);
     void runOnServer(bool select);
+    void reset();
+    void take(ServerLink::Rows&& rows);
     QVariantList boundValues(const QStringList& names) const;
     void readRow();
 

@@ -235,8 +235,9 @@ PGconn* link()
     return g_conn;
 }
 
-// Several statements in one round trip: libpq's pipeline, ended by one sync.
-Rows runPipeline(PGconn* conn, const QList<Statement>& statements)
+// Several statements in one round trip: libpq's pipeline, ended by one sync. The answers of
+// the last `answered` statements.
+std::vector<Rows> runPipeline(PGconn* conn, const QList<Statement>& statements, int answered)
 {
     if (!PQenterPipelineMode(conn))
         raiseConnection(conn);
@@ -253,7 +254,7 @@ Rows runPipeline(PGconn* conn, const QList<Statement>& statements)
     }
     if (!PQpipelineSync(conn))
         raiseConnection(conn);
-    Rows last;
+    std::vector<Rows> answers;
     Result error = own(nullptr);
     for (int i = 0; i < statements.size(); ++i) {
         Result r = own(PQgetResult(conn));
@@ -261,8 +262,8 @@ Rows runPipeline(PGconn* conn, const QList<Statement>& statements)
             raiseConnection(conn);
         if (PQresultStatus(r.get()) == PGRES_FATAL_ERROR && !error)
             error = std::move(r);
-        else if (i == statements.size() - 1 && !failed(r.get()))
-            last = rowsOf(r.get());
+        else if (i >= statements.size() - answered && !error && !failed(r.get()))
+            answers.push_back(rowsOf(r.get()));
         while (PGresult* more = PQgetResult(conn))
             PQclear(more);
     }
@@ -271,7 +272,7 @@ Rows runPipeline(PGconn* conn, const QList<Statement>& statements)
         raiseConnection(conn);
     if (error)
         raiseResult(error.get());
-    return last;
+    return answers;
 }
 
 } // namespace
@@ -314,15 +315,21 @@ bool Alive()
     return g_conn && PQstatus(g_conn) == CONNECTION_OK;
 }
 
+std::vector<Rows> RunAll(const QList<QPair<QString, QVariantList>>& statements)
+{
+    PGconn* conn = link();
+    QList<Statement> all;
+    all.swap(g_held);
+    for (const auto& s : statements)
+        all.append({s.first, s.second});
+    return runPipeline(conn, all, int(statements.size()));
+}
+
 Rows Run(const QString& sql, const QVariantList& params)
 {
     PGconn* conn = link();
-    if (!g_held.isEmpty()) {
-        QList<Statement> statements;
-        statements.swap(g_held);
-        statements.append({sql, params});
-        return runPipeline(conn, statements);
-    }
+    if (!g_held.isEmpty())
+        return std::move(RunAll({{sql, params}}).front());
     const Parameters p(params);
     Result r = own(PQexecParams(conn, sql.toUtf8().constData(), p.count(), nullptr, p.values(),
                                 nullptr, nullptr, 0));

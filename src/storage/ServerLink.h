@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPair>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
@@ -40,6 +41,8 @@ struct Rows
 // Sends what is held and then `sql` with `params` ($1, $2, ... in order), in one round trip;
 // the answer of `sql`. A held statement that fails raises its error, and nothing after it runs.
 Rows Run(const QString& sql, const QVariantList& params = {});
+// The same for several statements whose answers are all needed, in one round trip.
+std::vector<Rows> RunAll(const QList<QPair<QString, QVariantList>>& statements);
 // Holds a statement whose answer is not needed (a write inside a transaction) until the next
 // Run. Its failure then raises there, still inside the transaction.
 void Hold(const QString& sql, const QVariantList& params = {});
