@@ -99,9 +99,20 @@ QString DocumentName(const QString& kind, const QString& kojiCode, const QString
 
 QList<TPrintRow> CategoryRows()
 {
-    QList<TPrintRow> rows;
-    Query q(QStringLiteral("select * from OndoKubun order by Odr"));
+    Query q;
+    PrepareCategoryRows(q);
     q.Open();
+    return CategoryRowsOf(q);
+}
+
+void PrepareCategoryRows(Query& q)
+{
+    q.Add(QStringLiteral("select * from OndoKubun order by Odr"));
+}
+
+QList<TPrintRow> CategoryRowsOf(Query& q)
+{
+    QList<TPrintRow> rows;
     for (; !q.Eof(); q.Next())
         rows.append(TPrintRow{false, q.FieldText(QStringLiteral("KubunName")),
                               QString::number(q.FieldInt(QStringLiteral("ID")))});

@@ -13,6 +13,8 @@ class TPrevX;
 class TPrinterWatch;
 
 // One row of the category list of the print settings: its tick, name and ID text.
+class Query;
+
 struct TPrintRow
 {
     bool ticked = false;
@@ -47,6 +49,9 @@ struct TPrintRequest
 
 // Every category of the register in list order (by Odr), unticked.
 QList<TPrintRow> CategoryRows();
+// CategoryRows in two steps, so that it is asked together with other reads (Query::OpenAll).
+void PrepareCategoryRows(Query& q);
+QList<TPrintRow> CategoryRowsOf(Query& q);
 
 // Identifiers of the ticked rows, in list order.
 QList<int> TickedKubunIds(const QList<TPrintRow>& rows);

@@ -24,11 +24,9 @@ struct TKubunInfo
     QString interval;
 };
 
-QHash<int, TKubunInfo> ReadCategories()
+QHash<int, TKubunInfo> CategoriesOf(Query& q)
 {
     QHash<int, TKubunInfo> out;
-    Query q(QStringLiteral("select ID, KubunName, SokuteiKankaku from OndoKubun"));
-    q.Open();
     for (; !q.Eof(); q.Next())
         out.insert(q.FieldInt(QStringLiteral("ID")),
                    TKubunInfo{q.FieldText(QStringLiteral("KubunName")),
@@ -36,22 +34,17 @@ QHash<int, TKubunInfo> ReadCategories()
     return out;
 }
 
-QHash<QString, QString> ReadPrintNames()
+QHash<QString, QString> PrintNamesOf(Query& q)
 {
     QHash<QString, QString> out;
-    Query q(QStringLiteral("select DataName, PrintName from GozaiDef"));
-    q.Open();
     for (; !q.Eof(); q.Next())
         out.insert(q.FieldText(QStringLiteral("DataName")),
                    q.FieldText(QStringLiteral("PrintName")));
     return out;
 }
 
-QString ProjectText(const QString& code)
+QString ProjectTextOf(const Query& q, const QString& code)
 {
-    Query q(QStringLiteral("select Code, Kojimei from Koji1 where Code = :A"));
-    q.BindText(A, code);
-    q.Open();
     const QString name = q.Eof() ? QString() : q.FieldText(QStringLiteral("Kojimei")).trimmed();
     return name.isEmpty() ? code : name + QStringLiteral("（") + code + QStringLiteral("）");
 }
@@ -78,14 +71,24 @@ void SortReferenceLines(std::vector<TOJ>& lines)
                 std::swap(lines[i], lines[j]);
 }
 
-// What every document looks up once: its heading and the registers' names.
+// What every document looks up once: its heading and the registers' names, asked together
+// with the document's own reads (`more`): one round trip to a server.
 struct TLookups
 {
-    explicit TLookups(const TReportScope& scope)
-        : kojiCode(scope.kojiCode), project(ProjectText(scope.kojiCode)),
-          font(ReadSetting(QStringLiteral("hin_prnfont"))), title(ReadTitleSettings()),
-          categories(ReadCategories()), printNames(ReadPrintNames())
+    explicit TLookups(const TReportScope& scope, const std::vector<Query*>& more = {})
+        : kojiCode(scope.kojiCode), font(ReadSetting(QStringLiteral("hin_prnfont"))),
+          title(ReadTitleSettings())
     {
+        Query projectQuery(QStringLiteral("select Code, Kojimei from Koji1 where Code = :A"));
+        projectQuery.BindText(A, scope.kojiCode);
+        Query categoryQuery(QStringLiteral("select ID, KubunName, SokuteiKankaku from OndoKubun"));
+        Query nameQuery(QStringLiteral("select DataName, PrintName from GozaiDef"));
+        std::vector<Query*> all{&projectQuery, &categoryQuery, &nameQuery};
+        all.insert(all.end(), more.begin(), more.end());
+        Query::OpenAll(all);
+        project = ProjectTextOf(projectQuery, scope.kojiCode);
+        categories = CategoriesOf(categoryQuery);
+        printNames = PrintNamesOf(nameQuery);
     }
     // A mix the register does not know prints its own name.
     QString PrintName(const QString& mix) const { return printNames.value(mix, mix); }
@@ -181,15 +184,17 @@ struct THeader
 };
 
 // The record headers of the scope; `order` empty leaves them as the table gives them.
-std::vector<THeader> ReadHeaders(const TReportScope& scope, const QString& order)
+void PrepareHeaders(Query& q, const TReportScope& scope, const QString& order)
 {
-    std::vector<THeader> headers;
-    Query q;
     q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
     AddScope(q, scope);
     if (!order.isEmpty())
         q.Add(order);
-    q.Open();
+}
+
+std::vector<THeader> HeadersOf(Query& q)
+{
+    std::vector<THeader> headers;
     for (; !q.Eof(); q.Next())
         headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
                                   q.FieldInt(QStringLiteral("Kubun")),
@@ -214,66 +219,66 @@ TDaySummary SummaryAt(const Query& q)
 
 TChartDocument LoadChartDocument(const TReportScope& scope)
 {
-    const TLookups lookups(scope);
-    auto doc = lookups.Document<TChartDocument>();
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
+    Query mixQuery;
+    if (scope.perProject) {
+        mixQuery.Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
+        AddScope(mixQuery, scope);
+    }
+    // Unordered as the chart always read them: the measurers cell lists them in this order.
+    Query headerQuery;
+    PrepareHeaders(headerQuery, scope, QString());
+    Query dayQuery;
+    dayQuery.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, "
+                                "MaxOndo, MiniOndo, AvgOndo, Mogi, ") +
+                 NoteColumns + QStringLiteral(" from OndoHead4"));
+    dayQuery.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+    AddScope(dayQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
+    dayQuery.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
+    Query averageQuery;
+    averageQuery.Add(QStringLiteral(
+        "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
+    averageQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    AddScope(averageQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
+    averageQuery.Add(QStringLiteral("and Kosu > 0"));
+    averageQuery.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
+    std::vector<Query*> reads{&headerQuery, &dayQuery, &averageQuery};
+    if (scope.perProject)
+        reads.push_back(&mixQuery);
+    const TLookups lookups(scope, reads);
+    auto doc = lookups.Document<TChartDocument>();
 
     QStringList mixes;
     if (scope.perProject) {
-        Query q;
-        q.Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
-        AddScope(q, scope);
-        q.Open();
-        for (; !q.Eof(); q.Next())
+        for (Query& q = mixQuery; !q.Eof(); q.Next())
             mixes << q.FieldText(QStringLiteral("GozaiName"));
     } else {
         mixes << scope.gozaiName;
     }
-    // Unordered as the chart always read them: the measurers cell lists them in this order.
-    const std::vector<THeader> headers = ReadHeaders(scope, QString());
+    const std::vector<THeader> headers = HeadersOf(headerQuery);
 
     // Per mix and category; every summary counts as a day, only those with readings are plotted.
     QHash<QString, QHash<int, QMap<QDateTime, TDaySummary>>> plotted;
     QHash<QString, QSet<QDateTime>> dayset;
     QHash<QString, QMap<QDateTime, TDayNote>> notes;
-    {
-        Query q;
-        q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
-                             "MiniOndo, AvgOndo, Mogi, ") +
-              NoteColumns + QStringLiteral(" from OndoHead4"));
-        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-        AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
-        q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
-        q.Open();
-        for (; !q.Eof(); q.Next()) {
-            const int id = q.FieldInt(QStringLiteral("Kubun"));
-            if (!ticked.contains(id))
-                continue;
-            const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-            TDaySummary s = SummaryAt(q);
-            s.max = Fixed4(s.max);
-            s.min = Fixed4(s.min);
-            dayset[mix].insert(s.day);
-            MergeNote(notes[mix][s.day], NoteAt(q));
-            if (s.kosu > 0)
-                plotted[mix][id].insert(s.day, s);
-        }
+    for (Query& q = dayQuery; !q.Eof(); q.Next()) {
+        const int id = q.FieldInt(QStringLiteral("Kubun"));
+        if (!ticked.contains(id))
+            continue;
+        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+        TDaySummary s = SummaryAt(q);
+        s.max = Fixed4(s.max);
+        s.min = Fixed4(s.min);
+        dayset[mix].insert(s.day);
+        MergeNote(notes[mix][s.day], NoteAt(q));
+        if (s.kosu > 0)
+            plotted[mix][id].insert(s.day, s);
     }
 
     QHash<QString, QHash<int, double>> averages;
-    {
-        Query q;
-        q.Add(QStringLiteral(
-            "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
-        q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-        AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
-        q.Add(QStringLiteral("and Kosu > 0"));
-        q.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
-        q.Open();
-        for (; !q.Eof(); q.Next())
-            averages[q.FieldText(QStringLiteral("GozaiName"))].insert(
-                q.FieldInt(QStringLiteral("Kubun")), q.FieldDouble(QStringLiteral("AO")));
-    }
+    for (Query& q = averageQuery; !q.Eof(); q.Next())
+        averages[q.FieldText(QStringLiteral("GozaiName"))].insert(
+            q.FieldInt(QStringLiteral("Kubun")), q.FieldDouble(QStringLiteral("AO")));
 
     for (const QString& mixKey : mixes) {
         const QSet<QDateTime> found = dayset.value(mixKey);
@@ -426,11 +431,12 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
 
 TStatDocument LoadStatDocument(const TReportScope& scope)
 {
-    const TLookups lookups(scope);
+    Query headerQuery;
+    PrepareHeaders(headerQuery, scope, QStringLiteral("order by GozaiName, ID"));
+    const TLookups lookups(scope, {&headerQuery});
     auto doc = lookups.Document<TStatDocument>();
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
-    const std::vector<THeader> headers =
-        ReadHeaders(scope, QStringLiteral("order by GozaiName, ID"));
+    const std::vector<THeader> headers = HeadersOf(headerQuery);
 
     QStringList mixes;
     if (!scope.perProject)

@@ -297,7 +297,7 @@ void Query::reset()
     m_row = 0;
 }
 
-void Query::OpenAll(std::initializer_list<Query*> queries)
+void Query::OpenAll(const std::vector<Query*>& queries)
 {
     Engine::EnsureOpen();
     if (!Engine::IsServer()) {

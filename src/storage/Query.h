@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -42,7 +41,7 @@ public:
     void OpenForward();
     void ExecSQL();
     // Opens several selects at once: on the server in one round trip.
-    static void OpenAll(std::initializer_list<Query*> queries);
+    static void OpenAll(const std::vector<Query*>& queries);
 
     bool Eof() const { return m_row >= RecordCount(); }
     void Next();

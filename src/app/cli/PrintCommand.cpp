@@ -8,10 +8,12 @@
 #include "printing/PrintDocument.h"
 #include "printing/Printers.h"
 #include "storage/OutputFile.h"
+#include "storage/Query.h"
 
 #include <QCommandLineParser>
 #include <QDate>
 #include <QFile>
+#include <QSet>
 #include <cmath>
 #include <utility>
 
@@ -171,13 +173,26 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     OpenRecords(folder);
 
     TOndoKanri record;
-    QStringList codes;
-    record.Koji.TRegisterEntry::GetList(codes);
-    if (!codes.contains(code))
-        throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(code));
-    record.Koji.Load(code);
-    record.Gozai.Load(parser.value(o.mix));
     record.Hiduke = QDateTime(day, QTime(0, 0));
+    // Everything the request depends on, asked at once.
+    Query project, mix, categories, stored;
+    record.Koji.PrepareLoad(project, code);
+    record.Gozai.PrepareLoad(mix, parser.value(o.mix));
+    PrepareCategoryRows(categories);
+    stored.Add(QStringLiteral("select Kubun from OndoKanri4 inner join OndoHead4 on "
+                              "OndoHead4.KanriID = OndoKanri4.ID where KojiCode = :A and "
+                              "GozaiName = :B and OndoHead4.Hiduke = :D"));
+    stored.BindText(QStringLiteral("A"), code);
+    stored.BindText(QStringLiteral("B"), parser.value(o.mix));
+    stored.BindDateTime(QStringLiteral("D"), record.Hiduke);
+    Query::OpenAll({&project, &mix, &categories, &stored});
+    if (project.Eof())
+        throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(code));
+    record.Koji.TakeLoad(project, code);
+    record.Gozai.TakeLoad(mix, parser.value(o.mix));
+    QSet<QString> storedKubuns;
+    for (; !stored.Eof(); stored.Next())
+        storedKubuns.insert(QString::number(stored.FieldInt(QStringLiteral("Kubun"))));
 
     TPrintRequest request;
     request.form = TPrintForm(forms.indexOf(form));
@@ -185,7 +200,7 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     request.autoRange = !parser.isSet(o.low) && !parser.isSet(o.high);
     request.baseFrom = parser.value(o.baseFrom);
     request.baseTo = parser.value(o.baseTo);
-    request.rows = CategoryRows();
+    request.rows = CategoryRowsOf(categories);
     request.perProject = parser.isSet(o.perProject);
     request.low = low;
     request.high = high;
@@ -193,13 +208,17 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     TickCategories(request.rows, parser.values(o.category));
     // The record the main window would show: the stored one of the first ticked category that
     // has this day, with its measurer and specified value.
+    const TPrintRow* shown = nullptr;
     for (const TPrintRow& row : request.rows) {
         if (!row.ticked)
             continue;
-        record.Kubun.LoadByName(row.name);
-        record.LoadByDate();
-        if (record.ID != 0)
+        shown = &row;
+        if (storedKubuns.contains(row.id))
             break;
+    }
+    if (shown) {
+        record.Kubun.LoadByName(shown->name);
+        record.LoadByDate();
     }
     WritePdf(file, record, request);
 }
