@@ -146,6 +146,40 @@ private Q_SLOTS:
         }
     }
 
+    // Writes inside a transaction may travel with the next read: that read sees them, several
+    // reads opened together each get their own rows, and values come back as they went.
+    void readsSeeTheTransactionsWritesAndOpenTogether()
+    {
+        TempProfile profile;
+        makeTable();
+        const QString odd = QStringLiteral("a'b\\c\t温");
+        const QDateTime day(QDate(2024, 2, 29), QTime(23, 59, 58));
+        Transaction tx;
+        for (int id = 1; id <= 3; ++id) {
+            Query ins(QStringLiteral("insert into T1 (ID, Name, Val, Day) values (:A,:B,:C,:D)"));
+            ins.BindInt(QStringLiteral("A"), id);
+            ins.BindText(QStringLiteral("B"), id == 2 ? odd : QString());
+            ins.BindDouble(QStringLiteral("C"), 0.1 + 0.2 * id);
+            ins.BindDateTime(QStringLiteral("D"), day.addDays(id));
+            ins.ExecSQL();
+        }
+        Query all(QStringLiteral("select ID, Name, Val, Day from T1 order by ID"));
+        Query two(QStringLiteral("select Name from T1 where ID = :A"));
+        two.BindInt(QStringLiteral("A"), 2);
+        Query none(QStringLiteral("select ID from T1 where ID > 9"));
+        Query::OpenAll({&all, &two, &none});
+        tx.Commit();
+        QCOMPARE(all.RecordCount(), 3);
+        for (int id = 1; id <= 3; ++id, all.Next()) {
+            QCOMPARE(all.FieldInt(QStringLiteral("ID")), id);
+            QCOMPARE(all.FieldDouble(QStringLiteral("Val")), 0.1 + 0.2 * id);
+            QCOMPARE(all.FieldDateTime(QStringLiteral("Day")), day.addDays(id));
+        }
+        QCOMPARE(two.FieldText(QStringLiteral("Name")), odd);
+        QVERIFY(none.Eof());
+        QCOMPARE(countRows(QStringLiteral("T1")), 3);
+    }
+
     void preparedStatementsFollowTheConnection()
     {
         TempProfile profile;
