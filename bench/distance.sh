@@ -3,7 +3,8 @@
 # (bench/delay_proxy.py holding each packet 15 ms each way: a 30 ms round trip).
 #   bench/distance.sh
 # Prints "ACTION local_ms distance_ms round_trips" per action (round trips at distance), on the
-# report data set (one project, 880 days).
+# report data set (one project, 880 days); print_chart is the 40-page chart and print_sheet the
+# record table, both from the command line (--print-pdf).
 set -euo pipefail
 bench=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$bench")
@@ -39,21 +40,22 @@ run_actions "$far_uri" far
 while read -r action ms _; do near_ms[$action]=$ms; done <"$work/near.txt"
 while read -r action ms n; do far_ms[$action]=$ms; far_trips[$action]=$n; done <"$work/far.txt"
 
-chart() { # uri → ms
+print_form() { # uri form → ms
   local t0 t1
   t0=$(date +%s%N)
-  "$app" --data "$1" --print-pdf "$work/chart.pdf" --form chart --project K1 --mix 密粒 >/dev/null 2>&1
+  "$app" --data "$1" --print-pdf "$work/$2.pdf" --form "$2" --project K1 --mix 密粒 >/dev/null 2>&1
   t1=$(date +%s%N)
   echo $(((t1 - t0) / 1000000))
 }
-chart "$near_uri" >/dev/null # warm the server's cache
-near_chart=$(chart "$near_uri")
-before=$(cat "$work/trips")
-far_chart=$(chart "$far_uri")
-far_trips[print_chart]=$(($(cat "$work/trips") - before))
-near_ms[print_chart]=$near_chart far_ms[print_chart]=$far_chart
+for form in chart sheet; do
+  print_form "$near_uri" $form >/dev/null # warm the server's cache
+  near_ms[print_$form]=$(print_form "$near_uri" $form)
+  before=$(cat "$work/trips")
+  far_ms[print_$form]=$(print_form "$far_uri" $form)
+  far_trips[print_$form]=$(($(cat "$work/trips") - before))
+done
 
 echo "# server 30 ms away through bench/delay_proxy.py"
-for action in start pick_project pick_mix pick_category register_100 record_list print_chart; do
+for action in start pick_project pick_mix pick_category register_100 record_list print_chart print_sheet; do
   echo "$action ${near_ms[$action]} ${far_ms[$action]} ${far_trips[$action]}"
 done
