@@ -123,7 +123,8 @@ QDateTime DateTimeFromColumn(const QVariant& value);
 bool InTransaction();
 
 // Inside a transaction: serializes the writers that pick a new identifier of `table`, until
-// the transaction ends. SQLite's BEGIN IMMEDIATE already does.
+// the transaction ends. SQLite's BEGIN IMMEDIATE already does; the server's lock goes out with
+// the transaction's next statement, before anything is read under it.
 void LockForNewID(const QString& table);
 
 } // namespace Engine
