@@ -4,6 +4,7 @@
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/FormKit.h"
+#include "storage/Engine.h"
 #include "storage/Query.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -351,49 +353,58 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
 
 TSheetDocument LoadSheetDocument(const TReportScope& scope)
 {
-    const TLookups lookups(scope);
-    auto doc = lookups.Document<TSheetDocument>();
-
+    Query summaryQuery;
+    summaryQuery.Add(QStringLiteral("select Kubun, KojiCode, GozaiName, OndoHead4.Hiduke as "
+                                    "Hiduke, Kosu ,MaxOndo, MinioNDO, AvgOndo, Mogi, ") +
+                     NoteColumns + QStringLiteral(" from OndoHead4"));
+    summaryQuery.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+    AddScope(summaryQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
+    summaryQuery.Add(QStringLiteral("order by Kubun, GozaiName, Hiduke"));
+    // Only the columns drawn: a year of readings is tens of thousands of rows.
+    std::vector<std::unique_ptr<Query>> lineQueries;
     for (int id : scope.kubunIds) {
-        TSheetCategory category;
-        category.name = lookups.categories.value(id).name;
-
-        struct TStoredDay
-        {
-            TDaySummary summary;
-            TDayNote note;
-        };
-        QHash<QString, QMap<QDateTime, TStoredDay>> summaries;
-        {
-            Query q;
-            q.Add(QStringLiteral(
-                      "select KojiCode, GozaiName, OndoHead4.Hiduke as Hiduke, Kosu ,MaxOndo, "
-                      "MinioNDO, AvgOndo, Mogi, ") +
-                  NoteColumns + QStringLiteral(" from OndoHead4"));
-            q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-            AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
-            q.Add(QStringLiteral("and Kubun = :C"));
-            q.Add(QStringLiteral("order by GozaiName, Hiduke"));
-            q.BindInt(C, id);
-            q.Open();
-            for (; !q.Eof(); q.Next()) {
-                const TDaySummary s = SummaryAt(q);
-                summaries[q.FieldText(QStringLiteral("GozaiName"))].insert(s.day, {s, NoteAt(q)});
-            }
-        }
-
-        Query q;
-        // Only the columns drawn: a year of readings is tens of thousands of rows.
-        q.Add(QStringLiteral(
+        auto q = std::make_unique<Query>();
+        q->Add(QStringLiteral(
             "select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
             "Sokuten, Ondo, Jikoku, Syaryo, Biko, Sokuteisya from OndoLine4"));
-        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-        q.Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-        AddScope(q, scope, QStringLiteral("OndoLine4.Hiduke"));
-        q.Add(QStringLiteral("and Kubun = :C"));
-        q.Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
-        q.BindInt(C, id);
-        q.OpenForward();
+        q->Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
+        q->Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
+        AddScope(*q, scope, QStringLiteral("OndoLine4.Hiduke"));
+        q->Add(QStringLiteral("and Kubun = :C"));
+        q->Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
+        q->BindInt(C, id);
+        lineQueries.push_back(std::move(q));
+    }
+    // A file streams each category's readings as they are drawn; a server, which answers
+    // whole, is asked for all of them with the look-ups.
+    const bool streamed = Engine::ReadsRowsInterleaved();
+    std::vector<Query*> reads{&summaryQuery};
+    if (!streamed)
+        for (const auto& q : lineQueries)
+            reads.push_back(q.get());
+    const TLookups lookups(scope, reads);
+    auto doc = lookups.Document<TSheetDocument>();
+
+    struct TStoredDay
+    {
+        TDaySummary summary;
+        TDayNote note;
+    };
+    QHash<int, QHash<QString, QMap<QDateTime, TStoredDay>>> summaries;
+    for (Query& q = summaryQuery; !q.Eof(); q.Next()) {
+        const TDaySummary s = SummaryAt(q);
+        summaries[q.FieldInt(QStringLiteral("Kubun"))][q.FieldText(QStringLiteral("GozaiName"))]
+            .insert(s.day, {s, NoteAt(q)});
+    }
+
+    for (size_t place = 0; place < lineQueries.size(); ++place) {
+        const int id = scope.kubunIds.at(int(place));
+        TSheetCategory category;
+        category.name = lookups.categories.value(id).name;
+        Query& q = *lineQueries[place];
+        if (streamed)
+            q.OpenForward();
+        const QHash<QString, QMap<QDateTime, TStoredDay>> ofCategory = summaries.value(id);
         QString lastMix;
         for (; !q.Eof(); q.Next()) {
             const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
@@ -408,7 +419,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 d.interval = spec.interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku"))
                                                      : spec.interval;
                 d.limits = LimitsOf(spec.value);
-                const QMap<QDateTime, TStoredDay>& ofMix = summaries[mix];
+                const QMap<QDateTime, TStoredDay> ofMix = ofCategory.value(mix);
                 if (ofMix.contains(day)) {
                     d.hasSummary = true;
                     d.summary = ofMix.value(day).summary;
