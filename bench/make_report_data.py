@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Writes a data folder for timing and looking at the printed documents.
 
-  bench/make_report_data.py DIR [--days 880] [--readings 24] [--crowded]
+  bench/make_report_data.py DIR [--days 880] [--readings 24] [--crowded] [--projects N]
 
 Without --crowded: project K1, mix 密粒, categories 0 and 1, DAYS consecutive days from
 2022/04/01 with READINGS readings each (a 40-page chart with 880 days).
 With --crowded: five categories on two mixes from October to the following January (a year
 boundary), the second mix measured by someone else, days of 3 to 16 readings, long labels.
+With --projects N: N more projects (P001...), each with 2 mixes x 3 categories, 200 days a
+year for 3 years, 30 readings a day: a head office's database around the measured project.
 """
 import argparse
 import datetime
@@ -50,6 +52,7 @@ def main():
     p.add_argument("--days", type=int, default=880)
     p.add_argument("--readings", type=int, default=24)
     p.add_argument("--crowded", action="store_true")
+    p.add_argument("--projects", type=int, default=0)
     a = p.parse_args()
     os.makedirs(a.folder, exist_ok=True)
     path = os.path.join(a.folder, "kozeran.sqlite")
@@ -65,7 +68,7 @@ def main():
     for name, kana in (("山田太郎", "やまだ"), ("佐藤花子", "さとう")):
         db.execute("insert into SIMEI values (?,?)", (name, kana))
     cats = CATEGORIES if a.crowded else CATEGORIES[:2]
-    for cid, name, _ in cats:
+    for cid, name, _ in CATEGORIES[:3] if a.projects and not a.crowded else cats:
         db.execute("insert into OndoKubun values (?,?,?,'','30分')", (cid, cid, name))
     kanri = 0
     if not a.crowded:
@@ -97,7 +100,30 @@ def main():
                                   "%d:%02d" % (8 + i // 2, (i % 2) * 30) for i in range(n)]
                         add_day(db, kanri, day, values, labels)
                     day += datetime.timedelta(days=1)
+    add_projects(db, rnd, a.projects, kanri)
     db.commit()
+
+
+def add_projects(db, rnd, count, kanri):
+    days = [datetime.date(2021, 4, 1) + datetime.timedelta(days=d) for d in range(3 * 365)]
+    worked = [d for d in days if d.weekday() < 5][:600]  # 200 days a year
+    for p in range(1, count + 1):
+        code = "P%03d" % p
+        db.execute("insert into Koji1 values (?,?)", (code, "工事 %d" % p))
+        for mix in ("密粒", "粗粒"):
+            for cid, _, kikakuti in CATEGORIES[:3]:
+                kanri += 1
+                db.execute("insert into OndoKanri4 values (?,?,?,?,?,?,?)",
+                           (kanri, code, mix, "山田太郎", "", cid, kikakuti + "::"))
+                lo = float(kikakuti.split("_")[0])
+                heads, lines = [], []
+                for day in worked:
+                    stamp = day.strftime("%Y-%m-%d 00:00:00")
+                    values = [lo + rnd.randint(0, 25) for _ in range(30)]
+                    heads.append((kanri, stamp, 30, max(values), min(values), sum(values) / 30))
+                    lines.extend((kanri, stamp, i + 1, str(i + 1), v) for i, v in enumerate(values))
+                db.executemany("insert into OndoHead4 values (?,?,?,?,?,?,'')", heads)
+                db.executemany("insert into OndoLine4 values (?,?,?,?,?)", lines)
 
 
 if __name__ == "__main__":

@@ -156,6 +156,12 @@ void rememberVerified(const QString& file)
 
 } // namespace
 
+void RememberVerified(const QString& file)
+{
+    if (QFileInfo::exists(file))
+        rememberVerified(file);
+}
+
 Inspection Inspect(const QString& file)
 {
     Inspection ins;

@@ -29,6 +29,9 @@ struct Inspection
 // rolled back, as any open would. Raises AppError when the file cannot be read at all
 // (busy, no permission).
 Inspection Inspect(const QString& file);
+// After this program closed the file it opened checked: its own writes keep it sound, so the
+// next open need not read it whole again.
+void RememberVerified(const QString& file);
 // The same for a server database, through its open connection: our tables and columns as
 // information_schema lists them.
 Inspection InspectServer(const QHash<QString, QStringList>& columnsByTable,

@@ -8,6 +8,7 @@
 #include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -122,6 +123,12 @@ void openFolder(const QString& folder, bool ask)
         RaiseSqlError(error, folder);
     }
     g_location = folder;
+    // Closed cleanly at the end of the run, the file is known sound at the next start.
+    static const bool closesAtExit = [] {
+        qAddPostRoutine([] { Engine::CloseDatabase(); });
+        return true;
+    }();
+    Q_UNUSED(closesAtExit);
     // DELETE journal and full sync stay safe on network shares.
     Engine::Execute(QStringLiteral("pragma journal_mode=DELETE"));
     Engine::Execute(QStringLiteral("pragma synchronous=FULL"));
@@ -317,11 +324,15 @@ void CloseDatabase()
 {
     ServerLink::Close();
     if (QSqlDatabase::contains(ConnectionName)) {
+        bool wasOpen = false;
         {
             QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+            wasOpen = db.isOpen();
             db.close();
         }
         QSqlDatabase::removeDatabase(ConnectionName);
+        if (wasOpen && !g_server)
+            DataFile::RememberVerified(g_location + QLatin1String(DatabaseFileName));
     }
     g_transactionDepth = 0;
     ForgetLayout();
