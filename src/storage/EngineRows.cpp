@@ -147,6 +147,8 @@ void InsertRows(const QString& table, const TableRows& rows)
     const int columns = int(rows.columns.size());
     if (qint64(rows.rows.size()) * columns > 50000) {
         ServerLink::CopyIn(table, rows.columns, rows.rows);
+        // The planner learns the new size now, not when the server's own analyse comes by.
+        Execute(QStringLiteral("analyze ") + table);
         return;
     }
     const int batch = std::max(1, 30000 / std::max(1, columns)); // the server's limit is 65535
