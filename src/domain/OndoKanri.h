@@ -4,6 +4,7 @@
 #include "domain/RegisterEntry.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -112,6 +113,11 @@ public:
     // decides (unset: theirs is kept); false when it kept theirs and nothing was written.
     bool Register(const QList<Reading>& readings,
                   const std::function<bool()>& overwriteTheirs = {});
+    // For a writer of many days that asked what is stored itself, inside its transaction and
+    // under the lock: writes the header (ID set), the day's summary and its readings, each
+    // reading keeping the phone's id of its number.
+    void WriteDay(const QList<Reading>& readings, bool recordStored, bool dayStored,
+                  const QHash<int, QString>& phoneIds);
 
     // The day of a project, mix, category and date as stored now.
     static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,

@@ -286,6 +286,13 @@ void TOndoKanri::RefreshSeenDay()
             ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
 }
 
+void TOndoKanri::WriteDay(const QList<Reading>& readings, bool recordStored, bool dayStored,
+                          const QHash<int, QString>& phoneIds)
+{
+    writeRecord(recordStored, dayStored);
+    writeLines(ID, Hiduke, readings, phoneIds);
+}
+
 bool TOndoKanri::Register(const QList<Reading>& readings,
                           const std::function<bool()>& overwriteTheirs)
 {

@@ -69,26 +69,47 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     Transaction tx;
     // From here every writer waits its turn: what is checked below is what is overwritten.
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    // Everything the days depend on, asked at once: a distant server answers in one round trip.
     TOndoKanri record;
-    if (target.kojiCode.isEmpty() || !TKoji::Exists(target.kojiCode))
+    Query koji, gozai, kubun, header, storedDays, phoneIds;
+    record.Koji.PrepareLoad(koji, target.kojiCode);
+    record.Gozai.PrepareLoad(gozai, target.gozaiName);
+    TOndoKubun::PrepareLoadByName(kubun, target.kubunName);
+    const QString ofHeader =
+        QStringLiteral("where KojiCode = :A and GozaiName = :B and "
+                       "Kubun = (select ID from OndoKubun where KubunName = :C)");
+    header.Add(QStringLiteral("select * from OndoKanri4 ") + ofHeader);
+    storedDays.Add(QStringLiteral("select OndoHead4.Hiduke as Hiduke, Tekiyo, Tenki, Kion from "
+                                  "OndoHead4 inner join OndoKanri4 on OndoKanri4.ID = "
+                                  "OndoHead4.KanriID ") +
+                   ofHeader);
+    phoneIds.Add(QStringLiteral("select OndoLine4.Hiduke as Hiduke, LNO, Uketuke from OndoLine4 "
+                                "inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID ") +
+                 ofHeader + QStringLiteral(" and Uketuke is not null"));
+    for (Query* q : {&header, &storedDays, &phoneIds}) {
+        q->BindText(QStringLiteral("A"), target.kojiCode);
+        q->BindText(QStringLiteral("B"), target.gozaiName);
+        q->BindText(QStringLiteral("C"), target.kubunName);
+    }
+    Query::OpenAll({&koji, &gozai, &kubun, &header, &storedDays, &phoneIds});
+    if (target.kojiCode.isEmpty() || koji.Eof())
         throw AppError(
             QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(target.kojiCode)));
     if (target.gozaiName.trimmed().isEmpty())
         throw AppError(QStringLiteral("合材名が指定されていません"));
-    record.Kubun.LoadByName(target.kubunName);
+    record.Kubun.TakeLoadByName(kubun, target.kubunName);
     if (target.kubunName.isEmpty() || record.Kubun.ID < 0)
         throw AppError(
             QStringLiteral("温度区分 '%1' は登録されていません").arg(Excerpt(target.kubunName)));
+    record.Koji.TakeLoad(koji, target.kojiCode);
+    record.Gozai.TakeLoad(gozai, target.gozaiName);
 
     // A stored header keeps its specified value, note and (unless given) measurer.
-    const int id = HeaderOf(target);
+    const int id = header.Eof() ? 0 : header.FieldInt(QStringLiteral("ID"));
     if (id != 0) {
-        Query q(QStringLiteral("select * from OndoKanri4 where ID = :A"));
-        q.BindInt(QStringLiteral("A"), id);
-        q.Open();
-        record.Simei.Load(q.FieldText(QStringLiteral("Sokuteisya")));
-        record.Kiji = q.FieldText(QStringLiteral("Kiji"));
-        const TSpecText spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")));
+        record.Simei.Key = header.FieldText(QStringLiteral("Sokuteisya"));
+        record.Kiji = header.FieldText(QStringLiteral("Kiji"));
+        const TSpecText spec = TSpecText::Parse(header.FieldText(QStringLiteral("Kikakuti")));
         record.SpecValue = spec.value;
         record.SpecRange = spec.range;
         record.SpecInterval = spec.interval;
@@ -98,15 +119,28 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         record.SpecRange = record.Kubun.OndoRange;
         record.SpecInterval = record.Kubun.SokuteiKankaku;
     }
-    record.Koji.Load(target.kojiCode);
-    record.Gozai.Load(target.gozaiName);
     if (!target.simei.isEmpty())
-        record.Simei.Load(target.simei);
+        record.Simei.Key = target.simei;
+
+    // A replaced day keeps its note and conditions, and each reading from the site page its
+    // phone's id.
+    struct TDayNotes
+    {
+        QString tekiyo, tenki, kion;
+    };
+    QHash<QDate, TDayNotes> notes;
+    for (Query& q = storedDays; !q.Eof(); q.Next())
+        notes.insert(q.FieldDateTime(QStringLiteral("Hiduke")).date(),
+                     {q.FieldText(QStringLiteral("Tekiyo")), q.FieldText(QStringLiteral("Tenki")),
+                      q.FieldText(QStringLiteral("Kion"))});
+    QHash<QDate, QHash<int, QString>> phones;
+    for (Query& q = phoneIds; !q.Eof(); q.Next())
+        phones[q.FieldDateTime(QStringLiteral("Hiduke")).date()].insert(
+            q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Uketuke")));
 
     QStringList stored;
     for (const CsvDay* day : wanted) {
-        if (id != 0 && TOndoKanri::HasDay(id, StoredDay(day->day)) &&
-            !(!replaceable || replaceable->contains(day->day)))
+        if (notes.contains(day->day) && !(!replaceable || replaceable->contains(day->day)))
             stored << FormatDate(StoredDay(day->day));
     }
     if (!stored.isEmpty())
@@ -114,29 +148,23 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
             QStringLiteral("試験日 %1 はすでに登録されています（置き換えるには --replace を指定）")
                 .arg(Excerpt(stored.join(QStringLiteral("、")))));
 
+    record.ID = id != 0 ? id : TOndoKanri::NewID();
+    bool recordStored = id != 0;
     for (const CsvDay* day : wanted) {
         record.Hiduke = StoredDay(day->day);
         record.Kosu = day->stats.count;
         record.MaxOndo = day->stats.maximum;
         record.MiniOndo = day->stats.minimum;
         record.AvgOndo = day->stats.average;
-        record.Tekiyo.clear();
-        record.Tenki.clear();
-        record.Kion.clear();
+        const auto kept = notes.constFind(day->day);
+        const bool dayStored = kept != notes.constEnd();
+        record.Tekiyo = dayStored ? kept->tekiyo : QString();
+        record.Tenki = dayStored ? kept->tenki : QString();
+        record.Kion = dayStored ? kept->kion : QString();
         record.DaySimei = record.Simei.Simei();
         record.Mogi = false; // read from a logger: measured
-        if (id != 0 && TOndoKanri::HasDay(id, record.Hiduke)) {
-            // A replaced day keeps its note and conditions.
-            Query q(QStringLiteral(
-                "select Tekiyo, Tenki, Kion from OndoHead4 where KanriID = :A and Hiduke = :B"));
-            q.BindInt(QStringLiteral("A"), id);
-            q.BindDateTime(QStringLiteral("B"), record.Hiduke);
-            q.Open();
-            record.Tekiyo = q.FieldText(QStringLiteral("Tekiyo"));
-            record.Tenki = q.FieldText(QStringLiteral("Tenki"));
-            record.Kion = q.FieldText(QStringLiteral("Kion"));
-        }
-        record.Register(day->readings);
+        record.WriteDay(day->readings, recordStored, dayStored, phones.value(day->day));
+        recordStored = true;
         ++result.days;
         result.readings += day->readings.size();
     }

@@ -22,6 +22,7 @@ struct Statement
 PGconn* g_conn = nullptr;
 QString g_location;
 QList<Statement> g_held;
+qsizetype g_heldValues = 0; // the parameters of what is held
 
 using Result = std::unique_ptr<PGresult, void (*)(PGresult*)>;
 Result own(PGresult* r)
@@ -299,7 +300,7 @@ void Test(const Connect& c)
 
 void Close()
 {
-    g_held.clear();
+    DropHeld();
     if (g_conn)
         PQfinish(g_conn);
     g_conn = nullptr;
@@ -320,6 +321,7 @@ std::vector<Rows> RunAll(const QList<QPair<QString, QVariantList>>& statements)
     PGconn* conn = link();
     QList<Statement> all;
     all.swap(g_held);
+    g_heldValues = 0;
     for (const auto& s : statements)
         all.append({s.first, s.second});
     return runPipeline(conn, all, int(statements.size()));
@@ -342,8 +344,16 @@ Rows Run(const QString& sql, const QVariantList& params)
 
 void Hold(const QString& sql, const QVariantList& params)
 {
-    link();
+    PGconn* conn = link();
     g_held.append({sql, params});
+    g_heldValues += params.size();
+    // A bulk writer's values go out in parts, so that they never pile up in memory.
+    if (g_heldValues > 200000) {
+        QList<Statement> statements;
+        statements.swap(g_held);
+        g_heldValues = 0;
+        runPipeline(conn, statements, 0);
+    }
 }
 
 QStringList Held()
@@ -357,6 +367,7 @@ QStringList Held()
 void DropHeld()
 {
     g_held.clear();
+    g_heldValues = 0;
 }
 
 void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows)
