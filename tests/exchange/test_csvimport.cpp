@@ -242,8 +242,21 @@ void TestCsvImport::importRegistersDays()
     QVERIFY_THROWS_EXCEPTION(AppError, ImportCsvDays(again, Target, false));
     QCOMPARE(Count(QStringLiteral("OndoLine4")), 5);
     QCOMPARE(Count(QStringLiteral("OndoHead4")), 2);
+    // What the day had besides its readings stays: its note and conditions, and the phone's id
+    // of the reading whose number the file's reading takes.
+    Engine::Execute(QStringLiteral("update OndoHead4 set Tekiyo = '雨天', Kion = '12.5' where "
+                                   "Hiduke = '2024-04-02 00:00:00'"));
+    Engine::Execute(QStringLiteral("update OndoLine4 set Uketuke = 'p-1' where LNO = 1 and "
+                                   "Hiduke = '2024-04-02 00:00:00'"));
     ImportCsvDays(again, Target, true);
     QCOMPARE(Count(QStringLiteral("OndoHead4")), 3);
+    Query kept(QStringLiteral("select Tekiyo, Kion, Uketuke from OndoHead4 inner join OndoLine4 "
+                              "on OndoLine4.KanriID = OndoHead4.KanriID and OndoLine4.Hiduke = "
+                              "OndoHead4.Hiduke where OndoHead4.Hiduke = '2024-04-02 00:00:00'"));
+    kept.Open();
+    QCOMPARE(kept.FieldText(QStringLiteral("Tekiyo")) + kept.FieldText(QStringLiteral("Kion")) +
+                 kept.FieldText(QStringLiteral("Uketuke")),
+             QStringLiteral("雨天12.5p-1"));
     QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 2), QTime(0, 0)),
                                  QStringLiteral("密粒"))
                  .size(),
