@@ -442,9 +442,11 @@ TRecordLookups::TRecordLookups(const TDayHeader& header) : m_header(header)
     m_simei.PrepareLoad(simei, header.simei);
 }
 
-void TRecordLookups::Open()
+void TRecordLookups::Open(const std::vector<Query*>& more)
 {
-    Query::OpenAll({&koji, &gozai, &kubun, &simei});
+    std::vector<Query*> all{&koji, &gozai, &kubun, &simei};
+    all.insert(all.end(), more.begin(), more.end());
+    Query::OpenAll(all);
 }
 
 TOndoKubun TRecordLookups::Kubun() const

@@ -72,7 +72,8 @@ class TRecordLookups
 {
 public:
     explicit TRecordLookups(const TDayHeader& header);
-    void Open();
+    // Opens the look-ups together with `more`.
+    void Open(const std::vector<Query*>& more = {});
     TOndoKubun Kubun() const;
     Query koji, gozai, kubun, simei;
 

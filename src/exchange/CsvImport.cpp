@@ -9,6 +9,7 @@
 #include "storage/Engine.h"
 #include "storage/Query.h"
 
+#include <QSet>
 #include <QTextStream>
 #include <optional>
 
@@ -16,11 +17,17 @@
 
 namespace {
 
-int HeaderOf(const CsvTarget& target)
+// The stored days of the target's record (project, mix and category by name), as one read.
+void PrepareStoredDays(Query& q, const CsvTarget& target, const QString& columns)
 {
-    TOndoKubun kubun;
-    kubun.LoadByName(target.kubunName);
-    return TOndoKanri::FindHeader(target.kojiCode, target.gozaiName, kubun.ID);
+    q.Add(QStringLiteral("select OndoHead4.Hiduke as Hiduke%1 from OndoHead4 inner join "
+                         "OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID")
+              .arg(columns));
+    q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B and "
+                         "Kubun = (select ID from OndoKubun where KubunName = :C)"));
+    q.BindText(QStringLiteral("A"), target.kojiCode);
+    q.BindText(QStringLiteral("B"), target.gozaiName);
+    q.BindText(QStringLiteral("C"), target.kubunName);
 }
 
 QDateTime StoredDay(const QDate& day)
@@ -32,12 +39,15 @@ QDateTime StoredDay(const QDate& day)
 
 QList<QDate> StoredCsvDays(const QList<CsvDay>& days, const CsvTarget& target)
 {
+    Query q;
+    PrepareStoredDays(q, target, QString());
+    q.Open();
+    QSet<QDate> there;
+    for (; !q.Eof(); q.Next())
+        there.insert(q.FieldDateTime(QStringLiteral("Hiduke")).date());
     QList<QDate> stored;
-    const int id = HeaderOf(target);
-    if (id == 0)
-        return stored;
     for (const CsvDay& day : days) {
-        if (TOndoKanri::HasDay(id, StoredDay(day.day)))
+        if (there.contains(day.day))
             stored << day.day;
     }
     return stored;
@@ -79,14 +89,11 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         QStringLiteral("where KojiCode = :A and GozaiName = :B and "
                        "Kubun = (select ID from OndoKubun where KubunName = :C)");
     header.Add(QStringLiteral("select * from OndoKanri4 ") + ofHeader);
-    storedDays.Add(QStringLiteral("select OndoHead4.Hiduke as Hiduke, Tekiyo, Tenki, Kion from "
-                                  "OndoHead4 inner join OndoKanri4 on OndoKanri4.ID = "
-                                  "OndoHead4.KanriID ") +
-                   ofHeader);
+    PrepareStoredDays(storedDays, target, QStringLiteral(", Tekiyo, Tenki, Kion"));
     phoneIds.Add(QStringLiteral("select OndoLine4.Hiduke as Hiduke, LNO, Uketuke from OndoLine4 "
                                 "inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID ") +
                  ofHeader + QStringLiteral(" and Uketuke is not null"));
-    for (Query* q : {&header, &storedDays, &phoneIds}) {
+    for (Query* q : {&header, &phoneIds}) {
         q->BindText(QStringLiteral("A"), target.kojiCode);
         q->BindText(QStringLiteral("B"), target.gozaiName);
         q->BindText(QStringLiteral("C"), target.kubunName);

@@ -205,6 +205,17 @@ std::vector<THeader> HeadersOf(Query& q)
     return headers;
 }
 
+// The day summaries of the scope, each with its mix, category and notes (SummaryAt, NoteAt).
+void PrepareDaySummaries(Query& q, const TReportScope& scope, const QString& order)
+{
+    q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
+                         "MiniOndo, AvgOndo, Mogi, ") +
+          NoteColumns + QStringLiteral(" from OndoHead4"));
+    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+    AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
+    q.Add(order);
+}
+
 TDaySummary SummaryAt(const Query& q)
 {
     TDaySummary s;
@@ -231,12 +242,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
     Query headerQuery;
     PrepareHeaders(headerQuery, scope, QString());
     Query dayQuery;
-    dayQuery.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, "
-                                "MaxOndo, MiniOndo, AvgOndo, Mogi, ") +
-                 NoteColumns + QStringLiteral(" from OndoHead4"));
-    dayQuery.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    AddScope(dayQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
-    dayQuery.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke"));
+    PrepareDaySummaries(dayQuery, scope, QStringLiteral("order by GozaiName, Kubun, Hiduke"));
     Query averageQuery;
     averageQuery.Add(QStringLiteral(
         "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
@@ -354,12 +360,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
 TSheetDocument LoadSheetDocument(const TReportScope& scope)
 {
     Query summaryQuery;
-    summaryQuery.Add(QStringLiteral("select Kubun, KojiCode, GozaiName, OndoHead4.Hiduke as "
-                                    "Hiduke, Kosu ,MaxOndo, MinioNDO, AvgOndo, Mogi, ") +
-                     NoteColumns + QStringLiteral(" from OndoHead4"));
-    summaryQuery.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    AddScope(summaryQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
-    summaryQuery.Add(QStringLiteral("order by Kubun, GozaiName, Hiduke"));
+    PrepareDaySummaries(summaryQuery, scope, QStringLiteral("order by Kubun, GozaiName, Hiduke"));
     // Only the columns drawn: a year of readings is tens of thousands of rows.
     std::vector<std::unique_ptr<Query>> lineQueries;
     for (int id : scope.kubunIds) {
