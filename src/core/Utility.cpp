@@ -67,8 +67,21 @@ QString FormatFixed(double value, int decimals)
     return QString::number(r, 'f', decimals);
 }
 
+namespace {
+bool isAscii(QStringView text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 QString AsciiTyped(const QString& text)
 {
+    if (isAscii(text))
+        return text; // shared, not copied: a file's million fields pass here
     QString out = text;
     for (QChar& c : out) {
         const char16_t u = c.unicode();
@@ -404,6 +417,8 @@ int SjisLength(const QString& text)
 
 QString SjisLeft(const QString& text, int bytes)
 {
+    if (text.size() <= bytes && isAscii(text))
+        return text;
     QString out;
     int n = 0;
     for (const char32_t c : text.toUcs4()) {

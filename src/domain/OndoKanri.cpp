@@ -26,20 +26,22 @@ const QString G = QStringLiteral("G");
 
 DayStatistics StatisticsOf(const QList<Reading>& readings)
 {
-    DayStatistics day;
-    if (readings.isEmpty())
-        return day;
-    day.maximum = readings.first().Ondo;
-    day.minimum = readings.first().Ondo;
     QList<double> values;
     values.reserve(readings.size());
-    for (const Reading& r : readings) {
+    for (const Reading& r : readings)
         values << r.Ondo;
-        day.maximum = qMax(day.maximum, r.Ondo);
-        day.minimum = qMin(day.minimum, r.Ondo);
-    }
-    day.count = readings.size();
-    day.average = RoundedMean(values, 1, RoundingRuleSetting());
+    return StatisticsOf(values, RoundingRuleSetting());
+}
+
+DayStatistics StatisticsOf(const QList<double>& values, RoundingRule rule)
+{
+    DayStatistics day;
+    if (values.isEmpty())
+        return day;
+    day.maximum = *std::max_element(values.cbegin(), values.cend());
+    day.minimum = *std::min_element(values.cbegin(), values.cend());
+    day.count = int(values.size());
+    day.average = RoundedMean(values, 1, rule);
     return day;
 }
 

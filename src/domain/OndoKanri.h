@@ -1,14 +1,18 @@
 #pragma once
 
+#include "core/Utility.h"
 #include "domain/OndoKubun.h"
 #include "domain/RegisterEntry.h"
+#include "storage/Engine.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
+#include <memory>
 
 class Query;
 struct ListViewData;
@@ -39,6 +43,8 @@ struct DayStatistics
     double average = 0.0;
 };
 DayStatistics StatisticsOf(const QList<Reading>& readings);
+// With the rounding rule read once by a caller of many days.
+DayStatistics StatisticsOf(const QList<double>& values, RoundingRule rule);
 
 // A day as stored: whether it is there, its summary and readings.
 struct DayAsStored
@@ -114,10 +120,8 @@ public:
     bool Register(const QList<Reading>& readings,
                   const std::function<bool()>& overwriteTheirs = {});
     // For a writer of many days that asked what is stored itself, inside its transaction and
-    // under the lock: writes the header (ID set), the day's summary and its readings, each
-    // reading keeping the phone's id of its number.
-    void WriteDay(const QList<Reading>& readings, bool recordStored, bool dayStored,
-                  const QHash<int, QString>& phoneIds);
+    // under the lock: the header (ID set) once, then the days through TDayWriter.
+    void WriteHeader(bool recordStored);
 
     // The day of a project, mix, category and date as stored now.
     static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
@@ -141,6 +145,8 @@ public:
 private:
     // Writes the record's header and the day's summary, inserted or updated as they are stored.
     void writeRecord(bool recordStored, bool dayStored);
+    void writeSummary(bool dayStored);
+    friend class TDayWriter;
 
     struct Seen
     {
@@ -150,4 +156,27 @@ private:
         QDateTime day;
         DayAsStored stored;
     } m_seen;
+};
+
+// The days of one record written by a writer of many (a file's import), after WriteHeader, in
+// its transaction: first every day's summary, as the record's day fields stand when it is
+// added, then the days' readings in the same order, each keeping the phone's id of its number.
+// The readings stream to the table (COPY on a server): a million are never held at once.
+class TDayWriter
+{
+public:
+    TDayWriter(TOndoKanri& record, bool recordStored);
+    ~TDayWriter();
+    void AddSummary(bool dayStored);
+    void AddReadings(const QList<Reading>& readings, const QHash<int, QString>& phoneIds);
+    // Without it the last days are not written.
+    void Finish();
+
+private:
+    void sendSummaries();
+    TOndoKanri& m_record;
+    bool m_recordStored;
+    QList<QVariantList> m_heads;
+    QList<QDateTime> m_replaced; // days whose readings go first
+    std::unique_ptr<Engine::RowStream> m_lines;
 };

@@ -113,8 +113,27 @@ DayAsStored storedDayOf(Query& head, Query& lines, QHash<int, QString>* phoneIds
     return d;
 }
 
-// Deletes the day's readings of header `id` and inserts `readings`, each keeping the phone's id
-// it had: the phone's resend of it is then still known as stored.
+const QStringList& lineColumns()
+{
+    static const QStringList columns{
+        QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
+        QStringLiteral("SOKUTEN"), QStringLiteral("ONDO"),   QStringLiteral("JIKOKU"),
+        QStringLiteral("SYARYO"),  QStringLiteral("BIKO"),   QStringLiteral("UKETUKE")};
+    return columns;
+}
+
+// Each reading keeps the phone's id it had: the phone's resend of it is then still known as
+// stored.
+QVariantList lineRow(int id, const QVariant& stamp, const Reading& r,
+                     const QHash<int, QString>& phoneIds)
+{
+    const auto phoneId = phoneIds.constFind(r.LNO);
+    return {id,        stamp,  r.LNO,
+            r.Sokuten, r.Ondo, r.Jikoku,
+            r.Syaryo,  r.Biko, phoneId == phoneIds.constEnd() ? QVariant() : QVariant(*phoneId)};
+}
+
+// Deletes the day's readings of header `id` and inserts `readings`.
 void writeLines(int id, const QDateTime& day, const QList<Reading>& readings,
                 const QHash<int, QString>& phoneIds)
 {
@@ -122,24 +141,23 @@ void writeLines(int id, const QDateTime& day, const QList<Reading>& readings,
     del.BindInt(A, id);
     del.BindDateTime(B, day);
     del.ExecSQL();
-    Engine::TableRows rows{
-        {QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
-         QStringLiteral("SOKUTEN"), QStringLiteral("ONDO"), QStringLiteral("JIKOKU"),
-         QStringLiteral("SYARYO"), QStringLiteral("BIKO"), QStringLiteral("UKETUKE")},
-        {}};
+    Engine::TableRows rows{lineColumns(), {}};
     rows.rows.reserve(readings.size());
     const QVariant stamp = Engine::DateTimeParameter(day);
-    for (const Reading& r : readings) {
-        const auto phoneId = phoneIds.constFind(r.LNO);
-        rows.rows.append({id, stamp, r.LNO, r.Sokuten, r.Ondo, r.Jikoku, r.Syaryo, r.Biko,
-                          phoneId == phoneIds.constEnd() ? QVariant() : QVariant(*phoneId)});
-    }
+    for (const Reading& r : readings)
+        rows.rows.append(lineRow(id, stamp, r, phoneIds));
     Engine::InsertRows(QStringLiteral("ONDOLINE4"), rows);
 }
 
 } // namespace
 
 void TOndoKanri::writeRecord(bool recordStored, bool dayStored)
+{
+    WriteHeader(recordStored);
+    writeSummary(dayStored);
+}
+
+void TOndoKanri::WriteHeader(bool recordStored)
 {
     Query w;
     if (!recordStored) {
@@ -160,7 +178,10 @@ void TOndoKanri::writeRecord(bool recordStored, bool dayStored)
     w.BindInt(QStringLiteral("F"), Kubun.ID);
     w.BindText(QStringLiteral("G"), Kikakuti());
     w.ExecSQL();
+}
 
+void TOndoKanri::writeSummary(bool dayStored)
+{
     Query h;
     if (!dayStored) {
         h.Add(QStringLiteral("insert into ONDOHEAD4 (KANRIID,HIDUKE,KOSU,MAXONDO,MINIONDO,"
@@ -286,11 +307,70 @@ void TOndoKanri::RefreshSeenDay()
             ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
 }
 
-void TOndoKanri::WriteDay(const QList<Reading>& readings, bool recordStored, bool dayStored,
-                          const QHash<int, QString>& phoneIds)
+TDayWriter::TDayWriter(TOndoKanri& record, bool recordStored)
+    : m_record(record), m_recordStored(recordStored)
 {
-    writeRecord(recordStored, dayStored);
-    writeLines(ID, Hiduke, readings, phoneIds);
+}
+
+TDayWriter::~TDayWriter() = default;
+
+void TDayWriter::AddSummary(bool dayStored)
+{
+    const TOndoKanri& r = m_record;
+    if (dayStored)
+        m_record.writeSummary(true);
+    else
+        m_heads.append({r.ID, Engine::DateTimeParameter(r.Hiduke), r.Kosu, r.MaxOndo, r.MiniOndo,
+                        r.AvgOndo, r.Tekiyo, r.DaySimei, r.Tenki, r.Kion, r.Mogi ? 1 : 0});
+    // A new day of a stored record too: readings left without their day (an old file's) must
+    // not join it.
+    if (m_recordStored)
+        m_replaced.append(r.Hiduke);
+    if (m_heads.size() >= 1000 || m_replaced.size() >= 1000)
+        sendSummaries();
+}
+
+void TDayWriter::sendSummaries()
+{
+    if (!m_replaced.isEmpty()) {
+        Query del(QStringLiteral("delete from OndoLine4 where KANRIID=:A and Hiduke in ("));
+        QStringList names;
+        for (int i = 0; i < m_replaced.size(); ++i)
+            names << QStringLiteral(":D%1").arg(i);
+        del.Add(names.join(QLatin1Char(',')) + QLatin1Char(')'));
+        del.BindInt(A, m_record.ID);
+        for (int i = 0; i < m_replaced.size(); ++i)
+            del.BindDateTime(QStringLiteral("D%1").arg(i), m_replaced.at(i));
+        del.ExecSQL();
+        m_replaced.clear();
+    }
+    Engine::InsertRows(
+        QStringLiteral("ONDOHEAD4"),
+        {{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("KOSU"),
+          QStringLiteral("MAXONDO"), QStringLiteral("MINIONDO"), QStringLiteral("AVGONDO"),
+          QStringLiteral("TEKIYO"), QStringLiteral("SOKUTEISYA"), QStringLiteral("TENKI"),
+          QStringLiteral("KION"), QStringLiteral("MOGI")},
+         m_heads});
+    m_heads.clear();
+}
+
+void TDayWriter::AddReadings(const QList<Reading>& readings, const QHash<int, QString>& phoneIds)
+{
+    if (!m_lines) {
+        sendSummaries();
+        m_lines = std::make_unique<Engine::RowStream>(QStringLiteral("ONDOLINE4"), lineColumns());
+    }
+    const QVariant stamp = Engine::DateTimeParameter(m_record.Hiduke);
+    for (const Reading& r : readings)
+        m_lines->Add(lineRow(m_record.ID, stamp, r, phoneIds));
+}
+
+void TDayWriter::Finish()
+{
+    sendSummaries();
+    if (m_lines)
+        m_lines->Finish();
+    m_lines.reset();
 }
 
 bool TOndoKanri::Register(const QList<Reading>& readings,

@@ -62,12 +62,12 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     CsvImportResult result;
     QList<const CsvDay*> wanted;
     for (const CsvDay& day : days) {
-        if (day.readings.size() > MaxReadingsPerDay)
+        if (day.stats.count > MaxReadingsPerDay)
             result.refused << QStringLiteral("%1: %2 件は1日の上限 %3 件を超えるため取り込みません")
                                   .arg(FormatDate(StoredDay(day.day)))
-                                  .arg(day.readings.size())
+                                  .arg(day.stats.count)
                                   .arg(MaxReadingsPerDay);
-        else if (!day.readings.isEmpty())
+        else if (day.stats.count > 0)
             wanted << &day;
     }
     if (wanted.isEmpty())
@@ -156,7 +156,9 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
                 .arg(Excerpt(stored.join(QStringLiteral("、")))));
 
     record.ID = id != 0 ? id : TOndoKanri::NewID();
-    bool recordStored = id != 0;
+    // Once: a header updated per day would leave a server thousands of versions of its row.
+    record.WriteHeader(id != 0);
+    TDayWriter writer(record, id != 0);
     for (const CsvDay* day : wanted) {
         record.Hiduke = StoredDay(day->day);
         record.Kosu = day->stats.count;
@@ -170,11 +172,17 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         record.Kion = dayStored ? kept->kion : QString();
         record.DaySimei = record.Simei.Simei();
         record.Mogi = false; // read from a logger: measured
-        record.WriteDay(day->readings, recordStored, dayStored, phones.value(day->day));
-        recordStored = true;
-        ++result.days;
-        result.readings += day->readings.size();
+        writer.AddSummary(dayStored);
     }
+    for (const CsvDay* day : wanted) {
+        // A day at a time from the file: a million readings are never held at once.
+        const QList<Reading> readings = day->Readings();
+        record.Hiduke = StoredDay(day->day);
+        writer.AddReadings(readings, phones.value(day->day));
+        ++result.days;
+        result.readings += readings.size();
+    }
+    writer.Finish();
     tx.Commit();
     return result;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <memory>
 
 class QTextStream;
 
@@ -20,6 +21,7 @@ struct CsvRow
     int line = 0; // 1-based line number in the file
     QString text; // the start of the line as read, for messages
     QStringList fields;
+    qint64 offset = 0; // where the line starts in the file
 };
 
 // Which fields hold what, 0-based; -1 for none. A separate time field goes with a date field.
@@ -39,22 +41,34 @@ struct CsvColumns
     bool IsValid() const { return date >= 0 && temperature >= 0; }
 };
 
+// The file as read again for its days; it notices a file changed since.
+class CsvSource;
+// How a day's lines are read again.
+struct CsvDayReader;
+
+// What a file holds, from its first lines; the rest is read again when the days are wanted, so
+// that a file of a million readings is never held whole.
 struct CsvTable
 {
     QString encoding; // "UTF-8" or "Shift-JIS"
     QChar separator;
-    QList<CsvRow> rows; // every non-blank line, title lines included
+    QList<CsvRow> rows; // the first CsvHeadRows non-blank lines, title lines included
+    int rowCount = 0;   // every non-blank line of the file
     int firstData = -1; // index into rows of the first reading, -1 when none was recognised
     CsvColumns guess;   // the columns recognised in the data
+    std::shared_ptr<const CsvSource> source;
+    char lineEnd = '\n';
     // The column names: the row just before the first reading, when it has as many fields.
     QStringList Names() const;
 };
 
-// What one file may hold: a logger's file of a year is far below, and the rows of a file
-// this size take a few tens of MB.
-inline constexpr qint64 MaxCsvBytes = 16 * 1024 * 1024;
-inline constexpr int MaxCsvLines = 100000;
+// What one file may hold: a logger's file of years is far below; the time an import takes
+// grows with it, the memory it takes does not.
+inline constexpr qint64 MaxCsvBytes = 128 * 1024 * 1024;
+inline constexpr int MaxCsvLines = 2000000;
 inline constexpr int MaxCsvLineBytes = 4096;
+// Where the first reading is looked for, and what the preview shows at most.
+inline constexpr int CsvHeadRows = 1000;
 // A reading outside these is a typo or another unit, never a mix's temperature.
 inline constexpr double MinCsvTemperature = -100;
 inline constexpr double MaxCsvTemperature = 1000;
@@ -64,8 +78,9 @@ inline constexpr double MaxCsvTemperature = 1000;
 // is UTF-8. Raises AppError for a file of mixed encodings, UTF-16, NUL bytes, or one over the
 // line limits; a table whose data was not recognised has firstData -1.
 CsvTable ParseCsv(const QByteArray& bytes);
-// ParseCsv on a file read in pieces, stopping at MaxCsvBytes (a pipe or /dev/zero too);
-// raises AppError when it cannot be read or is over the limit.
+// ParseCsv on a file, read a piece at a time; anything but a plain file (a pipe, /dev/zero)
+// is copied aside first, up to MaxCsvBytes. Raises AppError when it cannot be read or is over
+// the limit.
 CsvTable ReadCsvFile(const QString& file);
 
 // "2024/04/01 08:15:00", "2024-04-01T08:15", "2024/4/1", full-width digits too.
@@ -78,17 +93,29 @@ bool ParseCsvTemperature(const QString& text, double* value);
 // lacks; DATE maybe "3+4" (its date and time fields); raises AppError.
 CsvColumns ParseColumnsOption(const QString& text);
 
-// Readings of one day, in file order, with the LNO and label they are stored with.
+// Where in the file one day's lines are: a run of its lines, blank ones between them included.
+struct CsvSpan
+{
+    qint64 from = 0, to = 0;
+    int line = 0; // the number of the first
+};
+
+// One day of the file: its summary, and where its readings are.
 struct CsvDay
 {
     QDate day;
-    QList<Reading> readings;
     DayStatistics stats;
+    // The readings in file order, with the LNO and label they are stored with, read from the
+    // file again; raises AppError when the file was changed since.
+    QList<Reading> Readings() const;
+
+    std::shared_ptr<const CsvDayReader> reader;
+    QList<CsvSpan> spans;
 };
 
-// The readings of the table by day, in the order days first appear. With `columns` unset
-// the recognised ones are used. The first data row is the first one whose fields read under
-// those columns; every later non-blank row, and every row just above it whose date field
+// The days of the table, in the order days first appear, each line checked. With `columns`
+// unset the recognised ones are used. The first data row is the first one whose fields read
+// under those columns; every later non-blank row, and every row just above it whose date field
 // starts like a date, must read (date from 1900, temperature within the limits, no control
 // characters), else AppError naming its line and the start of its text.
 QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns = CsvColumns());

@@ -1,68 +1,212 @@
 #include "core/AppError.h"
+#include "core/RegistryUtility.h"
 #include "core/Utility.h"
 #include "exchange/CsvImport.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+#include <optional>
+#include <sys/stat.h>
 
 // Reading a logger's file: its bytes, one encoding, the separator, the columns and the days.
+// The file is read a piece at a time, more than once: once for what it is, once for its days,
+// and again for each day's readings when they are stored.
 
-namespace {
-
-// The lines of a file as its bytes have them, ends of line removed; the one encoding of the
-// whole file is decided from all of them before any is read.
-struct RawLines
-{
-    QList<QByteArrayView> lines;
-    bool bom = false;
-};
-
-[[noreturn]] void Refuse(const QString& why)
+[[noreturn]] static void Refuse(const QString& why)
 {
     throw AppError(why);
 }
 
-RawLines SplitBytes(const QByteArray& bytes)
+class CsvSource
 {
-    RawLines raw;
-    QByteArrayView body(bytes);
-    if (body.startsWith("\xFF\xFE") || body.startsWith("\xFE\xFF"))
-        Refuse(QStringLiteral(
-            "UTF-16 のファイルは読めません。UTF-8 か Shift-JIS で保存し直してください"));
-    if (body.startsWith("\xEF\xBB\xBF")) {
-        raw.bom = true;
-        body = body.sliced(3);
+public:
+    explicit CsvSource(const QByteArray& bytes);
+    // A plain file is read where it is; anything else is copied aside first, up to the limit.
+    explicit CsvSource(const QString& file);
+    qint64 Size() const { return m_size; }
+    // Up to `length` bytes from `offset`; raises when the file was changed since it was opened.
+    QByteArray Read(qint64 offset, qint64 length) const;
+    [[noreturn]] void RefuseChanged() const;
+
+private:
+    struct Stamp
+    {
+        qint64 size = -1;
+        qint64 seconds = 0, nanoseconds = 0;
+        bool operator!=(const Stamp& o) const
+        {
+            return size != o.size || seconds != o.seconds || nanoseconds != o.nanoseconds;
+        }
+    };
+    Stamp stamp() const;
+    [[noreturn]] void refuseUnreadable() const;
+
+    QString m_name;
+    QByteArray m_bytes;
+    mutable QBuffer m_buffer;
+    mutable QFile m_file;
+    mutable QTemporaryFile m_copy;
+    QIODevice* m_device = nullptr;
+    qint64 m_size = 0;
+    Stamp m_stamp;
+};
+
+CsvSource::CsvSource(const QByteArray& bytes) : m_bytes(bytes), m_size(bytes.size())
+{
+    m_buffer.setBuffer(&m_bytes);
+    m_buffer.open(QIODevice::ReadOnly);
+    m_device = &m_buffer;
+}
+
+CsvSource::CsvSource(const QString& file) : m_name(file), m_file(file)
+{
+    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        refuseUnreadable();
+    const auto tooBig = [&file] {
+        Refuse(QStringLiteral("ファイル '%1' は大きすぎます（%2 MB まで）。"
+                              "ファイルを分けて取り込んでください")
+                   .arg(PathExcerpt(file))
+                   .arg(MaxCsvBytes / (1024 * 1024)));
+    };
+    if (!m_file.isSequential()) {
+        m_stamp = stamp();
+        m_size = m_stamp.size;
+        if (m_size > MaxCsvBytes)
+            tooBig();
+        m_device = &m_file;
+        return;
     }
-    // Old Macintosh files end their lines with CR alone.
-    const char end = body.contains('\n') ? '\n' : '\r';
-    qsizetype from = 0;
-    while (from <= body.size()) {
-        qsizetype to = body.indexOf(end, from);
-        if (to < 0)
-            to = body.size();
-        QByteArrayView line = body.sliced(from, to - from);
+    // A pipe or a device is read once: kept aside, and stopped at the limit (/dev/zero ends
+    // nowhere).
+    if (!m_copy.open())
+        Refuse(
+            QStringLiteral("一時ファイルを作れないため '%1' を読めません").arg(PathExcerpt(file)));
+    for (;;) {
+        const QByteArray piece = m_file.read(qMin<qint64>(1 << 20, MaxCsvBytes + 1 - m_size));
+        if (piece.isEmpty())
+            break;
+        if (m_copy.write(piece) != piece.size())
+            Refuse(QStringLiteral("一時ファイルに書けないため '%1' を読めません")
+                       .arg(PathExcerpt(file)));
+        m_size += piece.size();
+        if (m_size > MaxCsvBytes)
+            tooBig();
+    }
+    if (m_file.error() != QFileDevice::NoError)
+        refuseUnreadable();
+    m_file.close();
+    m_device = &m_copy;
+}
+
+CsvSource::Stamp CsvSource::stamp() const
+{
+    struct stat st;
+    if (fstat(m_file.handle(), &st) != 0)
+        refuseUnreadable();
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)};
+}
+
+void CsvSource::refuseUnreadable() const
+{
+    Refuse(QStringLiteral("ファイル '%1' を読めません").arg(PathExcerpt(m_name)));
+}
+
+void CsvSource::RefuseChanged() const
+{
+    Refuse(QStringLiteral("ファイル '%1' は読み込んだ後で変更されています。開き直してください")
+               .arg(PathExcerpt(m_name)));
+}
+
+QByteArray CsvSource::Read(qint64 offset, qint64 length) const
+{
+    // A logger may write the file again while the dialog is open: what is stored must be
+    // what was shown.
+    if (m_device == &m_file && stamp() != m_stamp)
+        RefuseChanged();
+    if (!m_device->seek(offset))
+        refuseUnreadable();
+    const QByteArray bytes = m_device->read(qMin(length, m_size - offset));
+    if (bytes.size() != qMin(length, m_size - offset))
+        refuseUnreadable();
+    return bytes;
+}
+
+struct CsvDayReader
+{
+    std::shared_ptr<const CsvSource> source;
+    QString encoding;
+    QChar separator;
+    char lineEnd = '\n';
+    CsvColumns columns;
+};
+
+namespace {
+
+// The lines of bytes [from, to) of a source, ends of line removed, read a piece at a time.
+class LineCursor
+{
+public:
+    LineCursor(const CsvSource& source, qint64 from, qint64 to, char end, int firstLine)
+        : number(firstLine - 1), m_source(source), m_to(qMin(to, source.Size())), m_end(end),
+          m_start(from), m_read(from)
+    {
+    }
+    // False at the end. A line longer than the limit comes back cut, with tooLong set.
+    bool Next()
+    {
+        for (;;) {
+            const qsizetype at = m_buffer.indexOf(m_end, m_pos);
+            const bool drained = m_read >= m_to;
+            if (at >= 0 || (drained && m_pos < m_buffer.size())) {
+                const qsizetype stop = at >= 0 ? at : m_buffer.size();
+                take(stop - m_pos, at >= 0 ? stop + 1 : stop);
+                return true;
+            }
+            if (drained)
+                return false;
+            if (m_buffer.size() - m_pos > MaxCsvLineBytes + 1) {
+                take(MaxCsvLineBytes + 1, m_buffer.size()); // no end in sight
+                return true;
+            }
+            m_buffer.remove(0, m_pos);
+            m_start += m_pos;
+            m_pos = 0;
+            m_buffer += m_source.Read(m_read, qMin<qint64>(1 << 20, m_to - m_read));
+            m_read = m_start + m_buffer.size();
+        }
+    }
+
+    QByteArrayView line;
+    qint64 offset = 0; // where the line starts
+    qint64 next = 0;   // where the line after it starts
+    int number = 0;
+    bool tooLong = false;
+
+private:
+    void take(qsizetype length, qsizetype resume)
+    {
+        line = QByteArrayView(m_buffer).sliced(m_pos, length);
         if (line.endsWith('\r'))
             line.chop(1);
-        const int number = int(raw.lines.size()) + 1;
-        if (line.size() > MaxCsvLineBytes)
-            Refuse(QStringLiteral("%1 行目が長すぎます（1 行 %2 バイトまで）。温度計・記録計の CSV "
-                                  "ファイルか確かめてください")
-                       .arg(number)
-                       .arg(MaxCsvLineBytes));
-        if (number > MaxCsvLines)
-            Refuse(QStringLiteral("行が多すぎます（%1 行まで）。ファイルを分けて取り込んでください")
-                       .arg(MaxCsvLines));
-        if (line.contains('\0'))
-            Refuse(QStringLiteral("%1 行目に NUL 文字があります。テキストの CSV ファイルか確かめて"
-                                  "ください")
-                       .arg(number));
-        raw.lines << line;
-        from = to + 1;
+        offset = m_start + m_pos;
+        m_pos = resume;
+        next = m_start + m_pos;
+        ++number;
+        tooLong = line.size() > MaxCsvLineBytes;
     }
-    return raw;
-}
+
+    const CsvSource& m_source;
+    qint64 m_to;
+    char m_end;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qint64 m_start; // where m_buffer starts in the file
+    qint64 m_read;  // where it ends
+};
 
 bool IsAscii(QByteArrayView line)
 {
@@ -73,39 +217,100 @@ bool IsAscii(QByteArrayView line)
     return true;
 }
 
-// UTF-8 when every line is; Japanese Windows' CP932 when no line with other characters is
-// UTF-8 and every line reads as CP932. A file of both is refused, not read half garbled.
-QString ChooseEncoding(const RawLines& raw)
+// What every line of a file is, before any is read as a reading.
+struct FileShape
 {
+    qint64 body = 0; // after a byte order mark
+    char end = '\n';
+    QString encoding;
+};
+
+// The line limits, and the one encoding: UTF-8 when every line is; Japanese Windows' CP932 when
+// no line with other characters is UTF-8 (each line is checked as CP932 when decoded). A file
+// of both is refused, not read half garbled.
+FileShape Inspect(const CsvSource& source)
+{
+    FileShape shape;
+    const QByteArray first = source.Read(0, 1 << 20);
+    if (first.startsWith("\xFF\xFE") || first.startsWith("\xFE\xFF"))
+        Refuse(QStringLiteral(
+            "UTF-16 のファイルは読めません。UTF-8 か Shift-JIS で保存し直してください"));
+    const bool bom = first.startsWith("\xEF\xBB\xBF");
+    shape.body = bom ? 3 : 0;
+    // Old Macintosh files end their lines with CR alone.
+    shape.end = first.contains('\n') ? '\n' : '\r';
     int firstUtf8 = 0, firstOther = 0;
-    for (int i = 0; i < raw.lines.size() && !(firstUtf8 && firstOther); ++i) {
-        const QByteArrayView line = raw.lines.at(i);
-        if (IsAscii(line))
+    LineCursor lines(source, shape.body, source.Size(), shape.end, 1);
+    while (lines.Next()) {
+        if (lines.tooLong)
+            Refuse(QStringLiteral("%1 行目が長すぎます（1 行 %2 バイトまで）。温度計・記録計の CSV "
+                                  "ファイルか確かめてください")
+                       .arg(lines.number)
+                       .arg(MaxCsvLineBytes));
+        if (lines.number > MaxCsvLines)
+            Refuse(QStringLiteral("行が多すぎます（%1 行まで）。ファイルを分けて取り込んでください")
+                       .arg(MaxCsvLines));
+        if (lines.line.contains('\0'))
+            Refuse(QStringLiteral("%1 行目に NUL 文字があります。テキストの CSV ファイルか確かめて"
+                                  "ください")
+                       .arg(lines.number));
+        if ((firstUtf8 && firstOther) || IsAscii(lines.line))
             continue;
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString decoded = utf8.decode(line); // the decoder learns of errors by decoding
-        int& first = utf8.hasError() ? firstOther : firstUtf8;
+        int& first = lines.line.isValidUtf8() ? firstUtf8 : firstOther;
         if (!first)
-            first = i + 1;
+            first = lines.number;
     }
     if (!firstOther)
-        return QStringLiteral("UTF-8");
-    if (firstUtf8 || raw.bom)
+        shape.encoding = QStringLiteral("UTF-8");
+    else if (firstUtf8 || bom)
         Refuse(QStringLiteral("文字コードが行によって違います（%1 行目は UTF-8 ではありません）。"
                               "一つの文字コードで保存し直してください")
                    .arg(firstOther));
-    for (int i = 0; i < raw.lines.size(); ++i) {
-        QStringDecoder sjis("CP932");
-        const QString decoded = sjis.decode(raw.lines.at(i));
-        if (!sjis.isValid() || sjis.hasError())
-            Refuse(
-                QStringLiteral("%1 行目は UTF-8 としても Shift-JIS としても読めません").arg(i + 1));
+    else
+        shape.encoding = QStringLiteral("Shift-JIS");
+    return shape;
+}
+
+// A line's text in the file's one encoding.
+class LineDecoder
+{
+public:
+    explicit LineDecoder(const QString& encoding) : m_utf8(encoding == QLatin1String("UTF-8")) {}
+    QString operator()(QByteArrayView line, int number)
+    {
+        if (m_utf8 || IsAscii(line))
+            return QString::fromUtf8(line);
+        if (!m_sjis)
+            m_sjis.emplace("CP932", QStringConverter::Flag::Stateless);
+        const QString text = m_sjis->decode(line);
+        if (!m_sjis->isValid() || m_sjis->hasError())
+            Refuse(QStringLiteral("%1 行目は UTF-8 としても Shift-JIS としても読めません")
+                       .arg(number));
+        return text;
     }
-    return QStringLiteral("Shift-JIS");
+
+private:
+    bool m_utf8;
+    std::optional<QStringDecoder> m_sjis;
+};
+
+bool IsBlankText(const QString& text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
 }
 
 QStringList SplitLine(const QString& line, QChar separator)
 {
+    if (!line.contains(QLatin1Char('"'))) {
+        QStringList fields;
+        for (const QStringView field : QStringView(line).tokenize(separator))
+            fields << field.trimmed().toString();
+        return fields;
+    }
     QStringList fields;
     QString field;
     bool quoted = false;
@@ -302,9 +507,72 @@ bool ParseCsvTime(const QString& text, QTime* time)
     return true;
 }
 
+namespace {
+
+// The plain forms loggers write ("2024/04/01 08:15", "2024-04-01T08:15:30") read without the
+// pattern, with the same answer; unset for any other form, which the pattern then decides.
+std::optional<bool> ReadPlainDateTime(QStringView t, QDate* date, QTime* time, bool* hasTime)
+{
+    qsizetype i = 0;
+    const auto number = [&](int least, int most) {
+        int value = 0, n = 0;
+        for (; i < t.size() && n < most && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9');
+             ++i, ++n)
+            value = value * 10 + (t[i].unicode() - '0');
+        return n >= least ? value : -1;
+    };
+    const auto separator = [&] {
+        if (i >= t.size() || !QStringView(u"-/.").contains(t[i]))
+            return false;
+        ++i;
+        return true;
+    };
+    const int y = number(4, 4);
+    if (y < 0 || !separator())
+        return std::nullopt;
+    const int m = number(1, 2);
+    if (m < 0 || !separator())
+        return std::nullopt;
+    const int d = number(1, 2);
+    if (d < 0)
+        return std::nullopt;
+    int h = 0, minute = 0, second = 0;
+    const bool timed = i < t.size();
+    if (timed) {
+        if (t[i] == QLatin1Char('T'))
+            ++i;
+        else if (t[i] != QLatin1Char(' '))
+            return std::nullopt;
+        else
+            while (i < t.size() && t[i] == QLatin1Char(' '))
+                ++i;
+        h = number(1, 2);
+        if (h < 0 || i >= t.size() || t[i++] != QLatin1Char(':'))
+            return std::nullopt;
+        if ((minute = number(2, 2)) < 0)
+            return std::nullopt;
+        if (i < t.size() && (t[i++] != QLatin1Char(':') || (second = number(2, 2)) < 0))
+            return std::nullopt;
+        if (i != t.size())
+            return std::nullopt;
+    }
+    const QDate day(y, m, d);
+    const QTime clock = timed ? QTime(h, minute, second) : QTime(0, 0);
+    if (!day.isValid() || !clock.isValid())
+        return false;
+    *date = day;
+    *time = clock;
+    *hasTime = timed;
+    return true;
+}
+
+} // namespace
+
 bool ParseCsvDateTime(const QString& text, QDate* date, QTime* time, bool* hasTime)
 {
     const QString t = AsciiTyped(text).trimmed().replace(QChar(0xFF1A), QLatin1Char(':'));
+    if (const std::optional<bool> plain = ReadPlainDateTime(t, date, time, hasTime))
+        return *plain;
     const QRegularExpressionMatch m = DateTimePattern().match(t);
     if (!m.hasMatch())
         return false;
@@ -326,6 +594,24 @@ bool ParseCsvDateTime(const QString& text, QDate* date, QTime* time, bool* hasTi
 
 bool ParseCsvTemperature(const QString& text, double* value)
 {
+    // A plain decimal, as loggers write it, needs neither the units nor the pattern.
+    qsizetype i = !text.isEmpty() && (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+'));
+    int digits = 0, points = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('.'))
+            ++points;
+        else if (text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))
+            ++digits;
+        else
+            break;
+    }
+    if (i == text.size() && digits > 0 && points <= 1) {
+        bool ok = false;
+        const double v = text.toDouble(&ok);
+        if (ok)
+            *value = v;
+        return ok;
+    }
     QString t = AsciiTyped(text);
     for (const QString& unit : {QStringLiteral("℃"), QStringLiteral("°C"), QStringLiteral("°")}) {
         if (t.trimmed().endsWith(unit))
@@ -345,32 +631,35 @@ bool ParseCsvTemperature(const QString& text, double* value)
     return true;
 }
 
-CsvTable ParseCsv(const QByteArray& bytes)
+namespace {
+
+CsvTable ReadTable(const std::shared_ptr<const CsvSource>& source)
 {
+    const FileShape shape = Inspect(*source);
     CsvTable table;
-    const RawLines raw = SplitBytes(bytes);
-    table.encoding = ChooseEncoding(raw);
-    const bool utf8 = table.encoding == QLatin1String("UTF-8");
-    const auto decode = [utf8](QByteArrayView line) {
-        if (utf8 || IsAscii(line))
-            return QString::fromUtf8(line);
-        QStringDecoder sjis("CP932");
-        return QString(sjis.decode(line));
-    };
-    // The separator from the first lines: a thousand tell it as well as all of them.
-    QStringList sample;
-    for (int i = 0; i < raw.lines.size() && sample.size() < 1000; ++i) {
-        const QString line = decode(raw.lines.at(i));
-        if (!line.trimmed().isEmpty())
-            sample << line;
-    }
-    table.separator = DetectSeparator(sample);
-    for (int i = 0; i < raw.lines.size(); ++i) {
-        const QString line = decode(raw.lines.at(i));
-        if (line.trimmed().isEmpty())
+    table.encoding = shape.encoding;
+    table.lineEnd = shape.end;
+    table.source = source;
+    LineDecoder decode(shape.encoding);
+    QStringList head;
+    QList<QPair<int, qint64>> places;
+    LineCursor lines(*source, shape.body, source->Size(), shape.end, 1);
+    while (lines.Next()) {
+        const QString line = decode(lines.line, lines.number);
+        if (IsBlankText(line))
             continue;
+        ++table.rowCount;
+        if (head.size() < CsvHeadRows) {
+            head << line;
+            places.append({lines.number, lines.offset});
+        }
+    }
+    // The separator from the first lines: a thousand tell it as well as all of them.
+    table.separator = DetectSeparator(head);
+    for (int i = 0; i < head.size(); ++i) {
         // Messages quote about 60 characters of a line; no more is kept.
-        table.rows << CsvRow{i + 1, line.left(61), SplitLine(line, table.separator)};
+        table.rows << CsvRow{places.at(i).first, head.at(i).left(61),
+                             SplitLine(head.at(i), table.separator), places.at(i).second};
     }
     for (int i = 0; i < table.rows.size(); ++i) {
         CsvColumns c;
@@ -383,29 +672,16 @@ CsvTable ParseCsv(const QByteArray& bytes)
     return table;
 }
 
+} // namespace
+
+CsvTable ParseCsv(const QByteArray& bytes)
+{
+    return ReadTable(std::make_shared<const CsvSource>(bytes));
+}
+
 CsvTable ReadCsvFile(const QString& file)
 {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("ファイル '%1' を読めません").arg(PathExcerpt(file)));
-    // Read in pieces up to the limit: a device without end (/dev/zero, a pipe) stops there.
-    QByteArray bytes;
-    if (!f.isSequential())
-        bytes.reserve(qMin(f.size(), MaxCsvBytes) + 1);
-    for (;;) {
-        const QByteArray piece = f.read(qMin<qint64>(1 << 20, MaxCsvBytes + 1 - bytes.size()));
-        if (piece.isEmpty())
-            break;
-        bytes += piece;
-        if (bytes.size() > MaxCsvBytes)
-            throw AppError(QStringLiteral("ファイル '%1' は大きすぎます（%2 MB まで）。"
-                                          "ファイルを分けて取り込んでください")
-                               .arg(PathExcerpt(file))
-                               .arg(MaxCsvBytes / (1024 * 1024)));
-    }
-    if (f.error() != QFileDevice::NoError)
-        throw AppError(QStringLiteral("ファイル '%1' を読めません").arg(PathExcerpt(file)));
-    return ParseCsv(bytes);
+    return ReadTable(std::make_shared<const CsvSource>(file));
 }
 
 CsvColumns ParseColumnsOption(const QString& text)
@@ -465,6 +741,43 @@ bool HasControl(const QString& text)
     return false;
 }
 
+// Each non-blank line of a span as a reading that passed every check.
+template <typename Use> void ForEachReading(const CsvDayReader& r, const CsvSpan& span, Use&& use)
+{
+    LineDecoder decode(r.encoding);
+    LineCursor lines(*r.source, span.from, span.to, r.lineEnd, span.line);
+    RowValue v;
+    while (lines.Next()) {
+        if (lines.tooLong)
+            r.source->RefuseChanged(); // its first reading was checked
+        const QString text = decode(lines.line, lines.number);
+        if (IsBlankText(text))
+            continue;
+        const CsvRow row{lines.number, text, SplitLine(text, r.separator), lines.offset};
+        if (!ReadRow(row, r.columns, &v))
+            RowError(row, QStringLiteral("を読み取れません"));
+        if (v.day.year() < 1900)
+            RowError(row, QStringLiteral("の日付は 1900 年より前です"));
+        if (!(v.value >= MinCsvTemperature && v.value <= MaxCsvTemperature))
+            RowError(row, QStringLiteral("の温度は %1～%2 ℃ の外です")
+                              .arg(MinCsvTemperature)
+                              .arg(MaxCsvTemperature));
+        if (HasControl(v.label) || HasControl(v.truck) || HasControl(v.remark))
+            RowError(row, QStringLiteral("に制御文字があります"));
+        use(v, lines);
+    }
+}
+
+// A reading needs a label to show in the main window's grid.
+Reading ReadingOf(const RowValue& v, const CsvColumns& c, int lno)
+{
+    const QString clock = v.hasTime ? v.time.toString(QStringLiteral("HH:mm")) : QString();
+    const QString label = c.label >= 0 && !v.label.isEmpty() ? v.label
+                          : v.hasTime                        ? clock
+                                                             : QString::number(lno);
+    return Reading{lno, SjisLeft(label, 16), v.value, clock, v.truck.left(16), v.remark.left(64)};
+}
+
 } // namespace
 
 QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
@@ -485,42 +798,58 @@ QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
             break;
         RowError(row, QStringLiteral("を読み取れません"));
     }
+    const auto reader = std::make_shared<const CsvDayReader>(
+        CsvDayReader{table.source, table.encoding, table.separator, table.lineEnd, c});
     QList<CsvDay> days;
     QHash<QDate, int> index;
-    RowValue v;
-    for (int i = first; i < table.rows.size(); ++i) {
-        const CsvRow& row = table.rows.at(i);
-        if (IsBlank(row))
-            continue;
-        if (!ReadRow(row, c, &v))
-            RowError(row, QStringLiteral("を読み取れません"));
-        if (v.day.year() < 1900)
-            RowError(row, QStringLiteral("の日付は 1900 年より前です"));
-        if (!(v.value >= MinCsvTemperature && v.value <= MaxCsvTemperature))
-            RowError(row, QStringLiteral("の温度は %1～%2 ℃ の外です")
-                              .arg(MinCsvTemperature)
-                              .arg(MaxCsvTemperature));
-        if (HasControl(v.label) || HasControl(v.truck) || HasControl(v.remark))
-            RowError(row, QStringLiteral("に制御文字があります"));
-        auto it = index.constFind(v.day);
-        if (it == index.constEnd()) {
-            it = index.insert(v.day, days.size());
-            days << CsvDay{v.day, {}, {}};
-        }
-        CsvDay& day = days[it.value()];
-        const int lno = day.readings.size() + 1;
-        // A reading needs a label to show in the main window's grid.
-        QString label = c.label >= 0 && !v.label.isEmpty() ? v.label
-                        : v.hasTime ? v.time.toString(QStringLiteral("HH:mm"))
-                                    : QString::number(lno);
-        day.readings << Reading{lno,
-                                SjisLeft(label, 16),
-                                v.value,
-                                v.hasTime ? v.time.toString(QStringLiteral("HH:mm")) : QString(),
-                                v.truck.left(16),
-                                v.remark.left(64)};
-    }
-    for (CsvDay& day : days)
-        day.stats = StatisticsOf(day.readings);
+    // The temperatures of the run of lines being read: a day in one run (as loggers write
+    // them) is summed up from them; one met again later is read again at the end.
+    QList<double> run;
+    int current = -1;
+    QList<int> scattered;
+    const RoundingRule rule = RoundingRuleSetting();
+    const auto endRun = [&] {
+        if (current >= 0 && days.at(current).spans.size() == 1)
+            days[current].stats = StatisticsOf(run, rule);
+        else if (current >= 0 && !scattered.contains(current))
+            scattered << current;
+        run.clear();
+    };
+    const CsvRow& start = table.rows.at(first);
+    ForEachReading(*reader, {start.offset, table.source->Size(), start.line},
+                   [&](const RowValue& v, const LineCursor& line) {
+                       auto it = index.constFind(v.day);
+                       if (it == index.constEnd()) {
+                           it = index.insert(v.day, days.size());
+                           days << CsvDay{v.day, {}, reader, {}};
+                       }
+                       if (it.value() != current) {
+                           endRun();
+                           current = it.value();
+                           days[current].spans << CsvSpan{line.offset, line.next, line.number};
+                       }
+                       days[current].spans.last().to = line.next;
+                       ++days[current].stats.count; // the rest of the summary at the run's end
+                       run << v.value;
+                   });
+    endRun();
+    for (const int i : scattered)
+        days[i].stats = StatisticsOf(days.at(i).Readings());
     return days;
+}
+
+QList<Reading> CsvDay::Readings() const
+{
+    QList<Reading> readings;
+    readings.reserve(stats.count);
+    for (const CsvSpan& span : spans) {
+        ForEachReading(*reader, span, [&](const RowValue& v, const LineCursor&) {
+            if (v.day != day)
+                reader->source->RefuseChanged();
+            readings << ReadingOf(v, reader->columns, int(readings.size()) + 1);
+        });
+    }
+    if (readings.size() != stats.count)
+        reader->source->RefuseChanged();
+    return readings;
 }

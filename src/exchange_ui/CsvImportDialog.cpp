@@ -239,7 +239,7 @@ void TfCsvImport::OpenFile(const QString& file)
         QStringLiteral("文字コード: %1　区切り: %2　見出し行: %3 行　データ: %4 行")
             .arg(m_table.encoding, separatorName(m_table.separator))
             .arg(qMax(0, m_table.firstData))
-            .arg(m_table.firstData < 0 ? 0 : m_table.rows.size() - m_table.firstData));
+            .arg(m_table.firstData < 0 ? 0 : m_table.rowCount - m_table.firstData));
 
     int width = 0;
     for (const CsvRow& row : m_table.rows)
@@ -387,7 +387,7 @@ bool TfCsvImport::ImportDays()
     LastResult = ImportCsvDays(days, target, agreed);
     FirstDay = QDate();
     for (const CsvDay& d : days) {
-        if (d.readings.size() <= MaxReadingsPerDay) {
+        if (d.stats.count <= MaxReadingsPerDay) {
             FirstDay = d.day;
             break;
         }

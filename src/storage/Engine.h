@@ -7,8 +7,10 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 class QSqlDatabase;
 
@@ -113,6 +115,20 @@ struct TableRows
 TableRows ReadTable(const QString& table);
 // Inserts `rows` into `table` of the open connection, by column name, in batches.
 void InsertRows(const QString& table, const TableRows& rows);
+// Rows added to a table one at a time, for a writer of more than it should hold at once: a
+// prepared insert on a data file, COPY on a server, where nothing else is sent until Finish.
+class RowStream
+{
+public:
+    RowStream(const QString& table, const QStringList& columns);
+    ~RowStream();
+    void Add(const QVariantList& row);
+    void Finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
 
 // Date-times as each engine binds them and as they come back from a column.
 QVariant DateTimeParameter(const QDateTime& value);

@@ -10,6 +10,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
 
 // Whole tables read and written at once: copying between locations.
@@ -35,20 +36,27 @@ sqlite3* sqliteHandle()
                                    Engine::CurrentFolder()));
 }
 
-void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::TableRows& rows)
+// A prepared insert bound a row at a time.
+class DirectInsert
 {
-    const QString sql =
-        QStringLiteral("insert into %1 (%2) values (%3)")
-            .arg(table, rows.columns.join(QLatin1Char(',')),
-                 QStringList(QList<QString>(rows.columns.size(), QStringLiteral("?")))
-                     .join(QLatin1Char(',')));
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
-        raiseDirect(handle);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    // A column often holds one shared text in every row (the day): converted once.
-    QList<QPair<QString, QByteArray>> lastText(rows.columns.size());
-    for (const QVariantList& row : rows.rows) {
+public:
+    DirectInsert(sqlite3* handle, const QString& table, const QStringList& columns)
+        : m_handle(handle), m_statement(nullptr, sqlite3_finalize), m_lastText(columns.size())
+    {
+        const QString sql =
+            QStringLiteral("insert into %1 (%2) values (%3)")
+                .arg(table, columns.join(QLatin1Char(',')),
+                     QStringList(QList<QString>(columns.size(), QStringLiteral("?")))
+                         .join(QLatin1Char(',')));
+        sqlite3_stmt* raw = nullptr;
+        if (sqlite3_prepare_v2(handle, sql.toUtf8().constData(), -1, &raw, nullptr) != SQLITE_OK)
+            raiseDirect(handle);
+        m_statement.reset(raw);
+    }
+
+    void Add(const QVariantList& row)
+    {
+        sqlite3_stmt* raw = m_statement.get();
         for (int i = 0; i < row.size(); ++i) {
             const QVariant& v = row.at(i);
             int rc = SQLITE_OK;
@@ -68,7 +76,7 @@ void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::Table
                     rc = sqlite3_bind_null(raw, i + 1);
                 } else {
                     // UTF-8, the file's own encoding: SQLite would otherwise translate each text.
-                    QPair<QString, QByteArray>& last = lastText[i];
+                    QPair<QString, QByteArray>& last = m_lastText[i];
                     const QString text = v.toString();
                     if (!text.isSharedWith(last.first))
                         last = {text, text.toUtf8()};
@@ -77,13 +85,19 @@ void insertRowsDirect(sqlite3* handle, const QString& table, const Engine::Table
                 }
             }
             if (rc != SQLITE_OK)
-                raiseDirect(handle);
+                raiseDirect(m_handle);
         }
         if (sqlite3_step(raw) != SQLITE_DONE)
-            raiseDirect(handle);
+            raiseDirect(m_handle);
         sqlite3_reset(raw);
     }
-}
+
+private:
+    sqlite3* m_handle;
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> m_statement;
+    // A column often holds one shared text in every row (the day): converted once.
+    QList<QPair<QString, QByteArray>> m_lastText;
+};
 
 } // namespace
 
@@ -139,7 +153,9 @@ void InsertRows(const QString& table, const TableRows& rows)
     if (rows.rows.isEmpty())
         return;
     if (sqlite3* handle = sqliteHandle()) {
-        insertRowsDirect(handle, table, rows);
+        DirectInsert insert(handle, table, rows.columns);
+        for (const QVariantList& row : rows.rows)
+            insert.Add(row);
         return;
     }
     // A day's rows go as multi-row inserts, inside a transaction with its other writes; a
@@ -151,7 +167,8 @@ void InsertRows(const QString& table, const TableRows& rows)
         Execute(QStringLiteral("analyze ") + table);
         return;
     }
-    const int batch = std::max(1, 30000 / std::max(1, columns)); // the server's limit is 65535
+    // A few thousand values a statement: the server parses a longer one slower per row.
+    const int batch = std::max(1, 2000 / std::max(1, columns));
     for (int from = 0; from < rows.rows.size(); from += batch) {
         const int n = std::min(batch, int(rows.rows.size()) - from);
         QStringList values;
@@ -173,6 +190,38 @@ void InsertRows(const QString& table, const TableRows& rows)
         else
             ServerLink::Run(sql, params);
     }
+}
+
+struct RowStream::Impl
+{
+    std::optional<DirectInsert> file;
+    std::optional<ServerLink::CopyStream> server;
+};
+
+RowStream::RowStream(const QString& table, const QStringList& columns) : d(new Impl)
+{
+    EnsureOpen();
+    if (sqlite3* handle = sqliteHandle())
+        d->file.emplace(handle, table, columns);
+    else
+        d->server.emplace(table, columns);
+}
+
+RowStream::~RowStream() = default;
+
+void RowStream::Add(const QVariantList& row)
+{
+    if (d->file)
+        d->file->Add(row);
+    else
+        d->server->Add(row);
+}
+
+void RowStream::Finish()
+{
+    if (d->server)
+        d->server->End();
+    d.reset(new Impl);
 }
 
 } // namespace Engine

@@ -370,62 +370,84 @@ void DropHeld()
     g_heldValues = 0;
 }
 
-void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows)
+CopyStream::CopyStream(const QString& table, const QStringList& columns)
 {
     if (!g_held.isEmpty())
         Run(QStringLiteral("select 1"));
     PGconn* conn = link();
-    {
-        Result r = own(PQexec(conn, QStringLiteral("copy %1 (%2) from stdin")
-                                        .arg(table, columns.join(QLatin1Char(',')))
-                                        .toUtf8()
-                                        .constData()));
-        if (!r)
-            raiseConnection(conn);
-        if (PQresultStatus(r.get()) != PGRES_COPY_IN)
-            raiseResult(r.get());
+    Result r = own(PQexec(conn, QStringLiteral("copy %1 (%2) from stdin")
+                                    .arg(table, columns.join(QLatin1Char(',')))
+                                    .toUtf8()
+                                    .constData()));
+    if (!r)
+        raiseConnection(conn);
+    if (PQresultStatus(r.get()) != PGRES_COPY_IN)
+        raiseResult(r.get());
+    m_open = true;
+}
+
+CopyStream::~CopyStream()
+{
+    if (!m_open)
+        return;
+    try {
+        PGconn* conn = link();
+        PQputCopyEnd(conn, "abandoned");
+        while (PGresult* r = PQgetResult(conn))
+            PQclear(r);
+    } catch (...) {
+        // The connection is gone, and the copy with it.
     }
+}
+
+void CopyStream::Add(const QVariantList& row)
+{
     // COPY's text form: tab between values, \N for NULL, backslash escapes in texts.
-    QByteArray chunk;
-    const auto flush = [&] {
-        if (PQputCopyData(conn, chunk.constData(), int(chunk.size())) != 1)
-            raiseConnection(conn);
-        chunk.clear();
-    };
-    for (const QVariantList& row : rows) {
-        for (int i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                chunk += '\t';
-            const QVariant& v = row.at(i);
-            if (v.isNull()) {
-                chunk += "\\N";
-                continue;
-            }
-            for (const char c : parameterText(v)) {
-                switch (c) {
-                case '\\':
-                    chunk += "\\\\";
-                    break;
-                case '\t':
-                    chunk += "\\t";
-                    break;
-                case '\n':
-                    chunk += "\\n";
-                    break;
-                case '\r':
-                    chunk += "\\r";
-                    break;
-                default:
-                    chunk += c;
-                }
+    for (int i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            m_chunk += '\t';
+        const QVariant& v = row.at(i);
+        if (v.isNull()) {
+            m_chunk += "\\N";
+            continue;
+        }
+        for (const char c : parameterText(v)) {
+            switch (c) {
+            case '\\':
+                m_chunk += "\\\\";
+                break;
+            case '\t':
+                m_chunk += "\\t";
+                break;
+            case '\n':
+                m_chunk += "\\n";
+                break;
+            case '\r':
+                m_chunk += "\\r";
+                break;
+            default:
+                m_chunk += c;
             }
         }
-        chunk += '\n';
-        if (chunk.size() > (1 << 20))
-            flush();
     }
-    if (!chunk.isEmpty())
-        flush();
+    m_chunk += '\n';
+    if (m_chunk.size() > (1 << 20))
+        send();
+}
+
+void CopyStream::send()
+{
+    if (PQputCopyData(link(), m_chunk.constData(), int(m_chunk.size())) != 1)
+        raiseConnection(link());
+    m_chunk.clear();
+}
+
+void CopyStream::End()
+{
+    if (!m_chunk.isEmpty())
+        send();
+    m_open = false;
+    PGconn* conn = link();
     if (PQputCopyEnd(conn, nullptr) != 1)
         raiseConnection(conn);
     Result error = own(nullptr);
@@ -437,6 +459,14 @@ void CopyIn(const QString& table, const QStringList& columns, const QList<QVaria
     }
     if (error)
         raiseResult(error.get());
+}
+
+void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows)
+{
+    CopyStream stream(table, columns);
+    for (const QVariantList& row : rows)
+        stream.Add(row);
+    stream.End();
 }
 
 } // namespace ServerLink

@@ -50,7 +50,25 @@ void Hold(const QString& sql, const QVariantList& params = {});
 QStringList Held();
 void DropHeld();
 
-// Copies rows into `table` in one stream (COPY ... FROM STDIN): the values as Run takes them.
+// Rows into `table` in one stream (COPY ... FROM STDIN), added one at a time: the values as Run
+// takes them. Nothing else goes to the server until End; a stream not ended is abandoned, and
+// its transaction with it.
+class CopyStream
+{
+public:
+    CopyStream(const QString& table, const QStringList& columns);
+    ~CopyStream();
+    CopyStream(const CopyStream&) = delete;
+    CopyStream& operator=(const CopyStream&) = delete;
+    void Add(const QVariantList& row);
+    void End();
+
+private:
+    void send();
+    QByteArray m_chunk;
+    bool m_open = false;
+};
+
 void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows);
 
 } // namespace ServerLink

@@ -31,7 +31,7 @@ QString Dump(const QList<CsvDay>& days)
     QStringList out;
     for (const CsvDay& d : days) {
         QStringList readings;
-        for (const Reading& r : d.readings)
+        for (const Reading& r : d.Readings())
             readings << QStringLiteral("%1=%2").arg(r.Sokuten).arg(r.Ondo);
         out << d.day.toString(Qt::ISODate) + QLatin1Char(':') + readings.join(QLatin1Char(','));
     }
@@ -64,6 +64,14 @@ void Seed()
     k.ExecSQL();
 }
 
+// A new database of the test server, by its address.
+QString ServerDatabase(const QString& name)
+{
+    ServerAdmin(QStringLiteral("drop database if exists ") + name);
+    ServerAdmin(QStringLiteral("create database ") + name);
+    return TestServerUriFor(name);
+}
+
 const CsvTarget Target{QStringLiteral("K1"), QStringLiteral("密粒"), QStringLiteral("練上温度"),
                        QStringLiteral("山田")};
 
@@ -76,6 +84,8 @@ private Q_SLOTS:
     void readsTheFilesLoggersWrite_data();
     void readsTheFilesLoggersWrite();
     void badLinesAndColumns();
+    void daysAreReadAgainFromTheFile();
+    void importRegistersDays_data();
     void importRegistersDays();
     void commandLine();
     void hostileFilesEndInOneShortLine_data();
@@ -196,9 +206,57 @@ void TestCsvImport::badLinesAndColumns()
     QCOMPARE(QDateTime(d, t), QDateTime(QDate(2024, 2, 1), QTime(8, 0)));
 }
 
-void TestCsvImport::importRegistersDays()
+// The file is read again for each day's readings when they are stored: a day met twice, a pipe
+// and a file written again since it was shown each come out right.
+void TestCsvImport::daysAreReadAgainFromTheFile()
 {
     TempProfile profile;
+    Seed();
+    const QList<CsvDay> days =
+        CsvDays(ParseCsv("2024/04/01 08:00,150\n2024/04/02 08:00,140\n\n2024/04/01 08:10,152.5\n"));
+    QCOMPARE(Dump(days), QStringLiteral("2024-04-01:08:00=150,08:10=152.5;2024-04-02:08:00=140"));
+    QCOMPARE(days.first().stats.count, 2);
+    QCOMPARE(days.first().stats.average, 151.3);
+    QCOMPARE(days.first().stats.maximum, 152.5);
+
+    QTemporaryDir dir;
+    const QString source = Write(dir, QStringLiteral("a.csv"), "2024/04/03 08:00,150\n");
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {pipe}), 0);
+    QProcess writer;
+    writer.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("cat \"$0\" > \"$1\""), source, pipe});
+    QCOMPARE(Dump(CsvDays(ReadCsvFile(pipe))), QStringLiteral("2024-04-03:08:00=150"));
+    QVERIFY(writer.waitForFinished());
+
+    // A logger writing the file again while the dialog shows it: nothing of either is stored.
+    const QString file = Write(dir, QStringLiteral("b.csv"), "2024/04/04 08:00,150\n");
+    const QList<CsvDay> shown = CsvDays(ReadCsvFile(file));
+    QTest::qWait(20);
+    Write(dir, QStringLiteral("b.csv"), "2024/04/04 08:00,160\n");
+    try {
+        ImportCsvDays(shown, Target, false);
+        QFAIL("a changed file was stored");
+    } catch (const AppError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("読み込んだ後で変更されています")),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(Count(QStringLiteral("OndoHead4")), 0);
+}
+
+void TestCsvImport::importRegistersDays_data()
+{
+    QTest::addColumn<bool>("server");
+    QTest::newRow("folder") << false;
+    QTest::newRow("server") << true;
+}
+
+void TestCsvImport::importRegistersDays()
+{
+    QFETCH(bool, server);
+    TempProfile profile;
+    if (server)
+        Engine::OpenDatabase(ServerDatabase(QStringLiteral("ondo_csv_days")));
     Seed();
     QByteArray csv("日時,温度\n");
     for (int i = 0; i < 3; ++i)
@@ -217,7 +275,7 @@ void TestCsvImport::importRegistersDays()
     QCOMPARE(result.readings, 5);
     QCOMPARE(result.refused.size(), 1);
     QVERIFY(result.refused.first().contains(QStringLiteral("2024/04/03")));
-    QVERIFY(!Backup::List(Engine::CurrentFolder()).isEmpty());
+    QVERIFY(server || !Backup::List(Engine::CurrentFolder()).isEmpty());
 
     // Each day as 登録 stores it: readings, and the summary the main window shows.
     TOndoKanri r;
@@ -248,7 +306,13 @@ void TestCsvImport::importRegistersDays()
                                    "Hiduke = '2024-04-02 00:00:00'"));
     Engine::Execute(QStringLiteral("update OndoLine4 set Uketuke = 'p-1' where LNO = 1 and "
                                    "Hiduke = '2024-04-02 00:00:00'"));
+    // A reading left without its day (an old file's) does not join the new day of its date.
+    Engine::Execute(QStringLiteral("insert into OndoLine4 (KanriID, Hiduke, LNO, Ondo) select ID, "
+                                   "'2024-04-05 00:00:00', 7, 99 from OndoKanri4"));
     ImportCsvDays(again, Target, true);
+    QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 5), QTime(0, 0)),
+                                 QStringLiteral("密粒")),
+             (QList<Reading>{{1, QStringLiteral("10:00"), 130, QStringLiteral("10:00")}}));
     QCOMPARE(Count(QStringLiteral("OndoHead4")), 3);
     Query kept(QStringLiteral("select Tekiyo, Kion, Uketuke from OndoHead4 inner join OndoLine4 "
                               "on OndoLine4.KanriID = OndoHead4.KanriID and OndoLine4.Hiduke = "
@@ -268,6 +332,10 @@ void TestCsvImport::importRegistersDays()
           CsvTarget{Target.kojiCode, Target.gozaiName, QStringLiteral("無い区分"), {}}})
         QVERIFY_THROWS_EXCEPTION(AppError, ImportCsvDays(days, t, true));
     QCOMPARE(Count(QStringLiteral("OndoLine4")), 5);
+    if (server) {
+        Engine::CloseDatabase();
+        ServerAdmin(QStringLiteral("drop database ondo_csv_days"));
+    }
 }
 
 void TestCsvImport::commandLine()
@@ -451,9 +519,7 @@ void TestCsvImport::secondImportOfANewDayIsRefused()
     TempProfile profile;
     QString location = Engine::CurrentFolder();
     if (server) {
-        ServerAdmin(QStringLiteral("drop database if exists ondo_csv_race"));
-        ServerAdmin(QStringLiteral("create database ondo_csv_race"));
-        location = TestServerUriFor(QStringLiteral("ondo_csv_race"));
+        location = ServerDatabase(QStringLiteral("ondo_csv_race"));
         Engine::OpenDatabase(location);
     }
     Seed();
