@@ -1,13 +1,14 @@
 // The day-of-work actions against one data location, each timed and, when ROUND_TRIPS names
 // the counting file of bench/delay_proxy.py, counted in round trips to the server.
 //   bench_distance LOCATION KOJI MIX KUBUN
-// Prints "ACTION ms round_trips" per action.
+// Prints "ACTION ms round_trips" per action; record_list is read, filled and shown in its window.
 #include "domain/DayEntry.h"
 #include "domain/ListViewData.h"
 #include "domain/OndoKanri.h"
 #include "storage/Engine.h"
+#include "widgets_ui/ListView.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,7 +45,7 @@ int main(int argc, char** argv)
     // The caller's settings when given: a data file checked in full once is then known.
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
         qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toUtf8());
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     if (argc < 5) {
         std::fprintf(stderr, "bench_distance LOCATION KOJI MIX KUBUN\n");
         return 2;
@@ -73,6 +74,10 @@ int main(int argc, char** argv)
     measure("record_list", [&] {
         ListViewData view;
         TOndoKanri::ListAll(view);
+        TfListView window;
+        window.Fill(view);
+        window.show();
+        QApplication::processEvents();
     });
     entry->DeleteDay();
     return 0;

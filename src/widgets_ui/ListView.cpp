@@ -2,11 +2,55 @@
 
 #include "widgets_ui/WindowFont.h"
 
+#include <QAbstractTableModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
+
+// The rows of a list for its view, which asks only for those it shows: no item is made per row,
+// and End or typing a code still reach every row.
+class TListModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void Reset(const ListViewData& data)
+    {
+        beginResetModel();
+        m_data = data;
+        endResetModel();
+    }
+    const ListViewData& Data() const { return m_data; }
+
+    int rowCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : int(m_data.rows.size());
+    }
+    int columnCount(const QModelIndex& parent) const override
+    {
+        return parent.isValid() ? 0 : qMax(1, int(m_data.columns.size()));
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const ListViewRow& row = m_data.rows.at(index.row());
+        // Sub-items beyond the columns stay in the data, unseen.
+        return index.column() == 0 ? row.caption : row.subItems.value(index.column() - 1);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole ||
+            section >= m_data.columns.size())
+            return {};
+        return m_data.columns.at(section).caption;
+    }
+
+private:
+    ListViewData m_data;
+};
 
 TfListView::TfListView(QWidget* parent) : QDialog(parent)
 {
@@ -14,13 +58,17 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("fListView"));
     setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new QTreeView(this);
+    m_model = new TListModel(this);
+    ListView1->setModel(m_model);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setAccessibleName(QStringLiteral("一覧"));
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setAllColumnsShowFocus(true);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setStretchLastSection(true);
 
     OkButton = new QPushButton(QStringLiteral("OK"), this);
@@ -41,7 +89,7 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
 
     // Confirming needs a chosen row: the callers read it.
     OkButton->setEnabled(false);
-    connect(ListView1, &QTreeWidget::itemSelectionChanged, this,
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { OkButton->setEnabled(SelectedIndex() >= 0); });
     connect(OkButton, &QPushButton::clicked, this, [this] {
         if (SelectedIndex() >= 0)
@@ -49,7 +97,7 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
     });
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     // Enter on a row and a double-click choose it, as OK does.
-    connect(ListView1, &QTreeWidget::itemActivated, this, [this] {
+    connect(ListView1, &QTreeView::activated, this, [this] {
         if (SelectedIndex() >= 0)
             accept();
     });
@@ -57,54 +105,47 @@ TfListView::TfListView(QWidget* parent) : QDialog(parent)
 
 void TfListView::Fill(const ListViewData& data)
 {
-    m_data = data;
-    ListView1->clear();
-    QStringList captions;
-    for (const ListViewColumn& c : data.columns)
-        captions << c.caption;
-    ListView1->setColumnCount(qMax(1, int(captions.size())));
-    ListView1->setHeaderLabels(captions);
-    for (int i = 0; i < data.columns.size(); ++i)
-        ListView1->setColumnWidth(i, data.columns[i].width);
-    for (int r = 0; r < data.rows.size(); ++r) {
-        const ListViewRow& row = data.rows[r];
-        QStringList cells{row.caption};
-        // Sub-items beyond the columns stay in m_data, unseen.
-        for (int i = 0; i + 1 < data.columns.size() && i < row.subItems.size(); ++i)
-            cells << row.subItems[i];
-        auto* item = new QTreeWidgetItem(cells);
-        item->setData(0, Qt::UserRole, r);
-        ListView1->addTopLevelItem(item);
-    }
-    // Columns are at least their set width and wide enough for their texts; the last takes
-    // what remains.
-    for (int i = 0; i < data.columns.size(); ++i) {
+    m_model->Reset(data);
+    const ListViewData& shown = m_model->Data();
+    // Columns are at least their set width and wide enough for the texts of the rows in view;
+    // the last takes what remains.
+    for (int i = 0; i < shown.columns.size(); ++i) {
         ListView1->resizeColumnToContents(i);
-        if (ListView1->columnWidth(i) < data.columns[i].width)
-            ListView1->setColumnWidth(i, data.columns[i].width);
+        if (ListView1->columnWidth(i) < shown.columns[i].width)
+            ListView1->setColumnWidth(i, shown.columns[i].width);
     }
     int wanted = 40;
-    for (int i = 0; i < data.columns.size(); ++i)
+    for (int i = 0; i < shown.columns.size(); ++i)
         wanted += ListView1->columnWidth(i);
     if (wanted > width())
         resize(qMin(wanted, 1000), height());
     // The first row stands chosen, so that Enter or OK act without a click first.
-    if (QTreeWidgetItem* first = ListView1->topLevelItem(0))
-        ListView1->setCurrentItem(first);
+    if (!shown.rows.isEmpty())
+        SelectRow(0);
     OkButton->setEnabled(SelectedIndex() >= 0);
     ListView1->setFocus();
 }
 
+void TfListView::SelectRow(int row)
+{
+    const QModelIndex index = m_model->index(row, 0);
+    ListView1->setCurrentIndex(index);
+    ListView1->scrollTo(index);
+}
+
 int TfListView::SelectedIndex() const
 {
-    const QList<QTreeWidgetItem*> chosen = ListView1->selectedItems();
-    if (chosen.isEmpty())
-        return -1;
-    return chosen.first()->data(0, Qt::UserRole).toInt();
+    const QModelIndexList chosen = ListView1->selectionModel()->selectedRows();
+    return chosen.isEmpty() ? -1 : chosen.first().row();
 }
 
 const ListViewRow* TfListView::SelectedRow() const
 {
     const int i = SelectedIndex();
-    return i >= 0 && i < m_data.rows.size() ? &m_data.rows[i] : nullptr;
+    return i >= 0 && i < RowCount() ? &m_model->Data().rows[i] : nullptr;
+}
+
+int TfListView::RowCount() const
+{
+    return int(m_model->Data().rows.size());
 }

@@ -133,9 +133,9 @@ void pickListRow(int row)
 {
     WhenModal([row](QWidget* modal) {
         auto* lv = qobject_cast<TfListView*>(modal);
-        if (!lv || row >= lv->ListView1->topLevelItemCount())
+        if (!lv || row >= lv->RowCount())
             return;
-        lv->ListView1->setCurrentItem(lv->ListView1->topLevelItem(row));
+        lv->SelectRow(row);
         QTest::mouseClick(lv->OkButton, Qt::LeftButton);
     });
 }

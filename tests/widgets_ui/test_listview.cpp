@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 class TestListView : public QObject
 {
@@ -31,14 +31,15 @@ private Q_SLOTS:
     {
         TfListView lv;
         lv.Fill(records());
-        QCOMPARE(lv.ListView1->columnCount(), 4); // the identifier has no column
-        QCOMPARE(lv.ListView1->topLevelItemCount(), 2);
-        QCOMPARE(lv.ListView1->topLevelItem(1)->text(2), QStringLiteral("密粒度13"));
+        const QAbstractItemModel* model = lv.ListView1->model();
+        QCOMPARE(model->columnCount(), 4); // the identifier has no column
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("密粒度13"));
 
         // The first row stands chosen, so that Enter or OK act at once.
         QCOMPARE(lv.SelectedRow()->caption, QStringLiteral("K002"));
         QVERIFY(lv.OkButton->isEnabled());
-        lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(1));
+        lv.SelectRow(1);
         QVERIFY(lv.OkButton->isEnabled());
         QCOMPARE(lv.SelectedRow()->subItems.value(3), QStringLiteral("3"));
 
@@ -47,7 +48,7 @@ private Q_SLOTS:
         projects.Reset({{QStringLiteral("工事コード"), 70}, {QStringLiteral("工事名"), 400}});
         projects.rows << ListViewRow{QStringLiteral("K009"), {QStringLiteral("市道")}};
         lv.Fill(projects);
-        QCOMPARE(lv.ListView1->columnCount(), 2);
+        QCOMPARE(model->columnCount(), 2);
         QCOMPARE(lv.SelectedRow()->caption, QStringLiteral("K009")); // the old choice forgotten
         lv.Fill(ListViewData());
         QVERIFY(!lv.SelectedRow());
@@ -59,7 +60,7 @@ private Q_SLOTS:
         TfListView lv;
         lv.Fill(records());
         QTimer::singleShot(0, &lv, [&lv] {
-            lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(0));
+            lv.SelectRow(0);
             QTest::mouseClick(lv.OkButton, Qt::LeftButton);
             if (lv.isVisible())
                 lv.reject(); // fail rather than hang
@@ -69,8 +70,7 @@ private Q_SLOTS:
 
         lv.Fill(records());
         QTimer::singleShot(0, &lv, [&lv] {
-            QTreeWidgetItem* item = lv.ListView1->topLevelItem(1);
-            const QPoint at = lv.ListView1->visualItemRect(item).center();
+            const QPoint at = lv.ListView1->visualRect(lv.ListView1->model()->index(1, 0)).center();
             QTest::mouseClick(lv.ListView1->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(lv.ListView1->viewport(), Qt::LeftButton, {}, at);
             if (lv.isVisible())
@@ -81,10 +81,29 @@ private Q_SLOTS:
 
         lv.Fill(records());
         QTimer::singleShot(0, &lv, [&lv] {
-            lv.ListView1->setCurrentItem(lv.ListView1->topLevelItem(0));
+            lv.SelectRow(0);
             lv.CancelButton->click();
         });
         QCOMPARE(lv.exec(), int(QDialog::Rejected));
+    }
+
+    // A head office's long list: End and typing a code reach rows far below the first screen.
+    void longListReachesEveryRow()
+    {
+        ListViewData data;
+        data.Reset({{QStringLiteral("工事コード"), 70}, {QStringLiteral("工事名"), 200}});
+        for (int i = 0; i < 20000; ++i)
+            data.rows << ListViewRow{QStringLiteral("K%1").arg(i, 5, 10, QLatin1Char('0')),
+                                     {QStringLiteral("工事 %1").arg(i)}};
+        TfListView lv;
+        lv.Fill(data);
+        lv.show();
+        QTest::keyClick(lv.ListView1, Qt::Key_End);
+        QCOMPARE(lv.SelectedRow()->subItems.value(0), QStringLiteral("工事 19999"));
+        QTest::keyClicks(lv.ListView1, QStringLiteral("K12345"));
+        QCOMPARE(lv.SelectedIndex(), 12345);
+        QVERIFY(lv.ListView1->viewport()->rect().contains(
+            lv.ListView1->visualRect(lv.ListView1->currentIndex()).center()));
     }
 };
 
