@@ -13,21 +13,9 @@ build=${BUILD:-$root/build}
 app=$build/src/app/ondokanri
 [ -x "$app" ] || { echo "build first: $app is missing" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time missing: run scripts/setup.sh" >&2; exit 1; }
-work=$(mktemp -d "${TMPDIR:-/tmp}/ondocsv.XXXXXX")
-chmod 755 "$work" # the server runs as postgres when we are root
-port=$((27000 + RANDOM % 1000))
-cleanup() {
-  "$root/tests/support/pg_cluster.sh" stop "$work/pg" "$port" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/xdg XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=offscreen
-
-"$root/tests/support/pg_cluster.sh" start "$work/pg" "$port" >/dev/null
+source "$bench/server_common.sh"
 python3 "$bench/make_report_data.py" "$work/file" --projects 0 >/dev/null
-uri="postgresql://postgres@127.0.0.1:$port/postgres"
+uri=$near_uri
 "$app" --copy-data "$work/file" "$uri" >/dev/null
 
 write_csv() { # readings file

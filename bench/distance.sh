@@ -17,23 +17,10 @@ bench=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(dirname "$bench")
 build=${BUILD:-$root/build}
 app=$build/src/app/ondokanri
-work=$(mktemp -d "${TMPDIR:-/tmp}/ondodist.XXXXXX")
-chmod 755 "$work" # the server runs as postgres when we are root
-port=$((27000 + RANDOM % 1000)) far=$((28000 + RANDOM % 1000))
-cleanup() {
-  [ -n "${proxy:-}" ] && kill "$proxy" 2>/dev/null || true
-  "$root/tests/support/pg_cluster.sh" stop "$work/pg" "$port" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/xdg XDG_RUNTIME_DIR=$work/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=offscreen
-
-"$root/tests/support/pg_cluster.sh" start "$work/pg" "$port" >/dev/null
+source "$bench/server_common.sh"
+far=$((28000 + RANDOM % 1000))
 python3 "$bench/make_report_data.py" "$work/data" --projects $projects >/dev/null
 python3 "$bench/make_report_data.py" "$work/file" --projects $file_projects >/dev/null
-near_uri="postgresql://postgres@127.0.0.1:$port/postgres"
 far_uri="postgresql://postgres@127.0.0.1:$far/postgres"
 "$app" --copy-data "$work/data" "$near_uri" >/dev/null
 python3 "$bench/delay_proxy.py" "$far" "$port" 15 "$work/trips" & proxy=$!
