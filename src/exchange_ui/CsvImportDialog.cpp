@@ -4,6 +4,7 @@
 #include "core/Utility.h"
 #include "domain/OndoKubun.h"
 #include "domain/RegisterEntry.h"
+#include "widgets_ui/BusyCursor.h"
 #include "widgets_ui/ErrorGuard.h"
 
 #include <QComboBox>
@@ -232,6 +233,7 @@ void TfCsvImport::browse()
 
 void TfCsvImport::OpenFile(const QString& file)
 {
+    const TBusyCursor busy;
     m_table = ReadCsvFile(file);
     FileEdit->setText(file);
     const QStringList names = m_table.Names();
@@ -330,6 +332,7 @@ void TfCsvImport::refreshDays()
     ProblemLabel->clear();
     if (FileEdit->text().isEmpty())
         return;
+    const TBusyCursor busy;
     QList<CsvDay> days;
     try {
         days = Days();
@@ -367,7 +370,10 @@ void TfCsvImport::refreshDays()
 
 bool TfCsvImport::ImportDays()
 {
-    const QList<CsvDay> days = Days();
+    const QList<CsvDay> days = [this] {
+        const TBusyCursor busy;
+        return Days();
+    }();
     const CsvTarget target = Target();
     if (target.kojiCode.isEmpty())
         throw AppError(QStringLiteral("工事を選んでください"));
@@ -384,7 +390,10 @@ bool TfCsvImport::ImportDays()
         if (answer != QMessageBox::Yes)
             return false;
     }
-    LastResult = ImportCsvDays(days, target, agreed);
+    {
+        const TBusyCursor busy;
+        LastResult = ImportCsvDays(days, target, agreed);
+    }
     FirstDay = QDate();
     for (const CsvDay& d : days) {
         if (d.stats.count <= MaxReadingsPerDay) {
