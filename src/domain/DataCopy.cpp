@@ -36,14 +36,26 @@ Counts Copy(const QString& from, const QString& to, bool replace,
         throw AppError(
             QStringLiteral("移行元と移行先が同じです（%1）").arg(Engine::DisplayName(source)));
 
+    // A folder's tables stream from it as they are written; a server's are read first, as
+    // only one server connection is open at a time.
     Engine::OpenDatabase(source);
-    QList<QPair<QString, Engine::TableRows>> tables;
+    const bool fromFolder = !Engine::IsServer();
+    struct SourceTable
+    {
+        QString name;
+        bool present = false;
+        Engine::TableRows rows; // a server's
+    };
+    QList<SourceTable> tables;
     bool any = false;
     for (const Schema::Table& t : Schema::Tables()) {
         const bool there = Engine::TableExists(t.name);
         any = any || there;
-        tables.append({t.name, there ? Engine::ReadTable(t.name) : Engine::TableRows{}});
+        tables.append({t.name, there,
+                       there && !fromFolder ? Engine::ReadTable(t.name) : Engine::TableRows{}});
     }
+    if (fromFolder)
+        Engine::CloseDatabase();
     if (!any)
         throw AppError(QStringLiteral("移行元 %1 に温度管理のデータがありません")
                            .arg(Engine::DisplayName(source)));
@@ -62,14 +74,18 @@ Counts Copy(const QString& from, const QString& to, bool replace,
     if (there > 0)
         Backup::WriteBeforeRewrite(target);
     Counts counts;
-    for (const auto& [name, rows] : tables) {
-        if (rows.columns.isEmpty()) { // not in the source: the target keeps its own
-            counts.append({name, 0});
-            continue;
+    for (const auto& [name, present, rows] : tables) {
+        int copied = 0;
+        if (present) { // else the target keeps its own
+            Query(QStringLiteral("delete from ") + name).ExecSQL();
+            if (fromFolder) {
+                copied = Engine::CopyFromFolder(source, name);
+            } else {
+                Engine::InsertRows(name, rows);
+                copied = int(rows.rows.size());
+            }
         }
-        Query(QStringLiteral("delete from ") + name).ExecSQL();
-        Engine::InsertRows(name, rows);
-        counts.append({name, int(rows.rows.size())});
+        counts.append({name, copied});
     }
     tx.Commit();
     return counts;

@@ -115,6 +115,10 @@ struct TableRows
 TableRows ReadTable(const QString& table);
 // Inserts `rows` into `table` of the open connection, by column name, in batches.
 void InsertRows(const QString& table, const TableRows& rows);
+// Copies every row of `table` of the data folder `folder` into the same table of the open
+// connection, a row at a time (the folder is read through a connection of its own); the
+// number copied.
+int CopyFromFolder(const QString& folder, const QString& table);
 // Rows added to a table one at a time, for a writer of more than it should hold at once: a
 // prepared insert on a data file, COPY on a server, where nothing else is sent until Finish.
 class RowStream

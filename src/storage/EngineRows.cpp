@@ -3,12 +3,14 @@
 #include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
@@ -99,6 +101,36 @@ private:
     QList<QPair<QString, QByteArray>> m_lastText;
 };
 
+// Every row of a table of a QtSql connection, one at a time; either engine's date-time is given
+// in the one stored form.
+void readRows(const QSqlDatabase& db, const QString& location, const QString& table,
+              const std::function<void(const QStringList&)>& columns,
+              const std::function<void(const QVariantList&)>& row)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("select * from ") + table))
+        RaiseSqlError(q.lastError(), location);
+    const QSqlRecord record = q.record();
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    columns(names);
+    QVariantList values;
+    while (q.next()) {
+        values.clear();
+        for (int i = 0; i < record.count(); ++i) {
+            const QVariant v = q.value(i);
+            values << (v.typeId() == QMetaType::QDateTime
+                           ? Engine::DateTimeParameter(Engine::DateTimeFromColumn(v))
+                           : v);
+        }
+        row(values);
+    }
+    if (q.lastError().isValid())
+        RaiseSqlError(q.lastError(), location);
+}
+
 } // namespace
 
 namespace Engine {
@@ -125,26 +157,10 @@ TableRows ReadTable(const QString& table)
         }
         return out;
     }
-    QSqlQuery q(Database());
-    q.setForwardOnly(true);
-    if (!q.exec(QStringLiteral("select * from ") + table))
-        RaiseSqlError(q.lastError(), CurrentFolder());
-    const QSqlRecord record = q.record();
-    for (int i = 0; i < record.count(); ++i)
-        out.columns << record.fieldName(i);
-    while (q.next()) {
-        QVariantList row;
-        row.reserve(record.count());
-        for (int i = 0; i < record.count(); ++i) {
-            const QVariant v = q.value(i);
-            // Either engine's date-time is bound in the one stored form.
-            row << (v.typeId() == QMetaType::QDateTime ? DateTimeParameter(DateTimeFromColumn(v))
-                                                       : v);
-        }
-        out.rows << row;
-    }
-    if (q.lastError().isValid())
-        RaiseSqlError(q.lastError(), CurrentFolder());
+    readRows(
+        Database(), CurrentFolder(), table,
+        [&out](const QStringList& columns) { out.columns = columns; },
+        [&out](const QVariantList& row) { out.rows << row; });
     return out;
 }
 
@@ -222,6 +238,35 @@ void RowStream::Finish()
     if (d->server)
         d->server->End();
     d.reset(new Impl);
+}
+
+int CopyFromFolder(const QString& folder, const QString& table)
+{
+    // A connection of its own, read-only, beside the open one that writes.
+    const QString name = QStringLiteral("kozeran-source");
+    int copied = 0;
+    {
+        QSqlDatabase source = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        source.setDatabaseName(ParseLocation(folder).folder + QLatin1String(DatabaseFileName));
+        source.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        const auto closeSource = qScopeGuard([&source] { source.close(); });
+        if (!source.open())
+            RaiseSqlError(source.lastError(), folder);
+        std::unique_ptr<RowStream> into;
+        readRows(
+            source, folder, table,
+            [&](const QStringList& columns) { into = std::make_unique<RowStream>(table, columns); },
+            [&](const QVariantList& row) {
+                into->Add(row);
+                ++copied;
+            });
+        into->Finish();
+    }
+    QSqlDatabase::removeDatabase(name);
+    // The planner learns the new size now, not when the server's own analyse comes by.
+    if (IsServer() && copied > 0)
+        Execute(QStringLiteral("analyze ") + table);
+    return copied;
 }
 
 } // namespace Engine
