@@ -6,6 +6,9 @@
 #include "storage/Query.h"
 #include "storage/Schema.h"
 
+#include <QSet>
+#include <limits>
+
 namespace {
 
 // A table made before the column existed reads as not stamping.
@@ -24,16 +27,25 @@ bool numberedAlike(const Query& q)
 
 int TOndoKubun::GetNewID() const
 {
-    Query q(QStringLiteral("select Max(ID) as MaxID from OndoKubun"));
-    q.Open();
-    int next = q.FieldInt(QStringLiteral("MaxID")) + 1;
     // Records may keep the identifier of a removed category; a new one must not take it.
-    if (Engine::TableExists(QStringLiteral("OndoKanri4"))) {
-        Query used(QStringLiteral("select Max(Kubun) as MaxID from OndoKanri4"));
-        used.Open();
-        next = qMax(next, used.FieldInt(QStringLiteral("MaxID")) + 1);
+    const bool records = Engine::TableExists(QStringLiteral("OndoKanri4"));
+    Query q(QStringLiteral("select ID from OndoKubun") +
+            (records ? QStringLiteral(" union select Kubun from OndoKanri4") : QString()));
+    q.Open();
+    QSet<qint64> used;
+    qint64 largest = 0;
+    for (; !q.Eof(); q.Next()) {
+        const qint64 id = q.FieldInt(QStringLiteral("ID"));
+        used.insert(id);
+        largest = qMax(largest, id);
     }
-    return next;
+    if (largest < std::numeric_limits<int>::max())
+        return int(largest) + 1;
+    // An imported category may hold the largest number there is: the first one free.
+    int free = 1;
+    while (used.contains(free))
+        ++free;
+    return free;
 }
 
 void TOndoKubun::GetKubunNames(QStringList& list) const

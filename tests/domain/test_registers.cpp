@@ -90,6 +90,10 @@ private Q_SLOTS:
         kubun.GetKubunNames(names);
         QCOMPARE(names, (QStringList{QStringLiteral("A"), QStringLiteral("B")})); // by ODR
         QCOMPARE(kubun.GetNewID(), 8);
+        // An imported category holding the largest number: the first free one, not an overflow.
+        exec(QStringLiteral("insert into OndoKubun values (2147483647, 2, 'C', '', ''), "
+                            "(1, 3, 'D', '', '')"));
+        QCOMPARE(kubun.GetNewID(), 2);
     }
 
     void canDeleteKubun()
