@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -241,7 +242,8 @@ void TfCsvImport::OpenFile(const QString& file)
         QStringLiteral("文字コード: %1　区切り: %2　見出し行: %3 行　データ: %4 行")
             .arg(m_table.encoding, separatorName(m_table.separator))
             .arg(qMax(0, m_table.firstData))
-            .arg(m_table.firstData < 0 ? 0 : m_table.rowCount - m_table.firstData));
+            .arg(QLocale(QLocale::Japanese, QLocale::Japan)
+                     .toString(m_table.firstData < 0 ? 0 : m_table.rowCount - m_table.firstData)));
 
     int width = 0;
     for (const CsvRow& row : m_table.rows)
