@@ -36,26 +36,17 @@ Counts Copy(const QString& from, const QString& to, bool replace,
         throw AppError(
             QStringLiteral("移行元と移行先が同じです（%1）").arg(Engine::DisplayName(source)));
 
-    // A folder's tables stream from it as they are written; a server's are read first, as
-    // only one server connection is open at a time.
+    // The source is checked as any location opened; its tables then stream from a
+    // connection of their own as they are written, never held whole.
     Engine::OpenDatabase(source);
-    const bool fromFolder = !Engine::IsServer();
-    struct SourceTable
-    {
-        QString name;
-        bool present = false;
-        Engine::TableRows rows; // a server's
-    };
-    QList<SourceTable> tables;
+    QList<QPair<QString, bool>> tables; // present in the source
     bool any = false;
     for (const Schema::Table& t : Schema::Tables()) {
         const bool there = Engine::TableExists(t.name);
         any = any || there;
-        tables.append({t.name, there,
-                       there && !fromFolder ? Engine::ReadTable(t.name) : Engine::TableRows{}});
+        tables.append({t.name, there});
     }
-    if (fromFolder)
-        Engine::CloseDatabase();
+    Engine::CloseDatabase();
     if (!any)
         throw AppError(QStringLiteral("移行元 %1 に温度管理のデータがありません")
                            .arg(Engine::DisplayName(source)));
@@ -74,16 +65,11 @@ Counts Copy(const QString& from, const QString& to, bool replace,
     if (there > 0)
         Backup::WriteBeforeRewrite(target);
     Counts counts;
-    for (const auto& [name, present, rows] : tables) {
+    for (const auto& [name, present] : tables) {
         int copied = 0;
         if (present) { // else the target keeps its own
             Query(QStringLiteral("delete from ") + name).ExecSQL();
-            if (fromFolder) {
-                copied = Engine::CopyFromFolder(source, name);
-            } else {
-                Engine::InsertRows(name, rows);
-                copied = int(rows.rows.size());
-            }
+            copied = Engine::CopyFrom(source, name);
         }
         counts.append({name, copied});
     }

@@ -1,8 +1,7 @@
-#include "storage/Engine.h"
-
 #include "core/AppError.h"
 #include "core/Utility.h"
 #include "storage/Backup.h"
+#include "storage/EngineInternal.h"
 #include "storage/Query.h"
 #include "storage/Schema.h"
 #include "storage/ServerLink.h"
@@ -134,24 +133,9 @@ void openFolder(const QString& folder, bool ask)
     Engine::Execute(QStringLiteral("pragma synchronous=FULL"));
 }
 
-// No password is kept: libpq takes it from PGPASSWORD, ~/.pgpass or PGPASSFILE.
-ServerLink::Connect serverConnect(const Engine::Location& loc)
-{
-    ServerLink::Connect c;
-    c.host = loc.host;
-    c.port = loc.port;
-    c.database = loc.database;
-    c.user = loc.user;
-    // Only the option ParseLocation let through, a word of its closed list.
-    if (loc.options.startsWith(QLatin1String("sslmode=")))
-        c.sslmode = loc.options.mid(8);
-    c.location = loc.text;
-    return c;
-}
-
 void openServer(const Engine::Location& loc, bool ask, bool reconnect)
 {
-    ServerLink::Open(serverConnect(loc));
+    ServerLink::Open(Engine::ServerConnect(loc));
     g_location = loc.text;
     g_server = true;
     g_backUpBeforeCreate = false;
@@ -339,6 +323,20 @@ void CloseDatabase()
     g_server = false;
 }
 
+ServerLink::Connect ServerConnect(const Location& loc)
+{
+    ServerLink::Connect c;
+    c.host = loc.host;
+    c.port = loc.port;
+    c.database = loc.database;
+    c.user = loc.user;
+    // Only the option ParseLocation let through, a word of its closed list.
+    if (loc.options.startsWith(QLatin1String("sslmode=")))
+        c.sslmode = loc.options.mid(8);
+    c.location = loc.text;
+    return c;
+}
+
 void OpenDatabase(const QString& folderOverride)
 {
     openChecked(folderOverride.isEmpty() ? GetAliasPath() : folderOverride, true);
@@ -353,7 +351,7 @@ void TestConnection(const QString& location)
                 QStringLiteral("データフォルダ %1 を作成できません").arg(PathExcerpt(loc.folder)));
         return;
     }
-    ServerLink::Test(serverConnect(loc));
+    ServerLink::Test(Engine::ServerConnect(loc));
 }
 
 QString CurrentFolder()

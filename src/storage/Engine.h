@@ -106,19 +106,17 @@ void CreateIndex(const QString& index, const QString& table, const QStringList& 
 // Runs one statement without parameters (DDL, pragmas).
 void Execute(const QString& sql);
 
-// Every row of a table on the open connection, as the engine returns them.
+// Rows of a table, by column name.
 struct TableRows
 {
     QStringList columns;
     QList<QVariantList> rows;
 };
-TableRows ReadTable(const QString& table);
 // Inserts `rows` into `table` of the open connection, by column name, in batches.
 void InsertRows(const QString& table, const TableRows& rows);
-// Copies every row of `table` of the data folder `folder` into the same table of the open
-// connection, a row at a time (the folder is read through a connection of its own); the
-// number copied.
-int CopyFromFolder(const QString& folder, const QString& table);
+// Copies every row of `table` of another location into the same table of the open connection,
+// a row at a time: the location is read through a connection of its own. The number copied.
+int CopyFrom(const QString& location, const QString& table);
 // Rows added to a table one at a time, for a writer of more than it should hold at once: a
 // prepared insert on a data file, COPY on a server, where nothing else is sent until Finish.
 class RowStream

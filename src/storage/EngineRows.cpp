@@ -1,5 +1,5 @@
 #include "core/AppError.h"
-#include "storage/Engine.h"
+#include "storage/EngineInternal.h"
 #include "storage/ServerLink.h"
 #include "storage/SqlError.h"
 
@@ -15,7 +15,7 @@
 #include <optional>
 #include <sqlite3.h>
 
-// Whole tables read and written at once: copying between locations.
+// Many rows written at once, and tables copied between locations a row at a time.
 
 namespace {
 
@@ -62,7 +62,8 @@ public:
         for (int i = 0; i < row.size(); ++i) {
             const QVariant& v = row.at(i);
             int rc = SQLITE_OK;
-            switch (v.typeId()) {
+            // A typed NULL (a server's, a column's) holds a 0 that must not be stored.
+            switch (v.isNull() ? QMetaType::UnknownType : v.typeId()) {
             case QMetaType::Int:
                 rc = sqlite3_bind_int(raw, i + 1, *static_cast<const int*>(v.constData()));
                 break;
@@ -135,35 +136,6 @@ void readRows(const QSqlDatabase& db, const QString& location, const QString& ta
 
 namespace Engine {
 
-TableRows ReadTable(const QString& table)
-{
-    TableRows out;
-    EnsureOpen();
-    if (IsServer()) {
-        ServerLink::Rows rows = ServerLink::Run(QStringLiteral("select * from ") + table);
-        const int n = rows.fields.count();
-        for (int i = 0; i < n; ++i)
-            out.columns << rows.fields.fieldName(i);
-        for (size_t r = 0; n > 0 && r < rows.values.size(); r += size_t(n)) {
-            QVariantList row;
-            row.reserve(n);
-            for (int i = 0; i < n; ++i) {
-                const QVariant& v = rows.values[r + size_t(i)];
-                row << (v.typeId() == QMetaType::QDateTime && !v.isNull()
-                            ? DateTimeParameter(DateTimeFromColumn(v))
-                            : v);
-            }
-            out.rows << row;
-        }
-        return out;
-    }
-    readRows(
-        Database(), CurrentFolder(), table,
-        [&out](const QStringList& columns) { out.columns = columns; },
-        [&out](const QVariantList& row) { out.rows << row; });
-    return out;
-}
-
 void InsertRows(const QString& table, const TableRows& rows)
 {
     if (rows.rows.isEmpty())
@@ -174,15 +146,9 @@ void InsertRows(const QString& table, const TableRows& rows)
             insert.Add(row);
         return;
     }
-    // A day's rows go as multi-row inserts, inside a transaction with its other writes; a
-    // whole table streams through COPY.
+    // Multi-row inserts, held with the transaction's other writes; more rows than a day's go
+    // through RowStream.
     const int columns = int(rows.columns.size());
-    if (qint64(rows.rows.size()) * columns > 50000) {
-        ServerLink::CopyIn(table, rows.columns, rows.rows);
-        // The planner learns the new size now, not when the server's own analyse comes by.
-        Execute(QStringLiteral("analyze ") + table);
-        return;
-    }
     // A few thousand values a statement: the server parses a longer one slower per row.
     const int batch = std::max(1, 2000 / std::max(1, columns));
     for (int from = 0; from < rows.rows.size(); from += batch) {
@@ -240,29 +206,48 @@ void RowStream::Finish()
     d.reset(new Impl);
 }
 
-int CopyFromFolder(const QString& folder, const QString& table)
+int CopyFrom(const QString& location, const QString& table)
 {
-    // A connection of its own, read-only, beside the open one that writes.
-    const QString name = QStringLiteral("kozeran-source");
+    const Location from = ParseLocation(location);
+    std::unique_ptr<RowStream> into;
     int copied = 0;
-    {
-        QSqlDatabase source = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        source.setDatabaseName(ParseLocation(folder).folder + QLatin1String(DatabaseFileName));
-        source.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
-        const auto closeSource = qScopeGuard([&source] { source.close(); });
-        if (!source.open())
-            RaiseSqlError(source.lastError(), folder);
-        std::unique_ptr<RowStream> into;
-        readRows(
-            source, folder, table,
-            [&](const QStringList& columns) { into = std::make_unique<RowStream>(table, columns); },
+    const auto add = [&](const QVariantList& row) {
+        into->Add(row);
+        ++copied;
+    };
+    if (from.server) {
+        QVariantList stored;
+        ServerLink::ReadEach(
+            ServerConnect(from), QStringLiteral("select * from ") + table,
+            [&](const QSqlRecord& fields) {
+                QStringList columns;
+                for (int i = 0; i < fields.count(); ++i)
+                    columns << fields.fieldName(i);
+                into = std::make_unique<RowStream>(table, columns);
+            },
             [&](const QVariantList& row) {
-                into->Add(row);
-                ++copied;
+                stored.clear();
+                for (const QVariant& v : row)
+                    stored << (v.typeId() == QMetaType::QDateTime && !v.isNull()
+                                   ? DateTimeParameter(DateTimeFromColumn(v))
+                                   : v);
+                add(stored);
             });
-        into->Finish();
+    } else {
+        // A connection of its own, read-only, beside the open one that writes.
+        const QString name = QStringLiteral("kozeran-source");
+        const auto forget = qScopeGuard([&name] { QSqlDatabase::removeDatabase(name); });
+        QSqlDatabase source = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        source.setDatabaseName(from.folder + QLatin1String(DatabaseFileName));
+        source.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!source.open())
+            RaiseSqlError(source.lastError(), location);
+        readRows(
+            source, location, table,
+            [&](const QStringList& columns) { into = std::make_unique<RowStream>(table, columns); },
+            add);
     }
-    QSqlDatabase::removeDatabase(name);
+    into->Finish();
     // The planner learns the new size now, not when the server's own analyse comes by.
     if (IsServer() && copied > 0)
         Execute(QStringLiteral("analyze ") + table);

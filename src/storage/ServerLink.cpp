@@ -4,6 +4,7 @@
 #include "storage/Query.h"
 #include "storage/SqlError.h"
 
+#include <QScopeGuard>
 #include <QSqlField>
 #include <cmath>
 #include <libpq-fe.h>
@@ -316,6 +317,50 @@ bool Alive()
     return g_conn && PQstatus(g_conn) == CONNECTION_OK;
 }
 
+void ReadEach(const Connect& c, const QString& sql,
+              const std::function<void(const QSqlRecord&)>& columns,
+              const std::function<void(const QVariantList&)>& row)
+{
+    const QString location = g_location;
+    g_location = c.location; // messages name the location read
+    const auto restore = qScopeGuard([&location] { g_location = location; });
+    const std::unique_ptr<PGconn, void (*)(PGconn*)> conn(connect(c), PQfinish);
+    if (!PQsendQuery(conn.get(), sql.toUtf8().constData()) || !PQsetSingleRowMode(conn.get()))
+        raiseConnection(conn.get());
+    std::vector<QMetaType::Type> types;
+    Result error = own(nullptr);
+    QVariantList values;
+    while (PGresult* next = PQgetResult(conn.get())) {
+        Result r = own(next);
+        const ExecStatusType status = PQresultStatus(r.get());
+        if (status != PGRES_SINGLE_TUPLE && status != PGRES_TUPLES_OK) {
+            if (!error)
+                error = std::move(r);
+            continue;
+        }
+        if (types.empty() && !error) { // the first answer, or the last of none
+            QSqlRecord fields;
+            for (int i = 0; i < PQnfields(r.get()); ++i) {
+                types.push_back(columnType(PQftype(r.get(), i)));
+                fields.append(
+                    QSqlField(QString::fromUtf8(PQfname(r.get(), i)), QMetaType(types.back())));
+            }
+            columns(fields);
+        }
+        if (status != PGRES_SINGLE_TUPLE || error)
+            continue;
+        values.clear();
+        for (int i = 0; i < int(types.size()); ++i)
+            values << (PQgetisnull(r.get(), 0, i)
+                           ? QVariant(QMetaType(types[size_t(i)]), nullptr)
+                           : columnValue(types[size_t(i)], PQgetvalue(r.get(), 0, i),
+                                         PQgetlength(r.get(), 0, i)));
+        row(values);
+    }
+    if (error)
+        raiseResult(error.get());
+}
+
 std::vector<Rows> RunAll(const QList<QPair<QString, QVariantList>>& statements)
 {
     PGconn* conn = link();
@@ -459,14 +504,6 @@ void CopyStream::End()
     }
     if (error)
         raiseResult(error.get());
-}
-
-void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows)
-{
-    CopyStream stream(table, columns);
-    for (const QVariantList& row : rows)
-        stream.Add(row);
-    stream.End();
 }
 
 } // namespace ServerLink

@@ -4,6 +4,7 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 // The one connection to a PostgreSQL server, spoken through libpq itself: a statement is one
@@ -50,6 +51,13 @@ void Hold(const QString& sql, const QVariantList& params = {});
 QStringList Held();
 void DropHeld();
 
+// Runs `sql` on a connection of its own to `connect` (beside the open link, which may write
+// elsewhere meanwhile) and hands its answer over a row at a time: the columns first, then each
+// row's values as Rows holds them. Raises AppError naming that location.
+void ReadEach(const Connect& connect, const QString& sql,
+              const std::function<void(const QSqlRecord&)>& columns,
+              const std::function<void(const QVariantList&)>& row);
+
 // Rows into `table` in one stream (COPY ... FROM STDIN), added one at a time: the values as Run
 // takes them. Nothing else goes to the server until End; a stream not ended is abandoned, and
 // its transaction with it.
@@ -68,7 +76,5 @@ private:
     QByteArray m_chunk;
     bool m_open = false;
 };
-
-void CopyIn(const QString& table, const QStringList& columns, const QList<QVariantList>& rows);
 
 } // namespace ServerLink

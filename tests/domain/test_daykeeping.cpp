@@ -103,9 +103,14 @@ private Q_SLOTS:
         }
         const QString here = Engine::CurrentFolder();
         const QString there = f.profile.root() + QStringLiteral("/copy");
+        // A number never given (an older program's day) stays unknown, not 0.
+        Engine::Execute(QStringLiteral("update OndoHead4 set Mogi = null where Mogi = 0"));
         DataCopy::Copy(here, there, false);
         Engine::OpenDatabase(there);
         {
+            Query unknown(QStringLiteral("select count(*) as N from OndoHead4 where Mogi is null"));
+            unknown.Open();
+            QCOMPARE(unknown.FieldInt(QStringLiteral("N")), 1);
             TDayEntry copied;
             copied.Start();
             copied.OpenRecord(1);

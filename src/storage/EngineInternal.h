@@ -1,0 +1,13 @@
+#pragma once
+
+#include "storage/Engine.h"
+#include "storage/ServerLink.h"
+
+// Between the engine's own files, not for the layers above.
+namespace Engine {
+
+// How libpq is to reach a server location; no password is kept (PGPASSWORD, ~/.pgpass or
+// PGPASSFILE give it).
+ServerLink::Connect ServerConnect(const Location& loc);
+
+} // namespace Engine
