@@ -206,17 +206,6 @@ void TOndoKanri::DeleteDay(int id, const QDateTime& day)
     tx.Commit();
 }
 
-int TOndoKanri::FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId)
-{
-    Query q(QStringLiteral(
-        "select ID from OndoKanri4 where KojiCode=:A and GozaiName=:B and Kubun=:C"));
-    q.BindText(A, kojiCode);
-    q.BindText(B, gozaiName);
-    q.BindInt(C, kubunId);
-    q.Open();
-    return q.Eof() ? 0 : q.FieldInt(QStringLiteral("ID"));
-}
-
 int TOndoKanri::DayCount(int id)
 {
     Query q(QStringLiteral("select count(*) as N from OndoHead4 where KanriID = :A"));

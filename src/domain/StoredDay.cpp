@@ -16,15 +16,6 @@ const QString B = QStringLiteral("B");
 const QString C = QStringLiteral("C");
 const QString D = QStringLiteral("D");
 
-void recordQuery(Query& q, const QString& kojiCode, const QString& gozaiName, int kubunId)
-{
-    q.Add(QStringLiteral("select ID from OndoKanri4"));
-    q.Add(QStringLiteral("where (KojiCode=:A) and (GozaiName=:B) and (Kubun=:C)"));
-    q.BindText(A, kojiCode);
-    q.BindText(B, gozaiName);
-    q.BindInt(C, kubunId);
-}
-
 // A category by its number, or by its name when the number is not known yet.
 struct KubunKey
 {
@@ -47,6 +38,24 @@ struct KubunKey
     QString name;
     bool byName = false;
 };
+
+void recordQuery(Query& q, const QString& kojiCode, const QString& gozaiName, const KubunKey& kubun)
+{
+    q.Add(QStringLiteral("select ID from OndoKanri4"));
+    q.Add(QStringLiteral("where (KojiCode=:A) and (GozaiName=:B) and (Kubun=%1)")
+              .arg(kubun.condition(C)));
+    q.BindText(A, kojiCode);
+    q.BindText(B, gozaiName);
+    kubun.bind(q, C);
+}
+
+int findHeader(const QString& kojiCode, const QString& gozaiName, const KubunKey& kubun)
+{
+    Query q;
+    recordQuery(q, kojiCode, gozaiName, kubun);
+    q.Open();
+    return q.Eof() ? 0 : q.FieldInt(QStringLiteral("ID"));
+}
 
 void headQuery(Query& q, const QString& kojiCode, const QString& gozaiName, const KubunKey& kubun,
                const QDateTime& day)
@@ -278,13 +287,12 @@ DayAsStored TOndoKanri::TakeStoredDay(Query& head, Query& lines)
 int TOndoKanri::FindHeader(const QString& kojiCode, const QString& gozaiName,
                            const QString& kubunName)
 {
-    Query q(QStringLiteral("select ID from OndoKanri4 where KojiCode=:A and GozaiName=:B and "
-                           "Kubun=(select ID from OndoKubun where KubunName = :C)"));
-    q.BindText(A, kojiCode);
-    q.BindText(B, gozaiName);
-    q.BindText(C, kubunName);
-    q.Open();
-    return q.Eof() ? 0 : q.FieldInt(QStringLiteral("ID"));
+    return findHeader(kojiCode, gozaiName, kubunName);
+}
+
+int TOndoKanri::FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId)
+{
+    return findHeader(kojiCode, gozaiName, kubunId);
 }
 
 void TOndoKanri::RememberDay(const QList<Reading>& readings)

@@ -1,139 +1,15 @@
 #include "core/AppError.h"
 #include "core/RegistryUtility.h"
 #include "core/Utility.h"
-#include "exchange/CsvImport.h"
+#include "exchange/CsvFile.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringDecoder>
-#include <QTemporaryFile>
 #include <optional>
-#include <sys/stat.h>
 
-// Reading a logger's file: its bytes, one encoding, the separator, the columns and the days.
-// The file is read a piece at a time, more than once: once for what it is, once for its days,
-// and again for each day's readings when they are stored.
-
-[[noreturn]] static void Refuse(const QString& why)
-{
-    throw AppError(why);
-}
-
-class CsvSource
-{
-public:
-    explicit CsvSource(const QByteArray& bytes);
-    // A plain file is read where it is; anything else is copied aside first, up to the limit.
-    explicit CsvSource(const QString& file);
-    qint64 Size() const { return m_size; }
-    // Up to `length` bytes from `offset`; raises when the file was changed since it was opened.
-    QByteArray Read(qint64 offset, qint64 length) const;
-    [[noreturn]] void RefuseChanged() const;
-
-private:
-    struct Stamp
-    {
-        qint64 size = -1;
-        qint64 seconds = 0, nanoseconds = 0;
-        bool operator!=(const Stamp& o) const
-        {
-            return size != o.size || seconds != o.seconds || nanoseconds != o.nanoseconds;
-        }
-    };
-    Stamp stamp() const;
-    [[noreturn]] void refuseUnreadable() const;
-
-    QString m_name;
-    QByteArray m_bytes;
-    mutable QBuffer m_buffer;
-    mutable QFile m_file;
-    mutable QTemporaryFile m_copy;
-    QIODevice* m_device = nullptr;
-    qint64 m_size = 0;
-    Stamp m_stamp;
-};
-
-CsvSource::CsvSource(const QByteArray& bytes) : m_bytes(bytes), m_size(bytes.size())
-{
-    m_buffer.setBuffer(&m_bytes);
-    m_buffer.open(QIODevice::ReadOnly);
-    m_device = &m_buffer;
-}
-
-CsvSource::CsvSource(const QString& file) : m_name(file), m_file(file)
-{
-    if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        refuseUnreadable();
-    const auto tooBig = [&file] {
-        Refuse(QStringLiteral("ファイル '%1' は大きすぎます（%2 MB まで）。"
-                              "ファイルを分けて取り込んでください")
-                   .arg(PathExcerpt(file))
-                   .arg(MaxCsvBytes / (1024 * 1024)));
-    };
-    if (!m_file.isSequential()) {
-        m_stamp = stamp();
-        m_size = m_stamp.size;
-        if (m_size > MaxCsvBytes)
-            tooBig();
-        m_device = &m_file;
-        return;
-    }
-    // A pipe or a device is read once: kept aside, and stopped at the limit (/dev/zero ends
-    // nowhere).
-    if (!m_copy.open())
-        Refuse(
-            QStringLiteral("一時ファイルを作れないため '%1' を読めません").arg(PathExcerpt(file)));
-    for (;;) {
-        const QByteArray piece = m_file.read(qMin<qint64>(1 << 20, MaxCsvBytes + 1 - m_size));
-        if (piece.isEmpty())
-            break;
-        if (m_copy.write(piece) != piece.size())
-            Refuse(QStringLiteral("一時ファイルに書けないため '%1' を読めません")
-                       .arg(PathExcerpt(file)));
-        m_size += piece.size();
-        if (m_size > MaxCsvBytes)
-            tooBig();
-    }
-    if (m_file.error() != QFileDevice::NoError)
-        refuseUnreadable();
-    m_file.close();
-    m_device = &m_copy;
-}
-
-CsvSource::Stamp CsvSource::stamp() const
-{
-    struct stat st;
-    if (fstat(m_file.handle(), &st) != 0)
-        refuseUnreadable();
-    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)};
-}
-
-void CsvSource::refuseUnreadable() const
-{
-    Refuse(QStringLiteral("ファイル '%1' を読めません").arg(PathExcerpt(m_name)));
-}
-
-void CsvSource::RefuseChanged() const
-{
-    Refuse(QStringLiteral("ファイル '%1' は読み込んだ後で変更されています。開き直してください")
-               .arg(PathExcerpt(m_name)));
-}
-
-QByteArray CsvSource::Read(qint64 offset, qint64 length) const
-{
-    // A logger may write the file again while the dialog is open: what is stored must be
-    // what was shown.
-    if (m_device == &m_file && stamp() != m_stamp)
-        RefuseChanged();
-    if (!m_device->seek(offset))
-        refuseUnreadable();
-    const QByteArray bytes = m_device->read(qMin(length, m_size - offset));
-    if (bytes.size() != qMin(length, m_size - offset))
-        refuseUnreadable();
-    return bytes;
-}
+// Reading a logger's file: the separator, the columns and the days, over the lines CsvFile
+// gives; once for what the file is, once for its days, and again for each day's readings when
+// they are stored.
 
 struct CsvDayReader
 {
@@ -144,164 +20,11 @@ struct CsvDayReader
     CsvColumns columns;
 };
 
+using CsvFile::IsBlankText;
+using CsvFile::LineCursor;
+using CsvFile::LineDecoder;
+
 namespace {
-
-// The lines of bytes [from, to) of a source, ends of line removed, read a piece at a time.
-class LineCursor
-{
-public:
-    LineCursor(const CsvSource& source, qint64 from, qint64 to, char end, int firstLine)
-        : number(firstLine - 1), m_source(source), m_to(qMin(to, source.Size())), m_end(end),
-          m_start(from), m_read(from)
-    {
-    }
-    // False at the end. A line longer than the limit comes back cut, with tooLong set.
-    bool Next()
-    {
-        for (;;) {
-            const qsizetype at = m_buffer.indexOf(m_end, m_pos);
-            const bool drained = m_read >= m_to;
-            if (at >= 0 || (drained && m_pos < m_buffer.size())) {
-                const qsizetype stop = at >= 0 ? at : m_buffer.size();
-                take(stop - m_pos, at >= 0 ? stop + 1 : stop);
-                return true;
-            }
-            if (drained)
-                return false;
-            if (m_buffer.size() - m_pos > MaxCsvLineBytes + 1) {
-                take(MaxCsvLineBytes + 1, m_buffer.size()); // no end in sight
-                return true;
-            }
-            m_buffer.remove(0, m_pos);
-            m_start += m_pos;
-            m_pos = 0;
-            m_buffer += m_source.Read(m_read, qMin<qint64>(1 << 20, m_to - m_read));
-            m_read = m_start + m_buffer.size();
-        }
-    }
-
-    QByteArrayView line;
-    qint64 offset = 0; // where the line starts
-    qint64 next = 0;   // where the line after it starts
-    int number = 0;
-    bool tooLong = false;
-
-private:
-    void take(qsizetype length, qsizetype resume)
-    {
-        line = QByteArrayView(m_buffer).sliced(m_pos, length);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        offset = m_start + m_pos;
-        m_pos = resume;
-        next = m_start + m_pos;
-        ++number;
-        tooLong = line.size() > MaxCsvLineBytes;
-    }
-
-    const CsvSource& m_source;
-    qint64 m_to;
-    char m_end;
-    QByteArray m_buffer;
-    qsizetype m_pos = 0;
-    qint64 m_start; // where m_buffer starts in the file
-    qint64 m_read;  // where it ends
-};
-
-bool IsAscii(QByteArrayView line)
-{
-    for (const char c : line) {
-        if (uchar(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-// What every line of a file is, before any is read as a reading.
-struct FileShape
-{
-    qint64 body = 0; // after a byte order mark
-    char end = '\n';
-    QString encoding;
-};
-
-// The line limits, and the one encoding: UTF-8 when every line is; Japanese Windows' CP932 when
-// no line with other characters is UTF-8 (each line is checked as CP932 when decoded). A file
-// of both is refused, not read half garbled.
-FileShape Inspect(const CsvSource& source)
-{
-    FileShape shape;
-    const QByteArray first = source.Read(0, 1 << 20);
-    if (first.startsWith("\xFF\xFE") || first.startsWith("\xFE\xFF"))
-        Refuse(QStringLiteral(
-            "UTF-16 のファイルは読めません。UTF-8 か Shift-JIS で保存し直してください"));
-    const bool bom = first.startsWith("\xEF\xBB\xBF");
-    shape.body = bom ? 3 : 0;
-    // Old Macintosh files end their lines with CR alone.
-    shape.end = first.contains('\n') ? '\n' : '\r';
-    int firstUtf8 = 0, firstOther = 0;
-    LineCursor lines(source, shape.body, source.Size(), shape.end, 1);
-    while (lines.Next()) {
-        if (lines.tooLong)
-            Refuse(QStringLiteral("%1 行目が長すぎます（1 行 %2 バイトまで）。温度計・記録計の CSV "
-                                  "ファイルか確かめてください")
-                       .arg(lines.number)
-                       .arg(MaxCsvLineBytes));
-        if (lines.number > MaxCsvLines)
-            Refuse(QStringLiteral("行が多すぎます（%1 行まで）。ファイルを分けて取り込んでください")
-                       .arg(MaxCsvLines));
-        if (lines.line.contains('\0'))
-            Refuse(QStringLiteral("%1 行目に NUL 文字があります。テキストの CSV ファイルか確かめて"
-                                  "ください")
-                       .arg(lines.number));
-        if ((firstUtf8 && firstOther) || IsAscii(lines.line))
-            continue;
-        int& first = lines.line.isValidUtf8() ? firstUtf8 : firstOther;
-        if (!first)
-            first = lines.number;
-    }
-    if (!firstOther)
-        shape.encoding = QStringLiteral("UTF-8");
-    else if (firstUtf8 || bom)
-        Refuse(QStringLiteral("文字コードが行によって違います（%1 行目は UTF-8 ではありません）。"
-                              "一つの文字コードで保存し直してください")
-                   .arg(firstOther));
-    else
-        shape.encoding = QStringLiteral("Shift-JIS");
-    return shape;
-}
-
-// A line's text in the file's one encoding.
-class LineDecoder
-{
-public:
-    explicit LineDecoder(const QString& encoding) : m_utf8(encoding == QLatin1String("UTF-8")) {}
-    QString operator()(QByteArrayView line, int number)
-    {
-        if (m_utf8 || IsAscii(line))
-            return QString::fromUtf8(line);
-        if (!m_sjis)
-            m_sjis.emplace("CP932", QStringConverter::Flag::Stateless);
-        const QString text = m_sjis->decode(line);
-        if (!m_sjis->isValid() || m_sjis->hasError())
-            Refuse(QStringLiteral("%1 行目は UTF-8 としても Shift-JIS としても読めません")
-                       .arg(number));
-        return text;
-    }
-
-private:
-    bool m_utf8;
-    std::optional<QStringDecoder> m_sjis;
-};
-
-bool IsBlankText(const QString& text)
-{
-    for (const QChar c : text) {
-        if (!c.isSpace())
-            return false;
-    }
-    return true;
-}
 
 QStringList SplitLine(const QString& line, QChar separator)
 {
@@ -635,7 +358,7 @@ namespace {
 
 CsvTable ReadTable(const std::shared_ptr<const CsvSource>& source)
 {
-    const FileShape shape = Inspect(*source);
+    const CsvFile::FileShape shape = CsvFile::Inspect(*source);
     CsvTable table;
     table.encoding = shape.encoding;
     table.lineEnd = shape.end;
