@@ -41,6 +41,7 @@
 #include <QLibraryInfo>
 #include <QPixmap>
 #include <QScreen>
+#include <QSessionManager>
 #include <QStyle>
 #include <QTranslator>
 #include <optional>
@@ -108,6 +109,16 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
     ConnectSitePanel(main, OnFirstUse(w.fSitePanel, parent));
     ConnectPackageDialog(main, OnFirstUse(w.fPackage, parent));
     ConnectHelp(main, OnFirstUse(w.fHelp, parent));
+    // The desktop session ending asks what closing the window asks; a cancel keeps it going.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &main,
+                     [&main](QSessionManager& manager) {
+                         if (manager.allowsInteraction()) {
+                             const bool settled = main.SettleBeforeQuit();
+                             manager.release();
+                             if (!settled)
+                                 manager.cancel();
+                         }
+                     });
 }
 
 TDesktop::~TDesktop() = default;

@@ -20,6 +20,14 @@ private:
     QByteArray m_utf8;
 };
 
+// The data cannot be reached now (another program holds it, the server is away or took too long):
+// the same request may succeed later, unlike a refusal of what was asked.
+class TDataAway : public AppError
+{
+public:
+    using AppError::AppError;
+};
+
 // What a message quotes of a text it did not write (a line of a file, a name, a driver's
 // words): one line, control characters as spaces, at most `length` characters with "…".
 QString Excerpt(const QString& text, int length = 60);

@@ -2,6 +2,7 @@
 #include "core/Utility.h"
 #include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
+#include "domain/Temperature.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
 
@@ -39,11 +40,25 @@ void takeNavigation(TDayHeader& to, const TDayHeader& from)
     to.kubunName = from.kubunName;
 }
 
-void checkLength(int lno, const QString& column, const QString& text, int characters)
+// "12 行目の", or nothing for a reading that is not a row of the grid.
+QString rowPrefix(int lno)
 {
+    return lno > 0 ? QStringLiteral("%1 行目の").arg(lno) : QString();
+}
+
+void checkText(int lno, const QString& column, const QString& text, int characters)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            throw AppError(QStringLiteral("%1%2に改行・タブなどの制御文字は使えません")
+                               .arg(rowPrefix(lno), column));
+    }
+    // Refused, never cut: the rest of what was typed would be lost without a word.
     if (text.size() > characters)
-        throw AppError(
-            QStringLiteral("%1 行目の%2は%3文字までです").arg(lno).arg(column).arg(characters));
+        throw AppError(QStringLiteral("%1%2は%3文字までです（%4 文字あります）")
+                           .arg(rowPrefix(lno), column)
+                           .arg(characters)
+                           .arg(text.size()));
 }
 
 bool sameDay(const TDayHeader& a, const TDayHeader& b)
@@ -56,18 +71,20 @@ bool sameDay(const TDayHeader& a, const TDayHeader& b)
 
 void CheckEntryRow(int lno, const TEntryRow& row)
 {
-    if (!std::any_of(row.temperature.begin(), row.temperature.end(),
-                     [](QChar c) { return c.isDigit(); }))
-        throw AppError(QStringLiteral("%1 行目の温度「%2」は数値ではありません")
-                           .arg(lno)
-                           .arg(row.temperature));
+    const TTemperature t = ReadTemperature(row.temperature);
+    if (!t.IsValid())
+        throw AppError(lno > 0 ? QStringLiteral("%1 行目: %2").arg(lno).arg(t.refusal) : t.refusal);
+    CheckEntryTexts(lno, row);
+}
+
+void CheckEntryTexts(int lno, const TEntryRow& row)
+{
     if (!row.time.isEmpty() && !QTime::fromString(row.time, QStringLiteral("HH:mm")).isValid())
-        throw AppError(QStringLiteral("%1 行目の時刻「%2」は 8:30 のように入力してください")
-                           .arg(lno)
-                           .arg(row.time.left(20)));
-    checkLength(lno, QStringLiteral("単位"), row.label, 16);
-    checkLength(lno, QStringLiteral("車番"), row.truck, 16);
-    checkLength(lno, QStringLiteral("備考"), row.remark, 64);
+        throw AppError(QStringLiteral("%1時刻「%2」は 8:30 のように入力してください")
+                           .arg(rowPrefix(lno), Excerpt(row.time, 20)));
+    checkText(lno, QStringLiteral("単位"), row.label, 16);
+    checkText(lno, QStringLiteral("車番"), row.truck, 16);
+    checkText(lno, QStringLiteral("備考"), row.remark, 64);
 }
 
 // ---- unregistered changes ----
@@ -391,6 +408,11 @@ bool TDayEntry::replacesNoOtherDay(const DayAsStored& there)
 
 bool TDayEntry::Register()
 {
+    // A typo is what the user is in the middle of: told before anything of the header.
+    if (const int lno = FirstRefused())
+        throw AppError(QStringLiteral("%1 行目の温度を直してから登録してください。%2")
+                           .arg(lno)
+                           .arg(Refusal(lno)));
     checkNamesTyped();
     // The registers' entries and, for a day other than the one shown, what is stored on it:
     // asked at once, before anything is written.

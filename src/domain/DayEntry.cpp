@@ -2,6 +2,7 @@
 
 #include "core/RegistryUtility.h"
 #include "core/Utility.h"
+#include "domain/Temperature.h"
 #include "storage/Query.h"
 
 #include <algorithm>
@@ -150,7 +151,7 @@ void TDayEntry::setCellQuietly(int lno, int column, const QString& text)
         row.label = text;
         break;
     case TemperatureColumn:
-        row.temperature = AsciiTyped(text).trimmed();
+        row.temperature = NormalTemperatureText(text);
         break;
     case TimeColumn:
         row.time = normalTime(text);
@@ -186,6 +187,11 @@ void TDayEntry::SetCell(int lno, int column, const QString& text)
     updateRowCount();
     calcStatistics();
     pushRows(QStringLiteral("%1 行目の入力").arg(lno), before, simulatedBefore);
+    if (column == TemperatureColumn) {
+        const QString refusal = Refusal(lno);
+        if (!refusal.isEmpty())
+            Q_EMIT temperatureRefused(lno, refusal);
+    }
 }
 
 void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
@@ -236,6 +242,13 @@ int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
     updateRowCount();
     calcStatistics();
     pushRows(QStringLiteral("貼り付け"), before, simulatedBefore);
+    for (int lno = firstLno; lno < firstLno + taken; ++lno) {
+        const QString refusal = Refusal(lno);
+        if (!refusal.isEmpty()) {
+            Q_EMIT temperatureRefused(lno, refusal);
+            break;
+        }
+    }
     const int leftOut = int(lines.size()) - taken;
     if (leftOut > 0 && Inform)
         Inform(QStringLiteral("貼り付けは %1 行目までです。残りの %2 行は取り込みませんでした。")
@@ -258,15 +271,34 @@ QString TDayEntry::CopyText(int topLno, int leftColumn, int bottomLno, int right
 
 QList<Reading> TDayEntry::Readings() const
 {
-    // A row is a reading when it has a label and a temperature.
+    // A row is a reading when it has a label and a temperature the rule takes; a refused one
+    // stays typed, for the user to correct, and counts for nothing.
     QList<Reading> readings;
     for (int lno = 1; lno <= m_rows.size(); ++lno) {
         const TEntryRow& row = m_rows.at(lno - 1);
-        if (!row.label.isEmpty() && !row.temperature.isEmpty())
-            readings << Reading{lno,      row.label, ParseNumber(row.temperature),
-                                row.time, row.truck, row.remark};
+        if (row.label.isEmpty() || row.temperature.isEmpty())
+            continue;
+        const TTemperature t = ReadTemperature(row.temperature);
+        if (t.IsValid())
+            readings << Reading{lno, row.label, t.value, row.time, row.truck, row.remark};
     }
     return readings;
+}
+
+QString TDayEntry::Refusal(int lno) const
+{
+    if (lno < 1 || lno > m_rows.size() || m_rows.at(lno - 1).temperature.isEmpty())
+        return QString();
+    return ReadTemperature(m_rows.at(lno - 1).temperature).refusal;
+}
+
+int TDayEntry::FirstRefused() const
+{
+    for (int lno = 1; lno <= m_rows.size(); ++lno) {
+        if (!Refusal(lno).isEmpty())
+            return lno;
+    }
+    return 0;
 }
 
 double TDayEntry::AverageAt(int decimals) const

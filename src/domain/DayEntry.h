@@ -55,9 +55,12 @@ struct TEntryRow
     }
 };
 
-// Raises AppError naming row `lno` when what is typed in it cannot be registered: a temperature
-// without a digit, a time other than "HH:mm", a text longer than its column.
+// Raises AppError naming row `lno` (none when 0) when what is typed in it cannot be registered:
+// a temperature the one rule refuses, a time other than "HH:mm", a control character, a text
+// longer than its column.
 void CheckEntryRow(int lno, const TEntryRow& row);
+// The same but for the temperature, for a reading whose value was checked as a number.
+void CheckEntryTexts(int lno, const TEntryRow& row);
 
 // What to do with changes not yet registered.
 enum class TUnsavedAnswer { Register, Discard, Cancel };
@@ -133,7 +136,8 @@ public:
     QString Cell(int lno, int column) const;
     // A typed temperature is read with full-width digits and signs turned into ASCII; typed
     // into a row without a label, it gives the row its number, and where the category stamps
-    // times, the row its time.
+    // times, the row its time. One the temperature rule refuses stays as typed, is told by
+    // temperatureRefused and is no reading until corrected.
     void SetCell(int lno, int column, const QString& text);
     // Empties the given cells: (lno, column) pairs.
     void ClearCells(const QList<QPair<int, int>>& cells);
@@ -143,8 +147,12 @@ public:
     // The block of cells as spreadsheet text.
     QString CopyText(int topLno, int leftColumn, int bottomLno, int rightColumn) const;
 
-    // Labelled rows with a temperature, by row.
+    // Labelled rows with a temperature the rule takes, by row.
     QList<Reading> Readings() const;
+    // Why the row's temperature is refused; empty when it is a temperature or none is typed.
+    QString Refusal(int lno) const;
+    // The first row whose temperature is refused, or 0.
+    int FirstRefused() const;
     DayStatistics Statistics() const { return m_statistics; }
     // The average at that many decimals, as shown; the stored one keeps one.
     double AverageAt(int decimals) const;
@@ -227,6 +235,8 @@ Q_SIGNALS:
     void kubunsChanged();
     void rowCountChanged(int rows);
     void modifiedChanged(bool modified);
+    // What was typed or pasted into the row is no temperature: "「13.5.2」は温度として読めません".
+    void temperatureRefused(int lno, const QString& reason);
     // After a day was stored: "2024/11/06 練上温度 30 件を登録しました".
     void registered(const QString& message);
 

@@ -4,6 +4,7 @@
 #include "core/Utility.h"
 #include "domain/DayEntry.h"
 #include "domain/ListViewData.h"
+#include "domain/Temperature.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
 
@@ -39,10 +40,11 @@ void checkId(const QString& id)
 // The row as the session would hold it after typing: the same normalising, then its checks.
 TEntryRow typedRow(const TSiteEntry& entry)
 {
+    const TTemperature t = ReadTemperature(entry.temperature);
+    if (!t.IsValid())
+        throw TRefused(t.refusal);
     TEntryRow row;
-    row.temperature = AsciiTyped(entry.temperature).trimmed();
-    if (row.temperature.isEmpty())
-        throw TRefused(QStringLiteral("温度が入力されていません"));
+    row.temperature = NormalTemperatureText(entry.temperature);
     if (entry.takenAt.isValid())
         row.time = entry.takenAt.toString(QStringLiteral("HH:mm"));
     row.truck = entry.truck.trimmed();
@@ -50,11 +52,11 @@ TEntryRow typedRow(const TSiteEntry& entry)
     return row;
 }
 
-// The session's checks of a typed row, as a refusal of what was sent.
-void checkRow(int lno, const TEntryRow& row)
+// The session's checks of a typed row, as a refusal of what was sent: a phone knows no rows.
+void checkRow(const TEntryRow& row)
 {
     try {
-        CheckEntryRow(lno, row);
+        CheckEntryRow(0, row);
     } catch (const AppError& e) {
         throw TRefused(e.message());
     }
@@ -250,15 +252,17 @@ TOndoKubun CheckDay(const TSiteDay& day)
     q.Open();
     if (q.FieldInt(QStringLiteral("K")) == 0)
         throw TRefused(QStringLiteral("工事コード「%1」は工事に登録されていません")
-                           .arg(day.kojiCode.left(20)));
+                           .arg(Excerpt(day.kojiCode, 20)));
     if (q.FieldInt(QStringLiteral("G")) == 0)
-        throw TRefused(
-            QStringLiteral("合材「%1」は合材に登録されていません").arg(day.gozaiName.left(30)));
+        throw TRefused(QStringLiteral("合材「%1」は合材に登録されていません。一覧を読み込み直して"
+                                      "ください")
+                           .arg(Excerpt(day.gozaiName, 30)));
     TOndoKubun kubun;
     kubun.LoadByID(day.kubunId);
     if (kubun.ID < 0)
-        throw TRefused(
-            QStringLiteral("温度区分が登録されていません。一覧を読み込み直してください"));
+        throw TRefused(QStringLiteral("温度区分「%1」は登録されていません。一覧を読み込み直して"
+                                      "ください")
+                           .arg(day.kubunId));
     return kubun;
 }
 
@@ -281,9 +285,9 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
             QStringLiteral("この試験日の温度は %1 件までです。別の区分か試験日を選んでください")
                 .arg(TDayEntry::MaxRows));
     row.label = QString::number(lno);
-    checkRow(lno, row);
+    checkRow(row);
 
-    const Reading reading{lno,      row.label, ParseNumber(row.temperature),
+    const Reading reading{lno,      row.label, ReadTemperature(row.temperature).value,
                           row.time, row.truck, row.remark};
     d.rows << Stored{reading, entry.id};
     storeSummary(day, kubun, d);
@@ -321,8 +325,8 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     Reading& reading = d.rows[index].reading;
     row.label = reading.Sokuten;
     row.time = reading.Jikoku; // when it was read stays
-    checkRow(reading.LNO, row);
-    reading.Ondo = ParseNumber(row.temperature);
+    checkRow(row);
+    reading.Ondo = ReadTemperature(row.temperature).value;
     reading.Syaryo = row.truck;
     reading.Biko = row.remark;
 

@@ -142,6 +142,9 @@ void TfEditOndoData::connectEntry()
     };
     connect(&m_entry, &TDayEntry::registered, this,
             [this](const QString& message) { ShowStatus(message, 15000); });
+    connect(&m_entry, &TDayEntry::temperatureRefused, this, [this](int lno, const QString& reason) {
+        ShowStatus(QStringLiteral("%1 行目: %2").arg(lno).arg(reason), 15000);
+    });
     connect(&m_entry, &TDayEntry::headerChanged, this, &TfEditOndoData::showHeader);
     connect(&m_entry, &TDayEntry::statisticsChanged, this, &TfEditOndoData::showStatistics);
     connect(&m_entry, &TDayEntry::shownIdChanged, this,
@@ -353,11 +356,18 @@ void TfEditOndoData::chooseDay()
     RunGuarded(this, [this] { m_entry.ChooseDay(); });
 }
 
-void TfEditOndoData::closeEvent(QCloseEvent* event)
+bool TfEditOndoData::SettleBeforeQuit()
 {
+    // A value still in the cell's editor is typed all the same: it is asked about too.
+    m_readings->CommitEditing();
     bool settled = false;
     RunGuarded(this, [&] { settled = m_entry.SettleUnsaved(); });
-    if (!settled) {
+    return settled;
+}
+
+void TfEditOndoData::closeEvent(QCloseEvent* event)
+{
+    if (!SettleBeforeQuit()) {
         event->ignore();
         return;
     }
@@ -472,6 +482,11 @@ void TfEditOndoData::PlaceOnScreen(const QRect& screen)
 void TfEditOndoData::registerDay()
 {
     m_register->setEnabled(false);
+    m_readings->CommitEditing();
+    // The refused cell is where the error box sends the user.
+    if (const int refused = m_entry.FirstRefused())
+        m_readings->setCurrentIndex(
+            m_readings->model()->index(refused - 1, TDayEntry::TemperatureColumn));
     RunGuarded(this, [this] { m_entry.Register(); });
     m_register->setEnabled(true);
     // Not on 閉じる, where a Space would end the program.

@@ -44,6 +44,9 @@ public:
     void ShowStatus(const QString& text, int milliseconds);
     // Where the window was last closed, or large enough for the readings on `screen`.
     void PlaceOnScreen(const QRect& screen);
+    // Before the program ends, however it is closed: what is typed and not registered, the
+    // cell being edited included, is asked about. False when the user stays.
+    bool SettleBeforeQuit();
 
 Q_SIGNALS:
     void printRequested();

@@ -6,6 +6,7 @@
 
 #include <QBrush>
 #include <QClipboard>
+#include <QColor>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -22,7 +23,8 @@ TReadingsModel::TReadingsModel(TDayEntry& entry, QObject* parent)
     // Out-of-spec marks follow every change of the readings and of the specified value.
     connect(&entry, &TDayEntry::statisticsChanged, this, [this] {
         Q_EMIT dataChanged(index(0, TDayEntry::TemperatureColumn),
-                           index(m_rows - 1, TDayEntry::TemperatureColumn), {Qt::ForegroundRole});
+                           index(m_rows - 1, TDayEntry::TemperatureColumn),
+                           {Qt::ForegroundRole, Qt::BackgroundRole, Qt::ToolTipRole});
     });
     // The grid grows with the readings typed, one empty row below the last.
     connect(&entry, &TDayEntry::rowCountChanged, this, [this](int rows) {
@@ -56,9 +58,27 @@ QVariant TReadingsModel::data(const QModelIndex& index, int role) const
         return QVariant();
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return m_entry.Cell(index.row() + 1, index.column());
-    if (role == Qt::ForegroundRole && index.column() == TDayEntry::TemperatureColumn &&
-        m_entry.IsOutside(index.row() + 1))
-        return QBrush(Qt::red);
+    if (index.column() != TDayEntry::TemperatureColumn)
+        return QVariant();
+    const int lno = index.row() + 1;
+    switch (role) {
+    case Qt::ForegroundRole:
+        if (m_entry.IsOutside(lno) || !m_entry.Refusal(lno).isEmpty())
+            return QBrush(Qt::red);
+        break;
+    case Qt::BackgroundRole:
+        if (!m_entry.Refusal(lno).isEmpty())
+            return QBrush(QColor(0xff, 0xd8, 0xd8));
+        break;
+    case Qt::ToolTipRole: {
+        const QString refusal = m_entry.Refusal(lno);
+        if (!refusal.isEmpty())
+            return refusal;
+        break;
+    }
+    default:
+        break;
+    }
     return QVariant();
 }
 
@@ -237,6 +257,16 @@ void TReadingsView::PasteText(const QString& text)
 {
     const QModelIndex at = currentIndex();
     m_entry.Paste(text, qMax(0, at.row()) + 1, qMax(0, at.column()));
+}
+
+void TReadingsView::CommitEditing()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 void TReadingsView::CutSelected()

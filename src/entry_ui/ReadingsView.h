@@ -6,7 +6,8 @@
 class TDayEntry;
 
 // The readings of the day as a table: label (headed by the category's interval), temperature,
-// remark; temperatures outside the specified value in red.
+// time, truck, remark; temperatures outside the specified value in red, and a temperature the
+// rule refuses on a red ground with the reason as its tooltip.
 class TReadingsModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -45,6 +46,8 @@ public:
     void PasteText(const QString& text);
     void ClearSelected();
     void CutSelected();
+    // The open editor's text goes into the session, as Return would put it.
+    void CommitEditing();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -69,9 +69,6 @@ inline constexpr int MaxCsvLines = 2000000;
 inline constexpr int MaxCsvLineBytes = 4096;
 // Where the first reading is looked for, and what the preview shows at most.
 inline constexpr int CsvHeadRows = 1000;
-// A reading outside these is a typo or another unit, never a mix's temperature.
-inline constexpr double MinCsvTemperature = -100;
-inline constexpr double MaxCsvTemperature = 1000;
 
 // Decodes and splits a file's bytes; recognises the encoding, separator, title lines and
 // columns. One encoding for the whole file: UTF-8 when every line is, else CP932 when no line

@@ -1,6 +1,8 @@
 #include "core/AppError.h"
 #include "core/RegistryUtility.h"
 #include "core/Utility.h"
+#include "domain/DayEntry.h"
+#include "domain/Temperature.h"
 #include "exchange/CsvFile.h"
 
 #include <QHash>
@@ -455,15 +457,6 @@ namespace {
     throw AppError(QStringLiteral("%1 行目%2: %3").arg(row.line).arg(why, Excerpt(row.text)));
 }
 
-bool HasControl(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control)
-            return true;
-    }
-    return false;
-}
-
 // Each non-blank line of a span as a reading that passed every check.
 template <typename Use> void ForEachReading(const CsvDayReader& r, const CsvSpan& span, Use&& use)
 {
@@ -481,12 +474,16 @@ template <typename Use> void ForEachReading(const CsvDayReader& r, const CsvSpan
             RowError(row, QStringLiteral("を読み取れません"));
         if (v.day.year() < 1900)
             RowError(row, QStringLiteral("の日付は 1900 年より前です"));
-        if (!(v.value >= MinCsvTemperature && v.value <= MaxCsvTemperature))
-            RowError(row, QStringLiteral("の温度は %1～%2 ℃ の外です")
-                              .arg(MinCsvTemperature)
-                              .arg(MaxCsvTemperature));
-        if (HasControl(v.label) || HasControl(v.truck) || HasControl(v.remark))
-            RowError(row, QStringLiteral("に制御文字があります"));
+        const TTemperature t = CheckTemperature(v.value);
+        if (!t.IsValid())
+            RowError(row, QStringLiteral("（%1）").arg(t.refusal));
+        // The texts as the grid would take them: too long is refused, never cut.
+        try {
+            CheckEntryTexts(0, TEntryRow{r.columns.label >= 0 ? v.label : QString(), QString(),
+                                         QString(), v.truck, v.remark});
+        } catch (const AppError& e) {
+            RowError(row, QStringLiteral("（%1）").arg(e.message()));
+        }
         use(v, lines);
     }
 }
@@ -498,7 +495,7 @@ Reading ReadingOf(const RowValue& v, const CsvColumns& c, int lno)
     const QString label = c.label >= 0 && !v.label.isEmpty() ? v.label
                           : v.hasTime                        ? clock
                                                              : QString::number(lno);
-    return Reading{lno, SjisLeft(label, 16), v.value, clock, v.truck.left(16), v.remark.left(64)};
+    return Reading{lno, label, v.value, clock, v.truck, v.remark};
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "domain/OndoKanri.h"
+#include "domain/Temperature.h"
 #include "exchange/ParadoxWork.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
@@ -322,6 +323,18 @@ void PlanDays(Work& w)
                 ++*reason;
                 ++report.skipped;
                 continue;
+            }
+            if (t == Line) {
+                // A typo of the old program is refused with the whole folder, never stored.
+                const TTemperature checked = CheckTemperature(ondo.toDouble());
+                if (!checked.IsValid())
+                    throw AppError(QStringLiteral("OndoLine4.DB の %1 件目（記録 %2、%3、%4 "
+                                                  "番）: %5。何も取り込んでいません")
+                                       .arg(r + 1)
+                                       .arg(oldId)
+                                       .arg(FormatDate(day))
+                                       .arg(lno)
+                                       .arg(checked.refusal));
             }
             ++report.added;
             if (t == Head) {

@@ -19,16 +19,82 @@ namespace {
 
 // A phone clock further off than this is corrected, and the phone told.
 constexpr qint64 ClockSlackMs = 2 * 60 * 1000;
+// A phone's clock stamp further from this computer's is no clock at all.
+constexpr qint64 ClockSpanMs = qint64(10) * 366 * 24 * 3600 * 1000;
 
-TSiteDay dayFrom(const QJsonObject& o)
+// What was sent is not a request the page makes: a field of the wrong kind.
+class TUnreadable : public AppError
+{
+public:
+    TUnreadable() : AppError(QStringLiteral("送られた内容を読み取れません")) {}
+};
+
+QString textField(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (v.isUndefined() || v.isNull())
+        return QString();
+    if (!v.isString())
+        throw TUnreadable();
+    return v.toString();
+}
+
+bool hasControl(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+// The day as chosen on the page; what no register could hold is refused here, quoted.
+TSiteDay dayFrom(const QJsonObject& o, const QDate& today)
 {
     TSiteDay d;
-    d.kojiCode = o.value(QStringLiteral("koji")).toString().left(64);
-    d.gozaiName = o.value(QStringLiteral("gozai")).toString().left(128);
+    d.kojiCode = textField(o, "koji");
+    d.gozaiName = textField(o, "gozai");
+    if (hasControl(d.kojiCode) || hasControl(d.gozaiName))
+        throw TRefused(QStringLiteral("工事コードと合材名に制御文字は使えません"));
     const QJsonValue kubun = o.value(QStringLiteral("kubun"));
-    d.kubunId = kubun.isString() ? kubun.toString().toInt() : kubun.toInt(-1);
-    d.day = QDate::fromString(o.value(QStringLiteral("day")).toString(), Qt::ISODate);
+    QString kubunText;
+    if (kubun.isDouble()) {
+        const double k = kubun.toDouble();
+        d.kubunId = k == std::floor(k) && std::fabs(k) < 1e9 ? int(k) : -1;
+        kubunText = QString::number(k);
+    } else if (kubun.isString()) {
+        kubunText = kubun.toString();
+        bool ok = false;
+        d.kubunId = kubunText.toInt(&ok);
+        if (!ok)
+            d.kubunId = -1;
+    } else {
+        throw TUnreadable();
+    }
+    if (d.kubunId < 0)
+        throw TRefused(QStringLiteral("温度区分「%1」は登録されていません。一覧を読み込み直して"
+                                      "ください")
+                           .arg(Excerpt(kubunText, 20)));
+    const QString dayText = textField(o, "day");
+    d.day = QDate::fromString(dayText, Qt::ISODate);
+    if (!d.day.isValid() || d.day.year() < 1900)
+        throw TRefused(QStringLiteral("試験日「%1」が正しくありません").arg(Excerpt(dayText, 20)));
+    if (d.day > today.addDays(1))
+        throw TRefused(QStringLiteral("試験日「%1」は明日より後です").arg(dayText));
     return d;
+}
+
+// A stamp of the phone's clock: a finite number of milliseconds near enough to this clock's,
+// else none.
+qint64 stampField(const QJsonObject& o, const char* key, qint64 now)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    if (!v.isDouble())
+        return 0;
+    const double ms = v.toDouble();
+    if (!std::isfinite(ms) || std::fabs(ms - double(now)) > double(ClockSpanMs))
+        return 0;
+    return qint64(ms);
 }
 
 QJsonObject summaryJson(const TSiteSummary& s)
@@ -88,12 +154,24 @@ TSiteServer::TReply TSiteServer::day(const QHttpServerRequest& request)
     QJsonObject o;
     for (const char* key : {"koji", "gozai", "kubun", "day"})
         o.insert(QLatin1String(key), q.queryItemValue(QLatin1String(key), QUrl::FullyDecoded));
+    return answered([&] { return json(summaryJson(Summary(dayFrom(o, Now().date())))); });
+}
+
+TSiteServer::TReply TSiteServer::answered(const std::function<TReply()>& work)
+{
     try {
-        return json(summaryJson(Summary(dayFrom(o))));
+        return work();
+    } catch (const TUnreadable& e) {
+        return error(400, e.message());
     } catch (const TRefused& e) {
         return error(422, e.message());
-    } catch (const AppError& e) {
+    } catch (const TDataAway& e) {
+        // The data cannot be reached now (locked, the server away): the phone sends again.
         return error(503, e.message(), 5);
+    } catch (const AppError& e) {
+        // Neither the phone's fault nor a passing one: the page keeps the reading for the
+        // person to decide.
+        return error(500, e.message());
     }
 }
 
@@ -103,18 +181,22 @@ TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, cons
     const QJsonDocument doc = QJsonDocument::fromJson(request.body(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject())
         return error(400, QStringLiteral("送られた内容を読み取れません"));
-    const QJsonObject o = doc.object();
-    const TSiteDay siteDay = dayFrom(o);
+    return answered([&] { return reading(doc.object(), path); });
+}
+
+TSiteServer::TReply TSiteServer::reading(const QJsonObject& o, const QByteArray& path)
+{
+    const QDateTime now = Now();
+    const TSiteDay siteDay = dayFrom(o, now.date());
     TSiteEntry entry;
-    entry.id = o.value(QStringLiteral("id")).toString();
-    entry.temperature = o.value(QStringLiteral("temperature")).toString();
-    entry.truck = o.value(QStringLiteral("truck")).toString();
-    entry.remark = o.value(QStringLiteral("remark")).toString();
+    entry.id = textField(o, "id");
+    entry.temperature = textField(o, "temperature");
+    entry.truck = textField(o, "truck");
+    entry.remark = textField(o, "remark");
 
     // The phone stamps the reading; its clock is checked against this one when it sends.
-    const QDateTime now = Now();
-    const qint64 sentAt = qint64(o.value(QStringLiteral("sentAt")).toDouble());
-    const qint64 takenAt = qint64(o.value(QStringLiteral("takenAt")).toDouble());
+    const qint64 sentAt = stampField(o, "sentAt", now.toMSecsSinceEpoch());
+    const qint64 takenAt = stampField(o, "takenAt", now.toMSecsSinceEpoch());
     const qint64 skew = sentAt > 0 ? now.toMSecsSinceEpoch() - sentAt : 0;
     QString clock;
     QDateTime taken = takenAt > 0 ? QDateTime::fromMSecsSinceEpoch(takenAt) : now;
@@ -129,7 +211,7 @@ TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, cons
         taken = now;
     entry.takenAt = taken;
 
-    try {
+    {
         QJsonObject answer;
         TSiteSummary s;
         bool changed = true;
@@ -160,10 +242,5 @@ TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, cons
         if (!clock.isEmpty())
             answer.insert(QStringLiteral("clock"), clock);
         return json(answer);
-    } catch (const TRefused& e) {
-        return error(422, e.message());
-    } catch (const AppError& e) {
-        // The data cannot be reached now (locked, the server away): the phone sends again.
-        return error(503, e.message(), 5);
     }
 }

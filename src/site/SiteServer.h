@@ -76,6 +76,10 @@ private:
     TReply registers();
     TReply day(const QHttpServerRequest& request);
     TReply reading(const QHttpServerRequest& request, const QByteArray& path);
+    TReply reading(const QJsonObject& body, const QByteArray& path);
+    // The work's answer, or the status its failure calls for: 400 for what no page sends, 422
+    // for what is refused as sent, 503 while the data is out of reach, 500 otherwise.
+    static TReply answered(const std::function<TReply()>& work);
     bool allowed(const QString& key, int burst, int perSecond);
     void send(QTcpSocket* socket, const QHttpServerRequest& request, const TReply& reply);
 

@@ -33,9 +33,8 @@ sqlite3* sqliteHandle()
 
 [[noreturn]] void raiseDirect(sqlite3* handle)
 {
-    throw AppError(SqlErrorMessage(sqlite3_extended_errcode(handle),
-                                   QString::fromUtf8(sqlite3_errmsg(handle)),
-                                   Engine::CurrentFolder()));
+    RaiseSqliteError(sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle)),
+                     Engine::CurrentFolder());
 }
 
 // A prepared insert bound a row at a time.

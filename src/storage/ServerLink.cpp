@@ -33,7 +33,7 @@ Result own(PGresult* r)
 
 [[noreturn]] void raise(const QString& sqlState, const QString& detail)
 {
-    throw AppError(ServerErrorMessage(sqlState, detail, g_location));
+    RaiseServerError(sqlState, detail, g_location);
 }
 
 [[noreturn]] void raiseConnection(PGconn* conn)

@@ -5,6 +5,7 @@
 
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QStringList>
 
 namespace {
 
@@ -16,6 +17,29 @@ QString driverWords(const QString& detail)
     const QString line = detail.section(QLatin1Char('\n'), 0, 0).trimmed().remove(severity);
     return line.isEmpty() ? QString()
                           : QStringLiteral("\n（") + Excerpt(line, 80) + QStringLiteral("）");
+}
+
+bool says(const QString& detail, std::initializer_list<const char*> words)
+{
+    for (const char* w : words) {
+        if (detail.contains(QLatin1String(w), Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+// libpq's words when a connection it had went away, and when none could be made.
+bool connectionLostWords(const QString& detail)
+{
+    return says(detail, {"server closed the connection", "terminating connection",
+                         "no connection to the server", "connection to server was lost",
+                         "could not receive data", "could not send data"});
+}
+bool cannotConnectWords(const QString& detail)
+{
+    return says(detail, {"could not connect", "connection refused", "could not translate host",
+                         "timeout expired", "network is unreachable", "no route to host",
+                         "connection to server at"});
 }
 
 } // namespace
@@ -85,17 +109,12 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
                (has("database \"") && has("does not exist"))) {
         text = QStringLiteral(
             "サーバー %1 にデータベースがありません。データベース名を確認してください。");
-    } else if (has("server closed the connection") || has("terminating connection") ||
-               has("no connection to the server") || has("connection to server was lost") ||
-               has("could not receive data") || has("could not send data") ||
-               sqlState.startsWith(QLatin1String("08")) || sqlState == QLatin1String("57P01")) {
+    } else if (connectionLostWords(detail) || sqlState.startsWith(QLatin1String("08")) ||
+               sqlState == QLatin1String("57P01")) {
         text = QStringLiteral("サーバー %1 との接続が切れました。書きかけの内容は取り消されました。"
                               "次の操作で接続し直します。");
         lost = true;
-    } else if (has("could not connect") || has("connection refused") ||
-               has("could not translate host") || has("timeout expired") ||
-               has("network is unreachable") || has("no route to host") ||
-               has("connection to server at")) {
+    } else if (cannotConnectWords(detail)) {
         text = QStringLiteral("サーバー %1 に接続できません。サーバーが動いているか、"
                               "ホスト名とポート番号を確認してください。");
     } else if (sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001") ||
@@ -121,11 +140,54 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
     return text.arg(server);
 }
 
+bool IsSqliteAway(int code)
+{
+    switch (code & 0xff) {
+    case 5:  // SQLITE_BUSY
+    case 6:  // SQLITE_LOCKED
+    case 10: // SQLITE_IOERR: a network share gone for a moment
+    case 14: // SQLITE_CANTOPEN
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool IsServerAway(const QString& sqlState, const QString& detail)
+{
+    // Connection exceptions, a lock not granted in time, a statement cancelled by its timeout,
+    // a deadlock or a serialisation failure, the server shutting down or starting.
+    static const QStringList states{QStringLiteral("55P03"), QStringLiteral("57014"),
+                                    QStringLiteral("40P01"), QStringLiteral("40001"),
+                                    QStringLiteral("57P01"), QStringLiteral("57P02"),
+                                    QStringLiteral("57P03"), QStringLiteral("53300")};
+    if (sqlState.startsWith(QLatin1String("08")) || states.contains(sqlState))
+        return true;
+    if (!sqlState.isEmpty())
+        return false;
+    // No state: libpq's own words about the connection.
+    return connectionLostWords(detail) || cannotConnectWords(detail);
+}
+
+void RaiseSqliteError(int code, const QString& detail, const QString& folder)
+{
+    const QString message = SqlErrorMessage(code, detail, folder);
+    if (IsSqliteAway(code))
+        throw TDataAway(message);
+    throw AppError(message);
+}
+
+void RaiseServerError(const QString& sqlState, const QString& detail, const QString& location)
+{
+    const QString message = ServerErrorMessage(sqlState, detail, location);
+    if (IsServerAway(sqlState, detail))
+        throw TDataAway(message);
+    throw AppError(message);
+}
+
 void RaiseSqlError(const QSqlError& error, const QString& folder)
 {
-    if (Engine::IsServerLocation(folder)) {
-        throw AppError(ServerErrorMessage(error.nativeErrorCode(), error.text().trimmed(), folder));
-    }
-    throw AppError(
-        SqlErrorMessage(error.nativeErrorCode().toInt(), error.text().trimmed(), folder));
+    if (Engine::IsServerLocation(folder))
+        RaiseServerError(error.nativeErrorCode(), error.text().trimmed(), folder);
+    RaiseSqliteError(error.nativeErrorCode().toInt(), error.text().trimmed(), folder);
 }

@@ -16,5 +16,14 @@ QString SqlErrorMessage(int code, const QString& detail, const QString& folder);
 QString ServerErrorMessage(const QString& sqlState, const QString& detail, const QString& location,
                            bool* connectionLost = nullptr);
 
-// Raises an AppError with SqlErrorMessage of the error.
+// True for the errors after which the same statement may succeed later: busy or locked, the
+// folder or the server out of reach, a lock or statement timeout, a deadlock.
+bool IsSqliteAway(int code);
+bool IsServerAway(const QString& sqlState, const QString& detail);
+
+// Raise the message as a TDataAway when trying later may help, else as an AppError.
+[[noreturn]] void RaiseSqliteError(int code, const QString& detail, const QString& folder);
+[[noreturn]] void RaiseServerError(const QString& sqlState, const QString& detail,
+                                   const QString& location);
+// The same for a driver's error, on a data folder or a server.
 [[noreturn]] void RaiseSqlError(const QSqlError& error, const QString& folder);

@@ -5,7 +5,10 @@ site_browser.py URL CODE COUNT [SCREENSHOT_DIR]
 Pairs with CODE, enters COUNT readings for the day the page offers, and halfway asks the test
 that runs it to stop the server (prints STOP, waits for a line on standard input), enters a few
 readings while it is away, checks that the page says how many wait, asks for it back (START)
-and waits until everything is sent. Prints DONE and exits 0, or a reason and exits 1.
+and waits until everything is sent. Then one more reading while the server is away, which the
+office refuses once back (RENAME: the test renames the mix and starts the server; RESTORE:
+the old name again): it stays marked until deleted. Prints DONE and exits 0, or a reason and
+exits 1.
 """
 import os
 import sys
@@ -106,6 +109,26 @@ try:
         enter(str(150 + i % 10), 'T-%d' % (i + 1))
     WebDriverWait(driver, 60, poll_frequency=0.1).until(
         lambda d: waiting_text() == '' and d.find_element(By.ID, 'count').text == str(count))
+
+    # A reading the office refuses as it is (its mix was renamed there while the phone was
+    # away) stays on the page marked 送れません, through a reload, until the person deletes it.
+    ask('STOP')
+    enter('155', 'T-X')
+    wait.until(lambda d: waiting_text() == '未送信 1 件')
+    ask('RENAME')
+    wait.until(lambda d: waiting_text() == '送れません 1 件')
+    refused = driver.find_element(By.CSS_SELECTOR, '#recent li.refused')
+    if '送れません' not in refused.text or '合材「' not in refused.text:
+        raise AssertionError('the refused reading does not say why: ' + refused.text)
+    ask('RESTORE')
+    driver.refresh()
+    wait.until(lambda d: labelled('温度').is_displayed())
+    wait.until(lambda d: waiting_text() == '送れません 1 件')
+    driver.find_element(By.CSS_SELECTOR, '#recent li.refused button').click()
+    button('削除する').click()
+    wait.until(lambda d: waiting_text() == '' and not d.find_elements(By.CSS_SELECTOR, '#recent li.refused'))
+    if driver.find_element(By.ID, 'count').text != str(count):
+        raise AssertionError('the refused reading was stored')
     if shots:
         driver.execute_script('window.scrollTo(0, 0)')
         driver.save_screenshot(os.path.join(shots, 'site-entry.png'))

@@ -91,6 +91,16 @@ private Q_SLOTS:
                     QCOMPARE(panel->Server().IsListening(), line == QLatin1String("START"));
                     QCOMPARE(!on->isHidden(), line == QLatin1String("START"));
                     browser.write("ok\n");
+                } else if (line == QLatin1String("RENAME") || line == QLatin1String("RESTORE")) {
+                    const bool away = line == QLatin1String("RENAME");
+                    Query rename(QStringLiteral("update GozaiDef set DataName = :A where "
+                                                "DataName = :B"));
+                    rename.BindText(QStringLiteral("A"), away ? Mix + QStringLiteral("改") : Mix);
+                    rename.BindText(QStringLiteral("B"), away ? Mix : Mix + QStringLiteral("改"));
+                    rename.ExecSQL();
+                    if (away)
+                        onOff->click();
+                    browser.write("ok\n");
                 }
             }
         });

@@ -22,16 +22,16 @@ private Q_SLOTS:
     {
         Fixture f;
         QSignalSpy changed(&f.entry, &TDayEntry::statisticsChanged);
-        f.entry.SetCell(10, TDayEntry::TemperatureColumn, QStringLiteral("5000"));
+        f.entry.SetCell(10, TDayEntry::TemperatureColumn, QStringLiteral("250"));
         QCOMPARE(f.entry.Cell(10, 0), QStringLiteral("10")); // typed, it is a reading
-        QCOMPARE(f.statistics(), (QStringList{"5000", "5000", "5000.0", "1"}));
+        QCOMPARE(f.statistics(), (QStringList{"250", "250", "250.0", "1"}));
         QVERIFY(f.entry.IsModified());
 
         // Numbering keeps what is typed; rows beyond the count go only when the user agrees.
         f.entry.SetCell(2, TDayEntry::TemperatureColumn, QStringLiteral("155"));
         f.entry.NumberRows(QStringLiteral("５")); // typed full-width; no: nothing changes
         QCOMPARE(f.asked.last(), QStringLiteral("5 行目より後の 1 行の入力を消しますか？"));
-        QCOMPARE(f.entry.Cell(10, 1), QStringLiteral("5000"));
+        QCOMPARE(f.entry.Cell(10, 1), QStringLiteral("250"));
         QCOMPARE(f.column(0), (QStringList{"", "2", "", "", "", ""}));
         f.answers = {true};
         f.entry.NumberRows(QStringLiteral("５"));
@@ -349,7 +349,8 @@ private Q_SLOTS:
                  f.entry.SetKubunName(Kubun0);
                  f.entry.SetCell(1, 1, QStringLiteral("-"));
              },
-             QStringLiteral("1 行目の温度「-」は数値ではありません")},
+             QStringLiteral(
+                 "1 行目の温度を直してから登録してください。「-」は温度として読めません")},
             {[&] { f.entry.SetCell(1, 1, QString()); }, QStringLiteral("温度が入力されていません")},
             {[&] {
                  f.entry.SetCell(1, 1, QStringLiteral("150"));
@@ -376,6 +377,41 @@ private Q_SLOTS:
         TKoji added;
         added.Load(QStringLiteral("K009"));
         QCOMPARE(added.Kojimei(), QStringLiteral("市道工事"));
+    }
+
+    // A typo stays as typed, with its reason; it is no reading until corrected, and 登録 asks
+    // for the correction first, storing nothing.
+    void typosStayTypedAndCountForNothing()
+    {
+        Fixture f;
+        const QString day = QStringLiteral("2024/06/03");
+        f.header(QStringLiteral("K001"), Mix13, Kubun0, day);
+        QSignalSpy refused(&f.entry, &TDayEntry::temperatureRefused);
+        f.type({QStringLiteral("150"), QStringLiteral("13.5.2"), QStringLiteral("152"),
+                QStringLiteral("1350")});
+        QCOMPARE(f.column(1, 4), (QStringList{"150", "13.5.2", "152", "1350"}));
+        QCOMPARE(f.statistics(), (QStringList{"152", "150", "151.0", "2"}));
+        QCOMPARE(refused.count(), 2);
+        QCOMPARE(refused.at(0).at(0).toInt(), 2);
+        QCOMPARE(refused.at(1).at(1).toString(),
+                 QStringLiteral("「1350」は温度の範囲 (−20〜300 ℃) の外です"));
+        QCOMPARE(f.entry.Refusal(2), QStringLiteral("「13.5.2」は温度として読めません"));
+        QVERIFY(f.entry.Refusal(1).isEmpty() && f.entry.Refusal(5).isEmpty());
+        QCOMPARE(f.entry.FirstRefused(), 2);
+        QCOMPARE(Fixture::refusal([&] { f.entry.Register(); }),
+                 QStringLiteral("2 行目の温度を直してから登録してください。"
+                                "「13.5.2」は温度として読めません"));
+        QCOMPARE(countRows(QStringLiteral("select * from OndoLine4")), 0);
+
+        f.entry.Paste(QStringLiteral("153\nl62\n"), 2, TDayEntry::TemperatureColumn);
+        QCOMPARE(f.entry.FirstRefused(), 3);
+        QCOMPARE(refused.last().at(1).toString(), QStringLiteral("「l62」は温度として読めません"));
+        f.entry.SetCell(3, TDayEntry::TemperatureColumn, QStringLiteral("１６２"));
+        f.entry.SetCell(4, TDayEntry::TemperatureColumn, QStringLiteral("135.5"));
+        QCOMPARE(f.entry.FirstRefused(), 0);
+        QCOMPARE(f.statistics(), (QStringList{"162", "135.5", "150.1", "4"}));
+        QVERIFY(f.entry.Register());
+        QCOMPARE(stored(1, day), (QStringList{"1 1 150", "2 2 153", "3 3 162", "4 4 135.5"}));
     }
 
     void failedRegisterLeavesTheStoredDay()

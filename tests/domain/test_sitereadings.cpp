@@ -130,10 +130,19 @@ private Q_SLOTS:
     {
         Fixture f;
         QCOMPARE(refusal([&] { Append(f.day, f.entry(QStringLiteral("abc"))); }),
-                 QStringLiteral("1 行目の温度「abc」は数値ではありません"));
+                 QStringLiteral("「abc」は温度として読めません"));
+        QCOMPARE(refusal([&] { Append(f.day, f.entry(QStringLiteral("1350"))); }),
+                 QStringLiteral("「1350」は温度の範囲 (−20〜300 ℃) の外です"));
+        // Too long or with a control character is refused, never cut.
         TSiteEntry longTruck = f.entry(QStringLiteral("155"), QString(17, QLatin1Char('x')));
         QCOMPARE(refusal([&] { Append(f.day, longTruck); }),
-                 QStringLiteral("1 行目の車番は16文字までです"));
+                 QStringLiteral("車番は16文字までです（17 文字あります）"));
+        for (const QChar control : {QChar(0), QChar('\n'), QChar('\r'), QChar('\t')}) {
+            TSiteEntry remark = f.entry(QStringLiteral("155"));
+            remark.remark = QStringLiteral("a") + control + QStringLiteral("b");
+            QCOMPARE(refusal([&] { Append(f.day, remark); }),
+                     QStringLiteral("備考に改行・タブなどの制御文字は使えません"));
+        }
         TSiteDay unknown = f.day;
         unknown.kojiCode = QStringLiteral("K999");
         QCOMPARE(refusal([&] { Append(unknown, f.entry(QStringLiteral("155"))); }),

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QCompleter>
 #include <QFontInfo>
 #include <QGroupBox>
@@ -482,6 +483,73 @@ private Q_SLOTS:
         QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Tenki = '曇'")), 1);
         QCOMPARE(f.w.statusBar()->currentMessage(),
                  QStringLiteral("2024/11/06 練上温度 1 件を登録しました"));
+    }
+
+    // However the window is closed (here the close event itself, as the title bar's × and Alt+F4
+    // send it), a value still in the cell's editor is asked about with the rest.
+    void closeEventWithAnOpenEditorAsks()
+    {
+        Fixture f;
+        TypeInto(f.edit("Edit2"), QStringLiteral("K001"));
+        TypeInto(f.box("ComboBox2")->lineEdit(), Mix13);
+        TypeInto(f.box("ComboBox4")->lineEdit(), Kubun0);
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/11/07"));
+        QVERIFY(!f.entry.IsModified());
+        QVERIFY(f.commitIntoCell(1, 1, QStringLiteral("161")));
+        QCOMPARE(f.entry.Cell(1, 1), QString()); // still in the editor
+
+        auto asked = std::make_shared<QString>();
+        WhenModal([asked](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                *asked = box->text();
+                for (QAbstractButton* b : box->buttons())
+                    if (b->text() == QStringLiteral("キャンセル"))
+                        b->click();
+            }
+        });
+        QCloseEvent cancelled;
+        QApplication::sendEvent(&f.w, &cancelled);
+        QVERIFY(!cancelled.isAccepted());
+        QCOMPARE(*asked, QStringLiteral("変更を登録しますか？"));
+        QCOMPARE(f.entry.Cell(1, 1), QStringLiteral("161"));
+
+        QVERIFY(f.commitIntoCell(2, 1, QStringLiteral("162")));
+        WhenModal([](QWidget* modal) {
+            if (auto* box = qobject_cast<QMessageBox*>(modal))
+                for (QAbstractButton* b : box->buttons())
+                    if (b->text() == QStringLiteral("登録"))
+                        b->click();
+        });
+        QCloseEvent registered;
+        QApplication::sendEvent(&f.w, &registered);
+        QVERIFY(registered.isAccepted());
+        QCOMPARE(countRows(QStringLiteral("select * from OndoLine4")), 2);
+    }
+
+    // A typo keeps its text on a red ground with the reason as its tooltip and in the status
+    // bar, counts for nothing, and 登録 sends the user to it.
+    void refusedCellsStayMarked()
+    {
+        Fixture f;
+        f.typeCell(1, 1, QStringLiteral("155"));
+        f.typeCell(2, 1, QStringLiteral("13.5.2"));
+        const QModelIndex typo = f.grid->model()->index(1, 1);
+        QCOMPARE(typo.data().toString(), QStringLiteral("13.5.2"));
+        QCOMPARE(typo.data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("「13.5.2」は温度として読めません"));
+        QVERIFY(typo.data(Qt::BackgroundRole).value<QBrush>().style() != Qt::NoBrush);
+        QVERIFY(!f.grid->model()->index(0, 1).data(Qt::ToolTipRole).isValid());
+        QCOMPARE(f.w.statusBar()->currentMessage(),
+                 QStringLiteral("2 行目: 「13.5.2」は温度として読めません"));
+        QCOMPARE(f.statistics(), (QStringList{"155", "155", "155.0", "1"}));
+
+        f.grid->setCurrentIndex(f.grid->model()->index(5, 1));
+        const auto told = answerBox(QMessageBox::Ok);
+        f.click("BitBtn2");
+        QCOMPARE(*told, QStringLiteral("2 行目の温度を直してから登録してください。"
+                                       "「13.5.2」は温度として読めません"));
+        QCOMPARE(f.grid->currentIndex().row(), 1);
+        QCOMPARE(countRows(QStringLiteral("select * from OndoLine4")), 0);
     }
 
     // Enter moves as the arrow says; Tab walks a row and on to the next; the 編集 menu undoes

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void commandLine();
     void hostileFilesEndInOneShortLine_data();
     void hostileFilesEndInOneShortLine();
+    void longTextsAreRefusedNeverCut();
     void endlessStreamStopsAtTheLimit();
     void secondImportOfANewDayIsRefused_data();
     void secondImportOfANewDayIsRefused();
@@ -425,7 +426,16 @@ void TestCsvImport::hostileFilesEndInOneShortLine_data()
         << "文字コードが行によって違います（3 行目は UTF-8 ではありません）";
     QTest::newRow("average beyond the integer range")
         << Utf8("2024/06/01 08:00,150\n2024/06/01 08:10,3000000000\n")
-        << "2 行目の温度は -100～1000 ℃ の外です";
+        << "2 行目（「3000000000」は温度の範囲 (−20〜300 ℃) の外です）: 2024/06/01 08:10,";
+    QTest::newRow("a missed decimal point")
+        << Utf8("日時,温度\n2024/06/01 08:00,150\n2024/06/01 08:10,1505\n2024/06/01 08:20,151\n")
+        << "3 行目（「1505」は温度の範囲 (−20〜300 ℃) の外です）: 2024/06/01 08:10,1505";
+    QTest::newRow("three decimals")
+        << Utf8("2024/06/01 08:00,150\n2024/06/01 08:10,150.125\n")
+        << "2 行目（「150.125」は温度として読めません（小数は2桁まで））";
+    QTest::newRow("an exponent") << Utf8("2024/06/01 08:00,150\n2024/06/01 08:10,1E3\n")
+                                 << "2 行目を読み取れません";
+
     QTest::newRow("long unreadable line, quoted short")
         << Utf8("2024/06/01 08:00,150\n2024/06/01 08:10,") + QByteArray(3000, 'x') + "\n"
         << "2 行目を読み取れません: 2024/06/01 08:10,xxxxxxxxxx";
@@ -462,11 +472,37 @@ void TestCsvImport::hostileFilesEndInOneShortLine()
     QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
     QVERIFY2(run.err.size() < 200, qPrintable(run.err));
     QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 3);
     QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 6, 1), QTime(0, 0)),
                                  QStringLiteral("密粒"))
                  .constFirst()
                  .Ondo,
              140.0);
+}
+
+// A text longer than its column refuses the file, naming the line: it is never cut.
+void TestCsvImport::longTextsAreRefusedNeverCut()
+{
+    TempProfile profile;
+    Seed();
+    QTemporaryDir dir;
+    const QStringList withTrucks{QStringLiteral("--columns"),  QStringLiteral("1,3,0,2,4,5"),
+                                 QStringLiteral("--project"),  QStringLiteral("K1"),
+                                 QStringLiteral("--mix"),      QStringLiteral("密粒"),
+                                 QStringLiteral("--category"), QStringLiteral("練上温度")};
+    for (const auto& [text, why] :
+         {std::pair{Utf8("日付,時刻,温度,車番\n2024/06/01,8:00,150,12\n2024/06/01,8:10,151,"
+                         "12345678901234567\n"),
+                    "3 行目（車番は16文字までです（17 文字あります））"},
+          std::pair{QByteArray(Utf8("日付,時刻,温度,車番,備考\n2024/06/01,8:00,150,12,") +
+                               QByteArray(65, 'r') + "\n"),
+                    "2 行目（備考は64文字までです（65 文字あります））"}}) {
+        const QString longer = Write(dir, QStringLiteral("longer.csv"), text);
+        const Run refused = Batch(QStringList{QStringLiteral("--import-csv"), longer} + withTrucks);
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.startsWith(QString::fromUtf8(why)), qPrintable(refused.err));
+    }
+    QCOMPARE(Count(QStringLiteral("OndoLine4")), 0);
 }
 
 // A file without end (/dev/zero) stops at the stated size, in a process whose memory is

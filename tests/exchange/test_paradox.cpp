@@ -271,6 +271,29 @@ private Q_SLOTS:
     // so does the next record a person registers. Rows the store cannot take are left out,
     // each kind with a note: a negative category, a second reading of one number, a reading
     // without its day, a temperature that is not a number.
+    // A reading the temperature rule refuses refuses the whole folder, naming the table, the
+    // record and the value; nothing is stored.
+    void aTypoInTheOldDataRefusesTheFolder()
+    {
+        QTemporaryDir old;
+        WriteFullFolder(old.path());
+        WriteLine(old.path(), {{4, Day(5), 1, QStringLiteral("1"), 161.5},
+                               {4, Day(5), 2, QStringLiteral("2"), 1505.0},
+                               {4, Day(6), 1, QStringLiteral("1"), 152.25}});
+        QString why;
+        try {
+            ParadoxImport::Import(old.path());
+        } catch (const AppError& e) {
+            why = e.message();
+        }
+        QCOMPARE(why,
+                 QStringLiteral("OndoLine4.DB の 2 件目（記録 4、%1、2 番）: 「1505」は温度の範囲 "
+                                "(−20〜300 ℃) の外です。何も取り込んでいません")
+                     .arg(FormatDate(Day(5))));
+        QCOMPARE(Count(QStringLiteral("OndoKanri4")), 0);
+        QCOMPARE(Count(QStringLiteral("OndoLine4")), 0);
+    }
+
     void identifiersStayInRangeAndOddRowsAreNamed()
     {
         TOndoKanri stored;

@@ -15,6 +15,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -218,7 +220,7 @@ private Q_SLOTS:
 
         const TAnswer bad = f.post(f.reading(QStringLiteral("高い")), a);
         QCOMPARE(bad.status, 422);
-        QCOMPARE(error(bad), QStringLiteral("4 行目の温度「高い」は数値ではありません"));
+        QCOMPARE(error(bad), QStringLiteral("「高い」は温度として読めません"));
         QCOMPARE(Fixture::rows(), 3);
 
         QJsonObject slow = f.reading(QStringLiteral("152"));
@@ -251,6 +253,116 @@ private Q_SLOTS:
         QCOMPARE(day.json.value("count").toInt(), 3);
         QCOMPARE(day.json.value("last").toArray().last().toObject().value("ondo").toString(),
                  QStringLiteral("161"));
+    }
+
+    // What is refused as sent is 422 with the reason, what no page sends 400, a failure that a
+    // resend would meet again 500; only data out of reach is 503, to be sent again. Nothing
+    // refused is stored, and absurd clock stamps count as none.
+    void refusalsAndTheirStatuses()
+    {
+        Fixture f;
+        const QByteArray token = f.pair();
+        const auto with = [&f](const char* key, const QJsonValue& value) {
+            QJsonObject o = f.reading(QStringLiteral("155"));
+            o[QLatin1String(key)] = value;
+            return o;
+        };
+        const QList<std::pair<QJsonObject, QString>> refused{
+            {f.reading(QStringLiteral("13.5.2")),
+             QStringLiteral("「13.5.2」は温度として読めません")},
+            {f.reading(QStringLiteral("1350")),
+             QStringLiteral("「1350」は温度の範囲 (−20〜300 ℃) の外です")},
+            {f.reading(QStringLiteral("ー155")), QStringLiteral("「ー155」は温度として読めません")},
+            {with("kubun", QStringLiteral("abc")),
+             QStringLiteral("温度区分「abc」は登録されていません。一覧を読み込み直してください")},
+            {with("kubun", 42),
+             QStringLiteral("温度区分「42」は登録されていません。一覧を読み込み直してください")},
+            {with("day", QStringLiteral("9999-12-31")),
+             QStringLiteral("試験日「9999-12-31」は明日より後です")},
+            {with("day", QStringLiteral("2024-13-40")),
+             QStringLiteral("試験日「2024-13-40」が正しくありません")},
+            {with("truck", QString(QStringLiteral("T") + QChar(0) + QStringLiteral("1"))),
+             QStringLiteral("車番に改行・タブなどの制御文字は使えません")},
+            {with("remark", QString(65, QChar(0x3042))),
+             QStringLiteral("備考は64文字までです（65 文字あります）")},
+            {with("gozai", QStringLiteral("密粒度13\n")),
+             QStringLiteral("工事コードと合材名に制御文字は使えません")},
+            {with("gozai", QStringLiteral("密粒度13 改")),
+             QStringLiteral("合材「密粒度13 改」は合材に登録されていません。一覧を読み込み直して"
+                            "ください")},
+        };
+        for (const auto& [body, why] : refused) {
+            const TAnswer a = f.post(body, token);
+            QCOMPARE(a.status, 422);
+            QCOMPARE(error(a), why);
+            QVERIFY(a.retryAfter.isEmpty());
+        }
+        for (const QJsonObject& body :
+             {with("temperature", 155), with("kubun", QJsonArray{0}), with("truck", true)}) {
+            const TAnswer a = f.post(body, token);
+            QCOMPARE(a.status, 400);
+            QCOMPARE(error(a), QStringLiteral("送られた内容を読み取れません"));
+        }
+        QCOMPARE(f.call("POST", QStringLiteral("/api/readings"), "[1]", token).status, 400);
+        QCOMPARE(Fixture::rows(), 0);
+
+        // Clock stamps that are no clock: the reading is stamped now, without a word on clocks.
+        QJsonObject absurd = with("sentAt", 1e300);
+        absurd["takenAt"] = -1e300;
+        const TAnswer stamped = f.post(absurd, token);
+        QCOMPARE(stamped.status, 200);
+        QVERIFY(!stamped.json.contains(QStringLiteral("clock")));
+        const QString time = stamped.json.value("summary")
+                                 .toObject()
+                                 .value("last")
+                                 .toArray()
+                                 .first()
+                                 .toObject()
+                                 .value("time")
+                                 .toString();
+        QVERIFY2(qAbs(QTime::fromString(time, "HH:mm").secsTo(QTime::currentTime())) < 120,
+                 qPrintable(time));
+
+        // A failure the same request would meet again is no reason to send it again.
+        Engine::Execute(OnServer()
+                            ? QStringLiteral("create function refuse() returns trigger language "
+                                             "plpgsql as $$ begin raise exception 'refused'; "
+                                             "end $$")
+                            : QStringLiteral("create trigger refuse before insert on OndoLine4 "
+                                             "begin select raise(abort, 'refused'); end"));
+        if (OnServer())
+            Engine::Execute(QStringLiteral("create trigger refuse before insert on OndoLine4 "
+                                           "for each row execute function refuse()"));
+        const TAnswer failed = f.post(f.reading(QStringLiteral("156")), token);
+        QCOMPARE(failed.status, 500);
+        QVERIFY(failed.retryAfter.isEmpty());
+        QVERIFY(!error(failed).isEmpty());
+        QCOMPARE(Fixture::rows(), 1);
+    }
+
+    // Data held by another program is out of reach for now: 503, and sent again later.
+    void lockedDataIsAnsweredLater()
+    {
+        if (OnServer())
+            QSKIP("a lock on the server is waited for with its own timeout");
+        Fixture f;
+        const QByteArray token = f.pair();
+        {
+            QSqlDatabase other =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(f.profile.dataFolder() + QLatin1String(Engine::DatabaseFileName));
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec(QStringLiteral("begin exclusive")));
+            const TAnswer busy = f.post(f.reading(QStringLiteral("155")), token);
+            QCOMPARE(busy.status, 503);
+            QVERIFY(!busy.retryAfter.isEmpty());
+            QVERIFY2(error(busy).contains(QStringLiteral("他のプログラムが使用中")),
+                     qPrintable(error(busy)));
+            lock.exec(QStringLiteral("rollback"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QCOMPARE(f.post(f.reading(QStringLiteral("155")), token).status, 200);
     }
 
     // Too large, malformed, chunked, too many, or arriving inside the office's own write: each

@@ -62,9 +62,11 @@ function showLink(online) {
 }
 
 function showWaiting() {
-  const n = queue.length;
-  $('waiting').hidden = n === 0;
-  $('waiting').textContent = '未送信 ' + n + ' 件';
+  const n = queue.filter((q) => !q.refused).length;
+  const refused = queue.length - n;
+  $('waiting').hidden = queue.length === 0;
+  $('waiting').textContent = [n ? '未送信 ' + n + ' 件' : '', refused ? '送れません ' + refused + ' 件' : '']
+    .filter(Boolean).join('・');
 }
 
 // ---- pairing ----
@@ -177,10 +179,13 @@ function showRecent() {
   const list = $('recent');
   list.replaceChildren();
   const day = chosenDay();
+  // A correction or removal the office refused stays until the person lets it go.
+  for (const q of queue.filter((x) => x.op !== 'add' && x.refused && sameDay(x, day)))
+    list.append(refusedChange(q));
   const pending = queue.filter((q) => q.op === 'add' && sameDay(q, day)).reverse();
   for (const q of pending) {
     const time = new Date(q.takenAt).toTimeString().slice(0, 5);
-    list.append(item(null, q.temperature, time, q.truck, q.remark, false, true, q.id));
+    list.append(item(null, q.temperature, time, q.truck, q.remark, false, true, q.id, q.refused));
   }
   for (const r of (summary && summary.last) || []) {
     if (queue.some((q) => q.id === r.id && q.op === 'remove')) continue;
@@ -188,7 +193,34 @@ function showRecent() {
   }
 }
 
-function item(lno, ondo, time, truck, remark, outside, pending, id) {
+function refusedChange(q) {
+  const li = document.createElement('li');
+  li.className = 'refused';
+  const text = document.createElement('div');
+  const value = document.createElement('span');
+  value.className = 'value';
+  value.textContent = (q.op === 'remove' ? '削除' : q.temperature + '℃ への修正');
+  const mark = document.createElement('span');
+  mark.className = 'cannot';
+  mark.textContent = ' 送れません';
+  const detail = document.createElement('div');
+  detail.className = 'detail';
+  detail.textContent = q.refused;
+  text.append(value, mark, detail);
+  const drop = document.createElement('button');
+  drop.type = 'button';
+  drop.textContent = '取り消す';
+  drop.addEventListener('click', () => {
+    queue = queue.filter((x) => x !== q);
+    keep(KEY.queue, queue);
+    showWaiting();
+    showRecent();
+  });
+  li.append(text, drop);
+  return li;
+}
+
+function item(lno, ondo, time, truck, remark, outside, pending, id, refused) {
   const li = document.createElement('li');
   const text = document.createElement('div');
   const value = document.createElement('span');
@@ -200,11 +232,18 @@ function item(lno, ondo, time, truck, remark, outside, pending, id) {
   text.append(value);
   if (pending) {
     const mark = document.createElement('span');
-    mark.className = 'pending';
-    mark.textContent = ' 未送信';
+    mark.className = refused ? 'cannot' : 'pending';
+    mark.textContent = refused ? ' 送れません' : ' 未送信';
     text.append(mark);
   }
   text.append(detail);
+  if (refused) {
+    li.className = 'refused';
+    const why = document.createElement('div');
+    why.className = 'detail why';
+    why.textContent = refused + '（修正するか削除してください）';
+    text.append(why);
+  }
   li.append(text);
   if (id) {
     const fix = document.createElement('button');
@@ -219,15 +258,28 @@ function item(lno, ondo, time, truck, remark, outside, pending, id) {
 
 // ---- readings ----
 
-function validTemperature(text) {
-  return /[0-9０-９]/.test(text);
+// The office's rule for a temperature, so that a typo is told at once; the office checks
+// again. Full-width digits, point and signs are read as ASCII; "ー" is not a minus.
+function temperatureRefusal(typed) {
+  const t = typed.trim().replace(/[０-９]/g, (c) => String.fromCharCode(c.charCodeAt(0) - 0xfee0))
+    .replace(/．/g, '.').replace(/[－−]/g, '-').replace(/＋/g, '+');
+  const shown = typed.trim();
+  const quoted = '「' + (shown.length > 20 ? shown.slice(0, 19) + '…' : shown) + '」';
+  if (!t) return '温度が入力されていません';
+  const m = /^[+-]?[0-9]+(\.([0-9]*))?$/.exec(t);
+  if (!m) return quoted + 'は温度として読めません';
+  if (m[2] && m[2].length > 2) return quoted + 'は温度として読めません（小数は2桁まで）';
+  const v = Number(t);
+  if (v < -20 || v > 300) return quoted + 'は温度の範囲 (−20〜300 ℃) の外です';
+  return '';
 }
 
 function record(event) {
   event.preventDefault();
   const temperature = $('temp').value.trim();
-  if (!validTemperature(temperature)) {
-    say($('message'), '温度を数字で入力してください', 'bad');
+  const refusal = temperatureRefusal(temperature);
+  if (refusal) {
+    say($('message'), refusal, 'bad');
     $('temp').focus();
     return;
   }
@@ -269,15 +321,18 @@ function saveEdit(remove) {
   const r = editing;
   if (!r) return;
   const temperature = $('edit-temp').value.trim();
-  if (!remove && !validTemperature(temperature)) {
-    say($('edit-message'), '温度を数字で入力してください', 'bad');
+  const refusal = remove ? '' : temperatureRefusal(temperature);
+  if (refusal) {
+    say($('edit-message'), refusal, 'bad');
     return;
   }
   const pendingAdd = queue.find((q) => q.op === 'add' && q.id === r.id);
   if (pendingAdd && remove) {
     queue = queue.filter((q) => q.id !== r.id);
   } else if (pendingAdd) {
+    // Corrected, it is sent again.
     Object.assign(pendingAdd, { temperature, truck: $('edit-truck').value.trim(), remark: $('edit-remark').value.trim() });
+    delete pendingAdd.refused;
   } else {
     queue.push({ op: remove ? 'remove' : 'correct', id: r.id, ...chosenDay(), temperature,
       truck: $('edit-truck').value.trim(), remark: $('edit-remark').value.trim(), takenAt: Date.now() });
@@ -291,16 +346,18 @@ function saveEdit(remove) {
 }
 
 // Sends the waiting readings one at a time, oldest first, until none is left or the office
-// cannot be reached; then tries again by itself.
+// cannot be reached; then tries again by itself. Only an office out of reach (503, 429, no
+// answer) is tried again: a reading refused as it is stays marked 送れません until the person
+// corrects or deletes it.
 async function flush() {
-  if (sending || queue.length === 0 || !token()) { showWaiting(); return; }
+  if (sending || !queue.some((q) => !q.refused) || !token()) { showWaiting(); return; }
   sending = true;
   clearTimeout(retryTimer);
   let wait = 0;
-  while (queue.length > 0) {
-    const q = queue[0];
+  for (let q = queue.find((x) => !x.refused); q; q = queue.find((x) => !x.refused)) {
     const path = q.op === 'add' ? '/api/readings' : '/api/readings/' + q.op;
-    const r = await call('POST', path, { ...q, sentAt: Date.now() });
+    const { refused, ...body } = q;
+    const r = await call('POST', path, { ...body, sentAt: Date.now() });
     if (r.status === 200) {
       queue = queue.filter((x) => x !== q);
       keep(KEY.queue, queue);
@@ -311,20 +368,20 @@ async function flush() {
       showWaiting();
       continue;
     }
-    if (r.status === 422 || r.status === 400) {
-      // Refused as it is: resending would be refused again.
-      queue = queue.filter((x) => x !== q);
-      keep(KEY.queue, queue);
-      say($('message'), (q.temperature ? q.temperature + '℃ は' : '') + '登録できませんでした: ' + (r.data.error || ''), 'bad');
-      showWaiting();
-      showRecent();
-      continue;
-    }
     if (r.status === 401) {
       sending = false;
       showPairing(r.data.error);
       showWaiting();
       return;
+    }
+    if (r.status !== 0 && r.status !== 503 && r.status !== 429) {
+      showLink(true);
+      q.refused = r.data.error || ('事務所のパソコンが受け付けませんでした（' + r.status + '）');
+      keep(KEY.queue, queue);
+      say($('message'), (q.temperature ? q.temperature + '℃ は' : '') + '送れません: ' + q.refused, 'bad');
+      showWaiting();
+      showRecent();
+      continue;
     }
     showLink(r.status !== 0);
     if (r.status !== 0 && r.data.error) say($('message'), r.data.error, 'bad');
@@ -333,7 +390,7 @@ async function flush() {
   }
   sending = false;
   showWaiting();
-  if (queue.length > 0) retryTimer = setTimeout(flush, wait || 2000);
+  if (queue.some((q) => !q.refused)) retryTimer = setTimeout(flush, wait || 2000);
 }
 
 function key(event) {
@@ -354,7 +411,7 @@ window.addEventListener('DOMContentLoaded', () => {
   $('edit-remove').addEventListener('click', () => saveEdit(true));
   $('edit-cancel').addEventListener('click', closeEdit);
   window.addEventListener('online', flush);
-  setInterval(() => { if (queue.length > 0) flush(); }, 5000);
+  setInterval(() => { if (queue.some((q) => !q.refused)) flush(); }, 5000);
   showWaiting();
   start();
 });
