@@ -10,7 +10,7 @@ packages=(
   qt6-qpa-plugins
   fonts-ipafont-gothic fonts-ipafont-mincho libfontconfig-dev
   qt6-translations-l10n
-  gnuplot-nox r-base-core sqlite3 time   # the side-by-side benchmarks in bench/
+  gnuplot-nox r-base-core sqlite3 time python3-numpy   # the side-by-side benchmarks in bench/
   poppler-utils xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
   libxlsxwriter-dev python3-openpyxl
