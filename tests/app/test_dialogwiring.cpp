@@ -242,7 +242,7 @@ private Q_SLOTS:
             all.entry.SetGozaiName(QStringLiteral("密粒"));
             all.entry.SetKubunName(QStringLiteral("練上温度"));
             all.entry.SetDayText(QLatin1String(day));
-            all.entry.SetCell(1, 1, QString::fromLatin1(day).right(1) + QStringLiteral("50"));
+            all.entry.SetCell(1, 1, QStringLiteral("1") + QString::fromLatin1(day).right(1) + QStringLiteral("0"));
             all.entry.Confirm = [](const QString&, bool) { return true; };
             QVERIFY(all.entry.Register());
         }
@@ -257,7 +257,7 @@ private Q_SLOTS:
         list.Grid->setCurrentCell(0, 0);
         QTest::keyClick(list.Grid, Qt::Key_Return);
         QCOMPARE(all.entry.Header().dayText, QStringLiteral("2024/11/05"));
-        QCOMPARE(all.entry.Cell(1, 1), QStringLiteral("550"));
+        QCOMPARE(all.entry.Cell(1, 1), QStringLiteral("150"));
     }
 
     // データ → 温度低下… shows the loads of the day in the window, through both categories, and
