@@ -34,6 +34,17 @@ struct Reading
     }
 };
 
+// What a phone left on a reading it sent: the id it gave the reading and the phone's own. A
+// reading keeps them while its day is registered again as it is shown; a day replaced (another
+// day's readings, someone else's change overwritten, an import) leaves them behind, so that a
+// phone's later correction never reaches a reading it did not send.
+struct PhoneMark
+{
+    QString id;
+    QString device;
+};
+using PhoneMarks = QHash<int, PhoneMark>; // by LNO
+
 // What a day's summary stores of its readings.
 struct DayStatistics
 {
@@ -112,11 +123,10 @@ public:
     // The stored readings of a day, by LNO.
     static QList<Reading> ReadDay(const QString& kojiCode, int kubunId, const QDateTime& day,
                                   const QString& gozaiName);
-    // Deletes the day's readings of header `id` and inserts `readings`.
-    static void ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings);
-    // Save() and ReplaceDay() as one transaction: a failure leaves the stored day as it was.
-    // When the day was changed by someone else since RememberDay() saw it, `overwriteTheirs`
-    // decides (unset: theirs is kept); false when it kept theirs and nothing was written.
+    // Save() and the day's readings as one transaction: a failure leaves the stored day as it
+    // was. When the day was changed by someone else since RememberDay() saw it,
+    // `overwriteTheirs` decides (unset: theirs is kept); false when it kept theirs and nothing
+    // was written. The phones' marks stay only on the day RememberDay() saw, unchanged since.
     bool Register(const QList<Reading>& readings,
                   const std::function<bool()>& overwriteTheirs = {});
     // For a writer of many days that asked what is stored itself, inside its transaction and
@@ -160,7 +170,7 @@ private:
 
 // The days of one record written by a writer of many (a file's import), after WriteHeader, in
 // its transaction: first every day's summary, as the record's day fields stand when it is
-// added, then the days' readings in the same order, each keeping the phone's id of its number.
+// added, then the days' readings in the same order; a replaced day's phone marks go with it.
 // The readings stream to the table (COPY on a server): a million are never held at once.
 class TDayWriter
 {
@@ -168,7 +178,7 @@ public:
     TDayWriter(TOndoKanri& record, bool recordStored);
     ~TDayWriter();
     void AddSummary(bool dayStored);
-    void AddReadings(const QList<Reading>& readings, const QHash<int, QString>& phoneIds);
+    void AddReadings(const QList<Reading>& readings);
     // Without it the last days are not written.
     void Finish();
 

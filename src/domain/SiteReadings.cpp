@@ -67,6 +67,7 @@ struct Stored
 {
     Reading reading;
     QString id;
+    QString device; // the phone that sent it
 };
 
 // The day as stored: its header's identifier and specified value, whether the day has its
@@ -104,8 +105,8 @@ Day readDay(const TSiteDay& day, const TOndoKubun& kubun)
         q.Open();
         d.present = !q.Eof();
     }
-    Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, Uketuke from "
-                           "OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
+    Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, Uketuke, Tanmatu "
+                           "from OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
     q.BindInt(A, d.headerId);
     q.BindDateTime(B, dayOf(day));
     q.Open();
@@ -114,7 +115,7 @@ Day readDay(const TSiteDay& day, const TOndoKubun& kubun)
             {q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
              q.FieldDouble(QStringLiteral("Ondo")), q.FieldText(QStringLiteral("Jikoku")),
              q.FieldText(QStringLiteral("Syaryo")), q.FieldText(QStringLiteral("Biko"))},
-            q.FieldText(QStringLiteral("Uketuke"))};
+            q.FieldText(QStringLiteral("Uketuke")), q.FieldText(QStringLiteral("Tanmatu"))};
     return d;
 }
 
@@ -214,11 +215,16 @@ void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d)
 }
 
 // Inside the write lock: the day, and where the reading of `id` is among the last ones;
-// raises TRefused when it is stored but earlier.
-Day dayWithLast(const TSiteDay& day, const TOndoKubun& kubun, const QString& id, int& index)
+// raises TForbidden when another phone sent it, TRefused when it is stored but earlier.
+Day dayWithLast(const TSiteDay& day, const TOndoKubun& kubun, const QString& id,
+                const QString& device, int& index)
 {
     Day d = readDay(day, kubun);
     index = indexOf(d, id);
+    if (index >= 0 && d.rows.at(index).device != device)
+        throw TForbidden(QStringLiteral("%1 台目は別の端末から送られた記録のため、この端末では"
+                                        "修正・削除できません")
+                             .arg(d.rows.at(index).reading.LNO));
     if (index >= 0 && index < d.rows.size() - CorrectableCount)
         throw TRefused(QStringLiteral("修正・削除できるのは最後の %1 件です（%2 台目）。"
                                       "それより前は事務所のパソコンで直してください")
@@ -289,12 +295,12 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
 
     const Reading reading{lno,      row.label, ReadTemperature(row.temperature).value,
                           row.time, row.truck, row.remark};
-    d.rows << Stored{reading, entry.id};
+    d.rows << Stored{reading, entry.id, entry.device};
     storeSummary(day, kubun, d);
     Query insert;
-    insert.Add(QStringLiteral("insert into OndoLine4 "
-                              "(KanriID,Hiduke,LNO,Sokuten,Ondo,Jikoku,Syaryo,Biko,Uketuke)"));
-    insert.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G,:H,:I)"));
+    insert.Add(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo,Jikoku,"
+                              "Syaryo,Biko,Uketuke,Tanmatu)"));
+    insert.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G,:H,:I,:J)"));
     insert.BindInt(A, d.headerId);
     insert.BindDateTime(B, dayOf(day));
     insert.BindInt(C, lno);
@@ -304,6 +310,7 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
     insert.BindText(QStringLiteral("G"), reading.Syaryo);
     insert.BindText(QStringLiteral("H"), reading.Biko);
     insert.BindText(QStringLiteral("I"), entry.id);
+    insert.BindText(QStringLiteral("J"), entry.device);
     insert.ExecSQL();
     tx.Commit();
     return {lno, false, summaryOf(kubun.KubunName, d)};
@@ -318,7 +325,7 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     Transaction tx;
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     int index = -1;
-    Day d = dayWithLast(day, kubun, entry.id, index);
+    Day d = dayWithLast(day, kubun, entry.id, entry.device, index);
     if (index < 0)
         throw TRefused(QStringLiteral("修正する温度は登録されていません（事務所で削除されたかも"
                                       "しれません）"));
@@ -344,7 +351,7 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     return summaryOf(kubun.KubunName, d);
 }
 
-TRemoved Remove(const TSiteDay& day, const QString& id)
+TRemoved Remove(const TSiteDay& day, const QString& id, const QString& device)
 {
     checkId(id);
     const TOndoKubun kubun = CheckDay(day);
@@ -352,7 +359,7 @@ TRemoved Remove(const TSiteDay& day, const QString& id)
     Transaction tx;
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     int index = -1;
-    Day d = dayWithLast(day, kubun, id, index);
+    Day d = dayWithLast(day, kubun, id, device, index);
     if (index < 0)
         return {false, summaryOf(kubun.KubunName, d)};
     const QDateTime hiduke = dayOf(day);

@@ -25,6 +25,13 @@ public:
     using AppError::AppError;
 };
 
+// What was sent may not be done by the phone that sent it: another phone's reading.
+class TForbidden : public AppError
+{
+public:
+    using AppError::AppError;
+};
+
 // The last readings of a day are the ones the page may still correct or remove.
 inline constexpr int CorrectableCount = 10;
 
@@ -40,6 +47,7 @@ struct TSiteDay
 // One reading as the phone sent it.
 struct TSiteEntry
 {
+    QString device;      // the paired phone that sent it: only it may correct or remove it
     QString id;          // made on the phone: 8 to 40 letters, digits and '-'
     QString temperature; // as typed
     QDateTime takenAt;   // when it was read, on this computer's clock
@@ -88,17 +96,19 @@ struct TAppended
 };
 TAppended Append(const TSiteDay& day, const TSiteEntry& entry);
 
-// The temperature, truck and remark of one of the last readings, found by its id.
+// The temperature, truck and remark of one of the last readings, found by its id; raises
+// TForbidden when another phone sent it.
 TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry);
 
 // Removes one of the last readings; the later ones move up a load. `removed` is false when no
-// reading has the id (it was removed before). A day left without readings goes.
+// reading has the id (it was removed before). A day left without readings goes. Raises
+// TForbidden when another phone sent it.
 struct TRemoved
 {
     bool removed = false;
     TSiteSummary summary;
 };
-TRemoved Remove(const TSiteDay& day, const QString& id);
+TRemoved Remove(const TSiteDay& day, const QString& id, const QString& device);
 
 TSiteSummary Summary(const TSiteDay& day);
 

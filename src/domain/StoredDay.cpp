@@ -75,7 +75,7 @@ void linesQuery(Query& q, const QString& kojiCode, const QString& gozaiName, con
                 const QDateTime& day)
 {
     q.Add(QStringLiteral("select OndoLine4.Hiduke as DT, GozaiName, LNO,Sokuten, Ondo, Jikoku, "
-                         "Syaryo, Biko, Uketuke from OndoLine4"));
+                         "Syaryo, Biko, Uketuke, Tanmatu from OndoLine4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
     q.Add(QStringLiteral("where (KojiCode=:A) and (Kubun = %1) and (OndoLine4.Hiduke = :C) and "
                          "(OndoKanri4.GozaiName=:D)")
@@ -87,8 +87,8 @@ void linesQuery(Query& q, const QString& kojiCode, const QString& gozaiName, con
     q.BindText(D, gozaiName);
 }
 
-// The readings of an opened linesQuery, and the phone's id of each one sent from the site page.
-QList<Reading> readingsOf(Query& q, QHash<int, QString>* phoneIds = nullptr)
+// The readings of an opened linesQuery, and the phone's marks of each one sent from the site page.
+QList<Reading> readingsOf(Query& q, PhoneMarks* marks = nullptr)
 {
     QList<Reading> readings;
     for (; !q.Eof(); q.Next()) {
@@ -97,13 +97,13 @@ QList<Reading> readingsOf(Query& q, QHash<int, QString>* phoneIds = nullptr)
             q.FieldDouble(QStringLiteral("Ondo")), q.FieldText(QStringLiteral("Jikoku")),
             q.FieldText(QStringLiteral("Syaryo")), q.FieldText(QStringLiteral("Biko"))};
         const QString phoneId = q.FieldText(QStringLiteral("Uketuke"));
-        if (phoneIds && !phoneId.isEmpty())
-            phoneIds->insert(readings.last().LNO, phoneId);
+        if (marks && !phoneId.isEmpty())
+            marks->insert(readings.last().LNO, {phoneId, q.FieldText(QStringLiteral("Tanmatu"))});
     }
     return readings;
 }
 
-DayAsStored storedDayOf(Query& head, Query& lines, QHash<int, QString>* phoneIds = nullptr)
+DayAsStored storedDayOf(Query& head, Query& lines, PhoneMarks* marks = nullptr)
 {
     DayAsStored d;
     if (!head.Eof()) {
@@ -118,7 +118,7 @@ DayAsStored storedDayOf(Query& head, Query& lines, QHash<int, QString>* phoneIds
         d.kion = head.FieldText(QStringLiteral("Kion"));
         d.mogi = head.FieldInt(QStringLiteral("Mogi")) != 0;
     }
-    d.readings = readingsOf(lines, phoneIds);
+    d.readings = readingsOf(lines, marks);
     return d;
 }
 
@@ -127,24 +127,32 @@ const QStringList& lineColumns()
     static const QStringList columns{
         QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
         QStringLiteral("SOKUTEN"), QStringLiteral("ONDO"),   QStringLiteral("JIKOKU"),
-        QStringLiteral("SYARYO"),  QStringLiteral("BIKO"),   QStringLiteral("UKETUKE")};
+        QStringLiteral("SYARYO"),  QStringLiteral("BIKO"),   QStringLiteral("UKETUKE"),
+        QStringLiteral("TANMATU")};
     return columns;
 }
 
-// Each reading keeps the phone's id it had: the phone's resend of it is then still known as
+// Each reading keeps the phone's marks it had: the phone's resend of it is then still known as
 // stored.
-QVariantList lineRow(int id, const QVariant& stamp, const Reading& r,
-                     const QHash<int, QString>& phoneIds)
+QVariantList lineRow(int id, const QVariant& stamp, const Reading& r, const PhoneMarks& marks)
 {
-    const auto phoneId = phoneIds.constFind(r.LNO);
-    return {id,        stamp,  r.LNO,
-            r.Sokuten, r.Ondo, r.Jikoku,
-            r.Syaryo,  r.Biko, phoneId == phoneIds.constEnd() ? QVariant() : QVariant(*phoneId)};
+    const auto mark = marks.constFind(r.LNO);
+    const bool marked = mark != marks.constEnd();
+    return {id,
+            stamp,
+            r.LNO,
+            r.Sokuten,
+            r.Ondo,
+            r.Jikoku,
+            r.Syaryo,
+            r.Biko,
+            marked ? QVariant(mark->id) : QVariant(),
+            marked && !mark->device.isEmpty() ? QVariant(mark->device) : QVariant()};
 }
 
 // Deletes the day's readings of header `id` and inserts `readings`.
 void writeLines(int id, const QDateTime& day, const QList<Reading>& readings,
-                const QHash<int, QString>& phoneIds)
+                const PhoneMarks& marks)
 {
     Query del(QStringLiteral("delete from OndoLine4 where KANRIID=:A and Hiduke= :B"));
     del.BindInt(A, id);
@@ -154,7 +162,7 @@ void writeLines(int id, const QDateTime& day, const QList<Reading>& readings,
     rows.rows.reserve(readings.size());
     const QVariant stamp = Engine::DateTimeParameter(day);
     for (const Reading& r : readings)
-        rows.rows.append(lineRow(id, stamp, r, phoneIds));
+        rows.rows.append(lineRow(id, stamp, r, marks));
     Engine::InsertRows(QStringLiteral("ONDOLINE4"), rows);
 }
 
@@ -237,21 +245,6 @@ QList<Reading> TOndoKanri::ReadDay(const QString& kojiCode, int kubunId, const Q
     linesQuery(q, kojiCode, gozaiName, kubunId, day);
     q.Open();
     return readingsOf(q);
-}
-
-void TOndoKanri::ReplaceDay(int id, const QDateTime& day, const QList<Reading>& readings)
-{
-    Transaction tx;
-    QHash<int, QString> phoneIds;
-    Query q(QStringLiteral("select LNO, Uketuke from OndoLine4 where KanriID=:A and "
-                           "Hiduke=:B and Uketuke is not null"));
-    q.BindInt(A, id);
-    q.BindDateTime(B, day);
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        phoneIds.insert(q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Uketuke")));
-    writeLines(id, day, readings, phoneIds);
-    tx.Commit();
 }
 
 bool DayAsStored::operator==(const DayAsStored& o) const
@@ -362,7 +355,7 @@ void TDayWriter::sendSummaries()
     m_heads.clear();
 }
 
-void TDayWriter::AddReadings(const QList<Reading>& readings, const QHash<int, QString>& phoneIds)
+void TDayWriter::AddReadings(const QList<Reading>& readings)
 {
     if (!m_lines) {
         sendSummaries();
@@ -370,7 +363,7 @@ void TDayWriter::AddReadings(const QList<Reading>& readings, const QHash<int, QS
     }
     const QVariant stamp = Engine::DateTimeParameter(m_record.Hiduke);
     for (const Reading& r : readings)
-        m_lines->Add(lineRow(m_record.ID, stamp, r, phoneIds));
+        m_lines->Add(lineRow(m_record.ID, stamp, r, {}));
 }
 
 void TDayWriter::Finish()
@@ -392,17 +385,21 @@ bool TOndoKanri::Register(const QList<Reading>& readings,
     headQuery(head, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
     linesQuery(lines, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
     Query::OpenAll({&record, &head, &lines});
-    QHash<int, QString> phoneIds;
-    const DayAsStored stored = storedDayOf(head, lines, &phoneIds);
+    PhoneMarks marks;
+    const DayAsStored stored = storedDayOf(head, lines, &marks);
     const bool sameDay = m_seen.known && m_seen.kojiCode == Koji.Code() &&
                          m_seen.gozaiName == Gozai.DataName() && m_seen.kubunId == Kubun.ID &&
                          m_seen.day == Hiduke;
-    if (sameDay && !(stored == m_seen.stored) && !(overwriteTheirs && overwriteTheirs()))
+    const bool unchanged = sameDay && stored == m_seen.stored;
+    if (sameDay && !unchanged && !(overwriteTheirs && overwriteTheirs()))
         return false;
+    // Another day's readings, or theirs overwritten: the day is replaced, marks and all.
+    if (!unchanged)
+        marks.clear();
     ID = record.Eof() ? NewID() : record.FieldInt(QStringLiteral("ID"));
     // The day's summary is found through the record, so a day stored means the record is.
     writeRecord(!record.Eof(), stored.present);
-    writeLines(ID, Hiduke, readings, phoneIds);
+    writeLines(ID, Hiduke, readings, marks);
     tx.Commit();
     // What was just written, without reading it back.
     DayAsStored written{true,     Kosu,     MaxOndo, MiniOndo, AvgOndo, Tekiyo,

@@ -81,7 +81,7 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     // Everything the days depend on, asked at once: a distant server answers in one round trip.
     TOndoKanri record;
-    Query koji, gozai, kubun, header, storedDays, phoneIds;
+    Query koji, gozai, kubun, header, storedDays;
     record.Koji.PrepareLoad(koji, target.kojiCode);
     record.Gozai.PrepareLoad(gozai, target.gozaiName);
     TOndoKubun::PrepareLoadByName(kubun, target.kubunName);
@@ -90,15 +90,10 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
                        "Kubun = (select ID from OndoKubun where KubunName = :C)");
     header.Add(QStringLiteral("select * from OndoKanri4 ") + ofHeader);
     PrepareStoredDays(storedDays, target, QStringLiteral(", Tekiyo, Tenki, Kion"));
-    phoneIds.Add(QStringLiteral("select OndoLine4.Hiduke as Hiduke, LNO, Uketuke from OndoLine4 "
-                                "inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID ") +
-                 ofHeader + QStringLiteral(" and Uketuke is not null"));
-    for (Query* q : {&header, &phoneIds}) {
-        q->BindText(QStringLiteral("A"), target.kojiCode);
-        q->BindText(QStringLiteral("B"), target.gozaiName);
-        q->BindText(QStringLiteral("C"), target.kubunName);
-    }
-    Query::OpenAll({&koji, &gozai, &kubun, &header, &storedDays, &phoneIds});
+    header.BindText(QStringLiteral("A"), target.kojiCode);
+    header.BindText(QStringLiteral("B"), target.gozaiName);
+    header.BindText(QStringLiteral("C"), target.kubunName);
+    Query::OpenAll({&koji, &gozai, &kubun, &header, &storedDays});
     if (target.kojiCode.isEmpty() || koji.Eof())
         throw AppError(
             QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(target.kojiCode)));
@@ -129,8 +124,8 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     if (!target.simei.isEmpty())
         record.Simei.Key = target.simei;
 
-    // A replaced day keeps its note and conditions, and each reading from the site page its
-    // phone's id.
+    // A replaced day keeps its note and conditions; its readings are the file's, and a phone's
+    // marks on the old ones go with them.
     struct TDayNotes
     {
         QString tekiyo, tenki, kion;
@@ -140,10 +135,6 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         notes.insert(q.FieldDateTime(QStringLiteral("Hiduke")).date(),
                      {q.FieldText(QStringLiteral("Tekiyo")), q.FieldText(QStringLiteral("Tenki")),
                       q.FieldText(QStringLiteral("Kion"))});
-    QHash<QDate, QHash<int, QString>> phones;
-    for (Query& q = phoneIds; !q.Eof(); q.Next())
-        phones[q.FieldDateTime(QStringLiteral("Hiduke")).date()].insert(
-            q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Uketuke")));
 
     QStringList stored;
     for (const CsvDay* day : wanted) {
@@ -178,7 +169,7 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         // A day at a time from the file: a million readings are never held at once.
         const QList<Reading> readings = day->Readings();
         record.Hiduke = StoredDay(day->day);
-        writer.AddReadings(readings, phones.value(day->day));
+        writer.AddReadings(readings);
         ++result.days;
         result.readings += readings.size();
     }

@@ -165,6 +165,8 @@ TSiteServer::TReply TSiteServer::answered(const std::function<TReply()>& work)
         return error(400, e.message());
     } catch (const TRefused& e) {
         return error(422, e.message());
+    } catch (const TForbidden& e) {
+        return error(403, e.message());
     } catch (const TDataAway& e) {
         // The data cannot be reached now (locked, the server away): the phone sends again.
         return error(503, e.message(), 5);
@@ -175,20 +177,23 @@ TSiteServer::TReply TSiteServer::answered(const std::function<TReply()>& work)
     }
 }
 
-TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, const QByteArray& path)
+TSiteServer::TReply TSiteServer::reading(const QHttpServerRequest& request, const QByteArray& path,
+                                         const QString& device)
 {
     QJsonParseError parseError;
     const QJsonDocument doc = QJsonDocument::fromJson(request.body(), &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isObject())
         return error(400, QStringLiteral("送られた内容を読み取れません"));
-    return answered([&] { return reading(doc.object(), path); });
+    return answered([&] { return reading(doc.object(), path, device); });
 }
 
-TSiteServer::TReply TSiteServer::reading(const QJsonObject& o, const QByteArray& path)
+TSiteServer::TReply TSiteServer::reading(const QJsonObject& o, const QByteArray& path,
+                                         const QString& device)
 {
     const QDateTime now = Now();
     const TSiteDay siteDay = dayFrom(o, now.date());
     TSiteEntry entry;
+    entry.device = device;
     entry.id = textField(o, "id");
     entry.temperature = textField(o, "temperature");
     entry.truck = textField(o, "truck");
@@ -229,7 +234,7 @@ TSiteServer::TReply TSiteServer::reading(const QJsonObject& o, const QByteArray&
         } else if (path == "/api/readings/correct") {
             s = Correct(siteDay, entry);
         } else if (path == "/api/readings/remove") {
-            const TRemoved r = Remove(siteDay, entry.id);
+            const TRemoved r = Remove(siteDay, entry.id, device);
             changed = r.removed;
             s = r.summary;
         } else {

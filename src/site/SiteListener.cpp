@@ -14,12 +14,12 @@ namespace {
 class TWatch : public QObject
 {
 public:
-    TWatch(QTcpSocket* socket, int maxHeader, int maxBody, TSiteListener* listener)
+    TWatch(QTcpSocket* socket, int maxHeader, int maxBody, int idleMs, TSiteListener* listener)
         : QObject(socket), m_socket(socket), m_maxHeader(maxHeader), m_maxBody(maxBody),
           m_listener(listener)
     {
         m_idle.setSingleShot(true);
-        m_idle.setInterval(TSiteListener::IdleSeconds * 1000);
+        m_idle.setInterval(idleMs);
         m_slow.setSingleShot(true);
         m_slow.setInterval(TSiteListener::RequestSeconds * 1000);
         connect(&m_idle, &QTimer::timeout, socket, &QTcpSocket::abort);
@@ -168,16 +168,28 @@ QByteArray TSiteListener::Refusal(int status, const QByteArray& reason, const QS
 void TSiteListener::incomingConnection(qintptr descriptor)
 {
     auto* socket = new QTcpSocket(this);
-    if (!socket->setSocketDescriptor(descriptor) || m_open >= MaxConnections) {
+    if (!socket->setSocketDescriptor(descriptor)) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    const QString peer = socket->peerAddress().toString();
+    if (m_open >= MaxConnections || m_perAddress.value(peer) >= MaxPerAddress) {
+        Q_EMIT refused(peer, 503);
         socket->abort();
         socket->deleteLater();
         return;
     }
     ++m_open;
-    connect(socket, &QObject::destroyed, this, [this] { --m_open; });
+    ++m_perAddress[peer];
+    connect(socket, &QObject::destroyed, this, [this, peer] {
+        --m_open;
+        if (--m_perAddress[peer] <= 0)
+            m_perAddress.remove(peer);
+    });
     // Whatever a peer sends, no more than one request's worth is held for it.
     socket->setReadBufferSize(m_maxHeader + m_maxBody + 1024);
-    auto* watch = new TWatch(socket, m_maxHeader, m_maxBody, this);
+    auto* watch = new TWatch(socket, m_maxHeader, m_maxBody, m_idleMs, this);
     addPendingConnection(socket);
     // The HTTP server connected its reader just now: this one runs after it.
     connect(socket, &QTcpSocket::readyRead, watch, [watch] { watch->after(); });

@@ -1,21 +1,27 @@
 #pragma once
 
+#include <QHash>
 #include <QTcpServer>
 
 // The listening socket of the site server. It watches each connection before the HTTP server
 // reads it: a request whose header block or declared body is over the limits, or that sends
 // its body in chunks, is answered at once with a short Japanese message and the connection
-// closed, before anything is kept of it; a connection idle for a minute, or one request taking
-// longer than a quarter minute to arrive, is closed; at most MaxConnections are open.
+// closed, before anything is kept of it; a connection idle for IdleSeconds, or one request
+// taking longer than a quarter minute to arrive, is closed. One address holds at most
+// MaxPerAddress connections, so that a misbehaving phone (or anyone) cannot shut the others
+// out; all of them together at most MaxConnections.
 class TSiteListener : public QTcpServer
 {
     Q_OBJECT
 public:
-    static constexpr int MaxConnections = 256;
-    static constexpr int IdleSeconds = 60;
+    static constexpr int MaxConnections = 512;
+    static constexpr int MaxPerAddress = 16;
+    static constexpr int IdleSeconds = 30;
     static constexpr int RequestSeconds = 15;
 
     TSiteListener(int maxHeaderBytes, int maxBodyBytes, QObject* parent = nullptr);
+    // For the tests of the idle limit.
+    void SetIdleMilliseconds(int ms) { m_idleMs = ms; }
 
     // A whole HTTP response, closing the connection, with {"error": message}.
     static QByteArray Refusal(int status, const QByteArray& reason, const QString& message);
@@ -29,5 +35,7 @@ protected:
 private:
     int m_maxHeader;
     int m_maxBody;
+    int m_idleMs = IdleSeconds * 1000;
     int m_open = 0;
+    QHash<QString, int> m_perAddress;
 };

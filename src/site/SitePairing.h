@@ -7,17 +7,19 @@
 #include <QString>
 #include <functional>
 
-// Which phones may use the site page. The office shows a six-digit code for ten minutes; a
-// phone that sends it gets a device token, which only its browser keeps: here only the token's
-// SHA-256 is stored (genba.conf beside the settings), and a token is compared with each in
-// constant time. A few wrong codes void the shown code for a minute.
+// Which phones may use the site page. The office shows a six-digit code for ten minutes; the
+// first phone that sends it gets a device token, which only its browser keeps, and a new code is
+// shown for the next phone. Here only the token's SHA-256 is stored (genba.conf beside the
+// settings), and a token is compared with each in constant time. Wrong codes are counted
+// against the address that sent them (by the server); after WrongCodesBeforeNewCode in all the
+// code is replaced, so that guessing across many addresses gets nowhere either. The file is
+// read again when another program (ondokanri --revoke-device) changed it.
 class TSitePairing : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int CodeMinutes = 10;
-    static constexpr int WrongCodesAllowed = 5;
-    static constexpr int LockedSeconds = 60;
+    static constexpr int WrongCodesBeforeNewCode = 50;
     static constexpr int MaxDevices = 100;
 
     struct TDevice
@@ -25,7 +27,7 @@ public:
         QString id;   // shown and revoked by it
         QString name; // as the phone named itself
         QDateTime paired;
-        QDateTime lastSeen; // this run only
+        QDateTime lastSeen;
         QByteArray hash;
     };
 
@@ -35,7 +37,7 @@ public:
     // The clock; replaceable for tests.
     std::function<QDateTime()> Now = [] { return QDateTime::currentDateTime(); };
 
-    // The code to show: a fresh one once the last has expired, empty while voided.
+    // The code to show: a fresh one once the last has expired or was used.
     QString Code();
     QDateTime CodeExpires() const { return m_expires; }
     // Replaces the code shown now (the office asked for another).
@@ -47,8 +49,12 @@ public:
     // The id of the device holding `token`, or empty. Notes that it was seen.
     QString DeviceOf(const QByteArray& token);
     QString NameOf(const QString& deviceId) const;
-    QList<TDevice> Devices() const { return m_devices; }
-    void Revoke(const QString& deviceId);
+    QList<TDevice> Devices();
+    // False when no phone has the id.
+    bool Revoke(const QString& deviceId);
+    // When each phone was last seen, kept for `ondokanri --devices` (at most once a minute a
+    // phone while it works, and at the end).
+    void KeepLastSeen();
     // Where the devices are kept.
     static QString StoreFile();
 
@@ -57,12 +63,17 @@ Q_SIGNALS:
     void devicesChanged();
 
 private:
-    void load();
-    void save() const;
+    // The devices as the file holds them now, when another program changed it.
+    void reload();
+    // Writes the devices under the file's lock, merged with what another program wrote since:
+    // a revoked phone stays revoked.
+    void save();
 
     QString m_code;
     QDateTime m_expires;
-    QDateTime m_lockedUntil;
     int m_wrong = 0;
     QList<TDevice> m_devices;
+    QDateTime m_fileTime; // of the file as last read or written
+    qint64 m_fileSize = -1;
+    QDateTime m_keptSeen; // when last seen was last written
 };

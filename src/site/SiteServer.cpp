@@ -150,6 +150,9 @@ bool TSiteServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
     QString device;
     TReply reply;
     try {
+        // A lock held elsewhere (a backup, psql, another office's question) is waited for a few
+        // seconds at most: the phone is told to send again rather than left spinning.
+        const Engine::WaitLimits limits(LockWaitMs, StatementMs);
         reply = route(request, path, device);
     } catch (const std::exception&) {
         reply = error(500, QStringLiteral("事務所のパソコンでエラーが起きました"));
@@ -180,6 +183,17 @@ TSiteServer::TReply TSiteServer::route(const QHttpServerRequest& request, const 
     if (request.body().size() > MaxBodyBytes)
         return error(
             413, QStringLiteral("送られた内容が大きすぎます（%1 バイトまで）").arg(MaxBodyBytes));
+    // Another site's page in the phone's browser may send here too: only this page is heard.
+    const QByteArray origin = request.value("origin");
+    if (!origin.isEmpty() && !sameOrigin(request, origin))
+        return error(403, QStringLiteral("このページ以外からの要求は受け付けません"));
+    // A form of another site can post text/plain without asking; a body is JSON or nothing.
+    const bool hasBody = !request.body().isEmpty() || request.method() == Method::Post;
+    if (hasBody && !request.value("content-type")
+                         .trimmed()
+                         .toLower()
+                         .startsWith("application/json"))
+        return error(415, QStringLiteral("送られた内容の形式（Content-Type）が違います"));
     if (!path.startsWith("/api/")) {
         if (!allowed(QStringLiteral("addr:") + from, 60, 20))
             return error(429, QStringLiteral("要求が多すぎます"), 2);
@@ -212,7 +226,7 @@ TSiteServer::TReply TSiteServer::route(const QHttpServerRequest& request, const 
     if (path == "/api/day" && request.method() == Method::Get)
         return day(request);
     if (path.startsWith("/api/readings") && request.method() == Method::Post)
-        return reading(request, path);
+        return reading(request, path, device);
     return error(404, QStringLiteral("ありません"));
 }
 
@@ -234,14 +248,16 @@ TSiteServer::TReply TSiteServer::page(const QByteArray& path) const
 
 TSiteServer::TReply TSiteServer::pair(const QHttpServerRequest& request, const QString& from)
 {
-    // Only wrong codes are counted against the address; the code itself gives up after a few.
-    const QString key = QStringLiteral("pair:") + from;
-    TBucket& bucket = m_buckets[key];
+    // Wrong codes count against the address that sent them: one guessing address shuts out
+    // only itself.
+    QList<qint64>& wrong = m_wrongCodes[from];
     const qint64 now = monotonic().elapsed();
-    bucket.tokens = qMin(5.0, bucket.at == 0 ? 5.0 : bucket.tokens + (now - bucket.at) / 10000.0);
-    bucket.at = now;
-    if (bucket.tokens < 1.0)
-        return error(429, QStringLiteral("コードの入力が続けて違いました。少し待ってください"), 10);
+    while (!wrong.isEmpty() && now - wrong.first() >= WrongCodesWindowMs)
+        wrong.removeFirst();
+    if (wrong.size() >= WrongCodesPerAddress)
+        return error(429, QStringLiteral("コードの入力が続けて違いました。しばらくしてから入力して"
+                                         "ください"),
+                     int((WrongCodesWindowMs - (now - wrong.first())) / 1000) + 1);
     QJsonParseError parseError;
     const QJsonObject o = QJsonDocument::fromJson(request.body(), &parseError).object();
     if (parseError.error != QJsonParseError::NoError)
@@ -251,9 +267,20 @@ TSiteServer::TReply TSiteServer::pair(const QHttpServerRequest& request, const Q
                                              o.value(QStringLiteral("name")).toString());
         return json({{QStringLiteral("token"), token}});
     } catch (const AppError& e) {
-        bucket.tokens -= 1.0;
+        wrong.append(now);
         return error(403, e.message());
     }
+}
+
+bool TSiteServer::sameOrigin(const QHttpServerRequest& request, const QByteArray& origin) const
+{
+    // The browser's Origin names the scheme, host and port the page was loaded from, the last
+    // two as its Host header does.
+    const QByteArray host = request.value("host");
+    const QByteArray own = (IsEncrypted() ? QByteArrayLiteral("https://")
+                                          : QByteArrayLiteral("http://")) +
+                           host;
+    return !host.isEmpty() && origin.trimmed().compare(own, Qt::CaseInsensitive) == 0;
 }
 
 bool TSiteServer::allowed(const QString& key, int burst, int perSecond)

@@ -28,6 +28,12 @@ public:
     // Per device: a burst, then so many requests a second.
     static constexpr int Burst = 30;
     static constexpr int PerSecond = 10;
+    // Wrong pairing codes an address may send in so long.
+    static constexpr int WrongCodesPerAddress = 5;
+    static constexpr qint64 WrongCodesWindowMs = 10 * 60 * 1000;
+    // The longest a request waits for data another program holds, and runs.
+    static constexpr int LockWaitMs = 3000;
+    static constexpr int StatementMs = 5000;
 
     explicit TSiteServer(TSitePairing& pairing, QObject* parent = nullptr);
     ~TSiteServer() override;
@@ -38,6 +44,8 @@ public:
     bool IsListening() const;
     // The page's address, "http://192.168.1.5:8470/".
     QUrl PageUrl() const;
+    // Served over HTTPS.
+    bool IsEncrypted() const { return false; }
     TSitePairing& Pairing() { return m_pairing; }
 
     // The clock readings are checked against; replaceable for tests.
@@ -75,8 +83,10 @@ private:
     TReply pair(const QHttpServerRequest& request, const QString& from);
     TReply registers();
     TReply day(const QHttpServerRequest& request);
-    TReply reading(const QHttpServerRequest& request, const QByteArray& path);
-    TReply reading(const QJsonObject& body, const QByteArray& path);
+    TReply reading(const QHttpServerRequest& request, const QByteArray& path,
+                   const QString& device);
+    TReply reading(const QJsonObject& body, const QByteArray& path, const QString& device);
+    bool sameOrigin(const QHttpServerRequest& request, const QByteArray& origin) const;
     // The work's answer, or the status its failure calls for: 400 for what no page sends, 422
     // for what is refused as sent, 503 while the data is out of reach, 500 otherwise.
     static TReply answered(const std::function<TReply()>& work);
@@ -91,4 +101,5 @@ private:
         qint64 at = 0;
     };
     QHash<QString, TBucket> m_buckets;
+    QHash<QString, QList<qint64>> m_wrongCodes; // per address, when each was sent
 };

@@ -27,7 +27,31 @@ Engine::FileQuestion g_question;
 QSet<QString> g_agreedForeign;     // files whose owner agreed to our tables this run
 bool g_backUpBeforeCreate = false; // the open file holds tables and has no backup of this open yet
 QString g_location;                // what the open connection was opened on
+// The location this run chose: a connection lost or closed on the way is opened again on it,
+// never on another (the configured one or the default folder).
+QString g_chosen;
 bool g_server = false;
+// The waits of the statements: a data file's busy timeout, and on the server none unless the
+// limits were set (0 there: wait).
+constexpr int DefaultBusyMs = 5000;
+int g_lockMs = -1; // -1: the engine's own
+int g_statementMs = 0;
+bool g_limitsSet = false;
+
+void applyWaitLimits()
+{
+    if (!g_limitsSet)
+        return;
+    if (g_server) {
+        const auto value = [](int ms) {
+            return ms > 0 ? QString::number(ms) : QStringLiteral("DEFAULT");
+        };
+        ServerLink::SetSession(QStringLiteral("lock_timeout"), value(g_lockMs));
+        ServerLink::SetSession(QStringLiteral("statement_timeout"), value(g_statementMs));
+    } else if (QSqlDatabase::contains(Engine::ConnectionName)) {
+        Engine::SetBusyTimeout(g_lockMs > 0 ? g_lockMs : DefaultBusyMs);
+    }
+}
 
 QString withSlash(QString path)
 {
@@ -115,7 +139,8 @@ void openFolder(const QString& folder, bool ask)
 
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Engine::ConnectionName);
     db.setDatabaseName(file);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(
+        QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(g_lockMs > 0 ? g_lockMs : DefaultBusyMs));
     if (!db.open()) {
         const QSqlError error = db.lastError();
         Engine::CloseDatabase();
@@ -138,6 +163,7 @@ void openServer(const Engine::Location& loc, bool ask, bool reconnect)
     ServerLink::Open(Engine::ServerConnect(loc));
     g_location = loc.text;
     g_server = true;
+    applyWaitLimits();
     g_backUpBeforeCreate = false;
     if (reconnect) // the location was checked when it was first opened
         return;
@@ -160,10 +186,12 @@ bool isOpen()
     return ServerLink::IsOpen() || QSqlDatabase::contains(Engine::ConnectionName);
 }
 
+void closeConnection();
+
 void openChecked(const QString& location, bool ask, bool reconnect = false)
 {
     Engine::ForgetLayout();
-    Engine::CloseDatabase();
+    closeConnection();
     const Engine::Location loc = Engine::ParseLocation(location);
     if (loc.server)
         openServer(loc, ask, reconnect);
@@ -306,22 +334,36 @@ void SetAliasPath(const QString& path)
 
 void CloseDatabase()
 {
+    closeConnection();
+    g_chosen.clear();
+}
+
+} // namespace Engine
+
+namespace {
+
+void closeConnection()
+{
     ServerLink::Close();
-    if (QSqlDatabase::contains(ConnectionName)) {
+    if (QSqlDatabase::contains(Engine::ConnectionName)) {
         bool wasOpen = false;
         {
-            QSqlDatabase db = QSqlDatabase::database(ConnectionName, false);
+            QSqlDatabase db = QSqlDatabase::database(Engine::ConnectionName, false);
             wasOpen = db.isOpen();
             db.close();
         }
-        QSqlDatabase::removeDatabase(ConnectionName);
+        QSqlDatabase::removeDatabase(Engine::ConnectionName);
         if (wasOpen && !g_server)
-            DataFile::RememberVerified(g_location + QLatin1String(DatabaseFileName));
+            DataFile::RememberVerified(g_location + QLatin1String(Engine::DatabaseFileName));
     }
     g_transactionDepth = 0;
-    ForgetLayout();
+    Engine::ForgetLayout();
     g_server = false;
 }
+
+} // namespace
+
+namespace Engine {
 
 ServerLink::Connect ServerConnect(const Location& loc)
 {
@@ -339,7 +381,8 @@ ServerLink::Connect ServerConnect(const Location& loc)
 
 void OpenDatabase(const QString& folderOverride)
 {
-    openChecked(folderOverride.isEmpty() ? GetAliasPath() : folderOverride, true);
+    g_chosen = ParseLocation(folderOverride.isEmpty() ? GetAliasPath() : folderOverride).text;
+    openChecked(g_chosen, true);
 }
 
 void TestConnection(const QString& location)
@@ -357,14 +400,14 @@ void TestConnection(const QString& location)
 QString CurrentFolder()
 {
     if (!isOpen())
-        return GetAliasPath();
+        return g_chosen.isEmpty() ? GetAliasPath() : g_chosen;
     return g_location;
 }
 
 bool IsServer()
 {
     if (!isOpen())
-        return IsServerLocation(GetAliasPath());
+        return IsServerLocation(CurrentFolder());
     return g_server;
 }
 
@@ -381,7 +424,7 @@ bool IsOpen()
 void EnsureOpen()
 {
     if (!isOpen()) {
-        openChecked(GetAliasPath(), false);
+        openChecked(CurrentFolder(), false);
     } else if (g_server && !ServerLink::Alive()) {
         // The server went away: what was written since BEGIN was rolled back there.
         const QString location = g_location;
@@ -486,6 +529,22 @@ void LockForNewID(const QString& table)
 
 } // namespace Engine
 
+Engine::WaitLimits::WaitLimits(int lockMs, int statementMs)
+    : m_lockMs(g_lockMs), m_statementMs(g_statementMs)
+{
+    g_lockMs = lockMs;
+    g_statementMs = statementMs;
+    g_limitsSet = true;
+    applyWaitLimits();
+}
+
+Engine::WaitLimits::~WaitLimits()
+{
+    g_lockMs = m_lockMs;
+    g_statementMs = m_statementMs;
+    applyWaitLimits();
+}
+
 Transaction::Transaction()
 {
     if (g_transactionDepth == 0) {
@@ -517,9 +576,13 @@ Transaction::~Transaction()
             try {
                 ServerLink::Run(QStringLiteral("ROLLBACK"));
             } catch (const AppError&) {
-                // The connection broke: the server rolls back on its own.
+                // Not even a rollback went through: a connection left inside the transaction
+                // would hold its locks for everyone. Closed, the server rolls back on its own.
+                ServerLink::Close();
             }
         }
+        // What the transaction's first round trip set went with it.
+        ServerLink::ForgetSession();
         return;
     }
     QSqlQuery q(QSqlDatabase::database(Engine::ConnectionName, false));

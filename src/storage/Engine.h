@@ -149,6 +149,27 @@ void LockForNewID(const QString& table);
 
 // Runs the writes of one command as a whole: BEGIN (IMMEDIATE on SQLite) now, ROLLBACK
 // unless Commit() was reached. Nested helpers join the outermost transaction.
+namespace Engine {
+
+// While it lives, no statement waits longer than `lockMs` for a lock another connection holds,
+// nor runs longer than `statementMs` (the site's requests: a phone gets its answer in seconds
+// whatever holds the data). On the server lock_timeout and statement_timeout, on a data folder
+// the busy timeout; told to the connection with its next statement, at no round trip of its
+// own. A wait beyond them raises TDataAway. Made between transactions.
+class WaitLimits
+{
+public:
+    WaitLimits(int lockMs, int statementMs);
+    ~WaitLimits();
+    WaitLimits(const WaitLimits&) = delete;
+    WaitLimits& operator=(const WaitLimits&) = delete;
+
+private:
+    int m_lockMs, m_statementMs;
+};
+
+} // namespace Engine
+
 class Transaction
 {
 public:

@@ -10,4 +10,7 @@ namespace Engine {
 // PGPASSFILE give it).
 ServerLink::Connect ServerConnect(const Location& loc);
 
+// How long the open data file's connection waits for another program's lock.
+void SetBusyTimeout(int milliseconds);
+
 } // namespace Engine

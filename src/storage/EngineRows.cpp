@@ -135,6 +135,12 @@ void readRows(const QSqlDatabase& db, const QString& location, const QString& ta
 
 namespace Engine {
 
+void SetBusyTimeout(int milliseconds)
+{
+    if (sqlite3* handle = sqliteHandle())
+        sqlite3_busy_timeout(handle, milliseconds);
+}
+
 void InsertRows(const QString& table, const TableRows& rows)
 {
     if (rows.rows.isEmpty())

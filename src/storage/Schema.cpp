@@ -67,6 +67,7 @@ QList<Table> declare()
              text("Syaryo", 16, AddedLater),              // truck or delivery ticket
              text("Biko", 64, AddedLater),
              text("Uketuke", 40, AddedLater), // the id a phone gave the reading: stored once
+             text("Tanmatu", 8, AddedLater),  // the paired phone that sent it
          },
          {index("OndoLine4_Day", {"KanriID", "Hiduke"})}},
         {QStringLiteral("OndoKubun"),

@@ -4,6 +4,7 @@
 #include "storage/Query.h"
 #include "storage/SqlError.h"
 
+#include <QHash>
 #include <QScopeGuard>
 #include <QSqlField>
 #include <cmath>
@@ -24,6 +25,8 @@ PGconn* g_conn = nullptr;
 QString g_location;
 QList<Statement> g_held;
 qsizetype g_heldValues = 0; // the parameters of what is held
+QHash<QString, QString> g_wanted;  // the session's settings as they should be
+QHash<QString, QString> g_applied; // as the server was last told them
 
 using Result = std::unique_ptr<PGresult, void (*)(PGresult*)>;
 Result own(PGresult* r)
@@ -230,6 +233,19 @@ bool failed(const PGresult* r)
     return s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK;
 }
 
+// The SET statements the session still needs, as told from now on.
+QList<Statement> settingsDue()
+{
+    QList<Statement> due;
+    for (auto it = g_wanted.cbegin(); it != g_wanted.cend(); ++it) {
+        if (g_applied.value(it.key()) == it.value() && g_applied.contains(it.key()))
+            continue;
+        due.append({QStringLiteral("SET %1 = %2").arg(it.key(), it.value()), {}});
+        g_applied.insert(it.key(), it.value());
+    }
+    return due;
+}
+
 PGconn* link()
 {
     if (!g_conn)
@@ -241,6 +257,12 @@ PGconn* link()
 // the last `answered` statements.
 std::vector<Rows> runPipeline(PGconn* conn, const QList<Statement>& statements, int answered)
 {
+    // Every parameter is checked before the first statement goes: a refusal half-way would
+    // leave a pipeline without its sync, and the transaction and its locks held on the server.
+    std::vector<Parameters> parameters;
+    parameters.reserve(size_t(statements.size()));
+    for (const Statement& s : statements)
+        parameters.emplace_back(s.params);
     if (!PQenterPipelineMode(conn))
         raiseConnection(conn);
     struct Leave
@@ -248,10 +270,10 @@ std::vector<Rows> runPipeline(PGconn* conn, const QList<Statement>& statements, 
         PGconn* conn;
         ~Leave() { PQexitPipelineMode(conn); }
     } leave{conn};
-    for (const Statement& s : statements) {
-        const Parameters p(s.params);
-        if (!PQsendQueryParams(conn, s.sql.toUtf8().constData(), p.count(), nullptr, p.values(),
-                               nullptr, nullptr, 0))
+    for (int i = 0; i < statements.size(); ++i) {
+        const Parameters& p = parameters[size_t(i)];
+        if (!PQsendQueryParams(conn, statements.at(i).sql.toUtf8().constData(), p.count(), nullptr,
+                               p.values(), nullptr, nullptr, 0))
             raiseConnection(conn);
     }
     if (!PQpipelineSync(conn))
@@ -282,6 +304,7 @@ std::vector<Rows> runPipeline(PGconn* conn, const QList<Statement>& statements, 
 void Open(const Connect& connect)
 {
     Close();
+    g_applied.clear(); // a new session starts from the server's own settings
     g_location = connect.location;
     g_conn = ServerLink::connect(connect);
 }
@@ -364,18 +387,25 @@ void ReadEach(const Connect& c, const QString& sql,
 std::vector<Rows> RunAll(const QList<QPair<QString, QVariantList>>& statements)
 {
     PGconn* conn = link();
-    QList<Statement> all;
-    all.swap(g_held);
+    QList<Statement> all = settingsDue();
+    all.append(g_held);
+    g_held.clear();
     g_heldValues = 0;
     for (const auto& s : statements)
         all.append({s.first, s.second});
-    return runPipeline(conn, all, int(statements.size()));
+    try {
+        return runPipeline(conn, all, int(statements.size()));
+    } catch (...) {
+        // A failed pipeline is one implicit transaction: what it set may not have stayed.
+        g_applied.clear();
+        throw;
+    }
 }
 
 Rows Run(const QString& sql, const QVariantList& params)
 {
     PGconn* conn = link();
-    if (!g_held.isEmpty())
+    if (!g_held.isEmpty() || g_wanted != g_applied)
         return std::move(RunAll({{sql, params}}).front());
     const Parameters p(params);
     Result r = own(PQexecParams(conn, sql.toUtf8().constData(), p.count(), nullptr, p.values(),
@@ -415,9 +445,19 @@ void DropHeld()
     g_heldValues = 0;
 }
 
+void SetSession(const QString& name, const QString& value)
+{
+    g_wanted.insert(name, value);
+}
+
+void ForgetSession()
+{
+    g_applied.clear();
+}
+
 CopyStream::CopyStream(const QString& table, const QStringList& columns)
 {
-    if (!g_held.isEmpty())
+    if (!g_held.isEmpty() || g_wanted != g_applied)
         Run(QStringLiteral("select 1"));
     PGconn* conn = link();
     Result r = own(PQexec(conn, QStringLiteral("copy %1 (%2) from stdin")

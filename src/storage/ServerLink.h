@@ -51,6 +51,13 @@ void Hold(const QString& sql, const QVariantList& params = {});
 QStringList Held();
 void DropHeld();
 
+// A setting of the session ("SET name = value"), sent ahead of the next statement whenever it
+// differs from what the server was last told: it costs no round trip of its own, and a link
+// opened again is told again. Set between transactions.
+void SetSession(const QString& name, const QString& value);
+// After a rollback, which takes back what the transaction's first round trip set.
+void ForgetSession();
+
 // Runs `sql` on a connection of its own to `connect` (beside the open link, which may write
 // elsewhere meanwhile) and hands its answer over a row at a time: the columns first, then each
 // row's values as Rows holds them. Raises AppError naming that location.

@@ -117,8 +117,13 @@ QString ServerErrorMessage(const QString& sqlState, const QString& detail, const
     } else if (cannotConnectWords(detail)) {
         text = QStringLiteral("サーバー %1 に接続できません。サーバーが動いているか、"
                               "ホスト名とポート番号を確認してください。");
-    } else if (sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001") ||
-               sqlState == QLatin1String("55P03")) {
+    } else if (sqlState == QLatin1String("55P03")) {
+        text = QStringLiteral("サーバー %1 のデータは他のプログラムが使用中です。"
+                              "しばらくしてからやり直してください。");
+    } else if (sqlState == QLatin1String("57014")) {
+        text = QStringLiteral("サーバー %1 での処理が時間内に終わりませんでした。"
+                              "しばらくしてからやり直してください。");
+    } else if (sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001")) {
         text = QStringLiteral("サーバー %1 で他の利用者の書き込みと重なったため取り消されました。"
                               "やり直してください。");
     } else if (sqlState == QLatin1String("42501") || has("permission denied")) {

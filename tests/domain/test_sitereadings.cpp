@@ -14,6 +14,7 @@ namespace {
 
 const QString Mix = QStringLiteral("密粒度13");
 const QString Kubun0 = QStringLiteral("練上温度");
+const QString Phone = QStringLiteral("a1b2c3d4");
 
 struct Fixture
 {
@@ -35,10 +36,16 @@ struct Fixture
             "update OndoKubun set SokuteiKankaku = '1台毎', OndoRange = '150_160' where ID = 0"));
     }
 
-    TSiteEntry entry(const QString& temperature, const QString& truck = QString())
+    TSiteEntry entry(const QString& temperature, const QString& truck = QString(),
+                     const QString& device = Phone)
     {
-        return {QStringLiteral("phone-%1").arg(++phone, 4, 10, QLatin1Char('0')), temperature,
-                QDateTime(day.day, QTime(8, phone)), truck, QString()};
+        TSiteEntry e;
+        e.device = device;
+        e.id = QStringLiteral("phone-%1").arg(++phone, 4, 10, QLatin1Char('0'));
+        e.temperature = temperature;
+        e.takenAt = QDateTime(day.day, QTime(8, phone));
+        e.truck = truck;
+        return e;
     }
 
     // "LNO Sokuten Ondo Jikoku Syaryo Uketuke" of the stored readings of the day.
@@ -178,8 +185,8 @@ private Q_SLOTS:
         fix.temperature = QStringLiteral("x");
         QVERIFY(!refusal([&] { Correct(f.day, fix); }).isEmpty());
 
-        QVERIFY(Remove(f.day, sent.at(9).id).removed);
-        QVERIFY(!Remove(f.day, sent.at(9).id).removed); // sent again: nothing more goes
+        QVERIFY(Remove(f.day, sent.at(9).id, Phone).removed);
+        QVERIFY(!Remove(f.day, sent.at(9).id, Phone).removed); // sent again: nothing more goes
         const QStringList rows = f.stored();
         QCOMPARE(rows.size(), 11);
         QCOMPARE(rows.at(9), QStringLiteral("10 10 160 08:11 phone-0011"));
@@ -190,7 +197,7 @@ private Q_SLOTS:
         other.day = other.day.addDays(1);
         const TSiteEntry only = f.entry(QStringLiteral("155"));
         Append(other, only);
-        QVERIFY(Remove(other, only.id).removed);
+        QVERIFY(Remove(other, only.id, Phone).removed);
         QVERIFY(!TOndoKanri::HasDay(TOndoKanri::FindHeader(QStringLiteral("K001"), Mix, 0),
                                     QDateTime(other.day, QTime(0, 0))));
     }
@@ -228,6 +235,57 @@ private Q_SLOTS:
                  QStringLiteral("この試験日は他の利用者が変更しています。上書きしますか？"));
         QCOMPARE(f.stored().size(), 2);
         QCOMPARE(office.Cell(2, TDayEntry::TemperatureColumn), QStringLiteral("156"));
+    }
+
+    // A phone corrects and removes only what it sent; the office's own registering keeps the
+    // phones' marks, but a day replaced leaves them behind, so that a phone's correction never
+    // reaches a reading it did not send.
+    void eachPhoneChangesOnlyItsOwnReadings()
+    {
+        Fixture f;
+        const TSiteEntry mine = f.entry(QStringLiteral("155"));
+        const TSiteEntry theirs =
+            f.entry(QStringLiteral("156"), QString(), QStringLiteral("ffff0000"));
+        Append(f.day, mine);
+        Append(f.day, theirs);
+        TSiteEntry fix = theirs;
+        fix.device = Phone;
+        fix.temperature = QStringLiteral("150");
+        QString forbidden;
+        try {
+            Correct(f.day, fix);
+        } catch (const TForbidden& e) {
+            forbidden = e.message();
+        }
+        QCOMPARE(forbidden, QStringLiteral("2 台目は別の端末から送られた記録のため、この端末では"
+                                           "修正・削除できません"));
+        QVERIFY_THROWS_EXCEPTION(TForbidden, Remove(f.day, theirs.id, Phone));
+        QCOMPARE(f.stored().size(), 2);
+        fix.device = theirs.device;
+        Correct(f.day, fix);
+        QCOMPARE(f.stored().at(1), QStringLiteral("2 2 150 08:02 phone-0002"));
+
+        // Registered again as shown: the marks stay, and the phone may still correct its own.
+        const QDateTime day(f.day.day, QTime(0, 0));
+        TDayEntry office;
+        office.Confirm = [](const QString&, bool) { return true; };
+        office.ShowDay(f.day.kojiCode, Mix, Kubun0, day);
+        office.SetCell(3, TDayEntry::TemperatureColumn, QStringLiteral("157"));
+        QVERIFY(office.Register());
+        fix.temperature = QStringLiteral("151");
+        Correct(f.day, fix);
+        QCOMPARE(f.stored().at(1), QStringLiteral("2 2 151 08:02 phone-0002"));
+
+        // Someone else's change overwritten: the day is replaced, and the marks go.
+        Append(f.day, f.entry(QStringLiteral("158")));
+        office.SetCell(1, TDayEntry::TemperatureColumn, QStringLiteral("154"));
+        QVERIFY(office.Register());
+        QCOMPARE(f.stored(), (QStringList{"1 1 154 08:01", "2 2 150 08:02", "3 3 157"}));
+        QCOMPARE(
+            refusal([&] { Correct(f.day, fix); }),
+            QStringLiteral("修正する温度は登録されていません（事務所で削除されたかもしれません）"));
+        QVERIFY(!Remove(f.day, mine.id, Phone).removed);
+        QCOMPARE(f.stored().size(), 3);
     }
 };
 

@@ -301,8 +301,8 @@ void TestCsvImport::importRegistersDays()
     QVERIFY_THROWS_EXCEPTION(AppError, ImportCsvDays(again, Target, false));
     QCOMPARE(Count(QStringLiteral("OndoLine4")), 5);
     QCOMPARE(Count(QStringLiteral("OndoHead4")), 2);
-    // What the day had besides its readings stays: its note and conditions, and the phone's id
-    // of the reading whose number the file's reading takes.
+    // What the day had besides its readings stays: its note and conditions. A phone's id on a
+    // reading it replaces goes: the phone's later correction must not reach the file's reading.
     Engine::Execute(QStringLiteral("update OndoHead4 set Tekiyo = '雨天', Kion = '12.5' where "
                                    "Hiduke = '2024-04-02 00:00:00'"));
     Engine::Execute(QStringLiteral("update OndoLine4 set Uketuke = 'p-1' where LNO = 1 and "
@@ -321,7 +321,7 @@ void TestCsvImport::importRegistersDays()
     kept.Open();
     QCOMPARE(kept.FieldText(QStringLiteral("Tekiyo")) + kept.FieldText(QStringLiteral("Kion")) +
                  kept.FieldText(QStringLiteral("Uketuke")),
-             QStringLiteral("雨天12.5p-1"));
+             QStringLiteral("雨天12.5"));
     QCOMPARE(TOndoKanri::ReadDay(QStringLiteral("K1"), 0, QDateTime(QDate(2024, 4, 2), QTime(0, 0)),
                                  QStringLiteral("密粒"))
                  .size(),

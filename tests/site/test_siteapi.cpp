@@ -105,9 +105,11 @@ struct Fixture
     }
 
     // Raw bytes to the server, and all it answers until it closes or a few seconds pass.
-    QByteArray raw(const QByteArray& request)
+    QByteArray raw(const QByteArray& request, const QString& from = QString())
     {
         QTcpSocket socket;
+        if (!from.isEmpty())
+            socket.bind(QHostAddress(from));
         QByteArray answer;
         QEventLoop loop;
         QObject::connect(&socket, &QTcpSocket::connected, [&] { socket.write(request); });
@@ -168,19 +170,43 @@ private Q_SLOTS:
         QVERIFY(store.open(QIODevice::ReadOnly));
         QVERIFY(!store.readAll().contains(token));
 
-        // Five wrong codes, and even the right one is refused until a new code is shown.
+        // One code, one phone: the code used is gone, and a new one is shown.
+        const QString used = f.pairing.Code();
+        QVERIFY(!f.pair().isEmpty());
+        QVERIFY(f.pairing.Code() != used);
+        QCOMPARE(f.call("POST", QStringLiteral("/api/pair"),
+                        QJsonDocument(QJsonObject{{"code", used}}).toJson())
+                     .status,
+                 403);
+
+        // Wrong codes shut out the address that sends them, not the others.
         const QString code = f.pairing.Code();
         const QString wrong = code == QLatin1String("000000") ? "111111" : "000000";
-        for (int i = 0; i < TSitePairing::WrongCodesAllowed; ++i) {
+        for (int i = 1; i <= TSiteServer::WrongCodesPerAddress; ++i) { // the used code was one
             const TAnswer a = f.call("POST", QStringLiteral("/api/pair"),
                                      QJsonDocument(QJsonObject{{"code", wrong}}).toJson());
-            QCOMPARE(a.status, i < TSitePairing::WrongCodesAllowed ? 403 : 429);
+            QCOMPARE(a.status, i < TSiteServer::WrongCodesPerAddress ? 403 : 429);
         }
-        QVERIFY(f.pairing.Code().isEmpty());
         const TAnswer locked = f.call("POST", QStringLiteral("/api/pair"),
                                       QJsonDocument(QJsonObject{{"code", code}}).toJson());
-        QVERIFY(locked.status == 403 || locked.status == 429);
-        QVERIFY(!error(locked).isEmpty());
+        QCOMPARE(locked.status, 429);
+        QVERIFY(!locked.retryAfter.isEmpty());
+        const QByteArray body = QJsonDocument(QJsonObject{{"code", code}}).toJson();
+        const QByteArray other = f.raw("POST /api/pair HTTP/1.1\r\nHost: x\r\nContent-Type: "
+                                       "application/json\r\nContent-Length: " +
+                                           QByteArray::number(body.size()) + "\r\n\r\n" + body,
+                                       QStringLiteral("127.0.0.2"));
+        QVERIFY2(other.startsWith("HTTP/1.1 200"), other.left(80).constData());
+        QVERIFY(other.contains("token"));
+
+        // Guesses from many addresses: after so many in all the code is replaced.
+        const QString aimed = f.pairing.Code();
+        for (int i = 0; i < TSitePairing::WrongCodesBeforeNewCode; ++i)
+            QVERIFY_THROWS_EXCEPTION(AppError, f.pairing.Pair(aimed == QLatin1String("000000")
+                                                                  ? QStringLiteral("111111")
+                                                                  : QStringLiteral("000000"),
+                                                              QString()));
+        QVERIFY(f.pairing.Code() != aimed);
 
         // A fresh pairing object: a code ten minutes old has expired.
         TSitePairing later;
@@ -189,7 +215,7 @@ private Q_SLOTS:
         later.Now = [shown] { return shown.addSecs(TSitePairing::CodeMinutes * 60 + 1); };
         QVERIFY_THROWS_EXCEPTION(AppError, later.Pair(fresh, QString()));
 
-        f.pairing.Revoke(f.pairing.Devices().first().id);
+        QVERIFY(f.pairing.Revoke(f.pairing.DeviceOf(token)));
         QCOMPARE(f.call("GET", QStringLiteral("/api/registers"), {}, token).status, 401);
     }
 
@@ -240,9 +266,14 @@ private Q_SLOTS:
         QVERIFY2(qAbs(QTime::fromString(stamped, "HH:mm").secsTo(QTime::currentTime())) < 120,
                  qPrintable(stamped));
 
+        // Only the phone that sent a reading corrects or removes it.
         QJsonObject fix = first;
         fix["temperature"] = QStringLiteral("157");
-        QCOMPARE(f.post(fix, b, QStringLiteral("/api/readings/correct")).status, 200);
+        const TAnswer notTheirs = f.post(fix, b, QStringLiteral("/api/readings/correct"));
+        QCOMPARE(notTheirs.status, 403);
+        QVERIFY(error(notTheirs).contains(QStringLiteral("別の端末")));
+        QCOMPARE(f.post(first, b, QStringLiteral("/api/readings/remove")).status, 403);
+        QCOMPARE(f.post(fix, a, QStringLiteral("/api/readings/correct")).status, 200);
         QCOMPARE(f.post(first, a, QStringLiteral("/api/readings/remove")).status, 200);
         QCOMPARE(Fixture::rows(), 3);
         const TAnswer day = f.call(
