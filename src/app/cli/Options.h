@@ -10,7 +10,8 @@ class QCommandLineParser;
 namespace Cli {
 
 // Every option of the command line; All() gives them in the order --help lists them. Value
-// names are Japanese, as --help shows them (<ファイル>); a name of two words takes two values.
+// names are Japanese, as --help shows them (<ファイル>); one of two words is shown as two values
+// (<移行元> <移行先>), the second given as an argument.
 struct Options
 {
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
