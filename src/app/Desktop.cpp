@@ -36,14 +36,20 @@
 #include "widgets_ui/WindowFont.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHash>
 #include <QIcon>
+#include <QIdentityProxyModel>
 #include <QImage>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
 #include <QScreen>
 #include <QSessionManager>
 #include <QStyle>
 #include <QTranslator>
+#include <QTreeView>
 #include <optional>
 
 struct TDesktop::Windows
@@ -135,6 +141,89 @@ void TDesktop::Show()
     main.show();
 }
 
+namespace {
+
+// Qt's texts that qtbase_ja leaves in English; asked before it.
+class TQtJapaneseGaps : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        // The type column of the file dialogs for what is not a file.
+        static const QHash<QByteArray, QString> fileTypes{
+            {"Folder", QStringLiteral("フォルダ")},
+            {"Drive", QStringLiteral("ドライブ")},
+            {"Shortcut", QStringLiteral("ショートカット")},
+            {"File", QStringLiteral("ファイル")},
+            {"Unknown", QStringLiteral("不明")}};
+        if (qstrcmp(context, "QAbstractFileIconProvider") == 0)
+            return fileTypes.value(source);
+        return {};
+    }
+    bool isEmpty() const override { return false; }
+};
+
+// QFileSystemModel writes sizes and dates in the system locale, English on a site PC set up
+// so; these columns follow the default locale instead.
+class TJapaneseFileColumns : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        enum { SizeColumn = 1, DateColumn = 3 }; // QFileSystemModel's
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files ||
+            (index.column() != SizeColumn && index.column() != DateColumn))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QLocale japanese;
+        if (index.column() == DateColumn)
+            return japanese.toString(files->lastModified(source), QLocale::ShortFormat);
+        if (files->isDir(source))
+            return QString();
+        // KB and MB as Japanese desktops write them, not KiB.
+        return japanese.formattedDataSize(files->size(source), 1,
+                                          QLocale::DataSizeTraditionalFormat);
+    }
+};
+
+// Qt's file dialogs are made inside QFileDialog's static functions, so each is given its
+// columns as it is first polished, before it shows.
+class TFileDialogColumns : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Polish) {
+            auto* dialog = qobject_cast<QFileDialog*>(watched);
+            // A platform's own dialog has no views to give a model to.
+            if (dialog && !dialog->proxyModel() && dialog->findChild<QTreeView*>())
+                dialog->setProxyModel(new TJapaneseFileColumns(dialog));
+        }
+        return false;
+    }
+};
+
+// The program is Japanese whatever the system locale: dates, numbers, weekday and month
+// names, file types, and the texts of Qt's own buttons and dialogs (はい / いいえ).
+void InstallJapanese()
+{
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    static QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
+    static TQtJapaneseGaps gaps;
+    QApplication::installTranslator(&gaps);
+    qApp->installEventFilter(new TFileDialogColumns(qApp));
+}
+
+} // namespace
+
 void PrepareDesktopStart()
 {
     QApplication::setApplicationName(QStringLiteral("ondokanri"));
@@ -144,11 +233,7 @@ void PrepareDesktopStart()
     InstallFontSubstitutions();
     // Menus, message boxes and Qt's own dialogs in the windows' face.
     QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    // Qt's own buttons and dialogs in Japanese (はい / いいえ), whatever the system locale.
-    static QTranslator qtJapanese;
-    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    InstallJapanese();
     // Title bars and task switchers take the size nearest theirs. The format is named: guessing
     // it would load every image plugin.
     QIcon icon;

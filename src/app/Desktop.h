@@ -24,5 +24,6 @@ private:
 };
 
 // What every start of the windowed program sets up before its first window: names, fonts,
-// Qt's Japanese texts, the program icon, the data opened and backed up.
+// the Japanese locale and Qt's Japanese texts (its file dialogs' columns too), the program
+// icon, the data opened and backed up.
 void PrepareDesktopStart();

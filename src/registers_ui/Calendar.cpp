@@ -2,6 +2,7 @@
 
 #include "widgets_ui/WindowFont.h"
 
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
@@ -11,6 +12,21 @@
 #include <QVBoxLayout>
 
 namespace {
+
+// A Japanese calendar whatever the system locale: 日 月 火 … from Sunday, 日 in red and 土 in
+// blue.
+QLocale japanese()
+{
+    return QLocale(QLocale::Japanese, QLocale::Japan);
+}
+
+void colourWeekend(QTableWidgetItem* item, int column)
+{
+    if (column == 0)
+        item->setForeground(QColor(0xc0, 0x00, 0x00));
+    else if (column == 6)
+        item->setForeground(QColor(0x00, 0x40, 0xc0));
+}
 
 QToolButton* makeStep(QWidget* parent, const char* name, const QString& caption,
                       const QString& spoken)
@@ -44,11 +60,14 @@ TfCalendar::TfCalendar(QWidget* parent) : QDialog(parent), m_date(QDate::current
     Calendar1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Calendar1->setSelectionMode(QAbstractItemView::SingleSelection);
     Calendar1->setTabKeyNavigation(false);
-    const QLocale locale;
-    QStringList days;
-    for (int d : {7, 1, 2, 3, 4, 5, 6}) // Sunday first
-        days << locale.dayName(d, QLocale::ShortFormat);
-    Calendar1->setHorizontalHeaderLabels(days);
+    const QLocale locale = japanese();
+    for (int column = 0; column < 7; ++column) {
+        const int weekday = column == 0 ? Qt::Sunday : column;
+        auto* header =
+            new QTableWidgetItem(locale.standaloneDayName(weekday, QLocale::ShortFormat));
+        colourWeekend(header, column);
+        Calendar1->setHorizontalHeaderItem(column, header);
+    }
     Calendar1->setMinimumSize(226, 177);
 
     SpeedButton1 = makeStep(this, "SpeedButton1", QStringLiteral("<<"), QStringLiteral("前の年"));
@@ -138,6 +157,7 @@ void TfCalendar::fillGrid()
         if (day >= 1 && day <= first.daysInMonth()) {
             item->setText(QString::number(day));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            colourWeekend(item, cell % 7);
         } else {
             item->setFlags(Qt::NoItemFlags);
         }
@@ -150,5 +170,5 @@ void TfCalendar::fillGrid()
 
 void TfCalendar::updateCaption()
 {
-    Button1->setText(m_date.toString(QStringLiteral("yyyy/MM")));
+    Button1->setText(japanese().toString(m_date, QStringLiteral("yyyy年M月")));
 }

@@ -7,7 +7,8 @@ class QPushButton;
 class QTableWidget;
 class QToolButton;
 
-// The date picker: a month grid with year and month steps; OK accepts the shown date.
+// The date picker: a month grid in Japanese from Sunday, with year and month steps; OK accepts
+// the shown date.
 class TfCalendar : public QDialog
 {
     Q_OBJECT

@@ -61,8 +61,8 @@ TfEditOndoKubun::TfEditOndoKubun(QWidget* parent) : QDialog(parent)
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setHeaderLabels({QStringLiteral("区分名"), QStringLiteral("測定間隔"),
-                                QStringLiteral("SIM"), QStringLiteral("ID"), QStringLiteral("時刻"),
-                                QStringLiteral("台数番号")});
+                                QStringLiteral("温度範囲"), QStringLiteral("区分番号"),
+                                QStringLiteral("時刻"), QStringLiteral("台数番号")});
     ListView1->header()->setStretchLastSection(false);
     ListView1->setColumnWidth(NameColumn, 250);
     ListView1->setFixedWidth(249);

@@ -11,6 +11,12 @@ class TestCalendar : public QObject
 {
     Q_OBJECT
 
+    // The caption of the month shown, as a Japanese calendar heads it.
+    static QString monthCaption(const QDate& date)
+    {
+        return QStringLiteral("%1年%2月").arg(date.year()).arg(date.month());
+    }
+
     // The grid cell showing `day` of the shown month.
     static QPoint cellOf(const TfCalendar& cal, int day)
     {
@@ -50,10 +56,10 @@ private Q_SLOTS:
         QFETCH(QDate, expected);
         TfCalendar cal;
         cal.SetCalendar(start);
-        QCOMPARE(cal.Button1->text(), start.toString(QStringLiteral("yyyy/MM")));
+        QCOMPARE(cal.Button1->text(), monthCaption(start));
         cal.findChild<QToolButton*>(button)->click();
         QCOMPARE(cal.GetCalendar(), expected);
-        QCOMPARE(cal.Button1->text(), expected.toString(QStringLiteral("yyyy/MM")));
+        QCOMPARE(cal.Button1->text(), monthCaption(expected));
         // The grid shows the new month with the day as its current cell.
         const QTableWidgetItem* current = cal.Calendar1->currentItem();
         QVERIFY(current);
@@ -62,9 +68,15 @@ private Q_SLOTS:
         QCOMPARE(cellOf(cal, expected.daysInMonth() + 1), QPoint(-1, -1));
     }
 
+    // A Japanese week from Sunday under the tests' English locale (C.UTF-8), as on a site PC
+    // set up in English.
     void gridLayoutAndDayChoice()
     {
         TfCalendar cal;
+        QStringList week;
+        for (int c = 0; c < cal.Calendar1->columnCount(); ++c)
+            week << cal.Calendar1->horizontalHeaderItem(c)->text();
+        QCOMPARE(week, (QStringList{"日", "月", "火", "水", "木", "金", "土"}));
         cal.SetCalendar(QDate(2024, 3, 10)); // 1 March 2024 is a Friday
         QCOMPARE(cellOf(cal, 1), QPoint(5, 0));
         QCOMPARE(cellOf(cal, 31), QPoint(0, 5));
@@ -77,7 +89,7 @@ private Q_SLOTS:
             cal.Calendar1->visualRect(cal.Calendar1->model()->index(day20.y(), day20.x()))
                 .center());
         QCOMPARE(cal.GetCalendar(), QDate(2024, 3, 20));
-        QCOMPARE(cal.Button1->text(), QStringLiteral("2024/03"));
+        QCOMPARE(cal.Button1->text(), QStringLiteral("2024年3月"));
 
         // Cells outside the month cannot be chosen.
         QTest::mouseClick(cal.Calendar1->viewport(), Qt::LeftButton, {},
@@ -86,7 +98,7 @@ private Q_SLOTS:
 
         cal.Button1->click();
         QCOMPARE(cal.GetCalendar(), QDate::currentDate());
-        QCOMPARE(cal.Button1->text(), QDate::currentDate().toString(QStringLiteral("yyyy/MM")));
+        QCOMPARE(cal.Button1->text(), monthCaption(QDate::currentDate()));
     }
 
     void reopenedForShorterMonthShowsThatDate()

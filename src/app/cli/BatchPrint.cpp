@@ -8,7 +8,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 #include <exception>
 #include <new>
 #include <vector>
@@ -36,7 +39,7 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
 {
     if (parser.isSet(o.copyData) && parser.positionalArguments().size() != 1)
         return QStringLiteral(
-            "--copy-data には移行元と移行先を指定してください: --copy-data FROM TO");
+            "--copy-data には移行元と移行先を指定してください: --copy-data 移行元 移行先");
     if (!parser.isSet(o.copyData) && !parser.positionalArguments().isEmpty())
         return QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().join(' '));
     QStringList names;
@@ -81,23 +84,17 @@ int RunBatchPrint(const QStringList& arguments, QTextStream& out, QTextStream& e
 {
     const Cli::Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "温度管理: "
-        "管理図・データシートのPDF出力、提出用一式、CSVの取り込み、Excel・CSVへの書き"
-        "出し、データのバックアップと復元、旧データの取り込み、現場入力のページ"));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions(o.All());
     if (!parser.parse(arguments)) {
         err << QStringLiteral("引数が不正です: %1").arg(parser.errorText()) << Qt::endl;
         return 2;
     }
-    if (parser.isSet(help)) {
-        out << parser.helpText();
+    if (parser.isSet(o.help)) {
+        out << Cli::HelpText(o);
         out.flush();
         return 0;
     }
-    if (parser.isSet(version)) {
+    if (parser.isSet(o.version)) {
         out << QCoreApplication::applicationName() << ' ' << QStringLiteral(ONDOKANRI_VERSION)
             << Qt::endl;
         return 0;
@@ -130,6 +127,12 @@ int RunCommandLine(int argc, char** argv)
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("ondokanri"));
     QGuiApplication::setApplicationVersion(QStringLiteral(ONDOKANRI_VERSION));
+    // The parser's refusals ("'%1' は未知のオプションです。") in Japanese whatever the locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtJapanese);
     InstallFontSubstitutions();
     QTextStream out(stdout);
     QTextStream err(stderr);

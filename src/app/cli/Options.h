@@ -9,11 +9,17 @@ class QCommandLineParser;
 
 namespace Cli {
 
-// Every option of the command line; All() gives them in the order --help lists them.
+// Every option of the command line; All() gives them in the order --help lists them. Value
+// names are Japanese, as --help shows them (<ファイル>); one of two words is shown as two values
+// (<移行元> <移行先>), the second given as an argument.
 struct Options
 {
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("このヘルプを表示します")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("プログラム名とバージョンを表示します")};
     QCommandLineOption pdf{QStringLiteral("print-pdf"), QStringLiteral("書き出すPDFファイル"),
-                           QStringLiteral("FILE")};
+                           QStringLiteral("ファイル")};
     QCommandLineOption form{
         QStringLiteral("form"),
         QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図)、"
@@ -22,91 +28,96 @@ struct Options
         QStringLiteral("chart|sheet|xbar|xbar-r|capability|journey")};
     QCommandLineOption baseFrom{QStringLiteral("base-from"),
                                 QStringLiteral("xbar の基準期間の開始日"),
-                                QStringLiteral("yyyy/mm/dd")};
+                                QStringLiteral("年/月/日")};
     QCommandLineOption baseTo{QStringLiteral("base-to"), QStringLiteral("xbar の基準期間の終了日"),
-                              QStringLiteral("yyyy/mm/dd")};
+                              QStringLiteral("年/月/日")};
     QCommandLineOption project{QStringLiteral("project"), QStringLiteral("工事コード"),
-                               QStringLiteral("CODE")};
-    QCommandLineOption mix{QStringLiteral("mix"), QStringLiteral("合材名"), QStringLiteral("NAME")};
+                               QStringLiteral("コード")};
+    QCommandLineOption mix{QStringLiteral("mix"), QStringLiteral("合材名"), QStringLiteral("名前")};
     QCommandLineOption day{QStringLiteral("day"), QStringLiteral("試験日 (既定は今日)"),
-                           QStringLiteral("yyyy/mm/dd")};
+                           QStringLiteral("年/月/日")};
     QCommandLineOption category{QStringLiteral("category"),
                                 QStringLiteral("温度区分 (印刷では繰り返し可、既定はすべて)"),
-                                QStringLiteral("NAME")};
+                                QStringLiteral("名前")};
     QCommandLineOption perProject{QStringLiteral("per-project"), QStringLiteral("工事毎に印刷")};
     QCommandLineOption low{QStringLiteral("low"), QStringLiteral("グラフ表示範囲の下限"),
-                           QStringLiteral("N")};
+                           QStringLiteral("数値")};
     QCommandLineOption high{QStringLiteral("high"), QStringLiteral("グラフ表示範囲の上限"),
-                            QStringLiteral("N")};
-    QCommandLineOption data{QStringLiteral("data"),
-                            QStringLiteral("この実行だけ使うデータ格納場所"),
-                            QStringLiteral("DIR")};
+                            QStringLiteral("数値")};
+    QCommandLineOption data{
+        QStringLiteral("data"),
+        QStringLiteral("この実行だけ使うデータ格納場所 (フォルダまたは postgresql://…)"),
+        QStringLiteral("場所")};
     QCommandLineOption backup{
         QStringLiteral("backup"),
         QStringLiteral("データのバックアップを今作成し、そのパスを表示します")};
     QCommandLineOption restore{
         QStringLiteral("restore"),
         QStringLiteral("バックアップからデータを復元します (現在のデータは先にバックアップ)"),
-        QStringLiteral("FILE")};
+        QStringLiteral("ファイル")};
     QCommandLineOption xlsx{
         QStringLiteral("export-xlsx"),
         QStringLiteral("工事の温度をExcelファイルに書き出します (--project、--mix)"),
-        QStringLiteral("FILE")};
+        QStringLiteral("ファイル")};
     QCommandLineOption csv{
         QStringLiteral("export-csv"),
         QStringLiteral("工事の温度をCSVファイル (UTF-8) に書き出します (--project、--mix)"),
-        QStringLiteral("FILE")};
+        QStringLiteral("ファイル")};
     QCommandLineOption importParadox{
         QStringLiteral("import-paradox"),
         QStringLiteral("旧プログラムのデータフォルダ (Paradox の表) を取り込みます"),
-        QStringLiteral("DIR")};
+        QStringLiteral("フォルダ")};
     QCommandLineOption dryRun{
         QStringLiteral("dry-run"),
         QStringLiteral("--import-paradox で取り込む内容と重なりを表示するだけにします")};
     QCommandLineOption importCsv{
         QStringLiteral("import-csv"),
         QStringLiteral(
-            "温度計・記録計のCSVの読み取りを登録します (--project, --mix, --category が必要)"),
-        QStringLiteral("FILE")};
+            "温度計・記録計のCSVの読み取りを登録します (--project、--mix、--category が必要)"),
+        QStringLiteral("ファイル")};
     QCommandLineOption measurer{QStringLiteral("measurer"), QStringLiteral("取り込む記録の測定者"),
-                                QStringLiteral("NAME")};
+                                QStringLiteral("名前")};
     QCommandLineOption columns{
         QStringLiteral("columns"),
         QStringLiteral("取り込む列の番号 (1から、日付と時刻が別の列なら 3+4)"),
-        QStringLiteral("DATE,TEMP[,LABEL[,TIME[,TRUCK[,REMARK]]]]")};
+        QStringLiteral("日付,温度[,測点[,時刻[,車番[,備考]]]]")};
     QCommandLineOption replace{QStringLiteral("replace"),
                                QStringLiteral("登録済みの試験日も取り込みで置き換えます "
                                               "(--copy-data では移行先のデータを置き換えます)")};
     QCommandLineOption package{
         QStringLiteral("package"),
-        QStringLiteral("工事の提出用一式 (PDF/A の書類、測定値のCSV、目録) をフォルダ DIR に"
+        QStringLiteral("工事の提出用一式 (PDF/A の書類、測定値のCSV、目録) を新しいフォルダに"
                        "書き出します (--project)"),
-        QStringLiteral("DIR")};
+        QStringLiteral("フォルダ")};
     QCommandLineOption from{QStringLiteral("from"), QStringLiteral("--package の期間の開始日"),
-                            QStringLiteral("yyyy/mm/dd")};
+                            QStringLiteral("年/月/日")};
     QCommandLineOption to{QStringLiteral("to"), QStringLiteral("--package の期間の終了日"),
-                          QStringLiteral("yyyy/mm/dd")};
+                          QStringLiteral("年/月/日")};
     QCommandLineOption copyData{
         QStringLiteral("copy-data"),
-        QStringLiteral(
-            "すべての表を移行元 FROM から移行先 TO (フォルダまたは postgresql://…) へ移します"),
-        QStringLiteral("FROM TO")};
+        QStringLiteral("すべての表を移行元から移行先 (それぞれフォルダまたは postgresql://…) "
+                       "へ移します"),
+        QStringLiteral("移行元 移行先")};
     QCommandLineOption serve{
         QStringLiteral("serve"),
         QStringLiteral("現場入力のページを終了まで公開し、アドレスとペアリングコードを表示します")};
     QCommandLineOption listen{
         QStringLiteral("listen"),
         QStringLiteral("--serve で受け付けるアドレスとポート (既定は LAN のアドレス:8470)"),
-        QStringLiteral("ADDR:PORT")};
+        QStringLiteral("アドレス:ポート")};
 
     QList<QCommandLineOption> All() const
     {
-        return {pdf,       form,     project,       mix,     day,      category, perProject,
-                low,       high,     baseFrom,      baseTo,  data,     backup,   restore,
-                importCsv, measurer, columns,       replace, xlsx,     csv,      package,
-                from,      to,       importParadox, dryRun,  copyData, serve,    listen};
+        return {help,       version,       pdf,     form,     project, mix,   day,     category,
+                perProject, low,           high,    baseFrom, baseTo,  data,  backup,  restore,
+                importCsv,  measurer,      columns, replace,  xlsx,    csv,   package, from,
+                to,         importParadox, dryRun,  copyData, serve,   listen};
     }
 };
+
+// What --help prints, in Japanese: the usage, the options with their descriptions aligned and
+// wrapped at 80 terminal columns (a kanji takes two).
+QString HelpText(const Options& o);
 
 // The data location of this run: --data (a folder, made absolute and ending in '/', or a
 // server), or the configured one. Raises AppError when the folder does not exist.
