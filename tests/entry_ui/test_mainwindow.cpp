@@ -605,6 +605,55 @@ private Q_SLOTS:
         QCOMPARE(f.statistics().at(3), QStringLiteral("1"));
     }
 
+    // A simulated day is marked in the title and by the band over the readings for as long as
+    // the session says it is simulated: simulated, undone, redone, registered, another day
+    // opened, and the registered day opened again.
+    void simulatedDayIsMarkedWhileShown()
+    {
+        Fixture f;
+        Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '150_160' where ID = 0"));
+        auto* band = Child<QLabel>(&f.w, "SimulatedBand");
+        // 1 marked, 0 plain; -1 when title and band disagree.
+        const auto shown = [&] {
+            const bool titled = f.w.windowTitle().contains(QStringLiteral("模擬値"));
+            const bool plain = f.w.windowTitle() == QStringLiteral("温度管理");
+            if (titled != band->isVisible() || titled == plain)
+                return -1;
+            return int(titled);
+        };
+        QCOMPARE(shown(), 0);
+        TypeInto(f.edit("Edit2"), QStringLiteral("K001"));
+        TypeInto(f.box("ComboBox2")->lineEdit(), Mix13);
+        chooseFromList(f.box("ComboBox4"), Kubun0);
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/07/01"));
+        TypeInto(f.edit("Edit7"), QStringLiteral("3"));
+        f.click("Button10");
+        f.click("Button7");
+        QVERIFY(f.entry.IsSimulated());
+        QCOMPARE(shown(), 1);
+        QVERIFY(band->text().startsWith(QStringLiteral("模擬値（シミュレーション）の日です")));
+        QVERIFY(band->y() + band->height() <= f.grid->y());
+
+        f.grid->setFocus();
+        Child<QAction>(&f.w, "UndoItem")->trigger();
+        QVERIFY(!f.entry.IsSimulated());
+        QCOMPARE(shown(), 0);
+        Child<QAction>(&f.w, "RedoItem")->trigger();
+        QCOMPARE(shown(), 1);
+        f.click("BitBtn2");
+        QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Mogi = 1")), 1);
+        QCOMPARE(shown(), 1);
+
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/07/02"));
+        QTest::keyClick(f.box("ComboBox3")->lineEdit(), Qt::Key_Return);
+        QVERIFY(!f.entry.IsSimulated());
+        QCOMPARE(shown(), 0);
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/07/01"));
+        QTest::keyClick(f.box("ComboBox3")->lineEdit(), Qt::Key_Return);
+        QCOMPARE(f.statistics().at(3), QStringLiteral("3"));
+        QCOMPARE(shown(), 1);
+    }
+
     // Every command a menu has shows its shortcut there, and no button keeps a key of its own.
     void menusShowTheShortcuts()
     {
