@@ -43,6 +43,8 @@ const QString DirectionKey = QStringLiteral("EnterDirection");
 const QString GeometryKey = QStringLiteral("MainWindowGeometry");
 const QString DecimalsKey = QStringLiteral("OndoAvgKetasu");
 
+const QString Title = QStringLiteral("温度管理");
+
 const QStringList StatisticCaptions{QStringLiteral("最高"), QStringLiteral("最低"),
                                     QStringLiteral("平均"), QStringLiteral("個数")};
 
@@ -76,7 +78,7 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
       m_calendar(std::move(calendar))
 {
     setObjectName(QStringLiteral("fEditOndoData"));
-    setWindowTitle(QStringLiteral("温度管理"));
+    setWindowTitle(Title);
     setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
 
     buildMenus();
@@ -108,6 +110,7 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     RunGuarded(this, [this] { m_entry.Start(); });
     showHeader();
     showStatistics();
+    showSimulated();
 }
 
 TfEditOndoData::~TfEditOndoData()
@@ -151,6 +154,12 @@ void TfEditOndoData::connectEntry()
             [this](int id) { m_shownId->setText(QString::number(id)); });
     connect(&m_entry, &TDayEntry::kubunsChanged, this,
             [this] { refill(m_kubun, m_entry.KubunNames()); });
+    // The session flags a simulated day after its statistics, before the step it pushes for
+    // undo: the undo stack's index is the last word of a simulation and of its undoing.
+    connect(&m_entry, &TDayEntry::statisticsChanged, this, &TfEditOndoData::showSimulated);
+    connect(&m_entry, &TDayEntry::headerChanged, this, &TfEditOndoData::showSimulated);
+    connect(&m_entry, &TDayEntry::registered, this, &TfEditOndoData::showSimulated);
+    connect(&m_entry.UndoStack(), &QUndoStack::indexChanged, this, &TfEditOndoData::showSimulated);
 }
 
 void TfEditOndoData::connectControls()
@@ -284,6 +293,14 @@ void TfEditOndoData::showStatistics()
         m_statistics->item(r, 1)->setText(values[r]);
     m_outsideCount->setText(
         m_entry.HasSpec() ? QStringLiteral("規格外 %1 件").arg(m_entry.OutsideCount()) : QString());
+}
+
+// A simulated day is never taken for a measured one: named in the title, banded over the grid.
+void TfEditOndoData::showSimulated()
+{
+    const bool simulated = m_entry.IsSimulated();
+    setWindowTitle(simulated ? Title + QStringLiteral(" ― 模擬値") : Title);
+    m_simulatedBand->setVisible(simulated);
 }
 
 // Adding to an empty editable box would replace its text with the first item.

@@ -87,6 +87,7 @@ private:
     void lookUpTypedProject();
     void showHeader();
     void showStatistics();
+    void showSimulated();
     bool pickProject();
     void pickRecord(bool all);
     void pickDate();
@@ -112,6 +113,7 @@ private:
     TDropDownCombo* m_weather = nullptr;
     QLineEdit* m_airTemperature = nullptr;
     TReadingsView* m_readings = nullptr;
+    QLabel* m_simulatedBand = nullptr;
     QTableWidget* m_statistics = nullptr;
     QLabel* m_outsideCount = nullptr;
     QSpinBox* m_avgDecimals = nullptr;

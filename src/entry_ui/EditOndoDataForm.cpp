@@ -355,7 +355,26 @@ QWidget* TfEditOndoData::buildMiddle()
     m_readings = new TReadingsView(m_entry, panel);
     m_readings->setObjectName(QStringLiteral("SS1"));
     m_readings->setAccessibleName(QStringLiteral("温度データ"));
-    row->addWidget(m_readings, 1);
+    // Shown over the readings while they are simulated (showSimulated).
+    m_simulatedBand = new QLabel(
+        QStringLiteral("模擬値（シミュレーション）の日です　実測値ではありません"), panel);
+    m_simulatedBand->setObjectName(QStringLiteral("SimulatedBand"));
+    m_simulatedBand->setAlignment(Qt::AlignCenter);
+    m_simulatedBand->setAutoFillBackground(true);
+    m_simulatedBand->setMargin(4);
+    QPalette band = m_simulatedBand->palette();
+    band.setColor(QPalette::Window, QColor(0xFF, 0xE6, 0x00));
+    band.setColor(QPalette::WindowText, Qt::black);
+    m_simulatedBand->setPalette(band);
+    QFont bold = m_simulatedBand->font();
+    bold.setBold(true);
+    m_simulatedBand->setFont(bold);
+    m_simulatedBand->hide();
+    auto* readings = new QVBoxLayout;
+    readings->setSpacing(2);
+    readings->addWidget(m_simulatedBand);
+    readings->addWidget(m_readings, 1);
+    row->addLayout(readings, 1);
 
     auto* right = new QVBoxLayout;
     m_statistics = new QTableWidget(panel);

@@ -16,10 +16,11 @@ namespace {
 
 const QString SummarySheet = QStringLiteral("日別集計");
 // Columns added since come last, so that sheets made from older exports still find theirs.
-const QStringList ReadingHeader{
-    QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("測点"),
-    QStringLiteral("温度"),   QStringLiteral("測定者"), QStringLiteral("規格値"),
-    QStringLiteral("時刻"),   QStringLiteral("車番"),   QStringLiteral("備考")};
+const QStringList ReadingHeader{QStringLiteral("試験日"), QStringLiteral("合材名"),
+                                QStringLiteral("測点"),   QStringLiteral("温度"),
+                                QStringLiteral("測定者"), QStringLiteral("規格値"),
+                                QStringLiteral("時刻"),   QStringLiteral("車番"),
+                                QStringLiteral("備考"),   QStringLiteral("模擬値")};
 const QStringList DayHeader{
     QStringLiteral("試験日"), QStringLiteral("合材名"), QStringLiteral("温度区分"),
     QStringLiteral("個数"),   QStringLiteral("最高"),   QStringLiteral("最低"),
@@ -237,8 +238,8 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         q.Add(QStringLiteral("select OndoKanri4.Kubun as KID, KubunName, GozaiName, Kikakuti,"));
         q.Add(QStringLiteral("coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
                              "as Measurer,"));
-        q.Add(QStringLiteral("OndoLine4.Hiduke as DT, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko "
-                             "from OndoLine4"));
+        q.Add(QStringLiteral("OndoLine4.Hiduke as DT, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, "
+                             "coalesce(OndoHead4.Mogi, 0) as Mogi from OndoLine4"));
         q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
                              "OndoHead4.Hiduke = OndoLine4.Hiduke"));
@@ -261,6 +262,7 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
             r.time = q.FieldText(QStringLiteral("Jikoku"));
             r.truck = q.FieldText(QStringLiteral("Syaryo"));
             r.remark = q.FieldText(QStringLiteral("Biko"));
+            r.simulated = q.FieldInt(QStringLiteral("Mogi")) != 0;
             data.categories.last().readings.append(r);
         }
     }
@@ -349,7 +351,7 @@ void WriteXlsx(const ExportData& data, const QString& file)
         book.Text(summary, row, 8, d.weather);
         book.Text(summary, row, 9, d.airTemperature);
         book.Text(summary, row, 10, d.remark);
-        book.Text(summary, row, 11, d.simulated ? QStringLiteral("模擬値") : QString());
+        book.Number(summary, row, 11, d.simulated ? 1 : 0, false);
     }
     book.FinishSheet(summary, row);
     for (const ExportCategory& category : data.categories) {
@@ -368,6 +370,7 @@ void WriteXlsx(const ExportData& data, const QString& file)
             book.Text(sheet, row, 6, r.time);
             book.Text(sheet, row, 7, r.truck);
             book.Text(sheet, row, 8, r.remark);
+            book.Number(sheet, row, 9, r.simulated ? 1 : 0, false);
         }
         book.FinishSheet(sheet, row);
     }
@@ -389,7 +392,8 @@ void WriteCsv(const ExportData& data, const QString& file)
                                      CsvText(ReadableRange(r.kikaku)),
                                      CsvText(r.time),
                                      CsvText(r.truck),
-                                     CsvText(r.remark)};
+                                     CsvText(r.remark),
+                                     r.simulated ? QStringLiteral("1") : QStringLiteral("0")};
             QStringList quoted;
             for (const QString& f : fields)
                 quoted << CsvField(f);

@@ -20,6 +20,7 @@ struct ExportReading
     QString time;
     QString truck;
     QString remark;
+    bool simulated = false; // its day was filled by simulation
 };
 
 struct ExportCategory
@@ -69,8 +70,10 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix = QString());
 QString ExcelSheetName(const QString& wanted, const QStringList& taken);
 
 // A summary sheet "日別集計" first, then one sheet per category. Writes `file` as it stands.
+// Every sheet ends with the column 模擬値: 1 on a simulated day's rows, 0 on measured ones.
 void WriteXlsx(const ExportData& data, const QString& file);
-// The reading rows of every category, with the category as the first column, UTF-8 with BOM.
+// The reading rows of every category, with the category as the first column and 模擬値 (1 or 0)
+// as the last, UTF-8 with BOM.
 // A text starting with =, +, - or @ is written with an apostrophe before it, so that a
 // spreadsheet shows it as text and never runs it as a formula.
 void WriteCsv(const ExportData& data, const QString& file);

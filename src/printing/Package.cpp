@@ -19,9 +19,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -110,49 +112,82 @@ struct TCategory
     QString name;
 };
 
-// The categories (in list order) with readings of each mix in the period.
-QList<QPair<QString, QList<TCategory>>> Contents(const TPackageRequest& r)
+// What the package covers: the categories (in list order) with measured readings of each mix
+// in the period, and the simulated days it leaves out.
+struct TContents
 {
+    QList<QPair<QString, QList<TCategory>>> mixes;
+    QList<TIndexLeftOut> simulated; // by day, mix and category
+};
+
+TContents Contents(const TPackageRequest& r)
+{
+    const auto inPeriod = [&](Query& q) {
+        q.Add(QStringLiteral("where KojiCode = :A and Kosu > 0"));
+        q.BindText(QStringLiteral("A"), r.kojiCode);
+        if (r.from.isValid()) {
+            q.Add(QStringLiteral("and OndoHead4.Hiduke >= :F"));
+            q.BindDateTime(QStringLiteral("F"), QDateTime(r.from, QTime(0, 0)));
+        }
+        if (r.to.isValid()) {
+            q.Add(QStringLiteral("and OndoHead4.Hiduke <= :T"));
+            q.BindDateTime(QStringLiteral("T"), QDateTime(r.to, QTime(0, 0)));
+        }
+    };
+    Query categoryQuery, measuredQuery, simulatedQuery;
+    PrepareCategoryRows(categoryQuery);
+    measuredQuery.Add(QStringLiteral("select distinct GozaiName, Kubun from OndoKanri4"));
+    measuredQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    inPeriod(measuredQuery);
+    measuredQuery.Add(QStringLiteral("and coalesce(OndoHead4.Mogi, 0) = 0 order by GozaiName"));
+    simulatedQuery.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke from "
+                                      "OndoKanri4"));
+    simulatedQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    inPeriod(simulatedQuery);
+    simulatedQuery.Add(QStringLiteral("and OndoHead4.Mogi = 1 order by Hiduke, GozaiName"));
+    Query nameQuery(QStringLiteral("select DataName, PrintName from GozaiDef"));
+    Query::OpenAll({&categoryQuery, &measuredQuery, &simulatedQuery, &nameQuery});
+
     QList<TCategory> categories;
-    for (const TPrintRow& row : CategoryRows())
+    for (const TPrintRow& row : CategoryRowsOf(categoryQuery))
         categories.append({row.id.toInt(), row.name});
-    Query q;
-    q.Add(QStringLiteral("select distinct GozaiName, Kubun from OndoKanri4"));
-    q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-    q.Add(QStringLiteral("where KojiCode = :A and Kosu > 0"));
-    q.BindText(QStringLiteral("A"), r.kojiCode);
-    if (r.from.isValid()) {
-        q.Add(QStringLiteral("and OndoHead4.Hiduke >= :F"));
-        q.BindDateTime(QStringLiteral("F"), QDateTime(r.from, QTime(0, 0)));
-    }
-    if (r.to.isValid()) {
-        q.Add(QStringLiteral("and OndoHead4.Hiduke <= :T"));
-        q.BindDateTime(QStringLiteral("T"), QDateTime(r.to, QTime(0, 0)));
-    }
-    q.Add(QStringLiteral("order by GozaiName"));
-    q.Open();
-    QList<QPair<QString, QList<TCategory>>> out;
-    for (; !q.Eof(); q.Next()) {
+    const auto place = [&](int id) {
+        for (int i = 0; i < categories.size(); ++i)
+            if (categories[i].id == id)
+                return i;
+        return -1;
+    };
+    TContents out;
+    for (Query& q = measuredQuery; !q.Eof(); q.Next()) {
         const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-        if (out.isEmpty() || out.last().first != mix)
-            out.append({mix, {}});
-        const int id = q.FieldInt(QStringLiteral("Kubun"));
-        for (const TCategory& c : categories)
-            if (c.id == id)
-                out.last().second.append(c);
+        if (out.mixes.isEmpty() || out.mixes.last().first != mix)
+            out.mixes.append({mix, {}});
+        const int at = place(q.FieldInt(QStringLiteral("Kubun")));
+        if (at >= 0)
+            out.mixes.last().second.append(categories[at]);
     }
     // Each mix's categories in the list's order.
-    for (auto& mix : out)
-        std::sort(mix.second.begin(), mix.second.end(),
-                  [&](const TCategory& a, const TCategory& b) {
-                      const auto place = [&](int id) {
-                          for (int i = 0; i < categories.size(); ++i)
-                              if (categories[i].id == id)
-                                  return i;
-                          return 0;
-                      };
-                      return place(a.id) < place(b.id);
-                  });
+    for (auto& mix : out.mixes)
+        std::sort(
+            mix.second.begin(), mix.second.end(),
+            [&](const TCategory& a, const TCategory& b) { return place(a.id) < place(b.id); });
+
+    QHash<QString, QString> printNames;
+    for (Query& q = nameQuery; !q.Eof(); q.Next())
+        printNames.insert(q.FieldText(QStringLiteral("DataName")),
+                          q.FieldText(QStringLiteral("PrintName")));
+    for (Query& q = simulatedQuery; !q.Eof(); q.Next()) {
+        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+        const int at = place(q.FieldInt(QStringLiteral("Kubun")));
+        out.simulated.append(
+            {printNames.value(mix, mix),
+             at >= 0 ? categories[at].name
+                     : QStringLiteral("区分%1").arg(q.FieldInt(QStringLiteral("Kubun"))),
+             q.FieldDateTime(QStringLiteral("Hiduke")).date()});
+    }
+    // By day, mix and category as the list orders them.
+    std::stable_sort(out.simulated.begin(), out.simulated.end(),
+                     [](const TIndexLeftOut& a, const TIndexLeftOut& b) { return a.day < b.day; });
     return out;
 }
 
@@ -198,6 +233,7 @@ public:
         index.entries.append(entry);
     }
 
+    // Measured days only: a simulated one is named in the index instead.
     TReportScope Scope(const QString& mix, QList<int> ids) const
     {
         TReportScope s;
@@ -207,6 +243,7 @@ public:
         s.perProject = mix.isEmpty();
         s.from = m_request.from;
         s.to = m_request.to;
+        s.measuredOnly = true;
         return s;
     }
 
@@ -220,10 +257,12 @@ private:
 
 void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& folder)
 {
-    const auto contents = Contents(request);
+    const TContents found = Contents(request);
+    const auto& contents = found.mixes;
     if (contents.isEmpty())
         throw AppError(QStringLiteral("工事コード '%1' には対象期間の測定値がありません")
                            .arg(request.kojiCode));
+    w.index.simulated = found.simulated;
     QDate whole1, whole2;
 
     // 記録表: per category, every mix.
@@ -367,6 +406,8 @@ TPackageResult WritePackage(const TPackageRequest& request, const QStringList& g
         TPackageWriter writer(request, work.path());
         WriteAll(writer, request, work.path());
         result.skipped = writer.skipped;
+        for (const TIndexLeftOut& day : writer.index.simulated)
+            result.simulated << LeftOutText(writer.index, day);
         result.files << QStringLiteral("00_目録.pdf") << QStringLiteral("00_目録.csv");
         for (const TIndexEntry& e : writer.index.entries)
             result.files << e.file;
@@ -389,5 +430,7 @@ QString PackageSummary(const TPackageResult& result)
                        .arg(QDir::toNativeSeparators(result.folder));
     if (!result.skipped.isEmpty())
         text += QStringLiteral("（データ不足で省略: %1 件）").arg(result.skipped.size());
+    if (!result.simulated.isEmpty())
+        text += QStringLiteral("（模擬値のため除外: %1 日）").arg(result.simulated.size());
     return text;
 }

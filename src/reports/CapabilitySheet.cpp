@@ -44,9 +44,11 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
 {
     TFormPages pages(pane, CapabilityPage, std::max<int>(1, int(doc.series.size())));
     for (const TStatSeries& series : doc.series) {
+        // What the process gave: a simulated day's readings are the category's range, not it.
         std::vector<double> all;
         for (const TStatDay& d : series.days)
-            all.insert(all.end(), d.readings.begin(), d.readings.end());
+            if (!d.simulated)
+                all.insert(all.end(), d.readings.begin(), d.readings.end());
         const THistogram h = MakeHistogram(all);
         const TCapability cap = ComputeCapability(all, series.lowerLimit, series.upperLimit);
         const int dec = DecimalsOf(h.unit);
@@ -179,14 +181,11 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
                                        "み）　判定: Cpk≧1.33 十分、1.00≦Cpk<1.33 まずまず、1.00未"
                                        "満 不足"),
                         0, TCmBox{1.6f, y + 0.3f, 17.6f, y + 0.8f});
-        const auto simulated = std::count_if(series.days.begin(), series.days.end(),
-                                             [](const TStatDay& d) { return d.simulated; });
-        if (simulated > 0) {
-            // Readings filled by simulation are counted only with this said.
+        if (const int simulated = SimulatedDays(series)) {
             c.SetFontSize(10);
             c.SetFontColor(clRed);
-            PrintText(c, QStringLiteral("模擬値の日 %1 日を含みます").arg(simulated), 0, 1.6f,
-                      y + 0.9f, 17.6f, y + 1.5f, 0);
+            PrintText(c, QStringLiteral("度数図・値はすべて") + SimulatedLeftOut(simulated), 0,
+                      1.6f, y + 0.9f, 17.6f, y + 1.5f, 0);
             c.SetFontColor(clBlack);
         }
     }

@@ -9,7 +9,8 @@ class TPageSink;
 constexpr TFormPage CapabilityPage{{1.5f, 1.5f}};
 
 // The process-capability sheet: one portrait page per mix and category with the histogram,
-// the frequency table, the values and the judgement, numbered "n / N". Touches no table.
+// the frequency table, the values and the judgement, numbered "n / N"; the readings of
+// simulated days are in none of them, which the page says. Touches no table.
 // The caller sets portrait orientation first.
 void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane);
 

@@ -225,7 +225,8 @@ struct TPoint
 };
 
 // One category's markers and joining lines on the page's days; a day without values breaks
-// the run. Markers are drawn after all the lines, so that they lie on top.
+// the run. Markers are drawn after all the lines, so that they lie on top; a simulated day's
+// maximum is hollow as its minimum is, so that it never reads as measured.
 void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series, int shape,
                 const QList<QDateTime>& days, const TDaySpan& span)
 {
@@ -233,6 +234,7 @@ void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series, int
     {
         float x;
         TPoint max, min;
+        bool simulated;
     };
     std::vector<TDayPoints> drawn;
     bool hasPrev = false;
@@ -245,7 +247,8 @@ void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series, int
         }
         const TDayPoints now{FirstDayX + float(n - span.first),
                              {scale.Y(found->max), series.limits.Outside(found->max)},
-                             {scale.Y(found->min), series.limits.Outside(found->min)}};
+                             {scale.Y(found->min), series.limits.Outside(found->min)},
+                             found->simulated};
         if (hasPrev) {
             JoiningLine(c, prev.x, prev.max.y, now.x, now.max.y);
             JoiningLine(c, prev.x, prev.min.y, now.x, now.min.y);
@@ -256,11 +259,21 @@ void DrawSeries(TCanvas& c, const TScale& scale, const TChartSeries& series, int
     }
     for (const TDayPoints& d : drawn) {
         DrawMarker(c, shape, d.x, OnPlot(d.min.y), MarkerRadius, clBlue, false);
-        DrawMarker(c, shape, d.x, OnPlot(d.max.y), MarkerRadius, clRed, true);
+        DrawMarker(c, shape, d.x, OnPlot(d.max.y), MarkerRadius, clRed, !d.simulated);
         for (const TPoint& p : {d.max, d.min})
             if (p.outside)
                 Ring(c, d.x, OnPlot(p.y), MarkerRadius * 1.9f);
     }
+}
+
+constexpr float LegendRow = 0.38f;
+constexpr float LegendEntry = 6.5f;
+
+// Entry `index` of the legend: two a row.
+void LegendAt(int index, float& x, float& y)
+{
+    x = LegendLeft + LegendEntry * float(index % 2);
+    y = UnderSheet + LegendRow * float(index / 2);
 }
 
 // Under the sheet, right of the notes: per category its markers for 最高 and 最低, then the ring
@@ -269,18 +282,12 @@ float DrawLegend(TCanvas& c, const TChartMix& mix)
 {
     const int points0 = c.FontSize();
     c.SetFontSize(8);
-    const float rowHeight = 0.38f;
-    const float entryWidth = 6.5f;
-    const int perRow = 2;
+    const float rowHeight = LegendRow;
     const float r = 0.09f;
     int k = 0;
-    const auto at = [&](int index, float& x, float& y) {
-        x = LegendLeft + entryWidth * float(index % perRow);
-        y = UnderSheet + rowHeight * float(index / perRow);
-    };
     for (size_t i = 0; i < mix.series.size(); ++i, ++k) {
         float x = 0, y = 0;
-        at(k, x, y);
+        LegendAt(k, x, y);
         const float mid = y + rowHeight / 2;
         PrintFittedText(c, mix.series[i].name, 0, TCmBox{x, y, x + 3.1f, y + rowHeight});
         DrawMarker(c, int(i), x + 3.3f, mid, r, clRed, true);
@@ -289,11 +296,30 @@ float DrawLegend(TCanvas& c, const TChartMix& mix)
         PrintText(c, QStringLiteral("最低"), 0, x + 5.0f, y, x + 6.1f, y + rowHeight, 0);
     }
     float x = 0, y = 0;
-    at(k, x, y);
+    LegendAt(k, x, y);
     Ring(c, x + 3.3f, y + rowHeight / 2, r * 1.9f);
     PrintText(c, QStringLiteral("規格外"), 0, x + 3.6f, y, x + 5.0f, y + rowHeight, 0);
     c.SetFontSize(points0);
     return y + rowHeight;
+}
+
+// After the ring, on a page with a simulated day: its hollow markers. Returns the legend's
+// bottom.
+float DrawSimulatedLegend(TCanvas& c, const TChartMix& mix)
+{
+    const int points0 = c.FontSize();
+    c.SetFontSize(8);
+    float x = 0, y = 0;
+    LegendAt(int(mix.series.size()) + 1, x, y);
+    // Each category's marker, the last where the markers above stand.
+    QList<QPair<int, TColor>> markers;
+    for (int i = 0; i < int(mix.series.size()); ++i)
+        markers << QPair<int, TColor>{i, clRed};
+    const float r = 0.09f;
+    const float first = x + 3.3f - r - float(markers.size() - 1) * (2 * r + 0.08f);
+    DrawSimulatedKey(c, markers, first, y, y + LegendRow, QStringLiteral("模擬値（中抜き）"));
+    c.SetFontSize(points0);
+    return y + LegendRow;
 }
 
 QString AirTemperature(const QString& typed)
@@ -466,12 +492,15 @@ void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, do
                     any = any || series.days.value(day).simulated;
                 simulated << any;
             }
+            float bottom = legendBottom;
+            if (simulated.contains(true))
+                bottom = std::max(bottom, DrawSimulatedLegend(c, mix));
             c.SetFontSize(10);
             DrawDayLabels(
                 c, shown,
                 TDayColumns{[](int k) { return FirstDayX + float(k); }, DayHalf, DayTop, DayBottom},
                 simulated);
-            DrawNotes(c, mix, shown, std::max(legendBottom, UnderSheet + 0.8f) + 0.05f);
+            DrawNotes(c, mix, shown, std::max(bottom, UnderSheet + 0.8f) + 0.05f);
             if (scale.Valid())
                 for (size_t i = 0; i < mix.series.size(); ++i)
                     DrawSeries(c, scale, mix.series[i], int(i), mix.days, span);

@@ -370,7 +370,7 @@ void DrawDataSheet(const TSheetDocument& doc, TPageSink& pane)
             const size_t end = std::min(jobs.size(), start + perPage);
             QStringList mixes, limits, intervals;
             QList<QPair<QDate, QString>> measurers;
-            bool marks = false;
+            bool marks = false, simulated = false;
             for (size_t k = start; k < end; ++k) {
                 const TSheetDay& d = *jobs[k].day;
                 mixes << d.mixPrintName;
@@ -380,6 +380,7 @@ void DrawDataSheet(const TSheetDocument& doc, TPageSink& pane)
                 intervals << d.interval;
                 for (const TSheetReading& r : d.readings)
                     marks = marks || d.limits.Outside(r.ondo);
+                simulated = simulated || (d.hasSummary && d.summary.simulated);
             }
             TCanvas& c = pages.Next();
             c.SetFontName(doc.font);
@@ -401,9 +402,14 @@ void DrawDataSheet(const TSheetDocument& doc, TPageSink& pane)
             const bool several = JoinDistinct(names).contains(QStringLiteral("・"));
             for (size_t k = start; k < end; ++k)
                 DrawBlock(c, layout, int(k - start), jobs[k], decimals, several, doc.title);
-            if (marks) {
+            QStringList foot;
+            if (marks)
+                foot << QStringLiteral("○印は規格外");
+            if (simulated)
+                foot << QStringLiteral("模擬値の日はシミュレーションで入れた値（実測値ではない）");
+            if (!foot.isEmpty()) {
                 c.SetFontSize(9);
-                PrintText(c, QStringLiteral("○印は規格外"), 0, 0, FootTop, SheetWidth,
+                PrintText(c, foot.join(QStringLiteral("　")), 0, 0, FootTop, SheetWidth,
                           FootTop + 0.5f, 0);
             }
         }

@@ -222,6 +222,30 @@ TTitleBlock StatTitle(const TStatDocument& doc, const TStatSeries& series, int f
     return t;
 }
 
+int SimulatedDays(const TStatSeries& series)
+{
+    return int(std::count_if(series.days.begin(), series.days.end(),
+                             [](const TStatDay& d) { return d.simulated; }));
+}
+
+QString SimulatedLeftOut(int days)
+{
+    return QStringLiteral("模擬値の %1 日を除く").arg(days);
+}
+
+float DrawSimulatedKey(TCanvas& c, const QList<QPair<int, TColor>>& markers, float x, float y,
+                       float y2, const QString& text)
+{
+    const float r = std::min(0.09f, (y2 - y) / 3);
+    for (const auto& [shape, colour] : markers) {
+        DrawMarker(c, shape, x + r, (y + y2) / 2, r, colour, false);
+        x += 2 * r + 0.08f;
+    }
+    const float width = TextWidthCm(c, text);
+    PrintText(c, text, 0, x + 0.05f, y, x + 0.1f + width, y2, 0);
+    return x + 0.1f + width;
+}
+
 void DrawTitleBlock(TCanvas& c, const TTitleBlock& block, const TTitleSettings& settings,
                     const TCmBox& box)
 {

@@ -101,6 +101,15 @@ QString MeasurersOfDays(const QList<QPair<QDate, QString>>& days);
 TTitleBlock StatTitle(const TStatDocument& doc, const TStatSeries& series, int first = 0,
                       int count = -1);
 
+// The days of a series filled by simulation: plotted hollow, never counted in its figures.
+int SimulatedDays(const TStatSeries& series);
+// What a statistical form says when it leaves them out: "模擬値の 2 日を除く".
+QString SimulatedLeftOut(int days);
+// A hollow marker of each (shape, colour) from x, then `text`, on the row from y to y2: the
+// key of a simulated day's points. Returns where the key ends.
+float DrawSimulatedKey(TCanvas& canvas, const QList<QPair<int, TColor>>& markers, float x, float y,
+                       float y2, const QString& text);
+
 // One line of text in the box at the largest size from the canvas font's down to smallest that
 // fits; else two lines (split where the widths balance best) from that size down; else cut at
 // smallest. Returns the point size used; the font is left as found.

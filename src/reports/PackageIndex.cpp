@@ -15,8 +15,10 @@ constexpr float TableTop = 3.6f;
 constexpr float RowHeight = 0.8f;
 constexpr int RowsPerPage = 26;
 
-// Column edges: No., file, kind, mix, category, period, pages.
-const float Edges[] = {0, 0.8f, 7.2f, 8.9f, 12.0f, 13.6f, 15.9f, SheetWidth};
+// Column edges of the files: No., file, kind, mix, category, period, pages; of the simulated
+// days left out: project, mix, category, day.
+const std::vector<float> FileEdges{0, 0.8f, 7.2f, 8.9f, 12.0f, 13.6f, 15.9f, SheetWidth};
+const std::vector<float> DayEdges{0, 5.6f, 10.0f, 13.0f, SheetWidth};
 
 QString CsvField(const QString& text)
 {
@@ -27,27 +29,73 @@ QString CsvField(const QString& text)
            QLatin1Char('"');
 }
 
-void Row(TCanvas& c, const QStringList& cells, float y, bool head)
+// One row of the index's pages.
+struct TLine
 {
+    enum Kind { File, DayHead, Day, Text } kind;
+    QStringList cells; // Text: the one line
+};
+
+const QStringList FileHead{QStringLiteral("No."),      QStringLiteral("ファイル名"),
+                           QStringLiteral("書類"),     QStringLiteral("合材"),
+                           QStringLiteral("温度区分"), QStringLiteral("期間"),
+                           QStringLiteral("頁数")};
+const QStringList DayHead{QStringLiteral("工事"), QStringLiteral("合材"),
+                          QStringLiteral("温度区分"), QStringLiteral("試験日")};
+
+std::vector<TLine> LinesOf(const TIndexDocument& doc)
+{
+    std::vector<TLine> lines;
+    for (int i = 0; i < doc.entries.size(); ++i) {
+        const TIndexEntry& e = doc.entries[i];
+        lines.push_back({TLine::File,
+                         {QString::number(i + 1), e.file, e.kind, e.mix, e.category, e.period,
+                          e.pages > 0 ? QString::number(e.pages) : QString()}});
+    }
+    if (!doc.simulated.isEmpty()) {
+        lines.push_back({TLine::Text,
+                         {QStringLiteral("模擬値（シミュレーション）の日：どの書類にも含めていませ"
+                                         "ん。測定値のCSVには 模擬値=1 として含みます。")}});
+        lines.push_back({TLine::DayHead, DayHead});
+        for (const TIndexLeftOut& d : doc.simulated)
+            lines.push_back(
+                {TLine::Day, {doc.project, d.mix, d.category, DateText(d.day, doc.title.wareki)}});
+    }
+    for (const QString& note : doc.notes)
+        lines.push_back({TLine::Text, {note}});
+    return lines;
+}
+
+// A row of a table: its cells between the edges, its own side and bottom lines; a heading also
+// its top line.
+void GridRow(TCanvas& c, const std::vector<float>& edges, const QStringList& cells, float y,
+             bool head, bool files)
+{
+    if (head)
+        PrintLine(c, 0, y, SheetWidth, y, 1);
     for (int i = 0; i < cells.size(); ++i) {
-        const TCmBox box{Edges[i] + 0.08f, y, Edges[i + 1] - 0.08f, y + RowHeight};
-        PrintFittedText(c, cells[i], head || i == 0 || i == 6 ? 1 : 0, box);
+        const TCmBox box{edges[size_t(i)] + 0.08f, y, edges[size_t(i) + 1] - 0.08f, y + RowHeight};
+        const bool centred = head || (files && (i == 0 || i == 6));
+        PrintFittedText(c, cells[i], centred ? 1 : 0, box);
     }
     PrintLine(c, 0, y + RowHeight, SheetWidth, y + RowHeight, 1);
+    for (float x : edges)
+        PrintLine(c, x, y, x, y + RowHeight, 1);
 }
 
 } // namespace
 
 int IndexPages(const TIndexDocument& doc)
 {
-    const int rows = int(doc.entries.size() + doc.notes.size());
+    const int rows = int(LinesOf(doc).size());
     return std::max(1, (rows + RowsPerPage - 1) / RowsPerPage);
 }
 
 void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane)
 {
+    const std::vector<TLine> lines = LinesOf(doc);
+    const int rows = int(lines.size());
     TFormPages pages(pane, PackageIndexPage, IndexPages(doc));
-    const int rows = int(doc.entries.size() + doc.notes.size());
     for (int first = 0; first < std::max(rows, 1); first += RowsPerPage) {
         TCanvas& c = pages.Next();
         c.SetFontName(doc.font);
@@ -61,29 +109,38 @@ void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane)
         block.pages = pages.Total();
         DrawTitleBlock(c, block, doc.title, TCmBox{0, 1.2f, SheetWidth, 3.2f});
         c.SetFontSize(9);
-        PrintLine(c, 0, TableTop, SheetWidth, TableTop, 1);
-        Row(c,
-            {QStringLiteral("No."), QStringLiteral("ファイル名"), QStringLiteral("書類"),
-             QStringLiteral("合材"), QStringLiteral("温度区分"), QStringLiteral("期間"),
-             QStringLiteral("頁数")},
-            TableTop, true);
+        // Each page heads the table it starts in.
+        const TLine::Kind starts = first < rows ? lines[size_t(first)].kind : TLine::File;
+        if (starts == TLine::File)
+            GridRow(c, FileEdges, FileHead, TableTop, true, true);
+        else if (starts == TLine::Day)
+            GridRow(c, DayEdges, DayHead, TableTop, true, false);
         float y = TableTop + RowHeight;
         for (int i = first; i < std::min(rows, first + RowsPerPage); ++i, y += RowHeight) {
-            if (i >= doc.entries.size()) {
-                PrintFittedText(c, doc.notes[i - int(doc.entries.size())], 0,
+            const TLine& line = lines[size_t(i)];
+            switch (line.kind) {
+            case TLine::File:
+                GridRow(c, FileEdges, line.cells, y, false, true);
+                break;
+            case TLine::DayHead:
+                GridRow(c, DayEdges, line.cells, y, true, false);
+                break;
+            case TLine::Day:
+                GridRow(c, DayEdges, line.cells, y, false, false);
+                break;
+            case TLine::Text:
+                PrintFittedText(c, line.cells.front(), 0,
                                 TCmBox{0.1f, y, SheetWidth, y + RowHeight});
-                continue;
+                break;
             }
-            const TIndexEntry& e = doc.entries[i];
-            Row(c,
-                {QString::number(i + 1), e.file, e.kind, e.mix, e.category, e.period,
-                 e.pages > 0 ? QString::number(e.pages) : QString()},
-                y, false);
         }
-        const float bottom = TableTop + RowHeight * float(std::min(rows - first, RowsPerPage) + 1);
-        for (float x : Edges)
-            PrintLine(c, x, TableTop, x, std::min(bottom, y), 1);
     }
+}
+
+QString LeftOutText(const TIndexDocument& doc, const TIndexLeftOut& day)
+{
+    return QStringLiteral("模擬値のため除外: %1 / %2 / %3 / %4")
+        .arg(doc.project, day.mix, day.category, DateText(day.day, doc.title.wareki));
 }
 
 QString IndexCsv(const TIndexDocument& doc)
@@ -103,7 +160,10 @@ QString IndexCsv(const TIndexDocument& doc)
             quoted << CsvField(f);
         text += quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
     }
-    for (const QString& note : doc.notes)
+    QStringList notes;
+    for (const TIndexLeftOut& day : doc.simulated)
+        notes << LeftOutText(doc, day);
+    for (const QString& note : notes + doc.notes)
         text += QStringLiteral(",") + CsvField(note) + QStringLiteral("\r\n");
     return text;
 }

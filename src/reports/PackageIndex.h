@@ -3,6 +3,8 @@
 #include "reports/FormKit.h"
 #include "reports/ReportModel.h"
 
+#include <QDate>
+
 class TPageSink;
 
 // The index of a submission package: one row per file, portrait pages under a title block.
@@ -19,6 +21,14 @@ struct TIndexEntry
     int pages = 0; // 0 for a file without pages
 };
 
+// A day of the project filled by simulation: in none of the documents.
+struct TIndexLeftOut
+{
+    QString mix; // print name
+    QString category;
+    QDate day;
+};
+
 struct TIndexDocument
 {
     QString project;
@@ -26,12 +36,19 @@ struct TIndexDocument
     QString font;
     TTitleSettings title;
     QList<TIndexEntry> entries;
-    QStringList notes; // what was left out and why
+    QList<TIndexLeftOut> simulated; // by day, mix and category
+    QStringList notes;              // what was left out for want of data
 };
 
 int IndexPages(const TIndexDocument& doc);
+// The files, then a table of the simulated days left out (工事, 合材, 温度区分, 試験日), then
+// the notes.
 void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane);
 
+// "模擬値のため除外: 県道工事（K1） / 密粒度アスコン / 練上温度 / 2024年10月3日"
+QString LeftOutText(const TIndexDocument& doc, const TIndexLeftOut& day);
+
 // The same rows as CSV text (UTF-8 with BOM when written): No., ファイル名, 書類, 合材, 温度区分,
-// 期間, ページ数, then the notes.
+// 期間, ページ数; then each simulated day left out (LeftOutText) and the notes, in the second
+// column.
 QString IndexCsv(const TIndexDocument& doc);

@@ -133,6 +133,19 @@ void AddScope(Query& q, const TReportScope& scope, const QString& dayColumn = QS
     }
 }
 
+// With measuredOnly, only days not filled by simulation: of OndoHead4 when the query joins it,
+// else of the readings' own day.
+void AddMeasuredOnly(Query& q, const TReportScope& scope, bool headJoined)
+{
+    if (!scope.measuredOnly)
+        return;
+    q.Add(headJoined
+              ? QStringLiteral("and coalesce(OndoHead4.Mogi, 0) = 0")
+              : QStringLiteral("and not exists (select 1 from OndoHead4 where "
+                               "OndoHead4.KanriID = OndoLine4.KanriID and "
+                               "OndoHead4.Hiduke = OndoLine4.Hiduke and OndoHead4.Mogi = 1)"));
+}
+
 // The specified range of a spec value text; none for a text that is no range.
 TLimits LimitsOf(const QString& value)
 {
@@ -213,6 +226,7 @@ void PrepareDaySummaries(Query& q, const TReportScope& scope, const QString& ord
           NoteColumns + QStringLiteral(" from OndoHead4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
     AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
+    AddMeasuredOnly(q, scope, true);
     q.Add(order);
 }
 
@@ -249,6 +263,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
     averageQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
     AddScope(averageQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
     averageQuery.Add(QStringLiteral("and Kosu > 0"));
+    AddMeasuredOnly(averageQuery, scope, true);
     averageQuery.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
     std::vector<Query*> reads{&headerQuery, &dayQuery, &averageQuery};
     if (scope.perProject)
@@ -371,6 +386,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         q->Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
         q->Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
         AddScope(*q, scope, QStringLiteral("OndoLine4.Hiduke"));
+        AddMeasuredOnly(*q, scope, false);
         q->Add(QStringLiteral("and Kubun = :C"));
         q->Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
         q->BindInt(C, id);
@@ -463,6 +479,7 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
         q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
                              "OndoHead4.Hiduke = OndoLine4.Hiduke"));
         AddScope(q, scope, QStringLiteral("OndoLine4.Hiduke"));
+        AddMeasuredOnly(q, scope, true);
         q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
         q.Open();
         for (; !q.Eof(); q.Next()) {

@@ -167,7 +167,8 @@ struct TStatDocument
 };
 
 // Which records a document covers: the window's project and mix, the ticked categories, and
-// "工事毎に印刷" (every mix of the project); from and to, when valid, keep only their days.
+// "工事毎に印刷" (every mix of the project); from and to, when valid, keep only their days;
+// measuredOnly leaves out the days filled by simulation (the submission package).
 struct TReportScope
 {
     QString kojiCode;
@@ -175,6 +176,7 @@ struct TReportScope
     QList<int> kubunIds;
     bool perProject = false;
     QDate from, to;
+    bool measuredOnly = false;
 };
 
 // Day texts every document prints: "11/10" in day rows, "2024年 11月 10日" in cells.

@@ -107,8 +107,9 @@ void StepLine(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, do
     c.SetPenColor(clBlack);
 }
 
+// Dots joined day to day; a flagged one red and larger, a simulated one hollow.
 void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, double>>& values,
-            const std::vector<bool>& flagged)
+            const std::vector<bool>& flagged, const std::vector<bool>& hollow)
 {
     SetPenWidthMm(c, 0.15f);
     for (size_t i = 0; i + 1 < values.size(); ++i) {
@@ -121,6 +122,10 @@ void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, doub
     c.SetPenWidth(1);
     for (size_t i = 0; i < values.size(); ++i) {
         const float y = plot.Clamp(plot.Y(values[i].second));
+        if (hollow[i]) {
+            DrawMarker(c, 0, DayX(values[i].first), y, DotRadius, clBlack, false);
+            continue;
+        }
         const bool flag = flagged[i];
         c.SetBrushColor(flag ? clRed : clBlack);
         c.SetPenColor(flag ? clRed : clBlack);
@@ -154,17 +159,27 @@ QString Fixed(double v, int decimals)
 TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base)
 {
     TXbarSeriesStats st;
-    std::vector<TSubgroup> baseDays;
+    std::vector<TSubgroup> baseDays, measured;
+    std::vector<int> at; // where each measured day stands among all
     for (const TStatDay& d : series.days) {
         st.days.push_back(MakeSubgroup(d.readings));
+        if (d.simulated) {
+            ++st.simulated;
+            continue;
+        }
+        measured.push_back(st.days.back());
+        at.push_back(int(st.days.size()) - 1);
         const QDate day = d.day.date();
         if (!base.Given() || (day >= base.from && day <= base.to))
             baseDays.push_back(st.days.back());
     }
     st.limits = ComputeXbarS(baseDays);
     if (st.limits.valid) {
-        st.signals = XbarSignals(st.days, st.limits);
-        st.sOut = SOutOfLimits(st.days, st.limits);
+        st.signals = XbarSignals(measured, st.limits);
+        for (TSignal& s : st.signals)
+            s.index = at[size_t(s.index)];
+        for (int i : SOutOfLimits(measured, st.limits))
+            st.sOut.push_back(at[size_t(i)]);
     }
     st.decimals = Decimals(series);
     return st;
@@ -283,10 +298,13 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                     (valid ? Fixed(st.limits.sBar, dec + 1) : QStringLiteral("—")),
                 QStringLiteral("n=%1").arg(st.limits.totalN),
                 QStringLiteral("日数=%1").arg(st.limits.days),
-                base.Given() ? QStringLiteral("基準期間 %1〜%2")
-                                   .arg(base.from.toString(QStringLiteral("yyyy/MM/dd")),
-                                        base.to.toString(QStringLiteral("yyyy/MM/dd")))
-                             : QStringLiteral("管理限界: 表示した日から"),
+                (base.Given() ? QStringLiteral("基準期間 %1〜%2")
+                                    .arg(base.from.toString(QStringLiteral("yyyy/MM/dd")),
+                                         base.to.toString(QStringLiteral("yyyy/MM/dd")))
+                              : QStringLiteral("管理限界: 表示した日から")) +
+                    (st.simulated > 0 ? QStringLiteral("（") + SimulatedLeftOut(st.simulated) +
+                                            QStringLiteral("）")
+                                      : QString()),
             };
             for (int i = 0; i < 5; ++i) {
                 PrintShrinkText(c, values[i], 0, vx[i] + 0.15f, StatsTop, vx[i + 1] - 0.1f,
@@ -326,7 +344,7 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                                       QStringLiteral("上限 ") + FormatGeneral(*series.upperLimit),
                                       clRed, 0.3f});
                 std::vector<std::pair<int, double>> xHigh, xLow, sHigh, sLow, means, sds;
-                std::vector<bool> meanFlags, sFlags;
+                std::vector<bool> meanFlags, sFlags, meanHollow, sHollow;
                 if (valid) {
                     xLines.push_back({xPlot.Y(st.limits.grandMean),
                                       QStringLiteral("CL ") + Fixed(st.limits.grandMean, dec + 1),
@@ -340,7 +358,9 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                 for (int k = 0; k < count; ++k) {
                     const int i = first + k;
                     const TSubgroup& g = st.days[size_t(i)];
+                    const bool simulated = series.days[size_t(i)].simulated;
                     means.push_back({k, g.mean});
+                    meanHollow.push_back(simulated);
                     bool flagged = false;
                     for (const TSignal& s : st.signals)
                         flagged = flagged || s.index == i;
@@ -354,6 +374,7 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                         sHigh.push_back({k, l.sHigh});
                         sLow.push_back({k, l.sLow});
                         sds.push_back({k, g.s});
+                        sHollow.push_back(simulated);
                         sFlags.push_back(std::find(st.sOut.begin(), st.sOut.end(), i) !=
                                          st.sOut.end());
                     }
@@ -362,17 +383,23 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                 StepLine(c, xPlot, xLow);
                 StepLine(c, sPlot, sHigh);
                 StepLine(c, sPlot, sLow);
-                Points(c, xPlot, means, meanFlags);
-                Points(c, sPlot, sds, sFlags);
+                Points(c, xPlot, means, meanFlags, meanHollow);
+                Points(c, sPlot, sds, sFlags, sHollow);
                 if (count > 0)
                     DayLabels(c, series.days, span);
                 c.SetFontSize(9);
+                // The key of the hollow dots at the right, on a page that has them.
+                const bool anySimulated =
+                    std::find(meanHollow.begin(), meanHollow.end(), true) != meanHollow.end();
+                if (anySimulated)
+                    DrawSimulatedKey(c, {{0, clBlack}}, 21.6f, LabelBottom, 14.8f,
+                                     QStringLiteral("模擬値（統計に含めない）"));
                 c.SetFontColor(clRed);
                 PrintShrinkText(
                     c,
                     valid ? FlagList(series, st, first, count)
                           : QStringLiteral("管理限界なし（測定値が2個以上の日がありません）"),
-                    0, 0.4f, LabelBottom, 26.3f, 14.8f, SmallestPoints);
+                    0, 0.4f, LabelBottom, anySimulated ? 21.4f : 26.3f, 14.8f, SmallestPoints);
                 c.SetFontColor(clBlack);
             }
         }

@@ -23,14 +23,16 @@ struct TBasePeriod
 };
 
 // What one series' chart shows: the subgroups, the centre lines from the base days, and the
-// flags of the tests (on the X̄ chart) and of the s chart.
+// flags of the tests (on the X̄ chart) and of the s chart. A simulated day is plotted but gives
+// no centre line and is tested by none, as if the measured days around it were neighbours.
 struct TXbarSeriesStats
 {
     std::vector<TSubgroup> days;
     TXbarSLimits limits;
     std::vector<TSignal> signals;
     std::vector<int> sOut;
-    int decimals = 0; // of the readings
+    int decimals = 0;  // of the readings
+    int simulated = 0; // days left out
 };
 TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base);
 

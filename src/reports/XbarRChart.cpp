@@ -109,8 +109,9 @@ void StepLine(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, do
     c.SetPenColor(clBlack);
 }
 
+// Dots joined in order; a flagged one red and larger, a simulated one hollow.
 void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, double>>& values,
-            const std::vector<bool>& flagged)
+            const std::vector<bool>& flagged, const std::vector<bool>& hollow)
 {
     SetPenWidthMm(c, 0.15f);
     for (size_t i = 0; i + 1 < values.size(); ++i) {
@@ -120,6 +121,11 @@ void Points(TCanvas& c, const TPlot& plot, const std::vector<std::pair<int, doub
     }
     c.SetPenWidth(1);
     for (size_t i = 0; i < values.size(); ++i) {
+        if (hollow[i]) {
+            DrawMarker(c, 0, ColumnX(values[i].first), plot.Clamp(plot.Y(values[i].second)),
+                       DotRadius, clBlack, false);
+            continue;
+        }
         const TColor colour = flagged[i] ? clRed : clBlack;
         c.SetBrushColor(colour);
         c.SetPenColor(colour);
@@ -179,7 +185,8 @@ void TableRow_(TCanvas& c, const QStringList& cells, const std::vector<float>& w
 }
 
 // Beside the charts: every calculation of the limits up to this sheet's, then the constants of
-// the sizes on this sheet with the limits they give, the formulas and the specified value.
+// the sizes on this sheet with the limits they give, the formulas and the specified value; the
+// key of the hollow dots when the sheet has a simulated subgroup.
 void DrawPanel(TCanvas& c, const TXbarRSeries& s, int page, const TStatSeries& series)
 {
     const TRangeStep& step = s.steps[size_t(page)];
@@ -252,10 +259,18 @@ void DrawPanel(TCanvas& c, const TXbarRSeries& s, int page, const TStatSeries& s
     notes << QStringLiteral("規格値 ") + (limit.isEmpty() ? QStringLiteral("—") : limit);
     if (s.leftOut > 0)
         notes << QStringLiteral("組に入らない測定値 %1 個").arg(s.leftOut);
+    if (s.simulated > 0)
+        notes << QStringLiteral("管理限界は") + SimulatedLeftOut(s.simulated);
     for (const QString& note : notes) {
         PrintShrinkText(c, note, 0, PanelLeft, y, PanelRight, y + 0.34f, SmallestPoints);
         y += 0.34f;
     }
+    bool simulated = false;
+    for (int i = step.from; i < step.to; ++i)
+        simulated = simulated || s.rows[size_t(i)].simulated;
+    if (simulated)
+        DrawSimulatedKey(c, {{0, clBlack}}, PanelLeft, y, y + 0.34f,
+                         QStringLiteral("模擬値の組（計算に含めない）"));
     c.SetFontSize(10);
 }
 
@@ -294,6 +309,7 @@ TXbarRSeries XbarRSeries(const TStatSeries& series, const TXbarRSettings& settin
     };
     for (const TStatDay& d : series.days) {
         const size_t n = d.readings.size();
+        out.simulated += d.simulated;
         if (settings.size >= 2) {
             for (size_t from = 0; from < n; from += size_t(settings.size))
                 add(d, from, std::min(size_t(settings.size), n - from));
@@ -307,13 +323,23 @@ TXbarRSeries XbarRSeries(const TStatSeries& series, const TXbarRSettings& settin
             from += count;
         }
     }
+    // The sheets as RangeSteps lays them out, each calculated from its measured subgroups.
     out.steps = RangeSteps(out.groups, XbarRPerPage);
+    for (TRangeStep& step : out.steps) {
+        std::vector<TRangeSubgroup> measured;
+        for (int i = 0; i < (step.from == 0 ? step.to : step.from); ++i)
+            if (!out.rows[size_t(i)].simulated)
+                measured.push_back(out.groups[size_t(i)]);
+        step.limits = ComputeXbarR(measured, 0, int(measured.size()));
+    }
     return out;
 }
 
 bool EnoughForXbarR(const TStatSeries& series, const TXbarRSettings& settings)
 {
-    return XbarRSeries(series, settings).groups.size() >= size_t(XbarRPerPage);
+    const TXbarRSeries s = XbarRSeries(series, settings);
+    return std::count_if(s.rows.begin(), s.rows.end(),
+                         [](const TXbarRRow& r) { return !r.simulated; }) >= XbarRPerPage;
 }
 
 int XbarRPages(const TXbarRSeries& series)
@@ -326,6 +352,8 @@ QString OutOfControlList(const TXbarRSeries& s, int from, int to)
     QStringList parts;
     for (const TRangeStep& step : s.steps)
         for (int i = std::max(from, step.from); i < std::min(to, step.to); ++i) {
+            if (s.rows[size_t(i)].simulated)
+                continue;
             const TRangeFlag f = RangeOutOfControl(s.groups[size_t(i)], step.limits);
             QStringList which;
             if (f.mean)
@@ -446,14 +474,16 @@ void DrawXbarRChart(const TStatDocument& doc, TPageSink& pane, const TXbarRSetti
             labels(rPlot, rLines, c);
 
             std::vector<std::pair<int, double>> xHigh, xLow, rHigh, rLow, rCentre, means, ranges;
-            std::vector<bool> meanFlags, rangeFlags;
+            std::vector<bool> meanFlags, rangeFlags, hollow;
             c.SetFontSize(7);
             for (int i = step.from; i < step.to; ++i) {
                 const int k = i - step.from;
                 const TXbarRRow& row = s.rows[size_t(i)];
                 means.push_back({k, row.group.mean});
                 ranges.push_back({k, row.group.range});
-                const TRangeFlag f = RangeOutOfControl(row.group, step.limits);
+                const TRangeFlag f =
+                    row.simulated ? TRangeFlag() : RangeOutOfControl(row.group, step.limits);
+                hollow.push_back(row.simulated);
                 meanFlags.push_back(f.mean);
                 rangeFlags.push_back(f.range);
                 if (step.limits.valid) {
@@ -488,8 +518,8 @@ void DrawXbarRChart(const TStatDocument& doc, TPageSink& pane, const TXbarRSetti
             StepLine(c, rPlot, rLow, clBlue, TPenStyle::Dash);
             if (!step.limits.oneSize)
                 StepLine(c, rPlot, rCentre, clBlack, TPenStyle::Solid);
-            Points(c, xPlot, means, meanFlags);
-            Points(c, rPlot, ranges, rangeFlags);
+            Points(c, xPlot, means, meanFlags, hollow);
+            Points(c, rPlot, ranges, rangeFlags, hollow);
 
             c.SetFontSize(9);
             c.SetFontColor(clRed);

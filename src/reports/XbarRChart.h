@@ -37,6 +37,8 @@ struct TXbarRRow
 
 // A series' subgroups and the calculations of its limits. A day larger than 25 readings is
 // split into equal subgroups; a single reading (a day of one, or the rest of a day) is in none.
+// A simulated day's subgroups keep their columns but enter no calculation and are never
+// flagged: a sheet's limits come from the measured subgroups among those the rule names.
 struct TXbarRSeries
 {
     std::vector<TXbarRRow> rows;
@@ -44,10 +46,11 @@ struct TXbarRSeries
     std::vector<TRangeStep> steps; // one a sheet
     int leftOut = 0;               // readings in no subgroup
     int decimals = 0;              // of the readings
+    int simulated = 0;             // days left out of the calculations
 };
 TXbarRSeries XbarRSeries(const TStatSeries& series, const TXbarRSettings& settings);
 
-// A series with at least 20 subgroups: what the first limits need.
+// A series with at least 20 measured subgroups: what the first limits need.
 bool EnoughForXbarR(const TStatSeries& series, const TXbarRSettings& settings);
 
 int XbarRPages(const TXbarRSeries& series);

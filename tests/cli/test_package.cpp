@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 
 namespace {
 
@@ -138,6 +139,52 @@ private Q_SLOTS:
                      .entryList(QDir::AllDirs | QDir::Hidden | QDir::NoDotAndDotDot)
                      .filter(QStringLiteral("ondokanri-package")),
                  QStringList());
+    }
+
+    // A simulated day is in none of the documents: the index names it (project, mix, category,
+    // day), the command says so, and the readings' CSV keeps its rows marked 模擬値 1.
+    void simulatedDaysAreNamedNotDocumented()
+    {
+        TempProfile profile;
+        Seed();
+        Engine::Execute(QStringLiteral("update OndoHead4 set Mogi = 1 where Hiduke = '%1' and "
+                                       "KanriID in (select ID from OndoKanri4 where Kubun = 0 "
+                                       "and GozaiName = '密粒')")
+                            .arg(DateTimeToStorage(Day(10, 5))));
+        const QString folder = profile.root() + QStringLiteral("/提出");
+        const Run run = Batch({QStringLiteral("--package"), folder, QStringLiteral("--project"),
+                               QStringLiteral("K1")});
+        QCOMPARE(run.code, 0);
+        const QString named = QStringLiteral(
+            "模擬値のため除外: 県道工事（K1） / 密粒度アスコン / 練上温度 / 2024年10月5日");
+        QVERIFY2(run.out.contains(named), qPrintable(run.out));
+        QVERIFY(
+            CsvLines(folder + QStringLiteral("/00_目録.csv")).contains(QLatin1Char(',') + named));
+        const QString index = PdfText(folder + QStringLiteral("/00_目録.pdf"));
+        QVERIFY2(index.contains(QStringLiteral("2024年10月5日")), qPrintable(index));
+        QVERIFY(index.contains(QStringLiteral("模擬値（シミュレーション）の日")));
+
+        for (const QString& f : QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files)) {
+            if (f.startsWith(QStringLiteral("00_")))
+                continue;
+            const QString text = PdfText(folder + QLatin1Char('/') + f);
+            QVERIFY2(!text.contains(QStringLiteral("模擬値")), qPrintable(f));
+            if (f.contains(QStringLiteral("練上温度")) && f.startsWith(QStringLiteral("記録表")))
+                QVERIFY2(!text.contains(QStringLiteral("2024/10/5")) &&
+                             text.contains(QStringLiteral("2024/10/6")),
+                         qPrintable(text));
+        }
+
+        const QStringList readings =
+            CsvLines(folder + QStringLiteral("/測定値_K1_2024-10_2024-11.csv"));
+        QVERIFY(readings.at(0).endsWith(QStringLiteral(",備考,模擬値")));
+        const QStringList marked = readings.filter(QRegularExpression(QStringLiteral(",1$")));
+        QCOMPARE(marked.size(), 3);
+        for (const QString& line : marked)
+            QVERIFY2(line.startsWith(QStringLiteral("練上温度,2024/10/05,密粒,")),
+                     qPrintable(line));
+        QCOMPARE(readings.filter(QRegularExpression(QStringLiteral(",0$"))).size(),
+                 readings.size() - 1 - 3);
     }
 
     // The period keeps only its days: November alone is one mix's documents.

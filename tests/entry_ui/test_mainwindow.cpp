@@ -1,166 +1,4 @@
-#include "core/RegistryUtility.h"
-#include "domain/DayEntry.h"
-#include "entry_ui/EditOndoData.h"
-#include "registers_ui/Calendar.h"
-#include "reports/TextMetrics.h"
-#include "storage/Engine.h"
-#include "storage/Query.h"
-#include "support/TestSupport.h"
-#include "support/WindowProbe.h"
-#include "widgets_ui/ListView.h"
-
-#include <QAction>
-#include <QClipboard>
-#include <QCloseEvent>
-#include <QCompleter>
-#include <QFontInfo>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QStatusBar>
-#include <QTableView>
-#include <QTableWidget>
-#include <QTreeWidget>
-#include <memory>
-
-namespace {
-
-const QString Kubun0 = QStringLiteral("練上温度");
-const QString Mix13 = QStringLiteral("密粒度13");
-
-void seedRegisters()
-{
-    TOndoKanri::CreateTables();
-    for (const auto& [code, name] :
-         {std::pair{"K001", "国道1号舗装工事"}, {"K002", "県道舗装工事"}}) {
-        TKoji koji;
-        koji.Code() = QString::fromUtf8(code);
-        koji.Kojimei() = QString::fromUtf8(name);
-        koji.Save();
-    }
-    Engine::Execute(QStringLiteral("update OndoKubun set SokuteiKankaku = '1台毎' where ID = 0"));
-}
-
-// A fresh data folder with registers, and the main window with its pickers.
-struct Fixture
-{
-    TempProfile profile;
-    bool seeded = (seedRegisters(), true);
-    TDayEntry entry;
-    TfListView lv;
-    TfCalendar cal;
-    TfEditOndoData w{entry, &lv, &cal};
-    QTableView* grid = Child<QTableView>(&w, "SS1");
-    QTableWidget* stats = Child<QTableWidget>(&w, "SS2");
-
-    Fixture()
-    {
-        w.show();
-        if (!QTest::qWaitForWindowExposed(&w))
-            qWarning("main window not exposed");
-    }
-    QLineEdit* edit(const char* name) const { return Child<QLineEdit>(&w, name); }
-    QComboBox* box(const char* name) const { return Child<QComboBox>(&w, name); }
-    void click(const char* button) const { Child<QPushButton>(&w, button)->click(); }
-    void trigger(const char* action) const { Child<QAction>(&w, action)->trigger(); }
-    // Answers the next message box.
-    void answers(QMessageBox::StandardButton button) const
-    {
-        WhenModal([button](QWidget* modal) {
-            if (auto* box = qobject_cast<QMessageBox*>(modal))
-                box->button(button)->click();
-        });
-    }
-
-    QStringList statistics() const
-    {
-        QStringList values;
-        for (int r = 0; r < 4; ++r)
-            values << stats->item(r, 1)->text();
-        return values;
-    }
-
-    QLineEdit* openEditor() const
-    {
-        for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
-            if (e->isVisible())
-                return e;
-        return nullptr;
-    }
-
-    // Opens the cell's editor with F2 and commits `text` as the input method does.
-    QLineEdit* commitIntoCell(int lno, int column, const QString& text) const
-    {
-        grid->setCurrentIndex(grid->model()->index(lno - 1, column));
-        QTest::keyClick(grid, Qt::Key_F2);
-        QLineEdit* editor = openEditor();
-        if (editor)
-            CommitText(editor, text);
-        return editor;
-    }
-
-    // Types into a cell as a user does: F2, text, Return.
-    void typeCell(int lno, int column, const QString& text) const
-    {
-        QLineEdit* editor = commitIntoCell(lno, column, text);
-        QVERIFY(editor);
-        const QPointer<QLineEdit> open(editor);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!open || !open->isVisible()); // the commit arrives on a later turn
-    }
-};
-
-// Answers the next message box; its text lands in the returned string.
-std::shared_ptr<QString> answerBox(QMessageBox::StandardButton button)
-{
-    auto text = std::make_shared<QString>();
-    WhenModal([text, button](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box)
-            return;
-        *text = box->text();
-        box->button(button)->click();
-    });
-    return text;
-}
-
-void pickListRow(int row)
-{
-    WhenModal([row](QWidget* modal) {
-        auto* lv = qobject_cast<TfListView*>(modal);
-        if (!lv || row >= lv->RowCount())
-            return;
-        lv->SelectRow(row);
-        QTest::mouseClick(lv->OkButton, Qt::LeftButton);
-    });
-}
-
-// Drops the box down and chooses `text` from its list by keyboard.
-void chooseFromList(QComboBox* box, const QString& text)
-{
-    box->showPopup();
-    const int i = box->findText(text);
-    QVERIFY2(i >= 0, qPrintable(text));
-    QAbstractItemView* view = box->view();
-    view->setCurrentIndex(view->model()->index(i, box->modelColumn()));
-    QTest::keyClick(view, Qt::Key_Return);
-    QCOMPARE(box->currentText(), text);
-}
-
-int countRows(const QString& sql)
-{
-    Query q(sql);
-    q.Open();
-    return q.RecordCount();
-}
-
-} // namespace
+#include "MainWindowFixture.h"
 
 class TestMainWindow : public QObject
 {
@@ -603,6 +441,55 @@ private Q_SLOTS:
         QCOMPARE(f.statistics().at(3), QStringLiteral("3"));
         undo->trigger(); // the paste
         QCOMPARE(f.statistics().at(3), QStringLiteral("1"));
+    }
+
+    // A simulated day is marked in the title and by the band over the readings for as long as
+    // the session says it is simulated: simulated, undone, redone, registered, another day
+    // opened, and the registered day opened again.
+    void simulatedDayIsMarkedWhileShown()
+    {
+        Fixture f;
+        Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '150_160' where ID = 0"));
+        auto* band = Child<QLabel>(&f.w, "SimulatedBand");
+        // 1 marked, 0 plain; -1 when title and band disagree.
+        const auto shown = [&] {
+            const bool titled = f.w.windowTitle().contains(QStringLiteral("模擬値"));
+            const bool plain = f.w.windowTitle() == QStringLiteral("温度管理");
+            if (titled != band->isVisible() || titled == plain)
+                return -1;
+            return int(titled);
+        };
+        QCOMPARE(shown(), 0);
+        TypeInto(f.edit("Edit2"), QStringLiteral("K001"));
+        TypeInto(f.box("ComboBox2")->lineEdit(), Mix13);
+        chooseFromList(f.box("ComboBox4"), Kubun0);
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/07/01"));
+        TypeInto(f.edit("Edit7"), QStringLiteral("3"));
+        f.click("Button10");
+        f.click("Button7");
+        QVERIFY(f.entry.IsSimulated());
+        QCOMPARE(shown(), 1);
+        QVERIFY(band->text().startsWith(QStringLiteral("模擬値（シミュレーション）の日です")));
+        QVERIFY(band->y() + band->height() <= f.grid->y());
+
+        f.grid->setFocus();
+        Child<QAction>(&f.w, "UndoItem")->trigger();
+        QVERIFY(!f.entry.IsSimulated());
+        QCOMPARE(shown(), 0);
+        Child<QAction>(&f.w, "RedoItem")->trigger();
+        QCOMPARE(shown(), 1);
+        f.click("BitBtn2");
+        QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Mogi = 1")), 1);
+        QCOMPARE(shown(), 1);
+
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/07/02"));
+        QTest::keyClick(f.box("ComboBox3")->lineEdit(), Qt::Key_Return);
+        QVERIFY(!f.entry.IsSimulated());
+        QCOMPARE(shown(), 0);
+        TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/07/01"));
+        QTest::keyClick(f.box("ComboBox3")->lineEdit(), Qt::Key_Return);
+        QCOMPARE(f.statistics().at(3), QStringLiteral("3"));
+        QCOMPARE(shown(), 1);
     }
 
     // Every command a menu has shows its shortcut there, and no button keeps a key of its own.

@@ -197,6 +197,57 @@ private Q_SLOTS:
         QCOMPARE(JoinsInto(one.Ops(0), 2), 2); // 5/2 to 5/4, now neighbours
     }
 
+    // A simulated day is drawn hollow, its maximum as its minimum, and the legend keys the
+    // hollow markers on a page that has such a day only. The package's chart leaves the day
+    // out, of the average line too: 155 + 66/48 over 24 days, 155 + 65/46 over the other 23.
+    void simulatedDayIsHollowAndKeyed()
+    {
+        TempProfile profile;
+        PrepareTables();
+        AddDays(Mix, 0, 24); // {150 + d % 7, 160}: two pages
+        Engine::Execute(QStringLiteral("update OndoHead4 set Mogi = 1 where Hiduke = '%1'")
+                            .arg(DateTimeToStorage(Day(5, 23))));
+        TOndoKanri r;
+        Record(r);
+        TTestPane pane(false, true);
+        Chart(r, pane, {0}, false, 100, 200);
+        QCOMPARE(pane.Count(), 2);
+        const auto keys = [&](int page) {
+            int n = 0;
+            for (const TDrawOp& e : OpsOfKind(pane.Ops(page), TDrawOp::Kind::Ellipse))
+                n += e.p1.y() > DotY(14.8f) && e.brush.style == TBrushStyle::Solid &&
+                     e.brush.color == clWhite && e.pen.color == clRed;
+            return n;
+        };
+        const QString key = QStringLiteral("模擬値（中抜き）");
+        QCOMPARE(int(TextsEqual(pane.Ops(0), key).size()), 0);
+        QCOMPARE(keys(0), 0);
+        QCOMPARE(int(TextsEqual(pane.Ops(1), key).size()), 1);
+        QCOMPARE(keys(1), 1);
+        // 5/23 leads page 2, hollow at both ends; 5/24 follows it measured.
+        const auto& ops = pane.Ops(1);
+        const TDrawOp max = MarkersAt(ops, DayX(0), Yv(160), TDrawOp::Kind::Ellipse).at(0);
+        QVERIFY(max.brush.color == clWhite && max.pen.color == clRed);
+        QCOMPARE(MarkersAt(ops, DayX(0), Yv(151), TDrawOp::Kind::Ellipse).at(0).brush.color,
+                 clWhite);
+        QCOMPARE(MarkersAt(ops, DayX(1), Yv(160), TDrawOp::Kind::Ellipse).at(0).brush.color, clRed);
+        QCOMPARE(int(TextsEqual(ops, QStringLiteral("模擬値")).size()), 1); // under its date
+
+        TReportScope measured{Koji, Mix, {0}, false};
+        const auto average = [](const TChartDocument& doc) {
+            for (const TOJ& line : doc.mixes.at(0).lines)
+                if (line.Kind == QStringLiteral("平均"))
+                    return line.Value;
+            return 0.0;
+        };
+        QVERIFY(qFuzzyCompare(average(LoadChartDocument(measured)), 155 + 66.0 / 48));
+        measured.measuredOnly = true;
+        const TChartDocument doc = LoadChartDocument(measured);
+        QCOMPARE(int(doc.mixes.at(0).days.size()), 23);
+        QVERIFY(!doc.mixes.at(0).days.contains(Day(5, 23)));
+        QVERIFY(qFuzzyCompare(average(doc), 155 + 65.0 / 46));
+    }
+
     // Lines at their values; labels beside them, at 7 pt or more, never cut, moved apart with a
     // leader when they crowd; no limit line for 0 or 300 or a missing bound.
     void referenceLinesAndLabels()

@@ -262,8 +262,9 @@ private Q_SLOTS:
         QCOMPARE(Count(pane.Ops(1), QStringLiteral("到")), 1); // its own heading
     }
 
-    // A day filled by simulation never passes for a measured one: the record table and the
-    // control chart say 模擬値 on that day, and only there.
+    // A day filled by simulation never passes for a measured one: the record table says 模擬値
+    // in that day's block (the second, 5.7 to 10.8 cm across) and explains it at the foot; the
+    // control chart under that day; the package's table leaves the day out.
     void simulatedDayIsMarkedOnPaper()
     {
         TempProfile profile;
@@ -279,6 +280,17 @@ private Q_SLOTS:
         const std::vector<TDrawOp> marks = TextsEqual(sheet.Ops(0), QStringLiteral("模擬値"));
         QCOMPARE(int(marks.size()), 1);
         QCOMPARE(marks.front().font.color, clRed);
+        QVERIFY(CmX(marks.front().p1.x()) > 9.5 && CmX(marks.front().p1.x()) < 10.8);
+        QVERIFY(CmY(marks.front().p1.y()) >= 3.4 && CmY(marks.front().p1.y()) < 3.9);
+        QCOMPARE(Count(sheet.Ops(0),
+                       QStringLiteral("模擬値の日はシミュレーションで入れた値（実測値ではない）")),
+                 1);
+        TReportScope measured{Koji, Mix, {0}, false};
+        measured.measuredOnly = true;
+        const TSheetDocument kept = LoadSheetDocument(measured);
+        QCOMPARE(int(kept.categories.at(0).days.size()), 1);
+        QCOMPARE(kept.categories.at(0).days.at(0).day, Day(4, 1));
+        QCOMPARE(int(kept.categories.at(0).days.at(0).readings.size()), 3);
 
         TTestPane chart;
         DrawControlChart(LoadChartDocument(TReportScope{Koji, Mix, {0}, false}), chart, 100, 200);

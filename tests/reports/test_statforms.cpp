@@ -34,6 +34,17 @@ bool HasText(const std::vector<TDrawOp>& ops, const QString& text)
     return !TextsEqual(ops, text).empty();
 }
 
+// Hollow dots (white inside, outlined in black) of the plots: centred above `bottom` and left
+// of `right` cm.
+int HollowDots(const std::vector<TDrawOp>& ops, float bottom, float right)
+{
+    int n = 0;
+    for (const TDrawOp& e : OpsOfKind(ops, TDrawOp::Kind::Ellipse))
+        n += e.brush.color == clWhite && e.pen.color == clBlack &&
+             (e.p1.y() + e.p2.y()) / 2 < DotY(bottom) && (e.p1.x() + e.p2.x()) / 2 < DotX(right);
+    return n;
+}
+
 } // namespace
 
 class TestStatForms : public QObject
@@ -164,7 +175,7 @@ private Q_SLOTS:
         // A simulated day keeps its date and is named under the table.
         QCOMPARE(TextsEqual(first, QStringLiteral("4/2")).at(0).font.color, clRed);
         QVERIFY(HasText(first, QStringLiteral("管理外れ: なし　模擬値: No.2 4/2")));
-        QVERIFY(HasText(pane.Ops(1), QStringLiteral("1～20 (20組)")));
+        QVERIFY(HasText(pane.Ops(1), QStringLiteral("1～20 (19組)")));
         QVERIFY(HasText(pane.Ops(1), QStringLiteral("2024年4月22日～4月25日")));
         bool listed = false;
         for (const TDrawOp& t : OpsOfKind(pane.Ops(1), TDrawOp::Kind::Text))
@@ -174,6 +185,72 @@ private Q_SLOTS:
         TTestPane plain(false, true);
         DrawXbarRChart(doc, plain, TXbarRSettings{0, false});
         QVERIFY(!HasText(plain.Ops(0), QStringLiteral("上限 175")));
+    }
+
+    // Simulated days stay on the charts, hollow, and out of every figure; each form says how many
+    // it left out. By hand: X̄-s, four days {159, 161} and a simulated {170, 172}: X̿ 160.0 and
+    // UCL 160 + 2.659 × 1.414 = 163.76 (with it 162.2, and 171 would be flagged); x̄-R, twenty
+    // days {158, 160, 162} and a simulated {180, 190, 200}: X̿ 160.00, R̄ 4.00 (with it 161.50,
+    // 4.80); capability, 158…162 twice and a simulated {150, 170} against 150～170: s = √(20/9),
+    // Cp = Cpk = 2.24 十分 (with it s = √20, Cpk = 0.75 不足).
+    void simulatedDaysLeaveTheFigures()
+    {
+        TStatDocument xbar;
+        xbar.series.push_back(
+            Series({{159, 161}, {159, 161}, {170, 172}, {159, 161}, {159, 161}}, 150, 175));
+        xbar.series[0].days[2].simulated = true;
+        const TXbarSeriesStats st = XbarStats(xbar.series[0], TBasePeriod());
+        QCOMPARE(st.limits.grandMean, 160.0);
+        QCOMPARE(st.limits.days, 4);
+        QCOMPARE(QString::number(LimitsFor(st.limits, 2).xHigh, 'f', 2), QStringLiteral("163.76"));
+        QVERIFY(st.signals.empty() && st.sOut.empty());
+        TTestPane xPane(false, true);
+        DrawXbarChart(xbar, xPane, std::nullopt, TBasePeriod());
+        const auto& x = xPane.Ops(0);
+        QVERIFY(HasText(x, QStringLiteral("X̿=160.0")));
+        QVERIFY(HasText(x, QStringLiteral("日数=4")));
+        QVERIFY(HasText(x, QStringLiteral("管理限界: 表示した日から（模擬値の 1 日を除く）")));
+        QVERIFY(HasText(x, QStringLiteral("管理外れ: なし　s管理外れ: なし")));
+        QVERIFY(HasText(x, QStringLiteral("模擬値（統計に含めない）")));
+        QCOMPARE(HollowDots(x, 13.2f, 26.5f), 2);      // its X̄ and its s
+        QVERIFY(HasText(x, QStringLiteral("模擬値"))); // under its date
+
+        SheetUnderTest() = XbarRChartPage.origin;
+        std::vector<std::vector<double>> days(21, std::vector<double>{158, 160, 162});
+        days[5] = {180, 190, 200};
+        TStatDocument range;
+        range.series.push_back(Series(days, 150, 175));
+        range.series[0].days[5].simulated = true;
+        const TXbarRSeries s = XbarRSeries(range.series[0], TXbarRSettings());
+        QCOMPARE(s.steps.at(0).limits.count, 19);
+        QCOMPARE(s.steps.at(0).limits.grandMean, 160.0);
+        QCOMPARE(s.steps.at(0).limits.rBar, 4.0);
+        QCOMPARE(OutOfControlList(s, 0, 21), QStringLiteral("管理外れ: なし"));
+        QVERIFY(EnoughForXbarR(range.series[0], TXbarRSettings()));
+        range.series[0].days.pop_back(); // 19 measured
+        QVERIFY(!EnoughForXbarR(range.series[0], TXbarRSettings()));
+        TTestPane rPane(false, true);
+        DrawXbarRChart(range, rPane, TXbarRSettings());
+        const auto& r = rPane.Ops(0);
+        QVERIFY(HasText(r, QStringLiteral("1～20 (19組)")));
+        QVERIFY(HasText(r, QStringLiteral("160.00")));
+        QVERIFY(HasText(r, QStringLiteral("4.00")));
+        QVERIFY(HasText(r, QStringLiteral("管理限界は模擬値の 1 日を除く")));
+        QVERIFY(HasText(r, QStringLiteral("模擬値の組（計算に含めない）")));
+        QCOMPARE(HollowDots(r, 11.4f, 19.4f), 2); // its x̄ and its R
+
+        SheetUnderTest() = CapabilityPage.origin;
+        TStatDocument cap;
+        cap.series.push_back(
+            Series({{158, 159, 160, 161, 162}, {150, 170}, {158, 159, 160, 161, 162}}, 150, 170));
+        cap.series[0].days[1].simulated = true;
+        TTestPane cPane;
+        DrawCapabilitySheet(cap, cPane);
+        const auto& c = cPane.Ops(0);
+        QVERIFY(HasText(c, QStringLiteral("Cp=2.24　Cpk=2.24")));
+        QVERIFY(HasText(c, QStringLiteral("十分")));
+        QVERIFY(HasText(c, QStringLiteral("158"))); // the smallest measured
+        QVERIFY(HasText(c, QStringLiteral("度数図・値はすべて模擬値の 1 日を除く")));
     }
 
     // Cp and Cpk texts, "—" when one-sided, bars inside the histogram frame.
@@ -217,8 +294,8 @@ private Q_SLOTS:
         AddDay(Koji, Mix, 0, Day(5, 2), {155, 165}, QStringLiteral("110_"));
         AddDay(Koji, QStringLiteral("粗粒"), 0, Day(5, 3), {140}, QStringLiteral("140_160"));
         AddDay(Koji, Mix, 1, Day(5, 3), {140});
-        Engine::Execute(QStringLiteral("update OndoHead4 set Sokuteisya = '佐藤花子' where "
-                                       "Hiduke = '2024-05-02 00:00:00'"));
+        Engine::Execute(QStringLiteral("update OndoHead4 set Sokuteisya = '佐藤花子', Mogi = 1 "
+                                       "where Hiduke = '2024-05-02 00:00:00'"));
         const TStatDocument doc = LoadStatDocument(TReportScope{Koji, Mix, {0}, true});
         QCOMPARE(doc.project, QStringLiteral("県道工事（K-01）"));
         QCOMPARE(int(doc.series.size()), 2);
@@ -231,10 +308,16 @@ private Q_SLOTS:
         QVERIFY(!a.upperLimit);
         QCOMPARE(a.measurer, QStringLiteral("山田太郎"));
         QCOMPARE(a.days[1].measurer, QStringLiteral("佐藤花子"));
+        QVERIFY(!a.days[0].simulated && a.days[1].simulated);
         QCOMPARE(b.upperLimit.value_or(0), 160.0);
         TReportScope first{Koji, Mix, {0}, false};
         first.to = QDate(2024, 5, 1);
         QCOMPARE(int(LoadStatDocument(first).series.at(0).days.size()), 1);
+        TReportScope measured{Koji, Mix, {0}, false};
+        measured.measuredOnly = true;
+        const TStatDocument kept = LoadStatDocument(measured);
+        QCOMPARE(int(kept.series.at(0).days.size()), 1);
+        QCOMPARE(kept.series.at(0).days.at(0).day, Day(5, 1));
     }
 };
 

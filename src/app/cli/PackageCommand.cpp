@@ -39,6 +39,8 @@ void WritePackage(const QCommandLineParser& parser, const Options& o, QTextStrea
         out << file << Qt::endl;
     for (const QString& note : result.skipped)
         out << QStringLiteral("省略: ") << note << Qt::endl;
+    for (const QString& day : result.simulated)
+        out << day << Qt::endl;
 }
 
 } // namespace Cli
