@@ -16,6 +16,7 @@ packages=(
   libxlsxwriter-dev python3-openpyxl
   pxlib-dev
   qt6-httpserver-dev qt6-websockets-dev libqrencode-dev   # the site page and its QR code
+  libssl-dev   # the site page's own certificate for HTTPS
   chromium chromium-driver python3-selenium   # the site page in a real browser (tests)
 )
 

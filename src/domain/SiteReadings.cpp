@@ -115,7 +115,8 @@ Day readDay(const TSiteDay& day, const TOndoKubun& kubun)
             {q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
              q.FieldDouble(QStringLiteral("Ondo")), q.FieldText(QStringLiteral("Jikoku")),
              q.FieldText(QStringLiteral("Syaryo")), q.FieldText(QStringLiteral("Biko"))},
-            q.FieldText(QStringLiteral("Uketuke")), q.FieldText(QStringLiteral("Tanmatu"))};
+            q.FieldText(QStringLiteral("Uketuke")),
+            q.FieldText(QStringLiteral("Tanmatu"))};
     return d;
 }
 

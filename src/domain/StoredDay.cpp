@@ -124,11 +124,11 @@ DayAsStored storedDayOf(Query& head, Query& lines, PhoneMarks* marks = nullptr)
 
 const QStringList& lineColumns()
 {
-    static const QStringList columns{
-        QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"), QStringLiteral("LNO"),
-        QStringLiteral("SOKUTEN"), QStringLiteral("ONDO"),   QStringLiteral("JIKOKU"),
-        QStringLiteral("SYARYO"),  QStringLiteral("BIKO"),   QStringLiteral("UKETUKE"),
-        QStringLiteral("TANMATU")};
+    static const QStringList columns{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"),
+                                     QStringLiteral("LNO"),     QStringLiteral("SOKUTEN"),
+                                     QStringLiteral("ONDO"),    QStringLiteral("JIKOKU"),
+                                     QStringLiteral("SYARYO"),  QStringLiteral("BIKO"),
+                                     QStringLiteral("UKETUKE"), QStringLiteral("TANMATU")};
     return columns;
 }
 

@@ -96,7 +96,7 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
     EditFrom = makeEdit("EditFrom", QStringLiteral("期間の始め"), 90);
     EditTo = makeEdit("EditTo", QStringLiteral("期間の終わり"), 90);
     for (QLineEdit* e : {EditFrom, EditTo})
-        e->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
+        e->setPlaceholderText(QStringLiteral("年/月/日"));
     EditKoji->setPlaceholderText(QStringLiteral("すべて"));
     EditGozai->setPlaceholderText(QStringLiteral("すべて"));
     ButtonSearch = new QPushButton(QStringLiteral("検索"), this);

@@ -196,8 +196,8 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
         const QString to = AsciiTyped(request.baseTo).trimmed();
         if (request.form == TPrintForm::XbarChart && (!from.isEmpty() || !to.isEmpty())) {
             if (!IsDate(from) || !IsDate(to))
-                throw AppError(
-                    QStringLiteral("基準期間は開始日と終了日を yyyy/mm/dd で指定してください"));
+                throw AppError(QStringLiteral(
+                    "基準期間は開始日と終了日を 2024/04/01 のように年/月/日で指定してください"));
             base.from = ParseDate(from).date();
             base.to = ParseDate(to).date();
             if (base.to < base.from)

@@ -26,7 +26,8 @@ QDate TypedDay(const QLineEdit* edit, const QString& name)
     if (text.isEmpty())
         return QDate();
     if (!IsDate(text))
-        throw AppError(QStringLiteral("%1は yyyy/mm/dd で入力してください").arg(name));
+        throw AppError(
+            QStringLiteral("%1は 2024/04/01 のように年/月/日で入力してください").arg(name));
     return ParseDate(text).date();
 }
 
@@ -52,8 +53,8 @@ TfPackage::TfPackage(QWidget* parent) : QDialog(parent)
     EditFrom = edit("EditFrom");
     EditTo = edit("EditTo");
     EditFolder = edit("EditFolder");
-    EditFrom->setPlaceholderText(QStringLiteral("yyyy/mm/dd（空欄: 最初から）"));
-    EditTo->setPlaceholderText(QStringLiteral("yyyy/mm/dd（空欄: 最後まで）"));
+    EditFrom->setPlaceholderText(QStringLiteral("年/月/日（空欄: 最初から）"));
+    EditTo->setPlaceholderText(QStringLiteral("年/月/日（空欄: 最後まで）"));
     ButtonBrowse = new QPushButton(QStringLiteral("参照…"), this);
     ButtonBrowse->setObjectName(QStringLiteral("ButtonBrowse"));
     grid->addWidget(new QLabel(QStringLiteral("工事コード"), this), 0, 0);

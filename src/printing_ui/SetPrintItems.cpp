@@ -117,8 +117,8 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 130, 80, 21);
     Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 133, 14, 16);
     EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 130, 80, 21);
-    EditBaseFrom->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
-    EditBaseTo->setPlaceholderText(QStringLiteral("yyyy/mm/dd"));
+    EditBaseFrom->setPlaceholderText(QStringLiteral("年/月/日"));
+    EditBaseTo->setPlaceholderText(QStringLiteral("年/月/日"));
 
     Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 156, 80, 16);
     SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 174, 291, 164);

@@ -1,11 +1,17 @@
 #include "site/SiteListener.h"
 
+#include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QSocketNotifier>
+#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QUrl>
+#include <cerrno>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -165,28 +171,154 @@ QByteArray TSiteListener::Refusal(int status, const QByteArray& reason, const QS
            QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
+namespace {
+
+QString peerOf(qintptr descriptor)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (::getpeername(int(descriptor), reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return QString();
+    return QHostAddress(reinterpret_cast<sockaddr*>(&address)).toString();
+}
+
+// With HTTPS a browser given the plain address still reaches the page: the page is sent to its
+// https:// address, and the API is refused, so that no reading or token crosses the network
+// unencrypted.
+class TPlainAnswer : public QObject
+{
+public:
+    TPlainAnswer(QTcpSocket* socket, const QUrl& page, int maxHeader)
+        : QObject(socket), m_socket(socket), m_page(page), m_maxHeader(maxHeader)
+    {
+        connect(socket, &QTcpSocket::readyRead, this, &TPlainAnswer::read);
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(TSiteListener::RequestSeconds * 1000, socket, &QTcpSocket::abort);
+    }
+
+private:
+    void read()
+    {
+        m_head += m_socket->readAll();
+        const qsizetype end = m_head.indexOf("\r\n");
+        if (end < 0 && m_head.size() <= m_maxHeader)
+            return;
+        disconnect(m_socket, &QTcpSocket::readyRead, this, nullptr);
+        const QList<QByteArray> request = m_head.left(end).split(' ');
+        const QByteArray method = request.value(0), path = request.value(1);
+        QByteArray answer;
+        if ((method == "GET" || method == "HEAD") && path.startsWith('/') &&
+            !path.startsWith("/api/")) {
+            // Always to this server's own address: the request's Host is not trusted.
+            QUrl to = m_page;
+            to.setPath(QString::fromLatin1(path.left(200)).section(QLatin1Char('?'), 0, 0));
+            answer = "HTTP/1.1 301 Moved Permanently\r\nLocation: " + to.toEncoded() +
+                     "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        } else {
+            answer = TSiteListener::Refusal(
+                403, "Forbidden",
+                QStringLiteral("暗号化された接続（%1）でのみ受け付けます").arg(m_page.toString()));
+        }
+        m_socket->write(answer);
+        connect(m_socket, &QTcpSocket::bytesWritten, m_socket, [s = m_socket] {
+            if (s->bytesToWrite() == 0)
+                s->disconnectFromHost();
+        });
+    }
+
+    QTcpSocket* m_socket;
+    QUrl m_page;
+    int m_maxHeader;
+    QByteArray m_head;
+};
+
+} // namespace
+
+void TSiteListener::SetEncryption(const QSslConfiguration& configuration, const QUrl& page)
+{
+    m_encryption = configuration;
+    m_page = page;
+    m_encrypted = true;
+}
+
 void TSiteListener::incomingConnection(qintptr descriptor)
 {
-    auto* socket = new QTcpSocket(this);
-    if (!socket->setSocketDescriptor(descriptor)) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
-    const QString peer = socket->peerAddress().toString();
-    if (m_open >= MaxConnections || m_perAddress.value(peer) >= MaxPerAddress) {
+    const QString peer = peerOf(descriptor);
+    if (peer.isEmpty() || m_open >= MaxConnections || m_perAddress.value(peer) >= MaxPerAddress) {
         Q_EMIT refused(peer, 503);
-        socket->abort();
-        socket->deleteLater();
+        ::close(int(descriptor));
         return;
     }
     ++m_open;
     ++m_perAddress[peer];
-    connect(socket, &QObject::destroyed, this, [this, peer] {
+    const auto release = [this, peer] {
         --m_open;
         if (--m_perAddress[peer] <= 0)
             m_perAddress.remove(peer);
+    };
+    if (!m_encrypted) {
+        auto* socket = new QTcpSocket(this);
+        connect(socket, &QObject::destroyed, this, release);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            socket->deleteLater();
+            return;
+        }
+        accept(socket);
+        return;
+    }
+    // HTTPS and plain HTTP share the port: a TLS handshake starts with the byte 0x16. It is
+    // peeked at before any socket reads, so that the chosen one finds every byte in place.
+    auto* waiting = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
+    auto* timeout = new QTimer(waiting);
+    timeout->setSingleShot(true);
+    const auto give = [this, descriptor, waiting, release](bool encrypted) {
+        waiting->setEnabled(false);
+        waiting->deleteLater();
+        QTcpSocket* socket =
+            encrypted ? new QSslSocket(this) : static_cast<QTcpSocket*>(new QTcpSocket(this));
+        connect(socket, &QObject::destroyed, this, release);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            socket->deleteLater();
+            return;
+        }
+        if (!encrypted) {
+            new TPlainAnswer(socket, m_page, m_maxHeader);
+            return;
+        }
+        auto* tls = static_cast<QSslSocket*>(socket);
+        tls->setSslConfiguration(m_encryption);
+        connect(tls, &QSslSocket::encrypted, this, [this, tls] { accept(tls); });
+        connect(tls, &QSslSocket::errorOccurred, tls, &QObject::deleteLater);
+        connect(tls, &QSslSocket::disconnected, tls, &QObject::deleteLater);
+        QTimer::singleShot(RequestSeconds * 1000, tls, [tls] {
+            if (!tls->isEncrypted())
+                tls->abort();
+        });
+        tls->startServerEncryption();
+    };
+    connect(waiting, &QSocketNotifier::activated, this, [descriptor, give, waiting, release] {
+        char first = 0;
+        const ssize_t n = ::recv(int(descriptor), &first, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (n == 1) {
+            give(first == 0x16);
+        } else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
+            waiting->setEnabled(false);
+            waiting->deleteLater();
+            ::close(int(descriptor));
+            release();
+        }
     });
+    connect(timeout, &QTimer::timeout, this, [descriptor, waiting, release] {
+        waiting->setEnabled(false);
+        waiting->deleteLater();
+        ::close(int(descriptor));
+        release();
+    });
+    timeout->start(RequestSeconds * 1000);
+}
+
+void TSiteListener::accept(QTcpSocket* socket)
+{
     // Whatever a peer sends, no more than one request's worth is held for it.
     socket->setReadBufferSize(m_maxHeader + m_maxBody + 1024);
     auto* watch = new TWatch(socket, m_maxHeader, m_maxBody, m_idleMs, this);

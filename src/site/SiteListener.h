@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QHash>
+#include <QSslConfiguration>
 #include <QTcpServer>
+#include <QUrl>
+
+class QTcpSocket;
 
 // The listening socket of the site server. It watches each connection before the HTTP server
 // reads it: a request whose header block or declared body is over the limits, or that sends
@@ -22,6 +26,8 @@ public:
     TSiteListener(int maxHeaderBytes, int maxBodyBytes, QObject* parent = nullptr);
     // For the tests of the idle limit.
     void SetIdleMilliseconds(int ms) { m_idleMs = ms; }
+    // HTTPS with `configuration`; plain HTTP on the same port is sent to `page` or refused.
+    void SetEncryption(const QSslConfiguration& configuration, const QUrl& page);
 
     // A whole HTTP response, closing the connection, with {"error": message}.
     static QByteArray Refusal(int status, const QByteArray& reason, const QString& message);
@@ -33,9 +39,14 @@ protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
+    void accept(QTcpSocket* socket);
+
     int m_maxHeader;
     int m_maxBody;
     int m_idleMs = IdleSeconds * 1000;
     int m_open = 0;
     QHash<QString, int> m_perAddress;
+    bool m_encrypted = false;
+    QSslConfiguration m_encryption;
+    QUrl m_page;
 };

@@ -35,7 +35,6 @@ QByteArray randomBytes(int count)
     return bytes;
 }
 
-
 // The devices as the file holds them, and the file's stamp, which tells when another program
 // changed it.
 struct TStore

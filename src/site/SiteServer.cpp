@@ -1,6 +1,7 @@
 #include "site/SiteServer.h"
 
 #include "core/AppError.h"
+#include "site/SiteCertificate.h"
 #include "site/SiteListener.h"
 #include "site/SitePairing.h"
 #include "storage/Engine.h"
@@ -11,7 +12,10 @@
 #include <QHttpServerResponder>
 #include <QJsonDocument>
 #include <QNetworkInterface>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace {
 
@@ -46,10 +50,25 @@ TSiteServer::TSiteServer(TSitePairing& pairing, QObject* parent)
 
 TSiteServer::~TSiteServer() = default;
 
-void TSiteServer::Start(const QHostAddress& address, quint16 port)
+void TSiteServer::Start(const QHostAddress& address, quint16 port, bool encrypted)
 {
     Stop();
     auto* listener = new TSiteListener(MaxHeaderBytes, MaxBodyBytes, this);
+    if (m_idleMs > 0)
+        listener->SetIdleMilliseconds(m_idleMs);
+    QSslConfiguration tls;
+    if (encrypted) {
+        const TSiteCertificate kept = TSiteCertificate::LoadOrMake();
+        tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(kept.certificate);
+        tls.setPrivateKey(kept.key);
+        tls.setPeerVerifyMode(QSslSocket::VerifyNone);
+        tls.setProtocol(QSsl::TlsV1_2OrLater);
+        m_fingerprint = kept.Fingerprint();
+    } else {
+        m_fingerprint.clear();
+    }
+    m_encrypted = encrypted;
     if (!listener->listen(address, port)) {
         const QString reason = listener->errorString();
         delete listener;
@@ -66,7 +85,16 @@ void TSiteServer::Start(const QHostAddress& address, quint16 port)
     });
     bind(listener);
     m_listener = listener;
+    if (encrypted)
+        listener->SetEncryption(tls, PageUrl());
     m_pairing.Code();
+    // A phone revoked from a command line (ondokanri --revoke-device) is shut out at its next
+    // request; the list shown follows within seconds.
+    if (!m_devicesRead) {
+        m_devicesRead = new QTimer(this);
+        connect(m_devicesRead, &QTimer::timeout, this, [this] { m_pairing.Devices(); });
+    }
+    m_devicesRead->start(2000);
     Q_EMIT listeningChanged(true);
 }
 
@@ -78,6 +106,8 @@ void TSiteServer::Stop()
     // Its open connections go with it.
     m_listener->deleteLater();
     m_listener = nullptr;
+    if (m_devicesRead)
+        m_devicesRead->stop();
     Q_EMIT listeningChanged(false);
 }
 
@@ -91,7 +121,7 @@ QUrl TSiteServer::PageUrl() const
     if (!IsListening())
         return QUrl();
     QUrl url;
-    url.setScheme(QStringLiteral("http"));
+    url.setScheme(m_encrypted ? QStringLiteral("https") : QStringLiteral("http"));
     QHostAddress address = m_listener->serverAddress();
     if (address == QHostAddress::Any || address == QHostAddress::AnyIPv4)
         address = LanAddress();
@@ -189,10 +219,8 @@ TSiteServer::TReply TSiteServer::route(const QHttpServerRequest& request, const 
         return error(403, QStringLiteral("このページ以外からの要求は受け付けません"));
     // A form of another site can post text/plain without asking; a body is JSON or nothing.
     const bool hasBody = !request.body().isEmpty() || request.method() == Method::Post;
-    if (hasBody && !request.value("content-type")
-                         .trimmed()
-                         .toLower()
-                         .startsWith("application/json"))
+    if (hasBody &&
+        !request.value("content-type").trimmed().toLower().startsWith("application/json"))
         return error(415, QStringLiteral("送られた内容の形式（Content-Type）が違います"));
     if (!path.startsWith("/api/")) {
         if (!allowed(QStringLiteral("addr:") + from, 60, 20))
@@ -255,8 +283,9 @@ TSiteServer::TReply TSiteServer::pair(const QHttpServerRequest& request, const Q
     while (!wrong.isEmpty() && now - wrong.first() >= WrongCodesWindowMs)
         wrong.removeFirst();
     if (wrong.size() >= WrongCodesPerAddress)
-        return error(429, QStringLiteral("コードの入力が続けて違いました。しばらくしてから入力して"
-                                         "ください"),
+        return error(429,
+                     QStringLiteral("コードの入力が続けて違いました。しばらくしてから入力して"
+                                    "ください"),
                      int((WrongCodesWindowMs - (now - wrong.first())) / 1000) + 1);
     QJsonParseError parseError;
     const QJsonObject o = QJsonDocument::fromJson(request.body(), &parseError).object();
@@ -277,9 +306,8 @@ bool TSiteServer::sameOrigin(const QHttpServerRequest& request, const QByteArray
     // The browser's Origin names the scheme, host and port the page was loaded from, the last
     // two as its Host header does.
     const QByteArray host = request.value("host");
-    const QByteArray own = (IsEncrypted() ? QByteArrayLiteral("https://")
-                                          : QByteArrayLiteral("http://")) +
-                           host;
+    const QByteArray own =
+        (IsEncrypted() ? QByteArrayLiteral("https://") : QByteArrayLiteral("http://")) + host;
     return !host.isEmpty() && origin.trimmed().compare(own, Qt::CaseInsensitive) == 0;
 }
 

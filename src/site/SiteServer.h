@@ -11,6 +11,7 @@
 #include <functional>
 
 class QTcpServer;
+class QTimer;
 class TSitePairing;
 
 // The site page's server: Qt's HTTP server on the address the office chose, listening only
@@ -38,14 +39,19 @@ public:
     explicit TSiteServer(TSitePairing& pairing, QObject* parent = nullptr);
     ~TSiteServer() override;
 
-    // Raises AppError in Japanese when the address cannot be listened on.
-    void Start(const QHostAddress& address, quint16 port);
+    // Raises AppError in Japanese when the address cannot be listened on. `encrypted`: HTTPS with
+    // the certificate kept beside the settings (made on first use); plain HTTP on the same port
+    // is then sent to the https:// page, and its API refused.
+    void Start(const QHostAddress& address, quint16 port, bool encrypted = false);
     void Stop();
     bool IsListening() const;
     // The page's address, "http://192.168.1.5:8470/".
     QUrl PageUrl() const;
-    // Served over HTTPS.
-    bool IsEncrypted() const { return false; }
+    // Served over HTTPS, with the certificate of this fingerprint (TSiteCertificate).
+    bool IsEncrypted() const { return m_encrypted; }
+    QString Fingerprint() const { return m_fingerprint; }
+    // How long an idle connection stays open; for the tests of the limit.
+    void SetIdleMilliseconds(int ms) { m_idleMs = ms; }
     TSitePairing& Pairing() { return m_pairing; }
 
     // The clock readings are checked against; replaceable for tests.
@@ -102,4 +108,8 @@ private:
     };
     QHash<QString, TBucket> m_buckets;
     QHash<QString, QList<qint64>> m_wrongCodes; // per address, when each was sent
+    bool m_encrypted = false;
+    QString m_fingerprint;
+    int m_idleMs = 0; // 0: the listener's own
+    QTimer* m_devicesRead = nullptr;
 };

@@ -1,10 +1,12 @@
 #include "site_ui/SitePanel.h"
 
+#include "core/RegistryUtility.h"
 #include "site/SitePairing.h"
 #include "site/SiteServer.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,6 +45,9 @@ QImage QrImage(const QString& text, int scale)
 
 namespace {
 
+// Whether the page was last served over HTTPS: the next start does the same.
+const QString TlsKey = QStringLiteral("GenbaTls");
+
 QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 {
     auto* b = new QPushButton(caption, parent);
@@ -79,10 +84,16 @@ TfSitePanel::TfSitePanel(QWidget* parent)
                           .arg(TSiteServer::LanAddress().toString())
                           .arg(TSiteServer::DefaultPort));
     listenLabel->setBuddy(m_listen);
+    m_tls = new QCheckBox(QStringLiteral("HTTPS（暗号化）"), this);
+    m_tls->setObjectName(QStringLiteral("CheckTls"));
+    m_tls->setToolTip(QStringLiteral("現場の無線LANで温度と端末の鍵が読まれないよう、暗号化して"
+                                     "受け付けます"));
+    m_tls->setChecked(ReadSetting(TlsKey) == QLatin1String("TRUE"));
     m_start = button(this, "ButtonStart", QStringLiteral("開始"));
     m_state = label(this, "LabelState");
     top->addWidget(listenLabel);
     top->addWidget(m_listen, 1);
+    top->addWidget(m_tls);
     top->addWidget(m_start);
     top->addWidget(m_state);
     layout->addLayout(top);
@@ -117,6 +128,10 @@ TfSitePanel::TfSitePanel(QWidget* parent)
     codeRow->addWidget(m_expires, 1);
     codeRow->addWidget(m_newCode);
     grid->addLayout(codeRow, 4, 1);
+    m_fingerprint = label(pairingBox, "LabelFingerprint");
+    m_fingerprint->setWordWrap(true);
+    m_fingerprint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(m_fingerprint, 5, 0, 1, 2);
     layout->addWidget(pairingBox);
 
     auto* devicesBox = new QGroupBox(QStringLiteral("接続した端末"), this);
@@ -189,7 +204,8 @@ void TfSitePanel::toggle()
         return;
     }
     const auto [address, port] = TSiteServer::ParseListen(m_listen->text());
-    m_server->Start(address, port);
+    WriteSetting(TlsKey, m_tls->isChecked() ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+    m_server->Start(address, port, m_tls->isChecked());
     log(QStringLiteral("%1 で受付を始めました").arg(m_server->PageUrl().toString()));
 }
 
@@ -198,12 +214,19 @@ void TfSitePanel::showState()
     const bool on = m_server->IsListening();
     m_start->setText(on ? QStringLiteral("停止") : QStringLiteral("開始"));
     m_listen->setEnabled(!on);
+    m_tls->setEnabled(!on);
     m_state->setText(on ? QStringLiteral("● 受付中") : QStringLiteral("停止中"));
     m_state->setStyleSheet(on ? QStringLiteral("color: #007a1e; font-weight: bold;") : QString());
     m_newCode->setEnabled(on);
     const QString url = m_server->PageUrl().toString();
     m_url->setText(on ? url : QStringLiteral("受付を始めると、ここにページのアドレスが出ます"));
     m_qr->setPixmap(on ? QPixmap::fromImage(QrImage(url, 5)) : QPixmap());
+    m_fingerprint->setVisible(on && m_server->IsEncrypted());
+    m_fingerprint->setText(
+        QStringLiteral("証明書の指紋: %1\n初めて開くとブラウザが警告を出します。「詳細」から"
+                       "このページに進み、ブラウザが示す証明書の指紋（SHA-256）がこれと同じか"
+                       "確かめてください。同じなら、次からは警告なしで開けます。")
+            .arg(m_server->Fingerprint()));
     if (on)
         m_tick.start();
     else
@@ -218,13 +241,7 @@ void TfSitePanel::showCode()
         m_expires->clear();
         return;
     }
-    const QString code = m_pairing->Code();
-    if (code.isEmpty()) {
-        m_code->setText(QStringLiteral("------"));
-        m_expires->setText(QStringLiteral("コードが続けて違っていたため、しばらく止めています"));
-        return;
-    }
-    m_code->setText(code);
+    m_code->setText(m_pairing->Code());
     const qint64 left = m_pairing->Now().secsTo(m_pairing->CodeExpires());
     m_expires->setText(QStringLiteral("あと %1 分 %2 秒有効").arg(left / 60).arg(left % 60));
 }

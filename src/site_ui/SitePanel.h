@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -42,6 +43,8 @@ private:
     TSitePairing* m_pairing;
     TSiteServer* m_server;
     QLineEdit* m_listen = nullptr;
+    QCheckBox* m_tls = nullptr;
+    QLabel* m_fingerprint = nullptr;
     QPushButton* m_start = nullptr;
     QLabel* m_state = nullptr;
     QLabel* m_url = nullptr;

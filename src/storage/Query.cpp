@@ -224,8 +224,8 @@ void Query::BindText(const QString& name, const QString& value)
 {
     // Either engine would cut a text at its NUL, or refuse it half-way through a write.
     if (value.contains(QChar(0)))
-        throw AppError(QStringLiteral("保存できない文字（NUL）が含まれています: %1")
-                           .arg(Excerpt(value, 30)));
+        throw AppError(
+            QStringLiteral("保存できない文字（NUL）が含まれています: %1").arg(Excerpt(value, 30)));
     // An empty text is stored as '' rather than NULL; both read back as empty.
     m_params.insert(name.toUpper(), value.isNull() ? QString(QLatin1String("")) : value);
 }

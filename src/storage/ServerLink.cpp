@@ -24,7 +24,7 @@ struct Statement
 PGconn* g_conn = nullptr;
 QString g_location;
 QList<Statement> g_held;
-qsizetype g_heldValues = 0; // the parameters of what is held
+qsizetype g_heldValues = 0;        // the parameters of what is held
 QHash<QString, QString> g_wanted;  // the session's settings as they should be
 QHash<QString, QString> g_applied; // as the server was last told them
 

@@ -242,7 +242,9 @@ private Q_SLOTS:
             all.entry.SetGozaiName(QStringLiteral("密粒"));
             all.entry.SetKubunName(QStringLiteral("練上温度"));
             all.entry.SetDayText(QLatin1String(day));
-            all.entry.SetCell(1, 1, QStringLiteral("1") + QString::fromLatin1(day).right(1) + QStringLiteral("0"));
+            all.entry.SetCell(1, 1,
+                              QStringLiteral("1") + QString::fromLatin1(day).right(1) +
+                                  QStringLiteral("0"));
             all.entry.Confirm = [](const QString&, bool) { return true; };
             QVERIFY(all.entry.Register());
         }

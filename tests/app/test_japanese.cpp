@@ -37,6 +37,8 @@ namespace {
 const QSet<QString> TechnicalTerms{
     // kinds of file and text, the statistics, the network, a button as Japanese buttons read
     "PDF", "CSV", "Excel", "UTF", "Cp", "Cpk", "Cpl", "Cpu", "QR", "URL", "HTTPS", "LAN", "OK",
+    // a certificate's fingerprint, as browsers name it; the version, as Japanese software writes it
+    "SHA", "Ver",
     // the programs the data lives in or comes from, by their names
     "SQLite", "PostgreSQL", "postgresql", "Paradox", "Qt",
     // a server's password variable and backup command, named as the system knows them
@@ -44,20 +46,6 @@ const QSet<QString> TechnicalTerms{
     // keys, as the keyboard names them
     "Ctrl", "Shift", "Alt", "Tab", "Enter", "Esc", "Del", "Ins", "Home", "End", "PgUp", "PgDown",
     "Space", "Backspace"};
-
-// English shown by windows of other parts of the program, with its words: reported, not
-// failed, until mended there.
-const QList<std::pair<QString, QString>> OthersToMend{
-    // TODO: mended in entry_ui
-    {"fEditOndoData QLabel#StatusBar1Panel0 text", "Ver"},
-    {"fDayList QLineEdit#EditFrom placeholderText", "yyyy mm dd"},
-    {"fDayList QLineEdit#EditTo placeholderText", "yyyy mm dd"},
-    // TODO: mended in printing_ui
-    {"fPackage QLineEdit#EditFrom placeholderText", "yyyy mm dd"},
-    {"fPackage QLineEdit#EditTo placeholderText", "yyyy mm dd"},
-    {"fSetPrintItems QLineEdit#EditBaseFrom placeholderText", "yyyy mm dd"},
-    {"fSetPrintItems QLineEdit#EditBaseTo placeholderText", "yyyy mm dd"},
-};
 
 // A font is named as the system names it (既定（IPAPGothic）).
 QSet<QString> withFontNames(QSet<QString> allowed)
@@ -188,12 +176,7 @@ void expectJapanese(const QList<TShown>& shown, const QSet<QString>& allowed)
     QStringList english;
     for (const TShown& s : shown) {
         const QString words = englishIn(s.text, allowed).join(QLatin1Char(' '));
-        if (words.isEmpty())
-            continue;
-        if (OthersToMend.contains({s.where, words}))
-            qWarning("English to mend elsewhere: %s: \"%s\"", qPrintable(s.where),
-                     qPrintable(s.text));
-        else
+        if (!words.isEmpty())
             english << QStringLiteral("%1: \"%2\" (%3)").arg(s.where, s.text, words);
     }
     english.removeDuplicates();

@@ -70,7 +70,8 @@ private Q_SLOTS:
         });
         window.findChild<QAction*>(QStringLiteral("PackageItem"))->trigger();
         QVERIFY2(suggested.contains(QStringLiteral("提出用一式_K1_")), qPrintable(suggested));
-        QCOMPARE(refused, QStringLiteral("期間の開始日は yyyy/mm/dd で入力してください"));
+        QCOMPARE(refused,
+                 QStringLiteral("期間の開始日は 2024/04/01 のように年/月/日で入力してください"));
         QVERIFY2(summary.contains(QStringLiteral("提出用一式: ")), qPrintable(summary));
         QVERIFY(!dialog.isVisible());
         const QStringList files = QDir(folder).entryList(QDir::Files);

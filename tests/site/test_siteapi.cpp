@@ -1,9 +1,11 @@
 #include "core/AppError.h"
 #include "domain/OndoKanri.h"
+#include "site/SiteListener.h"
 #include "site/SitePairing.h"
 #include "site/SiteServer.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "support/TcpRelay.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -16,7 +18,9 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -371,29 +375,149 @@ private Q_SLOTS:
         QCOMPARE(Fixture::rows(), 1);
     }
 
-    // Data held by another program is out of reach for now: 503, and sent again later.
-    void lockedDataIsAnsweredLater()
+    // Data held by another program (a backup, psql, another office waiting on a question) is
+    // waited for a few seconds at most: 503 with Retry-After, and sent again later. A failed
+    // write in the middle of a transaction holding the write lock leaves neither the lock nor
+    // the transaction behind.
+    void locksHeldElsewhereAreAnsweredInSeconds()
     {
-        if (OnServer())
-            QSKIP("a lock on the server is waited for with its own timeout");
         Fixture f;
         const QByteArray token = f.pair();
+        QCOMPARE(f.post(f.reading(QStringLiteral("154")), token).status, 200);
         {
-            QSqlDatabase other =
-                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-            other.setDatabaseName(f.profile.dataFolder() + QLatin1String(Engine::DatabaseFileName));
-            QVERIFY(other.open());
+            QSqlDatabase other = OtherConnection(QStringLiteral("other"));
             QSqlQuery lock(other);
-            QVERIFY(lock.exec(QStringLiteral("begin exclusive")));
+            QVERIFY(lock.exec(OnServer() ? QStringLiteral("begin")
+                                         : QStringLiteral("begin exclusive")));
+            if (OnServer())
+                QVERIFY(lock.exec(QStringLiteral("lock table OndoLine4 in access exclusive mode")));
             const TAnswer busy = f.post(f.reading(QStringLiteral("155")), token);
             QCOMPARE(busy.status, 503);
             QVERIFY(!busy.retryAfter.isEmpty());
             QVERIFY2(error(busy).contains(QStringLiteral("他のプログラムが使用中")),
                      qPrintable(error(busy)));
             lock.exec(QStringLiteral("rollback"));
+            other.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("other"));
         QCOMPARE(f.post(f.reading(QStringLiteral("155")), token).status, 200);
+
+        // A write refused half-way through its transaction, under the write lock.
+        {
+            Transaction tx;
+            Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+            Query bad(QStringLiteral("update OndoLine4 set Biko = :A"));
+            QVERIFY_THROWS_EXCEPTION(
+                AppError, bad.BindText(QStringLiteral("A"), QStringLiteral("a") + QChar(0)));
+            Query unknown(QStringLiteral("select Nothing from OndoLine4"));
+            QVERIFY_THROWS_EXCEPTION(AppError, unknown.Open());
+        }
+        {
+            // Another program takes the lock at once: nothing was left holding it.
+            QSqlDatabase other = OtherConnection(QStringLiteral("after"));
+            QSqlQuery lock(other);
+            if (OnServer()) {
+                QVERIFY(lock.exec(QStringLiteral("set lock_timeout = 2000")));
+                QVERIFY(lock.exec(QStringLiteral("begin")));
+                QVERIFY2(lock.exec(QStringLiteral("lock table OndoKanri4 in share row exclusive "
+                                                  "mode")),
+                         qPrintable(lock.lastError().text()));
+            } else {
+                QVERIFY(lock.exec(QStringLiteral("begin immediate")));
+            }
+            lock.exec(QStringLiteral("rollback"));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("after"));
+        QCOMPARE(f.post(f.reading(QStringLiteral("156")), token).status, 200);
+        QCOMPARE(Fixture::rows(), 3);
+    }
+
+    // The server the data lives on away for a moment: the phones are told to send again, and
+    // nothing is ever written anywhere else (the default data folder above all).
+    void aServerAwayIsWaitedForNeverReplaced()
+    {
+        if (!OnServer())
+            QSKIP("a data folder does not go away");
+        Fixture f;
+        const QByteArray token = f.pair();
+        TcpRelay relay(quint16(QUrl(TestServerUri()).port()));
+        QUrl through(TestServerUri());
+        through.setPort(relay.Port());
+        Engine::OpenDatabase(through.toString());
+        QCOMPARE(f.post(f.reading(QStringLiteral("155")), token).status, 200);
+
+        relay.Stop();
+        for (int i = 0; i < 3; ++i) {
+            const TAnswer away = f.post(f.reading(QStringLiteral("156")), token);
+            QCOMPARE(away.status, 503);
+            QVERIFY(!away.retryAfter.isEmpty());
+        }
+        const QString defaultFolder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/kozeran/data/");
+        QVERIFY(!QFile::exists(defaultFolder + QLatin1String(Engine::DatabaseFileName)));
+        QCOMPARE(Engine::CurrentFolder(), through.toString());
+
+        relay.Start();
+        QCOMPARE(f.post(f.reading(QStringLiteral("157")), token).status, 200);
+        QCOMPARE(Fixture::rows(), 2);
+        QVERIFY(!QFile::exists(defaultFolder + QLatin1String(Engine::DatabaseFileName)));
+    }
+
+    // One address holding many connections shuts out only itself; idle ones are closed.
+    void oneAddressCannotShutOutTheOthers()
+    {
+        Fixture f;
+        f.server.Stop();
+        f.server.SetIdleMilliseconds(1500);
+        f.server.Start(QHostAddress(QHostAddress::LocalHost), 0);
+        QList<QTcpSocket*> idle;
+        for (int i = 0; i < TSiteListener::MaxPerAddress + 1; ++i) {
+            auto* s = new QTcpSocket(this);
+            s->connectToHost(QHostAddress(QHostAddress::LocalHost), f.server.PageUrl().port());
+            QVERIFY(s->waitForConnected(5000));
+            idle << s;
+        }
+        // The one too many is closed at once.
+        QTRY_COMPARE_WITH_TIMEOUT(idle.last()->state(), QAbstractSocket::UnconnectedState, 5000);
+        QVERIFY(idle.first()->state() == QAbstractSocket::ConnectedState);
+        const QByteArray page =
+            f.raw("GET / HTTP/1.1\r\nHost: x\r\n\r\n", QStringLiteral("127.0.0.2"));
+        QVERIFY2(page.startsWith("HTTP/1.1 200"), page.left(80).constData());
+        // Idle ones go, and the address is heard again.
+        for (QTcpSocket* s : qAsConst(idle))
+            QTRY_COMPARE_WITH_TIMEOUT(s->state(), QAbstractSocket::UnconnectedState, 10000);
+        QCOMPARE(f.call("GET", QStringLiteral("/")).status, 200);
+        qDeleteAll(idle);
+    }
+
+    // Only this page is heard: a body is JSON, and another site's page is refused.
+    void onlyJsonFromTheOwnPage()
+    {
+        Fixture f;
+        const QByteArray token = f.pair();
+        const QByteArray body = QJsonDocument(f.reading(QStringLiteral("155"))).toJson();
+        const auto post = [&](const QByteArray& type, const QByteArray& origin) {
+            QByteArray request = "POST /api/readings HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                 QByteArray::number(f.server.PageUrl().port()) +
+                                 "\r\nAuthorization: Bearer " + token + "\r\n";
+            if (!type.isEmpty())
+                request += "Content-Type: " + type + "\r\n";
+            if (!origin.isEmpty())
+                request += "Origin: " + origin + "\r\n";
+            return f.raw(request + "Content-Length: " + QByteArray::number(body.size()) +
+                         "\r\n\r\n" + body);
+        };
+        const QByteArray own = "http://127.0.0.1:" + QByteArray::number(f.server.PageUrl().port());
+        QVERIFY(post("text/plain", own).startsWith("HTTP/1.1 415"));
+        QVERIFY(post("", own).startsWith("HTTP/1.1 415"));
+        QVERIFY(post("application/json", "http://evil.example").startsWith("HTTP/1.1 403"));
+        QVERIFY(post("application/json", "null").startsWith("HTTP/1.1 403"));
+        QCOMPARE(Fixture::rows(), 0);
+        const QByteArray stored = post("application/json; charset=utf-8", own);
+        QVERIFY2(stored.startsWith("HTTP/1.1 200"), stored.left(80).constData());
+        QCOMPARE(Fixture::rows(), 1);
     }
 
     // Too large, malformed, chunked, too many, or arriving inside the office's own write: each

@@ -73,6 +73,26 @@ QString TestServerUri()
     return TestServerUriFor(g_database);
 }
 
+QSqlDatabase OtherConnection(const QString& name)
+{
+    if (!OnServer()) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(Engine::CurrentFolder() + QLatin1String(Engine::DatabaseFileName));
+        if (!db.open())
+            qFatal("other connection: %s", qPrintable(db.lastError().text()));
+        return db;
+    }
+    const QUrl url(TestServerUri());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(url.host());
+    db.setPort(url.port(5432));
+    db.setUserName(url.userName());
+    db.setDatabaseName(url.path().mid(1));
+    if (!db.open())
+        qFatal("other connection: %s", qPrintable(db.lastError().text()));
+    return db;
+}
+
 void PrepareTestProcess()
 {
     g_processDir = new QTemporaryDir(); // lives until the process ends

@@ -29,6 +29,11 @@ QString TestServerUri();
 QString TestServerUriFor(const QString& database, const QString& user = QString());
 // Runs one statement on the test server's maintenance database "postgres".
 void ServerAdmin(const QString& sql);
+// A second connection to the data the engine has open (the data file, or this program's
+// database on the test server), as another program would hold it; named `name`, to be removed
+// with QSqlDatabase::removeDatabase once closed.
+class QSqlDatabase;
+QSqlDatabase OtherConnection(const QString& name);
 
 // Sets a fresh profile for the whole test program before QApplication exists.
 void PrepareTestProcess();

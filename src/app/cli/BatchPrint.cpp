@@ -31,7 +31,8 @@ std::vector<TCommandEntry> Commands(const Cli::Options& o)
             {o.restore, Cli::RestoreBackup}, {o.importCsv, Cli::ImportCsv},
             {o.xlsx, Cli::Export},           {o.csv, Cli::Export},
             {o.package, Cli::WritePackage},  {o.importParadox, Cli::ImportParadox},
-            {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve}};
+            {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve},
+            {o.devices, Cli::ListDevices},   {o.revokeDevice, Cli::RevokeDevice}};
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -52,6 +53,8 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
         return names.join(QStringLiteral("、")) + QStringLiteral(" は一つだけ指定してください");
     if (parser.isSet(o.listen) && !parser.isSet(o.serve))
         return QStringLiteral("--listen は --serve と一緒に指定してください");
+    if (parser.isSet(o.tls) && !parser.isSet(o.serve))
+        return QStringLiteral("--tls は --serve と一緒に指定してください");
     if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package))
         return QStringLiteral("--from と --to は --package と一緒に指定してください");
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))

@@ -31,5 +31,9 @@ void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& o
 // --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then
 // "ペアリングコード: NNNNNN" for each code shown.
 void Serve(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --devices: the paired phones, a line each.
+void ListDevices(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --revoke-device ID: a lost phone shut out, here and by a server running now.
+void RevokeDevice(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 
 } // namespace Cli

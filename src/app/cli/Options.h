@@ -105,13 +105,25 @@ struct Options
         QStringLiteral("listen"),
         QStringLiteral("--serve で受け付けるアドレスとポート (既定は LAN のアドレス:8470)"),
         QStringLiteral("アドレス:ポート")};
+    QCommandLineOption tls{
+        QStringLiteral("tls"),
+        QStringLiteral("--serve を HTTPS で公開し、証明書の指紋を表示します (証明書は初回に作って"
+                       "設定と一緒に保存します)")};
+    QCommandLineOption devices{
+        QStringLiteral("devices"),
+        QStringLiteral("ペアリングした端末 (番号、名前、ペアリング日時、最終接続) を表示します")};
+    QCommandLineOption revokeDevice{
+        QStringLiteral("revoke-device"),
+        QStringLiteral("端末のペアリングを取り消します (動いている --serve にも数秒で届きます)"),
+        QStringLiteral("番号")};
 
     QList<QCommandLineOption> All() const
     {
-        return {help,       version,       pdf,     form,     project, mix,   day,     category,
-                perProject, low,           high,    baseFrom, baseTo,  data,  backup,  restore,
-                importCsv,  measurer,      columns, replace,  xlsx,    csv,   package, from,
-                to,         importParadox, dryRun,  copyData, serve,   listen};
+        return {help,     version,    pdf,       form,     project,       mix,     day,
+                category, perProject, low,       high,     baseFrom,      baseTo,  data,
+                backup,   restore,    importCsv, measurer, columns,       replace, xlsx,
+                csv,      package,    from,      to,       importParadox, dryRun,  copyData,
+                serve,    listen,     tls,       devices,  revokeDevice};
     }
 };
 

@@ -52,14 +52,18 @@ void Serve(const QCommandLineParser& parser, const Options& o, QTextStream& out)
                                : qMakePair(TSiteServer::LanAddress(), TSiteServer::DefaultPort);
     Engine::OpenDatabase(DataFolder(parser, o));
     TOndoKanri::CreateTables();
+    // Set once for the whole run: each request then finds them in place, at no statement.
+    const Engine::WaitLimits limits(TSiteServer::LockWaitMs, TSiteServer::StatementMs);
 
     TSitePairing pairing;
     TSiteServer server(pairing);
     QTextStream err(stderr);
     QObject::connect(&server, &TSiteServer::requestLogged,
                      [&err](const QString& line) { err << line << Qt::endl; });
-    server.Start(address, port);
+    server.Start(address, port, parser.isSet(o.tls));
     out << server.PageUrl().toString() << Qt::endl;
+    if (server.IsEncrypted())
+        out << QStringLiteral("証明書の指紋: ") << server.Fingerprint() << Qt::endl;
     out << QStringLiteral("ペアリングコード: ") << pairing.Code() << Qt::endl;
     QObject::connect(&pairing, &TSitePairing::codeChanged, [&out](const QString& code) {
         if (!code.isEmpty())

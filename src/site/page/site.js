@@ -3,7 +3,7 @@
 // that a dropped connection loses nothing and a resend is stored once.
 'use strict';
 
-const KEY = { token: 'ondokanri.token', queue: 'ondokanri.queue', choice: 'ondokanri.choice' };
+const KEY = { token: 'ondokanri.token', queue: 'ondokanri.queue', choice: 'ondokanri.choice', trusted: 'ondokanri.trusted' };
 const $ = (id) => document.getElementById(id);
 
 let queue = load(KEY.queue, []);
@@ -400,7 +400,18 @@ function key(event) {
   input.value = k === 'back' ? input.value.slice(0, -1) : input.value + k;
 }
 
+// Served over HTTPS with the office's own certificate: how to know it is the office's, once.
+function explainTrust() {
+  if (location.protocol !== 'https:' || localStorage.getItem(KEY.trusted)) return;
+  $('trust').hidden = false;
+  $('trust-ok').addEventListener('click', () => {
+    localStorage.setItem(KEY.trusted, '1');
+    $('trust').hidden = true;
+  });
+}
+
 window.addEventListener('DOMContentLoaded', () => {
+  explainTrust();
   $('pair').addEventListener('click', pair);
   $('code').addEventListener('keydown', (e) => { if (e.key === 'Enter') pair(); });
   $('reading').addEventListener('submit', record);
