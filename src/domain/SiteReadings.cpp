@@ -77,6 +77,7 @@ struct Day
     int headerId = 0;
     QString spec;
     bool present = false;
+    bool simulated = false; // filled by シミュレーション: no measured reading joins it
     QList<Stored> rows;
 };
 
@@ -99,11 +100,13 @@ Day readDay(const TSiteDay& day, const TOndoKubun& kubun)
         d.spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
     }
     {
-        Query q(QStringLiteral("select Kosu from OndoHead4 where KanriID = :A and Hiduke = :B"));
+        Query q(QStringLiteral("select Kosu, Mogi from OndoHead4 where KanriID = :A and "
+                               "Hiduke = :B"));
         q.BindInt(A, d.headerId);
         q.BindDateTime(B, dayOf(day));
         q.Open();
         d.present = !q.Eof();
+        d.simulated = d.present && q.FieldInt(QStringLiteral("Mogi")) != 0;
     }
     Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, Uketuke, Tanmatu "
                            "from OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
@@ -158,6 +161,7 @@ TSiteSummary summaryOf(const QString& kubunName, const Day& d)
     summary.spec = session.HasSpec() ? TypedRange(d.spec) : QString();
     summary.statistics = session.Statistics();
     summary.outsideCount = session.OutsideCount();
+    summary.simulated = d.simulated;
     for (int i = int(d.rows.size()) - 1; i >= 0 && summary.last.size() < CorrectableCount; --i) {
         const Reading& r = d.rows.at(i).reading;
         summary.last << TSiteReading{r.LNO,  d.rows.at(i).id,         r.Ondo, r.Jikoku, r.Syaryo,
@@ -286,6 +290,9 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
     const int known = indexOf(d, entry.id);
     if (known >= 0)
         return {d.rows.at(known).reading.LNO, true, summaryOf(kubun.KubunName, d)};
+    if (d.simulated)
+        throw TRefused(QStringLiteral("この試験日は模擬値（シミュレーション）の日のため、測定した"
+                                      "温度は送れません。事務所で日を確かめてください"));
     const int lno = d.rows.isEmpty() ? 1 : d.rows.last().reading.LNO + 1;
     if (lno > TDayEntry::MaxRows)
         throw TRefused(

@@ -72,6 +72,7 @@ struct TSiteSummary
     QString spec; // the specified value as a range, or empty
     DayStatistics statistics;
     int outsideCount = 0;
+    bool simulated = false;   // the day was filled by シミュレーション
     QList<TSiteReading> last; // newest first, at most CorrectableCount
 };
 

@@ -117,6 +117,7 @@ QJsonObject summaryJson(const TSiteSummary& s)
             {QStringLiteral("min"), any ? FormatGeneral(d.minimum) : QString()},
             {QStringLiteral("avg"), any ? FormatFixed(d.average, 1) : QString()},
             {QStringLiteral("outside"), s.outsideCount},
+            {QStringLiteral("simulated"), s.simulated},
             {QStringLiteral("last"), last}};
 }
 

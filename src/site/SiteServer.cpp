@@ -188,14 +188,21 @@ bool TSiteServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* s
         reply = error(500, QStringLiteral("事務所のパソコンでエラーが起きました"));
     }
     send(socket, request, reply);
-    const QString who = device.isEmpty() ? QStringLiteral("-") : m_pairing.NameOf(device);
-    Q_EMIT requestLogged(QStringLiteral("%1 %2 %3 %4 %5 %6 %7 ms")
+    const QString who =
+        device.isEmpty() ? QStringLiteral("（ペアリング前）") : m_pairing.NameOf(device);
+    // A line a person in the office reads: what was asked, by whom, and how it ended.
+    const QString what = path == "/api/readings"           ? QStringLiteral("温度の記録")
+                         : path == "/api/readings/correct" ? QStringLiteral("温度の修正")
+                         : path == "/api/readings/remove"  ? QStringLiteral("温度の削除")
+                         : path == "/api/pair"             ? QStringLiteral("ペアリング")
+                         : path == "/api/registers"        ? QStringLiteral("一覧の読み込み")
+                         : path == "/api/day"              ? QStringLiteral("その日の集計")
+                         : path.startsWith("/api/")        ? QStringLiteral("不明な要求")
+                                                           : QStringLiteral("ページ");
+    Q_EMIT requestLogged(QStringLiteral("%1 %2 %3 %4 → %5（%6 ミリ秒）")
                              .arg(Now().toString(QStringLiteral("HH:mm:ss")),
-                                  request.remoteAddress().toString(),
-                                  QVariant::fromValue(request.method()).toString().toUpper(),
-                                  QString::fromLatin1(path.left(60)))
+                                  request.remoteAddress().toString(), who, what)
                              .arg(reply.status)
-                             .arg(who)
                              .arg(took.elapsed()));
     return true;
 }

@@ -157,11 +157,26 @@ private Q_SLOTS:
         TSiteDay noKubun = f.day;
         noKubun.kubunId = 42;
         QVERIFY(!refusal([&] { Append(noKubun, f.entry(QStringLiteral("155"))); }).isEmpty());
+        // A day filled by シミュレーション takes no measured reading.
+        TDayEntry office;
+        office.ShowDay(f.day.kojiCode, Mix, Kubun0, QDateTime(f.day.day.addDays(1), QTime(0, 0)));
+        office.NumberRows(QStringLiteral("3"));
+        office.Simulate();
+        QVERIFY(office.Register());
+        TSiteDay simulated = f.day;
+        simulated.day = f.day.day.addDays(1);
+        QVERIFY(Summary(simulated).simulated);
+        QVERIFY(!Summary(f.day).simulated);
+        QCOMPARE(refusal([&] { Append(simulated, f.entry(QStringLiteral("155"))); }),
+                 QStringLiteral("この試験日は模擬値（シミュレーション）の日のため、測定した温度は"
+                                "送れません。事務所で日を確かめてください"));
+        QCOMPARE(TOndoKanri::ReadDay(f.day.kojiCode, 0, QDateTime(simulated.day, QTime(0, 0)), Mix)
+                     .size(),
+                 3);
         TSiteEntry badId = f.entry(QStringLiteral("155"));
         badId.id = QStringLiteral("'; drop table OndoLine4; --");
         QVERIFY(!refusal([&] { Append(f.day, badId); }).isEmpty());
-        QVERIFY(f.stored().isEmpty());
-        QVERIFY(f.summaryRow().isEmpty());
+        QCOMPARE(f.stored().size(), 3); // the simulated day's
     }
 
     // Only the last readings may be corrected or removed; the loads after a removed one move

@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -108,7 +109,8 @@ struct Fixture
         return call("POST", path, QJsonDocument(o).toJson(QJsonDocument::Compact), token);
     }
 
-    // Raw bytes to the server, and all it answers until it closes or a few seconds pass.
+    // Raw bytes to the server, and its answer: until a whole response came (its Content-Length
+    // read), the server closed, or a few seconds passed.
     QByteArray raw(const QByteArray& request, const QString& from = QString())
     {
         QTcpSocket socket;
@@ -117,7 +119,16 @@ struct Fixture
         QByteArray answer;
         QEventLoop loop;
         QObject::connect(&socket, &QTcpSocket::connected, [&] { socket.write(request); });
-        QObject::connect(&socket, &QTcpSocket::readyRead, [&] { answer += socket.readAll(); });
+        QObject::connect(&socket, &QTcpSocket::readyRead, [&] {
+            answer += socket.readAll();
+            const qsizetype end = answer.indexOf("\r\n\r\n");
+            const QRegularExpressionMatch length =
+                QRegularExpression(QStringLiteral("(?i)\r\ncontent-length: *(\\d+)"))
+                    .match(QString::fromLatin1(answer.left(end)));
+            if (end >= 0 && length.hasMatch() &&
+                answer.size() >= end + 4 + length.captured(1).toLongLong())
+                loop.quit();
+        });
         QObject::connect(&socket, &QTcpSocket::disconnected, &loop, &QEventLoop::quit);
         QObject::connect(&socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
         QTimer::singleShot(5000, &loop, &QEventLoop::quit);
@@ -196,7 +207,8 @@ private Q_SLOTS:
         QCOMPARE(locked.status, 429);
         QVERIFY(!locked.retryAfter.isEmpty());
         const QByteArray body = QJsonDocument(QJsonObject{{"code", code}}).toJson();
-        const QByteArray other = f.raw("POST /api/pair HTTP/1.1\r\nHost: x\r\nContent-Type: "
+        const QByteArray other = f.raw("POST /api/pair HTTP/1.1\r\nHost: x\r\nConnection: "
+                                       "close\r\nContent-Type: "
                                        "application/json\r\nContent-Length: " +
                                            QByteArray::number(body.size()) + "\r\n\r\n" + body,
                                        QStringLiteral("127.0.0.2"));
@@ -499,9 +511,10 @@ private Q_SLOTS:
         const QByteArray token = f.pair();
         const QByteArray body = QJsonDocument(f.reading(QStringLiteral("155"))).toJson();
         const auto post = [&](const QByteArray& type, const QByteArray& origin) {
-            QByteArray request = "POST /api/readings HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                 QByteArray::number(f.server.PageUrl().port()) +
-                                 "\r\nAuthorization: Bearer " + token + "\r\n";
+            QByteArray request =
+                "POST /api/readings HTTP/1.1\r\nConnection: close\r\nHost: 127.0.0.1:" +
+                QByteArray::number(f.server.PageUrl().port()) + "\r\nAuthorization: Bearer " +
+                token + "\r\n";
             if (!type.isEmpty())
                 request += "Content-Type: " + type + "\r\n";
             if (!origin.isEmpty())

@@ -5,6 +5,7 @@
 #include "support/WindowProbe.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -80,6 +81,23 @@ private Q_SLOTS:
         WhenModal([](QWidget* box) { QVERIFY(box->findChildren<QLabel*>().size() > 0); });
         onOff->click();
         QVERIFY(!panel.Server().IsListening());
+
+        // Over HTTPS: the address and its QR code say https, the fingerprint is shown with how
+        // to trust it, and the choice is kept for the next start.
+        Child<QLineEdit>(&panel, "EditListen")->setText(QStringLiteral("127.0.0.1:%1").arg(port));
+        Child<QCheckBox>(&panel, "CheckTls")->setChecked(true);
+        onOff->click();
+        QVERIFY(panel.Server().IsEncrypted());
+        QCOMPARE(Child<QLabel>(&panel, "LabelUrl")->text(),
+                 QStringLiteral("https://127.0.0.1:%1/").arg(port));
+        auto* fingerprint = Child<QLabel>(&panel, "LabelFingerprint");
+        QVERIFY(!fingerprint->isHidden());
+        QVERIFY(fingerprint->text().startsWith(QStringLiteral("証明書の指紋: ") +
+                                               panel.Server().Fingerprint()));
+        QCOMPARE(panel.Server().Fingerprint().count(QLatin1Char(':')), 31);
+        onOff->click();
+        TfSitePanel later;
+        QVERIFY(Child<QCheckBox>(&later, "CheckTls")->isChecked());
     }
 };
 

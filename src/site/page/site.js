@@ -171,6 +171,7 @@ function showSummary(s) {
   $('avg').textContent = s && s.avg ? s.avg : '-';
   $('outside').textContent = s ? s.outside : 0;
   $('outside').classList.toggle('bad', !!(s && s.outside > 0));
+  $('simulated').hidden = !(s && s.simulated);
   $('spec').textContent = s && s.spec ? '規格値 ' + s.spec.replace('_', '～') + '℃' : '';
   showRecent();
 }
