@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "domain/DayEntry.h"
+#include "entry_ui/DayHistory.h"
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "entry_ui/JourneyWindow.h"
@@ -10,16 +11,26 @@
 #include <QDateEdit>
 #include <memory>
 
-void ConnectDayList(TfEditOndoData& window, DialogRef<TfDayList> list)
+void ConnectDayList(TfEditOndoData& window, DialogRef<TfDayList> list,
+                    DialogRef<TfDayHistory> history)
 {
     // The list is made at its first opening; its choice is connected then, once.
     auto connected = std::make_shared<bool>(false);
     QObject::connect(
-        &window, &TfEditOndoData::dayListRequested, &window, [&window, list, connected] {
+        &window, &TfEditOndoData::dayListRequested, &window, [&window, list, history, connected] {
             RunGuarded(&window, [&] {
                 TfDayList& days = *list;
                 if (!*connected) {
                     *connected = true;
+                    QObject::connect(&days, &TfDayList::historyRequested, &days,
+                                     [&days, history](const TDayRow& d) {
+                                         RunGuarded(&days, [&] {
+                                             TfDayHistory& shown = *history;
+                                             shown.ShowDay(d);
+                                             shown.show();
+                                             shown.raise();
+                                         });
+                                     });
                     QObject::connect(
                         &days, &TfDayList::dayChosen, &window, [&window](const TDayRow& d) {
                             RunGuarded(&window, [&] {

@@ -9,6 +9,7 @@
 #include "app/SiteWiring.h"
 #include "core/AppError.h"
 #include "domain/DayEntry.h"
+#include "entry_ui/DayHistory.h"
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "entry_ui/JourneyWindow.h"
@@ -62,6 +63,7 @@ struct TDesktop::Windows
     std::unique_ptr<TfListView> fListView;
     std::unique_ptr<TfCalendar> fCalendar;
     std::unique_ptr<TfDayList> fDayList;
+    std::unique_ptr<TfDayHistory> fDayHistory;
     std::unique_ptr<TfJourney> fJourney;
     std::unique_ptr<TfEditOndoKubun> fEditOndoKubun;
     std::unique_ptr<TfEditKoji> fEditKoji;
@@ -93,7 +95,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
                            {OnFirstUse(w.fListView, parent), OnFirstUse(w.fEditOndoKubun, parent),
                             OnFirstUse(w.fEditKoji, parent), OnFirstUse(w.fEditGozai, parent),
                             OnFirstUse(w.fEditSimei, parent)});
-    ConnectDayList(main, OnFirstUse(w.fDayList, parent));
+    ConnectDayList(main, OnFirstUse(w.fDayList, parent), OnFirstUse(w.fDayHistory, parent));
     ConnectJourney(main, OnFirstUse(w.fJourney, parent));
     ConnectDataLocationDialog(main, OnFirstUse(w.fSetDataPath, parent));
     ConnectCopyDataDialog(main, OnFirstUse(w.fCopyData, parent));

@@ -520,7 +520,7 @@ void TDayEntry::DeleteRecord()
                      .arg(TOndoKanri::DayCount(id))))
         return;
     m_record.ID = id;
-    m_record.DeleteRecord();
+    m_record.DeleteRecord(m_header.simei);
     // The data stays on screen, no longer stored: registering it again makes a new header.
     m_record.ID = 0;
     setModified(m_statistics.count > 0);
@@ -538,7 +538,7 @@ void TDayEntry::DeleteDay()
     if (!confirm(QStringLiteral("%1 の %2 の記録を削除しますか？")
                      .arg(shownRecordName(), FormatDate(day))))
         return;
-    TOndoKanri::DeleteDay(id, day);
+    TOndoKanri::DeleteDay(id, day, m_header.simei);
     // The day is gone: it shows empty.
     readRecordInto(m_record);
     m_record.ID = TOndoKanri::FindHeader(m_header.kojiCode, m_header.gozaiName, m_record.Kubun.ID);

@@ -4,6 +4,7 @@
 #include "core/RegistryUtility.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
+#include "domain/History.h"
 #include "domain/ListViewData.h"
 #include "domain/RegisterEntry.h"
 #include "storage/Engine.h"
@@ -171,9 +172,58 @@ QString TOndoKanri::Kikakuti() const
     return TSpecText{SpecValue, SpecRange, SpecInterval}.Text();
 }
 
-void TOndoKanri::DeleteRecord()
+namespace {
+
+// The record's days (one, or all when `day` is unset) as they are before they go, noted in the
+// history as deleted, inside the transaction and under the write lock.
+void noteDeleted(int id, const QDateTime& day, const QString& who)
+{
+    Query header(QStringLiteral("select KojiCode, GozaiName, Kubun, (select KubunName from "
+                                "OndoKubun where OndoKubun.ID = OndoKanri4.Kubun) as KubunName "
+                                "from OndoKanri4 where ID = :A"));
+    header.BindInt(A, id);
+    Query lines(QStringLiteral("select Hiduke, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko from "
+                               "OndoLine4 where KanriID = :A"));
+    lines.BindInt(A, id);
+    Query days(QStringLiteral("select Hiduke from OndoHead4 where KanriID = :A"));
+    days.BindInt(A, id);
+    if (day.isValid()) {
+        lines.Add(QStringLiteral("and Hiduke = :B"));
+        lines.BindDateTime(B, day);
+        days.Add(QStringLiteral("and Hiduke = :B"));
+        days.BindDateTime(B, day);
+    }
+    lines.Add(QStringLiteral("order by Hiduke, LNO"));
+    Query tail;
+    History::TWriter::PrepareTail(tail);
+    Query::OpenAll({&header, &lines, &days, &tail});
+    if (header.Eof())
+        return; // no such record: nothing goes
+    History::TWriter history(who, header.FieldText(QStringLiteral("KojiCode")),
+                             header.FieldText(QStringLiteral("GozaiName")),
+                             header.FieldInt(QStringLiteral("Kubun")),
+                             header.FieldText(QStringLiteral("KubunName")));
+    history.Begin(tail);
+    for (; !lines.Eof(); lines.Next()) {
+        const Reading r{
+            lines.FieldInt(QStringLiteral("LNO")),     lines.FieldText(QStringLiteral("Sokuten")),
+            lines.FieldDouble(QStringLiteral("Ondo")), lines.FieldText(QStringLiteral("Jikoku")),
+            lines.FieldText(QStringLiteral("Syaryo")), lines.FieldText(QStringLiteral("Biko"))};
+        history.Add(History::Deleted, lines.FieldDateTime(QStringLiteral("Hiduke")), r.LNO,
+                    History::ReadingText(r), QString());
+    }
+    for (; !days.Eof(); days.Next())
+        history.Seal(days.FieldDateTime(QStringLiteral("Hiduke")), id, QString());
+    history.Finish();
+}
+
+} // namespace
+
+void TOndoKanri::DeleteRecord(const QString& who)
 {
     Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    noteDeleted(ID, QDateTime(), who);
     const char* statements[][2] = {{"delete from OndoLine4", "where KanriID=:A"},
                                    {"delete from OndoHead4", "where KanriID = :A"},
                                    {"delete from OndoKanri4", "where ID = :A"}};
@@ -188,9 +238,11 @@ void TOndoKanri::DeleteRecord()
     RefreshSeenDay();
 }
 
-void TOndoKanri::DeleteDay(int id, const QDateTime& day)
+void TOndoKanri::DeleteDay(int id, const QDateTime& day, const QString& who)
 {
     Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    noteDeleted(id, day, who);
     for (const char* table : {"OndoLine4", "OndoHead4"}) {
         Query q(QStringLiteral("delete from %1 where KanriID = :A and Hiduke = :B")
                     .arg(QLatin1String(table)));

@@ -16,6 +16,9 @@
 
 class Query;
 struct ListViewData;
+namespace History {
+class TWriter;
+}
 
 // One reading of a day: its row (LNO 1..999), label, temperature, the time it was measured
 // ("HH:mm"), the truck or delivery ticket, and a remark.
@@ -89,8 +92,10 @@ public:
     double MaxOndo = 0.0;
     double MiniOndo = 0.0;
     double AvgOndo = 0.0;
-    QString Tekiyo;    // at most 32 bytes: the day's 記事
-    QString DaySimei;  // who measured the day; empty: the record's measurer
+    QString Tekiyo;   // at most 32 bytes: the day's 記事
+    QString DaySimei; // who measured the day; empty: the record's measurer
+    // The day's measurer, else the record's: who the history names for a change made here.
+    QString Measurer() const { return DaySimei.isEmpty() ? Simei.Simei() : DaySimei; }
     QString Tenki;     // weather
     QString Kion;      // air temperature as typed
     bool Mogi = false; // filled by simulation, not measured
@@ -106,10 +111,14 @@ public:
     bool LoadByDate();
     static int NewID();
     void Save();
-    void DeleteRecord();
+    // Deletes the record and all its days, noting each reading in the history as deleted by
+    // `who`.
+    void DeleteRecord(const QString& who);
     // Removes the day summary and readings of header `id` on `day`; the header goes with
     // its last day.
-    static void DeleteDay(int id, const QDateTime& day);
+    // Deletes a day, and its record when no day is left, noting each reading in the history as
+    // deleted by `who`.
+    static void DeleteDay(int id, const QDateTime& day, const QString& who);
     // The stored header of a project, mix and category, or 0.
     static int FindHeader(const QString& kojiCode, const QString& gozaiName, int kubunId);
     static int FindHeader(const QString& kojiCode, const QString& gozaiName,
@@ -175,9 +184,11 @@ private:
 class TDayWriter
 {
 public:
-    TDayWriter(TOndoKanri& record, bool recordStored);
+    // `history`: where each day is noted (added or replaced) and sealed.
+    TDayWriter(TOndoKanri& record, bool recordStored, History::TWriter& history);
     ~TDayWriter();
-    void AddSummary(bool dayStored);
+    // `before`: what a stored day held, as the history says it was.
+    void AddSummary(bool dayStored, const QString& before = QString());
     void AddReadings(const QList<Reading>& readings);
     // Without it the last days are not written.
     void Finish();
@@ -186,6 +197,9 @@ private:
     void sendSummaries();
     TOndoKanri& m_record;
     bool m_recordStored;
+    History::TWriter& m_history;
+    // The summary each day was written with, for its seal once its readings come.
+    QHash<QDateTime, QVariantList> m_written;
     QList<QVariantList> m_heads;
     QList<QDateTime> m_replaced; // days whose readings go first
     std::unique_ptr<Engine::RowStream> m_lines;

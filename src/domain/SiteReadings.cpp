@@ -3,6 +3,7 @@
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/DayEntry.h"
+#include "domain/History.h"
 #include "domain/ListViewData.h"
 #include "domain/Temperature.h"
 #include "storage/Engine.h"
@@ -81,38 +82,39 @@ struct Day
     QList<Stored> rows;
 };
 
-Day readDay(const TSiteDay& day, const TOndoKubun& kubun)
+// The day as stored; with `tail`, the history's last entry is read with it, for a write.
+Day readDay(const TSiteDay& day, const TOndoKubun& kubun, Query* tail = nullptr)
 {
     Day d;
-    {
-        Query q(QStringLiteral("select ID, Kikakuti from OndoKanri4 where KojiCode = :A and "
-                               "GozaiName = :B and Kubun = :C"));
-        q.BindText(A, day.kojiCode);
-        q.BindText(B, day.gozaiName);
-        q.BindInt(C, kubun.ID);
-        q.Open();
-        if (q.Eof()) {
-            // A new record: its specified value starts as the category's range.
-            d.spec = kubun.OndoRange;
-            return d;
-        }
-        d.headerId = q.FieldInt(QStringLiteral("ID"));
-        d.spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
+    Query header(QStringLiteral("select ID, Kikakuti from OndoKanri4 where KojiCode = :A and "
+                                "GozaiName = :B and Kubun = :C"));
+    header.BindText(A, day.kojiCode);
+    header.BindText(B, day.gozaiName);
+    header.BindInt(C, kubun.ID);
+    if (tail)
+        History::TWriter::PrepareTail(*tail);
+    if (tail)
+        Query::OpenAll({&header, tail});
+    else
+        header.Open();
+    if (header.Eof()) {
+        // A new record: its specified value starts as the category's range.
+        d.spec = kubun.OndoRange;
+        return d;
     }
-    {
-        Query q(QStringLiteral("select Kosu, Mogi from OndoHead4 where KanriID = :A and "
-                               "Hiduke = :B"));
-        q.BindInt(A, d.headerId);
-        q.BindDateTime(B, dayOf(day));
-        q.Open();
-        d.present = !q.Eof();
-        d.simulated = d.present && q.FieldInt(QStringLiteral("Mogi")) != 0;
-    }
+    d.headerId = header.FieldInt(QStringLiteral("ID"));
+    d.spec = TSpecText::Parse(header.FieldText(QStringLiteral("Kikakuti"))).value;
+    Query head(QStringLiteral("select Kosu, Mogi from OndoHead4 where KanriID = :A and "
+                              "Hiduke = :B"));
+    head.BindInt(A, d.headerId);
+    head.BindDateTime(B, dayOf(day));
     Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, Uketuke, Tanmatu "
                            "from OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
     q.BindInt(A, d.headerId);
     q.BindDateTime(B, dayOf(day));
-    q.Open();
+    Query::OpenAll({&head, &q});
+    d.present = !head.Eof();
+    d.simulated = d.present && head.FieldInt(QStringLiteral("Mogi")) != 0;
     for (; !q.Eof(); q.Next())
         d.rows << Stored{
             {q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
@@ -171,10 +173,18 @@ TSiteSummary summaryOf(const QString& kubunName, const Day& d)
 }
 
 // The day's summary row after its readings changed: the stored record's own save for a day
-// that is new (and a header that is new), else the four figures.
-void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d)
+// that is new (and a header that is new), else the four figures. The day is sealed anew in
+// `history`, as it is left.
+void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d, History::TWriter& history)
 {
     const DayStatistics s = StatisticsOf(readingsOf(d));
+    const auto seal = [&] {
+        history.Seal(dayOf(day), d.headerId,
+                     History::DaySeal(
+                         {d.headerId, dayOf(day), false, s.count, s.maximum, s.minimum, s.average},
+                         readingsOf(d)));
+        history.Finish();
+    };
     if (d.present) {
         Query q(QStringLiteral("update OndoHead4 set Kosu = :C, MaxOndo = :D, MiniOndo = :E, "
                                "AvgOndo = :F where KanriID = :A and Hiduke = :B"));
@@ -185,6 +195,7 @@ void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d)
         q.BindDouble(E, s.minimum);
         q.BindDouble(F, s.average);
         q.ExecSQL();
+        seal();
         return;
     }
     TOndoKanri record;
@@ -217,14 +228,24 @@ void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d)
     record.Save();
     d.headerId = record.ID;
     d.present = true;
+    seal();
+}
+
+History::TWriter historyOf(const TSiteDay& day, const TOndoKubun& kubun, const TSiteEntry& entry)
+{
+    return History::TWriter(entry.deviceName, day.kojiCode, day.gozaiName, kubun.ID,
+                            kubun.KubunName);
 }
 
 // Inside the write lock: the day, and where the reading of `id` is among the last ones;
 // raises TForbidden when another phone sent it, TRefused when it is stored but earlier.
 Day dayWithLast(const TSiteDay& day, const TOndoKubun& kubun, const QString& id,
-                const QString& device, int& index)
+                const QString& device, int& index, Query& tail)
 {
-    Day d = readDay(day, kubun);
+    Day d = readDay(day, kubun, &tail);
+    if (d.simulated)
+        throw TRefused(QStringLiteral("この試験日は模擬値（シミュレーション）の日のため、"
+                                      "端末からは変えられません"));
     index = indexOf(d, id);
     if (index >= 0 && d.rows.at(index).device != device)
         throw TForbidden(QStringLiteral("%1 台目は別の端末から送られた記録のため、この端末では"
@@ -286,7 +307,8 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
     Transaction tx;
     // Writers take turns from here: the next load number is one nobody else takes.
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
-    Day d = readDay(day, kubun);
+    Query tail;
+    Day d = readDay(day, kubun, &tail);
     const int known = indexOf(d, entry.id);
     if (known >= 0)
         return {d.rows.at(known).reading.LNO, true, summaryOf(kubun.KubunName, d)};
@@ -304,7 +326,10 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
     const Reading reading{lno,      row.label, ReadTemperature(row.temperature).value,
                           row.time, row.truck, row.remark};
     d.rows << Stored{reading, entry.id, entry.device};
-    storeSummary(day, kubun, d);
+    History::TWriter history = historyOf(day, kubun, entry);
+    history.Begin(tail);
+    history.Add(History::Added, dayOf(day), lno, QString(), History::ReadingText(reading));
+    storeSummary(day, kubun, d, history);
     Query insert;
     insert.Add(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo,Jikoku,"
                               "Syaryo,Biko,Uketuke,Tanmatu)"));
@@ -333,11 +358,13 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     Transaction tx;
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     int index = -1;
-    Day d = dayWithLast(day, kubun, entry.id, entry.device, index);
+    Query tail;
+    Day d = dayWithLast(day, kubun, entry.id, entry.device, index, tail);
     if (index < 0)
         throw TRefused(QStringLiteral("修正する温度は登録されていません（事務所で削除されたかも"
                                       "しれません）"));
     Reading& reading = d.rows[index].reading;
+    const Reading before = reading;
     row.label = reading.Sokuten;
     row.time = reading.Jikoku; // when it was read stays
     checkRow(row);
@@ -354,29 +381,43 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     update.BindText(E, reading.Syaryo);
     update.BindText(F, reading.Biko);
     update.ExecSQL();
-    storeSummary(day, kubun, d);
+    History::TWriter history = historyOf(day, kubun, entry);
+    history.Begin(tail);
+    if (!(before == reading))
+        history.Add(History::Corrected, dayOf(day), reading.LNO, History::ReadingText(before),
+                    History::ReadingText(reading));
+    storeSummary(day, kubun, d, history);
     tx.Commit();
     return summaryOf(kubun.KubunName, d);
 }
 
-TRemoved Remove(const TSiteDay& day, const QString& id, const QString& device)
+TRemoved Remove(const TSiteDay& day, const TSiteEntry& entry)
 {
-    checkId(id);
+    checkId(entry.id);
     const TOndoKubun kubun = CheckDay(day);
 
     Transaction tx;
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     int index = -1;
-    Day d = dayWithLast(day, kubun, id, device, index);
+    Query tail;
+    Day d = dayWithLast(day, kubun, entry.id, entry.device, index, tail);
     if (index < 0)
         return {false, summaryOf(kubun.KubunName, d)};
     const QDateTime hiduke = dayOf(day);
-    const int removed = d.rows.takeAt(index).reading.LNO;
+    const Reading gone = d.rows.takeAt(index).reading;
+    const int removed = gone.LNO;
     if (d.rows.isEmpty()) {
-        TOndoKanri::DeleteDay(d.headerId, hiduke);
+        // Its history is the day's: the one reading left goes with it.
+        TOndoKanri::DeleteDay(d.headerId, hiduke, entry.deviceName);
         tx.Commit();
         return {true, summaryOf(kubun.KubunName, d)};
     }
+    History::TWriter history = historyOf(day, kubun, entry);
+    history.Begin(tail);
+    const int moved = int(d.rows.size()) - index;
+    history.Add(History::Deleted, hiduke, removed, History::ReadingText(gone),
+                moved > 0 ? QStringLiteral("（後の %1 件を 1 台ずつ繰り上げ）").arg(moved)
+                          : QString());
     Query remove(
         QStringLiteral("delete from OndoLine4 where KanriID = :A and Hiduke = :B and LNO = :C"));
     remove.BindInt(A, d.headerId);
@@ -400,7 +441,7 @@ TRemoved Remove(const TSiteDay& day, const QString& id, const QString& device)
         move.ExecSQL();
         r.LNO = lno;
     }
-    storeSummary(day, kubun, d);
+    storeSummary(day, kubun, d, history);
     tx.Commit();
     return {true, summaryOf(kubun.KubunName, d)};
 }

@@ -48,6 +48,7 @@ struct TSiteDay
 struct TSiteEntry
 {
     QString device;      // the paired phone that sent it: only it may correct or remove it
+    QString deviceName;  // as the history names who changed the day
     QString id;          // made on the phone: 8 to 40 letters, digits and '-'
     QString temperature; // as typed
     QDateTime takenAt;   // when it was read, on this computer's clock
@@ -109,7 +110,7 @@ struct TRemoved
     bool removed = false;
     TSiteSummary summary;
 };
-TRemoved Remove(const TSiteDay& day, const QString& id, const QString& device);
+TRemoved Remove(const TSiteDay& day, const TSiteEntry& entry);
 
 TSiteSummary Summary(const TSiteDay& day);
 

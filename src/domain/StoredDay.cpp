@@ -2,6 +2,7 @@
 // write depends on are asked together and the writes travel with the commit, so that a
 // register costs the same few round trips to a distant server whatever the day holds.
 #include "core/AppError.h"
+#include "domain/History.h"
 #include "domain/OndoKanri.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
@@ -308,16 +309,21 @@ void TOndoKanri::RefreshSeenDay()
             ReadStoredDay(m_seen.kojiCode, m_seen.gozaiName, m_seen.kubunId, m_seen.day);
 }
 
-TDayWriter::TDayWriter(TOndoKanri& record, bool recordStored)
-    : m_record(record), m_recordStored(recordStored)
+TDayWriter::TDayWriter(TOndoKanri& record, bool recordStored, History::TWriter& history)
+    : m_record(record), m_recordStored(recordStored), m_history(history)
 {
 }
 
 TDayWriter::~TDayWriter() = default;
 
-void TDayWriter::AddSummary(bool dayStored)
+void TDayWriter::AddSummary(bool dayStored, const QString& before)
 {
     const TOndoKanri& r = m_record;
+    // A day at a time, not a reading at a time: an import of a million readings stays one
+    // entry a day.
+    m_history.Add(dayStored ? History::Replaced : History::Added, r.Hiduke, 0, before,
+                  History::DayText(r.Kosu, r.MaxOndo, r.MiniOndo, r.AvgOndo));
+    m_written.insert(r.Hiduke, {r.Mogi, r.Kosu, r.MaxOndo, r.MiniOndo, r.AvgOndo});
     if (dayStored)
         m_record.writeSummary(true);
     else
@@ -364,6 +370,12 @@ void TDayWriter::AddReadings(const QList<Reading>& readings)
     const QVariant stamp = Engine::DateTimeParameter(m_record.Hiduke);
     for (const Reading& r : readings)
         m_lines->Add(lineRow(m_record.ID, stamp, r, {}));
+    const QVariantList f = m_written.value(m_record.Hiduke);
+    m_history.Seal(
+        m_record.Hiduke, m_record.ID,
+        History::DaySeal({m_record.ID, m_record.Hiduke, f.value(0).toBool(), f.value(1).toInt(),
+                          f.value(2).toDouble(), f.value(3).toDouble(), f.value(4).toDouble()},
+                         readings));
 }
 
 void TDayWriter::Finish()
@@ -372,6 +384,7 @@ void TDayWriter::Finish()
     if (m_lines)
         m_lines->Finish();
     m_lines.reset();
+    m_history.Finish();
 }
 
 bool TOndoKanri::Register(const QList<Reading>& readings,
@@ -380,11 +393,19 @@ bool TOndoKanri::Register(const QList<Reading>& readings,
     Transaction tx;
     // Writers take turns from here, so what is compared below is what we would overwrite.
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
-    Query record, head, lines;
+    Query record, head, lines, tail, seal;
     recordQuery(record, Koji.Code(), Gozai.DataName(), Kubun.ID);
     headQuery(head, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
     linesQuery(lines, Koji.Code(), Gozai.DataName(), Kubun.ID, Hiduke);
-    Query::OpenAll({&record, &head, &lines});
+    History::TWriter::PrepareTail(tail);
+    seal.Add(QStringLiteral("select Fuin from OndoFuin inner join OndoKanri4 on OndoKanri4.ID = "
+                            "OndoFuin.KanriID where KojiCode = :A and GozaiName = :B and "
+                            "Kubun = :C and OndoFuin.Hiduke = :D"));
+    seal.BindText(A, Koji.Code());
+    seal.BindText(B, Gozai.DataName());
+    seal.BindInt(C, Kubun.ID);
+    seal.BindDateTime(D, Hiduke);
+    Query::OpenAll({&record, &head, &lines, &tail, &seal});
     PhoneMarks marks;
     const DayAsStored stored = storedDayOf(head, lines, &marks);
     const bool sameDay = m_seen.known && m_seen.kojiCode == Koji.Code() &&
@@ -400,6 +421,19 @@ bool TOndoKanri::Register(const QList<Reading>& readings,
     // The day's summary is found through the record, so a day stored means the record is.
     writeRecord(!record.Eof(), stored.present);
     writeLines(ID, Hiduke, readings, marks);
+    History::TWriter history(Measurer(), Koji.Code(), Gozai.DataName(), Kubun.ID, Kubun.KubunName);
+    history.Begin(tail);
+    history.AddDifferences(Hiduke, stored.readings, readings);
+    if (Mogi != (stored.present && stored.mogi))
+        history.Add(stored.present ? History::Corrected : History::Added, Hiduke, 0,
+                    !stored.present ? QString()
+                    : stored.mogi   ? QStringLiteral("模擬値")
+                                    : QStringLiteral("実測"),
+                    Mogi ? QStringLiteral("模擬値") : QStringLiteral("実測"));
+    history.Seal(Hiduke, ID,
+                 History::DaySeal({ID, Hiduke, Mogi, Kosu, MaxOndo, MiniOndo, AvgOndo}, readings),
+                 seal.Eof() ? QString() : seal.FieldText(QStringLiteral("Fuin")));
+    history.Finish();
     tx.Commit();
     // What was just written, without reading it back.
     DayAsStored written{true,     Kosu,     MaxOndo, MiniOndo, AvgOndo, Tekiyo,

@@ -143,6 +143,10 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
         buttons->addButton(QStringLiteral("この日を開く"), QDialogButtonBox::AcceptRole);
     open->setObjectName(QStringLiteral("ButtonOpen"));
     open->setAutoDefault(false);
+    QPushButton* history =
+        buttons->addButton(QStringLiteral("履歴…"), QDialogButtonBox::ActionRole);
+    history->setObjectName(QStringLiteral("ButtonHistory"));
+    history->setAutoDefault(false);
     QPushButton* close = buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
     close->setAutoDefault(false);
 
@@ -159,6 +163,10 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
             [this] { RunGuarded(this, [this] { Search(); }); });
     connect(Grid, &QTableWidget::cellDoubleClicked, this, [this] { chooseCurrent(); });
     connect(open, &QPushButton::clicked, this, [this] { chooseCurrent(); });
+    connect(history, &QPushButton::clicked, this, [this] {
+        if (const TDayRow* day = current())
+            Q_EMIT historyRequested(*day);
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
 }
 
@@ -225,14 +233,19 @@ void TfDayList::fill()
                    : QStringLiteral("%1 日").arg(m_list.rows.size()));
 }
 
-void TfDayList::chooseCurrent()
+const TDayRow* TfDayList::current() const
 {
     const int row = Grid->currentRow();
     if (row < 0 || !Grid->item(row, DayColumn))
-        return;
+        return nullptr;
     const int at = Grid->item(row, DayColumn)->data(Qt::UserRole).toInt();
-    if (at >= 0 && at < m_list.rows.size())
-        Q_EMIT dayChosen(m_list.rows.at(at));
+    return at >= 0 && at < m_list.rows.size() ? &m_list.rows.at(at) : nullptr;
+}
+
+void TfDayList::chooseCurrent()
+{
+    if (const TDayRow* day = current())
+        Q_EMIT dayChosen(*day);
 }
 
 void TfDayList::keyPressEvent(QKeyEvent* event)

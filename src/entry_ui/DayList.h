@@ -12,7 +12,7 @@ class QTableWidget;
 
 // "登録済みの試験日": the registered days of the record shown, or of a search over every record
 // by project, mix, category and period, sortable by any column. Enter or a double-click opens
-// the day in the main window.
+// the day in the main window; 履歴… shows what changed on it.
 class TfDayList : public QDialog
 {
     Q_OBJECT
@@ -36,12 +36,16 @@ public:
 
 Q_SIGNALS:
     void dayChosen(const TDayRow& day);
+    // 履歴…: the changes of the day chosen.
+    void historyRequested(const TDayRow& day);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void fill();
+    // The row chosen in the grid, or none.
+    const TDayRow* current() const;
     void chooseCurrent();
 
     TDayList m_list;

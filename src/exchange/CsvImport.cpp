@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
+#include "domain/History.h"
 #include "domain/OndoKubun.h"
 #include "domain/RegisterEntry.h"
 #include "storage/Backup.h"
@@ -81,7 +82,7 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     Engine::LockForNewID(QStringLiteral("OndoKanri4"));
     // Everything the days depend on, asked at once: a distant server answers in one round trip.
     TOndoKanri record;
-    Query koji, gozai, kubun, header, storedDays;
+    Query koji, gozai, kubun, header, storedDays, tail;
     record.Koji.PrepareLoad(koji, target.kojiCode);
     record.Gozai.PrepareLoad(gozai, target.gozaiName);
     TOndoKubun::PrepareLoadByName(kubun, target.kubunName);
@@ -89,11 +90,13 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         QStringLiteral("where KojiCode = :A and GozaiName = :B and "
                        "Kubun = (select ID from OndoKubun where KubunName = :C)");
     header.Add(QStringLiteral("select * from OndoKanri4 ") + ofHeader);
-    PrepareStoredDays(storedDays, target, QStringLiteral(", Tekiyo, Tenki, Kion"));
+    PrepareStoredDays(storedDays, target,
+                      QStringLiteral(", Tekiyo, Tenki, Kion, Kosu, MaxOndo, MiniOndo, AvgOndo"));
+    History::TWriter::PrepareTail(tail);
     header.BindText(QStringLiteral("A"), target.kojiCode);
     header.BindText(QStringLiteral("B"), target.gozaiName);
     header.BindText(QStringLiteral("C"), target.kubunName);
-    Query::OpenAll({&koji, &gozai, &kubun, &header, &storedDays});
+    Query::OpenAll({&koji, &gozai, &kubun, &header, &storedDays, &tail});
     if (target.kojiCode.isEmpty() || koji.Eof())
         throw AppError(
             QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(target.kojiCode)));
@@ -129,12 +132,17 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     struct TDayNotes
     {
         QString tekiyo, tenki, kion;
+        QString held; // what the day held, as the history says it was
     };
     QHash<QDate, TDayNotes> notes;
     for (Query& q = storedDays; !q.Eof(); q.Next())
         notes.insert(q.FieldDateTime(QStringLiteral("Hiduke")).date(),
                      {q.FieldText(QStringLiteral("Tekiyo")), q.FieldText(QStringLiteral("Tenki")),
-                      q.FieldText(QStringLiteral("Kion"))});
+                      q.FieldText(QStringLiteral("Kion")),
+                      History::DayText(q.FieldInt(QStringLiteral("Kosu")),
+                                       q.FieldDouble(QStringLiteral("MaxOndo")),
+                                       q.FieldDouble(QStringLiteral("MiniOndo")),
+                                       q.FieldDouble(QStringLiteral("AvgOndo")))});
 
     QStringList stored;
     for (const CsvDay* day : wanted) {
@@ -149,7 +157,11 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     record.ID = id != 0 ? id : TOndoKanri::NewID();
     // Once: a header updated per day would leave a server thousands of versions of its row.
     record.WriteHeader(id != 0);
-    TDayWriter writer(record, id != 0);
+    History::TWriter history(target.simei.isEmpty() ? record.Simei.Simei() : target.simei,
+                             target.kojiCode, target.gozaiName, record.Kubun.ID,
+                             record.Kubun.KubunName);
+    history.Begin(tail);
+    TDayWriter writer(record, id != 0, history);
     for (const CsvDay* day : wanted) {
         record.Hiduke = StoredDay(day->day);
         record.Kosu = day->stats.count;
@@ -163,7 +175,7 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         record.Kion = dayStored ? kept->kion : QString();
         record.DaySimei = record.Simei.Simei();
         record.Mogi = false; // read from a logger: measured
-        writer.AddSummary(dayStored);
+        writer.AddSummary(dayStored, dayStored ? kept->held : QString());
     }
     for (const CsvDay* day : wanted) {
         // A day at a time from the file: a million readings are never held at once.

@@ -1,6 +1,7 @@
 #include "settings_ui/RestoreBackup.h"
 
 #include "core/AppError.h"
+#include "domain/History.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
 #include "widgets_ui/ErrorGuard.h"
@@ -188,7 +189,10 @@ bool TfRestoreBackup::RestoreSelected()
     if (QMessageBox::question(this, windowTitle(), question, QMessageBox::Yes | QMessageBox::No,
                               QMessageBox::No) != QMessageBox::Yes)
         return false;
-    const bool ok = RunGuarded(this, [&] { Backup::Restore(file); });
+    const bool ok = RunGuarded(this, [&] {
+        Backup::Restore(file);
+        History::NoteRestore(file);
+    });
     if (ok)
         m_restored = file;
     else

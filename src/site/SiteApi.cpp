@@ -2,6 +2,7 @@
 #include "core/Utility.h"
 #include "domain/LoadJourney.h"
 #include "domain/SiteReadings.h"
+#include "site/SitePairing.h"
 #include "site/SiteServer.h"
 
 #include <QHttpServerRequest>
@@ -195,6 +196,7 @@ TSiteServer::TReply TSiteServer::reading(const QJsonObject& o, const QByteArray&
     const TSiteDay siteDay = dayFrom(o, now.date());
     TSiteEntry entry;
     entry.device = device;
+    entry.deviceName = m_pairing.NameOf(device);
     entry.id = textField(o, "id");
     entry.temperature = textField(o, "temperature");
     entry.truck = textField(o, "truck");
@@ -235,7 +237,7 @@ TSiteServer::TReply TSiteServer::reading(const QJsonObject& o, const QByteArray&
         } else if (path == "/api/readings/correct") {
             s = Correct(siteDay, entry);
         } else if (path == "/api/readings/remove") {
-            const TRemoved r = Remove(siteDay, entry.id, device);
+            const TRemoved r = Remove(siteDay, entry);
             changed = r.removed;
             s = r.summary;
         } else {

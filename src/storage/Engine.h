@@ -114,6 +114,10 @@ struct TableRows
 };
 // Inserts `rows` into `table` of the open connection, by column name, in batches.
 void InsertRows(const QString& table, const TableRows& rows);
+// Runs a select on the open location and hands each row over as it is read (on a server through
+// a connection of its own), so that nothing grows with the result. Date-times come as the
+// stored text, integers as qlonglong on a data file.
+void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>& row);
 // Copies every row of `table` of another location into the same table of the open connection,
 // a row at a time: the location is read through a connection of its own. The number copied.
 int CopyFrom(const QString& location, const QString& table);

@@ -211,6 +211,59 @@ void RowStream::Finish()
     d.reset(new Impl);
 }
 
+void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>& row)
+{
+    EnsureOpen();
+    if (IsServer()) {
+        // A connection of its own, row by row: the open one would read the result whole.
+        QVariantList stored;
+        ServerLink::ReadEach(
+            ServerConnect(ParseLocation(CurrentFolder())), sql, [](const QSqlRecord&) {},
+            [&](const QVariantList& values) {
+                stored.clear();
+                for (const QVariant& v : values)
+                    stored << (v.typeId() == QMetaType::QDateTime && !v.isNull()
+                                   ? DateTimeParameter(DateTimeFromColumn(v))
+                                   : v);
+                row(stored);
+            });
+        return;
+    }
+    sqlite3* handle = sqliteHandle();
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) !=
+        SQLITE_OK)
+        raiseDirect(handle);
+    const auto done = qScopeGuard([statement] { sqlite3_finalize(statement); });
+    const int columns = sqlite3_column_count(statement);
+    QVariantList values;
+    int step = 0;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        values.clear();
+        for (int c = 0; c < columns; ++c) {
+            switch (sqlite3_column_type(statement, c)) {
+            case SQLITE_INTEGER:
+                values << QVariant(qlonglong(sqlite3_column_int64(statement, c)));
+                break;
+            case SQLITE_FLOAT:
+                values << QVariant(sqlite3_column_double(statement, c));
+                break;
+            case SQLITE_NULL:
+                values << QVariant();
+                break;
+            default:
+                values << QVariant(QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, c)),
+                    sqlite3_column_bytes(statement, c)));
+            }
+        }
+        row(values);
+    }
+    if (step != SQLITE_DONE)
+        raiseDirect(handle);
+}
+
 int CopyFrom(const QString& location, const QString& table)
 {
     const Location from = ParseLocation(location);

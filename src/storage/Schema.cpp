@@ -70,6 +70,39 @@ QList<Table> declare()
              text("Tanmatu", 8, AddedLater),  // the paired phone that sent it
          },
          {index("OndoLine4_Day", {"KanriID", "Hiduke"})}},
+        // Every change to registered readings, in the order made: when, who, what, the day and
+        // reading, the values before and after, and the seal of the day it left. Each entry's
+        // Hash covers its content and the previous entry's Hash: a chain.
+        {QStringLiteral("OndoRireki"),
+         {
+             integer("Seq"),       // 1, 2, … in the order of the changes
+             dateTime("Nitiji"),   // when
+             text("Sousasya", 32), // who: the measurer, the phone, or the user
+             text("Sousa", 8),     // 追加 / 修正 / 削除 / 置換 / 復元 / 封印
+             text("KojiCode", 8),
+             text("GozaiName", 64),
+             integer("Kubun"),
+             text("KubunName", 24), // as named then
+             dateTime("Hiduke"),
+             integer("LNO"), // the day and reading; LNO 0: the whole day
+             text("Mae", 160),
+             text("Ato", 160), // before and after, as a person reads them
+             text("Fuin", 64), // the day's seal after the change; empty: gone
+             text("Hash", 64),
+         },
+         {index("OndoRireki_Seq", {"Seq"}), index("OndoRireki_Koji", {"KojiCode", "GozaiName"})},
+         AddedLater},
+        // The seal of each registered day's readings (SHA-256 of the day as stored), written by
+        // the history entry numbered Rireki, which carries it too.
+        {QStringLiteral("OndoFuin"),
+         {
+             integer("KanriID"),
+             dateTime("Hiduke"),
+             text("Fuin", 64),
+             integer("Rireki"),
+         },
+         {index("OndoFuin_Day", {"KanriID", "Hiduke"})},
+         AddedLater},
         {QStringLiteral("OndoKubun"),
          {
              integer("ID"), integer("ODR"), text("KubunName", 24), text("OndoRange", 24),
@@ -144,21 +177,28 @@ int AddLaterColumns()
 {
     // Looked for first, so that an up-to-date location is not written to at all.
     QList<QPair<const Table*, const Column*>> missing;
+    QList<const Table*> missingTables;
+    const bool ours = Engine::TableExists(QStringLiteral("OndoKanri4"));
     for (const Table& table : Tables()) {
-        if (!Engine::TableExists(table.name))
+        if (!Engine::TableExists(table.name)) {
+            if (ours && table.addedLater)
+                missingTables << &table;
             continue;
+        }
         for (const Column& c : table.columns) {
             if (c.addedLater && !Engine::ColumnExists(table.name, c.name))
                 missing << qMakePair(&table, &c);
         }
     }
-    if (missing.isEmpty())
+    if (missing.isEmpty() && missingTables.isEmpty())
         return 0;
     Transaction tx;
     for (const auto& [table, column] : missing)
         Engine::AddColumn(table->name, *column);
+    for (const Table* table : missingTables)
+        Ensure(*table);
     tx.Commit();
-    return int(missing.size());
+    return int(missing.size() + missingTables.size());
 }
 
 } // namespace Schema

@@ -34,6 +34,9 @@ struct Table
     QString name;
     QList<Column> columns;
     QList<Index> indexes;
+    // Came after the first layout: a location without it is still ours and is given it (empty)
+    // when opened, as a later column is.
+    bool addedLater = false;
 
     QStringList ColumnNames() const;
 };
@@ -48,7 +51,8 @@ const Table& Get(const QString& name);
 bool Ensure(const Table& table);
 
 // On the open connection, in one transaction: every table that is there is given the later
-// columns it lacks. Returns how many were added.
+// columns it lacks, and a location that holds our records the later tables it lacks. Returns
+// how many columns and tables were added.
 int AddLaterColumns();
 
 } // namespace Schema

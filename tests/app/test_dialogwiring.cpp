@@ -2,6 +2,7 @@
 #include "app/DialogWiring.h"
 #include "app/ExchangeWiring.h"
 #include "domain/DayEntry.h"
+#include "entry_ui/DayHistory.h"
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "entry_ui/JourneyWindow.h"
@@ -249,7 +250,8 @@ private Q_SLOTS:
             QVERIFY(all.entry.Register());
         }
         TfDayList list(&all.w);
-        ConnectDayList(all.w, &list);
+        TfDayHistory history(&all.w);
+        ConnectDayList(all.w, &list, &history);
         all.trigger("DayListItem");
         QVERIFY(list.isVisible());
         QCOMPARE(list.windowTitle(), QStringLiteral("登録済みの試験日"));
@@ -257,6 +259,13 @@ private Q_SLOTS:
         list.Grid->sortItems(0, Qt::AscendingOrder);
         list.Grid->setFocus();
         list.Grid->setCurrentCell(0, 0);
+        // 履歴… shows what the day went through: here, its one reading added.
+        Child<QPushButton>(&list, "ButtonHistory")->click();
+        QVERIFY(history.isVisible());
+        QCOMPARE(history.Grid->rowCount(), 1);
+        QCOMPARE(history.Grid->item(0, 2)->text(), QStringLiteral("追加"));
+        QCOMPARE(history.Grid->item(0, 5)->text(), QStringLiteral("150"));
+        QVERIFY(history.LabelDay->text().contains(QStringLiteral("2024/11/05")));
         QTest::keyClick(list.Grid, Qt::Key_Return);
         QCOMPARE(all.entry.Header().dayText, QStringLiteral("2024/11/05"));
         QCOMPARE(all.entry.Cell(1, 1), QStringLiteral("150"));

@@ -97,7 +97,7 @@ private Q_SLOTS:
         fill(r, QStringLiteral("K2"), QStringLiteral("密粒"), 1, 1);
         r.Save();
         QCOMPARE(r.ID, 3);
-        r.DeleteRecord();
+        r.DeleteRecord(QString());
         fill(r, QStringLiteral("K1"), QStringLiteral("粗粒"), 0, 1);
         r.ID = 42; // the natural key decides, not the held ID
         r.Save();
@@ -302,12 +302,12 @@ private Q_SLOTS:
         r.Register({{1, QStringLiteral("1"), 150.0}});
         QCOMPARE(count(QStringLiteral("OndoLine4")), 2);
 
-        r.DeleteRecord();
+        r.DeleteRecord(QString());
         QCOMPARE(count(QStringLiteral("OndoKanri4")), 0);
         QCOMPARE(count(QStringLiteral("OndoHead4")), 0);
         QCOMPARE(count(QStringLiteral("OndoLine4")), 0);
         r.ID = 77;
-        r.DeleteRecord(); // nothing there: no change, no error
+        r.DeleteRecord(QString()); // nothing there: no change, no error
     }
 
     void otherUsersDayIsAskedAbout()

@@ -200,8 +200,8 @@ private Q_SLOTS:
         fix.temperature = QStringLiteral("x");
         QVERIFY(!refusal([&] { Correct(f.day, fix); }).isEmpty());
 
-        QVERIFY(Remove(f.day, sent.at(9).id, Phone).removed);
-        QVERIFY(!Remove(f.day, sent.at(9).id, Phone).removed); // sent again: nothing more goes
+        QVERIFY(Remove(f.day, sent.at(9)).removed);
+        QVERIFY(!Remove(f.day, sent.at(9)).removed); // sent again: nothing more goes
         const QStringList rows = f.stored();
         QCOMPARE(rows.size(), 11);
         QCOMPARE(rows.at(9), QStringLiteral("10 10 160 08:11 phone-0011"));
@@ -212,7 +212,7 @@ private Q_SLOTS:
         other.day = other.day.addDays(1);
         const TSiteEntry only = f.entry(QStringLiteral("155"));
         Append(other, only);
-        QVERIFY(Remove(other, only.id, Phone).removed);
+        QVERIFY(Remove(other, only).removed);
         QVERIFY(!TOndoKanri::HasDay(TOndoKanri::FindHeader(QStringLiteral("K001"), Mix, 0),
                                     QDateTime(other.day, QTime(0, 0))));
     }
@@ -274,7 +274,9 @@ private Q_SLOTS:
         }
         QCOMPARE(forbidden, QStringLiteral("2 台目は別の端末から送られた記録のため、この端末では"
                                            "修正・削除できません"));
-        QVERIFY_THROWS_EXCEPTION(TForbidden, Remove(f.day, theirs.id, Phone));
+        TSiteEntry notMine = theirs;
+        notMine.device = Phone;
+        QVERIFY_THROWS_EXCEPTION(TForbidden, Remove(f.day, notMine));
         QCOMPARE(f.stored().size(), 2);
         fix.device = theirs.device;
         Correct(f.day, fix);
@@ -299,7 +301,7 @@ private Q_SLOTS:
         QCOMPARE(
             refusal([&] { Correct(f.day, fix); }),
             QStringLiteral("修正する温度は登録されていません（事務所で削除されたかもしれません）"));
-        QVERIFY(!Remove(f.day, mine.id, Phone).removed);
+        QVERIFY(!Remove(f.day, mine).removed);
         QCOMPARE(f.stored().size(), 3);
     }
 };

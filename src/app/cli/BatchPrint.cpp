@@ -32,7 +32,8 @@ std::vector<TCommandEntry> Commands(const Cli::Options& o)
             {o.xlsx, Cli::Export},           {o.csv, Cli::Export},
             {o.package, Cli::WritePackage},  {o.importParadox, Cli::ImportParadox},
             {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve},
-            {o.devices, Cli::ListDevices},   {o.revokeDevice, Cli::RevokeDevice}};
+            {o.devices, Cli::ListDevices},   {o.revokeDevice, Cli::RevokeDevice},
+            {o.history, Cli::PrintHistory},  {o.verify, Cli::Verify}};
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -55,8 +56,10 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
         return QStringLiteral("--listen は --serve と一緒に指定してください");
     if (parser.isSet(o.tls) && !parser.isSet(o.serve))
         return QStringLiteral("--tls は --serve と一緒に指定してください");
-    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package))
-        return QStringLiteral("--from と --to は --package と一緒に指定してください");
+    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package) &&
+        !parser.isSet(o.history))
+        return QStringLiteral("--from と --to は --package または --history と一緒に指定して"
+                              "ください");
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))
         return QStringLiteral("--dry-run は --import-paradox と一緒に指定してください");
     return {};

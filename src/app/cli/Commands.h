@@ -31,6 +31,10 @@ void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& o
 // --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then
 // "ペアリングコード: NNNNNN" for each code shown.
 void Serve(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --history --project CODE [--mix NAME] [--from DATE --to DATE]: the changes, a line each.
+void PrintHistory(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --verify: the readings and the history against their seals; exit 1 when something differs.
+void Verify(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --devices: the paired phones, a line each.
 void ListDevices(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --revoke-device ID: a lost phone shut out, here and by a server running now.

@@ -109,6 +109,14 @@ struct Options
         QStringLiteral("tls"),
         QStringLiteral("--serve を HTTPS で公開し、証明書の指紋を表示します (証明書は初回に作って"
                        "設定と一緒に保存します)")};
+    QCommandLineOption history{
+        QStringLiteral("history"),
+        QStringLiteral("工事 (--project、--mix) の温度の変更履歴 (いつ、誰が、何を) を1件1行で"
+                       "表示します (--from、--to で試験日の期間)")};
+    QCommandLineOption verify{
+        QStringLiteral("verify"),
+        QStringLiteral("登録した温度と変更履歴を封印と照らし、プログラムの外での書き換えがないか"
+                       "確かめます (見つかれば終了コード 1)")};
     QCommandLineOption devices{
         QStringLiteral("devices"),
         QStringLiteral("ペアリングした端末 (番号、名前、ペアリング日時、最終接続) を表示します")};
@@ -123,7 +131,7 @@ struct Options
                 category, perProject, low,       high,     baseFrom,      baseTo,  data,
                 backup,   restore,    importCsv, measurer, columns,       replace, xlsx,
                 csv,      package,    from,      to,       importParadox, dryRun,  copyData,
-                serve,    listen,     tls,       devices,  revokeDevice};
+                serve,    listen,     tls,       devices,  revokeDevice,  history, verify};
     }
 };
 

@@ -1,0 +1,354 @@
+#include "domain/History.h"
+
+#include "core/AppError.h"
+#include "core/Utility.h"
+#include "storage/Engine.h"
+#include "storage/Query.h"
+
+#include <QCryptographicHash>
+#include <QMap>
+#include <QSet>
+#include <algorithm>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace History {
+
+namespace {
+
+// A text in a sealed form: a tab, a line end or a backslash in it cannot pass for a separator.
+QString sealed(QString text)
+{
+    return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+        .replace(QLatin1Char('\t'), QStringLiteral("\\t"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\\n"))
+        .replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+}
+
+QString dayKey(const QDateTime& day)
+{
+    return day.isValid() ? day.date().toString(Qt::ISODate) : QString();
+}
+
+QString sha256(const QString& text)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
+
+// What each column of an entry holds, cut to the column.
+QString fit(const QString& text, int characters)
+{
+    return text.size() <= characters ? text : text.left(characters - 1) + QChar(0x2026);
+}
+
+const QStringList& entryColumns()
+{
+    static const QStringList columns{
+        QStringLiteral("Seq"),   QStringLiteral("Nitiji"),    QStringLiteral("Sousasya"),
+        QStringLiteral("Sousa"), QStringLiteral("KojiCode"),  QStringLiteral("GozaiName"),
+        QStringLiteral("Kubun"), QStringLiteral("KubunName"), QStringLiteral("Hiduke"),
+        QStringLiteral("LNO"),   QStringLiteral("Mae"),       QStringLiteral("Ato"),
+        QStringLiteral("Fuin"),  QStringLiteral("Hash")};
+    return columns;
+}
+
+TEntry entryOf(const Query& q)
+{
+    TEntry e;
+    e.seq = q.FieldInt(QStringLiteral("Seq"));
+    e.when = q.FieldDateTime(QStringLiteral("Nitiji"));
+    e.who = q.FieldText(QStringLiteral("Sousasya"));
+    e.what = q.FieldText(QStringLiteral("Sousa"));
+    e.kojiCode = q.FieldText(QStringLiteral("KojiCode"));
+    e.gozaiName = q.FieldText(QStringLiteral("GozaiName"));
+    e.kubun = q.FieldInt(QStringLiteral("Kubun"));
+    e.kubunName = q.FieldText(QStringLiteral("KubunName"));
+    const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
+    e.day = day == DayZero() ? QDateTime() : day;
+    e.lno = q.FieldInt(QStringLiteral("LNO"));
+    e.before = q.FieldText(QStringLiteral("Mae"));
+    e.after = q.FieldText(QStringLiteral("Ato"));
+    e.seal = q.FieldText(QStringLiteral("Fuin"));
+    e.hash = q.FieldText(QStringLiteral("Hash"));
+    return e;
+}
+
+QList<TEntry> readEntries(Query& q)
+{
+    QList<TEntry> entries;
+    if (!Engine::TableExists(QStringLiteral("OndoRireki")))
+        return entries; // a location from before the history: nothing changed since
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        entries << entryOf(q);
+    return entries;
+}
+
+} // namespace
+
+QString OperatingSystemUser()
+{
+    for (const char* name : {"USER", "LOGNAME"}) {
+        const QString user = qEnvironmentVariable(name).trimmed();
+        if (!user.isEmpty())
+            return user;
+    }
+    if (const passwd* pw = ::getpwuid(::getuid()))
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QStringLiteral("（不明な利用者）");
+}
+
+QString ReadingText(const Reading& r)
+{
+    QString text = FormatGeneral(r.Ondo);
+    if (!r.Jikoku.isEmpty())
+        text += QLatin1Char(' ') + r.Jikoku;
+    if (!r.Syaryo.isEmpty())
+        text += QStringLiteral(" 車番 ") + r.Syaryo;
+    if (!r.Sokuten.isEmpty() && r.Sokuten != QString::number(r.LNO) && r.Sokuten != r.Jikoku)
+        text += QStringLiteral(" 単位 ") + r.Sokuten;
+    if (!r.Biko.isEmpty())
+        text += QStringLiteral(" 備考 ") + r.Biko;
+    return text;
+}
+
+QString DayText(int count, double maximum, double minimum, double average)
+{
+    return QStringLiteral("%1 件（最高 %2 最低 %3 平均 %4）")
+        .arg(count)
+        .arg(FormatGeneral(maximum), FormatGeneral(minimum), FormatFixed(average, 1));
+}
+
+QString DaySeal(const TDayContent& day, const QList<Reading>& readings)
+{
+    QList<Reading> ordered = readings;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
+    QString text = QStringLiteral("ondokanri-day/1\n%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
+                       .arg(day.kanriId)
+                       .arg(dayKey(day.day))
+                       .arg(day.mogi ? 1 : 0)
+                       .arg(day.kosu)
+                       .arg(FormatGeneral(day.maxOndo), FormatGeneral(day.miniOndo),
+                            FormatGeneral(day.avgOndo));
+    for (const Reading& r : ordered)
+        text += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
+                    .arg(r.LNO)
+                    .arg(sealed(r.Sokuten), FormatGeneral(r.Ondo), sealed(r.Jikoku),
+                         sealed(r.Syaryo), sealed(r.Biko));
+    return sha256(text);
+}
+
+QString EntryHash(const TEntry& e, const QString& previous)
+{
+    const QString content =
+        QStringLiteral("ondokanri-entry/1\n") + QStringList{QString::number(e.seq),
+                                                            DateTimeToStorage(e.when),
+                                                            sealed(e.who),
+                                                            sealed(e.what),
+                                                            sealed(e.kojiCode),
+                                                            sealed(e.gozaiName),
+                                                            QString::number(e.kubun),
+                                                            sealed(e.kubunName),
+                                                            dayKey(e.day),
+                                                            QString::number(e.lno),
+                                                            sealed(e.before),
+                                                            sealed(e.after),
+                                                            e.seal}
+                                                    .join(QLatin1Char('\t'));
+    return sha256(previous + QLatin1Char('\n') + content);
+}
+
+TWriter::TWriter(const QString& who, const QString& kojiCode, const QString& gozaiName, int kubun,
+                 const QString& kubunName)
+    : m_who(fit(who.trimmed().isEmpty() ? OperatingSystemUser() : who.trimmed(), 32)),
+      m_kojiCode(kojiCode), m_gozaiName(gozaiName), m_kubunName(kubunName), m_kubun(kubun)
+{
+    // Seconds, as the column keeps it: the hash is of what is stored.
+    const QDateTime now = QDateTime::currentDateTime();
+    m_now =
+        QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
+}
+
+void TWriter::PrepareTail(Query& tail)
+{
+    tail.Add(QStringLiteral("select Seq, Hash from OndoRireki order by Seq desc limit 1"));
+}
+
+void TWriter::Begin(Query& openedTail)
+{
+    m_lastSeq = openedTail.Eof() ? 0 : openedTail.FieldInt(QStringLiteral("Seq"));
+    m_lastHash = openedTail.Eof() ? QString() : openedTail.FieldText(QStringLiteral("Hash"));
+    m_begun = true;
+}
+
+void TWriter::Add(const QString& what, const QDateTime& day, int lno, const QString& before,
+                  const QString& after)
+{
+    TEntry e;
+    e.when = m_now;
+    e.who = m_who;
+    e.what = what;
+    e.kojiCode = m_kojiCode;
+    e.gozaiName = m_gozaiName;
+    e.kubun = m_kubun;
+    e.kubunName = m_kubunName;
+    e.day = day;
+    e.lno = lno;
+    e.before = fit(before, 160);
+    e.after = fit(after, 160);
+    m_entries.push_back(e);
+}
+
+void TWriter::AddDifferences(const QDateTime& day, const QList<Reading>& before,
+                             const QList<Reading>& after)
+{
+    QMap<int, Reading> was, is;
+    for (const Reading& r : before)
+        was.insert(r.LNO, r);
+    for (const Reading& r : after)
+        is.insert(r.LNO, r);
+    QList<int> numbers = was.keys() + is.keys();
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    for (const int lno : numbers) {
+        const auto b = was.constFind(lno), a = is.constFind(lno);
+        if (b == was.constEnd())
+            Add(Added, day, lno, QString(), ReadingText(*a));
+        else if (a == is.constEnd())
+            Add(Deleted, day, lno, ReadingText(*b), QString());
+        else if (!(*a == *b))
+            Add(Corrected, day, lno, ReadingText(*b), ReadingText(*a));
+    }
+}
+
+void TWriter::Seal(const QDateTime& day, int kanriId, const QString& seal, const QString& had)
+{
+    int last = -1;
+    for (int i = int(m_entries.size()) - 1; i >= 0 && last < 0; --i) {
+        if (m_entries[size_t(i)].day == day)
+            last = i;
+    }
+    if (last < 0 && !seal.isEmpty() && seal == had)
+        return;
+    if (last < 0) {
+        Add(Sealed, day, 0, QString(), QString());
+        last = int(m_entries.size()) - 1;
+    }
+    m_entries[size_t(last)].seal = seal;
+    m_seals.push_back({kanriId, day, seal, last});
+}
+
+void TWriter::Finish()
+{
+    if (!m_begun)
+        throw AppError(QStringLiteral("履歴の続きが読まれていません"));
+    Engine::TableRows entries{entryColumns(), {}};
+    entries.rows.reserve(qsizetype(m_entries.size()));
+    for (TEntry& e : m_entries) {
+        e.seq = ++m_lastSeq;
+        e.hash = EntryHash(e, m_lastHash);
+        m_lastHash = e.hash;
+        entries.rows.append({e.seq, Engine::DateTimeParameter(e.when), e.who, e.what, e.kojiCode,
+                             e.gozaiName, e.kubun, e.kubunName,
+                             e.day.isValid() ? Engine::DateTimeParameter(e.day) : QVariant(), e.lno,
+                             e.before, e.after, e.seal, e.hash});
+    }
+    // The old seals of the days go first, a thousand days a statement.
+    QMap<int, QList<QDateTime>> days;
+    for (const TSealRow& s : m_seals)
+        days[s.kanriId] << s.day;
+    for (auto it = days.cbegin(); it != days.cend(); ++it) {
+        for (qsizetype from = 0; from < it.value().size(); from += 1000) {
+            const QList<QDateTime> part = it.value().mid(from, 1000);
+            Query del(QStringLiteral("delete from OndoFuin where KanriID = :A and Hiduke in ("));
+            QStringList names;
+            for (int i = 0; i < part.size(); ++i) {
+                names << QStringLiteral(":D%1").arg(i);
+                del.BindDateTime(QStringLiteral("D%1").arg(i), part.at(i));
+            }
+            del.Add(names.join(QLatin1Char(',')) + QLatin1Char(')'));
+            del.BindInt(QStringLiteral("A"), it.key());
+            del.ExecSQL();
+        }
+    }
+    Engine::TableRows seals{{QStringLiteral("KanriID"), QStringLiteral("Hiduke"),
+                             QStringLiteral("Fuin"), QStringLiteral("Rireki")},
+                            {}};
+    for (const TSealRow& s : m_seals) {
+        if (!s.seal.isEmpty())
+            seals.rows.append({s.kanriId, Engine::DateTimeParameter(s.day), s.seal,
+                               m_entries[size_t(s.entry)].seq});
+    }
+    if (!entries.rows.isEmpty())
+        Engine::InsertRows(QStringLiteral("OndoRireki"), entries);
+    if (!seals.rows.isEmpty())
+        Engine::InsertRows(QStringLiteral("OndoFuin"), seals);
+    m_entries.clear();
+    m_seals.clear();
+}
+
+void NoteRestore(const QString& backupFile)
+{
+    Transaction tx;
+    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    Query tail;
+    TWriter::PrepareTail(tail);
+    tail.Open();
+    TWriter history(OperatingSystemUser(), QString(), QString(), -1, QString());
+    history.Begin(tail);
+    history.Add(Restored, QDateTime(), 0, QString(), backupFile.section(QLatin1Char('/'), -1));
+    history.Finish();
+    tx.Commit();
+}
+
+QList<TEntry> Read(const QString& kojiCode, const QString& gozaiName, const QDateTime& from,
+                   const QDateTime& to)
+{
+    Query q(QStringLiteral("select * from OndoRireki where (KojiCode = :A"));
+    q.BindText(QStringLiteral("A"), kojiCode);
+    if (!gozaiName.isEmpty()) {
+        q.Add(QStringLiteral("and GozaiName = :B"));
+        q.BindText(QStringLiteral("B"), gozaiName);
+    }
+    if (from.isValid()) {
+        q.Add(QStringLiteral("and Hiduke >= :C"));
+        q.BindDateTime(QStringLiteral("C"), from);
+    }
+    if (to.isValid()) {
+        q.Add(QStringLiteral("and Hiduke <= :D"));
+        q.BindDateTime(QStringLiteral("D"), to);
+    }
+    // A restore changed every project's days.
+    q.Add(QStringLiteral(") or Sousa = :E order by Seq"));
+    q.BindText(QStringLiteral("E"), Restored);
+    return readEntries(q);
+}
+
+QList<TEntry> ReadDay(const QString& kojiCode, const QString& gozaiName, int kubun,
+                      const QDateTime& day)
+{
+    Query q(QStringLiteral("select * from OndoRireki where KojiCode = :A and GozaiName = :B and "
+                           "Kubun = :C and Hiduke = :D order by Seq"));
+    q.BindText(QStringLiteral("A"), kojiCode);
+    q.BindText(QStringLiteral("B"), gozaiName);
+    q.BindInt(QStringLiteral("C"), kubun);
+    q.BindDateTime(QStringLiteral("D"), day);
+    return readEntries(q);
+}
+
+QString LineOf(const TEntry& e)
+{
+    QStringList parts{e.when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")), e.who, e.what};
+    if (e.what == Restored)
+        return (parts << e.after).join(QLatin1Char(' '));
+    parts << e.gozaiName << e.kubunName << FormatDate(e.day)
+          << (e.lno > 0 ? QStringLiteral("%1 台目").arg(e.lno) : QStringLiteral("（日全体）"));
+    if (!e.before.isEmpty() || !e.after.isEmpty())
+        parts << (e.before.isEmpty() ? QStringLiteral("－") : e.before) + QStringLiteral(" → ") +
+                     (e.after.isEmpty() ? QStringLiteral("－") : e.after);
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace History
