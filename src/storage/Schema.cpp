@@ -103,6 +103,36 @@ QList<Table> declare()
          },
          {index("OndoFuin_Day", {"KanriID", "Hiduke"})},
          AddedLater},
+        // A paver's thermal scanner's day (敷均し温度分布) of a project and mix, as imported: its
+        // file's layout, the spacing of the positions across, and its scan lines.
+        {QStringLiteral("OndoBunpu"),
+         {
+             integer("ID"), text("KojiCode", 8), text("GozaiName", 64), dateTime("Hiduke"),
+             text("Keisiki", 24),  // the file's layout: RoadScan or Pave-IR
+             real("Kankaku"),      // metres between two positions across the mat
+             integer("Itisu"),     // positions across
+             integer("Gyosu"),     // scan lines
+             real("Kyori"),        // metres along the lane from the first line to the last
+             text("Fairu", 128),   // the file's name
+             dateTime("Torikomi"), // when it was imported
+         },
+         {index("OndoBunpu_Key", {"KojiCode", "GozaiName", "Hiduke"})},
+         AddedLater},
+        // Its scan lines in file order: when, where along the lane and on the earth, how fast
+        // the paver went, and the temperatures across ("152.3;151.8;;150.2", empty: missing).
+        {QStringLiteral("OndoBunpuLine"),
+         {
+             integer("BunpuID"),
+             integer("Seq"),
+             dateTime("Jikoku"),
+             real("Kyori"),
+             real("Sokudo"), // m/min, where the file gives it
+             real("Ido"),
+             real("Keido"),
+             text("Ondo", 4096),
+         },
+         {index("OndoBunpuLine_ID", {"BunpuID", "Seq"})},
+         AddedLater},
         {QStringLiteral("OndoKubun"),
          {
              integer("ID"), integer("ODR"), text("KubunName", 24), text("OndoRange", 24),

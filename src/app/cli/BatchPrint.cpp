@@ -27,13 +27,21 @@ struct TCommandEntry
 // The commands by the option that asks for each, in the order the refusal of two names them.
 std::vector<TCommandEntry> Commands(const Cli::Options& o)
 {
-    return {{o.pdf, Cli::PrintPdf},          {o.backup, Cli::WriteBackup},
-            {o.restore, Cli::RestoreBackup}, {o.importCsv, Cli::ImportCsv},
-            {o.xlsx, Cli::Export},           {o.csv, Cli::Export},
-            {o.package, Cli::WritePackage},  {o.importParadox, Cli::ImportParadox},
-            {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve},
-            {o.devices, Cli::ListDevices},   {o.revokeDevice, Cli::RevokeDevice},
-            {o.history, Cli::PrintHistory},  {o.verify, Cli::Verify}};
+    return {{o.pdf, Cli::PrintPdf},
+            {o.backup, Cli::WriteBackup},
+            {o.restore, Cli::RestoreBackup},
+            {o.importCsv, Cli::ImportCsv},
+            {o.xlsx, Cli::Export},
+            {o.csv, Cli::Export},
+            {o.package, Cli::WritePackage},
+            {o.importParadox, Cli::ImportParadox},
+            {o.copyData, Cli::CopyData},
+            {o.serve, Cli::Serve},
+            {o.devices, Cli::ListDevices},
+            {o.revokeDevice, Cli::RevokeDevice},
+            {o.history, Cli::PrintHistory},
+            {o.verify, Cli::Verify},
+            {o.importProfile, Cli::ImportProfileFile}};
 }
 
 // A line for err when the arguments do not make one command, or an empty string.

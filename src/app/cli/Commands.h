@@ -31,6 +31,8 @@ void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& o
 // --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then
 // "ペアリングコード: NNNNNN" for each code shown.
 void Serve(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --import-profile FILE --project CODE --mix NAME [--replace]: a paver's thermal profile.
+void ImportProfileFile(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --history --project CODE [--mix NAME] [--from DATE --to DATE]: the changes, a line each.
 void PrintHistory(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --verify: the readings and the history against their seals; exit 1 when something differs.

@@ -109,6 +109,11 @@ struct Options
         QStringLiteral("tls"),
         QStringLiteral("--serve を HTTPS で公開し、証明書の指紋を表示します (証明書は初回に作って"
                        "設定と一緒に保存します)")};
+    QCommandLineOption importProfile{
+        QStringLiteral("import-profile"),
+        QStringLiteral("フィニッシャの温度計測装置 (RoadScan、Pave-IR) のCSVを、その日の敷均し温度"
+                       "分布として取り込みます (--project、--mix が必要)"),
+        QStringLiteral("ファイル")};
     QCommandLineOption history{
         QStringLiteral("history"),
         QStringLiteral("工事 (--project、--mix) の温度の変更履歴 (いつ、誰が、何を) を1件1行で"
@@ -127,11 +132,12 @@ struct Options
 
     QList<QCommandLineOption> All() const
     {
-        return {help,     version,    pdf,       form,     project,       mix,     day,
-                category, perProject, low,       high,     baseFrom,      baseTo,  data,
-                backup,   restore,    importCsv, measurer, columns,       replace, xlsx,
-                csv,      package,    from,      to,       importParadox, dryRun,  copyData,
-                serve,    listen,     tls,       devices,  revokeDevice,  history, verify};
+        return {help,    version,       pdf,          form,     project,   mix,
+                day,     category,      perProject,   low,      high,      baseFrom,
+                baseTo,  data,          backup,       restore,  importCsv, measurer,
+                columns, replace,       xlsx,         csv,      package,   from,
+                to,      importParadox, dryRun,       copyData, serve,     listen,
+                tls,     devices,       revokeDevice, history,  verify,    importProfile};
     }
 };
 
