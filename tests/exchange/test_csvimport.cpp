@@ -233,8 +233,14 @@ void TestCsvImport::daysAreReadAgainFromTheFile()
     // A logger writing the file again while the dialog shows it: nothing of either is stored.
     const QString file = Write(dir, QStringLiteral("b.csv"), "2024/04/04 08:00,150\n");
     const QList<CsvDay> shown = CsvDays(ReadCsvFile(file));
-    QTest::qWait(20);
     Write(dir, QStringLiteral("b.csv"), "2024/04/04 08:00,160\n");
+    {
+        // Written again at once, the clock may not have moved: it is moved for it.
+        QFile again(file);
+        QVERIFY(again.open(QIODevice::ReadWrite));
+        QVERIFY(again.setFileTime(QDateTime::currentDateTime().addSecs(10),
+                                  QFileDevice::FileModificationTime));
+    }
     try {
         ImportCsvDays(shown, Target, false);
         QFAIL("a changed file was stored");
@@ -580,7 +586,25 @@ void TestCsvImport::secondImportOfANewDayIsRefused()
             QVERIFY(import->waitForStarted());
             imports << import;
         }
-        QTest::qWait(2500); // both started and waiting for the lock
+        // Both wait for the lock held here: on a server each shows in pg_locks as not granted;
+        // on a data file each sleeps in SQLite's busy handler, an import's one sleep.
+        const auto waiting = [&] {
+            if (server) {
+                Query locks(QStringLiteral("select count(*) as N from pg_locks where not granted"));
+                locks.Open();
+                return locks.FieldInt(QStringLiteral("N")) >= 2;
+            }
+            int asleep = 0;
+            for (const auto& import : imports) {
+                QFile call(QStringLiteral("/proc/%1/syscall").arg(import->processId()));
+                if (call.open(QIODevice::ReadOnly)) {
+                    const QByteArray number = call.readAll().split(' ').value(0).trimmed();
+                    asleep += number == "35" || number == "230"; // nanosleep, clock_nanosleep
+                }
+            }
+            return asleep == 2;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(waiting(), 20000);
     }
     QStringList errors;
     int stored = 0;
