@@ -10,6 +10,7 @@
 #include "reports/CapabilitySheet.h"
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
+#include "reports/ProfileSheet.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
 #include "reports/XbarRChart.h"
@@ -65,6 +66,8 @@ QString FormName(TPrintForm form)
         return QStringLiteral("工程能力図");
     case TPrintForm::Journey:
         return QStringLiteral("温度低下記録");
+    case TPrintForm::Profile:
+        return QStringLiteral("敷均し温度分布");
     }
     return QString();
 }
@@ -164,6 +167,16 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
         prev.BeginDocument();
         prev.Title = DocumentName(request.form, scope.kojiCode, scope.gozaiName, day, day);
         DrawJourneySheet(doc, prev);
+        prev.EndDocument();
+        return;
+    }
+    if (request.form == TPrintForm::Profile) {
+        const QDate day = record.Hiduke.date();
+        const TProfileDocument doc = LoadProfileDocument(scope.kojiCode, scope.gozaiName, day);
+        SelectedPrinter().SetOrientation(TOrientation::Landscape);
+        prev.BeginDocument();
+        prev.Title = DocumentName(request.form, scope.kojiCode, scope.gozaiName, day, day);
+        DrawProfileSheet(doc, prev);
         prev.EndDocument();
         return;
     }

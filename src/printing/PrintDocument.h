@@ -28,7 +28,8 @@ enum class TPrintForm {
     XbarChart = 2,
     Capability = 3,
     XbarRChart = 4,
-    Journey = 5 // the loads' journey through the categories, of the record's day
+    Journey = 5, // the loads' journey through the categories, of the record's day
+    Profile = 6  // the paver's thermal profile of the record's day (敷均し温度分布)
 };
 
 // What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷" and the

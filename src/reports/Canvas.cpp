@@ -125,6 +125,16 @@ void TCanvas::Polygon(const QPolygon& corners)
     Emit(std::move(op));
 }
 
+void TCanvas::Image(int x1, int y1, int x2, int y2, const QImage& image)
+{
+    TDrawOp op;
+    op.kind = TDrawOp::Kind::Image;
+    op.p1 = QPoint(x1, y1);
+    op.p2 = QPoint(x2, y2);
+    op.image = image;
+    Emit(std::move(op));
+}
+
 void TCanvas::DrawRecorded(const TRecordedPage& part, const TCanvas& after)
 {
     for (const TDrawOp& op : part.Ops())

@@ -46,6 +46,8 @@ public:
     void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
     // Outlined with the pen, filled with the brush.
     void Polygon(const QPolygon& corners);
+    // The image stretched over the rectangle, a pixel a sharp-edged cell: a colour map.
+    void Image(int x1, int y1, int x2, int y2, const QImage& image);
 
     int PenWidth() const { return m_pen.width; }
     void SetPenWidth(int width) { m_pen.width = width; }

@@ -319,6 +319,12 @@ void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float wid
     canvas.SetPenWidth(w0);
 }
 
+void PrintImage(TCanvas& canvas, float x1, float y1, float x2, float y2, const QImage& image)
+{
+    const TSheetDots dots = SheetDots(canvas.SheetOrigin());
+    canvas.Image(dots.X(x1), dots.Y(y1), dots.X(x2), dots.Y(y2), image);
+}
+
 void PrintCircle(TCanvas& canvas, float cx, float cy, float r)
 {
     const TSheetDots dots = SheetDots(canvas.SheetOrigin());

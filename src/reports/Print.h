@@ -7,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+class QImage;
 class TCanvas;
 
 // Drawing in centimetres on a page of printer dots.
@@ -76,6 +77,8 @@ void PrintBox(TCanvas& canvas, float x1, float y1, float x2, float y2, float wid
 void PrintCircle(TCanvas& canvas, float cx, float cy, float r);
 // Corners in centimetres; outlined with the pen, filled with the brush.
 void PrintPolygon(TCanvas& canvas, const std::vector<QPointF>& corners);
+// The image stretched over the box, a pixel a sharp-edged cell.
+void PrintImage(TCanvas& canvas, float x1, float y1, float x2, float y2, const QImage& image);
 // Filled half disc: 0 upper, 1 right, 2 lower, 3 left. Leaves the brush solid, the pen black.
 void PrintHalfCircle(TCanvas& canvas, int kind, float cx, float cy, float r);
 // Both measure with 2.55 cm to the inch (0.4 % more than drawn) and the horizontal resolution.

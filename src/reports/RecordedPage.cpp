@@ -146,6 +146,14 @@ public:
         case TDrawOp::Kind::Text:
             drawText(op);
             break;
+        case TDrawOp::Kind::Image: {
+            // A cell of a map is a cell: never blurred into its neighbours.
+            const bool smooth = m_painter.testRenderHint(QPainter::SmoothPixmapTransform);
+            m_painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            m_painter.drawImage(QRectF(QPointF(op.p1), QPointF(op.p2)).normalized(), op.image);
+            m_painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+            break;
+        }
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "reports/CanvasTypes.h"
 
+#include <QImage>
 #include <QPoint>
 #include <QPolygon>
 #include <QRectF>
@@ -14,14 +15,15 @@ class QPainter;
 // One drawing operation of a page, in dots of the page, with the pen, brush and font in force.
 struct TDrawOp
 {
-    enum class Kind { Line, Text, Ellipse, Pie, Polygon };
+    enum class Kind { Line, Text, Ellipse, Pie, Polygon, Image };
 
     Kind kind = Kind::Line;
     QPoint p1; // Line: start; Text: top-left of the character cell; Ellipse, Pie: rectangle corner
-    QPoint p2; // Line: end (not drawn); Ellipse, Pie: opposite corner
+    QPoint p2; // Line: end (not drawn); Ellipse, Pie, Image: opposite corner
     QPoint p3; // Pie: point on the starting radial
     QPoint p4; // Pie: point on the ending radial (counter-clockwise from p3)
     QPolygon polygon; // Polygon: its corners, outlined with the pen and filled with the brush
+    QImage image;     // Image: stretched over p1 to p2, each pixel a sharp-edged cell
     QString text;
     TPenState pen;
     TBrushState brush;

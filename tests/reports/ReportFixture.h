@@ -202,6 +202,10 @@ inline QString DumpPages(const TTestPane& pane)
                 s << "pie " << pt(op.p1) << " " << pt(op.p2) << " from " << pt(op.p3) << " to "
                   << pt(op.p4) << " " << hex(op.brush.color) << "\n";
                 break;
+            case TDrawOp::Kind::Image:
+                s << "image " << pt(op.p1) << " " << pt(op.p2) << " " << op.image.width() << "x"
+                  << op.image.height() << "\n";
+                break;
             }
         }
     }

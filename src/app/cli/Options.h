@@ -23,9 +23,9 @@ struct Options
     QCommandLineOption form{
         QStringLiteral("form"),
         QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図)、"
-                       "xbar-r (x̄-R管理図)、capability (工程能力図) または journey "
-                       "(温度低下記録、--day の日)"),
-        QStringLiteral("chart|sheet|xbar|xbar-r|capability|journey")};
+                       "xbar-r (x̄-R管理図)、capability (工程能力図)、journey "
+                       "(温度低下記録、--day の日) または profile (敷均し温度分布、--day の日)"),
+        QStringLiteral("chart|sheet|xbar|xbar-r|capability|journey|profile")};
     QCommandLineOption baseFrom{QStringLiteral("base-from"),
                                 QStringLiteral("xbar の基準期間の開始日"),
                                 QStringLiteral("年/月/日")};
