@@ -213,7 +213,7 @@ struct TStampReader
         const QDate date(year, month, day);
         if (!date.isValid())
             return false;
-        *out = QDateTime(date, clock);
+        *out = QDateTime(date, clock, Qt::UTC);
         return true;
     }
     QByteArray zone; // the last one read, as every line repeats it
@@ -549,7 +549,7 @@ bool TProfileReader::TState::ReadLine()
         if (lastClock.isValid() && clock.secsTo(lastClock) > 12 * 3600)
             day = day.addDays(1);
         lastClock = clock;
-        line.time = QDateTime(day, clock);
+        line.time = QDateTime(day, clock, Qt::UTC);
     }
     if (ReadNumber(fields[columns.distance], &line.distance) != Value::Number)
         RefuseField(columns.distance, fields[columns.distance]);

@@ -21,8 +21,10 @@ struct TProfileHead
 
 struct TProfileLine
 {
-    int line = 0;                    // in the file, from 1
-    QDateTime time;                  // local time of the site, no zone
+    int line = 0; // in the file, from 1
+    // The site's clock as the file writes it. Its spec is UTC only so that no time zone is
+    // looked up for each of a day's 10⁵ lines: compare it with clocks made the same way.
+    QDateTime time;
     double distance = 0;             // metres along the lane
     double speed = 0;                // NaN where the format has none
     double latitude = 0;             // NaN where the file leaves it empty
