@@ -174,6 +174,12 @@ void TfJourney::fill()
                              QStringLiteral("\n推定です。測った温度ではありません。"));
             left->setForeground(Qt::darkBlue);
             Grid->setItem(i, leftColumn, left);
+        } else if (load.untold) {
+            QTableWidgetItem* left = cell(QStringLiteral("台数不足"));
+            left->setToolTip(
+                QStringLiteral("まだ台数が少なく、締固めまでの時間を 30 分の幅で推定できません。"));
+            left->setForeground(Qt::gray);
+            Grid->setItem(i, leftColumn, left);
         }
         if (load.Marked()) {
             QTableWidgetItem* mark = cell(QStringLiteral("※"), false);
