@@ -80,6 +80,7 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     setObjectName(QStringLiteral("fEditOndoData"));
     setWindowTitle(Title);
     setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
+    m_scale = WindowScale(font());
 
     buildMenus();
     auto* central = new QWidget(this);
@@ -94,16 +95,16 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     m_version = new QLabel(this);
     m_version->setObjectName(QStringLiteral("StatusBar1Panel0"));
     m_version->setAlignment(Qt::AlignCenter);
-    m_version->setFixedWidth(100);
+    m_version->setFixedWidth(px(100));
     auto* second = new QLabel(this);
     second->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    second->setFixedWidth(50);
+    second->setFixedWidth(px(50));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_version);
     statusBar()->addWidget(second);
 
-    resize(760, 698);
+    resize(px(760), px(698));
     connectEntry();
     connectControls();
     // An error here is shown; the window still opens.
@@ -492,7 +493,7 @@ void TfEditOndoData::PlaceOnScreen(const QRect& screen)
     if (!saved.isEmpty() && restoreGeometry(saved))
         return;
     // As tall as the screen allows, so that a day's readings show without scrolling.
-    const QSize size(qMin(860, screen.width()), qMax(600, screen.height() - 40));
+    const QSize size(qMin(px(860), screen.width()), qMax(600, screen.height() - 40));
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
 }
 

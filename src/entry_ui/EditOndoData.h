@@ -74,6 +74,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A size the form was drawn with at 9 pt, at the windows' text size.
+    int px(int at9) const;
     void buildMenus();
     QWidget* buildHeader();
     QWidget* buildSpec();
@@ -125,6 +127,7 @@ private:
     QLabel* m_version = nullptr;
     QAction* m_restoreItem = nullptr;
 
+    double m_scale = 1;
     bool m_updating = false; // boxes being filled from the session are no edits
     bool m_shownOnce = false;
 };

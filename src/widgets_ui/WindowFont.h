@@ -8,4 +8,11 @@
 // sort, once for every size and weight, before it tries the substitute; naming the substitute
 // spares that work at every window's first show. Nothing is looked up here, so the font can be
 // made before the font database is read.
+// The size is the desktop's (the application's font, which the platform theme gives before the
+// program sets its own) when that is larger: a desktop set to 11 pt reads the windows at 11 pt.
+// A size of 0 or less is left to the widget's parent.
 QFont WindowFont(const QString& face, int points);
+
+// How much larger than the forms' 9 pt the windows' text is (1 when not): the sizes the forms
+// were drawn with grow alike.
+double WindowScale(const QFont& font);
