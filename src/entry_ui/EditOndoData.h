@@ -70,7 +70,9 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Unregistered changes are asked about first.
+    // The first paint brings back the project, mix and category the window was closed on.
+    void paintEvent(QPaintEvent* event) override;
+    // Unregistered changes are asked about first; the window's place and choices are kept.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -97,6 +99,9 @@ private:
     void stepArrow();
     void registerDay();
     void refill(QComboBox* box, const QStringList& items);
+    // What no longer exists is left out.
+    void restoreChoices();
+    void keepChoices();
 
     TDayEntry& m_entry;
     DialogRef<TfListView> m_listView;
@@ -130,4 +135,7 @@ private:
     double m_scale = 1;
     bool m_updating = false; // boxes being filled from the session are no edits
     bool m_shownOnce = false;
+    bool m_restoreAsked = false;
+    // Until then an empty header is not the user's choice: the choices stored stay.
+    bool m_choicesRestored = false;
 };
