@@ -85,7 +85,6 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     setObjectName(QStringLiteral("fEditOndoData"));
     setWindowTitle(Title);
     setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
-    m_scale = WindowScale(font());
 
     buildMenus();
     auto* central = new QWidget(this);

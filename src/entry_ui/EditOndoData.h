@@ -132,7 +132,6 @@ private:
     QLabel* m_version = nullptr;
     QAction* m_restoreItem = nullptr;
 
-    double m_scale = 1;
     bool m_updating = false; // boxes being filled from the session are no edits
     bool m_shownOnce = false;
     bool m_restoreAsked = false;

@@ -21,7 +21,6 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <climits>
-#include <cmath>
 
 // The window's controls, laid out as the form was designed; each keeps its designer name.
 
@@ -97,7 +96,7 @@ protected:
 
 int TfEditOndoData::px(int at9) const
 {
-    return int(std::lround(at9 * m_scale));
+    return WindowPixels(font(), at9);
 }
 
 void TfEditOndoData::buildMenus()

@@ -62,7 +62,7 @@ TfJourney::TfJourney(QWidget* parent) : QDialog(parent)
     Grid->setAccessibleName(QStringLiteral("運搬車ごとの温度低下"));
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->verticalHeader()->setDefaultSectionSize(20);
+    Grid->verticalHeader()->setDefaultSectionSize(WindowPixels(font(), 20));
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     LabelFit = new QLabel(this);

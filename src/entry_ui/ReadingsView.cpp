@@ -11,7 +11,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
-#include <cmath>
 
 TReadingsModel::TReadingsModel(TDayEntry& entry, QObject* parent)
     : QAbstractTableModel(parent), m_entry(entry), m_rows(entry.RowCount())
@@ -180,8 +179,7 @@ TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(par
     setFont(WindowFont(QStringLiteral("Tahoma"), 9));
     // Drawn for 9 pt: a larger desktop font makes rows and columns larger alike, so that a
     // taller window shows more rows and no caption is cut.
-    const double scale = WindowScale(font());
-    const auto px = [scale](int at9) { return int(std::lround(at9 * scale)); };
+    const auto px = [this](int at9) { return WindowPixels(font(), at9); };
     QFont bold = font();
     bold.setBold(true);
     horizontalHeader()->setFont(bold);

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <cmath>
 
 QFont WindowFont(const QString& face, int points)
 {
@@ -16,7 +17,7 @@ QFont WindowFont(const QString& face, int points)
     return font;
 }
 
-double WindowScale(const QFont& font)
+int WindowPixels(const QFont& font, int at9)
 {
-    return std::max(1.0, font.pointSizeF() / 9.0);
+    return int(std::lround(at9 * std::max(1.0, font.pointSizeF() / 9.0)));
 }

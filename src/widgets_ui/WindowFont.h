@@ -13,6 +13,5 @@
 // A size of 0 or less is left to the widget's parent.
 QFont WindowFont(const QString& face, int points);
 
-// How much larger than the forms' 9 pt the windows' text is (1 when not): the sizes the forms
-// were drawn with grow alike.
-double WindowScale(const QFont& font);
+// A size the forms were drawn with for 9 pt text, grown alike when the font is larger.
+int WindowPixels(const QFont& font, int at9);
