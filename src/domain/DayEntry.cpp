@@ -39,7 +39,7 @@ QString typedDay(const TDayHeader& h)
 } // namespace
 
 TDayEntry::TDayEntry(QObject* parent)
-    : QObject(parent), m_rows(MaxRows), m_outside(MaxRows + 1, false)
+    : QObject(parent), m_rows(MaxRows), m_outside(MaxRows + 1, false), m_unchangedRows(MaxRows)
 {
 }
 
@@ -342,12 +342,21 @@ void TDayEntry::clearRows()
 
 void TDayEntry::edited()
 {
-    if (!m_showing)
+    // Once changed, the day stays changed until shown or registered again, even typed back.
+    const TDayHeader& a = m_header;
+    const TDayHeader& b = m_unchangedHeader;
+    if (!m_showing && !m_modified &&
+        (a.simei != b.simei || a.specValue != b.specValue || a.weather != b.weather ||
+         a.airTemperature != b.airTemperature || a.remark != b.remark || m_rows != m_unchangedRows))
         setModified(true);
 }
 
 void TDayEntry::setModified(bool modified)
 {
+    if (!modified) {
+        m_unchangedHeader = m_header;
+        m_unchangedRows = m_rows;
+    }
     if (m_modified == modified)
         return;
     m_modified = modified;

@@ -255,6 +255,8 @@ private:
     void fillRecord(TOndoKanri& record, const TRecordLookups& lookups) const;
     QString shownRecordName() const;
     bool confirm(const QString& question, bool yesByDefault = false) const;
+    // A change of what setModified(false) last saw marks the day; the same value set again does
+    // not (a box filled from the day, an input method's empty event, a measurer chosen again).
     void edited();
     void setModified(bool modified);
     // After a change of the readings made from `before`: one step to undo.
@@ -281,6 +283,9 @@ private:
     bool m_showing = false;
     bool m_modified = false;
     bool m_simulated = false;
+    // The day as shown or registered, where nothing is typed yet.
+    TDayHeader m_unchangedHeader;
+    QVector<TEntryRow> m_unchangedRows;
     int m_rowCount = ShownRows;
     QUndoStack m_undo;
 };

@@ -394,10 +394,18 @@ TJourney ReadJourney(const QString& kojiCode, const QString& gozaiName, const QD
         j.day.day = day;
         return j;
     }
+    const double limit = j.day.compactionLimit;
     for (TLoad& load : j.day.loads) {
         const int last = load.LastStage();
-        if (last >= 0 && last < j.day.compactionStage)
-            load.left = j.fit.MinutesTo(load.at[last]->temp, j.day.compactionLimit, j.day.air);
+        if (last < 0 || last >= j.day.compactionStage || load.at[last]->temp <= limit ||
+            limit <= j.day.air)
+            continue;
+        const std::optional<TMinutesLeft> left =
+            j.fit.MinutesTo(load.at[last]->temp, limit, j.day.air);
+        if (left && left->Tells())
+            load.left = left;
+        else
+            load.untold = true;
     }
     return j;
 }
@@ -418,7 +426,13 @@ QString MinutesLeftText(const QString& kojiCode, const QString& gozaiName, const
     for (const TLoad& load : j.day.loads)
         if (load.at[stage] && truckKey(load.at[stage]->truck) == truckKey(truck))
             found = &load;
-    if (!found || !found->left || found->LastStage() != stage)
+    if (!found || found->LastStage() != stage)
+        return QString();
+    if (found->untold)
+        return QStringLiteral("%1 ℃ までの時間は、まだ台数が少なく推定できません（%2 台）")
+            .arg(FormatGeneral(j.day.compactionLimit))
+            .arg(j.fit.loads);
+    if (!found->left)
         return QString();
     return found->left->Text(j.day.compactionLimit) +
            QStringLiteral("、%1 台から推定").arg(j.fit.loads);

@@ -47,6 +47,9 @@ struct TMinutesLeft
     int shortest = 0;
     int longest = 0;
     QString Text(double limit) const; // "110 ℃ まで あと約 25 分（20〜31 分）"
+    // A wider range ("49〜695 分") tells the paver nothing to act on: it is not shown.
+    static constexpr int WidestRange = 30;
+    bool Tells() const { return longest - shortest <= WidestRange; }
 };
 
 struct TLoad
@@ -54,8 +57,9 @@ struct TLoad
     QString name; // the truck, "No.7" for a load known by its number, or empty
     QList<std::optional<TStageReading>> at; // one per stage
     QList<TLoadStep> steps;
-    bool belowLast = false; // its last reading is below that stage's specified value
-    std::optional<TMinutesLeft> left;
+    bool belowLast = false;           // its last reading is below that stage's specified value
+    std::optional<TMinutesLeft> left; // only a range that Tells()
+    bool untold = false; // on its way to compaction, but the loads so far give no such range
 
     bool Marked() const;
     // Index of the last stage it was measured at, or -1.
@@ -132,7 +136,8 @@ TJourney ReadJourney(const QString& kojiCode, const QString& gozaiName, const QD
 
 // For the load of that truck last measured in the category on the day: the minutes left to the
 // compaction limit, as the site page shows them after an arrival or laying temperature
-// ("110 ℃ まで あと約 25 分（20〜31 分）、32 台から推定"); empty when there is no estimate.
+// ("110 ℃ まで あと約 25 分（20〜31 分）、32 台から推定"), or that the loads are too few to tell;
+// empty when the load needs no estimate.
 QString MinutesLeftText(const QString& kojiCode, const QString& gozaiName, const QDate& day,
                         int kubunId, const QString& truck);
 

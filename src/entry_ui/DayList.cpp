@@ -80,12 +80,14 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("登録済みの試験日"));
     setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     setModal(false);
+    // Drawn for 9 pt; a larger desktop font widens the fields and the rows alike.
+    const auto px = [this](int at9) { return WindowPixels(font(), at9); };
 
-    auto makeEdit = [this](const char* name, const QString& spoken, int width) {
+    auto makeEdit = [this, px](const char* name, const QString& spoken, int width) {
         auto* e = new QLineEdit(this);
         e->setObjectName(QLatin1String(name));
         e->setAccessibleName(spoken);
-        e->setFixedWidth(width);
+        e->setFixedWidth(px(width));
         return e;
     };
     EditKoji = makeEdit("EditKoji", QStringLiteral("工事コード"), 80);
@@ -128,7 +130,7 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
          QStringLiteral("最低"), QStringLiteral("平均"), QStringLiteral("規格外"),
          QStringLiteral("測定者"), QStringLiteral("天候"), QStringLiteral("模擬値")});
     Grid->verticalHeader()->hide();
-    Grid->verticalHeader()->setDefaultSectionSize(20);
+    Grid->verticalHeader()->setDefaultSectionSize(px(20));
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid->setSelectionMode(QAbstractItemView::SingleSelection);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -157,7 +159,7 @@ TfDayList::TfDayList(QWidget* parent) : QDialog(parent)
     bottom->addWidget(LabelCount, 1);
     bottom->addWidget(buttons);
     layout->addLayout(bottom);
-    resize(900, 480);
+    resize(px(900), px(480));
 
     connect(ButtonSearch, &QPushButton::clicked, this,
             [this] { RunGuarded(this, [this] { Search(); }); });

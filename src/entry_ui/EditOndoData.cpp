@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/RegistryUtility.h"
 #include "core/Utility.h"
+#include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/ReadingsView.h"
 #include "registers_ui/Calendar.h"
@@ -30,6 +31,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
+#include <QTimer>
 #include <QUndoStack>
 #include <QVBoxLayout>
 #include <climits>
@@ -42,6 +44,9 @@ const QStringList ArrowCaptions{QStringLiteral("→"), QStringLiteral("↓"), QS
 const QString DirectionKey = QStringLiteral("EnterDirection");
 const QString GeometryKey = QStringLiteral("MainWindowGeometry");
 const QString DecimalsKey = QStringLiteral("OndoAvgKetasu");
+const QString KojiKey = QStringLiteral("LastKojiCode");
+const QString GozaiKey = QStringLiteral("LastGozaiName");
+const QString KubunKey = QStringLiteral("LastKubunName");
 
 const QString Title = QStringLiteral("温度管理");
 
@@ -94,16 +99,16 @@ TfEditOndoData::TfEditOndoData(TDayEntry& entry, DialogRef<TfListView> listView,
     m_version = new QLabel(this);
     m_version->setObjectName(QStringLiteral("StatusBar1Panel0"));
     m_version->setAlignment(Qt::AlignCenter);
-    m_version->setFixedWidth(100);
+    m_version->setFixedWidth(px(100));
     auto* second = new QLabel(this);
     second->setObjectName(QStringLiteral("StatusBar1Panel1"));
-    second->setFixedWidth(50);
+    second->setFixedWidth(px(50));
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_version);
     statusBar()->addWidget(second);
 
-    resize(760, 698);
+    resize(px(760), px(698));
     connectEntry();
     connectControls();
     // An error here is shown; the window still opens.
@@ -390,8 +395,63 @@ void TfEditOndoData::closeEvent(QCloseEvent* event)
     }
     RunGuarded(this, [this] {
         WriteSetting(GeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+        keepChoices();
     });
     event->accept();
+}
+
+void TfEditOndoData::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (m_restoreAsked)
+        return;
+    m_restoreAsked = true;
+    // The window shows at once; the day it was left on follows, a few statements later.
+    QTimer::singleShot(0, this, &TfEditOndoData::restoreChoices);
+}
+
+void TfEditOndoData::keepChoices()
+{
+    const TDayHeader& h = m_entry.Header();
+    const bool chosen =
+        !h.kojiCode.trimmed().isEmpty() || !h.gozaiName.isEmpty() || !h.kubunName.isEmpty();
+    if (!m_choicesRestored && !chosen)
+        return;
+    WriteSetting(KojiKey, h.kojiCode.trimmed());
+    WriteSetting(GozaiKey, h.gozaiName);
+    WriteSetting(KubunKey, h.kubunName);
+}
+
+void TfEditOndoData::restoreChoices()
+{
+    const TDayHeader& h = m_entry.Header();
+    // Only onto the empty day the window starts with, never over what was typed since.
+    if (m_entry.IsModified() || !h.kojiCode.isEmpty() || !h.gozaiName.isEmpty() ||
+        !h.kubunName.isEmpty()) {
+        m_choicesRestored = true;
+        return;
+    }
+    try {
+        const QString code = ReadSetting(KojiKey);
+        const QString mix = ReadSetting(GozaiKey);
+        const QString kubun = ReadSetting(KubunKey);
+        if (!code.isEmpty() && TKoji::Exists(code))
+            m_entry.TakeProject(code);
+        if (!mix.isEmpty()) {
+            QStringList mixes;
+            TGozai().GetList(mixes);
+            if (mixes.contains(mix) || HasRecordHeaders(h.kojiCode, mix))
+                m_entry.TakeGozai(mix);
+        }
+        if (!kubun.isEmpty() && m_entry.KubunNames().contains(kubun)) {
+            m_entry.SetKubunName(kubun);
+            m_entry.ChooseKubun();
+        }
+    } catch (const std::exception&) {
+        // Data out of reach was told at the start; what is stored waits for the next start.
+        return;
+    }
+    m_choicesRestored = true;
 }
 
 void TfEditOndoData::stepArrow()
@@ -492,7 +552,7 @@ void TfEditOndoData::PlaceOnScreen(const QRect& screen)
     if (!saved.isEmpty() && restoreGeometry(saved))
         return;
     // As tall as the screen allows, so that a day's readings show without scrolling.
-    const QSize size(qMin(860, screen.width()), qMax(600, screen.height() - 40));
+    const QSize size(qMin(px(860), screen.width()), qMax(600, screen.height() - 40));
     setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
 }
 

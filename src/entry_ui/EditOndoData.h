@@ -70,10 +70,14 @@ Q_SIGNALS:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    // Unregistered changes are asked about first.
+    // The first paint brings back the project, mix and category the window was closed on.
+    void paintEvent(QPaintEvent* event) override;
+    // Unregistered changes are asked about first; the window's place and choices are kept.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A size the form was drawn with at 9 pt, at the windows' text size.
+    int px(int at9) const;
     void buildMenus();
     QWidget* buildHeader();
     QWidget* buildSpec();
@@ -95,6 +99,9 @@ private:
     void stepArrow();
     void registerDay();
     void refill(QComboBox* box, const QStringList& items);
+    // What no longer exists is left out.
+    void restoreChoices();
+    void keepChoices();
 
     TDayEntry& m_entry;
     DialogRef<TfListView> m_listView;
@@ -127,4 +134,7 @@ private:
 
     bool m_updating = false; // boxes being filled from the session are no edits
     bool m_shownOnce = false;
+    bool m_restoreAsked = false;
+    // Until then an empty header is not the user's choice: the choices stored stay.
+    bool m_choicesRestored = false;
 };

@@ -3,6 +3,7 @@
 #include "entry_ui/EditOndoData.h"
 #include "entry_ui/ReadingsView.h"
 #include "widgets_ui/ErrorGuard.h"
+#include "widgets_ui/WindowFont.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -24,8 +25,6 @@
 // The window's controls, laid out as the form was designed; each keeps its designer name.
 
 namespace {
-
-constexpr int HeaderButtonWidth = 84;
 
 void paintAqua(QWidget* w)
 {
@@ -94,6 +93,11 @@ protected:
 };
 
 } // namespace
+
+int TfEditOndoData::px(int at9) const
+{
+    return WindowPixels(font(), at9);
+}
 
 void TfEditOndoData::buildMenus()
 {
@@ -212,19 +216,19 @@ QWidget* TfEditOndoData::buildHeader()
     grid->setHorizontalSpacing(4);
     grid->setVerticalSpacing(3);
     auto place = [&](int row, int column, QWidget* first, QLayout* rest) {
-        first->setFixedWidth(HeaderButtonWidth);
+        first->setFixedWidth(px(84));
         grid->addWidget(first, row, column);
         grid->addLayout(rest, row, column + 1);
     };
 
     QPushButton* projectButton = makeButton(panel, "Button1", QStringLiteral("工事名"));
     m_kojiCode = makeEdit(panel, "Edit2", QStringLiteral("工事コード"));
-    m_kojiCode->setFixedWidth(70);
+    m_kojiCode->setFixedWidth(px(70));
     m_kojiCode->setPlaceholderText(QStringLiteral("コード"));
     m_kojiCode->setToolTip(QStringLiteral("工事コードを入れて Tab で工事名が入ります"));
     paintAqua(m_kojiCode);
     m_kojiName = makeCombo(panel, "ComboBox1", QStringLiteral("工事名"));
-    m_kojiName->setMinimumWidth(220);
+    m_kojiName->setMinimumWidth(px(220));
     auto* projectRow = new QHBoxLayout;
     projectRow->addWidget(m_kojiCode);
     projectRow->addWidget(m_kojiName, 1);
@@ -247,7 +251,7 @@ QWidget* TfEditOndoData::buildHeader()
 
     QPushButton* dayButton = makeButton(panel, "Button3", QStringLiteral("試験日"));
     m_day = makeCombo(panel, "ComboBox3", QStringLiteral("試験日"));
-    m_day->setFixedWidth(120);
+    m_day->setFixedWidth(px(120));
     m_day->setToolTip(QStringLiteral("日付を入れて Enter でその日を表示します"));
     paintAqua(m_day);
     auto* dayRow = new QHBoxLayout;
@@ -257,7 +261,7 @@ QWidget* TfEditOndoData::buildHeader()
 
     QPushButton* kubunButton = makeButton(panel, "Button4", QStringLiteral("区分名"));
     m_kubun = makeCombo(panel, "ComboBox4", QStringLiteral("区分名"));
-    m_kubun->setMinimumWidth(150);
+    m_kubun->setMinimumWidth(px(150));
     paintAqua(m_kubun);
     auto* kubunRow = new QHBoxLayout;
     kubunRow->addWidget(m_kubun, 1);
@@ -265,7 +269,7 @@ QWidget* TfEditOndoData::buildHeader()
 
     QPushButton* simeiButton = makeButton(panel, "Button9", QStringLiteral("測定者"));
     m_simei = makeCombo(panel, "ComboBox5", QStringLiteral("測定者"));
-    m_simei->setMinimumWidth(120);
+    m_simei->setMinimumWidth(px(120));
     auto* simeiRow = new QHBoxLayout;
     simeiRow->addWidget(m_simei, 1);
     place(2, 2, simeiButton, simeiRow);
@@ -308,7 +312,7 @@ QWidget* TfEditOndoData::buildSpec()
     intervalLabel->setEnabled(false);
     m_interval = makeEdit(panel, "Edit8", QStringLiteral("計測"));
     m_interval->setEnabled(false);
-    m_interval->setFixedWidth(60);
+    m_interval->setFixedWidth(px(60));
     m_interval->setToolTip(
         QStringLiteral("温度区分の計測（何ごとに測るか）。表の1列目の見出しになります"));
 
@@ -318,11 +322,11 @@ QWidget* TfEditOndoData::buildSpec()
     m_weather->addItems({QStringLiteral("晴"), QStringLiteral("曇"), QStringLiteral("雨"),
                          QStringLiteral("小雨"), QStringLiteral("雪")});
     m_weather->setCurrentIndex(-1);
-    m_weather->setFixedWidth(80);
+    m_weather->setFixedWidth(px(80));
     weatherLabel->setBuddy(m_weather);
     auto* airLabel = new QLabel(QStringLiteral("気温"), panel);
     m_airTemperature = makeEdit(panel, "EditKion", QStringLiteral("気温"));
-    m_airTemperature->setFixedWidth(50);
+    m_airTemperature->setFixedWidth(px(50));
     m_airTemperature->setAttribute(Qt::WA_InputMethodEnabled, false);
     airLabel->setBuddy(m_airTemperature);
 
@@ -383,9 +387,10 @@ QWidget* TfEditOndoData::buildMiddle()
     m_statistics->setFont(m_readings->font());
     m_statistics->horizontalHeader()->hide();
     m_statistics->verticalHeader()->hide();
-    m_statistics->verticalHeader()->setDefaultSectionSize(21);
+    const int statRow = px(21), statColumn = px(85);
+    m_statistics->verticalHeader()->setDefaultSectionSize(statRow);
     m_statistics->verticalHeader()->setMinimumSectionSize(16);
-    m_statistics->horizontalHeader()->setDefaultSectionSize(85);
+    m_statistics->horizontalHeader()->setDefaultSectionSize(statColumn);
     m_statistics->setTabKeyNavigation(false);
     m_statistics->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_statistics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -394,8 +399,8 @@ QWidget* TfEditOndoData::buildMiddle()
     m_statistics->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_statistics->setColumnCount(2);
     m_statistics->setRowCount(4);
-    m_statistics->setFixedSize(2 * 85 + 2 * m_statistics->frameWidth(),
-                               4 * 21 + 2 * m_statistics->frameWidth());
+    m_statistics->setFixedSize(2 * statColumn + 2 * m_statistics->frameWidth(),
+                               4 * statRow + 2 * m_statistics->frameWidth());
     for (int r = 0; r < 4; ++r) {
         auto* label = new QTableWidgetItem;
         label->setFlags(Qt::ItemIsEnabled);
@@ -420,7 +425,7 @@ QWidget* TfEditOndoData::buildMiddle()
         QStringLiteral("画面と帳票の平均値の小数桁。登録する値は変わりません"));
     m_avgDecimals->setRange(0, 3);
     m_avgDecimals->setValue(1);
-    m_avgDecimals->setFixedWidth(60);
+    m_avgDecimals->setFixedWidth(px(60));
     avgLabel->setBuddy(m_avgDecimals);
     decimalsRow->addWidget(avgLabel);
     decimalsRow->addWidget(m_avgDecimals);
@@ -429,7 +434,7 @@ QWidget* TfEditOndoData::buildMiddle()
 
     auto* countRow = new QHBoxLayout;
     m_rowCount = makeEdit(panel, "Edit7", QStringLiteral("台数"));
-    m_rowCount->setFixedWidth(60);
+    m_rowCount->setFixedWidth(px(60));
     m_rowCount->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_rowCount->setToolTip(QStringLiteral("台数を入れて「台数セット」で行に番号を付けます"));
     QPushButton* numberRows = makeButton(panel, "Button10", QStringLiteral("台数セット"));
@@ -448,7 +453,7 @@ QWidget* TfEditOndoData::buildMiddle()
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setAccessibleName(QStringLiteral("記事"));
     m_memo->setPlaceholderText(QStringLiteral("この日の記事（全角16文字まで）"));
-    m_memo->setMinimumSize(161, 60);
+    m_memo->setMinimumSize(px(161), px(60));
     m_memo->setTabChangesFocus(true);
     remarkLabel->setBuddy(m_memo);
     right->addWidget(remarkLabel);
@@ -472,7 +477,7 @@ QWidget* TfEditOndoData::buildCommands(QWidget* parent)
     m_arrow = makeButton(panel, "Button6", QStringLiteral("↓"));
     m_arrow->setAccessibleName(QStringLiteral("Enter で移動する向き"));
     m_arrow->setToolTip(QStringLiteral("Enter で次に移るセルの向き（押すたびに → ↓ ← ↑）"));
-    m_arrow->setFixedWidth(40);
+    m_arrow->setFixedWidth(px(40));
     QPushButton* simulate = makeButton(panel, "Button7", QStringLiteral("シミュレーション"));
     simulate->setToolTip(QStringLiteral(
         "温度区分の温度範囲から試しの値を入れます。登録すると模擬値として記録されます"));

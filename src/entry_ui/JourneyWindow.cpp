@@ -62,7 +62,7 @@ TfJourney::TfJourney(QWidget* parent) : QDialog(parent)
     Grid->setAccessibleName(QStringLiteral("運搬車ごとの温度低下"));
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Grid->verticalHeader()->setDefaultSectionSize(20);
+    Grid->verticalHeader()->setDefaultSectionSize(WindowPixels(font(), 20));
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     LabelFit = new QLabel(this);
@@ -173,6 +173,12 @@ void TfJourney::fill()
             left->setToolTip(load.left->Text(day.compactionLimit) +
                              QStringLiteral("\n推定です。測った温度ではありません。"));
             left->setForeground(Qt::darkBlue);
+            Grid->setItem(i, leftColumn, left);
+        } else if (load.untold) {
+            QTableWidgetItem* left = cell(QStringLiteral("台数不足"));
+            left->setToolTip(
+                QStringLiteral("まだ台数が少なく、締固めまでの時間を 30 分の幅で推定できません。"));
+            left->setForeground(Qt::gray);
             Grid->setItem(i, leftColumn, left);
         }
         if (load.Marked()) {

@@ -177,14 +177,17 @@ private:
 TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(parent), m_entry(entry)
 {
     setFont(WindowFont(QStringLiteral("Tahoma"), 9));
+    // Drawn for 9 pt: a larger desktop font makes rows and columns larger alike, so that a
+    // taller window shows more rows and no caption is cut.
+    const auto px = [this](int at9) { return WindowPixels(font(), at9); };
     QFont bold = font();
     bold.setBold(true);
     horizontalHeader()->setFont(bold);
     // Set up before the rows arrive: a visible header measures the text of every section.
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(20);
+    verticalHeader()->setDefaultSectionSize(px(20));
     verticalHeader()->setMinimumSectionSize(16);
-    horizontalHeader()->setDefaultSectionSize(72);
+    horizontalHeader()->setDefaultSectionSize(px(72));
     setTabKeyNavigation(true); // Tab walks the cells; after the last it leaves the grid
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                     QAbstractItemView::AnyKeyPressed);
@@ -195,7 +198,7 @@ TReadingsView::TReadingsView(TDayEntry& entry, QWidget* parent) : QTableView(par
     setModel(new TReadingsModel(entry, this));
     const int widths[TDayEntry::ColumnCount] = {44, 56, 50, 56, 80};
     for (int c = 0; c < TDayEntry::ColumnCount; ++c)
-        setColumnWidth(c, widths[c]);
+        setColumnWidth(c, px(widths[c]));
     // The remark takes what the window's width leaves.
     horizontalHeader()->setStretchLastSection(true);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, viewport(),

@@ -194,6 +194,93 @@ private Q_SLOTS:
         QCOMPARE(stored(1, QStringLiteral("2024/03/10")).first(), QStringLiteral("1 1 152.4"));
     }
 
+    // Nothing typed, nothing asked: a registered day opened and left for another day, category,
+    // stored day or record asks no question, whatever set its boxes to what they show (the
+    // window filling them, an input method's empty event, the measurer chosen again). What was
+    // typed is asked about, even typed back as it was.
+    void openedDaysAskNothingUntilTyped()
+    {
+        Fixture f;
+        for (const char* day : {"2024/07/01", "2024/07/02"}) {
+            f.header(QStringLiteral("K001"), Mix13, Kubun0, QLatin1String(day));
+            f.entry.SetSimei(QStringLiteral("山田"));
+            f.entry.SetSpecValue(QStringLiteral("150-160"));
+            f.entry.SetWeather(QStringLiteral("曇"));
+            f.entry.SetAirTemperature(QStringLiteral("12"));
+            f.entry.SetRemark(QStringLiteral("午前"));
+            const bool second = QLatin1String(day).endsWith(QLatin1String("02"));
+            f.type({second ? QStringLiteral("155") : QStringLiteral("151"), QStringLiteral("153")});
+            f.entry.SetCell(1, TDayEntry::RemarkColumn, QStringLiteral("1台目"));
+            QVERIFY(f.entry.Register());
+        }
+        const QDateTime first = ParseDate(QStringLiteral("2024/07/01"));
+        const auto open = [&] {
+            f.entry.New();
+            f.entry.OpenDay(QStringLiteral("K001"), Mix13, Kubun0, first);
+            QCOMPARE(f.entry.Cell(1, 1), QStringLiteral("151"));
+        };
+        const auto setAsShown = [&] {
+            const TDayHeader h = f.entry.Header();
+            f.entry.SetSimei(h.simei);
+            f.entry.TakeSimei(h.simei);
+            f.entry.SetSpecValue(h.specValue);
+            f.entry.SetWeather(h.weather);
+            f.entry.SetAirTemperature(h.airTemperature);
+            f.entry.SetRemark(h.remark);
+            f.entry.SetCell(1, TDayEntry::RemarkColumn, f.entry.Cell(1, TDayEntry::RemarkColumn));
+        };
+        const QList<std::pair<const char*, std::function<void()>>> ways{
+            {"day",
+             [&] {
+                 f.entry.SetDayText(QStringLiteral("2024/07/02"));
+                 f.entry.ChooseDay();
+             }},
+            {"category",
+             [&] {
+                 f.entry.SetKubunName(Kubun1);
+                 f.entry.ChooseKubun();
+             }},
+            {"stored day",
+             [&] {
+                 f.entry.OpenDay(QStringLiteral("K001"), Mix13, Kubun0,
+                                 ParseDate(QStringLiteral("2024/07/02")));
+             }},
+            {"record", [&] { f.entry.OpenRecord(1); }},
+            {"new", [&] { f.entry.New(); }},
+        };
+        for (const auto& [name, way] : ways) {
+            open();
+            setAsShown();
+            QVERIFY2(!f.entry.IsModified(), name);
+            f.asked.clear();
+            way();
+            QVERIFY2(f.asked.isEmpty(), qPrintable(f.asked.join(QLatin1Char('\n'))));
+            QVERIFY2(f.entry.Cell(1, 1) != QStringLiteral("151") || QLatin1String(name) == "record",
+                     name); // the other day shows
+        }
+
+        const QList<std::pair<const char*, std::function<void()>>> typings{
+            {"remark typed back",
+             [&] {
+                 f.entry.SetRemark(QStringLiteral("午後"));
+                 f.entry.SetRemark(QStringLiteral("午前"));
+             }},
+            {"another measurer", [&] { f.entry.TakeSimei(QStringLiteral("安藤")); }},
+            {"a cell", [&] { f.entry.SetCell(2, 1, QStringLiteral("154")); }},
+        };
+        for (const auto& [name, typing] : typings) {
+            open();
+            typing();
+            QVERIFY2(f.entry.IsModified(), name);
+            f.asked.clear();
+            f.unsaved = {TUnsavedAnswer::Discard};
+            f.entry.SetDayText(QStringLiteral("2024/07/02"));
+            f.entry.ChooseDay();
+            QCOMPARE(f.asked, QStringList{QStringLiteral("変更を登録しますか？")});
+        }
+        QCOMPARE(stored(1, QStringLiteral("2024/07/01")), (QStringList{"1 1 151", "2 2 153"}));
+    }
+
     // Choosing a category or a mix loads the stored header; a category without one empties
     // only the readings.
     void choosingLoadsStoredHeaders()

@@ -305,6 +305,7 @@ function record(event) {
 function openEdit(r) {
   editing = r;
   $('edit').hidden = false;
+  keepReading();
   $('edit-title').textContent = (r.lno ? r.lno + '台目' : '未送信の記録') + 'の修正';
   say($('edit-message'), '');
   $('edit-temp').value = r.ondo;
@@ -315,7 +316,28 @@ function openEdit(r) {
 
 function closeEdit() {
   editing = null;
+  keepReading();
   $('edit').hidden = true;
+}
+
+function askRemove() {
+  const r = editing;
+  if (!r) return;
+  $('edit-ask-text').textContent = (r.lno ? r.lno + '台目' : '未送信の記録') + '（' + r.ondo + '℃）を削除しますか？';
+  $('edit-actions').hidden = true;
+  $('edit-ask').hidden = false;
+  $('edit-ask-no').focus();
+}
+
+function keepReading() {
+  $('edit-ask').hidden = true;
+  $('edit-actions').hidden = false;
+}
+
+// The choices folded to one line leave the temperature, its keys and 記録 on the first screen.
+function closeChoices() {
+  $('choose').open = false;
+  window.scrollTo(0, 0);
 }
 
 function saveEdit(remove) {
@@ -420,7 +442,10 @@ window.addEventListener('DOMContentLoaded', () => {
   for (const id of ['koji', 'gozai', 'kubun', 'day'])
     $(id).addEventListener('change', () => { remember(); refresh(); });
   $('edit-save').addEventListener('click', () => saveEdit(false));
-  $('edit-remove').addEventListener('click', () => saveEdit(true));
+  $('edit-remove').addEventListener('click', askRemove);
+  $('edit-ask-yes').addEventListener('click', () => saveEdit(true));
+  $('edit-ask-no').addEventListener('click', keepReading);
+  $('chosen-ok').addEventListener('click', closeChoices);
   $('edit-cancel').addEventListener('click', closeEdit);
   window.addEventListener('online', flush);
   setInterval(() => { if (queue.some((q) => !q.refused)) flush(); }, 5000);
