@@ -324,7 +324,7 @@ private Q_SLOTS:
         QVERIFY2(options.size() >= 20, qPrintable(help.out));
         QCOMPARE(descriptionColumns.size(), 1);
         expectJapanese(shown, TechnicalTerms + QSet<QString>{"ondokanri", "chart", "sheet", "xbar",
-                                                             "capability", "journey"});
+                                                             "capability", "journey", "profile"});
     }
 };
 

@@ -127,7 +127,7 @@ struct Fixture
     return q.RecordCount();
 }
 
-QStringList stored(int id, const QString& day)
+[[maybe_unused]] QStringList stored(int id, const QString& day)
 {
     Query q(QStringLiteral("select LNO, Sokuten, Ondo from OndoLine4 where KanriID = :A and "
                            "Hiduke = :B order by LNO"));

@@ -149,9 +149,9 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
         throw AppError(QStringLiteral("--print-pdf で出力ファイルを指定してください"));
     const QString form = parser.value(o.form);
     // In the order of TPrintForm.
-    static const QStringList forms{QStringLiteral("sheet"),      QStringLiteral("chart"),
-                                   QStringLiteral("xbar"),       QStringLiteral("capability"),
-                                   QStringLiteral("xbar-r"),     QStringLiteral("journey"),
+    static const QStringList forms{QStringLiteral("sheet"),  QStringLiteral("chart"),
+                                   QStringLiteral("xbar"),   QStringLiteral("capability"),
+                                   QStringLiteral("xbar-r"), QStringLiteral("journey"),
                                    QStringLiteral("profile")};
     if (!forms.contains(form))
         throw AppError(QStringLiteral("--form には chart、sheet、xbar、xbar-r、capability、"
