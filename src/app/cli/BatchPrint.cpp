@@ -27,12 +27,29 @@ struct TCommandEntry
 // The commands by the option that asks for each, in the order the refusal of two names them.
 std::vector<TCommandEntry> Commands(const Cli::Options& o)
 {
-    return {{o.pdf, Cli::PrintPdf},          {o.backup, Cli::WriteBackup},
-            {o.restore, Cli::RestoreBackup}, {o.importCsv, Cli::ImportCsv},
-            {o.xlsx, Cli::Export},           {o.csv, Cli::Export},
-            {o.package, Cli::WritePackage},  {o.importParadox, Cli::ImportParadox},
-            {o.copyData, Cli::CopyData},     {o.serve, Cli::Serve},
-            {o.devices, Cli::ListDevices},   {o.revokeDevice, Cli::RevokeDevice}};
+    return {{o.pdf, Cli::PrintPdf},
+            {o.backup, Cli::WriteBackup},
+            {o.restore, Cli::RestoreBackup},
+            {o.importCsv, Cli::ImportCsv},
+            {o.xlsx, Cli::Export},
+            {o.csv, Cli::Export},
+            {o.package, Cli::WritePackage},
+            {o.importParadox, Cli::ImportParadox},
+            {o.copyData, Cli::CopyData},
+            {o.serve, Cli::Serve},
+            {o.devices, Cli::ListDevices},
+            {o.revokeDevice, Cli::RevokeDevice},
+            {o.verifyPackage, Cli::VerifyPackage}};
+}
+
+// The command asked for; without one, the printout, which then asks for its file.
+Cli::Command Chosen(const QCommandLineParser& parser, const Cli::Options& o)
+{
+    for (const TCommandEntry& command : Commands(o)) {
+        if (parser.isSet(command.option))
+            return command.run;
+    }
+    return Cli::PrintPdf;
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -55,21 +72,16 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
         return QStringLiteral("--listen は --serve と一緒に指定してください");
     if (parser.isSet(o.tls) && !parser.isSet(o.serve))
         return QStringLiteral("--tls は --serve と一緒に指定してください");
-    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package))
-        return QStringLiteral("--from と --to は --package と一緒に指定してください");
+    const bool printing = Chosen(parser, o) == Cli::PrintPdf;
+    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !printing && !parser.isSet(o.package))
+        return QStringLiteral("--from と --to は印刷か --package と一緒に指定してください");
+    for (const QCommandLineOption* option : {&o.subgroup, &o.panels})
+        if (parser.isSet(*option) && !printing)
+            return QStringLiteral("--%1 は --print-pdf と一緒に指定してください")
+                .arg(option->names().constFirst());
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))
         return QStringLiteral("--dry-run は --import-paradox と一緒に指定してください");
     return {};
-}
-
-// The command asked for; without one, the printout, which then asks for its file.
-Cli::Command Chosen(const QCommandLineParser& parser, const Cli::Options& o)
-{
-    for (const TCommandEntry& command : Commands(o)) {
-        if (parser.isSet(command.option))
-            return command.run;
-    }
-    return Cli::PrintPdf;
 }
 
 } // namespace
