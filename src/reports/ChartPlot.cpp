@@ -4,6 +4,7 @@
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/Print.h"
+#include "reports/StyleLine.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -93,14 +94,39 @@ float MarkerStep(float r)
     return 2 * r + 0.05f;
 }
 
-void SampleLine(TCanvas& c, float x1, float x2, float y, TColor colour, TPenStyle style)
+// A category's line, its pattern kept dot by dot as a printer's wide pen needs; dashes of a few
+// millimetres rather than the canvas's fine default keep a line across the plot to some fifty
+// strokes and still show in the legend's short sample.
+void CategoryLine(TCanvas& c, float x1, float y1, float x2, float y2, int place)
+{
+    // Points drawn and skipped in turn: solid, dash, dash-dot, dash-dot-dot, dot.
+    static const std::vector<std::vector<int>> patterns{
+        {}, {8, 4}, {8, 3, 2, 3}, {8, 3, 2, 3, 2, 3}, {2, 3}};
+    const std::vector<int>& pattern = patterns[size_t(((place % 5) + 5) % 5)];
+    const TSheetDots dots = SheetDots(c.SheetOrigin());
+    TStyleLine line;
+    line.Canvas = &c;
+    line.SetWidth(c.PenWidth());
+    line.SetStyle(1);
+    if (!pattern.empty()) {
+        line.Style = 0;
+        line.SegmentCount = int(pattern.size());
+        line.CycleLength = 0;
+        for (size_t i = 0; i < pattern.size(); ++i) {
+            line.Segments[i + 1] = int(std::lround(double(pattern[i]) * c.DpiX() / 72.0));
+            line.CycleLength += line.Segments[i + 1];
+        }
+    }
+    line.MoveTo(dots.X(x1), dots.Y(y1));
+    line.LineTo(dots.X(x2), dots.Y(y2));
+}
+
+void SampleLine(TCanvas& c, float x1, float x2, float y, TColor colour, int place)
 {
     c.SetPenColor(colour);
-    c.SetPenStyle(style);
     SetPenWidthMm(c, 0.3f);
-    PrintLine(c, x1, y, x2, y, 1);
+    CategoryLine(c, x1, y, x2, y, place);
     c.SetPenWidth(1);
-    c.SetPenStyle(TPenStyle::Solid);
     c.SetPenColor(clBlack);
 }
 
@@ -132,13 +158,6 @@ float TChartBand::AxisY(qint64 v) const
 {
     const double y = m_top + (m_bottom - m_top) * double(m_high - v) / double(m_high - m_low);
     return float(FromFixed(ToFixed(y)));
-}
-
-TPenStyle CategoryLineStyle(int place)
-{
-    static const TPenStyle styles[] = {TPenStyle::Solid, TPenStyle::Dash, TPenStyle::DashDot,
-                                       TPenStyle::Dot, TPenStyle::DashDotDot};
-    return styles[((place % 5) + 5) % 5];
 }
 
 void DrawChartAxis(TCanvas& c, const TChartBand& band, int points, float pitch)
@@ -174,11 +193,9 @@ void DrawChartReferences(TCanvas& c, const TChartBand& band, const std::vector<T
         if (y < band.Top() || y > band.Bottom())
             continue;
         c.SetPenColor(line.IsLimit ? clRed : clBlack);
-        c.SetPenStyle(CategoryLineStyle(line.Series));
         SetPenWidthMm(c, line.IsLimit ? 0.3f : 0.2f);
-        PrintLine(c, ChartPlotLeft, y, ChartPlotRight, y, 1);
+        CategoryLine(c, ChartPlotLeft, y, ChartPlotRight, y, line.Series);
         c.SetPenWidth(1);
-        c.SetPenStyle(TPenStyle::Solid);
         const QString text = line.Kind + QLatin1Char(' ') + LineValue(line.Value);
         // Two categories' 上限 185.0 read as one label with both markers.
         auto same = std::find_if(groups.begin(), groups.end(), [&](const TLabelGroup& g) {
@@ -294,7 +311,7 @@ float DrawChartLegend(TCanvas& c, const TChartMix& mix)
         PrintText(c, QStringLiteral("最高"), 0, x + 2.55f, y, x + 3.15f, y + LegendRow, 0);
         DrawMarker(c, int(i), x + 3.3f, mid, r, clBlue, false);
         PrintText(c, QStringLiteral("最低"), 0, x + 3.45f, y, x + 4.05f, y + LegendRow, 0);
-        SampleLine(c, x + 4.1f, x + 4.8f, mid, clRed, CategoryLineStyle(int(i)));
+        SampleLine(c, x + 4.1f, x + 4.8f, mid, clRed, int(i));
         PrintShrinkText(c,
                         QStringLiteral("試料 ") +
                             (s.sampleSize.isEmpty() ? QStringLiteral("—") : s.sampleSize),

@@ -43,17 +43,14 @@ private:
     float m_top, m_bottom;
 };
 
-// The limit lines of the category at `place` among the ticked ones: solid, dashed, dash-dot,
-// dotted, dash-dot-dot, then round again; its average line is drawn alike in black.
-TPenStyle CategoryLineStyle(int place);
-
 // Labels every 10, 20 or 50 °C (more on very wide ranges), `pitch` text heights apart at least
 // and inside the band, at `points`; aqua lines across the band.
 void DrawChartAxis(TCanvas& canvas, const TChartBand& band, int points = 9, float pitch = 2);
 
-// The reference lines inside the band, each in its category's style (limits red, averages
-// black), and their labels in the column left of the axis: one label for the lines of the same
-// kind and value, with the marker of each of their categories, moved apart with a leader where
+// The reference lines inside the band, each in its category's style (by its place among the
+// ticked ones: solid, dashed, dash-dot, dash-dot-dot, dotted, then round again; limits red,
+// averages black), and their labels in the column left of the axis: one label for the lines of the
+// same kind and value, with the marker of each of their categories, moved apart with a leader where
 // labels crowd. `top` is where the labels may start (below a panel's name).
 void DrawChartReferences(TCanvas& canvas, const TChartBand& band, const std::vector<TOJ>& lines,
                          float top);
