@@ -3,15 +3,18 @@
 #include "core/AppError.h"
 #include "core/RegistryUtility.h"
 #include "exchange/Export.h"
+#include "printing/PackageManifest.h"
 #include "printing/PrintDocument.h"
 #include "reports/Canvas.h"
 #include "reports/CapabilitySheet.h"
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
+#include "reports/JourneySheet.h"
 #include "reports/PackageIndex.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
 #include "reports/ReportLoader.h"
+#include "reports/XbarChart.h"
 #include "reports/XbarRChart.h"
 #include "storage/OutputFile.h"
 #include "storage/Query.h"
@@ -216,21 +219,30 @@ public:
 
     TIndexDocument index;
     QStringList skipped;
+    QDate first, last; // of every document
 
+    // A PDF named after the form, the subject and the document's period.
     template <class TDraw>
-    void Pdf(TPrintForm form, const QString& subject, const QDate& first, const QDate& last,
-             TIndexEntry entry, bool landscape, TDraw draw)
+    void Pdf(TPrintForm form, const QString& subject, const TDocumentHead& doc, TIndexEntry entry,
+             bool landscape, TDraw draw)
     {
-        const QString name =
-            DocumentName(form, m_request.kojiCode, subject, first, last) + QStringLiteral(".pdf");
-        TPdfFile file(m_folder + QLatin1Char('/') + name, QFileInfo(name).completeBaseName(),
-                      landscape);
-        draw(file);
+        const QString name = DocumentName(form, m_request.kojiCode, subject, doc.first, doc.last) +
+                             QStringLiteral(".pdf");
+        const QString path = m_folder + QLatin1Char('/') + name;
+        {
+            TPdfFile file(path, QFileInfo(name).completeBaseName(), landscape);
+            draw(file);
+            entry.pages = file.Finish();
+        }
         entry.file = name;
         entry.kind = FormName(form);
-        entry.period = PeriodOf(first, last, m_title.wareki);
-        entry.pages = file.Finish();
+        entry.period = PeriodOf(doc);
+        entry.sha256 = FileSha256(path);
         index.entries.append(entry);
+        index.project = doc.project;
+        index.font = doc.font;
+        Widen(first, last, doc.first);
+        Widen(first, last, doc.last);
     }
 
     // Measured days only: a simulated one is named in the index instead.
@@ -240,7 +252,6 @@ public:
         s.kojiCode = m_request.kojiCode;
         s.gozaiName = mix;
         s.kubunIds = std::move(ids);
-        s.perProject = mix.isEmpty();
         s.from = m_request.from;
         s.to = m_request.to;
         s.measuredOnly = true;
@@ -255,6 +266,67 @@ private:
     TTitleSettings m_title;
 };
 
+// The statistical documents of one mix and category that have the data they need.
+void WriteStatistics(TPackageWriter& w, const QString& mix, const TCategory& c,
+                     const TXbarRSettings& xbarR)
+{
+    const TStatDocument stat = LoadStatDocument(w.Scope(mix, {c.id}));
+    if (stat.series.empty() || stat.series.front().days.empty())
+        return;
+    const TStatSeries& s = stat.series.front();
+    const QString subject = mix + QLatin1Char('_') + c.name;
+    const TIndexEntry entry{{}, {}, s.mixPrintName, c.name, {}, 0, {}};
+    if (XbarStats(s, TBasePeriod()).limits.valid)
+        w.Pdf(TPrintForm::XbarChart, subject, stat, entry, true,
+              [&](TPageSink& sink) { DrawXbarChart(stat, sink, std::nullopt, TBasePeriod()); });
+    else
+        w.skipped << QStringLiteral("X̄-s管理図 %1 %2: 測定値が2個以上の日がありません")
+                         .arg(s.mixPrintName, c.name);
+    if (EnoughForXbarR(s, xbarR.size))
+        w.Pdf(TPrintForm::XbarRChart, subject, stat, entry, true,
+              [&](TPageSink& sink) { DrawXbarRChart(stat, sink, xbarR); });
+    else
+        w.skipped << QStringLiteral("x̄-R管理図 %1 %2: %3個そろう組がありません")
+                         .arg(s.mixPrintName, c.name)
+                         .arg(xbarR.size);
+    size_t readings = 0;
+    for (const TStatDay& d : s.days)
+        readings += d.readings.size();
+    if (!s.lowerLimit && !s.upperLimit)
+        w.skipped
+            << QStringLiteral("工程能力図 %1 %2: 規格値がありません").arg(s.mixPrintName, c.name);
+    else if (readings < size_t(CapabilityMinimumReadings))
+        w.skipped << QStringLiteral("工程能力図 %1 %2: 測定値が%3個に足りません")
+                         .arg(s.mixPrintName, c.name)
+                         .arg(CapabilityMinimumReadings);
+    else
+        w.Pdf(TPrintForm::Capability, subject, stat, entry, false,
+              [&](TPageSink& sink) { DrawCapabilitySheet(stat, sink); });
+}
+
+// Every day of the mix with a timed reading, through all its categories.
+void WriteJourney(TPackageWriter& w, const QString& mix)
+{
+    const TReportScope scope = w.Scope(mix, {});
+    TJourneyDocument journey = LoadJourneyDocument(scope);
+    journey.days.erase(std::remove_if(journey.days.begin(), journey.days.end(),
+                                      [](const TJourneyDay& d) { return !HasTimes(d); }),
+                       journey.days.end());
+    if (journey.days.isEmpty()) {
+        w.skipped << QStringLiteral("温度低下記録 %1: 時刻のある日がありません")
+                         .arg(journey.mixPrintName);
+        return;
+    }
+    // An open period ends at the days it holds.
+    if (!scope.from.isValid())
+        journey.first = journey.days.first().day;
+    if (!scope.to.isValid())
+        journey.last = journey.days.last().day;
+    w.Pdf(TPrintForm::Journey, mix, journey,
+          TIndexEntry{{}, {}, journey.mixPrintName, QStringLiteral("全区分"), {}, 0, {}}, true,
+          [&](TPageSink& sink) { DrawJourneySheet(journey, sink); });
+}
+
 void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& folder)
 {
     const TContents found = Contents(request);
@@ -263,31 +335,9 @@ void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& 
         throw AppError(QStringLiteral("工事コード '%1' には対象期間の測定値がありません")
                            .arg(request.kojiCode));
     w.index.simulated = found.simulated;
-    QDate whole1, whole2;
 
-    // 記録表: per category, every mix.
-    QList<TCategory> all;
-    for (const auto& mix : contents)
-        for (const TCategory& c : mix.second)
-            if (std::none_of(all.begin(), all.end(),
-                             [&](const TCategory& a) { return a.id == c.id; }))
-                all.append(c);
-    for (const TCategory& category : all) {
-        const TSheetDocument doc = LoadSheetDocument(w.Scope(QString(), {category.id}));
-        w.index.project = doc.project;
-        w.index.font = doc.font;
-        QDate first, last;
-        for (const TSheetDay& d : doc.categories.front().days)
-            Widen(first, last, d.day.date());
-        if (!first.isValid())
-            continue;
-        Widen(whole1, whole2, first);
-        Widen(whole1, whole2, last);
-        w.Pdf(TPrintForm::DataSheet, category.name, first, last,
-              TIndexEntry{{}, {}, QStringLiteral("全合材"), category.name, {}, 0}, false,
-              [&](TPageSink& sink) { DrawDataSheet(doc, sink); });
-    }
-
+    // Per mix: the record table and the statistics of each category, the X chart of them all,
+    // the journey through them.
     const TXbarRSettings xbarR = ReadXbarRSettings();
     for (const auto& [mix, categories] : contents) {
         QList<int> ids;
@@ -295,46 +345,27 @@ void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& 
         for (const TCategory& c : categories) {
             ids << c.id;
             names << c.name;
+            const TSheetDocument sheet = LoadSheetDocument(w.Scope(mix, {c.id}));
+            if (sheet.categories.front().days.empty())
+                continue;
+            const TSheetDay& some = sheet.categories.front().days.front();
+            w.Pdf(TPrintForm::DataSheet, mix + QLatin1Char('_') + c.name, sheet,
+                  TIndexEntry{{}, {}, some.mixPrintName, c.name, {}, 0, {}}, false,
+                  [&](TPageSink& sink) { DrawDataSheet(sheet, sink); });
         }
         const TChartDocument chart = LoadChartDocument(w.Scope(mix, ids));
-        if (chart.mixes.empty() || chart.mixes.front().days.isEmpty())
-            continue;
-        const TChartMix& m = chart.mixes.front();
-        double low = 0, high = 0;
-        AutomaticChartRange(chart, low, high);
-        w.Pdf(TPrintForm::ControlChart, mix, m.days.first().date(), m.days.last().date(),
-              TIndexEntry{{}, {}, m.printName, CategoriesText(names), {}, 0}, true,
-              [&](TPageSink& sink) { DrawControlChart(chart, sink, low, high); });
-
-        for (const TCategory& c : categories) {
-            const TStatDocument stat = LoadStatDocument(w.Scope(mix, {c.id}));
-            if (stat.series.empty() || stat.series.front().days.empty())
-                continue;
-            const TStatSeries& s = stat.series.front();
-            const QDate first = s.days.front().day.date(), last = s.days.back().day.date();
-            const QString subject = mix + QLatin1Char('_') + c.name;
-            const TIndexEntry entry{{}, {}, s.mixPrintName, c.name, {}, 0};
-            if (EnoughForXbarR(s, xbarR))
-                w.Pdf(TPrintForm::XbarRChart, subject, first, last, entry, true,
-                      [&](TPageSink& sink) { DrawXbarRChart(stat, sink, xbarR); });
-            else
-                w.skipped << QStringLiteral("x̄-R管理図 %1 %2: 組が%3組に足りません")
-                                 .arg(s.mixPrintName, c.name)
-                                 .arg(XbarRPerPage);
-            size_t readings = 0;
-            for (const TStatDay& d : s.days)
-                readings += d.readings.size();
-            if (!s.lowerLimit && !s.upperLimit)
-                w.skipped << QStringLiteral("工程能力図 %1 %2: 規格値がありません")
-                                 .arg(s.mixPrintName, c.name);
-            else if (readings < size_t(CapabilityMinimumReadings))
-                w.skipped << QStringLiteral("工程能力図 %1 %2: 測定値が%3個に足りません")
-                                 .arg(s.mixPrintName, c.name)
-                                 .arg(CapabilityMinimumReadings);
-            else
-                w.Pdf(TPrintForm::Capability, subject, first, last, entry, false,
-                      [&](TPageSink& sink) { DrawCapabilitySheet(stat, sink); });
+        if (!chart.mixes.empty() && !chart.mixes.front().days.isEmpty()) {
+            const TChartMix& m = chart.mixes.front();
+            double low = 0, high = 0;
+            AutomaticChartRange(chart, low, high);
+            w.Pdf(TPrintForm::ControlChart, mix, chart,
+                  TIndexEntry{{}, {}, m.printName, CategoriesText(names), {}, 0, {}}, true,
+                  [&](TPageSink& sink) { DrawControlChart(chart, sink, low, high); });
         }
+        for (const TCategory& c : categories)
+            WriteStatistics(w, mix, c, xbarR);
+        if (categories.size() >= 2)
+            WriteJourney(w, mix);
     }
 
     // The readings, one row each, as the export writes them.
@@ -347,27 +378,43 @@ void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& 
         c.readings.erase(std::remove_if(c.readings.begin(), c.readings.end(),
                                         [&](const ExportReading& r) { return !inPeriod(r.day); }),
                          c.readings.end());
+    const QDate whole1 = request.from.isValid() ? request.from : w.first;
+    const QDate whole2 = request.to.isValid() ? request.to : w.last;
     const QString csv =
         DocumentName(QStringLiteral("測定値"), request.kojiCode, QString(), whole1, whole2) +
         QStringLiteral(".csv");
     WriteCsv(data, folder + QLatin1Char('/') + csv);
     w.index.entries.append(TIndexEntry{csv, QStringLiteral("測定値（CSV）"),
                                        QStringLiteral("全合材"), QStringLiteral("全区分"),
-                                       PeriodOf(whole1, whole2, w.Title().wareki), 0});
+                                       PeriodOf(whole1, whole2, w.Title().wareki), 0,
+                                       FileSha256(folder + QLatin1Char('/') + csv)});
 
     w.index.period = PeriodOf(whole1, whole2, w.Title().wareki);
     w.index.title = w.Title();
     w.index.notes = w.skipped;
-    {
-        TPdfFile file(folder + QStringLiteral("/00_目録.pdf"), QStringLiteral("提出書類目録"),
-                      false);
-        DrawPackageIndex(w.index, file);
-        file.Finish();
-    }
-    QFile out(folder + QStringLiteral("/00_目録.csv"));
+    w.index.manifest = ManifestName();
+    // The CSV index lists the documents with their hashes; the PDF index those and the CSV
+    // index; the manifest every file.
+    const QString indexCsv = QStringLiteral("00_目録.csv");
+    const QString indexPdf = QStringLiteral("00_目録.pdf");
+    QFile out(folder + QLatin1Char('/') + indexCsv);
     if (!out.open(QIODevice::WriteOnly) ||
         out.write(QByteArrayLiteral("\xEF\xBB\xBF") + IndexCsv(w.index).toUtf8()) < 0)
         throw AppError(QStringLiteral("ファイル '%1' に書き込めません").arg(out.fileName()));
+    out.close();
+    QList<TManifestEntry> manifest;
+    for (const TIndexEntry& e : w.index.entries)
+        manifest.append({e.file, e.sha256});
+    manifest.append({indexCsv, FileSha256(out.fileName())});
+    for (const TManifestEntry& m : manifest)
+        w.index.hashes.append({m.file, m.sha256});
+    {
+        TPdfFile file(folder + QLatin1Char('/') + indexPdf, QStringLiteral("提出書類目録"), false);
+        DrawPackageIndex(w.index, file);
+        file.Finish();
+    }
+    manifest.prepend({indexPdf, FileSha256(folder + QLatin1Char('/') + indexPdf)});
+    WriteManifest(folder, manifest);
 }
 
 } // namespace
@@ -408,7 +455,8 @@ TPackageResult WritePackage(const TPackageRequest& request, const QStringList& g
         result.skipped = writer.skipped;
         for (const TIndexLeftOut& day : writer.index.simulated)
             result.simulated << LeftOutText(writer.index, day);
-        result.files << QStringLiteral("00_目録.pdf") << QStringLiteral("00_目録.csv");
+        result.files << QStringLiteral("00_目録.pdf") << QStringLiteral("00_目録.csv")
+                     << ManifestName();
         for (const TIndexEntry& e : writer.index.entries)
             result.files << e.file;
     }

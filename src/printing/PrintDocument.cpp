@@ -31,13 +31,17 @@ QString SettingOrDefault(const QString& key, const QString& fallback)
     return value;
 }
 
-// The first and last day a document shows.
-void Widen(QDate& first, QDate& last, const QDate& day)
+// A typed day of the period; empty is none.
+QDate TypedDay(const QString& typed, const QString& what)
 {
-    if (!first.isValid() || day < first)
-        first = day;
-    if (!last.isValid() || day > last)
-        last = day;
+    const QString text = AsciiTyped(typed).trimmed();
+    if (text.isEmpty())
+        return QDate();
+    if (!IsDate(text))
+        throw AppError(
+            QStringLiteral("期間の%1 '%2' は 2024/04/01 のように年/月/日で指定してください")
+                .arg(what, typed));
+    return ParseDate(text).date();
 }
 
 QString Subject(const QStringList& names)
@@ -157,15 +161,23 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     scope.gozaiName = record.Gozai.DataName();
     scope.kubunIds = TickedKubunIds(request.rows);
     scope.perProject = request.perProject;
+    scope.from = TypedDay(request.from, QStringLiteral("開始日"));
+    scope.to = TypedDay(request.to, QStringLiteral("終了日"));
+    if (scope.from.isValid() && scope.to.isValid() && scope.to < scope.from)
+        throw AppError(QStringLiteral("期間は開始日≦終了日で指定してください: %1～%2")
+                           .arg(request.from, request.to));
     if (request.form == TPrintForm::Journey) {
         // Every category of the project and mix is a stage: the ticks do not apply.
-        const QDate day = record.Hiduke.date();
-        const TJourneyDocument doc = LoadJourneyDocument(scope.kojiCode, scope.gozaiName, day);
-        if (doc.day.stages.size() < 2)
-            throw AppError(QStringLiteral("この工事・合材で2つ以上の温度区分に記録がありません"));
+        if (!scope.from.isValid() && !scope.to.isValid())
+            scope.from = scope.to = record.Hiduke.date();
+        const TJourneyDocument doc = LoadJourneyDocument(scope);
+        if (doc.days.isEmpty())
+            throw AppError(QStringLiteral(
+                "この工事・合材には期間内に2つ以上の温度区分で測った日がありません"));
         SelectedPrinter().SetOrientation(TOrientation::Landscape);
         prev.BeginDocument();
-        prev.Title = DocumentName(request.form, scope.kojiCode, scope.gozaiName, day, day);
+        prev.Title =
+            DocumentName(request.form, scope.kojiCode, scope.gozaiName, doc.first, doc.last);
         DrawJourneySheet(doc, prev);
         prev.EndDocument();
         return;
@@ -183,20 +195,18 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
     // An empty preview would look like a failure to print.
     if (scope.kubunIds.isEmpty())
         throw AppError(QStringLiteral("印刷する温度区分にチェックを付けてください"));
-    QDate first, last;
-
     if (request.form == TPrintForm::DataSheet) {
         const TSheetDocument doc = LoadSheetDocument(scope);
         QStringList names;
         for (const TSheetCategory& c : doc.categories) {
             if (!c.days.empty())
                 names << c.name;
-            for (const TSheetDay& d : c.days)
-                Widen(first, last, d.day.date());
         }
+        const QString subject =
+            scope.perProject ? Subject(names) : scope.gozaiName + QLatin1Char('_') + Subject(names);
         SelectedPrinter().SetOrientation(TOrientation::Portrait);
         prev.BeginDocument();
-        prev.Title = DocumentName(request.form, scope.kojiCode, Subject(names), first, last);
+        prev.Title = DocumentName(request.form, scope.kojiCode, subject, doc.first, doc.last);
         DrawDataSheet(doc, prev);
         prev.EndDocument();
         return;
@@ -226,18 +236,15 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
         }
         const TStatDocument doc = LoadStatDocument(scope);
         QStringList names;
-        for (const TStatSeries& s : doc.series) {
+        for (const TStatSeries& s : doc.series)
             names << (scope.perProject ? s.mixKey + QLatin1Char('_') + s.category : s.category);
-            for (const TStatDay& d : s.days)
-                Widen(first, last, d.day.date());
-        }
         const QString subject =
             scope.perProject ? Subject(names) : scope.gozaiName + QLatin1Char('_') + Subject(names);
         const bool portrait = request.form == TPrintForm::Capability;
         SelectedPrinter().SetOrientation(portrait ? TOrientation::Portrait
                                                   : TOrientation::Landscape);
         prev.BeginDocument();
-        prev.Title = DocumentName(request.form, scope.kojiCode, subject, first, last);
+        prev.Title = DocumentName(request.form, scope.kojiCode, subject, doc.first, doc.last);
         if (request.form == TPrintForm::Capability)
             DrawCapabilitySheet(doc, prev);
         else if (request.form == TPrintForm::XbarChart)
@@ -250,21 +257,21 @@ void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequ
 
     const double low = ParseNumber(AsciiTyped(request.low));
     const double high = ParseNumber(AsciiTyped(request.high));
-    // An inverted axis would draw every point outside the sheet.
-    if (!(low < high))
+    // An inverted axis would draw every point outside the sheet; panels take their own.
+    if (!request.panels && !(low < high))
         throw AppError(QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
     const TChartDocument doc = LoadChartDocument(scope);
     if (memo)
         FillChartMemo(doc, *memo);
     QStringList names;
-    for (const TChartMix& mix : doc.mixes) {
+    for (const TChartMix& mix : doc.mixes)
         names << mix.key;
-        for (const QDateTime& d : mix.days)
-            Widen(first, last, d.date());
-    }
     SelectedPrinter().SetOrientation(TOrientation::Landscape);
     prev.BeginDocument();
-    prev.Title = DocumentName(request.form, scope.kojiCode, Subject(names), first, last);
-    DrawControlChart(doc, prev, low, high);
+    prev.Title = DocumentName(request.form, scope.kojiCode, Subject(names), doc.first, doc.last);
+    if (request.panels)
+        DrawControlChartPanels(doc, prev);
+    else
+        DrawControlChart(doc, prev, low, high);
     prev.EndDocument();
 }

@@ -32,8 +32,8 @@ enum class TPrintForm {
     Profile = 6  // the paver's thermal profile of the record's day (敷均し温度分布)
 };
 
-// What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷" and the
-// graph range as typed.
+// What "プレビュー" prints: the form, the category rows in list order, "工事毎に印刷", the
+// graph range and the period as typed.
 struct TPrintRequest
 {
     TPrintForm form = TPrintForm::DataSheet;
@@ -46,6 +46,11 @@ struct TPrintRequest
     QString baseFrom;       // 基準期間 "yyyy/mm/dd"; both empty: the days on the chart
     QString baseTo;
     std::optional<TXbarRSettings> xbarR; // none: as stored
+    // The period printed, "yyyy/mm/dd"; an empty end is open (the journey: both empty, the
+    // record's day). Every figure of the document comes from its days.
+    QString from;
+    QString to;
+    bool panels = false; // the X chart: a panel per category, each on its own range
 };
 
 // Every category of the register in list order (by Odr), unticked.
@@ -61,9 +66,9 @@ QList<int> TickedKubunIds(const QList<TPrintRow>& rows);
 QString GraphLowSetting();
 QString GraphHighSetting();
 
-// The name of a document, for its PDF file: form, project code, mix (omitted for the record
-// table) or category, and the months of its days: "X管理図_K001_密粒度13_2024-11",
-// "記録表_K1_練上温度_2024-10_2025-01". Characters a file name cannot hold become "_".
+// The name of a document, for its PDF file: form, project code, subject (the mix, with the
+// category where the form has one) and the months of its period: "X管理図_K001_密粒度13_2024-11",
+// "記録表_K1_密粒_練上温度_2024-10_2025-01". Characters a file name cannot hold become "_".
 QString DocumentName(TPrintForm form, const QString& kojiCode, const QString& subject,
                      const QDate& first, const QDate& last);
 // The same with the kind of document spelt out ("測定値").
@@ -74,9 +79,10 @@ QString DocumentName(const QString& kind, const QString& kojiCode, const QString
 QString FormName(TPrintForm form);
 
 // Stores the typed range, then fills prev with the pages of the chosen form for the record's
-// project and mix, from the stored tables, and names the document (prev.Title, DocumentName);
-// the record itself is left as it was. No ticked category, or a chart range whose lower bound is
-// not below the upper one, is refused before any page is made. With a watch, the printer list is
-// compared first. Raises AppError.
+// project and mix over the request's period, from the stored tables, and names the document
+// (prev.Title, DocumentName, the months of the period); the record itself is left as it was. No
+// ticked category, a date that is none or a period that ends before it starts, or a chart range
+// whose lower bound is not below the upper one, is refused before any page is made. With a
+// watch, the printer list is compared first. Raises AppError.
 void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
                         TChartMemo* memo = nullptr, TPrinterWatch* watch = nullptr);

@@ -72,7 +72,9 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     QFont font = this->font();
     font.setPixelSize(12);
     setFont(font);
-    setFixedSize(487, 536);
+    // Three rows under the range: the period, the base period and the chart's panels.
+    constexpr int below = 75;
+    setFixedSize(487, 536 + below);
 
     RadioGroup1 =
         Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 66);
@@ -113,15 +115,26 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     CheckAutoRange =
         Place(new QCheckBox(QStringLiteral("自動"), this), "CheckAutoRange", 248, 106, 55, 20);
     CheckAutoRange->setChecked(true);
-    Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 133, 90, 16);
-    EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 130, 80, 21);
-    Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 133, 14, 16);
-    EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 130, 80, 21);
-    EditBaseFrom->setPlaceholderText(QStringLiteral("年/月/日"));
-    EditBaseTo->setPlaceholderText(QStringLiteral("年/月/日"));
+    Place(new QLabel(QStringLiteral("印刷期間"), this), "LabelPeriod", 10, 133, 90, 16);
+    EditFrom = Place(new QLineEdit(this), "EditFrom", 100, 130, 80, 21);
+    Place(new QLabel(QStringLiteral("～"), this), "LabelPeriodTo", 183, 133, 14, 16);
+    EditTo = Place(new QLineEdit(this), "EditTo", 198, 130, 80, 21);
+    EditFrom->setToolTip(QStringLiteral("この期間の日を印刷し、統計と管理限界もこの期間から求めます"
+                                        "（空欄: 登録済みのすべての日）"));
+    EditTo->setToolTip(EditFrom->toolTip());
+    Place(new QLabel(QStringLiteral("基準期間"), this), "LabelBase", 10, 158, 90, 16);
+    EditBaseFrom = Place(new QLineEdit(this), "EditBaseFrom", 100, 155, 80, 21);
+    Place(new QLabel(QStringLiteral("～"), this), "LabelBaseTo", 183, 158, 14, 16);
+    EditBaseTo = Place(new QLineEdit(this), "EditBaseTo", 198, 155, 80, 21);
+    for (QLineEdit* edit : {EditFrom, EditTo, EditBaseFrom, EditBaseTo})
+        edit->setPlaceholderText(QStringLiteral("年/月/日"));
+    CheckPanels = Place(new QCheckBox(QStringLiteral("管理図を温度区分ごとの段に分ける"), this),
+                        "CheckPanels", 10, 180, 290, 20);
+    CheckPanels->setToolTip(QStringLiteral(
+        "区分が多い（4つ以上）とき、区分ごとの段に分け、段ごとに自動の温度範囲で描きます"));
 
-    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 156, 80, 16);
-    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 174, 291, 164);
+    Label1 = Place(new QLabel(QStringLiteral("印刷項目"), this), "Label1", 10, 156 + below, 80, 16);
+    SS1 = Place(new QTableWidget(0, 3, this), "SS1", 8, 174 + below, 291, 164);
     SS1->setFont(WindowFont(QStringLiteral("Tahoma"), 9));
     SS1->horizontalHeader()->hide();
     SS1->verticalHeader()->hide();
@@ -132,17 +145,19 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     // The identifiers stay with the rows but are no one's business.
     SS1->setColumnHidden(2, true);
 
-    Label4 = Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 350, 70, 16);
-    Label5 = Place(new QLabel(this), "Label5", 82, 350, 122, 16);
-    Button2 =
-        Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206, 345, 93, 25);
+    Label4 =
+        Place(new QLabel(QStringLiteral("使用フォント"), this), "Label4", 10, 350 + below, 70, 16);
+    Label5 = Place(new QLabel(this), "Label5", 82, 350 + below, 122, 16);
+    Button2 = Place(new QPushButton(QStringLiteral("フォント変更"), this), "Button2", 206,
+                    345 + below, 93, 25);
 
-    LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374, 289, 30);
+    LabelPrinter = Place(new QLabel(this), "LabelPrinter", 10, 374 + below, 289, 30);
     LabelPrinter->setWordWrap(true);
     LabelPrinter->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // What every form's title block and the x̄-R chart follow; stored at "プレビュー".
-    auto* forms = Place(new QGroupBox(QStringLiteral("帳票"), this), "GroupForms", 8, 406, 471, 78);
+    auto* forms =
+        Place(new QGroupBox(QStringLiteral("帳票"), this), "GroupForms", 8, 406 + below, 471, 78);
     CheckWareki =
         Place(new QCheckBox(QStringLiteral("期間を和暦で"), forms), "CheckWareki", 10, 20, 110, 20);
     Place(new QLabel(QStringLiteral("承認欄"), forms), "LabelSyonin", 130, 22, 44, 16);
@@ -151,22 +166,25 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
         QStringLiteral("監督員、現場代理人、主任技術者（なし: 欄なし）"));
     Place(new QLabel(QStringLiteral("x̄-R 組の大きさ"), forms), "LabelKumi", 10, 50, 100, 16);
     SpinKumi = Place(new QSpinBox(forms), "SpinKumi", 112, 47, 70, 21);
-    SpinKumi->setRange(0, 25);
-    SpinKumi->setSpecialValueText(QStringLiteral("1日"));
+    SpinKumi->setRange(SmallestXbarRSize, LargestXbarRSize);
+    SpinKumi->setSuffix(QStringLiteral(" 個"));
+    SpinKumi->setToolTip(QStringLiteral("同じ日の測定順に、この数ずつを1組にします"));
     CheckKikakuSen = Place(new QCheckBox(QStringLiteral("x̄-R に規格値の線"), forms),
                            "CheckKikakuSen", 196, 48, 160, 20);
 
     // The control chart lists here what it showed; the main window's memo is the user's own.
     Place(new QLabel(QStringLiteral("管理図の合材と試験日"), this), "LabelMemoChart", 310, 4, 170,
           16);
-    MemoChart = Place(new QPlainTextEdit(this), "MemoChart", 308, 22, 171, 376);
+    MemoChart = Place(new QPlainTextEdit(this), "MemoChart", 308, 22, 171, 376 + below);
     MemoChart->setReadOnly(true);
     m_memo = std::make_unique<TPlainTextMemo>(MemoChart);
 
-    BitBtn3 = Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 496, 91, 30);
-    BitBtn1 =
-        Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108, 496, 91, 30);
-    BitBtn2 = Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 496, 91, 30);
+    BitBtn3 =
+        Place(new QPushButton(QStringLiteral("チェック"), this), "BitBtn3", 8, 496 + below, 91, 30);
+    BitBtn1 = Place(new QPushButton(QStringLiteral("プレビュー"), this), "BitBtn1", 108,
+                    496 + below, 91, 30);
+    BitBtn2 =
+        Place(new QPushButton(QStringLiteral("閉じる"), this), "BitBtn2", 208, 496 + below, 91, 30);
 
     connect(Button1, &QPushButton::clicked, this, [this] {
         RunGuarded(this, [this] {
@@ -185,7 +203,8 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
          {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
           static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
           static_cast<QAbstractButton*>(RadioXbarR), static_cast<QAbstractButton*>(RadioJourney),
-          static_cast<QAbstractButton*>(CheckAutoRange)})
+          static_cast<QAbstractButton*>(CheckAutoRange),
+          static_cast<QAbstractButton*>(CheckPanels)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
     UpdateRangeEdits();
     ShowPrinter();
@@ -241,6 +260,7 @@ void TfSetPrintItems::showEvent(QShowEvent* event)
         Edit2->setText(GraphHighSetting());
         Label5->setText(FontInUse());
         ShowFormSettings();
+        ShowPeriod();
     });
     ShowPrinter();
     QDialog::showEvent(event);
@@ -288,8 +308,18 @@ void TfSetPrintItems::StoreFormSettings()
     title.wareki = CheckWareki->isChecked();
     title.approvals = ParseApprovals(EditSyonin->text());
     WriteTitleSettings(title);
-    WriteXbarRSettings(TXbarRSettings{SpinKumi->value() == 1 ? 0 : SpinKumi->value(),
-                                      CheckKikakuSen->isChecked()});
+    WriteXbarRSettings(TXbarRSettings{SpinKumi->value(), CheckKikakuSen->isChecked()});
+}
+
+void TfSetPrintItems::ShowPeriod()
+{
+    // The month of the day the main window shows.
+    if (!m_record || !m_record->Hiduke.isValid())
+        return;
+    const QDate day = m_record->Hiduke.date();
+    const QDate first(day.year(), day.month(), 1);
+    EditFrom->setText(first.toString(QStringLiteral("yyyy/MM/dd")));
+    EditTo->setText(first.addMonths(1).addDays(-1).toString(QStringLiteral("yyyy/MM/dd")));
 }
 
 // The installed face the forms' default resolves to, as the font list names it.
@@ -392,9 +422,11 @@ void TfSetPrintItems::UpdateRangeEdits()
 {
     const TPrintForm form = Form();
     CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
+    CheckPanels->setEnabled(form == TPrintForm::ControlChart);
     const bool untyped = form == TPrintForm::Capability || form == TPrintForm::XbarRChart ||
                          form == TPrintForm::Journey ||
-                         (form == TPrintForm::XbarChart && CheckAutoRange->isChecked());
+                         (form == TPrintForm::XbarChart && CheckAutoRange->isChecked()) ||
+                         (form == TPrintForm::ControlChart && CheckPanels->isChecked());
     Edit1->setEnabled(!untyped);
     Edit2->setEnabled(!untyped);
     EditBaseFrom->setEnabled(form == TPrintForm::XbarChart);
@@ -409,6 +441,9 @@ void TfSetPrintItems::Preview()
     request.autoRange = CheckAutoRange->isChecked();
     request.baseFrom = EditBaseFrom->text();
     request.baseTo = EditBaseTo->text();
+    request.from = EditFrom->text();
+    request.to = EditTo->text();
+    request.panels = CheckPanels->isChecked();
     StoreFormSettings();
     TPrevX& prev = m_preview->PrevX();
     BuildPrintDocument(*m_record, prev, request, m_memo.get(), m_watch);

@@ -22,8 +22,9 @@ class TChartMemo;
 class TFormPreview;
 class TOndoKanri;
 
-// The print settings dialog: output form, categories, graph range and print font; builds the
-// pages of the chosen form into the preview window. Created once at start and reused.
+// The print settings dialog: output form, categories, graph range, period and print font;
+// builds the pages of the chosen form into the preview window. Created once at start and reused;
+// each showing sets the period to the month of the main window's day.
 class TfSetPrintItems : public QDialog
 {
     Q_OBJECT
@@ -65,8 +66,11 @@ public:
     QRadioButton* RadioXbarR;      // "x̄-R管理図"
     QRadioButton* RadioJourney;    // "温度低下記録"
     QCheckBox* CheckAutoRange;     // "自動": the statistical forms' range from the data
-    QLineEdit* EditBaseFrom;       // 基準期間
+    QLineEdit* EditFrom;           // 印刷期間: the days printed; the month of the record's day
+    QLineEdit* EditTo;
+    QLineEdit* EditBaseFrom; // 基準期間
     QLineEdit* EditBaseTo;
+    QCheckBox* CheckPanels; // the X chart: a panel per category
     QCheckBox* CheckBox1;
     QPushButton* Button1;
     QLabel* Label2;
@@ -84,7 +88,7 @@ public:
     QInputDialog* FontDialog1 = nullptr; // the installed Japanese faces; made on first use
     QCheckBox* CheckWareki;              // periods in the era
     QLineEdit* EditSyonin;               // approval boxes' titles, "、" between them
-    QSpinBox* SpinKumi;                  // x̄-R subgroup size, 0: a day
+    QSpinBox* SpinKumi;                  // x̄-R subgroup size, 2 to 5
     QCheckBox* CheckKikakuSen;           // x̄-R: specified limits on the x̄ chart
     QLabel* LabelPrinter;                // the printer used, or that the chosen one has gone
     QPlainTextEdit* MemoChart;           // the mixes and days the last control chart showed
@@ -96,6 +100,7 @@ private:
     void FillGrid();
     void ShowFormSettings();
     void StoreFormSettings();
+    void ShowPeriod();
     void UpdateRangeEdits();
     TPrintForm Form() const;
     void ShowPrinter();

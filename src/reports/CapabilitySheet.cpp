@@ -30,6 +30,14 @@ void Row(TCanvas& c, const TTitleField& row, float x1, float x2, float x3, float
 
 } // namespace
 
+QString JudgementText(const TCapability& cap)
+{
+    if (cap.judgement.isEmpty())
+        return QStringLiteral("—");
+    const QString reasons = CpkText(cap.cpk) + QStringLiteral("・規格外 %1 個").arg(cap.outside);
+    return cap.judgement + QStringLiteral("（") + reasons + QStringLiteral("）");
+}
+
 QString CpText(const std::optional<double>& cp)
 {
     return QStringLiteral("Cp=") + (cp ? CapabilityFigure(*cp) : QStringLiteral("—"));
@@ -165,10 +173,9 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
              any ? QString::number(cap.max, 'f', dec) : QStringLiteral("—")},
             {QStringLiteral("規格値"), title.limit.isEmpty() ? QStringLiteral("—") : title.limit},
             {QStringLiteral("規格外"),
-             QStringLiteral("%1 (%2%)").arg(cap.outside).arg(cap.outsideShare * 100, 0, 'f', 1)},
+             QStringLiteral("%1 個 (%2%)").arg(cap.outside).arg(cap.outsideShare * 100, 0, 'f', 1)},
             {QStringLiteral("工程能力"), CpText(cap.cp) + QStringLiteral("　") + CpkText(cap.cpk)},
-            {QStringLiteral("判定（Cpk）"),
-             cap.judgement.isEmpty() ? QStringLiteral("—") : cap.judgement},
+            {QStringLiteral("判定"), JudgementText(cap)},
         };
         float y = 14.8f;
         for (const auto& v : values) {
@@ -178,9 +185,14 @@ void DrawCapabilitySheet(const TStatDocument& doc, TPageSink& pane)
         c.SetFontSize(8);
         PrintFittedText(c,
                         QStringLiteral("Cp=(SU−SL)/6s　Cpk=min(SU−x̄, x̄−SL)/3s（片側規格はその側の"
-                                       "み）　判定: Cpk≧1.33 十分、1.00≦Cpk<1.33 まずまず、1.00未"
-                                       "満 不足"),
-                        0, TCmBox{1.6f, y + 0.3f, 17.6f, y + 0.8f});
+                                       "み）"),
+                        0, TCmBox{1.6f, y + 0.3f, 17.6f, y + 0.7f});
+        PrintFittedText(
+            c,
+            QStringLiteral("判定: Cpk≧1.33 で規格外 0 個なら十分、Cpk≧1.00（規格外があれば "
+                           "Cpk≧1.33 でも）まずまず、Cpk＜1.00 不足"),
+            0, TCmBox{1.6f, y + 0.7f, 17.6f, y + 1.1f});
+        y += 0.4f;
         if (const int simulated = SimulatedDays(series)) {
             c.SetFontSize(10);
             c.SetFontColor(clRed);

@@ -20,12 +20,14 @@ void DrawChartFrame(TCanvas& canvas);
 int ChartPages(const TChartMix& mix);
 
 // Draws the X control chart of the document into `pane`: one landscape sheet per mix and per
-// 22 days, each under a title block with its own period. Each category has its own marker,
-// filled at the maximum (red) and hollow at the minimum (blue), named in a legend; a point
-// outside the category's specified range is ringed in red. Reference lines are labelled at
-// their values in the column left of the plot, moved apart with leader lines when close. The
-// 記事 row shows each day's weather, air temperature and a note number for its 記事, listed
-// under the sheet. Touches no table.
+// 22 days, each under a title block with the document's period. Each category has its own
+// marker, filled at the maximum (red) and hollow at the minimum (blue), and its own line style
+// for its limits and average, named in a legend with its sample size; a point outside the
+// category's specified range is ringed in red. Reference lines are labelled at their values in
+// the column left of the plot (lines of the same kind and value share one label with each
+// category's marker), moved apart with leader lines when close. The 記事 row shows each day's
+// weather, air temperature and a note number for its 記事, listed under the sheet. Touches no
+// table.
 //
 // pane       the preview pane, already in a document (BeginDocument); the chart adds the pages
 //            after the first and never ends the document.
@@ -35,6 +37,10 @@ int ChartPages(const TChartMix& mix);
 // Whatever lies outside the range is drawn on the plot's edge.
 // The caller sets landscape orientation first.
 void DrawControlChart(const TChartDocument& doc, TPageSink& pane, double low, double high);
+
+// The same sheets with a panel per category down the plot, each on the range of its own values
+// and lines (AutomaticChartRange of that category alone), its name at its top left.
+void DrawControlChartPanels(const TChartDocument& doc, TPageSink& pane);
 
 // An axis that holds every plotted value and reference line of the document, on whole 10 °C
 // steps with at least 5 °C to spare; 100 to 200 without any.

@@ -146,6 +146,11 @@ QString PeriodOf(const QDate& first, const QDate& last, bool wareki)
                      : DateText(last, wareki));
 }
 
+QString PeriodOf(const TDocumentHead& doc)
+{
+    return PeriodOf(doc.first, doc.last, doc.title.wareki);
+}
+
 QString ShortDateWithYear(const QDate& day, bool wareki)
 {
     const TEra era = EraOf(day);
@@ -216,9 +221,7 @@ TTitleBlock StatTitle(const TStatDocument& doc, const TStatSeries& series, int f
     for (int i = first; i <= last; ++i)
         measurers.append({series.days[size_t(i)].day.date(), series.days[size_t(i)].measurer});
     t.measurer = measurers.isEmpty() ? series.measurer : MeasurersOfDays(measurers);
-    if (first <= last)
-        t.period = PeriodOf(series.days[size_t(first)].day.date(),
-                            series.days[size_t(last)].day.date(), doc.title.wareki);
+    t.period = PeriodOf(doc);
     return t;
 }
 

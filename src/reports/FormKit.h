@@ -69,6 +69,8 @@ QString DateText(const QDate& day, bool wareki);
 // A page's period: "2024年10月1日～10月31日" (the year once when it does not change), one day
 // alone, empty without days.
 QString PeriodOf(const QDate& first, const QDate& last, bool wareki);
+// The period a document covers, as its title blocks print it.
+QString PeriodOf(const TDocumentHead& doc);
 // A day with its year in a narrow cell: "2024/10/1" or "R6/10/1".
 QString ShortDateWithYear(const QDate& day, bool wareki);
 
@@ -97,7 +99,7 @@ QString JoinDistinct(const QStringList& names);
 QString MeasurersOfDays(const QList<QPair<QDate, QString>>& days);
 
 // The title block of a statistical form's page covering days first .. first + count - 1 of the
-// series (all of them when count < 0).
+// series (all of them when count < 0): the document's period, the measurers of those days.
 TTitleBlock StatTitle(const TStatDocument& doc, const TStatSeries& series, int first = 0,
                       int count = -1);
 

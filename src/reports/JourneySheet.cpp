@@ -209,13 +209,13 @@ void drawChart(TCanvas& c, const TJourneyDay& day)
 // The average drop and minutes of each pair of neighbouring stages, per day.
 void drawSummary(TCanvas& c, const TJourneyDocument& doc)
 {
-    const QList<TJourneyStage>& stages = doc.day.stages;
+    const QList<TJourneyStage>& stages = doc.days.first().stages;
     const int pairs = std::max(0, int(stages.size()) - 1);
     const float dayW = 2.2f, countW = 1.3f,
                 pairW = std::min(4.0f, (Right - Left - dayW - 2 * countW) / std::max(1, pairs));
     const float head = 1.0f;
     c.SetFontSize(8);
-    const int rows = int(doc.period.size());
+    const int rows = int(doc.days.size());
     const float bottom = Top + head + Row * float(rows);
     float x = Left;
     PrintText(c, QStringLiteral("試験日"), 1, x, Top, x + dayW, Top + head, 0);
@@ -243,7 +243,7 @@ void drawSummary(TCanvas& c, const TJourneyDocument& doc)
     PrintLine(c, Left + dayW + countW, Top, Left + dayW + countW, bottom, 0.5f);
     c.SetFontSize(9);
     for (int r = 0; r < rows; ++r) {
-        const TJourneyDay& day = doc.period[r];
+        const TJourneyDay& day = doc.days[r];
         const float y = Top + head + Row * float(r);
         if (r > 0)
             PrintLine(c, Left, y, right, y, 0.3f);
@@ -281,56 +281,101 @@ void drawSummary(TCanvas& c, const TJourneyDocument& doc)
     }
 }
 
-TTitleBlock titleOf(const TJourneyDocument& doc, const QDate& from, const QDate& to, int page,
-                    int pages)
+// The title block of a day's pages (the day given) or of the summary (none): the document's
+// period, the day's measurers or those of every day.
+TTitleBlock titleOf(const TJourneyDocument& doc, const TJourneyDay* day, int page, int pages)
 {
     TTitleBlock block;
     block.project = doc.project;
     block.mix = doc.mixPrintName;
     QStringList names;
-    for (const TJourneyStage& s : doc.day.stages)
+    const QList<TJourneyStage>& stages = day ? day->stages : doc.days.first().stages;
+    for (const TJourneyStage& s : stages)
         names << s.name;
     block.category = names.join(QStringLiteral("・"));
-    block.period = PeriodOf(from, to, doc.title.wareki);
-    block.limit = QStringLiteral("締固めの下限 %1 ℃").arg(FormatGeneral(doc.day.compactionLimit));
-    block.extra << TTitleField{QStringLiteral("気温"),
-                               doc.day.airTyped ? FormatGeneral(doc.day.air) + QStringLiteral(" ℃")
-                                                : QStringLiteral("—")};
+    block.period = PeriodOf(doc);
+    const double limit = day ? day->compactionLimit : doc.days.first().compactionLimit;
+    block.limit = QStringLiteral("締固めの下限 %1 ℃").arg(FormatGeneral(limit));
+    if (day) {
+        block.measurer = doc.measurers.value(day->day);
+        block.extra << TTitleField{QStringLiteral("試験日"), DateText(day->day, doc.title.wareki)};
+        block.extra << TTitleField{QStringLiteral("気温"),
+                                   day->airTyped ? FormatGeneral(day->air) + QStringLiteral(" ℃")
+                                                 : QStringLiteral("—")};
+    } else {
+        QList<QPair<QDate, QString>> measurers;
+        for (const TJourneyDay& d : doc.days)
+            measurers.append({d.day, doc.measurers.value(d.day)});
+        block.measurer = MeasurersOfDays(measurers);
+    }
     block.page = page;
     block.pages = pages;
     return block;
 }
 
+int tablePages(const TJourneyDay& day)
+{
+    return std::max(1, int((day.loads.size() + JourneyRowsPerPage - 1) / JourneyRowsPerPage));
+}
+
 } // namespace
+
+bool HasTimes(const TJourneyDay& day)
+{
+    return JourneyAxes(day).has_value();
+}
+
+int JourneyPages(const TJourneyDocument& doc)
+{
+    if (doc.days.isEmpty())
+        return 1;
+    int pages = 1; // the summary
+    for (const TJourneyDay& day : doc.days)
+        pages += tablePages(day) + 1;
+    return pages;
+}
 
 void DrawJourneySheet(const TJourneyDocument& doc, TPageSink& pane)
 {
-    const int loads = int(doc.day.loads.size());
-    const int tablePages = std::max(1, (loads + JourneyRowsPerPage - 1) / JourneyRowsPerPage);
-    const int total = tablePages + 1 + (doc.period.isEmpty() ? 0 : 1);
-    TFormPages pages(pane, JourneyPage, total);
-    const auto start = [&](const QString& name, const QDate& from, const QDate& to) -> TCanvas& {
+    TFormPages pages(pane, JourneyPage, JourneyPages(doc));
+    const auto start = [&](const QString& name, const TJourneyDay* day) -> TCanvas& {
         TCanvas& c = pages.Next();
         c.SetFontName(doc.font);
         DrawFormFrame(c, ChartBorder, ChartBody);
         DrawFormName(c, name, ChartNameBox);
-        DrawTitleBlock(c, titleOf(doc, from, to, pages.Number(), pages.Total()), doc.title,
-                       TitleBox);
+        if (!doc.days.isEmpty())
+            DrawTitleBlock(c, titleOf(doc, day, pages.Number(), pages.Total()), doc.title,
+                           TitleBox);
+        if (day && doc.simulated.contains(day->day)) {
+            // Never to pass for a measured day.
+            c.SetFontSize(10);
+            c.SetFontColor(clRed);
+            PrintText(c, QStringLiteral("模擬値を含む日"), 2, 19.0f, 0.2f, 26.5f, 0.9f, 0);
+            c.SetFontColor(clBlack);
+        }
         return c;
     };
-    for (int p = 0; p < tablePages; ++p) {
-        TCanvas& c = start(QStringLiteral("温 度 低 下 記 録"), doc.day.day, doc.day.day);
-        const int first = p * JourneyRowsPerPage;
-        const int count = std::min(JourneyRowsPerPage, loads - first);
-        if (loads == 0)
-            PrintText(c, QStringLiteral("2つ以上の温度区分で測った運搬車がありません"), 1, Left,
-                      Top, Right, Top + 1, 0);
-        else
-            drawTable(c, doc.day, first, count, p == tablePages - 1);
+    if (doc.days.isEmpty()) {
+        TCanvas& c = start(QStringLiteral("温 度 低 下 記 録"), nullptr);
+        c.SetFontSize(10);
+        PrintText(c, QStringLiteral("期間内に2つ以上の温度区分で測った日がありません"), 1, Left,
+                  Top, Right, Top + 1, 0);
+        return;
     }
-    drawChart(start(QStringLiteral("温 度 低 下 記 録"), doc.day.day, doc.day.day), doc.day);
-    if (!doc.period.isEmpty())
-        drawSummary(
-            start(QStringLiteral("温度低下集計"), doc.period.first().day, doc.period.last().day),
-            doc);
+    for (const TJourneyDay& day : doc.days) {
+        const int loads = int(day.loads.size());
+        const int count = tablePages(day);
+        for (int p = 0; p < count; ++p) {
+            TCanvas& c = start(QStringLiteral("温 度 低 下 記 録"), &day);
+            const int first = p * JourneyRowsPerPage;
+            if (loads == 0)
+                PrintText(c, QStringLiteral("2つ以上の温度区分で測った運搬車がありません"), 1, Left,
+                          Top, Right, Top + 1, 0);
+            else
+                drawTable(c, day, first, std::min(JourneyRowsPerPage, loads - first),
+                          p == count - 1);
+        }
+        drawChart(start(QStringLiteral("温 度 低 下 記 録"), &day), day);
+    }
+    drawSummary(start(QStringLiteral("温度低下集計"), nullptr), doc);
 }

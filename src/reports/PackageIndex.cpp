@@ -19,6 +19,7 @@ constexpr int RowsPerPage = 26;
 // days left out: project, mix, category, day.
 const std::vector<float> FileEdges{0, 0.8f, 7.2f, 8.9f, 12.0f, 13.6f, 15.9f, SheetWidth};
 const std::vector<float> DayEdges{0, 5.6f, 10.0f, 13.0f, SheetWidth};
+const std::vector<float> HashEdges{0, 0.8f, 7.2f, SheetWidth};
 
 QString CsvField(const QString& text)
 {
@@ -32,7 +33,7 @@ QString CsvField(const QString& text)
 // One row of the index's pages.
 struct TLine
 {
-    enum Kind { File, DayHead, Day, Text } kind;
+    enum Kind { File, DayHead, Day, HashHead, Hash, Text } kind;
     QStringList cells; // Text: the one line
 };
 
@@ -42,6 +43,15 @@ const QStringList FileHead{QStringLiteral("No."),      QStringLiteral("ファイ
                            QStringLiteral("頁数")};
 const QStringList DayHead{QStringLiteral("工事"), QStringLiteral("合材"),
                           QStringLiteral("温度区分"), QStringLiteral("試験日")};
+const QStringList HashHead{QStringLiteral("No."), QStringLiteral("ファイル名"),
+                           QStringLiteral("SHA-256")};
+
+const std::vector<float>& EdgesOf(TLine::Kind kind)
+{
+    return kind == TLine::File                              ? FileEdges
+           : kind == TLine::Hash || kind == TLine::HashHead ? HashEdges
+                                                            : DayEdges;
+}
 
 std::vector<TLine> LinesOf(const TIndexDocument& doc)
 {
@@ -63,6 +73,20 @@ std::vector<TLine> LinesOf(const TIndexDocument& doc)
     }
     for (const QString& note : doc.notes)
         lines.push_back({TLine::Text, {note}});
+    if (!doc.hashes.isEmpty()) {
+        lines.push_back({TLine::Text,
+                         {QStringLiteral("各ファイルの SHA-256（%1 と同じ値。この目録の PDF の値は "
+                                         "%1 にあります）")
+                              .arg(doc.manifest)}});
+        lines.push_back({TLine::Text,
+                         {QStringLiteral("確かめ方: sha256sum -c %1、または ondokanri "
+                                         "--verify-package <フォルダ>")
+                              .arg(doc.manifest)}});
+        lines.push_back({TLine::HashHead, HashHead});
+        for (int i = 0; i < doc.hashes.size(); ++i)
+            lines.push_back(
+                {TLine::Hash, {QString::number(i + 1), doc.hashes[i].file, doc.hashes[i].sha256}});
+    }
     return lines;
 }
 
@@ -76,6 +100,13 @@ void GridRow(TCanvas& c, const std::vector<float>& edges, const QStringList& cel
     for (int i = 0; i < cells.size(); ++i) {
         const TCmBox box{edges[size_t(i)] + 0.08f, y, edges[size_t(i) + 1] - 0.08f, y + RowHeight};
         const bool centred = head || (files && (i == 0 || i == 6));
+        // A hash in two even halves, every one alike, so that the eye can compare them.
+        if (!head && cells[i].size() == 64 && edges == HashEdges) {
+            const float mid = (box.y1 + box.y2) / 2;
+            PrintShrinkText(c, cells[i].left(32), 0, box.x1, box.y1, box.x2, mid, ReadablePoints);
+            PrintShrinkText(c, cells[i].mid(32), 0, box.x1, mid, box.x2, box.y2, ReadablePoints);
+            continue;
+        }
         PrintFittedText(c, cells[i], centred ? 1 : 0, box);
     }
     PrintLine(c, 0, y + RowHeight, SheetWidth, y + RowHeight, 1);
@@ -115,6 +146,8 @@ void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane)
             GridRow(c, FileEdges, FileHead, TableTop, true, true);
         else if (starts == TLine::Day)
             GridRow(c, DayEdges, DayHead, TableTop, true, false);
+        else if (starts == TLine::Hash)
+            GridRow(c, HashEdges, HashHead, TableTop, true, false);
         float y = TableTop + RowHeight;
         for (int i = first; i < std::min(rows, first + RowsPerPage); ++i, y += RowHeight) {
             const TLine& line = lines[size_t(i)];
@@ -123,10 +156,12 @@ void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane)
                 GridRow(c, FileEdges, line.cells, y, false, true);
                 break;
             case TLine::DayHead:
-                GridRow(c, DayEdges, line.cells, y, true, false);
+            case TLine::HashHead:
+                GridRow(c, EdgesOf(line.kind), line.cells, y, true, false);
                 break;
             case TLine::Day:
-                GridRow(c, DayEdges, line.cells, y, false, false);
+            case TLine::Hash:
+                GridRow(c, EdgesOf(line.kind), line.cells, y, false, false);
                 break;
             case TLine::Text:
                 PrintFittedText(c, line.cells.front(), 0,
@@ -145,7 +180,7 @@ QString LeftOutText(const TIndexDocument& doc, const TIndexLeftOut& day)
 
 QString IndexCsv(const TIndexDocument& doc)
 {
-    QString text = QStringLiteral("No.,ファイル名,書類,合材,温度区分,期間,ページ数\r\n");
+    QString text = QStringLiteral("No.,ファイル名,書類,合材,温度区分,期間,ページ数,SHA-256\r\n");
     for (int i = 0; i < doc.entries.size(); ++i) {
         const TIndexEntry& e = doc.entries[i];
         const QStringList fields{QString::number(i + 1),
@@ -154,7 +189,8 @@ QString IndexCsv(const TIndexDocument& doc)
                                  e.mix,
                                  e.category,
                                  e.period,
-                                 e.pages > 0 ? QString::number(e.pages) : QString()};
+                                 e.pages > 0 ? QString::number(e.pages) : QString(),
+                                 e.sha256};
         QStringList quoted;
         for (const QString& f : fields)
             quoted << CsvField(f);

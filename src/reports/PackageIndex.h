@@ -18,7 +18,15 @@ struct TIndexEntry
     QString mix;      // print name; empty when the file covers every mix
     QString category; // empty when it covers every category
     QString period;
-    int pages = 0; // 0 for a file without pages
+    int pages = 0;  // 0 for a file without pages
+    QString sha256; // of the file as written, lower-case hex
+};
+
+// A file of the package and its SHA-256, as the package's manifest lists it.
+struct TIndexHash
+{
+    QString file;
+    QString sha256;
 };
 
 // A day of the project filled by simulation: in none of the documents.
@@ -38,17 +46,21 @@ struct TIndexDocument
     QList<TIndexEntry> entries;
     QList<TIndexLeftOut> simulated; // by day, mix and category
     QStringList notes;              // what was left out for want of data
+    // Every file but this index's PDF and the manifest (which lists them all), as the manifest
+    // names and hashes them.
+    QList<TIndexHash> hashes;
+    QString manifest; // the manifest's file name
 };
 
 int IndexPages(const TIndexDocument& doc);
 // The files, then a table of the simulated days left out (工事, 合材, 温度区分, 試験日), then
-// the notes.
+// the notes, then the table of the files' SHA-256 with how to check them against the manifest.
 void DrawPackageIndex(const TIndexDocument& doc, TPageSink& pane);
 
 // "模擬値のため除外: 県道工事（K1） / 密粒度アスコン / 練上温度 / 2024年10月3日"
 QString LeftOutText(const TIndexDocument& doc, const TIndexLeftOut& day);
 
 // The same rows as CSV text (UTF-8 with BOM when written): No., ファイル名, 書類, 合材, 温度区分,
-// 期間, ページ数; then each simulated day left out (LeftOutText) and the notes, in the second
-// column.
+// 期間, ページ数, SHA-256; then each simulated day left out (LeftOutText) and the notes, in the
+// second column.
 QString IndexCsv(const TIndexDocument& doc);

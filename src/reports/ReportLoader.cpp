@@ -94,14 +94,16 @@ struct TLookups
     }
     // A mix the register does not know prints its own name.
     QString PrintName(const QString& mix) const { return printNames.value(mix, mix); }
-    // A document headed with the project and the print font.
-    template <class TDocument> TDocument Document() const
+    // A document headed with the project, the print font and the scope's period.
+    template <class TDocument> TDocument Document(const TReportScope& scope) const
     {
         TDocument doc;
         doc.project = project;
         doc.kojiCode = kojiCode;
         doc.font = font;
         doc.title = title;
+        doc.first = scope.from;
+        doc.last = scope.to;
         return doc;
     }
 
@@ -230,6 +232,23 @@ void PrepareDaySummaries(Query& q, const TReportScope& scope, const QString& ord
     q.Add(order);
 }
 
+// An open end of the period is the first or last day the document found.
+void Widen(TDocumentHead& doc, const TReportScope& scope, const QDate& day)
+{
+    if (!scope.from.isValid() && (!doc.first.isValid() || day < doc.first))
+        doc.first = day;
+    if (!scope.to.isValid() && (!doc.last.isValid() || day > doc.last))
+        doc.last = day;
+}
+
+// "24", or "3〜16" when the days differ; empty without days.
+QString SampleSizeOf(int fewest, int most)
+{
+    if (most <= 0)
+        return QString();
+    return fewest == most ? QString::number(most) : QStringLiteral("%1〜%2").arg(fewest).arg(most);
+}
+
 TDaySummary SummaryAt(const Query& q)
 {
     TDaySummary s;
@@ -269,7 +288,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
     if (scope.perProject)
         reads.push_back(&mixQuery);
     const TLookups lookups(scope, reads);
-    auto doc = lookups.Document<TChartDocument>();
+    auto doc = lookups.Document<TChartDocument>(scope);
 
     QStringList mixes;
     if (scope.perProject) {
@@ -293,6 +312,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         s.max = Fixed4(s.max);
         s.min = Fixed4(s.min);
         dayset[mix].insert(s.day);
+        Widen(doc, scope, s.day.date());
         MergeNote(notes[mix][s.day], NoteAt(q));
         if (s.kosu > 0)
             plotted[mix][id].insert(s.day, s);
@@ -324,9 +344,15 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
             series.kubunId = id;
             series.name = info.name;
             series.days = plotted.value(mixKey).value(id);
+            int seriesFewest = 0, seriesMost = 0;
             for (const TDaySummary& s : series.days) {
-                fewest = fewest == 0 ? s.kosu : std::min(fewest, s.kosu);
-                most = std::max(most, s.kosu);
+                seriesFewest = seriesFewest == 0 ? s.kosu : std::min(seriesFewest, s.kosu);
+                seriesMost = std::max(seriesMost, s.kosu);
+            }
+            series.sampleSize = SampleSizeOf(seriesFewest, seriesMost);
+            if (seriesMost > 0) {
+                fewest = fewest == 0 ? seriesFewest : std::min(fewest, seriesFewest);
+                most = std::max(most, seriesMost);
             }
             const QHash<int, double> mixAverages = averages.value(mixKey);
             if (mixAverages.contains(id))
@@ -364,9 +390,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         SortReferenceLines(mix.lines);
         mix.measurer = measurers.join(QStringLiteral("・"));
         mix.sampleInterval = intervals.join(QStringLiteral("・"));
-        if (most > 0)
-            mix.sampleSize = fewest == most ? QString::number(most)
-                                            : QStringLiteral("%1〜%2").arg(fewest).arg(most);
+        mix.sampleSize = SampleSizeOf(fewest, most);
         doc.mixes.push_back(std::move(mix));
     }
     return doc;
@@ -400,7 +424,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         for (const auto& q : lineQueries)
             reads.push_back(q.get());
     const TLookups lookups(scope, reads);
-    auto doc = lookups.Document<TSheetDocument>();
+    auto doc = lookups.Document<TSheetDocument>(scope);
 
     struct TStoredDay
     {
@@ -428,6 +452,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
             const QString mix = q.FieldText(QStringLiteral("GozaiName"));
             if (category.days.empty() || category.days.back().day != day || lastMix != mix) {
                 lastMix = mix;
+                Widen(doc, scope, day.date());
                 TSheetDay d;
                 d.mixKey = mix;
                 d.mixPrintName = lookups.PrintName(mix);
@@ -462,7 +487,7 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
     Query headerQuery;
     PrepareHeaders(headerQuery, scope, QStringLiteral("order by GozaiName, ID"));
     const TLookups lookups(scope, {&headerQuery});
-    auto doc = lookups.Document<TStatDocument>();
+    auto doc = lookups.Document<TStatDocument>(scope);
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
     const std::vector<THeader> headers = HeadersOf(headerQuery);
 
@@ -491,11 +516,13 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
                 mixes << mix;
             std::vector<TStatDay>& list = days[mix][id];
             const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
-            if (list.empty() || list.back().day != day)
+            if (list.empty() || list.back().day != day) {
+                Widen(doc, scope, day.date());
                 list.push_back(TStatDay{day,
                                         {},
                                         q.FieldInt(QStringLiteral("Mogi")) != 0,
                                         q.FieldText(QStringLiteral("Measurer")).trimmed()});
+            }
             list.back().readings.push_back(Fixed4(q.FieldDouble(QStringLiteral("Ondo"))));
         }
     }
@@ -528,16 +555,36 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
     return doc;
 }
 
-TJourneyDocument LoadJourneyDocument(const QString& kojiCode, const QString& gozaiName,
-                                     const QDate& day)
+TJourneyDocument LoadJourneyDocument(const TReportScope& scope)
 {
-    const TLookups lookups(TReportScope{kojiCode, gozaiName, {}, false});
-    TJourneyDocument doc;
-    doc.project = lookups.project;
-    doc.font = lookups.font;
-    doc.title = lookups.title;
-    doc.mixPrintName = lookups.PrintName(gozaiName);
-    doc.day = ReadJourney(kojiCode, gozaiName, day).day;
-    doc.period = ReadJourneyDays(kojiCode, gozaiName, QDate(day.year(), day.month(), 1), day);
+    // Each day's measurers and whether a category of it was filled by simulation, asked with
+    // the look-ups.
+    Query dayQuery;
+    dayQuery.Add(QStringLiteral("select OndoHead4.Hiduke as Hiduke, Mogi, ") + NoteColumns +
+                 QStringLiteral(" from OndoHead4"));
+    dayQuery.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
+    TReportScope oneMix = scope;
+    oneMix.perProject = false;
+    AddScope(dayQuery, oneMix, QStringLiteral("OndoHead4.Hiduke"));
+    dayQuery.Add(QStringLiteral("order by Hiduke, Kubun"));
+    const TLookups lookups(scope, {&dayQuery});
+    auto doc = lookups.Document<TJourneyDocument>(scope);
+    doc.mixPrintName = lookups.PrintName(scope.gozaiName);
+    for (Query& q = dayQuery; !q.Eof(); q.Next()) {
+        const QDate day = q.FieldDateTime(QStringLiteral("Hiduke")).date();
+        QString& names = doc.measurers[day];
+        names = JoinDistinct({names, NoteAt(q).measurer});
+        if (q.FieldInt(QStringLiteral("Mogi")) != 0)
+            doc.simulated.insert(day);
+    }
+    // An open end reaches every stored day.
+    const QDate from = scope.from.isValid() ? scope.from : QDate(1900, 1, 1);
+    const QDate to = scope.to.isValid() ? scope.to : QDate(9999, 12, 31);
+    for (const TJourneyDay& day : ReadJourneyDays(scope.kojiCode, scope.gozaiName, from, to)) {
+        if (scope.measuredOnly && doc.simulated.contains(day.day))
+            continue;
+        Widen(doc, scope, day.day);
+        doc.days << day;
+    }
     return doc;
 }

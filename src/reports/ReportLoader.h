@@ -20,6 +20,6 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope);
 // and the specified range. With perProject a mix without readings of a category adds nothing.
 TStatDocument LoadStatDocument(const TReportScope& scope);
 
-// The loads of a day of a project and mix, and the days of its month up to it for the summary.
-TJourneyDocument LoadJourneyDocument(const QString& kojiCode, const QString& gozaiName,
-                                     const QDate& day);
+// The loads of each day of the scope's period (open ends: every stored day) of its project and
+// mix, through every category; with measuredOnly, days with a simulated category left out.
+TJourneyDocument LoadJourneyDocument(const TReportScope& scope);

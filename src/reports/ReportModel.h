@@ -73,6 +73,7 @@ struct TChartSeries
     QString name;
     QMap<QDateTime, TDaySummary> days;
     TLimits limits;
+    QString sampleSize; // its readings per day over the period, "3〜16"; empty without days
 };
 
 struct TChartMix
@@ -85,16 +86,23 @@ struct TChartMix
     QString measurer;                 // of the mix's records of the ticked categories, "・" joined
     QMap<QDateTime, TDayNote> notes;  // per day, the ticked categories' notes merged
     // Cells of the title block; empty when unknown.
-    QString sampleSize;     // readings per day, "3〜16"
+    QString sampleSize;     // readings per day, "3〜16", of every ticked category
     QString sampleInterval; // measuring interval
 };
 
-struct TChartDocument
+// What every document is headed with. first and last: the period it covers, which its title
+// block prints; the scope's bounds, or the first and last day found where the scope has none.
+struct TDocumentHead
 {
     QString project; // registered name with its code
     QString kojiCode;
     QString font; // print font face; empty keeps the page's own
     TTitleSettings title;
+    QDate first, last;
+};
+
+struct TChartDocument : TDocumentHead
+{
     std::vector<TChartMix> mixes;
 };
 
@@ -127,12 +135,8 @@ struct TSheetCategory
     std::vector<TSheetDay> days; // by mix, day
 };
 
-struct TSheetDocument
+struct TSheetDocument : TDocumentHead
 {
-    QString project;
-    QString kojiCode;
-    QString font;
-    TTitleSettings title;
     std::vector<TSheetCategory> categories; // in the order they were ticked
 };
 
@@ -157,18 +161,15 @@ struct TStatSeries
     std::vector<TStatDay> days; // ascending, days with readings only
 };
 
-struct TStatDocument
+struct TStatDocument : TDocumentHead
 {
-    QString project;
-    QString kojiCode;
-    QString font;
-    TTitleSettings title;
     std::vector<TStatSeries> series; // by mix, then in the order the categories were ticked
 };
 
 // Which records a document covers: the window's project and mix, the ticked categories, and
-// "工事毎に印刷" (every mix of the project); from and to, when valid, keep only their days;
-// measuredOnly leaves out the days filled by simulation (the submission package).
+// "工事毎に印刷" (every mix of the project); from and to, when valid, keep only their days (the
+// statements ask for them); measuredOnly leaves out the days filled by simulation (the
+// submission package).
 struct TReportScope
 {
     QString kojiCode;

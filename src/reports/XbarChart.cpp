@@ -154,6 +154,30 @@ QString Fixed(double v, int decimals)
     return QString::number(v, 'f', decimals);
 }
 
+// Under the sheet, two a row: each rule the page's flags name, and the s chart's when a day is
+// flagged there.
+void DrawRules(TCanvas& c, const TXbarSeriesStats& st, int first, int count)
+{
+    QStringList lines;
+    for (int rule : RulesFlagged(st, first, count))
+        lines << XbarRuleText(rule);
+    if (std::any_of(st.sOut.begin(), st.sOut.end(),
+                    [&](int i) { return i >= first && i < first + count; }))
+        lines << QStringLiteral("s管理外れ: s が管理限界（B3·s̄〜B4·s̄）の外");
+    if (lines.isEmpty())
+        return;
+    c.SetFontSize(8);
+    const float top = 15.1f, row = 0.4f, half = 26.3f / 2;
+    PrintText(c, QStringLiteral("管理外れの判定（括弧内の番号）"), 0, 0.2f, top, half, top + row,
+              0);
+    for (int i = 0; i < lines.size(); ++i) {
+        const float x = 0.2f + half * float(i % 2);
+        const float y = top + row * float(i / 2 + 1);
+        PrintFittedText(c, lines[i], 0, TCmBox{x + 0.3f, y, x + half - 0.2f, y + row});
+    }
+    c.SetFontSize(10);
+}
+
 } // namespace
 
 TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base)
@@ -207,6 +231,30 @@ QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int f
     text += QStringLiteral("　s管理外れ: ") +
             (sDays.isEmpty() ? QStringLiteral("なし") : sDays.join(QStringLiteral(", ")));
     return text;
+}
+
+std::vector<int> RulesFlagged(const TXbarSeriesStats& stats, int first, int count)
+{
+    std::vector<int> rules;
+    for (const TSignal& s : stats.signals)
+        if (s.index >= first && s.index < first + count &&
+            std::find(rules.begin(), rules.end(), s.test) == rules.end())
+            rules.push_back(s.test);
+    std::sort(rules.begin(), rules.end());
+    return rules;
+}
+
+QString XbarRuleText(int rule)
+{
+    static const char* const texts[] = {
+        "管理限界（±3σ）の外の点",          "中心線の同じ側に9点連続",
+        "6点連続して上昇または下降",        "14点が交互に上下",
+        "連続3点中2点が同じ側で2σを超える", "連続5点中4点が同じ側で1σを超える",
+        "15点連続して中心線から1σ以内",     "8点連続して1σの外（両側とも）",
+    };
+    if (rule < 1 || rule > 8)
+        return QString();
+    return QStringLiteral("(%1) ").arg(rule) + QString::fromUtf8(texts[rule - 1]);
 }
 
 void AutomaticXbarRange(const TStatSeries& series, const TBasePeriod& base, double& low,
@@ -301,7 +349,7 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                 (base.Given() ? QStringLiteral("基準期間 %1〜%2")
                                     .arg(base.from.toString(QStringLiteral("yyyy/MM/dd")),
                                          base.to.toString(QStringLiteral("yyyy/MM/dd")))
-                              : QStringLiteral("管理限界: 表示した日から")) +
+                              : QStringLiteral("管理限界: 期間の全日から")) +
                     (st.simulated > 0 ? QStringLiteral("（") + SimulatedLeftOut(st.simulated) +
                                             QStringLiteral("）")
                                       : QString()),
@@ -401,6 +449,7 @@ void DrawXbarChart(const TStatDocument& doc, TPageSink& pane,
                           : QStringLiteral("管理限界なし（測定値が2個以上の日がありません）"),
                     0, 0.4f, LabelBottom, anySimulated ? 21.4f : 26.3f, 14.8f, SmallestPoints);
                 c.SetFontColor(clBlack);
+                DrawRules(c, st, first, count);
             }
         }
     }

@@ -11,7 +11,8 @@
 class TPageSink;
 
 // The X̄–s control chart: one landscape sheet per mix and category and per 25 days, the X̄
-// chart above the s chart, numbered "n / N" at the foot. Touches no table.
+// chart above the s chart, numbered "n / N" at the foot; under the sheet, every rule a flag of
+// the page names, in words. Touches no table.
 
 constexpr TFormPage XbarChartPage{ChartOrigin};
 
@@ -38,6 +39,10 @@ TXbarSeriesStats XbarStats(const TStatSeries& series, const TBasePeriod& base);
 
 // "管理外れ: 4/12 (1), 5/3 (2, 5)" for the days first .. first+count-1; "なし" without any.
 QString FlagList(const TStatSeries& series, const TXbarSeriesStats& stats, int first, int count);
+// The rules the flags of those days name, each once in ascending order.
+std::vector<int> RulesFlagged(const TXbarSeriesStats& stats, int first, int count);
+// What a rule of XbarSignals looks for, in words: "(2) 中心線の同じ側に9点連続".
+QString XbarRuleText(int rule);
 
 // The X̄ chart's range of one series: its means, its control limits and its specified limits,
 // with a margin of a twentieth of their span (at least 0.5 °C), widened to whole steps of 1, 2

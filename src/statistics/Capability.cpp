@@ -76,8 +76,14 @@ TCapability ComputeCapability(const std::vector<double>& readings, std::optional
         }
     }
     if (c.cpk)
-        c.judgement = CapabilityVerdict(*c.cpk);
+        c.judgement = CapabilityJudgement(*c.cpk, c.outside);
     return c;
+}
+
+QString CapabilityJudgement(double cpk, int outside)
+{
+    const QString verdict = CapabilityVerdict(cpk);
+    return outside > 0 && verdict == QStringLiteral("十分") ? QStringLiteral("まずまず") : verdict;
 }
 
 QString CapabilityVerdict(double index)

@@ -31,7 +31,7 @@ struct TCapability
     double outsideShare = 0;
     std::optional<double> cp;  // both limits and s > 0
     std::optional<double> cpk; // at least one limit and s > 0: Cpl or Cpu alone when one-sided
-    QString judgement;         // from Cpk: 十分 / まずまず / 不足; empty without Cpk
+    QString judgement;         // CapabilityJudgement; empty without Cpk
 };
 
 TCapability ComputeCapability(const std::vector<double>& readings, std::optional<double> lowerLimit,
@@ -39,6 +39,9 @@ TCapability ComputeCapability(const std::vector<double>& readings, std::optional
 
 // The verdict of a capability index: 1.33 or more 十分, 1.00 or more まずまず, else 不足.
 QString CapabilityVerdict(double index);
+// The verdict of a process: that of Cpk, but never 十分 while a reading lies outside the
+// specified limits (まずまず then).
+QString CapabilityJudgement(double cpk, int outside);
 // The index with two decimals, or as many more (up to six) as it takes for the printed figure
 // to fall on the same side of 1.00 and 1.33 as the index itself: 0.998 prints "0.998", never
 // "1.00".

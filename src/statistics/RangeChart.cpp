@@ -11,7 +11,7 @@ const double A2[] = {1.880, 1.023, 0.729, 0.577, 0.483, 0.419, 0.373, 0.337,
 const double D3[] = {0,     0,     0,     0,     0,     0.076, 0.136, 0.184,
                      0.223, 0.256, 0.283, 0.307, 0.328, 0.347, 0.363, 0.378,
                      0.391, 0.403, 0.415, 0.425, 0.434, 0.443, 0.451, 0.459};
-const double D4[] = {3.267, 2.575, 2.282, 2.115, 2.004, 1.924, 1.864, 1.816,
+const double D4[] = {3.267, 2.574, 2.282, 2.114, 2.004, 1.924, 1.864, 1.816,
                      1.777, 1.744, 1.717, 1.693, 1.672, 1.653, 1.637, 1.622,
                      1.608, 1.597, 1.585, 1.575, 1.566, 1.557, 1.548, 1.541};
 const double Dd2[] = {1.128, 1.693, 2.059, 2.326, 2.534, 2.704, 2.847, 2.970,
@@ -42,76 +42,44 @@ TRangeSubgroup MakeRangeSubgroup(const std::vector<double>& readings)
     return g;
 }
 
-double TRangeLimits::RBarFor(int n) const
-{
-    return oneSize ? rBar : RangeConstants(n).d2 * sigma;
-}
-
-TRangeLimits ComputeXbarR(const std::vector<TRangeSubgroup>& groups, int first, int count)
+TRangeLimits ComputeXbarR(const std::vector<TRangeSubgroup>& groups)
 {
     TRangeLimits r;
-    double weighted = 0, ranges = 0, sigmas = 0;
-    const int last = std::min(int(groups.size()), first + count);
-    int size = 0;
-    for (int i = std::max(0, first); i < last; ++i) {
-        const TRangeSubgroup& g = groups[size_t(i)];
-        const TRangeConstants k = RangeConstants(g.n);
-        if (k.d2 <= 0)
+    for (const TRangeSubgroup& g : groups) {
+        if (RangeConstants(g.n).d2 <= 0 || (r.n != 0 && g.n != r.n))
             continue;
-        if (size == 0)
-            size = g.n;
-        else if (g.n != size)
-            r.oneSize = false;
+        r.n = g.n;
         ++r.count;
-        r.totalN += g.n;
-        weighted += g.n * g.mean;
-        ranges += g.range;
-        sigmas += g.range / k.d2;
+        r.sumOfMeans += g.mean;
+        r.sumOfRanges += g.range;
     }
     if (r.count == 0)
         return r;
     r.valid = true;
-    r.grandMean = weighted / r.totalN;
-    r.rBar = ranges / r.count;
-    r.sigma = sigmas / r.count;
+    r.grandMean = r.sumOfMeans / r.count;
+    r.rBar = r.sumOfRanges / r.count;
     return r;
 }
 
-TRangeSubgroupLimits RangeLimitsFor(const TRangeLimits& limits, int n)
+TRangeSubgroupLimits RangeLimitsFor(const TRangeLimits& limits)
 {
     TRangeSubgroupLimits l;
-    const TRangeConstants k = RangeConstants(n);
-    const double rBar = limits.RBarFor(n);
-    l.xLow = limits.grandMean - k.a2 * rBar;
-    l.xHigh = limits.grandMean + k.a2 * rBar;
-    l.rCentre = rBar;
-    l.rLow = k.d3 * rBar;
-    l.rHigh = k.d4 * rBar;
+    const TRangeConstants k = RangeConstants(limits.n);
+    l.xLow = limits.grandMean - k.a2 * limits.rBar;
+    l.xHigh = limits.grandMean + k.a2 * limits.rBar;
+    l.rLow = k.d3 * limits.rBar;
+    l.rHigh = k.d4 * limits.rBar;
+    l.hasRLow = k.d3 > 0;
     return l;
-}
-
-std::vector<TRangeStep> RangeSteps(const std::vector<TRangeSubgroup>& groups, int every)
-{
-    std::vector<TRangeStep> steps;
-    const int count = int(groups.size());
-    every = std::max(1, every);
-    for (int from = 0; from < count; from += every) {
-        TRangeStep step;
-        step.from = from;
-        step.to = std::min(count, from + every);
-        step.limits = ComputeXbarR(groups, 0, from == 0 ? step.to : from);
-        steps.push_back(step);
-    }
-    return steps;
 }
 
 TRangeFlag RangeOutOfControl(const TRangeSubgroup& group, const TRangeLimits& limits)
 {
     TRangeFlag f;
-    if (!limits.valid || RangeConstants(group.n).d2 <= 0)
+    if (!limits.valid || group.n != limits.n)
         return f;
-    const TRangeSubgroupLimits l = RangeLimitsFor(limits, group.n);
+    const TRangeSubgroupLimits l = RangeLimitsFor(limits);
     f.mean = group.mean > l.xHigh || group.mean < l.xLow;
-    f.range = group.range > l.rHigh || group.range < l.rLow;
+    f.range = group.range > l.rHigh || (l.hasRLow && group.range < l.rLow);
     return f;
 }

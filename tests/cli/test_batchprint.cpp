@@ -139,33 +139,71 @@ void TestBatchPrint::copyDataToTheServerAndBack()
              qPrintable(down.err));
 }
 
+// The period: --from and --to keep their days, --day alone is that one day, neither every day;
+// the title block prints the period.
 void TestBatchPrint::sheetWritesRecordTablesOfNamedCategories()
 {
     TempProfile profile;
     Seed();
     const QString file = profile.root() + QStringLiteral("/sheet.pdf");
-    Run run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
-                     QStringLiteral("sheet"), QStringLiteral("--project"), QStringLiteral("K1"),
-                     QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--day"),
-                     QStringLiteral("2024/04/03"), QStringLiteral("--category"),
-                     QStringLiteral("初期締固前温度"), QStringLiteral("--per-project")});
+    const QStringList sheet{QStringLiteral("--print-pdf"), file,
+                            QStringLiteral("--form"),      QStringLiteral("sheet"),
+                            QStringLiteral("--project"),   QStringLiteral("K1"),
+                            QStringLiteral("--mix"),       QStringLiteral("密粒")};
+    Run run =
+        Batch(sheet + QStringList{QStringLiteral("--from"), QStringLiteral("2024/04/02"),
+                                  QStringLiteral("--to"), QStringLiteral("2024/04/05"),
+                                  QStringLiteral("--category"), QStringLiteral("初期締固前温度")});
     QCOMPARE(run.code, 0);
     QCOMPARE(run.out, QString());
     QCOMPARE(run.err, QString());
-    // Eight days of one category, six a page.
-    QCOMPARE(PdfPages(file), 2);
-    const QString text = PdfText(file);
+    QCOMPARE(PdfPages(file), 1);
+    QString text = PdfText(file);
     QVERIFY(text.contains(QStringLiteral("初期締固前温度記録表")));
-    QVERIFY(text.contains(QStringLiteral("141.0")));
+    QVERIFY(text.contains(QStringLiteral("2024年4月2日～4月5日")));
+    for (int d = 1; d <= 8; ++d)
+        QCOMPARE(text.contains(QStringLiteral("%1.0").arg(140 + d)), d >= 2 && d <= 5);
     QVERIFY(!text.contains(QStringLiteral("156.0"))); // a day of the category not named
 
-    // Every category when none is named.
-    run = Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
-                 QStringLiteral("sheet"), QStringLiteral("--project"), QStringLiteral("K1"),
-                 QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--per-project")});
+    run =
+        Batch(sheet + QStringList{QStringLiteral("--day"), QStringLiteral("2024/04/03"),
+                                  QStringLiteral("--category"), QStringLiteral("初期締固前温度")});
     QCOMPARE(run.code, 0);
-    QCOMPARE(PdfPages(file), 4);
-    QVERIFY(PdfText(file).contains(QStringLiteral("156.0")));
+    text = PdfText(file);
+    QVERIFY(text.contains(QStringLiteral("143.0")));
+    QVERIFY(!text.contains(QStringLiteral("142.0")) && !text.contains(QStringLiteral("144.0")));
+    QVERIFY(text.contains(QStringLiteral("2024年4月3日")));
+
+    // Every category and every day when neither is given.
+    run = Batch(sheet + QStringList{QStringLiteral("--per-project")});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(PdfPages(file), 2);
+    text = PdfText(file);
+    QVERIFY(text.contains(QStringLiteral("156.0")) && text.contains(QStringLiteral("141.0")));
+    QVERIFY(text.contains(QStringLiteral("2024年4月1日～4月8日")));
+
+    // The chart and the journey keep to the period as well.
+    const QString chart = profile.root() + QStringLiteral("/chart.pdf");
+    run = Batch({QStringLiteral("--print-pdf"), chart, QStringLiteral("--form"),
+                 QStringLiteral("chart"), QStringLiteral("--project"), QStringLiteral("K1"),
+                 QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--from"),
+                 QStringLiteral("2024/04/07")});
+    QCOMPARE(run.code, 0);
+    text = PdfText(chart);
+    QVERIFY(text.contains(QStringLiteral("2024年4月7日～4月8日")));
+    QVERIFY(text.contains(QStringLiteral("4/7")) && !text.contains(QStringLiteral("4/6")));
+    Engine::Execute(QStringLiteral("update OndoLine4 set Syaryo = 'T1', Jikoku = '08:00'"));
+    const QString journey = profile.root() + QStringLiteral("/journey.pdf");
+    run =
+        Batch({QStringLiteral("--print-pdf"), journey, QStringLiteral("--form"),
+               QStringLiteral("journey"), QStringLiteral("--project"), QStringLiteral("K1"),
+               QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--from"),
+               QStringLiteral("2024/04/02"), QStringLiteral("--to"), QStringLiteral("2024/04/03")});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    QCOMPARE(PdfPages(journey), 2 * 2 + 1); // a table and a chart a day, the summary
+    text = PdfText(journey);
+    QVERIFY(text.contains(QStringLiteral("2024年4月2日～4月3日")));
+    QVERIFY(!text.contains(QStringLiteral("2024年4月4日")));
 }
 
 void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
@@ -223,18 +261,31 @@ void TestBatchPrint::statisticalFormsWriteTheirPdfs()
     QVERIFY(text.contains(QStringLiteral("工程能力図")));
     QVERIFY(text.contains(QStringLiteral("Cp=")));
     QVERIFY(text.contains(QStringLiteral("Cpk=")));
-    // x̄-R: one sheet per category, 8 days too few for limits but each subgroup listed.
+    // x̄-R: subgroups of the size asked for, a data sheet and a chart; other sizes refused.
     const QString xbarR = profile.root() + QStringLiteral("/xbar-r.pdf");
-    run = Batch({QStringLiteral("--print-pdf"), xbarR, QStringLiteral("--form"),
-                 QStringLiteral("xbar-r"), QStringLiteral("--project"), QStringLiteral("K1"),
-                 QStringLiteral("--mix"), QStringLiteral("密粒"), QStringLiteral("--category"),
-                 QStringLiteral("練上温度")});
+    const QStringList range{QStringLiteral("--print-pdf"), xbarR,
+                            QStringLiteral("--form"),      QStringLiteral("xbar-r"),
+                            QStringLiteral("--project"),   QStringLiteral("K1"),
+                            QStringLiteral("--mix"),       QStringLiteral("密粒"),
+                            QStringLiteral("--category"),  QStringLiteral("練上温度")};
+    run = Batch(range + QStringList{QStringLiteral("--subgroup"), QStringLiteral("2")});
     QCOMPARE(run.code, 0);
-    QCOMPARE(PdfPages(xbarR), 1);
+    QCOMPARE(PdfPages(xbarR), 2);
     text = PdfText(xbarR);
+    QVERIFY(text.contains(QStringLiteral("R管理データシート")));
     QVERIFY(text.contains(QStringLiteral("R管理図")));
     QVERIFY(text.contains(QStringLiteral("150～175℃")));
     QVERIFY(text.contains(QStringLiteral("4/8")));
+    QVERIFY(text.contains(QStringLiteral("2個")));
+    for (const char* size : {"1", "6", "x"}) {
+        QFile::remove(xbarR);
+        run = Batch(range + QStringList{QStringLiteral("--subgroup"), QString::fromLatin1(size)});
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("2〜5")) &&
+                     run.err.contains(QString::fromLatin1(size)),
+                 qPrintable(run.err));
+        QVERIFY(!QFileInfo::exists(xbarR));
+    }
     run = Batch({QStringLiteral("--print-pdf"), xbar, QStringLiteral("--form"),
                  QStringLiteral("xbar"), QStringLiteral("--project"), QStringLiteral("K1"),
                  QStringLiteral("--base-from"), QStringLiteral("2024/04/09"),
@@ -263,12 +314,31 @@ void TestBatchPrint::badArgumentsExitNonZeroWithoutFile()
          QStringLiteral("無い区分")},
         {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--data"),
          profile.root() + QStringLiteral("/none")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--from"),
+         QStringLiteral("2024/04/05"), QStringLiteral("--to"), QStringLiteral("2024/04/01")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--to"),
+         QStringLiteral("2024-04-05")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--day"),
+         QStringLiteral("2024/04/05"), QStringLiteral("--from"), QStringLiteral("2024/04/01")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--subgroup"),
+         QStringLiteral("3")},
+        {QStringLiteral("--form"), QStringLiteral("sheet"), QStringLiteral("--panels")},
     };
     for (const QStringList& extra : cases) {
         const Run run = Batch(base + extra);
         QVERIFY2(run.code != 0, qPrintable(extra.join(' ')));
         QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(!QFileInfo::exists(file), qPrintable(extra.join(' ')));
+    }
+    // The period and the documents' options belong to the printouts and the package.
+    for (const QStringList& misuse :
+         {QStringList{QStringLiteral("--backup"), QStringLiteral("--from"),
+                      QStringLiteral("2024/04/01")},
+          QStringList{QStringLiteral("--package"), file, QStringLiteral("--subgroup"),
+                      QStringLiteral("3")}}) {
+        const Run run = Batch(misuse);
+        QCOMPARE(run.code, 2);
+        QVERIFY2(run.err.contains(misuse.at(misuse.size() - 2)), qPrintable(run.err));
     }
     const Run unknown =
         Batch({QStringLiteral("--print-pdf"), file, QStringLiteral("--form"),
@@ -283,7 +353,8 @@ void TestBatchPrint::helpAndVersion()
     const Run help = Batch({QStringLiteral("--help")});
     QCOMPARE(help.code, 0);
     for (const char* option : {"--print-pdf", "--form", "--project", "--mix", "--day", "--category",
-                               "--per-project", "--low", "--high", "--data"})
+                               "--per-project", "--low", "--high", "--data", "--from", "--to",
+                               "--subgroup", "--panels", "--verify-package"})
         QVERIFY2(help.out.contains(QLatin1String(option)), option);
     const Run version = Batch({QStringLiteral("--version")});
     QCOMPARE(version.code, 0);

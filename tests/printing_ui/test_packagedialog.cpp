@@ -75,7 +75,7 @@ private Q_SLOTS:
         QVERIFY2(summary.contains(QStringLiteral("提出用一式: ")), qPrintable(summary));
         QVERIFY(!dialog.isVisible());
         const QStringList files = QDir(folder).entryList(QDir::Files);
-        QVERIFY(files.contains(QStringLiteral("記録表_K1_練上温度_2024-04.pdf")));
+        QVERIFY(files.contains(QStringLiteral("記録表_K1_密粒_練上温度_2024-04.pdf")));
         QVERIFY(files.contains(QStringLiteral("00_目録.csv")));
         QCOMPARE(dialog.Result().files.size(), files.size());
     }

@@ -12,6 +12,7 @@
 #include "printing_ui/FormPreview.h"
 #include "printing_ui/SetPrintItems.h"
 #include "reports/ReportFixture.h"
+#include "reports/XbarRChart.h"
 #include "storage/Engine.h"
 
 #include <QApplication>
@@ -98,7 +99,87 @@ private Q_SLOTS:
     void printButtonReadsWindowThenOpensDialog();
     void goneChosenPrinterIsNamedInTheDialog();
     void setupDialogOffersPdfPrinterAndKeepsCopies();
+    void periodSubgroupAndPanelsReachTheDocument();
 };
+
+namespace {
+
+QStringList PreviewTexts(TFormPreview& preview)
+{
+    QStringList texts;
+    for (int p = 1; p <= preview.PrevX().PageCount(); ++p)
+        for (const TDrawOp& op : preview.PrevX().Page(p).Ops())
+            if (op.kind == TDrawOp::Kind::Text)
+                texts << op.text;
+    return texts;
+}
+
+} // namespace
+
+// The period shows the month of the main window's day and is what the document covers; a day
+// that is none is refused quoting it; both left empty print every day. The x̄-R subgroup size
+// is 2 to 5 and reaches the sheet; the panels are the X chart's only.
+void TestSetPrintItems::periodSubgroupAndPanelsReachTheDocument()
+{
+    Fixture f;
+    AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 0, Day(3, 31), {141, 142});
+    AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 0, Day(5, 1), {171, 172});
+    f.Show();
+    QCOMPARE(f.dialog->EditFrom->text(), QStringLiteral("2024/04/01"));
+    QCOMPARE(f.dialog->EditTo->text(), QStringLiteral("2024/04/30"));
+    f.PressPreview();
+    QCOMPARE(f.previews, 1);
+    QCOMPARE(f.preview.PrevX().Title, QStringLiteral("記録表_K1_密粒_区分0_2024-04"));
+    QStringList texts = PreviewTexts(f.preview);
+    QVERIFY(texts.contains(QStringLiteral("2024年4月1日～4月30日")));
+    QVERIFY(texts.contains(QStringLiteral("151")));
+    QVERIFY(!texts.contains(QStringLiteral("141")) && !texts.contains(QStringLiteral("171")));
+
+    f.dialog->EditTo->setText(QStringLiteral("2024/04/31"));
+    QString message;
+    OnModal([&message](QWidget* w) {
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            message = box->text();
+        w->close();
+    });
+    f.dialog->BitBtn1->click();
+    QVERIFY2(message.contains(QStringLiteral("'2024/04/31'")), qPrintable(message));
+    QCOMPARE(f.previews, 1);
+
+    f.dialog->EditFrom->clear();
+    f.dialog->EditTo->clear();
+    f.PressPreview();
+    QCOMPARE(f.preview.PrevX().Title, QStringLiteral("記録表_K1_密粒_区分0_2024-03_2024-05"));
+    texts = PreviewTexts(f.preview);
+    QVERIFY(texts.contains(QStringLiteral("141")) && texts.contains(QStringLiteral("171")));
+
+    QCOMPARE(f.dialog->SpinKumi->minimum(), 2);
+    QCOMPARE(f.dialog->SpinKumi->maximum(), 5);
+    f.dialog->SpinKumi->setValue(2);
+    f.dialog->RadioXbarR->setChecked(true);
+    QVERIFY(!f.dialog->CheckPanels->isEnabled());
+    f.PressPreview();
+    QCOMPARE(ReadXbarRSettings().size, 2);
+    texts = PreviewTexts(f.preview);
+    QVERIFY(texts.contains(QStringLiteral("2個")));
+    QVERIFY(texts.contains(QStringLiteral("x2")) && !texts.contains(QStringLiteral("x3")));
+
+    f.dialog->RadioChart->setChecked(true);
+    QVERIFY(f.dialog->CheckPanels->isEnabled());
+    f.dialog->CheckPanels->setChecked(true);
+    QVERIFY(!f.dialog->Edit1->isEnabled()); // each panel has its own range
+    f.dialog->SetTicked(1, true);
+    AddDay(QStringLiteral("K1"), QStringLiteral("密粒"), 1, Day(4, 1), {120, 121});
+    f.PressPreview();
+    // Each panel names its category at its top.
+    texts = PreviewTexts(f.preview);
+    QCOMPARE(texts.count(QStringLiteral("区分0")), 2); // legend and panel
+    QCOMPARE(texts.count(QStringLiteral("区分1")), 2);
+    f.dialog->CheckPanels->setChecked(false);
+    f.PressPreview();
+    texts = PreviewTexts(f.preview);
+    QCOMPARE(texts.count(QStringLiteral("区分0")), 1);
+}
 
 // The range as stored, the face in use named, categories by name alone with the one the main
 // window shows ticked, again at every showing.
@@ -220,7 +301,7 @@ void TestSetPrintItems::nothingTickedIsAMessageAndTheDocumentIsNamed()
     QCOMPARE(total, QStringLiteral("/ 1"));
     QVERIFY(!f.preview.PrevX().Page(1).Ops().empty());
     QCOMPARE(SelectedPrinter().Orientation(), TOrientation::Portrait);
-    QCOMPARE(f.preview.PrevX().Title, QStringLiteral("記録表_K1_区分0_2024-04"));
+    QCOMPARE(f.preview.PrevX().Title, QStringLiteral("記録表_K1_密粒_区分0_2024-04"));
     QCOMPARE(f.record.Kubun.KubunName, QStringLiteral("区分0"));
 }
 

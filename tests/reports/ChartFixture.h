@@ -48,6 +48,19 @@ inline std::vector<TDrawOp> Lines(const std::vector<TDrawOp>& ops, TColor colour
     return out;
 }
 
+// The strokes of a line across the plot at y cm, from the left: one for a solid line, many for a
+// dashed one.
+inline std::vector<TDrawOp> LineAcross(const std::vector<TDrawOp>& ops, TColor colour, float y)
+{
+    std::vector<TDrawOp> out;
+    for (const TDrawOp& op : Lines(ops, colour))
+        if (op.p1.y() == DotY(y) && op.p2.y() == DotY(y) && op.p1.x() >= DotX(3.4f))
+            out.push_back(op);
+    std::sort(out.begin(), out.end(),
+              [](const TDrawOp& a, const TDrawOp& b) { return a.p1.x() < b.p1.x(); });
+    return out;
+}
+
 // Lines one day long that end at day column d: the joining lines.
 inline int JoinsInto(const std::vector<TDrawOp>& ops, int d)
 {

@@ -28,9 +28,9 @@ private Q_SLOTS:
         SheetUnderTest() = TSheetOrigin();
     }
 
-    // The title block every page prints: its own period with the year (in the era when asked),
-    // the specified value as people write it, who measured which days, the page "n / N" and the
-    // approval boxes the settings name; no text outside its cell, none under 7 pt.
+    // The title block every page prints: the document's period with the year (in the era when
+    // asked), the specified value as people write it, who measured which days, the page "n / N" and
+    // the approval boxes the settings name; no text outside its cell, none under 7 pt.
     void titleBlockTexts()
     {
         TStatDocument doc;
@@ -45,8 +45,11 @@ private Q_SLOTS:
         };
         series.days = {day(2024, 12, 30, "山田"), day(2024, 12, 31, "山田"),
                        day(2025, 1, 2, "佐藤"), day(2025, 1, 6, "山田")};
+        // The document's period, whatever days the page shows.
+        doc.first = QDate(2024, 12, 1);
+        doc.last = QDate(2025, 1, 31);
         TTitleBlock t = StatTitle(doc, series, 1, 2);
-        QCOMPARE(t.period, QStringLiteral("2024年12月31日～2025年1月2日"));
+        QCOMPARE(t.period, QStringLiteral("2024年12月1日～2025年1月31日"));
         QCOMPARE(t.limit, QStringLiteral("160～185 ℃"));
         QCOMPARE(t.measurer, QStringLiteral("山田 12/31・佐藤 1/2"));
         QCOMPARE(StatTitle(doc, series).measurer,
@@ -58,7 +61,10 @@ private Q_SLOTS:
             series.days.push_back(day(2025, 1, d * 2, d % 2 ? "佐藤" : "山田・佐藤"));
         QCOMPARE(StatTitle(doc, series).measurer, QStringLiteral("山田・佐藤（日により異なる）"));
         doc.title.wareki = true;
-        QCOMPARE(StatTitle(doc, series, 0, 2).period, QStringLiteral("令和6年12月30日～12月31日"));
+        QCOMPARE(StatTitle(doc, series, 0, 2).period,
+                 QStringLiteral("令和6年12月1日～令和7年1月31日"));
+        doc.last = QDate(2024, 12, 31);
+        QCOMPARE(PeriodOf(doc), QStringLiteral("令和6年12月1日～12月31日"));
         QCOMPARE(DateText(QDate(2019, 5, 1), true), QStringLiteral("令和元年5月1日"));
         QCOMPARE(DateText(QDate(2019, 4, 30), true), QStringLiteral("平成31年4月30日"));
         QCOMPARE(ShortDateWithYear(QDate(2024, 10, 1), true), QStringLiteral("R6/10/1"));

@@ -1,6 +1,8 @@
 #include "ReportFixture.h"
 #include "reports/FormKit.h"
 #include "reports/JourneySheet.h"
+#include "reports/ReportLoader.h"
+#include "storage/Engine.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -59,36 +61,104 @@ class TestJourneySheet : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // A day of 30 loads: two table pages (the averages at the end), the chart, and the summary
-    // of the period; marked loads carry ※, the estimate never appears on paper.
-    void dayChartAndSummaryPages()
+    void init()
     {
-        TempProfile profile;
         UseFakeDevice();
         SheetUnderTest() = ChartOrigin;
+    }
+
+    // Each day of the period: its loads on table pages (the averages at the end) and its chart,
+    // under a title block with the period, the day and that day's measurer; then the summary of
+    // every day. Marked loads carry ※, the estimate never appears on paper.
+    void eachDayThenTheSummary()
+    {
+        TempProfile profile;
         TJourneyDocument doc;
         doc.project = QStringLiteral("県道工事（K1）");
         doc.mixPrintName = QStringLiteral("密粒度アスコン");
-        doc.day = ThirtyLoads(QDate(2024, 6, 11));
-        doc.day.loads[0].left = TMinutesLeft{25, 20, 31};
-        doc.period = {ThirtyLoads(QDate(2024, 6, 10)), doc.day};
+        doc.first = QDate(2024, 6, 1);
+        doc.last = QDate(2024, 6, 30);
+        doc.days = {ThirtyLoads(QDate(2024, 6, 10)), ThirtyLoads(QDate(2024, 6, 11))};
+        doc.days[1].loads[0].left = TMinutesLeft{25, 20, 31};
+        doc.measurers[QDate(2024, 6, 10)] = QStringLiteral("山田太郎");
+        doc.measurers[QDate(2024, 6, 11)] = QStringLiteral("佐藤花子");
+        doc.simulated.insert(QDate(2024, 6, 11));
         TTestPane pane;
         DrawJourneySheet(doc, pane);
-        QCOMPARE(pane.Count(), 4);
-        QCOMPARE(Count(pane.Ops(0), QStringLiteral("温 度 低 下 記 録")), 1);
-        QCOMPARE(Count(pane.Ops(0), QStringLiteral("1 / 4")), 1);
-        QCOMPARE(Count(pane.Ops(0), QStringLiteral("2024年6月11日")), 1);
+        QCOMPARE(JourneyPages(doc), 7);
+        QCOMPARE(pane.Count(), 7);
+        const QString days[] = {QStringLiteral("2024年6月10日"), QStringLiteral("2024年6月11日")};
+        const QString who[] = {QStringLiteral("山田太郎"), QStringLiteral("佐藤花子")};
+        for (int d = 0; d < 2; ++d)
+            for (int p = 3 * d; p < 3 * d + 3; ++p) {
+                const auto& ops = pane.Ops(p);
+                QCOMPARE(Count(ops, QStringLiteral("温 度 低 下 記 録")), 1);
+                QCOMPARE(Count(ops, QStringLiteral("2024年6月1日～6月30日")), 1);
+                QCOMPARE(Count(ops, days[d]), 1);
+                QCOMPARE(Count(ops, who[d]), 1);
+                QCOMPARE(Count(ops, who[1 - d]), 0);
+                QCOMPARE(Count(ops, QStringLiteral("%1 / 7").arg(p + 1)), 1);
+                QCOMPARE(Count(ops, QStringLiteral("模擬値を含む日")), d);
+            }
         QCOMPARE(Count(pane.Ops(0), QStringLiteral("※")), 2);    // header and truck 8
         QCOMPARE(Count(pane.Ops(0), QStringLiteral("40.0")), 1); // truck 8's drop
         QCOMPARE(Count(pane.Ops(1), QStringLiteral("※")), 2);    // header and the last load
         QCOMPARE(Count(pane.Ops(1), QStringLiteral("平均")), 1);
         QCOMPARE(Count(pane.Ops(1), QStringLiteral("159.0")), 1); // (29 × 160 + 130) / 30
         QVERIFY(Has(pane.Ops(2), QStringLiteral("締固めの下限 110 ℃")));
-        QCOMPARE(Count(pane.Ops(3), QStringLiteral("温度低下集計")), 1);
-        QCOMPARE(Count(pane.Ops(3), QStringLiteral("2024年6月10日～6月11日")), 1);
-        QCOMPARE(Count(pane.Ops(3), QStringLiteral("11.0")), 2); // 170 → 160 but one at 130
+        const auto& summary = pane.Ops(6);
+        QCOMPARE(Count(summary, QStringLiteral("温度低下集計")), 1);
+        QCOMPARE(Count(summary, QStringLiteral("2024年6月1日～6月30日")), 1);
+        QCOMPARE(Count(summary, QStringLiteral("11.0")), 2); // 170 → 160 but one at 130
+        QCOMPARE(Count(summary, QStringLiteral("山田太郎 6/10・佐藤花子 6/11")), 1);
         for (int p = 0; p < pane.Count(); ++p)
             QVERIFY(!Has(pane.Ops(p), QStringLiteral("あと")));
+    }
+
+    // The loader keeps to the period and reads each day's measurer: the day's own, else the
+    // record's; measured days only leave a simulated one out.
+    void loaderKeepsThePeriodAndTheMeasurers()
+    {
+        TempProfile profile;
+        PrepareTables();
+        const QString koji = QStringLiteral("K1"), mix = QStringLiteral("密粒");
+        for (int d = 1; d <= 4; ++d) {
+            AddDay(koji, mix, 0, Day(6, d), {170, 171}, QStringLiteral("160_185"));
+            AddDay(koji, mix, 1, Day(6, d), {140, 141}, QStringLiteral("110_"));
+        }
+        Engine::Execute(QStringLiteral("update OndoLine4 set Syaryo = 'T' || LNO, Jikoku = "
+                                       "case when LNO = 1 then '08:00' else '08:30' end"));
+        Engine::Execute(QStringLiteral("update OndoHead4 set Sokuteisya = '佐藤花子' where "
+                                       "Hiduke = '%1'")
+                            .arg(DateTimeToStorage(Day(6, 2))));
+        Engine::Execute(QStringLiteral("update OndoHead4 set Mogi = 1 where Hiduke = '%1'")
+                            .arg(DateTimeToStorage(Day(6, 3))));
+        TReportScope scope{koji, mix, {}, false};
+        scope.from = QDate(2024, 6, 2);
+        scope.to = QDate(2024, 6, 3);
+        const TJourneyDocument doc = LoadJourneyDocument(scope);
+        QCOMPARE(doc.first, scope.from);
+        QCOMPARE(doc.last, scope.to);
+        QCOMPARE(int(doc.days.size()), 2);
+        QCOMPARE(doc.days[0].day, QDate(2024, 6, 2));
+        QCOMPARE(doc.days[0].stages.size(), 2);
+        QCOMPARE(int(doc.days[0].loads.size()), 2);
+        QVERIFY(HasTimes(doc.days[0]));
+        QCOMPARE(doc.measurers.value(QDate(2024, 6, 2)), QStringLiteral("佐藤花子"));
+        QCOMPARE(doc.measurers.value(QDate(2024, 6, 3)), QStringLiteral("山田太郎"));
+        QVERIFY(doc.simulated.contains(QDate(2024, 6, 3)));
+        scope.measuredOnly = true;
+        const TJourneyDocument measured = LoadJourneyDocument(scope);
+        QCOMPARE(int(measured.days.size()), 1);
+        QCOMPARE(measured.days[0].day, QDate(2024, 6, 2));
+        // Open ends reach every stored day.
+        const TJourneyDocument all = LoadJourneyDocument(TReportScope{koji, mix, {}, false});
+        QCOMPARE(int(all.days.size()), 4);
+        QCOMPARE(all.first, QDate(2024, 6, 1));
+        QCOMPARE(all.last, QDate(2024, 6, 4));
+        TTestPane pane;
+        DrawJourneySheet(doc, pane);
+        QCOMPARE(Count(pane.Ops(0), QStringLiteral("佐藤花子")), 1);
     }
 };
 

@@ -41,7 +41,18 @@ std::vector<TCommandEntry> Commands(const Cli::Options& o)
             {o.revokeDevice, Cli::RevokeDevice},
             {o.history, Cli::PrintHistory},
             {o.verify, Cli::Verify},
-            {o.importProfile, Cli::ImportProfileFile}};
+            {o.importProfile, Cli::ImportProfileFile},
+            {o.verifyPackage, Cli::VerifyPackage}};
+}
+
+// The command asked for; without one, the printout, which then asks for its file.
+Cli::Command Chosen(const QCommandLineParser& parser, const Cli::Options& o)
+{
+    for (const TCommandEntry& command : Commands(o)) {
+        if (parser.isSet(command.option))
+            return command.run;
+    }
+    return Cli::PrintPdf;
 }
 
 // A line for err when the arguments do not make one command, or an empty string.
@@ -64,23 +75,18 @@ QString Misuse(const QCommandLineParser& parser, const Cli::Options& o)
         return QStringLiteral("--listen は --serve と一緒に指定してください");
     if (parser.isSet(o.tls) && !parser.isSet(o.serve))
         return QStringLiteral("--tls は --serve と一緒に指定してください");
-    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !parser.isSet(o.package) &&
+    const bool printing = Chosen(parser, o) == Cli::PrintPdf;
+    if ((parser.isSet(o.from) || parser.isSet(o.to)) && !printing && !parser.isSet(o.package) &&
         !parser.isSet(o.history))
-        return QStringLiteral("--from と --to は --package または --history と一緒に指定して"
-                              "ください");
+        return QStringLiteral("--from と --to は印刷、--package または --history と一緒に指定"
+                              "してください");
+    for (const QCommandLineOption* option : {&o.subgroup, &o.panels})
+        if (parser.isSet(*option) && !printing)
+            return QStringLiteral("--%1 は --print-pdf と一緒に指定してください")
+                .arg(option->names().constFirst());
     if (parser.isSet(o.dryRun) && !parser.isSet(o.importParadox))
         return QStringLiteral("--dry-run は --import-paradox と一緒に指定してください");
     return {};
-}
-
-// The command asked for; without one, the printout, which then asks for its file.
-Cli::Command Chosen(const QCommandLineParser& parser, const Cli::Options& o)
-{
-    for (const TCommandEntry& command : Commands(o)) {
-        if (parser.isSet(command.option))
-            return command.run;
-    }
-    return Cli::PrintPdf;
 }
 
 } // namespace

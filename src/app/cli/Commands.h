@@ -12,7 +12,8 @@ struct Options;
 using Command = void (*)(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 
 // --print-pdf FILE --form chart|sheet|xbar|xbar-r|capability|journey --project CODE: the pages the
-// preview makes for the record of that project, mix and day. Prints nothing.
+// preview makes for the record of that project and mix over --from .. --to (or the one --day).
+// Prints nothing.
 void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --export-xlsx FILE | --export-csv FILE --project CODE: the project's readings.
 void Export(const QCommandLineParser& parser, const Options& o, QTextStream& out);
@@ -26,6 +27,9 @@ void WriteBackup(const QCommandLineParser& parser, const Options& o, QTextStream
 void RestoreBackup(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --package DIR --project CODE [--from DATE --to DATE]: the submission package.
 void WritePackage(const QCommandLineParser& parser, const Options& o, QTextStream& out);
+// --verify-package DIR: each file against the package's manifest; a line for each that differs,
+// is missing or is not in it, then AppError; a line when all match.
+void VerifyPackage(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --copy-data FROM TO: every table from one location to another.
 void CopyData(const QCommandLineParser& parser, const Options& o, QTextStream& out);
 // --serve [--listen ADDR:PORT]: the site page until SIGTERM; prints its address, then

@@ -162,4 +162,24 @@ QString RequiredProject(const QCommandLineParser& parser, const Options& o)
     return code;
 }
 
+QDate DateOption(const QCommandLineParser& parser, const QCommandLineOption& option)
+{
+    if (!parser.isSet(option))
+        return QDate();
+    const QDate day = QDate::fromString(parser.value(option), QStringLiteral("yyyy/MM/dd"));
+    if (!day.isValid())
+        throw AppError(QStringLiteral("--%1 の日付が不正です: %2")
+                           .arg(option.names().constFirst(), parser.value(option)));
+    return day;
+}
+
+void PeriodOptions(const QCommandLineParser& parser, const Options& o, QDate& from, QDate& to)
+{
+    from = DateOption(parser, o.from);
+    to = DateOption(parser, o.to);
+    if (from.isValid() && to.isValid() && to < from)
+        throw AppError(QStringLiteral("--from は --to 以前の日付にしてください: %1 > %2")
+                           .arg(parser.value(o.from), parser.value(o.to)));
+}
+
 } // namespace Cli

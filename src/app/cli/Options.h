@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCommandLineOption>
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -24,7 +25,7 @@ struct Options
         QStringLiteral("form"),
         QStringLiteral("chart (管理図)、sheet (データシート)、xbar (X̄-s管理図)、"
                        "xbar-r (x̄-R管理図)、capability (工程能力図)、journey "
-                       "(温度低下記録、--day の日) または profile (敷均し温度分布、--day の日)"),
+                       "(温度低下記録、期間の日ごと) または profile (敷均し温度分布、--day の日)"),
         QStringLiteral("chart|sheet|xbar|xbar-r|capability|journey|profile")};
     QCommandLineOption baseFrom{QStringLiteral("base-from"),
                                 QStringLiteral("xbar の基準期間の開始日"),
@@ -34,8 +35,10 @@ struct Options
     QCommandLineOption project{QStringLiteral("project"), QStringLiteral("工事コード"),
                                QStringLiteral("コード")};
     QCommandLineOption mix{QStringLiteral("mix"), QStringLiteral("合材名"), QStringLiteral("名前")};
-    QCommandLineOption day{QStringLiteral("day"), QStringLiteral("試験日 (既定は今日)"),
-                           QStringLiteral("年/月/日")};
+    QCommandLineOption day{
+        QStringLiteral("day"),
+        QStringLiteral("その1日だけを印刷します (journey の既定は今日、ほかは登録済みの全期間)"),
+        QStringLiteral("年/月/日")};
     QCommandLineOption category{QStringLiteral("category"),
                                 QStringLiteral("温度区分 (印刷では繰り返し可、既定はすべて)"),
                                 QStringLiteral("名前")};
@@ -89,9 +92,10 @@ struct Options
         QStringLiteral("工事の提出用一式 (PDF/A の書類、測定値のCSV、目録) を新しいフォルダに"
                        "書き出します (--project)"),
         QStringLiteral("フォルダ")};
-    QCommandLineOption from{QStringLiteral("from"), QStringLiteral("--package の期間の開始日"),
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("印刷・--package の期間の開始日 (統計もこの期間から)"),
                             QStringLiteral("年/月/日")};
-    QCommandLineOption to{QStringLiteral("to"), QStringLiteral("--package の期間の終了日"),
+    QCommandLineOption to{QStringLiteral("to"), QStringLiteral("印刷・--package の期間の終了日"),
                           QStringLiteral("年/月/日")};
     QCommandLineOption copyData{
         QStringLiteral("copy-data"),
@@ -130,14 +134,28 @@ struct Options
         QStringLiteral("端末のペアリングを取り消します (動いている --serve にも数秒で届きます)"),
         QStringLiteral("番号")};
 
+    // The documents' own: the x̄-R subgroup, the X chart's panels, the package's check.
+    QCommandLineOption subgroup{
+        QStringLiteral("subgroup"),
+        QStringLiteral("xbar-r の組の大きさ (2〜5、既定は 4): その日の測定順に N 個ずつ"),
+        QStringLiteral("N")};
+    QCommandLineOption panels{
+        QStringLiteral("panels"),
+        QStringLiteral("chart を温度区分ごとの段に分け、段ごとに自動の温度範囲で描きます "
+                       "(区分が4つ以上のとき向け)")};
+    QCommandLineOption verifyPackage{
+        QStringLiteral("verify-package"),
+        QStringLiteral("提出用一式のファイルを目録 (00_目録.sha256) のハッシュ値と照合します"),
+        QStringLiteral("フォルダ")};
+
     QList<QCommandLineOption> All() const
     {
-        return {help,    version,       pdf,          form,     project,   mix,
-                day,     category,      perProject,   low,      high,      baseFrom,
-                baseTo,  data,          backup,       restore,  importCsv, measurer,
-                columns, replace,       xlsx,         csv,      package,   from,
-                to,      importParadox, dryRun,       copyData, serve,     listen,
-                tls,     devices,       revokeDevice, history,  verify,    importProfile};
+        return {help, version, pdf, form, project, mix, day, category, perProject, low, high,
+                baseFrom, baseTo, data, backup, restore, importCsv, measurer, columns, replace,
+                xlsx, csv, package, from, to, importParadox, dryRun, copyData, serve, listen, tls,
+                devices, revokeDevice, history, verify, importProfile,
+                // The documents' own.
+                subgroup, panels, verifyPackage};
     }
 };
 
@@ -157,5 +175,10 @@ void OpenRecords(const QString& folder);
 
 // --project, which the printouts and the export cannot do without.
 QString RequiredProject(const QCommandLineParser& parser, const Options& o);
+
+// The day an option gives ("yyyy/MM/dd"), or none when it is not given; AppError quoting a bad
+// one. The period of --from and --to, refused when it ends before it starts.
+QDate DateOption(const QCommandLineParser& parser, const QCommandLineOption& option);
+void PeriodOptions(const QCommandLineParser& parser, const Options& o, QDate& from, QDate& to);
 
 } // namespace Cli

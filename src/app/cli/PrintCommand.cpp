@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QSet>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -157,12 +158,25 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
         throw AppError(QStringLiteral("--form には chart、sheet、xbar、xbar-r、capability、"
                                       "journey または profile を指定してください"));
     const QString code = RequiredProject(parser, o);
-    QDate day = QDate::currentDate();
-    if (parser.isSet(o.day)) {
-        day = QDate::fromString(parser.value(o.day), QStringLiteral("yyyy/MM/dd"));
-        if (!day.isValid())
-            throw AppError(QStringLiteral("--day の日付が不正です: %1").arg(parser.value(o.day)));
+    // --day alone is that one day; without a period every registered day is printed, and the
+    // journey today's.
+    QDate from, to;
+    if (parser.isSet(o.day) && (parser.isSet(o.from) || parser.isSet(o.to)))
+        throw AppError(QStringLiteral("--day と --from・--to は一緒に指定できません"));
+    if (parser.isSet(o.day))
+        from = to = DateOption(parser, o.day);
+    else
+        PeriodOptions(parser, o, from, to);
+    const QDate day = from.isValid() ? from : to.isValid() ? to : QDate::currentDate();
+    std::optional<TXbarRSettings> xbarR;
+    if (parser.isSet(o.subgroup)) {
+        if (form != QStringLiteral("xbar-r"))
+            throw AppError(QStringLiteral("--subgroup は --form xbar-r と一緒に指定してください"));
+        xbarR = ReadXbarRSettings();
+        xbarR->size = XbarRSizeOf(parser.value(o.subgroup));
     }
+    if (parser.isSet(o.panels) && form != QStringLiteral("chart"))
+        throw AppError(QStringLiteral("--panels は --form chart と一緒に指定してください"));
     const QString low =
         RangeValue(parser, o.low, QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100"));
     const QString high =
@@ -206,6 +220,10 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     request.low = low;
     request.high = high;
     request.storeRange = false;
+    request.xbarR = xbarR;
+    request.panels = parser.isSet(o.panels);
+    request.from = from.isValid() ? from.toString(QStringLiteral("yyyy/MM/dd")) : QString();
+    request.to = to.isValid() ? to.toString(QStringLiteral("yyyy/MM/dd")) : QString();
     TickCategories(request.rows, parser.values(o.category));
     // The record the main window would show: the stored one of the first ticked category that
     // has this day, with its measurer and specified value.
