@@ -41,6 +41,8 @@ const QSet<QString> TechnicalTerms{
     "SHA", "Ver",
     // the programs the data lives in or comes from, by their names
     "SQLite", "PostgreSQL", "postgresql", "Paradox", "Qt",
+    // the pavers' scanners whose files are read
+    "RoadScan", "Pave", "IR", "MOBA", "Vögele",
     // a server's password variable and backup command, named as the system knows them
     "PGPASSWORD", "pg_dump",
     // keys, as the keyboard names them
