@@ -114,6 +114,7 @@ TDesktop::TDesktop() : m_windows(std::make_unique<Windows>())
     ConnectExportDialog(main, OnFirstUse(w.fExport, parent));
     ConnectOldDataImport(main, OnFirstUse(w.fParadoxImport, parent));
     ConnectCsvImportDialog(main, OnFirstUse(w.fCsvImport, parent));
+    ConnectProfileImport(main);
     ConnectSitePanel(main, OnFirstUse(w.fSitePanel, parent));
     ConnectPackageDialog(main, OnFirstUse(w.fPackage, parent));
     ConnectHelp(main, OnFirstUse(w.fHelp, parent));

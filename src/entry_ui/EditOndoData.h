@@ -61,6 +61,8 @@ Q_SIGNALS:
     void exportRequested();
     void packageRequested();
     void csvImportRequested();
+    // A paver's thermal profile for the project and mix shown.
+    void profileImportRequested();
     void oldDataImportRequested();
     void siteRequested();
     void dayListRequested();

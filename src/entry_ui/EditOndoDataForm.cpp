@@ -116,6 +116,8 @@ void TfEditOndoData::buildMenus()
     file->addSeparator();
     m_restoreItem = menuItem(file, "RestoreItem", QStringLiteral("バックアップから復元…"));
     QAction* importCsv = menuItem(file, "ImportCsvItem", QStringLiteral("CSVから取り込み…"));
+    QAction* importProfile =
+        menuItem(file, "ImportProfileItem", QStringLiteral("敷均し温度分布の取り込み…"));
     QAction* exportItem = menuItem(file, "ExportItem", QStringLiteral("Excelに出力…"));
     QAction* package = menuItem(file, "PackageItem", QStringLiteral("提出用一式を作成…"));
     QAction* importOld = menuItem(file, "ImportOldItem", QStringLiteral("旧データの取り込み…"));
@@ -188,6 +190,7 @@ void TfEditOndoData::buildMenus()
     connect(removeDay, &QAction::triggered, this, guarded([this] { m_entry.DeleteDay(); }));
     connect(m_restoreItem, &QAction::triggered, this, &TfEditOndoData::restoreRequested);
     connect(importCsv, &QAction::triggered, this, &TfEditOndoData::csvImportRequested);
+    connect(importProfile, &QAction::triggered, this, &TfEditOndoData::profileImportRequested);
     connect(exportItem, &QAction::triggered, this, &TfEditOndoData::exportRequested);
     connect(package, &QAction::triggered, this, &TfEditOndoData::packageRequested);
     connect(importOld, &QAction::triggered, this, &TfEditOndoData::oldDataImportRequested);

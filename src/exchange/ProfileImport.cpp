@@ -132,6 +132,22 @@ TProfileImported ImportProfile(const QString& file, const QString& kojiCode,
     return imported;
 }
 
+QDate ProfileDay(const QString& file)
+{
+    return TProfileReader(file).Head().day;
+}
+
+bool HasProfile(const QString& kojiCode, const QString& gozaiName, const QDate& day)
+{
+    Query q(QStringLiteral("select ID from OndoBunpu where KojiCode = :A and GozaiName = :B and "
+                           "Hiduke = :C"));
+    q.BindText(QStringLiteral("A"), kojiCode);
+    q.BindText(QStringLiteral("B"), gozaiName);
+    q.BindDateTime(QStringLiteral("C"), QDateTime(day, QTime(0, 0)));
+    q.Open();
+    return !q.Eof();
+}
+
 QString ProfileImportLine(const TProfileImported& imported)
 {
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);

@@ -20,5 +20,9 @@ struct TProfileImported
 // reading stopped), or a day that has a profile already unless `replace`.
 TProfileImported ImportProfile(const QString& file, const QString& kojiCode,
                                const QString& gozaiName, bool replace);
+// The day a file's scan lines begin on, its layout checked; raises AppError as ImportProfile.
+QDate ProfileDay(const QString& file);
+// Whether the project and mix have a profile of that day.
+bool HasProfile(const QString& kojiCode, const QString& gozaiName, const QDate& day);
 // "取り込み: 100,000 行、長さ 4,567.8 m（2024/06/03、Vögele RoadScan）".
 QString ProfileImportLine(const TProfileImported& imported);

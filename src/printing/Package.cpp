@@ -13,9 +13,11 @@
 #include "reports/PackageIndex.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"
+#include "reports/ProfileSheet.h"
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
 #include "reports/XbarRChart.h"
+#include "storage/Engine.h"
 #include "storage/OutputFile.h"
 #include "storage/Query.h"
 
@@ -327,6 +329,34 @@ void WriteJourney(TPackageWriter& w, const QString& mix)
           [&](TPageSink& sink) { DrawJourneySheet(journey, sink); });
 }
 
+// Each day of the period the paver's scanner was imported for: its 敷均し温度分布, a file a day.
+void WriteProfiles(TPackageWriter& w, const QString& mix)
+{
+    const TReportScope scope = w.Scope(mix, {});
+    Query days(QStringLiteral("select Hiduke from OndoBunpu where KojiCode = :A and GozaiName = "
+                              ":B order by Hiduke"));
+    days.BindText(QStringLiteral("A"), scope.kojiCode);
+    days.BindText(QStringLiteral("B"), mix);
+    if (!Engine::TableExists(QStringLiteral("OndoBunpu")))
+        return;
+    days.Open();
+    for (; !days.Eof(); days.Next()) {
+        const QDate day = days.FieldDateTime(QStringLiteral("Hiduke")).date();
+        if ((scope.from.isValid() && day < scope.from) || (scope.to.isValid() && day > scope.to))
+            continue;
+        const TProfileDocument profile = LoadProfileDocument(scope.kojiCode, mix, day);
+        TDocumentHead head;
+        head.kojiCode = scope.kojiCode;
+        head.project = profile.kojiCode + QLatin1Char(' ') + profile.kojiName;
+        head.font = profile.font;
+        head.title = profile.title;
+        head.first = head.last = day;
+        w.Pdf(TPrintForm::Profile, mix + QLatin1Char('_') + day.toString(Qt::ISODate), head,
+              TIndexEntry{{}, {}, profile.printName, QStringLiteral("敷均し温度"), {}, 0, {}}, true,
+              [&](TPageSink& sink) { DrawProfileSheet(profile, sink); });
+    }
+}
+
 void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& folder)
 {
     const TContents found = Contents(request);
@@ -366,6 +396,7 @@ void WriteAll(TPackageWriter& w, const TPackageRequest& request, const QString& 
             WriteStatistics(w, mix, c, xbarR);
         if (categories.size() >= 2)
             WriteJourney(w, mix);
+        WriteProfiles(w, mix);
     }
 
     // The readings, one row each, as the export writes them.

@@ -95,12 +95,17 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     RadioJourney->setObjectName(QStringLiteral("RadioJourney"));
     RadioJourney->setToolTip(
         QStringLiteral("主画面の試験日について、運搬車ごとの区分間の温度低下（すべての区分）"));
+    RadioProfile = new QRadioButton(QStringLiteral("敷均し温度分布"), RadioGroup1);
+    RadioProfile->setObjectName(QStringLiteral("RadioProfile"));
+    RadioProfile->setToolTip(QStringLiteral("主画面の試験日について、フィニッシャの温度計測装置から"
+                                            "取り込んだマットの温度と区間の判定"));
     radios->addWidget(RadioDataSheet, 0, 0);
     radios->addWidget(RadioChart, 0, 1);
-    radios->addWidget(RadioXbar, 1, 0);
-    radios->addWidget(RadioCapability, 1, 1);
-    radios->addWidget(RadioXbarR, 2, 0);
-    radios->addWidget(RadioJourney, 2, 1);
+    radios->addWidget(RadioXbar, 0, 2);
+    radios->addWidget(RadioCapability, 1, 0);
+    radios->addWidget(RadioXbarR, 1, 1);
+    radios->addWidget(RadioJourney, 1, 2);
+    radios->addWidget(RadioProfile, 2, 0, 1, 3);
     RadioDataSheet->setChecked(true);
 
     CheckBox1 =
@@ -203,6 +208,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
          {static_cast<QAbstractButton*>(RadioDataSheet), static_cast<QAbstractButton*>(RadioChart),
           static_cast<QAbstractButton*>(RadioXbar), static_cast<QAbstractButton*>(RadioCapability),
           static_cast<QAbstractButton*>(RadioXbarR), static_cast<QAbstractButton*>(RadioJourney),
+          static_cast<QAbstractButton*>(RadioProfile),
           static_cast<QAbstractButton*>(CheckAutoRange),
           static_cast<QAbstractButton*>(CheckPanels)})
         connect(b, &QAbstractButton::toggled, this, [this] { UpdateRangeEdits(); });
@@ -413,6 +419,8 @@ TPrintForm TfSetPrintItems::Form() const
         return TPrintForm::XbarRChart;
     if (RadioJourney->isChecked())
         return TPrintForm::Journey;
+    if (RadioProfile->isChecked())
+        return TPrintForm::Profile;
     return RadioChart->isChecked() ? TPrintForm::ControlChart : TPrintForm::DataSheet;
 }
 
@@ -424,7 +432,7 @@ void TfSetPrintItems::UpdateRangeEdits()
     CheckAutoRange->setEnabled(form == TPrintForm::XbarChart);
     CheckPanels->setEnabled(form == TPrintForm::ControlChart);
     const bool untyped = form == TPrintForm::Capability || form == TPrintForm::XbarRChart ||
-                         form == TPrintForm::Journey ||
+                         form == TPrintForm::Journey || form == TPrintForm::Profile ||
                          (form == TPrintForm::XbarChart && CheckAutoRange->isChecked()) ||
                          (form == TPrintForm::ControlChart && CheckPanels->isChecked());
     Edit1->setEnabled(!untyped);

@@ -65,6 +65,7 @@ public:
     QRadioButton* RadioCapability; // "工程能力図"
     QRadioButton* RadioXbarR;      // "x̄-R管理図"
     QRadioButton* RadioJourney;    // "温度低下記録"
+    QRadioButton* RadioProfile;    // "敷均し温度分布"
     QCheckBox* CheckAutoRange;     // "自動": the statistical forms' range from the data
     QLineEdit* EditFrom;           // 印刷期間: the days printed; the month of the record's day
     QLineEdit* EditTo;

@@ -6,6 +6,7 @@
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "entry_ui/JourneyWindow.h"
+#include "exchange/ProfileImport.h"
 #include "exchange_ui/ExportDialog.h"
 #include "registers_ui/EditKoji.h"
 #include "registers_ui/EditOndoKubun.h"
@@ -22,10 +23,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
@@ -273,6 +277,60 @@ private Q_SLOTS:
 
     // データ → 温度低下… shows the loads of the day in the window, through both categories, and
     // follows what is registered while it is open.
+    // ファイル → 敷均し温度分布の取り込み…: the file chosen goes to the project and mix shown;
+    // a day imported before is replaced only when the user agrees.
+    void profileImportFromTheFileMenu()
+    {
+        Windows all;
+        ConnectProfileImport(all.w);
+        Engine::Execute(QStringLiteral("insert into Koji1 (Code, Kojimei) values ('K1', '県道')"));
+        all.entry.SetKojiCode(QStringLiteral("K1"));
+        all.entry.SetGozaiName(QStringLiteral("密粒"));
+        const QString file = all.profile.root() + QStringLiteral("/scan.csv");
+        QFile scan(file);
+        QVERIFY(scan.open(QIODevice::WriteOnly));
+        scan.write("RoadScan;K1;\nZeit;Distanz [m];Breite;Laenge;Q;T0;T1;T2;\n"
+                   "01.10.2024 08:00:00;0,0;;;4;150,0;151,0;150,5;\n"
+                   "01.10.2024 08:00:06;1,0;;;4;150,0;151,0;150,5;\n");
+        scan.close();
+        // The file dialog makes its model before it shows: looked for until it does.
+        const auto choose = [&all, &file] {
+            auto* watch = new QTimer(&all.w);
+            QObject::connect(watch, &QTimer::timeout, watch, [watch, file] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    dialog->selectFile(file);
+                    static_cast<QDialog*>(dialog)->accept();
+                    watch->deleteLater();
+                }
+            });
+            watch->start(10);
+        };
+        choose();
+        all.trigger("ImportProfileItem");
+        QTRY_VERIFY(all.w.statusBar()->currentMessage().startsWith(
+            QStringLiteral("取り込み: 2 行、長さ 1.0 m（2024/10/01")));
+        QVERIFY(HasProfile(QStringLiteral("K1"), QStringLiteral("密粒"), QDate(2024, 10, 1)));
+
+        // Again: asked, and no keeps the day as it was. The question comes after the file
+        // dialog has gone: looked for until it shows.
+        auto asked = std::make_shared<QString>();
+        choose();
+        auto* watch = new QTimer(&all.w);
+        QObject::connect(watch, &QTimer::timeout, watch, [watch, asked] {
+            if (auto* question = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                *asked = question->text();
+                question->button(QMessageBox::No)->click();
+                watch->deleteLater();
+            }
+        });
+        watch->start(10);
+        all.w.statusBar()->clearMessage();
+        all.trigger("ImportProfileItem");
+        QTRY_VERIFY(!asked->isEmpty());
+        QVERIFY(asked->contains(QStringLiteral("2024/10/01 の敷均し温度分布は取り込み済みです")));
+        QVERIFY(all.w.statusBar()->currentMessage().isEmpty());
+    }
+
     void journeyShowsTheDayShown()
     {
         Windows all;

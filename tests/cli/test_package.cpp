@@ -1,3 +1,4 @@
+#include "exchange/ProfileImport.h"
 #include "support/BatchRun.h"
 #include "support/TestSupport.h"
 
@@ -76,6 +77,14 @@ private Q_SLOTS:
     {
         TempProfile profile;
         Seed();
+        // The paver's scanner on one day of 密粒.
+        QFile scan(profile.root() + QStringLiteral("/scan.csv"));
+        QVERIFY(scan.open(QIODevice::WriteOnly));
+        scan.write("RoadScan;K1;\nZeit;Distanz [m];Breite;Laenge;Q;T0;T1;T2;\n"
+                   "01.10.2024 08:00:00;0,0;;;4;150,0;151,0;150,5;\n"
+                   "01.10.2024 08:00:06;1,0;;;4;150,0;151,0;150,5;\n");
+        scan.close();
+        ImportProfile(scan.fileName(), QStringLiteral("K1"), QStringLiteral("密粒"), false);
         const QString folder = profile.root() + QStringLiteral("/提出");
         const Run run = Batch({QStringLiteral("--package"), folder, QStringLiteral("--project"),
                                QStringLiteral("K1")});
@@ -96,6 +105,7 @@ private Q_SLOTS:
             QStringLiteral("Xbar-R管理図_K1_密粒_練上温度_2024-10.pdf"),
             QStringLiteral("工程能力図_K1_密粒_練上温度_2024-10.pdf"),
             QStringLiteral("温度低下記録_K1_密粒_2024-10.pdf"),
+            QStringLiteral("敷均し温度分布_K1_密粒_2024-10-01_2024-10.pdf"),
             QStringLiteral("測定値_K1_2024-10_2024-11.csv"),
         };
         QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
@@ -122,8 +132,10 @@ private Q_SLOTS:
             // The font maps its wave dash back to U+301C.
             const QString text = PdfText(pdf.fileName()).replace(QChar(0x301C), QChar(0xFF5E));
             QVERIFY2(text.contains(QStringLiteral("県道工事")), qPrintable(f));
+            // The profile is judged by its sublots' spread, not by a specified value.
             if (!f.startsWith(QStringLiteral("00_")) && !f.startsWith(QStringLiteral("X管理図")) &&
-                !f.startsWith(QStringLiteral("温度低下")))
+                !f.startsWith(QStringLiteral("温度低下")) &&
+                !f.startsWith(QStringLiteral("敷均し")))
                 QVERIFY2(text.contains(QStringLiteral("160～185℃")) ||
                              f.contains(QStringLiteral("初期締固前温度")),
                          qPrintable(f));

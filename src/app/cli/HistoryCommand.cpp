@@ -7,31 +7,16 @@
 #include <QCommandLineParser>
 #include <QTextStream>
 
-namespace {
-
-QDateTime dayOption(const QCommandLineParser& parser, const QCommandLineOption& option)
-{
-    if (!parser.isSet(option))
-        return QDateTime();
-    const QDate day = QDate::fromString(parser.value(option), QStringLiteral("yyyy/MM/dd"));
-    if (!day.isValid())
-        throw AppError(QStringLiteral("--%1 の日付が不正です: %2")
-                           .arg(option.names().constFirst(), parser.value(option)));
-    return QDateTime(day, QTime(0, 0));
-}
-
-} // namespace
-
 namespace Cli {
 
 void PrintHistory(const QCommandLineParser& parser, const Options& o, QTextStream& out)
 {
     const QString code = RequiredProject(parser, o);
-    const QDateTime from = dayOption(parser, o.from), to = dayOption(parser, o.to);
-    if (from.isValid() && to.isValid() && to < from)
-        throw AppError(QStringLiteral("--from は --to 以前の日付にしてください"));
+    QDate from, to;
+    PeriodOptions(parser, o, from, to);
     OpenRecords(DataFolder(parser, o));
-    const QList<History::TEntry> entries = History::Read(code, parser.value(o.mix), from, to);
+    const QList<History::TEntry> entries =
+        History::Read(code, parser.value(o.mix), from.startOfDay(), to.startOfDay());
     if (entries.isEmpty())
         out << QStringLiteral("変更の履歴はありません") << Qt::endl;
     for (const History::TEntry& e : entries)
