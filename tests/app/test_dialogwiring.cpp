@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -297,9 +298,12 @@ private Q_SLOTS:
         const auto choose = [&all, &file] {
             auto* watch = new QTimer(&all.w);
             QObject::connect(watch, &QTimer::timeout, watch, [watch, file] {
+                // Typed as a person does: selectFile leaves a focused name box as it was.
                 if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-                    dialog->selectFile(file);
-                    static_cast<QDialog*>(dialog)->accept();
+                    Child<QLineEdit>(dialog, "fileNameEdit")->setText(file);
+                    Child<QDialogButtonBox>(dialog, "buttonBox")
+                        ->button(QDialogButtonBox::Open)
+                        ->click();
                     watch->deleteLater();
                 }
             });
