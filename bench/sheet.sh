@@ -8,5 +8,5 @@ make_data "$work/d" --days "$days" --readings "$readings"
 echo "record table: $days days × $readings readings, $runs rounds"
 $alt "$runs" \
   "peer (sqlite3 + R)" "Rscript '$peers/xsheet.R' '$work/d/peer.db' 1 '$work/peer.pdf'" \
-  "ondokanri --form sheet" "'$app' --print-pdf '$work/ours.pdf' --form sheet --project K1 --mix 密粒 --category 練上温度 --day 2022/04/01 --data '$work/d'"
+  "ondokanri --form sheet" "'$app' --print-pdf '$work/ours.pdf' --form sheet --project K1 --mix 密粒 --category 練上温度 --data '$work/d'"
 echo "pages: $(pages "$work/ours.pdf") ours, $(pages "$work/peer.pdf") peer"
