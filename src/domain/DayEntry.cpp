@@ -1,6 +1,6 @@
 #include "domain/DayEntry.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "domain/Temperature.h"
 #include "storage/Query.h"
@@ -306,7 +306,7 @@ double TDayEntry::AverageAt(int decimals) const
     QList<double> values;
     for (const Reading& r : Readings())
         values << r.Ondo;
-    return RoundedMean(values, decimals, RoundingRuleSetting());
+    return RoundedMean(values, decimals, TSettings::Rounding());
 }
 
 bool TDayEntry::IsOutside(int lno) const

@@ -1,6 +1,6 @@
 #include "domain/LoadJourney.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "storage/Query.h"
@@ -16,11 +16,6 @@ namespace {
 
 constexpr double DefaultDropLimit = 20;
 constexpr int FitDays = 14;
-
-QString dropLimitKey(int from, int to)
-{
-    return QStringLiteral("OndoTeikaGendo_%1_%2").arg(from).arg(to);
-}
 
 // Trucks are typed on phones and keyboards alike: "１２", "12 " and "12" are one truck.
 QString truckKey(const QString& truck)
@@ -177,15 +172,13 @@ QList<TLoad> MatchLoads(const QList<TJourneyStage>& stages, QList<TJourneyReadin
 
 double DropLimit(int fromKubunId, int toKubunId)
 {
-    const QString text = ReadSetting(dropLimitKey(fromKubunId, toKubunId)).trimmed();
-    bool ok = false;
-    const double v = text.toDouble(&ok);
-    return ok && v > 0 ? v : DefaultDropLimit;
+    const double v = TSettings::DropLimit(fromKubunId, toKubunId);
+    return v > 0 ? v : DefaultDropLimit;
 }
 
 void SetDropLimit(int fromKubunId, int toKubunId, double limit)
 {
-    WriteSetting(dropLimitKey(fromKubunId, toKubunId), FormatGeneral(limit));
+    TSettings::SetDropLimit(fromKubunId, toKubunId, limit);
 }
 
 void Measure(TJourneyDay& day)

@@ -1,7 +1,7 @@
 #include "domain/OndoKanri.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/History.h"
@@ -31,7 +31,7 @@ DayStatistics StatisticsOf(const QList<Reading>& readings)
     values.reserve(readings.size());
     for (const Reading& r : readings)
         values << r.Ondo;
-    return StatisticsOf(values, RoundingRuleSetting());
+    return StatisticsOf(values, TSettings::Rounding());
 }
 
 DayStatistics StatisticsOf(const QList<double>& values, RoundingRule rule)

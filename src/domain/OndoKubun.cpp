@@ -1,7 +1,7 @@
 #include "domain/OndoKubun.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "storage/Engine.h"
 #include "storage/Query.h"
 #include "storage/Schema.h"
@@ -167,16 +167,16 @@ void insertDefaults()
     {
         int id;
         const char* name;
-        const char* rangeKey;
+        QString range;
     };
-    const DefaultRow defaults[] = {{0, "練上温度", "OndoRangeNeri"},
-                                   {1, "初期締固前温度", "OndoRangeSiki"}};
+    const DefaultRow defaults[] = {{0, "練上温度", TSettings::OldRangeNeri()},
+                                   {1, "初期締固前温度", TSettings::OldRangeSiki()}};
     Query insert(
         QStringLiteral("Insert Into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR) values (:A,:B,:C,:D)"));
     for (const DefaultRow& row : defaults) {
         insert.BindInt(QStringLiteral("A"), row.id);
         insert.BindText(QStringLiteral("B"), QString::fromUtf8(row.name));
-        insert.BindText(QStringLiteral("C"), ReadSetting(QString::fromLatin1(row.rangeKey)));
+        insert.BindText(QStringLiteral("C"), row.range);
         insert.BindInt(QStringLiteral("D"), row.id);
         insert.ExecSQL();
     }

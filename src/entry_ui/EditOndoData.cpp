@@ -1,7 +1,7 @@
 #include "entry_ui/EditOndoData.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
@@ -41,12 +41,6 @@ namespace {
 // In the order the direction button steps through them, as TEnterDirection numbers them.
 const QStringList ArrowCaptions{QStringLiteral("→"), QStringLiteral("↓"), QStringLiteral("←"),
                                 QStringLiteral("↑")};
-const QString DirectionKey = QStringLiteral("EnterDirection");
-const QString GeometryKey = QStringLiteral("MainWindowGeometry");
-const QString DecimalsKey = QStringLiteral("OndoAvgKetasu");
-const QString KojiKey = QStringLiteral("LastKojiCode");
-const QString GozaiKey = QStringLiteral("LastGozaiName");
-const QString KubunKey = QStringLiteral("LastKubunName");
 
 const QString Title = QStringLiteral("温度管理");
 
@@ -215,7 +209,7 @@ void TfEditOndoData::connectControls()
     connect(m_kubun, &QComboBox::activated, this,
             [this] { RunGuarded(this, [this] { m_entry.ChooseKubun(); }); });
     connect(m_avgDecimals, &QSpinBox::valueChanged, this, [this](int value) {
-        RunGuarded(this, [value] { WriteSetting(DecimalsKey, QString::number(value)); });
+        RunGuarded(this, [value] { TSettings::SetAverageDecimals(value); });
         showStatistics();
     });
     // A code typed and left: the registered project's name, or the offer to register it.
@@ -250,10 +244,8 @@ void TfEditOndoData::showEvent(QShowEvent* event)
         m_statistics->item(r, 0)->setText(StatisticCaptions[r]);
     RunGuarded(this, [this] {
         const QSignalBlocker quiet(m_avgDecimals); // showing the stored value is no change
-        m_avgDecimals->setValue(AverageDecimalsSetting());
-        const int direction = ReadSetting(DirectionKey).trimmed().isEmpty()
-                                  ? int(TEnterDirection::Down)
-                                  : qBound(0, ParseWhole(ReadSetting(DirectionKey)), 3);
+        m_avgDecimals->setValue(TSettings::AverageDecimals());
+        const int direction = TSettings::EnterDirection();
         m_readings->SetEnterDirection(TEnterDirection(direction));
         m_arrow->setText(ArrowCaptions[direction]);
     });
@@ -394,7 +386,7 @@ void TfEditOndoData::closeEvent(QCloseEvent* event)
         return;
     }
     RunGuarded(this, [this] {
-        WriteSetting(GeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
+        TSettings::SetMainWindowGeometry(saveGeometry());
         keepChoices();
     });
     event->accept();
@@ -417,9 +409,7 @@ void TfEditOndoData::keepChoices()
         !h.kojiCode.trimmed().isEmpty() || !h.gozaiName.isEmpty() || !h.kubunName.isEmpty();
     if (!m_choicesRestored && !chosen)
         return;
-    WriteSetting(KojiKey, h.kojiCode.trimmed());
-    WriteSetting(GozaiKey, h.gozaiName);
-    WriteSetting(KubunKey, h.kubunName);
+    TSettings::SetLastChoice({h.kojiCode.trimmed(), h.gozaiName, h.kubunName});
 }
 
 void TfEditOndoData::restoreChoices()
@@ -432,9 +422,10 @@ void TfEditOndoData::restoreChoices()
         return;
     }
     try {
-        const QString code = ReadSetting(KojiKey);
-        const QString mix = ReadSetting(GozaiKey);
-        const QString kubun = ReadSetting(KubunKey);
+        const TSettings::TLastChoice last = TSettings::LastChoice();
+        const QString& code = last.kojiCode;
+        const QString& mix = last.gozaiName;
+        const QString& kubun = last.kubunName;
         if (!code.isEmpty() && TKoji::Exists(code))
             m_entry.TakeProject(code);
         if (!mix.isEmpty()) {
@@ -459,7 +450,7 @@ void TfEditOndoData::stepArrow()
     const int next = (int(m_readings->EnterDirection()) + 1) % 4;
     m_readings->SetEnterDirection(TEnterDirection(next));
     m_arrow->setText(ArrowCaptions[next]);
-    RunGuarded(this, [next] { WriteSetting(DirectionKey, QString::number(next)); });
+    RunGuarded(this, [next] { TSettings::SetEnterDirection(next); });
 }
 
 void TfEditOndoData::editCommand(EditCommand command)
@@ -548,7 +539,7 @@ void TfEditOndoData::editCommand(EditCommand command)
 
 void TfEditOndoData::PlaceOnScreen(const QRect& screen)
 {
-    const QByteArray saved = QByteArray::fromBase64(ReadSetting(GeometryKey).toLatin1());
+    const QByteArray saved = TSettings::MainWindowGeometry();
     if (!saved.isEmpty() && restoreGeometry(saved))
         return;
     // As tall as the screen allows, so that a day's readings show without scrolling.

@@ -1,5 +1,5 @@
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "domain/DayEntry.h"
 #include "domain/Temperature.h"
@@ -527,7 +527,7 @@ QList<CsvDay> CsvDays(const CsvTable& table, const CsvColumns& columns)
     QList<double> run;
     int current = -1;
     QList<int> scattered;
-    const RoundingRule rule = RoundingRuleSetting();
+    const RoundingRule rule = TSettings::Rounding();
     const auto endRun = [&] {
         if (current >= 0 && days.at(current).spans.size() == 1)
             days[current].stats = StatisticsOf(run, rule);

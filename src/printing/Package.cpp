@@ -1,7 +1,7 @@
 #include "printing/Package.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "exchange/Export.h"
 #include "printing/PackageManifest.h"
 #include "printing/PrintDocument.h"

@@ -1,7 +1,7 @@
 #include "printing/PrintDocument.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "domain/OndoKanri.h"
 #include "printing/PrevX.h"
@@ -17,19 +17,6 @@
 #include "storage/Query.h"
 
 namespace {
-
-const QString GraphLowKey = QStringLiteral("OndoKanriGraphLow");
-const QString GraphHighKey = QStringLiteral("OndoKanriGraphHigh");
-
-QString SettingOrDefault(const QString& key, const QString& fallback)
-{
-    QString value = ReadSetting(key);
-    if (value.isEmpty()) {
-        WriteSetting(key, fallback);
-        value = fallback;
-    }
-    return value;
-}
 
 // A typed day of the period; empty is none.
 QDate TypedDay(const QString& typed, const QString& what)
@@ -136,22 +123,27 @@ QList<int> TickedKubunIds(const QList<TPrintRow>& rows)
     return ids;
 }
 
+// The range shown is the range stored: a default shown once is kept as if typed.
 QString GraphLowSetting()
 {
-    return SettingOrDefault(GraphLowKey, QStringLiteral("100"));
+    const QString low = TSettings::GraphLow();
+    TSettings::SetGraphLow(low);
+    return low;
 }
 
 QString GraphHighSetting()
 {
-    return SettingOrDefault(GraphHighKey, QStringLiteral("200"));
+    const QString high = TSettings::GraphHigh();
+    TSettings::SetGraphHigh(high);
+    return high;
 }
 
 void BuildPrintDocument(const TOndoKanri& record, TPrevX& prev, const TPrintRequest& request,
                         TChartMemo* memo, TPrinterWatch* watch)
 {
     if (request.storeRange) {
-        WriteSetting(GraphLowKey, request.low);
-        WriteSetting(GraphHighKey, request.high);
+        TSettings::SetGraphLow(request.low);
+        TSettings::SetGraphHigh(request.high);
     }
     if (watch)
         watch->Check();

@@ -1,6 +1,6 @@
 #include "printing/PrinterSetup.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "printing/FakePrinter.h"
 
 namespace {
@@ -21,12 +21,6 @@ bool BelongsTo(const TDeviceSettings& settings, const QString& printerName)
 {
     return !printerName.isEmpty() && settings.printerName.toUpper().contains(printerName.toUpper());
 }
-
-const QString NameKey = QStringLiteral("PrinterName");
-const QString OrientationKey = QStringLiteral("PrinterOrientation");
-const QString PaperSizeKey = QStringLiteral("PrinterPaperSize");
-const QString PaperSourceKey = QStringLiteral("PrinterPaperSource");
-const QString LayoutKey = QStringLiteral("PrinterPageLayout");
 
 // Sheet width and height, then the margins left, top, right, bottom, in points: any paper a
 // driver offers, not only those with a size code.
@@ -56,13 +50,6 @@ QPageLayout LayoutOfText(const QString& text, TOrientation orientation, int pape
         return QPageLayout(PageSizeOfCode(paperSize), qtOrientation, QMarginsF());
     const QPageSize size(QSizeF(v[0], v[1]), QPageSize::Point, QString(), QPageSize::FuzzyMatch);
     return QPageLayout(size, qtOrientation, QMarginsF(v[2], v[3], v[4], v[5]), QPageLayout::Point);
-}
-
-int NumberSetting(const QString& key, int fallback)
-{
-    bool ok = false;
-    const int v = ReadSetting(key).trimmed().toInt(&ok);
-    return ok ? v : fallback;
 }
 
 } // namespace
@@ -117,27 +104,26 @@ TPrinterSetup::TPrinterSetup()
 TPrinterSetup::Definition TPrinterSetup::StoredDefinition()
 {
     Definition definition;
-    definition.printerName = ReadSetting(NameKey);
+    definition.printerName = TSettings::PrinterName();
     if (definition.printerName.isEmpty())
         return definition;
     definition.orientation =
-        NumberSetting(OrientationKey, 0) == 1 ? TOrientation::Landscape : TOrientation::Portrait;
-    definition.paperSize = NumberSetting(PaperSizeKey, PaperA4);
-    definition.paperSource = NumberSetting(PaperSourceKey, SourceFormSource);
+        TSettings::PrinterOrientation() == 1 ? TOrientation::Landscape : TOrientation::Portrait;
+    const int paperSize = TSettings::PrinterPaperSize();
+    const int paperSource = TSettings::PrinterPaperSource();
+    definition.paperSize = paperSize < 0 ? PaperA4 : paperSize;
+    definition.paperSource = paperSource < 0 ? SourceFormSource : paperSource;
     definition.devData = TDeviceSettings{
         definition.printerName, definition.orientation, definition.paperSize,
         definition.paperSource,
-        LayoutOfText(ReadSetting(LayoutKey), definition.orientation, definition.paperSize)};
+        LayoutOfText(TSettings::PrinterPageLayout(), definition.orientation, definition.paperSize)};
     return definition;
 }
 
 void TPrinterSetup::StoreDefinition() const
 {
-    WriteSetting(NameKey, m_printerName);
-    WriteSetting(OrientationKey, QString::number(int(m_orientation)));
-    WriteSetting(PaperSizeKey, QString::number(m_paperSize));
-    WriteSetting(PaperSourceKey, QString::number(m_paperSource));
-    WriteSetting(LayoutKey, m_devData ? LayoutText(m_devData->layout) : QString());
+    TSettings::SetPrinter(m_printerName, int(m_orientation), m_paperSize, m_paperSource,
+                          m_devData ? LayoutText(m_devData->layout) : QString());
 }
 
 TPrinterSetup::TPrinterSetup(const Definition& definition)

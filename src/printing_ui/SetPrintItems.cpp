@@ -1,6 +1,6 @@
 #include "printing_ui/SetPrintItems.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/OndoKanri.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
@@ -35,8 +35,6 @@
 #include <QTimer>
 
 namespace {
-
-const QString PrintFontKey = QStringLiteral("hin_prnfont");
 
 template <typename W> W* Place(W* widget, const char* name, int x, int y, int w, int h)
 {
@@ -306,6 +304,15 @@ void TfSetPrintItems::ShowFormSettings()
     const TXbarRSettings xbarR = ReadXbarRSettings();
     SpinKumi->setValue(xbarR.size);
     CheckKikakuSen->setChecked(xbarR.specLines);
+    // The form and boxes last printed with in an earlier run; later showings keep the dialog's.
+    if (m_choicesShown)
+        return;
+    m_choicesShown = true;
+    if (auto* form = RadioGroup1->findChild<QRadioButton*>(TSettings::PrintForm()))
+        form->setChecked(true);
+    CheckBox1->setChecked(TSettings::PrintPerProject());
+    CheckAutoRange->setChecked(TSettings::PrintAutoRange());
+    CheckPanels->setChecked(TSettings::PrintPanels());
 }
 
 void TfSetPrintItems::StoreFormSettings()
@@ -315,6 +322,12 @@ void TfSetPrintItems::StoreFormSettings()
     title.approvals = ParseApprovals(EditSyonin->text());
     WriteTitleSettings(title);
     WriteXbarRSettings(TXbarRSettings{SpinKumi->value(), CheckKikakuSen->isChecked()});
+    for (auto* form : RadioGroup1->findChildren<QRadioButton*>())
+        if (form->isChecked())
+            TSettings::SetPrintForm(form->objectName());
+    TSettings::SetPrintPerProject(CheckBox1->isChecked());
+    TSettings::SetPrintAutoRange(CheckAutoRange->isChecked());
+    TSettings::SetPrintPanels(CheckPanels->isChecked());
 }
 
 void TfSetPrintItems::ShowPeriod()
@@ -337,7 +350,7 @@ QString TfSetPrintItems::DefaultFaceInUse()
 
 QString TfSetPrintItems::FontInUse()
 {
-    const QString stored = ReadSetting(PrintFontKey);
+    const QString stored = TSettings::PrintFont();
     if (!stored.isEmpty())
         return stored;
     InstallFontSubstitutions();
@@ -400,12 +413,12 @@ void TfSetPrintItems::ChangeFont()
     if (faces.isEmpty())
         throw AppError(QStringLiteral("日本語のフォントがインストールされていません"));
     FontDialog1->setComboBoxItems(faces);
-    const QString stored = ReadSetting(PrintFontKey);
+    const QString stored = TSettings::PrintFont();
     const QString current = stored.isEmpty() ? DefaultFaceInUse() : stored;
     FontDialog1->setTextValue(faces.contains(current) ? current : faces.first());
     if (FontDialog1->exec() != QDialog::Accepted)
         return;
-    WriteSetting(PrintFontKey, FontDialog1->textValue());
+    TSettings::SetPrintFont(FontDialog1->textValue());
     Label5->setText(FontInUse());
 }
 

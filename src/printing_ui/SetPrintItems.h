@@ -111,6 +111,7 @@ private:
     TFormPreview* m_preview = nullptr;
     std::unique_ptr<TChartMemo> m_memo;
     TPrinterWatch* m_watch = nullptr;
+    bool m_choicesShown = false;
 };
 
 // Has "プリンタ設定" run Qt's print dialog over parent for printer, paper and orientation.

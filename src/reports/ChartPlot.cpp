@@ -1,6 +1,6 @@
 #include "reports/ChartPlot.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/Print.h"
@@ -77,7 +77,7 @@ void Ring(TCanvas& c, float x, float y, float r)
 QString LineValue(double v)
 {
     // Rounded on its decimal value, as the day averages are.
-    return FormatFixed(RoundDecimals(1, v, RoundingRuleSetting()), 1);
+    return FormatFixed(RoundDecimals(1, v, TSettings::Rounding()), 1);
 }
 
 // The lines of one label: the same kind at the same printed value.

@@ -1,6 +1,6 @@
 #include "reports/ControlChart.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
@@ -182,8 +182,8 @@ void DrawChartFrame(TCanvas& c)
               0.2f, UnderSheet + 0.4f, LegendLeft - 0.2f, UnderSheet + 0.8f, 0);
     c.SetFontSize(10);
 
-    const QString colour = ReadSetting(QStringLiteral("HotbinMemoriColor"));
-    c.SetPenColor(colour.isEmpty() ? clAqua : TColor(ParseWhole(colour)));
+    const int colour = TSettings::ChartGridColour();
+    c.SetPenColor(colour < 0 ? clAqua : TColor(colour));
 }
 
 int ChartPages(const TChartMix& mix)

@@ -1,6 +1,6 @@
 #include "reports/DataSheet.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
@@ -82,13 +82,13 @@ int Outside(const TSheetDay& day)
 // readings at the decimals set.
 QString Average(const TSheetDay& day)
 {
-    const int decimals = AverageDecimalsSetting();
+    const int decimals = TSettings::AverageDecimals();
     if (decimals == 1 || day.readings.isEmpty())
         return FormatFixed(day.summary.avg, 1);
     QList<double> values;
     for (const TSheetReading& r : day.readings)
         values << r.ondo;
-    return FormatFixed(RoundedMean(values, decimals, RoundingRuleSetting()), decimals);
+    return FormatFixed(RoundedMean(values, decimals, TSettings::Rounding()), decimals);
 }
 
 // The heading of a column and its frame; the row lines and the cells' separators follow the

@@ -1,6 +1,6 @@
 #include "reports/FormKit.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
@@ -11,9 +11,6 @@
 #include <algorithm>
 
 namespace {
-
-const QString ApprovalsKey = QStringLiteral("PrintSyonin");
-const QString WarekiKey = QStringLiteral("PrintWareki");
 
 // Restores the canvas's font size when it goes.
 class TKeepFontSize
@@ -115,8 +112,8 @@ QStringList ParseApprovals(const QString& text)
 TTitleSettings ReadTitleSettings()
 {
     TTitleSettings s;
-    s.approvals = ParseApprovals(ReadSetting(ApprovalsKey));
-    s.wareki = ReadSetting(WarekiKey).compare(QStringLiteral("TRUE"), Qt::CaseInsensitive) == 0;
+    s.approvals = ParseApprovals(TSettings::Approvals());
+    s.wareki = TSettings::Wareki();
     return s;
 }
 
@@ -125,8 +122,8 @@ void WriteTitleSettings(const TTitleSettings& s)
     const QString approvals = s.approvals == TTitleSettings().approvals ? QString()
                               : s.approvals.isEmpty()                   ? QStringLiteral("なし")
                                                       : s.approvals.join(QStringLiteral("、"));
-    WriteSetting(ApprovalsKey, approvals);
-    WriteSetting(WarekiKey, s.wareki ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+    TSettings::SetApprovals(approvals);
+    TSettings::SetWareki(s.wareki);
 }
 
 QString DateText(const QDate& day, bool wareki)

@@ -1,7 +1,7 @@
 #include "reports/ProfileSheet.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
@@ -138,7 +138,7 @@ TProfileDocument LoadProfileDocument(const QString& kojiCode, const QString& goz
     doc.kojiCode = kojiCode;
     doc.gozaiName = gozaiName;
     doc.day = day;
-    doc.font = ReadSetting(QStringLiteral("hin_prnfont"));
+    doc.font = TSettings::PrintFont();
     doc.title = ReadTitleSettings();
     const QDateTime stored(day, QTime(0, 0));
     Query head(QStringLiteral("select ID, Keisiki, Kankaku, Itisu, Gyosu, Kyori from OndoBunpu "

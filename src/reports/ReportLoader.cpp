@@ -1,6 +1,6 @@
 #include "reports/ReportLoader.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/FormKit.h"
@@ -78,8 +78,7 @@ void SortReferenceLines(std::vector<TOJ>& lines)
 struct TLookups
 {
     explicit TLookups(const TReportScope& scope, const std::vector<Query*>& more = {})
-        : kojiCode(scope.kojiCode), font(ReadSetting(QStringLiteral("hin_prnfont"))),
-          title(ReadTitleSettings())
+        : kojiCode(scope.kojiCode), font(TSettings::PrintFont()), title(ReadTitleSettings())
     {
         Query projectQuery(QStringLiteral("select Code, Kojimei from Koji1 where Code = :A"));
         projectQuery.BindText(A, scope.kojiCode);

@@ -1,7 +1,7 @@
 #include "reports/XbarRChart.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString SizeKey = QStringLiteral("XbarRKumi");
-const QString SpecLinesKey = QStringLiteral("XbarRKikakuSen");
 constexpr int DefaultSize = TXbarRSettings().size;
 
 constexpr TCmBox TitleBox{0.2f, 1.1f, 26.5f, 3.3f};
@@ -262,17 +260,16 @@ void DrawCharts(TCanvas& c, const TStatSeries& series, const TXbarRSeries& s, in
 TXbarRSettings ReadXbarRSettings()
 {
     TXbarRSettings s;
-    const int size = ParseIntOrZero(ReadSetting(SizeKey));
+    const int size = TSettings::XbarRSubgroup();
     s.size = size >= SmallestXbarRSize && size <= LargestXbarRSize ? size : DefaultSize;
-    s.specLines =
-        ReadSetting(SpecLinesKey).compare(QStringLiteral("FALSE"), Qt::CaseInsensitive) != 0;
+    s.specLines = TSettings::XbarRSpecLines();
     return s;
 }
 
 void WriteXbarRSettings(const TXbarRSettings& s)
 {
-    WriteSetting(SizeKey, QString::number(s.size));
-    WriteSetting(SpecLinesKey, s.specLines ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+    TSettings::SetXbarRSubgroup(s.size);
+    TSettings::SetXbarRSpecLines(s.specLines);
 }
 
 int XbarRSizeOf(const QString& text)

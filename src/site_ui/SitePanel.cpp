@@ -1,6 +1,6 @@
 #include "site_ui/SitePanel.h"
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "site/SitePairing.h"
 #include "site/SiteServer.h"
 #include "widgets_ui/ErrorGuard.h"
@@ -46,7 +46,6 @@ QImage QrImage(const QString& text, int scale)
 namespace {
 
 // Whether the page was last served over HTTPS: the next start does the same.
-const QString TlsKey = QStringLiteral("GenbaTls");
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption)
 {
@@ -88,7 +87,7 @@ TfSitePanel::TfSitePanel(QWidget* parent)
     m_tls->setObjectName(QStringLiteral("CheckTls"));
     m_tls->setToolTip(QStringLiteral("現場の無線LANで温度と端末の鍵が読まれないよう、暗号化して"
                                      "受け付けます"));
-    m_tls->setChecked(ReadSetting(TlsKey) == QLatin1String("TRUE"));
+    m_tls->setChecked(TSettings::SiteTls());
     m_start = button(this, "ButtonStart", QStringLiteral("開始"));
     m_state = label(this, "LabelState");
     top->addWidget(listenLabel);
@@ -204,7 +203,7 @@ void TfSitePanel::toggle()
         return;
     }
     const auto [address, port] = TSiteServer::ParseListen(m_listen->text());
-    WriteSetting(TlsKey, m_tls->isChecked() ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+    TSettings::SetSiteTls(m_tls->isChecked());
     m_server->Start(address, port, m_tls->isChecked());
     log(QStringLiteral("%1 で受付を始めました").arg(m_server->PageUrl().toString()));
 }

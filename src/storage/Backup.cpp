@@ -1,7 +1,7 @@
 #include "storage/Backup.h"
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "storage/DataFile.h"
 #include "storage/Engine.h"
 #include "storage/SqlError.h"
@@ -198,9 +198,7 @@ QString FolderOf(const QString& dataFolder)
 
 int KeepCount()
 {
-    bool ok = false;
-    const int keep = ReadSetting(QStringLiteral("BackupKeep")).trimmed().toInt(&ok);
-    return ok && keep >= 0 ? keep : 10;
+    return TSettings::BackupKeep();
 }
 
 QList<Entry> List(const QString& dataFolder, bool withCounts)

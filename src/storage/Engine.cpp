@@ -1,4 +1,5 @@
 #include "core/AppError.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "storage/Backup.h"
 #include "storage/EngineInternal.h"
@@ -12,7 +13,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -311,8 +311,7 @@ QString EngineConfigFile()
 
 QString GetAliasPath()
 {
-    QSettings conf(EngineConfigFile(), QSettings::IniFormat);
-    QString path = conf.value(QStringLiteral("KOZERAN/Path")).toString().trimmed();
+    QString path = TSettings::DataLocation();
     if (IsServerLocation(path))
         return path;
     if (path.isEmpty()) {
@@ -324,12 +323,7 @@ QString GetAliasPath()
 
 void SetAliasPath(const QString& path)
 {
-    QSettings conf(EngineConfigFile(), QSettings::IniFormat);
-    conf.setValue(QStringLiteral("KOZERAN/Path"), ParseLocation(path).text);
-    conf.sync();
-    if (conf.status() != QSettings::NoError)
-        throw AppError(
-            QStringLiteral("データの格納場所を保存できません（%1）").arg(EngineConfigFile()));
+    TSettings::SetDataLocation(ParseLocation(path).text);
 }
 
 void CloseDatabase()

@@ -3,7 +3,7 @@
 
 #define REFERENCE_DIR ""
 #include "app/cli/BatchPrint.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "reports/ReportFixture.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
@@ -215,7 +215,7 @@ void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
     Seed();
     const QString stored = Engine::GetAliasPath();
     Engine::OpenDatabase();
-    WriteSetting(QStringLiteral("OndoKanriGraphLow"), QStringLiteral("120"));
+    TSettings::SetText(QStringLiteral("OndoKanriGraphLow"), QStringLiteral("120"));
 
     const QString file = profile.root() + QStringLiteral("/chart.pdf");
     const Run run =
@@ -230,8 +230,8 @@ void TestBatchPrint::chartWritesOneSheetWithStoredRangeUntouched()
     QVERIFY(text.contains(QStringLiteral("密粒度アスコン")));
     QVERIFY(text.contains(QStringLiteral("2024年4月1日～4月8日")));
     QCOMPARE(Engine::GetAliasPath(), stored);
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120"));
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QString());
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120"));
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphHigh")), QString());
 }
 
 void TestBatchPrint::statisticalFormsWriteTheirPdfs()

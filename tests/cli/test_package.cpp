@@ -3,7 +3,7 @@
 #include "support/TestSupport.h"
 
 #define REFERENCE_DIR ""
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "reports/ReportFixture.h"
 #include "reports/XbarRChart.h"
 #include "storage/Engine.h"

@@ -1,9 +1,10 @@
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPoint>
 #include <QSettings>
 
@@ -14,33 +15,33 @@ private Q_SLOTS:
     void freshProfileReadsEmpty()
     {
         TempProfile profile;
-        QCOMPARE(ReadSetting(QStringLiteral("OndoAvgKetasu")), QString());
-        QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QString());
-        QVERIFY(SettingsFile().startsWith(profile.root()));
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoAvgKetasu")), QString());
+        QCOMPARE(TSettings::Text(QStringLiteral("hin_prnfont")), QString());
+        QVERIFY(TSettings::File().startsWith(profile.root()));
     }
 
     void writeAndReadBack()
     {
         TempProfile profile;
-        WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
-        QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("ＭＳ 明朝"));
-        WriteSetting(QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100, 120"));
-        QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("100, 120"));
+        TSettings::SetText(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(TSettings::Text(QStringLiteral("hin_prnfont")), QStringLiteral("ＭＳ 明朝"));
+        TSettings::SetText(QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100, 120"));
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("100, 120"));
         // An empty value reads like a missing one.
-        WriteSetting(QStringLiteral("OndoKanriGraphLow"), QString());
-        QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QString());
+        TSettings::SetText(QStringLiteral("OndoKanriGraphLow"), QString());
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QString());
     }
 
     void namesIgnoreCase()
     {
         TempProfile profile;
         {
-            QSettings outside(SettingsFile(), QSettings::IniFormat);
+            QSettings outside(TSettings::File(), QSettings::IniFormat);
             outside.setValue(QStringLiteral("roundon"), QStringLiteral("TRUE"));
         }
-        QCOMPARE(ReadSetting(QStringLiteral("RoundON")), QStringLiteral("TRUE"));
-        WriteSetting(QStringLiteral("ROUNDON"), QStringLiteral("FALSE"));
-        QSettings check(SettingsFile(), QSettings::IniFormat);
+        QCOMPARE(TSettings::Text(QStringLiteral("RoundON")), QStringLiteral("TRUE"));
+        TSettings::SetText(QStringLiteral("ROUNDON"), QStringLiteral("FALSE"));
+        QSettings check(TSettings::File(), QSettings::IniFormat);
         QCOMPARE(check.childKeys(), QStringList{QStringLiteral("roundon")});
         QCOMPARE(check.value(QStringLiteral("roundon")).toString(), QStringLiteral("FALSE"));
     }
@@ -48,22 +49,65 @@ private Q_SLOTS:
     void roundingRuleIsHalfEvenOnlyForExactlyTrue()
     {
         TempProfile profile;
-        QCOMPARE(RoundingRuleSetting(), RoundingRule::HalfUp);
-        WriteSetting(QStringLiteral("RoundON"), QStringLiteral("True"));
-        QCOMPARE(RoundingRuleSetting(), RoundingRule::HalfUp);
-        WriteSetting(QStringLiteral("roundon"), QStringLiteral("TRUE"));
-        QCOMPARE(RoundingRuleSetting(), RoundingRule::HalfEven);
+        QCOMPARE(TSettings::Rounding(), RoundingRule::HalfUp);
+        TSettings::SetText(QStringLiteral("RoundON"), QStringLiteral("True"));
+        QCOMPARE(TSettings::Rounding(), RoundingRule::HalfUp);
+        TSettings::SetText(QStringLiteral("roundon"), QStringLiteral("TRUE"));
+        QCOMPARE(TSettings::Rounding(), RoundingRule::HalfEven);
+    }
+
+    // Each key reads its default until set, and is stored in the spelling older versions read.
+    void typedKeysHaveDefaultsAndStoredForms()
+    {
+        TempProfile profile;
+        QCOMPARE(TSettings::AverageDecimals(), 1);
+        QCOMPARE(TSettings::EnterDirection(), 1);
+        QCOMPARE(TSettings::BackupKeep(), 10);
+        QCOMPARE(TSettings::GraphLow(), QStringLiteral("100"));
+        QCOMPARE(TSettings::GraphHigh(), QStringLiteral("200"));
+        QVERIFY(TSettings::XbarRSpecLines());
+        QVERIFY(!TSettings::Wareki() && !TSettings::SiteTls() && !TSettings::PrintPanels());
+        QCOMPARE(TSettings::ChartGridColour(), -1);
+        QCOMPARE(TSettings::PrinterPaperSize(), -1);
+        QCOMPARE(TSettings::DropLimit(0, 2), 0.0);
+        QCOMPARE(TSettings::DataLocation(), QString());
+
+        TSettings::SetAverageDecimals(7);
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoAvgKetasu")), QStringLiteral("3"));
+        TSettings::SetWareki(true);
+        QCOMPARE(TSettings::Text(QStringLiteral("PrintWareki")), QStringLiteral("TRUE"));
+        TSettings::SetXbarRSpecLines(false);
+        QCOMPARE(TSettings::Text(QStringLiteral("XbarRKikakuSen")), QStringLiteral("FALSE"));
+        QVERIFY(!TSettings::XbarRSpecLines());
+        TSettings::SetDropLimit(0, 2, 12.5);
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoTeikaGendo_0_2")), QStringLiteral("12.5"));
+        QCOMPARE(TSettings::DropLimit(0, 2), 12.5);
+        TSettings::SetText(QStringLiteral("BackupKeep"), QStringLiteral("-3"));
+        QCOMPARE(TSettings::BackupKeep(), 10);
+        TSettings::SetLastChoice({QStringLiteral("K1"), QStringLiteral("密粒"), QString()});
+        QCOMPARE(TSettings::LastChoice().gozaiName, QStringLiteral("密粒"));
+        QCOMPARE(TSettings::Text(QStringLiteral("LastKojiCode")), QStringLiteral("K1"));
+        const QByteArray geometry("\x01\xd9\xd0\xcb\x00", 5);
+        TSettings::SetMainWindowGeometry(geometry);
+        QCOMPARE(TSettings::MainWindowGeometry(), geometry);
+        TSettings::SetPrinter(QStringLiteral("PDF"), 1, 9, 7, QString());
+        QCOMPARE(TSettings::PrinterOrientation(), 1);
+        QCOMPARE(TSettings::Text(QStringLiteral("PrinterPaperSize")), QStringLiteral("9"));
+        TSettings::SetDataLocation(QStringLiteral("/srv/温度/"));
+        QCOMPARE(TSettings::DataLocation(), QStringLiteral("/srv/温度/"));
+        QVERIFY(QFile::exists(QFileInfo(TSettings::File()).absolutePath() +
+                              QStringLiteral("/engine.conf")));
     }
 
     void wrongTypeRaises()
     {
         TempProfile profile;
         {
-            QSettings outside(SettingsFile(), QSettings::IniFormat);
+            QSettings outside(TSettings::File(), QSettings::IniFormat);
             outside.setValue(QStringLiteral("RoundON"), QPoint(1, 2));
         }
         try {
-            ReadSetting(QStringLiteral("RoundON"));
+            TSettings::Text(QStringLiteral("RoundON"));
             QFAIL("a value that is not text must raise");
         } catch (const AppError& e) {
             QCOMPARE(e.message(), QStringLiteral("'RoundON' のデータ型が不正です"));
@@ -77,8 +121,8 @@ private Q_SLOTS:
         QFile blocker(profile.root() + QStringLiteral("/config/kozeran"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        WriteSetting(QStringLiteral("OndoAvgKetasu"), QStringLiteral("1"));
-        QCOMPARE(ReadSetting(QStringLiteral("OndoAvgKetasu")), QString());
+        TSettings::SetText(QStringLiteral("OndoAvgKetasu"), QStringLiteral("1"));
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoAvgKetasu")), QString());
     }
 };
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "core/Utility.h"
 #include "domain/DataCopy.h"
 #include "domain/DayEntry.h"

@@ -42,13 +42,13 @@ private Q_SLOTS:
         QCOMPARE(f.registered,
                  QStringList{QStringLiteral("2024/11/06 練上温度 30 件を登録しました")});
 
-        WriteSetting(QStringLiteral("RoundON"), QStringLiteral("TRUE"));
+        TSettings::SetText(QStringLiteral("RoundON"), QStringLiteral("TRUE"));
         f.entry.SetCell(1, 1, QStringLiteral("171.5"));
         QCOMPARE(f.statistics().at(2), QStringLiteral("171.6"));
         QCOMPARE(RoundedMean({0.1, 0.2}, 2, RoundingRule::HalfUp), 0.15);
         QCOMPARE(RoundedMean({-0.25}, 1, RoundingRule::HalfUp), -0.3);
         QCOMPARE(RoundedMean({0.25}, 1, RoundingRule::HalfEven), 0.2);
-        WriteSetting(QStringLiteral("RoundON"), QString());
+        TSettings::SetText(QStringLiteral("RoundON"), QString());
     }
 
     // Time, truck and remark of each load; measurer, weather, air temperature, remark and the
@@ -225,7 +225,7 @@ private Q_SLOTS:
     void anOldLayoutOpensWithEverythingKept()
     {
         TempProfile profile;
-        WriteSetting(QStringLiteral("BackupKeep"), QStringLiteral("3"));
+        TSettings::SetText(QStringLiteral("BackupKeep"), QStringLiteral("3"));
         {
             Transaction tx;
             for (const Schema::Table& table : Schema::Tables()) {

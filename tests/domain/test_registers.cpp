@@ -1,4 +1,4 @@
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/ListViewData.h"
 #include "domain/OndoKubun.h"
 #include "domain/RegisterEntry.h"
@@ -22,7 +22,7 @@ private Q_SLOTS:
     void categoryTableCreatedWithDefaults()
     {
         TempProfile profile;
-        WriteSetting(QStringLiteral("OndoRangeNeri"), QStringLiteral("150_160"));
+        TSettings::SetText(QStringLiteral("OndoRangeNeri"), QStringLiteral("150_160"));
         TOndoKubun kubun;
         kubun.CheckTable();
         QStringList names;

@@ -2,7 +2,7 @@
 
 // The main window on a fresh data folder with its registers, and what its tests do with it.
 
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "registers_ui/Calendar.h"

@@ -74,7 +74,7 @@ private Q_SLOTS:
         f.entry.Paste(QStringLiteral("150\n151\n151\n"), 1, 1);
         QCOMPARE(f.statistics().at(2), QStringLiteral("150.7"));
         TypeInto(decimals->findChild<QLineEdit*>(), QStringLiteral("２"));
-        QCOMPARE(ReadSetting(QStringLiteral("OndoAvgKetasu")), QStringLiteral("2"));
+        QCOMPARE(TSettings::Text(QStringLiteral("OndoAvgKetasu")), QStringLiteral("2"));
         QCOMPARE(f.statistics().at(2), QStringLiteral("150.67"));
         QCOMPARE(Child<QGroupBox>(&f.w, "GroupBox1")->title(), QStringLiteral("表示小数桁"));
 
@@ -85,7 +85,7 @@ private Q_SLOTS:
             arrows << Child<QPushButton>(&f.w, "Button6")->text();
         }
         QCOMPARE(arrows, (QStringList{"←", "↑", "→", "↓"}));
-        QCOMPARE(ReadSetting(QStringLiteral("EnterDirection")), QStringLiteral("1"));
+        QCOMPARE(TSettings::Text(QStringLiteral("EnterDirection")), QStringLiteral("1"));
     }
 
     void tabWalksTheWindowTopToBottom()

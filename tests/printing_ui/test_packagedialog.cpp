@@ -2,7 +2,7 @@
 
 #define REFERENCE_DIR ""
 #include "app/PackageWiring.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "printing_ui/PackageDialog.h"

@@ -2,7 +2,7 @@
 
 #define REFERENCE_DIR ""
 #include "app/PrintWiring.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "printing/FakePrinter.h"
@@ -95,6 +95,7 @@ private Q_SLOTS:
     void nothingTickedIsAMessageAndTheDocumentIsNamed();
     void chartTakesTickedCategoriesAndOpensAtZoom80();
     void rangeTextsAreStoredAsTyped();
+    void formAndBoxesAreRememberedForTheNextStart();
     void invertedRangeStopsBeforeAnyPage();
     void printButtonReadsWindowThenOpensDialog();
     void goneChosenPrinterIsNamedInTheDialog();
@@ -186,12 +187,12 @@ void TestSetPrintItems::periodSubgroupAndPanelsReachTheDocument()
 void TestSetPrintItems::firstShowingTicksTheShownCategory()
 {
     Fixture f;
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QString());
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QString());
     f.Show();
     QCOMPARE(f.dialog->Edit1->text(), QStringLiteral("100"));
     QCOMPARE(f.dialog->Edit2->text(), QStringLiteral("200"));
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("100"));
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("200"));
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("100"));
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("200"));
     QVERIFY2(f.dialog->Label5->text().startsWith(QStringLiteral("既定（")),
              qPrintable(f.dialog->Label5->text()));
     // Named as the font list names it.
@@ -238,7 +239,7 @@ void TestSetPrintItems::checkTicksAndUnticksAll()
 void TestSetPrintItems::fontListOffersJapaneseFaces()
 {
     Fixture f;
-    WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("IPAGothic"));
+    TSettings::SetText(QStringLiteral("hin_prnfont"), QStringLiteral("IPAGothic"));
     f.Show();
     QCOMPARE(f.dialog->Label5->text(), QStringLiteral("IPAGothic"));
     QStringList offered;
@@ -255,7 +256,7 @@ void TestSetPrintItems::fontListOffersJapaneseFaces()
     QCOMPARE(opened, QStringLiteral("IPAGothic"));
     QVERIFY(offered.contains(QStringLiteral("IPAMincho")));
     QVERIFY(!offered.contains(QStringLiteral("DejaVu Sans")));
-    QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAGothic"));
+    QCOMPARE(TSettings::Text(QStringLiteral("hin_prnfont")), QStringLiteral("IPAGothic"));
 
     OnModal([](QWidget* w) {
         auto* box = qobject_cast<QInputDialog*>(w);
@@ -263,7 +264,7 @@ void TestSetPrintItems::fontListOffersJapaneseFaces()
         box->accept();
     });
     f.dialog->Button2->click();
-    QCOMPARE(ReadSetting(QStringLiteral("hin_prnfont")), QStringLiteral("IPAMincho"));
+    QCOMPARE(TSettings::Text(QStringLiteral("hin_prnfont")), QStringLiteral("IPAMincho"));
     QCOMPARE(f.dialog->Label5->text(), QStringLiteral("IPAMincho"));
 }
 
@@ -336,15 +337,41 @@ void TestSetPrintItems::rangeTextsAreStoredAsTyped()
     f.dialog->Edit1->setText(QStringLiteral("120℃"));
     f.PressPreview();
     QCOMPARE(f.previews, 1);
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120℃"));
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("120℃"));
 
     f.dialog->Edit1->clear();
     f.PressPreview();
     QCOMPARE(f.previews, 2);
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QString());
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QString());
     f.dialog->hide();
     f.Show();
     QCOMPARE(f.dialog->Edit1->text(), QStringLiteral("100"));
+}
+
+// Printed with once, the form and its boxes come back in a dialog of a later run; a dialog only
+// looked at and closed changes nothing.
+void TestSetPrintItems::formAndBoxesAreRememberedForTheNextStart()
+{
+    Fixture f;
+    f.Show();
+    QVERIFY(f.dialog->RadioDataSheet->isChecked());
+    f.dialog->RadioChart->setChecked(true);
+    f.dialog->CheckPanels->setChecked(true);
+    f.dialog->CheckBox1->setChecked(true);
+    f.PressPreview();
+    QCOMPARE(f.previews, 1);
+    f.dialog->hide();
+    f.dialog->RadioXbarR->setChecked(true); // not printed with
+
+    f.dialog = std::make_unique<TfSetPrintItems>();
+    f.dialog->SetRecord(&f.record);
+    f.dialog->SetPreview(&f.preview);
+    f.Show();
+    QVERIFY(f.dialog->RadioChart->isChecked());
+    QVERIFY(f.dialog->CheckPanels->isChecked());
+    QVERIFY(f.dialog->CheckBox1->isChecked());
+    QVERIFY(!f.dialog->CheckAutoRange->isChecked());
+    QVERIFY(!f.dialog->Edit1->isEnabled()); // the panels take their own ranges
 }
 
 void TestSetPrintItems::invertedRangeStopsBeforeAnyPage()
@@ -367,8 +394,8 @@ void TestSetPrintItems::invertedRangeStopsBeforeAnyPage()
     QCOMPARE(message, QStringLiteral("グラフ表示範囲は下限＜上限で指定してください"));
     QCOMPARE(f.previews, 1);
     QCOMPARE(f.preview.PrevX().PageCount(), pages);
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("200"));
-    QCOMPARE(ReadSetting(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("150"));
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphLow")), QStringLiteral("200"));
+    QCOMPARE(TSettings::Text(QStringLiteral("OndoKanriGraphHigh")), QStringLiteral("150"));
 
     // Typed with the input method on, the range still reads as 150 to 200.
     f.dialog->Edit1->setText(QStringLiteral("１５０"));
@@ -464,7 +491,7 @@ void TestSetPrintItems::setupDialogOffersPdfPrinterAndKeepsCopies()
     QVERIFY2(acted, qPrintable(offered.join(QLatin1Char('|'))));
     QVERIFY(offered.contains(TPdfPrinter::PrinterName()));
     QCOMPARE(f.dialog->PrinterSetup().PrinterName(), TPdfPrinter::PrinterName());
-    QCOMPARE(ReadSetting(QStringLiteral("PrinterName")), TPdfPrinter::PrinterName());
+    QCOMPARE(TSettings::Text(QStringLiteral("PrinterName")), TPdfPrinter::PrinterName());
     QCOMPARE(JobOptions().copies, 3);
 
     f.Show();

@@ -3,7 +3,7 @@
 // The control chart tests' project, helpers and the chart as the print settings draw it.
 
 #include "ReportFixture.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "reports/ChartMemo.h"
 #include "reports/ControlChart.h"
 #include "reports/ReportLoader.h"

@@ -15,7 +15,7 @@ private Q_SLOTS:
     {
         UseFakeDevice();
         SheetUnderTest() = ControlChartPage.origin;
-        WriteSetting(QStringLiteral("hin_prnfont"), QString());
+        TSettings::SetText(QStringLiteral("hin_prnfont"), QString());
     }
 
     // The period chosen: its days only, its average, its bounds in the title block.

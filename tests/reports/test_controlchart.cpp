@@ -13,8 +13,8 @@ private Q_SLOTS:
     {
         UseFakeDevice();
         SheetUnderTest() = ControlChartPage.origin;
-        WriteSetting(QStringLiteral("hin_prnfont"), QString());
-        WriteSetting(QStringLiteral("HotbinMemoriColor"), QString());
+        TSettings::SetText(QStringLiteral("hin_prnfont"), QString());
+        TSettings::SetText(QStringLiteral("HotbinMemoriColor"), QString());
     }
 
     void frameLinesTextsAndColour()
@@ -50,7 +50,7 @@ private Q_SLOTS:
         QCOMPARE(pane.PageCanvas().PenColor(), clAqua);
         QCOMPARE(pane.PageCanvas().PenWidth(), 1);
 
-        WriteSetting(QStringLiteral("HotbinMemoriColor"), QStringLiteral("255"));
+        TSettings::SetText(QStringLiteral("HotbinMemoriColor"), QStringLiteral("255"));
         DrawChartFrame(pane.PageCanvas());
         QCOMPARE(pane.PageCanvas().PenColor(), clRed);
     }
@@ -562,7 +562,7 @@ private Q_SLOTS:
         Chart(r, plain, {0}, false, 100, 200);
         for (const TDrawOp& op : OpsOfKind(plain.Ops(0), TDrawOp::Kind::Text))
             QCOMPARE(op.font.name, DefaultFaceName());
-        WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
+        TSettings::SetText(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
         TTestPane mincho(false, true);
         Chart(r, mincho, {0}, false, 100, 200);
         for (const TDrawOp& op : OpsOfKind(mincho.Ops(0), TDrawOp::Kind::Text))

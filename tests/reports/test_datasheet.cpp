@@ -1,5 +1,5 @@
 #include "ReportFixture.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "reports/ControlChart.h"
 #include "reports/DataSheet.h"
 #include "reports/ReportLoader.h"
@@ -119,7 +119,7 @@ private Q_SLOTS:
     {
         UseFakeDevice();
         SheetUnderTest() = DataSheetPage.origin;
-        WriteSetting(QStringLiteral("hin_prnfont"), QString());
+        TSettings::SetText(QStringLiteral("hin_prnfont"), QString());
     }
 
     // Two columns of 50 rows and five cells on every page, whatever the day holds: a day of two
@@ -250,7 +250,7 @@ private Q_SLOTS:
 
         // The average in the decimals the user chose in the main window, from the readings.
         TempProfile profile;
-        WriteSetting(QStringLiteral("OndoAvgKetasu"), QStringLiteral("2"));
+        TSettings::SetText(QStringLiteral("OndoAvgKetasu"), QStringLiteral("2"));
         TTestPane two;
         DrawDataSheet(ModelDocument({ModelDay(Day(4, 2), {160, 161})}), two);
         QVERIFY(TextsIn(two.Ops(0), 0, RowY(3), 8, RowY(4))
@@ -477,7 +477,7 @@ private Q_SLOTS:
         Draw(plain, r, false);
         for (const TDrawOp& op : OpsOfKind(plain.Ops(0), TDrawOp::Kind::Text))
             QCOMPARE(op.font.name, DefaultFaceName());
-        WriteSetting(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
+        TSettings::SetText(QStringLiteral("hin_prnfont"), QStringLiteral("ＭＳ 明朝"));
         TTestPane mincho;
         Draw(mincho, r, false);
         for (const TDrawOp& op : OpsOfKind(mincho.Ops(0), TDrawOp::Kind::Text))

@@ -1,7 +1,7 @@
 #include "StorageFixture.h"
 #include "app/DialogWiring.h"
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
 #include "settings_ui/RestoreBackup.h"
@@ -307,7 +307,7 @@ void TestStorage::backupsRotateAndSkipUnchangedData()
     const QString folder = Engine::CurrentFolder();
     QCOMPARE(Backup::WriteIfChanged(folder), QString()); // an empty file has nothing to keep
     seed();
-    WriteSetting(QStringLiteral("BackupKeep"), QStringLiteral("3"));
+    TSettings::SetText(QStringLiteral("BackupKeep"), QStringLiteral("3"));
     const QString first = Backup::WriteIfChanged(folder);
     QVERIFY(QFileInfo(first).fileName().contains(
         QRegularExpression(QStringLiteral("^kozeran-\\d{8}-\\d{6}\\.sqlite$"))));
@@ -328,7 +328,7 @@ void TestStorage::backupsRotateAndSkipUnchangedData()
     QCOMPARE(kept.first().days, 2);
     QCOMPARE(kept.first().readings, 4);
 
-    WriteSetting(QStringLiteral("BackupKeep"), QStringLiteral("0"));
+    TSettings::SetText(QStringLiteral("BackupKeep"), QStringLiteral("0"));
     exec(QStringLiteral("delete from SIMEI"));
     QCOMPARE(Backup::WriteIfChanged(folder), QString());
     QCOMPARE(Backup::List(folder).size(), 3);

@@ -1,7 +1,7 @@
 #include "app/cli/Commands.h"
 #include "app/cli/Options.h"
 #include "core/AppError.h"
-#include "core/RegistryUtility.h"
+#include "core/Settings.h"
 #include "domain/OndoKanri.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
@@ -69,8 +69,9 @@ private:
     TPrinterDevice* m_printer = nullptr;
 };
 
+// The option's value, else the range the print dialog stored.
 QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& option,
-                   const QString& key, const QString& fallback)
+                   const QString& stored)
 {
     if (parser.isSet(option)) {
         const QString text = parser.value(option);
@@ -81,8 +82,7 @@ QString RangeValue(const QCommandLineParser& parser, const QCommandLineOption& o
                                .arg(option.names().constFirst(), text));
         return text;
     }
-    const QString stored = ReadSetting(key);
-    return stored.isEmpty() ? fallback : stored;
+    return stored;
 }
 
 // The categories named by --category ticked, or every one when none is named.
@@ -177,10 +177,8 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     }
     if (parser.isSet(o.panels) && form != QStringLiteral("chart"))
         throw AppError(QStringLiteral("--panels は --form chart と一緒に指定してください"));
-    const QString low =
-        RangeValue(parser, o.low, QStringLiteral("OndoKanriGraphLow"), QStringLiteral("100"));
-    const QString high =
-        RangeValue(parser, o.high, QStringLiteral("OndoKanriGraphHigh"), QStringLiteral("200"));
+    const QString low = RangeValue(parser, o.low, TSettings::GraphLow());
+    const QString high = RangeValue(parser, o.high, TSettings::GraphHigh());
 
     const QString folder = DataFolder(parser, o);
     RefuseOutput(file, GuardedFolders(folder),
