@@ -470,6 +470,7 @@ void TDayEntry::New()
 void TDayEntry::Reset()
 {
     m_record.Clear();
+    m_record.Hiduke = Now(); // a new day is today, as the session's clock tells
     showRecord();
 }
 

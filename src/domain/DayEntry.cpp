@@ -48,8 +48,7 @@ TDayEntry::~TDayEntry() = default;
 void TDayEntry::Start()
 {
     TOndoKanri::CreateTables();
-    m_record.Clear();
-    showRecord();
+    Reset();
 }
 
 // ---- the header as typed ----

@@ -1,7 +1,6 @@
 #include "printing/PrinterSetup.h"
 
 #include "core/Settings.h"
-#include "printing/FakePrinter.h"
 
 namespace {
 
@@ -70,25 +69,6 @@ QStringList EnumPorts()
     QStringList ports = attributes ? attributes->Ports() : QStringList();
     ports.removeDuplicates();
     return ports;
-}
-
-QStringList TFakeListCatalog::Names() const
-{
-    ++namesAsked;
-    QStringList names;
-    for (const TPrinterEntry& entry : printers)
-        names.append(entry.name);
-    return names;
-}
-
-int TFakeListCatalog::DefaultIndex() const
-{
-    return printers.isEmpty() ? -1 : qBound(0, defaultIndex, int(printers.size()) - 1);
-}
-
-std::unique_ptr<TPrinterDevice> TFakeListCatalog::Open(int index) const
-{
-    return std::make_unique<TFakePrinter>(printers.value(index).name);
 }
 
 void TPrinterSetup::SetDefaultSetupDialog(TSetupDialog dialog)

@@ -36,26 +36,6 @@ TPrinterList EnumPrinters();
 // Port names of the shared catalog, each once, in the order first listed.
 QStringList EnumPorts();
 
-// Fake printers for tests whose list, hidden flags and ports may change while running.
-class TFakeListCatalog : public TPrinterCatalog, public TPrinterAttributes
-{
-public:
-    explicit TFakeListCatalog(TPrinterList printers = {}, QStringList ports = {})
-        : printers(std::move(printers)), ports(std::move(ports))
-    {
-    }
-    QStringList Names() const override;
-    int DefaultIndex() const override;
-    std::unique_ptr<TPrinterDevice> Open(int index) const override;
-    mutable int namesAsked = 0;
-    bool IsHidden(int index) const override { return printers.value(index).hidden; }
-    QStringList Ports() const override { return ports; }
-
-    TPrinterList printers;
-    QStringList ports;
-    int defaultIndex = 0;
-};
-
 // Stored device settings of one printer: this program's stand-in for a driver's settings block.
 struct TDeviceSettings
 {

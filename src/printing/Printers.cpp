@@ -1,7 +1,6 @@
 #include "printing/Printers.h"
 
 #include "core/AppError.h"
-#include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
 
 namespace {
@@ -37,11 +36,6 @@ QStringList TPdfOnlyCatalog::Names() const
 std::unique_ptr<TPrinterDevice> TPdfOnlyCatalog::Open(int) const
 {
     return std::make_unique<TPdfPrinter>();
-}
-
-std::unique_ptr<TPrinterDevice> TFakeCatalog::Open(int index) const
-{
-    return std::make_unique<TFakePrinter>(m_names.value(index));
 }
 
 void SetPrinterCatalog(std::shared_ptr<TPrinterCatalog> catalog)

@@ -25,21 +25,6 @@ public:
     std::unique_ptr<TPrinterDevice> Open(int index) const override;
 };
 
-// Fake printers of the given names for tests; the first is the default.
-class TFakeCatalog : public TPrinterCatalog
-{
-public:
-    explicit TFakeCatalog(QStringList names = {QStringLiteral("Fake")}) : m_names(std::move(names))
-    {
-    }
-    QStringList Names() const override { return m_names; }
-    int DefaultIndex() const override { return m_names.isEmpty() ? -1 : 0; }
-    std::unique_ptr<TPrinterDevice> Open(int index) const override;
-
-private:
-    QStringList m_names;
-};
-
 // The process's shared printer: one catalog and the printer selected from it. Drawing
 // (SheetDots) reads the selected printer once a catalog is set.
 void SetPrinterCatalog(std::shared_ptr<TPrinterCatalog> catalog);

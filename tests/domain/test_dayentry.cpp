@@ -11,9 +11,14 @@ private Q_SLOTS:
         for (const char* table : {"OndoKanri4", "OndoHead4", "OndoLine4", "OndoKubun"})
             QVERIFY2(Engine::TableExists(QLatin1String(table)), table);
         QCOMPARE(f.entry.ShownId(), 0);
-        QCOMPARE(f.entry.Header().dayText, FormatDate(QDateTime::currentDateTime()));
         QCOMPARE(f.statistics(), QStringList(4));
         QVERIFY(!f.entry.IsModified());
+        // Today as the session's clock tells, a minute before the year ends.
+        f.entry.Now = [] { return QDateTime(QDate(2026, 12, 31), QTime(23, 59)); };
+        f.entry.Start();
+        QCOMPARE(f.entry.Header().dayText, QStringLiteral("2026/12/31"));
+        f.entry.New();
+        QCOMPARE(f.entry.Header().dayText, QStringLiteral("2026/12/31"));
     }
 
     // Numbering, typing, deleting and pasting: only labelled rows with a temperature are

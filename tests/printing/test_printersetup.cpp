@@ -1,6 +1,6 @@
-#include "printing/FakePrinter.h"
 #include "printing/PrinterSetup.h"
 #include "printing/Printers.h"
+#include "support/FakePrinter.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>

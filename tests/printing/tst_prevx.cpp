@@ -1,10 +1,12 @@
-#include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/Printers.h"
 #include "reports/Print.h"
+#include "support/FakePrinter.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -321,10 +323,24 @@ private Q_SLOTS:
     void declinedPdfWritesNothing()
     {
         SetPrinterCatalog(std::make_shared<TPdfOnlyCatalog>());
-        SetPdfFileAsker([](const QString&) { return QString(); });
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("頁.pdf"));
+        int asked = 0;
+        QString answer;
+        SetPdfFileAsker([&](const QString&) {
+            ++asked;
+            return answer;
+        });
         DrawPages(*prev, 1);
-        prev->PrintPages(); // nothing asked back, nothing thrown
+        prev->PrintPages(); // declined: nothing thrown, nothing written
+        QCOMPARE(asked, 1);
+        QVERIFY(QDir(dir.path()).isEmpty());
+        // The document stays for the next try.
+        answer = file;
+        prev->PrintPages();
         SetPdfFileAsker(nullptr);
+        QCOMPARE(asked, 2);
+        QVERIFY(QFileInfo(file).size() > 0);
     }
 };
 

@@ -5,7 +5,6 @@
 #include "core/Settings.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
-#include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrinterSetup.h"
@@ -14,6 +13,7 @@
 #include "reports/ReportFixture.h"
 #include "reports/XbarRChart.h"
 #include "storage/Engine.h"
+#include "support/FakePrinter.h"
 
 #include <QApplication>
 #include <QCheckBox>

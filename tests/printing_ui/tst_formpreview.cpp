@@ -1,4 +1,3 @@
-#include "printing/FakePrinter.h"
 #include "printing/PdfPrinter.h"
 #include "printing/PrevX.h"
 #include "printing/PrinterSetup.h"
@@ -6,6 +5,7 @@
 #include "printing_ui/FormPreview.h"
 #include "printing_ui/PrevXPane.h"
 #include "reports/Print.h"
+#include "support/FakePrinter.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
