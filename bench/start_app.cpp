@@ -1,6 +1,7 @@
 // The start-up benchmark's ondokanri: the program's own start (src/app/main.cpp) up to the main
 // window's first paint, where it quits. bare_window.cpp is the peer it is timed against.
 #include "app/Desktop.h"
+#include "core/Utility.h"
 #include "entry_ui/EditOndoData.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ protected:
 
 int main(int argc, char** argv)
 {
+    ReadLocalZoneOnce();
     QApplication app(argc, argv);
     PrepareDesktopStart();
     TDesktop desktop;

@@ -1,10 +1,12 @@
 #include "app/Desktop.h"
 #include "app/cli/BatchPrint.h"
+#include "core/Utility.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    ReadLocalZoneOnce();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);

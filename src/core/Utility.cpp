@@ -497,3 +497,9 @@ double RoundedMean(const QList<double>& values, int decimals, RoundingRule rule)
         result /= 10.0;
     return result == 0.0 ? 0.0 : result;
 }
+
+void ReadLocalZoneOnce()
+{
+    if (qEnvironmentVariableIsEmpty("TZ"))
+        qputenv("TZ", ":/etc/localtime");
+}

@@ -62,3 +62,7 @@ QString FormatFixed(double value, int decimals);
 int SjisLength(const QString& text);
 // The longest head of the text that fits in `bytes` Shift-JIS bytes.
 QString SjisLeft(const QString& text, int bytes);
+
+// Without TZ the C library looks at /etc/localtime again for every local time it converts
+// (thousands for a long document); named once, the zone is read once. Call before any time.
+void ReadLocalZoneOnce();
