@@ -238,9 +238,10 @@ void PrepareDesktopStart()
     QApplication::setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     InstallJapanese();
     // Title bars and task switchers take the size nearest theirs. The format is named: guessing
-    // it would load every image plugin.
+    // it would load every image plugin. Larger sizes come from the installed icon theme; the
+    // 256 px image alone took most of the decoding before the first paint.
     QIcon icon;
-    for (int size : {16, 32, 48, 256})
+    for (int size : {16, 32, 48})
         icon.addPixmap(QPixmap::fromImage(
             QImage(QStringLiteral(":/icons/ondokanri-%1.png").arg(size), "PNG")));
     QApplication::setWindowIcon(icon);

@@ -100,7 +100,11 @@ void TSettings::SetText(const QString& key, const QString& value)
     if (!openStore())
         return;
     QSettings store(File(), QSettings::IniFormat);
-    store.setValue(storedName(store, key), value);
+    const QString name = storedName(store, key);
+    // Each write is a synced file: a quit that changed nothing writes nothing.
+    if (store.contains(name) && store.value(name) == QVariant(value))
+        return;
+    store.setValue(name, value);
     store.sync();
     if (store.status() != QSettings::NoError)
         throw AppError(QStringLiteral("'%1' の設定に失敗しました").arg(key));

@@ -148,10 +148,11 @@ void rememberVerified(const QString& file)
 {
     const QString stamp = stampOf(file, headerOf(file));
     QSettings conf(verifiedFile(), QSettings::IniFormat);
+    const QString key = verifiedKey(file);
     if (stamp.isEmpty())
-        conf.remove(verifiedKey(file));
-    else
-        conf.setValue(verifiedKey(file), stamp);
+        conf.remove(key);
+    else if (conf.value(key).toString() != stamp) // unchanged since: nothing to write
+        conf.setValue(key, stamp);
 }
 
 } // namespace
