@@ -54,8 +54,24 @@ QString FormatGeneral(double value)
 {
     if (value == 0.0)
         return QStringLiteral("0");
-    QString text = QString::number(value, 'g', 15);
-    return text;
+    // Temperatures have at most two decimals: written as the general form writes them, without
+    // its cost (sealing a day formats every reading).
+    if (std::abs(value) < 1e9) {
+        const long long hundredths = std::llround(value * 100);
+        if (double(hundredths) / 100 == value) {
+            const long long magnitude = std::llabs(hundredths);
+            QString text = value < 0 ? QStringLiteral("-") : QString();
+            text += QString::number(magnitude / 100);
+            if (const int part = int(magnitude % 100)) {
+                text += QLatin1Char('.');
+                text += QLatin1Char(char('0' + part / 10));
+                if (part % 10)
+                    text += QLatin1Char(char('0' + part % 10));
+            }
+            return text;
+        }
+    }
+    return QString::number(value, 'g', 15);
 }
 
 QString FormatFixed(double value, int decimals)

@@ -19,6 +19,11 @@ namespace {
 // A text in a sealed form: a tab, a line end or a backslash in it cannot pass for a separator.
 QString sealed(QString text)
 {
+    if (std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+            return c == QLatin1Char('\\') || c == QLatin1Char('\t') || c == QLatin1Char('\n') ||
+                   c == QLatin1Char('\r');
+        }))
+        return text;
     return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
         .replace(QLatin1Char('\t'), QStringLiteral("\\t"))
         .replace(QLatin1Char('\n'), QStringLiteral("\\n"))
@@ -125,39 +130,27 @@ QString DaySeal(const TDayContent& day, const QList<Reading>& readings)
     QList<Reading> ordered = readings;
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
-    QString text = QStringLiteral("ondokanri-day/1\n%1\t%2\t%3\t%4\t%5\t%6\t%7\n")
-                       .arg(day.kanriId)
-                       .arg(dayKey(day.day))
-                       .arg(day.mogi ? 1 : 0)
-                       .arg(day.kosu)
-                       .arg(FormatGeneral(day.maxOndo), FormatGeneral(day.miniOndo),
-                            FormatGeneral(day.avgOndo));
+    const QChar tab(QLatin1Char('\t')), end(QLatin1Char('\n'));
+    QString text = QStringLiteral("ondokanri-day/1\n") % QString::number(day.kanriId) % tab %
+                   dayKey(day.day) % tab % QString::number(day.mogi ? 1 : 0) % tab %
+                   QString::number(day.kosu) % tab % FormatGeneral(day.maxOndo) % tab %
+                   FormatGeneral(day.miniOndo) % tab % FormatGeneral(day.avgOndo) % end;
+    text.reserve(text.size() + 24 * ordered.size());
     for (const Reading& r : ordered)
-        text += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
-                    .arg(r.LNO)
-                    .arg(sealed(r.Sokuten), FormatGeneral(r.Ondo), sealed(r.Jikoku),
-                         sealed(r.Syaryo), sealed(r.Biko));
+        text += QString::number(r.LNO) % tab % sealed(r.Sokuten) % tab % FormatGeneral(r.Ondo) %
+                tab % sealed(r.Jikoku) % tab % sealed(r.Syaryo) % tab % sealed(r.Biko) % end;
     return sha256(text);
 }
 
 QString EntryHash(const TEntry& e, const QString& previous)
 {
-    const QString content =
-        QStringLiteral("ondokanri-entry/1\n") + QStringList{QString::number(e.seq),
-                                                            DateTimeToStorage(e.when),
-                                                            sealed(e.who),
-                                                            sealed(e.what),
-                                                            sealed(e.kojiCode),
-                                                            sealed(e.gozaiName),
-                                                            QString::number(e.kubun),
-                                                            sealed(e.kubunName),
-                                                            dayKey(e.day),
-                                                            QString::number(e.lno),
-                                                            sealed(e.before),
-                                                            sealed(e.after),
-                                                            e.seal}
-                                                    .join(QLatin1Char('\t'));
-    return sha256(previous + QLatin1Char('\n') + content);
+    const QChar tab(QLatin1Char('\t'));
+    return sha256(previous % QLatin1Char('\n') % QStringLiteral("ondokanri-entry/1\n") %
+                  QString::number(e.seq) % tab % DateTimeToStorage(e.when) % tab % sealed(e.who) %
+                  tab % sealed(e.what) % tab % sealed(e.kojiCode) % tab % sealed(e.gozaiName) %
+                  tab % QString::number(e.kubun) % tab % sealed(e.kubunName) % tab % dayKey(e.day) %
+                  tab % QString::number(e.lno) % tab % sealed(e.before) % tab % sealed(e.after) %
+                  tab % e.seal);
 }
 
 TWriter::TWriter(const QString& who, const QString& kojiCode, const QString& gozaiName, int kubun,

@@ -423,7 +423,13 @@ bool TOndoKanri::Register(const QList<Reading>& readings,
     writeLines(ID, Hiduke, readings, marks);
     History::TWriter history(Measurer(), Koji.Code(), Gozai.DataName(), Kubun.ID, Kubun.KubunName);
     history.Begin(tail);
-    history.AddDifferences(Hiduke, stored.readings, readings);
+    // A new day is one entry, as an import's day is; a registered day's changes are kept
+    // reading by reading.
+    if (stored.present)
+        history.AddDifferences(Hiduke, stored.readings, readings);
+    else
+        history.Add(History::Added, Hiduke, 0, QString(),
+                    History::DayText(Kosu, MaxOndo, MiniOndo, AvgOndo));
     if (Mogi != (stored.present && stored.mogi))
         history.Add(stored.present ? History::Corrected : History::Added, Hiduke, 0,
                     !stored.present ? QString()

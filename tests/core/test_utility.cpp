@@ -170,6 +170,25 @@ private Q_SLOTS:
         QCOMPARE(RoundUpDecimals(0, -1.5), 0.0);
     }
 
+    // The general form of a number as the seals and the history store it: the short way for
+    // readings of two decimals must write exactly what the general formatter writes.
+    void generalFormOfNumbers()
+    {
+        QCOMPARE(FormatGeneral(0.0), QStringLiteral("0"));
+        QCOMPARE(FormatGeneral(-0.0), QStringLiteral("0"));
+        QCOMPARE(FormatGeneral(150.5), QStringLiteral("150.5"));
+        QCOMPARE(FormatGeneral(-0.05), QStringLiteral("-0.05"));
+        QCOMPARE(FormatGeneral(1e-5), QStringLiteral("1e-05"));
+        QCOMPARE(FormatGeneral(1.0 / 3), QStringLiteral("0.333333333333333"));
+        for (int hundredths = -200000; hundredths <= 3000000; hundredths += 7) {
+            const double v = hundredths / 100.0;
+            if (v != 0.0)
+                QCOMPARE(FormatGeneral(v), QString::number(v, 'g', 15));
+        }
+        for (const double v : {123456789.99, 999999999.5, 1e9, 1e15, 2.675, 152.125, 0.001})
+            QCOMPARE(FormatGeneral(v), QString::number(v, 'g', 15));
+    }
+
     void dates()
     {
         QCOMPARE(ParseDate(QStringLiteral("2024/03/31")),
