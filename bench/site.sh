@@ -49,7 +49,7 @@ run() {
   [ -n "$code" ] || { cat "$work/$name.log" >&2; echo "$name: the server did not start" >&2; exit 1; }
   "$@" <<<"$seed" >/dev/null
   local figures
-  figures=$(python3 "$bench/site_phones.py" 127.0.0.1 "$port" "$code" "$phones" "$seconds")
+  figures=$(python3 "$bench/site_phones.py" 127.0.0.1 "$port" "$work/$name.out" "$phones" "$seconds")
   kill -TERM "$server"; wait "$server" || { echo "$name: the server did not end cleanly" >&2; exit 1; }
   server=
   local stored distinct acknowledged

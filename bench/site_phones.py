@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Simulated phones for bench/site.sh: each pairs with the code, then posts one reading a
+"""Simulated phones for bench/site.sh: each pairs with the server's current code (a code pairs
+one phone; the server prints the next in its output), one phone at a time, then posts one reading a
 second to a day of its own, starting at a random moment of the first second. An answer that
 does not come (or says to wait) is sent again with the same id, as the page does. Prints one
 line of figures: sent, acknowledged, and the median and 99th percentile from request to
 stored (the answer comes after the commit), in milliseconds.
 
-site_phones.py HOST PORT CODE PHONES SECONDS
+site_phones.py HOST PORT SERVER_OUTPUT PHONES SECONDS
 """
 import http.client
 import json
@@ -15,7 +16,7 @@ import sys
 import threading
 import time
 
-host, port, code = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+host, port, output = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 phones, seconds = int(sys.argv[4]), float(sys.argv[5])
 assert host.startswith('127.'), 'loopback only'
 
@@ -29,13 +30,37 @@ def request(conn, method, path, body=None, token=None):
     return r.status, r.read()
 
 
-times, sent_ids, lock = [], [], threading.Lock()
+times, sent_ids, lock, pairing = [], [], threading.Lock(), threading.Lock()
+
+
+def current_code():
+    with open(output, encoding='utf-8') as f:
+        codes = [line.split(': ')[1].strip() for line in f if line.startswith('ペアリングコード: ')]
+    return codes[-1]
+
+
+def pair(conn, n):
+    with pairing:
+        for _ in range(100):
+            code = current_code()
+            status, body = request(conn, 'POST', '/api/pair', {'code': code, 'name': 'bench %d' % n})
+            if status == 200:
+                return json.loads(body)['token']
+            while current_code() == code:  # the next code is printed once this one is used
+                time.sleep(0.01)
+        sys.exit('phone %d could not pair' % n)
+
+
+def connect(n):
+    # Each phone from an address of its own, as on a site's network: the server limits the
+    # connections of one address.
+    return http.client.HTTPConnection(host, port, timeout=10,
+                                      source_address=('127.0.%d.%d' % (1 + n // 250, 2 + n % 250), 0))
 
 
 def phone(n):
-    conn = http.client.HTTPConnection(host, port, timeout=10)
-    status, body = request(conn, 'POST', '/api/pair', {'code': code, 'name': 'bench %d' % n})
-    token = json.loads(body)['token']
+    conn = connect(n)
+    token = pair(conn, n)
     day = '2024-%02d-%02d' % (1 + n // 28, 1 + n % 28)
     time.sleep(random.random())
     start = time.monotonic()
@@ -53,7 +78,7 @@ def phone(n):
                 status, _ = request(conn, 'POST', '/api/readings', reading, token)
             except (OSError, http.client.HTTPException):
                 conn.close()
-                conn = http.client.HTTPConnection(host, port, timeout=10)
+                conn = connect(n)
                 status = 0
             took = (time.perf_counter() - t0) * 1000
             if status == 200:

@@ -1,6 +1,7 @@
 #include "core/Utility.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/MainWindowNames.h"
 #include "entry_ui/ReadingsView.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
@@ -23,6 +24,8 @@
 #include <climits>
 
 // The window's controls, laid out as the form was designed; each keeps its designer name.
+
+namespace N = MainWindowNames;
 
 namespace {
 
@@ -102,47 +105,47 @@ int TfEditOndoData::px(int at9) const
 void TfEditOndoData::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    QAction* open = menuItem(file, "Open1", QStringLiteral("開く(&O)…"), QKeySequence::Open);
-    QAction* newRecord = menuItem(file, "N3", QStringLiteral("新規(&N)"), QKeySequence::New);
+    QAction* open = menuItem(file, N::OpenItem, QStringLiteral("開く(&O)…"), QKeySequence::Open);
+    QAction* newRecord = menuItem(file, N::NewItem, QStringLiteral("新規(&N)"), QKeySequence::New);
     QAction* registerItem =
-        menuItem(file, "RegisterItem", QStringLiteral("登録(&S)"), QKeySequence::Save);
-    QAction* print = menuItem(file, "PrintItem", QStringLiteral("印刷(&P)…"), QKeySequence::Print);
+        menuItem(file, N::RegisterItem, QStringLiteral("登録(&S)"), QKeySequence::Save);
+    QAction* print = menuItem(file, N::PrintItem, QStringLiteral("印刷(&P)…"), QKeySequence::Print);
     file->addSeparator();
     // Readings typed at the paver join the day shown here.
-    QAction* site = menuItem(file, "SiteItem", QStringLiteral("現場入力を開始(&G)…"));
+    QAction* site = menuItem(file, N::SiteItem, QStringLiteral("現場入力を開始(&G)…"));
     file->addSeparator();
-    QAction* remove = menuItem(file, "Delete1", QStringLiteral("削除"));
-    QAction* removeDay = menuItem(file, "DeleteDay1", QStringLiteral("この試験日を削除"));
+    QAction* remove = menuItem(file, N::DeleteItem, QStringLiteral("削除"));
+    QAction* removeDay = menuItem(file, N::DeleteDayItem, QStringLiteral("この試験日を削除"));
     file->addSeparator();
-    m_restoreItem = menuItem(file, "RestoreItem", QStringLiteral("バックアップから復元…"));
-    QAction* importCsv = menuItem(file, "ImportCsvItem", QStringLiteral("CSVから取り込み…"));
+    m_restoreItem = menuItem(file, N::RestoreItem, QStringLiteral("バックアップから復元…"));
+    QAction* importCsv = menuItem(file, N::ImportCsvItem, QStringLiteral("CSVから取り込み…"));
     QAction* importProfile =
-        menuItem(file, "ImportProfileItem", QStringLiteral("敷均し温度分布の取り込み…"));
-    QAction* exportItem = menuItem(file, "ExportItem", QStringLiteral("Excelに出力…"));
-    QAction* package = menuItem(file, "PackageItem", QStringLiteral("提出用一式を作成…"));
-    QAction* importOld = menuItem(file, "ImportOldItem", QStringLiteral("旧データの取り込み…"));
-    QAction* copyData = menuItem(file, "CopyDataItem", QStringLiteral("データの移行…"));
+        menuItem(file, N::ImportProfileItem, QStringLiteral("敷均し温度分布の取り込み…"));
+    QAction* exportItem = menuItem(file, N::ExportItem, QStringLiteral("Excelに出力…"));
+    QAction* package = menuItem(file, N::PackageItem, QStringLiteral("提出用一式を作成…"));
+    QAction* importOld = menuItem(file, N::ImportOldItem, QStringLiteral("旧データの取り込み…"));
+    QAction* copyData = menuItem(file, N::CopyDataItem, QStringLiteral("データの移行…"));
     file->addSeparator();
-    QAction* close = menuItem(file, "Close1", QStringLiteral("閉じる(&X)"));
+    QAction* close = menuItem(file, N::CloseItem, QStringLiteral("閉じる(&X)"));
     // A server's backups are the server's own.
     connect(file, &QMenu::aboutToShow, this,
             [this] { m_restoreItem->setEnabled(!TDayEntry::DataOnServer()); });
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    QAction* undo = menuItem(edit, "UndoItem", QStringLiteral("元に戻す(&U)"), QKeySequence::Undo);
-    QAction* redo = menuItem(edit, "RedoItem", QStringLiteral("やり直し(&R)"));
+    QAction* undo = menuItem(edit, N::UndoItem, QStringLiteral("元に戻す(&U)"), QKeySequence::Undo);
+    QAction* redo = menuItem(edit, N::RedoItem, QStringLiteral("やり直し(&R)"));
     // Ctrl+Y as in Excel first, so that the menu shows it; the desktop's own redo key also works.
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     edit->addSeparator();
-    QAction* cut = menuItem(edit, "CutItem", QStringLiteral("切り取り(&T)"), QKeySequence::Cut);
-    QAction* copy = menuItem(edit, "CopyItem", QStringLiteral("コピー(&C)"), QKeySequence::Copy);
+    QAction* cut = menuItem(edit, N::CutItem, QStringLiteral("切り取り(&T)"), QKeySequence::Cut);
+    QAction* copy = menuItem(edit, N::CopyItem, QStringLiteral("コピー(&C)"), QKeySequence::Copy);
     QAction* paste =
-        menuItem(edit, "PasteItem", QStringLiteral("貼り付け(&P)"), QKeySequence::Paste);
-    QAction* clear = menuItem(edit, "ClearItem", QStringLiteral("削除(&D)"), QKeySequence::Delete);
+        menuItem(edit, N::PasteItem, QStringLiteral("貼り付け(&P)"), QKeySequence::Paste);
+    QAction* clear = menuItem(edit, N::ClearItem, QStringLiteral("削除(&D)"), QKeySequence::Delete);
     edit->addSeparator();
     QAction* all =
-        menuItem(edit, "SelectAllItem", QStringLiteral("すべて選択(&A)"), QKeySequence::SelectAll);
+        menuItem(edit, N::SelectAllItem, QStringLiteral("すべて選択(&A)"), QKeySequence::SelectAll);
     QUndoStack& stack = m_entry.UndoStack();
     undo->setEnabled(stack.canUndo());
     redo->setEnabled(stack.canRedo());
@@ -162,22 +165,22 @@ void TfEditOndoData::buildMenus()
 
     QMenu* data = menuBar()->addMenu(QStringLiteral("データ(&D)"));
     QAction* days =
-        menuItem(data, "DayListItem", QStringLiteral("登録済みの試験日…"), Qt::CTRL | Qt::Key_L);
-    QAction* journey = menuItem(data, "JourneyItem", QStringLiteral("温度低下…"));
+        menuItem(data, N::DayListItem, QStringLiteral("登録済みの試験日…"), Qt::CTRL | Qt::Key_L);
+    QAction* journey = menuItem(data, N::JourneyItem, QStringLiteral("温度低下…"));
     data->addSeparator();
-    QAction* koji = menuItem(data, "KojiItem", QStringLiteral("工事"));
-    QAction* gozai = menuItem(data, "GozaiItem", QStringLiteral("合材"));
-    QAction* simei = menuItem(data, "SimeiItem", QStringLiteral("氏名"));
-    QAction* kubun = menuItem(data, "KubunItem", QStringLiteral("温度区分"));
+    QAction* koji = menuItem(data, N::KojiItem, QStringLiteral("工事"));
+    QAction* gozai = menuItem(data, N::GozaiItem, QStringLiteral("合材"));
+    QAction* simei = menuItem(data, N::SimeiItem, QStringLiteral("氏名"));
+    QAction* kubun = menuItem(data, N::KubunItem, QStringLiteral("温度区分"));
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("オプション(&O)"));
-    QAction* dataPath = menuItem(options, "DataPathItem", QStringLiteral("データ格納場所の設定…"));
+    QAction* dataPath = menuItem(options, N::DataPathItem, QStringLiteral("データ格納場所の設定…"));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    help->setObjectName(QStringLiteral("HelpMenu"));
+    help->setObjectName(QLatin1String(N::HelpMenu));
     QAction* usage =
-        menuItem(help, "HelpUsage", QStringLiteral("使い方(&H)"), QKeySequence::HelpContents);
-    QAction* about = menuItem(help, "HelpAbout", QStringLiteral("バージョン情報(&A)"));
+        menuItem(help, N::HelpUsageItem, QStringLiteral("使い方(&H)"), QKeySequence::HelpContents);
+    QAction* about = menuItem(help, N::HelpAboutItem, QStringLiteral("バージョン情報(&A)"));
 
     const auto guarded = [this](std::function<void()> command) {
         return [this, command] { RunGuarded(this, command); };
@@ -213,7 +216,7 @@ void TfEditOndoData::buildMenus()
 QWidget* TfEditOndoData::buildHeader()
 {
     auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("HeaderPanel"));
+    panel->setObjectName(QLatin1String(N::HeaderPanel));
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(4);
@@ -224,21 +227,21 @@ QWidget* TfEditOndoData::buildHeader()
         grid->addLayout(rest, row, column + 1);
     };
 
-    QPushButton* projectButton = makeButton(panel, "Button1", QStringLiteral("工事名"));
-    m_kojiCode = makeEdit(panel, "Edit2", QStringLiteral("工事コード"));
+    QPushButton* projectButton = makeButton(panel, N::KojiButton, QStringLiteral("工事名"));
+    m_kojiCode = makeEdit(panel, N::KojiCode, QStringLiteral("工事コード"));
     m_kojiCode->setFixedWidth(px(70));
     m_kojiCode->setPlaceholderText(QStringLiteral("コード"));
     m_kojiCode->setToolTip(QStringLiteral("工事コードを入れて Tab で工事名が入ります"));
     paintAqua(m_kojiCode);
-    m_kojiName = makeCombo(panel, "ComboBox1", QStringLiteral("工事名"));
+    m_kojiName = makeCombo(panel, N::KojiName, QStringLiteral("工事名"));
     m_kojiName->setMinimumWidth(px(220));
     auto* projectRow = new QHBoxLayout;
     projectRow->addWidget(m_kojiCode);
     projectRow->addWidget(m_kojiName, 1);
     place(0, 0, projectButton, projectRow);
 
-    QPushButton* mixButton = makeButton(panel, "Button2", QStringLiteral("合材名"));
-    m_gozaiName = makeCombo(panel, "ComboBox2", QStringLiteral("合材名"));
+    QPushButton* mixButton = makeButton(panel, N::GozaiButton, QStringLiteral("合材名"));
+    m_gozaiName = makeCombo(panel, N::GozaiName, QStringLiteral("合材名"));
     paintAqua(m_gozaiName);
     auto* mixRow = new QHBoxLayout;
     mixRow->addWidget(m_gozaiName, 1);
@@ -246,14 +249,14 @@ QWidget* TfEditOndoData::buildHeader()
 
     auto* printNameLabel = new QLabel(QStringLiteral("合材名(印刷名)"), panel);
     printNameLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_printName = makeEdit(panel, "Edit3", QStringLiteral("合材名(印刷名)"));
+    m_printName = makeEdit(panel, N::PrintName, QStringLiteral("合材名(印刷名)"));
     printNameLabel->setBuddy(m_printName);
     auto* printRow = new QHBoxLayout;
     printRow->addWidget(m_printName, 1);
     place(2, 0, printNameLabel, printRow);
 
-    QPushButton* dayButton = makeButton(panel, "Button3", QStringLiteral("試験日"));
-    m_day = makeCombo(panel, "ComboBox3", QStringLiteral("試験日"));
+    QPushButton* dayButton = makeButton(panel, N::DayButton, QStringLiteral("試験日"));
+    m_day = makeCombo(panel, N::Day, QStringLiteral("試験日"));
     m_day->setFixedWidth(px(120));
     m_day->setToolTip(QStringLiteral("日付を入れて Enter でその日を表示します"));
     paintAqua(m_day);
@@ -262,16 +265,16 @@ QWidget* TfEditOndoData::buildHeader()
     dayRow->addStretch(1);
     place(0, 2, dayButton, dayRow);
 
-    QPushButton* kubunButton = makeButton(panel, "Button4", QStringLiteral("区分名"));
-    m_kubun = makeCombo(panel, "ComboBox4", QStringLiteral("区分名"));
+    QPushButton* kubunButton = makeButton(panel, N::KubunButton, QStringLiteral("区分名"));
+    m_kubun = makeCombo(panel, N::Kubun, QStringLiteral("区分名"));
     m_kubun->setMinimumWidth(px(150));
     paintAqua(m_kubun);
     auto* kubunRow = new QHBoxLayout;
     kubunRow->addWidget(m_kubun, 1);
     place(1, 2, kubunButton, kubunRow);
 
-    QPushButton* simeiButton = makeButton(panel, "Button9", QStringLiteral("測定者"));
-    m_simei = makeCombo(panel, "ComboBox5", QStringLiteral("測定者"));
+    QPushButton* simeiButton = makeButton(panel, N::SimeiButton, QStringLiteral("測定者"));
+    m_simei = makeCombo(panel, N::Simei, QStringLiteral("測定者"));
     m_simei->setMinimumWidth(px(120));
     auto* simeiRow = new QHBoxLayout;
     simeiRow->addWidget(m_simei, 1);
@@ -296,24 +299,24 @@ QWidget* TfEditOndoData::buildHeader()
 QWidget* TfEditOndoData::buildSpec()
 {
     auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("SpecPanel"));
+    panel->setObjectName(QLatin1String(N::SpecPanel));
     auto* row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 2, 0, 2);
 
     auto* specLabel = new QLabel(QStringLiteral("規格値"), panel);
-    m_specValue = makeEdit(panel, "Edit5", QStringLiteral("規格値"));
+    m_specValue = makeEdit(panel, N::SpecValue, QStringLiteral("規格値"));
     m_specValue->setPlaceholderText(QStringLiteral("150～160 / 110～"));
     m_specValue->setToolTip(
         QStringLiteral("下限～上限（例 150～160）。片側だけなら 110～（以上）や ～185（以下）"));
     specLabel->setBuddy(m_specValue);
     auto* rangeLabel = new QLabel(QStringLiteral("温度範囲"), panel);
     rangeLabel->setEnabled(false);
-    m_specRange = makeEdit(panel, "Edit6", QStringLiteral("温度範囲"));
+    m_specRange = makeEdit(panel, N::SpecRange, QStringLiteral("温度範囲"));
     m_specRange->setEnabled(false);
     m_specRange->setToolTip(QStringLiteral("温度区分の温度範囲（シミュレーションの範囲）"));
     auto* intervalLabel = new QLabel(QStringLiteral("計測"), panel);
     intervalLabel->setEnabled(false);
-    m_interval = makeEdit(panel, "Edit8", QStringLiteral("計測"));
+    m_interval = makeEdit(panel, N::Interval, QStringLiteral("計測"));
     m_interval->setEnabled(false);
     m_interval->setFixedWidth(px(60));
     m_interval->setToolTip(
@@ -321,14 +324,14 @@ QWidget* TfEditOndoData::buildSpec()
 
     // The day's conditions, printed with it.
     auto* weatherLabel = new QLabel(QStringLiteral("天候"), panel);
-    m_weather = makeCombo(panel, "ComboTenki", QStringLiteral("天候"));
+    m_weather = makeCombo(panel, N::Weather, QStringLiteral("天候"));
     m_weather->addItems({QStringLiteral("晴"), QStringLiteral("曇"), QStringLiteral("雨"),
                          QStringLiteral("小雨"), QStringLiteral("雪")});
     m_weather->setCurrentIndex(-1);
     m_weather->setFixedWidth(px(80));
     weatherLabel->setBuddy(m_weather);
     auto* airLabel = new QLabel(QStringLiteral("気温"), panel);
-    m_airTemperature = makeEdit(panel, "EditKion", QStringLiteral("気温"));
+    m_airTemperature = makeEdit(panel, N::AirTemperature, QStringLiteral("気温"));
     m_airTemperature->setFixedWidth(px(50));
     m_airTemperature->setAttribute(Qt::WA_InputMethodEnabled, false);
     airLabel->setBuddy(m_airTemperature);
@@ -360,12 +363,12 @@ QWidget* TfEditOndoData::buildMiddle()
     row->setContentsMargins(0, 0, 0, 0);
 
     m_readings = new TReadingsView(m_entry, panel);
-    m_readings->setObjectName(QStringLiteral("SS1"));
+    m_readings->setObjectName(QLatin1String(N::Readings));
     m_readings->setAccessibleName(QStringLiteral("温度データ"));
     // Shown over the readings while they are simulated (showSimulated).
     m_simulatedBand = new QLabel(
         QStringLiteral("模擬値（シミュレーション）の日です　実測値ではありません"), panel);
-    m_simulatedBand->setObjectName(QStringLiteral("SimulatedBand"));
+    m_simulatedBand->setObjectName(QLatin1String(N::SimulatedBand));
     m_simulatedBand->setAlignment(Qt::AlignCenter);
     m_simulatedBand->setAutoFillBackground(true);
     m_simulatedBand->setMargin(4);
@@ -385,7 +388,7 @@ QWidget* TfEditOndoData::buildMiddle()
 
     auto* right = new QVBoxLayout;
     m_statistics = new QTableWidget(panel);
-    m_statistics->setObjectName(QStringLiteral("SS2"));
+    m_statistics->setObjectName(QLatin1String(N::Statistics));
     m_statistics->setAccessibleName(QStringLiteral("最高・最低・平均・個数"));
     m_statistics->setFont(m_readings->font());
     m_statistics->horizontalHeader()->hide();
@@ -414,15 +417,15 @@ QWidget* TfEditOndoData::buildMiddle()
     }
     right->addWidget(m_statistics);
     m_outsideCount = new QLabel(panel);
-    m_outsideCount->setObjectName(QStringLiteral("LabelKikakugai"));
+    m_outsideCount->setObjectName(QLatin1String(N::OutsideCount));
     right->addWidget(m_outsideCount);
 
     auto* decimals = new QGroupBox(QStringLiteral("表示小数桁"), panel);
-    decimals->setObjectName(QStringLiteral("GroupBox1"));
+    decimals->setObjectName(QLatin1String(N::DecimalsBox));
     auto* decimalsRow = new QHBoxLayout(decimals);
     auto* avgLabel = new QLabel(QStringLiteral("平均値"), decimals);
     m_avgDecimals = new TypedSpinBox(decimals);
-    m_avgDecimals->setObjectName(QStringLiteral("SpinEdit1"));
+    m_avgDecimals->setObjectName(QLatin1String(N::AverageDecimals));
     m_avgDecimals->setAccessibleName(QStringLiteral("平均値の小数桁"));
     m_avgDecimals->setToolTip(
         QStringLiteral("画面と帳票の平均値の小数桁。登録する値は変わりません"));
@@ -436,11 +439,11 @@ QWidget* TfEditOndoData::buildMiddle()
     right->addWidget(decimals);
 
     auto* countRow = new QHBoxLayout;
-    m_rowCount = makeEdit(panel, "Edit7", QStringLiteral("台数"));
+    m_rowCount = makeEdit(panel, N::RowCount, QStringLiteral("台数"));
     m_rowCount->setFixedWidth(px(60));
     m_rowCount->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_rowCount->setToolTip(QStringLiteral("台数を入れて「台数セット」で行に番号を付けます"));
-    QPushButton* numberRows = makeButton(panel, "Button10", QStringLiteral("台数セット"));
+    QPushButton* numberRows = makeButton(panel, N::NumberRowsButton, QStringLiteral("台数セット"));
     countRow->addWidget(m_rowCount);
     countRow->addWidget(numberRows);
     countRow->addStretch(1);
@@ -453,7 +456,7 @@ QWidget* TfEditOndoData::buildMiddle()
 
     auto* remarkLabel = new QLabel(QStringLiteral("記事"), panel);
     m_memo = new QPlainTextEdit(panel);
-    m_memo->setObjectName(QStringLiteral("Memo1"));
+    m_memo->setObjectName(QLatin1String(N::Memo));
     m_memo->setAccessibleName(QStringLiteral("記事"));
     m_memo->setPlaceholderText(QStringLiteral("この日の記事（全角16文字まで）"));
     m_memo->setMinimumSize(px(161), px(60));
@@ -463,7 +466,7 @@ QWidget* TfEditOndoData::buildMiddle()
     right->addWidget(m_memo, 1);
 
     m_shownId = new QLabel(QStringLiteral("0"), panel);
-    m_shownId->setObjectName(QStringLiteral("Label6"));
+    m_shownId->setObjectName(QLatin1String(N::ShownId));
     m_shownId->hide();
     right->addWidget(m_shownId);
     right->addWidget(buildCommands(panel));
@@ -474,19 +477,20 @@ QWidget* TfEditOndoData::buildMiddle()
 QWidget* TfEditOndoData::buildCommands(QWidget* parent)
 {
     auto* panel = new QWidget(parent);
-    panel->setObjectName(QStringLiteral("BottomPanel"));
+    panel->setObjectName(QLatin1String(N::BottomPanel));
     auto* grid = new QGridLayout(panel);
     grid->setContentsMargins(0, 4, 0, 0);
-    m_arrow = makeButton(panel, "Button6", QStringLiteral("↓"));
+    m_arrow = makeButton(panel, N::DirectionButton, QStringLiteral("↓"));
     m_arrow->setAccessibleName(QStringLiteral("Enter で移動する向き"));
     m_arrow->setToolTip(QStringLiteral("Enter で次に移るセルの向き（押すたびに → ↓ ← ↑）"));
     m_arrow->setFixedWidth(px(40));
-    QPushButton* simulate = makeButton(panel, "Button7", QStringLiteral("シミュレーション"));
+    QPushButton* simulate =
+        makeButton(panel, N::SimulateButton, QStringLiteral("シミュレーション"));
     simulate->setToolTip(QStringLiteral(
         "温度区分の温度範囲から試しの値を入れます。登録すると模擬値として記録されます"));
-    QPushButton* print = makeButton(panel, "BitBtn1", QStringLiteral("印刷"));
-    m_register = makeButton(panel, "BitBtn2", QStringLiteral("登録"));
-    QPushButton* close = makeButton(panel, "BitBtn3", QStringLiteral("閉じる"));
+    QPushButton* print = makeButton(panel, N::PrintButton, QStringLiteral("印刷"));
+    m_register = makeButton(panel, N::RegisterButton, QStringLiteral("登録"));
+    QPushButton* close = makeButton(panel, N::CloseButton, QStringLiteral("閉じる"));
     print->setToolTip(QStringLiteral("印刷設定を開きます（Ctrl+P）"));
     m_register->setToolTip(QStringLiteral("表示中の試験日を登録します（Ctrl+S）"));
     grid->addWidget(m_arrow, 0, 0);

@@ -6,6 +6,7 @@
 #include "entry_ui/DayList.h"
 #include "entry_ui/EditOndoData.h"
 #include "entry_ui/JourneyWindow.h"
+#include "entry_ui/MainWindowNames.h"
 #include "exchange/ProfileImport.h"
 #include "exchange_ui/ExportDialog.h"
 #include "registers_ui/EditKoji.h"
@@ -36,6 +37,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
+
+namespace N = MainWindowNames;
 
 namespace {
 
@@ -120,7 +123,7 @@ private Q_SLOTS:
             results << d->LabelResult->text();
             d->ButtonClose->click();
         });
-        Child<QAction>(&w, "CopyDataItem")->trigger();
+        Child<QAction>(&w, N::CopyDataItem)->trigger();
         QCOMPARE(results.size(), 2);
         QVERIFY2(results.at(0).contains(QStringLiteral("Koji1: 1 件")), qPrintable(results.at(0)));
         QVERIFY2(results.at(1).contains(QStringLiteral("既にデータがあります")),
@@ -143,7 +146,7 @@ private Q_SLOTS:
         ConnectRegisterDialogs(w, {{}, OnFirstUse(kubunSlot)});
         QVERIFY(!exportSlot && !kubunSlot);
         QList<QWidget*> opened;
-        for (const char* item : {"ExportItem", "ExportItem", "KubunItem", "KubunItem"}) {
+        for (const char* item : {N::ExportItem, N::ExportItem, N::KubunItem, N::KubunItem}) {
             QTimer::singleShot(0, [&opened] {
                 QWidget* d = QApplication::activeModalWidget();
                 opened << d;
@@ -170,8 +173,8 @@ private Q_SLOTS:
         all.entry.New();
         chooseInNextDialog(QStringLiteral("K7"));
         all.click("Button1");
-        QCOMPARE(Child<QLineEdit>(&all.w, "Edit2")->text(), QStringLiteral("K7"));
-        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox1")->currentText(), QStringLiteral("市道工事"));
+        QCOMPARE(Child<QLineEdit>(&all.w, N::KojiCode)->text(), QStringLiteral("K7"));
+        QCOMPARE(Child<QComboBox>(&all.w, N::KojiName)->currentText(), QStringLiteral("市道工事"));
     }
 
     void mixButtonClearsRecordWithoutHeaders()
@@ -183,10 +186,11 @@ private Q_SLOTS:
         all.entry.AskUnsaved = [](const QString&) { return TUnsavedAnswer::Discard; };
         chooseInNextDialog(QStringLiteral("新合材"));
         all.click("Button2");
-        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox2")->currentText(), QStringLiteral("新合材"));
-        QCOMPARE(Child<QLineEdit>(&all.w, "Edit3")->text(), QStringLiteral("新合材"));
-        QCOMPARE(Child<QLineEdit>(&all.w, "Edit2")->text(), QStringLiteral("K7"));
-        QCOMPARE(Child<QLineEdit>(&all.w, "Edit5")->text(), QString()); // the record was emptied
+        QCOMPARE(Child<QComboBox>(&all.w, N::GozaiName)->currentText(), QStringLiteral("新合材"));
+        QCOMPARE(Child<QLineEdit>(&all.w, N::PrintName)->text(), QStringLiteral("新合材"));
+        QCOMPARE(Child<QLineEdit>(&all.w, N::KojiCode)->text(), QStringLiteral("K7"));
+        QCOMPARE(Child<QLineEdit>(&all.w, N::SpecValue)->text(),
+                 QString()); // the record was emptied
     }
 
     void measurerButtonTakesChosenName()
@@ -194,7 +198,7 @@ private Q_SLOTS:
         Windows all;
         chooseInNextDialog(QStringLiteral("佐藤"));
         all.click("Button9");
-        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox5")->currentText(), QStringLiteral("佐藤"));
+        QCOMPARE(Child<QComboBox>(&all.w, N::Simei)->currentText(), QStringLiteral("佐藤"));
     }
 
     // The shown record takes the category's new name, range and interval when the dialog closes.
@@ -213,9 +217,9 @@ private Q_SLOTS:
             d->reject();
         });
         all.click("Button4");
-        QCOMPARE(Child<QComboBox>(&all.w, "ComboBox4")->currentText(), QStringLiteral("出荷温度"));
-        QCOMPARE(Child<QLineEdit>(&all.w, "Edit8")->text(), QStringLiteral("2台毎"));
-        QCOMPARE(Child<QTableView>(&all.w, "SS1")->model()->headerData(0, Qt::Horizontal),
+        QCOMPARE(Child<QComboBox>(&all.w, N::Kubun)->currentText(), QStringLiteral("出荷温度"));
+        QCOMPARE(Child<QLineEdit>(&all.w, N::Interval)->text(), QStringLiteral("2台毎"));
+        QCOMPARE(Child<QTableView>(&all.w, N::Readings)->model()->headerData(0, Qt::Horizontal),
                  QVariant(QStringLiteral("2台毎")));
     }
 

@@ -1,5 +1,6 @@
 #include "app/Desktop.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/MainWindowNames.h"
 #include "support/BatchRun.h"
 #include "support/TestSupport.h"
 #include "support/WindowProbe.h"
@@ -30,6 +31,8 @@
 #include <QTextDocumentFragment>
 #include <QTreeView>
 #include <functional>
+
+namespace N = MainWindowNames;
 
 namespace {
 
@@ -219,12 +222,12 @@ private Q_SLOTS:
         TfEditOndoData& main = desktop.MainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QList<TShown> shown = textsOf(&main);
-        shown << textsOfOpened([&main] { Child<QPushButton>(&main, "Button3")->click(); });
+        shown << textsOfOpened([&main] { Child<QPushButton>(&main, N::DayButton)->click(); });
         for (const char* item :
-             {"KojiItem", "GozaiItem", "SimeiItem", "KubunItem", "Open1", "DayListItem",
-              "JourneyItem", "PrintItem", "ExportItem", "ImportCsvItem", "PackageItem",
-              "ImportOldItem", "CopyDataItem", "RestoreItem", "DataPathItem", "SiteItem",
-              "HelpUsage", "HelpAbout"})
+             {N::KojiItem, N::GozaiItem, N::SimeiItem, N::KubunItem, N::OpenItem, N::DayListItem,
+              N::JourneyItem, N::PrintItem, N::ExportItem, N::ImportCsvItem, N::PackageItem,
+              N::ImportOldItem, N::CopyDataItem, N::RestoreItem, N::DataPathItem, N::SiteItem,
+              N::HelpUsageItem, N::HelpAboutItem})
             shown << textsOfOpened([&main, item] { Child<QAction>(&main, item)->trigger(); });
         QSet<QString> windows;
         for (const TShown& s : shown)

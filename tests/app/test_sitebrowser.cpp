@@ -2,6 +2,7 @@
 #include "core/Utility.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/MainWindowNames.h"
 #include "reports/TextMetrics.h"
 #include "site/SiteServer.h"
 #include "site_ui/SitePanel.h"
@@ -20,6 +21,8 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTimer>
+
+namespace N = MainWindowNames;
 
 namespace {
 
@@ -64,7 +67,7 @@ private Q_SLOTS:
         const QDateTime today(QDate::currentDate(), QTime(0, 0));
         main.Entry().ShowDay(QStringLiteral("K001"), Mix, Kubun0, today);
 
-        Child<QAction>(&main, "SiteItem")->trigger();
+        Child<QAction>(&main, N::SiteItem)->trigger();
         auto* panel = main.findChild<TfSitePanel*>();
         QVERIFY(panel && panel->isVisible());
         auto* onOff = Child<QPushButton>(panel, "ButtonStart");

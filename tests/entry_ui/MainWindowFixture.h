@@ -5,6 +5,7 @@
 #include "core/Settings.h"
 #include "domain/DayEntry.h"
 #include "entry_ui/EditOndoData.h"
+#include "entry_ui/MainWindowNames.h"
 #include "registers_ui/Calendar.h"
 #include "reports/TextMetrics.h"
 #include "storage/Engine.h"
@@ -33,6 +34,8 @@
 #include <QTreeWidget>
 #include <memory>
 
+namespace N = MainWindowNames;
+
 inline const QString Kubun0 = QStringLiteral("練上温度");
 inline const QString Mix13 = QStringLiteral("密粒度13");
 
@@ -58,8 +61,8 @@ struct Fixture
     TfListView lv;
     TfCalendar cal;
     TfEditOndoData w{entry, &lv, &cal};
-    QTableView* grid = Child<QTableView>(&w, "SS1");
-    QTableWidget* stats = Child<QTableWidget>(&w, "SS2");
+    QTableView* grid = Child<QTableView>(&w, N::Readings);
+    QTableWidget* stats = Child<QTableWidget>(&w, N::Statistics);
 
     Fixture()
     {

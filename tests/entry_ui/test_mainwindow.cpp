@@ -1,4 +1,7 @@
 #include "MainWindowFixture.h"
+#include "entry_ui/MainWindowNames.h"
+
+namespace N = MainWindowNames;
 
 class TestMainWindow : public QObject
 {
@@ -28,7 +31,7 @@ private Q_SLOTS:
         QComboBox plain;
         plain.setEditable(true);
         plain.setInsertPolicy(QComboBox::NoInsert);
-        for (const char* name : {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5"}) {
+        for (const char* name : {N::KojiName, N::GozaiName, N::Day, N::Kubun, N::Simei}) {
             QComboBox* box = f.box(name);
             QVERIFY(box->isEditable());
             QCOMPARE(box->focusPolicy(), plain.focusPolicy());
@@ -46,7 +49,7 @@ private Q_SLOTS:
     {
         Fixture f;
         QCOMPARE(f.w.windowTitle(), QStringLiteral("温度管理"));
-        QCOMPARE(Child<QLabel>(&f.w, "Label6")->text(), QStringLiteral("0"));
+        QCOMPARE(Child<QLabel>(&f.w, N::ShownId)->text(), QStringLiteral("0"));
         QCOMPARE(f.box("ComboBox3")->currentText(), f.entry.Header().dayText);
         QCOMPARE(f.statistics(), QStringList(4));
         QCOMPARE(f.grid->model()->rowCount(), 100);
@@ -69,20 +72,20 @@ private Q_SLOTS:
                  QStringLiteral("Ver." ONDOKANRI_VERSION));
 
         // The decimals box (one until chosen) sets the average shown, and is kept.
-        auto* decimals = Child<QSpinBox>(&f.w, "SpinEdit1");
+        auto* decimals = Child<QSpinBox>(&f.w, N::AverageDecimals);
         QCOMPARE(decimals->value(), 1);
         f.entry.Paste(QStringLiteral("150\n151\n151\n"), 1, 1);
         QCOMPARE(f.statistics().at(2), QStringLiteral("150.7"));
         TypeInto(decimals->findChild<QLineEdit*>(), QStringLiteral("２"));
         QCOMPARE(TSettings::Text(QStringLiteral("OndoAvgKetasu")), QStringLiteral("2"));
         QCOMPARE(f.statistics().at(2), QStringLiteral("150.67"));
-        QCOMPARE(Child<QGroupBox>(&f.w, "GroupBox1")->title(), QStringLiteral("表示小数桁"));
+        QCOMPARE(Child<QGroupBox>(&f.w, N::DecimalsBox)->title(), QStringLiteral("表示小数桁"));
 
         // Four clicks bring the arrow round from ↓, and the direction is kept.
         QStringList arrows;
         for (int i = 0; i < 4; ++i) {
             f.click("Button6");
-            arrows << Child<QPushButton>(&f.w, "Button6")->text();
+            arrows << Child<QPushButton>(&f.w, N::DirectionButton)->text();
         }
         QCOMPARE(arrows, (QStringList{"←", "↑", "→", "↓"}));
         QCOMPARE(TSettings::Text(QStringLiteral("EnterDirection")), QStringLiteral("1"));
@@ -93,9 +96,10 @@ private Q_SLOTS:
         Fixture f;
         QList<QWidget*> order;
         for (const char* name :
-             {"Edit2", "ComboBox1", "ComboBox2", "Edit3", "Button3", "ComboBox3", "ComboBox4",
-              "ComboBox5", "Edit5", "SS1", "SS2", "SpinEdit1", "Edit7", "Button10", "Memo1",
-              "Button6", "Button7", "BitBtn2", "BitBtn3"})
+             {N::KojiCode, N::KojiName, N::GozaiName, N::PrintName, N::DayButton, N::Day, N::Kubun,
+              N::Simei, N::SpecValue, N::Readings, N::Statistics, N::AverageDecimals, N::RowCount,
+              N::NumberRowsButton, N::Memo, N::DirectionButton, N::SimulateButton,
+              N::RegisterButton, N::CloseButton})
             order << Child(&f.w, name);
         QList<QWidget*> chain;
         for (QWidget* at = f.w.nextInFocusChain(); at != &f.w; at = at->nextInFocusChain())
@@ -134,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(f.statistics(), (QStringList{"152.5", "-7", "73.1", "4"}));
 
         TypeInto(f.edit("Edit5"), QStringLiteral("１５０～１６５"));
-        QCOMPARE(Child<QLabel>(&f.w, "LabelKikakugai")->text(), QStringLiteral("規格外 2 件"));
+        QCOMPARE(Child<QLabel>(&f.w, N::OutsideCount)->text(), QStringLiteral("規格外 2 件"));
         const auto colour = [&f](int row) {
             return f.grid->model()->index(row, 1).data(Qt::ForegroundRole).value<QBrush>();
         };
@@ -152,11 +156,11 @@ private Q_SLOTS:
         QTest::keyClick(&f.w, Qt::Key_S, Qt::ControlModifier);
         QTRY_COMPARE(countRows(QStringLiteral("select * from OndoLine4")), 4); // animated click
         QCOMPARE(f.edit("Edit5")->text(), QStringLiteral("150～165"));         // as people write it
-        QCOMPARE(Child<QLabel>(&f.w, "Label6")->text(), QStringLiteral("1"));
+        QCOMPARE(Child<QLabel>(&f.w, N::ShownId)->text(), QStringLiteral("1"));
         QCOMPARE(f.w.focusWidget(), f.grid); // not 閉じる
         QTest::keyClick(&f.w, Qt::Key_N, Qt::ControlModifier);
         QCOMPARE(f.edit("Edit2")->text(), QString());
-        QCOMPARE(Child<QLabel>(&f.w, "Label6")->text(), QStringLiteral("0"));
+        QCOMPARE(Child<QLabel>(&f.w, N::ShownId)->text(), QStringLiteral("0"));
     }
 
     // Delete, copy and paste as in a spreadsheet column.
@@ -227,7 +231,7 @@ private Q_SLOTS:
         const auto refused = answerBox(QMessageBox::Ok);
         f.click("BitBtn2");
         QCOMPARE(*refused, QStringLiteral("合材名が入力されていません"));
-        QVERIFY(Child<QPushButton>(&f.w, "BitBtn2")->isEnabled());
+        QVERIFY(Child<QPushButton>(&f.w, N::RegisterButton)->isEnabled());
 
         TypeInto(f.box("ComboBox2")->lineEdit(), Mix13);
         TypeInto(f.edit("Edit7"), QStringLiteral("1"));
@@ -288,8 +292,8 @@ private Q_SLOTS:
         TypeInto(f.box("ComboBox4")->lineEdit(), Kubun0);
         TypeInto(f.box("ComboBox3")->lineEdit(), QStringLiteral("2024/11/06"));
         f.typeCell(1, 1, QStringLiteral("160"));
-        TypeInto(Child<QComboBox>(&f.w, "ComboTenki")->lineEdit(), QStringLiteral("曇"));
-        CommitText(Child<QPlainTextEdit>(&f.w, "Memo1"), QStringLiteral("午前のみ"));
+        TypeInto(Child<QComboBox>(&f.w, N::Weather)->lineEdit(), QStringLiteral("曇"));
+        CommitText(Child<QPlainTextEdit>(&f.w, N::Memo), QStringLiteral("午前のみ"));
         QCOMPARE(f.entry.Header().weather, QStringLiteral("曇"));
         QCOMPARE(f.entry.Header().remark, QStringLiteral("午前のみ"));
 
@@ -415,8 +419,8 @@ private Q_SLOTS:
         QTest::keyClick(f.grid, Qt::Key_Backtab);
         QCOMPARE(at(), qMakePair(0, 4));
 
-        QAction* undo = Child<QAction>(&f.w, "UndoItem");
-        QAction* redo = Child<QAction>(&f.w, "RedoItem");
+        QAction* undo = Child<QAction>(&f.w, N::UndoItem);
+        QAction* redo = Child<QAction>(&f.w, N::RedoItem);
         QCOMPARE(undo->text(), QStringLiteral("元に戻す(&U)"));
         QCOMPARE(redo->text(), QStringLiteral("やり直し(&R)"));
         f.grid->setFocus();
@@ -430,7 +434,7 @@ private Q_SLOTS:
 
         QGuiApplication::clipboard()->setText(QStringLiteral("151\n152\n"));
         f.grid->setCurrentIndex(f.grid->model()->index(1, 1));
-        Child<QAction>(&f.w, "PasteItem")->trigger();
+        Child<QAction>(&f.w, N::PasteItem)->trigger();
         QCOMPARE(f.statistics().at(3), QStringLiteral("3"));
         TypeInto(f.edit("Edit7"), QStringLiteral("1"));
         f.answers(QMessageBox::Yes);
@@ -450,7 +454,7 @@ private Q_SLOTS:
     {
         Fixture f;
         Engine::Execute(QStringLiteral("update OndoKubun set OndoRange = '150_160' where ID = 0"));
-        auto* band = Child<QLabel>(&f.w, "SimulatedBand");
+        auto* band = Child<QLabel>(&f.w, N::SimulatedBand);
         // 1 marked, 0 plain; -1 when title and band disagree.
         const auto shown = [&] {
             const bool titled = f.w.windowTitle().contains(QStringLiteral("模擬値"));
@@ -473,10 +477,10 @@ private Q_SLOTS:
         QVERIFY(band->y() + band->height() <= f.grid->y());
 
         f.grid->setFocus();
-        Child<QAction>(&f.w, "UndoItem")->trigger();
+        Child<QAction>(&f.w, N::UndoItem)->trigger();
         QVERIFY(!f.entry.IsSimulated());
         QCOMPARE(shown(), 0);
-        Child<QAction>(&f.w, "RedoItem")->trigger();
+        Child<QAction>(&f.w, N::RedoItem)->trigger();
         QCOMPARE(shown(), 1);
         f.click("BitBtn2");
         QCOMPARE(countRows(QStringLiteral("select * from OndoHead4 where Mogi = 1")), 1);
@@ -502,12 +506,17 @@ private Q_SLOTS:
                 if (!a->shortcut().isEmpty())
                     shortcuts.insert(a->objectName(), a->shortcut());
         const QList<std::pair<const char*, QKeySequence>> expected{
-            {"Open1", QKeySequence::Open},          {"N3", QKeySequence::New},
-            {"RegisterItem", QKeySequence::Save},   {"PrintItem", QKeySequence::Print},
-            {"UndoItem", QKeySequence::Undo},       {"RedoItem", QKeySequence::Redo},
-            {"CutItem", QKeySequence::Cut},         {"CopyItem", QKeySequence::Copy},
-            {"PasteItem", QKeySequence::Paste},     {"SelectAllItem", QKeySequence::SelectAll},
-            {"HelpUsage", QKeySequence(Qt::Key_F1)}};
+            {N::OpenItem, QKeySequence::Open},
+            {N::NewItem, QKeySequence::New},
+            {N::RegisterItem, QKeySequence::Save},
+            {N::PrintItem, QKeySequence::Print},
+            {N::UndoItem, QKeySequence::Undo},
+            {N::RedoItem, QKeySequence::Redo},
+            {N::CutItem, QKeySequence::Cut},
+            {N::CopyItem, QKeySequence::Copy},
+            {N::PasteItem, QKeySequence::Paste},
+            {N::SelectAllItem, QKeySequence::SelectAll},
+            {N::HelpUsageItem, QKeySequence(Qt::Key_F1)}};
         for (const auto& [name, key] : expected)
             QVERIFY2(shortcuts.value(QLatin1String(name)) == key, name);
         for (QAbstractButton* b : f.w.findChildren<QAbstractButton*>())

@@ -1,6 +1,9 @@
 #include "MainWindowFixture.h"
+#include "entry_ui/MainWindowNames.h"
 
 #include <QGuiApplication>
+
+namespace N = MainWindowNames;
 
 namespace {
 
@@ -60,10 +63,10 @@ private Q_SLOTS:
             QCOMPARE(h.kojiCode, QStringLiteral("K001"));
             QCOMPARE(h.kojiName, QStringLiteral("国道1号舗装工事"));
             QCOMPARE(h.printName, QStringLiteral("密粒度アスコン13"));
-            QCOMPARE(Child<QComboBox>(&again.w, "ComboBox2")->currentText(), Mix13);
+            QCOMPARE(Child<QComboBox>(&again.w, N::GozaiName)->currentText(), Mix13);
             QCOMPARE(again.entry.Cell(1, 1), QStringLiteral("155"));
             QCOMPARE(again.w.size(), QSize(900, 700));
-            auto* memo = Child<QPlainTextEdit>(&again.w, "Memo1");
+            auto* memo = Child<QPlainTextEdit>(&again.w, N::Memo);
             memo->setFocus();
             QInputMethodEvent nothing;
             QApplication::sendEvent(memo, &nothing);
