@@ -115,17 +115,31 @@ Value ReadNumber(QByteArrayView text, double* value)
     if (text.size() >= qsizetype(sizeof buffer))
         return Value::Bad;
     qsizetype i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-    int used = 0, marks = 0;
+    int used = 0, marks = 0, digits = 0, decimals = 0;
+    long long whole = 0; // the digits read as one integer, while it stays exact
     if (text[0] == '-')
         buffer[used++] = '-';
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (IsDigit(c))
+        if (IsDigit(c)) {
             buffer[used++] = c;
-        else if ((c == '.' || c == ',') && marks++ == 0)
+            whole = whole * 10 + (c - '0');
+            ++digits;
+            decimals += marks;
+        } else if ((c == '.' || c == ',') && marks++ == 0) {
             buffer[used++] = '.';
-        else
+        } else {
             return Value::Bad;
+        }
+    }
+    // A reading of up to 15 digits is its digits divided by a power of ten, both exact: the
+    // division rounds as the library's parse does, without its cost on millions of values.
+    static constexpr double tens[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7};
+    if (digits > 0 && digits <= 15 && decimals < 8) {
+        *value = double(whole) / tens[decimals];
+        if (text[0] == '-')
+            *value = -*value;
+        return Value::Number;
     }
     const auto read = std::from_chars(buffer, buffer + used, *value);
     return read.ec == std::errc() && read.ptr == buffer + used ? Value::Number : Value::Bad;

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QStringEncoder>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void refusesBrokenFiles_data();
     void refusesBrokenFiles();
     void streamsADayFromDisk();
+    void numbersAreReadExactly();
 };
 
 void TestProfileRead::readsEachLayout_data()
@@ -209,6 +211,43 @@ void TestProfileRead::refusesBrokenFiles()
         QCOMPARE(e.message(), message);
     }
     QCOMPARE(read, before);
+}
+
+// Every value is the double the C library's parse gives for the same digits, short or long,
+// with a comma or a point, signed or not.
+void TestProfileRead::numbersAreReadExactly()
+{
+    const QList<QByteArray> values{"0,1",
+                                   "-3,5",
+                                   "150,05",
+                                   "3147,25",
+                                   "48,7712345",
+                                   "9,1234567891",
+                                   "123456789,12345",
+                                   "-0,0",
+                                   "7",
+                                   "1234567890123456",
+                                   "0,000000001",
+                                   "+2,5"};
+    QByteArray file = German;
+    for (int k = 0; k < values.size(); ++k)
+        file += "02.06.2024 08:00:" + QByteArray::number(10 + k) + ';' + values[k] + ';' +
+                values[k] + ';' + values[(k + 1) % values.size()] + ";4;" + values[k] + ';' +
+                values[k] + ";150;151;\n";
+    const auto parsed = [](QByteArray text) {
+        return std::strtod(text.replace(',', '.').constData(), nullptr);
+    };
+    TProfileReader reader(file);
+    int k = 0;
+    while (const TProfileLine* l = reader.Next()) {
+        const double expected = parsed(values[k]);
+        QVERIFY2(l->distance == expected, values[k].constData());
+        QVERIFY2(l->latitude == expected, values[k].constData());
+        QVERIFY2(l->longitude == parsed(values[(k + 1) % values.size()]), values[k].constData());
+        QVERIFY2(l->temperatures.at(0) == float(expected), values[k].constData());
+        ++k;
+    }
+    QCOMPARE(k, int(values.size()));
 }
 
 void TestProfileRead::streamsADayFromDisk()
