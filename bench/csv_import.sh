@@ -18,24 +18,10 @@ python3 "$bench/make_report_data.py" "$work/file" --projects 0 >/dev/null
 uri=$near_uri
 "$app" --copy-data "$work/file" "$uri" >/dev/null
 
-write_csv() { # readings file
-  python3 - "$1" "$2" <<'PY'
-import datetime, sys
-n, path = int(sys.argv[1]), sys.argv[2]
-day = datetime.date(1990, 1, 1)
-with open(path, "w", encoding="utf-8", newline="\n") as f:
-    f.write("日時,温度,測点,車番\n")
-    for i in range(n):
-        if i and i % 30 == 0:
-            day += datetime.timedelta(days=1)
-        k = i % 30
-        f.write(f"{day:%Y/%m/%d} {7 + k // 6:02d}:{k % 6 * 10:02d},{150 + (i * 7) % 31 / 10:.1f},No.{k + 1},{k % 9 + 1}号車\n")
-PY
-}
 
 echo "# ENGINE READINGS seconds peak_MiB"
 for n in "${sizes[@]}"; do
-  write_csv "$n" "$work/in.csv"
+  python3 "$bench/make_logger_csv.py" "$n" "$work/in.csv"
   for engine in file server; do
     target=$work/file
     [ $engine = server ] && target=$uri

@@ -12,18 +12,7 @@ part=0
 for ((start = 0; start < n; start += chunk)); do
   part=$((part + 1))
   count=$((n - start < chunk ? n - start : chunk))
-  python3 - "$count" "$work/in.csv" <<'PY'
-import datetime, sys
-n, path = int(sys.argv[1]), sys.argv[2]
-day = datetime.date(1990, 1, 1)
-with open(path, "w", encoding="utf-8", newline="\n") as f:
-    f.write("日時,温度,測点,車番\n")
-    for i in range(n):
-        if i and i % 100 == 0:
-            day += datetime.timedelta(days=1)
-        k = i % 100
-        f.write(f"{day:%Y/%m/%d} {7 + k // 10:02d}:{k % 10 * 5:02d},{150 + (i * 7) % 31 / 10:.1f},No.{k + 1},{k % 9 + 1}号車\n")
-PY
+  python3 "$bench/make_logger_csv.py" "$count" "$work/in.csv" 100
   "$app" --data "$work/d" --import-csv "$work/in.csv" --project K1 --mix "M$part" \
     --category 練上温度 >"$work/out" 2>&1 || { cat "$work/out" >&2; exit 1; }
 done
