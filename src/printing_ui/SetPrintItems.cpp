@@ -36,10 +36,13 @@
 
 namespace {
 
+// At the place the form was drawn with for 9 pt text, grown with the dialog's text.
 template <typename W> W* Place(W* widget, const char* name, int x, int y, int w, int h)
 {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
+    const QFont& font = widget->parentWidget()->font();
+    widget->setGeometry(WindowPixels(font, x), WindowPixels(font, y), WindowPixels(font, w),
+                        WindowPixels(font, h));
     return widget;
 }
 
@@ -66,13 +69,11 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fSetPrintItems"));
     setWindowTitle(QStringLiteral("印刷設定"));
-    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), -1));
-    QFont font = this->font();
-    font.setPixelSize(12);
-    setFont(font);
+    // 9 pt, or the desktop's size when it is larger.
+    setFont(WindowFont(QStringLiteral("ＭＳ Ｐゴシック"), 9));
     // Three rows under the range: the period, the base period and the chart's panels.
     constexpr int below = 75;
-    setFixedSize(487, 536 + below);
+    setFixedSize(WindowPixels(font(), 487), WindowPixels(font(), 536 + below));
 
     RadioGroup1 =
         Place(new QGroupBox(QStringLiteral("出力形式"), this), "RadioGroup1", 8, 2, 291, 66);
@@ -142,7 +143,7 @@ TfSetPrintItems::TfSetPrintItems(QWidget* parent) : QDialog(parent)
     SS1->horizontalHeader()->hide();
     SS1->verticalHeader()->hide();
     SS1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    SS1->verticalHeader()->setDefaultSectionSize(21);
+    SS1->verticalHeader()->setDefaultSectionSize(WindowPixels(font(), 21));
     SS1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SS1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The identifiers stay with the rows but are no one's business.
@@ -272,8 +273,8 @@ void TfSetPrintItems::showEvent(QShowEvent* event)
 
 void TfSetPrintItems::FillGrid()
 {
-    SS1->setColumnWidth(0, 30);
-    SS1->setColumnWidth(1, 240);
+    SS1->setColumnWidth(0, WindowPixels(font(), 30));
+    SS1->setColumnWidth(1, WindowPixels(font(), 240));
     SS1->clearContents();
     SS1->setRowCount(0);
     const QList<TPrintRow> rows = CategoryRows();

@@ -15,9 +15,11 @@
 #include "storage/Engine.h"
 #include "support/FakePrinter.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -96,6 +98,7 @@ private Q_SLOTS:
     void chartTakesTickedCategoriesAndOpensAtZoom80();
     void rangeTextsAreStoredAsTyped();
     void formAndBoxesAreRememberedForTheNextStart();
+    void growsWithTheDesktopText();
     void invertedRangeStopsBeforeAnyPage();
     void printButtonReadsWindowThenOpensDialog();
     void goneChosenPrinterIsNamedInTheDialog();
@@ -372,6 +375,28 @@ void TestSetPrintItems::formAndBoxesAreRememberedForTheNextStart()
     QVERIFY(f.dialog->CheckBox1->isChecked());
     QVERIFY(!f.dialog->CheckAutoRange->isChecked());
     QVERIFY(!f.dialog->Edit1->isEnabled()); // the panels take their own ranges
+}
+
+// On a desktop set to 12 pt the dialog, its places and its text grow alike, and no caption is
+// cut.
+void TestSetPrintItems::growsWithTheDesktopText()
+{
+    Fixture f;
+    const QFont before = QGuiApplication::font();
+    QGuiApplication::setFont(QFont(before.family(), 12));
+    f.dialog = std::make_unique<TfSetPrintItems>();
+    QGuiApplication::setFont(before);
+    f.dialog->SetRecord(&f.record);
+    f.dialog->SetPreview(&f.preview);
+    f.Show();
+    QCOMPARE(f.dialog->font().pointSizeF(), 12.0);
+    QCOMPARE(f.dialog->width(), 649); // 487 at 9 pt
+    QCOMPARE(f.dialog->Edit1->geometry(), QRect(133, 140, 80, 28));
+    QCOMPARE(f.dialog->SS1->columnWidth(1), 320);
+    for (auto* box : f.dialog->findChildren<QAbstractButton*>()) {
+        if (box->isVisible() && !box->text().isEmpty() && !qobject_cast<QPushButton*>(box))
+            QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->text()));
+    }
 }
 
 void TestSetPrintItems::invertedRangeStopsBeforeAnyPage()
