@@ -90,7 +90,7 @@ void TestBatchPrint::copyDataToTheServerAndBack()
     QCOMPARE(there.code, 0);
     QVERIFY2(
         there.out.startsWith(QStringLiteral("OndoKanri4: 2 件\nOndoHead4: 16 件\nOndoLine4: 24 件\n"
-                                            "OndoRireki: 24 件\nOndoFuin: 16 件\nOndoBunpu: 0 件\n"
+                                            "OndoRireki: 16 件\nOndoFuin: 16 件\nOndoBunpu: 0 件\n"
                                             "OndoBunpuLine: 0 件\nOndoKubun: 2 件\nKoji1: 1 件\n")),
         qPrintable(there.out));
 
