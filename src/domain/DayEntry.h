@@ -2,7 +2,6 @@
 
 #include "domain/ListViewData.h"
 #include "domain/OndoKanri.h"
-#include "storage/Query.h"
 
 #include <QObject>
 #include <QPair>
@@ -76,15 +75,14 @@ class TRecordLookups
 public:
     explicit TRecordLookups(const TDayHeader& header);
     // Opens the look-ups together with `more`.
-    void Open(const std::vector<Query*>& more = {});
+    void Open(const std::vector<Store::TRead*>& more = {});
     TOndoKubun Kubun() const;
-    Query koji, gozai, kubun, simei;
+    Store::TRegisterRead koji, gozai;
+    Store::TCategoryRead kubun;
+    Store::TRegisterRead simei;
 
 private:
     TDayHeader m_header;
-    TKoji m_koji;
-    TGozai m_gozai;
-    TSimei m_simei;
 };
 
 class TDayEntry : public QObject
