@@ -15,6 +15,36 @@ QString TSpecText::Text() const
     return value + QLatin1Char(':') + range + QLatin1Char(':') + interval;
 }
 
+bool TSpecText::HasRange() const
+{
+    return !value.isEmpty() && IsRangeText(value);
+}
+
+double TSpecText::Low() const
+{
+    return HasRange() ? RangeLow(value) : -RangeUnbounded;
+}
+
+double TSpecText::High() const
+{
+    return HasRange() ? RangeHigh(value) : RangeUnbounded;
+}
+
+bool TSpecText::HasLow() const
+{
+    return Low() > -RangeUnbounded;
+}
+
+bool TSpecText::HasHigh() const
+{
+    return High() < RangeUnbounded;
+}
+
+bool TSpecText::IsOutside(double temperature) const
+{
+    return HasRange() && (temperature < Low() || temperature > High());
+}
+
 QString ReadableRange(const QString& range)
 {
     const QString text = range.trimmed();

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+QString ReadableRange(const QString& range);
+
 // The 規格値 text a record stores (column Kikakuti): the specified value (a range text
 // such as "160_185", the chart's limits), the temperature range and the measuring interval,
 // joined by ":", for example "160_185:150_190:全車".
@@ -15,6 +17,17 @@ struct TSpecText
     static TSpecText Parse(const QString& stored);
     // Always with both separators: a value alone is stored as "160_185::".
     QString Text() const;
+
+    // The specified value as a range: whether there is one, its bounds (RangeUnbounded where it
+    // is open), and whether a temperature is outside it (never, without a range).
+    bool HasRange() const;
+    double Low() const;
+    double High() const;
+    bool HasLow() const;
+    bool HasHigh() const;
+    bool IsOutside(double temperature) const;
+    // As people write it: "160～185 ℃", "110 ℃以上".
+    QString Readable() const { return ReadableRange(value); }
 };
 
 // A stored range text as people write a specified value: "160～185 ℃", "110 ℃以上",

@@ -4,28 +4,9 @@
 #include "domain/OndoKanri.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
-#include "storage/Schema.h"
+#include "store/Copy.h"
 
 namespace DataCopy {
-
-namespace {
-
-// Rows that a person entered; the default categories of a new location do not count.
-int recordsThere()
-{
-    int rows = 0;
-    for (const Schema::Table& t : Schema::Tables()) {
-        if (t.name == QLatin1String("OndoKubun") || !Engine::TableExists(t.name))
-            continue;
-        Query q(QStringLiteral("select count(*) as N from ") + t.name);
-        q.Open();
-        rows += q.FieldInt(QStringLiteral("N"));
-    }
-    return rows;
-}
-
-} // namespace
 
 Counts Copy(const QString& from, const QString& to, bool replace,
             const std::function<bool(int)>& confirm)
@@ -39,13 +20,10 @@ Counts Copy(const QString& from, const QString& to, bool replace,
     // The source is checked as any location opened; its tables then stream from a
     // connection of their own as they are written, never held whole.
     Engine::OpenDatabase(source);
-    QList<QPair<QString, bool>> tables; // present in the source
+    const QList<QPair<QString, bool>> tables = Store::TablesPresent(); // in the source
     bool any = false;
-    for (const Schema::Table& t : Schema::Tables()) {
-        const bool there = Engine::TableExists(t.name);
-        any = any || there;
-        tables.append({t.name, there});
-    }
+    for (const auto& table : tables)
+        any = any || table.second;
     Engine::CloseDatabase();
     if (!any)
         throw AppError(QStringLiteral("移行元 %1 に温度管理のデータがありません")
@@ -54,7 +32,7 @@ Counts Copy(const QString& from, const QString& to, bool replace,
     Engine::OpenDatabase(target);
     Transaction tx;
     TOndoKanri::CreateTables();
-    const int there = recordsThere();
+    const int there = Store::EnteredRows();
     if (there > 0 && !replace && !(confirm && confirm(there)))
         throw AppError(
             QStringLiteral("移行先 %1 には既にデータがあります（%2 行）。何も変更していません。"
@@ -68,8 +46,7 @@ Counts Copy(const QString& from, const QString& to, bool replace,
     for (const auto& [name, present] : tables) {
         int copied = 0;
         if (present) { // else the target keeps its own
-            Query(QStringLiteral("delete from ") + name).ExecSQL();
-            copied = Engine::CopyFrom(source, name);
+            copied = Store::ReplaceTableFrom(source, name);
         }
         counts.append({name, copied});
     }

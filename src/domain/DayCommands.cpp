@@ -4,7 +4,6 @@
 #include "domain/DayEntry.h"
 #include "domain/Temperature.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
 
 #include <QTime>
 #include <algorithm>
@@ -414,22 +413,19 @@ bool TDayEntry::Register()
                            .arg(lno)
                            .arg(Refusal(lno)));
     checkNamesTyped();
-    // The registers' entries and, for a day other than the one shown, what is stored on it:
+    // The registers' entries and, for a day other than the one shown, what is stored on it (its
+    // category known by name):
     // asked at once, before anything is written.
     TRecordLookups lookups(m_header);
     const bool otherDay = !sameDay(m_header, m_loaded);
-    Query head, lines;
-    if (otherDay) {
-        TOndoKanri::PrepareStoredDay(head, lines, m_header.kojiCode, m_header.gozaiName,
-                                     m_header.kubunName, ParseDate(typedDay(m_header)));
-        Query::OpenAll(
-            {&lookups.koji, &lookups.gozai, &lookups.kubun, &lookups.simei, &head, &lines});
-    } else {
-        lookups.Open();
-    }
+    std::optional<Store::TStoredDayRead> there;
+    if (otherDay)
+        there.emplace(m_header.kojiCode, m_header.gozaiName, m_header.kubunName,
+                      ParseDate(typedDay(m_header)));
+    lookups.Open({there ? &*there : nullptr});
     checkBeforeRegister(lookups.Kubun());
-    if (!projectRegisteredOrAdded(!lookups.koji.Eof()) ||
-        (otherDay && !replacesNoOtherDay(TOndoKanri::TakeStoredDay(head, lines))))
+    if (!projectRegisteredOrAdded(lookups.koji.Row().has_value()) ||
+        (there && !replacesNoOtherDay(there->Day())))
         return false;
     fillRecord(m_record, lookups);
     const bool stored = m_record.Register(Readings(), [this] {

@@ -3,7 +3,6 @@
 #include "core/Settings.h"
 #include "core/Utility.h"
 #include "domain/Temperature.h"
-#include "storage/Query.h"
 
 #include <algorithm>
 
@@ -474,19 +473,18 @@ void TDayEntry::showRecord()
     calcStatistics();
 }
 
-TRecordLookups::TRecordLookups(const TDayHeader& header) : m_header(header)
+TRecordLookups::TRecordLookups(const TDayHeader& header)
+    : koji(Store::Register::Projects, header.kojiCode),
+      gozai(Store::Register::Mixes, header.gozaiName), kubun(header.kubunName),
+      simei(Store::Register::Names, header.simei), m_header(header)
 {
-    m_koji.PrepareLoad(koji, header.kojiCode);
-    m_gozai.PrepareLoad(gozai, header.gozaiName);
-    TOndoKubun::PrepareLoadByName(kubun, header.kubunName);
-    m_simei.PrepareLoad(simei, header.simei);
 }
 
-void TRecordLookups::Open(const std::vector<Query*>& more)
+void TRecordLookups::Open(const std::vector<Store::TRead*>& more)
 {
-    std::vector<Query*> all{&koji, &gozai, &kubun, &simei};
+    std::vector<Store::TRead*> all{&koji, &gozai, &kubun, &simei};
     all.insert(all.end(), more.begin(), more.end());
-    Query::OpenAll(all);
+    Store::OpenTogether(all);
 }
 
 TOndoKubun TRecordLookups::Kubun() const

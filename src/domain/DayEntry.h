@@ -2,7 +2,6 @@
 
 #include "domain/ListViewData.h"
 #include "domain/OndoKanri.h"
-#include "storage/Query.h"
 
 #include <QObject>
 #include <QPair>
@@ -65,28 +64,29 @@ void CheckEntryTexts(int lno, const TEntryRow& row);
 // What to do with changes not yet registered.
 enum class TUnsavedAnswer { Register, Discard, Cancel };
 
-// A day of work: the record of a project, mix and category shown on one day, its readings as
-// typed, their statistics, and the commands that number, fill, register, open and delete. Every
-// front end shows and edits the day through this session; it holds no widget. Commands raise
-// AppError; questions go to Confirm and AskUnsaved, notices to Inform. Nothing typed is dropped
-// without AskUnsaved.
-// The register entries a day's header names, asked at once (one round trip to a server).
+// The register entries a day's header names, asked at once (one round trip to a server), and
+// with them any other read of the store a command needs before it writes.
 class TRecordLookups
 {
 public:
     explicit TRecordLookups(const TDayHeader& header);
     // Opens the look-ups together with `more`.
-    void Open(const std::vector<Query*>& more = {});
+    void Open(const std::vector<Store::TRead*>& more = {});
     TOndoKubun Kubun() const;
-    Query koji, gozai, kubun, simei;
+    Store::TRegisterRead koji, gozai;
+    Store::TCategoryRead kubun;
+    Store::TRegisterRead simei;
 
 private:
     TDayHeader m_header;
-    TKoji m_koji;
-    TGozai m_gozai;
-    TSimei m_simei;
 };
 
+// A day of work: the record of a project, mix and category shown on one day, its readings as
+// typed, their statistics, and the commands that number, fill, register, open and delete. Every
+// front end shows and edits the day through this session; it holds no widget and no statement:
+// what is stored is read and written through TOndoKanri and the store. Commands raise
+// AppError; questions go to Confirm and AskUnsaved, notices to Inform. Nothing typed is dropped
+// without AskUnsaved.
 class TDayEntry : public QObject
 {
     Q_OBJECT

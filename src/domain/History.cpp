@@ -3,7 +3,7 @@
 #include "core/AppError.h"
 #include "core/Utility.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
+#include "storage/Query.h" // DateTimeToStorage: the seal covers the stored form
 
 #include <QCryptographicHash>
 #include <QMap>
@@ -45,49 +45,6 @@ QString sha256(const QString& text)
 QString fit(const QString& text, int characters)
 {
     return text.size() <= characters ? text : text.left(characters - 1) + QChar(0x2026);
-}
-
-const QStringList& entryColumns()
-{
-    static const QStringList columns{
-        QStringLiteral("Seq"),   QStringLiteral("Nitiji"),    QStringLiteral("Sousasya"),
-        QStringLiteral("Sousa"), QStringLiteral("KojiCode"),  QStringLiteral("GozaiName"),
-        QStringLiteral("Kubun"), QStringLiteral("KubunName"), QStringLiteral("Hiduke"),
-        QStringLiteral("LNO"),   QStringLiteral("Mae"),       QStringLiteral("Ato"),
-        QStringLiteral("Fuin"),  QStringLiteral("Hash")};
-    return columns;
-}
-
-TEntry entryOf(const Query& q)
-{
-    TEntry e;
-    e.seq = q.FieldInt(QStringLiteral("Seq"));
-    e.when = q.FieldDateTime(QStringLiteral("Nitiji"));
-    e.who = q.FieldText(QStringLiteral("Sousasya"));
-    e.what = q.FieldText(QStringLiteral("Sousa"));
-    e.kojiCode = q.FieldText(QStringLiteral("KojiCode"));
-    e.gozaiName = q.FieldText(QStringLiteral("GozaiName"));
-    e.kubun = q.FieldInt(QStringLiteral("Kubun"));
-    e.kubunName = q.FieldText(QStringLiteral("KubunName"));
-    const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
-    e.day = day == DayZero() ? QDateTime() : day;
-    e.lno = q.FieldInt(QStringLiteral("LNO"));
-    e.before = q.FieldText(QStringLiteral("Mae"));
-    e.after = q.FieldText(QStringLiteral("Ato"));
-    e.seal = q.FieldText(QStringLiteral("Fuin"));
-    e.hash = q.FieldText(QStringLiteral("Hash"));
-    return e;
-}
-
-QList<TEntry> readEntries(Query& q)
-{
-    QList<TEntry> entries;
-    if (!Engine::TableExists(QStringLiteral("OndoRireki")))
-        return entries; // a location from before the history: nothing changed since
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        entries << entryOf(q);
-    return entries;
 }
 
 } // namespace
@@ -164,15 +121,10 @@ TWriter::TWriter(const QString& who, const QString& kojiCode, const QString& goz
         QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()));
 }
 
-void TWriter::PrepareTail(Query& tail)
+void TWriter::Begin(const Store::THistoryTailRead& openedTail)
 {
-    tail.Add(QStringLiteral("select Seq, Hash from OndoRireki order by Seq desc limit 1"));
-}
-
-void TWriter::Begin(Query& openedTail)
-{
-    m_lastSeq = openedTail.Eof() ? 0 : openedTail.FieldInt(QStringLiteral("Seq"));
-    m_lastHash = openedTail.Eof() ? QString() : openedTail.FieldText(QStringLiteral("Hash"));
+    m_lastSeq = openedTail.Seq();
+    m_lastHash = openedTail.Hash();
     m_begun = true;
 }
 
@@ -237,47 +189,14 @@ void TWriter::Finish()
 {
     if (!m_begun)
         throw AppError(QStringLiteral("履歴の続きが読まれていません"));
-    Engine::TableRows entries{entryColumns(), {}};
-    entries.rows.reserve(qsizetype(m_entries.size()));
     for (TEntry& e : m_entries) {
         e.seq = ++m_lastSeq;
         e.hash = EntryHash(e, m_lastHash);
         m_lastHash = e.hash;
-        entries.rows.append({e.seq, Engine::DateTimeParameter(e.when), e.who, e.what, e.kojiCode,
-                             e.gozaiName, e.kubun, e.kubunName,
-                             e.day.isValid() ? Engine::DateTimeParameter(e.day) : QVariant(), e.lno,
-                             e.before, e.after, e.seal, e.hash});
     }
-    // The old seals of the days go first, a thousand days a statement.
-    QMap<int, QList<QDateTime>> days;
-    for (const TSealRow& s : m_seals)
-        days[s.kanriId] << s.day;
-    for (auto it = days.cbegin(); it != days.cend(); ++it) {
-        for (qsizetype from = 0; from < it.value().size(); from += 1000) {
-            const QList<QDateTime> part = it.value().mid(from, 1000);
-            Query del(QStringLiteral("delete from OndoFuin where KanriID = :A and Hiduke in ("));
-            QStringList names;
-            for (int i = 0; i < part.size(); ++i) {
-                names << QStringLiteral(":D%1").arg(i);
-                del.BindDateTime(QStringLiteral("D%1").arg(i), part.at(i));
-            }
-            del.Add(names.join(QLatin1Char(',')) + QLatin1Char(')'));
-            del.BindInt(QStringLiteral("A"), it.key());
-            del.ExecSQL();
-        }
-    }
-    Engine::TableRows seals{{QStringLiteral("KanriID"), QStringLiteral("Hiduke"),
-                             QStringLiteral("Fuin"), QStringLiteral("Rireki")},
-                            {}};
-    for (const TSealRow& s : m_seals) {
-        if (!s.seal.isEmpty())
-            seals.rows.append({s.kanriId, Engine::DateTimeParameter(s.day), s.seal,
-                               m_entries[size_t(s.entry)].seq});
-    }
-    if (!entries.rows.isEmpty())
-        Engine::InsertRows(QStringLiteral("OndoRireki"), entries);
-    if (!seals.rows.isEmpty())
-        Engine::InsertRows(QStringLiteral("OndoFuin"), seals);
+    for (Store::TSealRow& s : m_seals)
+        s.entry = m_entries[size_t(s.entry)].seq;
+    Store::WriteHistory(m_entries, m_seals);
     m_entries.clear();
     m_seals.clear();
 }
@@ -285,9 +204,8 @@ void TWriter::Finish()
 void NoteRestore(const QString& backupFile)
 {
     Transaction tx;
-    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
-    Query tail;
-    TWriter::PrepareTail(tail);
+    Store::LockRecords();
+    Store::THistoryTailRead tail;
     tail.Open();
     TWriter history(OperatingSystemUser(), QString(), QString(), -1, QString());
     history.Begin(tail);
@@ -299,36 +217,14 @@ void NoteRestore(const QString& backupFile)
 QList<TEntry> Read(const QString& kojiCode, const QString& gozaiName, const QDateTime& from,
                    const QDateTime& to)
 {
-    Query q(QStringLiteral("select * from OndoRireki where (KojiCode = :A"));
-    q.BindText(QStringLiteral("A"), kojiCode);
-    if (!gozaiName.isEmpty()) {
-        q.Add(QStringLiteral("and GozaiName = :B"));
-        q.BindText(QStringLiteral("B"), gozaiName);
-    }
-    if (from.isValid()) {
-        q.Add(QStringLiteral("and Hiduke >= :C"));
-        q.BindDateTime(QStringLiteral("C"), from);
-    }
-    if (to.isValid()) {
-        q.Add(QStringLiteral("and Hiduke <= :D"));
-        q.BindDateTime(QStringLiteral("D"), to);
-    }
     // A restore changed every project's days.
-    q.Add(QStringLiteral(") or Sousa = :E order by Seq"));
-    q.BindText(QStringLiteral("E"), Restored);
-    return readEntries(q);
+    return Store::HistoryOf(kojiCode, gozaiName, from, to, Restored);
 }
 
 QList<TEntry> ReadDay(const QString& kojiCode, const QString& gozaiName, int kubun,
                       const QDateTime& day)
 {
-    Query q(QStringLiteral("select * from OndoRireki where KojiCode = :A and GozaiName = :B and "
-                           "Kubun = :C and Hiduke = :D order by Seq"));
-    q.BindText(QStringLiteral("A"), kojiCode);
-    q.BindText(QStringLiteral("B"), gozaiName);
-    q.BindInt(QStringLiteral("C"), kubun);
-    q.BindDateTime(QStringLiteral("D"), day);
-    return readEntries(q);
+    return Store::HistoryOfDay(kojiCode, gozaiName, kubun, day);
 }
 
 QString LineOf(const TEntry& e)

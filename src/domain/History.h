@@ -1,13 +1,12 @@
 #pragma once
 
 #include "domain/OndoKanri.h"
+#include "store/History.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <vector>
-
-class Query;
 
 // What a reviewer can trust of the record: every change to registered readings is kept as a
 // history entry, written in the same transaction as the change, and each registered day's
@@ -48,27 +47,13 @@ struct TDayContent
 QString DaySeal(const TDayContent& day, const QList<Reading>& readings);
 
 // One change as kept.
-struct TEntry
-{
-    int seq = 0;
-    QDateTime when;
-    QString who;
-    QString what;
-    QString kojiCode, gozaiName;
-    int kubun = -1;
-    QString kubunName;
-    QDateTime day;
-    int lno = 0; // 0: the whole day
-    QString before, after;
-    QString seal; // the day's seal after the change; empty when the day went
-    QString hash;
-};
+using TEntry = Store::THistoryEntry;
 // The hash an entry carries, from its content and the previous entry's hash.
 QString EntryHash(const TEntry& e, const QString& previous);
 
 // Where a write's changes are gathered, inside its transaction and under the write lock, and
 // written together with it. The tail (the last entry) is read with the write's other reads:
-// PrepareTail, then Query::OpenAll, then Begin.
+// a Store::THistoryTailRead opened with them, then Begin.
 class TWriter
 {
 public:
@@ -76,8 +61,7 @@ public:
     TWriter(const QString& who, const QString& kojiCode, const QString& gozaiName, int kubun,
             const QString& kubunName);
 
-    static void PrepareTail(Query& tail);
-    void Begin(Query& openedTail);
+    void Begin(const Store::THistoryTailRead& openedTail);
 
     void Add(const QString& what, const QDateTime& day, int lno, const QString& before,
              const QString& after);
@@ -94,13 +78,6 @@ public:
     void Finish();
 
 private:
-    struct TSealRow
-    {
-        int kanriId;
-        QDateTime day;
-        QString seal;
-        int entry; // index into m_entries
-    };
     QString m_who, m_kojiCode, m_gozaiName, m_kubunName;
     int m_kubun;
     int m_lastSeq = 0;
@@ -108,7 +85,7 @@ private:
     bool m_begun = false;
     QDateTime m_now;
     std::vector<TEntry> m_entries;
-    std::vector<TSealRow> m_seals;
+    std::vector<Store::TSealRow> m_seals; // entry: an index into m_entries until Finish
 };
 
 // A change that touches no day of a record: the data replaced by a backup.

@@ -3,7 +3,7 @@
 #include "core/Settings.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
-#include "storage/Query.h"
+#include "store/Days.h"
 
 #include <QHash>
 #include <QMap>
@@ -34,19 +34,6 @@ bool earlier(const TJourneyReading& a, const TJourneyReading& b)
     if (a.reading.time.isValid() != b.reading.time.isValid())
         return a.reading.time.isValid();
     return a.reading.time.isValid() && a.reading.time < b.reading.time;
-}
-
-// The rows of the project and mix on the days first .. last; table names the day column.
-void filterPeriod(Query& q, const QString& table, const QString& kojiCode, const QString& gozaiName,
-                  const QDateTime& first, const QDateTime& last)
-{
-    q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B and %1.Hiduke >= :C and "
-                         "%1.Hiduke <= :D")
-              .arg(table));
-    q.BindText(QStringLiteral("A"), kojiCode);
-    q.BindText(QStringLiteral("B"), gozaiName);
-    q.BindDateTime(QStringLiteral("C"), first);
-    q.BindDateTime(QStringLiteral("D"), last);
 }
 
 } // namespace
@@ -288,80 +275,52 @@ QList<TJourneyDay> ReadJourneyDays(const QString& kojiCode, const QString& gozai
     // order, with the record's specified value.
     QList<TJourneyStage> stages;
     QHash<int, int> stageOfKanri;
-    {
-        Query q;
-        q.Add(QStringLiteral("select OndoKanri4.ID as KID, OndoKubun.ID as KUB, ODR, KubunName, "
-                             "Kikakuti, DaisuTaio"));
-        q.Add(QStringLiteral("from OndoKanri4 inner join OndoKubun on OndoKubun.ID = "
-                             "OndoKanri4.Kubun"));
-        q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B order by ODR, OndoKubun.ID"));
-        q.BindText(QStringLiteral("A"), kojiCode);
-        q.BindText(QStringLiteral("B"), gozaiName);
-        q.Open();
-        for (; !q.Eof(); q.Next()) {
-            TJourneyStage s;
-            s.kubunId = q.FieldInt(QStringLiteral("KUB"));
-            s.name = q.FieldText(QStringLiteral("KubunName"));
-            s.numberedAlike = q.FieldInt(QStringLiteral("DaisuTaio")) != 0;
-            const QString range = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
-            if (IsRangeText(range) && RangeLow(range) > -RangeUnbounded) {
-                s.hasLow = true;
-                s.low = RangeLow(range);
-            }
-            stageOfKanri.insert(q.FieldInt(QStringLiteral("KID")), int(stages.size()));
-            stages << s;
+    for (const Store::TJourneyRecord& record : Store::JourneyRecords(kojiCode, gozaiName)) {
+        TJourneyStage s;
+        s.kubunId = record.kubunId;
+        s.name = record.kubunName;
+        s.numberedAlike = record.numberedAlike;
+        const TSpecText spec = TSpecText::Parse(record.kikakuti);
+        if (spec.HasLow()) {
+            s.hasLow = true;
+            s.low = spec.Low();
         }
+        stageOfKanri.insert(record.kanriId, int(stages.size()));
+        stages << s;
     }
     if (stages.size() < 2)
         return {};
 
     QMap<QDate, TJourneyDay> days;
     QMap<QDate, QList<TJourneyReading>> readings;
-    {
-        Query q;
-        q.Add(QStringLiteral("select OndoLine4.KanriID as KID, OndoLine4.Hiduke as DT, Sokuten, "
-                             "Ondo, Jikoku, Syaryo"));
-        q.Add(QStringLiteral("from OndoLine4 inner join OndoKanri4 on OndoKanri4.ID = "
-                             "OndoLine4.KanriID"));
-        filterPeriod(q, QStringLiteral("OndoLine4"), kojiCode, gozaiName, first, last);
-        q.Add(QStringLiteral("order by DT, KID, LNO"));
-        q.OpenForward();
-        for (; !q.Eof(); q.Next()) {
-            const auto stage = stageOfKanri.constFind(q.FieldInt(QStringLiteral("KID")));
-            if (stage == stageOfKanri.constEnd())
-                continue;
-            TJourneyReading r;
-            r.stage = stage.value();
-            r.reading.temp = q.FieldDouble(QStringLiteral("Ondo"));
-            r.reading.time = QTime::fromString(q.FieldText(QStringLiteral("Jikoku")).trimmed(),
-                                               QStringLiteral("H:mm"));
-            r.reading.truck = q.FieldText(QStringLiteral("Syaryo"));
-            r.reading.label = q.FieldText(QStringLiteral("Sokuten"));
-            readings[q.FieldDateTime(QStringLiteral("DT")).date()] << r;
-        }
-    }
-    {
-        // The day's air temperature, as typed in any of its categories.
-        Query q;
-        q.Add(QStringLiteral("select OndoHead4.Hiduke as DT, Kion from OndoHead4 inner join "
-                             "OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-        filterPeriod(q, QStringLiteral("OndoHead4"), kojiCode, gozaiName, first, last);
-        q.OpenForward();
-        for (; !q.Eof(); q.Next()) {
-            const QDate date = q.FieldDateTime(QStringLiteral("DT")).date();
-            bool ok = false;
-            // NFKC turns "℃" into "°C" and full-width digits into ASCII ones.
-            const double air = q.FieldText(QStringLiteral("Kion"))
-                                   .normalized(QString::NormalizationForm_KC)
-                                   .remove(QStringLiteral("°C"))
-                                   .trimmed()
-                                   .toDouble(&ok);
-            if (ok && !days[date].airTyped) {
-                days[date].air = air;
-                days[date].airTyped = true;
-            }
-        }
-    }
+    Store::EachJourneyReading(kojiCode, gozaiName, first, last, [&](const Store::TJourneyRow& row) {
+        const auto stage = stageOfKanri.constFind(row.kanriId);
+        if (stage == stageOfKanri.constEnd())
+            return;
+        TJourneyReading r;
+        r.stage = stage.value();
+        r.reading.temp = row.ondo;
+        r.reading.time = QTime::fromString(row.jikoku.trimmed(), QStringLiteral("H:mm"));
+        r.reading.truck = row.syaryo;
+        r.reading.label = row.sokuten;
+        readings[row.day.date()] << r;
+    });
+    // The day's air temperature, as typed in any of its categories.
+    Store::EachAirTemperature(kojiCode, gozaiName, first, last,
+                              [&](const QDateTime& when, const QString& kion) {
+                                  const QDate date = when.date();
+                                  bool ok = false;
+                                  // NFKC turns "℃" into "°C" and full-width digits into ASCII ones.
+                                  const double air = QString(kion)
+                                                         .normalized(QString::NormalizationForm_KC)
+                                                         .remove(QStringLiteral("°C"))
+                                                         .trimmed()
+                                                         .toDouble(&ok);
+                                  if (ok && !days[date].airTyped) {
+                                      days[date].air = air;
+                                      days[date].airTyped = true;
+                                  }
+                              });
     QList<TJourneyDay> result;
     for (auto it = readings.constBegin(); it != readings.constEnd(); ++it) {
         TJourneyDay day = days.value(it.key());

@@ -3,7 +3,8 @@
 #include "core/Utility.h"
 #include "domain/OndoKubun.h"
 #include "domain/RegisterEntry.h"
-#include "storage/Engine.h"
+#include "store/Records.h"
+#include "store/Rows.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -14,39 +15,10 @@
 #include <functional>
 #include <memory>
 
-class Query;
 struct ListViewData;
 namespace History {
 class TWriter;
 }
-
-// One reading of a day: its row (LNO 1..999), label, temperature, the time it was measured
-// ("HH:mm"), the truck or delivery ticket, and a remark.
-struct Reading
-{
-    int LNO = 0;
-    QString Sokuten;
-    double Ondo = 0.0;
-    QString Jikoku;
-    QString Syaryo;
-    QString Biko;
-    bool operator==(const Reading& o) const
-    {
-        return LNO == o.LNO && Sokuten == o.Sokuten && Ondo == o.Ondo && Jikoku == o.Jikoku &&
-               Syaryo == o.Syaryo && Biko == o.Biko;
-    }
-};
-
-// What a phone left on a reading it sent: the id it gave the reading and the phone's own. A
-// reading keeps them while its day is registered again as it is shown; a day replaced (another
-// day's readings, someone else's change overwritten, an import) leaves them behind, so that a
-// phone's later correction never reaches a reading it did not send.
-struct PhoneMark
-{
-    QString id;
-    QString device;
-};
-using PhoneMarks = QHash<int, PhoneMark>; // by LNO
 
 // What a day's summary stores of its readings.
 struct DayStatistics
@@ -59,19 +31,6 @@ struct DayStatistics
 DayStatistics StatisticsOf(const QList<Reading>& readings);
 // With the rounding rule read once by a caller of many days.
 DayStatistics StatisticsOf(const QList<double>& values, RoundingRule rule);
-
-// A day as stored: whether it is there, its summary and readings.
-struct DayAsStored
-{
-    bool present = false;
-    int kosu = 0;
-    double max = 0.0, min = 0.0, avg = 0.0;
-    QString tekiyo;
-    QList<Reading> readings;
-    QString simei, tenki, kion;
-    bool mogi = false;
-    bool operator==(const DayAsStored& o) const;
-};
 
 // The temperature record shown in the main window: a header (project, mix, category,
 // measurer, specified value text) with the summary of one measuring day.
@@ -105,7 +64,7 @@ public:
     // The record tables, the category table with its defaults and the register tables.
     static void CreateTables();
     void Clear();
-    void LoadFromQuery(const Query& query);
+    void LoadFrom(const Store::TRecordDay& stored);
     void LoadByID(int id);
     // False when the day is not stored; the record is then left as it was.
     bool LoadByDate();
@@ -145,12 +104,6 @@ public:
     // The day of a project, mix, category and date as stored now.
     static DayAsStored ReadStoredDay(const QString& kojiCode, const QString& gozaiName, int kubunId,
                                      const QDateTime& day);
-    // ReadStoredDay in two steps, for a category known by name, so that the day is asked
-    // together with other look-ups (Query::OpenAll).
-    static void PrepareStoredDay(Query& head, Query& lines, const QString& kojiCode,
-                                 const QString& gozaiName, const QString& kubunName,
-                                 const QDateTime& day);
-    static DayAsStored TakeStoredDay(Query& head, Query& lines);
     // Notes the day as the window shows it (its `readings` just read), so that Register can
     // tell another user's change from ours.
     void RememberDay(const QList<Reading>& readings);
@@ -160,6 +113,9 @@ public:
     void RefreshSeenDay();
 
     QString Kikakuti() const;
+    // The header and the day's summary as the store keeps them.
+    Store::TRecordRow RecordRow() const;
+    Store::TDaySummary DaySummary() const;
 
 private:
     // Writes the record's header and the day's summary, inserted or updated as they are stored.
@@ -200,7 +156,7 @@ private:
     History::TWriter& m_history;
     // The summary each day was written with, for its seal once its readings come.
     QHash<QDateTime, QVariantList> m_written;
-    QList<QVariantList> m_heads;
+    QList<Store::TDaySummary> m_heads;
     QList<QDateTime> m_replaced; // days whose readings go first
-    std::unique_ptr<Engine::RowStream> m_lines;
+    std::unique_ptr<Store::TReadingStream> m_lines;
 };

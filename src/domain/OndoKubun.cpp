@@ -1,60 +1,31 @@
 #include "domain/OndoKubun.h"
 
-#include "core/AppError.h"
 #include "core/Settings.h"
-#include "storage/Engine.h"
-#include "storage/Query.h"
-#include "storage/Schema.h"
-
-#include <QSet>
-#include <limits>
 
 namespace {
 
-// A table made before the column existed reads as not stamping.
-bool stampsTime(const Query& q)
+TOndoKubun kubunOf(const Store::TCategoryRow& row)
 {
-    return q.HasField(QStringLiteral("JikokuJido")) &&
-           q.FieldInt(QStringLiteral("JikokuJido")) != 0;
-}
-
-bool numberedAlike(const Query& q)
-{
-    return q.HasField(QStringLiteral("DaisuTaio")) && q.FieldInt(QStringLiteral("DaisuTaio")) != 0;
+    TOndoKubun k;
+    k.ID = row.id;
+    k.KubunName = row.name;
+    k.SokuteiKankaku = row.interval;
+    k.OndoRange = row.range;
+    k.StampsTime = row.stampsTime;
+    k.NumberedAlike = row.numberedAlike;
+    return k;
 }
 
 } // namespace
 
 int TOndoKubun::GetNewID() const
 {
-    // Records may keep the identifier of a removed category; a new one must not take it.
-    const bool records = Engine::TableExists(QStringLiteral("OndoKanri4"));
-    Query q(QStringLiteral("select ID from OndoKubun") +
-            (records ? QStringLiteral(" union select Kubun from OndoKanri4") : QString()));
-    q.Open();
-    QSet<qint64> used;
-    qint64 largest = 0;
-    for (; !q.Eof(); q.Next()) {
-        const qint64 id = q.FieldInt(QStringLiteral("ID"));
-        used.insert(id);
-        largest = qMax(largest, id);
-    }
-    if (largest < std::numeric_limits<int>::max())
-        return int(largest) + 1;
-    // An imported category may hold the largest number there is: the first one free.
-    int free = 1;
-    while (used.contains(free))
-        ++free;
-    return free;
+    return Store::NewCategoryID();
 }
 
 void TOndoKubun::GetKubunNames(QStringList& list) const
 {
-    list.clear();
-    Query q(QStringLiteral("select * from OndoKubun order by ODR"));
-    q.Open();
-    for (; !q.Eof(); q.Next())
-        list << q.FieldText(QStringLiteral("KubunName"));
+    list = Store::CategoryNames();
 }
 
 void TOndoKubun::Clear()
@@ -67,43 +38,35 @@ void TOndoKubun::Clear()
 
 void TOndoKubun::LoadByID(int id)
 {
-    Query q(QStringLiteral("select * from OndoKubun where ID = :A"));
-    q.BindInt(QStringLiteral("A"), id);
-    q.Open();
-    if (q.Eof()) {
+    const std::optional<Store::TCategoryRow> row = Store::CategoryByID(id);
+    if (!row) {
         ID = -1;
         KubunName.clear();
         OndoRange.clear();
         StampsTime = false;
         NumberedAlike = false;
-        NumberedAlike = false;
         return;
     }
+    *this = kubunOf(*row);
     ID = id;
-    KubunName = q.FieldText(QStringLiteral("KubunName"));
-    OndoRange = q.FieldText(QStringLiteral("OndoRange"));
-    SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
-    StampsTime = stampsTime(q);
-    NumberedAlike = numberedAlike(q);
 }
 
 void TOndoKubun::LoadByName(const QString& name)
 {
-    Query q;
-    PrepareLoadByName(q, name);
-    q.Open();
-    TakeLoadByName(q, name);
+    Store::TCategoryRead read = PrepareLoadByName(name);
+    read.Open();
+    TakeLoadByName(read, name);
 }
 
-void TOndoKubun::PrepareLoadByName(Query& q, const QString& name)
+Store::TCategoryRead TOndoKubun::PrepareLoadByName(const QString& name)
 {
-    q.Add(QStringLiteral("select * from OndoKubun where KubunName = :A"));
-    q.BindText(QStringLiteral("A"), name);
+    return Store::TCategoryRead(name);
 }
 
-void TOndoKubun::TakeLoadByName(const Query& q, const QString& name)
+void TOndoKubun::TakeLoadByName(const Store::TCategoryRead& read, const QString& name)
 {
-    if (q.Eof()) {
+    const std::optional<Store::TCategoryRow> row = read.Row();
+    if (!row) {
         ID = -1;
         KubunName.clear();
         OndoRange.clear();
@@ -111,105 +74,47 @@ void TOndoKubun::TakeLoadByName(const Query& q, const QString& name)
         NumberedAlike = false;
         return;
     }
-    ID = q.FieldInt(QStringLiteral("ID"));
+    *this = kubunOf(*row);
     KubunName = name;
-    OndoRange = q.FieldText(QStringLiteral("ONDORANGE"));
-    SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
-    StampsTime = stampsTime(q);
-    NumberedAlike = numberedAlike(q);
 }
 
 QList<TOndoKubun> TOndoKubun::ReadAll()
 {
-    Query q(QStringLiteral("select * from OndoKubun order by ODR"));
-    q.Open();
     QList<TOndoKubun> kubuns;
-    for (; !q.Eof(); q.Next()) {
-        TOndoKubun k;
-        k.ID = q.FieldInt(QStringLiteral("ID"));
-        k.KubunName = q.FieldText(QStringLiteral("KubunName"));
-        k.SokuteiKankaku = q.FieldText(QStringLiteral("SokuteiKankaku"));
-        k.OndoRange = q.FieldText(QStringLiteral("OndoRange"));
-        k.StampsTime = stampsTime(q);
-        k.NumberedAlike = numberedAlike(q);
-        kubuns << k;
-    }
+    for (const Store::TCategoryRow& row : Store::Categories())
+        kubuns << kubunOf(row);
     return kubuns;
 }
 
 void TOndoKubun::WriteAll(const QList<TOndoKubun>& kubuns)
 {
-    Transaction tx;
-    Query remove(QStringLiteral("delete from OndoKubun"));
-    remove.ExecSQL();
-    Query insert(QStringLiteral("insert into OndoKubun (KubunName,SokuteiKankaku,OndoRange,ID,Odr,"
-                                "JikokuJido,DaisuTaio) values (:A,:B,:C,:D,:E,:F,:G)"));
-    for (int i = 0; i < kubuns.size(); ++i) {
-        const TOndoKubun& k = kubuns.at(i);
-        insert.BindText(QStringLiteral("A"), k.KubunName);
-        insert.BindText(QStringLiteral("B"), k.SokuteiKankaku);
-        insert.BindText(QStringLiteral("C"), k.OndoRange);
-        insert.BindInt(QStringLiteral("D"), k.ID);
-        insert.BindInt(QStringLiteral("E"), i);
-        insert.BindInt(QStringLiteral("F"), k.StampsTime ? 1 : 0);
-        insert.BindInt(QStringLiteral("G"), k.NumberedAlike ? 1 : 0);
-        insert.ExecSQL();
-    }
-    tx.Commit();
+    QList<Store::TCategoryRow> rows;
+    for (const TOndoKubun& k : kubuns)
+        rows << Store::TCategoryRow{k.ID,        k.KubunName,  k.SokuteiKankaku,
+                                    k.OndoRange, k.StampsTime, k.NumberedAlike};
+    Store::WriteCategories(rows);
 }
-
-namespace {
-
-// The two categories every new data location starts with.
-void insertDefaults()
-{
-    struct DefaultRow
-    {
-        int id;
-        const char* name;
-        QString range;
-    };
-    const DefaultRow defaults[] = {{0, "練上温度", TSettings::OldRangeNeri()},
-                                   {1, "初期締固前温度", TSettings::OldRangeSiki()}};
-    Query insert(
-        QStringLiteral("Insert Into OndoKubun (ID,KUBUNNAME,ONDORANGE,ODR) values (:A,:B,:C,:D)"));
-    for (const DefaultRow& row : defaults) {
-        insert.BindInt(QStringLiteral("A"), row.id);
-        insert.BindText(QStringLiteral("B"), QString::fromUtf8(row.name));
-        insert.BindText(QStringLiteral("C"), row.range);
-        insert.BindInt(QStringLiteral("D"), row.id);
-        insert.ExecSQL();
-    }
-}
-
-} // namespace
 
 void TOndoKubun::CheckTable()
 {
-    Transaction tx;
-    if (Schema::Ensure(Schema::Get(QStringLiteral("OndoKubun"))))
-        insertDefaults();
-    tx.Commit();
+    // The two categories every new data location starts with.
+    Store::EnsureCategoryTable([] {
+        return QList<Store::TDefaultCategory>{
+            {0, QStringLiteral("練上温度"), TSettings::OldRangeNeri()},
+            {1, QStringLiteral("初期締固前温度"), TSettings::OldRangeSiki()}};
+    });
 }
 
 bool CanDeleteKubun(const QString& name)
 {
     TOndoKubun kubun;
     kubun.LoadByName(name);
-    Query q(QStringLiteral("select * from OndoKanri4 where kubun=:A"));
-    q.BindInt(QStringLiteral("A"), kubun.ID);
-    q.Open();
-    return q.Eof();
+    return Store::CategoryUnused(kubun.ID);
 }
 
 int KubunRecordCount(const QString& name)
 {
     TOndoKubun kubun;
     kubun.LoadByName(name);
-    if (kubun.ID < 0 || !Engine::TableExists(QStringLiteral("OndoKanri4")))
-        return 0;
-    Query q(QStringLiteral("select count(*) as N from OndoKanri4 where Kubun=:A"));
-    q.BindInt(QStringLiteral("A"), kubun.ID);
-    q.Open();
-    return q.FieldInt(QStringLiteral("N"));
+    return Store::RecordsOfCategory(kubun.ID);
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "store/Registers.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// One temperature category of the table OndoKubun.
-class Query;
+// One temperature category (温度区分).
 
 class TOndoKubun
 {
@@ -22,9 +23,10 @@ public:
     void Clear();
     void LoadByID(int id);
     void LoadByName(const QString& name);
-    // LoadByName in two steps, so that several look-ups are asked at once (Query::OpenAll).
-    static void PrepareLoadByName(Query& q, const QString& name);
-    void TakeLoadByName(const Query& q, const QString& name);
+    // LoadByName in two steps, so that several look-ups are asked at once
+    // (Store::OpenTogether).
+    static Store::TCategoryRead PrepareLoadByName(const QString& name);
+    void TakeLoadByName(const Store::TCategoryRead& read, const QString& name);
     // Creates the table with its two default rows, or adds the later columns to an older one.
     void CheckTable();
 

@@ -1,39 +1,24 @@
 #pragma once
 
+#include "store/Registers.h"
+
 #include <QString>
 #include <QStringList>
 
 struct ListViewData;
 
-// The statements and columns that tell the project, mix and measurer registers apart.
-struct RegisterStatements
-{
-    const char* load;
-    const char* keyColumn;
-    const char* secondColumn;
-    bool missTakesKey; // a miss copies the key into the second text (mixes)
-    const char* probe;
-    const char* insert;
-    const char* update;
-    const char* remove;
-    const char* list;
-    const char* recordColumn; // the column of OndoKanri4 that names the entry
-};
-
 // One entry of a two-column register keyed by its first text.
-class Query;
-
 class TRegisterEntry
 {
 public:
-    explicit TRegisterEntry(const RegisterStatements& statements) : m_sql(statements) {}
+    explicit TRegisterEntry(Store::Register which) : m_which(which) {}
     virtual ~TRegisterEntry() = default;
 
     void Clear();
     void Load(const QString& key);
-    // Load in two steps, so that several look-ups are asked at once (Query::OpenAll).
-    void PrepareLoad(Query& q, const QString& key) const;
-    void TakeLoad(const Query& q, const QString& key);
+    // Load in two steps, so that several look-ups are asked at once (Store::OpenTogether).
+    Store::TRegisterRead PrepareLoad(const QString& key) const;
+    void TakeLoad(const Store::TRegisterRead& read, const QString& key);
     void Save() const;
     void Delete() const;
     // How many stored records name this entry's key.
@@ -45,10 +30,10 @@ public:
     QString Second;
 
 private:
-    const RegisterStatements& m_sql;
+    Store::Register m_which;
 };
 
-// Projects: Code and Kojimei in Koji1.
+// Projects: code and name.
 class TKoji : public TRegisterEntry
 {
 public:
@@ -63,7 +48,7 @@ public:
     static bool Exists(const QString& code);
 };
 
-// Mixes: DataName and PrintName in GozaiDef; an unknown name is its own print name.
+// Mixes: name and print name; an unknown name is its own print name.
 class TGozai : public TRegisterEntry
 {
 public:
@@ -74,7 +59,7 @@ public:
     const QString& PrintName() const { return Second; }
 };
 
-// Measurers: SIMEI and FURIGANA in SIMEI, listed by reading.
+// Measurers: name and its reading, listed by reading.
 class TSimei : public TRegisterEntry
 {
 public:
@@ -85,5 +70,5 @@ public:
     const QString& Furigana() const { return Second; }
 };
 
-// Creates the empty Koji1, GozaiDef and SIMEI tables of a new data folder.
+// Creates the empty register tables of a new data folder.
 void CheckRegisterTables();

@@ -7,7 +7,8 @@
 #include "domain/ListViewData.h"
 #include "domain/Temperature.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
+#include "store/Registers.h"
+#include "store/Site.h"
 
 #include <QRegularExpression>
 
@@ -17,13 +18,6 @@
 namespace SiteReadings {
 
 namespace {
-
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
-const QString C = QStringLiteral("C");
-const QString D = QStringLiteral("D");
-const QString E = QStringLiteral("E");
-const QString F = QStringLiteral("F");
 
 QDateTime dayOf(const TSiteDay& day)
 {
@@ -63,13 +57,7 @@ void checkRow(const TEntryRow& row)
     }
 }
 
-// A stored reading with the id a phone gave it (empty for one typed in the office).
-struct Stored
-{
-    Reading reading;
-    QString id;
-    QString device; // the phone that sent it
-};
+using Stored = Store::TSiteRow;
 
 // The day as stored: its header's identifier and specified value, whether the day has its
 // summary row, and its readings by load.
@@ -83,45 +71,24 @@ struct Day
 };
 
 // The day as stored; with `tail`, the history's last entry is read with it, for a write.
-Day readDay(const TSiteDay& day, const TOndoKubun& kubun, Query* tail = nullptr)
+Day readDay(const TSiteDay& day, const TOndoKubun& kubun, Store::THistoryTailRead* tail = nullptr)
 {
     Day d;
-    Query header(QStringLiteral("select ID, Kikakuti from OndoKanri4 where KojiCode = :A and "
-                                "GozaiName = :B and Kubun = :C"));
-    header.BindText(A, day.kojiCode);
-    header.BindText(B, day.gozaiName);
-    header.BindInt(C, kubun.ID);
-    if (tail)
-        History::TWriter::PrepareTail(*tail);
-    if (tail)
-        Query::OpenAll({&header, tail});
-    else
-        header.Open();
-    if (header.Eof()) {
+    Store::TSiteRecordRead header(day.kojiCode, day.gozaiName, kubun.ID);
+    Store::OpenTogether({&header, tail});
+    const std::optional<Store::TSiteRecordRead::TRecord> record = header.Record();
+    if (!record) {
         // A new record: its specified value starts as the category's range.
         d.spec = kubun.OndoRange;
         return d;
     }
-    d.headerId = header.FieldInt(QStringLiteral("ID"));
-    d.spec = TSpecText::Parse(header.FieldText(QStringLiteral("Kikakuti"))).value;
-    Query head(QStringLiteral("select Kosu, Mogi from OndoHead4 where KanriID = :A and "
-                              "Hiduke = :B"));
-    head.BindInt(A, d.headerId);
-    head.BindDateTime(B, dayOf(day));
-    Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, Uketuke, Tanmatu "
-                           "from OndoLine4 where KanriID = :A and Hiduke = :B order by LNO"));
-    q.BindInt(A, d.headerId);
-    q.BindDateTime(B, dayOf(day));
-    Query::OpenAll({&head, &q});
-    d.present = !head.Eof();
-    d.simulated = d.present && head.FieldInt(QStringLiteral("Mogi")) != 0;
-    for (; !q.Eof(); q.Next())
-        d.rows << Stored{
-            {q.FieldInt(QStringLiteral("LNO")), q.FieldText(QStringLiteral("Sokuten")),
-             q.FieldDouble(QStringLiteral("Ondo")), q.FieldText(QStringLiteral("Jikoku")),
-             q.FieldText(QStringLiteral("Syaryo")), q.FieldText(QStringLiteral("Biko"))},
-            q.FieldText(QStringLiteral("Uketuke")),
-            q.FieldText(QStringLiteral("Tanmatu"))};
+    d.headerId = record->id;
+    d.spec = TSpecText::Parse(record->kikakuti).value;
+    Store::TSiteDayRead stored(d.headerId, dayOf(day));
+    stored.Open();
+    d.present = stored.Present();
+    d.simulated = stored.Simulated();
+    d.rows = stored.Rows();
     return d;
 }
 
@@ -186,15 +153,7 @@ void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d, History:
         history.Finish();
     };
     if (d.present) {
-        Query q(QStringLiteral("update OndoHead4 set Kosu = :C, MaxOndo = :D, MiniOndo = :E, "
-                               "AvgOndo = :F where KanriID = :A and Hiduke = :B"));
-        q.BindInt(A, d.headerId);
-        q.BindDateTime(B, dayOf(day));
-        q.BindInt(C, s.count);
-        q.BindDouble(D, s.maximum);
-        q.BindDouble(E, s.minimum);
-        q.BindDouble(F, s.average);
-        q.ExecSQL();
+        Store::UpdateDayFigures(d.headerId, dayOf(day), s.count, s.maximum, s.minimum, s.average);
         seal();
         return;
     }
@@ -240,7 +199,7 @@ History::TWriter historyOf(const TSiteDay& day, const TOndoKubun& kubun, const T
 // Inside the write lock: the day, and where the reading of `id` is among the last ones;
 // raises TForbidden when another phone sent it, TRefused when it is stored but earlier.
 Day dayWithLast(const TSiteDay& day, const TOndoKubun& kubun, const QString& id,
-                const QString& device, int& index, Query& tail)
+                const QString& device, int& index, Store::THistoryTailRead& tail)
 {
     Day d = readDay(day, kubun, &tail);
     if (d.simulated)
@@ -277,15 +236,12 @@ TOndoKubun CheckDay(const TSiteDay& day)
 {
     if (!day.day.isValid() || day.day.year() < 1900 || day.day.year() > 9999)
         throw TRefused(QStringLiteral("試験日が正しくありません"));
-    Query q(QStringLiteral("select (select count(*) from Koji1 where Code = :A) as K, "
-                           "(select count(*) from GozaiDef where DataName = :B) as G"));
-    q.BindText(A, day.kojiCode);
-    q.BindText(B, day.gozaiName);
-    q.Open();
-    if (q.FieldInt(QStringLiteral("K")) == 0)
+    const Store::TRegistered registered =
+        Store::ProjectAndMixRegistered(day.kojiCode, day.gozaiName);
+    if (!registered.project)
         throw TRefused(QStringLiteral("工事コード「%1」は工事に登録されていません")
                            .arg(Excerpt(day.kojiCode, 20)));
-    if (q.FieldInt(QStringLiteral("G")) == 0)
+    if (!registered.mix)
         throw TRefused(QStringLiteral("合材「%1」は合材に登録されていません。一覧を読み込み直して"
                                       "ください")
                            .arg(Excerpt(day.gozaiName, 30)));
@@ -306,8 +262,8 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
 
     Transaction tx;
     // Writers take turns from here: the next load number is one nobody else takes.
-    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
-    Query tail;
+    Store::LockRecords();
+    Store::THistoryTailRead tail;
     Day d = readDay(day, kubun, &tail);
     const int known = indexOf(d, entry.id);
     if (known >= 0)
@@ -330,21 +286,7 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
     history.Begin(tail);
     history.Add(History::Added, dayOf(day), lno, QString(), History::ReadingText(reading));
     storeSummary(day, kubun, d, history);
-    Query insert;
-    insert.Add(QStringLiteral("insert into OndoLine4 (KanriID,Hiduke,LNO,Sokuten,Ondo,Jikoku,"
-                              "Syaryo,Biko,Uketuke,Tanmatu)"));
-    insert.Add(QStringLiteral("values (:A,:B,:C,:D,:E,:F,:G,:H,:I,:J)"));
-    insert.BindInt(A, d.headerId);
-    insert.BindDateTime(B, dayOf(day));
-    insert.BindInt(C, lno);
-    insert.BindText(D, reading.Sokuten);
-    insert.BindDouble(E, reading.Ondo);
-    insert.BindText(F, reading.Jikoku);
-    insert.BindText(QStringLiteral("G"), reading.Syaryo);
-    insert.BindText(QStringLiteral("H"), reading.Biko);
-    insert.BindText(QStringLiteral("I"), entry.id);
-    insert.BindText(QStringLiteral("J"), entry.device);
-    insert.ExecSQL();
+    Store::AppendReading(d.headerId, dayOf(day), d.rows.last());
     tx.Commit();
     return {lno, false, summaryOf(kubun.KubunName, d)};
 }
@@ -356,9 +298,9 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     TEntryRow row = typedRow(entry);
 
     Transaction tx;
-    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    Store::LockRecords();
     int index = -1;
-    Query tail;
+    Store::THistoryTailRead tail;
     Day d = dayWithLast(day, kubun, entry.id, entry.device, index, tail);
     if (index < 0)
         throw TRefused(QStringLiteral("修正する温度は登録されていません（事務所で削除されたかも"
@@ -372,15 +314,7 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
     reading.Syaryo = row.truck;
     reading.Biko = row.remark;
 
-    Query update(QStringLiteral("update OndoLine4 set Ondo = :D, Syaryo = :E, Biko = :F "
-                                "where KanriID = :A and Hiduke = :B and LNO = :C"));
-    update.BindInt(A, d.headerId);
-    update.BindDateTime(B, dayOf(day));
-    update.BindInt(C, reading.LNO);
-    update.BindDouble(D, reading.Ondo);
-    update.BindText(E, reading.Syaryo);
-    update.BindText(F, reading.Biko);
-    update.ExecSQL();
+    Store::CorrectReading(d.headerId, dayOf(day), reading);
     History::TWriter history = historyOf(day, kubun, entry);
     history.Begin(tail);
     if (!(before == reading))
@@ -397,9 +331,9 @@ TRemoved Remove(const TSiteDay& day, const TSiteEntry& entry)
     const TOndoKubun kubun = CheckDay(day);
 
     Transaction tx;
-    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    Store::LockRecords();
     int index = -1;
-    Query tail;
+    Store::THistoryTailRead tail;
     Day d = dayWithLast(day, kubun, entry.id, entry.device, index, tail);
     if (index < 0)
         return {false, summaryOf(kubun.KubunName, d)};
@@ -418,12 +352,7 @@ TRemoved Remove(const TSiteDay& day, const TSiteEntry& entry)
     history.Add(History::Deleted, hiduke, removed, History::ReadingText(gone),
                 moved > 0 ? QStringLiteral("（後の %1 件を 1 台ずつ繰り上げ）").arg(moved)
                           : QString());
-    Query remove(
-        QStringLiteral("delete from OndoLine4 where KanriID = :A and Hiduke = :B and LNO = :C"));
-    remove.BindInt(A, d.headerId);
-    remove.BindDateTime(B, hiduke);
-    remove.BindInt(C, removed);
-    remove.ExecSQL();
+    Store::RemoveReading(d.headerId, hiduke, removed);
     // The loads after it move up, so that the numbers stay the trucks' order without a gap;
     // a label that was its number follows it.
     for (int i = index; i < d.rows.size(); ++i) {
@@ -431,14 +360,7 @@ TRemoved Remove(const TSiteDay& day, const TSiteEntry& entry)
         const int lno = r.LNO - 1;
         if (r.Sokuten == QString::number(r.LNO))
             r.Sokuten = QString::number(lno);
-        Query move(QStringLiteral("update OndoLine4 set LNO = :D, Sokuten = :E "
-                                  "where KanriID = :A and Hiduke = :B and LNO = :C"));
-        move.BindInt(A, d.headerId);
-        move.BindDateTime(B, hiduke);
-        move.BindInt(C, r.LNO);
-        move.BindInt(D, lno);
-        move.BindText(E, r.Sokuten);
-        move.ExecSQL();
+        Store::MoveReading(d.headerId, hiduke, r.LNO, lno, r.Sokuten);
         r.LNO = lno;
     }
     storeSummary(day, kubun, d, history);

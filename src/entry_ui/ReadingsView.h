@@ -5,9 +5,10 @@
 
 class TDayEntry;
 
-// The readings of the day as a table: label (headed by the category's interval), temperature,
-// time, truck, remark; temperatures outside the specified value in red, and a temperature the
-// rule refuses on a red ground with the reason as its tooltip.
+// The readings of the session as a table: label (headed by the category's interval),
+// temperature, time, truck, remark. What is outside the specified value and what the rule
+// refuses (and why) are the session's answers (TDayEntry::IsOutside, Refusal); the model only
+// paints them: red text, a red ground with the reason as its tooltip.
 class TReadingsModel : public QAbstractTableModel
 {
     Q_OBJECT

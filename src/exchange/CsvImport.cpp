@@ -8,7 +8,7 @@
 #include "domain/RegisterEntry.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
+#include "store/Records.h"
 
 #include <QSet>
 #include <QTextStream>
@@ -17,19 +17,6 @@
 // Storing the days read from a logger's file, as 登録 stores a day.
 
 namespace {
-
-// The stored days of the target's record (project, mix and category by name), as one read.
-void PrepareStoredDays(Query& q, const CsvTarget& target, const QString& columns)
-{
-    q.Add(QStringLiteral("select OndoHead4.Hiduke as Hiduke%1 from OndoHead4 inner join "
-                         "OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID")
-              .arg(columns));
-    q.Add(QStringLiteral("where KojiCode = :A and GozaiName = :B and "
-                         "Kubun = (select ID from OndoKubun where KubunName = :C)"));
-    q.BindText(QStringLiteral("A"), target.kojiCode);
-    q.BindText(QStringLiteral("B"), target.gozaiName);
-    q.BindText(QStringLiteral("C"), target.kubunName);
-}
 
 QDateTime StoredDay(const QDate& day)
 {
@@ -40,12 +27,11 @@ QDateTime StoredDay(const QDate& day)
 
 QList<QDate> StoredCsvDays(const QList<CsvDay>& days, const CsvTarget& target)
 {
-    Query q;
-    PrepareStoredDays(q, target, QString());
-    q.Open();
+    Store::TStoredDaysRead read(target.kojiCode, target.gozaiName, target.kubunName, false);
+    read.Open();
     QSet<QDate> there;
-    for (; !q.Eof(); q.Next())
-        there.insert(q.FieldDateTime(QStringLiteral("Hiduke")).date());
+    for (const Store::TDaySummary& d : read.Days())
+        there.insert(d.day.date());
     QList<QDate> stored;
     for (const CsvDay& day : days) {
         if (there.contains(day.day))
@@ -79,25 +65,17 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     Backup::WriteIfChanged(Engine::CurrentFolder());
     Transaction tx;
     // From here every writer waits its turn: what is checked below is what is overwritten.
-    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    Store::LockRecords();
     // Everything the days depend on, asked at once: a distant server answers in one round trip.
     TOndoKanri record;
-    Query koji, gozai, kubun, header, storedDays, tail;
-    record.Koji.PrepareLoad(koji, target.kojiCode);
-    record.Gozai.PrepareLoad(gozai, target.gozaiName);
-    TOndoKubun::PrepareLoadByName(kubun, target.kubunName);
-    const QString ofHeader =
-        QStringLiteral("where KojiCode = :A and GozaiName = :B and "
-                       "Kubun = (select ID from OndoKubun where KubunName = :C)");
-    header.Add(QStringLiteral("select * from OndoKanri4 ") + ofHeader);
-    PrepareStoredDays(storedDays, target,
-                      QStringLiteral(", Tekiyo, Tenki, Kion, Kosu, MaxOndo, MiniOndo, AvgOndo"));
-    History::TWriter::PrepareTail(tail);
-    header.BindText(QStringLiteral("A"), target.kojiCode);
-    header.BindText(QStringLiteral("B"), target.gozaiName);
-    header.BindText(QStringLiteral("C"), target.kubunName);
-    Query::OpenAll({&koji, &gozai, &kubun, &header, &storedDays, &tail});
-    if (target.kojiCode.isEmpty() || koji.Eof())
+    Store::TRegisterRead koji = record.Koji.PrepareLoad(target.kojiCode);
+    Store::TRegisterRead gozai = record.Gozai.PrepareLoad(target.gozaiName);
+    Store::TCategoryRead kubun = TOndoKubun::PrepareLoadByName(target.kubunName);
+    Store::TRecordRead header(target.kojiCode, target.gozaiName, target.kubunName);
+    Store::TStoredDaysRead storedDays(target.kojiCode, target.gozaiName, target.kubunName, true);
+    Store::THistoryTailRead tail;
+    Store::OpenTogether({&koji, &gozai, &kubun, &header, &storedDays, &tail});
+    if (target.kojiCode.isEmpty() || !koji.Row())
         throw AppError(
             QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(target.kojiCode)));
     if (target.gozaiName.trimmed().isEmpty())
@@ -110,11 +88,12 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     record.Gozai.TakeLoad(gozai, target.gozaiName);
 
     // A stored header keeps its specified value, note and (unless given) measurer.
-    const int id = header.Eof() ? 0 : header.FieldInt(QStringLiteral("ID"));
+    const std::optional<Store::TRecordRow> storedHeader = header.Row();
+    const int id = storedHeader ? storedHeader->id : 0;
     if (id != 0) {
-        record.Simei.Key = header.FieldText(QStringLiteral("Sokuteisya"));
-        record.Kiji = header.FieldText(QStringLiteral("Kiji"));
-        const TSpecText spec = TSpecText::Parse(header.FieldText(QStringLiteral("Kikakuti")));
+        record.Simei.Key = storedHeader->simei;
+        record.Kiji = storedHeader->kiji;
+        const TSpecText spec = TSpecText::Parse(storedHeader->kikakuti);
         record.SpecValue = spec.value;
         record.SpecRange = spec.range;
         record.SpecInterval = spec.interval;
@@ -135,14 +114,9 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
         QString held; // what the day held, as the history says it was
     };
     QHash<QDate, TDayNotes> notes;
-    for (Query& q = storedDays; !q.Eof(); q.Next())
-        notes.insert(q.FieldDateTime(QStringLiteral("Hiduke")).date(),
-                     {q.FieldText(QStringLiteral("Tekiyo")), q.FieldText(QStringLiteral("Tenki")),
-                      q.FieldText(QStringLiteral("Kion")),
-                      History::DayText(q.FieldInt(QStringLiteral("Kosu")),
-                                       q.FieldDouble(QStringLiteral("MaxOndo")),
-                                       q.FieldDouble(QStringLiteral("MiniOndo")),
-                                       q.FieldDouble(QStringLiteral("AvgOndo")))});
+    for (const Store::TDaySummary& d : storedDays.Days())
+        notes.insert(d.day.date(), {d.tekiyo, d.tenki, d.kion,
+                                    History::DayText(d.kosu, d.maxOndo, d.miniOndo, d.avgOndo)});
 
     QStringList stored;
     for (const CsvDay* day : wanted) {
@@ -208,9 +182,7 @@ void RunCsvImportCommand(const CsvCommand& command, QTextStream& out)
 {
     const CsvColumns columns =
         command.columns.isEmpty() ? CsvColumns() : ParseColumnsOption(command.columns);
-    if (!Engine::TableExists(QStringLiteral("OndoKubun")) ||
-        !Engine::TableExists(QStringLiteral("Koji1")) ||
-        !Engine::TableExists(QStringLiteral("OndoKanri4")))
+    if (!Store::HoldsRecords())
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
                            .arg(PathExcerpt(Engine::DisplayName(Engine::CurrentFolder()))));
     const CsvTable table = ReadCsvFile(command.file);

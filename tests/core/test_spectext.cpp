@@ -74,6 +74,32 @@ private Q_SLOTS:
         }
         QCOMPARE(TypedRange(QStringLiteral("１１０℃以上")), QStringLiteral("110_"));
     }
+
+    // What the lists, the journey and the forms ask of a record's specified value: its bounds,
+    // open ends, and whether a temperature falls outside (never without a range).
+    void boundsAndOutside()
+    {
+        const TSpecText closed = TSpecText::Parse(QStringLiteral("160_185:150_190:全車"));
+        QVERIFY(closed.HasRange() && closed.HasLow() && closed.HasHigh());
+        QCOMPARE(closed.Low(), 160.0);
+        QCOMPARE(closed.High(), 185.0);
+        QVERIFY(!closed.IsOutside(160) && !closed.IsOutside(185));
+        QVERIFY(closed.IsOutside(159.9) && closed.IsOutside(185.1));
+        QCOMPARE(closed.Readable(), QStringLiteral("160～185 ℃"));
+
+        const TSpecText low = TSpecText::Parse(QStringLiteral("110_::"));
+        QVERIFY(low.HasLow() && !low.HasHigh());
+        QCOMPARE(low.High(), RangeUnbounded);
+        QVERIFY(low.IsOutside(109) && !low.IsOutside(1000));
+        QCOMPARE(low.Readable(), QStringLiteral("110 ℃以上"));
+
+        for (const QString& none :
+             {QString(), QStringLiteral("全車"), QStringLiteral(":150_190:")}) {
+            const TSpecText spec = TSpecText::Parse(none);
+            QVERIFY(!spec.HasRange() && !spec.HasLow() && !spec.HasHigh());
+            QVERIFY(!spec.IsOutside(-40) && !spec.IsOutside(400));
+        }
+    }
 };
 
 ONDO_TEST_MAIN(TestSpecText, QCoreApplication)

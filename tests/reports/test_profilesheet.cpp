@@ -5,6 +5,7 @@
 #include "core/AppError.h"
 #include "exchange/ProfileImport.h"
 #include "reports/ProfileSheet.h"
+#include "storage/Engine.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>

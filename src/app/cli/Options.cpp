@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "storage/Engine.h"
+#include "store/Records.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -147,9 +148,7 @@ QStringList GuardedFolders(const QString& dataFolder)
 void OpenRecords(const QString& folder)
 {
     Engine::OpenDatabase(folder);
-    if (!Engine::TableExists(QStringLiteral("OndoKubun")) ||
-        !Engine::TableExists(QStringLiteral("Koji1")) ||
-        !Engine::TableExists(QStringLiteral("OndoKanri4")))
+    if (!Store::HoldsRecords())
         throw AppError(QStringLiteral("データ格納場所 '%1' に温度管理のデータがありません")
                            .arg(Engine::DisplayName(Engine::CurrentFolder())));
 }

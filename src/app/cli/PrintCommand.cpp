@@ -188,9 +188,9 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     TOndoKanri record;
     record.Hiduke = QDateTime(day, QTime(0, 0));
     // Everything the request depends on, asked at once.
-    Query project, mix, categories, stored;
-    record.Koji.PrepareLoad(project, code);
-    record.Gozai.PrepareLoad(mix, parser.value(o.mix));
+    Store::TRegisterRead project = record.Koji.PrepareLoad(code);
+    Store::TRegisterRead mix = record.Gozai.PrepareLoad(parser.value(o.mix));
+    Query categories, stored;
     PrepareCategoryRows(categories);
     stored.Add(QStringLiteral("select Kubun from OndoKanri4 inner join OndoHead4 on "
                               "OndoHead4.KanriID = OndoKanri4.ID where KojiCode = :A and "
@@ -198,8 +198,8 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     stored.BindText(QStringLiteral("A"), code);
     stored.BindText(QStringLiteral("B"), parser.value(o.mix));
     stored.BindDateTime(QStringLiteral("D"), record.Hiduke);
-    Query::OpenAll({&project, &mix, &categories, &stored});
-    if (project.Eof())
+    Store::OpenTogether({&project, &mix}, {&categories, &stored});
+    if (!project.Row())
         throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(code));
     record.Koji.TakeLoad(project, code);
     record.Gozai.TakeLoad(mix, parser.value(o.mix));
