@@ -19,7 +19,8 @@
 #include "reports/XbarRChart.h"
 #include "storage/Engine.h"
 #include "storage/OutputFile.h"
-#include "storage/Query.h"
+#include "store/Days.h"
+#include "store/Registers.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,35 +128,10 @@ struct TContents
 
 TContents Contents(const TPackageRequest& r)
 {
-    const auto inPeriod = [&](Query& q) {
-        q.Add(QStringLiteral("where KojiCode = :A and Kosu > 0"));
-        q.BindText(QStringLiteral("A"), r.kojiCode);
-        if (r.from.isValid()) {
-            q.Add(QStringLiteral("and OndoHead4.Hiduke >= :F"));
-            q.BindDateTime(QStringLiteral("F"), QDateTime(r.from, QTime(0, 0)));
-        }
-        if (r.to.isValid()) {
-            q.Add(QStringLiteral("and OndoHead4.Hiduke <= :T"));
-            q.BindDateTime(QStringLiteral("T"), QDateTime(r.to, QTime(0, 0)));
-        }
-    };
-    Query categoryQuery, measuredQuery, simulatedQuery;
-    PrepareCategoryRows(categoryQuery);
-    measuredQuery.Add(QStringLiteral("select distinct GozaiName, Kubun from OndoKanri4"));
-    measuredQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-    inPeriod(measuredQuery);
-    measuredQuery.Add(QStringLiteral("and coalesce(OndoHead4.Mogi, 0) = 0 order by GozaiName"));
-    simulatedQuery.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke from "
-                                      "OndoKanri4"));
-    simulatedQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-    inPeriod(simulatedQuery);
-    simulatedQuery.Add(QStringLiteral("and OndoHead4.Mogi = 1 order by Hiduke, GozaiName"));
-    Query nameQuery(QStringLiteral("select DataName, PrintName from GozaiDef"));
-    Query::OpenAll({&categoryQuery, &measuredQuery, &simulatedQuery, &nameQuery});
-
+    const Store::TPackageDays days = Store::PackageDays(r.kojiCode, r.from, r.to);
     QList<TCategory> categories;
-    for (const TPrintRow& row : CategoryRowsOf(categoryQuery))
-        categories.append({row.id.toInt(), row.name});
+    for (const Store::TCategoryRow& c : days.categories)
+        categories.append({c.id, c.name});
     const auto place = [&](int id) {
         for (int i = 0; i < categories.size(); ++i)
             if (categories[i].id == id)
@@ -163,11 +139,10 @@ TContents Contents(const TPackageRequest& r)
         return -1;
     };
     TContents out;
-    for (Query& q = measuredQuery; !q.Eof(); q.Next()) {
-        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+    for (const auto& [mix, kubun] : days.measured) {
         if (out.mixes.isEmpty() || out.mixes.last().first != mix)
             out.mixes.append({mix, {}});
-        const int at = place(q.FieldInt(QStringLiteral("Kubun")));
+        const int at = place(kubun);
         if (at >= 0)
             out.mixes.last().second.append(categories[at]);
     }
@@ -177,18 +152,11 @@ TContents Contents(const TPackageRequest& r)
             mix.second.begin(), mix.second.end(),
             [&](const TCategory& a, const TCategory& b) { return place(a.id) < place(b.id); });
 
-    QHash<QString, QString> printNames;
-    for (Query& q = nameQuery; !q.Eof(); q.Next())
-        printNames.insert(q.FieldText(QStringLiteral("DataName")),
-                          q.FieldText(QStringLiteral("PrintName")));
-    for (Query& q = simulatedQuery; !q.Eof(); q.Next()) {
-        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-        const int at = place(q.FieldInt(QStringLiteral("Kubun")));
+    for (const Store::TPackageDays::TSimulated& d : days.simulated) {
+        const int at = place(d.kubunId);
         out.simulated.append(
-            {printNames.value(mix, mix),
-             at >= 0 ? categories[at].name
-                     : QStringLiteral("区分%1").arg(q.FieldInt(QStringLiteral("Kubun"))),
-             q.FieldDateTime(QStringLiteral("Hiduke")).date()});
+            {days.printNames.value(d.gozaiName, d.gozaiName),
+             at >= 0 ? categories[at].name : QStringLiteral("区分%1").arg(d.kubunId), d.day});
     }
     // By day, mix and category as the list orders them.
     std::stable_sort(out.simulated.begin(), out.simulated.end(),
@@ -333,15 +301,7 @@ void WriteJourney(TPackageWriter& w, const QString& mix)
 void WriteProfiles(TPackageWriter& w, const QString& mix)
 {
     const TReportScope scope = w.Scope(mix, {});
-    Query days(QStringLiteral("select Hiduke from OndoBunpu where KojiCode = :A and GozaiName = "
-                              ":B order by Hiduke"));
-    days.BindText(QStringLiteral("A"), scope.kojiCode);
-    days.BindText(QStringLiteral("B"), mix);
-    if (!Engine::TableExists(QStringLiteral("OndoBunpu")))
-        return;
-    days.Open();
-    for (; !days.Eof(); days.Next()) {
-        const QDate day = days.FieldDateTime(QStringLiteral("Hiduke")).date();
+    for (const QDate& day : Store::ProfileDays(scope.kojiCode, mix)) {
         if ((scope.from.isValid() && day < scope.from) || (scope.to.isValid() && day > scope.to))
             continue;
         const TProfileDocument profile = LoadProfileDocument(scope.kojiCode, mix, day);
@@ -463,14 +423,9 @@ TPackageResult WritePackage(const TPackageRequest& request, const QStringList& g
     if (info.exists() &&
         !QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
         throw AppError(QStringLiteral("出力先フォルダ '%1' は空ではありません").arg(folder));
-    {
-        Query q(QStringLiteral("select Code from Koji1 where Code = :A"));
-        q.BindText(QStringLiteral("A"), request.kojiCode);
-        q.Open();
-        if (q.Eof())
-            throw AppError(
-                QStringLiteral("工事コード '%1' は登録されていません").arg(request.kojiCode));
-    }
+    if (!Store::ProjectRegistered(request.kojiCode))
+        throw AppError(
+            QStringLiteral("工事コード '%1' は登録されていません").arg(request.kojiCode));
     const QString parent = QFileInfo(folder).absolutePath();
     if (!QDir().mkpath(parent))
         throw AppError(QStringLiteral("フォルダ '%1' を作成できません").arg(parent));

@@ -14,7 +14,7 @@
 #include "reports/ReportLoader.h"
 #include "reports/XbarChart.h"
 #include "reports/XbarRChart.h"
-#include "storage/Query.h"
+#include "store/Registers.h"
 
 namespace {
 
@@ -93,23 +93,16 @@ QString DocumentName(const QString& kind, const QString& kojiCode, const QString
 
 QList<TPrintRow> CategoryRows()
 {
-    Query q;
-    PrepareCategoryRows(q);
-    q.Open();
-    return CategoryRowsOf(q);
+    Store::TCategoriesRead categories;
+    categories.Open();
+    return CategoryRowsOf(categories);
 }
 
-void PrepareCategoryRows(Query& q)
-{
-    q.Add(QStringLiteral("select * from OndoKubun order by Odr"));
-}
-
-QList<TPrintRow> CategoryRowsOf(Query& q)
+QList<TPrintRow> CategoryRowsOf(const Store::TCategoriesRead& categories)
 {
     QList<TPrintRow> rows;
-    for (; !q.Eof(); q.Next())
-        rows.append(TPrintRow{false, q.FieldText(QStringLiteral("KubunName")),
-                              QString::number(q.FieldInt(QStringLiteral("ID")))});
+    for (const Store::TCategoryRow& c : categories.Rows())
+        rows.append(TPrintRow{false, c.name, QString::number(c.id)});
     return rows;
 }
 

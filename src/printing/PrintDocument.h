@@ -13,7 +13,9 @@ class TPrevX;
 class TPrinterWatch;
 
 // One row of the category list of the print settings: its tick, name and ID text.
-class Query;
+namespace Store {
+class TCategoriesRead;
+}
 
 struct TPrintRow
 {
@@ -55,9 +57,8 @@ struct TPrintRequest
 
 // Every category of the register in list order (by Odr), unticked.
 QList<TPrintRow> CategoryRows();
-// CategoryRows in two steps, so that it is asked together with other reads (Query::OpenAll).
-void PrepareCategoryRows(Query& q);
-QList<TPrintRow> CategoryRowsOf(Query& q);
+// CategoryRows of a read asked together with others (Store::OpenTogether).
+QList<TPrintRow> CategoryRowsOf(const Store::TCategoriesRead& categories);
 
 // Identifiers of the ticked rows, in list order.
 QList<int> TickedKubunIds(const QList<TPrintRow>& rows);

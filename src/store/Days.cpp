@@ -1,5 +1,6 @@
 #include "store/Days.h"
 
+#include "storage/Engine.h"
 #include "storage/Query.h"
 #include "store/Rows.h"
 
@@ -147,6 +148,91 @@ void EachAirTemperature(const QString& kojiCode, const QString& gozaiName, const
     q.OpenForward();
     for (; !q.Eof(); q.Next())
         row(q.FieldDateTime(QStringLiteral("DT")), q.FieldText(QStringLiteral("Kion")));
+}
+
+TCategoriesOfDayRead::TCategoriesOfDayRead(const QString& kojiCode, const QString& gozaiName,
+                                           const QDateTime& day)
+    : m_q(std::make_unique<Query>(
+          QStringLiteral("select Kubun from OndoKanri4 inner join OndoHead4 on "
+                         "OndoHead4.KanriID = OndoKanri4.ID where KojiCode = :A and "
+                         "GozaiName = :B and OndoHead4.Hiduke = :D")))
+{
+    m_q->BindText(QStringLiteral("A"), kojiCode);
+    m_q->BindText(QStringLiteral("B"), gozaiName);
+    m_q->BindDateTime(QStringLiteral("D"), day);
+}
+
+TCategoriesOfDayRead::~TCategoriesOfDayRead() = default;
+
+std::vector<Query*> TCategoriesOfDayRead::queries()
+{
+    return {m_q.get()};
+}
+
+QSet<int> TCategoriesOfDayRead::Ids() const
+{
+    QSet<int> ids;
+    for (; !m_q->Eof(); m_q->Next())
+        ids.insert(m_q->FieldInt(QStringLiteral("Kubun")));
+    return ids;
+}
+
+TPackageDays PackageDays(const QString& kojiCode, const QDate& from, const QDate& to)
+{
+    const auto inPeriod = [&](Query& q) {
+        q.Add(QStringLiteral("where KojiCode = :A and Kosu > 0"));
+        q.BindText(QStringLiteral("A"), kojiCode);
+        if (from.isValid()) {
+            q.Add(QStringLiteral("and OndoHead4.Hiduke >= :F"));
+            q.BindDateTime(QStringLiteral("F"), QDateTime(from, QTime(0, 0)));
+        }
+        if (to.isValid()) {
+            q.Add(QStringLiteral("and OndoHead4.Hiduke <= :T"));
+            q.BindDateTime(QStringLiteral("T"), QDateTime(to, QTime(0, 0)));
+        }
+    };
+    TCategoriesRead categories;
+    Query measured, simulated;
+    measured.Add(QStringLiteral("select distinct GozaiName, Kubun from OndoKanri4"));
+    measured.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    inPeriod(measured);
+    measured.Add(QStringLiteral("and coalesce(OndoHead4.Mogi, 0) = 0 order by GozaiName"));
+    simulated.Add(
+        QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke from OndoKanri4"));
+    simulated.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
+    inPeriod(simulated);
+    simulated.Add(QStringLiteral("and OndoHead4.Mogi = 1 order by Hiduke, GozaiName"));
+    Query names(QStringLiteral("select DataName, PrintName from GozaiDef"));
+    OpenTogether({&categories}, {&measured, &simulated, &names});
+
+    TPackageDays out;
+    out.categories = categories.Rows();
+    for (; !measured.Eof(); measured.Next())
+        out.measured.append({measured.FieldText(QStringLiteral("GozaiName")),
+                             measured.FieldInt(QStringLiteral("Kubun"))});
+    for (; !simulated.Eof(); simulated.Next())
+        out.simulated.append({simulated.FieldText(QStringLiteral("GozaiName")),
+                              simulated.FieldInt(QStringLiteral("Kubun")),
+                              simulated.FieldDateTime(QStringLiteral("Hiduke")).date()});
+    for (; !names.Eof(); names.Next())
+        out.printNames.insert(names.FieldText(QStringLiteral("DataName")),
+                              names.FieldText(QStringLiteral("PrintName")));
+    return out;
+}
+
+QList<QDate> ProfileDays(const QString& kojiCode, const QString& gozaiName)
+{
+    QList<QDate> days;
+    if (!Engine::TableExists(QStringLiteral("OndoBunpu")))
+        return days;
+    Query q(QStringLiteral("select Hiduke from OndoBunpu where KojiCode = :A and GozaiName = :B "
+                           "order by Hiduke"));
+    q.BindText(QStringLiteral("A"), kojiCode);
+    q.BindText(QStringLiteral("B"), gozaiName);
+    q.Open();
+    for (; !q.Eof(); q.Next())
+        days << q.FieldDateTime(QStringLiteral("Hiduke")).date();
+    return days;
 }
 
 } // namespace Store

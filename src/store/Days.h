@@ -1,9 +1,17 @@
 #pragma once
 
+#include "store/Read.h"
+#include "store/Registers.h"
+
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // Passes over the registered days: the lists of days a search names, and a project's and
 // mix's journey through its categories. Each is read row by row as it is asked.
@@ -63,5 +71,40 @@ void EachJourneyReading(const QString& kojiCode, const QString& gozaiName, const
 void EachAirTemperature(const QString& kojiCode, const QString& gozaiName, const QDateTime& first,
                         const QDateTime& last,
                         const std::function<void(const QDateTime& day, const QString& kion)>& row);
+
+// The categories a project's mix has a registered day of, on that day; taken once.
+class TCategoriesOfDayRead : public TRead
+{
+public:
+    TCategoriesOfDayRead(const QString& kojiCode, const QString& gozaiName, const QDateTime& day);
+    ~TCategoriesOfDayRead() override;
+    QSet<int> Ids() const;
+
+protected:
+    std::vector<Query*> queries() override;
+
+private:
+    std::unique_ptr<Query> m_q;
+};
+
+// What a project's submission package covers in a period (either end open), asked at once: the
+// categories in list order, each mix's categories with measured readings (mixes by name, each
+// pair once), the simulated days it leaves out (by day, then mix) and the mixes' print names.
+struct TPackageDays
+{
+    struct TSimulated
+    {
+        QString gozaiName;
+        int kubunId = 0;
+        QDate day;
+    };
+    QList<TCategoryRow> categories;
+    QList<QPair<QString, int>> measured;
+    QList<TSimulated> simulated;
+    QHash<QString, QString> printNames;
+};
+TPackageDays PackageDays(const QString& kojiCode, const QDate& from, const QDate& to);
+// The days a paver's scans were imported for a project's mix, in order; none before the tables.
+QList<QDate> ProfileDays(const QString& kojiCode, const QString& gozaiName);
 
 } // namespace Store

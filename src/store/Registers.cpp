@@ -232,6 +232,26 @@ std::optional<TCategoryRow> TCategoryRead::Row() const
     return categoryOf(*m_q);
 }
 
+TCategoriesRead::TCategoriesRead()
+    : m_q(std::make_unique<Query>(QStringLiteral("select * from OndoKubun order by ODR")))
+{
+}
+
+TCategoriesRead::~TCategoriesRead() = default;
+
+std::vector<Query*> TCategoriesRead::queries()
+{
+    return {m_q.get()};
+}
+
+QList<TCategoryRow> TCategoriesRead::Rows() const
+{
+    QList<TCategoryRow> rows;
+    for (; !m_q->Eof(); m_q->Next())
+        rows << categoryOf(*m_q);
+    return rows;
+}
+
 std::optional<TCategoryRow> CategoryByID(int id)
 {
     Query q(QStringLiteral("select * from OndoKubun where ID = :A"));

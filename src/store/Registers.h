@@ -88,6 +88,21 @@ private:
     std::unique_ptr<Query> m_q;
 };
 
+// Every category in list order, read with other reads; its rows are taken once.
+class TCategoriesRead : public TRead
+{
+public:
+    TCategoriesRead();
+    ~TCategoriesRead() override;
+    QList<TCategoryRow> Rows() const;
+
+protected:
+    std::vector<Query*> queries() override;
+
+private:
+    std::unique_ptr<Query> m_q;
+};
+
 std::optional<TCategoryRow> CategoryByID(int id);
 // Every category in list order.
 QList<TCategoryRow> Categories();

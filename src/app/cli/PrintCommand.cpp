@@ -8,7 +8,8 @@
 #include "printing/PrintDocument.h"
 #include "printing/Printers.h"
 #include "storage/OutputFile.h"
-#include "storage/Query.h"
+#include "store/Days.h"
+#include "store/Registers.h"
 
 #include <QCommandLineParser>
 #include <QDate>
@@ -190,22 +191,16 @@ void PrintPdf(const QCommandLineParser& parser, const Options& o, QTextStream&)
     // Everything the request depends on, asked at once.
     Store::TRegisterRead project = record.Koji.PrepareLoad(code);
     Store::TRegisterRead mix = record.Gozai.PrepareLoad(parser.value(o.mix));
-    Query categories, stored;
-    PrepareCategoryRows(categories);
-    stored.Add(QStringLiteral("select Kubun from OndoKanri4 inner join OndoHead4 on "
-                              "OndoHead4.KanriID = OndoKanri4.ID where KojiCode = :A and "
-                              "GozaiName = :B and OndoHead4.Hiduke = :D"));
-    stored.BindText(QStringLiteral("A"), code);
-    stored.BindText(QStringLiteral("B"), parser.value(o.mix));
-    stored.BindDateTime(QStringLiteral("D"), record.Hiduke);
-    Store::OpenTogether({&project, &mix}, {&categories, &stored});
+    Store::TCategoriesRead categories;
+    Store::TCategoriesOfDayRead stored(code, parser.value(o.mix), record.Hiduke);
+    Store::OpenTogether({&project, &mix, &categories, &stored});
     if (!project.Row())
         throw AppError(QStringLiteral("工事コード '%1' は登録されていません").arg(code));
     record.Koji.TakeLoad(project, code);
     record.Gozai.TakeLoad(mix, parser.value(o.mix));
     QSet<QString> storedKubuns;
-    for (; !stored.Eof(); stored.Next())
-        storedKubuns.insert(QString::number(stored.FieldInt(QStringLiteral("Kubun"))));
+    for (const int id : stored.Ids())
+        storedKubuns.insert(QString::number(id));
 
     TPrintRequest request;
     request.form = TPrintForm(forms.indexOf(form));
