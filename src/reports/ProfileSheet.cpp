@@ -8,7 +8,7 @@
 #include "reports/Print.h"
 #include "statistics/ProfileGrade.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
+#include "store/Profiles.h"
 
 #include <QLocale>
 #include <algorithm>
@@ -141,37 +141,22 @@ TProfileDocument LoadProfileDocument(const QString& kojiCode, const QString& goz
     doc.font = TSettings::PrintFont();
     doc.title = ReadTitleSettings();
     const QDateTime stored(day, QTime(0, 0));
-    Query head(QStringLiteral("select ID, Keisiki, Kankaku, Itisu, Gyosu, Kyori from OndoBunpu "
-                              "where KojiCode = :A and GozaiName = :B and Hiduke = :C"));
-    Query project(QStringLiteral("select Kojimei from Koji1 where Code = :A"));
-    Query mix(QStringLiteral("select PrintName from GozaiDef where DataName = :B"));
-    // The day's loads of the mix, whatever their category: the trucks the paver laid.
-    Query loads(QStringLiteral("select Jikoku, Syaryo from OndoLine4 inner join OndoKanri4 on "
-                               "OndoKanri4.ID = OndoLine4.KanriID where KojiCode = :A and "
-                               "GozaiName = :B and OndoLine4.Hiduke = :C"));
-    for (Query* q : {&head, &project, &mix, &loads}) {
-        q->BindText(QStringLiteral("A"), kojiCode);
-        if (q != &project)
-            q->BindText(QStringLiteral("B"), gozaiName);
-        if (q == &head || q == &loads)
-            q->BindDateTime(QStringLiteral("C"), stored);
-    }
-    Query::OpenAll({&head, &project, &mix, &loads});
-    if (head.Eof())
+    const Store::TProfileDay found = Store::ProfileDayOf(kojiCode, gozaiName, day);
+    if (!found.head)
         throw AppError(QStringLiteral("工事 %1 / %2 の %3 の敷均し温度分布は取り込まれていません")
                            .arg(kojiCode, gozaiName, FormatDate(stored)));
-    const int id = head.FieldInt(QStringLiteral("ID"));
-    doc.format = head.FieldText(QStringLiteral("Keisiki"));
-    doc.spacing = head.FieldDouble(QStringLiteral("Kankaku"));
-    doc.positions = head.FieldInt(QStringLiteral("Itisu"));
-    doc.lines = head.FieldInt(QStringLiteral("Gyosu"));
-    doc.length = head.FieldDouble(QStringLiteral("Kyori"));
-    doc.kojiName = project.Eof() ? QString() : project.FieldText(QStringLiteral("Kojimei"));
-    doc.printName = mix.Eof() ? gozaiName : mix.FieldText(QStringLiteral("PrintName"));
+    const int id = found.head->id;
+    doc.format = found.head->format;
+    doc.spacing = found.head->spacing;
+    doc.positions = found.head->positions;
+    doc.lines = found.head->lines;
+    doc.length = found.head->length;
+    doc.kojiName = found.kojiName;
+    doc.printName = found.printName.value_or(gozaiName);
+    // The day's loads of the mix, whatever their category: the trucks the paver laid.
     std::vector<TProfileLoad> deliveries;
-    for (; !loads.Eof(); loads.Next())
-        deliveries.push_back(
-            {loads.FieldText(QStringLiteral("Jikoku")), loads.FieldText(QStringLiteral("Syaryo"))});
+    for (const auto& [jikoku, syaryo] : found.loads)
+        deliveries.push_back({jikoku, syaryo});
 
     // One pass over the scan lines: graded, and binned for the map, as the paver moved.
     TProfileGrader grader(doc.spacing);
@@ -181,33 +166,29 @@ TProfileDocument LoadProfileDocument(const QString& kojiCode, const QString& goz
     bool started = false;
     double origin = 0, last = 0;
     std::vector<float> readings;
-    Engine::ReadEach(
-        QStringLiteral("select Jikoku, Kyori, Sokudo, Ondo from OndoBunpuLine where BunpuID = %1 "
-                       "order by Seq")
-            .arg(id),
-        [&](const QVariantList& v) {
-            const QDateTime time = clockOf(v.at(0));
-            const double distance = v.at(1).toDouble();
-            const double speed = v.at(2).isNull() ? std::nan("") : v.at(2).toDouble();
-            readingsOf(v.at(3).toString(), readings);
-            grader.Add(time, distance, speed, readings.data(), int(readings.size()));
-            // The map keeps to the lines the grading keeps: none while the paver stands.
-            if (speed == 0 || (started && distance <= last))
-                return;
-            if (!started) {
-                started = true;
-                origin = distance;
-            }
-            last = distance;
-            const long bin = long((distance - origin) / ProfileBinMetres);
-            for (int p = 0; p < int(readings.size()) && p < bins.positions; ++p) {
-                const float t = readings[size_t(p)];
-                if (std::isnan(t) || t < ProfileMatMinimum)
-                    continue;
-                bins.Add(bin, p, t);
-                histogram[std::min(histogram.size() - 1, size_t((t - ProfileMatMinimum) * 2))]++;
-            }
-        });
+    Store::EachProfileLine(id, [&](const QVariant& clock, double distance, const QVariant& sokudo,
+                                   const QString& ondo) {
+        const QDateTime time = clockOf(clock);
+        const double speed = sokudo.isNull() ? std::nan("") : sokudo.toDouble();
+        readingsOf(ondo, readings);
+        grader.Add(time, distance, speed, readings.data(), int(readings.size()));
+        // The map keeps to the lines the grading keeps: none while the paver stands.
+        if (speed == 0 || (started && distance <= last))
+            return;
+        if (!started) {
+            started = true;
+            origin = distance;
+        }
+        last = distance;
+        const long bin = long((distance - origin) / ProfileBinMetres);
+        for (int p = 0; p < int(readings.size()) && p < bins.positions; ++p) {
+            const float t = readings[size_t(p)];
+            if (std::isnan(t) || t < ProfileMatMinimum)
+                continue;
+            bins.Add(bin, p, t);
+            histogram[std::min(histogram.size() - 1, size_t((t - ProfileMatMinimum) * 2))]++;
+        }
+    });
     const TProfileGrade grade = grader.Finish();
     doc.standing = grade.standing;
     doc.missing = grade.missing;
