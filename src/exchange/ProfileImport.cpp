@@ -5,18 +5,13 @@
 #include "exchange/ProfileRead.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
+#include "store/Profiles.h"
 
 #include <QFileInfo>
 #include <QLocale>
 #include <cmath>
 
 namespace {
-
-QVariant number(double value)
-{
-    return std::isnan(value) ? QVariant() : QVariant(value);
-}
 
 // The temperatures across as stored: one decimal, as the scanners write them, empty where
 // missing. Written by hand: a day is five million of them.
@@ -63,71 +58,41 @@ TProfileImported ImportProfile(const QString& file, const QString& kojiCode,
 
     Backup::WriteIfChanged(Engine::CurrentFolder());
     Transaction tx;
-    Engine::LockForNewID(QStringLiteral("OndoBunpu"));
-    Query koji(QStringLiteral("select Code from Koji1 where Code = :A"));
-    koji.BindText(QStringLiteral("A"), kojiCode);
-    Query stored(QStringLiteral("select ID from OndoBunpu where KojiCode = :A and GozaiName = :B "
-                                "and Hiduke = :C"));
-    stored.BindText(QStringLiteral("A"), kojiCode);
-    stored.BindText(QStringLiteral("B"), gozaiName);
-    stored.BindDateTime(QStringLiteral("C"), day);
-    Query next(QStringLiteral("select max(ID) as N from OndoBunpu"));
-    Query::OpenAll({&koji, &stored, &next});
-    if (kojiCode.isEmpty() || koji.Eof())
+    const Store::TProfileSlot slot = Store::LockProfileDay(kojiCode, gozaiName, head.day);
+    if (!slot.projectRegistered)
         throw AppError(
             QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(kojiCode)));
-    if (!stored.Eof()) {
+    if (slot.storedId) {
         if (!replace)
             throw AppError(QStringLiteral("試験日 %1 の敷均し温度分布はすでに取り込まれています"
                                           "（置き換えるには --replace を指定）")
                                .arg(FormatDate(day)));
-        for (const char* sql : {"delete from OndoBunpuLine where BunpuID = :A",
-                                "delete from OndoBunpu where ID = :A"}) {
-            Query del{QString::fromLatin1(sql)};
-            del.BindInt(QStringLiteral("A"), stored.FieldInt(QStringLiteral("ID")));
-            del.ExecSQL();
-        }
+        Store::DeleteProfile(*slot.storedId);
     }
-    const int id = next.FieldInt(QStringLiteral("N")) + 1;
+    const int id = slot.nextId;
 
     TProfileImported imported;
     imported.day = head.day;
     imported.format = head.format;
     double first = 0, last = 0;
     {
-        Engine::RowStream lines(QStringLiteral("OndoBunpuLine"),
-                                {QStringLiteral("BunpuID"), QStringLiteral("Seq"),
-                                 QStringLiteral("Jikoku"), QStringLiteral("Kyori"),
-                                 QStringLiteral("Sokudo"), QStringLiteral("Ido"),
-                                 QStringLiteral("Keido"), QStringLiteral("Ondo")});
+        Store::TProfileLineStream lines(id);
         while (const TProfileLine* line = reader.Next()) {
-            if (imported.lines == 0)
+            if (lines.Count() == 0)
                 first = line->distance;
             last = qMax(last, line->distance);
-            lines.Add({id, ++imported.lines, Engine::DateTimeParameter(line->time), line->distance,
-                       number(line->speed), number(line->latitude), number(line->longitude),
-                       temperaturesText(line->temperatures)});
+            lines.Add(line->time, line->distance, line->speed, line->latitude, line->longitude,
+                      temperaturesText(line->temperatures));
         }
         lines.Finish();
+        imported.lines = lines.Count();
     }
     if (imported.lines == 0)
         throw AppError(QStringLiteral("ファイル '%1' に走査線がありません").arg(PathExcerpt(file)));
     imported.length = last - first;
-    Query header(QStringLiteral("insert into OndoBunpu (ID, KojiCode, GozaiName, Hiduke, "
-                                "Keisiki, Kankaku, Itisu, Gyosu, Kyori, Fairu, Torikomi) values "
-                                "(:A, :B, :C, :D, :E, :F, :G, :H, :I, :J, :K)"));
-    header.BindInt(QStringLiteral("A"), id);
-    header.BindText(QStringLiteral("B"), kojiCode);
-    header.BindText(QStringLiteral("C"), gozaiName);
-    header.BindDateTime(QStringLiteral("D"), day);
-    header.BindText(QStringLiteral("E"), head.format);
-    header.BindDouble(QStringLiteral("F"), head.spacing);
-    header.BindInt(QStringLiteral("G"), head.positions);
-    header.BindInt(QStringLiteral("H"), imported.lines);
-    header.BindDouble(QStringLiteral("I"), imported.length);
-    header.BindText(QStringLiteral("J"), QFileInfo(file).fileName().left(128));
-    header.BindDateTime(QStringLiteral("K"), QDateTime::currentDateTime());
-    header.ExecSQL();
+    Store::WriteProfileHead({id, kojiCode, gozaiName, head.day, head.format, head.spacing,
+                             head.positions, imported.lines, imported.length,
+                             QFileInfo(file).fileName(), QDateTime::currentDateTime()});
     tx.Commit();
     return imported;
 }
@@ -139,13 +104,7 @@ QDate ProfileDay(const QString& file)
 
 bool HasProfile(const QString& kojiCode, const QString& gozaiName, const QDate& day)
 {
-    Query q(QStringLiteral("select ID from OndoBunpu where KojiCode = :A and GozaiName = :B and "
-                           "Hiduke = :C"));
-    q.BindText(QStringLiteral("A"), kojiCode);
-    q.BindText(QStringLiteral("B"), gozaiName);
-    q.BindDateTime(QStringLiteral("C"), QDateTime(day, QTime(0, 0)));
-    q.Open();
-    return !q.Eof();
+    return Store::HasProfile(kojiCode, gozaiName, day);
 }
 
 QString ProfileImportLine(const TProfileImported& imported)

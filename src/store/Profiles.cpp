@@ -2,6 +2,9 @@
 
 #include "storage/Engine.h"
 #include "storage/Query.h"
+#include "storage/Schema.h"
+
+#include <cmath>
 
 namespace Store {
 
@@ -50,6 +53,102 @@ void EachProfileLine(
         [&](const QVariantList& v) {
             line(v.at(0), v.at(1).toDouble(), v.at(2), v.at(3).toString());
         });
+}
+
+namespace {
+
+QVariant number(double value)
+{
+    return std::isnan(value) ? QVariant() : QVariant(value);
+}
+
+void bindDay(Query& q, const QString& kojiCode, const QString& gozaiName, const QDate& day)
+{
+    q.BindText(QStringLiteral("A"), kojiCode);
+    q.BindText(QStringLiteral("B"), gozaiName);
+    q.BindDateTime(QStringLiteral("C"), QDateTime(day, QTime(0, 0)));
+}
+
+} // namespace
+
+bool HasProfile(const QString& kojiCode, const QString& gozaiName, const QDate& day)
+{
+    Query q(QStringLiteral("select ID from OndoBunpu where KojiCode = :A and GozaiName = :B and "
+                           "Hiduke = :C"));
+    bindDay(q, kojiCode, gozaiName, day);
+    q.Open();
+    return !q.Eof();
+}
+
+TProfileSlot LockProfileDay(const QString& kojiCode, const QString& gozaiName, const QDate& day)
+{
+    Engine::LockForNewID(QStringLiteral("OndoBunpu"));
+    Query koji(QStringLiteral("select Code from Koji1 where Code = :A"));
+    koji.BindText(QStringLiteral("A"), kojiCode);
+    Query stored(QStringLiteral("select ID from OndoBunpu where KojiCode = :A and GozaiName = :B "
+                                "and Hiduke = :C"));
+    bindDay(stored, kojiCode, gozaiName, day);
+    Query next(QStringLiteral("select max(ID) as N from OndoBunpu"));
+    Query::OpenAll({&koji, &stored, &next});
+    TProfileSlot slot;
+    slot.projectRegistered = !kojiCode.isEmpty() && !koji.Eof();
+    if (!stored.Eof())
+        slot.storedId = stored.FieldInt(QStringLiteral("ID"));
+    slot.nextId = next.FieldInt(QStringLiteral("N")) + 1;
+    return slot;
+}
+
+void DeleteProfile(int id)
+{
+    for (const char* sql :
+         {"delete from OndoBunpuLine where BunpuID = :A", "delete from OndoBunpu where ID = :A"}) {
+        Query del{QString::fromLatin1(sql)};
+        del.BindInt(QStringLiteral("A"), id);
+        del.ExecSQL();
+    }
+}
+
+TProfileLineStream::TProfileLineStream(int id)
+    : m_id(id),
+      m_rows(std::make_unique<Engine::RowStream>(
+          QStringLiteral("OndoBunpuLine"),
+          QStringList{QStringLiteral("BunpuID"), QStringLiteral("Seq"), QStringLiteral("Jikoku"),
+                      QStringLiteral("Kyori"), QStringLiteral("Sokudo"), QStringLiteral("Ido"),
+                      QStringLiteral("Keido"), QStringLiteral("Ondo")}))
+{
+}
+
+TProfileLineStream::~TProfileLineStream() = default;
+
+void TProfileLineStream::Add(const QDateTime& time, double distance, double speed, double latitude,
+                             double longitude, const QString& temperatures)
+{
+    m_rows->Add({m_id, ++m_count, Engine::DateTimeParameter(time), distance, number(speed),
+                 number(latitude), number(longitude), temperatures});
+}
+
+void TProfileLineStream::Finish()
+{
+    m_rows->Finish();
+}
+
+void WriteProfileHead(const TProfileHeadRow& h)
+{
+    Query header(QStringLiteral("insert into OndoBunpu (ID, KojiCode, GozaiName, Hiduke, "
+                                "Keisiki, Kankaku, Itisu, Gyosu, Kyori, Fairu, Torikomi) values "
+                                "(:A, :B, :C, :D, :E, :F, :G, :H, :I, :J, :K)"));
+    header.BindInt(QStringLiteral("A"), h.id);
+    header.BindText(QStringLiteral("B"), h.kojiCode);
+    header.BindText(QStringLiteral("C"), h.gozaiName);
+    header.BindDateTime(QStringLiteral("D"), QDateTime(h.day, QTime(0, 0)));
+    header.BindText(QStringLiteral("E"), h.format);
+    header.BindDouble(QStringLiteral("F"), h.spacing);
+    header.BindInt(QStringLiteral("G"), h.positions);
+    header.BindInt(QStringLiteral("H"), h.lines);
+    header.BindDouble(QStringLiteral("I"), h.length);
+    header.BindText(QStringLiteral("J"), h.fileName.left(128));
+    header.BindDateTime(QStringLiteral("K"), h.imported);
+    header.ExecSQL();
 }
 
 } // namespace Store
