@@ -4,7 +4,8 @@
 #include "core/SpecText.h"
 #include "core/Utility.h"
 #include "storage/OutputFile.h"
-#include "storage/Query.h"
+#include "store/Exports.h"
+#include "store/Registers.h"
 
 #include <QFile>
 #include <QSet>
@@ -26,25 +27,6 @@ const QStringList DayHeader{
     QStringLiteral("個数"),   QStringLiteral("最高"),   QStringLiteral("最低"),
     QStringLiteral("平均"),   QStringLiteral("測定者"), QStringLiteral("天候"),
     QStringLiteral("気温"),   QStringLiteral("記事"),   QStringLiteral("模擬値")};
-
-QString CategoryName(const Query& q)
-{
-    return q.FieldText(QStringLiteral("KubunName"));
-}
-
-void AddMixFilter(Query& q, const QString& mix)
-{
-    q.Add(QStringLiteral("where KojiCode = :A"));
-    if (!mix.isEmpty())
-        q.Add(QStringLiteral("and GozaiName = :B"));
-}
-
-void BindFilter(Query& q, const QString& code, const QString& mix)
-{
-    q.BindText(QStringLiteral("A"), code);
-    if (!mix.isEmpty())
-        q.BindText(QStringLiteral("B"), mix);
-}
 
 // Columns as wide as their widest text, counting a full-width character as two.
 double Width(const QString& text)
@@ -198,25 +180,15 @@ int ExportData::ReadingCount() const
 
 QList<QPair<QString, QString>> ExportProjects()
 {
-    Query q(QStringLiteral("select Code, Kojimei from Koji1 order by Code"));
-    q.Open();
     QList<QPair<QString, QString>> projects;
-    for (; !q.Eof(); q.Next())
-        projects.append(
-            {q.FieldText(QStringLiteral("Code")), q.FieldText(QStringLiteral("Kojimei"))});
+    for (const Store::TRegisterRow& row : Store::RegisterRows(Store::Register::Projects))
+        projects.append({row.key, row.second});
     return projects;
 }
 
 QStringList ExportMixes(const QString& kojiCode)
 {
-    Query q(QStringLiteral(
-        "select distinct GozaiName from OndoKanri4 where KojiCode = :A order by GozaiName"));
-    q.BindText(QStringLiteral("A"), kojiCode);
-    q.Open();
-    QStringList mixes;
-    for (; !q.Eof(); q.Next())
-        mixes << q.FieldText(QStringLiteral("GozaiName"));
-    return mixes;
+    return Store::MixesOfProject(kojiCode);
 }
 
 ExportData LoadExport(const QString& kojiCode, const QString& mix)
@@ -225,71 +197,33 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
     data.kojiCode = kojiCode;
     data.mix = mix;
     {
-        Query q(QStringLiteral("select Code, Kojimei from Koji1 where Code = :A"));
-        q.BindText(QStringLiteral("A"), kojiCode);
-        q.Open();
-        if (q.Eof())
+        Store::TRegisterRead project(Store::Register::Projects, kojiCode);
+        project.Open();
+        if (!project.Row())
             throw AppError(
                 QStringLiteral("工事コード '%1' は登録されていません").arg(Excerpt(kojiCode)));
-        data.kojimei = q.FieldText(QStringLiteral("Kojimei"));
+        data.kojimei = project.Row()->second;
     }
-    {
-        Query q;
-        q.Add(QStringLiteral("select OndoKanri4.Kubun as KID, KubunName, GozaiName, Kikakuti,"));
-        q.Add(QStringLiteral("coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
-                             "as Measurer,"));
-        q.Add(QStringLiteral("OndoLine4.Hiduke as DT, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko, "
-                             "coalesce(OndoHead4.Mogi, 0) as Mogi from OndoLine4"));
-        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-        q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
-                             "OndoHead4.Hiduke = OndoLine4.Hiduke"));
-        q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-        AddMixFilter(q, mix);
-        q.Add(QStringLiteral("order by KID, DT, GozaiName, LNO"));
-        BindFilter(q, kojiCode, mix);
-        q.Open();
-        for (; !q.Eof(); q.Next()) {
-            const int id = q.FieldInt(QStringLiteral("KID"));
-            if (data.categories.isEmpty() || data.categories.constLast().id != id)
-                data.categories.append({id, CategoryName(q), {}});
-            ExportReading r;
-            r.day = q.FieldDateTime(QStringLiteral("DT"));
-            r.mix = q.FieldText(QStringLiteral("GozaiName"));
-            r.label = q.FieldText(QStringLiteral("Sokuten"));
-            r.ondo = q.FieldDouble(QStringLiteral("Ondo"));
-            r.measurer = q.FieldText(QStringLiteral("Measurer"));
-            r.kikaku = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti"))).value;
-            r.time = q.FieldText(QStringLiteral("Jikoku"));
-            r.truck = q.FieldText(QStringLiteral("Syaryo"));
-            r.remark = q.FieldText(QStringLiteral("Biko"));
-            r.simulated = q.FieldInt(QStringLiteral("Mogi")) != 0;
-            data.categories.last().readings.append(r);
-        }
-    }
-    {
-        Query q;
-        q.Add(QStringLiteral(
-            "select OndoKanri4.Kubun as KID, KubunName, GozaiName, OndoHead4.Hiduke as DT,"));
-        q.Add(QStringLiteral("Kosu, MaxOndo, MiniOndo, AvgOndo, Tenki, Kion, Tekiyo, Mogi,"));
-        q.Add(QStringLiteral("coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
-                             "as Measurer from OndoHead4"));
-        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-        q.Add(QStringLiteral("left join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-        AddMixFilter(q, mix);
-        q.Add(QStringLiteral("order by DT, GozaiName, KID"));
-        BindFilter(q, kojiCode, mix);
-        q.Open();
-        for (; !q.Eof(); q.Next()) {
-            data.days.append(
-                {q.FieldDateTime(QStringLiteral("DT")), q.FieldText(QStringLiteral("GozaiName")),
-                 CategoryName(q), q.FieldInt(QStringLiteral("Kosu")),
-                 q.FieldDouble(QStringLiteral("MaxOndo")),
-                 q.FieldDouble(QStringLiteral("MiniOndo")),
-                 q.FieldDouble(QStringLiteral("AvgOndo")), q.FieldText(QStringLiteral("Measurer")),
-                 q.FieldText(QStringLiteral("Tenki")), q.FieldText(QStringLiteral("Kion")),
-                 q.FieldText(QStringLiteral("Tekiyo")), q.FieldInt(QStringLiteral("Mogi")) != 0});
-        }
-    }
+    Store::EachExportReading(kojiCode, mix, [&](const Store::TExportReadingRow& row) {
+        if (data.categories.isEmpty() || data.categories.constLast().id != row.kubunId)
+            data.categories.append({row.kubunId, row.kubunName, {}});
+        ExportReading r;
+        r.day = row.day;
+        r.mix = row.gozaiName;
+        r.label = row.sokuten;
+        r.ondo = row.ondo;
+        r.measurer = row.measurer;
+        r.kikaku = TSpecText::Parse(row.kikakuti).value;
+        r.time = row.jikoku;
+        r.truck = row.syaryo;
+        r.remark = row.biko;
+        r.simulated = row.mogi;
+        data.categories.last().readings.append(r);
+    });
+    Store::EachExportDay(kojiCode, mix, [&](const Store::TExportDayRow& d) {
+        data.days.append({d.day, d.gozaiName, d.kubunName, d.kosu, d.maxOndo, d.miniOndo, d.avgOndo,
+                          d.measurer, d.tenki, d.kion, d.tekiyo, d.mogi});
+    });
     if (data.categories.isEmpty() && data.days.isEmpty()) {
         if (mix.isEmpty())
             throw AppError(QStringLiteral("工事コード '%1' には書き出す記録がありません")
