@@ -11,6 +11,14 @@ class Query;
 // store that meets them.
 namespace Store {
 
+// The statements' parameter names, :A to :F.
+inline const QString A = QStringLiteral("A");
+inline const QString B = QStringLiteral("B");
+inline const QString C = QStringLiteral("C");
+inline const QString D = QStringLiteral("D");
+inline const QString E = QStringLiteral("E");
+inline const QString F = QStringLiteral("F");
+
 // A reading of a row that holds LNO, Sokuten, Ondo, Jikoku, Syaryo and Biko.
 Reading ReadingOf(const Query& q);
 // A header of a row that holds the record's columns.

@@ -8,15 +8,6 @@
 
 namespace Store {
 
-namespace {
-
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
-const QString C = QStringLiteral("C");
-const QString D = QStringLiteral("D");
-
-} // namespace
-
 const QStringList& LineColumns()
 {
     static const QStringList columns{QStringLiteral("KANRIID"), QStringLiteral("HIDUKE"),

@@ -14,11 +14,6 @@ namespace Store {
 
 namespace {
 
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
-const QString C = QStringLiteral("C");
-const QString D = QStringLiteral("D");
-
 QString condition(const TCategoryKey& kubun, const QString& parameter)
 {
     return kubun.byName

@@ -3,6 +3,7 @@
 #include "storage/Engine.h"
 #include "storage/Query.h"
 #include "storage/Schema.h"
+#include "store/RecordColumns.h"
 
 #include <QSet>
 #include <limits>
@@ -10,9 +11,6 @@
 namespace Store {
 
 namespace {
-
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
 
 // The statements and columns that tell the project, mix and measurer registers apart.
 struct RegisterStatements

@@ -5,17 +5,6 @@
 
 namespace Store {
 
-namespace {
-
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
-const QString C = QStringLiteral("C");
-const QString D = QStringLiteral("D");
-const QString E = QStringLiteral("E");
-const QString F = QStringLiteral("F");
-
-} // namespace
-
 TSiteRecordRead::TSiteRecordRead(const QString& kojiCode, const QString& gozaiName, int kubun)
     : m_q(std::make_unique<Query>(
           QStringLiteral("select ID, Kikakuti from OndoKanri4 where KojiCode = :A and "
