@@ -63,7 +63,7 @@ public:
     static bool Wareki();
     static void SetWareki(bool on);
     // The x̄-R data sheet: the subgroup size (XbarRKumi, 0 until chosen) and its
-    // specification lines (XbarRKikakuSen, on until turned off).
+    // 規格値 lines (XbarRKikakuSen, on until turned off).
     static int XbarRSubgroup();
     static void SetXbarRSubgroup(int size);
     static bool XbarRSpecLines();

@@ -280,10 +280,10 @@ QList<TJourneyDay> ReadJourneyDays(const QString& kojiCode, const QString& gozai
         s.kubunId = record.kubunId;
         s.name = record.kubunName;
         s.numberedAlike = record.numberedAlike;
-        const TSpecText spec = TSpecText::Parse(record.kikakuti);
-        if (spec.HasLow()) {
+        const TSpecText kikaku = TSpecText::Parse(record.kikakuti);
+        if (kikaku.HasLow()) {
             s.hasLow = true;
-            s.low = spec.Low();
+            s.low = kikaku.Low();
         }
         stageOfKanri.insert(record.kanriId, int(stages.size()));
         stages << s;

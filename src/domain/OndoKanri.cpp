@@ -77,10 +77,10 @@ void TOndoKanri::LoadFrom(const Store::TRecordDay& stored)
     Simei.Load(h.simei);
     Kiji = h.kiji;
     Kubun.LoadByID(h.kubun);
-    const TSpecText spec = TSpecText::Parse(h.kikakuti);
-    SpecValue = spec.value;
-    SpecRange = spec.range;
-    SpecInterval = spec.interval;
+    const TSpecText kikaku = TSpecText::Parse(h.kikakuti);
+    SpecValue = kikaku.value;
+    SpecRange = kikaku.range;
+    SpecInterval = kikaku.interval;
     Hiduke = d.day;
     Kosu = d.kosu;
     MaxOndo = d.maxOndo;

@@ -64,7 +64,7 @@ using Stored = Store::TSiteRow;
 struct Day
 {
     int headerId = 0;
-    QString spec;
+    QString kikaku;
     bool present = false;
     bool simulated = false; // filled by シミュレーション: no measured reading joins it
     QList<Stored> rows;
@@ -79,11 +79,11 @@ Day readDay(const TSiteDay& day, const TOndoKubun& kubun, Store::THistoryTailRea
     const std::optional<Store::TSiteRecordRead::TRecord> record = header.Record();
     if (!record) {
         // A new record: its specified value starts as the category's range.
-        d.spec = kubun.OndoRange;
+        d.kikaku = kubun.OndoRange;
         return d;
     }
     d.headerId = record->id;
-    d.spec = TSpecText::Parse(record->kikakuti).value;
+    d.kikaku = TSpecText::Parse(record->kikakuti).value;
     Store::TSiteDayRead stored(d.headerId, dayOf(day));
     stored.Open();
     d.present = stored.Present();
@@ -113,7 +113,7 @@ QList<Reading> readingsOf(const Day& d)
 TSiteSummary summaryOf(const QString& kubunName, const Day& d)
 {
     TDayEntry session;
-    session.SetSpecValue(d.spec);
+    session.SetSpecValue(d.kikaku);
     QStringList lines;
     for (const Stored& s : d.rows) {
         const int lno = s.reading.LNO;
@@ -127,7 +127,7 @@ TSiteSummary summaryOf(const QString& kubunName, const Day& d)
         session.Paste(lines.join(QLatin1Char('\n')), 1, TDayEntry::LabelColumn);
     TSiteSummary summary;
     summary.kubunName = kubunName;
-    summary.spec = session.HasSpec() ? TypedRange(d.spec) : QString();
+    summary.spec = session.HasSpec() ? TypedRange(d.kikaku) : QString();
     summary.statistics = session.Statistics();
     summary.outsideCount = session.OutsideCount();
     summary.simulated = d.simulated;
@@ -165,7 +165,7 @@ void storeSummary(const TSiteDay& day, const TOndoKubun& kubun, Day& d, History:
         record.Gozai.Load(day.gozaiName);
         record.Kubun = kubun;
         if (record.SpecValue.isEmpty())
-            record.SpecValue = d.spec;
+            record.SpecValue = d.kikaku;
         record.Tekiyo.clear();
         record.DaySimei.clear();
         record.Tenki.clear();

@@ -54,7 +54,7 @@ inline constexpr char KubunButton[] = "Button4";
 inline constexpr char Kubun[] = "ComboBox4";
 inline constexpr char SimeiButton[] = "Button9";
 inline constexpr char Simei[] = "ComboBox5";
-// The specification, interval and weather.
+// The specified value (規格値), interval and weather.
 inline constexpr char SpecPanel[] = "SpecPanel";
 inline constexpr char SpecValue[] = "Edit5";
 inline constexpr char SpecRange[] = "Edit6";

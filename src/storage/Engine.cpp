@@ -303,12 +303,6 @@ void SetFileQuestion(FileQuestion question)
     g_question = std::move(question);
 }
 
-QString EngineConfigFile()
-{
-    return withSlash(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)) +
-           QStringLiteral("kozeran/engine.conf");
-}
-
 QString GetAliasPath()
 {
     QString path = TSettings::DataLocation();

@@ -49,8 +49,6 @@ QString DisplayName(const QString& location);
 QString GetAliasPath();
 // Stores the location in engine.conf; the next OpenDatabase() uses it.
 void SetAliasPath(const QString& path);
-// Where engine.conf lives (for tests and the data location dialog).
-QString EngineConfigFile();
 
 // (Re)opens the connection on the alias path, or on `folderOverride` for this run only.
 // The data is checked first and nothing is written to a file that is damaged, another

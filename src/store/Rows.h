@@ -61,7 +61,7 @@ inline QString MeasurerOf(const QString& dayMeasurer, const QString& recordMeasu
     return dayMeasurer.isEmpty() ? recordMeasurer : dayMeasurer;
 }
 
-// A record's header: project, mix, category, measurer, note and the stored specification text.
+// A record's header: project, mix, category, measurer, note and the stored 規格値 text.
 struct TRecordRow
 {
     int id = 0;

@@ -15,7 +15,7 @@ class Query;
 // by the id the phone made for it.
 namespace Store {
 
-// The record of a project, mix and category: its number and stored specification text.
+// The record of a project, mix and category: its number and stored 規格値 text.
 class TSiteRecordRead : public TRead
 {
 public:

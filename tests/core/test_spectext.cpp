@@ -95,9 +95,9 @@ private Q_SLOTS:
 
         for (const QString& none :
              {QString(), QStringLiteral("全車"), QStringLiteral(":150_190:")}) {
-            const TSpecText spec = TSpecText::Parse(none);
-            QVERIFY(!spec.HasRange() && !spec.HasLow() && !spec.HasHigh());
-            QVERIFY(!spec.IsOutside(-40) && !spec.IsOutside(400));
+            const TSpecText kikaku = TSpecText::Parse(none);
+            QVERIFY(!kikaku.HasRange() && !kikaku.HasLow() && !kikaku.HasHigh());
+            QVERIFY(!kikaku.IsOutside(-40) && !kikaku.IsOutside(400));
         }
     }
 };
