@@ -17,17 +17,23 @@ QString TSpecText::Text() const
 
 bool TSpecText::HasRange() const
 {
-    return !value.isEmpty() && IsRangeText(value);
+    const QString v = value.trimmed();
+    return !v.isEmpty() && IsRangeText(v);
 }
 
 double TSpecText::Low() const
 {
-    return HasRange() ? RangeLow(value) : -RangeUnbounded;
+    return HasRange() ? RangeLow(value.trimmed()) : -RangeUnbounded;
 }
 
 double TSpecText::High() const
 {
-    return HasRange() ? RangeHigh(value) : RangeUnbounded;
+    return HasRange() ? RangeHigh(value.trimmed()) : RangeUnbounded;
+}
+
+bool TSpecText::IsValid() const
+{
+    return value.trimmed().isEmpty() || HasRange();
 }
 
 bool TSpecText::HasLow() const

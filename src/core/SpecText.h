@@ -15,6 +15,8 @@ struct TSpecText
 
     // Missing parts are empty; parts after the third are dropped.
     static TSpecText Parse(const QString& stored);
+    // A range text alone (a category's 温度範囲, a typed 規格値) asked the same questions.
+    static TSpecText OfValue(const QString& range) { return TSpecText{range, {}, {}}; }
     // Always with both separators: a value alone is stored as "160_185::".
     QString Text() const;
 
@@ -26,6 +28,8 @@ struct TSpecText
     bool HasLow() const;
     bool HasHigh() const;
     bool IsOutside(double temperature) const;
+    // Empty, or a range: what may be stored.
+    bool IsValid() const;
     // As people write it: "160～185 ℃", "110 ℃以上".
     QString Readable() const { return ReadableRange(value); }
 };

@@ -1,4 +1,5 @@
 #include "core/AppError.h"
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
@@ -296,9 +297,8 @@ void TDayEntry::NumberRows(const QString& countText)
 void TDayEntry::Simulate()
 {
     const TOndoKubun& kubun = m_record.Kubun;
-    const double low = RangeLow(kubun.OndoRange);
-    const double high = RangeHigh(kubun.OndoRange);
-    if (std::fabs(low) >= RangeUnbounded || std::fabs(high) >= RangeUnbounded)
+    const TSpecText range = TSpecText::OfValue(kubun.OndoRange);
+    if (!range.HasLow() || !range.HasHigh())
         throw AppError(QStringLiteral("区分「%1」に温度範囲がありません。"
                                       "150～160 のように下限と上限を温度区分に登録してください。")
                            .arg(kubun.KubunName));
@@ -358,7 +358,7 @@ void TDayEntry::checkBeforeRegister(const TOndoKubun& kubun)
     if (Readings().isEmpty())
         throw AppError(QStringLiteral("温度が入力されていません"));
     const QString kikaku = TypedRange(m_header.specValue);
-    if (!kikaku.isEmpty() && !IsRangeText(kikaku))
+    if (!TSpecText::OfValue(kikaku).IsValid())
         throw AppError(
             QStringLiteral("規格値は 150～160 のように入力してください（片側だけなら 110～）"));
     if (SjisLength(m_header.remark) > 32)

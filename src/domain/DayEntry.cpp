@@ -1,6 +1,7 @@
 #include "domain/DayEntry.h"
 
 #include "core/Settings.h"
+#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/Temperature.h"
 
@@ -318,10 +319,10 @@ void TDayEntry::calcStatistics()
     m_statistics = StatisticsOf(readings);
     if (readings.isEmpty())
         m_simulated = false; // nothing left of what was simulated
-    const QString kikaku = TypedRange(m_header.specValue);
-    m_hasSpec = !kikaku.isEmpty() && IsRangeText(kikaku);
-    const double low = RangeLow(kikaku);
-    const double high = RangeHigh(kikaku);
+    const TSpecText kikaku = TSpecText::OfValue(TypedRange(m_header.specValue));
+    m_hasSpec = kikaku.HasRange();
+    const double low = kikaku.Low();
+    const double high = kikaku.High();
     m_outside.fill(false);
     m_outsideCount = 0;
     for (const Reading& r : readings) {

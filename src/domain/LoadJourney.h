@@ -15,7 +15,7 @@ struct TJourneyStage
 {
     int kubunId = -1;
     QString name;
-    double low = 0; // the record's specified value; RangeUnbounded when there is none
+    double low = 0; // the lower bound of the record's 規格値, when hasLow
     bool hasLow = false;
     bool numberedAlike = false; // loads without a truck match by their load number
 };

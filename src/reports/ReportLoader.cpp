@@ -2,10 +2,8 @@
 
 #include "core/Settings.h"
 #include "core/SpecText.h"
-#include "core/Utility.h"
 #include "reports/FormKit.h"
-#include "storage/Engine.h"
-#include "storage/Query.h"
+#include "store/Documents.h"
 
 #include <QHash>
 #include <QSet>
@@ -16,40 +14,7 @@
 
 namespace {
 
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
-const QString C = QStringLiteral("C");
-
-struct TKubunInfo
-{
-    QString name;
-    QString interval;
-};
-
-QHash<int, TKubunInfo> CategoriesOf(Query& q)
-{
-    QHash<int, TKubunInfo> out;
-    for (; !q.Eof(); q.Next())
-        out.insert(q.FieldInt(QStringLiteral("ID")),
-                   TKubunInfo{q.FieldText(QStringLiteral("KubunName")),
-                              q.FieldText(QStringLiteral("SokuteiKankaku"))});
-    return out;
-}
-
-QHash<QString, QString> PrintNamesOf(Query& q)
-{
-    QHash<QString, QString> out;
-    for (; !q.Eof(); q.Next())
-        out.insert(q.FieldText(QStringLiteral("DataName")),
-                   q.FieldText(QStringLiteral("PrintName")));
-    return out;
-}
-
-QString ProjectTextOf(const Query& q, const QString& code)
-{
-    const QString name = q.Eof() ? QString() : q.FieldText(QStringLiteral("Kojimei")).trimmed();
-    return name.isEmpty() ? code : name + QStringLiteral("（") + code + QStringLiteral("）");
-}
+using Store::TDocumentDaysRead;
 
 // The range and the stored temperatures are compared at four decimals, exact halves to even.
 double Fixed4(double v)
@@ -73,23 +38,34 @@ void SortReferenceLines(std::vector<TOJ>& lines)
                 std::swap(lines[i], lines[j]);
 }
 
+Store::TDocumentScope StoreScope(const TReportScope& scope)
+{
+    Store::TDocumentScope s;
+    s.kojiCode = scope.kojiCode;
+    s.gozaiName = scope.gozaiName;
+    s.everyMix = scope.perProject;
+    s.from = scope.from;
+    s.to = scope.to;
+    s.measuredOnly = scope.measuredOnly;
+    return s;
+}
+
 // What every document looks up once: its heading and the registers' names, asked together
 // with the document's own reads (`more`): one round trip to a server.
 struct TLookups
 {
-    explicit TLookups(const TReportScope& scope, const std::vector<Query*>& more = {})
+    explicit TLookups(const TReportScope& scope, const std::vector<Store::TRead*>& more = {})
         : kojiCode(scope.kojiCode), font(TSettings::PrintFont()), title(ReadTitleSettings())
     {
-        Query projectQuery(QStringLiteral("select Code, Kojimei from Koji1 where Code = :A"));
-        projectQuery.BindText(A, scope.kojiCode);
-        Query categoryQuery(QStringLiteral("select ID, KubunName, SokuteiKankaku from OndoKubun"));
-        Query nameQuery(QStringLiteral("select DataName, PrintName from GozaiDef"));
-        std::vector<Query*> all{&projectQuery, &categoryQuery, &nameQuery};
+        Store::TDocumentLookupsRead read(scope.kojiCode);
+        std::vector<Store::TRead*> all{&read};
         all.insert(all.end(), more.begin(), more.end());
-        Query::OpenAll(all);
-        project = ProjectTextOf(projectQuery, scope.kojiCode);
-        categories = CategoriesOf(categoryQuery);
-        printNames = PrintNamesOf(nameQuery);
+        Store::OpenTogether(all);
+        const QString name = read.ProjectName();
+        project = name.isEmpty() ? kojiCode
+                                 : name + QStringLiteral("（") + kojiCode + QStringLiteral("）");
+        categories = read.Categories();
+        printNames = read.PrintNames();
     }
     // A mix the register does not know prints its own name.
     QString PrintName(const QString& mix) const { return printNames.value(mix, mix); }
@@ -110,71 +86,27 @@ struct TLookups
     QString project;
     QString font;
     TTitleSettings title;
-    QHash<int, TKubunInfo> categories;
+    QHash<int, Store::TDocumentLookupsRead::TCategory> categories;
     QHash<QString, QString> printNames;
 };
 
-// The records of the scope: its project and, unless every mix is wanted, its mix (parameters
-// :A and :B); with dayColumn, only the scope's days (:F and :T).
-void AddScope(Query& q, const TReportScope& scope, const QString& dayColumn = QString())
-{
-    q.Add(QStringLiteral("where KojiCode = :A"));
-    q.BindText(A, scope.kojiCode);
-    if (!scope.perProject) {
-        q.Add(QStringLiteral("and GozaiName = :B"));
-        q.BindText(B, scope.gozaiName);
-    }
-    if (!dayColumn.isEmpty() && scope.from.isValid()) {
-        q.Add(QStringLiteral("and %1 >= :F").arg(dayColumn));
-        q.BindDateTime(QStringLiteral("F"), QDateTime(scope.from, QTime(0, 0)));
-    }
-    if (!dayColumn.isEmpty() && scope.to.isValid()) {
-        q.Add(QStringLiteral("and %1 <= :T").arg(dayColumn));
-        q.BindDateTime(QStringLiteral("T"), QDateTime(scope.to, QTime(0, 0)));
-    }
-}
-
-// With measuredOnly, only days not filled by simulation: of OndoHead4 when the query joins it,
-// else of the readings' own day.
-void AddMeasuredOnly(Query& q, const TReportScope& scope, bool headJoined)
-{
-    if (!scope.measuredOnly)
-        return;
-    q.Add(headJoined
-              ? QStringLiteral("and coalesce(OndoHead4.Mogi, 0) = 0")
-              : QStringLiteral("and not exists (select 1 from OndoHead4 where "
-                               "OndoHead4.KanriID = OndoLine4.KanriID and "
-                               "OndoHead4.Hiduke = OndoLine4.Hiduke and OndoHead4.Mogi = 1)"));
-}
-
-// The specified range of a spec value text; none for a text that is no range.
-TLimits LimitsOf(const QString& value)
+// The specified range of a stored 規格値; none for a value that is no range.
+TLimits LimitsOf(const TSpecText& spec)
 {
     TLimits l;
-    const QString text = value.trimmed();
-    if (!IsRangeText(text))
+    if (!spec.HasRange())
         return l;
-    l.text = text;
-    const double low = RangeLow(text);
-    const double high = RangeHigh(text);
-    if (low != -RangeUnbounded)
-        l.lower = Fixed4(low);
-    if (high != RangeUnbounded)
-        l.upper = Fixed4(high);
+    l.text = spec.value.trimmed();
+    if (spec.HasLow())
+        l.lower = Fixed4(spec.Low());
+    if (spec.HasHigh())
+        l.upper = Fixed4(spec.High());
     return l;
 }
 
-// The day's own measurer, else the record's; the columns the note queries select.
-const QString NoteColumns = QStringLiteral(
-    "coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) as Measurer, Tenki, Kion, "
-    "Tekiyo");
-
-TDayNote NoteAt(const Query& q)
+TDayNote NoteOf(const Store::TDocumentDay& d)
 {
-    return TDayNote{q.FieldText(QStringLiteral("Measurer")).trimmed(),
-                    q.FieldText(QStringLiteral("Tenki")).trimmed(),
-                    q.FieldText(QStringLiteral("Kion")).trimmed(),
-                    q.FieldText(QStringLiteral("Tekiyo")).trimmed()};
+    return TDayNote{d.measurer, d.tenki, d.kion, d.tekiyo};
 }
 
 // Notes of several categories' days on one chart day: each text once.
@@ -199,36 +131,12 @@ struct THeader
     TSpecText spec;
 };
 
-// The record headers of the scope; `order` empty leaves them as the table gives them.
-void PrepareHeaders(Query& q, const TReportScope& scope, const QString& order)
-{
-    q.Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
-    AddScope(q, scope);
-    if (!order.isEmpty())
-        q.Add(order);
-}
-
-std::vector<THeader> HeadersOf(Query& q)
+std::vector<THeader> HeadersOf(const Store::TDocumentRecordsRead& read)
 {
     std::vector<THeader> headers;
-    for (; !q.Eof(); q.Next())
-        headers.push_back(THeader{q.FieldText(QStringLiteral("GozaiName")),
-                                  q.FieldInt(QStringLiteral("Kubun")),
-                                  q.FieldText(QStringLiteral("Sokuteisya")),
-                                  TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")))});
+    for (const Store::TDocumentRecord& r : read.Rows())
+        headers.push_back(THeader{r.gozaiName, r.kubun, r.simei, TSpecText::Parse(r.kikakuti)});
     return headers;
-}
-
-// The day summaries of the scope, each with its mix, category and notes (SummaryAt, NoteAt).
-void PrepareDaySummaries(Query& q, const TReportScope& scope, const QString& order)
-{
-    q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
-                         "MiniOndo, AvgOndo, Mogi, ") +
-          NoteColumns + QStringLiteral(" from OndoHead4"));
-    q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    AddScope(q, scope, QStringLiteral("OndoHead4.Hiduke"));
-    AddMeasuredOnly(q, scope, true);
-    q.Add(order);
 }
 
 // An open end of the period is the first or last day the document found.
@@ -248,15 +156,15 @@ QString SampleSizeOf(int fewest, int most)
     return fewest == most ? QString::number(most) : QStringLiteral("%1〜%2").arg(fewest).arg(most);
 }
 
-TDaySummary SummaryAt(const Query& q)
+TDaySummary SummaryOf(const Store::TDocumentDay& d)
 {
     TDaySummary s;
-    s.day = q.FieldDateTime(QStringLiteral("Hiduke"));
-    s.kosu = q.FieldInt(QStringLiteral("Kosu"));
-    s.max = q.FieldDouble(QStringLiteral("MaxOndo"));
-    s.min = q.FieldDouble(QStringLiteral("MiniOndo"));
-    s.avg = q.FieldDouble(QStringLiteral("AvgOndo"));
-    s.simulated = q.FieldInt(QStringLiteral("Mogi")) != 0;
+    s.day = d.day;
+    s.kosu = d.kosu;
+    s.max = d.maxOndo;
+    s.min = d.miniOndo;
+    s.avg = d.avgOndo;
+    s.simulated = d.mogi;
     return s;
 }
 
@@ -265,62 +173,43 @@ TDaySummary SummaryAt(const Query& q)
 TChartDocument LoadChartDocument(const TReportScope& scope)
 {
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
-    Query mixQuery;
-    if (scope.perProject) {
-        mixQuery.Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
-        AddScope(mixQuery, scope);
-    }
+    const Store::TDocumentScope stored = StoreScope(scope);
+    Store::TDocumentMixesRead mixRead(stored);
     // Unordered as the chart always read them: the measurers cell lists them in this order.
-    Query headerQuery;
-    PrepareHeaders(headerQuery, scope, QString());
-    Query dayQuery;
-    PrepareDaySummaries(dayQuery, scope, QStringLiteral("order by GozaiName, Kubun, Hiduke"));
-    Query averageQuery;
-    averageQuery.Add(QStringLiteral(
-        "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
-    averageQuery.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
-    AddScope(averageQuery, scope, QStringLiteral("OndoHead4.Hiduke"));
-    averageQuery.Add(QStringLiteral("and Kosu > 0"));
-    AddMeasuredOnly(averageQuery, scope, true);
-    averageQuery.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
-    std::vector<Query*> reads{&headerQuery, &dayQuery, &averageQuery};
+    Store::TDocumentRecordsRead headerRead(stored, false);
+    TDocumentDaysRead dayRead(stored, TDocumentDaysRead::Order::MixCategoryDay);
+    Store::TDocumentAveragesRead averageRead(stored);
+    std::vector<Store::TRead*> reads{&headerRead, &dayRead, &averageRead};
     if (scope.perProject)
-        reads.push_back(&mixQuery);
+        reads.push_back(&mixRead);
     const TLookups lookups(scope, reads);
     auto doc = lookups.Document<TChartDocument>(scope);
 
-    QStringList mixes;
-    if (scope.perProject) {
-        for (Query& q = mixQuery; !q.Eof(); q.Next())
-            mixes << q.FieldText(QStringLiteral("GozaiName"));
-    } else {
-        mixes << scope.gozaiName;
-    }
-    const std::vector<THeader> headers = HeadersOf(headerQuery);
+    const QStringList mixes = scope.perProject ? mixRead.Names() : QStringList{scope.gozaiName};
+    const std::vector<THeader> headers = HeadersOf(headerRead);
 
     // Per mix and category; every summary counts as a day, only those with readings are plotted.
     QHash<QString, QHash<int, QMap<QDateTime, TDaySummary>>> plotted;
     QHash<QString, QSet<QDateTime>> dayset;
     QHash<QString, QMap<QDateTime, TDayNote>> notes;
-    for (Query& q = dayQuery; !q.Eof(); q.Next()) {
-        const int id = q.FieldInt(QStringLiteral("Kubun"));
+    for (Store::TDocumentDay d; dayRead.Take(d);) {
+        const int id = d.kubun;
         if (!ticked.contains(id))
             continue;
-        const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-        TDaySummary s = SummaryAt(q);
+        const QString& mix = d.gozaiName;
+        TDaySummary s = SummaryOf(d);
         s.max = Fixed4(s.max);
         s.min = Fixed4(s.min);
         dayset[mix].insert(s.day);
         Widen(doc, scope, s.day.date());
-        MergeNote(notes[mix][s.day], NoteAt(q));
+        MergeNote(notes[mix][s.day], NoteOf(d));
         if (s.kosu > 0)
             plotted[mix][id].insert(s.day, s);
     }
 
     QHash<QString, QHash<int, double>> averages;
-    for (Query& q = averageQuery; !q.Eof(); q.Next())
-        averages[q.FieldText(QStringLiteral("GozaiName"))].insert(
-            q.FieldInt(QStringLiteral("Kubun")), q.FieldDouble(QStringLiteral("AO")));
+    for (Store::TDocumentAverage a; averageRead.Take(a);)
+        averages[a.gozaiName].insert(a.kubun, a.average);
 
     for (const QString& mixKey : mixes) {
         const QSet<QDateTime> found = dayset.value(mixKey);
@@ -337,7 +226,7 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
         QStringList measurers, intervals;
         int fewest = 0, most = 0;
         for (int id : scope.kubunIds) {
-            const TKubunInfo info = lookups.categories.value(id);
+            const auto info = lookups.categories.value(id);
             const int place = int(mix.series.size());
             TChartSeries series;
             series.kubunId = id;
@@ -363,14 +252,13 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
+                const TLimits limits = LimitsOf(h.spec);
                 if (series.limits.text.isEmpty())
-                    series.limits.text = LimitsOf(h.spec.value).text;
-                const double a = RangeLow(h.spec.value);
-                if (a != -RangeUnbounded && Fixed4(a) < low)
-                    low = Fixed4(a);
-                const double b = RangeHigh(h.spec.value);
-                if (b != RangeUnbounded && Fixed4(b) > high)
-                    high = Fixed4(b);
+                    series.limits.text = limits.text;
+                if (limits.lower && *limits.lower < low)
+                    low = *limits.lower;
+                if (limits.upper && *limits.upper > high)
+                    high = *limits.upper;
                 const QString& interval = h.spec.interval;
                 AddDistinct(intervals, interval.trimmed().isEmpty() ? info.interval : interval);
             }
@@ -397,31 +285,15 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
 
 TSheetDocument LoadSheetDocument(const TReportScope& scope)
 {
-    Query summaryQuery;
-    PrepareDaySummaries(summaryQuery, scope, QStringLiteral("order by Kubun, GozaiName, Hiduke"));
-    // Only the columns drawn: a year of readings is tens of thousands of rows.
-    std::vector<std::unique_ptr<Query>> lineQueries;
+    const Store::TDocumentScope stored = StoreScope(scope);
+    TDocumentDaysRead summaryRead(stored, TDocumentDaysRead::Order::CategoryMixDay);
+    // A category's readings at a time: a year of them is tens of thousands of rows.
+    std::vector<std::unique_ptr<Store::TDocumentLinesRead>> lineReads;
+    std::vector<Store::TRead*> reads{&summaryRead};
     for (int id : scope.kubunIds) {
-        auto q = std::make_unique<Query>();
-        q->Add(QStringLiteral(
-            "select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
-            "Sokuten, Ondo, Jikoku, Syaryo, Biko, Sokuteisya from OndoLine4"));
-        q->Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-        q->Add(QStringLiteral("inner join OndoKubun on OndoKubun.ID = OndoKanri4.Kubun"));
-        AddScope(*q, scope, QStringLiteral("OndoLine4.Hiduke"));
-        AddMeasuredOnly(*q, scope, false);
-        q->Add(QStringLiteral("and Kubun = :C"));
-        q->Add(QStringLiteral("order by GozaiName, Hiduke, Kubun, LNO"));
-        q->BindInt(C, id);
-        lineQueries.push_back(std::move(q));
+        lineReads.push_back(std::make_unique<Store::TDocumentLinesRead>(stored, id));
+        reads.push_back(lineReads.back().get());
     }
-    // A file streams each category's readings as they are drawn; a server, which answers
-    // whole, is asked for all of them with the look-ups.
-    const bool streamed = Engine::ReadsRowsInterleaved();
-    std::vector<Query*> reads{&summaryQuery};
-    if (!streamed)
-        for (const auto& q : lineQueries)
-            reads.push_back(q.get());
     const TLookups lookups(scope, reads);
     auto doc = lookups.Document<TSheetDocument>(scope);
 
@@ -431,24 +303,22 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
         TDayNote note;
     };
     QHash<int, QHash<QString, QMap<QDateTime, TStoredDay>>> summaries;
-    for (Query& q = summaryQuery; !q.Eof(); q.Next()) {
-        const TDaySummary s = SummaryAt(q);
-        summaries[q.FieldInt(QStringLiteral("Kubun"))][q.FieldText(QStringLiteral("GozaiName"))]
-            .insert(s.day, {s, NoteAt(q)});
+    for (Store::TDocumentDay d; summaryRead.Take(d);) {
+        const TDaySummary s = SummaryOf(d);
+        summaries[d.kubun][d.gozaiName].insert(s.day, {s, NoteOf(d)});
     }
 
-    for (size_t place = 0; place < lineQueries.size(); ++place) {
+    for (size_t place = 0; place < lineReads.size(); ++place) {
         const int id = scope.kubunIds.at(int(place));
         TSheetCategory category;
         category.name = lookups.categories.value(id).name;
-        Query& q = *lineQueries[place];
-        if (streamed)
-            q.OpenForward();
+        Store::TDocumentLinesRead& q = *lineReads[place];
+        q.Begin();
         const QHash<QString, QMap<QDateTime, TStoredDay>> ofCategory = summaries.value(id);
         QString lastMix;
-        for (; !q.Eof(); q.Next()) {
-            const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
-            const QString mix = q.FieldText(QStringLiteral("GozaiName"));
+        for (; !q.AtEnd(); q.Next()) {
+            const QDateTime day = q.Day();
+            const QString mix = q.GozaiName();
             if (category.days.empty() || category.days.back().day != day || lastMix != mix) {
                 lastMix = mix;
                 Widen(doc, scope, day.date());
@@ -456,25 +326,21 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 d.mixKey = mix;
                 d.mixPrintName = lookups.PrintName(mix);
                 d.day = day;
-                const TSpecText spec = TSpecText::Parse(q.FieldText(QStringLiteral("Kikakuti")));
-                d.interval = spec.interval.isEmpty() ? q.FieldText(QStringLiteral("SokuteiKankaku"))
-                                                     : spec.interval;
-                d.limits = LimitsOf(spec.value);
+                const TSpecText spec = TSpecText::Parse(q.Kikakuti());
+                d.interval = spec.interval.isEmpty() ? q.CategoryInterval() : spec.interval;
+                d.limits = LimitsOf(spec);
                 const QMap<QDateTime, TStoredDay> ofMix = ofCategory.value(mix);
                 if (ofMix.contains(day)) {
                     d.hasSummary = true;
                     d.summary = ofMix.value(day).summary;
                     d.note = ofMix.value(day).note;
                 } else {
-                    d.note.measurer = q.FieldText(QStringLiteral("Sokuteisya")).trimmed();
+                    d.note.measurer = q.RecordMeasurer();
                 }
                 category.days.push_back(d);
             }
-            category.days.back().readings.append(TSheetReading{
-                q.FieldText(QStringLiteral("Sokuten")), q.FieldDouble(QStringLiteral("Ondo")),
-                q.FieldText(QStringLiteral("Jikoku")).trimmed(),
-                q.FieldText(QStringLiteral("Syaryo")).trimmed(),
-                q.FieldText(QStringLiteral("Biko")).trimmed()});
+            category.days.back().readings.append(
+                TSheetReading{q.Sokuten(), q.Ondo(), q.Jikoku(), q.Syaryo(), q.Biko()});
         }
         doc.categories.push_back(std::move(category));
     }
@@ -483,46 +349,31 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
 
 TStatDocument LoadStatDocument(const TReportScope& scope)
 {
-    Query headerQuery;
-    PrepareHeaders(headerQuery, scope, QStringLiteral("order by GozaiName, ID"));
-    const TLookups lookups(scope, {&headerQuery});
+    const Store::TDocumentScope stored = StoreScope(scope);
+    Store::TDocumentRecordsRead headerRead(stored, true);
+    const TLookups lookups(scope, {&headerRead});
     auto doc = lookups.Document<TStatDocument>(scope);
     const QSet<int> ticked(scope.kubunIds.begin(), scope.kubunIds.end());
-    const std::vector<THeader> headers = HeadersOf(headerQuery);
+    const std::vector<THeader> headers = HeadersOf(headerRead);
 
     QStringList mixes;
     if (!scope.perProject)
         mixes << scope.gozaiName;
     QHash<QString, QHash<int, std::vector<TStatDay>>> days;
     {
-        Query q;
-        q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo, Mogi, "
-                             "coalesce(nullif(OndoHead4.Sokuteisya, ''), OndoKanri4.Sokuteisya) "
-                             "as Measurer from OndoLine4"));
-        q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
-        q.Add(QStringLiteral("left join OndoHead4 on OndoHead4.KanriID = OndoLine4.KanriID and "
-                             "OndoHead4.Hiduke = OndoLine4.Hiduke"));
-        AddScope(q, scope, QStringLiteral("OndoLine4.Hiduke"));
-        AddMeasuredOnly(q, scope, true);
-        q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
-        q.Open();
-        for (; !q.Eof(); q.Next()) {
-            const int id = q.FieldInt(QStringLiteral("Kubun"));
-            if (!ticked.contains(id))
+        Store::TDocumentReadingsRead read(stored);
+        read.Open();
+        for (Store::TDocumentReading r; read.Take(r);) {
+            if (!ticked.contains(r.kubun))
                 continue;
-            const QString mix = q.FieldText(QStringLiteral("GozaiName"));
-            if (!mixes.contains(mix))
-                mixes << mix;
-            std::vector<TStatDay>& list = days[mix][id];
-            const QDateTime day = q.FieldDateTime(QStringLiteral("Hiduke"));
-            if (list.empty() || list.back().day != day) {
-                Widen(doc, scope, day.date());
-                list.push_back(TStatDay{day,
-                                        {},
-                                        q.FieldInt(QStringLiteral("Mogi")) != 0,
-                                        q.FieldText(QStringLiteral("Measurer")).trimmed()});
+            if (!mixes.contains(r.gozaiName))
+                mixes << r.gozaiName;
+            std::vector<TStatDay>& list = days[r.gozaiName][r.kubun];
+            if (list.empty() || list.back().day != r.day) {
+                Widen(doc, scope, r.day.date());
+                list.push_back(TStatDay{r.day, {}, r.mogi, r.measurer});
             }
-            list.back().readings.push_back(Fixed4(q.FieldDouble(QStringLiteral("Ondo"))));
+            list.back().readings.push_back(Fixed4(r.ondo));
         }
     }
 
@@ -540,7 +391,7 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const TLimits limits = LimitsOf(h.spec.value);
+                const TLimits limits = LimitsOf(h.spec);
                 if (series.limitText.isEmpty() && !limits.text.isEmpty()) {
                     series.limitText = limits.text;
                     series.lowerLimit = limits.lower;
@@ -558,22 +409,18 @@ TJourneyDocument LoadJourneyDocument(const TReportScope& scope)
 {
     // Each day's measurers and whether a category of it was filled by simulation, asked with
     // the look-ups.
-    Query dayQuery;
-    dayQuery.Add(QStringLiteral("select OndoHead4.Hiduke as Hiduke, Mogi, ") + NoteColumns +
-                 QStringLiteral(" from OndoHead4"));
-    dayQuery.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoHead4.KanriID"));
-    TReportScope oneMix = scope;
-    oneMix.perProject = false;
-    AddScope(dayQuery, oneMix, QStringLiteral("OndoHead4.Hiduke"));
-    dayQuery.Add(QStringLiteral("order by Hiduke, Kubun"));
-    const TLookups lookups(scope, {&dayQuery});
+    Store::TDocumentScope oneMix = StoreScope(scope);
+    oneMix.everyMix = false;
+    oneMix.measuredOnly = false; // the simulated days are marked, then left out below
+    TDocumentDaysRead dayRead(oneMix, TDocumentDaysRead::Order::DayCategory);
+    const TLookups lookups(scope, {&dayRead});
     auto doc = lookups.Document<TJourneyDocument>(scope);
     doc.mixPrintName = lookups.PrintName(scope.gozaiName);
-    for (Query& q = dayQuery; !q.Eof(); q.Next()) {
-        const QDate day = q.FieldDateTime(QStringLiteral("Hiduke")).date();
+    for (Store::TDocumentDay d; dayRead.Take(d);) {
+        const QDate day = d.day.date();
         QString& names = doc.measurers[day];
-        names = JoinDistinct({names, NoteAt(q).measurer});
-        if (q.FieldInt(QStringLiteral("Mogi")) != 0)
+        names = JoinDistinct({names, d.measurer});
+        if (d.mogi)
             doc.simulated.insert(day);
     }
     // An open end reaches every stored day.

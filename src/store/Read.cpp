@@ -29,6 +29,8 @@ void OpenTogether(const std::vector<TRead*>& reads, const std::vector<Query*>& m
         all.insert(all.end(), own.begin(), own.end());
     }
     all.insert(all.end(), more.begin(), more.end());
+    if (all.empty())
+        return;
     if (all.size() == 1)
         all.front()->Open();
     else

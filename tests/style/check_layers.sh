@@ -37,7 +37,7 @@ done
 if [ -n "$sources" ]; then
   tables='OndoKanri4|OndoHead4|OndoLine4|OndoRireki|OndoFuin|OndoBunpu|OndoBunpuLine|OndoKubun|Koji1|GozaiDef|SIMEI'
   # Files whose statements have not moved into the store yet.
-  pending='src/exchange/ParadoxImport.cpp|src/exchange/ParadoxWork.h|src/exchange/ParadoxWrite.cpp|src/reports/ReportLoader.cpp'
+  pending='src/exchange/ParadoxImport.cpp|src/exchange/ParadoxWork.h|src/exchange/ParadoxWrite.cpp'
   # Comments and includes may name a table; a literal in code may not.
   literal="\"[^\"]*\\b($tables)\\b[^\"]*\""
   stray=$(cd "$sources" && find src -name '*.cpp' -o -name '*.h' | grep -vE '^src/(store|storage)/' |
