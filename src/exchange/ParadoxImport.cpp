@@ -6,7 +6,6 @@
 #include "exchange/ParadoxWork.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
 #include "storage/Schema.h"
 
 #include <QDateTime>
@@ -24,32 +23,30 @@ namespace ParadoxImport {
 
 namespace {
 
-const char* const TableNames[] = {"OndoKubun",  "Koji1",     "GozaiDef", "SIMEI",
-                                  "OndoKanri4", "OndoHead4", "OndoLine4"};
-
-// The required columns of each table; an older OndoKubun lacks only SokuteiKankaku.
-const QList<QList<const char*>> RequiredColumns = {
-    {"ID", "KubunName"},
-    {"CODE", "KOJIMEI"},
-    {"DataName", "PrintName"},
-    {"SIMEI", "FURIGANA"},
-    {"ID", "KojiCode", "GozaiName", "Kubun"},
-    {"KanriID", "Hiduke"},
-    {"KanriID", "Hiduke", "LNO", "Ondo"},
-};
+// The required columns of each table; an older category table lacks only SokuteiKankaku.
+QStringList RequiredColumns(int t)
+{
+    static const QList<QStringList> columns = {
+        {QStringLiteral("ID"), QStringLiteral("KubunName")},
+        {QStringLiteral("CODE"), QStringLiteral("KOJIMEI")},
+        {QStringLiteral("DataName"), QStringLiteral("PrintName")},
+        {Store::LegacyKeyColumn(Store::LegacyTable::Names), QStringLiteral("FURIGANA")},
+        {QStringLiteral("ID"), QStringLiteral("KojiCode"), QStringLiteral("GozaiName"),
+         QStringLiteral("Kubun")},
+        {QStringLiteral("KanriID"), QStringLiteral("Hiduke")},
+        {QStringLiteral("KanriID"), QStringLiteral("Hiduke"), QStringLiteral("LNO"),
+         QStringLiteral("Ondo")},
+    };
+    return columns.at(t);
+}
 
 QString DayKey(int id, const QDateTime& day)
 {
-    return QString::number(id) + QLatin1Char('|') + DateTimeToStorage(day);
+    return QString::number(id) + QLatin1Char('|') + day.toString(Qt::ISODate);
 }
 QString HeaderKey(const QString& koji, const QString& gozai, int kubun)
 {
     return koji + QChar(0x1f) + gozai + QChar(0x1f) + QString::number(kubun);
-}
-
-bool StoreHas(const QString& table)
-{
-    return Engine::TableExists(table);
 }
 
 } // namespace
@@ -67,14 +64,14 @@ void ReadFolder(Work& w, const QString& folder)
     bool any = false;
     for (int t = 0; t < TableTotal; ++t) {
         TableReport report;
-        report.table = QString::fromLatin1(TableNames[t]);
+        report.table = Store::LegacyTableName(LegacyOf(t));
         const QString file = files.value(report.table.toUpper() + QLatin1String(".DB"));
         if (!file.isEmpty()) {
             w.tables[t] = ReadParadoxTable(file);
-            for (const char* column : RequiredColumns.at(t)) {
+            for (const QString& column : RequiredColumns(t)) {
                 if (!w.tables[t].has(column))
-                    throw AppError(QStringLiteral("%1.DB に %2 の列がありません")
-                                       .arg(report.table, QLatin1String(column)));
+                    throw AppError(
+                        QStringLiteral("%1.DB に %2 の列がありません").arg(report.table, column));
             }
             w.present[t] = true;
             report.present = true;
@@ -94,14 +91,7 @@ namespace {
 
 void PlanCategories(Work& w)
 {
-    QHash<int, QString> storedName;
-    if (StoreHas(QStringLiteral("OndoKubun"))) {
-        Query q(QStringLiteral("select ID, KubunName from OndoKubun"));
-        q.Open();
-        for (; !q.Eof(); q.Next())
-            storedName.insert(q.FieldInt(QStringLiteral("ID")),
-                              q.FieldText(QStringLiteral("KubunName")));
-    }
+    QHash<int, QString> storedName = Store::StoredCategoryNames();
     w.kubunNames = storedName;
     const ParadoxTable& t = w.tables[Kubun];
     TableReport& report = w.plan.tables[Kubun];
@@ -144,18 +134,11 @@ void PlanRegisters(Work& w)
 {
     for (int i = 0; i < 3; ++i) {
         const int t = Koji + i;
-        const Register& reg = Registers[i];
-        QSet<QString> stored;
-        if (StoreHas(QString::fromLatin1(reg.table))) {
-            Query q(QStringLiteral("select %1 as K from %2")
-                        .arg(QLatin1String(reg.key), QLatin1String(reg.table)));
-            q.Open();
-            for (; !q.Eof(); q.Next())
-                stored.insert(q.FieldText(QStringLiteral("K")));
-        }
+        const QString keyColumn = Store::LegacyKeyColumn(LegacyOf(t));
+        QSet<QString> stored = Store::StoredRegisterKeys(LegacyOf(t));
         TableReport& report = w.plan.tables[t];
         for (int r = 0; r < w.tables[t].rows.size(); ++r) {
-            const QString key = w.tables[t].text(r, reg.key);
+            const QString key = w.tables[t].text(r, keyColumn);
             if (key.isEmpty()) {
                 ++report.skipped;
                 continue;
@@ -174,17 +157,9 @@ void PlanRecords(Work& w)
 {
     QSet<int> assigned;                // stored numbers and those given to imported records so far
     QHash<QString, int> storedHeaders; // natural key -> stored ID
-    if (StoreHas(QStringLiteral("OndoKanri4"))) {
-        Query q(QStringLiteral("select ID, KojiCode, GozaiName, Kubun from OndoKanri4"));
-        q.Open();
-        for (; !q.Eof(); q.Next()) {
-            const int id = q.FieldInt(QStringLiteral("ID"));
-            assigned.insert(id);
-            storedHeaders.insert(HeaderKey(q.FieldText(QStringLiteral("KojiCode")),
-                                           q.FieldText(QStringLiteral("GozaiName")),
-                                           q.FieldInt(QStringLiteral("Kubun"))),
-                                 id);
-        }
+    for (const Store::TStoredRecordKey& k : Store::StoredRecordKeys()) {
+        assigned.insert(k.id);
+        storedHeaders.insert(HeaderKey(k.kojiCode, k.gozaiName, k.kubun), k.id);
     }
     const ParadoxTable& t = w.tables[Kanri];
     QSet<int> oldIds; // a later old record keeps its own number
@@ -268,20 +243,8 @@ void PlanRecords(Work& w)
     }
 
     // Days the stored headers already have stay as stored.
-    if (!joining.isEmpty()) {
-        for (const char* table : {"OndoHead4", "OndoLine4"}) {
-            if (!StoreHas(QString::fromLatin1(table)))
-                continue;
-            Query q(QStringLiteral("select distinct KanriID, Hiduke from %1")
-                        .arg(QLatin1String(table)));
-            q.Open();
-            for (; !q.Eof(); q.Next()) {
-                const int id = q.FieldInt(QStringLiteral("KanriID"));
-                if (joining.contains(id))
-                    w.takenDays.insert(DayKey(id, q.FieldDateTime(QStringLiteral("Hiduke"))));
-            }
-        }
-    }
+    for (const auto& [id, day] : Store::StoredDaysOf(joining))
+        w.takenDays.insert(DayKey(id, day));
 }
 
 void PlanDays(Work& w)
@@ -355,10 +318,10 @@ void PlanDays(Work& w)
         int count;
         const char* text;
     } notes[] = {
-        {orphans, "記録 (OndoKanri4) のない日・測定値 %1 行は取り込みません"},
+        {orphans, "記録 (OndoKanri4.DB) のない日・測定値 %1 行は取り込みません"},
         {undated, "日付のない日・測定値 %1 行は取り込みません"},
         {kept, "現在のデータにすでにある日の %1 行は現在のまま残します"},
-        {dayless, "日 (OndoHead4) のない測定値 %1 行は取り込みません"},
+        {dayless, "日 (OndoHead4.DB) のない測定値 %1 行は取り込みません"},
         {doubled, "同じ日・同じ番号の二つ目の行 %1 行は取り込みません"},
         {notNumbers, "温度が数値でない測定値 %1 行は取り込みません"},
     };

@@ -2,6 +2,7 @@
 
 #include "exchange/ParadoxImport.h"
 #include "exchange/ParadoxTable.h"
+#include "store/Legacy.h"
 
 #include <QHash>
 #include <QList>
@@ -13,16 +14,13 @@
 // (ParadoxWrite.cpp).
 namespace ParadoxImport {
 
+// In the store's order of the old tables.
 enum TableIndex { Kubun, Koji, Gozai, Simei, Kanri, Head, Line, TableTotal };
-
-struct Register
+static_assert(TableTotal == Store::LegacyTableCount);
+inline Store::LegacyTable LegacyOf(int t)
 {
-    const char* table;
-    const char* key;
-};
-// The registers by key, in the order of their tables.
-inline constexpr Register Registers[] = {
-    {"Koji1", "CODE"}, {"GozaiDef", "DataName"}, {"SIMEI", "SIMEI"}};
+    return Store::LegacyTable(t);
+}
 
 // Everything read and decided; Import carries it out.
 struct Work
@@ -33,11 +31,11 @@ struct Work
     QHash<int, int> kubunTarget;        // old category ID -> stored ID
     QHash<int, QString> kubunNames;     // stored ID -> name, after the import
     QSet<int> kubunInsert, kubunUpdate; // stored IDs
-    QList<int> kanriRows;               // rows of OndoKanri4 that become new headers
+    QList<int> kanriRows;               // rows of the old records that become new headers
     QHash<int, int> recordTarget;       // old record ID -> stored ID
     QSet<QString> takenDays;            // DayKey of stored days a joining record must not touch
-    QList<QPair<int, int>> headRows;    // rows of OndoHead4 to insert, with their stored ID
-    QList<QPair<int, int>> lineRows;    // rows of OndoLine4 to insert, with their stored ID
+    QList<QPair<int, int>> headRows;    // rows of the old days to insert, with their stored ID
+    QList<QPair<int, int>> lineRows;    // rows of the old readings, with their stored ID
 };
 
 // Reads every table of the folder whole; raises AppError before anything is stored.

@@ -3,8 +3,8 @@
 #include "exchange/ParadoxWork.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
-#include "storage/Query.h"
 #include "storage/Schema.h"
+#include "store/Records.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,115 +25,70 @@ struct Given
     QVariant value;
 };
 
-// Old rows written into our table of the same name, every declared column from the old field
-// of its name, or its type's empty value where the old table has none.
-class RowWriter
+// The old row's fields, by our column names, with the given ones in their place.
+Store::TLegacyWriter::Field FieldsOf(const ParadoxTable& old, int r, const QList<Given>& given = {})
 {
-public:
-    // With `key`, Update rewrites the stored row of the old row's key.
-    RowWriter(const ParadoxTable& old, const char* table, const char* key = nullptr)
-        : m_old(old), m_table(Schema::Get(QString::fromLatin1(table)))
-    {
-        const QStringList names = m_table.ColumnNames();
-        m_insert.Add(
-            QStringLiteral("insert into %1 (%2) values (:%3)")
-                .arg(m_table.name, names.join(QLatin1Char(',')), names.join(QStringLiteral(",:"))));
-        if (!key)
-            return;
-        // A later column the old table lacks keeps its stored value.
-        QStringList set;
-        for (const Schema::Column& c : m_table.columns) {
-            if (c.name.compare(QLatin1String(key), Qt::CaseInsensitive) != 0 &&
-                (!c.addedLater || old.has(c.name)))
-                set << c.name + QStringLiteral("=:") + c.name;
+    return [&old, r, given](const QString& column) {
+        for (const Given& g : given) {
+            if (column.compare(QLatin1String(g.column), Qt::CaseInsensitive) == 0)
+                return g.value;
         }
-        m_update.Add(QStringLiteral("update %1 set %2 where %3=:%3")
-                         .arg(m_table.name, set.join(QLatin1Char(',')), QLatin1String(key)));
-    }
-    void Insert(int r, const QList<Given>& given = {}) { run(m_insert, r, given); }
-    void Update(int r) { run(m_update, r, {}); }
+        return old.value(r, column);
+    };
+}
 
-private:
-    void run(Query& q, int r, const QList<Given>& given)
-    {
-        for (const Schema::Column& c : m_table.columns) {
-            QVariant v = m_old.value(r, c.name);
-            for (const Given& g : given) {
-                if (c.name.compare(QLatin1String(g.column), Qt::CaseInsensitive) == 0)
-                    v = g.value;
-            }
-            switch (c.type) {
-            case Schema::Type::Integer:
-                q.BindInt(c.name, v.toInt());
-                break;
-            case Schema::Type::Float:
-                q.BindDouble(c.name, v.toDouble());
-                break;
-            case Schema::Type::DateTime:
-                q.BindDateTime(c.name, v.toDateTime());
-                break;
-            case Schema::Type::String:
-                q.BindText(c.name, v.toString());
-                break;
-            }
-        }
-        q.ExecSQL();
-    }
-
-    const ParadoxTable& m_old;
-    const Schema::Table& m_table;
-    Query m_insert, m_update;
-};
+std::function<bool(const QString&)> HasOf(const ParadoxTable& old)
+{
+    return [&old](const QString& column) { return old.has(column); };
+}
 
 void Write(const Work& w)
 {
     const ParadoxTable& kubun = w.tables[Kubun];
-    RowWriter categories(kubun, "OndoKubun", "ID");
+    Store::TLegacyWriter categories(Store::LegacyTable::Categories, HasOf(kubun));
     for (int r = 0; r < kubun.rows.size(); ++r) {
         int id = -1;
         if (!kubun.id(r, "ID", &id) || id < 0)
             continue;
         if (w.kubunInsert.contains(id))
-            categories.Insert(r);
+            categories.Insert(FieldsOf(kubun, r));
         else if (w.kubunUpdate.contains(id))
-            categories.Update(r);
+            categories.Update(FieldsOf(kubun, r));
     }
 
     for (int i = 0; i < 3; ++i) {
-        const Register& reg = Registers[i];
+        const Store::LegacyTable reg = LegacyOf(Koji + i);
         const ParadoxTable& t = w.tables[Koji + i];
-        RowWriter entries(t, reg.table, reg.key);
+        Store::TLegacyWriter entries(reg, HasOf(t));
+        const QString keyColumn = Store::LegacyKeyColumn(reg);
         for (int r = 0; r < t.rows.size(); ++r) {
-            const QString key = t.text(r, reg.key);
+            const QString key = t.text(r, keyColumn);
             if (key.isEmpty())
                 continue;
-            Query probe(QStringLiteral("select * from %1 where %2=:A")
-                            .arg(QLatin1String(reg.table), QLatin1String(reg.key)));
-            probe.BindText(QStringLiteral("A"), key);
-            probe.Open();
-            if (probe.Eof())
-                entries.Insert(r);
+            if (Store::RegisterHasKey(reg, key))
+                entries.Update(FieldsOf(t, r));
             else
-                entries.Update(r);
+                entries.Insert(FieldsOf(t, r));
         }
     }
 
     const ParadoxTable& kanri = w.tables[Kanri];
-    RowWriter records(kanri, "OndoKanri4");
+    Store::TLegacyWriter records(Store::LegacyTable::Records);
     for (const int r : w.kanriRows) {
         int oldId = 0, oldKubun = -1;
         kanri.id(r, "ID", &oldId);
         kanri.id(r, "Kubun", &oldKubun);
-        records.Insert(r, {{"ID", w.recordTarget.value(oldId)},
-                           {"Kubun", w.kubunTarget.value(oldKubun, oldKubun)}});
+        records.Insert(FieldsOf(kanri, r,
+                                {{"ID", w.recordTarget.value(oldId)},
+                                 {"Kubun", w.kubunTarget.value(oldKubun, oldKubun)}}));
     }
 
-    RowWriter days(w.tables[Head], "OndoHead4");
+    Store::TLegacyWriter days(Store::LegacyTable::Days);
     for (const auto& [r, id] : w.headRows)
-        days.Insert(r, {{"KanriID", id}});
-    RowWriter readings(w.tables[Line], "OndoLine4");
+        days.Insert(FieldsOf(w.tables[Head], r, {{"KanriID", id}}));
+    Store::TLegacyWriter readings(Store::LegacyTable::Readings);
     for (const auto& [r, id] : w.lineRows)
-        readings.Insert(r, {{"KanriID", id}});
+        readings.Insert(FieldsOf(w.tables[Line], r, {{"KanriID", id}}));
 }
 
 } // namespace
@@ -176,7 +131,8 @@ QString Summary(const Plan& plan)
             line += QStringLiteral("、既存の記録に合流 %1").arg(t.joined);
         if (t.skipped)
             line += QStringLiteral("、取り込まない %1").arg(t.skipped);
-        if (t.table == QLatin1String("OndoKubun") && plan.olderKubunLayout)
+        if (t.table == Store::LegacyTableName(Store::LegacyTable::Categories) &&
+            plan.olderKubunLayout)
             line += QStringLiteral(" (計測間隔のない古い形式)");
         lines << line;
     }
@@ -201,7 +157,7 @@ Plan ImportRead(Work& w)
     Backup::WriteBeforeRewrite(dataFolder);
     Transaction tx;
     // Decided under the write lock, against the store as the write will find it.
-    Engine::LockForNewID(QStringLiteral("OndoKanri4"));
+    Store::LockRecords();
     Decide(w);
     if (w.plan.empty())
         throw AppError(

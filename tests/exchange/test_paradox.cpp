@@ -349,7 +349,7 @@ private Q_SLOTS:
         const QString notes = plan.notes.join(QLatin1Char('\n'));
         for (const char* note :
              {"温度区分「負の区分」の ID '-3' は 0 以上の整数ではない",
-              "日 (OndoHead4) のない測定値 1 行", "同じ日・同じ番号の二つ目の行 1 行",
+              "日 (OndoHead4.DB) のない測定値 1 行", "同じ日・同じ番号の二つ目の行 1 行",
               "温度が数値でない測定値 1 行"})
             QVERIFY2(notes.contains(QString::fromUtf8(note)), qPrintable(notes));
 
