@@ -5,6 +5,7 @@
 #include "domain/DayEntry.h"
 #include "domain/Temperature.h"
 #include "storage/Engine.h"
+#include "store/Lengths.h"
 
 #include <QTime>
 #include <algorithm>
@@ -82,9 +83,10 @@ void CheckEntryTexts(int lno, const TEntryRow& row)
     if (!row.time.isEmpty() && !QTime::fromString(row.time, QStringLiteral("HH:mm")).isValid())
         throw AppError(QStringLiteral("%1時刻「%2」は 8:30 のように入力してください")
                            .arg(rowPrefix(lno), Excerpt(row.time, 20)));
-    checkText(lno, QStringLiteral("単位"), row.label, 16);
-    checkText(lno, QStringLiteral("車番"), row.truck, 16);
-    checkText(lno, QStringLiteral("備考"), row.remark, 64);
+    using Store::TextColumn;
+    checkText(lno, QStringLiteral("単位"), row.label, Store::LengthOf(TextColumn::ReadingLabel));
+    checkText(lno, QStringLiteral("車番"), row.truck, Store::LengthOf(TextColumn::ReadingTruck));
+    checkText(lno, QStringLiteral("備考"), row.remark, Store::LengthOf(TextColumn::ReadingRemark));
 }
 
 // ---- unregistered changes ----
@@ -350,19 +352,23 @@ void TDayEntry::checkBeforeRegister(const TOndoKubun& kubun)
     bool airIsNumber = air.isEmpty();
     if (!airIsNumber)
         air.toDouble(&airIsNumber);
-    if (!airIsNumber || air.size() > 8)
+    using Store::TextColumn;
+    if (!airIsNumber || air.size() > Store::LengthOf(TextColumn::DayAirTemperature))
         throw AppError(QStringLiteral("気温「%1」は 12.5 のように数値で入力してください")
                            .arg(m_header.airTemperature.left(20)));
-    if (m_header.weather.size() > 16)
-        throw AppError(QStringLiteral("天候は16文字までです"));
+    const int weather = Store::LengthOf(TextColumn::DayWeather);
+    if (m_header.weather.size() > weather)
+        throw AppError(QStringLiteral("天候は%1文字までです").arg(weather));
     if (Readings().isEmpty())
         throw AppError(QStringLiteral("温度が入力されていません"));
     const QString kikaku = TypedRange(m_header.specValue);
     if (!TSpecText::OfValue(kikaku).IsValid())
         throw AppError(
             QStringLiteral("規格値は 150～160 のように入力してください（片側だけなら 110～）"));
-    if (SjisLength(m_header.remark) > 32)
-        throw AppError(QStringLiteral("記事は全角16文字（半角32文字）までです"));
+    const int note = Store::LengthOf(TextColumn::DayNote);
+    if (SjisLength(m_header.remark) > note)
+        throw AppError(
+            QStringLiteral("記事は全角%1文字（半角%2文字）までです").arg(note / 2).arg(note));
     if (m_header.specValue != RangeForPeople(kikaku)) {
         m_header.specValue = RangeForPeople(kikaku);
         Q_EMIT headerChanged();

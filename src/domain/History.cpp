@@ -4,6 +4,7 @@
 #include "core/Utility.h"
 #include "storage/Engine.h"
 #include "storage/Query.h" // DateTimeToStorage: the seal covers the stored form
+#include "store/Lengths.h"
 
 #include <QCryptographicHash>
 #include <QMap>
@@ -112,7 +113,8 @@ QString EntryHash(const TEntry& e, const QString& previous)
 
 TWriter::TWriter(const QString& who, const QString& kojiCode, const QString& gozaiName, int kubun,
                  const QString& kubunName)
-    : m_who(fit(who.trimmed().isEmpty() ? OperatingSystemUser() : who.trimmed(), 32)),
+    : m_who(fit(who.trimmed().isEmpty() ? OperatingSystemUser() : who.trimmed(),
+                Store::LengthOf(Store::TextColumn::HistoryWho))),
       m_kojiCode(kojiCode), m_gozaiName(gozaiName), m_kubunName(kubunName), m_kubun(kubun)
 {
     // Seconds, as the column keeps it: the hash is of what is stored.
@@ -141,8 +143,9 @@ void TWriter::Add(const QString& what, const QDateTime& day, int lno, const QStr
     e.kubunName = m_kubunName;
     e.day = day;
     e.lno = lno;
-    e.before = fit(before, 160);
-    e.after = fit(after, 160);
+    const int length = Store::LengthOf(Store::TextColumn::HistoryValue);
+    e.before = fit(before, length);
+    e.after = fit(after, length);
     m_entries.push_back(e);
 }
 

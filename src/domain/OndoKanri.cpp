@@ -8,6 +8,7 @@
 #include "domain/ListViewData.h"
 #include "domain/RegisterEntry.h"
 #include "storage/Engine.h"
+#include "store/Lengths.h"
 
 #include <algorithm>
 
@@ -86,7 +87,7 @@ void TOndoKanri::LoadFrom(const Store::TRecordDay& stored)
     MaxOndo = d.maxOndo;
     MiniOndo = d.miniOndo;
     AvgOndo = d.avgOndo;
-    Tekiyo = SjisLeft(d.tekiyo, 32);
+    Tekiyo = SjisLeft(d.tekiyo, Store::LengthOf(Store::TextColumn::DayNote));
     DaySimei = d.simei;
     Tenki = d.tenki;
     Kion = d.kion;

@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/SpecText.h"
 #include "core/Utility.h"
+#include "store/Lengths.h"
 #include "widgets_ui/ErrorGuard.h"
 #include "widgets_ui/WindowFont.h"
 
@@ -32,11 +33,6 @@ enum Column {
 
 const QString Stamped = QStringLiteral("自動");
 const QString Numbered = QStringLiteral("共通");
-
-// The widths of the table's columns in Shift-JIS bytes.
-constexpr int NameBytes = 24;
-constexpr int IntervalBytes = 8;
-constexpr int RangeBytes = 24;
 
 void checkWidth(const QString& text, const QString& field, int bytes)
 {
@@ -241,9 +237,11 @@ bool TfEditOndoKubun::addOrUpdateRow()
         throw AppError(
             QStringLiteral("温度範囲は 150～160 のように入力してください（片側だけなら 110～）"));
     Edit3->setText(RangeForPeople(range));
-    checkWidth(name, QStringLiteral("区分名"), NameBytes);
-    checkWidth(Edit2->text(), QStringLiteral("計測"), IntervalBytes);
-    checkWidth(range, QStringLiteral("温度範囲"), RangeBytes);
+    using Store::TextColumn;
+    checkWidth(name, QStringLiteral("区分名"), Store::LengthOf(TextColumn::CategoryName));
+    checkWidth(Edit2->text(), QStringLiteral("計測"),
+               Store::LengthOf(TextColumn::CategoryInterval));
+    checkWidth(range, QStringLiteral("温度範囲"), Store::LengthOf(TextColumn::CategoryRange));
 
     QTreeWidgetItem* found = nullptr;
     for (int i = 0; i < ListView1->topLevelItemCount() && !found; ++i)

@@ -3,6 +3,7 @@
 #include "storage/Engine.h"
 #include "storage/Query.h"
 #include "storage/Schema.h"
+#include "store/Lengths.h"
 
 #include <cmath>
 
@@ -146,7 +147,7 @@ void WriteProfileHead(const TProfileHeadRow& h)
     header.BindInt(QStringLiteral("G"), h.positions);
     header.BindInt(QStringLiteral("H"), h.lines);
     header.BindDouble(QStringLiteral("I"), h.length);
-    header.BindText(QStringLiteral("J"), h.fileName.left(128));
+    header.BindText(QStringLiteral("J"), h.fileName.left(LengthOf(TextColumn::ProfileFile)));
     header.BindDateTime(QStringLiteral("K"), h.imported);
     header.ExecSQL();
 }
