@@ -70,7 +70,7 @@ bool sameDay(const TDayHeader& a, const TDayHeader& b)
 
 } // namespace
 
-void CheckEntryRow(int lno, const TEntryRow& row)
+void CheckEntryRow(int lno, const TTypedReading& row)
 {
     const TTemperature t = ReadTemperature(row.temperature);
     if (!t.IsValid())
@@ -78,7 +78,7 @@ void CheckEntryRow(int lno, const TEntryRow& row)
     CheckEntryTexts(lno, row);
 }
 
-void CheckEntryTexts(int lno, const TEntryRow& row)
+void CheckEntryTexts(int lno, const TTypedReading& row)
 {
     if (!row.time.isEmpty() && !QTime::fromString(row.time, QStringLiteral("HH:mm")).isValid())
         throw AppError(QStringLiteral("%1時刻「%2」は 8:30 のように入力してください")
@@ -280,12 +280,12 @@ void TDayEntry::NumberRows(const QString& countText)
         !confirm(
             QStringLiteral("%1 行目より後の %2 行の入力を消しますか？").arg(n).arg(typedBeyond)))
         return;
-    const QVector<TEntryRow> before = m_rows;
+    const QVector<TTypedReading> before = m_rows;
     const bool simulatedBefore = m_simulated;
     for (int lno = 1; lno <= MaxRows; ++lno) {
-        TEntryRow& row = m_rows[lno - 1];
+        TTypedReading& row = m_rows[lno - 1];
         if (lno > n)
-            row = TEntryRow();
+            row = TTypedReading();
         else if (row.label.isEmpty())
             row.label = QString::number(lno);
     }
@@ -304,16 +304,16 @@ void TDayEntry::Simulate()
         throw AppError(QStringLiteral("区分「%1」に温度範囲がありません。"
                                       "150～160 のように下限と上限を温度区分に登録してください。")
                            .arg(kubun.KubunName));
-    const int typed = int(std::count_if(m_rows.begin(), m_rows.end(), [](const TEntryRow& r) {
+    const int typed = int(std::count_if(m_rows.begin(), m_rows.end(), [](const TTypedReading& r) {
         return !r.label.isEmpty() && !r.temperature.isEmpty();
     }));
     if (typed > 0 && !confirm(QStringLiteral("入力済みの温度 %1 件をシミュレーションの値で"
                                              "置き換えますか？")
                                   .arg(typed)))
         return;
-    const QVector<TEntryRow> before = m_rows;
+    const QVector<TTypedReading> before = m_rows;
     const bool simulatedBefore = m_simulated;
-    for (TEntryRow& row : m_rows) {
+    for (TTypedReading& row : m_rows) {
         if (row.label.isEmpty())
             continue;
         const float v = static_cast<float>(RandomInRange(kubun.OndoRange));
@@ -344,7 +344,7 @@ void TDayEntry::checkBeforeRegister(const TOndoKubun& kubun)
         throw AppError(
             QStringLiteral("区分名「%1」は温度区分に登録されていません").arg(m_header.kubunName));
     for (int lno = 1; lno <= m_rows.size(); ++lno) {
-        const TEntryRow& row = m_rows.at(lno - 1);
+        const TTypedReading& row = m_rows.at(lno - 1);
         if (!row.label.isEmpty() && !row.temperature.isEmpty())
             CheckEntryRow(lno, row);
     }

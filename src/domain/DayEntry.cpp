@@ -123,7 +123,7 @@ QString TDayEntry::Cell(int lno, int column) const
 {
     if (lno < 1 || lno > m_rows.size())
         return QString();
-    const TEntryRow& row = m_rows.at(lno - 1);
+    const TTypedReading& row = m_rows.at(lno - 1);
     switch (column) {
     case LabelColumn:
         return row.label;
@@ -144,7 +144,7 @@ void TDayEntry::setCellQuietly(int lno, int column, const QString& text)
 {
     if (lno < 1 || lno > m_rows.size())
         return;
-    TEntryRow& row = m_rows[lno - 1];
+    TTypedReading& row = m_rows[lno - 1];
     switch (column) {
     case LabelColumn:
         row.label = text;
@@ -170,10 +170,10 @@ void TDayEntry::SetCell(int lno, int column, const QString& text)
 {
     if (lno < 1 || lno > MaxRows)
         return;
-    const QVector<TEntryRow> before = m_rows;
+    const QVector<TTypedReading> before = m_rows;
     const bool simulatedBefore = m_simulated;
     setCellQuietly(lno, column, text);
-    TEntryRow& row = m_rows[lno - 1];
+    TTypedReading& row = m_rows[lno - 1];
     // A temperature typed in a row without a label is a reading all the same.
     if (column == TemperatureColumn && !row.temperature.isEmpty()) {
         if (row.label.isEmpty())
@@ -197,7 +197,7 @@ void TDayEntry::ClearCells(const QList<QPair<int, int>>& cells)
 {
     if (cells.isEmpty())
         return;
-    const QVector<TEntryRow> before = m_rows;
+    const QVector<TTypedReading> before = m_rows;
     const bool simulatedBefore = m_simulated;
     int first = MaxRows, last = 1;
     for (const auto& c : cells) {
@@ -225,7 +225,7 @@ int TDayEntry::Paste(const QString& text, int firstLno, int firstColumn)
     firstLno = qMax(1, firstLno);
     firstColumn = qMax(0, firstColumn);
     const int taken = qMax(0, qMin(int(lines.size()), MaxRows - firstLno + 1));
-    const QVector<TEntryRow> before = m_rows;
+    const QVector<TTypedReading> before = m_rows;
     const bool simulatedBefore = m_simulated;
     for (int i = 0; i < taken; ++i) {
         const int lno = firstLno + i;
@@ -274,7 +274,7 @@ QList<Reading> TDayEntry::Readings() const
     // stays typed, for the user to correct, and counts for nothing.
     QList<Reading> readings;
     for (int lno = 1; lno <= m_rows.size(); ++lno) {
-        const TEntryRow& row = m_rows.at(lno - 1);
+        const TTypedReading& row = m_rows.at(lno - 1);
         if (row.label.isEmpty() || row.temperature.isEmpty())
             continue;
         const TTemperature t = ReadTemperature(row.temperature);
@@ -336,7 +336,7 @@ void TDayEntry::calcStatistics()
 
 void TDayEntry::clearRows()
 {
-    std::fill(m_rows.begin(), m_rows.end(), TEntryRow());
+    std::fill(m_rows.begin(), m_rows.end(), TTypedReading());
 }
 
 void TDayEntry::edited()
@@ -368,9 +368,9 @@ namespace {
 class TRowsChange : public QUndoCommand
 {
 public:
-    using Apply = std::function<void(const QVector<TEntryRow>&, bool)>;
-    TRowsChange(const QString& text, QVector<TEntryRow> before, bool simulatedBefore,
-                QVector<TEntryRow> after, bool simulatedAfter, Apply apply)
+    using Apply = std::function<void(const QVector<TTypedReading>&, bool)>;
+    TRowsChange(const QString& text, QVector<TTypedReading> before, bool simulatedBefore,
+                QVector<TTypedReading> after, bool simulatedAfter, Apply apply)
         : QUndoCommand(text), m_before(std::move(before)), m_after(std::move(after)),
           m_simulatedBefore(simulatedBefore), m_simulatedAfter(simulatedAfter),
           m_apply(std::move(apply))
@@ -386,7 +386,7 @@ public:
     }
 
 private:
-    QVector<TEntryRow> m_before, m_after;
+    QVector<TTypedReading> m_before, m_after;
     bool m_simulatedBefore, m_simulatedAfter;
     Apply m_apply;
     bool m_done = false;
@@ -394,17 +394,18 @@ private:
 
 } // namespace
 
-void TDayEntry::pushRows(const QString& what, const QVector<TEntryRow>& before,
+void TDayEntry::pushRows(const QString& what, const QVector<TTypedReading>& before,
                          bool simulatedBefore)
 {
     if (before == m_rows && simulatedBefore == m_simulated)
         return;
-    m_undo.push(new TRowsChange(
-        what, before, simulatedBefore, m_rows, m_simulated,
-        [this](const QVector<TEntryRow>& rows, bool simulated) { restoreRows(rows, simulated); }));
+    m_undo.push(new TRowsChange(what, before, simulatedBefore, m_rows, m_simulated,
+                                [this](const QVector<TTypedReading>& rows, bool simulated) {
+                                    restoreRows(rows, simulated);
+                                }));
 }
 
-void TDayEntry::restoreRows(const QVector<TEntryRow>& rows, bool simulated)
+void TDayEntry::restoreRows(const QVector<TTypedReading>& rows, bool simulated)
 {
     m_rows = rows;
     edited();
@@ -453,7 +454,7 @@ void TDayEntry::showRecord()
     for (const Reading& reading : readings) {
         if (reading.LNO < 1 || reading.LNO > MaxRows)
             continue;
-        TEntryRow& row = m_rows[reading.LNO - 1];
+        TTypedReading& row = m_rows[reading.LNO - 1];
         row.label = reading.Sokuten;
         // As stored: registering what is shown never changes a reading.
         row.temperature = FormatGeneral(reading.Ondo);

@@ -31,7 +31,7 @@ struct TDayHeader
 
 // One row of the readings as typed: its label, temperature, the time it was measured, the truck
 // or delivery ticket, and a remark.
-struct TEntryRow
+struct TTypedReading
 {
     QString label;
     QString temperature;
@@ -43,7 +43,7 @@ struct TEntryRow
         return label.isEmpty() && temperature.isEmpty() && time.isEmpty() && truck.isEmpty() &&
                remark.isEmpty();
     }
-    bool operator==(const TEntryRow& o) const
+    bool operator==(const TTypedReading& o) const
     {
         return label == o.label && temperature == o.temperature && time == o.time &&
                truck == o.truck && remark == o.remark;
@@ -57,9 +57,9 @@ struct TEntryRow
 // Raises AppError naming row `lno` (none when 0) when what is typed in it cannot be registered:
 // a temperature the one rule refuses, a time other than "HH:mm", a control character, a text
 // longer than its column.
-void CheckEntryRow(int lno, const TEntryRow& row);
+void CheckEntryRow(int lno, const TTypedReading& row);
 // The same but for the temperature, for a reading whose value was checked as a number.
-void CheckEntryTexts(int lno, const TEntryRow& row);
+void CheckEntryTexts(int lno, const TTypedReading& row);
 
 // What to do with changes not yet registered.
 enum class TUnsavedAnswer { Register, Discard, Cancel };
@@ -260,8 +260,8 @@ private:
     void edited();
     void setModified(bool modified);
     // After a change of the readings made from `before`: one step to undo.
-    void pushRows(const QString& what, const QVector<TEntryRow>& before, bool simulatedBefore);
-    void restoreRows(const QVector<TEntryRow>& rows, bool simulated);
+    void pushRows(const QString& what, const QVector<TTypedReading>& before, bool simulatedBefore);
+    void restoreRows(const QVector<TTypedReading>& rows, bool simulated);
     void updateRowCount();
     // Asks about unregistered changes before navigation to `wanted`; on Cancel the shown
     // header comes back.
@@ -274,7 +274,7 @@ private:
     mutable bool m_kubunAsked = false;
     TDayHeader m_header;
     TDayHeader m_loaded; // the header of the day whose readings are shown
-    QVector<TEntryRow> m_rows;
+    QVector<TTypedReading> m_rows;
     DayStatistics m_statistics;
     QVector<bool> m_outside;
     bool m_hasSpec = false;
@@ -285,7 +285,7 @@ private:
     bool m_simulated = false;
     // The day as shown or registered, where nothing is typed yet.
     TDayHeader m_unchangedHeader;
-    QVector<TEntryRow> m_unchangedRows;
+    QVector<TTypedReading> m_unchangedRows;
     int m_rowCount = ShownRows;
     QUndoStack m_undo;
 };

@@ -33,12 +33,12 @@ void checkId(const QString& id)
 }
 
 // The row as the session would hold it after typing: the same normalising, then its checks.
-TEntryRow typedRow(const TSiteEntry& entry)
+TTypedReading typedRow(const TSiteEntry& entry)
 {
     const TTemperature t = ReadTemperature(entry.temperature);
     if (!t.IsValid())
         throw TRefused(t.refusal);
-    TEntryRow row;
+    TTypedReading row;
     row.temperature = NormalTemperatureText(entry.temperature);
     if (entry.takenAt.isValid())
         row.time = entry.takenAt.toString(QStringLiteral("HH:mm"));
@@ -48,7 +48,7 @@ TEntryRow typedRow(const TSiteEntry& entry)
 }
 
 // The session's checks of a typed row, as a refusal of what was sent: a phone knows no rows.
-void checkRow(const TEntryRow& row)
+void checkRow(const TTypedReading& row)
 {
     try {
         CheckEntryRow(0, row);
@@ -133,8 +133,7 @@ TSiteSummary summaryOf(const QString& kubunName, const Day& d)
     summary.simulated = d.simulated;
     for (int i = int(d.rows.size()) - 1; i >= 0 && summary.last.size() < CorrectableCount; --i) {
         const Reading& r = d.rows.at(i).reading;
-        summary.last << TSiteReading{r.LNO,  d.rows.at(i).id,         r.Ondo, r.Jikoku, r.Syaryo,
-                                     r.Biko, session.IsOutside(r.LNO)};
+        summary.last << TSiteReading{r, d.rows.at(i).id, session.IsOutside(r.LNO)};
     }
     return summary;
 }
@@ -258,7 +257,7 @@ TAppended Append(const TSiteDay& day, const TSiteEntry& entry)
 {
     checkId(entry.id);
     const TOndoKubun kubun = CheckDay(day);
-    TEntryRow row = typedRow(entry);
+    TTypedReading row = typedRow(entry);
 
     Transaction tx;
     // Writers take turns from here: the next load number is one nobody else takes.
@@ -295,7 +294,7 @@ TSiteSummary Correct(const TSiteDay& day, const TSiteEntry& entry)
 {
     checkId(entry.id);
     const TOndoKubun kubun = CheckDay(day);
-    TEntryRow row = typedRow(entry);
+    TTypedReading row = typedRow(entry);
 
     Transaction tx;
     Store::LockRecords();

@@ -59,11 +59,9 @@ struct TSiteEntry
 // A reading as the page lists it.
 struct TSiteReading
 {
-    int lno = 0;
-    QString id; // empty for a reading typed in the office
-    double ondo = 0.0;
-    QString time, truck, remark;
-    bool outside = false;
+    Reading reading;
+    QString id;           // the phone's id of it; empty for a reading typed in the office
+    bool outside = false; // outside the specified value
 };
 
 // The day as the day-of-work session shows it: statistics, out-of-spec readings, the last ones.

@@ -479,8 +479,8 @@ template <typename Use> void ForEachReading(const CsvDayReader& r, const CsvSpan
             RowError(row, QStringLiteral("（%1）").arg(t.refusal));
         // The texts as the grid would take them: too long is refused, never cut.
         try {
-            CheckEntryTexts(0, TEntryRow{r.columns.label >= 0 ? v.label : QString(), QString(),
-                                         QString(), v.truck, v.remark});
+            CheckEntryTexts(0, TTypedReading{r.columns.label >= 0 ? v.label : QString(), QString(),
+                                             QString(), v.truck, v.remark});
         } catch (const AppError& e) {
             RowError(row, QStringLiteral("（%1）").arg(e.message()));
         }

@@ -102,12 +102,12 @@ QJsonObject summaryJson(const TSiteSummary& s)
 {
     QJsonArray last;
     for (const TSiteReading& r : s.last)
-        last.append(QJsonObject{{QStringLiteral("lno"), r.lno},
+        last.append(QJsonObject{{QStringLiteral("lno"), r.reading.LNO},
                                 {QStringLiteral("id"), r.id},
-                                {QStringLiteral("ondo"), FormatGeneral(r.ondo)},
-                                {QStringLiteral("time"), r.time},
-                                {QStringLiteral("truck"), r.truck},
-                                {QStringLiteral("remark"), r.remark},
+                                {QStringLiteral("ondo"), FormatGeneral(r.reading.Ondo)},
+                                {QStringLiteral("time"), r.reading.Jikoku},
+                                {QStringLiteral("truck"), r.reading.Syaryo},
+                                {QStringLiteral("remark"), r.reading.Biko},
                                 {QStringLiteral("outside"), r.outside}});
     const DayStatistics& d = s.statistics;
     const bool any = d.count > 0;

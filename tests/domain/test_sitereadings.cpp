@@ -118,7 +118,7 @@ private Q_SLOTS:
         QCOMPARE(s.spec, QStringLiteral("150_160"));
         QCOMPARE(s.outsideCount, 1);
         QCOMPARE(s.last.size(), 2);
-        QCOMPARE(s.last.first().lno, 2);
+        QCOMPARE(s.last.first().reading.LNO, 2);
         QVERIFY(s.last.first().outside);
         QCOMPARE(s.last.last().id, QStringLiteral("phone-0001"));
 
