@@ -1,12 +1,12 @@
 #include "domain/History.h"
 
 #include "core/AppError.h"
+#include "core/Sha256.h"
 #include "core/Utility.h"
 #include "storage/Engine.h"
 #include "storage/Query.h" // DateTimeToStorage: the seal covers the stored form
 #include "store/Lengths.h"
 
-#include <QCryptographicHash>
 #include <QMap>
 #include <QSet>
 #include <algorithm>
@@ -38,8 +38,7 @@ QString dayKey(const QDateTime& day)
 
 QString sha256(const QString& text)
 {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha256).toHex());
+    return Sha256Hex(text.toUtf8());
 }
 
 // What each column of an entry holds, cut to the column.
@@ -85,9 +84,10 @@ QString DayText(int count, double maximum, double minimum, double average)
 
 QString DaySeal(const TDayContent& day, const QList<Reading>& readings)
 {
+    const auto byLoad = [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; };
     QList<Reading> ordered = readings;
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; });
+    if (!std::is_sorted(ordered.cbegin(), ordered.cend(), byLoad))
+        std::stable_sort(ordered.begin(), ordered.end(), byLoad);
     const QChar tab(QLatin1Char('\t')), end(QLatin1Char('\n'));
     QString text = QStringLiteral("ondokanri-day/1\n") % QString::number(day.kanriId) % tab %
                    dayKey(day.day) % tab % QString::number(day.mogi ? 1 : 0) % tab %

@@ -116,6 +116,18 @@ void InsertRows(const QString& table, const TableRows& rows);
 // a connection of its own), so that nothing grows with the result. Date-times come as the
 // stored text, integers as qlonglong on a data file.
 void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>& row);
+// The same, each row read where it lies: a pass over millions of rows reads only the columns it
+// asks for, and no value is copied before it is asked for.
+class RowView
+{
+public:
+    virtual ~RowView() = default;
+    virtual bool IsNull(int column) const = 0;
+    virtual qint64 Int(int column) const = 0;
+    virtual double Double(int column) const = 0;
+    virtual QString Text(int column) const = 0; // date-times as the stored text
+};
+void ReadEachRow(const QString& sql, const std::function<void(const RowView&)>& row);
 // Copies every row of `table` of another location into the same table of the open connection,
 // a row at a time: the location is read through a connection of its own. The number copied.
 int CopyFrom(const QString& location, const QString& table);

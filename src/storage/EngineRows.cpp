@@ -264,6 +264,62 @@ void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>
         raiseDirect(handle);
 }
 
+namespace {
+
+class FileRow : public RowView
+{
+public:
+    explicit FileRow(sqlite3_stmt* statement) : m_statement(statement) {}
+    bool IsNull(int c) const override { return sqlite3_column_type(m_statement, c) == SQLITE_NULL; }
+    qint64 Int(int c) const override { return sqlite3_column_int64(m_statement, c); }
+    double Double(int c) const override { return sqlite3_column_double(m_statement, c); }
+    QString Text(int c) const override
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, c));
+        return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, c));
+    }
+
+private:
+    sqlite3_stmt* m_statement;
+};
+
+class ValuesRow : public RowView
+{
+public:
+    explicit ValuesRow(const QVariantList& values) : m_values(values) {}
+    bool IsNull(int c) const override { return m_values.at(c).isNull(); }
+    qint64 Int(int c) const override { return m_values.at(c).toLongLong(); }
+    double Double(int c) const override { return m_values.at(c).toDouble(); }
+    QString Text(int c) const override { return m_values.at(c).toString(); }
+
+private:
+    const QVariantList& m_values;
+};
+
+} // namespace
+
+void ReadEachRow(const QString& sql, const std::function<void(const RowView&)>& row)
+{
+    EnsureOpen();
+    sqlite3* handle = sqliteHandle();
+    if (!handle) {
+        ReadEach(sql, [&row](const QVariantList& values) { row(ValuesRow(values)); });
+        return;
+    }
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) !=
+        SQLITE_OK)
+        raiseDirect(handle);
+    const auto done = qScopeGuard([statement] { sqlite3_finalize(statement); });
+    const FileRow view(statement);
+    int step = 0;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
+        row(view);
+    if (step != SQLITE_DONE)
+        raiseDirect(handle);
+}
+
 int CopyFrom(const QString& location, const QString& table)
 {
     const Location from = ParseLocation(location);

@@ -249,32 +249,33 @@ void EachDayReading(const std::function<void(const TDaySummary& day, const QStri
     bool begun = false;
     TDaySummary day;
     QString lastText;
-    Engine::ReadEach(
+    Engine::ReadEachRow(
         QStringLiteral("select OndoHead4.KanriID, OndoHead4.Hiduke, Mogi, Kosu, MaxOndo, "
                        "MiniOndo, AvgOndo, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko from "
                        "OndoHead4 left join OndoLine4 on OndoLine4.KanriID = OndoHead4.KanriID "
                        "and OndoLine4.Hiduke = OndoHead4.Hiduke order by OndoHead4.KanriID, "
-                       "OndoHead4.Hiduke, LNO"),
-        [&](const QVariantList& v) {
+                       "OndoHead4.Hiduke"),
+        [&](const Engine::RowView& v) {
             // The summary is read once a day, not once a reading.
-            const QString dayText = v.at(1).toString();
-            if (!begun || day.kanriId != v.at(0).toInt() || dayText != lastText) {
+            const int kanriId = int(v.Int(0));
+            const QString dayText = v.Text(1);
+            if (!begun || day.kanriId != kanriId || dayText != lastText) {
                 begun = true;
                 lastText = dayText;
-                day.kanriId = v.at(0).toInt();
-                day.day = dateTimeOf(v.at(1));
-                day.mogi = v.at(2).toInt() != 0;
-                day.kosu = v.at(3).toInt();
-                day.maxOndo = v.at(4).toDouble();
-                day.miniOndo = v.at(5).toDouble();
-                day.avgOndo = v.at(6).toDouble();
+                day.kanriId = kanriId;
+                day.day = Engine::DateTimeFromColumn(QVariant(dayText));
+                day.mogi = v.Int(2) != 0;
+                day.kosu = int(v.Int(3));
+                day.maxOndo = v.Double(4);
+                day.miniOndo = v.Double(5);
+                day.avgOndo = v.Double(6);
             }
-            if (v.at(7).isNull()) {
+            if (v.IsNull(7)) {
                 row(day, dayText, nullptr);
                 return;
             }
-            const Reading r{v.at(7).toInt(),     v.at(8).toString(),  v.at(9).toDouble(),
-                            v.at(10).toString(), v.at(11).toString(), v.at(12).toString()};
+            const Reading r{int(v.Int(7)), v.Text(8),  v.Double(9),
+                            v.Text(10),    v.Text(11), v.Text(12)};
             row(day, dayText, &r);
         });
 }

@@ -71,7 +71,8 @@ QHash<int, TRecordName> RecordNames();
 void EachHistoryEntry(const std::function<void(const THistoryEntry&)>& entry);
 // Every seal row, with its day as stored text; nothing when no seal is kept.
 void EachSeal(const std::function<void(const TSealRow& seal, const QString& dayText)>& seal);
-// Every day's summary with its readings in load order: `reading` unset for a day without any.
+// Every day's summary with its readings as stored (the seal puts them in load order):
+// `reading` unset for a day without any.
 // `dayText` is the day as stored, to match the seal rows.
 void EachDayReading(const std::function<void(const TDaySummary& day, const QString& dayText,
                                              const Reading* reading)>& row);
