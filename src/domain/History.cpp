@@ -31,6 +31,35 @@ QString sealed(QString text)
         .replace(QLatin1Char('\r'), QStringLiteral("\\r"));
 }
 
+// The same for a UTF-8 text: the characters replaced are ASCII, so its bytes match the
+// text's sealed form's.
+void appendSealed(QByteArray& to, const QByteArray& text)
+{
+    if (std::none_of(text.cbegin(), text.cend(),
+                     [](char c) { return c == '\\' || c == '\t' || c == '\n' || c == '\r'; })) {
+        to += text;
+        return;
+    }
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            to += "\\\\";
+            break;
+        case '\t':
+            to += "\\t";
+            break;
+        case '\n':
+            to += "\\n";
+            break;
+        case '\r':
+            to += "\\r";
+            break;
+        default:
+            to += c;
+        }
+    }
+}
+
 QString dayKey(const QDateTime& day)
 {
     return day.isValid() ? day.date().toString(Qt::ISODate) : QString();
@@ -84,20 +113,60 @@ QString DayText(int count, double maximum, double minimum, double average)
 
 QString DaySeal(const TDayContent& day, const QList<Reading>& readings)
 {
-    const auto byLoad = [](const Reading& a, const Reading& b) { return a.LNO < b.LNO; };
-    QList<Reading> ordered = readings;
-    if (!std::is_sorted(ordered.cbegin(), ordered.cend(), byLoad))
-        std::stable_sort(ordered.begin(), ordered.end(), byLoad);
-    const QChar tab(QLatin1Char('\t')), end(QLatin1Char('\n'));
-    QString text = QStringLiteral("ondokanri-day/1\n") % QString::number(day.kanriId) % tab %
-                   dayKey(day.day) % tab % QString::number(day.mogi ? 1 : 0) % tab %
-                   QString::number(day.kosu) % tab % FormatGeneral(day.maxOndo) % tab %
-                   FormatGeneral(day.miniOndo) % tab % FormatGeneral(day.avgOndo) % end;
-    text.reserve(text.size() + 24 * ordered.size());
-    for (const Reading& r : ordered)
-        text += QString::number(r.LNO) % tab % sealed(r.Sokuten) % tab % FormatGeneral(r.Ondo) %
-                tab % sealed(r.Jikoku) % tab % sealed(r.Syaryo) % tab % sealed(r.Biko) % end;
-    return sha256(text);
+    TSealText text;
+    text.Begin(day);
+    for (const Reading& r : readings)
+        text.Add(r.LNO, r.Sokuten.toUtf8(), r.Ondo, r.Jikoku.toUtf8(), r.Syaryo.toUtf8(),
+                 r.Biko.toUtf8());
+    return text.Seal();
+}
+
+void TSealText::Begin(const TDayContent& day)
+{
+    const QChar tab(QLatin1Char('\t'));
+    m_head = (QStringLiteral("ondokanri-day/1\n") % QString::number(day.kanriId) % tab %
+              dayKey(day.day) % tab % QString::number(day.mogi ? 1 : 0) % tab %
+              QString::number(day.kosu) % tab % FormatGeneral(day.maxOndo) % tab %
+              FormatGeneral(day.miniOndo) % tab % FormatGeneral(day.avgOndo) % QLatin1Char('\n'))
+                 .toUtf8();
+    m_lines.clear();
+    m_order.clear();
+    m_inOrder = true;
+}
+
+void TSealText::Add(int lno, const QByteArray& sokuten, double ondo, const QByteArray& jikoku,
+                    const QByteArray& syaryo, const QByteArray& biko)
+{
+    const qsizetype from = m_lines.size();
+    m_lines += QByteArray::number(lno);
+    m_lines += '\t';
+    appendSealed(m_lines, sokuten);
+    m_lines += '\t';
+    m_lines += FormatGeneral(ondo).toLatin1();
+    m_lines += '\t';
+    appendSealed(m_lines, jikoku);
+    m_lines += '\t';
+    appendSealed(m_lines, syaryo);
+    m_lines += '\t';
+    appendSealed(m_lines, biko);
+    m_lines += '\n';
+    if (!m_order.empty() && lno < m_order.back().lno)
+        m_inOrder = false;
+    m_order.push_back(TLine{lno, from, m_lines.size() - from});
+}
+
+QString TSealText::Seal() const
+{
+    if (m_inOrder)
+        return Sha256Hex(m_head + m_lines);
+    std::vector<TLine> order = m_order;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TLine& a, const TLine& b) { return a.lno < b.lno; });
+    QByteArray text = m_head;
+    text.reserve(m_head.size() + m_lines.size());
+    for (const TLine& l : order)
+        text.append(m_lines.constData() + l.from, l.size);
+    return Sha256Hex(text);
 }
 
 QString EntryHash(const TEntry& e, const QString& previous)

@@ -46,6 +46,28 @@ struct TDayContent
 };
 QString DaySeal(const TDayContent& day, const QList<Reading>& readings);
 
+// The text a day's seal is the hash of, built a reading at a time from the readings' UTF-8
+// texts and put in load order where they came otherwise: DaySeal's, and --verify's from the
+// stored bytes without a copy of each.
+class TSealText
+{
+public:
+    void Begin(const TDayContent& day);
+    void Add(int lno, const QByteArray& sokuten, double ondo, const QByteArray& jikoku,
+             const QByteArray& syaryo, const QByteArray& biko);
+    QString Seal() const;
+
+private:
+    struct TLine
+    {
+        int lno;
+        qsizetype from, size;
+    };
+    QByteArray m_head, m_lines;
+    std::vector<TLine> m_order;
+    bool m_inOrder = true;
+};
+
 // One change as kept.
 using TEntry = Store::THistoryEntry;
 // The hash an entry carries, from its content and the previous entry's hash.

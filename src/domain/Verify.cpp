@@ -68,7 +68,7 @@ TVerifyResult VerifyRecords()
     bool open = false;
     DayKey key;
     History::TDayContent content;
-    QList<Reading> readings;
+    History::TSealText text;
     const auto endDay = [&] {
         if (!open)
             return;
@@ -79,7 +79,10 @@ TVerifyResult VerifyRecords()
             return;
         }
         const QString name = dayName(headers, key.first, content.day);
-        if (History::DaySeal(content, readings) != s->seal)
+        // A day whose stored bytes differ is asked again as texts, as it was sealed: only a
+        // text no UTF-8 could hold gives the two readings different bytes.
+        if (text.Seal() != s->seal &&
+            History::DaySeal(content, Store::ReadingsOf(key.first, content.day)) != s->seal)
             result.changed << name + QStringLiteral(": 温度が封印と違います");
         else if (sealOfEntry.value(s->entry) != s->seal)
             result.changed << name + QStringLiteral(": 封印が履歴と合いません");
@@ -87,20 +90,21 @@ TVerifyResult VerifyRecords()
             ++result.checked;
         seals.remove(key);
     };
-    Store::EachDayReading(
-        [&](const Store::TDaySummary& day, const QString& dayText, const Reading* reading) {
-            const DayKey here{day.kanriId, dayText};
-            if (!open || here != key) {
-                endDay();
-                open = true;
-                key = here;
-                content = {day.kanriId, day.day,      day.mogi,   day.kosu,
-                           day.maxOndo, day.miniOndo, day.avgOndo};
-                readings.clear();
-            }
-            if (reading)
-                readings << *reading;
-        });
+    Store::EachDayReading([&](const Store::TDaySummary& day, const QString& dayText,
+                              const Store::TRawReading* reading) {
+        const DayKey here{day.kanriId, dayText};
+        if (!open || here != key) {
+            endDay();
+            open = true;
+            key = here;
+            content = {day.kanriId, day.day,      day.mogi,   day.kosu,
+                       day.maxOndo, day.miniOndo, day.avgOndo};
+            text.Begin(content);
+        }
+        if (reading)
+            text.Add(reading->lno, reading->sokuten, reading->ondo, reading->jikoku,
+                     reading->syaryo, reading->biko);
+    });
     endDay();
     // A seal left without its day: the day went behind the program's back.
     for (auto it = seals.cbegin(); it != seals.cend(); ++it)

@@ -126,6 +126,8 @@ public:
     virtual qint64 Int(int column) const = 0;
     virtual double Double(int column) const = 0;
     virtual QString Text(int column) const = 0; // date-times as the stored text
+    // The text's UTF-8 bytes; on a data file not copied, so valid only until the next row.
+    virtual QByteArray Utf8(int column) const = 0;
 };
 void ReadEachRow(const QString& sql, const std::function<void(const RowView&)>& row);
 // Copies every row of `table` of another location into the same table of the open connection,

@@ -278,6 +278,11 @@ public:
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, c));
         return QString::fromUtf8(text, sqlite3_column_bytes(m_statement, c));
     }
+    QByteArray Utf8(int c) const override
+    {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, c));
+        return QByteArray::fromRawData(text, sqlite3_column_bytes(m_statement, c));
+    }
 
 private:
     sqlite3_stmt* m_statement;
@@ -291,6 +296,7 @@ public:
     qint64 Int(int c) const override { return m_values.at(c).toLongLong(); }
     double Double(int c) const override { return m_values.at(c).toDouble(); }
     QString Text(int c) const override { return m_values.at(c).toString(); }
+    QByteArray Utf8(int c) const override { return m_values.at(c).toString().toUtf8(); }
 
 private:
     const QVariantList& m_values;

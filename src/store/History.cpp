@@ -244,7 +244,7 @@ void EachSeal(const std::function<void(const TSealRow& seal, const QString& dayT
 }
 
 void EachDayReading(const std::function<void(const TDaySummary& day, const QString& dayText,
-                                             const Reading* reading)>& row)
+                                             const TRawReading* reading)>& row)
 {
     bool begun = false;
     TDaySummary day;
@@ -274,10 +274,23 @@ void EachDayReading(const std::function<void(const TDaySummary& day, const QStri
                 row(day, dayText, nullptr);
                 return;
             }
-            const Reading r{int(v.Int(7)), v.Text(8),  v.Double(9),
-                            v.Text(10),    v.Text(11), v.Text(12)};
+            const TRawReading r{int(v.Int(7)), v.Utf8(8),  v.Double(9),
+                                v.Utf8(10),    v.Utf8(11), v.Utf8(12)};
             row(day, dayText, &r);
         });
+}
+
+QList<Reading> ReadingsOf(int kanriId, const QDateTime& day)
+{
+    Query q(QStringLiteral("select LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko from OndoLine4 "
+                           "where KanriID = :A and Hiduke = :B order by LNO"));
+    q.BindInt(A, kanriId);
+    q.BindDateTime(B, day);
+    q.Open();
+    QList<Reading> readings;
+    for (; !q.Eof(); q.Next())
+        readings << ReadingOf(q);
+    return readings;
 }
 
 } // namespace Store

@@ -71,10 +71,20 @@ QHash<int, TRecordName> RecordNames();
 void EachHistoryEntry(const std::function<void(const THistoryEntry&)>& entry);
 // Every seal row, with its day as stored text; nothing when no seal is kept.
 void EachSeal(const std::function<void(const TSealRow& seal, const QString& dayText)>& seal);
+// A reading's texts as their stored UTF-8 bytes, valid only during the call that hands it over:
+// a pass over millions of readings copies none of them.
+struct TRawReading
+{
+    int lno = 0;
+    QByteArray sokuten;
+    double ondo = 0;
+    QByteArray jikoku, syaryo, biko;
+};
 // Every day's summary with its readings as stored (the seal puts them in load order):
-// `reading` unset for a day without any.
-// `dayText` is the day as stored, to match the seal rows.
+// `reading` unset for a day without any. `dayText` is the day as stored, to match the seal rows.
 void EachDayReading(const std::function<void(const TDaySummary& day, const QString& dayText,
-                                             const Reading* reading)>& row);
+                                             const TRawReading* reading)>& row);
+// A day's readings by its record number.
+QList<Reading> ReadingsOf(int kanriId, const QDateTime& day);
 
 } // namespace Store

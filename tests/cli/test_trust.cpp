@@ -158,6 +158,34 @@ private Q_SLOTS:
         QCOMPARE(rowsOf(QStringLiteral("select * from OndoHead4")), 0);
     }
 
+    // The seal is of the day's text in one fixed form (stored seals rely on it): readings in
+    // load order whatever order they come in, a tab, line end or backslash escaped, UTF-8.
+    void sealOfADayInItsFixedForm()
+    {
+        const History::TDayContent content{3, day(), false, 2, 170, 160.5, 165.25};
+        const Reading second{2,
+                             QStringLiteral("2"),
+                             170,
+                             QStringLiteral("08:02"),
+                             QStringLiteral("品川\t1"),
+                             QStringLiteral("a\\b\nc")};
+        const Reading first{1,         QStringLiteral("1"), 160.5,
+                            QString(), QString(),           QStringLiteral("備考")};
+        const QString expected =
+            QStringLiteral("98b9cc45539fab1e9dbe6c35127d279f8ebd7a1aeb60134dcfb56a9cd4969d74");
+        QCOMPARE(History::DaySeal(content, {second, first}), expected);
+        History::TSealText text;
+        text.Begin(content);
+        for (const Reading& r : {first, second})
+            text.Add(r.LNO, r.Sokuten.toUtf8(), r.Ondo, r.Jikoku.toUtf8(), r.Syaryo.toUtf8(),
+                     r.Biko.toUtf8());
+        QCOMPARE(text.Seal(), expected);
+        text.Begin(content);
+        text.Add(1, "1", 160.5, {}, {}, QStringLiteral("備考 ").toUtf8());
+        text.Add(2, "2", 170, "08:02", QStringLiteral("品川\t1").toUtf8(), "a\\b\nc");
+        QVERIFY(text.Seal() != expected);
+    }
+
     // What a SQLite tool or psql changes, adds or deletes, and an edited entry, is found and
     // named; a day stored before seals were kept is unsealed, never changed, until registered.
     void verifyFindsChangesBehindTheProgram()

@@ -106,10 +106,16 @@ private Q_SLOTS:
         Store::ReplaceReadings(2, Day(1), {Load(1, 150)}, {});
 
         QList<QPair<int, int>> rows; // record, load (0: a day without readings)
-        Store::EachDayReading([&](const Store::TDaySummary& d, const QString&, const Reading* r) {
-            rows.append({d.kanriId, r ? r->LNO : 0});
-        });
+        QByteArray trucks;
+        Store::EachDayReading(
+            [&](const Store::TDaySummary& d, const QString&, const Store::TRawReading* r) {
+                rows.append({d.kanriId, r ? r->lno : 0});
+                if (r)
+                    trucks += r->syaryo;
+            });
         QCOMPARE(rows, (QList<QPair<int, int>>{{1, 1}, {1, 2}, {1, 0}, {2, 1}}));
+        QCOMPARE(trucks, QByteArray("T1T2T1"));
+        QCOMPARE(Store::ReadingsOf(1, Day(1)), (QList<Reading>{Load(1, 160), Load(2, 170)}));
 
         QStringList measurers;
         Store::EachFoundDay({QStringLiteral("K1")}, [&](const Store::TFoundDay& d) {
