@@ -211,6 +211,27 @@ void RowStream::Finish()
     d.reset(new Impl);
 }
 
+namespace {
+
+// A select on the data file stepped through, each row handed over on its statement.
+void stepEach(const QString& sql, const std::function<void(sqlite3_stmt*)>& row)
+{
+    sqlite3* handle = sqliteHandle();
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) !=
+        SQLITE_OK)
+        raiseDirect(handle);
+    const auto done = qScopeGuard([statement] { sqlite3_finalize(statement); });
+    int step = 0;
+    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
+        row(statement);
+    if (step != SQLITE_DONE)
+        raiseDirect(handle);
+}
+
+} // namespace
+
 void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>& row)
 {
     EnsureOpen();
@@ -229,18 +250,10 @@ void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>
             });
         return;
     }
-    sqlite3* handle = sqliteHandle();
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) !=
-        SQLITE_OK)
-        raiseDirect(handle);
-    const auto done = qScopeGuard([statement] { sqlite3_finalize(statement); });
-    const int columns = sqlite3_column_count(statement);
-    QVariantList values;
-    int step = 0;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    QVariantList values; // one list for every row
+    stepEach(sql, [&row, &values](sqlite3_stmt* statement) {
         values.clear();
+        const int columns = sqlite3_column_count(statement);
         for (int c = 0; c < columns; ++c) {
             switch (sqlite3_column_type(statement, c)) {
             case SQLITE_INTEGER:
@@ -259,9 +272,7 @@ void ReadEach(const QString& sql, const std::function<void(const QVariantList&)>
             }
         }
         row(values);
-    }
-    if (step != SQLITE_DONE)
-        raiseDirect(handle);
+    });
 }
 
 namespace {
@@ -307,23 +318,11 @@ private:
 void ReadEachRow(const QString& sql, const std::function<void(const RowView&)>& row)
 {
     EnsureOpen();
-    sqlite3* handle = sqliteHandle();
-    if (!handle) {
+    if (!sqliteHandle()) {
         ReadEach(sql, [&row](const QVariantList& values) { row(ValuesRow(values)); });
         return;
     }
-    sqlite3_stmt* statement = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(handle, text.constData(), int(text.size()), &statement, nullptr) !=
-        SQLITE_OK)
-        raiseDirect(handle);
-    const auto done = qScopeGuard([statement] { sqlite3_finalize(statement); });
-    const FileRow view(statement);
-    int step = 0;
-    while ((step = sqlite3_step(statement)) == SQLITE_ROW)
-        row(view);
-    if (step != SQLITE_DONE)
-        raiseDirect(handle);
+    stepEach(sql, [&row](sqlite3_stmt* statement) { row(FileRow(statement)); });
 }
 
 int CopyFrom(const QString& location, const QString& table)
