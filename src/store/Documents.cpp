@@ -94,46 +94,31 @@ QHash<QString, QString> TDocumentLookupsRead::PrintNames() const
 }
 
 TDocumentMixesRead::TDocumentMixesRead(const TDocumentScope& scope)
-    : m_q(std::make_unique<Query>(QStringLiteral("select distinct GozaiName from OndoKanri4")))
 {
-    addScope(*m_q, scope);
-}
-
-TDocumentMixesRead::~TDocumentMixesRead() = default;
-
-std::vector<Query*> TDocumentMixesRead::queries()
-{
-    return {m_q.get()};
+    q().Add(QStringLiteral("select distinct GozaiName from OndoKanri4"));
+    addScope(q(), scope);
 }
 
 QStringList TDocumentMixesRead::Names() const
 {
     QStringList names;
-    for (Query& q = *m_q; !q.Eof(); q.Next())
+    for (Query& q = TQueryRead::q(); !q.Eof(); q.Next())
         names << q.FieldText(QStringLiteral("GozaiName"));
     return names;
 }
 
 TDocumentRecordsRead::TDocumentRecordsRead(const TDocumentScope& scope, bool ordered)
-    : m_q(std::make_unique<Query>(
-          QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4")))
 {
-    addScope(*m_q, scope);
+    q().Add(QStringLiteral("select GozaiName, Kubun, Sokuteisya, Kikakuti from OndoKanri4"));
+    addScope(q(), scope);
     if (ordered)
-        m_q->Add(QStringLiteral("order by GozaiName, ID"));
-}
-
-TDocumentRecordsRead::~TDocumentRecordsRead() = default;
-
-std::vector<Query*> TDocumentRecordsRead::queries()
-{
-    return {m_q.get()};
+        q().Add(QStringLiteral("order by GozaiName, ID"));
 }
 
 std::vector<TDocumentRecord> TDocumentRecordsRead::Rows() const
 {
     std::vector<TDocumentRecord> rows;
-    for (Query& q = *m_q; !q.Eof(); q.Next())
+    for (Query& q = TQueryRead::q(); !q.Eof(); q.Next())
         rows.push_back(TDocumentRecord{
             q.FieldText(QStringLiteral("GozaiName")), q.FieldInt(QStringLiteral("Kubun")),
             q.FieldText(QStringLiteral("Sokuteisya")), q.FieldText(QStringLiteral("Kikakuti"))});
@@ -141,9 +126,8 @@ std::vector<TDocumentRecord> TDocumentRecordsRead::Rows() const
 }
 
 TDocumentDaysRead::TDocumentDaysRead(const TDocumentScope& scope, Order order)
-    : m_q(std::make_unique<Query>())
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     q.Add(QStringLiteral("select GozaiName, Kubun, OndoHead4.Hiduke as Hiduke, Kosu, MaxOndo, "
                          "MiniOndo, AvgOndo, Mogi, Tenki, Kion, Tekiyo, ") +
           MeasurerColumns + QStringLiteral(" from OndoHead4"));
@@ -163,16 +147,9 @@ TDocumentDaysRead::TDocumentDaysRead(const TDocumentScope& scope, Order order)
     }
 }
 
-TDocumentDaysRead::~TDocumentDaysRead() = default;
-
-std::vector<Query*> TDocumentDaysRead::queries()
-{
-    return {m_q.get()};
-}
-
 bool TDocumentDaysRead::Take(TDocumentDay& row)
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     if (q.Eof())
         return false;
     row.gozaiName = q.FieldText(QStringLiteral("GozaiName"));
@@ -192,9 +169,8 @@ bool TDocumentDaysRead::Take(TDocumentDay& row)
 }
 
 TDocumentAveragesRead::TDocumentAveragesRead(const TDocumentScope& scope)
-    : m_q(std::make_unique<Query>())
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     q.Add(QStringLiteral(
         "select distinct KojiCode, GozaiName, Kubun, Avg(AvgOndo) as AO from OndoKanri4"));
     q.Add(QStringLiteral("inner join OndoHead4 on OndoHead4.KanriID = OndoKanri4.ID"));
@@ -204,16 +180,9 @@ TDocumentAveragesRead::TDocumentAveragesRead(const TDocumentScope& scope)
     q.Add(QStringLiteral("group by KojiCode, GozaiName, Kubun"));
 }
 
-TDocumentAveragesRead::~TDocumentAveragesRead() = default;
-
-std::vector<Query*> TDocumentAveragesRead::queries()
-{
-    return {m_q.get()};
-}
-
 bool TDocumentAveragesRead::Take(TDocumentAverage& row)
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     if (q.Eof())
         return false;
     row.gozaiName = q.FieldText(QStringLiteral("GozaiName"));
@@ -224,9 +193,9 @@ bool TDocumentAveragesRead::Take(TDocumentAverage& row)
 }
 
 TDocumentLinesRead::TDocumentLinesRead(const TDocumentScope& scope, int kubun)
-    : m_q(std::make_unique<Query>()), m_streamed(Engine::ReadsRowsInterleaved())
+    : m_streamed(Engine::ReadsRowsInterleaved())
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     q.Add(QStringLiteral("select OndoLine4.Hiduke as Hiduke, GozaiName, Kikakuti, SokuteiKankaku, "
                          "Sokuten, Ondo, Jikoku, Syaryo, Biko, Sokuteisya from OndoLine4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
@@ -238,85 +207,82 @@ TDocumentLinesRead::TDocumentLinesRead(const TDocumentScope& scope, int kubun)
     q.BindInt(C, kubun);
 }
 
-TDocumentLinesRead::~TDocumentLinesRead() = default;
-
 std::vector<Query*> TDocumentLinesRead::queries()
 {
     if (m_streamed)
         return {};
-    return {m_q.get()};
+    return {&q()};
 }
 
 void TDocumentLinesRead::Begin()
 {
     if (m_streamed)
-        m_q->OpenForward();
+        q().OpenForward();
 }
 
 bool TDocumentLinesRead::AtEnd() const
 {
-    return m_q->Eof();
+    return q().Eof();
 }
 
 void TDocumentLinesRead::Next()
 {
-    m_q->Next();
+    q().Next();
 }
 
 QDateTime TDocumentLinesRead::Day() const
 {
-    return m_q->FieldDateTime(QStringLiteral("Hiduke"));
+    return q().FieldDateTime(QStringLiteral("Hiduke"));
 }
 
 QString TDocumentLinesRead::GozaiName() const
 {
-    return m_q->FieldText(QStringLiteral("GozaiName"));
+    return q().FieldText(QStringLiteral("GozaiName"));
 }
 
 QString TDocumentLinesRead::Kikakuti() const
 {
-    return m_q->FieldText(QStringLiteral("Kikakuti"));
+    return q().FieldText(QStringLiteral("Kikakuti"));
 }
 
 QString TDocumentLinesRead::CategoryInterval() const
 {
-    return m_q->FieldText(QStringLiteral("SokuteiKankaku"));
+    return q().FieldText(QStringLiteral("SokuteiKankaku"));
 }
 
 QString TDocumentLinesRead::RecordMeasurer() const
 {
-    return m_q->FieldText(QStringLiteral("Sokuteisya")).trimmed();
+    return q().FieldText(QStringLiteral("Sokuteisya")).trimmed();
 }
 
 QString TDocumentLinesRead::Sokuten() const
 {
-    return m_q->FieldText(QStringLiteral("Sokuten"));
+    return q().FieldText(QStringLiteral("Sokuten"));
 }
 
 double TDocumentLinesRead::Ondo() const
 {
-    return m_q->FieldDouble(QStringLiteral("Ondo"));
+    return q().FieldDouble(QStringLiteral("Ondo"));
 }
 
 QString TDocumentLinesRead::Jikoku() const
 {
-    return m_q->FieldText(QStringLiteral("Jikoku")).trimmed();
+    return q().FieldText(QStringLiteral("Jikoku")).trimmed();
 }
 
 QString TDocumentLinesRead::Syaryo() const
 {
-    return m_q->FieldText(QStringLiteral("Syaryo")).trimmed();
+    return q().FieldText(QStringLiteral("Syaryo")).trimmed();
 }
 
 QString TDocumentLinesRead::Biko() const
 {
-    return m_q->FieldText(QStringLiteral("Biko")).trimmed();
+    return q().FieldText(QStringLiteral("Biko")).trimmed();
 }
 
 TDocumentReadingsRead::TDocumentReadingsRead(const TDocumentScope& scope)
-    : m_q(std::make_unique<Query>())
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     q.Add(QStringLiteral("select GozaiName, Kubun, OndoLine4.Hiduke as Hiduke, Ondo, Mogi, ") +
           MeasurerColumns + QStringLiteral(" from OndoLine4"));
     q.Add(QStringLiteral("inner join OndoKanri4 on OndoKanri4.ID = OndoLine4.KanriID"));
@@ -327,16 +293,9 @@ TDocumentReadingsRead::TDocumentReadingsRead(const TDocumentScope& scope)
     q.Add(QStringLiteral("order by GozaiName, Kubun, Hiduke, LNO"));
 }
 
-TDocumentReadingsRead::~TDocumentReadingsRead() = default;
-
-std::vector<Query*> TDocumentReadingsRead::queries()
-{
-    return {m_q.get()};
-}
-
 bool TDocumentReadingsRead::Take(TDocumentReading& row)
 {
-    Query& q = *m_q;
+    Query& q = TQueryRead::q();
     if (q.Eof())
         return false;
     row.gozaiName = q.FieldText(QStringLiteral("GozaiName"));

@@ -48,18 +48,11 @@ private:
 };
 
 // The mixes of the scope's project that have a record, in the table's order.
-class TDocumentMixesRead : public TRead
+class TDocumentMixesRead : public TQueryRead
 {
 public:
     explicit TDocumentMixesRead(const TDocumentScope& scope);
-    ~TDocumentMixesRead() override;
     QStringList Names() const;
-
-protected:
-    std::vector<Query*> queries() override;
-
-private:
-    std::unique_ptr<Query> m_q;
 };
 
 // The record headers of the scope.
@@ -70,19 +63,12 @@ struct TDocumentRecord
     QString simei;
     QString kikakuti; // as TSpecText stores it
 };
-class TDocumentRecordsRead : public TRead
+class TDocumentRecordsRead : public TQueryRead
 {
 public:
     // Ordered by mix and record number, or as the table gives them.
     TDocumentRecordsRead(const TDocumentScope& scope, bool ordered);
-    ~TDocumentRecordsRead() override;
     std::vector<TDocumentRecord> Rows() const;
-
-protected:
-    std::vector<Query*> queries() override;
-
-private:
-    std::unique_ptr<Query> m_q;
 };
 
 // A day's summary with its record's mix and category and the day's notes.
@@ -97,20 +83,13 @@ struct TDocumentDay
     QString measurer; // the day's, else the record's; trimmed, as are the notes
     QString tenki, kion, tekiyo;
 };
-class TDocumentDaysRead : public TRead
+class TDocumentDaysRead : public TQueryRead
 {
 public:
     enum class Order { MixCategoryDay, CategoryMixDay, DayCategory };
     TDocumentDaysRead(const TDocumentScope& scope, Order order);
-    ~TDocumentDaysRead() override;
     // The next day into `row`; false after the last.
     bool Take(TDocumentDay& row);
-
-protected:
-    std::vector<Query*> queries() override;
-
-private:
-    std::unique_ptr<Query> m_q;
 };
 
 // Per mix and category the average of its days' averages, days without readings left out.
@@ -120,28 +99,20 @@ struct TDocumentAverage
     int kubun = -1;
     double average = 0;
 };
-class TDocumentAveragesRead : public TRead
+class TDocumentAveragesRead : public TQueryRead
 {
 public:
     explicit TDocumentAveragesRead(const TDocumentScope& scope);
-    ~TDocumentAveragesRead() override;
     bool Take(TDocumentAverage& row);
-
-protected:
-    std::vector<Query*> queries() override;
-
-private:
-    std::unique_ptr<Query> m_q;
 };
 
 // One category's readings of the scope by mix, day and reading number, with what the record
 // table prints. A data file streams them as they are drawn (Begin), a server answers them with
 // the other reads. The row's fields are read as they are asked for: a year is many rows.
-class TDocumentLinesRead : public TRead
+class TDocumentLinesRead : public TQueryRead
 {
 public:
     TDocumentLinesRead(const TDocumentScope& scope, int kubun);
-    ~TDocumentLinesRead() override;
     // Before the first row: opens the stream of a data file.
     void Begin();
     bool AtEnd() const;
@@ -161,7 +132,6 @@ protected:
     std::vector<Query*> queries() override;
 
 private:
-    std::unique_ptr<Query> m_q;
     bool m_streamed = false;
 };
 
@@ -176,18 +146,11 @@ struct TDocumentReading
     bool mogi = false;
     QString measurer; // trimmed
 };
-class TDocumentReadingsRead : public TRead
+class TDocumentReadingsRead : public TQueryRead
 {
 public:
     explicit TDocumentReadingsRead(const TDocumentScope& scope);
-    ~TDocumentReadingsRead() override;
     bool Take(TDocumentReading& row);
-
-protected:
-    std::vector<Query*> queries() override;
-
-private:
-    std::unique_ptr<Query> m_q;
 };
 
 } // namespace Store

@@ -4,6 +4,15 @@
 
 namespace Store {
 
+TQueryRead::TQueryRead() : m_q(std::make_unique<Query>()) {}
+
+TQueryRead::~TQueryRead() = default;
+
+std::vector<Query*> TQueryRead::queries()
+{
+    return {m_q.get()};
+}
+
 void TRead::Open()
 {
     OpenTogether({this});

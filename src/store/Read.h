@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 class Query;
@@ -27,6 +28,21 @@ protected:
     virtual std::vector<Query*> queries() = 0;
     friend void OpenTogether(std::initializer_list<TRead*> reads);
     friend void OpenTogether(const std::vector<TRead*>& reads, const std::vector<Query*>& more);
+};
+
+// A read of one statement, which the subclass builds in its constructor and takes rows from.
+class TQueryRead : public TRead
+{
+public:
+    ~TQueryRead() override;
+
+protected:
+    TQueryRead();
+    std::vector<Query*> queries() override;
+    Query& q() const { return *m_q; }
+
+private:
+    std::unique_ptr<Query> m_q;
 };
 
 // Opens every read at once; a null entry is passed over.
