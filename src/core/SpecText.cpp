@@ -46,9 +46,9 @@ bool TSpecText::HasHigh() const
     return High() < RangeUnbounded;
 }
 
-bool TSpecText::IsOutside(double temperature) const
+TSpecBounds TSpecText::Bounds() const
 {
-    return HasRange() && (temperature < Low() || temperature > High());
+    return HasRange() ? TSpecBounds{true, Low(), High()} : TSpecBounds{};
 }
 
 QString ReadableRange(const QString& range)

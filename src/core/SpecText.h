@@ -4,6 +4,17 @@
 
 QString ReadableRange(const QString& range);
 
+// The bounds of a specified value, read once for many temperatures: none without a range.
+struct TSpecBounds
+{
+    bool any = false;
+    double low = 0, high = 0;
+    bool IsOutside(double temperature) const
+    {
+        return any && (temperature < low || temperature > high);
+    }
+};
+
 // The 規格値 text a record stores (column Kikakuti): the specified value (a range text
 // such as "160_185", the chart's limits), the temperature range and the measuring interval,
 // joined by ":", for example "160_185:150_190:全車".
@@ -27,7 +38,8 @@ struct TSpecText
     double High() const;
     bool HasLow() const;
     bool HasHigh() const;
-    bool IsOutside(double temperature) const;
+    bool IsOutside(double temperature) const { return Bounds().IsOutside(temperature); }
+    TSpecBounds Bounds() const;
     // Empty, or a range: what may be stored.
     bool IsValid() const;
     // As people write it: "160～185 ℃", "110 ℃以上".

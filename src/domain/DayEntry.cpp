@@ -319,14 +319,12 @@ void TDayEntry::calcStatistics()
     m_statistics = StatisticsOf(readings);
     if (readings.isEmpty())
         m_simulated = false; // nothing left of what was simulated
-    const TSpecText kikaku = TSpecText::OfValue(TypedRange(m_header.specValue));
-    m_hasSpec = kikaku.HasRange();
-    const double low = kikaku.Low();
-    const double high = kikaku.High();
+    const TSpecBounds kikaku = TSpecText::OfValue(TypedRange(m_header.specValue)).Bounds();
+    m_hasSpec = kikaku.any;
     m_outside.fill(false);
     m_outsideCount = 0;
     for (const Reading& r : readings) {
-        if (m_hasSpec && (r.Ondo < low || r.Ondo > high)) {
+        if (kikaku.IsOutside(r.Ondo)) {
             m_outside[r.LNO] = true;
             ++m_outsideCount;
         }

@@ -22,7 +22,7 @@ TDayList FindDays(const TDayQuery& query)
     }
 
     TDayList list;
-    QHash<int, TSpecText> kikakus;
+    QHash<int, TSpecBounds> bounds; // each record's, asked once: the readings are many
     QHash<QPair<int, QDateTime>, int> index;
     Store::EachFoundDay(filter, [&](const Store::TFoundDay& d) {
         if (list.rows.size() >= query.limit) {
@@ -43,7 +43,8 @@ TDayList FindDays(const TDayQuery& query)
         r.measurer = d.measurer;
         r.weather = d.tenki;
         r.simulated = d.mogi;
-        kikakus.insert(r.kanriId, TSpecText::Parse(d.kikakuti));
+        if (!bounds.contains(r.kanriId))
+            bounds.insert(r.kanriId, TSpecText::Parse(d.kikakuti).Bounds());
         index.insert(qMakePair(r.kanriId, r.day), int(list.rows.size()));
         list.rows << r;
         return true;
@@ -58,7 +59,7 @@ TDayList FindDays(const TDayQuery& query)
         if (at == index.constEnd())
             return;
         TDayRow& row = list.rows[at.value()];
-        if (kikakus.value(row.kanriId).IsOutside(ondo))
+        if (bounds.value(row.kanriId).IsOutside(ondo))
             ++row.outside;
     });
     return list;
