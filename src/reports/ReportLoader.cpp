@@ -91,16 +91,16 @@ struct TLookups
 };
 
 // The specified range of a stored 規格値; none for a value that is no range.
-TLimits LimitsOf(const TSpecText& spec)
+TLimits LimitsOf(const TSpecText& kikaku)
 {
     TLimits l;
-    if (!spec.HasRange())
+    if (!kikaku.HasRange())
         return l;
-    l.text = spec.value.trimmed();
-    if (spec.HasLow())
-        l.lower = Fixed4(spec.Low());
-    if (spec.HasHigh())
-        l.upper = Fixed4(spec.High());
+    l.text = kikaku.value.trimmed();
+    if (kikaku.HasLow())
+        l.lower = Fixed4(kikaku.Low());
+    if (kikaku.HasHigh())
+        l.upper = Fixed4(kikaku.High());
     return l;
 }
 
@@ -128,7 +128,7 @@ struct THeader
     QString mix;
     int kubun = -1;
     QString measurer;
-    TSpecText spec;
+    TSpecText kikaku;
 };
 
 std::vector<THeader> HeadersOf(const Store::TDocumentRecordsRead& read)
@@ -252,14 +252,14 @@ TChartDocument LoadChartDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const TLimits limits = LimitsOf(h.spec);
+                const TLimits limits = LimitsOf(h.kikaku);
                 if (series.limits.text.isEmpty())
                     series.limits.text = limits.text;
                 if (limits.lower && *limits.lower < low)
                     low = *limits.lower;
                 if (limits.upper && *limits.upper > high)
                     high = *limits.upper;
-                const QString& interval = h.spec.interval;
+                const QString& interval = h.kikaku.interval;
                 AddDistinct(intervals, interval.trimmed().isEmpty() ? info.interval : interval);
             }
             if (low > 0 && low < 300) {
@@ -326,9 +326,9 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 d.mixKey = mix;
                 d.mixPrintName = lookups.PrintName(mix);
                 d.day = day;
-                const TSpecText spec = TSpecText::Parse(q.Kikakuti());
-                d.interval = spec.interval.isEmpty() ? q.CategoryInterval() : spec.interval;
-                d.limits = LimitsOf(spec);
+                const TSpecText kikaku = TSpecText::Parse(q.Kikakuti());
+                d.interval = kikaku.interval.isEmpty() ? q.CategoryInterval() : kikaku.interval;
+                d.limits = LimitsOf(kikaku);
                 const QMap<QDateTime, TStoredDay> ofMix = ofCategory.value(mix);
                 if (ofMix.contains(day)) {
                     d.hasSummary = true;
@@ -391,7 +391,7 @@ TStatDocument LoadStatDocument(const TReportScope& scope)
                 if (h.mix != mixKey || h.kubun != id)
                     continue;
                 AddDistinct(measurers, h.measurer);
-                const TLimits limits = LimitsOf(h.spec);
+                const TLimits limits = LimitsOf(h.kikaku);
                 if (series.limitText.isEmpty() && !limits.text.isEmpty()) {
                     series.limitText = limits.text;
                     series.lowerLimit = limits.lower;
