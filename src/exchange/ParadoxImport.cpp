@@ -1,12 +1,9 @@
 #include "exchange/ParadoxImport.h"
 
 #include "core/AppError.h"
-#include "domain/OndoKanri.h"
+#include "core/Utility.h"
 #include "domain/Temperature.h"
 #include "exchange/ParadoxWork.h"
-#include "storage/Backup.h"
-#include "storage/Engine.h"
-#include "storage/Schema.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -3,7 +3,6 @@
 #include "exchange/ParadoxWork.h"
 #include "storage/Backup.h"
 #include "storage/Engine.h"
-#include "storage/Schema.h"
 #include "store/Records.h"
 
 #include <QDir>
