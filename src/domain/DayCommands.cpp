@@ -1,5 +1,5 @@
 #include "core/AppError.h"
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "domain/ChosenEntry.h"
 #include "domain/DayEntry.h"
@@ -299,7 +299,7 @@ void TDayEntry::NumberRows(const QString& countText)
 void TDayEntry::Simulate()
 {
     const TOndoKubun& kubun = m_record.Kubun;
-    const TSpecText range = TSpecText::OfValue(kubun.OndoRange);
+    const TKikakuText range = TKikakuText::OfValue(kubun.OndoRange);
     if (!range.HasLow() || !range.HasHigh())
         throw AppError(QStringLiteral("区分「%1」に温度範囲がありません。"
                                       "150～160 のように下限と上限を温度区分に登録してください。")
@@ -362,7 +362,7 @@ void TDayEntry::checkBeforeRegister(const TOndoKubun& kubun)
     if (Readings().isEmpty())
         throw AppError(QStringLiteral("温度が入力されていません"));
     const QString kikaku = TypedRange(m_header.specValue);
-    if (!TSpecText::OfValue(kikaku).IsValid())
+    if (!TKikakuText::OfValue(kikaku).IsValid())
         throw AppError(
             QStringLiteral("規格値は 150～160 のように入力してください（片側だけなら 110～）"));
     const int note = Store::LengthOf(TextColumn::DayNote);

@@ -1,7 +1,7 @@
 #include "domain/DayEntry.h"
 
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/Temperature.h"
 
@@ -319,7 +319,7 @@ void TDayEntry::calcStatistics()
     m_statistics = StatisticsOf(readings);
     if (readings.isEmpty())
         m_simulated = false; // nothing left of what was simulated
-    const TSpecBounds kikaku = TSpecText::OfValue(TypedRange(m_header.specValue)).Bounds();
+    const TKikakuBounds kikaku = TKikakuText::OfValue(TypedRange(m_header.specValue)).Bounds();
     m_hasSpec = kikaku.any;
     m_outside.fill(false);
     m_outsideCount = 0;

@@ -1,7 +1,7 @@
 #include "domain/LoadJourney.h"
 
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "store/Days.h"
 
@@ -280,7 +280,7 @@ QList<TJourneyDay> ReadJourneyDays(const QString& kojiCode, const QString& gozai
         s.kubunId = record.kubunId;
         s.name = record.kubunName;
         s.numberedAlike = record.numberedAlike;
-        const TSpecText kikaku = TSpecText::Parse(record.kikakuti);
+        const TKikakuText kikaku = TKikakuText::Parse(record.kikakuti);
         if (kikaku.HasLow()) {
             s.hasLow = true;
             s.low = kikaku.Low();

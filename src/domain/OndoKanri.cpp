@@ -1,8 +1,8 @@
 #include "domain/OndoKanri.h"
 
 #include "core/AppError.h"
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "domain/History.h"
 #include "domain/ListViewData.h"
@@ -78,7 +78,7 @@ void TOndoKanri::LoadFrom(const Store::TRecordDay& stored)
     Simei.Load(h.simei);
     Kiji = h.kiji;
     Kubun.LoadByID(h.kubun);
-    const TSpecText kikaku = TSpecText::Parse(h.kikakuti);
+    const TKikakuText kikaku = TKikakuText::Parse(h.kikakuti);
     SpecValue = kikaku.value;
     SpecRange = kikaku.range;
     SpecInterval = kikaku.interval;
@@ -122,7 +122,7 @@ int TOndoKanri::NewID()
 
 QString TOndoKanri::Kikakuti() const
 {
-    return TSpecText{SpecValue, SpecRange, SpecInterval}.Text();
+    return TKikakuText{SpecValue, SpecRange, SpecInterval}.Text();
 }
 
 Store::TRecordRow TOndoKanri::RecordRow() const

@@ -1,7 +1,7 @@
 #include "domain/RegisteredDays.h"
 
 #include "core/AppError.h"
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "domain/OndoKubun.h"
 #include "store/Days.h"
@@ -22,7 +22,7 @@ TDayList FindDays(const TDayQuery& query)
     }
 
     TDayList list;
-    QHash<int, TSpecBounds> bounds; // each record's, asked once: the readings are many
+    QHash<int, TKikakuBounds> bounds; // each record's, asked once: the readings are many
     QHash<QPair<int, QDateTime>, int> index;
     Store::EachFoundDay(filter, [&](const Store::TFoundDay& d) {
         if (list.rows.size() >= query.limit) {
@@ -44,7 +44,7 @@ TDayList FindDays(const TDayQuery& query)
         r.weather = d.tenki;
         r.simulated = d.mogi;
         if (!bounds.contains(r.kanriId))
-            bounds.insert(r.kanriId, TSpecText::Parse(d.kikakuti).Bounds());
+            bounds.insert(r.kanriId, TKikakuText::Parse(d.kikakuti).Bounds());
         index.insert(qMakePair(r.kanriId, r.day), int(list.rows.size()));
         list.rows << r;
         return true;

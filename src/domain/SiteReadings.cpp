@@ -1,6 +1,6 @@
 #include "domain/SiteReadings.h"
 
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "domain/DayEntry.h"
 #include "domain/History.h"
@@ -83,7 +83,7 @@ Day readDay(const TSiteDay& day, const TOndoKubun& kubun, Store::THistoryTailRea
         return d;
     }
     d.headerId = record->id;
-    d.kikaku = TSpecText::Parse(record->kikakuti).value;
+    d.kikaku = TKikakuText::Parse(record->kikakuti).value;
     Store::TSiteDayRead stored(d.headerId, dayOf(day));
     stored.Open();
     d.present = stored.Present();
@@ -127,7 +127,7 @@ TSiteSummary summaryOf(const QString& kubunName, const Day& d)
         session.Paste(lines.join(QLatin1Char('\n')), 1, TDayEntry::LabelColumn);
     TSiteSummary summary;
     summary.kubunName = kubunName;
-    summary.spec = session.HasSpec() ? TypedRange(d.kikaku) : QString();
+    summary.kikaku = session.HasSpec() ? TypedRange(d.kikaku) : QString();
     summary.statistics = session.Statistics();
     summary.outsideCount = session.OutsideCount();
     summary.simulated = d.simulated;

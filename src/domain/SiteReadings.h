@@ -64,11 +64,12 @@ struct TSiteReading
     bool outside = false; // outside the specified value
 };
 
-// The day as the day-of-work session shows it: statistics, out-of-spec readings, the last ones.
+// The day as the day-of-work session shows it: statistics, readings outside the 規格値, the last
+// ones.
 struct TSiteSummary
 {
     QString kubunName;
-    QString spec; // the specified value as a range, or empty
+    QString kikaku; // the 規格値 as a range, or empty
     DayStatistics statistics;
     int outsideCount = 0;
     bool simulated = false;   // the day was filled by シミュレーション

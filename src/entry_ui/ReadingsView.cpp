@@ -20,7 +20,8 @@ TReadingsModel::TReadingsModel(TDayEntry& entry, QObject* parent)
         if (first <= last)
             Q_EMIT dataChanged(index(first - 1, 0), index(last - 1, TDayEntry::ColumnCount - 1));
     });
-    // Out-of-spec marks follow every change of the readings and of the specified value.
+    // The marks of readings outside the 規格値 follow every change of the readings and of the
+    // specified value.
     connect(&entry, &TDayEntry::statisticsChanged, this, [this] {
         Q_EMIT dataChanged(index(0, TDayEntry::TemperatureColumn),
                            index(m_rows - 1, TDayEntry::TemperatureColumn),

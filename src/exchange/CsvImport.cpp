@@ -1,7 +1,7 @@
 #include "exchange/CsvImport.h"
 
 #include "core/AppError.h"
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "domain/History.h"
 #include "domain/OndoKubun.h"
@@ -93,10 +93,10 @@ CsvImportResult Import(const QList<CsvDay>& days, const CsvTarget& target,
     if (id != 0) {
         record.Simei.Key = storedHeader->simei;
         record.Kiji = storedHeader->kiji;
-        const TSpecText spec = TSpecText::Parse(storedHeader->kikakuti);
-        record.SpecValue = spec.value;
-        record.SpecRange = spec.range;
-        record.SpecInterval = spec.interval;
+        const TKikakuText kikaku = TKikakuText::Parse(storedHeader->kikakuti);
+        record.SpecValue = kikaku.value;
+        record.SpecRange = kikaku.range;
+        record.SpecInterval = kikaku.interval;
     } else {
         // A new record's specified value starts as its category's range, as in the window.
         record.SpecValue = record.Kubun.OndoRange;

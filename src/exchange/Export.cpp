@@ -1,7 +1,7 @@
 #include "exchange/Export.h"
 
 #include "core/AppError.h"
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "storage/OutputFile.h"
 #include "store/Exports.h"
@@ -213,7 +213,7 @@ ExportData LoadExport(const QString& kojiCode, const QString& mix)
         r.label = row.sokuten;
         r.ondo = row.ondo;
         r.measurer = row.measurer;
-        r.kikaku = TSpecText::Parse(row.kikakuti).value;
+        r.kikaku = TKikakuText::Parse(row.kikakuti).value;
         r.time = row.jikoku;
         r.truck = row.syaryo;
         r.remark = row.biko;

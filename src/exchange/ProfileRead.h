@@ -22,7 +22,7 @@ struct TProfileHead
 struct TProfileLine
 {
     int line = 0; // in the file, from 1
-    // The site's clock as the file writes it. Its spec is UTC only so that no time zone is
+    // The site's clock as the file writes it. It is kept as UTC only so that no time zone is
     // looked up for each of a day's 10⁵ lines: compare it with clocks made the same way.
     QDateTime time;
     double distance = 0;             // metres along the lane

@@ -1,7 +1,7 @@
 #include "registers_ui/EditOndoKubun.h"
 
 #include "core/AppError.h"
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "store/Lengths.h"
 #include "widgets_ui/ErrorGuard.h"
@@ -233,7 +233,7 @@ bool TfEditOndoKubun::addOrUpdateRow()
     if (name.isEmpty())
         return false;
     const QString range = TypedRange(Edit3->text());
-    if (!TSpecText::OfValue(range).IsValid())
+    if (!TKikakuText::OfValue(range).IsValid())
         throw AppError(
             QStringLiteral("温度範囲は 150～160 のように入力してください（片側だけなら 110～）"));
     Edit3->setText(RangeForPeople(range));

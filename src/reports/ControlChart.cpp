@@ -1,7 +1,7 @@
 #include "reports/ControlChart.h"
 
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/ChartMemo.h"

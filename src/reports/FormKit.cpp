@@ -1,7 +1,7 @@
 #include "reports/FormKit.h"
 
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"
 #include "reports/Print.h"

@@ -1,7 +1,7 @@
 #include "reports/ReportLoader.h"
 
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "reports/FormKit.h"
 #include "store/Documents.h"
 
@@ -91,7 +91,7 @@ struct TLookups
 };
 
 // The specified range of a stored 規格値; none for a value that is no range.
-TLimits LimitsOf(const TSpecText& kikaku)
+TLimits LimitsOf(const TKikakuText& kikaku)
 {
     TLimits l;
     if (!kikaku.HasRange())
@@ -128,14 +128,14 @@ struct THeader
     QString mix;
     int kubun = -1;
     QString measurer;
-    TSpecText kikaku;
+    TKikakuText kikaku;
 };
 
 std::vector<THeader> HeadersOf(const Store::TDocumentRecordsRead& read)
 {
     std::vector<THeader> headers;
     for (const Store::TDocumentRecord& r : read.Rows())
-        headers.push_back(THeader{r.gozaiName, r.kubun, r.simei, TSpecText::Parse(r.kikakuti)});
+        headers.push_back(THeader{r.gozaiName, r.kubun, r.simei, TKikakuText::Parse(r.kikakuti)});
     return headers;
 }
 
@@ -326,7 +326,7 @@ TSheetDocument LoadSheetDocument(const TReportScope& scope)
                 d.mixKey = mix;
                 d.mixPrintName = lookups.PrintName(mix);
                 d.day = day;
-                const TSpecText kikaku = TSpecText::Parse(q.Kikakuti());
+                const TKikakuText kikaku = TKikakuText::Parse(q.Kikakuti());
                 d.interval = kikaku.interval.isEmpty() ? q.CategoryInterval() : kikaku.interval;
                 d.limits = LimitsOf(kikaku);
                 const QMap<QDateTime, TStoredDay> ofMix = ofCategory.value(mix);

@@ -1,8 +1,8 @@
 #include "reports/XbarRChart.h"
 
 #include "core/AppError.h"
+#include "core/KikakuText.h"
 #include "core/Settings.h"
-#include "core/SpecText.h"
 #include "core/Utility.h"
 #include "reports/Canvas.h"
 #include "reports/PageSink.h"

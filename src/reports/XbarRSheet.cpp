@@ -1,4 +1,4 @@
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "reports/Canvas.h"
 #include "reports/Print.h"
 #include "reports/XbarRChart.h"

@@ -112,7 +112,7 @@ QJsonObject summaryJson(const TSiteSummary& s)
     const DayStatistics& d = s.statistics;
     const bool any = d.count > 0;
     return {{QStringLiteral("kubun"), s.kubunName},
-            {QStringLiteral("spec"), s.spec},
+            {QStringLiteral("kikaku"), s.kikaku},
             {QStringLiteral("count"), d.count},
             {QStringLiteral("max"), any ? FormatGeneral(d.maximum) : QString()},
             {QStringLiteral("min"), any ? FormatGeneral(d.minimum) : QString()},

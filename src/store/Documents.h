@@ -61,7 +61,7 @@ struct TDocumentRecord
     QString gozaiName;
     int kubun = -1;
     QString simei;
-    QString kikakuti; // as TSpecText stores it
+    QString kikakuti; // as TKikakuText stores it
 };
 class TDocumentRecordsRead : public TQueryRead
 {

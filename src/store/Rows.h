@@ -70,7 +70,7 @@ struct TRecordRow
     QString simei; // the record's measurer
     QString kiji;
     int kubun = -1;
-    QString kikakuti; // as TSpecText stores it
+    QString kikakuti; // as TKikakuText stores it
 };
 
 // A day's summary row.

@@ -344,13 +344,13 @@ private Q_SLOTS:
     {
         Windows all;
         all.entry.Confirm = [](const QString&, bool) { return true; };
-        const auto day = [&](const QString& kubun, const QString& spec,
+        const auto day = [&](const QString& kubun, const QString& kikaku,
                              const QList<QStringList>& rows) {
             all.entry.SetKojiCode(QStringLiteral("K1"));
             all.entry.SetGozaiName(QStringLiteral("密粒"));
             all.entry.SetKubunName(kubun);
             all.entry.SetDayText(QStringLiteral("2024/11/05"));
-            all.entry.SetSpecValue(spec);
+            all.entry.SetSpecValue(kikaku);
             for (int r = 0; r < rows.size(); ++r)
                 for (int c = 0; c < rows[r].size(); ++c)
                     all.entry.SetCell(r + 1, c + 1, rows[r][c]);

@@ -22,7 +22,7 @@ private Q_SLOTS:
     }
 
     // Numbering, typing, deleting and pasting: only labelled rows with a temperature are
-    // readings, and the statistics and out-of-spec marks follow every change.
+    // readings, and the statistics and the marks outside the 規格値 follow every change.
     void readingsAndTheirStatistics()
     {
         Fixture f;

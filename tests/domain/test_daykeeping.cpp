@@ -271,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(!entry.IsSimulated());
     }
     // The days of a record, and of a search by project, mix, category and period, with their
-    // statistics, out-of-spec count, measurer and weather, newest first.
+    // statistics, count outside the 規格値, measurer and weather, newest first.
     void registeredDaysAreListed()
     {
         Fixture f;

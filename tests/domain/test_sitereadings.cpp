@@ -115,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(f.summaryRow(), QStringLiteral("2 162 155 158.5"));
         // A new header starts with the category's range as its specified value.
         const TSiteSummary s = Summary(f.day);
-        QCOMPARE(s.spec, QStringLiteral("150_160"));
+        QCOMPARE(s.kikaku, QStringLiteral("150_160"));
         QCOMPARE(s.outsideCount, 1);
         QCOMPARE(s.last.size(), 2);
         QCOMPARE(s.last.first().reading.LNO, 2);

@@ -410,9 +410,9 @@ void TestCsvImport::commandLine()
                     q.FieldText(QStringLiteral("Syaryo")) + QLatin1Char('|') +
                     q.FieldText(QStringLiteral("Biko"));
     QCOMPARE(rows, (QStringList{"08:00|12|", "08:20|7|再"}));
-    Query spec(QStringLiteral("select Kikakuti from OndoKanri4 where GozaiName = '粗粒'"));
-    spec.Open();
-    QCOMPARE(spec.FieldText(QStringLiteral("Kikakuti")), QStringLiteral("160_180:160_180:時刻"));
+    Query kikaku(QStringLiteral("select Kikakuti from OndoKanri4 where GozaiName = '粗粒'"));
+    kikaku.Open();
+    QCOMPARE(kikaku.FieldText(QStringLiteral("Kikakuti")), QStringLiteral("160_180:160_180:時刻"));
 }
 
 // Files a careless logger, a typing person or an attacker hands the import: each ends in one

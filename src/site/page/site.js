@@ -172,7 +172,7 @@ function showSummary(s) {
   $('outside').textContent = s ? s.outside : 0;
   $('outside').classList.toggle('bad', !!(s && s.outside > 0));
   $('simulated').hidden = !(s && s.simulated);
-  $('spec').textContent = s && s.spec ? '規格値 ' + s.spec.replace('_', '～') + '℃' : '';
+  $('kikaku').textContent = s && s.kikaku ? '規格値 ' + s.kikaku.replace('_', '～') + '℃' : '';
   showRecent();
 }
 

@@ -1,10 +1,10 @@
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 #include "core/Utility.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
 
-class TestSpecText : public QObject
+class TestKikakuText : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -44,16 +44,16 @@ private Q_SLOTS:
         QFETCH(QString, range);
         QFETCH(QString, interval);
         QFETCH(QString, written);
-        const TSpecText spec = TSpecText::Parse(stored);
-        QCOMPARE(spec.value, value);
-        QCOMPARE(spec.range, range);
-        QCOMPARE(spec.interval, interval);
+        const TKikakuText kikaku = TKikakuText::Parse(stored);
+        QCOMPARE(kikaku.value, value);
+        QCOMPARE(kikaku.range, range);
+        QCOMPARE(kikaku.interval, interval);
         const QString sep = QStringLiteral(":");
-        QCOMPARE(spec.value, GetToken(stored, sep, 1));
-        QCOMPARE(spec.range, GetToken(stored, sep, 2));
-        QCOMPARE(spec.interval, GetToken(stored, sep, 3));
-        QCOMPARE(spec.Text(), written);
-        QCOMPARE(TSpecText::Parse(spec.Text()).Text(), written);
+        QCOMPARE(kikaku.value, GetToken(stored, sep, 1));
+        QCOMPARE(kikaku.range, GetToken(stored, sep, 2));
+        QCOMPARE(kikaku.interval, GetToken(stored, sep, 3));
+        QCOMPARE(kikaku.Text(), written);
+        QCOMPARE(TKikakuText::Parse(kikaku.Text()).Text(), written);
     }
 
     // The specified value as the forms and the export print it, and typed back as it reads.
@@ -79,7 +79,7 @@ private Q_SLOTS:
     // open ends, and whether a temperature falls outside (never without a range).
     void boundsAndOutside()
     {
-        const TSpecText closed = TSpecText::Parse(QStringLiteral("160_185:150_190:全車"));
+        const TKikakuText closed = TKikakuText::Parse(QStringLiteral("160_185:150_190:全車"));
         QVERIFY(closed.HasRange() && closed.HasLow() && closed.HasHigh());
         QCOMPARE(closed.Low(), 160.0);
         QCOMPARE(closed.High(), 185.0);
@@ -87,7 +87,7 @@ private Q_SLOTS:
         QVERIFY(closed.IsOutside(159.9) && closed.IsOutside(185.1));
         QCOMPARE(closed.Readable(), QStringLiteral("160～185 ℃"));
 
-        const TSpecText low = TSpecText::Parse(QStringLiteral("110_::"));
+        const TKikakuText low = TKikakuText::Parse(QStringLiteral("110_::"));
         QVERIFY(low.HasLow() && !low.HasHigh());
         QCOMPARE(low.High(), RangeUnbounded);
         QVERIFY(low.IsOutside(109) && !low.IsOutside(1000));
@@ -95,12 +95,12 @@ private Q_SLOTS:
 
         for (const QString& none :
              {QString(), QStringLiteral("全車"), QStringLiteral(":150_190:")}) {
-            const TSpecText kikaku = TSpecText::Parse(none);
+            const TKikakuText kikaku = TKikakuText::Parse(none);
             QVERIFY(!kikaku.HasRange() && !kikaku.HasLow() && !kikaku.HasHigh());
             QVERIFY(!kikaku.IsOutside(-40) && !kikaku.IsOutside(400));
         }
     }
 };
 
-ONDO_TEST_MAIN(TestSpecText, QCoreApplication)
-#include "test_spectext.moc"
+ONDO_TEST_MAIN(TestKikakuText, QCoreApplication)
+#include "test_kikakutext.moc"

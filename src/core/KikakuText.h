@@ -5,7 +5,7 @@
 QString ReadableRange(const QString& range);
 
 // The bounds of a specified value, read once for many temperatures: none without a range.
-struct TSpecBounds
+struct TKikakuBounds
 {
     bool any = false;
     double low = 0, high = 0;
@@ -18,16 +18,16 @@ struct TSpecBounds
 // The 規格値 text a record stores (column Kikakuti): the specified value (a range text
 // such as "160_185", the chart's limits), the temperature range and the measuring interval,
 // joined by ":", for example "160_185:150_190:全車".
-struct TSpecText
+struct TKikakuText
 {
     QString value;
     QString range;
     QString interval;
 
     // Missing parts are empty; parts after the third are dropped.
-    static TSpecText Parse(const QString& stored);
+    static TKikakuText Parse(const QString& stored);
     // A range text alone (a category's 温度範囲, a typed 規格値) asked the same questions.
-    static TSpecText OfValue(const QString& range) { return TSpecText{range, {}, {}}; }
+    static TKikakuText OfValue(const QString& range) { return TKikakuText{range, {}, {}}; }
     // Always with both separators: a value alone is stored as "160_185::".
     QString Text() const;
 
@@ -39,7 +39,7 @@ struct TSpecText
     bool HasLow() const;
     bool HasHigh() const;
     bool IsOutside(double temperature) const { return Bounds().IsOutside(temperature); }
-    TSpecBounds Bounds() const;
+    TKikakuBounds Bounds() const;
     // Empty, or a range: what may be stored.
     bool IsValid() const;
     // As people write it: "160～185 ℃", "110 ℃以上".

@@ -1,54 +1,54 @@
-#include "core/SpecText.h"
+#include "core/KikakuText.h"
 
 #include "core/Utility.h"
 
 #include <QStringList>
 
-TSpecText TSpecText::Parse(const QString& stored)
+TKikakuText TKikakuText::Parse(const QString& stored)
 {
     const QStringList parts = stored.split(QLatin1Char(':'));
-    return TSpecText{parts.value(0), parts.value(1), parts.value(2)};
+    return TKikakuText{parts.value(0), parts.value(1), parts.value(2)};
 }
 
-QString TSpecText::Text() const
+QString TKikakuText::Text() const
 {
     return value + QLatin1Char(':') + range + QLatin1Char(':') + interval;
 }
 
-bool TSpecText::HasRange() const
+bool TKikakuText::HasRange() const
 {
     const QString v = value.trimmed();
     return !v.isEmpty() && IsRangeText(v);
 }
 
-double TSpecText::Low() const
+double TKikakuText::Low() const
 {
     return HasRange() ? RangeLow(value.trimmed()) : -RangeUnbounded;
 }
 
-double TSpecText::High() const
+double TKikakuText::High() const
 {
     return HasRange() ? RangeHigh(value.trimmed()) : RangeUnbounded;
 }
 
-bool TSpecText::IsValid() const
+bool TKikakuText::IsValid() const
 {
     return value.trimmed().isEmpty() || HasRange();
 }
 
-bool TSpecText::HasLow() const
+bool TKikakuText::HasLow() const
 {
     return Low() > -RangeUnbounded;
 }
 
-bool TSpecText::HasHigh() const
+bool TKikakuText::HasHigh() const
 {
     return High() < RangeUnbounded;
 }
 
-TSpecBounds TSpecText::Bounds() const
+TKikakuBounds TKikakuText::Bounds() const
 {
-    return HasRange() ? TSpecBounds{true, Low(), High()} : TSpecBounds{};
+    return HasRange() ? TKikakuBounds{true, Low(), High()} : TKikakuBounds{};
 }
 
 QString ReadableRange(const QString& range)
