@@ -8,7 +8,10 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -52,26 +55,39 @@ int readWhole(const QString& digits)
 
 QString FormatGeneral(double value)
 {
-    if (value == 0.0)
-        return QStringLiteral("0");
+    char text[32];
+    return QString::fromLatin1(text, WriteGeneral(text, value));
+}
+
+int WriteGeneral(char* out, double value)
+{
+    if (value == 0.0) {
+        out[0] = '0';
+        return 1;
+    }
     // Temperatures have at most two decimals: written as the general form writes them, without
     // its cost (sealing a day formats every reading).
     if (std::abs(value) < 1e9) {
         const long long hundredths = std::llround(value * 100);
         if (double(hundredths) / 100 == value) {
             const long long magnitude = std::llabs(hundredths);
-            QString text = value < 0 ? QStringLiteral("-") : QString();
-            text += QString::number(magnitude / 100);
+            char* p = out;
+            if (value < 0)
+                *p++ = '-';
+            p = std::to_chars(p, out + 32, magnitude / 100).ptr;
             if (const int part = int(magnitude % 100)) {
-                text += QLatin1Char('.');
-                text += QLatin1Char(char('0' + part / 10));
+                *p++ = '.';
+                *p++ = char('0' + part / 10);
                 if (part % 10)
-                    text += QLatin1Char(char('0' + part % 10));
+                    *p++ = char('0' + part % 10);
             }
-            return text;
+            return int(p - out);
         }
     }
-    return QString::number(value, 'g', 15);
+    const QByteArray text = QString::number(value, 'g', 15).toLatin1();
+    const int size = int(std::min<qsizetype>(text.size(), 32));
+    std::memcpy(out, text.constData(), size_t(size));
+    return size;
 }
 
 QString FormatFixed(double value, int decimals)

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QSet>
 #include <algorithm>
+#include <charconv>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -138,11 +139,12 @@ void TSealText::Add(int lno, const QByteArray& sokuten, double ondo, const QByte
                     const QByteArray& syaryo, const QByteArray& biko)
 {
     const qsizetype from = m_lines.size();
-    m_lines += QByteArray::number(lno);
+    char number[32];
+    m_lines.append(number, std::to_chars(number, number + sizeof number, lno).ptr - number);
     m_lines += '\t';
     appendSealed(m_lines, sokuten);
     m_lines += '\t';
-    m_lines += FormatGeneral(ondo).toLatin1();
+    m_lines.append(number, WriteGeneral(number, ondo));
     m_lines += '\t';
     appendSealed(m_lines, jikoku);
     m_lines += '\t';
@@ -158,7 +160,7 @@ void TSealText::Add(int lno, const QByteArray& sokuten, double ondo, const QByte
 QString TSealText::Seal() const
 {
     if (m_inOrder)
-        return Sha256Hex(m_head + m_lines);
+        return Sha256Hex({m_head, m_lines});
     std::vector<TLine> order = m_order;
     std::stable_sort(order.begin(), order.end(),
                      [](const TLine& a, const TLine& b) { return a.lno < b.lno; });

@@ -114,13 +114,17 @@ public:
 
     void Draw(const TDrawOp& op)
     {
+        if (op.kind == TDrawOp::Kind::Line) {
+            drawDots();
+            addLine(op);
+            return;
+        }
+        drawLines();
         if (op.kind == TDrawOp::Kind::Ellipse && m_dotsAsPoints && addDot(op))
             return;
         drawDots();
         switch (op.kind) {
-        case TDrawOp::Kind::Line:
-            usePen(MakeQPen(op.pen, m_scale));
-            m_painter.drawLine(QPointF(op.p1), QPointF(op.p2));
+        case TDrawOp::Kind::Line: // in runs, by addLine
             break;
         case TDrawOp::Kind::Ellipse:
             usePen(MakeQPen(op.pen, m_scale));
@@ -164,6 +168,29 @@ private:
     // outline is a wider disc in the pen's colour under it. Discs recorded one after another
     // that do not touch are drawn outlines first, then insides, a pen for all that share it:
     // each change of pen is written out in full too.
+    // Lines in a row that share a pen go to the painter as one call: a PDF page then strokes
+    // them as one path, where each line alone costs a state check and a stroke of its own (the
+    // chart's frames, grids and series are thousands of lines a document). A canvas colour is
+    // always opaque, so where lines of one run cross, nothing is painted twice over.
+    void addLine(const TDrawOp& op)
+    {
+        QPen pen = MakeQPen(op.pen, m_scale);
+        if (!m_lines.empty() && pen != m_linesPen)
+            drawLines();
+        if (m_lines.empty())
+            m_linesPen = std::move(pen);
+        m_lines.emplace_back(QPointF(op.p1), QPointF(op.p2));
+    }
+
+    void drawLines()
+    {
+        if (m_lines.empty())
+            return;
+        usePen(m_linesPen);
+        m_painter.drawLines(m_lines.data(), int(m_lines.size()));
+        m_lines.clear();
+    }
+
     struct TDot
     {
         QPointF centre;
@@ -292,6 +319,7 @@ public:
 
     void Finish()
     {
+        drawLines();
         drawDots();
         if (m_turned)
             m_painter.setTransform(m_base);
@@ -303,6 +331,8 @@ private:
     bool m_dotsAsPoints;
     std::vector<TDot> m_dots;
     std::vector<QPointF> m_points;
+    std::vector<QLineF> m_lines;
+    QPen m_linesPen;
     QTransform m_base;
     bool m_turned = false;
     QPen m_pen;

@@ -249,6 +249,7 @@ void EachDayReading(const std::function<void(const TDaySummary& day, const QStri
     bool begun = false;
     TDaySummary day;
     QString lastText;
+    QByteArray lastBytes; // the day as stored, compared as bytes: no text made a reading
     Engine::ReadEachRow(
         QStringLiteral("select OndoHead4.KanriID, OndoHead4.Hiduke, Mogi, Kosu, MaxOndo, "
                        "MiniOndo, AvgOndo, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko from "
@@ -258,12 +259,13 @@ void EachDayReading(const std::function<void(const TDaySummary& day, const QStri
         [&](const Engine::RowView& v) {
             // The summary is read once a day, not once a reading.
             const int kanriId = int(v.Int(0));
-            const QString dayText = v.Text(1);
-            if (!begun || day.kanriId != kanriId || dayText != lastText) {
+            const QByteArray dayBytes = v.Utf8(1);
+            if (!begun || day.kanriId != kanriId || dayBytes != lastBytes) {
                 begun = true;
-                lastText = dayText;
+                lastBytes = QByteArray(dayBytes.constData(), dayBytes.size());
+                lastText = QString::fromUtf8(lastBytes);
                 day.kanriId = kanriId;
-                day.day = Engine::DateTimeFromColumn(QVariant(dayText));
+                day.day = Engine::DateTimeFromColumn(QVariant(lastText));
                 day.mogi = v.Int(2) != 0;
                 day.kosu = int(v.Int(3));
                 day.maxOndo = v.Double(4);
@@ -271,12 +273,12 @@ void EachDayReading(const std::function<void(const TDaySummary& day, const QStri
                 day.avgOndo = v.Double(6);
             }
             if (v.IsNull(7)) {
-                row(day, dayText, nullptr);
+                row(day, lastText, nullptr);
                 return;
             }
             const TRawReading r{int(v.Int(7)), v.Utf8(8),  v.Double(9),
                                 v.Utf8(10),    v.Utf8(11), v.Utf8(12)};
-            row(day, dayText, &r);
+            row(day, lastText, &r);
         });
 }
 

@@ -8,7 +8,8 @@
 #include <vector>
 
 // A paint device whose engine says it writes PDF and keeps what it is asked to draw: each
-// point with the pen it was drawn with, and how many other shapes there were.
+// point with the pen it was drawn with, each call's lines with theirs, and how many shapes
+// there were (a call's lines are one).
 class TPdfLikeDevice : public QPaintDevice
 {
 public:
@@ -19,7 +20,14 @@ public:
         double width;
     };
 
+    struct Lines
+    {
+        QColor colour;
+        int count;
+    };
+
     std::vector<Point> points;
+    std::vector<Lines> lines;
     int paths = 0;
 
     QPaintEngine* paintEngine() const override { return &m_engine; }
@@ -54,7 +62,12 @@ private:
     class Engine : public QPaintEngine
     {
     public:
-        explicit Engine(TPdfLikeDevice& device) : m_device(device) {}
+        // Every feature, as a PDF writer has them: the painter hands over lines and points as
+        // it was asked to draw them, not one emulated shape at a time.
+        explicit Engine(TPdfLikeDevice& device)
+            : QPaintEngine(QPaintEngine::AllFeatures), m_device(device)
+        {
+        }
         bool begin(QPaintDevice*) override { return true; }
         bool end() override { return true; }
         Type type() const override { return QPaintEngine::Pdf; }
@@ -67,6 +80,11 @@ private:
         {
             for (int i = 0; i < count; ++i)
                 m_device.points.push_back({points[i], m_pen.color(), m_pen.widthF()});
+        }
+        void drawLines(const QLineF*, int count) override
+        {
+            m_device.lines.push_back({m_pen.color(), count});
+            ++m_device.paths;
         }
         void drawPath(const QPainterPath&) override { ++m_device.paths; }
         void drawPolygon(const QPointF*, int, PolygonDrawMode) override { ++m_device.paths; }

@@ -567,6 +567,56 @@ private Q_SLOTS:
         }
     }
 
+    // Lines in a row with one pen reach the page as one call; a new pen, anything else drawn
+    // between and the page's end each close the run. Each line still lands where it was drawn,
+    // in its own colour.
+    void linesInARowAreOneRunPerPen()
+    {
+        TRecordingCanvas c(QSize(2000, 2000), 600, 600, DefaultTextMetrics());
+        c.SetPenWidth(10);
+        const auto line = [&c](int y, TColor colour) {
+            c.SetPenColor(colour);
+            c.MoveTo(100, y);
+            c.LineTo(1900, y);
+        };
+        line(100, clBlack);
+        line(200, clBlack);
+        line(300, clBlack);
+        line(400, clRed);
+        line(500, clRed);
+        c.SetBrushStyle(TBrushStyle::Clear);
+        c.TextOut(100, 600, QStringLiteral("温"));
+        line(1000, clBlack);
+        line(1100, clRed);
+        line(1900, clBlack);
+
+        TPdfLikeDevice device;
+        QPainter pdf(&device);
+        c.Page().ReplayAt(pdf, QPointF(0, 0));
+        pdf.end();
+        std::vector<std::pair<QColor, int>> runs;
+        for (const auto& l : device.lines)
+            runs.emplace_back(l.colour, l.count);
+        const QColor black(Qt::black), red(Qt::red);
+        const std::vector<std::pair<QColor, int>> expected = {
+            {black, 3}, {red, 2}, {black, 1}, {red, 1}, {black, 1}};
+        QCOMPARE(runs, expected);
+
+        QImage image(2000, 2000, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter raster(&image);
+        c.Page().ReplayAt(raster, QPointF(0, 0));
+        raster.end();
+        for (const auto& [y, colour] : std::vector<std::pair<int, QColor>>{{100, black},
+                                                                           {300, black},
+                                                                           {400, red},
+                                                                           {500, red},
+                                                                           {1000, black},
+                                                                           {1100, red},
+                                                                           {1900, black}})
+            QCOMPARE(QColor(image.pixel(1000, y)), colour);
+    }
+
     void textOutKeepsTheCellTopLeft()
     {
         TRecordingCanvas c(QSize(1000, 1000), 600, 600, DefaultTextMetrics());
