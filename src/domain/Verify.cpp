@@ -64,48 +64,78 @@ TVerifyResult VerifyRecords()
         seals.insert({seal.kanriId, dayText}, seal);
     });
 
-    // Each day with its readings in load order, one pass.
-    bool open = false;
-    DayKey key;
-    History::TDayContent content;
+    // The days in order; then every reading in one straight pass over its table. A day whose
+    // readings lie together (as a day's registration writes them) is sealed from that run; one
+    // whose readings lie apart (added to later) is read again by itself.
+    struct TDay
+    {
+        History::TDayContent content;
+        QString text;      // as stored
+        bool read = false; // a run of its readings was read
+        QString seal;      // of that run; empty after a second run, so read again
+    };
+    std::vector<TDay> days;
+    QHash<DayKey, size_t> indexOf;
+    Store::EachDaySummary([&](const Store::TDaySummary& d, const QString& text) {
+        indexOf.insert({d.kanriId, text}, days.size());
+        days.push_back(
+            {{d.kanriId, d.day, d.mogi, d.kosu, d.maxOndo, d.miniOndo, d.avgOndo}, text});
+    });
+
     History::TSealText text;
-    const auto endDay = [&] {
-        if (!open)
+    bool running = false;
+    int runRecord = 0;
+    QByteArray runDay;
+    TDay* current = nullptr; // nullptr: readings of no day (left out, as before)
+    const auto endRun = [&] {
+        if (!current)
             return;
-        open = false;
+        current->seal = current->read ? QString() : text.Seal();
+        current->read = true;
+        current = nullptr;
+    };
+    Store::EachStoredReading(
+        [&](int kanriId, const QByteArray& dayBytes, const Store::TRawReading& r) {
+            if (!running || kanriId != runRecord || dayBytes != runDay) {
+                endRun();
+                running = true;
+                runRecord = kanriId;
+                runDay = QByteArray(dayBytes.constData(), dayBytes.size());
+                const auto it = indexOf.constFind({kanriId, QString::fromUtf8(runDay)});
+                if (it != indexOf.constEnd()) {
+                    current = &days[*it];
+                    text.Begin(current->content);
+                }
+            }
+            if (current)
+                text.Add(r.lno, r.sokuten, r.ondo, r.jikoku, r.syaryo, r.biko);
+        });
+    endRun();
+
+    for (const TDay& day : days) {
+        const DayKey key{day.content.kanriId, day.text};
         const auto s = seals.constFind(key);
         if (s == seals.constEnd()) {
             ++result.unsealed;
-            return;
+            continue;
         }
-        const QString name = dayName(headers, key.first, content.day);
-        // A day whose stored bytes differ is asked again as texts, as it was sealed: only a
-        // text no UTF-8 could hold gives the two readings different bytes.
-        if (text.Seal() != s->seal &&
-            History::DaySeal(content, Store::ReadingsOf(key.first, content.day)) != s->seal)
+        QString seal = day.seal;
+        if (!day.read) {
+            text.Begin(day.content);
+            seal = text.Seal();
+        }
+        const QString name = dayName(headers, key.first, day.content.day);
+        // A day read apart, or whose stored bytes differ, is asked again as texts, as it was
+        // sealed: only a text no UTF-8 could hold gives the two readings different bytes.
+        if (seal != s->seal &&
+            History::DaySeal(day.content, Store::ReadingsOf(key.first, day.content.day)) != s->seal)
             result.changed << name + QStringLiteral(": 温度が封印と違います");
         else if (sealOfEntry.value(s->entry) != s->seal)
             result.changed << name + QStringLiteral(": 封印が履歴と合いません");
         else
             ++result.checked;
         seals.remove(key);
-    };
-    Store::EachDayReading([&](const Store::TDaySummary& day, const QString& dayText,
-                              const Store::TRawReading* reading) {
-        const DayKey here{day.kanriId, dayText};
-        if (!open || here != key) {
-            endDay();
-            open = true;
-            key = here;
-            content = {day.kanriId, day.day,      day.mogi,   day.kosu,
-                       day.maxOndo, day.miniOndo, day.avgOndo};
-            text.Begin(content);
-        }
-        if (reading)
-            text.Add(reading->lno, reading->sokuten, reading->ondo, reading->jikoku,
-                     reading->syaryo, reading->biko);
-    });
-    endDay();
+    }
     // A seal left without its day: the day went behind the program's back.
     for (auto it = seals.cbegin(); it != seals.cend(); ++it)
         result.changed << dayName(headers, it.key().first, it->day) +

@@ -243,42 +243,34 @@ void EachSeal(const std::function<void(const TSealRow& seal, const QString& dayT
         });
 }
 
-void EachDayReading(const std::function<void(const TDaySummary& day, const QString& dayText,
-                                             const TRawReading* reading)>& row)
+void EachDaySummary(const std::function<void(const TDaySummary& day, const QString& dayText)>& day)
 {
-    bool begun = false;
-    TDaySummary day;
-    QString lastText;
-    QByteArray lastBytes; // the day as stored, compared as bytes: no text made a reading
+    Engine::ReadEachRow(QStringLiteral("select KanriID, Hiduke, Mogi, Kosu, MaxOndo, MiniOndo, "
+                                       "AvgOndo from OndoHead4 order by KanriID, Hiduke"),
+                        [&](const Engine::RowView& v) {
+                            TDaySummary d;
+                            d.kanriId = int(v.Int(0));
+                            const QString text = v.Text(1);
+                            d.day = Engine::DateTimeFromColumn(QVariant(text));
+                            d.mogi = v.Int(2) != 0;
+                            d.kosu = int(v.Int(3));
+                            d.maxOndo = v.Double(4);
+                            d.miniOndo = v.Double(5);
+                            d.avgOndo = v.Double(6);
+                            day(d, text);
+                        });
+}
+
+void EachStoredReading(const std::function<void(int kanriId, const QByteArray& dayBytes,
+                                                const TRawReading& reading)>& reading)
+{
     Engine::ReadEachRow(
-        QStringLiteral("select OndoHead4.KanriID, OndoHead4.Hiduke, Mogi, Kosu, MaxOndo, "
-                       "MiniOndo, AvgOndo, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko from "
-                       "OndoHead4 left join OndoLine4 on OndoLine4.KanriID = OndoHead4.KanriID "
-                       "and OndoLine4.Hiduke = OndoHead4.Hiduke order by OndoHead4.KanriID, "
-                       "OndoHead4.Hiduke"),
+        QStringLiteral("select KanriID, Hiduke, LNO, Sokuten, Ondo, Jikoku, Syaryo, Biko "
+                       "from OndoLine4"),
         [&](const Engine::RowView& v) {
-            // The summary is read once a day, not once a reading.
-            const int kanriId = int(v.Int(0));
-            const QByteArray dayBytes = v.Utf8(1);
-            if (!begun || day.kanriId != kanriId || dayBytes != lastBytes) {
-                begun = true;
-                lastBytes = QByteArray(dayBytes.constData(), dayBytes.size());
-                lastText = QString::fromUtf8(lastBytes);
-                day.kanriId = kanriId;
-                day.day = Engine::DateTimeFromColumn(QVariant(lastText));
-                day.mogi = v.Int(2) != 0;
-                day.kosu = int(v.Int(3));
-                day.maxOndo = v.Double(4);
-                day.miniOndo = v.Double(5);
-                day.avgOndo = v.Double(6);
-            }
-            if (v.IsNull(7)) {
-                row(day, lastText, nullptr);
-                return;
-            }
-            const TRawReading r{int(v.Int(7)), v.Utf8(8),  v.Double(9),
-                                v.Utf8(10),    v.Utf8(11), v.Utf8(12)};
-            row(day, lastText, &r);
+            const TRawReading r{int(v.Int(2)), v.Utf8(3), v.Double(4),
+                                v.Utf8(5),     v.Utf8(6), v.Utf8(7)};
+            reading(int(v.Int(0)), v.Utf8(1), r);
         });
 }
 

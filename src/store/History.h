@@ -80,10 +80,13 @@ struct TRawReading
     double ondo = 0;
     QByteArray jikoku, syaryo, biko;
 };
-// Every day's summary with its readings as stored (the seal puts them in load order):
-// `reading` unset for a day without any. `dayText` is the day as stored, to match the seal rows.
-void EachDayReading(const std::function<void(const TDaySummary& day, const QString& dayText,
-                                             const TRawReading* reading)>& row);
+// Every day's summary in record and day order; `dayText` is the day as stored, to match the
+// seal rows.
+void EachDaySummary(const std::function<void(const TDaySummary& day, const QString& dayText)>& day);
+// Every reading where it lies in its table, in no order: one straight pass, without a look-up
+// per reading. `dayBytes` is its day as stored (UTF-8), valid only during the call.
+void EachStoredReading(const std::function<void(int kanriId, const QByteArray& dayBytes,
+                                                const TRawReading& reading)>& reading);
 // A day's readings by its record number.
 QList<Reading> ReadingsOf(int kanriId, const QDateTime& day);
 

@@ -257,6 +257,21 @@ private Q_SLOTS:
         QCOMPARE(History::Read(QStringLiteral("K001")).last().what, History::Sealed);
         QVERIFY(verify().out.contains(QStringLiteral("2 日を確認、封印のない 0 日")));
 
+        // Readings of one day lying apart in their table, as phones at two pavers write them:
+        // still sealed, and a change among them still found.
+        Engine::Execute(QStringLiteral("create table Saved as select * from OndoLine4"));
+        Engine::Execute(QStringLiteral("delete from OndoLine4"));
+        Engine::Execute(
+            QStringLiteral("insert into OndoLine4 select * from Saved order by LNO desc, Hiduke"));
+        Engine::Execute(QStringLiteral("drop table Saved"));
+        QVERIFY(verify().out.contains(QStringLiteral("2 日を確認、封印のない 0 日")));
+        Engine::Execute(QStringLiteral("update OndoLine4 set Ondo = 153") + where);
+        const Run apart = verify();
+        QCOMPARE(apart.code, 1);
+        QVERIFY2(apart.out.contains(named), qPrintable(apart.out));
+        Engine::Execute(QStringLiteral("update OndoLine4 set Ondo = 152") + where);
+        QCOMPARE(verify().code, 0);
+
         // A day deleted behind the program's back leaves its seal.
         Engine::Execute(
             QStringLiteral("delete from OndoLine4 where Hiduke = '2024-06-01 00:00:00'"));

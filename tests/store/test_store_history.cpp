@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace {
 
@@ -85,7 +86,7 @@ private Q_SLOTS:
         QCOMPARE(Store::RecordNames().value(1).kubunName, QStringLiteral("練上温度"));
     }
 
-    // The passes over registered days: each day with its readings, the days a search finds
+    // The passes over registered days: the days and every reading, the days a search finds
     // with their measurer, their temperatures, and a project's journey.
     void passesOverTheDays()
     {
@@ -105,16 +106,26 @@ private Q_SLOTS:
         Store::ReplaceReadings(1, Day(1), {Load(1, 160), Load(2, 170)}, {});
         Store::ReplaceReadings(2, Day(1), {Load(1, 150)}, {});
 
-        QList<QPair<int, int>> rows; // record, load (0: a day without readings)
+        QList<QPair<int, QString>> days;
+        Store::EachDaySummary([&](const Store::TDaySummary& d, const QString& text) {
+            days.append({d.kanriId, text});
+            QCOMPARE(Engine::DateTimeFromColumn(QVariant(text)), d.day);
+        });
+        QCOMPARE(days.size(), 3);
+        QCOMPARE(days.at(0).first, 1);
+        QCOMPARE(days.at(2).first, 2);
+        QVERIFY(days.at(0).second < days.at(1).second);
+        QList<QPair<int, int>> rows; // record, load
         QByteArray trucks;
-        Store::EachDayReading(
-            [&](const Store::TDaySummary& d, const QString&, const Store::TRawReading* r) {
-                rows.append({d.kanriId, r ? r->lno : 0});
-                if (r)
-                    trucks += r->syaryo;
+        Store::EachStoredReading(
+            [&](int kanriId, const QByteArray& day, const Store::TRawReading& r) {
+                QCOMPARE(QString::fromUtf8(day), days.at(0).second);
+                rows.append({kanriId, r.lno});
+                trucks += r.syaryo;
             });
-        QCOMPARE(rows, (QList<QPair<int, int>>{{1, 1}, {1, 2}, {1, 0}, {2, 1}}));
-        QCOMPARE(trucks, QByteArray("T1T2T1"));
+        std::sort(rows.begin(), rows.end());
+        QCOMPARE(rows, (QList<QPair<int, int>>{{1, 1}, {1, 2}, {2, 1}}));
+        QCOMPARE(trucks.size(), 6);
         QCOMPARE(Store::ReadingsOf(1, Day(1)), (QList<Reading>{Load(1, 160), Load(2, 170)}));
 
         QStringList measurers;
