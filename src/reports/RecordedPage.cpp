@@ -286,7 +286,11 @@ private:
         if (op.brush.style == TBrushStyle::Solid)
             m_painter.fillRect(QRect(op.p1, QSize(op.textWidth, op.textHeight)),
                                ToQColor(op.brush.color));
-        usePen(QPen(ToQColor(op.font.color)));
+        // Text takes only the pen's colour: a line pen of that colour stays, so that lines and
+        // their labels in turn do not write a pen out for each.
+        const QColor colour = ToQColor(op.font.color);
+        if (!m_penSet || m_pen.color() != colour || m_pen.brush().style() != Qt::SolidPattern)
+            usePen(QPen(colour));
         const TShapedText& shaped = ShapedText(op.font, op.text);
         const bool upright = op.font.escapement == 0 && op.xScale == 1.0;
         if (upright) {

@@ -569,7 +569,7 @@ private Q_SLOTS:
 
     // Lines in a row with one pen reach the page as one call; a new pen, anything else drawn
     // between and the page's end each close the run. Each line still lands where it was drawn,
-    // in its own colour.
+    // in its own colour, and text in the font's.
     void linesInARowAreOneRunPerPen()
     {
         TRecordingCanvas c(QSize(2000, 2000), 600, 600, DefaultTextMetrics());
@@ -615,6 +615,16 @@ private Q_SLOTS:
                                                                            {1100, red},
                                                                            {1900, black}})
             QCOMPARE(QColor(image.pixel(1000, y)), colour);
+        // The text after the red lines is in its own black, not in the pen before it.
+        int ink = 0, reddish = 0;
+        for (int y = 600; y < 600 + c.TextHeight(QStringLiteral("温")); ++y)
+            for (int x = 100; x < 100 + c.TextWidth(QStringLiteral("温")); ++x) {
+                const QRgb px = image.pixel(x, y);
+                ink += qGray(px) < 128;
+                reddish += qRed(px) > 160 && qGreen(px) < 96;
+            }
+        QVERIFY(ink > 0);
+        QCOMPARE(reddish, 0);
     }
 
     void textOutKeepsTheCellTopLeft()
