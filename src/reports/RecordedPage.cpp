@@ -162,16 +162,10 @@ public:
     }
 
 private:
-    // A PDF writer turns a circle into four Bezier curves written out in full: the chart's
-    // points were half of its page streams and a fifth of its time. A round-capped point of
-    // the same diameter is one short segment that the viewer draws as an exact disc; an
-    // outline is a wider disc in the pen's colour under it. Discs recorded one after another
-    // that do not touch are drawn outlines first, then insides, a pen for all that share it:
-    // each change of pen is written out in full too.
     // Lines in a row that share a pen go to the painter as one call: a PDF page then strokes
     // them as one path, where each line alone costs a state check and a stroke of its own (the
     // chart's frames, grids and series are thousands of lines a document). A canvas colour is
-    // always opaque, so where lines of one run cross, nothing is painted twice over.
+    // always opaque, so the run drawn at once looks as its lines drawn one by one.
     void addLine(const TDrawOp& op)
     {
         QPen pen = MakeQPen(op.pen, m_scale);
@@ -191,6 +185,12 @@ private:
         m_lines.clear();
     }
 
+    // A PDF writer turns a circle into four Bezier curves written out in full: the chart's
+    // points were half of its page streams and a fifth of its time. A round-capped point of
+    // the same diameter is one short segment that the viewer draws as an exact disc; an
+    // outline is a wider disc in the pen's colour under it. Discs recorded one after another
+    // that do not touch are drawn outlines first, then insides, a pen for all that share it:
+    // each change of pen is written out in full too.
     struct TDot
     {
         QPointF centre;
