@@ -285,14 +285,18 @@ void DrawChartSeries(TCanvas& c, const TChartBand& band, const TChartSeries& ser
         prev = now;
         hasPrev = true;
     }
-    // Markers after all the lines, so that they lie on top.
-    for (const TDayPoints& d : drawn) {
+    // Markers after all the lines, so that they lie on top: the lows, the highs over them and
+    // the rings over both. Days are a centimetre apart, wider than a ring, so one kind drawn
+    // for every day before the next kind covers what it did day by day, and a page writes its
+    // pen and brush once a kind rather than once a marker.
+    for (const TDayPoints& d : drawn)
         DrawMarker(c, shape, d.x, onBand(d.min.y), MarkerRadius, clBlue, false);
+    for (const TDayPoints& d : drawn)
         DrawMarker(c, shape, d.x, onBand(d.max.y), MarkerRadius, clRed, !d.simulated);
+    for (const TDayPoints& d : drawn)
         for (const TPoint& p : {d.max, d.min})
             if (p.outside)
                 Ring(c, d.x, onBand(p.y), MarkerRadius * 1.9f);
-    }
 }
 
 float DrawChartLegend(TCanvas& c, const TChartMix& mix)

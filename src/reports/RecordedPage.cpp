@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QTextLayout>
 #include <QtMath>
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <tuple>
@@ -116,10 +117,17 @@ public:
     {
         if (op.kind == TDrawOp::Kind::Line) {
             drawDots();
+            drawShapes();
             addLine(op);
             return;
         }
         drawLines();
+        if (op.kind == TDrawOp::Kind::Polygon) {
+            drawDots();
+            addShape(op);
+            return;
+        }
+        drawShapes();
         if (op.kind == TDrawOp::Kind::Ellipse && m_dotsAsPoints && addDot(op))
             return;
         drawDots();
@@ -142,10 +150,7 @@ public:
             m_painter.drawPie(r, int(std::lround(a1 * 16)), int(std::lround(span * 16)));
             break;
         }
-        case TDrawOp::Kind::Polygon:
-            usePen(MakeQPen(op.pen, m_scale));
-            useBrush(MakeQBrush(op.brush));
-            m_painter.drawPolygon(op.polygon);
+        case TDrawOp::Kind::Polygon: // in runs, by addShape
             break;
         case TDrawOp::Kind::Text:
             drawText(op);
@@ -183,6 +188,42 @@ private:
         usePen(m_linesPen);
         m_painter.drawLines(m_lines.data(), int(m_lines.size()));
         m_lines.clear();
+    }
+
+    // Polygons in a row with one pen and brush that do not touch (a chart's markers) are one
+    // path: filled and outlined at once, they look as they did one by one, and a PDF page
+    // writes the state for them once. One that touches the run starts a new one, as does a
+    // long run, so that looking for touches stays cheap.
+    void addShape(const TDrawOp& op)
+    {
+        QPen pen = MakeQPen(op.pen, m_scale);
+        QBrush brush = MakeQBrush(op.brush);
+        const double margin = qMax(1.0, pen.widthF());
+        const QRectF reach =
+            QRectF(op.polygon.boundingRect()).adjusted(-margin, -margin, margin, margin);
+        if (!m_shapeReach.empty() &&
+            (pen != m_shapePen || brush != m_shapeBrush || m_shapeReach.size() >= 256 ||
+             std::any_of(m_shapeReach.cbegin(), m_shapeReach.cend(),
+                         [&](const QRectF& r) { return r.intersects(reach); })))
+            drawShapes();
+        if (m_shapeReach.empty()) {
+            m_shapePen = std::move(pen);
+            m_shapeBrush = std::move(brush);
+        }
+        m_shapes.addPolygon(QPolygonF(op.polygon));
+        m_shapes.closeSubpath();
+        m_shapeReach.push_back(reach);
+    }
+
+    void drawShapes()
+    {
+        if (m_shapeReach.empty())
+            return;
+        usePen(m_shapePen);
+        useBrush(m_shapeBrush);
+        m_painter.drawPath(m_shapes);
+        m_shapes.clear();
+        m_shapeReach.clear();
     }
 
     // A PDF writer turns a circle into four Bezier curves written out in full: the chart's
@@ -324,6 +365,7 @@ public:
     void Finish()
     {
         drawLines();
+        drawShapes();
         drawDots();
         if (m_turned)
             m_painter.setTransform(m_base);
@@ -337,6 +379,10 @@ private:
     std::vector<QPointF> m_points;
     std::vector<QLineF> m_lines;
     QPen m_linesPen;
+    QPainterPath m_shapes;
+    std::vector<QRectF> m_shapeReach;
+    QPen m_shapePen;
+    QBrush m_shapeBrush;
     QTransform m_base;
     bool m_turned = false;
     QPen m_pen;

@@ -627,6 +627,54 @@ private Q_SLOTS:
         QCOMPARE(reddish, 0);
     }
 
+    // Markers in a row with one pen and brush that do not touch are one path; one that touches
+    // them, another brush or anything else drawn between starts the next. Each is still filled
+    // and outlined where it was drawn.
+    void polygonsInARowAreOnePathWhileApart()
+    {
+        TRecordingCanvas c(QSize(2000, 2000), 600, 600, DefaultTextMetrics());
+        c.SetPenWidth(4);
+        const auto square = [&c](int x, int y, TColor colour) {
+            c.SetPenColor(colour);
+            c.SetBrushColor(colour);
+            c.Polygon(QPolygon(
+                {QPoint(x, y), QPoint(x + 100, y), QPoint(x + 100, y + 100), QPoint(x, y + 100)}));
+        };
+        square(100, 100, clRed);
+        square(400, 100, clRed);
+        square(700, 100, clRed); // one path so far
+        square(760, 160, clRed); // touches the one before
+        square(1000, 100, clBlue);
+        square(1300, 100, clBlue);
+        c.SetPenColor(clBlack);
+        c.MoveTo(100, 1000);
+        c.LineTo(1900, 1000);
+        square(1600, 100, clBlue);
+
+        TPdfLikeDevice device;
+        QPainter pdf(&device);
+        c.Page().ReplayAt(pdf, QPointF(0, 0));
+        pdf.end();
+        QCOMPARE(device.paths, 5); // three red, one red, two blue, the line, one blue
+
+        QImage image(2000, 2000, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter raster(&image);
+        c.Page().ReplayAt(raster, QPointF(0, 0));
+        raster.end();
+        for (const auto& [x, y, colour] :
+             std::vector<std::tuple<int, int, QColor>>{{150, 150, Qt::red},
+                                                       {450, 150, Qt::red},
+                                                       {750, 150, Qt::red},
+                                                       {840, 240, Qt::red},
+                                                       {1050, 150, Qt::blue},
+                                                       {1350, 150, Qt::blue},
+                                                       {1650, 150, Qt::blue},
+                                                       {250, 150, Qt::white},
+                                                       {1000, 1000, Qt::black}})
+            QCOMPARE(QColor(image.pixel(x, y)), colour);
+    }
+
     void textOutKeepsTheCellTopLeft()
     {
         TRecordingCanvas c(QSize(1000, 1000), 600, 600, DefaultTextMetrics());
