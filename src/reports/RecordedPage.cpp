@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -73,14 +74,35 @@ struct TShapedText
     double ascent = 0; // of the laid-out line: the runs' baseline below their origin
 };
 
+struct TShapedKey
+{
+    QString face;
+    int height;
+    bool bold;
+    QString text;
+    bool operator==(const TShapedKey& o) const
+    {
+        return height == o.height && bold == o.bold && text == o.text && face == o.face;
+    }
+};
+
+struct TShapedKeyHash
+{
+    size_t operator()(const TShapedKey& k) const
+    {
+        return qHashMulti(0, k.face, k.height, k.bold, k.text);
+    }
+};
+
 const TShapedText& ShapedText(const TFontState& font, const QString& text)
 {
-    using Key = std::tuple<QString, int, bool, QString>;
-    static std::map<Key, TShapedText> cache;
+    // Hashed, and not ordered: every text of every page is looked up. A node's place stays
+    // when others are added, so the text handed out stays valid.
+    static std::unordered_map<TShapedKey, TShapedText, TShapedKeyHash> cache;
     // Bounded for a long run of the program; one document's texts fit many times over.
     if (cache.size() >= 20000)
         cache.clear();
-    Key key(font.name, font.CharHeight(), font.bold, text);
+    TShapedKey key{font.name, font.CharHeight(), font.bold, text};
     auto it = cache.find(key);
     if (it != cache.end())
         return it->second;
@@ -173,11 +195,13 @@ private:
     // always opaque, so the run drawn at once looks as its lines drawn one by one.
     void addLine(const TDrawOp& op)
     {
-        QPen pen = MakeQPen(op.pen, m_scale);
-        if (!m_lines.empty() && pen != m_linesPen)
-            drawLines();
-        if (m_lines.empty())
+        if (m_lines.empty() || !(op.pen == m_linesState)) {
+            QPen pen = MakeQPen(op.pen, m_scale);
+            if (!m_lines.empty() && pen != m_linesPen)
+                drawLines();
             m_linesPen = std::move(pen);
+            m_linesState = op.pen;
+        }
         m_lines.emplace_back(QPointF(op.p1), QPointF(op.p2));
     }
 
@@ -379,6 +403,7 @@ private:
     std::vector<QPointF> m_points;
     std::vector<QLineF> m_lines;
     QPen m_linesPen;
+    TPenState m_linesState; // the pen as recorded, so that a run's next line makes no QPen
     QPainterPath m_shapes;
     std::vector<QRectF> m_shapeReach;
     QPen m_shapePen;
