@@ -174,11 +174,15 @@ void DrawChartAxis(TCanvas& c, const TChartBand& band, int points, float pitch)
     }
     const qint64 first = band.Low() / step / 10000 + 1;
     const qint64 last = band.High() / step / 10000 - 1;
+    // The values, then their lines: beside the plot, the values never meet a line, and a page
+    // writes the pens of the two once each rather than once a value.
     for (qint64 t = first; t <= last; ++t) {
-        const qint64 v = step * t;
-        const float y = band.AxisY(v * 10000);
+        const float y = band.AxisY(step * t * 10000);
         if (y - textHeight / 2 >= band.Top() && y + textHeight / 2 <= band.Bottom())
-            PrintText(c, QString::number(v), 2, AxisLeft, y - 0.3f, AxisRight, y + 0.3f, 0);
+            PrintText(c, QString::number(step * t), 2, AxisLeft, y - 0.3f, AxisRight, y + 0.3f, 0);
+    }
+    for (qint64 t = first; t <= last; ++t) {
+        const float y = band.AxisY(step * t * 10000);
         PrintLine(c, ChartPlotLeft, y, ChartPlotRight, y, 1);
     }
     c.SetFontSize(points0);

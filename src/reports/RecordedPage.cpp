@@ -267,7 +267,8 @@ private:
     bool addDot(const TDrawOp& op)
     {
         // A circle's corners are rounded to whole dots on each axis alone, so its box may be a
-        // dot wider than high.
+        // dot wider than high; its diameter is taken to the whole dot too, so that the discs
+        // of one size share their pens (half a dot is a fiftieth of a millimetre).
         const QRectF r = QRectF(QPointF(op.p1), QPointF(op.p2)).normalized();
         if (std::abs(r.width() - r.height()) > 1 || r.isEmpty() ||
             op.brush.style != TBrushStyle::Solid)
@@ -276,7 +277,7 @@ private:
         const bool outlined = pen.style() != Qt::NoPen;
         if (outlined && (pen.style() != Qt::SolidLine || pen.widthF() <= 0))
             return false;
-        const double diameter = (r.width() + r.height()) / 2;
+        const double diameter = std::round((r.width() + r.height()) / 2);
         const double width = outlined ? pen.widthF() : 0.0;
         TDot dot{r.center(), outlined ? dotPen(pen.color(), diameter + width) : QPen(Qt::NoPen),
                  diameter > width ? dotPen(ToQColor(op.brush.color), diameter - width)
