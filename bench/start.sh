@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start to the main window's first paint on a 1,000-day database, against a bare Qt widgets
 # window, both on the same Xvfb display. start_app starts as ondokanri does and quits there.
+# A third line, the bare window with a label, a field and a button, shows what text alone costs.
 #   bench/start.sh [DAYS]   (default 1000 days × 24 readings per category, two categories)
 source "$(dirname "$0")/common.sh"
 # A start takes a tenth of a second, where this machine's swings show most: more rounds.
@@ -19,4 +20,5 @@ export DISPLAY=$display QT_QPA_PLATFORM=xcb
 echo "start-up: $days days per category on $display, $runs rounds"
 $alt "$runs" \
   "bare Qt widgets window" "timeout 30 '$build/bench/bare_window'" \
-  "ondokanri" "timeout 30 '$start_app'"
+  "ondokanri" "timeout 30 '$start_app'" \
+  "bare window with text" "timeout 30 '$build/bench/bare_window' --text"

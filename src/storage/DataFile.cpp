@@ -51,12 +51,6 @@ Inspection damaged(Inspection ins, const QString& detail)
     throw AppError(SqlErrorMessage(db.Code(), db.Error(), folderOf(file)));
 }
 
-QString literal(const QString& text)
-{
-    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("''")) +
-           QLatin1Char('\'');
-}
-
 // Our tables and their columns decide; `where` names the file or server in messages.
 Inspection classify(Inspection ins, const QString& where,
                     const std::function<QStringList(const QString&)>& columnsOf)
@@ -200,16 +194,19 @@ Inspection Inspect(const QString& file)
     if (ins.tables.isEmpty())
         return ins;
 
-    return classify(
-        ins, QStringLiteral("データファイル ") + QDir::toNativeSeparators(file),
-        [&](const QString& table) {
-            QStringList columns;
-            if (!db.Rows(
-                    QStringLiteral("select name from pragma_table_info(%1)").arg(literal(table)),
-                    &columns))
-                raise(db, file);
-            return columns;
-        });
+    // Every table's columns in one statement: each statement on its own locks the file again.
+    QStringList pairs;
+    if (!db.Rows(QStringLiteral("select m.name || char(31) || p.name from sqlite_master m "
+                                "join pragma_table_info(m.name) p where m.type = 'table'"),
+                 &pairs))
+        raise(db, file);
+    QHash<QString, QStringList> columnsOf;
+    for (const QString& pair : pairs) {
+        const qsizetype cut = pair.indexOf(QChar(31));
+        columnsOf[pair.left(cut)] << pair.mid(cut + 1);
+    }
+    return classify(ins, QStringLiteral("データファイル ") + QDir::toNativeSeparators(file),
+                    [&](const QString& table) { return columnsOf.value(table); });
 }
 
 Inspection InspectServer(const QHash<QString, QStringList>& columnsByTable, const QString& location)

@@ -82,10 +82,21 @@ QSqlDatabase Database();
 
 // What TableExists and ColumnExists know of the server's layout is read again at the next ask.
 void ForgetLayout();
+// While one lives, TableExists, ColumnExists and IndexExists on a data file answer from one
+// read of its layout, read again after any change of it; without one, each asks the file.
+class LayoutCheck
+{
+public:
+    LayoutCheck();
+    ~LayoutCheck();
+    LayoutCheck(const LayoutCheck&) = delete;
+    LayoutCheck& operator=(const LayoutCheck&) = delete;
+};
 // Forgets the layout when sql may change it.
 void NoteStatement(const QString& sql);
 bool TableExists(const QString& table);
-// Known on the server only: false on a data folder, whose statements say "if not exists".
+// On a data folder known only inside a LayoutCheck, else false: its statements say "if not
+// exists".
 bool IndexExists(const QString& index);
 bool ColumnExists(const QString& table, const QString& column);
 // The server's tables (lower case) with their columns, as one statement read them.

@@ -25,6 +25,37 @@ struct ServerLayout
 };
 ServerLayout g_layout;
 
+// A data file's layout, read in one statement for the checks made while a LayoutCheck lives
+// (the start's ask dozens of times). Outside one, each check asks the file itself: another
+// program may change it at any moment.
+int g_fileChecks = 0;
+ServerLayout g_fileLayout;
+
+const ServerLayout& fileLayout()
+{
+    if (!g_fileLayout.read) {
+        QSqlQuery q(Database());
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral(
+                "select m.name, p.name from sqlite_master m join pragma_table_info(m.name) p "
+                "where m.type = 'table' union all "
+                "select '', name from sqlite_master where type = 'index'")))
+            RaiseSqlError(q.lastError(), CurrentFolder());
+        ServerLayout layout;
+        while (q.next()) {
+            const QString table = q.value(0).toString().toLower();
+            const QString name = q.value(1).toString().toLower();
+            if (table.isEmpty())
+                layout.indexes.insert(name);
+            else
+                layout.columns[table].insert(name);
+        }
+        layout.read = true;
+        g_fileLayout = layout;
+    }
+    return g_fileLayout;
+}
+
 const ServerLayout& serverLayout()
 {
     if (!g_layout.read) {
@@ -52,6 +83,18 @@ const ServerLayout& serverLayout()
 void ForgetLayout()
 {
     g_layout = ServerLayout();
+    g_fileLayout = ServerLayout();
+}
+
+LayoutCheck::LayoutCheck()
+{
+    ++g_fileChecks;
+}
+
+LayoutCheck::~LayoutCheck()
+{
+    if (--g_fileChecks == 0)
+        g_fileLayout = ServerLayout();
 }
 
 void NoteStatement(const QString& sql)
@@ -80,6 +123,8 @@ bool TableExists(const QString& table)
 {
     if (IsServer())
         return serverLayout().columns.contains(table.toLower());
+    if (g_fileChecks > 0)
+        return fileLayout().columns.contains(table.toLower());
     return rowsExist(
         QStringLiteral(
             "select count(*) from sqlite_master where type='table' and lower(name)=lower(?)"),
@@ -90,6 +135,8 @@ bool ColumnExists(const QString& table, const QString& column)
 {
     if (IsServer())
         return serverLayout().columns.value(table.toLower()).contains(column.toLower());
+    if (g_fileChecks > 0)
+        return fileLayout().columns.value(table.toLower()).contains(column.toLower());
     return rowsExist(
         QStringLiteral("select count(*) from pragma_table_info(?) where lower(name) = lower(?)"),
         {table, column});
@@ -105,7 +152,9 @@ QHash<QString, QStringList> ServerColumns()
 
 bool IndexExists(const QString& index)
 {
-    return IsServer() && serverLayout().indexes.contains(index.toLower());
+    if (IsServer())
+        return serverLayout().indexes.contains(index.toLower());
+    return g_fileChecks > 0 && fileLayout().indexes.contains(index.toLower());
 }
 
 } // namespace Engine

@@ -205,6 +205,7 @@ bool Ensure(const Table& table)
 
 int AddLaterColumns()
 {
+    const Engine::LayoutCheck check;
     // Looked for first, so that an up-to-date location is not written to at all.
     QList<QPair<const Table*, const Column*>> missing;
     QList<const Table*> missingTables;

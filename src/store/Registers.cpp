@@ -200,12 +200,14 @@ TRegistered ProjectAndMixRegistered(const QString& code, const QString& mix)
 
 void EnsureTables()
 {
+    const Engine::LayoutCheck check;
     for (const Schema::Table& table : Schema::Tables())
         Schema::Ensure(table);
 }
 
 void EnsureRegisterTables()
 {
+    const Engine::LayoutCheck check;
     for (const char* table : {"Koji1", "GozaiDef", "SIMEI"})
         Schema::Ensure(Schema::Get(QString::fromLatin1(table)));
 }

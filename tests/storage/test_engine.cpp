@@ -72,6 +72,44 @@ private Q_SLOTS:
         QCOMPARE(sel.FieldInt(QStringLiteral("id")), 3);
     }
 
+    // Inside a check the layout is read once and follows what is changed there; outside
+    // one, a table another program makes is seen at once.
+    void layoutCheckFollowsTheChangesMadeInIt()
+    {
+        TempProfile profile;
+        {
+            const Engine::LayoutCheck check;
+            QVERIFY(!Engine::TableExists(QStringLiteral("T1")));
+            makeTable();
+            QVERIFY(Engine::TableExists(QStringLiteral("t1")));
+            QVERIFY(Engine::ColumnExists(QStringLiteral("t1"), QStringLiteral("NAME")));
+            QVERIFY(!Engine::ColumnExists(QStringLiteral("T1"), QStringLiteral("Extra")));
+            Engine::AddColumn(QStringLiteral("T1"),
+                              {QStringLiteral("Extra"), Schema::Type::Integer});
+            QVERIFY(Engine::ColumnExists(QStringLiteral("t1"), QStringLiteral("extra")));
+            QVERIFY(!Engine::IndexExists(QStringLiteral("T1_Extra")));
+            Engine::CreateIndex(QStringLiteral("T1_Extra"), QStringLiteral("T1"),
+                                {QStringLiteral("Extra")});
+            QVERIFY(Engine::IndexExists(QStringLiteral("t1_extra")));
+            Engine::Execute(QStringLiteral("insert into T1 (ID, Extra) values (1, 2)"));
+            QCOMPARE(countRows(QStringLiteral("T1")), 1);
+        }
+        if (OnServer())
+            return;
+        {
+            QSqlDatabase other =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+            other.setDatabaseName(Engine::CurrentFolder() +
+                                  QLatin1String(Engine::DatabaseFileName));
+            QVERIFY(other.open());
+            QVERIFY(QSqlQuery(other).exec(QStringLiteral("create table T2 (A integer)")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("other"));
+        QVERIFY(Engine::TableExists(QStringLiteral("T2")));
+        QVERIFY(!Engine::IndexExists(QStringLiteral("T1_Extra"))); // asked of the file: unknown
+    }
+
     void repeatedAndUnboundParameters()
     {
         TempProfile profile;
@@ -263,8 +301,11 @@ private Q_SLOTS:
         QCOMPARE(before.missingTables.size(), Schema::Tables().size() - 1);
 
         Transaction tx;
-        for (const Schema::Table& t : Schema::Tables())
-            QCOMPARE(Schema::Ensure(t), t.name != kubun.name);
+        {
+            const Engine::LayoutCheck check; // as the start makes them
+            for (const Schema::Table& t : Schema::Tables())
+                QCOMPARE(Schema::Ensure(t), t.name != kubun.name);
+        }
         tx.Commit();
         const DataFile::Inspection after = inspect();
         QVERIFY(after.state == DataFile::State::Ours);
