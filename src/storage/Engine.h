@@ -80,7 +80,7 @@ void EnsureOpen();
 // The open SQLite connection (EnsureOpen first). The server is reached through ServerLink.
 QSqlDatabase Database();
 
-// What TableExists and ColumnExists know of the server's layout is read again at the next ask.
+// What TableExists, ColumnExists and IndexExists know of a layout is read again at the next ask.
 void ForgetLayout();
 // While one lives, TableExists, ColumnExists and IndexExists on a data file answer from one
 // read of its layout, read again after any change of it; without one, each asks the file.

@@ -14,24 +14,34 @@ namespace Engine {
 
 namespace {
 
-// The server's tables, columns and indexes, read in one statement when first asked: asked one by
-// one, the checks at start cost a round trip each. Forgotten whenever the layout may have
-// changed: a change made here, a rollback, another connection.
-struct ServerLayout
+// A location's tables, columns and indexes, as one statement reads them.
+struct Layout
 {
     bool read = false;
     QHash<QString, QSet<QString>> columns; // lower-case table → its lower-case columns
     QSet<QString> indexes;
+
+    // A row of the statement that reads a layout: a table and a column, or '' and an index.
+    void Add(const QString& table, const QString& name)
+    {
+        if (table.isEmpty())
+            indexes.insert(name.toLower());
+        else
+            columns[table.toLower()].insert(name.toLower());
+    }
 };
-ServerLayout g_layout;
+// The server's, read when first asked: asked one by one, the checks at start cost a round trip
+// each. Forgotten whenever the layout may have changed: a change made here, a rollback,
+// another connection.
+Layout g_layout;
 
 // A data file's layout, read in one statement for the checks made while a LayoutCheck lives
 // (the start's ask dozens of times). Outside one, each check asks the file itself: another
 // program may change it at any moment.
 int g_fileChecks = 0;
-ServerLayout g_fileLayout;
+Layout g_fileLayout;
 
-const ServerLayout& fileLayout()
+const Layout& fileLayout()
 {
     if (!g_fileLayout.read) {
         QSqlQuery q(Database());
@@ -41,37 +51,25 @@ const ServerLayout& fileLayout()
                 "where m.type = 'table' union all "
                 "select '', name from sqlite_master where type = 'index'")))
             RaiseSqlError(q.lastError(), CurrentFolder());
-        ServerLayout layout;
-        while (q.next()) {
-            const QString table = q.value(0).toString().toLower();
-            const QString name = q.value(1).toString().toLower();
-            if (table.isEmpty())
-                layout.indexes.insert(name);
-            else
-                layout.columns[table].insert(name);
-        }
+        Layout layout;
+        while (q.next())
+            layout.Add(q.value(0).toString(), q.value(1).toString());
         layout.read = true;
         g_fileLayout = layout;
     }
     return g_fileLayout;
 }
 
-const ServerLayout& serverLayout()
+const Layout& serverLayout()
 {
     if (!g_layout.read) {
         const ServerLink::Rows rows = ServerLink::Run(QStringLiteral(
             "select table_name, column_name from information_schema.columns "
             "where table_schema = current_schema() union all "
             "select '', indexname from pg_indexes where schemaname = current_schema()"));
-        ServerLayout layout;
-        for (size_t i = 0; i + 1 < rows.values.size(); i += 2) {
-            const QString table = rows.values[i].toString().toLower();
-            const QString name = rows.values[i + 1].toString().toLower();
-            if (table.isEmpty())
-                layout.indexes.insert(name);
-            else
-                layout.columns[table].insert(name);
-        }
+        Layout layout;
+        for (size_t i = 0; i + 1 < rows.values.size(); i += 2)
+            layout.Add(rows.values[i].toString(), rows.values[i + 1].toString());
         layout.read = true;
         g_layout = layout;
     }
@@ -82,8 +80,8 @@ const ServerLayout& serverLayout()
 
 void ForgetLayout()
 {
-    g_layout = ServerLayout();
-    g_fileLayout = ServerLayout();
+    g_layout = Layout();
+    g_fileLayout = Layout();
 }
 
 LayoutCheck::LayoutCheck()
@@ -94,7 +92,7 @@ LayoutCheck::LayoutCheck()
 LayoutCheck::~LayoutCheck()
 {
     if (--g_fileChecks == 0)
-        g_fileLayout = ServerLayout();
+        g_fileLayout = Layout();
 }
 
 void NoteStatement(const QString& sql)
