@@ -86,7 +86,7 @@ TVerifyResult VerifyRecords()
     bool running = false;
     int runRecord = 0;
     QByteArray runDay;
-    TDay* current = nullptr; // nullptr: readings of no day (left out, as before)
+    TDay* current = nullptr; // nullptr: readings of no day, left out
     const auto endRun = [&] {
         if (!current)
             return;

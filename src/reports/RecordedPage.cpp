@@ -137,19 +137,17 @@ public:
 
     void Draw(const TDrawOp& op)
     {
-        if (op.kind == TDrawOp::Kind::Line) {
-            drawDots();
+        // Lines, polygons and discs are gathered in runs, each drawn as soon as anything else
+        // comes, so that what lies over what stays as recorded.
+        if (op.kind != TDrawOp::Kind::Line)
+            drawLines();
+        if (op.kind != TDrawOp::Kind::Polygon)
             drawShapes();
-            addLine(op);
-            return;
-        }
-        drawLines();
-        if (op.kind == TDrawOp::Kind::Polygon) {
+        if (op.kind == TDrawOp::Kind::Line || op.kind == TDrawOp::Kind::Polygon) {
             drawDots();
-            addShape(op);
+            op.kind == TDrawOp::Kind::Line ? addLine(op) : addShape(op);
             return;
         }
-        drawShapes();
         if (op.kind == TDrawOp::Kind::Ellipse && m_dotsAsPoints && addDot(op))
             return;
         drawDots();
